@@ -1,0 +1,57 @@
+#pragma once
+// File helpers on station path texts (see Path.h): find, copy, delete, move, times, sizes
+// and attributes, with the results the station expects of Windows.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Clock.h"
+
+namespace platform {
+
+enum FileAttribute : std::uint32_t {
+  kAttributeReadOnly = 0x01,
+  kAttributeHidden = 0x02,
+  kAttributeDirectory = 0x10,
+  kAttributeArchive = 0x20,
+  kAttributeNormal = 0x80,
+};
+
+struct FileEntry {
+  std::string name;           // file name only, as stored on disk
+  std::uint64_t size = 0;
+  std::uint32_t attributes = 0;
+  std::int64_t modifiedSeconds = 0;  // seconds since 1970
+  bool IsDirectory() const { return (attributes & kAttributeDirectory) != 0; }
+};
+
+// Entries of the folder of the pattern whose names match its last component ("*" and "?"
+// wildcards, without regard to case), sorted by name; "." and ".." are never listed.
+std::vector<FileEntry> FindFiles(std::string_view pattern);
+
+bool FileExists(std::string_view path);        // a file or a folder
+bool IsDirectory(std::string_view path);
+std::optional<std::uint64_t> FileSize(std::string_view path);
+std::optional<FileEntry> FileInfo(std::string_view path);
+std::optional<std::uint32_t> FileAttributes(std::string_view path);
+bool SetReadOnly(std::string_view path, bool readOnly);
+bool SetModifiedTime(std::string_view path, std::int64_t secondsSince1970);
+
+// Copies a file; with failIfExists an existing target makes it fail. The copy goes to a
+// temporary file first, so a failed copy never leaves half a target.
+bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
+bool DeleteFile(std::string_view path);
+// Moves or renames a file or folder; an existing target file is replaced only when asked.
+bool MoveFile(std::string_view source, std::string_view target, bool replaceExisting = false);
+bool CreateDirectory(std::string_view path);   // one level; true when it exists afterwards
+bool RemoveDirectory(std::string_view path);   // an empty folder
+// Deletes every file and folder inside the folder, keeping the folder itself.
+bool ClearDirectory(std::string_view path);
+
+// Whole-file reads and writes; WriteWholeFile replaces the file atomically.
+std::optional<std::string> ReadWholeFile(std::string_view path);
+bool WriteWholeFile(std::string_view path, std::string_view bytes);
+
+}  // namespace platform

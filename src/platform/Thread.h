@@ -1,0 +1,40 @@
+#pragma once
+// Threads with a chosen stack size and a best-effort priority.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <pthread.h>
+
+namespace platform {
+
+enum class ThreadPriority { Lowest, BelowNormal, Normal, AboveNormal, Highest, TimeCritical };
+
+class Thread {
+ public:
+  Thread() = default;
+  ~Thread();  // joins a thread that is still joinable
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+  Thread(Thread&& other) noexcept;
+  Thread& operator=(Thread&& other) noexcept;
+
+  // Starts the body on a new thread; stackSize 0 takes the system default. The priority is
+  // applied when the system allows it and ignored otherwise. False when no thread started.
+  bool Start(std::function<void()> body, std::size_t stackSize = 0,
+             ThreadPriority priority = ThreadPriority::Normal);
+  bool Joinable() const { return m_started; }
+  void Join();
+
+ private:
+  pthread_t m_handle{};
+  bool m_started = false;
+};
+
+// Starts a detached thread (the caller keeps no handle); false when none started.
+bool StartDetachedThread(std::function<void()> body, std::size_t stackSize = 0,
+                         ThreadPriority priority = ThreadPriority::Normal);
+
+// A small number that identifies the calling thread in logs.
+unsigned long CurrentThreadId();
+
+}  // namespace platform
