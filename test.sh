@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds and passes the tests: installs what is missing, builds the default and the
+# AddressSanitizer/UndefinedBehaviorSanitizer presets, runs every test on both, then runs the
+# threaded tests under ThreadSanitizer. Prints ctest's summary lines at the end.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/packages.sh
+
+export CCACHE_DIR="${CCACHE_DIR:-$PWD/build/.ccache}"
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+summary="build/test-summary.txt"
+mkdir -p build
+: > "$summary"
+
+run_preset() {
+  local preset="$1"
+  shift
+  echo "== configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  if [ $# -gt 0 ]; then
+    cmake --build --preset "$preset" -j "$jobs" --target "$@"
+  else
+    cmake --build --preset "$preset" -j "$jobs"
+  fi
+  echo "== test: $preset"
+  local log="build/ctest-$preset.log"
+  local status=0
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log" || status=$?
+  {
+    echo "[$preset]"
+    grep -E "tests passed|tests failed|Total Test time|The following tests FAILED|^\s+[0-9]+ - " "$log" || true
+  } >> "$summary"
+  return "$status"
+}
+
+overall=0
+run_preset default || overall=1
+run_preset asan || overall=1
+# Under ThreadSanitizer only the threaded tests run (suites whose name ends in "Threads"), so
+# only the test binaries that hold such suites are built.
+mapfile -t tsan_targets < <(grep -rlE '^(TEST|TEST_F|TEST_P)\([A-Za-z0-9_]*Threads,' tests \
+  | sed -E 's#^tests/([^/]+)/.*#\1_tests#' | sort -u)
+if [ ${#tsan_targets[@]} -gt 0 ]; then
+  run_preset tsan "${tsan_targets[@]}" || overall=1
+fi
+
+echo
+echo "== ctest summary"
+cat "$summary"
+exit "$overall"
