@@ -1,0 +1,116 @@
+#include "platform/Profile.h"
+
+#include <mutex>
+#include <optional>
+
+#include "platform/Files.h"
+#include "platform/IniCache.h"
+#include "platform/IniFile.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+
+namespace platform {
+namespace {
+
+std::shared_ptr<const IniDocument> Load(std::string_view file) { return CachedIniDocument(ToNativePath(file)); }
+
+// Serialises every profile write of the process (read, edit, replace).
+std::mutex& WriteLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// Names that read back as what was written: no line breaks, a section name without "]",
+// a non-empty key without "=" that does not start a comment.
+bool IsWritableSection(std::string_view section) {
+  return !HasLineBreak(section) && section.find(']') == std::string_view::npos && !Trim(section).empty();
+}
+bool IsWritableKey(std::string_view key) {
+  const std::string trimmed = Trim(key);
+  return !HasLineBreak(key) && key.find('=') == std::string_view::npos && !trimmed.empty() &&
+         trimmed.front() != ';';
+}
+
+// Reads the file afresh, applies the edit and replaces the file when it changes.
+template <typename Edit>
+bool EditProfile(std::string_view file, Edit&& edit) {
+  std::lock_guard lock(WriteLock());
+  const std::filesystem::path native = ToNativePath(file);
+  IniFileRead read = ReadIniFile(native);
+  if (read.status == IniFileRead::Status::Failed) return false;
+  const IniDocument document(std::move(read.bytes));
+  const std::optional<std::string> edited = edit(document);
+  if (!edited) return true;
+  const bool written = WriteWholeFile(native.string(), *edited);
+  ForgetIniDocument(native);
+  return written;
+}
+
+}  // namespace
+
+std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize) {
+  const auto document = Load(file);
+  std::string_view value = document->Value(section, key).value_or(defaultValue);
+  if (bufferSize == 0) return {};
+  if (value.size() > bufferSize - 1) value = value.substr(0, bufferSize - 1);
+  return std::string(value);
+}
+
+int ReadProfileInt(std::string_view file, std::string_view section, std::string_view key, int defaultValue) {
+  const auto document = Load(file);
+  const auto value = document->Value(section, key);
+  return value ? ParseLeadingInt(*value) : defaultValue;
+}
+
+std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view section) {
+  return Load(file)->KeyNames(section);
+}
+
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view file,
+                                                                    std::string_view section) {
+  return Load(file)->Pairs(section);
+}
+
+std::vector<std::string> ReadProfileSectionLines(std::string_view file, std::string_view section) {
+  return Load(file)->BodyLines(section);
+}
+
+std::vector<std::string> ReadProfileSectionNames(std::string_view file) { return Load(file)->SectionNames(); }
+
+bool ProfileSectionExists(std::string_view file, std::string_view section) {
+  return Load(file)->HasSection(section);
+}
+
+bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  if (!IsWritableSection(section) || !IsWritableKey(key) || HasLineBreak(value)) return false;
+  return EditProfile(file, [&](const IniDocument& document) { return document.WithValue(section, key, value); });
+}
+
+bool WriteProfileInt(std::string_view file, std::string_view section, std::string_view key, int value) {
+  return WriteProfileString(file, section, key, std::to_string(value));
+}
+
+bool DeleteProfileKey(std::string_view file, std::string_view section, std::string_view key) {
+  return EditProfile(file, [&](const IniDocument& document) { return document.WithoutKey(section, key); });
+}
+
+bool DeleteProfileSection(std::string_view file, std::string_view section) {
+  return EditProfile(file, [&](const IniDocument& document) { return document.WithoutSection(section); });
+}
+
+bool WriteProfileSection(std::string_view file, std::string_view section, const std::vector<std::string>& lines) {
+  if (!IsWritableSection(section)) return false;
+  for (const std::string& line : lines) {
+    if (HasLineBreak(line)) return false;
+  }
+  return EditProfile(file,
+                     [&](const IniDocument& document) { return document.WithSectionBody(section, lines); });
+}
+
+void FlushProfileCache() { ForgetAllIniDocuments(); }
+
+}  // namespace platform
