@@ -5,17 +5,23 @@
 //  - values are trimmed of blanks and tabs; one pair of enclosing quotes (" or ')
 //    is removed;
 //  - a line is a section header only when it starts with "[" (after blanks) and holds no
-//    "=", so keys may begin with "[";
+//    "=", so keys may begin with "["; lines starting with ";" are comments;
 //  - string reads are cut to bufferSize - 1 characters; a missing file, section or key
 //    gives the default;
 //  - integer reads take a leading signed decimal ("12abc" -> 12, "" -> 0); a missing key
 //    gives the default;
-//  - writes create the file and the section when missing, append a new key at the end of
-//    its section, keep every other line byte for byte, write CRLF line ends, and replace
-//    the file atomically (temporary file + rename); one process-wide lock serialises them;
+//  - writes create the file and the section when missing (not the folder), append a new
+//    key after the last non-blank line of its section, keep every other line byte for
+//    byte, write CRLF line ends, and replace the file atomically (temporary file + rename);
+//    one process-wide lock serialises them;
 //  - bytes pass through untouched (code page 950 text stays as it is).
 // Reads come from a parsed cache checked against the file's modification time, size and
 // inode, so reading the settings at every point of use stays cheap.
+//
+// Safety: a file larger than 64 MB is not read (defaults; writes to it fail); a write
+// whose text would not read back as written (a line break anywhere, a key that is empty,
+// holds "=" or starts with ";", a section name holding "]") fails and changes nothing; a
+// read-only file or a missing folder makes a write fail and changes nothing.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,9 +52,12 @@ bool ProfileSectionExists(std::string_view file, std::string_view section);
 bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
                         std::string_view value);
 bool WriteProfileInt(std::string_view file, std::string_view section, std::string_view key, int value);
+// Delete every line of the key in its (first) section / every section of that name, so no
+// duplicate shows through afterwards; deleting what is not there succeeds.
 bool DeleteProfileKey(std::string_view file, std::string_view section, std::string_view key);
 bool DeleteProfileSection(std::string_view file, std::string_view section);
-// Replaces the whole body of a section with the given "key=value" lines.
+// Replaces the whole body of a section (up to its last non-blank line) with the given
+// "key=value" lines; creates the section when missing.
 bool WriteProfileSection(std::string_view file, std::string_view section,
                          const std::vector<std::string>& lines);
 
