@@ -1,6 +1,24 @@
 #pragma once
 // One SCSI pass-through request and the interface that carries it to a device. Two
-// transports implement it: the Linux SCSI generic driver and the simulated station.
+// transports implement it: the Linux SCSI generic driver (SgTransport) and the simulated
+// station (sim::SimTransport). Device code above this header never knows which one runs.
+//
+// Drive numbers. The transport lists the disks it can reach in a fixed order; entry n of
+// ListDisks() (counting from 0) is drive number n + 1, the drive that the station names
+// "\\.\PhysicalDrive<n + 1>". Drive numbers are 1-based everywhere in the station (the pages
+// hand the engine the 1-based index in the device listing, and g_DevicePathTable entry j is
+// drive number j + 1), so "\\.\PhysicalDrive0" names no drive.
+//
+// How a transport reports an outcome (PassThroughResult):
+//  - the request never reached a device: systemError holds an errno value
+//    (ENODEV / ENOENT / ENXIO: no such device or it vanished; EACCES: no permission;
+//    EIO, EBUSY, EINTR, EAGAIN: the request may succeed when sent again);
+//  - the device did not answer within the request's time-out: hostStatus kHostTimeOut;
+//  - the device answered: scsiStatus (0 GOOD, 2 CHECK CONDITION, 8 BUSY, ...), the sense
+//    bytes it returned (senseLength of them, at most sense.size()) and the number of data
+//    bytes actually moved (transferred, never more than the request's dataLength).
+// Both transports must be safe to call from many threads at once: the station's worker
+// threads talk to 24 drives at the same time.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -11,9 +29,37 @@ namespace device {
 
 enum class DataDirection : std::uint8_t { None, In, Out };
 
+// Host status values (as the Linux SCSI midlayer reports them).
+inline constexpr std::uint8_t kHostOk = 0x00;
+inline constexpr std::uint8_t kHostNoConnect = 0x01;   // the device is gone
+inline constexpr std::uint8_t kHostBusBusy = 0x02;
+inline constexpr std::uint8_t kHostTimeOut = 0x03;     // no answer within the time-out
+inline constexpr std::uint8_t kHostBadTarget = 0x04;
+inline constexpr std::uint8_t kHostAbort = 0x05;
+inline constexpr std::uint8_t kHostError = 0x07;
+inline constexpr std::uint8_t kHostReset = 0x08;
+inline constexpr std::uint8_t kHostSoftError = 0x0B;
+
+// SCSI status byte values.
+inline constexpr std::uint8_t kScsiGood = 0x00;
+inline constexpr std::uint8_t kScsiCheckCondition = 0x02;
+inline constexpr std::uint8_t kScsiBusy = 0x08;
+
+// Driver status: the low nibble of the Linux driver byte; DRIVER_SENSE (0x08 in the high
+// nibble) only says that sense bytes came back and is not an error by itself.
+inline constexpr std::uint8_t kDriverOk = 0x00;
+inline constexpr std::uint8_t kDriverBusy = 0x01;
+inline constexpr std::uint8_t kDriverSoft = 0x02;
+inline constexpr std::uint8_t kDriverMedia = 0x03;
+inline constexpr std::uint8_t kDriverError = 0x04;
+inline constexpr std::uint8_t kDriverInvalid = 0x05;
+inline constexpr std::uint8_t kDriverTimeOut = 0x06;
+inline constexpr std::uint8_t kDriverHard = 0x07;
+inline constexpr std::uint8_t kDriverSenseFlag = 0x08;
+
 struct PassThroughRequest {
   std::array<std::uint8_t, 16> cdb{};
-  std::uint8_t cdbLength = 0;
+  std::uint8_t cdbLength = 0;        // 6, 10, 12 or 16
   DataDirection direction = DataDirection::None;
   std::uint8_t* data = nullptr;      // caller's buffer, dataLength bytes
   std::uint32_t dataLength = 0;
@@ -23,30 +69,49 @@ struct PassThroughRequest {
 struct PassThroughResult {
   // errno-style code of the system when the request could not be delivered (0 = delivered).
   int systemError = 0;
-  std::uint8_t scsiStatus = 0;       // 0 GOOD, 2 CHECK CONDITION, ...
-  std::uint8_t hostStatus = 0;
-  std::uint8_t driverStatus = 0;
+  std::uint8_t scsiStatus = kScsiGood;
+  std::uint8_t hostStatus = kHostOk;
+  std::uint8_t driverStatus = kDriverOk;   // DRIVER_SENSE may be set alongside
   std::array<std::uint8_t, 32> sense{};
   std::uint8_t senseLength = 0;
   std::uint32_t transferred = 0;     // bytes actually moved
+  bool Delivered() const { return systemError == 0; }
   bool Succeeded() const {
-    return systemError == 0 && scsiStatus == 0 && hostStatus == 0 && driverStatus == 0;
+    return systemError == 0 && scsiStatus == kScsiGood && hostStatus == kHostOk &&
+           (driverStatus & 0x07) == kDriverOk;
   }
 };
 
 // A disk the transport can reach.
 struct TransportDisk {
-  std::string devicePath;   // the native node ("/dev/sg3") or the simulator's name
+  // The native node ("/dev/sg3") or the simulator's name. Empty for a place in the listing
+  // that holds no device at the moment; the listing shows it as "NULL" and keeps the drive
+  // numbers of the disks after it.
+  std::string devicePath;
   std::string nodeText;     // where it hangs (bus / port), for the listing record
 };
 
 class Transport {
  public:
   virtual ~Transport() = default;
-  // The disks in drive-number order: entry n is "\\.\PhysicalDrive<n>".
+  // The disks in drive-number order: entry n is drive number n + 1.
   virtual std::vector<TransportDisk> ListDisks() = 0;
   // Sends one request to the device at devicePath (an entry of ListDisks or a bridge path).
+  // The transport fills the result; it never throws.
   virtual PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) = 0;
+
+  // The device path of drive number driveNumber (1-based), or empty when there is none.
+  // The default asks ListDisks; a transport may answer faster.
+  virtual std::string DevicePathOfDrive(int driveNumber);
+  // The block device whose partitions are the volumes of the device at devicePath
+  // ("/dev/sdb" for "/dev/sg2"), or empty when the device has no volumes (the simulator).
+  virtual std::string BlockDeviceOf(const std::string& devicePath);
 };
+
+// The process-wide transport. The program installs one at start-up (from the station's
+// platform settings), the tests install theirs; everything in src/device uses it.
+void SetTransport(std::shared_ptr<Transport> transport);
+// The installed transport, or null when none is installed.
+std::shared_ptr<Transport> GetTransport();
 
 }  // namespace device

@@ -1,0 +1,40 @@
+#include "device/Transport.h"
+
+#include <mutex>
+
+namespace device {
+
+std::string Transport::DevicePathOfDrive(int driveNumber) {
+  if (driveNumber < 1) return {};
+  const std::vector<TransportDisk> disks = ListDisks();
+  if (static_cast<std::size_t>(driveNumber) > disks.size()) return {};
+  return disks[static_cast<std::size_t>(driveNumber) - 1].devicePath;
+}
+
+std::string Transport::BlockDeviceOf(const std::string& /*devicePath*/) { return {}; }
+
+namespace {
+
+std::mutex& RegistryLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::shared_ptr<Transport>& InstalledTransport() {
+  static std::shared_ptr<Transport> transport;
+  return transport;
+}
+
+}  // namespace
+
+void SetTransport(std::shared_ptr<Transport> transport) {
+  std::lock_guard<std::mutex> guard(RegistryLock());
+  InstalledTransport() = std::move(transport);
+}
+
+std::shared_ptr<Transport> GetTransport() {
+  std::lock_guard<std::mutex> guard(RegistryLock());
+  return InstalledTransport();
+}
+
+}  // namespace device
