@@ -1,0 +1,488 @@
+#include "sim/ScenarioLoader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <optional>
+
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+
+namespace sim {
+
+namespace {
+
+constexpr unsigned kMaxBoards = 8;
+constexpr unsigned kMaxSlots = 48;
+constexpr unsigned kMaxTesterNumber = 48;
+constexpr char kEmpty[] = "Empty";
+constexpr char kDriveSection[] = "Drive";
+
+using KeyMap = std::map<std::string, std::string>;  // lower-case key -> value
+
+KeyMap ReadSection(const std::string& file, const std::string& section) {
+  KeyMap keys;
+  for (const auto& [key, value] : platform::ReadProfileSection(file, section)) {
+    keys.emplace(platform::ToLower(key), value);  // the first of duplicate keys wins
+  }
+  return keys;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<std::uint64_t> ParseHexText(std::string_view text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseReal(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || value < 0) return std::nullopt;
+  return value;
+}
+
+// Fields of a comma-separated entry, trimmed.
+std::vector<std::string> Fields(const std::string& text) {
+  std::vector<std::string> fields;
+  for (const auto& field : platform::Split(text, ',')) fields.push_back(platform::Trim(field));
+  return fields;
+}
+
+// Reads typed values from one section's keys, remembering the first error.
+class KeyReader {
+ public:
+  KeyReader(std::string file, std::string section, KeyMap keys, std::string& error)
+      : m_file(std::move(file)), m_section(std::move(section)), m_keys(std::move(keys)), m_error(error) {}
+
+  bool Has(const std::string& key) const { return m_keys.count(platform::ToLower(key)) != 0; }
+  std::string Text(const std::string& key, const std::string& fallback) const {
+    const auto found = m_keys.find(platform::ToLower(key));
+    return found == m_keys.end() ? fallback : found->second;
+  }
+  std::int64_t Int(const std::string& key, std::int64_t fallback, std::int64_t low, std::int64_t high) {
+    if (!Has(key)) return fallback;
+    const auto value = ParseDecimal(Text(key, ""));
+    if (!value || *value < low || *value > high) {
+      Fail(key, platform::Format("expected a number from %lld to %lld", static_cast<long long>(low),
+                                 static_cast<long long>(high)));
+      return fallback;
+    }
+    return *value;
+  }
+  std::uint64_t Hex(const std::string& key, std::uint64_t fallback, std::uint64_t high) {
+    if (!Has(key)) return fallback;
+    const auto value = ParseHexText(Text(key, ""));
+    if (!value || *value > high) {
+      Fail(key, "expected a hexadecimal number");
+      return fallback;
+    }
+    return *value;
+  }
+  bool Flag(const std::string& key, bool fallback) { return Int(key, fallback ? 1 : 0, 0, 1) != 0; }
+  // One of the given words (without regard to case); its index.
+  std::size_t Choice(const std::string& key, std::size_t fallback, const std::vector<std::string>& words) {
+    if (!Has(key)) return fallback;
+    const std::string value = Text(key, "");
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      if (platform::EqualsNoCase(value, words[i])) return i;
+    }
+    Fail(key, "unknown value \"" + value + "\"");
+    return fallback;
+  }
+  // Keys <prefix><k> with k = 1, 2, ... in the order of k, as (key, value).
+  std::vector<std::pair<std::string, std::string>> Listed(const std::string& prefix) const {
+    std::vector<std::pair<std::int64_t, std::pair<std::string, std::string>>> found;
+    const std::string lowerPrefix = platform::ToLower(prefix);
+    for (const auto& [key, value] : m_keys) {
+      if (key.size() <= lowerPrefix.size() || key.compare(0, lowerPrefix.size(), lowerPrefix) != 0) continue;
+      const auto index = ParseDecimal(std::string_view(key).substr(lowerPrefix.size()));
+      if (index && *index >= 1) found.push_back({*index, {prefix + key.substr(lowerPrefix.size()), value}});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (auto& item : found) entries.push_back(std::move(item.second));
+    return entries;
+  }
+  // The numbers of a listed entry: exactly `count` fields, each decimal, or hex where marked.
+  std::optional<std::vector<std::int64_t>> Numbers(const std::string& key, const std::string& value,
+                                                   std::size_t count, const std::vector<bool>& hex = {}) {
+    const auto fields = Fields(value);
+    std::vector<std::int64_t> numbers;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const bool isHex = i < hex.size() && hex[i];
+      std::optional<std::int64_t> number;
+      if (!isHex) {
+        number = ParseDecimal(fields[i]);
+      } else if (const auto hexValue = ParseHexText(fields[i]); hexValue && *hexValue <= 0xFFFFFFFFull) {
+        number = static_cast<std::int64_t>(*hexValue);
+      }
+      if (!number) break;
+      numbers.push_back(*number);
+    }
+    if (numbers.size() != count || fields.size() != count) {
+      Fail(key, platform::Format("expected %zu numbers", count));
+      return std::nullopt;
+    }
+    return numbers;
+  }
+  void Fail(const std::string& key, const std::string& what) {
+    if (m_error.empty()) m_error = m_file + " [" + m_section + "] " + key + ": " + what;
+  }
+  bool Failed() const { return !m_error.empty(); }
+
+ private:
+  std::string m_file;
+  std::string m_section;
+  KeyMap m_keys;
+  std::string& m_error;
+};
+
+std::uint8_t Byte(std::int64_t value) { return static_cast<std::uint8_t>(value); }
+
+void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
+  geometry.ceMap = keys.Hex("CeMap", geometry.ceMap, ~0ull);
+  geometry.ceNumberedByMap = keys.Flag("CeNumberedByMap", geometry.ceNumberedByMap);
+  geometry.diesPerCe = static_cast<unsigned>(keys.Int("Dies", geometry.diesPerCe, 1, 8));
+  geometry.planes = static_cast<unsigned>(keys.Int("Planes", geometry.planes, 1, 4));
+  if (geometry.planes == 3) keys.Fail("Planes", "expected 1, 2 or 4");
+  geometry.blocksPerCe = static_cast<std::uint32_t>(keys.Int("BlocksPerCe", geometry.blocksPerCe, 8, 65535));
+  if (geometry.blocksPerCe % geometry.diesPerCe != 0) keys.Fail("BlocksPerCe", "must divide evenly by Dies");
+  geometry.pageSectors = static_cast<std::uint32_t>(keys.Int("PageSectors", geometry.pageSectors, 1, 256));
+  geometry.ceSizeExponent = static_cast<unsigned>(keys.Int("CeSizeExponent", geometry.ceSizeExponent, 0, 10));
+  if (geometry.ceMap == 0) keys.Fail("CeMap", "at least one CE must carry flash");
+  if (keys.Has("FlashId")) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& field : platform::Split(platform::Trim(keys.Text("FlashId", "")), ' ')) {
+      if (field.empty()) continue;
+      const auto byte = ParseHexText(field);
+      if (!byte || *byte > 0xFF) break;
+      bytes.push_back(static_cast<std::uint8_t>(*byte));
+    }
+    if (bytes.size() != geometry.flashId.size()) {
+      keys.Fail("FlashId", "expected 7 hexadecimal bytes");
+    } else {
+      std::copy(bytes.begin(), bytes.end(), geometry.flashId.begin());
+    }
+  }
+}
+
+void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan) {
+  plan.earlyBadPerCe = static_cast<unsigned>(keys.Int("EarlyBadPerCe", plan.earlyBadPerCe, 0, 65535));
+  plan.laterBadPerCe = static_cast<unsigned>(keys.Int("LaterBadPerCe", plan.laterBadPerCe, 0, 65535));
+  static const std::vector<std::string> kinds = {"Factory", "Erase", "Program", "Read"};
+  static const std::uint8_t statuses[] = {kBlockFactoryBad, kBlockEraseFail, kBlockProgramFail, kBlockReadFail};
+  for (const auto& [key, value] : keys.Listed("BadBlock")) {
+    const auto fields = Fields(value);
+    const auto ce = fields.size() == 3 ? ParseDecimal(fields[0]) : std::nullopt;
+    const auto block = fields.size() == 3 ? ParseDecimal(fields[1]) : std::nullopt;
+    const auto kind = fields.size() == 3 ? std::find_if(kinds.begin(), kinds.end(), [&](const std::string& word) {
+      return platform::EqualsNoCase(word, fields[2]);
+    })
+                                         : kinds.end();
+    if (!ce || !block || *ce < 0 || *ce > 63 || *block < 0 || kind == kinds.end()) {
+      keys.Fail(key, "expected <ce>,<block>,Factory|Erase|Program|Read");
+      continue;
+    }
+    plan.named.push_back({static_cast<unsigned>(*ce), static_cast<std::uint32_t>(*block),
+                          statuses[kind - kinds.begin()]});
+  }
+}
+
+void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
+  for (const auto& [key, value] : keys.Listed("RdtTemperature")) {
+    const auto n = keys.Numbers(key, value, 5);
+    if (!n) continue;
+    TemperatureLogRecord record{};
+    record.cycle = Byte((*n)[0]);
+    record.stepAndKind = static_cast<std::uint8_t>(((*n)[1] & 0x0F) << 4 | ((*n)[2] & 0x0F));
+    record.temperatureCode = Byte((*n)[3]);
+    record.value.Set(static_cast<std::uint32_t>((*n)[4]));
+    rdt.temperatureRecords.push_back(record);
+    rdt.temperatureRecordsGiven = true;
+  }
+  for (const auto& [key, value] : keys.Listed("RdtSdr")) {
+    const auto n = keys.Numbers(key, value, 5);
+    if (!n) continue;
+    SdrLogRecord record{};
+    record.result = Byte((*n)[0]);
+    record.cycle = Byte((*n)[1]);
+    record.step = static_cast<std::uint8_t>(((*n)[2] & 0x0F) << 4);
+    record.temperatureCode = Byte((*n)[3]);
+    record.timeMs.Set(static_cast<std::uint32_t>((*n)[4]));
+    rdt.sdrRecords.push_back(record);
+    rdt.sdrRecordsGiven = true;
+  }
+  for (const auto& [key, value] : keys.Listed("RdtSpecial")) {
+    const auto n = keys.Numbers(key, value, 13, {true, false, false, false, false, false, false, false, false,
+                                                 false, true});
+    if (!n) continue;
+    RdtSpecialLogEntry entry{};
+    entry.failureType = Byte((*n)[0]);
+    entry.ce = Byte((*n)[1]);
+    entry.channel = Byte((*n)[2]);
+    entry.plane = Byte((*n)[3]);
+    entry.block.Set(static_cast<std::uint16_t>((*n)[4]));
+    entry.page.Set(static_cast<std::uint16_t>((*n)[5]));
+    entry.temperature = static_cast<std::int8_t>((*n)[6]);
+    entry.retryCount = Byte((*n)[7]);
+    entry.cellMode = Byte((*n)[8]);
+    entry.rawBitErrors.Set(static_cast<std::uint16_t>((*n)[9]));
+    entry.logKind = Byte((*n)[10]);
+    entry.maxProgramTimeUs.Set(static_cast<std::uint32_t>((*n)[11]));
+    entry.cycle.Set(static_cast<std::uint16_t>((*n)[12]));
+    rdt.specialEntries.push_back(entry);
+  }
+  for (const auto& [key, value] : keys.Listed("RdtBadBlock")) {
+    const auto n = keys.Numbers(key, value, 14, {true});
+    if (!n) continue;
+    RdtBadBlockLogEntry entry{};
+    entry.failType = Byte((*n)[0]);
+    entry.ce = Byte((*n)[1]);
+    entry.channel = Byte((*n)[2]);
+    entry.totalLoop = Byte((*n)[3]);
+    entry.block.Set(static_cast<std::uint16_t>((*n)[4]));
+    entry.page.Set(static_cast<std::uint16_t>((*n)[5]));
+    entry.runLoop = Byte((*n)[6]);
+    entry.runCycle = Byte((*n)[7]);
+    entry.stepAndStage = static_cast<std::uint8_t>(((*n)[8] & 0x0F) << 4 | ((*n)[9] & 0x0F));
+    entry.overThresholdBits.Set(static_cast<std::uint16_t>((*n)[10]));
+    entry.timeStamp.Set(static_cast<std::uint32_t>((*n)[11]));
+    entry.slcMode = Byte((*n)[12]);
+    entry.plane = Byte((*n)[13]);
+    rdt.badBlockEntries.push_back(entry);
+    rdt.badBlockEntriesGiven = true;
+  }
+  for (const auto& [key, value] : keys.Listed("RdtEcc")) {
+    const auto n = keys.Numbers(key, value, 3);
+    if (!n) continue;
+    RdtEccBitRecord record{};
+    record.ce = Byte((*n)[0]);
+    record.maxErrorBits = Byte((*n)[1]);
+    record.block.Set(static_cast<std::uint16_t>((*n)[2]));
+    rdt.eccRecords.push_back(record);
+  }
+  static const std::vector<std::string> logs = {"Temperature", "Sdr", "Special", "BadBlock"};
+  for (const auto& [key, value] : keys.Listed("Corrupt")) {
+    const auto fields = Fields(value);
+    LogPatch patch;
+    const auto log = fields.size() == 3 ? std::find_if(logs.begin(), logs.end(), [&](const std::string& word) {
+      return platform::EqualsNoCase(word, fields[0]);
+    })
+                                        : logs.end();
+    const auto offset = fields.size() == 3 ? ParseDecimal(fields[1]) : std::nullopt;
+    if (log == logs.end() || !offset || *offset < 0) {
+      keys.Fail(key, "expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
+      continue;
+    }
+    patch.log = static_cast<RdtLogKind>(log - logs.begin());
+    patch.offset = static_cast<std::uint32_t>(*offset);
+    for (const auto& byteText : platform::Split(fields[2], ' ')) {
+      if (byteText.empty()) continue;
+      const auto byte = ParseHexText(byteText);
+      if (!byte || *byte > 0xFF) {
+        keys.Fail(key, "expected hexadecimal bytes");
+        break;
+      }
+      patch.bytes.push_back(static_cast<std::uint8_t>(*byte));
+    }
+    rdt.patches.push_back(std::move(patch));
+  }
+}
+
+void ReadRdt(KeyReader& keys, RdtPlan& rdt) {
+  rdt.state = static_cast<RdtState>(keys.Choice("RdtState", static_cast<std::size_t>(rdt.state),
+                                                {"NotRun", "Running", "Done"}));
+  rdt.resultCode = Byte(keys.Hex("RdtResultCode", rdt.resultCode, 0xFF));
+  rdt.badBlockNumber = static_cast<std::uint32_t>(keys.Int("RdtBadBlockNumber", rdt.badBlockNumber, 0, 0xFFFFFF));
+  rdt.ceMap = static_cast<std::uint16_t>(keys.Hex("RdtCeMap", rdt.ceMap, 0xFFFF));
+  rdt.tlcLoops = Byte(keys.Int("RdtTlcLoops", rdt.tlcLoops, 0, 255));
+  rdt.slcLoops = Byte(keys.Int("RdtSlcLoops", rdt.slcLoops, 0, 255));
+  rdt.tlcEccThreshold = Byte(keys.Int("RdtTlcEcc", rdt.tlcEccThreshold, 0, 255));
+  rdt.slcEccThreshold = Byte(keys.Int("RdtSlcEcc", rdt.slcEccThreshold, 0, 255));
+  rdt.minTemperature = Byte(keys.Int("RdtMinTemp", rdt.minTemperature, 0, 255));
+  rdt.maxTemperature = Byte(keys.Int("RdtMaxTemp", rdt.maxTemperature, 0, 255));
+  rdt.temperature = Byte(keys.Int("RdtTemp", rdt.temperature, 0, 255));
+  rdt.totalTimeSeconds = static_cast<std::uint32_t>(keys.Int("RdtTotalTime", rdt.totalTimeSeconds, 0, 0xFFFFFFFF));
+  if (keys.Has("RdtFwVersion")) {
+    const std::string version = keys.Text("RdtFwVersion", "");
+    if (version.size() != 4) keys.Fail("RdtFwVersion", "expected 4 characters");
+    std::memcpy(rdt.firmwareVersion, version.data(), std::min<std::size_t>(version.size(), 4));
+  }
+  rdt.skipFlags = Byte(keys.Hex("RdtSkipFlags", rdt.skipFlags, 0xFF));
+  rdt.runFlags = static_cast<std::uint16_t>(keys.Hex("RdtRunFlags", rdt.runFlags, 0xFFFF));
+  rdt.runWord = static_cast<std::uint32_t>(keys.Hex("RdtRunWord", rdt.runWord, 0xFFFFFFFF));
+  rdt.testUnitNumber = static_cast<std::uint16_t>(keys.Int("RdtTestUnit", rdt.testUnitNumber, 0, 65535));
+  rdt.dramFail = keys.Flag("RdtDramFail", rdt.dramFail);
+  ReadRdtEntries(keys, rdt);
+  const std::size_t log = keys.Choice("RdtBadBlockLog", rdt.badBlockEntriesGiven ? 1 : 0, {"Map", "Listed"});
+  rdt.badBlockEntriesGiven = log == 1;
+}
+
+DriveProfile ReadDriveProfile(KeyReader& keys) {
+  DriveProfile drive;
+  const std::size_t code = keys.Choice("Code", 0, {"Boot", "Burner", "Flash", "Rdt"});
+  drive.startOnBurner = code == 1;
+  drive.flashFirmware = code == 2 ? FlashFirmware::Mp : code == 3 ? FlashFirmware::Rdt : FlashFirmware::None;
+  drive.bootName = keys.Text("BootName", drive.bootName);
+  drive.burnerName = keys.Text("BurnerName", drive.burnerName);
+  drive.flashName = keys.Text("FlashName", drive.flashName);
+  drive.rdtName = keys.Text("RdtName", drive.rdtName);
+  drive.serialNumber = keys.Text("Serial", drive.serialNumber);
+  drive.modelNumber = keys.Text("Model", drive.modelNumber);
+  drive.binType = keys.Text("BinType", drive.binType);
+  drive.icVersion = static_cast<std::uint16_t>(keys.Hex("IcVersion", drive.icVersion, 0xFFFF));
+  ReadGeometry(keys, drive.geometry);
+  ReadBadBlocks(keys, drive.badBlocks);
+  drive.infoBlockWritten = keys.Choice("InfoBlock", 0, {"Blank", "Written"}) == 1;
+  drive.goodMark = Byte(keys.Hex("GoodMark", 0, 0xFF));
+  drive.dramFail = keys.Flag("DramFail", false);
+  drive.eFuseBad = keys.Flag("EFuseBad", false);
+  drive.smartThresholdExceeded = keys.Flag("SmartThresholdExceeded", false);
+  drive.apKeyRefused = keys.Flag("ApKeyRefused", false);
+  for (const auto& [key, value] : keys.Listed("Smart")) {
+    const auto n = keys.Numbers(key, value, 2, {true});
+    if (n) drive.smart.push_back({Byte((*n)[0]), static_cast<std::uint64_t>((*n)[1])});
+  }
+  for (const auto& [key, value] : keys.Listed("Fault")) {
+    const auto rule = ParseFaultRule(value);
+    if (!rule) {
+      keys.Fail(key, "expected <command>,<skip>,<action>[,...]");
+      continue;
+    }
+    drive.faults.push_back(*rule);
+  }
+  ReadRdt(keys, drive.rdt);
+  return drive;
+}
+
+// Slot numbers of a list such as "3,5-7"; false on a malformed item or a slot outside 1..slots.
+bool ParseSlotList(const std::string& text, unsigned slots, std::vector<unsigned>& out) {
+  for (const auto& item : Fields(text)) {
+    if (item.empty()) continue;
+    const auto dash = item.find('-');
+    const auto first = ParseDecimal(item.substr(0, dash));
+    const auto last = dash == std::string::npos ? first : ParseDecimal(item.substr(dash + 1));
+    if (!first || !last || *first < 1 || *last < *first || *last > static_cast<std::int64_t>(slots)) return false;
+    for (auto slot = *first; slot <= *last; ++slot) out.push_back(static_cast<unsigned>(slot));
+  }
+  return true;
+}
+
+std::string ResolveScenarioPath(const std::string& file) {
+  if (file.find('\\') != std::string::npos || file.find('/') != std::string::npos) return file;
+  return std::string(kScenarioFolder) + file;
+}
+
+}  // namespace
+
+bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string& error) {
+  const std::string file = ResolveScenarioPath(fileText);
+  error.clear();
+  if (!platform::FileExists(file) || platform::IsDirectory(file)) {
+    error = "Scenario file " + file + " not found";
+    return false;
+  }
+  plan = StationPlan{};
+  KeyReader station(file, "Station", ReadSection(file, "Station"), error);
+  const auto boards = static_cast<unsigned>(station.Int("Boards", 1, 1, kMaxBoards));
+  plan.seed = static_cast<std::uint64_t>(station.Int("Seed", 1, 0, INT64_MAX));
+  if (station.Has("TimeScale")) {
+    const auto scale = ParseReal(station.Text("TimeScale", ""));
+    if (!scale) station.Fail("TimeScale", "expected a number of 0 or more");
+    plan.timeScale = scale.value_or(1.0);
+  }
+  const KeyMap driveDefaults = ReadSection(file, kDriveSection);
+  unsigned nextTester = 1;
+  unsigned position = 0;
+  for (unsigned b = 1; b <= boards && error.empty(); ++b) {
+    const std::string sectionName = platform::Format("Board%u", b);
+    KeyReader section(file, sectionName, ReadSection(file, sectionName), error);
+    BoardPlan board;
+    board.board.product = section.Text("Product", board.board.product);
+    if (!platform::EqualsNoCase(board.board.product, device::kTesterProductSataS) &&
+        !platform::EqualsNoCase(board.board.product, device::kTesterProductSata3)) {
+      section.Fail("Product", "expected SATA TESTER-S or SATA3-TESTER");
+    }
+    board.board.slots = static_cast<unsigned>(section.Int("Slots", 24, 1, kMaxSlots));
+    board.board.firstTesterNumber = static_cast<unsigned>(section.Int("FirstTester", nextTester, 1, kMaxTesterNumber));
+    if (board.board.firstTesterNumber + board.board.slots - 1 > kMaxTesterNumber) {
+      section.Fail("FirstTester", "slot tester numbers must stay within 1..48");
+    }
+    nextTester = board.board.firstTesterNumber + board.board.slots;
+    board.board.testerType = Byte(section.Int("TesterType", board.board.testerType, 1, 4));
+    if (section.Has("Version")) {
+      const auto parts = platform::Split(section.Text("Version", ""), '.');
+      const auto major = parts.size() == 2 ? ParseDecimal(parts[0]) : std::nullopt;
+      const auto minor = parts.size() == 2 ? ParseHexText(parts[1]) : std::nullopt;
+      if (!major || !minor || *major < 0 || *major > 255 || *minor > 255) {
+        section.Fail("Version", "expected <major>.<minor hex>");
+      } else {
+        board.board.versionMajor = Byte(*major);
+        board.board.versionMinor = static_cast<std::uint8_t>(*minor);
+      }
+    }
+    board.board.extraValue = Byte(section.Int("ExtraValue", 0, 0, 255));
+    std::vector<unsigned> empty;
+    if (!ParseSlotList(section.Text("Empty", ""), board.board.slots, empty)) section.Fail("Empty", "bad slot list");
+    const std::string boardProfile = section.Text("Drive", kDriveSection);
+    for (unsigned s = 1; s <= board.board.slots && error.empty(); ++s, ++position) {
+      SlotPlan slot;
+      std::string profileName = section.Text(platform::Format("Slot%u", s), boardProfile);
+      const bool listedEmpty = std::find(empty.begin(), empty.end(), s) != empty.end();
+      if (listedEmpty || profileName.empty() || platform::EqualsNoCase(profileName, kEmpty)) {
+        board.slots.push_back(slot);
+        continue;
+      }
+      if (!platform::EqualsNoCase(profileName, kDriveSection) && !platform::ProfileSectionExists(file, profileName)) {
+        section.Fail(platform::Format("Slot%u", s), "no section [" + profileName + "]");
+        break;
+      }
+      KeyMap keys = driveDefaults;
+      if (!platform::EqualsNoCase(profileName, kDriveSection)) {
+        for (auto& [key, value] : ReadSection(file, profileName)) keys[key] = value;
+      }
+      KeyReader profile(file, profileName, std::move(keys), error);
+      slot.empty = false;
+      slot.drive = ReadDriveProfile(profile);
+      slot.drive.badBlocks.seed = plan.seed + position;
+      if (slot.drive.serialNumber.empty()) slot.drive.serialNumber = platform::Format("SIM%02u%02u0001", b, s);
+      board.slots.push_back(std::move(slot));
+    }
+    plan.boards.push_back(std::move(board));
+  }
+  return error.empty();
+}
+
+std::shared_ptr<SimStation> BuildStation(const StationPlan& plan) {
+  auto station = std::make_shared<SimStation>();
+  station->SetDelayScale(plan.timeScale);
+  for (const auto& boardPlan : plan.boards) {
+    SimBoard& board = station->AddBoard(boardPlan.board);
+    for (unsigned s = 1; s <= boardPlan.slots.size(); ++s) {
+      const SlotPlan& slotPlan = boardPlan.slots[s - 1];
+      if (slotPlan.empty) continue;
+      board.Slot(s).Insert(std::make_shared<SimDrive>(slotPlan.drive, slotPlan.drive.serialNumber));
+    }
+  }
+  return station;
+}
+
+ScenarioResult LoadScenario(const std::string& file) {
+  ScenarioResult result;
+  StationPlan plan;
+  if (LoadStationPlan(file, plan, result.error)) result.station = BuildStation(plan);
+  return result;
+}
+
+}  // namespace sim
