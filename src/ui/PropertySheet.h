@@ -1,0 +1,55 @@
+#pragma once
+// CPropertySheet: the window that holds the pages, one tab each. The pages belong to the
+// caller (AddPage does not take ownership). DoModal creates the sheet, shows its first page
+// and hands it to the host until EndDialog; the pages' windows are destroyed afterwards.
+//
+// The page area takes the size of the largest page template; the front end reports a new
+// size with ResizePageArea, which moves every created page (and so runs its OnSize).
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "ui/PropertyPage.h"
+
+namespace ui {
+
+class CPropertySheet : public CWnd {
+ public:
+  explicit CPropertySheet(std::string_view caption = {});
+  ~CPropertySheet() override;
+
+  void AddPage(CPropertyPage* page);
+  int GetPageCount() const;
+  CPropertyPage* GetPage(int index) const;
+  int GetActiveIndex() const;
+  CPropertyPage* GetActivePage() const;
+  // Leaves the active page (its OnKillActive may refuse), creates the new one when needed and
+  // activates it (OnSetActive). True when the page became active.
+  bool SetActivePage(int index);
+
+  std::intptr_t DoModal();
+  // Creates the sheet and activates its first page without a modal run (the front end and
+  // tests call it; DoModal does it first).
+  bool CreateSheet();
+  void EndDialog(int result);
+  bool IsEnded() const;
+  int GetResult() const;
+  // The user asks to close the sheet: every created page's OnQueryCancel must agree, then the
+  // sheet ends with IDCANCEL. False when a page refused.
+  bool RequestClose();
+
+  CSize PageAreaSize() const;
+  void ResizePageArea(CSize size);
+  void DestroyWindow() override;
+
+ private:
+  bool ActivatePage(int index);
+  std::vector<CPropertyPage*> m_pages;
+  int m_active = -1;
+  CSize m_pageArea;
+  mutable std::mutex m_endMutex;
+  bool m_ended = false;
+  int m_result = 0;
+};
+
+}  // namespace ui
