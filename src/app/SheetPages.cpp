@@ -1,0 +1,16 @@
+#include "app/SheetPages.h"
+
+namespace {
+// The settings page and the new settings page are not part of this system; the other pages
+// are added as they are built.
+const SheetPageEntry kStationSheetPages[] = {
+    {0, "ProductionPage", nullptr},
+    {1, "SettingPage", nullptr},
+    {2, "NewSettingPage", nullptr},
+    {3, "RDTResultPage", nullptr},
+    {4, "LaterBadResultPage", nullptr},
+    {5, "BBTPage", nullptr},
+};
+}  // namespace
+
+std::span<const SheetPageEntry> StationSheetPages() { return kStationSheetPages; }

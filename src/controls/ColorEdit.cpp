@@ -1,0 +1,105 @@
+#include "controls/ColorEdit.h"
+
+#include <algorithm>
+
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+
+CColorEdit::TextMember& CColorEdit::TextMember::operator=(std::string_view text) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(m_owner.StateLock());
+    if (m_owner.*m_member == text) return *this;
+    (m_owner.*m_member).assign(text);
+  }
+  m_owner.Invalidate();
+  return *this;
+}
+
+std::string CColorEdit::TextMember::Get() const {
+  std::lock_guard<std::recursive_mutex> guard(m_owner.StateLock());
+  return m_owner.*m_member;
+}
+
+CColorEdit::CColorEdit() { ModifyStyle(0, ui::ES_READONLY); }
+
+void CColorEdit::SetTextSize(int height, int width) {
+  const int configuredHeight = settings::ReadInt(settings::keys::ColorEditTextH);
+  const int configuredWidth = settings::ReadInt(settings::keys::ColorEditTextW);
+  {
+    std::lock_guard<std::recursive_mutex> guard(StateLock());
+    m_textHeight = configuredHeight > 0 ? configuredHeight : std::max(height, 0);
+    m_textWidth = configuredWidth > 0 ? configuredWidth : std::max(width, 0);
+  }
+  Invalidate();
+}
+
+int CColorEdit::GetTextHeight() const {
+  std::lock_guard<std::recursive_mutex> guard(StateLock());
+  return m_textHeight;
+}
+
+int CColorEdit::GetTextWidth() const {
+  std::lock_guard<std::recursive_mutex> guard(StateLock());
+  return m_textWidth;
+}
+
+void CColorEdit::Clear() { SetWindowText(""); }
+
+CColorEdit::Painting CColorEdit::PaintPlan() const {
+  Painting painting;
+  painting.textColor = GetTextColor();
+  painting.backgroundColor = GetBkColor();
+  std::string state, main, sub, text;
+  int height, width;
+  {
+    std::lock_guard<std::recursive_mutex> guard(StateLock());
+    state = m_stateText;
+    main = m_mainText;
+    sub = m_subText;
+    height = m_textHeight;
+    width = m_textWidth;
+    text = GetWindowText();
+  }
+  if (!state.empty()) painting.lines.push_back(PaintLine{state, height, width, true});
+  std::vector<std::string> fields;
+  for (const std::string& field : platform::Split(text, '*')) {
+    if (!field.empty()) fields.push_back(field);
+  }
+  if (!fields.empty() && !state.empty() && fields.front() == state) fields.erase(fields.begin());
+  for (const std::string& field : fields) painting.lines.push_back(PaintLine{field, height, width, false});
+  if (!main.empty() && std::find(fields.begin(), fields.end(), main) == fields.end() && main != state) {
+    painting.lines.push_back(PaintLine{main, height, width, false});
+  }
+  if (!sub.empty()) painting.lines.push_back(PaintLine{sub, height * 2 / 3, width * 2 / 3, false});
+  return painting;
+}
+
+bool CColorEdit::BuildDrawing(ui::DrawList& drawing) const {
+  const Painting painting = PaintPlan();
+  const ui::CRect client = GetClientRect();
+  ui::DrawCommand background;
+  background.kind = ui::DrawCommand::Kind::FillRect;
+  background.rect = client;
+  background.color = painting.backgroundColor;
+  drawing.push_back(background);
+
+  // Lines stack in the middle of the cell; a line of the default font counts 16 pixels.
+  auto lineHeight = [](const PaintLine& line) { return (line.height > 0 ? line.height : 16) + 2; };
+  int total = 0;
+  for (const PaintLine& line : painting.lines) total += lineHeight(line);
+  int top = client.top + std::max(0, (client.Height() - total) / 2);
+  for (const PaintLine& line : painting.lines) {
+    ui::DrawCommand command;
+    command.kind = ui::DrawCommand::Kind::Text;
+    command.rect = ui::CRect(client.left + 2, top, client.right - 2, top + lineHeight(line));
+    command.color = painting.textColor;
+    command.text = line.text;
+    command.font.lfHeight = line.height > 0 ? -line.height : 0;
+    command.font.lfWidth = line.width;
+    command.font.lfWeight = line.bold ? ui::FW_BOLD : ui::FW_NORMAL;
+    command.align = ui::HorizontalAlign::Center;
+    drawing.push_back(command);
+    top += lineHeight(line);
+  }
+  return true;
+}
