@@ -40,10 +40,15 @@ bool SetReadOnly(std::string_view path, bool readOnly);
 bool SetModifiedTime(std::string_view path, std::int64_t secondsSince1970);
 
 // Copies a file; with failIfExists an existing target makes it fail. The copy goes to a
-// temporary file first, so a failed copy never leaves half a target.
+// temporary file first, so a failed copy never leaves half a target. As on Windows the copy
+// keeps the source's attributes and time of last change, and a read-only target or a
+// folder is never overwritten.
 bool CopyFile(std::string_view source, std::string_view target, bool failIfExists);
+// Deletes a file; a read-only file or a folder is refused (access denied), as on Windows.
 bool DeleteFile(std::string_view path);
-// Moves or renames a file or folder; an existing target file is replaced only when asked.
+// Moves or renames a file or folder; an existing target file is replaced only when asked
+// (never a folder or a read-only file). A change of case alone is a rename. A file moves to
+// another file system by copy and delete; a folder cannot.
 bool MoveFile(std::string_view source, std::string_view target, bool replaceExisting = false);
 bool CreateDirectory(std::string_view path);   // one level; true when it exists afterwards
 bool RemoveDirectory(std::string_view path);   // an empty folder
@@ -53,5 +58,30 @@ bool ClearDirectory(std::string_view path);
 // Whole-file reads and writes; WriteWholeFile replaces the file atomically.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+
+// Why the last failing file helper of the calling thread failed, as the Windows error code
+// callers test for (file-not-found 2, path-not-found 3, already-exists 183, ...); a helper
+// that succeeds sets 0.
+enum FileError : std::uint32_t {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorNotSameDevice = 17,
+  kErrorGeneralFailure = 31,
+  kErrorSharingViolation = 32,
+  kErrorFileExists = 80,
+  kErrorInvalidParameter = 87,
+  kErrorDiskFull = 112,
+  kErrorInvalidName = 123,
+  kErrorDirNotEmpty = 145,
+  kErrorAlreadyExists = 183,
+  kErrorFilenameTooLong = 206,
+  kErrorDirectoryName = 267,
+};
+std::uint32_t LastFileError();
+// The system's message for one of the codes above, with the line end Windows gives it
+// ("The system cannot find the file specified.\r\n"); empty for any other code.
+std::string FileErrorText(std::uint32_t code);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -25,6 +26,8 @@ struct CpuIdRegisters {
 CpuIdRegisters CpuId(std::uint32_t leaf, std::uint32_t subLeaf = 0);
 // The 48-byte processor brand string (extended leaves 2..4), or empty when not offered.
 std::string CpuBrand();
+// The same from a given CPUID function (CpuBrand passes CpuId).
+std::string CpuBrandFrom(CpuIdRegisters (*cpuId)(std::uint32_t leaf, std::uint32_t subLeaf));
 
 struct OsVersion {
   int major = 0;
@@ -36,5 +39,19 @@ OsVersion HostOsVersion();
 
 // Language id of the user's locale: 1028 Chinese (Taiwan), 2052 Chinese (PRC), else 1033.
 int LanguageId();
+
+// The rules behind the facts above, applied to given texts (so they can be checked with
+// fixed inputs on any host).
+// Host name -> computer name: cut at the first ".", at most 15 characters, upper case.
+std::string ComputerNameFromHostName(std::string_view hostName);
+// Interface of the default route in a /proc/net/route listing (destination and mask 0,
+// route up; the lowest metric wins); empty when there is none.
+std::string DefaultRouteInterface(std::string_view procNetRoute);
+// "aa:bb:cc:dd:ee:ff" -> six bytes; false for any other form and for an all-zero address.
+bool ParseMacAddress(std::string_view text, std::array<std::uint8_t, 6>& mac);
+// Kernel release "6.1.0-18-amd64" -> major 6, minor 1, build 0 (missing numbers are 0).
+OsVersion ParseOsRelease(std::string_view release);
+// Locale name such as "zh_TW.UTF-8" -> language id (see LanguageId).
+int LanguageIdFromLocale(std::string_view locale);
 
 }  // namespace platform

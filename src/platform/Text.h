@@ -16,7 +16,9 @@ std::string FormatV(const char* format, va_list args);
 std::string Cp950ToUtf8(std::string_view text);
 std::string Utf8ToCp950(std::string_view text);
 
-// ASCII case and blanks (bytes >= 0x80 are left alone, so double-byte text is safe).
+// ASCII case and blanks. Bytes >= 0x80 are left alone, and so is the byte after a code
+// page 950 lead byte (0x81..0xFE), which may look like an ASCII letter: double-byte text is
+// safe.
 std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);

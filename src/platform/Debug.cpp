@@ -1,0 +1,63 @@
+// The debug-output sink. One lock serialises every line, so lines written by different
+// threads never interleave, whether they go to standard error or to a test's sink.
+#include "platform/Debug.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::recursive_mutex& SinkLock() {  // recursive: a sink may itself write debug output
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+std::function<void(std::string_view)>& ReplacementSink() {
+  static std::function<void(std::string_view)> sink;
+  return sink;
+}
+
+bool DebugEnabled() {
+  static const bool enabled = std::getenv("TV_DEBUG") != nullptr;
+  return enabled;
+}
+
+// Writes the text to standard error in one piece, ending it with a line end when it has
+// none, so that a line shows whole.
+void WriteToStandardError(std::string_view text) {
+  std::string line(text);
+  if (line.empty() || line.back() != '\n') line.push_back('\n');
+  const char* data = line.data();
+  std::size_t left = line.size();
+  while (left > 0) {
+    const ssize_t written = ::write(STDERR_FILENO, data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;  // nothing more can be done about a broken standard error
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+}  // namespace
+
+void DebugOutput(std::string_view text) {
+  std::lock_guard<std::recursive_mutex> lock(SinkLock());
+  // A copy, so that a sink that replaces itself does not destroy the function it runs in.
+  if (const auto sink = ReplacementSink()) {
+    sink(text);
+  } else if (DebugEnabled()) {
+    WriteToStandardError(text);
+  }
+}
+
+void SetDebugSink(std::function<void(std::string_view)> sink) {
+  std::lock_guard<std::recursive_mutex> lock(SinkLock());
+  ReplacementSink() = std::move(sink);
+}
+
+}  // namespace platform

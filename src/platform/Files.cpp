@@ -1,0 +1,561 @@
+// File helpers on station path texts. Each helper maps its path texts once (ToNativePath),
+// works with POSIX calls, and leaves the Windows error code of a failure for LastFileError.
+// Files are replaced through a temporary file in the target's folder and one rename, so a
+// reader never sees half a file and a failure never leaves one behind.
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Path.h"
+#include "platform/Text.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+thread_local std::uint32_t g_lastError = kErrorSuccess;
+
+bool Succeed() {
+  g_lastError = kErrorSuccess;
+  return true;
+}
+
+bool Fail(std::uint32_t code) {
+  g_lastError = code;
+  return false;
+}
+
+// The Windows code for an errno of a call on `path`. A missing file in an existing folder
+// is "file not found"; a missing folder on the way is "path not found".
+std::uint32_t CodeOfErrno(int error, const fs::path& path) {
+  switch (error) {
+    case ENOENT: {
+      struct stat parent {};
+      const fs::path folder = path.parent_path();
+      return (folder.empty() || ::stat(folder.c_str(), &parent) == 0) ? kErrorFileNotFound : kErrorPathNotFound;
+    }
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return kErrorAccessDenied;
+    case EEXIST: return kErrorAlreadyExists;
+    case ENOTEMPTY: return kErrorDirNotEmpty;
+    case ENOSPC:
+    case EDQUOT: return kErrorDiskFull;
+    case EXDEV: return kErrorNotSameDevice;
+    case EBUSY:
+    case ETXTBSY: return kErrorSharingViolation;
+    case ENAMETOOLONG: return kErrorFilenameTooLong;
+    case EINVAL: return kErrorInvalidParameter;
+    default: return kErrorGeneralFailure;
+  }
+}
+
+bool FailErrno(const fs::path& path) { return Fail(CodeOfErrno(errno, path)); }
+
+// The native path of a station path text; empty (and an invalid-name failure) when it
+// cannot be formed.
+fs::path Native(std::string_view path) {
+  try {
+    if (path.empty()) {
+      Fail(kErrorPathNotFound);
+      return fs::path();
+    }
+    return ToNativePath(path);
+  } catch (...) {
+    Fail(kErrorInvalidName);
+    return fs::path();
+  }
+}
+
+bool Stat(const fs::path& path, struct stat& info) {
+  if (::stat(path.c_str(), &info) == 0) return true;
+  return ::lstat(path.c_str(), &info) == 0;  // a dangling link still exists as an entry
+}
+
+bool IsReadOnlyMode(mode_t mode) { return (mode & S_IWUSR) == 0; }
+
+FileEntry MakeEntry(const std::string& name, const struct stat& info) {
+  FileEntry entry;
+  entry.name = name;
+  if (S_ISDIR(info.st_mode)) entry.attributes |= kAttributeDirectory;
+  if (S_ISREG(info.st_mode)) {
+    entry.attributes |= kAttributeArchive;
+    entry.size = static_cast<std::uint64_t>(info.st_size);
+  }
+  if (IsReadOnlyMode(info.st_mode)) entry.attributes |= kAttributeReadOnly;
+  if (!name.empty() && name[0] == '.') entry.attributes |= kAttributeHidden;
+  if (entry.attributes == 0) entry.attributes = kAttributeNormal;
+  entry.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  return entry;
+}
+
+// The last component of a station path text, as written.
+std::string_view LastComponent(std::string_view path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Wildcards
+
+char Folded(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// "*" any run of characters, "?" exactly one, others equal without regard to ASCII case.
+bool GlobMatches(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0;
+  std::size_t starPattern = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = p++;
+      starName = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || Folded(pattern[p]) == Folded(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starPattern != std::string_view::npos) {
+      p = starPattern + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// Windows rules on top of the plain wildcards: a pattern ending in ".*" also matches names
+// without that extension ("*.*" matches every name), and one ending in "." matches names
+// that have no extension.
+bool PatternMatches(std::string_view pattern, std::string_view name) {
+  if (GlobMatches(pattern, name)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+    return GlobMatches(pattern.substr(0, pattern.size() - 2), name);
+  }
+  if (pattern.size() >= 2 && pattern.back() == '.' && pattern != ".." && name.find('.') == std::string_view::npos) {
+    return GlobMatches(pattern.substr(0, pattern.size() - 1), name);
+  }
+  return false;
+}
+
+// The order NTFS lists names in: without regard to case, ties by bytes.
+bool NameBefore(const FileEntry& a, const FileEntry& b) {
+  const std::string upperA = ToUpper(a.name);
+  const std::string upperB = ToUpper(b.name);
+  return upperA != upperB ? upperA < upperB : a.name < b.name;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing through a temporary file
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return m_fd; }
+  bool Valid() const { return m_fd >= 0; }
+  // Closes now and reports whether the close succeeded (a late write error shows here).
+  bool Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = ENOSPC;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Renames without replacing an existing target, even when another process creates it at
+// the same moment. 0 or the errno of the failure (EEXIST for an existing target).
+int RenameNoReplace(const fs::path& from, const fs::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system without the flag: a hard link fails on an existing target just the same.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+int RenameReplacing(const fs::path& from, const fs::path& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+fs::path TemporaryPathBeside(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  return target.parent_path() /
+         Format(".~%s.%d-%u.tmp", target.filename().c_str(), static_cast<int>(::getpid()), counter.fetch_add(1));
+}
+
+// A temporary file beside the target. It becomes the target on Publish; otherwise its
+// destructor removes it.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const fs::path& target)
+      : m_target(target),
+        m_path(TemporaryPathBeside(target)),
+        m_fd(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)) {
+    if (!m_fd.Valid()) FailErrno(m_path);
+  }
+  ~TemporaryFile() {
+    m_fd.Close();
+    if (!m_published) ::unlink(m_path.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  bool Valid() const { return m_fd.Valid(); }
+  int Fd() const { return m_fd.Get(); }
+  bool Write(std::string_view bytes) { return WriteAll(Fd(), bytes.data(), bytes.size()) || FailErrno(m_target); }
+
+  // Flushes the data to the disk and renames the file onto the target; with noReplace an
+  // existing target is kept and the code `existsCode` is left.
+  bool Publish(bool noReplace, std::uint32_t existsCode) {
+    if (::fdatasync(Fd()) != 0 || !m_fd.Close()) return FailErrno(m_target);
+    const int error = noReplace ? RenameNoReplace(m_path, m_target) : RenameReplacing(m_path, m_target);
+    if (error != 0) return Fail(error == EEXIST ? existsCode : CodeOfErrno(error, m_target));
+    m_published = true;
+    return Succeed();
+  }
+
+ private:
+  fs::path m_target;
+  fs::path m_path;
+  FileDescriptor m_fd;
+  bool m_published = false;
+};
+
+// An existing target may be replaced only when it is a writable file (Windows refuses to
+// overwrite a read-only file or a folder).
+bool CheckReplaceable(const fs::path& target) {
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0) return true;
+  if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnlyMode(info.st_mode))) return Fail(kErrorAccessDenied);
+  return true;
+}
+
+bool CopyNative(const fs::path& source, const fs::path& target, bool failIfExists) {
+  struct stat sourceInfo {};
+  if (::stat(source.c_str(), &sourceInfo) != 0) return FailErrno(source);
+  if (!S_ISREG(sourceInfo.st_mode)) return Fail(kErrorAccessDenied);
+  struct stat targetInfo {};
+  if (::stat(target.c_str(), &targetInfo) == 0) {
+    if (failIfExists) return Fail(kErrorFileExists);
+    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
+      return Fail(kErrorSharingViolation);  // a file copied onto itself
+    }
+  }
+  if (!failIfExists && !CheckReplaceable(target)) return false;
+
+  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) return FailErrno(source);
+  TemporaryFile temporary(target);
+  if (!temporary.Valid()) return false;
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return FailErrno(source);
+    if (got == 0) break;
+    if (!temporary.Write(std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
+  }
+  // As on Windows the copy keeps the source's attributes and time of last change.
+  const timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+  if (::fchmod(temporary.Fd(), sourceInfo.st_mode & 07777) != 0 || ::futimens(temporary.Fd(), times) != 0) {
+    return FailErrno(target);
+  }
+  return temporary.Publish(failIfExists, kErrorFileExists);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Errors
+
+std::uint32_t LastFileError() { return g_lastError; }
+
+std::string FileErrorText(std::uint32_t code) {
+  switch (code) {
+    case kErrorSuccess: return "The operation completed successfully.\r\n";
+    case kErrorFileNotFound: return "The system cannot find the file specified.\r\n";
+    case kErrorPathNotFound: return "The system cannot find the path specified.\r\n";
+    case kErrorAccessDenied: return "Access is denied.\r\n";
+    case kErrorNotSameDevice: return "The system cannot move the file to a different disk drive.\r\n";
+    case kErrorGeneralFailure: return "A device attached to the system is not functioning.\r\n";
+    case kErrorSharingViolation:
+      return "The process cannot access the file because it is being used by another process.\r\n";
+    case kErrorFileExists: return "The file exists.\r\n";
+    case kErrorInvalidParameter: return "The parameter is incorrect.\r\n";
+    case kErrorDiskFull: return "There is not enough space on the disk.\r\n";
+    case kErrorInvalidName: return "The filename, directory name, or volume label syntax is incorrect.\r\n";
+    case kErrorDirNotEmpty: return "The directory is not empty.\r\n";
+    case kErrorAlreadyExists: return "Cannot create a file when that file already exists.\r\n";
+    case kErrorFilenameTooLong: return "The filename or extension is too long.\r\n";
+    case kErrorDirectoryName: return "The directory name is invalid.\r\n";
+    default: return std::string();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Finding and facts
+
+std::vector<FileEntry> FindFiles(std::string_view pattern) {
+  std::vector<FileEntry> entries;
+  const std::string_view namePattern = LastComponent(pattern);
+  if (namePattern.empty()) {
+    Fail(kErrorFileNotFound);
+    return entries;
+  }
+  const std::string_view folderText = pattern.substr(0, pattern.size() - namePattern.size());
+  const fs::path folder = Native(folderText.empty() ? std::string_view(".") : folderText);
+  if (folder.empty()) return entries;
+  DIR* directory = ::opendir(folder.c_str());
+  if (directory == nullptr) {
+    // The folder of the pattern is missing: a path, not a file, is not found.
+    Fail(errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound : CodeOfErrno(errno, folder));
+    return entries;
+  }
+  while (const dirent* item = ::readdir(directory)) {
+    const std::string name = item->d_name;
+    if (name == "." || name == ".." || !PatternMatches(namePattern, name)) continue;
+    struct stat info {};
+    if (Stat(folder / name, info)) entries.push_back(MakeEntry(name, info));
+  }
+  ::closedir(directory);
+  std::sort(entries.begin(), entries.end(), &NameBefore);
+  if (entries.empty()) {
+    Fail(kErrorFileNotFound);
+  } else {
+    Succeed();
+  }
+  return entries;
+}
+
+std::optional<FileEntry> FileInfo(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return std::nullopt;
+  struct stat info {};
+  if (!Stat(native, info)) {
+    FailErrno(native);
+    return std::nullopt;
+  }
+  Succeed();
+  return MakeEntry(native.filename().string(), info);
+}
+
+bool FileExists(std::string_view path) { return FileInfo(path).has_value(); }
+
+bool IsDirectory(std::string_view path) {
+  const auto info = FileInfo(path);
+  return info && info->IsDirectory();
+}
+
+std::optional<std::uint64_t> FileSize(std::string_view path) {
+  const auto info = FileInfo(path);
+  if (!info) return std::nullopt;
+  if (info->IsDirectory()) {
+    Fail(kErrorAccessDenied);
+    return std::nullopt;
+  }
+  return info->size;
+}
+
+std::optional<std::uint32_t> FileAttributes(std::string_view path) {
+  const auto info = FileInfo(path);
+  if (!info) return std::nullopt;
+  return info->attributes;
+}
+
+bool SetReadOnly(std::string_view path, bool readOnly) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  struct stat info {};
+  if (::stat(native.c_str(), &info) != 0) return FailErrno(native);
+  const mode_t mode = readOnly ? (info.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH))
+                               : (info.st_mode | S_IWUSR);
+  if (::chmod(native.c_str(), mode & 07777) != 0) return FailErrno(native);
+  return Succeed();
+}
+
+bool SetModifiedTime(std::string_view path, std::int64_t secondsSince1970) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(secondsSince1970), 0}};
+  if (::utimensat(AT_FDCWD, native.c_str(), times, 0) != 0) return FailErrno(native);
+  return Succeed();
+}
+
+// ---------------------------------------------------------------------------------------
+// Copy, delete, move
+
+bool CopyFile(std::string_view source, std::string_view target, bool failIfExists) {
+  const fs::path from = Native(source);
+  const fs::path to = Native(target);
+  if (from.empty() || to.empty()) return false;
+  return CopyNative(from, to, failIfExists);
+}
+
+// A read-only file is not deleted, as on Windows: callers clear the attribute first.
+bool DeleteFile(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  struct stat info {};
+  if (::lstat(native.c_str(), &info) != 0) return FailErrno(native);
+  if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnlyMode(info.st_mode))) {
+    return Fail(kErrorAccessDenied);
+  }
+  if (::unlink(native.c_str()) != 0) return FailErrno(native);
+  return Succeed();
+}
+
+bool MoveFile(std::string_view source, std::string_view target, bool replaceExisting) {
+  const fs::path from = Native(source);
+  fs::path to = Native(target);
+  if (from.empty() || to.empty()) return false;
+  struct stat sourceInfo {};
+  if (::lstat(from.c_str(), &sourceInfo) != 0) return FailErrno(from);
+  // The target text names the source itself (the folder match ignores case): a rename
+  // that changes only the case of the name, which Windows allows.
+  if (to == from) {
+    const std::string_view newName = LastComponent(target);
+    if (newName.empty() || from.filename() == newName) return Succeed();
+    to = from.parent_path() / std::string(newName);
+    if (::rename(from.c_str(), to.c_str()) != 0) return FailErrno(to);
+    return Succeed();
+  }
+  struct stat targetInfo {};
+  const bool targetExists = ::lstat(to.c_str(), &targetInfo) == 0;
+  if (targetExists) {
+    if (!replaceExisting) return Fail(kErrorAlreadyExists);
+    if (S_ISDIR(sourceInfo.st_mode) || !CheckReplaceable(to)) return Fail(kErrorAccessDenied);
+  }
+  const int error = replaceExisting ? RenameReplacing(from, to) : RenameNoReplace(from, to);
+  if (error == 0) return Succeed();
+  if (error != EXDEV) return Fail(error == EEXIST ? kErrorAlreadyExists : CodeOfErrno(error, to));
+  // Another file system: a file moves by copy and delete, a folder cannot move (as between
+  // Windows drives).
+  if (!S_ISREG(sourceInfo.st_mode)) return Fail(kErrorNotSameDevice);
+  if (!CopyNative(from, to, !replaceExisting)) return false;
+  if (::unlink(from.c_str()) != 0) return FailErrno(from);
+  return Succeed();
+}
+
+// ---------------------------------------------------------------------------------------
+// Folders
+
+bool CreateDirectory(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  if (::mkdir(native.c_str(), 0777) == 0) return Succeed();
+  if (errno == EEXIST) {
+    struct stat info {};
+    if (::stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return Succeed();
+    return Fail(kErrorAlreadyExists);
+  }
+  return FailErrno(native);
+}
+
+bool RemoveDirectory(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  if (::rmdir(native.c_str()) == 0) return Succeed();
+  if (errno == ENOTDIR) {
+    struct stat info {};
+    if (::lstat(native.c_str(), &info) == 0) return Fail(kErrorDirectoryName);  // a file, not a folder
+  }
+  return FailErrno(native);
+}
+
+bool ClearDirectory(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  struct stat info {};
+  if (::stat(native.c_str(), &info) != 0) return FailErrno(native);
+  if (!S_ISDIR(info.st_mode)) return Fail(kErrorDirectoryName);
+  std::error_code error;
+  fs::directory_iterator items(native, error);
+  if (error) return Fail(CodeOfErrno(error.value(), native));
+  bool allRemoved = true;
+  std::uint32_t firstFailure = kErrorSuccess;
+  for (const fs::directory_entry& item : items) {
+    std::error_code removeError;
+    fs::remove_all(item.path(), removeError);
+    if (removeError && allRemoved) {
+      allRemoved = false;
+      firstFailure = CodeOfErrno(removeError.value(), item.path());
+    }
+  }
+  return allRemoved ? Succeed() : Fail(firstFailure);
+}
+
+// ---------------------------------------------------------------------------------------
+// Whole files
+
+std::optional<std::string> ReadWholeFile(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return std::nullopt;
+  FileDescriptor in(::open(native.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) {
+    FailErrno(native);
+    return std::nullopt;
+  }
+  struct stat info {};
+  if (::fstat(in.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    Fail(kErrorAccessDenied);
+    return std::nullopt;
+  }
+  std::string content;
+  if (info.st_size > 0) content.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[64 * 1024];
+  for (;;) {  // to the end, whatever the size said (a file may grow, /proc files say 0)
+    const ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      FailErrno(native);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  Succeed();
+  return content;
+}
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+  const fs::path native = Native(path);
+  if (native.empty() || !CheckReplaceable(native)) return false;
+  TemporaryFile temporary(native);
+  if (!temporary.Valid() || !temporary.Write(bytes)) return false;
+  struct stat existing {};
+  if (::stat(native.c_str(), &existing) == 0) ::fchmod(temporary.Fd(), existing.st_mode & 07777);  // keep its mode
+  return temporary.Publish(false, kErrorAlreadyExists);
+}
+
+}  // namespace platform
