@@ -137,6 +137,9 @@ struct CommandSpec {
   std::uint16_t timeoutSeconds;
   std::uint8_t retries;          // further sends after a passing failure
   const char* arguments;         // where the arguments sit (see the top of this file)
+  // Commands with an allocation length (INQUIRY, READ CAPACITY): a device may answer with
+  // fewer bytes than asked, but at least these; 0: the whole transfer must move.
+  std::uint32_t minimumReplyBytes = 0;
 };
 
 // Values that vendor and ATA commands carry.
@@ -306,10 +309,10 @@ inline constexpr std::array<CommandSpec, kCommandCount> kTable{{
      "parameter 0 = 1 assert DEVSLP, 0 release it"},
     // ---- SCSI -------------------------------------------------------------------------
     {C::Inquiry, "Inquiry", Scsi, cdb::kInquiryOpcode, 0x00, P::PioIn, FixedBytes, kInquiryLength, 0, false,
-     false, 5, 1, "standard data; reply InquiryData"},
+     false, 5, 1, "standard data; reply InquiryData", 5},
     {C::ReadCapacity16, "Read Capacity (16)", Scsi, cdb::kServiceActionIn16Opcode,
      cdb::kReadCapacity16ServiceAction, P::PioIn, FixedBytes, kReadCapacity16Length, 0, false, false, 10, 2,
-     "reply ReadCapacity16Data"},
+     "reply ReadCapacity16Data", 12},
 }};
 
 constexpr bool TableInIdOrder() {

@@ -1,0 +1,101 @@
+#include "device/DeviceListing.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "device/Transport.h"
+#include "platform/Debug.h"
+#include "platform/Text.h"
+
+ROOT_Device g_RootDevice{};
+DevicePathRecord g_DevicePathTable[kMaxListedDevices]{};
+CGetDevLibrary g_GetDevLibrary;
+
+namespace {
+
+// Copies a text into a fixed field, cut to leave room for the terminating NUL.
+void CopyText(char (&field)[kDeviceTextLength], const std::string& text) {
+  const std::size_t length = std::min(text.size(), kDeviceTextLength - 1);
+  std::memset(field, 0, kDeviceTextLength);
+  std::memcpy(field, text.data(), length);
+}
+
+std::string FieldText(const char (&field)[kDeviceTextLength]) {
+  return std::string(field, strnlen(field, kDeviceTextLength));
+}
+
+}  // namespace
+
+std::mutex& DeviceListingLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+void ListTvDevice(ROOT_Device* root) {
+  if (root == nullptr) return;
+  {
+    std::lock_guard<std::mutex> guard(DeviceListingLock());
+    if (root->request != kListRequest) return;
+  }
+  std::vector<device::TransportDisk> disks;
+  if (auto transport = device::GetTransport()) disks = transport->ListDisks();
+  if (disks.size() > kMaxListedDevices) {
+    platform::DebugOutput(platform::Format("ListTvDevice: %zu disks found, only the first %zu are listed\n",
+                                           disks.size(), kMaxListedDevices));
+    disks.resize(kMaxListedDevices);
+  }
+
+  // Built aside, so that a reader never sees half a listing.
+  auto listing = std::make_unique<ROOT_Device>();
+  auto table = std::make_unique<DevicePathRecord[]>(kMaxListedDevices);
+  listing->deviceCount = static_cast<std::uint32_t>(disks.size());
+  for (std::size_t j = 0; j < disks.size(); ++j) {
+    const std::string path = disks[j].devicePath.empty() ? std::string(kNoDevicePath) : disks[j].devicePath;
+    CopyText(listing->devices[j].nodeText, disks[j].nodeText);
+    CopyText(listing->devices[j].devicePath, path);
+    CopyText(table[j].devicePath, path);
+    CopyText(table[j].nodeText, disks[j].nodeText);
+  }
+
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  listing->request = root->request;
+  std::memcpy(listing->reserved0, root->reserved0, sizeof(listing->reserved0));
+  listing->reserved3 = root->reserved3;
+  std::memcpy(root, listing.get(), sizeof(ROOT_Device));
+  std::memcpy(g_DevicePathTable, table.get(), sizeof(g_DevicePathTable));
+}
+
+ROOT_Device CopyRootDevice() {
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  return g_RootDevice;
+}
+
+std::string DevicePathOfListedDrive(int driveNumber) {
+  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > kMaxListedDevices) return {};
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  const std::string path = FieldText(g_DevicePathTable[driveNumber - 1].devicePath);
+  return path == kNoDevicePath ? std::string() : path;
+}
+
+bool CGetDevLibrary::Load() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_transport) m_transport = device::GetTransport();
+  return m_transport != nullptr;
+}
+
+void CGetDevLibrary::Unload() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_transport.reset();
+}
+
+bool CGetDevLibrary::IsLoaded() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_transport != nullptr;
+}
+
+bool CGetDevLibrary::ListTvDevice(ROOT_Device* root) {
+  if (!Load()) return false;
+  ::ListTvDevice(root);
+  return true;
+}

@@ -1,0 +1,44 @@
+#include "device/DevicePaths.h"
+
+#include "device/DeviceListing.h"
+#include "device/Transport.h"
+#include "platform/Text.h"
+
+std::atomic<std::uint8_t> g_U2AMode{1};
+
+namespace device {
+namespace {
+constexpr std::string_view kPhysicalDrivePrefix = "\\\\.\\PhysicalDrive";
+}
+
+std::string PhysicalDrivePathText(int driveNumber) {
+  return platform::Format("\\\\.\\PhysicalDrive%d", driveNumber);
+}
+
+std::optional<int> ParsePhysicalDrivePath(std::string_view text) {
+  if (!platform::StartsWithNoCase(text, kPhysicalDrivePrefix)) return std::nullopt;
+  const std::string_view digits = text.substr(kPhysicalDrivePrefix.size());
+  if (digits.empty() || digits.size() > 6) return std::nullopt;
+  int number = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+std::string DevicePathOfDrive(int driveNumber) {
+  if (g_U2AMode.load() != 0) return DevicePathOfListedDrive(driveNumber);
+  const auto transport = GetTransport();
+  return transport ? transport->DevicePathOfDrive(driveNumber) : std::string();
+}
+
+std::string ResolveDevicePath(std::string_view pathText) {
+  if (const auto driveNumber = ParsePhysicalDrivePath(pathText)) {
+    const auto transport = GetTransport();
+    return transport ? transport->DevicePathOfDrive(*driveNumber) : std::string();
+  }
+  return std::string(pathText);
+}
+
+}  // namespace device

@@ -1,0 +1,31 @@
+#pragma once
+// How a drive number becomes the device a command goes to, and the bridge-mode flag.
+//  - Tester mode (g_U2AMode 0): the drive is "\\.\PhysicalDrive%d" with its drive number,
+//    which is entry drive number - 1 of the transport's disk list (drive numbers are 1-based,
+//    see Transport.h).
+//  - Bridge mode (g_U2AMode non-zero): the drive is the device path of entry drive number - 1
+//    of g_DevicePathTable, the last device listing.
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Bridge mode (USB-to-ATA bridge), default 1; the program sets it at start-up from TV_U2A.
+// Read at every command, so the engine's commands take the bridge form while it is set.
+extern std::atomic<std::uint8_t> g_U2AMode;
+
+namespace device {
+
+// "\\.\PhysicalDrive%d".
+std::string PhysicalDrivePathText(int driveNumber);
+// The drive number of a "\\.\PhysicalDrive%d" text (case ignored); nullopt for any other text.
+std::optional<int> ParsePhysicalDrivePath(std::string_view text);
+
+// The transport's device path for a drive number in the current mode; empty when there is none.
+std::string DevicePathOfDrive(int driveNumber);
+// The transport's device path for a path text: "\\.\PhysicalDrive%d" through the transport's
+// disk list, any other text as it stands; empty when the drive does not exist.
+std::string ResolveDevicePath(std::string_view pathText);
+
+}  // namespace device

@@ -1,0 +1,634 @@
+// CDeviceCommand: every command's block against the command table in tester and bridge mode,
+// literal blocks of the commands the RDT log reader uses, and the failures a drive can hand
+// back (vanished drive, time-out, short transfer, sense with an error, garbage).
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <set>
+
+#include "FakeTransport.h"
+#include "device/DeviceCommand.h"
+#include "device/DeviceListing.h"
+#include "device/DevicePaths.h"
+#include "device/ReplyLayouts.h"
+
+namespace {
+
+using device::CommandError;
+using device::CommandFamily;
+using device::CommandId;
+using device::TransferProtocol;
+using devicetest::InstalledFakeTransport;
+using devicetest::NumberedDisks;
+using Bytes = std::array<std::uint8_t, 16>;
+
+// Sets the bridge-mode flag for one test and puts the previous value back.
+class BridgeMode {
+ public:
+  explicit BridgeMode(std::uint8_t value) : m_previous(g_U2AMode.load()) { g_U2AMode = value; }
+  ~BridgeMode() { g_U2AMode = m_previous; }
+
+ private:
+  std::uint8_t m_previous;
+};
+
+// Lists the installed transport's disks into g_RootDevice (and so g_DevicePathTable).
+void ListDrives() {
+  g_RootDevice.request = kListRequest;
+  ListTvDevice(&g_RootDevice);
+}
+
+// One call of each command with arguments whose place in the block the test can find again.
+struct Invocation {
+  CommandId id;
+  std::function<std::uint8_t(CDeviceCommand&, std::vector<std::uint8_t>&)> call;
+  std::uint32_t sectors = 0;            // caller's sector count (CallerSectors commands)
+  std::uint64_t argument = 0;           // vendor argument / ATA LBA
+  std::uint16_t features = 0;           // ATA features the caller sets (DOWNLOAD MICROCODE)
+  std::array<std::uint8_t, 4> parameters{};  // tester parameters
+};
+
+std::vector<Invocation> AllInvocations() {
+  using B = std::vector<std::uint8_t>;
+  return {
+      {CommandId::IdentifyDevice, [](CDeviceCommand& c, B& b) { return c.Identify(b); }},
+      {CommandId::SmartReadData, [](CDeviceCommand& c, B& b) { return c.SmartReadData(b); }, 0, 0xC24F00},
+      {CommandId::SmartReturnStatus, [](CDeviceCommand& c, B&) { bool e; return c.SmartReturnStatus(e); }, 0,
+       0xC24F00},
+      {CommandId::SecuritySetPassword, [](CDeviceCommand& c, B& b) { return c.SecuritySetPassword(b); }},
+      {CommandId::SecurityErasePrepare, [](CDeviceCommand& c, B&) { return c.SecurityErasePrepare(); }},
+      {CommandId::SecurityEraseUnit, [](CDeviceCommand& c, B& b) { return c.SecurityEraseUnit(b); }},
+      {CommandId::DownloadMicrocode, [](CDeviceCommand& c, B& b) { return c.DownloadMicrocode(b, 0x03, 0x0210, 64); },
+       64, 0x021000, 0x03},
+      {CommandId::StandbyImmediate, [](CDeviceCommand& c, B&) { return c.StandbyImmediate(); }},
+      {CommandId::ReadDmaExt, [](CDeviceCommand& c, B& b) { return c.ReadDma(b, 0x123456789Aull, 16); }, 16,
+       0x123456789Aull},
+      {CommandId::WriteDmaExt, [](CDeviceCommand& c, B& b) { return c.WriteDma(b, 0x10, 3); }, 3, 0x10},
+      {CommandId::ReadSectorsExt, [](CDeviceCommand& c, B& b) { return c.ReadPio(b, 0x20, 5); }, 5, 0x20},
+      {CommandId::WriteSectorsExt, [](CDeviceCommand& c, B& b) { return c.WritePio(b, 0x30, 7); }, 7, 0x30},
+      {CommandId::SetApKey, [](CDeviceCommand& c, B& b) { return c.SetApKey(b); }, 0, device::kApKeyValue},
+      {CommandId::ReadFirmwareName, [](CDeviceCommand& c, B& b) { return c.ReadFirmwareName(b); }},
+      {CommandId::GetSystemInfo, [](CDeviceCommand& c, B& b) { return c.GetSystemInfo(b, 2); }, 2},
+      {CommandId::ReadFlashId, [](CDeviceCommand& c, B& b) { return c.ReadFlashId(b, 0x12, 0x34); }, 0, 0x3412},
+      {CommandId::ScanAllFlashId, [](CDeviceCommand& c, B& b) { return c.ScanAllFlashId(b); }},
+      {CommandId::ReadUniqueId, [](CDeviceCommand& c, B& b) { return c.ReadUniqueId(b, 9); }, 0, 9},
+      {CommandId::ReadRegister, [](CDeviceCommand& c, B& b) { return c.ReadRegister(b, 0xF0001234u); }, 0,
+       0xF0001234u},
+      {CommandId::ReadDeviceStatus, [](CDeviceCommand& c, B& b) { return c.ReadDeviceStatus(b); }},
+      {CommandId::JumpToBoot, [](CDeviceCommand& c, B&) { return c.JumpToBoot(); }},
+      {CommandId::ForceToBoot, [](CDeviceCommand& c, B&) { return c.ForceToBoot(); }},
+      {CommandId::WritePram, [](CDeviceCommand& c, B& b) { return c.WritePram(b, 256, 128); }, 128, 256},
+      {CommandId::ReadPram, [](CDeviceCommand& c, B& b) { return c.ReadPram(b, 384, 4); }, 4, 384},
+      {CommandId::StartPram, [](CDeviceCommand& c, B&) { return c.StartPram(0xBEEF); }, 0, 0xBEEF},
+      {CommandId::WriteFlashCode, [](CDeviceCommand& c, B& b) { return c.WriteFlashCode(b, 1024, 100); }, 100, 1024},
+      {CommandId::ReadFlashCode, [](CDeviceCommand& c, B& b) { return c.ReadFlashCode(b, 2048, 1); }, 1, 2048},
+      {CommandId::EraseIspCode, [](CDeviceCommand& c, B&) { return c.EraseIspCode(); }},
+      {CommandId::ReadInfoCode, [](CDeviceCommand& c, B& b) { return c.ReadInfoCode(b); }},
+      {CommandId::WriteInfoCode, [](CDeviceCommand& c, B& b) { return c.WriteInfoCode(b); }},
+      {CommandId::EraseByType, [](CDeviceCommand& c, B&) { return c.EraseByType(9, true); }, 0,
+       9 | device::kArgumentPollingFlag},
+      {CommandId::ScanFlash, [](CDeviceCommand& c, B&) { return c.ScanFlash(2, true, false); }, 0, 0x102},
+      {CommandId::WindowScan, [](CDeviceCommand& c, B& b) { return c.WindowScan(b); }},
+      {CommandId::SetCeMap, [](CDeviceCommand& c, B&) { return c.SetCeMap(0xA55A); }, 0, 0xA55A},
+      {CommandId::Preformat, [](CDeviceCommand& c, B& b) { return c.Preformat(b, 3, 0x00FF, 1, true); }, 3,
+       0x00FF | (1u << 16) | device::kArgumentPollingFlag},
+      {CommandId::ResetSmart, [](CDeviceCommand& c, B&) { return c.ResetSmart(); }},
+      {CommandId::ReadInfoBlock, [](CDeviceCommand& c, B& b) { return c.DirectReadInfoBlock(b, 0); }, 0, 0},
+      {CommandId::WriteInfoBlock, [](CDeviceCommand& c, B& b) { return c.DirectWriteInfoBlock(b, 1); }, 0, 1},
+      {CommandId::ReadBbtParameter, [](CDeviceCommand& c, B& b) { return c.ReadBbtParameter(b); }},
+      {CommandId::ReadBadBlockTable, [](CDeviceCommand& c, B& b) { return c.ReadBadBlockTable(b, 128, 64); }, 64,
+       128},
+      {CommandId::WriteBadBlockTable, [](CDeviceCommand& c, B& b) { return c.WriteBadBlockTable(b, 0, 2); }, 2, 0},
+      {CommandId::ReadThirdPartyTable, [](CDeviceCommand& c, B& b) { return c.Read3rdBbt(b, 8, 0x0B); }, 8, 0x0B},
+      {CommandId::WriteThirdPartyTable, [](CDeviceCommand& c, B& b) { return c.Write3rdBbt(b, 3, 0x21); }, 3, 0x21},
+      {CommandId::WriteRdtInfo, [](CDeviceCommand& c, B& b) { return c.WriteRdtInfo(b); }},
+      {CommandId::ReadDebugData, [](CDeviceCommand& c, B& b) { return c.ReadDebugData(b, 1, 256, 128); }, 128,
+       (1u << 16) | 256},
+      {CommandId::ReadEFuse, [](CDeviceCommand& c, B& b) { return c.ReadEFuse(b); }},
+      {CommandId::CutEFuse, [](CDeviceCommand& c, B&) { return c.CutEFuse(true, false, true); }, 0,
+       device::kEFuseUart | device::kEFuseAes},
+      {CommandId::WriteDram, [](CDeviceCommand& c, B& b) { return c.WriteDram(b, 0x4000, 128); }, 128, 0x4000},
+      {CommandId::ReadDram, [](CDeviceCommand& c, B& b) { return c.ReadDram(b, 0x4080, 16); }, 16, 0x4080},
+      {CommandId::GetRdtBadBlockLog, [](CDeviceCommand& c, B& b) { return c.Get_RDT_BadBlock_Log(b, 0, 384, 128); },
+       128, 384},
+      {CommandId::GetRdtTemperatureTimeLog,
+       [](CDeviceCommand& c, B& b) { return c.Get_RDT_Temperature_Time_Log(b, 3, 128, 17); }, 17, (3u << 16) | 128},
+      {CommandId::GetRdtSdrLog, [](CDeviceCommand& c, B& b) { return c.Get_RDT_SDR_Log(b, 1, 5); }, 1, 5},
+      {CommandId::ReadRdtInfo, [](CDeviceCommand& c, B& b) { return c.ReadRdtInfo(b); }},
+      {CommandId::GetRdtBadBlockSpecialLog,
+       [](CDeviceCommand& c, B& b) { return c.Get_RDT_BadBlock_SpecialLog(b, 128, 256); }, 128, 256},
+      {CommandId::TesterSetPower, [](CDeviceCommand& c, B&) { return c.TesterSetPower(0, 0, 0, 1); }, 0, 0, 0,
+       {0, 0, 0, 1}},
+      {CommandId::TesterCardDetect,
+       [](CDeviceCommand& c, B&) { std::uint8_t state; return c.TesterCardDetect(state); }},
+      {CommandId::TesterReadCurrent,
+       [](CDeviceCommand& c, B&) { double mA; return c.TesterReadCurrent(device::kCurrentPresent, mA); }, 0,
+       0, 0, {device::kCurrentPresent, 0, 0, 0}},
+      {CommandId::TesterReadUsbPage, [](CDeviceCommand& c, B& b) { return c.TesterReadUsbPage(b); }},
+      {CommandId::TesterSetDevSleep, [](CDeviceCommand& c, B&) { return c.TesterSetDevSleep(true); }, 0, 0, 0,
+       {1, 0, 0, 0}},
+      {CommandId::Inquiry, [](CDeviceCommand& c, B& b) { return c.Inquiry(b); }},
+      {CommandId::ReadCapacity16,
+       [](CDeviceCommand& c, B&) { std::uint64_t lba; std::uint32_t length; return c.ReadCapacity16(lba, length); }},
+  };
+}
+
+// Checks one recorded request against the command table entry and the invocation.
+void ExpectMatchesTable(const Invocation& invocation, const devicetest::RecordedRequest& request, bool bridge) {
+  const device::CommandSpec& spec = device::Spec(invocation.id);
+  SCOPED_TRACE(spec.name);
+  const std::uint32_t bytes = device::TransferBytes(spec, invocation.sectors);
+  EXPECT_EQ(request.dataLength, bytes);
+  EXPECT_EQ(request.timeoutSeconds, spec.timeoutSeconds);
+  const auto expectedDirection = spec.protocol == TransferProtocol::NonData ? device::DataDirection::None
+                                 : device::IsDataIn(spec.protocol)          ? device::DataDirection::In
+                                                                            : device::DataDirection::Out;
+  EXPECT_EQ(request.direction, expectedDirection);
+
+  switch (spec.family) {
+    case CommandFamily::Ata: {
+      ASSERT_EQ(request.cdbLength, 16);
+      const auto fields = device::cdb::DecodeAtaPassThrough(request.cdb);
+      ASSERT_TRUE(fields.has_value());
+      EXPECT_EQ(fields->taskFile.command, spec.code);
+      EXPECT_EQ(fields->taskFile.features, spec.subOperation != 0 ? spec.subOperation : invocation.features);
+      EXPECT_EQ(fields->protocol, spec.protocol);
+      EXPECT_EQ(fields->extend, spec.extend);
+      EXPECT_EQ(fields->checkCondition, spec.returnsRegisters);
+      EXPECT_EQ(fields->taskFile.lba, invocation.argument);
+      EXPECT_EQ(fields->transferSectors, bytes / 512);
+      break;
+    }
+    case CommandFamily::Vendor: {
+      ASSERT_EQ(request.cdbLength, 16);
+      device::cdb::VendorFields fields;
+      if (bridge) {
+        const auto ata = device::cdb::DecodeAtaPassThrough(request.cdb);
+        ASSERT_TRUE(ata.has_value());
+        EXPECT_TRUE(ata->extend);
+        EXPECT_FALSE(ata->checkCondition);
+        EXPECT_EQ(ata->transferSectors, bytes / 512);
+        fields = device::cdb::VendorFieldsOfAtaPassThrough(*ata);
+      } else {
+        const auto vendor = device::cdb::DecodeVendorCdb(request.cdb);
+        ASSERT_TRUE(vendor.has_value());
+        fields = *vendor;
+      }
+      EXPECT_EQ(fields.command, spec.code);
+      EXPECT_EQ(fields.subOperation, spec.subOperation);
+      EXPECT_EQ(fields.protocol, spec.protocol);
+      EXPECT_EQ(fields.count, bytes / 512);
+      EXPECT_EQ(fields.argument, invocation.argument);
+      EXPECT_EQ(fields.device, device::kAtaDeviceLba);
+      EXPECT_EQ(device::FindCommand(CommandFamily::Vendor, fields.command, fields.subOperation), &spec);
+      break;
+    }
+    case CommandFamily::Tester: {
+      const auto fields = device::cdb::DecodeTesterCdb(request.cdb);
+      ASSERT_TRUE(fields.has_value());
+      EXPECT_EQ(fields->function, spec.code);
+      EXPECT_EQ(fields->protocol, spec.protocol);
+      EXPECT_EQ(fields->parameters, invocation.parameters);
+      EXPECT_EQ(fields->transferLength, bytes);
+      break;
+    }
+    case CommandFamily::Scsi:
+      EXPECT_EQ(request.cdb[0], spec.code);
+      break;
+  }
+}
+
+void RunAllAgainstTable(bool bridge) {
+  InstalledFakeTransport transport(NumberedDisks(3));
+  BridgeMode mode(bridge ? 1 : 0);
+  ListDrives();
+  std::set<CommandId> covered;
+  for (const Invocation& invocation : AllInvocations()) {
+    transport->ClearRequests();
+    CDeviceCommand command(2);
+    std::vector<std::uint8_t> buffer(128 * 1024, 0);
+    invocation.call(command, buffer);
+    const auto requests = transport->Requests();
+    ASSERT_EQ(requests.size(), 1u) << device::Spec(invocation.id).name;
+    EXPECT_EQ(requests[0].devicePath, "/dev/fake2");
+    EXPECT_EQ(command.LastCommand(), invocation.id);
+    ExpectMatchesTable(invocation, requests[0], bridge);
+    covered.insert(invocation.id);
+  }
+  EXPECT_EQ(covered.size(), device::kCommandCount) << "every command of the table is issued by one method";
+}
+
+TEST(DeviceCommandBlocks, EveryCommandMatchesTheTableInTesterMode) { RunAllAgainstTable(false); }
+
+TEST(DeviceCommandBlocks, EveryCommandMatchesTheTableInBridgeMode) { RunAllAgainstTable(true); }
+
+TEST(DeviceCommandBlocks, RdtBadBlockLogPieceLiteralBlocks) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  std::vector<std::uint8_t> buffer(65536);
+  {
+    BridgeMode mode(0);
+    CDeviceCommand command(1);
+    ASSERT_EQ(command.Get_RDT_BadBlock_Log(buffer, 0, 256, 128), 1);
+  }
+  {
+    BridgeMode mode(1);
+    ListDrives();
+    CDeviceCommand command(1);
+    ASSERT_EQ(command.Get_RDT_BadBlock_Log(buffer, 0, 256, 128), 1);
+  }
+  const auto requests = transport->Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  const Bytes vendor{0xF0, 0x21, 0x50, 0x01, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x40, 0x00, 0x00, 0x00};
+  const Bytes bridge{0x85, 0x09, 0x0E, 0x00, 0x50, 0x00, 0x80, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x40, 0x21, 0x00};
+  EXPECT_EQ(requests[0].cdb, vendor);
+  EXPECT_EQ(requests[1].cdb, bridge);
+  EXPECT_EQ(requests[0].dataLength, 65536u);
+}
+
+TEST(DeviceCommandBlocks, SpecialLogRemainderAndSystemInfoLiteralBlocks) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  std::vector<std::uint8_t> buffer(65536);
+  CDeviceCommand command(1);
+  ASSERT_EQ(command.Get_RDT_BadBlock_SpecialLog(buffer, 5, 384), 1);
+  ASSERT_EQ(command.GetSystemInfo(buffer, 1), 1);
+  const auto requests = transport->Requests();
+  const Bytes special{0xF0, 0x21, 0x54, 0x01, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x40, 0x00, 0x00, 0x00};
+  const Bytes systemInfo{0xF0, 0x81, 0x02, 0x01, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0x40, 0x00, 0x00, 0x00};
+  EXPECT_EQ(requests[0].cdb, special);
+  EXPECT_EQ(requests[0].dataLength, 5u * 512);
+  EXPECT_EQ(requests[1].cdb, systemInfo);
+}
+
+TEST(DeviceCommandBlocks, OutgoingDataIsSentAsGiven) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  std::vector<std::uint8_t> block(512);
+  for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+  CDeviceCommand command(1);
+  ASSERT_EQ(command.DirectWriteInfoBlock(block, 0), 1);
+  EXPECT_EQ(transport->Requests().at(0).dataOut, block);
+}
+
+// ---- arguments checked before anything is sent ---------------------------------------------
+
+TEST(DeviceCommandArguments, ShortBufferOrBadCountSendsNothing) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  CDeviceCommand command(1);
+  std::vector<std::uint8_t> small(511);
+  EXPECT_EQ(command.Identify(small), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadArgument);
+  std::vector<std::uint8_t> piece(64 * 1024);
+  EXPECT_EQ(command.Get_RDT_BadBlock_Log(piece, 0, 0, 129), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadArgument);
+  EXPECT_EQ(command.Get_RDT_SDR_Log(piece, 0, 0), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadArgument);
+  EXPECT_EQ(command.Get_RDT_Temperature_Time_Log(std::span<std::uint8_t>(piece).first(128 * 512 - 1), 0, 0, 128), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadArgument);
+  EXPECT_EQ(command.TesterReadUsbPage(std::span<std::uint8_t>(piece).first(512)), 0);
+  EXPECT_NE(command.LastErrorMessage().find("528"), std::string::npos);
+  EXPECT_TRUE(transport->Requests().empty());
+}
+
+// ---- drives that are not there ------------------------------------------------------------------
+
+TEST(DeviceCommandFailures, NoTransportInstalled) {
+  device::SetTransport(nullptr);
+  CDeviceCommand command(1);
+  std::array<std::uint8_t, 512> buffer{};
+  EXPECT_EQ(command.Identify(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::NoTransport);
+}
+
+TEST(DeviceCommandFailures, DriveNumberBeyondTheListing) {
+  InstalledFakeTransport transport(NumberedDisks(2));
+  BridgeMode mode(0);
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand beyond(3);
+  EXPECT_EQ(beyond.Identify(buffer), 0);
+  EXPECT_EQ(beyond.LastError(), CommandError::NoDevice);
+  CDeviceCommand zero(0);
+  EXPECT_EQ(zero.Identify(buffer), 0);
+  EXPECT_EQ(zero.LastError(), CommandError::NoDevice);
+  EXPECT_TRUE(transport->Requests().empty());
+}
+
+TEST(DeviceCommandFailures, DriveThatVanishedAfterTheListing) {
+  InstalledFakeTransport transport(NumberedDisks(2));
+  BridgeMode mode(1);
+  ListDrives();
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.systemError = ENODEV;
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(2);
+  EXPECT_EQ(command.GetSystemInfo(buffer, 1), 0);
+  EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+  EXPECT_EQ(command.LastSystemError(), ENODEV);
+  EXPECT_EQ(command.LastAttempts(), 1u) << "a vanished drive is not asked again";
+}
+
+TEST(DeviceCommandFailures, BridgeModeTakesThePathOfTheListing) {
+  InstalledFakeTransport transport(NumberedDisks(2));
+  BridgeMode mode(1);
+  ListDrives();
+  // The transport's list changes after the listing: bridge mode still opens the listed path,
+  // tester mode asks the transport.
+  transport->SetDisks({{"/dev/other1", "a"}, {"/dev/other2", "b"}});
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(2);
+  ASSERT_EQ(command.Identify(buffer), 1);
+  g_U2AMode = 0;
+  ASSERT_EQ(command.Identify(buffer), 1);
+  const auto requests = transport->Requests();
+  EXPECT_EQ(requests[0].devicePath, "/dev/fake2");
+  EXPECT_EQ(requests[1].devicePath, "/dev/other2");
+}
+
+TEST(DeviceCommandFailures, AnEntryWithoutDeviceIsNotConnected) {
+  InstalledFakeTransport transport({{"/dev/fake1", "p1"}, {"", "p2"}});
+  BridgeMode mode(1);
+  ListDrives();
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(2);
+  EXPECT_EQ(command.Identify(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+  EXPECT_TRUE(transport->Requests().empty());
+}
+
+// ---- time-outs and retries -----------------------------------------------------------------------
+
+TEST(DeviceCommandRetries, TimeOutIsSentAgainAsOftenAsTheTableSays) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.hostStatus = device::kHostTimeOut;
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.ReadRdtInfo(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::TimedOut);
+  const std::uint32_t expected = 1u + device::Spec(CommandId::ReadRdtInfo).retries;
+  EXPECT_EQ(command.LastAttempts(), expected);
+  EXPECT_EQ(command.TimeOuts(), expected);
+  EXPECT_EQ(command.Retries(), expected - 1);
+  EXPECT_EQ(transport->Requests().size(), expected);
+  EXPECT_NE(command.LastErrorMessage().find("10 seconds"), std::string::npos);
+
+  // A command whose repetition could do harm goes out once.
+  EXPECT_EQ(command.EraseByType(9, false), 0);
+  EXPECT_EQ(command.LastAttempts(), 1u);
+  EXPECT_EQ(command.RequestsSent(), expected + 1);
+  EXPECT_EQ(transport->Requests().back().timeoutSeconds, device::Spec(CommandId::EraseByType).timeoutSeconds);
+}
+
+TEST(DeviceCommandRetries, APassingFailureThenSuccess) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  int calls = 0;
+  transport->SetAnswer([&calls](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    if (++calls == 1) {
+      result.systemError = EIO;
+    } else {
+      request.data[0] = 0x5A;
+      result.transferred = request.dataLength;
+    }
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(1);
+  ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+  EXPECT_EQ(command.LastAttempts(), 2u);
+  EXPECT_EQ(command.LastError(), CommandError::None);
+  EXPECT_EQ(buffer[0], 0x5A);
+}
+
+TEST(DeviceCommandRetries, UnitAttentionAndBusyAreRetriedADeviceAnswerIsNot) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  int calls = 0;
+  transport->SetAnswer([&calls](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    ++calls;
+    if (calls == 1) {
+      result.scsiStatus = device::kScsiCheckCondition;
+      result.sense = {0x70, 0, device::kSenseUnitAttention, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x29, 0x00};
+      result.senseLength = 18;
+    } else if (calls == 2) {
+      result.scsiStatus = device::kScsiBusy;
+    } else {
+      result.transferred = request.dataLength;
+    }
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(1);
+  ASSERT_EQ(command.Identify(buffer), 1);
+  EXPECT_EQ(command.LastAttempts(), 3u);
+
+  calls = 10;
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.scsiStatus = device::kScsiCheckCondition;
+    result.sense = {0x70, 0, device::kSenseIllegalRequest, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+    result.senseLength = 18;
+    return result;
+  });
+  EXPECT_EQ(command.Identify(buffer), 0);
+  EXPECT_EQ(command.LastAttempts(), 1u);
+  EXPECT_EQ(command.LastError(), CommandError::CheckCondition);
+  EXPECT_EQ(command.LastScsiStatus(), device::kScsiCheckCondition);
+  EXPECT_EQ(command.LastSenseInfo().senseKey, device::kSenseIllegalRequest);
+  EXPECT_EQ(command.LastSenseInfo().asc, 0x20);
+  EXPECT_EQ(command.LastSense().size(), 18u);
+}
+
+// ---- bad answers ------------------------------------------------------------------------------------
+
+TEST(DeviceCommandFailures, ShortTransferFailsAndKeepsTheCount) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    result.transferred = request.dataLength - 512;
+    return result;
+  });
+  std::vector<std::uint8_t> buffer(65536);
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.Get_RDT_Temperature_Time_Log(buffer, 0, 0, 128), 0);
+  EXPECT_EQ(command.LastError(), CommandError::ShortTransfer);
+  EXPECT_EQ(command.LastTransferred(), 65536u - 512);
+  EXPECT_EQ(command.LastAttempts(), 1u);
+}
+
+TEST(DeviceCommandFailures, GoodStatusWithErrorSenseFails) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    result.transferred = request.dataLength;
+    result.driverStatus = device::kDriverSenseFlag;
+    result.sense = {0x70, 0, device::kSenseMediumError, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x11, 0x04};
+    result.senseLength = 18;
+    return result;
+  });
+  std::vector<std::uint8_t> buffer(512);
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.GetSystemInfo(buffer, 1), 0);
+  EXPECT_EQ(command.LastError(), CommandError::CheckCondition);
+  EXPECT_EQ(command.LastSenseInfo().senseKey, device::kSenseMediumError);
+  EXPECT_EQ(command.LastSenseInfo().ascq, 0x04);
+}
+
+TEST(DeviceCommandFailures, AbortedAtaCommandKeepsTheRegisters) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(1);
+  ListDrives();
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.scsiStatus = device::kScsiCheckCondition;
+    result.sense = {0x72, device::kSenseAbortedCommand, 0x00, 0x00, 0, 0, 0, 14,
+                    0x09, 0x0C, 0x00, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x51};
+    result.senseLength = 22;
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.SetApKey(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::AtaError);
+  ASSERT_TRUE(command.HasAtaRegisters());
+  EXPECT_EQ(command.LastAtaRegisters().status, 0x51);
+  EXPECT_EQ(command.LastAtaRegisters().error, 0x04);
+  EXPECT_NE(command.LastErrorMessage().find("Set AP Key"), std::string::npos);
+}
+
+TEST(DeviceCommandFailures, GarbageAnswersAreRefused) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  // More bytes moved than asked for.
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    result.transferred = request.dataLength + 1;
+    return result;
+  });
+  std::array<std::uint8_t, 512> buffer{};
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.ReadEFuse(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadReply);
+
+  // A sense length beyond the sense buffer and a response code nobody knows.
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.scsiStatus = device::kScsiCheckCondition;
+    result.sense.fill(0xEE);
+    result.senseLength = 250;
+    return result;
+  });
+  EXPECT_EQ(command.ReadEFuse(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::CheckCondition);
+  EXPECT_EQ(command.LastSense().size(), 32u);
+
+  // IDENTIFY data whose integrity word does not add up.
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    request.data[0] = 0x40;
+    request.data[510] = 0xA5;
+    request.data[511] = 0x00;
+    result.transferred = request.dataLength;
+    return result;
+  });
+  EXPECT_EQ(command.Identify(buffer), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadReply);
+
+  // The same data with the right checksum passes.
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    request.data[0] = 0x40;
+    request.data[510] = 0xA5;
+    request.data[511] = static_cast<std::uint8_t>(0x100 - 0x40 - 0xA5);
+    result.transferred = request.dataLength;
+    return result;
+  });
+  EXPECT_EQ(command.Identify(buffer), 1);
+}
+
+device::PassThroughResult SmartStatusAnswer(std::uint8_t mid, std::uint8_t high) {
+  device::PassThroughResult result;
+  result.scsiStatus = device::kScsiCheckCondition;
+  result.sense = {0x72, device::kSenseRecoveredError, 0x00, 0x1D, 0, 0, 0, 14,
+                  0x09, 0x0C, 0x00, 0x00, 0, 0, 0, 0, 0, mid, 0, high, 0x00, 0x50};
+  result.senseLength = 22;
+  return result;
+}
+
+TEST(DeviceCommandSmart, ReturnStatusReadsTheRegisters) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  CDeviceCommand command(1);
+  bool exceeded = true;
+
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) { return SmartStatusAnswer(0x4F, 0xC2); });
+  ASSERT_EQ(command.SmartReturnStatus(exceeded), 1);
+  EXPECT_FALSE(exceeded);
+
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) { return SmartStatusAnswer(0xF4, 0x2C); });
+  ASSERT_EQ(command.SmartReturnStatus(exceeded), 1);
+  EXPECT_TRUE(exceeded);
+
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) { return SmartStatusAnswer(0x12, 0x34); });
+  EXPECT_EQ(command.SmartReturnStatus(exceeded), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadReply);
+
+  // A bridge that drops the registers.
+  transport->SetAnswer({});
+  EXPECT_EQ(command.SmartReturnStatus(exceeded), 0);
+  EXPECT_EQ(command.LastError(), CommandError::BadReply);
+
+  // Fixed-format sense with the ATA fields.
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    device::PassThroughResult result;
+    result.scsiStatus = device::kScsiCheckCondition;
+    result.sense = {0x70, 0, device::kSenseRecoveredError, 0x00, 0x50, 0x00, 0x00, 10,
+                    0x00, 0x00, 0xF4, 0x2C, 0x00, 0x1D};
+    result.senseLength = 18;
+    return result;
+  });
+  ASSERT_EQ(command.SmartReturnStatus(exceeded), 1);
+  EXPECT_TRUE(exceeded);
+}
+
+TEST(DeviceCommandTester, CardDetectCurrentAndInquiry) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest& request) {
+    device::PassThroughResult result;
+    const auto tester = device::cdb::DecodeTesterCdb(request.cdb);
+    if (tester && tester->function == device::Spec(CommandId::TesterCardDetect).code) {
+      request.data[0] = device::kCardEmpty;
+    } else if (tester && tester->function == device::Spec(CommandId::TesterReadCurrent).code) {
+      request.data[0] = 0x39;  // 12345 = 123.45 mA
+      request.data[1] = 0x30;
+    }
+    result.transferred = request.cdb[0] == 0x12 ? 36 : request.dataLength;
+    return result;
+  });
+  CDeviceCommand command(1);
+  std::uint8_t state = 0;
+  ASSERT_EQ(command.TesterCardDetect(state), 1);
+  EXPECT_EQ(state, device::kCardEmpty);
+  double milliamps = 0;
+  ASSERT_EQ(command.TesterReadCurrent(device::kCurrentMaximum, milliamps), 1);
+  EXPECT_DOUBLE_EQ(milliamps, 123.45);
+  std::array<std::uint8_t, 96> inquiry{};
+  ASSERT_EQ(command.Inquiry(inquiry), 1) << "an INQUIRY may answer with fewer bytes than asked";
+  EXPECT_EQ(command.LastTransferred(), 36u);
+}
+
+}  // namespace
