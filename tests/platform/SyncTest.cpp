@@ -196,11 +196,4 @@ TEST(SyncThreads, WaitForAllCompetitorsConserveTokens) {
   EXPECT_EQ(pairsTaken + b.Count(), kRounds);
 }
 
-TEST(CriticalSection, IsRecursive) {
-  platform::CriticalSection section;
-  platform::CriticalSectionGuard outer(section);
-  EXPECT_TRUE(section.TryEnter());
-  section.Leave();
-}
-
 }  // namespace
