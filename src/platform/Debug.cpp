@@ -12,14 +12,16 @@ namespace platform {
 
 namespace {
 
-std::recursive_mutex& SinkLock() {  // recursive: a sink may itself write debug output
-  static std::recursive_mutex lock;
-  return lock;
+// Both never destroyed: detached threads may still write while the program exits. The
+// lock is recursive because a sink may itself write debug output.
+std::recursive_mutex& SinkLock() {
+  static auto* const lock = new std::recursive_mutex;
+  return *lock;
 }
 
 std::function<void(std::string_view)>& ReplacementSink() {
-  static std::function<void(std::string_view)> sink;
-  return sink;
+  static auto* const sink = new std::function<void(std::string_view)>;
+  return *sink;
 }
 
 bool DebugEnabled() {

@@ -18,14 +18,15 @@ struct WaitAccess {
 
 namespace {
 
+// Never destroyed: detached threads may still wait or signal while the program exits.
 std::mutex& WaitLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* const lock = new std::mutex;
+  return *lock;
 }
 
 std::condition_variable& WaitChanged() {
-  static std::condition_variable changed;
-  return changed;
+  static auto* const changed = new std::condition_variable;
+  return *changed;
 }
 
 using SteadyClock = std::chrono::steady_clock;
