@@ -38,6 +38,14 @@ function(station_tests folder)
     DISCOVERY_TIMEOUT 60)
   gtest_discover_tests(${target}
     TEST_FILTER "*Threads.*"
-    PROPERTIES LABELS "${ARG_LABEL};threads"
+    TEST_LIST ${target}_THREADS
     DISCOVERY_TIMEOUT 60)
+  # A label list cannot pass through the discovery's PROPERTIES (it is flattened there), so
+  # a script that ctest includes after the discovered tests sets both labels.
+  set(label_script "${CMAKE_CURRENT_BINARY_DIR}/${target}_threads_labels.cmake")
+  file(WRITE "${label_script}"
+    "foreach(test_name IN LISTS ${target}_THREADS)\n"
+    "  set_tests_properties(\"\${test_name}\" PROPERTIES LABELS \"${ARG_LABEL};threads\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${label_script}")
 endfunction()
