@@ -1,0 +1,158 @@
+#include "device/VolumeLock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <system_error>
+#include <unistd.h>
+
+#include "device/DevicePaths.h"
+#include "device/Transport.h"
+#include "platform/Text.h"
+
+namespace device {
+namespace {
+
+// Decodes the octal escapes of a mount-table field ("\040" is a blank).
+std::string Unescape(std::string_view field) {
+  std::string text;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      const char a = field[i + 1], b = field[i + 2], c = field[i + 3];
+      if (a >= '0' && a <= '3' && b >= '0' && b <= '7' && c >= '0' && c <= '7') {
+        text.push_back(static_cast<char>(((a - '0') << 6) | ((b - '0') << 3) | (c - '0')));
+        i += 3;
+        continue;
+      }
+    }
+    text.push_back(field[i]);
+  }
+  return text;
+}
+
+class LinuxVolumes : public VolumeSystem {
+ public:
+  std::vector<MountEntry> MountTable() override {
+    std::ifstream file("/proc/self/mounts");
+    std::stringstream text;
+    text << file.rdbuf();
+    std::vector<MountEntry> entries = ParseMountTable(text.str());
+    // Sources given as links (/dev/disk/by-uuid/...) are compared by the node they name.
+    for (MountEntry& entry : entries) {
+      std::error_code error;
+      const auto real = std::filesystem::canonical(entry.source, error);
+      if (!error) entry.source = real.string();
+    }
+    return entries;
+  }
+  int OpenVolume(const std::string& path) override { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+  bool LockExclusive(int fd) override { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+  bool Unmount(const std::string& mountPoint) override { return ::umount2(mountPoint.c_str(), MNT_DETACH) == 0; }
+  void CloseVolume(int fd) override { ::close(fd); }
+};
+
+}  // namespace
+
+std::vector<MountEntry> ParseMountTable(std::string_view text) {
+  std::vector<MountEntry> entries;
+  for (const std::string& line : platform::Split(text, '\n')) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    while (at < line.size() && fields.size() < 2) {
+      while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+      const std::size_t start = at;
+      while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
+      if (at > start) fields.emplace_back(line, start, at - start);
+    }
+    if (fields.size() < 2) continue;
+    entries.push_back({Unescape(fields[0]), Unescape(fields[1])});
+  }
+  return entries;
+}
+
+bool IsVolumeOf(std::string_view source, std::string_view blockDevice) {
+  if (blockDevice.empty() || source.substr(0, blockDevice.size()) != blockDevice) return false;
+  std::string_view rest = source.substr(blockDevice.size());
+  if (rest.empty()) return true;
+  if (rest.front() == 'p' && rest.size() > 1) rest.remove_prefix(1);
+  for (char c : rest) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::shared_ptr<VolumeSystem> LinuxVolumeSystem() { return std::make_shared<LinuxVolumes>(); }
+
+}  // namespace device
+
+CVolumeLock::CVolumeLock() : CVolumeLock(device::LinuxVolumeSystem()) {}
+
+CVolumeLock::CVolumeLock(std::shared_ptr<device::VolumeSystem> system) : m_system(std::move(system)) {}
+
+CVolumeLock::~CVolumeLock() { Close(); }
+
+int CVolumeLock::LockDrive(int driveNumber) {
+  const auto transport = device::GetTransport();
+  const std::string devicePath = device::DevicePathOfDrive(driveNumber);
+  if (!transport || devicePath.empty()) {
+    Close();
+    m_lastError = platform::Format("drive %d is not connected", driveNumber);
+    return 0;
+  }
+  return Lock(transport->BlockDeviceOf(devicePath));
+}
+
+int CVolumeLock::Lock(const std::string& blockDevice) {
+  Close();
+  if (blockDevice.empty()) {
+    m_lastError = "the drive has no volumes";
+    return 0;
+  }
+  for (const device::MountEntry& entry : m_system->MountTable()) {
+    if (!device::IsVolumeOf(entry.source, blockDevice)) continue;
+    const int fd = m_system->OpenVolume(entry.source);
+    if (fd < 0) {
+      m_lastError = platform::Format("cannot open %s: %s", entry.source.c_str(),
+                                     std::system_category().message(errno).c_str());
+      return 0;
+    }
+    if (!m_system->LockExclusive(fd)) {
+      m_lastError = platform::Format("%s is in use", entry.source.c_str());
+      m_system->CloseVolume(fd);
+      return 0;
+    }
+    m_fd = fd;
+    m_volume = entry;
+    m_lastError.clear();
+    return 1;
+  }
+  m_lastError = platform::Format("no volume of %s is mounted", blockDevice.c_str());
+  return 0;
+}
+
+int CVolumeLock::Unlock() {
+  if (m_fd < 0) {
+    m_lastError = "no volume is locked";
+    return 0;
+  }
+  const bool dismounted = m_system->Unmount(m_volume.mountPoint);
+  if (dismounted) {
+    m_lastError.clear();
+  } else {
+    m_lastError = platform::Format("cannot dismount %s: %s", m_volume.mountPoint.c_str(),
+                                   std::system_category().message(errno).c_str());
+  }
+  Close();
+  return dismounted ? 1 : 0;
+}
+
+void CVolumeLock::Close() {
+  if (m_fd < 0) return;
+  m_system->CloseVolume(m_fd);  // closing the node releases its lock
+  m_fd = -1;
+  m_volume = device::MountEntry{};
+}
