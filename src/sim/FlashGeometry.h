@@ -15,7 +15,7 @@ struct FlashGeometry {
   unsigned planes = 2;                // 1, 2 or 4
   std::uint32_t blocksPerCe = 1024;
   std::uint32_t pageSectors = 32;     // flash page size in 512-byte sectors
-  unsigned ceSizeExponent = 4;        // a CE holds 2^n GB
+  unsigned ceSizeExponent = 6;        // a CE holds 2^n GB
   FlashId flashId{0x98, 0x3C, 0x98, 0xB3, 0x76, 0x72, 0x08};
 
   unsigned CeCount() const;

@@ -11,7 +11,10 @@ SimSlot::SimSlot(std::string devicePath, std::string nodeText, unsigned boardNum
 
 void SimSlot::Insert(std::shared_ptr<SimDrive> drive) {
   m_drive = std::move(drive);
-  if (m_drive && !m_powered) m_drive->PowerOff();
+  if (!m_drive) return;
+  m_drive->Reinsert();
+  if (!m_powered) m_drive->PowerOff();
+  for (const auto& rule : m_drive->ProfileFaults()) m_faults.Add(rule);
 }
 
 void SimSlot::Pull() {

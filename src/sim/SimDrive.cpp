@@ -92,7 +92,6 @@ SimDrive::SimDrive(const DriveProfile& profile, std::string defaultSerial)
   m_infoBlock[511] = profile.goodMark;
   m_smart = profile.smart.empty() ? DefaultSmart(m_badBlocks) : profile.smart;
   m_media.Resize(UserSectors());
-  for (const auto& rule : profile.faults) m_faults.Add(rule);
   BootFromPowerOn();
   if (profile.startOnBurner) m_code = RunningCode::Burner;
 }

@@ -18,10 +18,10 @@
 // needs boot code; erase, scan, window scan, preformat, DRAM test and flash program need the
 // burner code; user-data reads and writes need the MP firmware from flash.
 //
-// Thread safety: one lock per drive; the transport holds it for a whole command (Lock()).
+// Thread safety: a drive is reached only through its slot, whose lock the transport holds for
+// a whole command (SimSlot::Lock), so commands to one drive run one at a time.
 #include <array>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -87,12 +87,13 @@ class SimDrive {
 
   SimDrive(const DriveProfile& profile, std::string defaultSerial);
 
-  std::mutex& Lock() { return m_mutex; }
-  FaultInjector& Faults() { return m_faults; }
+  // Faults the drive's profile names; the slot takes them over when the drive is inserted.
+  const std::vector<FaultRule>& ProfileFaults() const { return m_profile.faults; }
 
   // Presence and power (tester side).
   bool Present() const { return m_present; }
   void Pull() { m_present = false; }
+  void Reinsert() { m_present = true; }
   bool Powered() const { return m_powered; }
   void PowerOff();
   void PowerOn();
@@ -202,8 +203,6 @@ class SimDrive {
   BbtGeometry TableGeometry() const;
   std::uint16_t TableCheckSum() const;
 
-  std::mutex m_mutex;
-  FaultInjector m_faults;
   DriveProfile m_profile;
   std::string m_serial;
   bool m_present = true;

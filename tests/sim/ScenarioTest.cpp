@@ -1,0 +1,381 @@
+// Scenario files: every situation of the template's Configuration\Sim files is reachable from
+// its file, bad files give clear errors, and the station's transport is installed from the
+// platform settings.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "SimRequests.h"
+#include "device/ReplyLayouts.h"
+#include "device/SgTransport.h"
+#include "sim/IdentifyRecord.h"
+#include "sim/ScenarioLoader.h"
+#include "sim/ScsiReplies.h"
+#include "sim/StationTransport.h"
+#include "sim/SystemInfoRecord.h"
+#include "support/ScratchStation.h"
+
+namespace {
+
+using device::CommandId;
+using simtest::Ata;
+using simtest::Send;
+using simtest::Tester;
+using simtest::Vendor;
+
+class ScenarioTest : public ::testing::Test {
+ protected:
+  // Loads a scenario of the template station; false (and a test failure) on error.
+  void Load(const std::string& file) {
+    const auto result = sim::LoadScenario(file);
+    ASSERT_TRUE(result.station) << result.error;
+    station = result.station;
+    transport = std::make_unique<sim::SimTransport>(station);
+  }
+  device::PassThroughResult SendTo(int drive, simtest::Request& request) {
+    return Send(*transport, transport->DevicePathOfDrive(drive), request);
+  }
+  std::string FirmwareName(int drive) {
+    auto request = Vendor(CommandId::ReadFirmwareName, 0, 1);
+    EXPECT_TRUE(SendTo(drive, request).Succeeded());
+    return std::string(reinterpret_cast<const char*>(request.buffer.data()));
+  }
+  std::uint8_t CardState(int drive) {
+    auto request = Tester(CommandId::TesterCardDetect);
+    EXPECT_TRUE(SendTo(drive, request).Succeeded());
+    return request.buffer[0];
+  }
+  sim::SystemInfoSector SystemInfo(int drive) {
+    auto request = Vendor(CommandId::GetSystemInfo, 0, 1);
+    EXPECT_TRUE(SendTo(drive, request).Succeeded());
+    sim::SystemInfoSector sector;
+    std::memcpy(&sector, request.buffer.data(), sizeof(sector));
+    return sector;
+  }
+  // A whole RDT log read in pieces of at most 128 sectors, as the station reads it.
+  std::vector<std::uint8_t> ReadLog(int drive, CommandId id, std::uint32_t bytes) {
+    std::vector<std::uint8_t> log;
+    const std::uint32_t sectors = (bytes + 511) / 512;
+    for (std::uint32_t first = 0; first < sectors; first += 128) {
+      auto piece = Vendor(id, first, std::min<std::uint32_t>(128, sectors - first));
+      EXPECT_TRUE(SendTo(drive, piece).Succeeded());
+      log.insert(log.end(), piece.buffer.begin(), piece.buffer.end());
+    }
+    return log;
+  }
+
+  testsupport::ScratchStation scratch{testsupport::ScratchStation::Template::Copy};
+  std::shared_ptr<sim::SimStation> station;
+  std::unique_ptr<sim::SimTransport> transport;
+};
+
+TEST_F(ScenarioTest, DefaultIsOneBoardOfTwentyFourHealthyDrivesOnBootCode) {
+  Load("Default.ini");
+  ASSERT_EQ(transport->ListDisks().size(), 24u);
+  for (int drive = 1; drive <= 24; ++drive) {
+    EXPECT_EQ(CardState(drive), device::kCardPresent);
+    EXPECT_EQ(FirmwareName(drive), "SBR1.0.0");
+  }
+  EXPECT_EQ(SystemInfo(1).ceMap.Get(), 0xFu);
+  // The same file gives the same bad-block maps; neighbours differ.
+  const auto first = station->SlotOfDrive(1)->Drive()->BadBlocks().All();
+  const std::vector<std::uint8_t> firstMap(first.begin(), first.end());
+  Load("Default.ini");
+  const auto again = station->SlotOfDrive(1)->Drive()->BadBlocks().All();
+  EXPECT_EQ(std::vector<std::uint8_t>(again.begin(), again.end()), firstMap);
+  const auto neighbour = station->SlotOfDrive(2)->Drive()->BadBlocks().All();
+  EXPECT_NE(std::vector<std::uint8_t>(neighbour.begin(), neighbour.end()), firstMap);
+  EXPECT_EQ(station->SlotOfDrive(1)->Drive()->BadBlocks().CountEarly(0), 6u);
+  EXPECT_EQ(station->SlotOfDrive(1)->Drive()->BadBlocks().CountLater(0), 1u);
+}
+
+TEST_F(ScenarioTest, TwoBoardsNumberTheirTestersOneToThirtyTwo) {
+  Load("TwoBoards.ini");
+  ASSERT_EQ(transport->ListDisks().size(), 32u);
+  for (int drive = 1; drive <= 32; ++drive) {
+    auto inquiry = simtest::Inquiry();
+    ASSERT_TRUE(SendTo(drive, inquiry).Succeeded());
+    device::InquiryData data;
+    std::memcpy(&data, inquiry.buffer.data(), sizeof(data));
+    EXPECT_EQ(data.testerNumber, drive);
+    EXPECT_EQ(std::string(data.product, 12), drive <= 24 ? "SATA TESTER-" : "SATA3-TESTER");
+  }
+  auto page = Tester(CommandId::TesterReadUsbPage);
+  ASSERT_TRUE(SendTo(30, page).Succeeded());
+  EXPECT_EQ(page.buffer[0], 4);
+  EXPECT_EQ(page.buffer[2], 0x09);
+  EXPECT_EQ(page.buffer[256], 1);
+}
+
+TEST_F(ScenarioTest, EmptySlotsAnswerCardDetectWithNoCard) {
+  Load("EmptySlot.ini");
+  for (int drive : {3, 5, 10, 11, 12}) EXPECT_EQ(CardState(drive), device::kCardEmpty) << drive;
+  for (int drive : {1, 4, 9, 13, 24}) EXPECT_EQ(CardState(drive), device::kCardPresent) << drive;
+}
+
+TEST_F(ScenarioTest, DrivesStartOnTheirNamedCode) {
+  Load("BurnerCode.ini");
+  EXPECT_EQ(FirmwareName(1), "SBB1.0.3");
+  Load("FlashCode.ini");
+  EXPECT_EQ(FirmwareName(1), "SBF10A01");
+  auto block = Vendor(CommandId::ReadInfoBlock, 0, 1);
+  ASSERT_TRUE(SendTo(1, block).Succeeded());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.buffer.data()), 6), "Tervid");
+  EXPECT_EQ(block.buffer[511], 0x01);
+  Load("RdtCode.ini");
+  EXPECT_EQ(FirmwareName(1), "RDT10A01");
+}
+
+TEST_F(ScenarioTest, FinishedRdtLeavesMarksInformationRecordAndLogs) {
+  Load("RdtCode.ini");
+  auto identify = Ata(CommandId::IdentifyDevice);
+  ASSERT_TRUE(SendTo(1, identify).Succeeded());
+  EXPECT_EQ(identify.buffer[282], sim::kRdtStartMarkBit | sim::kRdtEndMarkBit);
+  auto info = Vendor(CommandId::ReadRdtInfo, 0, 1);
+  ASSERT_TRUE(SendTo(1, info).Succeeded());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.buffer.data()), 4), "TVRT");
+  EXPECT_EQ(info.buffer[0x04], 0x00);              // result code: pass
+  EXPECT_EQ(info.buffer[0x13], 0x0F);              // CE map
+  EXPECT_EQ(info.buffer[0x39], 3);                 // TLC loops
+  const auto sector = SystemInfo(1);
+  const auto temperature = ReadLog(1, CommandId::GetRdtTemperatureTimeLog, sector.temperatureLogRecords.Get() * 8);
+  // The information record follows the end mark inside the temperature log.
+  const auto end = std::search(temperature.begin(), temperature.end(), std::begin(sim::kLogEndMark),
+                               std::end(sim::kLogEndMark));
+  ASSERT_NE(end, temperature.end());
+  EXPECT_EQ(std::string(end + 8, end + 12), "TVRT");
+  const auto badBlock = ReadLog(1, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
+  ASSERT_EQ(badBlock.size() % 16384, 0u);
+  // 5 early and 2 later bad blocks per CE, 4 CEs: 28 entries, then the end mark.
+  EXPECT_TRUE(badBlock[0] >= sim::kBadBlockFactory && badBlock[0] <= sim::kBadBlockReadUncorrectable);
+  EXPECT_EQ(std::vector<std::uint8_t>(badBlock.begin() + 28 * 32, badBlock.begin() + 28 * 32 + 8),
+            std::vector<std::uint8_t>(std::begin(sim::kLogEndMark), std::end(sim::kLogEndMark)));
+  const auto sdr = ReadLog(1, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
+  EXPECT_EQ(sdr[0], 0);  // DRAM step passed
+  EXPECT_EQ(sector.specialLogUnits.Get(), 0u);
+  // Reading past the end of a log is refused.
+  auto beyond = Vendor(CommandId::GetRdtSdrLog, 100, 1);
+  EXPECT_FALSE(SendTo(1, beyond).Succeeded());
+}
+
+TEST_F(ScenarioTest, GivenLogEntriesAndResultCodesReachTheDrive) {
+  Load("RdtLogEntries.ini");
+  auto info = Vendor(CommandId::ReadRdtInfo, 0, 1);
+  ASSERT_TRUE(SendTo(1, info).Succeeded());
+  EXPECT_EQ(info.buffer[0x04], 0x12);
+  EXPECT_EQ(info.buffer[0x09] | (info.buffer[0x0A] << 8) | (info.buffer[0x0B] << 16), 300);
+  ASSERT_TRUE(SendTo(3, info).Succeeded());
+  EXPECT_EQ(info.buffer[0x04], 0x13);
+
+  const auto sector = SystemInfo(2);
+  const auto badBlock = ReadLog(2, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
+  const std::vector<std::uint8_t> third(badBlock.begin() + 64, badBlock.begin() + 96);
+  EXPECT_EQ(third, (std::vector<std::uint8_t>{0x03, 9, 1, 8, 0x2D, 0x01, 4, 0, 2, 3, 0x12, 25, 0, 0xB8, 0x0B, 0,
+                                              0,    0, 0, 0, 0,    0,    0, 0, 0, 0, 0,    0,  0, 0,    1,    1}));
+  EXPECT_EQ(badBlock[4 * 32], 0xAA);  // end mark after the four entries
+  // The ECC-bit section starts at the next flash page (32 sectors).
+  EXPECT_EQ(std::vector<std::uint8_t>(badBlock.begin() + 16384, badBlock.begin() + 16396),
+            (std::vector<std::uint8_t>{0xCC, 0x33, 0xCC, 0x33, 1, 33, 200, 0, 9, 45, 0x2D, 0x01}));
+  const auto special = ReadLog(2, CommandId::GetRdtBadBlockSpecialLog, sector.specialLogUnits.Get() * 16384);
+  EXPECT_EQ(special[0], 0x02);
+  EXPECT_EQ(special[13], sim::kSpecialKindTlc);
+  EXPECT_EQ(special[32 + 11], 0xFF);  // raw bit errors 65535: not valid
+  EXPECT_EQ(special[64], 0xEE);       // end marker
+  const auto sdr = ReadLog(2, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
+  EXPECT_EQ(sdr[8], 1);               // the second DRAM step failed
+  EXPECT_EQ(sdr[16], 0xCC);
+}
+
+TEST_F(ScenarioTest, RunningRdtHasTheStartMarkOnlyAndLoopMarks) {
+  Load("RdtRunning.ini");
+  auto identify = Ata(CommandId::IdentifyDevice);
+  ASSERT_TRUE(SendTo(1, identify).Succeeded());
+  EXPECT_EQ(identify.buffer[282], sim::kRdtStartMarkBit);
+  auto info = Vendor(CommandId::ReadRdtInfo, 0, 1);
+  ASSERT_TRUE(SendTo(1, info).Succeeded());
+  EXPECT_EQ(info.buffer[0], 0);  // no information record yet
+  const auto sector = SystemInfo(1);
+  const auto badBlock = ReadLog(1, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
+  EXPECT_EQ(badBlock[0], sim::kBadBlockLoopMark);
+  EXPECT_EQ(badBlock[3], 8);     // total loops 3 + 5
+}
+
+TEST_F(ScenarioTest, DramFailureFlipsBitsAndFailsTheRdtDramLog) {
+  Load("DramFailure.ini");
+  auto write = Vendor(CommandId::WriteDram, 0, 1);
+  std::fill(write.buffer.begin(), write.buffer.end(), 0x55);
+  ASSERT_TRUE(SendTo(1, write).Succeeded());
+  auto read = Vendor(CommandId::ReadDram, 0, 1);
+  ASSERT_TRUE(SendTo(1, read).Succeeded());
+  EXPECT_EQ(read.buffer[0], 0x54);
+  EXPECT_EQ(read.buffer[1], 0x55);
+  const auto sector = SystemInfo(4);
+  const auto sdr = ReadLog(4, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
+  EXPECT_EQ(sdr[0], 0);   // step 1 passed
+  EXPECT_EQ(sdr[8], 1);   // step 2 failed
+  ASSERT_TRUE(SendTo(4, write).Succeeded());
+  ASSERT_TRUE(SendTo(4, read).Succeeded());
+  EXPECT_EQ(read.buffer, write.buffer);
+}
+
+TEST_F(ScenarioTest, BadEFuseReadsInconsistentAndRefusesACut) {
+  Load("BadEFuse.ini");
+  auto fuses = Vendor(CommandId::ReadEFuse, 0, 1);
+  ASSERT_TRUE(SendTo(2, fuses).Succeeded());
+  EXPECT_NE(fuses.buffer[2], static_cast<std::uint8_t>(fuses.buffer[0] + fuses.buffer[1]));
+  auto cut = Vendor(CommandId::CutEFuse, device::kEFuseUart);
+  EXPECT_FALSE(SendTo(2, cut).Succeeded());
+}
+
+TEST_F(ScenarioTest, CommandTimeOutsFireWhereTheFileSays) {
+  Load("CommandTimeout.ini");
+  auto info = Vendor(CommandId::GetSystemInfo, 0, 1);
+  EXPECT_TRUE(SendTo(1, info).Succeeded());
+  EXPECT_EQ(SendTo(1, info).hostStatus, device::kHostTimeOut);
+  EXPECT_TRUE(SendTo(1, info).Succeeded());
+  auto erase = Vendor(CommandId::EraseByType, 9);
+  EXPECT_EQ(SendTo(2, erase).hostStatus, device::kHostTimeOut);
+  EXPECT_EQ(SendTo(2, erase).hostStatus, device::kHostTimeOut);
+  EXPECT_TRUE(SendTo(3, info).Succeeded());
+}
+
+TEST_F(ScenarioTest, DrivePulledDuringProgramRamLoad) {
+  Load("DrivePulled.ini");
+  auto load = Vendor(CommandId::WritePram, 0, 4);
+  const auto result = SendTo(2, load);
+  EXPECT_EQ(result.systemError, ENODEV);
+  EXPECT_EQ(CardState(2), device::kCardEmpty);
+  EXPECT_TRUE(SendTo(1, load).Succeeded());
+}
+
+TEST_F(ScenarioTest, CorruptLogBytesAreWhatTheDriveSends) {
+  Load("CorruptLog.ini");
+  const auto sector = SystemInfo(1);
+  const auto temperature = ReadLog(1, CommandId::GetRdtTemperatureTimeLog, sector.temperatureLogRecords.Get() * 8);
+  EXPECT_EQ(std::vector<std::uint8_t>(temperature.begin(), temperature.begin() + 8), std::vector<std::uint8_t>(8, 0xFF));
+  const auto badBlock = ReadLog(1, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
+  EXPECT_EQ(badBlock[0], 0xEE);
+  const auto sdr = ReadLog(1, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
+  EXPECT_EQ(sdr[0], 0xCC);
+}
+
+TEST_F(ScenarioTest, SmartThresholdAndPage) {
+  Load("SmartThreshold.ini");
+  auto status = Ata(CommandId::SmartReturnStatus);
+  const auto result = SendTo(1, status);
+  EXPECT_EQ(result.sense[8 + 9], device::kSmartThresholdExceededMid);
+  auto page = Ata(CommandId::SmartReadData);
+  ASSERT_TRUE(SendTo(1, page).Succeeded());
+  EXPECT_EQ(std::vector<std::uint8_t>(page.buffer.begin(), page.buffer.begin() + 10),
+            (std::vector<std::uint8_t>{0x05, 120, 0, 0, 0, 0, 0, 0, 0, 0x09}));
+  auto debug = Vendor(CommandId::ReadDebugData, 0, 2);
+  ASSERT_TRUE(SendTo(1, debug).Succeeded());
+  EXPECT_EQ(std::vector<std::uint8_t>(debug.buffer.begin(), debug.buffer.begin() + 512),
+            std::vector<std::uint8_t>(page.buffer.begin(), page.buffer.end()));
+}
+
+TEST_F(ScenarioTest, EveryTemplateScenarioLoads) {
+  for (const char* file : {"Default.ini", "TwoBoards.ini", "EmptySlot.ini", "BurnerCode.ini", "FlashCode.ini",
+                           "RdtCode.ini", "RdtLogEntries.ini", "RdtRunning.ini", "DramFailure.ini", "BadEFuse.ini",
+                           "CommandTimeout.ini", "DrivePulled.ini", "CorruptLog.ini", "SmartThreshold.ini"}) {
+    const auto result = sim::LoadScenario(file);
+    EXPECT_TRUE(result.station) << file << ": " << result.error;
+  }
+}
+
+class ScenarioErrorTest : public ::testing::Test {
+ protected:
+  std::string ErrorOf(const std::string& text) {
+    scratch.WriteFile("Configuration/Sim/Bad.ini", text);
+    const auto result = sim::LoadScenario("Bad.ini");
+    EXPECT_FALSE(result.station);
+    return result.error;
+  }
+  testsupport::ScratchStation scratch;
+};
+
+TEST_F(ScenarioErrorTest, EveryMistakeNamesFileSectionAndKey) {
+  EXPECT_EQ(sim::LoadScenario("Missing.ini").error, "Scenario file .\\Configuration\\Sim\\Missing.ini not found");
+  EXPECT_EQ(ErrorOf("[Station]\nBoards=9\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Station] Boards: expected a number from 1 to 8");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=49\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Board1] Slots: expected a number from 1 to 48");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=24\n[Board2]\nSlots=25\n[Station]\nBoards=2\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Board2] FirstTester: slot tester numbers must stay within 1..48");
+  EXPECT_EQ(ErrorOf("[Board1]\nProduct=USB DISK\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Board1] Product: expected SATA TESTER-S or SATA3-TESTER");
+  EXPECT_EQ(ErrorOf("[Board1]\nEmpty=3,30\n"), ".\\Configuration\\Sim\\Bad.ini [Board1] Empty: bad slot list");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlot2=Nowhere\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Board1] Slot2: no section [Nowhere]");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Turbo\n"), ".\\Configuration\\Sim\\Bad.ini [Drive] Code: unknown value \"Turbo\"");
+  EXPECT_EQ(ErrorOf("[Drive]\nPlanes=3\n"), ".\\Configuration\\Sim\\Bad.ini [Drive] Planes: expected 1, 2 or 4");
+  EXPECT_EQ(ErrorOf("[Drive]\nFlashId=98 3C\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Drive] FlashId: expected 7 hexadecimal bytes");
+  EXPECT_EQ(ErrorOf("[Drive]\nRdtBadBlock1=1,2,3\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Drive] RdtBadBlock1: expected 14 numbers");
+  EXPECT_EQ(ErrorOf("[Drive]\nFault1=Identify,0,Explode\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Drive] Fault1: expected <command>,<skip>,<action>[,...]");
+  EXPECT_EQ(ErrorOf("[Drive]\nCorrupt1=Nowhere,0,FF\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
+  EXPECT_EQ(ErrorOf("[Drive]\nBadBlock1=0,70000\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Drive] BadBlock1: expected <ce>,<block>,Factory|Erase|Program|Read");
+  EXPECT_EQ(ErrorOf("[Station]\nTimeScale=fast\n"),
+            ".\\Configuration\\Sim\\Bad.ini [Station] TimeScale: expected a number of 0 or more");
+}
+
+TEST_F(ScenarioErrorTest, ProfilesOverrideTheDriveSectionAndListedKeysKeepTheirOrder) {
+  scratch.WriteFile("Configuration/Sim/Mix.ini",
+                    "[Board1]\nSlots=2\nSlot2=Special\n[Drive]\nCode=Boot\nSmart2=09,5\nSmart1=05,7\n"
+                    "[Special]\nCode=Flash\nSmart1=05,8\n");
+  sim::StationPlan plan;
+  std::string error;
+  ASSERT_TRUE(sim::LoadStationPlan("Mix.ini", plan, error)) << error;
+  ASSERT_EQ(plan.boards.size(), 1u);
+  const auto& slots = plan.boards[0].slots;
+  EXPECT_EQ(slots[0].drive.flashFirmware, sim::FlashFirmware::None);
+  EXPECT_EQ(slots[1].drive.flashFirmware, sim::FlashFirmware::Mp);
+  ASSERT_EQ(slots[0].drive.smart.size(), 2u);
+  EXPECT_EQ(slots[0].drive.smart[0].id, 0x05);
+  EXPECT_EQ(slots[0].drive.smart[0].value, 7u);
+  EXPECT_EQ(slots[1].drive.smart[0].value, 8u);
+  EXPECT_EQ(slots[0].drive.serialNumber, "SIM01010001");
+  EXPECT_EQ(slots[1].drive.serialNumber, "SIM01020001");
+  EXPECT_NE(slots[0].drive.badBlocks.seed, slots[1].drive.badBlocks.seed);
+}
+
+class StationTransportTest : public ::testing::Test {
+ protected:
+  void TearDown() override { device::SetTransport(nullptr); }
+  testsupport::ScratchStation scratch{testsupport::ScratchStation::Template::Copy};
+};
+
+TEST_F(StationTransportTest, PlatformSettingsChooseTheScenario) {
+  scratch.WriteFile("Platform.ini", "[Device]\nTransport=sim\nScenario=TwoBoards.ini\n");
+  std::string error;
+  ASSERT_TRUE(sim::InstallStationTransport(&error)) << error;
+  ASSERT_TRUE(device::GetTransport());
+  EXPECT_EQ(device::GetTransport()->ListDisks().size(), 32u);
+}
+
+TEST_F(StationTransportTest, WithoutKeysTheDefaultScenarioRuns) {
+  scratch.WriteFile("Platform.ini", "[Time]\nScale=1\n");
+  ASSERT_TRUE(sim::InstallStationTransport());
+  EXPECT_EQ(device::GetTransport()->ListDisks().size(), 24u);
+}
+
+TEST_F(StationTransportTest, BrokenScenarioInstallsNothingAndSaysWhy) {
+  scratch.WriteFile("Platform.ini", "[Device]\nScenario=Missing.ini\n");
+  std::string error;
+  EXPECT_FALSE(sim::InstallStationTransport(&error));
+  EXPECT_EQ(error, "Scenario file .\\Configuration\\Sim\\Missing.ini not found");
+  EXPECT_FALSE(device::GetTransport());
+}
+
+TEST_F(StationTransportTest, SgChoosesTheScsiGenericDriver) {
+  scratch.WriteFile("Platform.ini", "[Device]\nTransport=SG\n");
+  ASSERT_TRUE(sim::InstallStationTransport());
+  EXPECT_TRUE(std::dynamic_pointer_cast<device::SgTransport>(device::GetTransport()));
+}
+
+}  // namespace
