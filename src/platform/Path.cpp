@@ -16,6 +16,9 @@ namespace {
 
 constexpr const char* kPlatformSettingsFile = "Platform.ini";
 constexpr const char* kDrivesSection = "Drives";
+// Key of [Drives] naming the station's own drive, whose root is the station folder.
+constexpr const char* kStationDriveKey = "Station";
+constexpr const char* kDefaultStationDrive = "S";
 constexpr std::size_t kLongestDriveName = 4;
 
 fs::path CurrentFolder() {
@@ -163,11 +166,22 @@ fs::path Rooted(const fs::path& station, std::string_view text) {
   return Finish(walk);
 }
 
+// The station's own drive: key Station of [Drives] (one to four letters), default "S".
+std::string StationDriveName(const IniDocument& settings) {
+  const std::string configured = Trim(settings.Value(kDrivesSection, kStationDriveKey).value_or(""));
+  if (!configured.empty() && configured.size() <= kLongestDriveName &&
+      std::all_of(configured.begin(), configured.end(), IsAsciiLetter)) {
+    return ToUpper(configured);
+  }
+  return kDefaultStationDrive;
+}
+
 // The folder that stands for a drive: key <name> of [Drives] in Platform.ini, relative to
 // the station folder or an absolute Linux path; default drives/<name in lower case>.
 fs::path DriveRoot(const fs::path& station, std::string_view drive) {
   const std::string fallback = "drives/" + ToLower(drive);
   const auto settings = CachedIniDocument(station / kPlatformSettingsFile);
+  if (EqualsNoCase(drive, StationDriveName(*settings))) return station;
   std::string_view configured = settings->Value(kDrivesSection, drive).value_or("");
   if (configured.empty()) return RelativeToStation(station, fallback);
   if (DriveName(configured) || IsUncText(configured)) {
@@ -215,10 +229,8 @@ fs::path ToNativePath(std::string_view stationPath) {
 }
 
 std::string StationFolderText() {
-  std::string text = StationFolder().string();
-  std::replace(text.begin(), text.end(), '/', '\\');
-  while (!text.empty() && text.back() == '\\') text.pop_back();
-  return text;
+  const fs::path station = StationFolder();
+  return StationDriveName(*CachedIniDocument(station / kPlatformSettingsFile)) + ":";
 }
 
 }  // namespace platform

@@ -14,6 +14,8 @@
 //    to the station folder, a rooted one absolute (a value naming a drive or a network
 //    path is refused and the default used); default drives/<name in lower case>/ inside
 //    the station folder; ".." never climbs above that drive root;
+//  - the station's own drive (key Station of [Drives], default "S") has the station folder
+//    as its root: "S:\Log" is the folder Log of the station;
 //  - "\\host\share\..." lands in drives/unc/host/share/... (".." stops at drives/unc);
 //  - a rooted text ("/tmp/x" or "\tmp\x") is an absolute Linux path and is taken as it
 //    is; only below the station folder are its components matched as below;
@@ -42,8 +44,9 @@ std::filesystem::path PlatformSettingsPath();
 // Turns a station path text into a native path (see the rules above).
 std::filesystem::path ToNativePath(std::string_view stationPath);
 
-// The station folder as a path text with the system's backslashes, without a trailing
-// backslash; joining "\name" to it gives a text that ToNativePath maps back into the folder.
+// The station folder as the system writes folder texts: its own drive, "S:" by default
+// (without a trailing backslash), so that joining "\name" gives a text that ToNativePath
+// maps back into the folder and whose first character names the station's drive.
 std::string StationFolderText();
 
 }  // namespace platform

@@ -121,12 +121,22 @@ TEST(PathRooted, StationFolderTextMapsBackIntoTheFolder) {
   ScratchStation station;
   station.WriteFile("fw/mp/image.bin", "x");
   const std::string text = platform::StationFolderText();
-  EXPECT_EQ(text.find('/'), std::string::npos);
-  ASSERT_FALSE(text.empty());
-  EXPECT_NE(text.back(), '\\');
+  EXPECT_EQ(text, "S:");
   EXPECT_EQ(ToNativePath(text), station.Folder());
   EXPECT_EQ(ToNativePath(text + "\\FW\\MP\\Image.bin"), station.Folder() / "fw" / "mp" / "image.bin");
   EXPECT_EQ(ToNativePath(text + "\\D_Reports\\new.txt"), station.Folder() / "D_Reports" / "new.txt");
+}
+
+TEST(PathRooted, StationDriveIsConfigurable) {
+  ScratchStation station;
+  station.WriteFile("Platform.ini", "[Drives]\r\nStation=m\r\nS=drives/other\r\n");
+  EXPECT_EQ(platform::StationFolderText(), "M:");
+  EXPECT_EQ(ToNativePath("M:\\Log\\a.txt"), station.Folder() / "Log" / "a.txt");
+  EXPECT_EQ(ToNativePath("m:\\..\\x"), station.Folder() / "x");
+  EXPECT_EQ(ToNativePath("S:\\x"), station.Folder() / "drives" / "other" / "x");
+  // A station drive name that is not one to four letters falls back to "S".
+  station.WriteFile("Platform.ini", "[Drives]\r\nStation=1:\r\n");
+  EXPECT_EQ(platform::StationFolderText(), "S:");
 }
 
 // ---------------------------------------------------------------------------------------
