@@ -231,7 +231,9 @@ inline constexpr std::array<CommandSpec, kCommandCount> kTable{{
     {C::ReadPram, "Read PRAM", Vendor, kVendorCodeCommand, 0x04, P::PioIn, CallerSectors, 0, 128, true, false,
      20, 2, "argument 31..0 = first sector in program RAM"},
     {C::StartPram, "Start PRAM", Vendor, kVendorCodeCommand, 0x05, P::NonData, None, 0, 0, true, false, 20, 0,
-     "argument 15..0 = checksum of the loaded code, which the drive checks before it starts it"},
+     "argument 15..0 = checksum of the loaded code: the sum of every byte written to program RAM from "
+     "sector 0 up to the highest sector written, kept to 16 bits; the drive refuses (ABRT) a start "
+     "whose checksum differs"},
     {C::WriteFlashCode, "Write Flash Code", Vendor, kVendorCodeCommand, 0x06, P::PioOut, CallerSectors, 0, 128,
      true, false, 60, 0, "argument 31..0 = first sector of the firmware area"},
     {C::ReadFlashCode, "Read Flash Code", Vendor, kVendorCodeCommand, 0x07, P::PioIn, CallerSectors, 0, 128,
@@ -246,7 +248,9 @@ inline constexpr std::array<CommandSpec, kCommandCount> kTable{{
     {C::EraseByType, "Erase By Type", Vendor, kVendorFlashCommand, 0x01, P::NonData, None, 0, 0, true, false,
      1200, 0, "argument 7..0 = erase type; bit 24 = kArgumentPollingFlag"},
     {C::ScanFlash, "Scan Flash", Vendor, kVendorFlashCommand, 0x02, P::NonData, None, 0, 0, true, false, 1800, 0,
-     "argument 7..0 = scan mode, 15..8 = 1 for the early-bad (first) scan; bit 24 = kArgumentPollingFlag"},
+     "argument 7..0 = scan mode, 15..8 = 1 for the early-bad (first) scan; bit 24 = kArgumentPollingFlag; "
+     "the drive records what it finds in its bad-block table (read with ReadBbtParameter and "
+     "ReadBadBlockTable)"},
     {C::WindowScan, "Window Scan", Vendor, kVendorFlashCommand, 0x03, P::PioIn, FixedBytes, kOne, 0, true,
      false, 600, 0, "none; reply: the window-scan result sector"},
     {C::SetCeMap, "Set CE Map", Vendor, kVendorFlashCommand, 0x04, P::NonData, None, 0, 0, true, false, 10, 0,
