@@ -73,7 +73,8 @@ std::uint8_t CDeviceCommand::Fail(CommandError error, std::string message) {
   const char* name = m_lastCommand == CommandId::Count ? "command" : device::Spec(m_lastCommand).name;
   m_lastMessage = platform::Format("%s: %s", name, message.c_str());
   const std::string target = m_pathText.empty() ? platform::Format("drive %d", m_driveNumber) : m_pathText;
-  platform::DebugOutput(platform::Format("%s: %s\n", target.c_str(), m_lastMessage.c_str()));
+  platform::DebugOutput(platform::Format("%s: %s (%s)\n", target.c_str(), m_lastMessage.c_str(),
+                                         device::CommandErrorName(error)));
   return 0;
 }
 

@@ -3,7 +3,8 @@
 // One object per engine object. Every command is one pass-through request on the installed
 // transport with the time-out and the retries of its entry in the command table
 // (VendorCommands.h); in bridge mode (g_U2AMode) a vendor command takes its ATA PASS-THROUGH
-// form. The device is looked up anew for every command (DevicePaths.h), as the original
+// form; tester-board commands keep their own block in both modes (a USB-to-ATA bridge without
+// a tester refuses them). The device is looked up anew for every command (DevicePaths.h), as the original
 // opened the drive for each request, so a drive that vanished fails its next command.
 //
 // Every command returns a byte, 1 when the drive did what was asked and 0 otherwise. After a

@@ -53,18 +53,6 @@ TEST(AtaPassThroughBlock, ReadDmaExtCarriesAll48LbaBitsAndTheWideCount) {
   EXPECT_EQ(fields->taskFile.command, 0x25);
 }
 
-TEST(AtaPassThroughBlock, WriteDmaIsDataOutWithoutTheDirectionBit) {
-  AtaTaskFile file;
-  file.count = 8;
-  file.command = 0x35;
-  const auto bytes = device::cdb::ToBytes(device::cdb::BuildAtaPassThrough(file, TransferProtocol::DmaOut, true, false));
-  EXPECT_EQ(bytes[1], 0x0D);
-  EXPECT_EQ(bytes[2], 0x06);
-  const auto fields = device::cdb::DecodeAtaPassThrough(bytes);
-  ASSERT_TRUE(fields.has_value());
-  EXPECT_EQ(fields->protocol, TransferProtocol::DmaOut);
-}
-
 TEST(AtaPassThroughBlock, A28BitBlockDropsTheHighRegisterBytes) {
   AtaTaskFile file;
   file.features = 0x1203;
@@ -100,36 +88,6 @@ TEST(AtaPassThroughBlock, DecodeRefusesForeignAndInconsistentBlocks) {
   Bytes resetProtocol = bytes;
   resetProtocol[1] = 0x00;
   EXPECT_FALSE(device::cdb::DecodeAtaPassThrough(resetProtocol).has_value());
-}
-
-TEST(VendorBlock, RdtBadBlockLogCarriesCountByteArgumentAndFirstSector) {
-  device::cdb::VendorFields fields;
-  fields.command = 0x21;
-  fields.subOperation = 0x50;
-  fields.protocol = TransferProtocol::PioIn;
-  fields.count = 128;
-  fields.argument = (0x07ull << 16) | 0x1234;
-  fields.device = device::kAtaDeviceLba;
-  const Bytes vendor{0xF0, 0x21, 0x50, 0x01, 0x00, 0x80, 0x00, 0x00,
-                     0x00, 0x07, 0x12, 0x34, 0x40, 0x00, 0x00, 0x00};
-  EXPECT_EQ(device::cdb::ToBytes(device::cdb::BuildVendorCdb(fields)), vendor);
-
-  const Bytes bridge{0x85, 0x09, 0x0E, 0x00, 0x50, 0x00, 0x80, 0x00,
-                     0x34, 0x00, 0x12, 0x00, 0x07, 0x40, 0x21, 0x00};
-  EXPECT_EQ(device::cdb::ToBytes(device::cdb::RewriteVendorAsAtaPassThrough(fields)), bridge);
-
-  const auto decodedVendor = device::cdb::DecodeVendorCdb(vendor);
-  ASSERT_TRUE(decodedVendor.has_value());
-  EXPECT_EQ(decodedVendor->argument, fields.argument);
-  EXPECT_EQ(decodedVendor->count, 128);
-  const auto decodedBridge = device::cdb::DecodeAtaPassThrough(bridge);
-  ASSERT_TRUE(decodedBridge.has_value());
-  const auto back = device::cdb::VendorFieldsOfAtaPassThrough(*decodedBridge);
-  EXPECT_EQ(back.command, 0x21);
-  EXPECT_EQ(back.subOperation, 0x50);
-  EXPECT_EQ(back.count, 128);
-  EXPECT_EQ(back.argument, fields.argument);
-  EXPECT_EQ(back.protocol, TransferProtocol::PioIn);
 }
 
 TEST(VendorBlock, DecodeRefusesAnUnknownProtocol) {

@@ -120,16 +120,6 @@ TEST(DeviceListing, TheLibraryWrapperLoadsOnFirstUse) {
   }
 }
 
-TEST(DeviceListing, CopyIsTakenWhole) {
-  ResetListing();
-  InstalledFakeTransport transport(NumberedDisks(4));
-  g_RootDevice.request = kListRequest;
-  ListTvDevice(&g_RootDevice);
-  const ROOT_Device copy = CopyRootDevice();
-  EXPECT_EQ(copy.deviceCount, 4u);
-  EXPECT_EQ(Text(copy.devices[3].devicePath), "/dev/fake4");
-}
-
 TEST(DrivePaths, PhysicalDriveTexts) {
   EXPECT_EQ(device::PhysicalDrivePathText(3), "\\\\.\\PhysicalDrive3");
   EXPECT_EQ(device::ParsePhysicalDrivePath("\\\\.\\PhysicalDrive12"), std::optional<int>(12));
