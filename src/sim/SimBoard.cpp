@@ -14,7 +14,7 @@ void SimSlot::Insert(std::shared_ptr<SimDrive> drive) {
   if (!m_drive) return;
   m_drive->Reinsert();
   if (!m_powered) m_drive->PowerOff();
-  for (const auto& rule : m_drive->ProfileFaults()) m_faults.Add(rule);
+  for (const auto& rule : m_drive->TakeProfileFaults()) m_faults.Add(rule);
 }
 
 void SimSlot::Pull() {

@@ -25,6 +25,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/BadBlockMap.h"
@@ -87,8 +88,9 @@ class SimDrive {
 
   SimDrive(const DriveProfile& profile, std::string defaultSerial);
 
-  // Faults the drive's profile names; the slot takes them over when the drive is inserted.
-  const std::vector<FaultRule>& ProfileFaults() const { return m_profile.faults; }
+  // Faults the drive's profile names; the slot takes them over (once) when the drive is
+  // first inserted.
+  std::vector<FaultRule> TakeProfileFaults() { return std::exchange(m_profile.faults, {}); }
 
   // Presence and power (tester side).
   bool Present() const { return m_present; }

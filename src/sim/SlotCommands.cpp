@@ -22,9 +22,14 @@ using device::TransferProtocol;
 
 constexpr std::size_t kSectorBytes = 512;
 
-// The bytes a table command moves for a sector count; 0 for none or an impossible count.
-std::uint32_t ExpectedBytes(const CommandSpec& spec, std::uint32_t sectors) {
-  return device::TransferBytes(spec, sectors);
+// Whether a data command's length in sectors is one its table entry allows.
+bool SectorsFit(const CommandSpec& spec, std::uint32_t sectors) {
+  return spec.transfer == device::TransferRule::None ||
+         static_cast<std::uint64_t>(sectors) * kSectorBytes == device::TransferBytes(spec, sectors);
+}
+
+std::uint32_t DataBytes(const CommandSpec& spec, std::uint32_t sectors) {
+  return spec.transfer == device::TransferRule::None ? 0 : sectors * static_cast<std::uint32_t>(kSectorBytes);
 }
 
 DecodedCommand DecodeAta(const device::cdb::AtaPassThroughFields& fields) {
@@ -37,18 +42,15 @@ DecodedCommand DecodeAta(const device::cdb::AtaPassThroughFields& fields) {
   if (const CommandSpec* vendor = device::FindCommand(CommandFamily::Vendor, code, features)) {
     command.spec = vendor;
     command.vendor = device::cdb::VendorFieldsOfAtaPassThrough(fields);
-    command.dataBytes = vendor->transfer == device::TransferRule::None ? 0 : fields.transferSectors * kSectorBytes;
-    command.invalidField = vendor->transfer != device::TransferRule::None &&
-                           command.dataBytes != ExpectedBytes(*vendor, fields.transferSectors);
+    command.dataBytes = DataBytes(*vendor, fields.transferSectors);
+    command.invalidField = !SectorsFit(*vendor, fields.transferSectors) || vendor->protocol != fields.protocol;
     return command;
   }
   // SMART commands are told apart by their features; every other ATA command by its code.
   command.spec = device::FindCommand(CommandFamily::Ata, code, code == 0xB0 ? features : 0);
   if (!command.spec) return command;
-  command.dataBytes = command.spec->transfer == device::TransferRule::None ? 0 : fields.transferSectors * kSectorBytes;
-  command.invalidField = command.spec->transfer != device::TransferRule::None &&
-                         command.dataBytes != ExpectedBytes(*command.spec, fields.transferSectors);
-  command.invalidField = command.invalidField || command.spec->protocol != fields.protocol;
+  command.dataBytes = DataBytes(*command.spec, fields.transferSectors);
+  command.invalidField = !SectorsFit(*command.spec, fields.transferSectors) || command.spec->protocol != fields.protocol;
   return command;
 }
 
@@ -57,10 +59,8 @@ DecodedCommand DecodeVendor(const device::cdb::VendorFields& fields) {
   command.vendor = fields;
   command.spec = device::FindCommand(CommandFamily::Vendor, fields.command, fields.subOperation);
   if (!command.spec) return command;
-  command.dataBytes = command.spec->transfer == device::TransferRule::None ? 0 : fields.count * kSectorBytes;
-  command.invalidField = command.spec->protocol != fields.protocol ||
-                         (command.spec->transfer != device::TransferRule::None &&
-                          command.dataBytes != ExpectedBytes(*command.spec, fields.count));
+  command.dataBytes = DataBytes(*command.spec, fields.count);
+  command.invalidField = !SectorsFit(*command.spec, fields.count) || command.spec->protocol != fields.protocol;
   return command;
 }
 
@@ -71,7 +71,7 @@ DecodedCommand DecodeTester(const device::cdb::TesterFields& fields) {
   if (!command.spec) return command;
   command.dataBytes = fields.transferLength;
   command.invalidField = command.spec->protocol != fields.protocol ||
-                         fields.transferLength != ExpectedBytes(*command.spec, 0);
+                         fields.transferLength != device::TransferBytes(*command.spec, 0);
   return command;
 }
 
