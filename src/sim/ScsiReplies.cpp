@@ -11,7 +11,7 @@ namespace sim {
 namespace {
 constexpr std::uint8_t kFixedSenseCode = 0x70;
 constexpr std::uint8_t kDescriptorSenseCode = 0x72;
-constexpr std::uint8_t kAtaStatusReturnDescriptor = 0x09;
+using device::kAtaStatusReturnDescriptor;
 constexpr std::uint8_t kAtaStatusReturnLength = 0x0C;
 
 void PutPadded(char* field, std::size_t size, const std::string& text) {

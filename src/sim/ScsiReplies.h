@@ -7,14 +7,15 @@
 
 #include "device/CommandBlocks.h"
 #include "device/ReplyLayouts.h"
+#include "device/Sense.h"
 #include "device/Transport.h"
 
 namespace sim {
 
-inline constexpr std::uint8_t kSenseNotReady = 0x02;
-inline constexpr std::uint8_t kSenseIllegalRequest = 0x05;
-inline constexpr std::uint8_t kSenseAbortedCommand = 0x0B;
-inline constexpr std::uint8_t kSenseRecoveredError = 0x01;
+using device::kSenseAbortedCommand;
+using device::kSenseIllegalRequest;
+using device::kSenseNotReady;
+using device::kSenseRecoveredError;
 
 inline constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
 inline constexpr std::uint8_t kAscNotReady = 0x04;

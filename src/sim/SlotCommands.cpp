@@ -227,6 +227,7 @@ void CommandRun::RunTester() {
   const std::shared_ptr<SimDrive> drive = m_slot.Drive();
   switch (m_command.spec->id) {
     case CommandId::TesterSetPower:
+      // Switching power releases DEVSLP, unless the call's DEVSLP control asks to keep it.
       m_slot.SetPower(parameters[0] != 0);
       m_slot.SetDevSleep(parameters[3] != 0 && m_slot.DevSleep());
       return;
