@@ -9,7 +9,7 @@
 
 #include "sim/BadBlockMap.h"
 #include "sim/FlashGeometry.h"
-#include "sim/InfoBlockRecord.h"
+#include "device/records/InfoBlock.h"
 #include "sim/RdtLogRecords.h"
 
 namespace sim {

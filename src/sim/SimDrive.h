@@ -33,7 +33,7 @@
 #include "sim/FaultInjector.h"
 #include "sim/FlashGeometry.h"
 #include "sim/IdentifyRecord.h"
-#include "sim/InfoBlockRecord.h"
+#include "device/records/InfoBlock.h"
 #include "sim/RdtOutcome.h"
 #include "sim/SmartPage.h"
 #include "sim/SparseMedia.h"

@@ -1,28 +1,13 @@
 #pragma once
-// The SMART page the drive returns as a debug-information sector: 9-byte entries from offset
-// 0 (an attribute ID, then its value as an unsigned 64-bit little-endian number), no header,
-// no gaps; an entry whose ID is 0 ends the list. At most 56 entries fit in 512 bytes.
-#include <array>
+// Encoder of the SMART page of a simulated drive.
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <vector>
 
-#include "sim/FieldTypes.h"
+#include "device/records/SmartPage.h"
 
 namespace sim {
-
-#pragma pack(push, 1)
-struct SmartPageEntry {
-  std::uint8_t id;
-  LeU64 value;
-};
-#pragma pack(pop)
-
-static_assert(sizeof(SmartPageEntry) == 9);
-static_assert(offsetof(SmartPageEntry, value) == 1);
-
-inline constexpr std::size_t kSmartPageBytes = 512;
-inline constexpr std::size_t kSmartPageMaxEntries = kSmartPageBytes / sizeof(SmartPageEntry);
 
 struct SmartAttribute {
   std::uint8_t id = 0;

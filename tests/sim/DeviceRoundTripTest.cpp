@@ -125,7 +125,7 @@ TEST_F(DeviceRoundTripTest, FlashWorkTablesAndRecords) {
   const std::uint32_t tableSectors = sector[46] | (sector[47] << 8);
   Buffer table(tableSectors * 512);
   ExpectOneRequest("ReadBadBlockTable", command, [&] { return command.ReadBadBlockTable(table, 0, tableSectors); });
-  table[100] = sim::kBlockRdtBad | sim::kBlockEraseFail;
+  table[100] = kBlockRdtBad | kBlockEraseFail;
   ExpectOneRequest("WriteBadBlockTable", command, [&] { return command.WriteBadBlockTable(table, 0, tableSectors); });
   Buffer tableBack(table.size());
   ExpectOneRequest("ReadBadBlockTable", command, [&] { return command.ReadBadBlockTable(tableBack, 0, tableSectors); });
@@ -174,7 +174,7 @@ TEST_F(DeviceRoundTripTest, RdtLogsInPiecesOfAtMost128Sectors) {
   ASSERT_GT(badBlockSectors, 128u);
   Buffer piece(128 * 512);
   ExpectOneRequest("Get_RDT_BadBlock_Log", command, [&] { return command.Get_RDT_BadBlock_Log(piece, 0, 0, 128); });
-  EXPECT_EQ(piece[0], sim::kBadBlockFactory);
+  EXPECT_EQ(piece[0], kBadBlockFactory);
   Buffer rest((badBlockSectors - 128) * 512);
   ExpectOneRequest("Get_RDT_BadBlock_Log (rest)", command, [&] {
     return command.Get_RDT_BadBlock_Log(rest, 0, 128, static_cast<std::uint16_t>(badBlockSectors - 128));

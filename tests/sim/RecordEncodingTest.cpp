@@ -8,7 +8,7 @@
 #include "sim/FirmwareImageHeader.h"
 #include "sim/FlashIdTable.h"
 #include "sim/IdentifyRecord.h"
-#include "sim/InfoBlockRecord.h"
+#include "device/records/InfoBlock.h"
 #include "sim/RdtLogRecords.h"
 #include "sim/SmartPage.h"
 #include "sim/SystemInfoRecord.h"
@@ -19,7 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 template <typename Record>
 Bytes Slice(const Record& record, std::size_t offset, std::size_t length) {
-  const auto bytes = sim::BytesOf(record);
+  const auto bytes = BytesOf(record);
   return Bytes(bytes.begin() + offset, bytes.begin() + offset + length);
 }
 
@@ -89,21 +89,21 @@ TEST(IdentifyRecord, TextsAreWordSwappedAndTheSectorSumsToZero) {
   EXPECT_EQ(Slice(data, 282, 1), (Bytes{0x30}));
   EXPECT_EQ(Slice(data, 510, 1), (Bytes{0xA5}));
   std::uint8_t sum = 0;
-  for (auto byte : sim::BytesOf(data)) sum = static_cast<std::uint8_t>(sum + byte);
+  for (auto byte : BytesOf(data)) sum = static_cast<std::uint8_t>(sum + byte);
   EXPECT_EQ(sum, 0);
 }
 
 TEST(RdtInformationRecord, SixtyFourBytesInTheMpInfoLayout) {
-  sim::MpInfo info;
+  MpInfo info;
   std::memset(&info, 0, sizeof(info));
   info.signature.Set("TVRT");
   info.resultWord.Set(0x12);
   info.errorWord.SetBits(8, 24, 0x000123);
-  info.runFlags.Set(sim::kRunFlagDynamicCe | sim::kRunFlagTwoPassProgram);
-  info.runWord.Set(sim::kRunWordRdtBuildDbt | sim::kRunWordReTest);
+  info.runFlags.Set(kRunFlagDynamicCe | kRunFlagTwoPassProgram);
+  info.runWord.Set(kRunWordRdtBuildDbt | kRunWordReTest);
   info.ceBitMap.Set(0x00FF);
   info.dbtCheckSum.Set(0xBEEF);
-  info.skipFlags = sim::kSkipEraseTest | sim::kReverseTest;
+  info.skipFlags = kSkipEraseTest | kReverseTest;
   info.flhTestUnitNum.Set(2);
   info.minTemperature = 25;
   info.maxTemperature = 70;
@@ -124,12 +124,12 @@ TEST(RdtInformationRecord, SixtyFourBytesInTheMpInfoLayout) {
 }
 
 TEST(InfoBlockRecord, GoodMarkAndMpInfoAtTheirOffsets) {
-  sim::InfoBlockRecord block;
+  InfoBlockRecord block;
   std::memset(&block, 0, sizeof(block));
   block.tervidInfoMark.Set("Tervid");
   block.serialNumber.Set("ABCD");
   block.mpInfo.signature.Set("TVRT");
-  block.apGoodMark = sim::kGoodMarkMp | sim::kGoodMarkBurnIn;
+  block.apGoodMark = kGoodMarkMp | kGoodMarkBurnIn;
   block.apDateYearMonth = 0x56;      // 2016, May
   block.apDateDayTime.Set(12 | (14 << 5) | (30 << 10));
   EXPECT_EQ(Slice(block, 0, 6), (Bytes{'T', 'e', 'r', 'v', 'i', 'd'}));
@@ -139,15 +139,15 @@ TEST(InfoBlockRecord, GoodMarkAndMpInfoAtTheirOffsets) {
 }
 
 TEST(TemperatureLog, RecordsThenEndMarkThenTheInformationRecord) {
-  sim::TemperatureLogRecord sensor{};
+  TemperatureLogRecord sensor{};
   sensor.cycle = 1;
   sensor.stepAndKind = 0x12;          // step 1, sensor 2
   sensor.temperatureCode = 8;         // 40 degrees
-  sim::TemperatureLogRecord stamp{};
+  TemperatureLogRecord stamp{};
   stamp.cycle = 1;
   stamp.stepAndKind = 0x1F;
   stamp.value.Set(600000);
-  sim::MpInfo info;
+  MpInfo info;
   std::memset(&info, 0, sizeof(info));
   info.signature.Set("TVRT");
   const auto log = sim::EncodeTemperatureLog({sensor, stamp}, info, 512);
@@ -161,14 +161,14 @@ TEST(TemperatureLog, RecordsThenEndMarkThenTheInformationRecord) {
 }
 
 TEST(TemperatureLog, ALogTooSmallIsCutAtTheLastWholeRecord) {
-  std::vector<sim::TemperatureLogRecord> records(70);
+  std::vector<TemperatureLogRecord> records(70);
   const auto log = sim::EncodeTemperatureLog(records, std::nullopt, 512);
   ASSERT_EQ(log.size(), 512u);  // 64 records fit, no end mark
-  EXPECT_NE(Slice(log, 504, 8), Bytes(sim::kLogEndMark, sim::kLogEndMark + 8));
+  EXPECT_NE(Slice(log, 504, 8), Bytes(kLogEndMark, kLogEndMark + 8));
 }
 
 TEST(SdrLog, RecordsAndTheCc33EndRecord) {
-  sim::SdrLogRecord fail{};
+  SdrLogRecord fail{};
   fail.result = 1;
   fail.cycle = 2;
   fail.step = 0x30;
@@ -180,7 +180,7 @@ TEST(SdrLog, RecordsAndTheCc33EndRecord) {
 }
 
 TEST(SpecialLog, ThirtyTwoByteEntriesAndTheSixteenByteEndMarker) {
-  sim::RdtSpecialLogEntry entry{};
+  RdtSpecialLogEntry entry{};
   entry.failureType = 0x02;
   entry.ce = 3;
   entry.channel = 0;
@@ -191,7 +191,7 @@ TEST(SpecialLog, ThirtyTwoByteEntriesAndTheSixteenByteEndMarker) {
   entry.retryCount = 2;
   entry.cellMode = 0;
   entry.rawBitErrors.Set(0xFFFF);
-  entry.logKind = sim::kSpecialKindTlc;
+  entry.logKind = kSpecialKindTlc;
   entry.maxProgramTimeUs.Set(1500);
   entry.cycle.Set(150);
   const auto log = sim::EncodeSpecialLog({entry}, 16384);
@@ -204,7 +204,7 @@ TEST(SpecialLog, ThirtyTwoByteEntriesAndTheSixteenByteEndMarker) {
 }
 
 TEST(BadBlockLog, EntriesEndMarkAndEccSectionAtTheNextPage) {
-  sim::RdtBadBlockLogEntry entry{};
+  RdtBadBlockLogEntry entry{};
   entry.failType = 0x03;
   entry.ce = 9;
   entry.channel = 1;
@@ -218,7 +218,7 @@ TEST(BadBlockLog, EntriesEndMarkAndEccSectionAtTheNextPage) {
   entry.timeStamp.Set(0x030201);
   entry.slcMode = 1;
   entry.plane = 1;
-  sim::RdtEccBitRecord ecc{};
+  RdtEccBitRecord ecc{};
   ecc.ce = 9;
   ecc.maxErrorBits = 33;
   ecc.block.Set(0x0456);
@@ -235,9 +235,9 @@ TEST(BadBlockLog, EntriesEndMarkAndEccSectionAtTheNextPage) {
 }
 
 TEST(BadBlockLog, EndMarkOnAPageBoundaryPutsTheSectionOnTheNextPage) {
-  std::vector<sim::RdtBadBlockLogEntry> entries(16);  // 512 bytes of entries
+  std::vector<RdtBadBlockLogEntry> entries(16);  // 512 bytes of entries
   for (auto& entry : entries) entry.failType = 0x01;
-  sim::RdtEccBitRecord ecc{};
+  RdtEccBitRecord ecc{};
   const auto log = sim::EncodeBadBlockLog(entries, {ecc}, 512, 16384);
   EXPECT_EQ(Slice(log, 512, 8), (Bytes{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}));
   EXPECT_EQ(Slice(log, 1024, 4), (Bytes{0xCC, 0x33, 0xCC, 0x33}));

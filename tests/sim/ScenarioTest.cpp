@@ -46,10 +46,10 @@ class ScenarioTest : public ::testing::Test {
     EXPECT_TRUE(SendTo(drive, request).Succeeded());
     return request.buffer[0];
   }
-  sim::SystemInfoSector SystemInfo(int drive) {
+  SystemInfoSector SystemInfo(int drive) {
     auto request = Vendor(CommandId::GetSystemInfo, 0, 1);
     EXPECT_TRUE(SendTo(drive, request).Succeeded());
-    sim::SystemInfoSector sector;
+    SystemInfoSector sector;
     std::memcpy(&sector, request.buffer.data(), sizeof(sector));
     return sector;
   }
@@ -131,7 +131,7 @@ TEST_F(ScenarioTest, FinishedRdtLeavesMarksInformationRecordAndLogs) {
   Load("RdtCode.ini");
   auto identify = Ata(CommandId::IdentifyDevice);
   ASSERT_TRUE(SendTo(1, identify).Succeeded());
-  EXPECT_EQ(identify.buffer[282], sim::kRdtStartMarkBit | sim::kRdtEndMarkBit);
+  EXPECT_EQ(identify.buffer[282], kRdtStartMarkBit | kRdtEndMarkBit);
   auto info = Vendor(CommandId::ReadRdtInfo, 0, 1);
   ASSERT_TRUE(SendTo(1, info).Succeeded());
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.buffer.data()), 4), "TVRT");
@@ -141,16 +141,16 @@ TEST_F(ScenarioTest, FinishedRdtLeavesMarksInformationRecordAndLogs) {
   const auto sector = SystemInfo(1);
   const auto temperature = ReadLog(1, CommandId::GetRdtTemperatureTimeLog, sector.temperatureLogRecords.Get() * 8);
   // The information record follows the end mark inside the temperature log.
-  const auto end = std::search(temperature.begin(), temperature.end(), std::begin(sim::kLogEndMark),
-                               std::end(sim::kLogEndMark));
+  const auto end = std::search(temperature.begin(), temperature.end(), std::begin(kLogEndMark),
+                               std::end(kLogEndMark));
   ASSERT_NE(end, temperature.end());
   EXPECT_EQ(std::string(end + 8, end + 12), "TVRT");
   const auto badBlock = ReadLog(1, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
   ASSERT_EQ(badBlock.size() % 16384, 0u);
   // 5 early and 2 later bad blocks per CE, 4 CEs: 28 entries, then the end mark.
-  EXPECT_TRUE(badBlock[0] >= sim::kBadBlockFactory && badBlock[0] <= sim::kBadBlockReadUncorrectable);
+  EXPECT_TRUE(badBlock[0] >= kBadBlockFactory && badBlock[0] <= kBadBlockReadUncorrectable);
   EXPECT_EQ(std::vector<std::uint8_t>(badBlock.begin() + 28 * 32, badBlock.begin() + 28 * 32 + 8),
-            std::vector<std::uint8_t>(std::begin(sim::kLogEndMark), std::end(sim::kLogEndMark)));
+            std::vector<std::uint8_t>(std::begin(kLogEndMark), std::end(kLogEndMark)));
   const auto sdr = ReadLog(1, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
   EXPECT_EQ(sdr[0], 0);  // DRAM step passed
   EXPECT_EQ(sector.specialLogUnits.Get(), 0u);
@@ -179,7 +179,7 @@ TEST_F(ScenarioTest, GivenLogEntriesAndResultCodesReachTheDrive) {
             (std::vector<std::uint8_t>{0xCC, 0x33, 0xCC, 0x33, 1, 33, 200, 0, 9, 45, 0x2D, 0x01}));
   const auto special = ReadLog(2, CommandId::GetRdtBadBlockSpecialLog, sector.specialLogUnits.Get() * 16384);
   EXPECT_EQ(special[0], 0x02);
-  EXPECT_EQ(special[13], sim::kSpecialKindTlc);
+  EXPECT_EQ(special[13], kSpecialKindTlc);
   EXPECT_EQ(special[32 + 11], 0xFF);  // raw bit errors 65535: not valid
   EXPECT_EQ(special[64], 0xEE);       // end marker
   const auto sdr = ReadLog(2, CommandId::GetRdtSdrLog, sector.sdrLogRecords.Get() * 8);
@@ -191,13 +191,13 @@ TEST_F(ScenarioTest, RunningRdtHasTheStartMarkOnlyAndLoopMarks) {
   Load("RdtRunning.ini");
   auto identify = Ata(CommandId::IdentifyDevice);
   ASSERT_TRUE(SendTo(1, identify).Succeeded());
-  EXPECT_EQ(identify.buffer[282], sim::kRdtStartMarkBit);
+  EXPECT_EQ(identify.buffer[282], kRdtStartMarkBit);
   auto info = Vendor(CommandId::ReadRdtInfo, 0, 1);
   ASSERT_TRUE(SendTo(1, info).Succeeded());
   EXPECT_EQ(info.buffer[0], 0);  // no information record yet
   const auto sector = SystemInfo(1);
   const auto badBlock = ReadLog(1, CommandId::GetRdtBadBlockLog, sector.badBlockLogUnits.Get() * 16384);
-  EXPECT_EQ(badBlock[0], sim::kBadBlockLoopMark);
+  EXPECT_EQ(badBlock[0], kBadBlockLoopMark);
   EXPECT_EQ(badBlock[3], 8);     // total loops 3 + 5
 }
 

@@ -88,7 +88,7 @@ TEST_F(SimTransportTest, VendorBlockAndBridgeFormGiveTheSameAnswer) {
   ASSERT_TRUE(SendOk(5, block));
   ASSERT_TRUE(SendOk(5, bridge));
   EXPECT_EQ(block.buffer, bridge.buffer);
-  sim::SystemInfoSector sector;
+  SystemInfoSector sector;
   std::memcpy(&sector, block.buffer.data(), sizeof(sector));
   EXPECT_EQ(sector.ceMap.Get(), 0xFu);
   EXPECT_EQ(sector.blocksPerCe.Get(), 1024u);
@@ -230,7 +230,7 @@ TEST_F(SimTransportTest, ScansTeachTheBadBlockTable) {
   sim::DriveProfile profile;
   profile.geometry.ceMap = 0x3;
   profile.geometry.blocksPerCe = 512;
-  profile.badBlocks.named = {{0, 10, sim::kBlockFactoryBad}, {1, 20, sim::kBlockProgramFail}};
+  profile.badBlocks.named = {{0, 10, kBlockFactoryBad}, {1, 20, kBlockProgramFail}};
   profile.startOnBurner = true;
   Build({1}, profile);
   auto parameters = Vendor(CommandId::ReadBbtParameter, 0, 1);
@@ -239,7 +239,7 @@ TEST_F(SimTransportTest, ScansTeachTheBadBlockTable) {
   ASSERT_EQ(sectors, 2u);  // 2 CEs x 512 blocks
   auto table = Vendor(CommandId::ReadBadBlockTable, 0, sectors);
   ASSERT_TRUE(SendOk(1, table));
-  EXPECT_EQ(table.buffer[10], sim::kBlockFactoryBad);  // factory marks are known from the start
+  EXPECT_EQ(table.buffer[10], kBlockFactoryBad);  // factory marks are known from the start
   EXPECT_EQ(table.buffer[512 + 20], 0);
   auto earlyScan = Vendor(CommandId::ScanFlash, 0x100);
   ASSERT_TRUE(SendOk(1, earlyScan));
@@ -248,7 +248,7 @@ TEST_F(SimTransportTest, ScansTeachTheBadBlockTable) {
   auto fullScan = Vendor(CommandId::ScanFlash, 0);
   ASSERT_TRUE(SendOk(1, fullScan));
   ASSERT_TRUE(SendOk(1, table));
-  EXPECT_EQ(table.buffer[512 + 20], sim::kBlockProgramFail);
+  EXPECT_EQ(table.buffer[512 + 20], kBlockProgramFail);
 }
 
 TEST_F(SimTransportTest, PolledEraseIsBusyForAFewStatusPolls) {

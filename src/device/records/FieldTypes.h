@@ -10,8 +10,6 @@
 #include <span>
 #include <string_view>
 
-namespace sim {
-
 // An unsigned little-endian number of N bytes (N = 1..8).
 template <std::size_t N>
 struct LeUint {
@@ -116,4 +114,3 @@ bool ReadRecord(std::span<const std::uint8_t> bytes, Record& record) {
   return true;
 }
 
-}  // namespace sim

@@ -6,9 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sim/FieldTypes.h"
-
-namespace sim {
+#include "device/records/FieldTypes.h"
 
 #pragma pack(push, 1)
 struct MpInfo {
@@ -277,4 +275,3 @@ inline constexpr std::uint8_t kGoodMarkNtfs = 0x80;
 
 inline constexpr char kInfoBlockMark[] = "Tervid";
 
-}  // namespace sim
