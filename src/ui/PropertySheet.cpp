@@ -11,11 +11,8 @@ CPropertySheet::CPropertySheet(std::string_view caption) : CWnd(ControlKind::Pro
   SetWindowText(caption);
 }
 
-CPropertySheet::~CPropertySheet() {
-  for (CPropertyPage* page : m_pages) {
-    if (page->GetParent() == this) DetachChild(*page);
-  }
-}
+// Pages that are children detach themselves when they go; the base detaches the rest.
+CPropertySheet::~CPropertySheet() = default;
 
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (!page || std::find(m_pages.begin(), m_pages.end(), page) != m_pages.end()) return;
