@@ -49,15 +49,102 @@ bool WriteText(const Key& key, const std::string& value);
   X(MappingType, kMpToolSettingIni, "General Info", "MappingType", "0")                 \
   X(ColorEditTextH, kMpToolSettingIni, "General Info", "ColorEditTextH", "0")           \
   X(ColorEditTextW, kMpToolSettingIni, "General Info", "ColorEditTextW", "0")           \
+  X(MPVerProjectName, kMpToolSettingIni, "General Info", "MPVerProjectName", "")        \
+  X(Capacity, kMpToolSettingIni, "General Info", "Capacity", "")                        \
+  X(Short, kMpToolSettingIni, "General Info", "Short", "0")                             \
+  X(RDTLimit, kMpToolSettingIni, "General Info", "RDTLimit", "")                        \
+  X(Class, kMpToolSettingIni, "General Info", "Class", "")                              \
+  X(SmartC4ReInit, kMpToolSettingIni, "General Info", "SmartC4ReInit", "")              \
+  X(IL2B, kMpToolSettingIni, "General Info", "IL2B", "")                                \
+  X(ProgramtoRead, kMpToolSettingIni, "General Info", "ProgramtoRead", "0")             \
   /* MPToolSetting.ini, [OP Setting] */                                                 \
   X(SetUIPage, kMpToolSettingIni, "OP Setting", "SetUIPage", "")                        \
   X(IniPassword, kMpToolSettingIni, "OP Setting", "INIPassword", "")                    \
   /* param.ini, [Options] */                                                            \
   X(Pretest, kParamIni, "Options", "Pretest", "0")                                      \
+  X(SetFirmwareName, kParamIni, "Options", "Set Firmware Name", "")                     \
+  X(SetSSDSize, kParamIni, "Options", "SetSSDSize", "")                                 \
+  X(AutoIncreseSerialNum, kParamIni, "Options", "AutoIncreseSerialNum", "")             \
+  X(KeepModelFWSN, kParamIni, "Options", "KeepModelFWSN", "")                           \
+  X(SkipMPScan, kParamIni, "Options", "SkipMPScan", "0")                                \
+  X(PutThermalSensor, kParamIni, "Options", "Put_Thermal_Sensor", "0")                  \
+  X(DevslpEnable, kParamIni, "Options", "DEVSLP_Enable", "0")                           \
+  X(ScanMaxBadPercent, kParamIni, "Options", "Scan_MaxBadPercent", "")                  \
+  X(MaxCapacity, kParamIni, "Options", "MaxCapacity", "0")                              \
+  X(MinCapacity, kParamIni, "Options", "MinCapacity", "0")                              \
+  X(SkipRDTScan, kParamIni, "Options", "SkipRDTScan", "")                               \
+  X(AfterMpDoResetSMART, kParamIni, "Options", "AfterMpDoResetSMART", "0")              \
+  X(DisableSmart01, kParamIni, "Options", "DisableSmart01", "")                         \
+  X(DisableSmartC2, kParamIni, "Options", "DisableSmartC2", "")                         \
+  X(DisableSmartC3, kParamIni, "Options", "DisableSmartC3", "")                         \
+  X(DisableSmartC4, kParamIni, "Options", "DisableSmartC4", "")                         \
+  X(DisableSmartC5, kParamIni, "Options", "DisableSmartC5", "")                         \
+  X(DisableSmartC7, kParamIni, "Options", "DisableSmartC7", "")                         \
+  X(TemperatureFixed, kParamIni, "Options", "Temperature_Fixed", "")                    \
+  X(TemperatureMax, kParamIni, "Options", "Temperature_Max", "")                        \
+  X(CHCEMap, kParamIni, "Options", "CHCEMap", "")                                       \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
+  X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
+  /* param.ini, [Device Info] */                                                        \
+  X(IspMPBinCode, kParamIni, "Device Info", "ISP_MPBINCode", "")                        \
+  X(IspRDTBinCode, kParamIni, "Device Info", "ISP_RDTBINCode", "")                      \
+  X(MPBoardType, kParamIni, "Device Info", "MP_BoardType", "")                          \
+  /* param.ini, [Other] */                                                              \
+  X(SataSscEnable, kParamIni, "Other", "SATA_SSC_Enable", "")                           \
   /* Debug.ini, [DEBUG] */                                                              \
   X(DebugEraseType, kDebugIni, "DEBUG", "EraseType", "0")                               \
+  /* paramFDB.ini, [Flash Info] */                                                      \
+  X(FlhType, kParamFdbIni, "Flash Info", "Flh_Type", "")                                \
+  X(FlhMakeCode, kParamFdbIni, "Flash Info", "Flh_MakeCode", "")                        \
+  X(FlhCapacity, kParamFdbIni, "Flash Info", "Flh_Capacity", "")                        \
+  X(FlhNumber, kParamFdbIni, "Flash Info", "Flh_Number", "")                            \
+  X(FlhID, kParamFdbIni, "Flash Info", "Flh_ID", "")                                    \
+  X(FlhMPBinType, kParamFdbIni, "Flash Info", "Flh_MPBinType", "")                      \
+  X(FlhRDTBinType, kParamFdbIni, "Flash Info", "Flh_RDTBinType", "")                    \
+  X(FlhSingleCECapacity, kParamFdbIni, "Flash Info", "Flh_SingleCE_Capacity", "")       \
+  X(Flash2ndBinCELimit, kParamFdbIni, "Flash Info", "Flash2ndBinCELimit", "0")          \
+  X(Flash2ndRDTBinType, kParamFdbIni, "Flash Info", "Flash2ndRDTBinType", "")           \
+  X(Flash2ndMPBinType, kParamFdbIni, "Flash Info", "Flash2ndMPBinType", "")             \
+  /* paramFDB.ini, [Options] */                                                         \
+  X(FlhIDMask, kParamFdbIni, "Options", "FlhIDMask", "")                                \
+  X(AutoCapacityEnable, kParamFdbIni, "Options", "AutoCapacity_Enable", "0")            \
+  X(AutoCapacitySizeArray, kParamFdbIni, "Options", "AutoCapacity_SizeArray", "")       \
+  X(AutoCapacityMaxBadPercent1CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_1CE", "") \
+  X(AutoCapacityMaxBadPercent2CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_2CE", "") \
+  X(AutoCapacityMaxBadPercent3CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_3CE", "") \
+  X(AutoCapacityMaxBadPercent4CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_4CE", "") \
+  X(AutoCapacityMaxBadPercent5CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_5CE", "") \
+  X(AutoCapacityMaxBadPercent6CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_6CE", "") \
+  X(AutoCapacityMaxBadPercent7CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_7CE", "") \
+  X(AutoCapacityMaxBadPercent8CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_8CE", "") \
+  X(AutoCapacityMaxBadPercent9CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_9CE", "") \
+  X(AutoCapacityMaxBadPercent10CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_10CE", "") \
+  X(AutoCapacityMaxBadPercent11CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_11CE", "") \
+  X(AutoCapacityMaxBadPercent12CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_12CE", "") \
+  X(AutoCapacityMaxBadPercent13CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_13CE", "") \
+  X(AutoCapacityMaxBadPercent14CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_14CE", "") \
+  X(AutoCapacityMaxBadPercent15CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_15CE", "") \
+  X(AutoCapacityMaxBadPercent16CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_16CE", "") \
+  X(MPPerformance1EN, kParamFdbIni, "Options", "MPPerformance1EN", "")                  \
+  X(MPPerformance2EN, kParamFdbIni, "Options", "MPPerformance2EN", "")                  \
+  /* paramFDB.ini, [RDT] */                                                             \
+  X(OnlyDoFlash, kParamFdbIni, "RDT", "only_do_Flash", "")                              \
+  X(RdtDynamicCEEn, kParamFdbIni, "RDT", "RDT_DynamicCE_En", "")                        \
+  X(RdtPlaneMaxBadBlkRatioTV, kParamFdbIni, "RDT", "RDT_Plane_MaxBadBlkRatio_TV", "")   \
+  X(RdtEnAutoCapMaxBadPercent, kParamFdbIni, "RDT", "RDT_En_AutoCap_MaxBadPercent", "") \
+  X(RdtMaxEraseBadBlkRatio, kParamFdbIni, "RDT", "RDT_MaxEraseBadBlkRatio", "")         \
+  X(RdtMaxProgBadBlkRatio, kParamFdbIni, "RDT", "RDT_MaxProgBadBlkRatio", "")           \
+  X(RdtMaxReadBadBlkRatio, kParamFdbIni, "RDT", "RDT_MaxReadBadBlkRatio", "")           \
+  X(RdtMaxEraseBadBlkCount, kParamFdbIni, "RDT", "RDT_MaxEraseBadBlkCount", "")         \
+  X(RdtMaxProgBadBlkCount, kParamFdbIni, "RDT", "RDT_MaxProgBadBlkCount", "")           \
+  X(RdtMaxReadBadBlkCount, kParamFdbIni, "RDT", "RDT_MaxReadBadBlkCount", "")           \
+  X(EnableSetCycle, kParamFdbIni, "RDT", "Enable_Set_Cycle", "")                        \
+  X(Cycle, kParamFdbIni, "RDT", "Cycle", "")                                            \
+  X(EnableSetCycleSLC, kParamFdbIni, "RDT", "Enable_Set_Cycle_SLC", "")                 \
+  X(CycleSLC, kParamFdbIni, "RDT", "Cycle_SLC", "")                                     \
+  X(EccThreshold, kParamFdbIni, "RDT", "ECC_threshold", "")                             \
+  X(SlcEccThreshold, kParamFdbIni, "RDT", "SLC_ECC_threshold", "")                      \
   /* end of the key list */
 
 namespace keys {
