@@ -1,0 +1,41 @@
+#pragma once
+// The window of a property sheet: one tab per page. Choosing a tab asks the model (the page
+// being left may refuse); a page's widgets are built when the model has created the page; the
+// size of the page area goes back to the model; closing the window asks the pages first.
+#include <QTabWidget>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "ui/PropertySheet.h"
+#include "ui/qt/WindowView.h"
+
+namespace uiqt {
+
+class SheetWindow : public QWidget {
+ public:
+  explicit SheetWindow(ui::CPropertySheet& sheet, QWidget* parent = nullptr);
+  ~SheetWindow() override;
+
+  ui::CPropertySheet& Sheet() const { return m_sheet; }
+  QTabWidget* Tabs() const { return m_tabs; }
+  void Sync(bool everything);
+  // The model window of a widget of this window; the active page for the window's own parts.
+  ui::CWnd* WindowOf(const QWidget* widget) const;
+  WindowView* PageView(int index) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void OnTabChosen(int index);
+  void BuildCreatedPages();
+  void SyncTitles();
+  ui::CPropertySheet& m_sheet;
+  QTabWidget* m_tabs;
+  std::vector<QWidget*> m_pageHosts;
+  std::vector<std::unique_ptr<WindowView>> m_pageViews;
+  bool m_choosing = false;
+};
+
+}  // namespace uiqt

@@ -1,0 +1,229 @@
+// The Qt front end on the offscreen platform: it builds the sheet from the model, turns
+// clicks and drop-downs into model events and shows what the model holds.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <atomic>
+#include <thread>
+
+#include "controls/ColorEdit.h"
+#include "controls/ReportListCtrl.h"
+#include "ui/Button.h"
+#include "ui/ComboBox.h"
+#include "ui/Dialog.h"
+#include "ui/Dispatcher.h"
+#include "ui/Edit.h"
+#include "ui/ProgressCtrl.h"
+#include "ui/PropertySheet.h"
+#include "ui/qt/QtHost.h"
+#include "ui/qt/SheetWindow.h"
+#include "ui/qt/WindowView.h"
+
+namespace {
+
+QApplication& Application() {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+  return application;
+}
+
+using ui::ControlKind;
+using ui::DialogItem;
+
+const ui::DialogTemplate kPage{
+    326,
+    "Later Bad",
+    300,
+    150,
+    ui::DialogFont{},
+    {
+        DialogItem{1819, ControlKind::Button, "Show Result", 10, 5, 60, 14},
+        DialogItem{1821, ControlKind::Edit, "", 80, 5, 100, 14, ui::ES_READONLY},
+        DialogItem{1817, ControlKind::ComboBox, "", 10, 25, 45, 100, ui::CBS_DROPDOWN | ui::CBS_SORT},
+        DialogItem{1822, ControlKind::ProgressCtrl, "", 190, 5, 70, 6},
+        DialogItem{1845, ControlKind::Edit, "0", 10, 45, 30, 12},
+        DialogItem{1834, ControlKind::ListCtrl, "", 10, 60, 280, 80, ui::LVS_REPORT},
+    }};
+
+class TestPage : public ui::CPropertyPage {
+ public:
+  TestPage() : CPropertyPage(&kPage) {}
+  void DoDataExchange(ui::CDataExchange* exchange) override {
+    ui::DDX_Control(exchange, 1821, status);
+    ui::DDX_Control(exchange, 1817, disk);
+    ui::DDX_Control(exchange, 1822, progress);
+    ui::DDX_Control(exchange, 1834, list);
+  }
+  bool OnInitDialog() override {
+    CPropertyPage::OnInitDialog();
+    status.SetColor(ui::RGB(0, 0, 0), ui::RGB(255, 255, 255));
+    list.SetHeadings("CH,40;CE,40");
+    list.InsertItem(0, "0");
+    list.SetItemText(0, 1, "3");
+    list.SetItemBkColor(0, 1, ui::RGB(55, 0, 255), true);
+    return true;
+  }
+  bool OnCommand(int id, int code) override {
+    if (id == 1819 && code == ui::BN_CLICKED) {
+      ++showResultClicks;
+      status.SetWindowText("Pass");
+      progress.SetPos(100);
+      return true;
+    }
+    if (id == 1817 && code == ui::CBN_DROPDOWN) {
+      disk.ResetContent();
+      for (const char* port : {"2", "10", "24"}) disk.AddString(port);
+      return true;
+    }
+    if (id == 1817 && code == ui::CBN_SELCHANGE) {
+      selected = disk.GetLBText(disk.GetCurSel());
+      return true;
+    }
+    return CPropertyPage::OnCommand(id, code);
+  }
+  CColorEdit status;
+  ui::CComboBox disk;
+  ui::CProgressCtrl progress;
+  CReportListCtrl list;
+  int showResultClicks = 0;
+  std::string selected;
+};
+
+class QtFrontEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application();
+    host = std::make_unique<uiqt::QtHost>(dispatcher);
+    ui::SetHost(host.get());
+  }
+  void TearDown() override {
+    ui::SetHost(nullptr);
+    host.reset();
+  }
+  ui::Dispatcher dispatcher;
+  std::unique_ptr<uiqt::QtHost> host;
+};
+
+TEST_F(QtFrontEnd, BuildsTheSheetAndAClickReachesTheModel) {
+  TestPage page;
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&page);
+  bool checked = false;
+  host->SetWindowShownHook([&](QWidget* window) {
+    auto* sheetWindow = host->Sheet();
+    ASSERT_NE(sheetWindow, nullptr);
+    EXPECT_EQ(window, sheetWindow);
+    EXPECT_EQ(sheetWindow->windowTitle(), QString("SATA SSD MP Tool V1.0.0"));
+    EXPECT_EQ(sheetWindow->Tabs()->tabText(0), QString("Later Bad"));
+    uiqt::WindowView* view = sheetWindow->PageView(0);
+    ASSERT_NE(view, nullptr);
+
+    auto* button = qobject_cast<QAbstractButton*>(view->WidgetOf(*page.GetDlgItem(1819)));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QString("Show Result"));
+    button->click();
+    EXPECT_EQ(page.showResultClicks, 1);
+    EXPECT_EQ(page.status.GetWindowText(), "Pass");
+    host->SyncNow();
+    auto* bar = qobject_cast<QProgressBar*>(view->WidgetOf(page.progress));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->value(), 100);
+
+    // Typing into the limit box reaches the model.
+    auto* limit = qobject_cast<QLineEdit*>(view->WidgetOf(*page.GetDlgItem(1845)));
+    ASSERT_NE(limit, nullptr);
+    limit->setText("5%");
+    emit limit->textEdited("5%");
+    EXPECT_EQ(page.GetDlgItemText(1845), "5%");
+
+    // The grid shows the model's cells and colours.
+    auto* grid = qobject_cast<QTableView*>(view->WidgetOf(page.list));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 1)).toString(), QString("3"));
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(55, 0, 255));
+    EXPECT_EQ(grid->columnWidth(0), 40);
+    checked = true;
+    sheet.RequestClose();
+  });
+  EXPECT_EQ(sheet.DoModal(), ui::IDCANCEL);
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(QtFrontEnd, TheDropDownNoticeRefillsTheListBeforeItOpensAndAChoiceSelects) {
+  TestPage page;
+  ui::CPropertySheet sheet("sheet");
+  sheet.AddPage(&page);
+  host->SetWindowShownHook([&](QWidget*) {
+    auto* combo = qobject_cast<QComboBox*>(host->Sheet()->PageView(0)->WidgetOf(page.disk));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->count(), 0);
+    combo->showPopup();
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), QString("10"));  // sorted as text
+    combo->hidePopup();
+    emit combo->activated(1);
+    EXPECT_EQ(page.selected, "2");
+    EXPECT_EQ(page.disk.GetWindowText(), "2");
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+}
+
+TEST_F(QtFrontEnd, WorkerWritesAppearAfterTheUiThreadPumps) {
+  TestPage page;
+  ui::CPropertySheet sheet("sheet");
+  sheet.AddPage(&page);
+  host->SetWindowShownHook([&](QWidget*) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      for (int step = 0; step <= 100; ++step) page.progress.SetPos(step);
+      page.status.GetStateText() = "Pass";
+      done = true;
+      dispatcher.Wake();
+    });
+    dispatcher.PumpUntil([&] { return done.load(); }, 60000);
+    worker.join();
+    host->SyncNow();
+    EXPECT_EQ(qobject_cast<QProgressBar*>(host->Sheet()->PageView(0)->WidgetOf(page.progress))->value(), 100);
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+}
+
+const ui::DialogTemplate kAskDialog{
+    230,
+    "Ask",
+    120,
+    50,
+    ui::DialogFont{},
+    {
+        DialogItem{ui::IDOK, ControlKind::Button, "OK", 10, 30, 40, 14, ui::BS_DEFPUSHBUTTON},
+        DialogItem{ui::IDCANCEL, ControlKind::Button, "Cancel", 60, 30, 40, 14},
+    }};
+
+TEST_F(QtFrontEnd, AModalDialogEndsWithTheButtonClicked) {
+  ui::CDialog dialog(&kAskDialog);
+  host->SetWindowShownHook([&](QWidget* window) {
+    EXPECT_EQ(window->windowTitle(), QString("Ask"));
+    EXPECT_EQ(window->size(), QSize(240, 100));
+    QAbstractButton* ok = nullptr;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+      if (button->text() == "OK") ok = button;
+    }
+    ASSERT_NE(ok, nullptr);
+    ok->click();
+  });
+  EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+}
+
+}  // namespace
