@@ -145,6 +145,8 @@ bool WriteText(const Key& key, const std::string& value);
   X(CycleSLC, kParamFdbIni, "RDT", "Cycle_SLC", "")                                     \
   X(EccThreshold, kParamFdbIni, "RDT", "ECC_threshold", "")                             \
   X(SlcEccThreshold, kParamFdbIni, "RDT", "SLC_ECC_threshold", "")                      \
+  /* PC_MAC_Address.txt, [PC Info] */                                                  \
+  X(PcMacAddress, ".\\PC_MAC_Address.txt", "PC Info", "MAC_Address", "")               \
   /* end of the key list */
 
 namespace keys {

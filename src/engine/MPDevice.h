@@ -1,0 +1,365 @@
+#pragma once
+// CMPDevice: the per-drive engine object. One is made for every slot and operation; it owns
+// its device-command object, its page buffers, its log writer and the volume lock of its
+// drive. Every step returns a byte (1 pass, 0 fail, sometimes 2) and, on failure, leaves an
+// error tag ("I_x06": class letter, "_", phase letter, two characters) and a message in
+// m_ErrorTag / m_ErrorMessage; a step whose description says so has also written the fail
+// record into the slot report (WriteFailReport). No exception leaves a step.
+//
+// One class, its source files split by topic:
+//   core/      constructors, report writers and fail record, error tags, tester control,
+//              IO state, running code, identification, capacity, volume lock (the core)
+//   firmware/  firmware download and drive preparation
+//   scan/      flash scan, burn-in tests and bad-block tables
+//   rdtlog/    the RDT log reader and judgement
+//   reports/   the report sections (settings snapshot, info block, SMART, block statistics)
+// The declarations below are grouped by the folder that implements them. Each block may
+// add private helpers and fields of its own inside its own block only.
+//
+// Record arguments: a "64-byte record" is the RDT information record (MpInfo layout) or the
+// bad-block-table parameter block; a "512-byte buffer" is one sector. Pointers to them may
+// be null where the description says "or none".
+//
+// Threads: an object is used by one thread at a time (the slot's worker or a page worker).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/DeviceCommand.h"
+#include "device/LogFile.h"
+#include "device/VolumeLock.h"
+#include "engine/BlockInfoRecord.h"
+
+class CColorEdit;
+namespace ui {
+class CWnd;
+class CProgressCtrl;
+}  // namespace ui
+
+// Code of the host's Windows version (1 to 9); 5 until the legacy page sets it.
+extern int g_WindowsVersionCode;
+
+class CMPDevice {
+ public:
+  // Sizes of the engine's page buffers.
+  static constexpr std::size_t kSectorBytes = 512;
+  static constexpr std::size_t kIdentifyBytes = 512;
+  static constexpr std::size_t kSystemInfoBytes = 1024;
+  static constexpr std::size_t kTransferBytes = 64 * 1024;
+  static constexpr std::size_t kInfoBlockImageBytes = 512;
+  static constexpr std::size_t kTesterPageBytes = 528;
+  static constexpr std::size_t kFlashIdBytes = 7;
+  static constexpr std::size_t kRecordBytes = 64;
+
+  // ---- construction (core/MPDevice.cpp) ------------------------------------------------
+  // Settings form: the engine of a slot. Reads the station index and the report name (the
+  // MAC text of ".\PC_MAC_Address.txt", else the computer name); the slot report is
+  // "<log folder>\D_Reports\<report name>_<port>_Report.txt". The status cell and the page
+  // pointer are kept; the engine does not use them.
+  CMPDevice(int driveNumber, int taskKind, int portNumber, std::string logFolder, CColorEdit* statusCell,
+            ui::CWnd* keptPage);
+  // Light form: buffers and device command only, no settings read. The text is kept in
+  // m_FileName (the callers write their temporary reports to it).
+  CMPDevice(int driveNumber, int taskKind, std::string fileName, int, int);
+  // Frees everything the engine owns; a volume that a flow left locked is closed.
+  ~CMPDevice();
+  CMPDevice(const CMPDevice&) = delete;
+  CMPDevice& operator=(const CMPDevice&) = delete;
+
+  // ---- slot report and logs (core/SlotReport.cpp) ---------------------------------------
+  // "START" creates the slot report and writes its banner, "END" its end line and pass line;
+  // any other text is appended as "   %s \r\n" (plain 1) or "[ Success ] %s \r\n" (plain 0).
+  // Stores the report's path in m_ReportFile. Never fails towards the caller.
+  void WriteReportLine(std::string_view text, std::uint8_t plain);
+  // The same for the given path when it is not empty, else for the temporary report
+  // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
+  void WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path);
+  // Appends the fail record of m_ErrorTag / m_ErrorMessage to the slot report, copies the
+  // report into the log folder's "Fail_Log" folder and, when SetLogFileNames has set it,
+  // adds the failure to the error log.
+  void WriteFailReport();
+  // Stores the station index and sets the total and error log paths under the log folder.
+  void SetLogFileNames(int stationIndex);
+  // Writes a buffer into a file (created or truncated); "A_x08" when it cannot.
+  std::uint8_t SaveBufferToFile(std::string_view path, const std::uint8_t* buffer, std::size_t length);
+
+  // ---- error tags (core/ErrorTagText.cpp, table in ErrorTags.cpp) -------------------------
+  // A text whose second character is "_" is an error tag and becomes "0x%03X" of its code
+  // (looked up again with its third character replaced by "x" when it is not in the table;
+  // 0xFFF when neither is); any other text comes back unchanged.
+  static std::string ErrorTagToCode(std::string_view text);
+
+  // ---- tester control and IO state (core/TesterControl.cpp) ------------------------------
+  // Card detect, up to `tries` times: 1 present, 4 or 5 no card, 255 unknown state, 0 when
+  // the command failed ("T_x07").
+  std::uint8_t DetectCard(int tries);
+  // Mode 0 switches the slot's power off ("T_x06" "Power off Failed"), mode 1 on ("T_x02").
+  std::uint8_t PowerOffOnCard(std::uint8_t mode, std::uint8_t value1, std::uint8_t value2, std::uint8_t devSleep);
+  // Power off and on, then waits for the drive; tag, message and fail record on failure.
+  std::uint8_t ResetCardAndTesterPower(std::uint8_t value1, std::uint8_t value2, std::uint8_t devSleep);
+  // Power reset of the card, then waits for the drive; tags with phase letter "x".
+  std::uint8_t ResetCardPower(std::uint8_t value1);
+  // Powers and detects the slot's drive and checks that it answers ("P_A01": no drive in
+  // the slot, "P_x01": the drive does not answer); kind 4 also compares the serial number
+  // with the scanned bar code (m_BarCodeText).
+  std::uint8_t CheckIOState(int taskKind);
+  // DEVSLP through the tester: the drive sleeps and wakes again.
+  std::uint8_t CheckDEVSLP();
+  // The slot's maximum current in mA (selector 0 = maximum).
+  std::uint8_t ReadMaxCurrent(double& milliamps, std::uint8_t selector);
+  // The tester's 528-byte USB page: tester type, version text "%d.%02x", extra value.
+  std::uint8_t ReadTesterInfo();
+  std::uint8_t GetTesterFWVersion();
+
+  // ---- running code and identification (core/RunningCode.cpp, Identification.cpp) --------
+  // Vendor-command access with up to 3 tries, "Set AP Key retry = %d" after each failed try.
+  std::uint8_t EnableAPKey(std::uint8_t checkReply, std::uint32_t waitMs);
+  // Running-code check: required code 0 boot, 1 burner, 2 flash, 3 or 4 any code. The
+  // version-check flag is cleared on entry (no version check runs). Sets the running-code
+  // flags and m_FirmwareName; copies IDENTIFY data into identify512 (when given) for a drive
+  // on flash code that is not the RDT firmware.
+  std::uint8_t ChkRC(std::uint8_t requiredCode, std::uint8_t checkVersions, std::uint8_t writeFailRecord,
+                     std::string_view expectedName, std::uint8_t* identify512);
+  // IDENTIFY DEVICE into the 512-byte buffer and the firmware name into m_FirmwareName
+  // ("I_x06", in bridge mode "I_B06").
+  std::uint8_t ReadFirmwareName(std::uint8_t* identify512, std::uint8_t bridgeMode);
+  std::uint8_t ReadSystemInfo();
+  // The seven flash-ID bytes into m_FlashID, checked against the parameter file's Flh_ID.
+  std::uint8_t ReadFlashID(std::uint8_t firstValue, std::uint8_t secondValue);
+  // 64 entries of 8 bytes, one per CE, into the 512-byte table.
+  std::uint8_t ReadAllFlashID(std::uint8_t* table512);
+  // Flash ID read through the boot code against Flh_ID; 0 on a mismatch without a tag.
+  std::uint8_t CheckFlashID();
+  // Every CE's flash ID against Flh_ID, the CE map and the flash count of the parameter file.
+  std::uint8_t CheckAllFlashID(std::uint8_t compareCeMap, std::uint8_t compareCount, std::uint8_t writeFailRecord,
+                               std::uint8_t reserved);
+  std::uint8_t CheckICVer();
+  // Bin type of the flash-type table (FlashInfo.ini) against Flh_RDTBinType (1) or
+  // Flh_MPBinType (0); 0 on a mismatch without setting a tag.
+  std::uint8_t CheckBinType(std::uint8_t rdtClass);
+  // Identify, serial number and WWN check; with compareBarCode the serial must equal the
+  // scanned bar code.
+  std::uint8_t CheckSerialNumber(std::uint8_t reserved, std::uint8_t compareBarCode);
+  // Capacity, HPA and info-block checks of the programmed drive (mode 0: the full check).
+  std::uint8_t CheckInfoBlock(std::uint8_t mode);
+  // Parameter file against the device; with checkInfoBlock also the drive's info block.
+  std::uint8_t VerifyDeviceInfo(int taskKind, std::uint8_t checkInfoBlock, const std::uint8_t* runInfo64);
+  // The firmware on flash against the MP firmware image.
+  std::uint8_t VerifyFlashFirmware();
+  // Reads (write 0) or writes (write 1) an info-block page after the AP key.
+  std::uint8_t DirectAccessInfoBlock(std::uint8_t* buffer512, std::uint8_t write, std::uint8_t page);
+  // The info page into m_InfoBlockImage ("I_D45").
+  std::uint8_t ReadInfoPage();
+  // Sets the stage's mark in byte 511 of m_InfoBlockImage and writes the block ("I_Q10").
+  std::uint8_t WriteGoodCardMark(std::uint8_t stage);
+  // Waits up to limitSeconds for the drive to be ready ("I_x24", "I_x87").
+  std::uint8_t PollDeviceStatus(std::uint32_t limitSeconds);
+
+  // ---- drive checks (core/DriveChecks.cpp) -----------------------------------------------
+  std::uint8_t CheckEFuse(std::uint8_t afterCut, std::uint8_t qcCheck, std::uint8_t uartCut, std::uint8_t jtagCut);
+  std::uint8_t CutEFuse(std::uint8_t uart, std::uint8_t jtag, std::uint8_t aes);
+  std::uint8_t CheckSmartReturnStatus();
+  std::uint8_t CheckThermalSensor();
+  std::uint8_t ResetSmart();
+  std::uint8_t DoSecurityErase();
+  // DMA write, read and compare of the controller's DRAM.
+  std::uint8_t DoSDRWriteReadTest(ui::CProgressCtrl* progress, int progressPoints, std::uint8_t reserved);
+
+  // ---- capacity (core/Capacity.cpp) ------------------------------------------------------
+  std::uint32_t GetCapacity();
+  std::uint32_t GetSelectedCapacity() const { return m_SelectedCapacity; }
+  int GetDriveNumber() const { return m_DriveNumber; }
+  // The maximum bad-block percentage for a capacity from AutoCapacity_SizeArray and
+  // AutoCapacity_MaxBadPercent_%dCE; 0 when the lists give none.
+  std::uint32_t SelectAutoCapacity(std::uint32_t capacityGB);
+
+  // ---- block-information file and volume lock (core/BlockInfoFile.cpp, VolumeLock.cpp) ---
+  // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
+  std::uint8_t LoadBlockInfoFile();
+  // Non-zero when a volume of the drive is locked (kept in m_VolumeLock).
+  int LockDiskVolumes();
+  // Dismounts, unlocks and closes the kept volume; non-zero on success.
+  int UnlockDiskVolumes();
+
+  // ---- firmware download and preparation (firmware/*.cpp) -------------------------------
+  std::uint8_t DoEraseAllBlock(std::uint8_t eraseType, std::uint8_t reserved, ui::CProgressCtrl* progress,
+                               int progressPoints, std::uint8_t usePolling);
+  std::uint8_t DoEraseISPCode();
+  std::uint8_t ForceToBootCode();
+  std::uint8_t JumpToBootAndWait(std::uint32_t pauseMs);
+  std::uint8_t LoadPRAMCode(std::uint8_t loadRdtImage, std::string_view sectionSelector);
+  std::uint8_t ModifyInfoBlock(std::uint8_t serialOnly, std::uint8_t keepDeviceInfo, const std::uint8_t* runInfo64,
+                               std::uint8_t temperatureLog);
+  std::uint8_t MakeSerialNumber();
+  std::uint8_t PreFormat(std::uint8_t fromMpFlow, ui::CProgressCtrl* progress, int progressPoints,
+                         std::uint8_t keepRdt, std::uint8_t usePolling, std::uint16_t ceMap);
+  std::uint8_t ProgramFlashFirmware(std::uint8_t rdtImage, std::uint8_t shortRun, std::string_view text = {});
+  std::uint8_t ReadAllUniqueID();
+  // The drive's info block (page 0) into a 512-byte buffer.
+  std::uint8_t ReadInfoBlock(std::uint8_t* infoBlock512);
+  std::uint8_t SetCEMap(std::uint16_t ceMap, std::uint8_t compare);
+  std::uint8_t StandByImmediate();
+  std::uint8_t UpdateInfoCode();
+  std::uint8_t UpgradeFirmware();
+
+  // ---- flash scan, burn-in tests and bad-block tables (scan/*.cpp) ----------------------
+  std::uint8_t CheckFirst4Blocks(std::uint8_t reserved);
+  std::uint8_t CopyCompareTestDMA(ui::CProgressCtrl* progress, int progressPoints);
+  std::uint8_t CopyCompareTestPIO(ui::CProgressCtrl* progress, int progressPoints);
+  std::uint32_t CountBadBlocks(std::uint32_t ceSlots, int ce, const std::uint8_t* bbtParameter64, std::uint8_t kindMask,
+                               std::uint8_t exclusionMask);
+  std::uint8_t ReadBadBlockTable(std::uint8_t* bbtParameter64, std::uint16_t* checksumOut);
+  std::uint8_t ReadDebugData(std::span<std::uint8_t> buffer, std::uint32_t sectorCount, std::uint8_t selector);
+  std::uint8_t ReadRDTInfo(std::uint8_t* rdtInfo64, std::uint16_t* checksumOut);
+  std::uint8_t ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, const std::uint8_t* bbtParameter64,
+                               std::vector<std::uint8_t>& wholeTable, std::uint32_t* lengthOut);
+  std::uint8_t ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMode, ui::CProgressCtrl* progress,
+                            int progressPoints, std::uint8_t scanOption, BlockInfoRecord* blockInfo,
+                            std::uint8_t romMode);
+  std::uint8_t ScanWindow();
+  std::uint8_t WriteBadBlockTable(std::span<const std::uint8_t> tableBuffer, const std::uint8_t* rdtInfo64,
+                                  const std::uint8_t* bbtParameter64, std::uint16_t* checksum, std::uint8_t flag);
+  std::uint8_t WriteReadBurnIn(ui::CProgressCtrl* progress, int progressPoints, float amount,
+                               std::uint8_t byCapacity, std::uint32_t loops);
+  std::uint8_t Write3rdBBTForCE(std::span<const std::uint8_t> slice, std::uint32_t sectors, std::uint8_t chip);
+  std::uint8_t SaveBadBlockFile(std::string_view path, std::uint32_t ceCount, const std::uint8_t* bbtParameter64,
+                                const std::uint8_t* rdtInfo64);
+  std::uint8_t LoadBadBlockFile(std::string_view path, std::span<std::uint8_t> tableBuffer,
+                                std::uint8_t* bbtParameter64, std::uint8_t* rdtInfo64);
+  std::uint8_t LoadRDTInfoRaw(std::string_view path, std::uint8_t* rdtInfo64);
+  std::uint8_t LoadBBTParameterRaw(std::string_view path, std::uint8_t* bbtParameter64);
+
+  // ---- RDT log reader and judgement (rdtlog/*.cpp) --------------------------------------
+  std::uint8_t ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, ui::CProgressCtrl* progress,
+                          int progressSpan, std::uint8_t dramOnly, std::uint8_t probe, std::uint8_t* infoRecordOut64,
+                          BlockInfoRecord* blockInfo, std::uint8_t ignoreBadBlockVerdict);
+
+  // ---- report sections (reports/*.cpp) --------------------------------------------------
+  void WriteReportSettings();
+  void WriteInfoBlockReport(const std::uint8_t* infoBlock512);
+  std::string WriteSmartReport(const std::uint8_t* smartPage512);
+  std::string FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord, const BlockInfoRecord* blockInfo,
+                                    const std::uint8_t* rdtInfo64);
+
+  // ======================================================================================
+  // Fields. The flows and pages read and write these directly.
+
+  // ---- core fields ----------------------------------------------------------------------
+  std::string m_ErrorTag;
+  std::string m_ErrorMessage;
+  std::string m_SerialCounterText;     // the serial-number counter text
+  std::string m_SerialNumber;          // the serial number used in logs and file names
+  std::string m_DriveSerial;           // the drive's serial number
+  std::string m_BarCodeText;           // the scanned bar code of the slot (empty: none scanned)
+  std::string m_IdentifierText;        // identifier text of the fail-serial record (never set by a step)
+  // Running code, set by ChkRC.
+  std::uint8_t m_RunningCodeCheck = 0;  // set by the pages before ChkRC; ChkRC sets the flags either way
+  std::uint8_t m_RunOnBootCode = 0;     // "SBR"
+  std::uint8_t m_RunOnBurnerCode = 0;   // "SBB"
+  std::uint8_t m_RunOnFlashCode = 0;    // ROM code: "SBF", the RDT firmware or the MP firmware
+  std::uint8_t m_RunRDTFirmware = 0;    // "SBS", "RBS", "RDT" (set only with m_RunOnFlashCode)
+  std::string m_BurnerVersion;          // the burner code's version text ("1.0.3" of "SBB1.0.3")
+  std::string m_FirmwareName;           // the running code's name
+  std::string m_FirmwareRevision;       // IDENTIFY words 23..26
+  // Geometry and identification (ReadSystemInfo, ReadFlashID).
+  std::uint32_t m_CapacityMB = 0;
+  std::uint32_t m_CECount = 0;          // CEs that carry flash (also the flash chips found)
+  std::uint16_t m_CEMap = 0;            // the CE map in use (bit k = CE k)
+  std::uint64_t m_SystemCEMap = 0;      // the 64-bit CE map of the system information
+  std::uint32_t m_CEMaskFlag = 0;       // CE-numbering flag: CEs are numbered by the map
+  std::uint32_t m_CEAddressingMode = 1; // 1 or 2
+  std::uint32_t m_DiesPerCE = 0;
+  std::uint32_t m_Planes = 0;
+  std::uint32_t m_BlocksPerCE = 0;
+  std::uint32_t m_CESizeExponent = 0;   // a CE holds 2^n GB
+  std::uint32_t m_PageSectors = 0;
+  std::uint32_t m_RDT_Loops = 0;
+  std::uint32_t m_RDTFastPageLoops = 0;
+  std::uint8_t m_TwoPlaneFlag = 0;      // bit 1 of system-information byte 0xE4
+  std::uint8_t m_B0KBFlag = 0;          // the two-plane layout that one-CE drives cannot run
+  std::uint8_t m_FlashID[kFlashIdBytes] = {};
+  std::uint64_t m_IdentifiedSectors = 0;  // user capacity of the last identify
+  std::uint32_t m_SelectedCapacity = 0;   // capacity in GB that the auto-capacity choice selected
+  // Flags that PreFormat reads; the flows set them.
+  std::uint32_t m_RDTInfoValid = 0;
+  std::uint32_t m_RDTTwoPass = 0;
+  std::uint8_t m_SLCCycleRDT = 0;
+  std::uint16_t m_RunInfoCEMap = 0;     // CE map of the run information
+  std::uint32_t m_ScanStage = 0;        // later-bad counter; the scan and the RDT judgement compare it with 2
+  // Write-read current statistics.
+  std::uint8_t m_WRCurrentStatistics = 0;
+  std::uint8_t m_WRCurrentPending = 0;
+  std::string m_StandbyCurrentText;
+  std::string m_WRCurrentText;
+  std::string m_WindowScanText;         // set by ScanWindow
+  std::uint8_t m_HasExtraStatus = 0;
+  std::string m_ExtraStatusText;
+  // Buffers.
+  std::vector<std::uint8_t> m_IdentifyBuffer;     // 512 bytes
+  std::vector<std::uint8_t> m_SystemInfoBuffer;   // 1024 bytes; bytes 348-351 hold the bin type
+  std::vector<std::uint8_t> m_TransferBuffer;     // 64 KB
+  std::vector<std::uint8_t> m_InfoBlockImage;     // 512 bytes: the info block as last read or built
+  std::vector<std::uint8_t> m_TesterPage;         // 528 bytes: the tester's USB page
+  std::vector<std::uint8_t> m_BBTBuffer;          // the bad-block-table buffer
+  std::vector<std::uint8_t> m_WholeTableBuffer;   // whole / 3rd-party table (the caller releases it)
+  // Report, logs and slot.
+  int m_DriveNumber = 0;
+  int m_TaskKind = 0;
+  int m_SlotNumber = 0;                 // the port, 1..24
+  int m_StationIndex = 0;
+  std::string m_LogFolder;
+  std::string m_ReportFolder;           // "<log folder>\D_Reports\" (ends with a backslash)
+  std::string m_ReportName;             // the host label: MAC text or computer name
+  std::string m_ReportFile;             // the slot report's path, stored by WriteReportLine
+  std::string m_TotalLogPath;
+  std::string m_ErrorLogPath;
+  std::string m_FileName;               // light form: the caller's file name
+  CLogFile m_LogFile;
+  // Tester.
+  std::uint32_t m_TesterType = 0;
+  std::string m_TesterVersionText;
+  std::uint8_t m_TesterExtraValue = 0;
+  // The kept volume lock and the device command.
+  CVolumeLock m_VolumeLock;
+  std::unique_ptr<CDeviceCommand> m_DeviceCommand;
+  CColorEdit* m_StatusCell = nullptr;
+  ui::CWnd* m_KeptPage = nullptr;
+
+  // ---- firmware fields (firmware/*.cpp) ---------------------------------------------------
+  std::uint8_t m_ReadUniqueIdFlag = 0;  // the two unique-ID flags
+  std::uint8_t m_KeepUniqueIdFlag = 0;
+
+  // ---- scan fields (scan/*.cpp) ------------------------------------------------------------
+  std::uint32_t m_UnitsPerCE = 0;       // unit count per CE of the bad-block table
+  std::uint32_t m_TableSizeBytes = 0;   // size of the block map in bytes
+
+  // ---- RDT log fields (rdtlog/*.cpp) -------------------------------------------------------
+  std::uint32_t m_RDTResultCode = 0;
+  std::uint16_t m_RDTCEMap = 0;
+  std::uint32_t m_RDTTotalTime = 0;     // seconds
+
+ private:
+  // ---- core helpers, for every block ------------------------------------------------------
+  // Sets tag and message; returns 0 so that a failing step reads "return Fail(...)".
+  std::uint8_t Fail(std::string_view tag, std::string message);
+  // The same, and writes the fail record.
+  std::uint8_t FailWithRecord(std::string_view tag, std::string message);
+  CDeviceCommand& Command() { return *m_DeviceCommand; }
+  // Path of the slot report and of its temporary twin.
+  std::string SlotReportPath() const;
+  std::string TempReportPath() const;
+  void InitBuffers();
+  // Appends a text to a report, creating it first for "START".
+  void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain, bool temporary);
+  // Waits for the drive after a power-on; tags "P_x01" when it never answers.
+  std::uint8_t WaitForDriveAfterPowerOn();
+  // Reads IDENTIFY into m_IdentifyBuffer and takes serial, revision and size from it.
+  std::uint8_t IdentifyDrive(std::string_view failTag);
+  std::uint8_t CompareSerialWithBarCode();
+  // The drive's flash ID against the parameter file's Flh_ID (with FlhIDMask).
+  bool FlashIdMatchesParameters(const std::uint8_t* id) const;
+};

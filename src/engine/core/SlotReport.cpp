@@ -1,0 +1,135 @@
+// The slot report, its temporary twin, the fail record with its copies, and the log paths.
+#include <cstdio>
+
+#include "device/StationHelpers.h"
+#include "engine/MPDevice.h"
+#include "engine/core/SlotReportText.h"
+#include "platform/Debug.h"
+#include "platform/Files.h"
+#include "platform/Path.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+
+namespace {
+
+constexpr std::string_view kStartText = "START";
+constexpr std::string_view kEndText = "END";
+
+// The folder part of a path text ("" when it has none).
+std::string FolderOf(const std::string& path) {
+  const auto at = path.find_last_of("\\/");
+  return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+
+void MakeFolderOf(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  if (!folder.empty()) MakeDirectoryPath(folder);
+}
+
+}  // namespace
+
+std::string CMPDevice::SlotReportPath() const {
+  if (m_ReportFolder.empty()) return {};
+  return m_ReportFolder + platform::Format("%s_%d_Report.txt", m_ReportName.c_str(), m_SlotNumber);
+}
+
+std::string CMPDevice::TempReportPath() const {
+  if (m_ReportFolder.empty()) return {};
+  return m_ReportFolder + platform::Format("%s_%d_Report_Temp.txt", m_ReportName.c_str(), m_SlotNumber);
+}
+
+void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain, bool temporary) {
+  (void)temporary;
+  if (path.empty()) return;
+  const platform::LocalTime now = platform::Now();
+  if (text == kStartText) {
+    engine::report::SlotFacts facts;
+    facts.slot = m_SlotNumber;
+    facts.driveNumber = m_DriveNumber;
+    facts.station = GetTestStationName(m_StationIndex);
+    facts.host = m_ReportName;
+    MakeFolderOf(path);
+    const std::string banner = engine::report::BannerText(facts, now);
+    if (platform::WriteWholeFile(path, banner)) platform::DebugOutput(banner);
+    return;
+  }
+  std::string line;
+  if (text == kEndText) {
+    line = engine::report::EndText(now);
+  } else {
+    line = plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text);
+  }
+  if (m_LogFile.AppendText(path, line) == 0) return;
+  // A line before "START" (or after the report was removed): start the file rather than lose it.
+  MakeFolderOf(path);
+  if (!platform::FileExists(path)) platform::WriteWholeFile(path, "");
+  m_LogFile.AppendText(path, line);
+}
+
+void CMPDevice::WriteReportLine(std::string_view text, std::uint8_t plain) {
+  m_ReportFile = SlotReportPath();
+  WriteLineTo(m_ReportFile, text, plain, false);
+}
+
+void CMPDevice::WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path) {
+  WriteLineTo(path.empty() ? TempReportPath() : std::string(path), text, plain, true);
+}
+
+void CMPDevice::WriteFailReport() {
+  const platform::LocalTime now = platform::Now();
+  const std::string code = ErrorTagToCode(m_ErrorTag);
+  const std::string record =
+      engine::report::FailRecordText(m_ErrorTag, code, m_ErrorMessage, m_SerialNumber, m_SlotNumber, now);
+  const std::string report = SlotReportPath();
+  if (report.empty()) {
+    platform::DebugOutput(record);
+    return;
+  }
+  m_ReportFile = report;
+  if (m_LogFile.AppendText(report, record) != 0) {
+    MakeFolderOf(report);
+    if (!platform::FileExists(report)) platform::WriteWholeFile(report, "");
+    m_LogFile.AppendText(report, record);
+  }
+  // The copy of the report as it stands at the failure, in the log folder's Fail_Log folder.
+  if (!m_LogFolder.empty()) {
+    const std::string failFolder = m_LogFolder + "\\Fail_Log";
+    MakeDirectoryPath(failFolder);
+    platform::CopyFile(report, failFolder + platform::Format("\\%s_%d_Report.txt", m_ReportName.c_str(),
+                                                             m_SlotNumber),
+                       false);
+  }
+  // The error log of SetLogFileNames: one entry per failure, "--tag:message".
+  if (!m_ErrorLogPath.empty()) {
+    std::string message = m_ErrorMessage;
+    for (char& c : message) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    const std::string key =
+        platform::Format("[%02d-%02d-%02d %02d:%02d:%02d]   SlotNo:%02d   SN:%s", now.year, now.month, now.day,
+                         now.hour, now.minute, now.second, m_SlotNumber, m_SerialNumber.c_str());
+    platform::WriteProfileString(m_ErrorLogPath, "Error List", key,
+                                 platform::Format("--%s:%s", m_ErrorTag.c_str(), message.c_str()));
+  }
+}
+
+void CMPDevice::SetLogFileNames(int stationIndex) {
+  m_StationIndex = stationIndex;
+  const bool initLogs = m_TaskKind == 1 || m_TaskKind == 4;
+  m_TotalLogPath = m_LogFolder + (initLogs ? "\\Total_Init.log" : "\\Total_Debug.log");
+  m_ErrorLogPath = m_LogFolder + (initLogs ? "\\Error_Init.log" : "\\Error_Debug.log");
+}
+
+std::uint8_t CMPDevice::SaveBufferToFile(std::string_view path, const std::uint8_t* buffer, std::size_t length) {
+  const std::string text(path);
+  if (text.empty() || (buffer == nullptr && length != 0)) {
+    return Fail("A_x08", platform::Format("Open saving file-%s Failed", text.c_str()));
+  }
+  const std::string native = platform::ToNativePath(text).string();
+  std::FILE* file = std::fopen(native.c_str(), "wb");
+  if (file == nullptr) return Fail("A_x08", platform::Format("Open saving file-%s Failed", text.c_str()));
+  const bool written = length == 0 || std::fwrite(buffer, 1, length, file) == length;
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) return Fail("A_x08", platform::Format("Write saving file-%s Failed", text.c_str()));
+  return 1;
+}
