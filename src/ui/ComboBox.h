@@ -8,31 +8,29 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/ItemList.h"
-#include "ui/Wnd.h"
+#include "ui/ItemListWnd.h"
 
 namespace ui {
 
-class CComboBox : public CWnd {
+class CComboBox : public CItemListWnd {
  public:
-  CComboBox() : CWnd(ControlKind::ComboBox) {}
+  CComboBox() : CItemListWnd(ControlKind::ComboBox) {}
 
-  int AddString(std::string_view text);
-  int InsertString(int index, std::string_view text);
-  int DeleteString(int index);
-  void ResetContent();
-  int GetCount() const;
-  int GetCurSel() const;
+  int AddString(std::string_view text) { return AddItem(text, (GetStyle() & CBS_SORT) != 0); }
+  int InsertString(int index, std::string_view text) { return InsertItem(index, text); }
+  int DeleteString(int index) { return RemoveItem(index); }
+  // Empties the list; the edit field of a drop-down combo keeps its text, as the framework's.
+  void ResetContent() { ClearItems(); }
   // Selects the item and shows its text in the edit field; -1 clears both. Returns the index,
   // or CB_ERR when it is out of range.
   int SetCurSel(int index);
   // The item's text; CB_ERR and an empty text when the index is out of range.
-  int GetLBText(int index, std::string& text) const;
+  int GetLBText(int index, std::string& text) const { return ItemText(index, text); }
   std::string GetLBText(int index) const;
   int GetLBTextLen(int index) const;
-  int SetItemData(int index, std::uintptr_t data);
-  std::uintptr_t GetItemData(int index) const;
-  int FindStringExact(int start, std::string_view text) const;
+  int SetItemData(int index, std::uintptr_t data) { return SetItemDataAt(index, data); }
+  std::uintptr_t GetItemData(int index) const { return ItemDataAt(index); }
+  int FindStringExact(int start, std::string_view text) const { return FindItem(start, text, true); }
   int SelectString(int start, std::string_view text);
 
   // ---- the user (user-interface thread)
@@ -44,12 +42,7 @@ class CComboBox : public CWnd {
   void UserEditText(std::string_view text);
 
   // ---- front end
-  std::vector<std::string> Items() const;
-  std::uint64_t StructureSerial() const;
-
- private:
-  bool Sorted() const { return (GetStyle() & CBS_SORT) != 0; }
-  ItemList m_items;
+  std::vector<std::string> Items() const { return ItemTexts(0, GetCount()); }
 };
 
 }  // namespace ui

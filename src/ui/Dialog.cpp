@@ -84,16 +84,10 @@ std::unique_ptr<CWnd> CDialog::MakeControl(const DialogItem& item) {
   }
 }
 
-void CDialog::ResetEnd() {
-  std::lock_guard<std::mutex> guard(m_endMutex);
-  m_ended = false;
-  m_result = 0;
-}
-
 bool CDialog::CreateWindowFromTemplate(CWnd* parent, bool child) {
   if (IsCreated()) return true;
   if (!m_template) return false;
-  ResetEnd();
+  m_modal.Reset();
   const CRect rect = MapDialogRect(0, 0, m_template->width, m_template->height);
   CWnd::Create(WS_VISIBLE, rect, child ? parent : nullptr, m_template->id, m_template->caption);
   for (const DialogItem& item : m_template->items) {
@@ -125,12 +119,8 @@ bool CDialog::BindControl(int id, CWnd& control) {
 }
 
 std::intptr_t CDialog::DoModal() {
-  Dispatcher* dispatcher = Dispatcher::Current();
-  if (dispatcher && !dispatcher->IsUiThread()) {
-    std::intptr_t result = -1;
-    dispatcher->Send([&] { result = DoModal(); });
-    return result;
-  }
+  std::intptr_t passed = -1;
+  if (RunModalOnUiThread([this] { return DoModal(); }, passed)) return passed;
   if (!CreateWindowFromTemplate(m_ownerWindow, false)) return -1;
   OnInitDialog();
   if (!IsEnded()) CurrentHost().RunModal(*this);
@@ -145,24 +135,11 @@ bool CDialog::Create(CWnd* parent) {
   return true;
 }
 
-void CDialog::EndDialog(int result) {
-  {
-    std::lock_guard<std::mutex> guard(m_endMutex);
-    m_ended = true;
-    m_result = result;
-  }
-  if (Dispatcher* dispatcher = Dispatcher::Current()) dispatcher->Wake();
-}
+void CDialog::EndDialog(int result) { m_modal.End(result); }
 
-bool CDialog::IsEnded() const {
-  std::lock_guard<std::mutex> guard(m_endMutex);
-  return m_ended;
-}
+bool CDialog::IsEnded() const { return m_modal.IsEnded(); }
 
-int CDialog::GetResult() const {
-  std::lock_guard<std::mutex> guard(m_endMutex);
-  return m_result;
-}
+int CDialog::GetResult() const { return m_modal.Result(); }
 
 bool CDialog::UpdateData(bool saveAndValidate) {
   CDataExchange exchange(*this, saveAndValidate);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/DialogTemplate.h"
+#include "ui/ModalState.h"
 #include "ui/Wnd.h"
 
 namespace ui {
@@ -75,15 +76,12 @@ class CDialog : public CWnd {
 
  private:
   std::unique_ptr<CWnd> MakeControl(const DialogItem& item);
-  void ResetEnd();
 
   const DialogTemplate* m_template;
   CWnd* m_ownerWindow;
   std::vector<std::unique_ptr<CWnd>> m_templateControls;
   std::vector<CWnd*> m_boundControls;
-  mutable std::mutex m_endMutex;
-  bool m_ended = false;
-  int m_result = 0;
+  ModalState m_modal;
 };
 
 }  // namespace ui

@@ -6,26 +6,23 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/ItemList.h"
-#include "ui/Wnd.h"
+#include "ui/ItemListWnd.h"
 
 namespace ui {
 
-class CListBox : public CWnd {
+class CListBox : public CItemListWnd {
  public:
-  CListBox() : CWnd(ControlKind::ListBox) {}
+  CListBox() : CItemListWnd(ControlKind::ListBox) {}
 
-  int AddString(std::string_view text);
-  int InsertString(int index, std::string_view text);
-  int DeleteString(int index);
+  int AddString(std::string_view text) { return AddItem(text, false); }
+  int InsertString(int index, std::string_view text) { return InsertItem(index, text); }
+  int DeleteString(int index) { return RemoveItem(index); }
   void ResetContent();
-  int GetCount() const;
-  int GetText(int index, std::string& text) const;
+  int GetText(int index, std::string& text) const { return ItemText(index, text); }
   std::string GetText(int index) const;
   int GetTextLen(int index) const;
   // Selects the line and scrolls it into view; -1 clears. LB_ERR when out of range.
-  int SetCurSel(int index);
-  int GetCurSel() const;
+  int SetCurSel(int index) { return SelectItem(index) ? index : LB_ERR; }
   void SetHorizontalExtent(int pixels);
   int GetHorizontalExtent() const;
   int SetTopIndex(int index);
@@ -35,11 +32,9 @@ class CListBox : public CWnd {
   void UserSelect(int index);
 
   // ---- front end
-  std::vector<std::string> Lines(int first, int count) const;
-  std::uint64_t StructureSerial() const;
+  std::vector<std::string> Lines(int first, int count) const { return ItemTexts(first, count); }
 
  private:
-  ItemList m_items;
   int m_extent = 0;
   int m_topIndex = 0;
 };

@@ -58,11 +58,7 @@ bool CPropertySheet::SetActivePage(int index) {
 
 bool CPropertySheet::CreateSheet() {
   if (IsCreated()) return true;
-  {
-    std::lock_guard<std::mutex> guard(m_endMutex);
-    m_ended = false;
-    m_result = 0;
-  }
+  m_modal.Reset();
   CSize area;
   for (CPropertyPage* page : m_pages) {
     if (const DialogTemplate* dialogTemplate = page->GetTemplate()) {
@@ -80,12 +76,8 @@ bool CPropertySheet::CreateSheet() {
 }
 
 std::intptr_t CPropertySheet::DoModal() {
-  Dispatcher* dispatcher = Dispatcher::Current();
-  if (dispatcher && !dispatcher->IsUiThread()) {
-    std::intptr_t result = -1;
-    dispatcher->Send([&] { result = DoModal(); });
-    return result;
-  }
+  std::intptr_t passed = -1;
+  if (RunModalOnUiThread([this] { return DoModal(); }, passed)) return passed;
   CreateSheet();
   if (!IsEnded()) CurrentHost().RunModal(*this);
   const int result = GetResult();
@@ -93,24 +85,11 @@ std::intptr_t CPropertySheet::DoModal() {
   return result;
 }
 
-void CPropertySheet::EndDialog(int result) {
-  {
-    std::lock_guard<std::mutex> guard(m_endMutex);
-    m_ended = true;
-    m_result = result;
-  }
-  if (Dispatcher* dispatcher = Dispatcher::Current()) dispatcher->Wake();
-}
+void CPropertySheet::EndDialog(int result) { m_modal.End(result); }
 
-bool CPropertySheet::IsEnded() const {
-  std::lock_guard<std::mutex> guard(m_endMutex);
-  return m_ended;
-}
+bool CPropertySheet::IsEnded() const { return m_modal.IsEnded(); }
 
-int CPropertySheet::GetResult() const {
-  std::lock_guard<std::mutex> guard(m_endMutex);
-  return m_result;
-}
+int CPropertySheet::GetResult() const { return m_modal.Result(); }
 
 bool CPropertySheet::RequestClose() {
   for (CPropertyPage* page : m_pages) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/ModalState.h"
 #include "ui/PropertyPage.h"
 
 namespace ui {
@@ -47,9 +48,7 @@ class CPropertySheet : public CWnd {
   std::vector<CPropertyPage*> m_pages;
   int m_active = -1;
   CSize m_pageArea;
-  mutable std::mutex m_endMutex;
-  bool m_ended = false;
-  int m_result = 0;
+  ModalState m_modal;
 };
 
 }  // namespace ui
