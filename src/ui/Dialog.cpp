@@ -50,10 +50,9 @@ CDialog::CDialog(const DialogTemplate* dialogTemplate, CWnd* parent)
 CDialog::CDialog(ControlKind kind, const DialogTemplate* dialogTemplate, CWnd* parent)
     : CWnd(kind), m_template(dialogTemplate), m_ownerWindow(parent) {}
 
-CDialog::~CDialog() {
-  for (CWnd* control : m_boundControls) DetachChild(*control);
-  m_templateControls.clear();
-}
+// Bound members of a derived dialog are gone by now (they detached themselves); bound controls
+// that live on are detached by the base.
+CDialog::~CDialog() { m_templateControls.clear(); }
 
 DialogBaseUnits CDialog::BaseUnits() const {
   return m_template ? BaseUnitsFor(m_template->font) : DialogBaseUnits{};

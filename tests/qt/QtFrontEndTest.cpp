@@ -27,14 +27,23 @@
 
 namespace {
 
-QApplication& Application() {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
-}
+// One application object for the whole binary, made before the first test and gone before
+// the program's exit handlers run.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    m_application = std::make_unique<QApplication>(m_argc, m_argv);
+  }
+  void TearDown() override { m_application.reset(); }
+
+ private:
+  int m_argc = 1;
+  char m_name[9] = "qt_tests";
+  char* m_argv[2] = {m_name, nullptr};
+  std::unique_ptr<QApplication> m_application;
+};
+::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 using ui::ControlKind;
 using ui::DialogItem;
@@ -101,7 +110,6 @@ class TestPage : public ui::CPropertyPage {
 class QtFrontEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application();
     host = std::make_unique<uiqt::QtHost>(dispatcher);
     ui::SetHost(host.get());
   }
