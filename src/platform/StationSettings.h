@@ -86,10 +86,12 @@ bool WriteText(const Key& key, const std::string& value);
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
+  X(SerialNum, kParamIni, "General Info", "SerialNum", "0")                              \
   /* param.ini, [Device Info] */                                                        \
   X(IspMPBinCode, kParamIni, "Device Info", "ISP_MPBINCode", "")                        \
   X(IspRDTBinCode, kParamIni, "Device Info", "ISP_RDTBINCode", "")                      \
   X(MPBoardType, kParamIni, "Device Info", "MP_BoardType", "")                          \
+  X(FormFactor, kParamIni, "Device Info", "FormFactor", "0")                             \
   /* param.ini, [Other] */                                                              \
   X(SataSscEnable, kParamIni, "Other", "SATA_SSC_Enable", "")                           \
   /* Debug.ini, [DEBUG] */                                                              \
@@ -106,6 +108,8 @@ bool WriteText(const Key& key, const std::string& value);
   X(Flash2ndBinCELimit, kParamFdbIni, "Flash Info", "Flash2ndBinCELimit", "0")          \
   X(Flash2ndRDTBinType, kParamFdbIni, "Flash Info", "Flash2ndRDTBinType", "")           \
   X(Flash2ndMPBinType, kParamFdbIni, "Flash Info", "Flash2ndMPBinType", "")             \
+  X(FlhInterface, kParamFdbIni, "Flash Info", "Flh_Interface", "0")                      \
+  X(FlhClock, kParamFdbIni, "Flash Info", "Flh_Clock", "0")                              \
   /* paramFDB.ini, [Options] */                                                         \
   X(FlhIDMask, kParamFdbIni, "Options", "FlhIDMask", "")                                \
   X(AutoCapacityEnable, kParamFdbIni, "Options", "AutoCapacity_Enable", "0")            \
@@ -128,6 +132,7 @@ bool WriteText(const Key& key, const std::string& value);
   X(AutoCapacityMaxBadPercent16CE, kParamFdbIni, "Options", "AutoCapacity_MaxBadPercent_16CE", "") \
   X(MPPerformance1EN, kParamFdbIni, "Options", "MPPerformance1EN", "")                  \
   X(MPPerformance2EN, kParamFdbIni, "Options", "MPPerformance2EN", "")                  \
+  X(AutoCapacityDynamicCEEn, kParamFdbIni, "Options", "AutoCapacity_DynamicCE_En", "0")  \
   /* paramFDB.ini, [RDT] */                                                             \
   X(OnlyDoFlash, kParamFdbIni, "RDT", "only_do_Flash", "")                              \
   X(RdtDynamicCEEn, kParamFdbIni, "RDT", "RDT_DynamicCE_En", "")                        \
@@ -145,6 +150,9 @@ bool WriteText(const Key& key, const std::string& value);
   X(CycleSLC, kParamFdbIni, "RDT", "Cycle_SLC", "")                                     \
   X(EccThreshold, kParamFdbIni, "RDT", "ECC_threshold", "")                             \
   X(SlcEccThreshold, kParamFdbIni, "RDT", "SLC_ECC_threshold", "")                      \
+  /* SATA_Setting.ini (beside the program), [Global_Setting] */                          \
+  X(LastSN, ".\\SATA_Setting.ini", "Global_Setting", "Last SN", "")                      \
+  X(SNLogPath, ".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", "")               \
   /* PC_MAC_Address.txt, [PC Info] */                                                  \
   X(PcMacAddress, ".\\PC_MAC_Address.txt", "PC Info", "MAC_Address", "")               \
   /* end of the key list */
