@@ -237,6 +237,12 @@ class CMPDevice {
   std::uint8_t ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, ui::CProgressCtrl* progress,
                           int progressSpan, std::uint8_t dramOnly, std::uint8_t probe, std::uint8_t* infoRecordOut64,
                           BlockInfoRecord* blockInfo, std::uint8_t ignoreBadBlockVerdict);
+  // Called by the RDT result page's worker before its ReadRDTLog: moves the page's one-shot
+  // limit (g_RdtRequest, g_RdtLimitText) into this engine and clears g_RdtRequest, so that
+  // no other engine's reading takes it.
+  void TakeRdtLimitRequest();
+  // The reader object of one ReadRDTLog call uses the core helpers.
+  friend class CRdtLogReader;
 
   // ---- report sections (reports/*.cpp) --------------------------------------------------
   void WriteReportSettings();
@@ -341,6 +347,8 @@ class CMPDevice {
   std::uint32_t m_RDTResultCode = 0;
   std::uint16_t m_RDTCEMap = 0;
   std::uint32_t m_RDTTotalTime = 0;     // seconds
+  std::uint8_t m_RdtRequest = 0;        // the RDT result page's limit request (TakeRdtLimitRequest);
+  std::string m_RdtLimitText;           // the next ReadRDTLog takes and clears it
 
  private:
   // ---- core helpers, for every block ------------------------------------------------------
