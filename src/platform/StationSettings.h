@@ -83,6 +83,14 @@ bool WriteText(const Key& key, const std::string& value);
   X(TemperatureFixed, kParamIni, "Options", "Temperature_Fixed", "")                    \
   X(TemperatureMax, kParamIni, "Options", "Temperature_Max", "")                        \
   X(CHCEMap, kParamIni, "Options", "CHCEMap", "")                                       \
+  X(SkipRdtStatusCheck, kParamIni, "Options", "Skip_RDT_Status_Check", "0")             \
+  X(SkipBadSpecByFw, kParamIni, "Options", "skip_BadSpec_byFW", "0")                    \
+  X(EarlyBadSpec, kParamIni, "Options", "EarlyBad_Spec", "")                            \
+  X(EarlyBadSpecPercent, kParamIni, "Options", "EarlyBad_Spec_Percent", "")             \
+  X(TotalLaterBadSpec, kParamIni, "Options", "Total_LaterBad_Spec", "0")                \
+  X(StlLaterBadSpec, kParamIni, "Options", "STL_LaterBad_Spec", "0")                    \
+  X(BtlLaterBadSpec, kParamIni, "Options", "BTL_LaterBad_Spec", "0")                    \
+  X(SpecialTestCheckECC, kParamIni, "Options", "SpecialTest_CheckECC", "0")             \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
@@ -94,6 +102,8 @@ bool WriteText(const Key& key, const std::string& value);
   X(FormFactor, kParamIni, "Device Info", "FormFactor", "0")                             \
   /* param.ini, [Other] */                                                              \
   X(SataSscEnable, kParamIni, "Other", "SATA_SSC_Enable", "")                           \
+  /* param.ini, [BardCode Setting] */                                                   \
+  X(GetSNFromSelfBNLog, kParamIni, "BardCode Setting", "GetSN_From_SelfBNLog", "0")     \
   /* Debug.ini, [DEBUG] */                                                              \
   X(DebugEraseType, kDebugIni, "DEBUG", "EraseType", "0")                               \
   /* paramFDB.ini, [Flash Info] */                                                      \
@@ -150,6 +160,11 @@ bool WriteText(const Key& key, const std::string& value);
   X(CycleSLC, kParamFdbIni, "RDT", "Cycle_SLC", "")                                     \
   X(EccThreshold, kParamFdbIni, "RDT", "ECC_threshold", "")                             \
   X(SlcEccThreshold, kParamFdbIni, "RDT", "SLC_ECC_threshold", "")                      \
+  X(TimeOutLimitTV, kParamFdbIni, "RDT", "TimeOutLimit_TV", "0")                        \
+  X(StartWaitTime, kParamFdbIni, "RDT", "start_wait_time", "15")                        \
+  X(SkipDRAM, kParamFdbIni, "RDT", "skip_DRAM", "0")                                    \
+  X(RdtEccRange, kParamFdbIni, "RDT", "RDT_ECC_Range", "0")                             \
+  X(RdtBbRange, kParamFdbIni, "RDT", "RDT_BB_Range", "0")                               \
   /* SATA_Setting.ini (beside the program), [Global_Setting] */                          \
   X(LastSN, ".\\SATA_Setting.ini", "Global_Setting", "Last SN", "")                      \
   X(SNLogPath, ".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", "")               \
