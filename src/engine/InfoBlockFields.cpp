@@ -294,6 +294,12 @@ bool InfoFieldEquals(InfoBlockView a, InfoBlockView b, const InfoBlockField& fie
   return std::equal(a.begin() + field.offset, a.begin() + field.offset + field.size, b.begin() + field.offset);
 }
 
+std::array<std::uint8_t, kInfoBlockBytes> MpInfoAsBlock(std::span<const std::uint8_t, kMpInfoBytes> record) {
+  std::array<std::uint8_t, kInfoBlockBytes> block{};
+  std::copy(record.begin(), record.end(), block.begin() + kMpInfoOffset);
+  return block;
+}
+
 namespace {
 constexpr const InfoBlockField& kDateField = InfoField("ubAP_CurrentDate");
 }  // namespace

@@ -432,6 +432,10 @@ void SetInfoFieldText(InfoBlockSpan block, const InfoBlockField& field, std::str
 // True when the field holds the same value in both blocks (for a bit range: the same bits).
 bool InfoFieldEquals(InfoBlockView a, InfoBlockView b, const InfoBlockField& field);
 
+// An RDT information record (the 64 bytes of MpInfo on their own) placed at the MpInfo
+// position of an otherwise zero block, so that its fields read through the table.
+std::array<std::uint8_t, kInfoBlockBytes> MpInfoAsBlock(std::span<const std::uint8_t, kMpInfoBytes> record);
+
 // The production date of the AP area (`ubAP_CurrentDate`): the byte at 0x1FA holds the year
 // digit (bits 0-3) and the month (bits 4-7); the word at 0x1FB holds the day (bits 0-4), the
 // hour (bits 5-9) and the minute (bits 10-15). The year is 2010 plus the digit.
