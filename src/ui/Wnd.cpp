@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/Button.h"
 #include "ui/Dispatcher.h"
 #include "ui/Host.h"
 
@@ -125,6 +126,17 @@ bool CWnd::SetDlgItemText(int id, std::string_view text) {
 std::string CWnd::GetDlgItemText(int id) const {
   const CWnd* item = GetDlgItem(id);
   return item ? item->GetWindowText() : std::string();
+}
+
+void CWnd::CheckDlgButton(int id, int state) {
+  CWnd* item = GetDlgItem(id);
+  if (item && item->Kind() == ControlKind::Button) static_cast<CButton*>(item)->SetCheck(state);
+}
+
+int CWnd::IsDlgButtonChecked(int id) const {
+  const CWnd* item = GetDlgItem(id);
+  if (!item || item->Kind() != ControlKind::Button) return BST_UNCHECKED;
+  return static_cast<const CButton*>(item)->GetCheck();
 }
 
 std::uint32_t CWnd::GetStyle() const {

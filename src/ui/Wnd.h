@@ -85,6 +85,9 @@ class CWnd {
   int GetWindowTextLength() const;
   bool SetDlgItemText(int id, std::string_view text);
   std::string GetDlgItemText(int id) const;
+  // Check state of a button child (BST_*); setting one that is not a button does nothing.
+  void CheckDlgButton(int id, int state);
+  int IsDlgButtonChecked(int id) const;
 
   // ---- style, enabling and visibility
   std::uint32_t GetStyle() const;

@@ -59,6 +59,10 @@ TEST(Button, ClicksFollowTheStyleAndNeedAnEnabledVisibleButton) {
   push.Click();  // disabled: no click
   push.EnableWindow(true);
   push.Click();
+  page.CheckDlgButton(1846, ui::BST_CHECKED);
+  EXPECT_EQ(page.IsDlgButtonChecked(1846), ui::BST_CHECKED);
+  page.CheckDlgButton(9999, ui::BST_CHECKED);  // no such button: nothing happens
+  EXPECT_EQ(page.IsDlgButtonChecked(9999), ui::BST_UNCHECKED);
   EXPECT_EQ(page.clicks, (std::vector<std::pair<int, int>>{{1846, 0}, {1846, 0}, {10, 0}, {11, 0}, {1819, 0}}));
 }
 
