@@ -1,6 +1,7 @@
 // The station program: it runs in the station folder (the current folder when it starts),
-// reads no command-line options and shows the application's property sheet through the Qt
-// front end; it ends when the sheet closes.
+// reads no command-line options, installs the transport of the station's platform settings
+// and shows the application's property sheet through the Qt front end; it ends when the
+// sheet closes.
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +11,9 @@
 #include "platform/Clock.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
+#include "sim/StationTransport.h"
 #include "ui/Dispatcher.h"
+#include "ui/Host.h"
 #include "ui/qt/QtHost.h"
 
 int main(int argc, char** argv) {
@@ -27,11 +30,16 @@ int main(int argc, char** argv) {
   char* qtArguments[] = {argc > 0 ? argv[0] : const_cast<char*>("tv3160_station"), nullptr};
   QApplication application(qtArgumentCount, qtArguments);
   QApplication::setApplicationName("tv3160_station");
-  QApplication::setApplicationDisplayName("SATA SSD MP Tool");
 
   ui::Dispatcher dispatcher;
   uiqt::QtHost host(dispatcher);
   ui::SetHost(&host);
+
+  // The drives are reached through the transport the station's platform settings choose.
+  std::string transportError;
+  if (!sim::InstallStationTransport(&transportError)) {
+    ui::ShowMessageBox("No drive can be reached: " + transportError, "", ui::MB_OK | ui::MB_ICONERROR);
+  }
 
   theApp.InitInstance();
   const int exitCode = theApp.ExitInstance();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the station program under a virtual X server and checks that its window appears.
 #   tools/smoke-window.sh <program> <station folder> [seconds to wait, default 30]
-# Exit 0 when a top-level window named "... MP Tool ..." appeared, 1 when not, 2 on bad use.
+# Exit 0 when the sheet's window (named "SATA SSD MP Tool ...") appeared, 1 when not, 2 on
+# bad use.
 # Needs Xvfb (package xvfb) and xwininfo (package x11-utils).
 set -u
 
@@ -55,7 +56,7 @@ for _ in $(seq 1 $((wait_seconds * 10))); do
     program_pid=""
     exit 1
   fi
-  if DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -q 'MP Tool'; then
+  if DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -q '"SATA SSD MP Tool'; then
     echo "smoke-window: the window appeared"
     exit 0
   fi

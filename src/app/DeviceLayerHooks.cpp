@@ -1,8 +1,13 @@
 #include "app/DeviceLayerHooks.h"
 
+#include "device/DeviceListing.h"
+#include "device/DevicePaths.h"
+
 DeviceLayerHooks& GetDeviceLayerHooks() {
-  // The device layer's bridge-mode flag and listing library are connected here once the
-  // device folder offers them (g_U2AMode, g_GetDevLibrary load and unload).
-  static DeviceLayerHooks hooks;
+  static DeviceLayerHooks hooks{
+      [](std::uint8_t mode) { g_U2AMode.store(mode); },
+      [] { return g_GetDevLibrary.Load(); },
+      [] { g_GetDevLibrary.Unload(); },
+  };
   return hooks;
 }

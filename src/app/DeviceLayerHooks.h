@@ -1,8 +1,7 @@
 #pragma once
 // The application's start-up reaches the device layer through these hooks: it hands over
-// the bridge-mode flag (TV_U2A) and loads and unloads the device-listing library. The device
-// layer (g_U2AMode, g_GetDevLibrary) connects them in DeviceLayerHooks.cpp; a hook left empty
-// is skipped.
+// the bridge-mode flag (TV_U2A) to g_U2AMode and loads and unloads the device-listing library
+// (g_GetDevLibrary). Tests replace them; a hook left empty is skipped.
 #include <cstdint>
 #include <functional>
 
@@ -12,5 +11,5 @@ struct DeviceLayerHooks {
   std::function<void()> unloadListing;
 };
 
-// The hooks in use (the device layer's by default; tests replace them).
+// The hooks in use (the device layer's by default).
 DeviceLayerHooks& GetDeviceLayerHooks();

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <map>
 
 #include "platform/Files.h"
@@ -83,6 +84,8 @@ void QtHost::RunModal(ui::CPropertySheet& sheet) {
   SheetWindow window(sheet);
   SheetWindow* previous = m_sheet;
   m_sheet = &window;
+  // Maximised; the full screen size also serves where no window manager maximises it.
+  if (QScreen* screen = window.screen()) window.resize(screen->availableGeometry().size());
   window.showMaximized();
   Shown(&window);
   m_dispatcher.PumpUntil([&] { return sheet.IsEnded(); });
@@ -123,7 +126,11 @@ int QtHost::ShowMessageBox(const ui::MessageBoxRequest& request) {
                                  : iconBits == ui::MB_ICONWARNING     ? QMessageBox::Warning
                                  : iconBits == ui::MB_ICONINFORMATION ? QMessageBox::Information
                                                                       : QMessageBox::NoIcon;
-  QMessageBox box(icon, request.caption.empty() ? QApplication::applicationDisplayName() : FromStation(request.caption),
+  // A message box without a caption takes the program's: the sheet's caption once it shows.
+  const QString caption = !request.caption.empty() ? FromStation(request.caption)
+                          : m_sheet                ? m_sheet->windowTitle()
+                                                   : QApplication::applicationName();
+  QMessageBox box(icon, caption,
                   FromStation(request.text), QMessageBox::NoButton, ActiveTopWindow());
   std::map<QAbstractButton*, int> answers;
   for (const auto& [standard, answer] : buttons) answers[box.addButton(standard)] = answer;
