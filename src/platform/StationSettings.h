@@ -91,6 +91,9 @@ bool WriteText(const Key& key, const std::string& value);
   X(StlLaterBadSpec, kParamIni, "Options", "STL_LaterBad_Spec", "0")                    \
   X(BtlLaterBadSpec, kParamIni, "Options", "BTL_LaterBad_Spec", "0")                    \
   X(SpecialTestCheckECC, kParamIni, "Options", "SpecialTest_CheckECC", "0")             \
+  X(CutEFuse, kParamIni, "Options", "Cut_eFuse", "0")                                   \
+  X(CutUART, kParamIni, "Options", "Cut_UART", "0")                                     \
+  X(CutJTAG, kParamIni, "Options", "Cut_JTAG", "0")                                     \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
@@ -170,6 +173,9 @@ bool WriteText(const Key& key, const std::string& value);
   X(SNLogPath, ".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", "")               \
   /* PC_MAC_Address.txt, [PC Info] */                                                  \
   X(PcMacAddress, ".\\PC_MAC_Address.txt", "PC Info", "MAC_Address", "")               \
+  /* FlashInfo.ini: one section per flash, named by its ID bytes in hex ("983C98B3767208") */ \
+  X(FlashInfoMPBinType, ".\\Configuration\\System\\FlashInfo.ini", "", "MPBinType", "") \
+  X(FlashInfoRDTBinType, ".\\Configuration\\System\\FlashInfo.ini", "", "RDTBinType", "") \
   /* end of the key list */
 
 namespace keys {
