@@ -35,8 +35,27 @@ run_preset() {
   return "$status"
 }
 
+# The README's run command on the default build: the program opens its window on a fresh
+# copy of the template station under a virtual X display.
+smoke_window() {
+  local station
+  station="$(mktemp -d)"
+  cp -r station/. "$station/"
+  if [ -d build/default/station ]; then cp -r build/default/station/. "$station/"; fi
+  local status=0
+  tools/smoke-window.sh build/default/src/tv3160_station "$station" 60 || status=$?
+  rm -rf "$station"
+  if [ "$status" -eq 0 ]; then
+    echo "[window] the program opened its window under Xvfb" >> "$summary"
+  else
+    echo "[window] FAILED: the program did not open its window" >> "$summary"
+  fi
+  return "$status"
+}
+
 overall=0
 run_preset default || overall=1
+smoke_window || overall=1
 run_preset asan || overall=1
 # Under ThreadSanitizer only the threaded tests run (suites whose name ends in "Threads"), so
 # only the test binaries that hold such suites are built.
