@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ class SimSlot {
   bool DevSleep() const { return m_devSleep; }
   void SetDevSleep(bool on) { m_devSleep = on; }
 
+  // A card state that the slot's card detect reports instead of its own (a state the tester
+  // does not name, for example); none by default.
+  std::optional<std::uint8_t> ReportedCardState() const { return m_reportedCardState; }
+  void SetReportedCardState(std::optional<std::uint8_t> state) { m_reportedCardState = state; }
+
  private:
   std::string m_devicePath;
   std::string m_nodeText;
@@ -57,6 +63,7 @@ class SimSlot {
   std::shared_ptr<SimDrive> m_drive;
   bool m_powered = true;
   bool m_devSleep = false;
+  std::optional<std::uint8_t> m_reportedCardState;
 };
 
 struct BoardProfile {

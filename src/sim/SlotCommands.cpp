@@ -234,6 +234,7 @@ void CommandRun::RunTester() {
     case CommandId::TesterCardDetect: {
       device::CardDetectReply reply{};
       reply.state = !drive ? device::kCardEmpty : (m_slot.SlotPowered() ? device::kCardPresent : device::kCardNoPower);
+      if (const auto reported = m_slot.ReportedCardState()) reply.state = *reported;
       return ReplyRecord(reply);
     }
     case CommandId::TesterReadCurrent: {
