@@ -232,6 +232,26 @@ class CMPDevice {
                                 std::uint8_t* bbtParameter64, std::uint8_t* rdtInfo64);
   std::uint8_t LoadRDTInfoRaw(std::string_view path, std::uint8_t* rdtInfo64);
   std::uint8_t LoadBBTParameterRaw(std::string_view path, std::uint8_t* bbtParameter64);
+  // Called by the later-bad page's worker before its ScanBadBlock: moves the page's one-shot
+  // request (g_LaterBadRequest, g_LaterBadLimitText, scan/LaterBadRequest.h) into this engine
+  // and clears the globals, so that no other engine's scan takes it.
+  void TakeLaterBadRequest();
+
+ private:
+  // Scan helpers (scan/*.cpp).
+  std::uint32_t ScanMaxBadPercent();
+  std::uint8_t SendScanCommand(std::uint8_t firstScan, std::uint8_t scanMode, std::uint8_t polling,
+                               ui::CProgressCtrl* progress, int progressPoints);
+  std::uint32_t ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut);
+  void WriteScanRdtInfoLines();
+  std::uint8_t CopyCompareTest(ui::CProgressCtrl* progress, int progressPoints, bool dma);
+  std::uint8_t BeginWriteReadTest(std::uint64_t& userSectors);
+  void EndWriteReadTest(const char* what, std::uint64_t start);
+  std::uint8_t WriteReadRange(bool dma, bool write, std::uint64_t lba, std::uint32_t count, std::uint32_t pass);
+  std::uint8_t RefuseBadBlockFile(std::string_view path, const std::string& problem);
+  std::uint8_t LoadFileRecord(std::string_view path, std::uint8_t* record64, bool rdtInfo);
+
+ public:
 
   // ---- RDT log reader and judgement (rdtlog/*.cpp) --------------------------------------
   std::uint8_t ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, ui::CProgressCtrl* progress,
@@ -330,7 +350,7 @@ class CMPDevice {
   std::string m_TesterVersionText;
   std::uint8_t m_TesterExtraValue = 0;
   // The kept volume lock and the device command.
-  CVolumeLock m_VolumeLock;
+  std::unique_ptr<CVolumeLock> m_VolumeLock;  // the kept volume handle
   std::unique_ptr<CDeviceCommand> m_DeviceCommand;
   CColorEdit* m_StatusCell = nullptr;
   ui::CWnd* m_KeptPage = nullptr;
@@ -342,6 +362,8 @@ class CMPDevice {
   // ---- scan fields (scan/*.cpp) ------------------------------------------------------------
   std::uint32_t m_UnitsPerCE = 0;       // unit count per CE of the bad-block table
   std::uint32_t m_TableSizeBytes = 0;   // size of the block map in bytes
+  std::uint8_t m_LaterBadRequest = 0;   // the later-bad page's request (TakeLaterBadRequest);
+  std::string m_LaterBadLimitText;      // the next ScanBadBlock takes and clears it
 
   // ---- RDT log fields (rdtlog/*.cpp) -------------------------------------------------------
   std::uint32_t m_RDTResultCode = 0;
@@ -356,18 +378,26 @@ class CMPDevice {
   std::uint8_t Fail(std::string_view tag, std::string message);
   // The same, and writes the fail record.
   std::uint8_t FailWithRecord(std::string_view tag, std::string message);
+  // Writes the fail record of the tag and message already set; returns 0.
+  std::uint8_t RecordFailure();
   CDeviceCommand& Command() { return *m_DeviceCommand; }
-  // Path of the slot report and of its temporary twin.
+  // Path of the slot report and of its temporary twin ("" for an engine without a report).
   std::string SlotReportPath() const;
   std::string TempReportPath() const;
   void InitBuffers();
-  // Appends a text to a report, creating it first for "START".
-  void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain, bool temporary);
-  // Waits for the drive after a power-on; tags "P_x01" when it never answers.
-  std::uint8_t WaitForDriveAfterPowerOn();
-  // Reads IDENTIFY into m_IdentifyBuffer and takes serial, revision and size from it.
+  // Appends a line form to a report; "START" creates or empties it with the banner.
+  void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain);
+  // Polls the device status (ten polls a second) until the drive is ready.
+  enum class ReadyState { Ready, Busy, NoAnswer };
+  ReadyState WaitDeviceReady(std::uint32_t limitSeconds);
+  // Slot power off and on, then PollDeviceStatus; tags, messages and fail record on failure.
+  std::uint8_t PowerCycleAndWait(std::uint8_t value1, std::uint8_t value2, std::uint8_t devSleep);
+  // IDENTIFY into m_IdentifyBuffer; takes the drive's serial, firmware revision and size.
   std::uint8_t IdentifyDrive(std::string_view failTag);
+  // With a scanned bar code, the drive's serial must equal it ("S_x16").
   std::uint8_t CompareSerialWithBarCode();
-  // The drive's flash ID against the parameter file's Flh_ID (with FlhIDMask).
+  // The flash ID bytes of the drive into m_FlashID (Read Flash ID through the running code).
+  std::uint8_t ReadFlashIdBytes(std::uint8_t firstValue, std::uint8_t secondValue);
+  // A flash ID against the parameter file's Flh_ID, bytes masked by FlhIDMask.
   bool FlashIdMatchesParameters(const std::uint8_t* id) const;
 };

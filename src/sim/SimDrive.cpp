@@ -412,7 +412,10 @@ DriveStatus SimDrive::ScanFlash(bool earlyBadOnly) {
   return DriveStatus::Ok;
 }
 
-void SimDrive::StartBackgroundWork() { m_busyPolls = kBusyPolls; }
+void SimDrive::StartBackgroundWork(unsigned busyPolls) {
+  m_busyPolls = busyPolls;
+  m_busyTotal = busyPolls;
+}
 
 bool SimDrive::PollReady(std::uint8_t& progress) {
   if (m_busyPolls == 0) {
@@ -420,7 +423,7 @@ bool SimDrive::PollReady(std::uint8_t& progress) {
     return true;
   }
   --m_busyPolls;
-  progress = static_cast<std::uint8_t>(100 * (kBusyPolls - m_busyPolls) / (kBusyPolls + 1));
+  progress = static_cast<std::uint8_t>(100 * (m_busyTotal - m_busyPolls) / (m_busyTotal + 1));
   return false;
 }
 

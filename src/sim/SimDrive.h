@@ -162,8 +162,8 @@ class SimDrive {
   const BadBlockMap& BadBlocks() const { return m_badBlocks; }
   DriveStatus EraseAll(unsigned eraseType);
   // Long commands sent with the polling flag answer at once; the drive then reports busy for
-  // a few status polls. Each poll advances the work.
-  void StartBackgroundWork();
+  // a few status polls (a test may ask for more). Each poll advances the work.
+  void StartBackgroundWork(unsigned busyPolls = kBusyPolls);
   bool PollReady(std::uint8_t& progress);
   // Timing-window scan: per channel a pass window (first, last setting) of 16 settings.
   DriveStatus WindowScan(std::span<std::uint8_t> out);
@@ -218,6 +218,7 @@ class SimDrive {
   bool m_standby = false;
   std::uint16_t m_ceMapInUse = 0;
   unsigned m_busyPolls = 0;
+  unsigned m_busyTotal = 0;
   std::optional<MpInfo> m_writtenRdtInfo;
   SparseMedia m_dram{kDramSectors};
   std::array<std::uint8_t, 512> m_infoBlock{};

@@ -33,6 +33,7 @@ CMPDevice::CMPDevice(int driveNumber, int taskKind, int portNumber, std::string 
       m_TaskKind(taskKind),
       m_SlotNumber(portNumber),
       m_LogFolder(std::move(logFolder)),
+      m_VolumeLock(std::make_unique<CVolumeLock>()),
       m_DeviceCommand(std::make_unique<CDeviceCommand>(driveNumber)),
       m_StatusCell(statusCell),
       m_KeptPage(keptPage) {
@@ -46,6 +47,7 @@ CMPDevice::CMPDevice(int driveNumber, int taskKind, std::string fileName, int, i
     : m_DriveNumber(driveNumber),
       m_TaskKind(taskKind),
       m_FileName(std::move(fileName)),
+      m_VolumeLock(std::make_unique<CVolumeLock>()),
       m_DeviceCommand(std::make_unique<CDeviceCommand>(driveNumber)) {
   InitBuffers();
 }
@@ -53,7 +55,7 @@ CMPDevice::CMPDevice(int driveNumber, int taskKind, std::string fileName, int, i
 CMPDevice::~CMPDevice() {
   // A flow that failed after LockDiskVolumes may leave the volume locked; release it so the
   // drive's file system is usable again (the lock would otherwise outlive the engine).
-  if (m_VolumeLock.IsHeld()) m_VolumeLock.Close();
+  if (m_VolumeLock && m_VolumeLock->IsHeld()) m_VolumeLock->Close();
 }
 
 void CMPDevice::InitBuffers() {
@@ -72,6 +74,10 @@ std::uint8_t CMPDevice::Fail(std::string_view tag, std::string message) {
 
 std::uint8_t CMPDevice::FailWithRecord(std::string_view tag, std::string message) {
   Fail(tag, std::move(message));
+  return RecordFailure();
+}
+
+std::uint8_t CMPDevice::RecordFailure() {
   WriteFailReport();
   return 0;
 }

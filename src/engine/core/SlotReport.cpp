@@ -38,8 +38,7 @@ std::string CMPDevice::TempReportPath() const {
   return m_ReportFolder + platform::Format("%s_%d_Report_Temp.txt", m_ReportName.c_str(), m_SlotNumber);
 }
 
-void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain, bool temporary) {
-  (void)temporary;
+void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain) {
   if (path.empty()) return;
   const platform::LocalTime now = platform::Now();
   if (text == kStartText) {
@@ -68,11 +67,11 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
 
 void CMPDevice::WriteReportLine(std::string_view text, std::uint8_t plain) {
   m_ReportFile = SlotReportPath();
-  WriteLineTo(m_ReportFile, text, plain, false);
+  WriteLineTo(m_ReportFile, text, plain);
 }
 
 void CMPDevice::WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path) {
-  WriteLineTo(path.empty() ? TempReportPath() : std::string(path), text, plain, true);
+  WriteLineTo(path.empty() ? TempReportPath() : std::string(path), text, plain);
 }
 
 void CMPDevice::WriteFailReport() {

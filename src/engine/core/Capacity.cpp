@@ -1,0 +1,60 @@
+// The capacity the settings give the drive and the bad-block percentage of the automatic
+// capacity choice.
+#include <algorithm>
+
+#include "engine/MPDevice.h"
+#include "engine/core/SettingLists.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+
+namespace {
+
+// AutoCapacity_MaxBadPercent_<n>CE for n = 1..16.
+const settings::Key* const kMaxBadPercentKeys[] = {
+    &settings::keys::AutoCapacityMaxBadPercent1CE,  &settings::keys::AutoCapacityMaxBadPercent2CE,
+    &settings::keys::AutoCapacityMaxBadPercent3CE,  &settings::keys::AutoCapacityMaxBadPercent4CE,
+    &settings::keys::AutoCapacityMaxBadPercent5CE,  &settings::keys::AutoCapacityMaxBadPercent6CE,
+    &settings::keys::AutoCapacityMaxBadPercent7CE,  &settings::keys::AutoCapacityMaxBadPercent8CE,
+    &settings::keys::AutoCapacityMaxBadPercent9CE,  &settings::keys::AutoCapacityMaxBadPercent10CE,
+    &settings::keys::AutoCapacityMaxBadPercent11CE, &settings::keys::AutoCapacityMaxBadPercent12CE,
+    &settings::keys::AutoCapacityMaxBadPercent13CE, &settings::keys::AutoCapacityMaxBadPercent14CE,
+    &settings::keys::AutoCapacityMaxBadPercent15CE, &settings::keys::AutoCapacityMaxBadPercent16CE,
+};
+
+std::uint32_t PositiveOrZero(int value) { return value > 0 ? static_cast<std::uint32_t>(value) : 0; }
+
+}  // namespace
+
+// In this order: the Capacity key of the tool settings, the flash capacity of the parameter
+// file, the largest size of the automatic capacity list (when the choice is on), and the
+// single-CE capacity times the drive's CE count.
+std::uint32_t CMPDevice::GetCapacity() {
+  if (const std::uint32_t set = PositiveOrZero(platform::ParseLeadingInt(
+          platform::Trim(settings::ReadText(settings::keys::Capacity, 40))))) {
+    return set;
+  }
+  if (const std::uint32_t flash = PositiveOrZero(platform::ParseLeadingInt(
+          platform::Trim(settings::ReadText(settings::keys::FlhCapacity, 40))))) {
+    return flash;
+  }
+  if (settings::ReadInt(settings::keys::AutoCapacityEnable) != 0) {
+    const std::vector<int> sizes = engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray));
+    if (!sizes.empty()) return PositiveOrZero(*std::max_element(sizes.begin(), sizes.end()));
+  }
+  const std::uint32_t single =
+      PositiveOrZero(platform::ParseLeadingInt(settings::ReadText(settings::keys::FlhSingleCECapacity, 40)));
+  const std::uint64_t total = static_cast<std::uint64_t>(single) * m_CECount;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, 0xFFFFFFFFu));
+}
+
+std::uint32_t CMPDevice::SelectAutoCapacity(std::uint32_t capacityGB) {
+  if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return 0;
+  const settings::Key& percentKey = *kMaxBadPercentKeys[m_CECount - 1];
+  WriteReportLine(platform::Format("Select %s", percentKey.name), 1);
+  const std::vector<int> sizes = engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray));
+  const std::vector<int> percents = engine::ParseDecimalList(settings::ReadText(percentKey));
+  for (std::size_t i = 0; i < sizes.size() && i < percents.size(); ++i) {
+    if (sizes[i] > 0 && static_cast<std::uint32_t>(sizes[i]) == capacityGB) return PositiveOrZero(percents[i]);
+  }
+  return 0;
+}

@@ -1,0 +1,146 @@
+// Checks of the drive itself: eFuses, SMART status and temperature, SMART reset, security
+// erase and the controller's DRAM.
+#include <array>
+#include <cstring>
+
+#include "device/VendorCommands.h"
+#include "device/records/SmartPage.h"
+#include "engine/MPDevice.h"
+#include "engine/core/EFuseReply.h"
+#include "platform/Clock.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "ui/ProgressCtrl.h"
+
+namespace {
+
+constexpr int kCutEFuseTries = 3;
+constexpr std::uint32_t kCutEFuseRetryMs = 100;
+constexpr std::uint32_t kResetSmartReadySeconds = 20;
+// SMART attribute 194: the drive's temperature in degrees Celsius; a sensor that answers
+// outside this range is broken.
+constexpr std::uint8_t kTemperatureAttribute = 0xC2;
+constexpr std::uint64_t kLowestTemperature = 1;
+constexpr std::uint64_t kHighestTemperature = 100;
+// The DRAM test covers the first 16 MB in pieces of one transfer buffer (128 sectors).
+constexpr std::uint32_t kDramTestBytes = 16u * 1024 * 1024;
+constexpr std::uint32_t kDramPieceSectors = 128;
+constexpr std::uint32_t kDramPatternSeed = 0x5AA55AA5u;
+// Security erase: the user password the station sets and erases with.
+constexpr char kSecurityPassword[] = "TV3160";
+
+// The pattern word at a DRAM byte address: its own address mixed with a seed, so a stuck
+// address line shows as well as a stuck data bit.
+std::uint32_t PatternWord(std::uint32_t byteAddress) { return byteAddress ^ kDramPatternSeed; }
+
+void FillPattern(std::span<std::uint8_t> piece, std::uint32_t firstByte) {
+  for (std::size_t i = 0; i + 4 <= piece.size(); i += 4) {
+    const std::uint32_t word = PatternWord(firstByte + static_cast<std::uint32_t>(i));
+    std::memcpy(piece.data() + i, &word, 4);
+  }
+}
+
+void AdvanceProgress(ui::CProgressCtrl* progress, int points) {
+  if (progress != nullptr && points > 0) progress->OffsetPos(points);
+}
+
+}  // namespace
+
+std::uint8_t CMPDevice::CheckEFuse(std::uint8_t afterCut, std::uint8_t qcCheck, std::uint8_t uartCut,
+                                   std::uint8_t jtagCut) {
+  std::array<std::uint8_t, kSectorBytes> reply{};
+  if (!Command().ReadEFuse(reply)) return FailWithRecord("I_x16", "Issue Read eFuse command Fail.");
+  engine::EFuseReply fuse;
+  std::memcpy(&fuse, reply.data(), sizeof(fuse));
+  if (fuse.signature != engine::kEFuseReplySignature ||
+      fuse.sum != static_cast<std::uint8_t>(fuse.signature + fuse.cutFlags)) {
+    return FailWithRecord("I_x17", platform::Format("eFuse data error(%02X %02X %02X)", fuse.signature,
+                                                    fuse.cutFlags, fuse.sum));
+  }
+  // After a cut, the fuses asked for must be cut; at QC, the fuses the settings cut at MP.
+  bool wantUart = afterCut && uartCut;
+  bool wantJtag = afterCut && jtagCut;
+  if (qcCheck && settings::ReadInt(settings::keys::CutEFuse) == 1) {
+    wantUart = wantUart || settings::ReadInt(settings::keys::CutUART) != 0;
+    wantJtag = wantJtag || settings::ReadInt(settings::keys::CutJTAG) != 0;
+  }
+  if (wantUart && (fuse.cutFlags & engine::kEFuseCutUart) == 0) return FailWithRecord("I_x19", "UART eFuse is not cut.");
+  if (wantJtag && (fuse.cutFlags & engine::kEFuseCutJtag) == 0) return FailWithRecord("I_x19", "JTAG eFuse is not cut.");
+  return 1;
+}
+
+std::uint8_t CMPDevice::CutEFuse(std::uint8_t uart, std::uint8_t jtag, std::uint8_t aes) {
+  if (!uart && !jtag && !aes) return 1;
+  for (int attempt = 0; attempt < kCutEFuseTries; ++attempt) {
+    if (Command().CutEFuse(uart != 0, jtag != 0, aes != 0)) return 1;
+    platform::Sleep(kCutEFuseRetryMs);
+  }
+  return FailWithRecord("T_x18", "Issue Cut eFuse command Fail.");
+}
+
+std::uint8_t CMPDevice::CheckSmartReturnStatus() {
+  bool exceeded = false;
+  if (!Command().SmartReturnStatus(exceeded)) return FailWithRecord("M_x70", "Issue SMART Return Status command Fail.");
+  if (exceeded) return FailWithRecord("M_x71", "SMART threshold exceeded.");
+  return 1;
+}
+
+std::uint8_t CMPDevice::CheckThermalSensor() {
+  std::array<std::uint8_t, kSmartPageBytes> page{};
+  if (!Command().SmartReadData(page)) return FailWithRecord("M_x72", "Issue SMART Read Data command Fail.");
+  for (std::size_t entry = 0; entry < kSmartPageMaxEntries; ++entry) {
+    SmartPageEntry attribute;
+    std::memcpy(&attribute, page.data() + entry * sizeof(SmartPageEntry), sizeof(attribute));
+    if (attribute.id == 0) break;
+    if (attribute.id != kTemperatureAttribute) continue;
+    const std::uint64_t celsius = attribute.value.Get();
+    if (celsius < kLowestTemperature || celsius > kHighestTemperature) {
+      return FailWithRecord("M_x73", platform::Format("Thermal Sensor error(%llu C)",
+                                                      static_cast<unsigned long long>(celsius)));
+    }
+    return 1;
+  }
+  return FailWithRecord("M_x73", "Thermal Sensor not found.");
+}
+
+std::uint8_t CMPDevice::ResetSmart() {
+  if (!Command().ResetSmart()) return FailWithRecord("M_x74", "Issue Reset SMART command Fail.");
+  return PollDeviceStatus(kResetSmartReadySeconds);
+}
+
+std::uint8_t CMPDevice::DoSecurityErase() {
+  std::array<std::uint8_t, kSectorBytes> password{};
+  // Word 0 bit 0 = 0: the user password; the password text from word 1.
+  std::memcpy(password.data() + 2, kSecurityPassword, sizeof(kSecurityPassword) - 1);
+  if (!Command().SecuritySetPassword(password)) return FailWithRecord("F_x80", "Security Erase Fail(Set Password).");
+  if (!Command().SecurityErasePrepare()) return FailWithRecord("F_x80", "Security Erase Fail(Erase Prepare).");
+  if (!Command().SecurityEraseUnit(password)) return FailWithRecord("F_x80", "Security Erase Fail(Erase Unit).");
+  return 1;
+}
+
+std::uint8_t CMPDevice::DoSDRWriteReadTest(ui::CProgressCtrl* progress, int progressPoints, std::uint8_t reserved) {
+  (void)reserved;
+  const std::span<std::uint8_t> piece = std::span<std::uint8_t>(m_TransferBuffer).first(kDramPieceSectors * kSectorBytes);
+  const std::uint32_t pieceBytes = static_cast<std::uint32_t>(piece.size());
+  for (std::uint32_t address = 0; address < kDramTestBytes; address += pieceBytes) {
+    FillPattern(piece, address);
+    if (!Command().WriteDram(piece, address / kSectorBytes, kDramPieceSectors)) {
+      return FailWithRecord("D_x08", platform::Format("Issue DRAM Write command Fail(0x%08X).", address));
+    }
+  }
+  AdvanceProgress(progress, progressPoints / 2);
+  std::vector<std::uint8_t> expected(pieceBytes);
+  for (std::uint32_t address = 0; address < kDramTestBytes; address += pieceBytes) {
+    if (!Command().ReadDram(piece, address / kSectorBytes, kDramPieceSectors)) {
+      return FailWithRecord("D_x08", platform::Format("Issue DRAM Read command Fail(0x%08X).", address));
+    }
+    FillPattern(expected, address);
+    for (std::uint32_t i = 0; i < pieceBytes; ++i) {
+      if (piece[i] != expected[i]) {
+        return FailWithRecord("D_x07", platform::Format("SDR Write/Read Compare Fail at 0x%08X.", address + i));
+      }
+    }
+  }
+  AdvanceProgress(progress, progressPoints - progressPoints / 2);
+  return 1;
+}

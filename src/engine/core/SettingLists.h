@@ -1,0 +1,17 @@
+#pragma once
+// Lists in settings texts: items separated by blanks, tabs or commas ("98 3C 98 B3",
+// "128,256, 512").
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+std::vector<std::string> SplitBlankOrComma(std::string_view text);
+// Items read as hexadecimal bytes; an item that is not hexadecimal or above 0xFF ends the list.
+std::vector<std::uint8_t> ParseHexByteList(std::string_view text);
+// Items read as leading decimal numbers ("12GB" counts as 12).
+std::vector<int> ParseDecimalList(std::string_view text);
+
+}  // namespace engine
