@@ -358,6 +358,8 @@ class CMPDevice {
   // ---- firmware fields (firmware/*.cpp) ---------------------------------------------------
   std::uint8_t m_ReadUniqueIdFlag = 0;  // the two unique-ID flags
   std::uint8_t m_KeepUniqueIdFlag = 0;
+  static constexpr std::size_t kUniqueIdBytes = 16;
+  std::vector<std::uint8_t> m_UniqueIds;  // kUniqueIdBytes per CE, 64 CEs (ReadAllUniqueID)
 
   // ---- scan fields (scan/*.cpp) ------------------------------------------------------------
   std::uint32_t m_UnitsPerCE = 0;       // unit count per CE of the bad-block table
@@ -400,4 +402,15 @@ class CMPDevice {
   std::uint8_t ReadFlashIdBytes(std::uint8_t firstValue, std::uint8_t secondValue);
   // A flash ID against the parameter file's Flh_ID, bytes masked by FlhIDMask.
   bool FlashIdMatchesParameters(const std::uint8_t* id) const;
+
+  // ---- firmware helpers (firmware/*.cpp) ---------------------------------------------------
+  // Waits for code the controller was told to start or jump to ("I_x24" not ready in time,
+  // "I_x87" status command failed); writes no fail record.
+  std::uint8_t WaitForStartedCode();
+  // The info block for this drive (firmware/InfoBlockBuilder.h), reading the drive's own block
+  // first for its identity and stage marks; tag, message and fail record on failure.
+  std::uint8_t BuildDriveInfoBlock(bool keepDeviceInfo, const std::uint8_t* runInfo64, bool takeRunInfo,
+                                   std::span<std::uint8_t, kInfoBlockImageBytes> block, bool& tookRunInfo);
+  // Writes the block, reads it back and keeps it in m_InfoBlockImage; fail record on failure.
+  std::uint8_t WriteInfoBlockImage(std::span<const std::uint8_t, kInfoBlockImageBytes> block);
 };
