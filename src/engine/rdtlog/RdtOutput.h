@@ -1,0 +1,28 @@
+#pragma once
+// Where the RDT log reader's texts go. The reader writes plain lines to the slot report
+// ("   %s \r\n"), summary lines to the report's temporary twin, and rows to its four CSV
+// logs. The engine routes them to its report writers and to the CSV files it opened (a CSV
+// that the caller did not ask for is not open, and its rows are dropped); tests collect
+// them, and the fuzz target and the benchmark drop them.
+#include <string>
+
+enum class RdtCsv { Temperature, Ddr, BadBlock, EccBit };
+
+class RdtOutput {
+ public:
+  virtual ~RdtOutput() = default;
+  // One plain line of the slot report, without its framing.
+  virtual void ReportLine(const std::string& text) = 0;
+  // One plain line of the temporary report.
+  virtual void TempReportLine(const std::string& text) = 0;
+  // One CSV row, given with its "\r\n".
+  virtual void CsvLine(RdtCsv csv, const std::string& line) = 0;
+};
+
+// Drops everything (the benchmark and the fuzz target).
+class RdtNullOutput final : public RdtOutput {
+ public:
+  void ReportLine(const std::string&) override {}
+  void TempReportLine(const std::string&) override {}
+  void CsvLine(RdtCsv, const std::string&) override {}
+};

@@ -1,0 +1,25 @@
+#include "run/RunGlobals.h"
+
+std::array<std::atomic<int>, kPortCount> g_PortState{};
+std::atomic<std::uint8_t> g_StopAll{0};
+std::atomic<std::int32_t> g_ExchangePhase{0};
+CSharedText g_WorkOrderFilePath;
+CSharedText g_WorkFolder;
+CSharedText g_WorkingNo;
+
+namespace {
+// Every port starts idle, before any page or task looks.
+const bool g_portStatesIdle = [] {
+  ResetPortStates();
+  return true;
+}();
+}  // namespace
+
+void ResetPortStates() {
+  for (std::atomic<int>& state : g_PortState) state.store(kPortIdle);
+}
+
+int PortStateOf(int port) {
+  if (port < 1 || port > kPortCount) return kPortIdle;
+  return g_PortState[static_cast<std::size_t>(port - 1)].load();
+}

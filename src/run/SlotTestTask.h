@@ -1,0 +1,195 @@
+#pragma once
+// CSlotTestTask: the unit of work of a production run, one task per port and pass. On a pool
+// worker, Run creates the port's engine object, marks the slot "Testing", runs the station
+// flow that the task kind and the station mode choose, records the verdict (results list and
+// Summary.csv, or in auto-detect runs the slot logs), powers the slot off, deletes the engine
+// object and deletes the task. No exception leaves Run.
+//
+// The task writes only its own port's elements of the shared per-port data (status cell,
+// progress bar, port state, result code and result text). Lock 0 of the page's lock array
+// serialises the end-of-test records of all slots; lock 2 guards serial-number hand-out and
+// info-block rewrites in the flows.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/BlockInfoRecord.h"
+#include "platform/Sync.h"
+#include "run/FlowDispatch.h"
+#include "run/RunGlobals.h"
+#include "run/SharedText.h"
+#include "run/WorkerPool.h"
+
+class CColorEdit;
+class CMPDevice;
+namespace ui {
+class CButton;
+class CProgressCtrl;
+class CWnd;
+}  // namespace ui
+
+// The page's per-port critical sections (recursive), its result codes and the lock roles.
+using PortLocks = std::array<platform::CriticalSection, kPortCount>;
+using PortResultCodes = std::array<std::atomic<int>, kPortCount>;
+inline constexpr std::size_t kLockEndOfTest = 0;     // slot logs, results list, Summary.csv
+inline constexpr std::size_t kLockSerialNumber = 2;  // serial hand-out, info-block rewrites
+inline constexpr std::size_t kLockSerialScan = 3;    // serial-scan confirmation
+
+// Port result codes (index port - 1).
+enum PortResultCode : int {
+  kPortResultUnmapped = -1,
+  kPortResultPosted = 1,
+  kPortResultAutoRound = 2,
+  kPortResultShown = 4,
+};
+
+// Slot states of SetSlotStatus.
+enum SlotState : int {
+  kSlotIdle = -1,
+  kSlotFail = 0,
+  kSlotPass = 1,
+  kSlotTesting = 2,
+  kSlotWaiting = 4,    // idle or no drive in the slot: white, empty
+  kSlotReadyBlue = 5,  // white on blue, port state waiting
+  kSlotFailBlue = 6,   // white on blue, port state fail
+  kSlotPassOrange = 7,
+  kSlotPassGold = 8,
+};
+
+// Error tag of a flow that this build does not carry.
+inline constexpr const char* kFlowNotAvailableTag = "S_N01";
+
+class CSlotTestTask : public CPoolTask {
+ public:
+  // kind: task kind; locks: the page's 24 critical sections; statusBox, progress: the port's
+  // cell and bar; driveNumber, portNumber (1..24); autoDetectCheck: the page's auto-detect
+  // check box (the production page passes one never attached to a window, so it reads
+  // unchecked); unkeptPage: not kept; logFolder: folder of the slot logs; resultText: the
+  // port's result text; keptPage: handed on to the engine's constructor; portResults: the
+  // page's 24 result codes.
+  CSlotTestTask(int kind, PortLocks* locks, CColorEdit* statusBox, ui::CProgressCtrl* progress, int driveNumber,
+                int portNumber, ui::CButton* autoDetectCheck, ui::CWnd* unkeptPage, std::string logFolder,
+                CSharedText* resultText, ui::CWnd* keptPage, PortResultCodes* portResults);
+  ~CSlotTestTask() override;
+  CSlotTestTask(const CSlotTestTask&) = delete;
+  CSlotTestTask& operator=(const CSlotTestTask&) = delete;
+
+  // The worker entry (the context is not used). Deletes the task before it returns.
+  void Run(std::uint32_t context) override;
+  // Deletes a task that will never run.
+  void Release() override;
+
+  // ---- station flows: no argument, 1 pass, 0 fail. A flow runs with the engine object made
+  // and the slot showing "Testing"; on failure it copies the engine's tag into m_ErrorTag and
+  // the result text and shows state 0; on pass it shows state 1 and sets the result "0_00".
+  virtual std::uint8_t RunMPFlow();
+  virtual std::uint8_t RunQCFlow();
+  virtual std::uint8_t RunEraseAllFlow();
+  virtual std::uint8_t RunRDTFlow();
+  virtual std::uint8_t RunZeroMBCheckFlow();
+  virtual std::uint8_t RunUpgradeFirmwareFlow();
+  virtual std::uint8_t RunRDTResultFlow();
+  virtual std::uint8_t RunRewriteISPFlow();
+  virtual std::uint8_t RunReadRMADebugFlow();
+
+  // ---- slot status (SlotStatus.cpp)
+  // Paints the cell for one state and publishes it in g_PortState; state 3 and unknown
+  // states change nothing.
+  void SetSlotStatus(int state, std::string_view text, std::string_view message);
+  // SetSlotStatus, then releases a volume lock the flow holds and, with withSerial, extends
+  // the engine's extra status text with the drive's serial number split after ten characters.
+  void FinishSlotStatus(std::uint8_t withSerial, int state, std::string_view text, std::string_view message,
+                        std::string_view extra);
+  // Appends "*" and the text to the cell in the fail colours.
+  void AppendFailStatusText(std::string_view text);
+
+  // ---- slot logs (SlotLogs.cpp); the caller holds lock 0
+  void WriteSlotLogs(std::uint8_t pass);
+  // Copies a log to "<work folder>Log\#<drive>_<station>_<date> <time>.txt".
+  void CopyStationLog(std::string_view sourcePath, int stationIndex);
+
+  // ---- results list and Summary.csv (ResultsList.cpp, SummaryCsv.cpp); the caller holds lock 0
+  void WriteResultsList(int result);
+  // CRC-16/MODBUS over the file's lines without empty lines and "//" lines; nothing when the
+  // file cannot be read.
+  static std::optional<std::uint16_t> ComputeFileChecksum(std::string_view path);
+  void WriteSummaryCsv(CMPDevice* device, int result);
+
+  // ---- block-information file (BlockInfoFile.cpp): appends the record to "#<port>.bin"
+  void WriteBlockInfoToFile(const BlockInfoRecord& record);
+
+  // ---- fail-serial record (FailSerialRecord.cpp); takes lock 0 itself
+  void RecordFailSerial();
+
+  // ---- what the task knows, for the pages and the tests
+  int Kind() const { return m_Kind; }
+  int PortNumber() const { return m_PortNumber; }
+  int SlotStateShown() const { return m_SlotState; }
+  const std::string& ErrorTag() const { return m_ErrorTag; }
+  const std::string& TotalLogPath() const { return m_TotalLogPath; }
+  const std::string& ErrorLogPath() const { return m_ErrorLogPath; }
+
+ protected:
+  // Fail-out of the flows: copies the engine's tag into m_ErrorTag and the result text, shows
+  // state 0 with the engine's message (FinishSlotStatus without serial); returns 0.
+  std::uint8_t FailOut();
+  // Copies the engine's tag into m_ErrorTag and the port's result text.
+  void TakeEngineErrorTag();
+  // Ends a flow that this build does not carry: tag kFlowNotAvailableTag, message
+  // "<name> flow not available", a fail record and state 0; returns 0.
+  std::uint8_t FlowNotAvailable(SlotFlow flow);
+  // Runs the chosen flow through the dispatch table.
+  std::uint8_t RunFlow(SlotFlow flow);
+  void SetProgress(int position);
+  void SetResultText(std::string_view text);
+  std::string ResultText() const;
+  // The port's element of the lock array (null without an array).
+  platform::CriticalSection* Lock(std::size_t index) const;
+  // Makes the engine object for the port; false (slot painted) when it cannot be made.
+  bool MakeDevice(ui::CWnd* keptPage);
+  void DeleteDevice();
+  // Powers the slot off unless a task stopped the run or the station is in bridge mode.
+  void PowerOffSlot();
+
+  // ---- fields, in the order the system keeps them
+  PortLocks* m_pLocks;
+  std::unique_ptr<CMPDevice> m_pDevice;
+  CColorEdit* m_pStatusBox;
+  ui::CProgressCtrl* m_pProgress;
+  std::string m_ErrorTag;
+  std::string m_PortText;
+  std::string m_VersionText;
+  std::string m_LogFolder;
+  std::string m_TotalLogPath;
+  std::string m_ErrorLogPath;
+  CSharedText* m_pResultText;
+  ui::CButton* m_pAutoDetectCheck;
+  int m_PortNumber;
+  int m_Kind;
+  int m_SlotState = kSlotIdle;
+  int m_DriveNumber;
+  PortResultCodes* m_pPortResults;
+  std::uint8_t m_DevSleepControl = 0;
+  std::uint8_t m_VolumesLocked = 0;
+  std::string m_TextBuffer;
+  std::string m_StartTimeText;
+  std::string m_EndTimeText;
+  std::uint64_t m_StartClock = 0;
+  std::uint64_t m_EndClock = 0;
+  double m_ElapsedSeconds = 0.0;
+  int m_StationMode = 0;
+  ui::CWnd* m_pKeptPage;
+
+ private:
+  // The three paths of Run.
+  void RunSinglePath(SlotFlow flow, bool stopIfFail);
+  void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);
+  void RunExchangePath(bool stopIfFail);
+  // Records a finished flow of the single path (results list, Summary.csv) under lock 0.
+  void RecordSingleResult(SlotFlow flow, std::uint8_t result);
+  bool AutoDetectChecked() const;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// CWorkerPool: runs the per-slot test tasks of a pass on a fixed set of worker threads
+// (3 MB stacks, highest priority). The page creates the workers when a pass starts, posts one
+// task per selected and mapped port, and shuts the pool down from a helper thread while its
+// own thread keeps pumping messages.
+//
+// Calling order: Create, any number of Post, then Shutdown from a thread that is not a worker;
+// after Shutdown the pool may be created again. Shutdown first waits until every posted task
+// has run to its end and only then stops the workers, so no posted task is lost; a task is
+// released unrun only when the pool has no worker to run it (a pool of 0 workers, or a task
+// left over when a semaphore release failed). Shutdown twice is harmless, and the destructor
+// shuts a running pool down.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Sync.h"
+#include "platform/Thread.h"
+
+// What the pool knows of a task. The task owns itself: Run does its whole work on the calling
+// worker and deletes the task before it returns; Release deletes a task that will not run.
+class CPoolTask {
+ public:
+  virtual void Run(std::uint32_t context) = 0;
+  virtual void Release() = 0;
+
+ protected:
+  virtual ~CPoolTask() = default;
+};
+
+class CWorkerPool {
+ public:
+  static constexpr std::size_t kWorkerStackBytes = 3 * 1024 * 1024;
+
+  CWorkerPool() = default;
+  virtual ~CWorkerPool();
+  CWorkerPool(const CWorkerPool&) = delete;
+  CWorkerPool& operator=(const CWorkerPool&) = delete;
+
+  // Starts count workers; contexts (count values, or null for 0 each) are handed to the Run of
+  // every task the worker takes. False when the pool is already running or a worker could not
+  // be started; the workers already started are then shut down again.
+  bool Create(std::uint32_t count, const std::uint32_t* contexts);
+  // Queues the task for the next free worker; true when a worker will take it. On a pool that
+  // is not running the task is released at once and the result is false.
+  bool Post(CPoolTask* task);
+  // Waits until every posted task has run, stops the workers and frees the pool's resources.
+  void Shutdown();
+
+  bool IsRunning() const;
+  std::uint32_t WorkerCount() const { return m_workerCount; }
+
+ protected:
+  // Starts one worker thread; a test seam for thread-creation failures.
+  virtual bool StartWorkerThread(platform::Thread& thread, std::function<void()> body);
+
+ private:
+  struct Running;  // the queue, semaphore, events and threads of a created pool
+  // The head task, or null when the queue is empty.
+  CPoolTask* Pop();
+  void WorkerThread(std::uint32_t context);
+  // A worker finished a task: counts it, and wakes Shutdown when it was the last one.
+  void TaskDone();
+
+  std::unique_ptr<Running> m_running;
+  std::uint32_t m_workerCount = 0;
+};

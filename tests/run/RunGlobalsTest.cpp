@@ -1,0 +1,27 @@
+#include <gtest/gtest.h>
+
+#include "run/RunGlobals.h"
+
+TEST(RunGlobals, PortStatesStartIdleAndResetToIdle) {
+  for (int port = 1; port <= kPortCount; ++port) EXPECT_EQ(PortStateOf(port), kPortIdle);
+  g_PortState[5] = kPortPass;
+  g_PortState[23] = kPortTesting;
+  EXPECT_EQ(PortStateOf(6), kPortPass);
+  EXPECT_EQ(PortStateOf(24), kPortTesting);
+  ResetPortStates();
+  EXPECT_EQ(PortStateOf(6), kPortIdle);
+  EXPECT_EQ(PortStateOf(24), kPortIdle);
+}
+
+TEST(RunGlobals, PortOutsideTheRangeReadsIdle) {
+  g_PortState[0] = kPortPass;
+  EXPECT_EQ(PortStateOf(0), kPortIdle);
+  EXPECT_EQ(PortStateOf(25), kPortIdle);
+  EXPECT_EQ(PortStateOf(-3), kPortIdle);
+  ResetPortStates();
+}
+
+TEST(RunGlobals, ParameterFilesAreTheStationsWorkingCopies) {
+  EXPECT_STREQ(g_ParamIniPath, ".\\param.ini");
+  EXPECT_STREQ(g_ParamFdbIniPath, ".\\paramFDB.ini");
+}
