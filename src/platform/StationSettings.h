@@ -94,6 +94,7 @@ bool WriteText(const Key& key, const std::string& value);
   X(CutEFuse, kParamIni, "Options", "Cut_eFuse", "0")                                   \
   X(CutUART, kParamIni, "Options", "Cut_UART", "0")                                     \
   X(CutJTAG, kParamIni, "Options", "Cut_JTAG", "0")                                     \
+  X(LoopCount, kParamIni, "Options", "LoopCount", "1")                                  \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
