@@ -86,9 +86,11 @@ BlockStatisticsCounts CountBlockMap(const BlockStatusCounter& count) {
   BlockStatisticsCounts counts;
   counts.fromRecord = false;
   // Marks that keep a block out of the OLB counts (RDT bad and the further marks) and out
-  // of the RB counts (factory bad and the further marks).
-  constexpr std::uint8_t kNotOlb = 0x70;
-  constexpr std::uint8_t kNotRb = 0xB0;
+  // of the RB counts (factory bad and the further marks), and every mark but factory bad.
+  constexpr std::uint8_t kNotOlb = kBlockRdtBad | kBlockMarkA | kBlockMarkB;
+  constexpr std::uint8_t kNotRb = kBlockFactoryBad | kBlockMarkA | kBlockMarkB;
+  constexpr std::uint8_t kAnyOtherMark = static_cast<std::uint8_t>(~kBlockFactoryBad);
+  static_assert(kNotOlb == 0x70 && kNotRb == 0xB0 && kAnyOtherMark == 0x7F);
   for (int ce = 0; ce < kStatisticsCes; ++ce) {
     counts.factoryBad[ce] = count(ce, kBlockFactoryBad, kBlockRdtBad);
     counts.rdtBad[ce] = count(ce, kBlockRdtBad, kNotRb);
@@ -99,7 +101,7 @@ BlockStatisticsCounts CountBlockMap(const BlockStatusCounter& count) {
     counts.eraseRb += count(ce, kBlockEraseFail, kNotRb);
     counts.readOlb += count(ce, kBlockReadFail, kNotOlb);
     counts.readRb += count(ce, kBlockReadFail, kNotRb);
-    counts.pureFactoryBad += count(ce, kBlockFactoryBad, 0x7F);
+    counts.pureFactoryBad += count(ce, kBlockFactoryBad, kAnyOtherMark);
   }
   return counts;
 }

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "device/records/BadBlockTable.h"
 #include "engine/BlockInfoRecord.h"
 #include "engine/InfoBlockFields.h"
 
@@ -20,13 +21,6 @@ namespace engine {
 
 // CEs the statistics walk, whatever the drive's real CE count.
 inline constexpr int kStatisticsCes = 16;
-
-// Status bits of a block in the engine's block map.
-inline constexpr std::uint8_t kBlockFactoryBad = 0x80;
-inline constexpr std::uint8_t kBlockRdtBad = 0x40;
-inline constexpr std::uint8_t kBlockEraseFail = 0x04;
-inline constexpr std::uint8_t kBlockProgramFail = 0x02;
-inline constexpr std::uint8_t kBlockReadFail = 0x01;
 
 // Counts are summed in 64 bits, so no sum wraps whatever the counters hold.
 struct BlockStatisticsCounts {
@@ -45,8 +39,9 @@ struct BlockStatisticsCounts {
 // counters of that group's four planes.
 BlockStatisticsCounts CountBlockInfoRecord(const BlockInfoRecord& record);
 
-// The number of blocks of one CE whose status has a bit of the kind mask and, when the
-// exclusion mask is not 0, no bit of the exclusion mask.
+// The number of blocks of one CE whose status in the block map (kBlock* bits of the
+// bad-block table) has a bit of the kind mask and, when the exclusion mask is not 0, no bit
+// of the exclusion mask.
 using BlockStatusCounter = std::function<long long(int ce, std::uint8_t kindMask, std::uint8_t exclusionMask)>;
 
 // From the engine's bad-block map, through the counter.
