@@ -95,6 +95,13 @@ bool WriteText(const Key& key, const std::string& value);
   X(CutUART, kParamIni, "Options", "Cut_UART", "0")                                     \
   X(CutJTAG, kParamIni, "Options", "Cut_JTAG", "0")                                     \
   X(LoopCount, kParamIni, "Options", "LoopCount", "1")                                  \
+  X(OnlyDoISP, kParamIni, "Options", "OnlyDoISP", "0")                                 \
+  X(DevslpControl, kParamIni, "Options", "DEVSLP_Control", "0")                        \
+  X(UsePolling, kParamIni, "Options", "use_polling", "0")                              \
+  X(SkipCEMapAtEraseAll, kParamIni, "Options", "SkipCEMapAtEraseAll", "0")             \
+  X(SetServerPath, kParamIni, "Options", "SetServerPath", "")                          \
+  /* param.ini, [RD Debug] */                                                          \
+  X(StopIfFail, kParamIni, "RD Debug", "StopIfFail", "0")                              \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \
