@@ -147,8 +147,8 @@ class CSlotTestTask : public CPoolTask {
   void SetProgress(int position);
   void SetResultText(std::string_view text);
   std::string ResultText() const;
-  // The port's element of the lock array (null without an array).
-  platform::CriticalSection* Lock(std::size_t index) const;
+  // One of the page's locks (a process-wide stand-in for a task made without the array).
+  platform::CriticalSection& PageLock(std::size_t index) const;
   // Makes the engine object for the port; false (slot painted) when it cannot be made.
   bool MakeDevice(ui::CWnd* keptPage);
   void DeleteDevice();
@@ -190,6 +190,6 @@ class CSlotTestTask : public CPoolTask {
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);
   void RunExchangePath(bool stopIfFail);
   // Records a finished flow of the single path (results list, Summary.csv) under lock 0.
-  void RecordSingleResult(SlotFlow flow, std::uint8_t result);
+  void RecordSingleResult(std::uint8_t result);
   bool AutoDetectChecked() const;
 };

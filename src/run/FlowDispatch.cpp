@@ -1,0 +1,40 @@
+#include "run/FlowDispatch.h"
+
+#include "device/StationHelpers.h"
+
+SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp) {
+  switch (kind) {
+    case kTaskInit:
+      if (stationMode == kStationEraseAll) return SlotFlow::EraseAll;
+      if (stationMode == kStationRDTResult) return SlotFlow::RDT;
+      if (stationMode == kStationRDT || stationMode == kStationReRDT || stationMode == kStationSortRDT) {
+        return SlotFlow::RDT;
+      }
+      return onlyDoIsp ? SlotFlow::UpgradeFirmware : SlotFlow::MP;
+    case kTaskQC:
+      if (stationMode == kStationRDTResult) return SlotFlow::ZeroMBCheck;
+      if (stationMode == kStationUpdateFW) return SlotFlow::RewriteISP;
+      if (stationMode == kStationRMADBG) return SlotFlow::ReadRMADebug;
+      return SlotFlow::QC;
+    case kTaskRDTResult:
+      return stationMode == kStationRDTResult ? SlotFlow::RDTResult : SlotFlow::None;
+    default:
+      return SlotFlow::None;
+  }
+}
+
+const char* SlotFlowName(SlotFlow flow) {
+  switch (flow) {
+    case SlotFlow::None: return "None";
+    case SlotFlow::MP: return "MP";
+    case SlotFlow::QC: return "QC";
+    case SlotFlow::EraseAll: return "EraseAll";
+    case SlotFlow::RDT: return "RDT";
+    case SlotFlow::ZeroMBCheck: return "0MB check";
+    case SlotFlow::UpgradeFirmware: return "Upgrade firmware";
+    case SlotFlow::RDTResult: return "RDT result";
+    case SlotFlow::RewriteISP: return "ISP rewrite";
+    case SlotFlow::ReadRMADebug: return "RMA debug read";
+  }
+  return "None";
+}

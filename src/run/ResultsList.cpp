@@ -1,0 +1,74 @@
+// The work-order file's results list: one line per drive tested at any station but EraseAll,
+// and the file's checksum over its kept lines.
+#include "device/Crc16.h"
+#include "device/StationHelpers.h"
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/IniText.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+constexpr std::size_t kSettingBuffer = 256;
+
+// The firmware image's file name: the text after the last "\" (the whole text without one).
+std::string ImageFileName(const std::string& path) {
+  const std::string trimmed = platform::TrimRight(path);
+  const std::size_t slash = trimmed.rfind('\\');
+  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+}  // namespace
+
+void CSlotTestTask::WriteResultsList(int result) {
+  const std::string workOrder = g_WorkOrderFilePath.Get();
+  // Before the page has made the work-order file there is no list to write to.
+  if (workOrder.empty() || !m_pDevice) return;
+  const bool rdtImage =
+      m_StationMode == kStationRDT || m_StationMode == kStationReRDT || m_StationMode == kStationSortRDT;
+  m_TextBuffer = settings::ReadText(rdtImage ? settings::keys::IspRDTBinCode : settings::keys::IspMPBinCode,
+                                    kSettingBuffer);
+  const std::string imageName = ImageFileName(m_TextBuffer);
+  const platform::LocalTime now = platform::Now();
+  m_EndTimeText = platform::Format("%02d:%02d:%02d", now.hour, now.minute, now.second);
+
+  const CMPDevice& device = *m_pDevice;
+  std::string value = platform::Format(
+      "%d,Tester_%02d,%s,%s(%s),%s,%s,%d,%s,%s,%s", 0, m_PortNumber, device.m_TesterVersionText.c_str(),
+      m_VersionText.c_str(), "Normal", imageName.c_str(), device.m_DriveSerial.c_str(),
+      static_cast<int>(device.m_RDTTotalTime), device.m_StandbyCurrentText.c_str(), device.m_WRCurrentText.c_str(),
+      result != 0 ? "Pass" : "Fail");
+  if (result == 0) value += platform::Format(",%s,%s", device.m_ErrorTag.c_str(), device.m_ErrorMessage.c_str());
+  const std::string key =
+      platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
+  platform::WriteProfileString(workOrder, "Results List", IniKeyText(key), IniValueText(value));
+
+  const std::optional<std::uint16_t> checksum = ComputeFileChecksum(workOrder);
+  if (!checksum) {
+    // The old checksum stays: a made-up value would pass for a check of a file never read.
+    m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read", 1);
+    return;
+  }
+  platform::WriteProfileString(workOrder, "Base Info", "Checksum", platform::Format("%04x", *checksum));
+}
+
+std::optional<std::uint16_t> CSlotTestTask::ComputeFileChecksum(std::string_view path) {
+  const std::optional<std::string> contents = platform::ReadWholeFile(path);
+  if (!contents) return std::nullopt;
+  std::uint16_t value = 0;
+  CCrc16::Init(value);
+  std::string_view rest = *contents;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line.starts_with("//")) continue;
+    CCrc16::UpdateString(value, line);
+  }
+  return value;
+}

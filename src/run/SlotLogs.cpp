@@ -1,0 +1,82 @@
+// The INI-format slot logs of auto-detect runs (total, error and summary logs) and the copy
+// of a log under a station-and-time name.
+#include "device/StationHelpers.h"
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+#include "run/IniText.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+std::string LogTimeText(const platform::LocalTime& time) {
+  return platform::Format("%02d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day, time.hour, time.minute,
+                          time.second);
+}
+
+// Adds one to an integer key (missing: 0) and writes it back as "%d".
+void CountUp(const std::string& file, std::string_view section, std::string_view key) {
+  const int value = platform::ReadProfileInt(file, section, key, 0);
+  platform::WriteProfileString(file, section, key, platform::Format("%d", value + 1));
+}
+
+}  // namespace
+
+void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
+  if (m_Kind == kTaskInit) {
+    m_TotalLogPath = m_LogFolder + "\\Total_Init.log";
+    m_ErrorLogPath = m_LogFolder + "\\Error_Init.log";
+  } else if (m_Kind == kTaskQC) {
+    m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), "QC");
+    m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), "QC");
+  } else {
+    m_TotalLogPath = m_LogFolder + "\\Total_Debug.log";
+    m_ErrorLogPath = m_LogFolder + "\\Error_Debug.log";
+  }
+  const std::string serial = m_pDevice ? m_pDevice->m_SerialNumber : std::string();
+  const std::string engineTag = m_pDevice ? m_pDevice->m_ErrorTag : std::string();
+
+  const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
+  const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
+  const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
+  const platform::LocalTime now = platform::Now();
+  platform::WriteProfileString(m_TotalLogPath, "Total Results", "Total", platform::Format("%d", total + 1));
+  if (pass) {
+    platform::WriteProfileString(m_TotalLogPath, "Total Results", "Good", platform::Format("%d", good + 1));
+    platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", LogTimeText(now));
+    platform::WriteProfileString(m_TotalLogPath, "Serial Number", "Last Serial Number", IniValueText(serial));
+  } else {
+    platform::WriteProfileString(m_TotalLogPath, "Total Results", "Bad", platform::Format("%d", bad + 1));
+    const std::string key =
+        platform::Format("[%02d-%02d-%02d %02d:%02d:%02d]   SlotNo:%02d   SN:%s", now.year, now.month, now.day,
+                         now.hour, now.minute, now.second, m_PortNumber, IniKeyText(serial).c_str());
+    platform::WriteProfileString(m_ErrorLogPath, "Error List", key,
+                                 platform::Format("--%s", IniValueText(engineTag).c_str()));
+  }
+
+  const std::string endTime = LogTimeText(platform::Now());
+  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", endTime);
+  const std::string summaryPath = m_LogFolder + "\\_Summary.log";
+  platform::WriteProfileString(summaryPath, "Time", "End Time", endTime);
+  if (pass) {
+    CountUp(summaryPath, "Results", "Pass");
+  } else {
+    CountUp(summaryPath, "Results", "TotalErrorCount");
+    // A failure without a tag has no counter of its own (an empty key cannot be written).
+    const std::string tagKey = IniKeyText(m_ErrorTag);
+    if (!tagKey.empty()) CountUp(summaryPath, "ErrorList", tagKey);
+  }
+}
+
+void CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {
+  const std::string folder = g_WorkFolder.Get() + "Log";
+  MakeDirectoryPath(folder);
+  const platform::LocalTime now = platform::Now();
+  const std::string name =
+      platform::Format("#%d_%s_%04d%02d%02d", m_DriveNumber, GetTestStationName(stationIndex), now.year, now.month,
+                       now.day) +
+      platform::Format(" %02dh%02dm%02ds%03dms", now.hour, now.minute, now.second, now.milliseconds);
+  platform::CopyFile(sourcePath, platform::Format("%s\\%s.txt", folder.c_str(), name.c_str()), false);
+}

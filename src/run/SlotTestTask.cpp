@@ -1,0 +1,309 @@
+// Construction, the worker entry with its three paths (single, auto-detect, drive exchange),
+// the flow dispatch and the helpers the flows share.
+#include "run/SlotTestTask.h"
+
+#include <exception>
+#include <utility>
+
+#include "controls/ColorEdit.h"
+#include "device/DevicePaths.h"
+#include "device/StationHelpers.h"
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "platform/Debug.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "ui/Button.h"
+#include "ui/ProgressCtrl.h"
+
+namespace {
+
+// Card-detect answers of CMPDevice::DetectCard.
+constexpr std::uint8_t kCardPresent = 1;
+constexpr std::uint8_t kCardRemoved = 4;
+constexpr std::uint8_t kCardNone = 5;
+constexpr std::uint8_t kCardUnknown = 255;
+
+constexpr std::uint32_t kStartDelayMs = 1500;
+constexpr std::uint32_t kDetectPollMs = 200;
+constexpr std::uint32_t kExchangePollMs = 500;
+
+// Text that a task failure shows when nothing else names it.
+constexpr const char* kTaskStoppedText = "Fail";
+
+std::string LocalStartTimeText() {
+  const platform::LocalTime now = platform::Now();
+  return platform::Format("%04d/%02d/%02d_%02d:%02d:%02d", now.year, now.month, now.day, now.hour, now.minute,
+                          now.second);
+}
+
+}  // namespace
+
+CSlotTestTask::CSlotTestTask(int kind, PortLocks* locks, CColorEdit* statusBox, ui::CProgressCtrl* progress,
+                             int driveNumber, int portNumber, ui::CButton* autoDetectCheck, ui::CWnd* /*unkeptPage*/,
+                             std::string logFolder, CSharedText* resultText, ui::CWnd* keptPage,
+                             PortResultCodes* portResults)
+    : m_pLocks(locks),
+      m_pStatusBox(statusBox),
+      m_pProgress(progress),
+      m_PortText(platform::Format("%d", portNumber)),
+      m_VersionText(platform::Format("V%d.%02x%s", 2, 10, "")),
+      m_LogFolder(std::move(logFolder)),
+      m_pResultText(resultText),
+      m_pAutoDetectCheck(autoDetectCheck),
+      m_PortNumber(portNumber),
+      m_Kind(kind),
+      m_DriveNumber(driveNumber),
+      m_pPortResults(portResults),
+      m_DevSleepControl(settings::ReadInt(settings::keys::DevslpControl) == 1 ? 1 : 0),
+      m_StationMode(GetTestStationIndex()),
+      m_pKeptPage(keptPage) {}
+
+CSlotTestTask::~CSlotTestTask() = default;
+
+void CSlotTestTask::Release() { delete this; }
+
+void CSlotTestTask::Run(std::uint32_t /*context*/) {
+  try {
+    platform::Sleep(kStartDelayMs);
+    m_StationMode = GetTestStationIndex();
+    const bool stopIfFail = settings::ReadInt(settings::keys::StopIfFail) == 1;
+    if (m_Kind == kTaskExchange) {
+      RunExchangePath(stopIfFail);
+    } else {
+      const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
+      m_SlotState = kSlotIdle;
+      const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
+      if (AutoDetectChecked()) {
+        RunAutoDetectPath(flow, stopIfFail);
+      } else {
+        RunSinglePath(flow, stopIfFail);
+      }
+    }
+  } catch (const std::exception& error) {
+    platform::DebugOutput(platform::Format("Slot %d: task stopped: %s\n", m_PortNumber, error.what()));
+    try {
+      // A slot that was testing shows the failure; one where nothing started shows idle.
+      if (m_SlotState == kSlotTesting) {
+        SetSlotStatus(kSlotFail, m_ErrorTag.empty() ? std::string(kTaskStoppedText) : m_ErrorTag, error.what());
+      } else {
+        SetSlotStatus(kSlotWaiting, "", "");
+      }
+    } catch (...) {
+    }
+  } catch (...) {
+    platform::DebugOutput(platform::Format("Slot %d: task stopped\n", m_PortNumber));
+    try {
+      SetSlotStatus(m_SlotState == kSlotTesting ? kSlotFail : kSlotWaiting, kTaskStoppedText, "");
+    } catch (...) {
+    }
+  }
+  try {
+    DeleteDevice();
+  } catch (...) {
+  }
+  delete this;
+}
+
+bool CSlotTestTask::AutoDetectChecked() const {
+  return m_pAutoDetectCheck != nullptr && m_pAutoDetectCheck->GetCheck() == ui::BST_CHECKED;
+}
+
+void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
+  if (!MakeDevice(m_pKeptPage)) return;
+  if (flow == SlotFlow::None) {
+    // No flow runs for this kind at this station: the slot shows idle and nothing is recorded.
+    SetSlotStatus(kSlotWaiting, "", "");
+  } else {
+    SetSlotStatus(kSlotTesting, "Testing", "");
+    if (m_pProgress) m_pProgress->SetRange(0, 100);
+    m_StartTimeText = LocalStartTimeText();
+    m_StartClock = platform::TickCountMs();
+    const std::uint8_t result = RunFlow(flow);
+    // A slot without a drive stays waiting: it is no failure of the run.
+    const bool noDrive = m_SlotState == kSlotWaiting;
+    if (result == 0 && !noDrive) {
+      if (m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
+      if (stopIfFail) g_StopAll = 1;
+    }
+    m_EndClock = platform::TickCountMs();
+    m_ElapsedSeconds = static_cast<double>(m_EndClock - m_StartClock) / 1000.0;
+    RecordSingleResult(result);
+  }
+  PowerOffSlot();
+  DeleteDevice();
+}
+
+void CSlotTestTask::RecordSingleResult(std::uint8_t result) {
+  if (m_StationMode == kStationEraseAll) return;
+  platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
+  WriteResultsList(result);
+  if (m_StationMode == kStationMP && m_Kind == kTaskInit) WriteSummaryCsv(m_pDevice.get(), result);
+}
+
+void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
+  if (!MakeDevice(m_pKeptPage)) return;
+  // A drive that a kind without a flow has seen is not taken up again until it is removed.
+  bool seenWithoutFlow = false;
+  do {
+    platform::Sleep(kDetectPollMs);
+    const std::uint8_t card = m_pDevice->DetectCard(2);
+    bool start = false;
+    if (card == kCardPresent) {
+      start = (m_SlotState == kSlotWaiting || m_SlotState == kSlotIdle) && !seenWithoutFlow;
+    } else if (card == kCardRemoved || card == kCardNone || card == kCardUnknown) {
+      SetSlotStatus(kSlotWaiting, "", "");
+      seenWithoutFlow = false;
+    }
+    if (!start) continue;
+    if (m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kPortCount) {
+      (*m_pPortResults)[static_cast<std::size_t>(m_PortNumber - 1)] = kPortResultAutoRound;
+    }
+    if (flow == SlotFlow::None) {
+      SetSlotStatus(kSlotWaiting, "", "");
+      seenWithoutFlow = true;
+      continue;
+    }
+    SetSlotStatus(kSlotTesting, "Testing", "");
+    if (m_pProgress) m_pProgress->SetRange(0, 100);
+    m_StartTimeText = LocalStartTimeText();
+    m_StartClock = platform::TickCountMs();
+    const std::uint8_t result = RunFlow(flow);
+    if (result == 1) {
+      platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
+      WriteSlotLogs(1);
+    } else if (m_SlotState != kSlotWaiting) {
+      if (stopIfFail) g_StopAll = 1;
+      {
+        platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
+        WriteSlotLogs(0);
+      }
+      if (m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
+    }
+    m_EndClock = platform::TickCountMs();
+    if (g_StopAll != 0) {
+      DeleteDevice();
+      return;
+    }
+    PowerOffSlot();
+    DeleteDevice();
+    if (!MakeDevice(m_pKeptPage)) return;
+  } while (AutoDetectChecked());
+  DeleteDevice();
+}
+
+void CSlotTestTask::RunExchangePath(bool stopIfFail) {
+  if (!MakeDevice(nullptr)) return;
+  // Wait until the tested drive is taken out, then show its verdict by colour.
+  for (;;) {
+    const std::uint8_t card = m_pDevice->DetectCard(2);
+    if (g_ExchangePhase == 0) break;
+    if (card == kCardRemoved) {
+      const int state = PortStateOf(m_PortNumber);
+      if (m_pStatusBox) {
+        if (state == kPortFail) m_pStatusBox->SetColor(ui::RGB(0, 0, 0), ui::RGB(255, 100, 100));
+        if (state == kPortPass) m_pStatusBox->SetColor(ui::RGB(0, 0, 0), ui::RGB(0, 128, 0));
+        m_pStatusBox->RedrawWindow();
+      }
+      break;
+    }
+    platform::Sleep(kExchangePollMs);
+  }
+  // Then until the next drive is in: the slot shows it is ready.
+  if (g_ExchangePhase == 1) {
+    for (;;) {
+      const std::uint8_t card = m_pDevice->DetectCard(2);
+      const int state = PortStateOf(m_PortNumber);
+      if (card == kCardPresent && (state == kPortFail || state == kPortPass)) {
+        if (m_pStatusBox) {
+          m_pStatusBox->SetColor(ui::RGB(255, 255, 255), ui::RGB(0, 100, 255));
+          m_pStatusBox->SetWindowText(platform::Format(" %d ", m_PortNumber));
+          m_pStatusBox->RedrawWindow();
+        }
+        SetProgress(0);
+        break;
+      }
+      if (g_ExchangePhase == 0) break;
+      platform::Sleep(kExchangePollMs);
+    }
+  }
+  if (!stopIfFail && g_U2AMode == 0) m_pDevice->PowerOffOnCard(0, 0, 0, m_DevSleepControl);
+  DeleteDevice();
+}
+
+std::uint8_t CSlotTestTask::RunFlow(SlotFlow flow) {
+  struct FlowEntry {
+    SlotFlow flow;
+    std::uint8_t (CSlotTestTask::*run)();
+  };
+  static constexpr FlowEntry kFlows[] = {
+      {SlotFlow::MP, &CSlotTestTask::RunMPFlow},
+      {SlotFlow::QC, &CSlotTestTask::RunQCFlow},
+      {SlotFlow::EraseAll, &CSlotTestTask::RunEraseAllFlow},
+      {SlotFlow::RDT, &CSlotTestTask::RunRDTFlow},
+      {SlotFlow::ZeroMBCheck, &CSlotTestTask::RunZeroMBCheckFlow},
+      {SlotFlow::UpgradeFirmware, &CSlotTestTask::RunUpgradeFirmwareFlow},
+      {SlotFlow::RDTResult, &CSlotTestTask::RunRDTResultFlow},
+      {SlotFlow::RewriteISP, &CSlotTestTask::RunRewriteISPFlow},
+      {SlotFlow::ReadRMADebug, &CSlotTestTask::RunReadRMADebugFlow},
+  };
+  for (const FlowEntry& entry : kFlows) {
+    if (entry.flow == flow) return (this->*entry.run)();
+  }
+  return FlowNotAvailable(flow);
+}
+
+bool CSlotTestTask::MakeDevice(ui::CWnd* keptPage) {
+  try {
+    m_pDevice = std::make_unique<CMPDevice>(m_DriveNumber, m_Kind, m_PortNumber, m_LogFolder, m_pStatusBox, keptPage);
+    return true;
+  } catch (const std::exception& error) {
+    platform::DebugOutput(platform::Format("Slot %d: no engine object: %s\n", m_PortNumber, error.what()));
+    SetSlotStatus(kSlotWaiting, "", "");
+    return false;
+  }
+}
+
+void CSlotTestTask::DeleteDevice() { m_pDevice.reset(); }
+
+void CSlotTestTask::PowerOffSlot() {
+  if (m_pDevice && g_StopAll == 0 && g_U2AMode == 0) m_pDevice->PowerOffOnCard(0, 0, 0, m_DevSleepControl);
+}
+
+platform::CriticalSection& CSlotTestTask::PageLock(std::size_t index) const {
+  // A task made without the page's array still serialises its shared records.
+  static platform::CriticalSection standIn;
+  if (m_pLocks == nullptr || index >= m_pLocks->size()) return standIn;
+  return (*m_pLocks)[index];
+}
+
+void CSlotTestTask::SetProgress(int position) {
+  if (m_pProgress) m_pProgress->SetPos(position);
+}
+
+void CSlotTestTask::SetResultText(std::string_view text) {
+  if (m_pResultText) m_pResultText->Set(text);
+}
+
+std::string CSlotTestTask::ResultText() const { return m_pResultText ? m_pResultText->Get() : std::string(); }
+
+void CSlotTestTask::TakeEngineErrorTag() {
+  if (m_pDevice) m_ErrorTag = m_pDevice->m_ErrorTag;
+  SetResultText(m_ErrorTag);
+}
+
+std::uint8_t CSlotTestTask::FailOut() {
+  TakeEngineErrorTag();
+  const std::string message = m_pDevice ? m_pDevice->m_ErrorMessage : std::string();
+  FinishSlotStatus(0, kSlotFail, m_ErrorTag, message, "");
+  return 0;
+}
+
+std::uint8_t CSlotTestTask::FlowNotAvailable(SlotFlow flow) {
+  if (!m_pDevice) return 0;
+  m_pDevice->WriteReportLine("START", 1);
+  m_pDevice->m_ErrorTag = kFlowNotAvailableTag;
+  m_pDevice->m_ErrorMessage = platform::Format("%s flow not available", SlotFlowName(flow));
+  m_pDevice->WriteFailReport();
+  return FailOut();
+}
