@@ -22,7 +22,7 @@ BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry) {
   std::memset(&record, 0, sizeof(record));
   record.magic.Set(kBbtParameterMagic);
   for (unsigned ce = 0; ce < 16; ++ce) {
-    const bool present = ce < geometry.ceSlots && ((geometry.presentCeMask >> ce) & 1) != 0;
+    const bool present = ((geometry.presentCeMask >> ce) & 1) != 0;
     record.ceAddress[ce] = present ? static_cast<std::uint8_t>(ce) : kAbsentCeAddress;
   }
   record.blocksPerUnit.Set(geometry.blocksPerUnit);

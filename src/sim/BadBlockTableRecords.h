@@ -13,7 +13,7 @@ struct BbtGeometry {
   unsigned ceSlots = 0;            // CE slots the map covers
   unsigned unitsPerCe = 1;         // dies per CE
   std::uint32_t blocksPerUnit = 0; // blocks per die
-  std::uint64_t presentCeMask = 0; // bit k: CE slot k carries flash (only 0..15 get addresses)
+  std::uint64_t presentCeMask = 0; // bit k: CE k carries flash (only CEs 0..15 get addresses)
 };
 
 std::uint32_t BlockMapBytes(const BbtGeometry& geometry);
