@@ -1,0 +1,143 @@
+#pragma once
+// The run on a simulated station: a scratch station made from the template with the sample
+// MP and RDT images, tester mode, a fixed MAC text and local time, one board of slots with
+// drives of a given profile, and the page's side of a pass (status cells, progress bars,
+// locks, result codes and texts) for the tasks to write into.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/ColorEdit.h"
+#include "device/DeviceListing.h"
+#include "device/DevicePaths.h"
+#include "device/Transport.h"
+#include "engine/MPDevice.h"
+#include "engine/firmware/FirmwareImage.h"
+#include "engine/firmware/SampleImages.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "run/RunGlobals.h"
+#include "run/SlotTestTask.h"
+#include "sim/FaultInjector.h"
+#include "sim/SimDrive.h"
+#include "sim/SimStation.h"
+#include "sim/SimTransport.h"
+#include "support/ScratchStation.h"
+#include "ui/Button.h"
+#include "ui/ProgressCtrl.h"
+
+namespace runtest {
+
+inline constexpr char kHost[] = "HOST";
+inline constexpr char kLogFolder[] = ".\\WO1_PC";
+inline const platform::LocalTime kFixedTime{2024, 5, 6, 7, 8, 9, 123, 1};
+
+// A task whose protected parts the tests reach.
+class TaskProbe : public CSlotTestTask {
+ public:
+  using CSlotTestTask::CSlotTestTask;
+  using CSlotTestTask::FailOut;
+  using CSlotTestTask::m_EndTimeText;
+  using CSlotTestTask::m_ErrorTag;
+  using CSlotTestTask::m_pDevice;
+  using CSlotTestTask::m_StartTimeText;
+  using CSlotTestTask::m_StationMode;
+  using CSlotTestTask::m_VolumesLocked;
+  using CSlotTestTask::MakeDevice;
+};
+
+// What the production page owns for a pass.
+struct PageSide {
+  PageSide() {
+    for (auto& code : resultCodes) code = kPortResultPosted;
+  }
+  CColorEdit cells[kPortCount];
+  ui::CProgressCtrl bars[kPortCount];
+  ui::CButton autoDetect;
+  PortLocks locks;
+  PortResultCodes resultCodes;
+  CSharedText resultTexts[kPortCount];
+};
+
+class RunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_U2AMode = 0;
+    g_StopAll = 0;
+    g_ExchangePhase = 0;
+    g_WorkOrderFilePath.Set("");
+    g_WorkFolder.Set("");
+    g_WorkingNo.Set("");
+    ResetPortStates();
+    station.WriteFile("PC_MAC_Address.txt", std::string("[PC Info]\r\nMAC_Address=") + kHost + "\r\n");
+    WriteImage("FW/MP/TV3160_MP_Sample.bin", false);
+    WriteImage("FW/RDT/TV3160_RDT_Sample.bin", true);
+    platform::FlushProfileCache();
+    platform::SetFixedLocalTime(kFixedTime);
+    Install(sim::DriveProfile{});
+  }
+  void TearDown() override {
+    device::SetTransport(nullptr);
+    g_U2AMode = 1;
+    g_StopAll = 0;
+    g_ExchangePhase = 0;
+    g_WorkOrderFilePath.Set("");
+    g_WorkFolder.Set("");
+    ResetPortStates();
+    platform::SetFixedLocalTime(std::nullopt);
+  }
+
+  // A board of `slots` slots, each with a drive of the profile except the empty ones.
+  void Install(const sim::DriveProfile& profile, unsigned slots = 4, std::vector<unsigned> empty = {}) {
+    simStation = std::make_shared<sim::SimStation>();
+    sim::BoardProfile board;
+    board.slots = slots;
+    sim::SimBoard& added = simStation->AddBoard(board);
+    for (unsigned slot = 1; slot <= slots; ++slot) {
+      if (std::find(empty.begin(), empty.end(), slot) != empty.end()) continue;
+      added.Slot(slot).Insert(std::make_shared<sim::SimDrive>(profile, "SIMSERIAL" + std::to_string(slot)));
+    }
+    device::SetTransport(std::make_shared<sim::SimTransport>(simStation));
+  }
+  void WriteImage(const std::string& path, bool rdt) {
+    const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
+    station.WriteFile(path, std::string(image.begin(), image.end()));
+  }
+  void SetKey(const char* file, const char* section, const char* key, const std::string& value) {
+    ASSERT_TRUE(platform::WriteProfileString(file, section, key, value));
+  }
+  void SetStation(const std::string& name) {
+    SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", name);
+  }
+
+  // A task of the port (drive number = port) writing into the page side.
+  template <class Task = TaskProbe>
+  Task* NewTask(int port, int kind = kTaskInit) {
+    const auto index = static_cast<std::size_t>(port - 1);
+    return new Task(kind, &page.locks, &page.cells[index], &page.bars[index], port, port, &page.autoDetect,
+                    nullptr, kLogFolder, &page.resultTexts[index], nullptr, &page.resultCodes);
+  }
+
+  sim::SimSlot& Slot(unsigned slot) { return *simStation->SlotOfDrive(static_cast<int>(slot)); }
+  void Fault(unsigned slot, const std::string& command, sim::FaultAction action, unsigned skip = 0,
+             unsigned times = 1) {
+    sim::FaultRule rule;
+    rule.command = command;
+    rule.action = action;
+    rule.skip = skip;
+    rule.times = times;
+    Slot(slot).Faults().Add(rule);
+  }
+  std::string Report(int port) const {
+    return station.ReadFile("WO1_PC/D_Reports/HOST_" + std::to_string(port) + "_Report.txt");
+  }
+  CColorEdit& Cell(int port) { return page.cells[port - 1]; }
+  std::string ResultText(int port) { return page.resultTexts[port - 1].Get(); }
+
+  testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
+  std::shared_ptr<sim::SimStation> simStation;
+  PageSide page;
+};
+
+}  // namespace runtest
