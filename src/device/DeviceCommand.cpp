@@ -407,6 +407,8 @@ std::uint8_t CDeviceCommand::ReadFlashCode(std::span<std::uint8_t> buffer, std::
 
 std::uint8_t CDeviceCommand::EraseIspCode() { return RunVendor(CommandId::EraseIspCode, 0, {}, 0); }
 
+std::uint8_t CDeviceCommand::StartFlashCode() { return RunVendor(CommandId::StartFlashCode, 0, {}, 0); }
+
 std::uint8_t CDeviceCommand::ReadInfoCode(std::span<std::uint8_t> buffer) {
   return RunVendor(CommandId::ReadInfoCode, 0, buffer, 0);
 }

@@ -94,6 +94,8 @@ class CDeviceCommand {
   std::uint8_t WriteFlashCode(std::span<std::uint8_t> buffer, std::uint32_t firstSector, std::uint32_t sectorCount);
   std::uint8_t ReadFlashCode(std::span<std::uint8_t> buffer, std::uint32_t firstSector, std::uint32_t sectorCount);
   std::uint8_t EraseIspCode();
+  // The burner code starts the firmware it programmed into flash.
+  std::uint8_t StartFlashCode();
   std::uint8_t ReadInfoCode(std::span<std::uint8_t> buffer);
   std::uint8_t WriteInfoCode(std::span<std::uint8_t> buffer);
 

@@ -108,6 +108,8 @@ enum class CommandId : std::uint8_t {
   // SCSI commands.
   Inquiry,
   ReadCapacity16,
+  // Vendor commands appended after the first table (running code and firmware).
+  StartFlashCode,
   Count
 };
 
@@ -317,6 +319,9 @@ inline constexpr std::array<CommandSpec, kCommandCount> kTable{{
     {C::ReadCapacity16, "Read Capacity (16)", Scsi, cdb::kServiceActionIn16Opcode,
      cdb::kReadCapacity16ServiceAction, P::PioIn, FixedBytes, kReadCapacity16Length, 0, false, false, 10, 2,
      "reply ReadCapacity16Data", 12},
+    // ---- Vendor, appended: running code and firmware (codes of ours) -----------------
+    {C::StartFlashCode, "Start Flash Code", Vendor, kVendorCodeCommand, 0x0B, P::NonData, None, 0, 0, true,
+     false, 20, 0, "none; the burner code starts the firmware it programmed into flash"},
 }};
 
 constexpr bool TableInIdOrder() {

@@ -2,17 +2,33 @@
 
 namespace sim {
 
+namespace {
+
+// The characters of a header field up to the first blank or zero byte, when there are some
+// and all are printable.
+std::optional<std::string> PrintableField(std::string_view field) {
+  std::string text;
+  for (char c : field) {
+    if (c == '\0' || c == ' ') break;
+    if (c < 0x21 || c > 0x7E) return std::nullopt;
+    text.push_back(c);
+  }
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+}  // namespace
+
 std::optional<std::string> FirmwareNameOfImage(std::span<const std::uint8_t> image) {
   FirmwareImageHeader header;
   if (!ReadRecord(image, header)) return std::nullopt;
-  std::string name;
-  for (char c : header.firmwareName.Get()) {
-    if (c == '\0' || c == ' ') break;
-    if (c < 0x21 || c > 0x7E) return std::nullopt;
-    name.push_back(c);
-  }
-  if (name.empty()) return std::nullopt;
-  return name;
+  return PrintableField(header.firmwareName.Get());
+}
+
+std::optional<std::string> BinTypeOfImage(std::span<const std::uint8_t> image) {
+  FirmwareImageHeader header;
+  if (!ReadRecord(image, header)) return std::nullopt;
+  return PrintableField(header.binType.Get());
 }
 
 }  // namespace sim

@@ -13,5 +13,7 @@ namespace sim {
 
 // The running name an image carries, when its header holds 1 to 8 printable characters there.
 std::optional<std::string> FirmwareNameOfImage(std::span<const std::uint8_t> image);
+// The bin type an image's header names (0x28), when it holds printable characters there.
+std::optional<std::string> BinTypeOfImage(std::span<const std::uint8_t> image);
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include "device/Crc16.h"
 #include "sim/FirmwareImageHeader.h"
 #include "sim/FlashIdTable.h"
+#include "device/records/PreformatParameters.h"
 
 namespace sim {
 
@@ -152,7 +153,6 @@ DriveStatus SimDrive::StartProgramRam(std::uint16_t checksum) {
 }
 
 DriveStatus SimDrive::JumpToBoot() {
-  if (m_code == RunningCode::Flash) return DriveStatus::Aborted;
   m_programRam.clear();
   m_code = RunningCode::Boot;
   return DriveStatus::Ok;
@@ -235,7 +235,7 @@ SystemInfoSector SimDrive::SystemInfo() const {
   facts.ceMap = geometry.ceMap;
   facts.ceNumberedByMap = geometry.ceNumberedByMap;
   facts.ceSizeExponent = geometry.ceSizeExponent;
-  facts.binType = m_profile.binType;
+  facts.binType = RunningBinType().value_or(m_profile.binType);
   facts.rdtFirmwareDate = "20160512";
   facts.rdtLoops = m_profile.rdt.tlcLoops;
   facts.rdtFastPageLoops = m_profile.rdt.slcLoops;
@@ -244,6 +244,15 @@ SystemInfoSector SimDrive::SystemInfo() const {
   facts.sdrLogBytes = static_cast<std::uint32_t>(m_rdtLogs.sdr.size());
   facts.specialLogBytes = static_cast<std::uint32_t>(m_rdtLogs.special.size());
   return EncodeSystemInfo(facts);
+}
+
+std::optional<std::string> SimDrive::RunningBinType() const {
+  switch (m_code) {
+    case RunningCode::Burner: return BinTypeOfImage(m_programRam);
+    case RunningCode::Flash: return BinTypeOfImage(m_flashImage);
+    case RunningCode::Boot: break;
+  }
+  return std::nullopt;
 }
 
 std::array<std::uint8_t, 512> SimDrive::AllFlashIds() const {
@@ -348,7 +357,8 @@ BbtGeometry SimDrive::TableGeometry() const {
   table.unitsPerCe = geometry.diesPerCe == 0 ? 1 : geometry.diesPerCe;
   table.blocksPerUnit = geometry.BlocksPerDie();
   for (unsigned slot = 0; slot < table.ceSlots && slot < 64; ++slot) {
-    if ((geometry.ceMap >> geometry.CeOfSlot(slot)) & 1) table.presentCeMask |= std::uint64_t{1} << slot;
+    const unsigned ce = geometry.CeOfSlot(slot);
+    if (ce < 64 && ((geometry.ceMap >> ce) & 1)) table.presentCeMask |= std::uint64_t{1} << ce;
   }
   return table;
 }
@@ -454,8 +464,20 @@ DriveStatus SimDrive::SetCeMap(std::uint16_t map) {
   return DriveStatus::Ok;
 }
 
-DriveStatus SimDrive::Preformat(std::span<const std::uint8_t> parameters) {
+DriveStatus SimDrive::Preformat(std::span<const std::uint8_t> parameters, std::uint16_t ceMap,
+                                std::uint8_t options) {
   if (m_code != RunningCode::Burner || parameters.empty()) return DriveStatus::Aborted;
+  // The station's layout (device/records/PreformatParameters.h): the drive takes the info block
+  // and the CE map, and forgets the RDT information it was given unless asked to keep it.
+  PreformatHead head;
+  if (ReadRecord(parameters, head) && head.mark.Get() == std::string_view(kPreformatMark, 4)) {
+    const auto block = parameters.subspan(std::min(parameters.size(), kPreformatInfoBlockOffset));
+    if (block.size() < m_infoBlock.size()) return DriveStatus::Aborted;
+    std::copy_n(block.begin(), m_infoBlock.size(), m_infoBlock.begin());
+    m_media.Resize(UserSectors());
+    if (ceMap != 0) m_ceMapInUse = ceMap;
+    if ((options & kPreformatOptionKeepRdt) == 0) m_writtenRdtInfo.reset();
+  }
   return ResetSmart();
 }
 

@@ -7,7 +7,7 @@
 //   power on  -> code from flash when flash holds firmware (the MP firmware "SBF.." or the
 //                RDT firmware "RDT.."), else boot code ("SBR..")
 //   boot code -- program-RAM load + start --> burner code ("SBB.."; the MP firmware in RAM)
-//   burner    -- jump to boot -->            boot code
+//   any       -- jump to boot -->            boot code
 //   flash     -- force to boot -->           boot code
 //   burner    -- flash program -->           flash holds the image; runs after the next
 //                                            power cycle or force-to-flash start
@@ -169,7 +169,10 @@ class SimDrive {
   DriveStatus WindowScan(std::span<std::uint8_t> out);
   DriveStatus SetCeMap(std::uint16_t map);
   std::uint16_t CeMapInUse() const { return m_ceMapInUse; }
-  DriveStatus Preformat(std::span<const std::uint8_t> parameters);
+  // The preformat: with the station's parameter layout the drive stores the info block, takes
+  // a non-zero CE map and, without the keep-RDT option, forgets the RDT information written to
+  // it; SMART starts again either way.
+  DriveStatus Preformat(std::span<const std::uint8_t> parameters, std::uint16_t ceMap, std::uint8_t options);
   // The controller's DRAM: what is written reads back, except on a drive with a DRAM fault,
   // where bit 0 of every 64th byte reads flipped.
   DriveStatus WriteDram(std::uint32_t sector, std::span<const std::uint8_t> in);
@@ -199,6 +202,8 @@ class SimDrive {
 
  private:
   bool RunsMpFirmware() const;
+  // The bin type of the image the running code came from, when it names one.
+  std::optional<std::string> RunningBinType() const;
   void BootFromPowerOn();
   void RebuildRdtLogs();
   std::span<const std::uint8_t> LogBytes(RdtLogKind log) const;

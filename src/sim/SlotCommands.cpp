@@ -124,7 +124,8 @@ std::uint32_t CommandDurationMs(const DecodedCommand& command) {
     case CommandId::SecurityEraseUnit: return 2000;
     case CommandId::TesterSetPower: return 800;
     case CommandId::JumpToBoot:
-    case CommandId::ForceToBoot: return 500;
+    case CommandId::ForceToBoot:
+    case CommandId::StartFlashCode: return 500;
     case CommandId::StartPram: return 200;
     case CommandId::WriteFlashCode:
     case CommandId::DownloadMicrocode: return 30;
@@ -333,6 +334,7 @@ void CommandRun::RunVendor(SimDrive& drive) {
     case CommandId::WriteFlashCode: return Finish(drive.ProgramFlash(imageOffset, In()));
     case CommandId::ReadFlashCode: return Finish(drive.ReadFlashCode(imageOffset, m_data));
     case CommandId::EraseIspCode: return Finish(drive.EraseIspCode());
+    case CommandId::StartFlashCode: return Finish(drive.StartFlashCode());
     case CommandId::ReadInfoCode: return Finish(drive.ReadInfoCode(m_data));
     case CommandId::WriteInfoCode: return Finish(drive.WriteInfoCode(In()));
     case CommandId::EraseByType: {
@@ -348,7 +350,7 @@ void CommandRun::RunVendor(SimDrive& drive) {
     case CommandId::WindowScan: return Finish(drive.WindowScan(m_data));
     case CommandId::SetCeMap: return Finish(drive.SetCeMap(low16));
     case CommandId::Preformat: {
-      const DriveStatus status = drive.Preformat(In());
+      const DriveStatus status = drive.Preformat(In(), low16, static_cast<std::uint8_t>((argument >> 16) & 0xFF));
       if (status == DriveStatus::Ok && polled) drive.StartBackgroundWork();
       return Finish(status);
     }

@@ -84,6 +84,7 @@ std::vector<Invocation> AllInvocations() {
       {CommandId::WriteFlashCode, [](CDeviceCommand& c, B& b) { return c.WriteFlashCode(b, 1024, 100); }, 100, 1024},
       {CommandId::ReadFlashCode, [](CDeviceCommand& c, B& b) { return c.ReadFlashCode(b, 2048, 1); }, 1, 2048},
       {CommandId::EraseIspCode, [](CDeviceCommand& c, B&) { return c.EraseIspCode(); }},
+      {CommandId::StartFlashCode, [](CDeviceCommand& c, B&) { return c.StartFlashCode(); }},
       {CommandId::ReadInfoCode, [](CDeviceCommand& c, B& b) { return c.ReadInfoCode(b); }},
       {CommandId::WriteInfoCode, [](CDeviceCommand& c, B& b) { return c.WriteInfoCode(b); }},
       {CommandId::EraseByType, [](CDeviceCommand& c, B&) { return c.EraseByType(9, true); }, 0,

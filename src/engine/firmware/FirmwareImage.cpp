@@ -40,12 +40,13 @@ void SetMarks(FirmwareImageHeader& header, std::uint16_t icVersion) {
   header.closingMark.chars[1] = static_cast<char>(kImageClosingMark[1]);
 }
 
-std::vector<std::uint8_t> BuildSection(std::string_view name, std::uint16_t icVersion,
+std::vector<std::uint8_t> BuildSection(std::string_view name, std::string_view binType, std::uint16_t icVersion,
                                        const std::vector<std::uint8_t>& code) {
   FirmwareImageHeader head;
   std::memset(&head, 0, sizeof(head));
   SetMarks(head, icVersion);
   head.firmwareName.Set(name);
+  head.binType.Set(binType);
   std::vector<std::uint8_t> section(BytesOf(head).begin(), BytesOf(head).end());
   section.insert(section.end(), code.begin(), code.end());
   return section;
@@ -147,9 +148,9 @@ std::optional<FirmwareImage> LoadFirmwareImage(std::string_view path, ImageCheck
 }
 
 std::vector<std::uint8_t> BuildFirmwareImage(const ImageContents& contents) {
-  const std::vector<std::uint8_t> ram = BuildSection(contents.ramCodeName, contents.icVersion, contents.ramCode);
+  const std::vector<std::uint8_t> ram = BuildSection(contents.ramCodeName, contents.binType, contents.icVersion, contents.ramCode);
   const std::vector<std::uint8_t> flash =
-      BuildSection(contents.flashCodeName, contents.icVersion, contents.flashCode);
+      BuildSection(contents.flashCodeName, contents.binType, contents.icVersion, contents.flashCode);
   FirmwareImageHeader header;
   std::memset(&header, 0, sizeof(header));
   SetMarks(header, contents.icVersion);

@@ -13,9 +13,9 @@
 //   [512 + R, 512 + R + F)   the flash code section, F = header flash code size: what is
 //                            programmed into flash (or sent with DOWNLOAD MICROCODE)
 // and nothing after it. Each section starts with a 512-byte section head in the header's own
-// layout (marks, IC version, and at 0x20 the name the controller reports while the section's
-// code runs: "SBB..." for the RAM code, "SBF..." or "RDT..." for the flash code); the code
-// follows the head. A section's checksum is the 16-bit sum of all its bytes, head included,
+// layout (marks, IC version, at 0x20 the name the controller reports while the section's code
+// runs: "SBB..." for the RAM code, "SBF..." or "RDT..." for the flash code, and at 0x28 the bin
+// type it reports in its system information); the code follows the head. A section's checksum is the 16-bit sum of all its bytes, head included,
 // which is also the checksum the controller's program-RAM start asks for.
 #include <cstddef>
 #include <cstdint>

@@ -1,0 +1,19 @@
+#pragma once
+// The data of the preformat command (device/records/PreformatParameters.h) made from the
+// settings: the SMART array from DisableSmart01 / C2 / C3 / C4 / C5 / C7 of .\param.ini (an
+// attribute is kept unless its key is non-zero; C4 starts again when SmartC4ReInit of
+// MPToolSetting.ini is set), the RDT parameters from [RDT] of .\paramFDB.ini (the loops are
+// the drive's own unless Enable_Set_Cycle / Enable_Set_Cycle_SLC set Cycle / Cycle_SLC) and
+// Temperature_Fixed / Temperature_Max of .\param.ini, and the info block.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace engine::firmware {
+
+// Three sectors: head, RDT parameters, info block.
+std::vector<std::uint8_t> BuildPreformatParameters(std::uint8_t run, std::uint8_t flags, std::uint16_t ceMap,
+                                                   std::uint32_t driveTlcLoops, std::uint32_t driveSlcLoops,
+                                                   std::span<const std::uint8_t, 512> infoBlock);
+
+}  // namespace engine::firmware
