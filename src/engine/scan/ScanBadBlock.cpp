@@ -8,6 +8,7 @@
 #include "device/records/InfoBlock.h"
 #include "device/records/SystemInfoSector.h"
 #include "engine/MPDevice.h"
+#include "engine/core/SettingLists.h"
 #include "engine/firmware/DriveProgress.h"
 #include "engine/rdtlog/RdtOutput.h"
 #include "engine/rdtlog/TemperatureLog.h"
@@ -48,11 +49,8 @@ std::uint32_t MaxBadPerPlane(std::uint32_t blocksPerCe, std::uint32_t percent, s
 
 // Capacities of AutoCapacity_SizeArray (numbers separated by blanks or commas), largest first.
 std::vector<std::uint32_t> AutoCapacitySizes() {
-  std::string text = settings::ReadText(settings::keys::AutoCapacitySizeArray, 256);
-  std::replace(text.begin(), text.end(), ',', ' ');
   std::vector<std::uint32_t> sizes;
-  for (const std::string& field : platform::Split(text, ' ')) {
-    const int size = platform::ParseLeadingInt(field);
+  for (const int size : engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray))) {
     if (size > 0) sizes.push_back(static_cast<std::uint32_t>(size));
   }
   std::sort(sizes.rbegin(), sizes.rend());
