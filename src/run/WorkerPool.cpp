@@ -20,6 +20,8 @@ struct CWorkerPool::Running {
   std::vector<platform::Thread> threads;
 };
 
+CWorkerPool::CWorkerPool() = default;
+
 CWorkerPool::~CWorkerPool() { Shutdown(); }
 
 bool CWorkerPool::IsRunning() const { return m_running != nullptr; }

@@ -35,7 +35,7 @@ class CWorkerPool {
  public:
   static constexpr std::size_t kWorkerStackBytes = 3 * 1024 * 1024;
 
-  CWorkerPool() = default;
+  CWorkerPool();
   virtual ~CWorkerPool();
   CWorkerPool(const CWorkerPool&) = delete;
   CWorkerPool& operator=(const CWorkerPool&) = delete;

@@ -1,0 +1,230 @@
+// The worker pool: every posted task runs exactly once before Shutdown returns, tasks are
+// released unrun only when no worker exists, thread-creation failures undo the pool, and the
+// pool can be made again. The Threads suites run under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Sync.h"
+#include "run/WorkerPool.h"
+
+namespace {
+
+// What happened to each task of a test.
+struct Tally {
+  explicit Tally(std::size_t tasks) : runs(tasks), releases(tasks) {}
+  std::vector<std::atomic<int>> runs;
+  std::vector<std::atomic<int>> releases;
+  std::atomic<int> contextSum{0};
+  int TotalRuns() const {
+    int total = 0;
+    for (const auto& r : runs) total += r.load();
+    return total;
+  }
+  int TotalReleases() const {
+    int total = 0;
+    for (const auto& r : releases) total += r.load();
+    return total;
+  }
+};
+
+// A task that records its run (after optional busy yields or a wait on a gate) and deletes
+// itself, as the slot tasks do.
+class CountingTask : public CPoolTask {
+ public:
+  CountingTask(Tally& tally, std::size_t index, int yields = 0, platform::Event* gate = nullptr)
+      : m_tally(tally), m_index(index), m_yields(yields), m_gate(gate) {}
+  void Run(std::uint32_t context) override {
+    if (m_gate) m_gate->Wait();
+    for (int i = 0; i < m_yields; ++i) std::this_thread::yield();
+    m_tally.contextSum += static_cast<int>(context);
+    ++m_tally.runs[m_index];
+    delete this;
+  }
+  void Release() override {
+    ++m_tally.releases[m_index];
+    delete this;
+  }
+
+ private:
+  Tally& m_tally;
+  std::size_t m_index;
+  int m_yields;
+  platform::Event* m_gate;
+};
+
+class ThrowingTask : public CPoolTask {
+ public:
+  explicit ThrowingTask(std::atomic<int>& runs) : m_runs(runs) {}
+  void Run(std::uint32_t) override {
+    ++m_runs;
+    delete this;
+    throw std::runtime_error("task fault");
+  }
+  void Release() override { delete this; }
+
+ private:
+  std::atomic<int>& m_runs;
+};
+
+// A pool whose k-th thread cannot be started.
+class FailingPool : public CWorkerPool {
+ public:
+  explicit FailingPool(std::uint32_t failAt) : m_failAt(failAt) {}
+  std::uint32_t started = 0;
+
+ protected:
+  bool StartWorkerThread(platform::Thread& thread, std::function<void()> body) override {
+    if (started == m_failAt) return false;
+    ++started;
+    return CWorkerPool::StartWorkerThread(thread, std::move(body));
+  }
+
+ private:
+  std::uint32_t m_failAt;
+};
+
+TEST(WorkerPool, APoolWithoutWorkersReleasesItsTasksAtShutdown) {
+  Tally tally(3);
+  CWorkerPool pool;
+  ASSERT_TRUE(pool.Create(0, nullptr));
+  EXPECT_TRUE(pool.IsRunning());
+  EXPECT_EQ(pool.WorkerCount(), 0u);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(pool.Post(new CountingTask(tally, i)));
+  pool.Shutdown();
+  EXPECT_EQ(tally.TotalRuns(), 0);
+  EXPECT_EQ(tally.TotalReleases(), 3);
+  EXPECT_FALSE(pool.IsRunning());
+}
+
+TEST(WorkerPool, APostToAPoolThatIsNotRunningReleasesTheTask) {
+  Tally tally(2);
+  CWorkerPool pool;
+  EXPECT_FALSE(pool.Post(new CountingTask(tally, 0)));
+  ASSERT_TRUE(pool.Create(1, nullptr));
+  pool.Shutdown();
+  EXPECT_FALSE(pool.Post(new CountingTask(tally, 1)));
+  EXPECT_EQ(tally.TotalReleases(), 2);
+  EXPECT_EQ(tally.TotalRuns(), 0);
+  EXPECT_FALSE(pool.Post(nullptr));
+}
+
+TEST(WorkerPool, ACreatedPoolCannotBeCreatedTwice) {
+  CWorkerPool pool;
+  ASSERT_TRUE(pool.Create(2, nullptr));
+  EXPECT_FALSE(pool.Create(3, nullptr));
+  EXPECT_EQ(pool.WorkerCount(), 2u);
+  pool.Shutdown();
+  pool.Shutdown();  // harmless
+  EXPECT_FALSE(pool.IsRunning());
+}
+
+TEST(WorkerPool, AThreadCreationFailureShutsDownTheWorkersAlreadyMade) {
+  FailingPool pool(2);
+  EXPECT_FALSE(pool.Create(5, nullptr));
+  EXPECT_EQ(pool.started, 2u);
+  EXPECT_FALSE(pool.IsRunning());
+  EXPECT_EQ(pool.WorkerCount(), 0u);
+  // The pool is usable again once threads can be made.
+  FailingPool next(99);
+  Tally tally(1);
+  ASSERT_TRUE(next.Create(1, nullptr));
+  EXPECT_TRUE(next.Post(new CountingTask(tally, 0)));
+  next.Shutdown();
+  EXPECT_EQ(tally.TotalRuns(), 1);
+}
+
+TEST(WorkerPoolThreads, EachWorkerHandsItsContextToTheTasks) {
+  Tally tally(4);
+  CWorkerPool pool;
+  const std::uint32_t contexts[] = {7, 7};
+  ASSERT_TRUE(pool.Create(2, contexts));
+  for (std::size_t i = 0; i < 4; ++i) pool.Post(new CountingTask(tally, i));
+  pool.Shutdown();
+  EXPECT_EQ(tally.contextSum.load(), 28);
+  EXPECT_EQ(tally.TotalRuns(), 4);
+}
+
+TEST(WorkerPoolThreads, ShutdownWaitsForQueuedTasksInsteadOfReleasingThem) {
+  // One worker, held at the first task: the other four are still queued when Shutdown starts.
+  Tally tally(5);
+  platform::Event gate(true, false);
+  CWorkerPool pool;
+  ASSERT_TRUE(pool.Create(1, nullptr));
+  pool.Post(new CountingTask(tally, 0, 0, &gate));
+  for (std::size_t i = 1; i < 5; ++i) pool.Post(new CountingTask(tally, i));
+  std::atomic<bool> shutDown{false};
+  std::thread closer([&] {
+    pool.Shutdown();
+    shutDown = true;
+  });
+  for (int i = 0; i < 100; ++i) std::this_thread::yield();
+  EXPECT_FALSE(shutDown.load());
+  gate.Set();
+  closer.join();
+  EXPECT_TRUE(shutDown.load());
+  EXPECT_EQ(tally.TotalRuns(), 5);
+  EXPECT_EQ(tally.TotalReleases(), 0);
+}
+
+TEST(WorkerPoolThreads, TheDestructorRunsEveryPostedTask) {
+  Tally tally(6);
+  {
+    CWorkerPool pool;
+    ASSERT_TRUE(pool.Create(2, nullptr));
+    for (std::size_t i = 0; i < 6; ++i) pool.Post(new CountingTask(tally, i, 50));
+  }
+  EXPECT_EQ(tally.TotalRuns(), 6);
+}
+
+TEST(WorkerPoolThreads, AWorkerSurvivesATaskThatThrows) {
+  std::atomic<int> thrown{0};
+  Tally tally(2);
+  CWorkerPool pool;
+  ASSERT_TRUE(pool.Create(1, nullptr));
+  pool.Post(new ThrowingTask(thrown));
+  pool.Post(new CountingTask(tally, 0));
+  pool.Post(new CountingTask(tally, 1));
+  pool.Shutdown();
+  EXPECT_EQ(thrown.load(), 1);
+  EXPECT_EQ(tally.TotalRuns(), 2);
+}
+
+// Tasks of random length on a given number of workers, posted as the page posts them; each
+// must run exactly once and none be released.
+void RunRandomTasks(std::uint32_t workers, std::size_t tasks, unsigned seed) {
+  Tally tally(tasks);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> length(0, 2000);
+  CWorkerPool pool;
+  ASSERT_TRUE(pool.Create(workers, nullptr));
+  EXPECT_EQ(pool.WorkerCount(), workers);
+  for (std::size_t i = 0; i < tasks; ++i) EXPECT_TRUE(pool.Post(new CountingTask(tally, i, length(random))));
+  std::thread closer([&] { pool.Shutdown(); });
+  closer.join();
+  for (std::size_t i = 0; i < tasks; ++i) {
+    EXPECT_EQ(tally.runs[i].load(), 1) << "task " << i;
+    EXPECT_EQ(tally.releases[i].load(), 0) << "task " << i;
+  }
+}
+
+TEST(WorkerPoolThreads, TwentyFourTasksOnTwentyFourWorkersRunOnceEach) { RunRandomTasks(24, 24, 1); }
+
+TEST(WorkerPoolThreads, TwentyFourTasksOnOneWorkerRunOnceEach) { RunRandomTasks(1, 24, 2); }
+
+TEST(WorkerPoolThreads, APoolIsCreatedAgainForEveryPass) {
+  CWorkerPool pool;
+  for (unsigned pass = 0; pass < 3; ++pass) {
+    Tally tally(8);
+    ASSERT_TRUE(pool.Create(4, nullptr));
+    for (std::size_t i = 0; i < 8; ++i) pool.Post(new CountingTask(tally, i, 10));
+    pool.Shutdown();
+    EXPECT_EQ(tally.TotalRuns(), 8);
+  }
+}
+
+}  // namespace
