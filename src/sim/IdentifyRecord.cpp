@@ -33,6 +33,13 @@ IdentifyData EncodeIdentify(const IdentifyFacts& facts) {
   data.ultraDma.Set(0x007F);
   data.lba48Sectors.Set(facts.sectors);
   data.rdtStatus = facts.rdtStatus;
+  if (facts.worldWideName != 0) {
+    // Word 87 bit 8 says the name is there; words 108..111 hold it, most significant word first.
+    data.commandSets[5].Set(data.commandSets[5].Get() | 0x0100);
+    for (unsigned i = 0; i < 4; ++i) {
+      data.words104to140[4 + i].Set((facts.worldWideName >> (48 - 16 * i)) & 0xFFFF);
+    }
+  }
   data.rotationRate.Set(1);
   std::uint8_t sum = 0xA5;
   const auto bytes = BytesOf(data);

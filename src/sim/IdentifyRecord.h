@@ -14,6 +14,7 @@ struct IdentifyFacts {
   std::string modelNumber;       // up to 40 characters
   std::uint64_t sectors = 0;     // user capacity in 512-byte sectors
   std::uint8_t rdtStatus = 0;
+  std::uint64_t worldWideName = 0;  // 0: the drive reports none (word 87 bit 8 clear)
 };
 
 // The whole sector, with the integrity word (signature 0xA5 and the checksum that makes the

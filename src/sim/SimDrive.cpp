@@ -217,6 +217,7 @@ IdentifyData SimDrive::Identify() const {
   }
   facts.firmwareRevision = FirmwareName();
   facts.sectors = UserSectors();
+  facts.worldWideName = m_profile.worldWideName;
   if (m_code == RunningCode::Flash && m_flashFirmware == FlashFirmware::Rdt) {
     facts.rdtStatus = RdtStatusMarks(m_profile.rdt.state);
   }

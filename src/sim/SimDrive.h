@@ -53,6 +53,7 @@ struct DriveProfile {
   std::string flashName = "SBF10A01";
   std::string rdtName = "RDT10A01";
   std::string serialNumber;                           // empty: made from the slot
+  std::uint64_t worldWideName = 0;                    // IDENTIFY words 108..111; 0: none
   std::string modelNumber = "TV3160 SATA SSD";
   std::string binType = "1";
   std::uint16_t icVersion = 0x3160;

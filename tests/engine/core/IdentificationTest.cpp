@@ -196,4 +196,19 @@ TEST_F(EngineTest, CheckSerialNumberIdentifiesAndComparesWithTheBarCode) {
   EXPECT_TRUE(HasFailRecord("I_x06"));
 }
 
+TEST_F(EngineTest, CheckSerialNumberChecksAWorldWideNameTheDriveReports) {
+  sim::DriveProfile named;
+  named.worldWideName = 0x5001B44812345678ull;
+  Install(named);
+  device->WriteReportLine("START", 0);
+  EXPECT_EQ(device->CheckSerialNumber(0, 0), 1);
+
+  named.worldWideName = 0x3001B44812345678ull;  // NAA 3 is no name of a SATA drive
+  Install(named);
+  device->WriteReportLine("START", 0);
+  EXPECT_EQ(device->CheckSerialNumber(0, 0), 0);
+  ExpectFailure("S_x17", "WWN is not valid.");
+  EXPECT_TRUE(HasFailRecord("S_x17"));
+}
+
 }  // namespace
