@@ -1,10 +1,12 @@
 #include "app/SheetPages.h"
 
+#include "pages/production/ProductionPage.h"
+
 namespace {
 // The settings page and the new settings page are not part of this system; the other pages
 // are added as they are built.
 const SheetPageEntry kStationSheetPages[] = {
-    {0, "ProductionPage", nullptr},
+    {0, "ProductionPage", &MakePage<CProductionPage>},
     {1, "SettingPage", nullptr},
     {2, "NewSettingPage", nullptr},
     {3, "RDTResultPage", nullptr},

@@ -1,0 +1,18 @@
+#pragma once
+// The parameter files of the production page's list: the "*.ini" files of the folder of the
+// chosen file (IniFilePath of [General Info] in MPToolSetting.ini), or of
+// ".\Configuration\Param\" while none is chosen. The chosen file is copied over the working copy
+// ".\paramFDB.ini", which the engine reads.
+#include <string>
+#include <vector>
+
+std::string ParameterFolder();
+// File names, sorted as the folder lists them.
+std::vector<std::string> ListParameterFiles();
+// The file name of the chosen file (empty when none is chosen).
+std::string ChosenParameterFile();
+// Copies the chosen file over the working copy; false (and the copy unchanged) when none is
+// chosen or the copy fails.
+bool CopyChosenParameterFile();
+// Makes the named file of the folder the chosen one and copies it; false when the copy fails.
+bool ChooseParameterFile(const std::string& fileName);

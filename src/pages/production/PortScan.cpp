@@ -1,0 +1,36 @@
+#include "pages/production/PortScan.h"
+
+#include <string>
+
+#include "device/ScsiPassThrough.h"
+#include "device/StationHelpers.h"
+#include "pages/common/AutoMapping.h"
+#include "platform/Files.h"
+
+namespace {
+
+void MakeMappingFileWhenMissing() {
+  const std::string path = kAutoMappingIniPath;
+  if (platform::FileExists(path)) return;
+  MakeDirectoryPath(path.substr(0, path.rfind('\\')));
+  platform::WriteWholeFile(path, "");
+}
+
+}  // namespace
+
+PortScanResult ScanPorts(bool bridgeMode, int mappingType) {
+  PortScanResult result;
+  MakeMappingFileWhenMissing();
+  const PortDeviceTable mapped = RefreshPortMapping(mappingType);
+  if (bridgeMode) {
+    for (int port = 1; port <= kPortCount; ++port) result.drive[port] = static_cast<int>(mapped[port]);
+  } else {
+    CScsiPassThrough testers;
+    result.testersOk = testers.DetectTesterBoards(0, std::string()) != 0;
+    for (int port = 1; port <= kPortCount; ++port) result.drive[port] = static_cast<int>(testers.m_TesterDrive[port]);
+  }
+  for (int port = 1; port <= kPortCount; ++port) {
+    if (result.drive[port] != 0) ++result.mappedPorts;
+  }
+  return result;
+}

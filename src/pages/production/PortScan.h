@@ -1,0 +1,21 @@
+#pragma once
+// Scan of the production page: finds the ports and the drive number behind each. It always
+// refreshes the port-mapping file (the page creates the file when it is missing, since the
+// page owns the mapping); with tester boards (tester mode) port n is the slot that reports
+// tester number n, with drives behind USB-to-ATA bridges (bridge mode) port p is the drive
+// the mapping file gives it. Runs on a page worker thread.
+#include <array>
+#include <string>
+
+#include "run/RunGlobals.h"
+
+struct PortScanResult {
+  std::array<int, kPortCount + 1> drive{};  // drive number of port p (1..24); 0 none
+  int mappedPorts = 0;
+  bool testersOk = true;                    // tester mode: false when the search failed or found none
+};
+
+// The text shown when no tester board is found.
+inline constexpr const char* kNoTesterMessage = "Detect SATA Testers failed !!!";
+
+PortScanResult ScanPorts(bool bridgeMode, int mappingType);

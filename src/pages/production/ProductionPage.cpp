@@ -1,0 +1,322 @@
+#include "pages/production/ProductionPage.h"
+
+#include <utility>
+
+#include "device/DevicePaths.h"
+#include "pages/common/PageGlobals.h"
+#include "pages/production/ParameterFiles.h"
+#include "pages/production/ProductionPageLayout.h"
+#include "pages/production/RunFiles.h"
+#include "platform/Clock.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/RunGlobals.h"
+#include "ui/Dispatcher.h"
+
+namespace {
+
+namespace ids = production_ids;
+
+// Colours of a port cell between passes: a mapped port shows its number red on black (the
+// idle colours of the slot painter), a port without a drive stays grey and empty.
+constexpr ui::COLORREF kIdleText = ui::RGB(255, 0, 0);
+constexpr ui::COLORREF kIdleBackground = ui::RGB(0, 0, 0);
+constexpr ui::COLORREF kUnmappedText = ui::RGB(0, 0, 0);
+constexpr ui::COLORREF kUnmappedBackground = ui::RGB(192, 192, 192);
+
+void PaintPortCaption(CColorEdit& cell, int port, bool mapped) {
+  cell.GetStateText() = "";
+  cell.GetMainText() = "";
+  cell.GetSubText() = "";
+  if (mapped) {
+    cell.SetColor(kIdleText, kIdleBackground);
+    cell.SetWindowText(platform::Format(" %d ", port));
+  } else {
+    cell.SetColor(kUnmappedText, kUnmappedBackground);
+    cell.Clear();
+  }
+  cell.RedrawWindow();
+}
+
+std::string FormatElapsed(std::uint64_t milliseconds) {
+  const std::uint64_t seconds = milliseconds / 1000;
+  return platform::Format("%02llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
+                          static_cast<unsigned long long>(seconds / 60 % 60),
+                          static_cast<unsigned long long>(seconds % 60));
+}
+
+std::size_t Index(int port) { return static_cast<std::size_t>(port - 1); }
+
+}  // namespace
+
+CProductionPage::CProductionPage() : CPropertyPage(&ProductionPageTemplate()) {
+  for (std::atomic<int>& code : m_portResults) code.store(kPortResultUnmapped);
+}
+
+CProductionPage::~CProductionPage() {
+  // The tasks write into this page's controls: a pass still running must end first.
+  if (m_passHelper.Joinable()) m_passHelper.Join();
+  m_pool.Shutdown();
+}
+
+void CProductionPage::DoDataExchange(ui::CDataExchange* exchange) {
+  ui::DDX_Control(exchange, ids::kScan, m_scan);
+  ui::DDX_Control(exchange, ids::kStart, m_start);
+  ui::DDX_Control(exchange, ids::kParamList, m_paramList);
+  ui::DDX_Control(exchange, ids::kRunOptions, m_runOptions);
+  ui::DDX_Control(exchange, ids::kElapsed, m_elapsed);
+  ui::DDX_Control(exchange, ids::kScanStatus, m_scanStatus);
+  for (int port = 1; port <= kPortCount; ++port) {
+    ui::DDX_Control(exchange, ids::PortCheck(port), m_portChecks[Index(port)]);
+    ui::DDX_Control(exchange, ids::PortCell(port), m_cells[Index(port)]);
+    ui::DDX_Control(exchange, ids::PortProgress(port), m_progress[Index(port)]);
+  }
+}
+
+bool CProductionPage::OnInitDialog() {
+  CPropertyPage::OnInitDialog();
+  g_MappingType.store(settings::ReadInt(settings::keys::MappingType));
+  ApplyCaptions();
+  for (int port = 1; port <= kPortCount; ++port) {
+    m_portChecks[Index(port)].SetCheck(ui::BST_CHECKED);
+    m_progress[Index(port)].SetRange32(0, 100);
+    PaintPortCaption(m_cells[Index(port)], port, false);
+  }
+  FillParameterList();
+  if (!ChosenParameterFile().empty() && !CopyChosenParameterFile()) {
+    MessageBox(platform::Format("Copy parameter file fail (%s)", ChosenParameterFile().c_str()));
+  }
+  ShowRunOptions();
+  SetTimer(kDiskWatchTimer, kTimerPeriodMs);
+  // The first scan runs once the page is up, so that it opens ready for Start.
+  if (ui::Dispatcher* dispatcher = ui::Dispatcher::Current()) {
+    dispatcher->PostTo(*this, [this] { Scan(); });
+  } else {
+    Scan();
+  }
+  return true;
+}
+
+bool CProductionPage::OnSetActive() {
+  g_ActivePage.store(kActiveProductionPage);
+  ShowRunOptions();
+  return CPropertyPage::OnSetActive();
+}
+
+bool CProductionPage::OnQueryCancel() {
+  if (!m_running && !m_scanning) return true;
+  MessageBox("A production pass is running; close the program when it has ended.");
+  return false;
+}
+
+bool CProductionPage::OnCommand(int id, int code) {
+  if (id == ids::kScan && code == ui::BN_CLICKED) {
+    Scan();
+    return true;
+  }
+  if (id == ids::kStart && code == ui::BN_CLICKED) {
+    StartRun();
+    return true;
+  }
+  if (id == ids::kParamList && code == ui::CBN_SELCHANGE) {
+    OnParameterFileChosen();
+    return true;
+  }
+  return CPropertyPage::OnCommand(id, code);
+}
+
+void CProductionPage::OnTimer(std::uintptr_t id) {
+  if (id == kRunTimer) WatchPass();
+  if (id == kDiskWatchTimer) WatchDisks();
+}
+
+void CProductionPage::ApplyCaptions() {
+  m_scan.SetWindowText(ProductionCaption("Scan", m_scan.GetWindowText()));
+  m_start.SetWindowText(ProductionCaption("Start", m_start.GetWindowText()));
+  SetDlgItemText(ids::kParamLabel, ProductionCaption("ParamFile", GetDlgItemText(ids::kParamLabel)));
+  SetDlgItemText(ids::kElapsedLabel, ProductionCaption("Time", GetDlgItemText(ids::kElapsedLabel)));
+  const std::string portWord = ProductionCaption("Port", "Port");
+  for (int port = 1; port <= kPortCount; ++port) {
+    m_portChecks[Index(port)].SetWindowText(platform::Format("%s %d", portWord.c_str(), port));
+  }
+}
+
+void CProductionPage::FillParameterList() {
+  m_paramList.ResetContent();
+  for (const std::string& name : ListParameterFiles()) m_paramList.AddString(name);
+  m_paramList.SetCurSel(m_paramList.FindStringExact(-1, ChosenParameterFile()));
+}
+
+void CProductionPage::OnParameterFileChosen() {
+  const int selected = m_paramList.GetCurSel();
+  if (selected < 0) return;
+  const std::string name = m_paramList.GetLBText(selected);
+  if (!ChooseParameterFile(name)) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
+}
+
+void CProductionPage::ShowRunOptions() {
+  if (!m_running) m_options = ReadRunOptions();
+  m_runOptions.SetWindowText(DescribeRunOptions(m_options));
+}
+
+void CProductionPage::ShowPortMapping() {
+  for (int port = 1; port <= kPortCount; ++port) {
+    PaintPortCaption(m_cells[Index(port)], port, m_ports.drive[port] != 0);
+    m_progress[Index(port)].SetPos(0);
+  }
+  m_scanStatus.SetWindowText(platform::Format("%d port(s) mapped to drives (%s)", m_ports.mappedPorts,
+                                              g_U2AMode.load() != 0 ? "bridge ports" : "tester boards"));
+}
+
+void CProductionPage::EnableChoices(bool enable) {
+  m_scan.EnableWindow(enable);
+  m_start.EnableWindow(enable);
+  m_paramList.EnableWindow(enable);
+  for (int port = 1; port <= kPortCount; ++port) {
+    m_portChecks[Index(port)].EnableWindow(enable && m_ports.drive[port] != 0);
+  }
+}
+
+int CProductionPage::DriveOfPort(int port) const {
+  return port >= 1 && port <= kPortCount ? m_ports.drive[port] : 0;
+}
+
+std::string CProductionPage::ResultTextOfPort(int port) const {
+  return port >= 1 && port <= kPortCount ? m_resultTexts[Index(port)].Get() : std::string();
+}
+
+void CProductionPage::Scan() {
+  if (m_running || m_scanning) return;
+  m_scanning = true;
+  EnableChoices(false);
+  m_scanStatus.SetWindowText("Scanning ...");
+  const bool bridgeMode = g_U2AMode.load() != 0;
+  const int mappingType = g_MappingType.load();
+  PortScanResult result;
+  auto work = [&result, bridgeMode, mappingType] { result = ScanPorts(bridgeMode, mappingType); };
+  ui::Dispatcher* dispatcher = ui::Dispatcher::Current();
+  if (dispatcher && dispatcher->IsUiThread()) {
+    dispatcher->RunWhilePumping(work);
+  } else {
+    work();
+  }
+  m_ports = result;
+  m_scanned = true;
+  m_scanning = false;
+  m_diskWatch.TakeNote();
+  ShowPortMapping();
+  EnableChoices(true);
+  if (!bridgeMode && !result.testersOk) MessageBox(kNoTesterMessage);
+}
+
+bool CProductionPage::StartRun() {
+  if (m_running || m_scanning) return false;
+  m_options = ReadRunOptions();
+  m_passesLeft = m_options.passes;
+  g_StopAll.store(0);
+  return StartPass();
+}
+
+bool CProductionPage::StartPass() {
+  ShowRunOptions();
+  std::vector<int> ports;
+  for (int port = 1; port <= kPortCount; ++port) {
+    if (m_ports.drive[port] != 0 && m_portChecks[Index(port)].GetCheck() == ui::BST_CHECKED) ports.push_back(port);
+  }
+  if (ports.empty()) {
+    MessageBox("No port is mapped and selected: press Scan and select the ports to test.");
+    return false;
+  }
+  if (!ClearRunTempFolder()) {
+    MessageBox("Configuration\\Temp cannot be emptied; the pass does not start.");
+    return false;
+  }
+  ResetPortStates();
+  for (int port = 1; port <= kPortCount; ++port) {
+    m_portResults[Index(port)].store(kPortResultUnmapped);
+    m_resultTexts[Index(port)].Set("");
+  }
+  m_running = true;
+  EnableChoices(false);
+  m_passStartMs = platform::TickCountMs();
+  ShowElapsed();
+  SetTimer(kRunTimer, kTimerPeriodMs);
+  m_locks = std::make_unique<PortLocks>();
+  m_logFolder = PrepareLogFolder(m_options.stationIndex);
+  PrepareWorkOrderFile(m_logFolder);
+
+  if (!m_pool.Create(static_cast<std::uint32_t>(ports.size()), nullptr)) {
+    AbandonPass("The worker pool of the pass cannot be made.");
+    return false;
+  }
+  std::vector<CSlotTestTask*> tasks;
+  for (int port : ports) {
+    PaintPortCaption(m_cells[Index(port)], port, true);
+    m_progress[Index(port)].SetPos(0);
+    m_portResults[Index(port)].store(kPortResultPosted);
+    tasks.push_back(new CSlotTestTask(m_options.taskKind, m_locks.get(), &m_cells[Index(port)],
+                                      &m_progress[Index(port)], m_ports.drive[port], port, &m_autoDetect, this,
+                                      m_logFolder, &m_resultTexts[Index(port)], this, &m_portResults));
+  }
+  m_passHelperDone.store(false);
+  ++m_passesStarted;
+  PostAndShutDown(std::move(tasks));
+  return m_running;
+}
+
+void CProductionPage::AbandonPass(const std::string& message) {
+  KillTimer(kRunTimer);
+  m_pool.Shutdown();
+  m_running = false;
+  EnableChoices(true);
+  MessageBox(message);
+}
+
+void CProductionPage::PostAndShutDown(std::vector<CSlotTestTask*> tasks) {
+  // The task list is shared with the helper so that the tasks are still ours to release when
+  // the helper cannot be started.
+  auto shared = std::make_shared<std::vector<CSlotTestTask*>>(std::move(tasks));
+  const bool started = m_passHelper.Start([this, shared] {
+    for (CSlotTestTask* task : *shared) {
+      m_pool.Post(task);
+      platform::Sleep(kPostPauseMs);
+    }
+    m_pool.Shutdown();
+    m_passHelperDone.store(true);
+    if (ui::Dispatcher* dispatcher = ui::Dispatcher::Current()) dispatcher->Wake();
+  });
+  if (started) return;
+  for (CSlotTestTask* task : *shared) task->Release();
+  AbandonPass("The pass cannot be started: no helper thread.");
+}
+
+void CProductionPage::WatchPass() {
+  if (!m_running) return;
+  ShowElapsed();
+  if (!m_passHelperDone.load()) return;
+  for (int port = 1; port <= kPortCount; ++port) {
+    if (PortStateOf(port) == kPortTesting) return;
+  }
+  EndPass();
+}
+
+void CProductionPage::EndPass() {
+  m_passHelper.Join();
+  KillTimer(kRunTimer);
+  m_running = false;
+  std::vector<PortOutcome> outcomes;
+  for (int port = 1; port <= kPortCount; ++port) {
+    if (m_portResults[Index(port)].load() == kPortResultUnmapped) continue;
+    outcomes.push_back({port, PortStateOf(port), m_resultTexts[Index(port)].Get()});
+  }
+  WritePassSummaryLog(m_logFolder, outcomes);
+  EnableChoices(true);
+  if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
+}
+
+void CProductionPage::ShowElapsed() { m_elapsed.SetWindowText(FormatElapsed(platform::TickCountMs() - m_passStartMs)); }
+
+void CProductionPage::WatchDisks() {
+  if (m_running || m_scanning) return;
+  if (m_diskWatch.Changed()) Scan();
+}

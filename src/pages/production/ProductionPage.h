@@ -1,0 +1,126 @@
+#pragma once
+// CProductionPage: the first page of the sheet. The operator scans the tester boards (or the
+// bridge ports) to map ports to drives, chooses the parameter file, selects ports and presses
+// Start; the page runs one slot task per mapped and selected port on its worker pool and
+// watches the 24 status cells, progress bars and the elapsed time until the pass ends.
+//
+// A pass:
+//  - Start (UI thread): reads the run options and the station, clears Configuration\Temp, sets
+//    every port state idle, disables Start, Scan and the choices, starts the one-second timer,
+//    creates the 24 per-port locks, makes the log folder and the work-order file, creates the
+//    pool with one worker per mapped and selected port and makes one task per port with the
+//    kind the station gives;
+//  - a helper thread posts the tasks (100 ms apart) and shuts the pool down, which returns once
+//    every task has run, while the UI thread keeps pumping its messages;
+//  - the timer shows the elapsed time and, once the helper is done and no port is testing,
+//    enables Start and Scan again, writes the pass into the summary log and starts the next
+//    pass when the run options ask for more and no task stopped the run.
+// While no pass runs the timer also watches the disk list and rescans when it changes.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/ColorEdit.h"
+#include "pages/production/DiskListWatch.h"
+#include "pages/production/PortScan.h"
+#include "pages/production/RunOptions.h"
+#include "platform/Thread.h"
+#include "run/SlotTestTask.h"
+#include "run/WorkerPool.h"
+#include "ui/Button.h"
+#include "ui/ComboBox.h"
+#include "ui/ProgressCtrl.h"
+#include "ui/PropertyPage.h"
+#include "ui/Static.h"
+
+class CProductionPage : public ui::CPropertyPage {
+ public:
+  static constexpr std::uintptr_t kRunTimer = 1;
+  static constexpr std::uintptr_t kDiskWatchTimer = 2;
+  static constexpr std::uint32_t kTimerPeriodMs = 1000;
+  static constexpr std::uint32_t kPostPauseMs = 100;
+
+  CProductionPage();
+  ~CProductionPage() override;
+
+  bool OnInitDialog() override;
+  bool OnSetActive() override;
+  bool OnQueryCancel() override;
+  bool OnCommand(int id, int code) override;
+  void OnTimer(std::uintptr_t id) override;
+  void DoDataExchange(ui::CDataExchange* exchange) override;
+
+  // The buttons' work (UI thread). Scan maps the ports; StartRun begins the first pass of a
+  // run and returns false when it could not (a pass runs, no port is mapped and selected, the
+  // pool could not be made).
+  void Scan();
+  bool StartRun();
+
+  bool IsRunning() const { return m_running; }
+  bool HasScanned() const { return m_scanned; }
+  int PassesStarted() const { return m_passesStarted; }
+  // The drive number mapped to a port (1..24), 0 none.
+  int DriveOfPort(int port) const;
+  // The port's result text of the last pass ("0_00" on a pass, the failing tag otherwise).
+  std::string ResultTextOfPort(int port) const;
+  const std::string& LogFolder() const { return m_logFolder; }
+
+  CColorEdit& PortCell(int port) { return m_cells.at(static_cast<std::size_t>(port - 1)); }
+  ui::CProgressCtrl& PortProgress(int port) { return m_progress.at(static_cast<std::size_t>(port - 1)); }
+  ui::CButton& PortCheck(int port) { return m_portChecks.at(static_cast<std::size_t>(port - 1)); }
+  ui::CButton& ScanButton() { return m_scan; }
+  ui::CButton& StartButton() { return m_start; }
+  ui::CComboBox& ParameterList() { return m_paramList; }
+  std::string ElapsedText() const { return m_elapsed.GetWindowText(); }
+
+ private:
+  void ApplyCaptions();
+  void FillParameterList();
+  void OnParameterFileChosen();
+  void ShowRunOptions();
+  void ShowPortMapping();
+  void EnableChoices(bool enable);
+  bool StartPass();
+  // Gives back what StartPass made when a pass cannot go on; the message tells the operator.
+  void AbandonPass(const std::string& message);
+  void PostAndShutDown(std::vector<CSlotTestTask*> tasks);
+  void WatchPass();
+  void EndPass();
+  void ShowElapsed();
+  void WatchDisks();
+
+  // Controls.
+  ui::CButton m_scan;
+  ui::CButton m_start;
+  ui::CComboBox m_paramList;
+  ui::CStatic m_runOptions;
+  ui::CStatic m_elapsed;
+  ui::CStatic m_scanStatus;
+  std::array<ui::CButton, kPortCount> m_portChecks;
+  std::array<CColorEdit, kPortCount> m_cells;
+  std::array<ui::CProgressCtrl, kPortCount> m_progress;
+  // The tasks' auto-detect box: never attached to a window, so it always reads unchecked and
+  // production tasks take the single path.
+  ui::CButton m_autoDetect;
+
+  // Ports and the run.
+  PortScanResult m_ports;
+  bool m_scanned = false;
+  bool m_scanning = false;
+  RunOptions m_options;
+  std::string m_logFolder;
+  std::unique_ptr<PortLocks> m_locks;
+  PortResultCodes m_portResults;
+  std::array<CSharedText, kPortCount> m_resultTexts;
+  CWorkerPool m_pool;
+  platform::Thread m_passHelper;
+  std::atomic<bool> m_passHelperDone{false};
+  bool m_running = false;
+  int m_passesLeft = 0;
+  int m_passesStarted = 0;
+  std::uint64_t m_passStartMs = 0;
+  CDiskListWatch m_diskWatch;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The files a pass of the production page makes and reads: the temporary folder it empties,
+// the log folder of its slot reports, the work-order file whose results list the tasks fill,
+// and the summary log it writes when the pass ends.
+#include <string>
+#include <vector>
+
+// "Configuration\Temp" under the program folder: emptied (and made when missing) at the start
+// of every pass, so that the block-information files hold the records of that pass only.
+// False when it could not be emptied.
+bool ClearRunTempFolder();
+
+// The work number: g_WorkingNo, or WorkingNo of [General Info] in param.ini when it is empty.
+std::string CurrentWorkingNo();
+
+// Sets g_WorkFolder (the station folder with a trailing "\") and returns the log folder of the
+// station, ".\<work number>_<computer name>\<station name>", made when missing.
+std::string PrepareLogFolder(int stationIndex);
+
+// Makes the work-order file "<log folder>\WO_<work number>_<yyyymmdd>.txt" with its WorkOrder
+// entry in [Base Info] (results of earlier passes stay) and publishes its path in
+// g_WorkOrderFilePath; returns the path, empty when it could not be written (no results list
+// is written then).
+std::string PrepareWorkOrderFile(const std::string& logFolder);
+
+// How a port of the pass ended, from its port state and result text.
+struct PortOutcome {
+  int port = 0;
+  int state = -1;          // the port state (1 pass, 0 fail, anything else not counted)
+  std::string resultText;  // the failing tag, "0_00" on a pass
+};
+
+// Adds the pass to "<log folder>\_Summary.log": [Time] End Time, [Results] Pass and
+// TotalErrorCount, and one [ErrorList] counter per failing tag. Ports that neither passed nor
+// failed (no drive in the slot, no flow run) are not counted.
+void WritePassSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes);

@@ -1,0 +1,59 @@
+#include "pages/production/RunOptions.h"
+
+#include <algorithm>
+
+#include "device/DevicePaths.h"
+#include "device/StationHelpers.h"
+#include "pages/common/AutoMapping.h"
+#include "pages/common/PageGlobals.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/FlowDispatch.h"
+
+namespace {
+
+const char* MappingName(int mappingType) {
+  switch (mappingType) {
+    case kMappingNone:
+      return "none";
+    case kMappingByHub:
+      return "by hub";
+    case kMappingByDriveNumber:
+      return "by drive number";
+    default:
+      return "unknown";
+  }
+}
+
+}  // namespace
+
+int TaskKindOfStation(int stationIndex) {
+  switch (stationIndex) {
+    case kStationQC:
+    case kStationUpdateFW:
+    case kStationRMADBG:
+      return kTaskQC;
+    case kStationRDTResult:
+      return kTaskRDTResult;
+    default:
+      return kTaskInit;
+  }
+}
+
+RunOptions ReadRunOptions() {
+  RunOptions options;
+  options.stationIndex = GetTestStationIndex();
+  options.taskKind = TaskKindOfStation(options.stationIndex);
+  options.passes = std::max(1, settings::ReadInt(settings::keys::LoopCount));
+  options.autoSerialNumber = settings::ReadInt(settings::keys::AutoIncreseSerialNum) != 0;
+  options.mappingType = g_MappingType.load();
+  options.bridgeMode = g_U2AMode.load() != 0;
+  return options;
+}
+
+std::string DescribeRunOptions(const RunOptions& options) {
+  return platform::Format("Station: %s   Kind: %d   Passes: %d   Serial: %s   Mapping: %s   %s",
+                          GetTestStationName(options.stationIndex), options.taskKind, options.passes,
+                          options.autoSerialNumber ? "auto" : "fixed", MappingName(options.mappingType),
+                          options.bridgeMode ? "Bridge" : "Tester");
+}
