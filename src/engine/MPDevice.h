@@ -152,6 +152,8 @@ class CMPDevice {
   std::uint8_t VerifyFlashFirmware();
   // Reads (write 0) or writes (write 1) an info-block page after the AP key.
   std::uint8_t DirectAccessInfoBlock(std::uint8_t* buffer512, std::uint8_t write, std::uint8_t page);
+  // The drive's info block (page 0) into a 512-byte buffer ("I_x45").
+  std::uint8_t ReadInfoBlock(std::uint8_t* infoBlock512);
   // The info page into m_InfoBlockImage ("I_D45").
   std::uint8_t ReadInfoPage();
   // Sets the stage's mark in byte 511 of m_InfoBlockImage and writes the block ("I_Q10").
@@ -199,8 +201,6 @@ class CMPDevice {
                          std::uint8_t keepRdt, std::uint8_t usePolling, std::uint16_t ceMap);
   std::uint8_t ProgramFlashFirmware(std::uint8_t rdtImage, std::uint8_t shortRun, std::string_view text = {});
   std::uint8_t ReadAllUniqueID();
-  // The drive's info block (page 0) into a 512-byte buffer.
-  std::uint8_t ReadInfoBlock(std::uint8_t* infoBlock512);
   std::uint8_t SetCEMap(std::uint16_t ceMap, std::uint8_t compare);
   std::uint8_t StandByImmediate();
   std::uint8_t UpdateInfoCode();

@@ -49,6 +49,10 @@ std::uint8_t CMPDevice::DirectAccessInfoBlock(std::uint8_t* buffer512, std::uint
   return 1;
 }
 
+std::uint8_t CMPDevice::ReadInfoBlock(std::uint8_t* infoBlock512) {
+  return DirectAccessInfoBlock(infoBlock512, 0, kInfoBlockPage);
+}
+
 std::uint8_t CMPDevice::ReadInfoPage() {
   if (!DirectAccessInfoBlock(m_InfoBlockImage.data(), 0, kInfoBlockPage)) {
     return FailWithRecord("I_D45", "Issue ReadInfoPage Command Failed!!!");

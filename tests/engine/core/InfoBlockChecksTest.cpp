@@ -35,6 +35,9 @@ TEST_F(EngineTest, DirectAccessInfoBlockReadsAndWrites) {
   block[300] = 0x42;
   ASSERT_EQ(device->DirectAccessInfoBlock(block.data(), 1, 0), 1);
   EXPECT_EQ(DriveInfoBlock(Drive())[300], 0x42);
+  std::array<std::uint8_t, 512> again{};
+  ASSERT_EQ(device->ReadInfoBlock(again.data()), 1);
+  EXPECT_EQ(again, block);
 
   Fault("Read Info Block", FaultAction::Sense, 0, 0);
   EXPECT_EQ(device->DirectAccessInfoBlock(block.data(), 0, 0), 0);
