@@ -38,6 +38,7 @@ void CSlotTestTask::RecordFailSerial() {
   CMPDevice& device = *m_pDevice;
   const char* prefix = m_Kind == kTaskInit ? "F1" : m_Kind == kTaskQC ? "QC" : "";
   const std::string record = platform::Format("%s\\%s_FailSNRecord.log", m_LogFolder.c_str(), prefix);
+  MakeDirectoryPath(m_LogFolder);
   if (!platform::FileExists(record)) platform::WriteProfileString(record, kSerialSection, kLastSerialKey, "0000");
   const std::string running = platform::Trim(platform::ReadProfileString(record, kSerialSection, kLastSerialKey, "", 5));
 

@@ -35,6 +35,8 @@ void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
     m_TotalLogPath = m_LogFolder + "\\Total_Debug.log";
     m_ErrorLogPath = m_LogFolder + "\\Error_Debug.log";
   }
+  // The logs would be lost silently if the page had not made the folder yet.
+  MakeDirectoryPath(m_LogFolder);
   const std::string serial = m_pDevice ? m_pDevice->m_SerialNumber : std::string();
   const std::string engineTag = m_pDevice ? m_pDevice->m_ErrorTag : std::string();
 
