@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
@@ -90,11 +91,15 @@ std::uint8_t CMPDevice::ResetCardAndTesterPower(std::uint8_t value1, std::uint8_
 std::uint8_t CMPDevice::ResetCardPower(std::uint8_t value1) { return PowerCycleAndWait(value1, 0, 0); }
 
 std::uint8_t CMPDevice::CheckIOState(int taskKind) {
-  if (!PowerOffOnCard(1, 0, 0, 0)) return RecordFailure();
-  const std::uint8_t card = DetectCard(2);
-  if (card == device::kCardEmpty) return FailWithRecord("P_A01", "No Device in the slot.");
-  if (card == device::kCardNoPower) return FailWithRecord("P_x01", "Device is not powered.");
-  if (card != device::kCardPresent) return RecordFailure();
+  // Behind a USB-to-ATA bridge there is no tester to power the slot or detect the card: only
+  // the drive's own answer is checked.
+  if (g_U2AMode.load() == 0) {
+    if (!PowerOffOnCard(1, 0, 0, 0)) return RecordFailure();
+    const std::uint8_t card = DetectCard(2);
+    if (card == device::kCardEmpty) return FailWithRecord("P_A01", "No Device in the slot.");
+    if (card == device::kCardNoPower) return FailWithRecord("P_x01", "Device is not powered.");
+    if (card != device::kCardPresent) return RecordFailure();
+  }
   switch (WaitDeviceReady(kIoStateAnswerSeconds)) {
     case ReadyState::Ready: break;
     case ReadyState::Busy:

@@ -1,6 +1,7 @@
 // Tester control on the simulated station: card detect, slot power, power resets, device
 // readiness, the IO state, DEVSLP, current and the tester's USB page.
 #include "EngineFixture.h"
+#include "device/DeviceListing.h"
 
 namespace {
 
@@ -103,6 +104,17 @@ TEST_F(EngineTest, CheckIOStatePowersAndFindsTheDrive) {
   EXPECT_EQ(device->CheckIOState(1), 1);
   EXPECT_TRUE(Slot().SlotPowered());
   EXPECT_TRUE(Drive().Powered());
+}
+
+TEST_F(EngineTest, CheckIOStateBehindABridgeOnlyAsksTheDrive) {
+  Slot().SetReportedCardState(4);  // the tester would say "no card"
+  Fault("Tester Power", FaultAction::Sense, 0, 0);
+  g_U2AMode = 1;
+  // The bridge reaches the drive by the device listing.
+  auto listing = std::make_unique<ROOT_Device>();
+  listing->request = kListRequest;
+  ListTvDevice(listing.get());
+  EXPECT_EQ(device->CheckIOState(1), 1) << device->m_ErrorMessage;
 }
 
 TEST_F(EngineTest, CheckIOStateOnAnEmptySlotIsTheAbsentDrive) {
