@@ -69,27 +69,39 @@ void AppendRecord(std::string& out, const char* title, const std::array<std::uin
   AppendLine(out, "");
 }
 
-// Reads one line after another, reporting where a text stops making sense.
+// Reads one line after another (blank lines are skipped), reporting where a text stops
+// making sense by the line's number in the file.
 class LineReader {
  public:
   explicit LineReader(std::string_view text) {
     std::size_t start = 0;
+    std::size_t number = 0;
     while (start < text.size()) {
       std::size_t end = text.find('\n', start);
       if (end == std::string_view::npos) end = text.size();
+      ++number;
       std::string line = platform::TrimRight(text.substr(start, end - start));
-      if (!line.empty()) m_lines.push_back(std::move(line));
+      if (!line.empty()) m_lines.push_back({number, std::move(line)});
       start = end + 1;
     }
+    m_endNumber = number + 1;
   }
   bool AtEnd() const { return m_next >= m_lines.size(); }
-  const std::string& Peek() const { return m_lines[m_next]; }
-  std::string_view Take() { return m_lines[m_next++]; }
-  std::size_t LineNumber() const { return m_next; }
+  const std::string& Peek() const { return m_lines[m_next].text; }
+  void Take() { ++m_next; }
+  // The number of the line looked at now (the line after the last one at the end).
+  std::size_t Number() const { return AtEnd() ? m_endNumber : m_lines[m_next].number; }
+  // The number of the line taken last.
+  std::size_t LastNumber() const { return m_next == 0 ? 1 : m_lines[m_next - 1].number; }
 
  private:
-  std::vector<std::string> m_lines;   // the non-empty lines
+  struct Line {
+    std::size_t number;
+    std::string text;
+  };
+  std::vector<Line> m_lines;   // the non-blank lines
   std::size_t m_next = 0;
+  std::size_t m_endNumber = 1;
 };
 
 // A cursor over one line with strict number reads (no blanks, no signs).
@@ -133,8 +145,12 @@ class Parser {
   }
 
  private:
-  bool Refuse(const std::string& why) {
-    m_problem = platform::Format("line %zu: %s", m_lines.LineNumber() + 1, why.c_str());
+  // A problem of the line looked at now.
+  bool Refuse(const std::string& why) { return RefuseAt(m_lines.Number(), why); }
+  // A problem of the line taken last.
+  bool RefuseTaken(const std::string& why) { return RefuseAt(m_lines.LastNumber(), why); }
+  bool RefuseAt(std::size_t line, const std::string& why) {
+    m_problem = platform::Format("line %zu: %s", line, why.c_str());
     return false;
   }
 
@@ -167,8 +183,8 @@ class Parser {
         !Key("Map Bytes", 10, kLargestBlockMapBytes, mapBytes)) {
       return false;
     }
-    if (ceSlots == 0 || perSlot == 0 || units == 0 || planes == 0) return Refuse("empty geometry");
-    if (ceSlots * perSlot > mapBytes) return Refuse("the CEs listed do not fit the block map");
+    if (ceSlots == 0 || perSlot == 0 || units == 0 || planes == 0) return RefuseTaken("empty geometry");
+    if (ceSlots * perSlot > mapBytes) return RefuseTaken("the CEs listed do not fit the block map");
     image.ceSlots = static_cast<std::uint32_t>(ceSlots);
     image.ceMap = ceMap;
     image.ceNumberedByMap = numbered != 0;
@@ -235,7 +251,7 @@ class Parser {
     }
     std::uint64_t crc = 0;
     if (!Key("CRC", 16, 0xFFFF, crc)) return false;
-    if (crc != RecordCrc(record)) return Refuse(platform::Format("%s fails its CRC", title));
+    if (crc != RecordCrc(record)) return RefuseTaken(platform::Format("%s fails its CRC", title));
     return true;
   }
 
