@@ -50,6 +50,7 @@ CMPDevice::CMPDevice(int driveNumber, int taskKind, std::string fileName, int, i
       m_VolumeLock(std::make_unique<CVolumeLock>()),
       m_DeviceCommand(std::make_unique<CDeviceCommand>(driveNumber)) {
   InitBuffers();
+  m_StationIndex = -1;  // no settings are read: the station is not known ("unKnown")
 }
 
 CMPDevice::~CMPDevice() {

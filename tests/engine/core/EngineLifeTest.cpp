@@ -61,7 +61,7 @@ TEST_F(EngineTest, LightFormReadsNoSettings) {
   EXPECT_EQ(engine.m_FileName, "C:\\FW\\MP.bin");
   EXPECT_TRUE(engine.m_ReportName.empty());
   EXPECT_TRUE(engine.m_ReportFolder.empty());
-  EXPECT_EQ(engine.m_StationIndex, 0);
+  EXPECT_EQ(engine.m_StationIndex, -1);
   EXPECT_EQ(engine.m_TransferBuffer.size(), 64u * 1024);
   // It still reaches its drive.
   EXPECT_EQ(engine.DetectCard(1), 1);

@@ -143,6 +143,7 @@ TEST_F(SlotReportTest, TemporaryTwinAndAGivenFile) {
   const std::string written = station.ReadFile("x_Temp.txt");
   EXPECT_NE(written.find("START\r\n"), std::string::npos);
   EXPECT_NE(written.find("Slot       : 0\r\n"), std::string::npos);
+  EXPECT_NE(written.find("Station    : unKnown\r\n"), std::string::npos);
   EXPECT_EQ(written.substr(written.size() - 10), "   line \r\n");
   EXPECT_EQ(reader.m_FileName, "x_Temp.txt");
 }
