@@ -130,4 +130,31 @@ TEST_F(ReportSectionsTest, ProgramToReadSettingShiftsProgramFailsOfTheRecord) {
             std::string::npos);
 }
 
+// The drive's table: a factory-bad block on CE 0, and on CE 1 a program fail and on CE 3 an
+// erase fail that the RDT marked; CE 2 holds a block with only an RDT mark's further bit.
+TEST_F(ReportSectionsTest, TableStatisticsCountTheDrivesBadBlockMap) {
+  sim::DriveProfile profile;
+  profile.rdt.state = sim::RdtState::Done;
+  profile.badBlocks.named = {{0, 5, 0x80}, {0, 9, 0x80}, {1, 7, 0x02}, {3, 100, 0x04}};
+  Install(profile);
+  device->m_CECount = 4;
+  device->m_ErrorTag = "S_x30";
+  device->m_ErrorMessage = "kept";
+  const auto info = RdtInfo();
+  EXPECT_EQ(device->FormatBlockStatistics(0x05, 0, nullptr, info.data()),
+            "00: 2/ 0 (P: 0)*01: 0/ 1 (P: 0)*02: 0/ 0 (P: 0)*03: 0/ 1 (P: 0)*"
+            "04: 0/ 0 (P: 0)*05: 0/ 0 (P: 0)*06: 0/ 0 (P: 0)*07: 0/ 0 (P: 0)*"
+            "08: 0/ 0 (P: 0)*09: 0/ 0 (P: 0)*10: 0/ 0 (P: 0)*11: 0/ 0 (P: 0)*"
+            "12: 0/ 0 (P: 0)*13: 0/ 0 (P: 0)*14: 0/ 0 (P: 0)*15: 0/ 0 (P: 0)*"
+            "OB+OLB/RB:2+0/2*P OLB/RB:0/1*E OLB/RB:0/1*R OLB/RB:0/0*T(\xA2\x58"
+            "C):45*");
+  // The statistics report nothing: the flow's tag and message stay.
+  EXPECT_EQ(device->m_ErrorTag, "S_x30");
+  EXPECT_EQ(device->m_ErrorMessage, "kept");
+  // Only the CEs the engine counts are walked.
+  device->m_CECount = 1;
+  EXPECT_NE(device->FormatBlockStatistics(0x04, 0, nullptr, info.data()).find("OB+OLB/RB:2+0/0*P OLB/RB:0/0*"),
+            std::string::npos);
+}
+
 }  // namespace
