@@ -62,8 +62,9 @@ class CMPDevice {
   // pointer are kept; the engine does not use them.
   CMPDevice(int driveNumber, int taskKind, int portNumber, std::string logFolder, CColorEdit* statusCell,
             ui::CWnd* keptPage);
-  // Light form: buffers and device command only, no settings read. The text is kept in
-  // m_FileName (the callers write their temporary reports to it).
+  // Light form: buffers and device command only, no settings read (station index -1). It has
+  // no slot report of its own; the text is kept in m_FileName (the callers write their
+  // temporary reports to it through WriteTempReportLine).
   CMPDevice(int driveNumber, int taskKind, std::string fileName, int, int);
   // Frees everything the engine owns; a volume that a flow left locked is closed.
   ~CMPDevice();
@@ -115,7 +116,8 @@ class CMPDevice {
   std::uint8_t ReadTesterInfo();
   std::uint8_t GetTesterFWVersion();
 
-  // ---- running code and identification (core/RunningCode.cpp, Identification.cpp) --------
+  // ---- running code, identification, info block (core/RunningCode.cpp, Identification.cpp,
+  //      InfoBlockChecks.cpp) ----------------------------------------------------------------
   // Vendor-command access with up to 3 tries, "Set AP Key retry = %d" after each failed try.
   std::uint8_t EnableAPKey(std::uint8_t checkReply, std::uint32_t waitMs);
   // Running-code check: required code 0 boot, 1 burner, 2 flash, 3 or 4 any code. The
@@ -179,7 +181,7 @@ class CMPDevice {
   // AutoCapacity_MaxBadPercent_%dCE; 0 when the lists give none.
   std::uint32_t SelectAutoCapacity(std::uint32_t capacityGB);
 
-  // ---- block-information file and volume lock (core/BlockInfoFile.cpp, VolumeLock.cpp) ---
+  // ---- block-information file and volume lock (core/BlockInfoFile.cpp, DiskVolumes.cpp)
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
   std::uint8_t LoadBlockInfoFile();
   // Non-zero when a volume of the drive is locked (kept in m_VolumeLock).
