@@ -5,6 +5,7 @@
 // locks, result codes and texts) for the tasks to write into.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
