@@ -43,6 +43,9 @@ struct RdtPlan {
   std::uint32_t runWord = 0;              // MpInfo::runWord
   std::uint16_t testUnitNumber = 1;
   bool dramFail = false;                  // the default DRAM log records a failing step
+  // Non-zero: the bad-block log size the system information reports instead of the log's
+  // own (a drive that misreports it; a multiple of 16384).
+  std::uint32_t reportedBadBlockLogBytes = 0;
   // Explicit contents; empty lists are made from defaults (see above).
   std::vector<TemperatureLogRecord> temperatureRecords;
   std::vector<SdrLogRecord> sdrRecords;

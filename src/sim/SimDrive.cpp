@@ -240,7 +240,9 @@ SystemInfoSector SimDrive::SystemInfo() const {
   facts.rdtFirmwareDate = "20160512";
   facts.rdtLoops = m_profile.rdt.tlcLoops;
   facts.rdtFastPageLoops = m_profile.rdt.slcLoops;
-  facts.badBlockLogBytes = static_cast<std::uint32_t>(m_rdtLogs.badBlock.size());
+  facts.badBlockLogBytes = m_profile.rdt.reportedBadBlockLogBytes != 0
+                              ? m_profile.rdt.reportedBadBlockLogBytes
+                              : static_cast<std::uint32_t>(m_rdtLogs.badBlock.size());
   facts.temperatureLogBytes = static_cast<std::uint32_t>(m_rdtLogs.temperature.size());
   facts.sdrLogBytes = static_cast<std::uint32_t>(m_rdtLogs.sdr.size());
   facts.specialLogBytes = static_cast<std::uint32_t>(m_rdtLogs.special.size());

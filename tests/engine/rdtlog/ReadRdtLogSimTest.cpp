@@ -452,6 +452,35 @@ TEST_F(ReadRdtLog, LogReadFailures) {
   }
 }
 
+TEST_F(ReadRdtLog, ALogLargerThanTheDriveCanSendIsRefused) {
+  auto profile = RdtDrive({{.type = 0x02}});
+  profile.rdt.reportedBadBlockLogBytes = 2049u * 16384u;  // 65,568 sectors
+  Start(profile);
+  EXPECT_EQ(Read(), 0);
+  ExpectFailure("I_T51", "RDT BadBlock log size 33570816 bytes is beyond the 33554432 bytes the drive can send !!");
+  EXPECT_TRUE(HasFailRecord("I_T51"));
+  EXPECT_FALSE(HasLine("Bad Block Log:"));
+  EXPECT_NE(device->m_DeviceCommand->LastCommand(), device::CommandId::GetRdtBadBlockLog);  // nothing was asked
+
+  // The largest log that the commands can address is read whole.
+  profile.rdt.reportedBadBlockLogBytes = 2048u * 16384u;
+  Start(profile);
+  EXPECT_EQ(Read(), 0);
+  ExpectFailure("I_T51", "Issue Get_RDT_BadBlock_Log command Failed !!");  // the drive's log is shorter
+}
+
+TEST_F(ReadRdtLog, TheReportThatCannotTakeTheSpecialTestRows) {
+  auto profile = RdtDrive();
+  profile.rdt.specialEntries.push_back(Special{.type = 0x00}.Entry());
+  Start(profile);
+  // A folder where the slot report should be.
+  const auto report = station.Folder() / "WO1_PC" / "D_Reports" / "HOST_1_Report.txt";
+  std::filesystem::remove(report);
+  std::filesystem::create_directories(report);
+  EXPECT_EQ(Read(), 0);
+  ExpectFailure("A_T08", "Open Log Save File: .\\WO1_PC\\D_Reports\\HOST_1_Report.txt Failed!!!");
+}
+
 TEST_F(ReadRdtLog, TheKeyBeforeALogPieceFails) {
   Start(RdtDrive());
   // The key is sent before the reader's system information and before each log piece.
