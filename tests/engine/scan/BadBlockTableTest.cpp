@@ -16,9 +16,9 @@ using scantest::ScanTest;
 using scantest::SmallDrive;
 using Record = std::array<std::uint8_t, 64>;
 
-constexpr std::uint8_t kFactory = 0x80;
-constexpr std::uint8_t kErase = 0x04;
-constexpr std::uint8_t kProgram = 0x02;
+using scantest::kErase;
+using scantest::kFactory;
+using scantest::kProgram;
 
 class BadBlockTableTest : public ScanTest {
  protected:

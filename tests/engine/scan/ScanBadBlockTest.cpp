@@ -16,9 +16,9 @@ namespace {
 using scantest::ScanTest;
 using scantest::SmallDrive;
 
-constexpr std::uint8_t kFactory = 0x80;
-constexpr std::uint8_t kErase = 0x04;
-constexpr std::uint8_t kProgram = 0x02;
+using scantest::kErase;
+using scantest::kFactory;
+using scantest::kProgram;
 
 class ScanBadBlockTest : public ScanTest {
  protected:
@@ -194,7 +194,7 @@ TEST_F(ScanBadBlockTest, TheRecordsCountsAreTheSimulatorsBadBlockMap) {
 }
 
 TEST_F(ScanBadBlockTest, BlocksTheRdtFoundAreEarlyBlocksOfTheirKind) {
-  sim::DriveProfile profile = SmallDrive({{0, 9, kErase}, {1, 12, 0x01}});
+  sim::DriveProfile profile = SmallDrive({{0, 9, kErase}, {1, 12, scantest::kRead}});
   profile.rdt.state = sim::RdtState::Done;
   Install(profile);
   BlockInfoRecord record{};
@@ -247,10 +247,7 @@ TEST_F(ScanBadBlockTest, ALimitOfZeroLeavesTheScansOwnLimit) {
 }
 
 TEST_F(ScanBadBlockTest, AutomaticCapacityTakesTheLargestCapacityThatFits) {
-  sim::DriveProfile profile = SmallDrive();
-  profile.geometry.blocksPerCe = 1000;
-  for (std::uint32_t block = 10; block < 22; block += 2) profile.badBlocks.named.push_back({0, block, kFactory});
-  Install(profile);
+  Install(scantest::ThousandBlockDrive(0, 22));
   Set(settings::keys::AutoCapacityEnable, "1");
   Set(settings::keys::AutoCapacitySizeArray, "32,128,64");
   Set(settings::keys::AutoCapacityMaxBadPercent2CE, "5,1,3");
@@ -263,10 +260,7 @@ TEST_F(ScanBadBlockTest, AutomaticCapacityTakesTheLargestCapacityThatFits) {
 }
 
 TEST_F(ScanBadBlockTest, AutomaticCapacityFailsWhenNoCapacityFits) {
-  sim::DriveProfile profile = SmallDrive();
-  profile.geometry.blocksPerCe = 1000;
-  for (std::uint32_t block = 10; block < 100; block += 2) profile.badBlocks.named.push_back({1, block, kFactory});
-  Install(profile);
+  Install(scantest::ThousandBlockDrive(1, 100));
   Set(settings::keys::AutoCapacityEnable, "1");
   Set(settings::keys::AutoCapacitySizeArray, "32,64");
   Set(settings::keys::AutoCapacityMaxBadPercent2CE, "5,3");

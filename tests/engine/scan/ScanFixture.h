@@ -15,6 +15,12 @@
 
 namespace scantest {
 
+// Status bytes of the simulator's named bad blocks.
+inline constexpr std::uint8_t kFactory = 0x80;
+inline constexpr std::uint8_t kErase = 0x04;
+inline constexpr std::uint8_t kProgram = 0x02;
+inline constexpr std::uint8_t kRead = 0x01;
+
 // A drive on burner code with two CEs of 64 blocks, one die and two planes, no RDT run, and
 // the named bad blocks.
 inline sim::DriveProfile SmallDrive(std::vector<sim::NamedBadBlock> named = {}) {
@@ -25,6 +31,15 @@ inline sim::DriveProfile SmallDrive(std::vector<sim::NamedBadBlock> named = {}) 
   profile.geometry.planes = 2;
   profile.geometry.blocksPerCe = 64;
   profile.badBlocks.named = std::move(named);
+  return profile;
+}
+
+// The same drive with 1000 blocks per CE and factory bad blocks on every second block of one
+// CE from block 10 on.
+inline sim::DriveProfile ThousandBlockDrive(unsigned ce, std::uint32_t lastBlock) {
+  sim::DriveProfile profile = SmallDrive();
+  profile.geometry.blocksPerCe = 1000;
+  for (std::uint32_t block = 10; block < lastBlock; block += 2) profile.badBlocks.named.push_back({ce, block, kFactory});
   return profile;
 }
 
