@@ -26,9 +26,11 @@ const std::string kTroubledStation =
     "[SlowErase]\r\nFault1=Erase By Type,0,Timeout,times=0\r\n"
     "[PulledDuringErase]\r\nFault1=Erase By Type,0,Pull\r\n";
 
-class ProductionRun : public ::testing::Test {
+// The suites' names end in "Threads": a pass runs on the pool's workers and the page's helper
+// thread, so the runs are also checked under ThreadSanitizer.
+class ProductionRunThreads : public ::testing::Test {
  protected:
-  explicit ProductionRun(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
+  explicit ProductionRunThreads(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
 
   void SetUp() override {
     sheet = app.BuildSheet();
@@ -81,7 +83,7 @@ class ProductionRun : public ::testing::Test {
   std::string summary;
 };
 
-TEST_F(ProductionRun, TwentyFourDrivesAtTheEraseStationAllPass) {
+TEST_F(ProductionRunThreads, TwentyFourDrivesAtTheEraseStationAllPass) {
   for (int port = 1; port <= 24; ++port) ASSERT_EQ(page->DriveOfPort(port), port);
   PressStartAndWait();
   for (int port = 1; port <= 24; ++port) ExpectPassed(port);
@@ -92,12 +94,12 @@ TEST_F(ProductionRun, TwentyFourDrivesAtTheEraseStationAllPass) {
   EXPECT_TRUE(test.host.MessageBoxes().empty());
 }
 
-class TroubledProductionRun : public ProductionRun {
+class TroubledProductionRunThreads : public ProductionRunThreads {
  protected:
-  TroubledProductionRun() : ProductionRun(kTroubledStation) {}
+  TroubledProductionRunThreads() : ProductionRunThreads(kTroubledStation) {}
 };
 
-TEST_F(TroubledProductionRun, AnEmptySlotWaitsATimedOutAndAPulledDriveFailTheRestPass) {
+TEST_F(TroubledProductionRunThreads, AnEmptySlotWaitsATimedOutAndAPulledDriveFailTheRestPass) {
   PressStartAndWait();
   // The empty slot: waiting, white and empty, and not a failure.
   EXPECT_EQ(PortStateOf(3), kPortWaiting);
