@@ -23,6 +23,8 @@ Result DropOnFailure(const char* section, Result fallback, Body&& body) {
     return body();
   } catch (const std::exception& error) {
     platform::DebugOutput(std::string(section) + " dropped: " + error.what() + "\r\n");
+  } catch (...) {
+    platform::DebugOutput(std::string(section) + " dropped\r\n");
   }
   return fallback;
 }
