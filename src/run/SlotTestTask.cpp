@@ -72,7 +72,7 @@ void CSlotTestTask::Run(std::uint32_t /*context*/) {
       RunExchangePath(stopIfFail);
     } else {
       const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
-      m_SlotState = kSlotIdle;
+      m_SlotState = kPortIdle;
       const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
       if (AutoDetectChecked()) {
         RunAutoDetectPath(flow, stopIfFail);
@@ -83,8 +83,8 @@ void CSlotTestTask::Run(std::uint32_t /*context*/) {
   } catch (const std::exception& error) {
     platform::DebugOutput(platform::Format("Slot %d: task stopped: %s\n", m_PortNumber, error.what()));
     try {
-      // A slot that was testing shows the failure; one where nothing started shows idle.
-      if (m_SlotState == kSlotTesting) {
+      // A slot whose flow had started shows the failure; one where nothing started shows idle.
+      if (m_FlowStarted) {
         SetSlotStatus(kSlotFail, m_ErrorTag.empty() ? std::string(kTaskStoppedText) : m_ErrorTag, error.what());
       } else {
         SetSlotStatus(kSlotWaiting, "", "");
@@ -94,7 +94,7 @@ void CSlotTestTask::Run(std::uint32_t /*context*/) {
   } catch (...) {
     platform::DebugOutput(platform::Format("Slot %d: task stopped\n", m_PortNumber));
     try {
-      SetSlotStatus(m_SlotState == kSlotTesting ? kSlotFail : kSlotWaiting, kTaskStoppedText, "");
+      SetSlotStatus(m_FlowStarted ? kSlotFail : kSlotWaiting, kTaskStoppedText, "");
     } catch (...) {
     }
   }
@@ -121,7 +121,7 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     m_StartClock = platform::TickCountMs();
     const std::uint8_t result = RunFlow(flow);
     // A slot without a drive stays waiting: it is no failure of the run.
-    const bool noDrive = m_SlotState == kSlotWaiting;
+    const bool noDrive = m_SlotState == kPortWaiting;
     if (result == 0 && !noDrive) {
       if (m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
       if (stopIfFail) g_StopAll = 1;
@@ -150,7 +150,7 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
     const std::uint8_t card = m_pDevice->DetectCard(2);
     bool start = false;
     if (card == kCardPresent) {
-      start = (m_SlotState == kSlotWaiting || m_SlotState == kSlotIdle) && !seenWithoutFlow;
+      start = (m_SlotState == kPortWaiting || m_SlotState == kPortIdle) && !seenWithoutFlow;
     } else if (card == kCardRemoved || card == kCardNone || card == kCardUnknown) {
       SetSlotStatus(kSlotWaiting, "", "");
       seenWithoutFlow = false;
@@ -172,7 +172,7 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
     if (result == 1) {
       platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
       WriteSlotLogs(1);
-    } else if (m_SlotState != kSlotWaiting) {
+    } else if (m_SlotState != kPortWaiting) {
       if (stopIfFail) g_StopAll = 1;
       {
         platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
@@ -232,6 +232,7 @@ void CSlotTestTask::RunExchangePath(bool stopIfFail) {
 }
 
 std::uint8_t CSlotTestTask::RunFlow(SlotFlow flow) {
+  m_FlowStarted = true;
   struct FlowEntry {
     SlotFlow flow;
     std::uint8_t (CSlotTestTask::*run)();

@@ -170,7 +170,7 @@ class CSlotTestTask : public CPoolTask {
   ui::CButton* m_pAutoDetectCheck;
   int m_PortNumber;
   int m_Kind;
-  int m_SlotState = kSlotIdle;
+  int m_SlotState = kPortIdle;  // the port state of the last state shown
   int m_DriveNumber;
   PortResultCodes* m_pPortResults;
   std::uint8_t m_DevSleepControl = 0;
@@ -183,6 +183,7 @@ class CSlotTestTask : public CPoolTask {
   double m_ElapsedSeconds = 0.0;
   int m_StationMode = 0;
   ui::CWnd* m_pKeptPage;
+  bool m_FlowStarted = false;  // a flow has begun (an exception then shows the slot failed)
 
  private:
   // The three paths of Run.

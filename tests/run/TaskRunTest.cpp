@@ -217,7 +217,11 @@ TEST_F(TaskRun, AnEmptySlotOnTheSinglePathIsNoFailure) {
 }
 
 TEST_F(TaskRun, AFlowThatThrowsLeavesTheSlotFailedAndTheTaskDeleted) {
-  RecordingTask::behaviour = [](RecordingTask&) -> std::uint8_t { throw std::runtime_error("lost its way"); };
+  // The flow had shown a pass already: the slot still ends up failed.
+  RecordingTask::behaviour = [](RecordingTask& task) -> std::uint8_t {
+    task.Pass();
+    throw std::runtime_error("lost its way");
+  };
   RunTask(kTaskInit, "MP", 1);
   EXPECT_EQ(RecordingTask::deleted.load(), 1);
   EXPECT_EQ(PortStateOf(1), kPortFail);
