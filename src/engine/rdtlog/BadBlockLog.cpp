@@ -139,7 +139,6 @@ class BadBlockWalk {
   void Entry(const RdtBadBlockLogEntry& entry) {
     if (entry.ce >= kRdtCes || entry.channel >= kRdtChannels) return;
     m_tallies.present[entry.ce][entry.channel] = true;
-    m_result.notEmpty = true;
     const bool slc = entry.slcMode != 0 && entry.failType != kBadBlockFactory;
     Counted kind = CountedAs(entry.failType);
     // With ProgramtoRead the first program fails count, and are reported, as read fails.

@@ -49,7 +49,6 @@ struct BadBlockWalkSettings {
 };
 
 struct BadBlockWalkResult {
-  bool notEmpty = false;                   // an entry passed the CE and channel checks
   std::vector<std::uint32_t> eccValues;    // over-threshold counts above 10 and below 1,000
   std::array<std::vector<std::uint32_t>, kLateBadCes> lateBadAddresses;  // per CE 0-15
   std::uint32_t programFails = 0;          // program fails seen while ProgramtoRead applies

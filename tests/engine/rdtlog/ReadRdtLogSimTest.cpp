@@ -372,36 +372,18 @@ TEST_F(ReadRdtLog, SkippingTheStatusCheckWritesNoMarkLines) {
 
 // ---- the temperature log and the result codes ------------------------------------------------------
 
-TEST_F(ReadRdtLog, ResultCodesOfTheInformationRecord) {
-  const struct {
-    std::uint8_t code;
-    const char* tag;
-    const char* message;
-  } cases[] = {
-      {0x11, "I_T52", "e_RDT_RESULT_FLH_TEST_TIME_OUT,  total 1800 seconds"},
-      {0x12, "I_T53", "e_RDT_RESULT_FLH_TEST_BB_OVER, Bad Block Number = 300"},
-      {0x13, "I_T53", "e_RDT_RESULT_FLH_ID_ERROR, error code = 19"},
-      {0x14, "I_T53", "e_RDT_RESULT_FLH_ID_MISS_ERROR, error code = 20"},
-      {0x15, "I_T54", "e_RDT_RESULT_SYS_BlK_ERROR, error code = 21"},
-  };
-  for (const auto& c : cases) {
-    auto profile = RdtDrive({{.type = 0x02}});
-    profile.rdt.resultCode = c.code;
-    profile.rdt.badBlockNumber = 300;
-    Start(profile);
-    EXPECT_EQ(Read(true), 0);
-    ExpectFailure(c.tag, c.message);
-    EXPECT_EQ(device->m_RDTResultCode, c.code);
-    EXPECT_TRUE(HasFailRecord(c.tag));
-    EXPECT_FALSE(HasLine("Read RDT Log:"));
-    EXPECT_EQ(Csv("BadBlock"), "");
-  }
+TEST_F(ReadRdtLog, ATimeOutShowsTheConfiguredLimit) {
   Settings("paramFDB.ini", "[RDT]\r\nTimeOutLimit_TV=1500\r\n");
-  auto profile = RdtDrive();
+  auto profile = RdtDrive({{.type = 0x02}});
   profile.rdt.resultCode = 0x11;
   Start(profile);
-  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(Read(true), 0);
   ExpectFailure("I_T52", "e_RDT_RESULT_FLH_TEST_TIME_OUT,  total 1800 seconds,  TimeOutLimit 1500 seconds");
+  EXPECT_EQ(device->m_RDTResultCode, 0x11u);
+  EXPECT_TRUE(HasFailRecord("I_T52"));
+  // No later log is read.
+  EXPECT_FALSE(HasLine("Read RDT Log:"));
+  EXPECT_EQ(Csv("BadBlock"), "");
 }
 
 TEST_F(ReadRdtLog, ResultCodesFromTheScenarioFile) {
@@ -744,17 +726,6 @@ TEST_F(ReadRdtLog, OnlyTheEngineThatTakesTheLimitUsesItAndItIsClearedInEveryCase
   Fault("Get_RDT_Temperature_Time_Log", FaultAction::Sense, 0, 0);
   EXPECT_EQ(Read(), 0);
   EXPECT_FALSE(HasLine("RDT Result Bad Block limit = 3%"));
-}
-
-TEST_F(ReadRdtLog, APercentLimitRemovesThePercentSign) {
-  g_RdtRequest = 1;
-  g_RdtLimitText = "3%";
-  Start(RdtDrive(OverThePlaneLimit()));
-  device->TakeRdtLimitRequest();
-  EXPECT_EQ(Read(), 0);  // 1024 x 3 / 100 / 1 / 2 = 15
-  EXPECT_TRUE(HasLine("RDT Result Bad Block limit = 3%"));
-  EXPECT_TRUE(HasLine("RDT Result max bad per plane = 15"));
-  EXPECT_EQ(device->m_RdtLimitText, "3");
 }
 
 // ---- a whole reading from a scenario file ----------------------------------------------------------
