@@ -155,6 +155,7 @@ void CProductionPage::OnParameterFileChosen() {
 }
 
 void CProductionPage::ShowRunOptions() {
+  // Between runs the options shown are those a Start would read now; during a run, the run's.
   if (!m_running) m_options = ReadRunOptions();
   m_runOptions.SetWindowText(DescribeRunOptions(m_options));
 }
@@ -211,14 +212,13 @@ void CProductionPage::Scan() {
 
 bool CProductionPage::StartRun() {
   if (m_running || m_scanning) return false;
-  m_options = ReadRunOptions();
+  ShowRunOptions();
   m_passesLeft = m_options.passes;
   g_StopAll.store(0);
   return StartPass();
 }
 
 bool CProductionPage::StartPass() {
-  ShowRunOptions();
   std::vector<int> ports;
   for (int port = 1; port <= kPortCount; ++port) {
     if (m_ports.drive[port] != 0 && m_portChecks[Index(port)].GetCheck() == ui::BST_CHECKED) ports.push_back(port);
