@@ -1,7 +1,9 @@
 // Error tags and their codes, and the generated ErrorCodeList.txt.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -99,3 +101,28 @@ TEST(ErrorCodeList, TheGeneratedFileMatchesTheTable) {
 #endif
 
 }  // namespace
+
+// Every tag that the station's code can set must have its own entry, or the operator sees
+// 0xFFF for it. The sources are scanned for tag literals ("I_x06", "F_x4A", ...).
+TEST(ErrorTagTable, EveryTagLiteralOfTheSourcesIsInTheTable) {
+  namespace fs = std::filesystem;
+  const std::regex tagLiteral("\"([A-Z]_[A-Za-z][0-9A-Z]{2})\"");
+  std::set<std::string> missing;
+  for (const auto& entry : fs::recursive_directory_iterator(fs::path(STATION_SOURCE_DIR) / "src")) {
+    const std::string extension = entry.path().extension().string();
+    if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) continue;
+    std::ifstream file(entry.path());
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string source = text.str();
+    for (std::sregex_iterator it(source.begin(), source.end(), tagLiteral), end; it != end; ++it) {
+      const std::string tag = (*it)[1];
+      if (!engine::ErrorCodeOf(tag)) missing.insert(tag + " (" + entry.path().filename().string() + ")");
+    }
+  }
+  EXPECT_TRUE(missing.empty()) << [&] {
+    std::string list;
+    for (const auto& tag : missing) list += tag + " ";
+    return list;
+  }();
+}
