@@ -159,7 +159,9 @@ TEST_F(TaskRun, AFlowThisBuildLacksFailsAtOnceAndSaysSo) {
   EXPECT_EQ(ResultText(2), "S_N01");
   EXPECT_EQ(PortStateOf(2), kPortFail);
   EXPECT_EQ(std::string(Cell(2).GetSubText()), "MP flow not available");
-  EXPECT_NE(Report(2).find("Error Tag  : S_N01\r\nError Code : 0xFFF\r\nMessage    : MP flow not available\r\n"), std::string::npos)
+  EXPECT_NE(Report(2).find("Error Tag  : S_N01\r\nError Code : " + CMPDevice::ErrorTagToCode("S_N01") +
+                           "\r\nMessage    : MP flow not available\r\n"),
+            std::string::npos)
       << Report(2);
   EXPECT_NE(WorkOrder().find(",Fail,S_N01,MP flow not available\r\n"), std::string::npos);
   EXPECT_EQ(SummaryCsv(), "Date,Cap,SN,TestResult\n20240506,256,," + CMPDevice::ErrorTagToCode("S_N01") + "\n");
