@@ -1,6 +1,7 @@
 // The bad-block text file (BadBlockTextFile.h): the engine's block map and the two records
 // saved into it, and read back. A file that does not read back whole and consistent is
 // refused, and nothing the caller gave is changed then.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/MPDevice.h"
@@ -49,7 +50,9 @@ std::uint8_t CMPDevice::SaveBadBlockFile(std::string_view path, std::uint32_t ce
   image.blocksPerSlot = layout->blocksPerSlot;
   image.unitsPerCe = layout->unitsPerCe;
   image.planes = m_Planes == 0 ? 1 : m_Planes;
-  image.map.assign(m_BBTBuffer.begin(), m_BBTBuffer.begin() + layout->mapBytes);
+  // The file holds the CE slots it lists; the rest of the map reads back good.
+  image.map.assign(layout->mapBytes, 0);
+  std::copy_n(m_BBTBuffer.begin(), static_cast<std::size_t>(image.ceSlots) * image.blocksPerSlot, image.map.begin());
   std::memcpy(image.bbtParameter.data(), bbtParameter64, kRecordBytes);
   if (rdtInfo64) std::memcpy(image.rdtInfo.data(), rdtInfo64, kRecordBytes);
   if (pathText.empty() || !platform::WriteWholeFile(pathText, FormatBadBlockFile(image))) {

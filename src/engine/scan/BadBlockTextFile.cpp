@@ -135,6 +135,10 @@ class Parser {
     for (const Section& section : kSections) {
       if (!Entries(section, image)) return std::nullopt;
     }
+    if (RecordCrc(image.map) != m_mapCrc) {
+      RefuseAt(m_mapCrcLine, "the listed blocks do not give the map's CRC");
+      return std::nullopt;
+    }
     if (!Record(kRdtInfoTitle, image.rdtInfo) || !Record(kParameterTitle, image.bbtParameter)) return std::nullopt;
     if (!Title(kEndTitle)) return std::nullopt;
     if (!m_lines.AtEnd()) {
@@ -183,6 +187,10 @@ class Parser {
         !Key("Map Bytes", 10, kLargestBlockMapBytes, mapBytes)) {
       return false;
     }
+    if (ceSlots == 0 || perSlot == 0 || units == 0 || planes == 0) return RefuseTaken("empty geometry");
+    if (ceSlots * perSlot > mapBytes) return RefuseTaken("the CEs listed do not fit the block map");
+    if (!Key("Map CRC", 16, 0xFFFF, m_mapCrc)) return false;
+    m_mapCrcLine = m_lines.LastNumber();
     if (ceSlots == 0 || perSlot == 0 || units == 0 || planes == 0) return RefuseTaken("empty geometry");
     if (ceSlots * perSlot > mapBytes) return RefuseTaken("the CEs listed do not fit the block map");
     image.ceSlots = static_cast<std::uint32_t>(ceSlots);
@@ -257,6 +265,8 @@ class Parser {
 
   LineReader m_lines;
   std::string& m_problem;
+  std::uint64_t m_mapCrc = 0;
+  std::size_t m_mapCrcLine = 0;
 };
 
 }  // namespace
@@ -271,6 +281,7 @@ std::string FormatBadBlockFile(const BadBlockFileImage& image) {
   AppendLine(out, platform::Format("Die Per CE=%u", image.unitsPerCe));
   AppendLine(out, platform::Format("Plane Number=%u", image.planes));
   AppendLine(out, platform::Format("Map Bytes=%zu", image.map.size()));
+  AppendLine(out, platform::Format("Map CRC=0x%04X", RecordCrc(image.map)));
   AppendLine(out, "");
   for (const Section& section : kSections) {
     std::vector<std::string> entries;

@@ -11,6 +11,7 @@
 //   Die Per CE=<units per CE>
 //   Plane Number=<planes>
 //   Map Bytes=<size of the block map>
+//   Map CRC=0x<CRC-16 (CCITT) of the block map>
 //   (blank line)
 //   [Early Bad Block]        factory bad blocks, OLBs included
 //   Count=<entries>
@@ -26,11 +27,12 @@
 // Every block whose status byte is not 0 is listed once, with the status byte itself, so a
 // file read back gives the block map byte for byte; every other block of the map is 0 (good).
 // The CE is the drive's CE number; the CE map and the numbering flag tell its slot in the map.
-// The reader refuses anything it cannot account for: a missing or misplaced section or key,
+// The reader refuses anything it cannot account for: a missing or misplaced section or key;
 // an entry that does not parse, whose block lies outside the map, whose decimal and
 // hexadecimal block numbers differ, whose die or plane does not match its block, whose status
 // does not belong to its section or that repeats a block; a count that differs from the
-// entries; a raw record that is not 64 bytes or fails its CRC; a missing end line.
+// entries; listed blocks that do not give the map's CRC; a raw record that is not 64 bytes or
+// fails its CRC; a missing end line.
 #include <array>
 #include <cstdint>
 #include <optional>

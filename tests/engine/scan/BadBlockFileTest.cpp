@@ -45,6 +45,7 @@ const char kSmallFile[] =
     "Die Per CE=1\r\n"
     "Plane Number=2\r\n"
     "Map Bytes=16\r\n"
+    "Map CRC=0x8FB7\r\n"
     "\r\n"
     "[Early Bad Block]\r\n"
     "Count=2\r\n"
@@ -112,23 +113,24 @@ TEST(BadBlockTextFile, GarbledLinesAreRefusedWithTheirReason) {
     const char* to;
     const char* reason;
   } cases[] = {
-      {"Block:3(0x0003)", "Block:3(0x0004)", "line 13: block number and its hexadecimal form differ"},
-      {"Block:1(0x0001),Status=0x80", "Block:1(0x0001),Status=0x02", "line 12: status does not belong to this section"},
-      {"CE:0,Die:0,Plane:1,Block:1", "CE:0,Die:0,Plane:0,Block:1", "line 12: die or plane does not match the block"},
-      {"Block:5(0x0005)", "Block:9(0x0009)", "line 17: bad-block entry outside the block map"},
-      {"CE:1,Die:0,Plane:0,Block:6", "CE:2,Die:0,Plane:0,Block:6", "line 18: CE not listed in the file's CE map"},
-      {"Block:6(0x0006),Status=0x10", "Block:5(0x0005),Status=0x10", "line 18: die or plane does not match the block"},
-      {"[Later Bad Block]\r\nCount=2", "[Later Bad Block]\r\nCount=3", "line 20: fewer entries than counted"},
-      {"[Later Bad Block]\r\nCount=2", "[Later Bad Block]\r\nCount=1", "line 18: more entries than counted"},
-      {"54 56 52 54 00", "54 56 52 55 00", "line 29: [RDT Info] fails its CRC"},
-      {"3F 3F 3F 3F 00 00", "3F 3F 3F 3F 00 0", "line 33: record line must hold 16 bytes of two hexadecimal digits"},
-      {"CRC=0xE2A2", "CRC=0xE2A", "line 36: [BBT Parameter] fails its CRC"},
-      {"[RDT Bad Block]", "[RDT Bad Blocks]", "line 20: [RDT Bad Block] expected"},
+      {"Block:3(0x0003)", "Block:3(0x0004)", "line 14: block number and its hexadecimal form differ"},
+      {"Block:1(0x0001),Status=0x80", "Block:1(0x0001),Status=0x02", "line 13: status does not belong to this section"},
+      {"CE:0,Die:0,Plane:1,Block:1", "CE:0,Die:0,Plane:0,Block:1", "line 13: die or plane does not match the block"},
+      {"Block:5(0x0005)", "Block:9(0x0009)", "line 18: bad-block entry outside the block map"},
+      {"CE:1,Die:0,Plane:0,Block:6", "CE:2,Die:0,Plane:0,Block:6", "line 19: CE not listed in the file's CE map"},
+      {"Block:6(0x0006),Status=0x10", "Block:5(0x0005),Status=0x10", "line 19: die or plane does not match the block"},
+      {"[Later Bad Block]\r\nCount=2", "[Later Bad Block]\r\nCount=3", "line 21: fewer entries than counted"},
+      {"[Later Bad Block]\r\nCount=2", "[Later Bad Block]\r\nCount=1", "line 19: more entries than counted"},
+      {"54 56 52 54 00", "54 56 52 55 00", "line 30: [RDT Info] fails its CRC"},
+      {"3F 3F 3F 3F 00 00", "3F 3F 3F 3F 00 0", "line 34: record line must hold 16 bytes of two hexadecimal digits"},
+      {"CRC=0xE2A2", "CRC=0xE2A", "line 37: [BBT Parameter] fails its CRC"},
+      {"[RDT Bad Block]", "[RDT Bad Blocks]", "line 21: [RDT Bad Block] expected"},
       {"Map Bytes=16", "Map Bytes=15", "line 8: the CEs listed do not fit the block map"},
       {"Plane Number=2", "Plane Number=5", "line 7: Plane Number=<value> expected"},
-      {"Status=0x84", "Status=0x84;", "line 13: bad-block entry does not parse"},
-      {"[End]\r\n", "[End]\r\nmore\r\n", "line 39: text after the end line"},
-      {"[End]\r\n", "", "line 38: [End] missing (file cut short)"},
+      {"Status=0x84,", "Status=0x94,", "line 9: the listed blocks do not give the map's CRC"},
+      {"Status=0x84", "Status=0x84;", "line 14: bad-block entry does not parse"},
+      {"[End]\r\n", "[End]\r\nmore\r\n", "line 40: text after the end line"},
+      {"[End]\r\n", "", "line 39: [End] missing (file cut short)"},
   };
   for (const auto& garble : cases) {
     std::string text = kSmallFile;
@@ -145,7 +147,33 @@ TEST(BadBlockTextFile, GarbledLinesAreRefusedWithTheirReason) {
   twice.insert(twice.find("\r\n\r\n[Later"), "\r\nCE:0,Die:0,Plane:1,Block:1(0x0001),Status=0x80");
   std::string problem;
   EXPECT_FALSE(ParseBadBlockFile(twice, problem));
-  EXPECT_EQ(problem, "line 14: block listed twice");
+  EXPECT_EQ(problem, "line 15: block listed twice");
+}
+
+// Any single changed byte either reads as a consistent file or is refused; the reader never
+// leaves the text or the map it builds.
+TEST(BadBlockTextFile, EverySingleByteChangeIsReadSafely) {
+  const std::string original = kSmallFile;
+  std::size_t accepted = 0;
+  for (std::size_t at = 0; at < original.size(); ++at) {
+    for (const char replacement : {'0', '9', 'F', ',', '\n', '[', ':', '%', '\0'}) {
+      if (original[at] == replacement) continue;
+      std::string text = original;
+      text[at] = replacement;
+      std::string problem;
+      const std::optional<BadBlockFileImage> image = ParseBadBlockFile(text, problem);
+      if (!image) {
+        EXPECT_FALSE(problem.empty());
+        continue;
+      }
+      ++accepted;
+      EXPECT_EQ(image->map, SmallImage().map) << "byte " << at;
+      EXPECT_EQ(image->rdtInfo, SmallImage().rdtInfo) << "byte " << at;
+      EXPECT_EQ(image->bbtParameter, SmallImage().bbtParameter) << "byte " << at;
+    }
+  }
+  // Only changes that say nothing about the table (a kind text) read, and as before.
+  EXPECT_GT(accepted, 0u);
 }
 
 class BadBlockFileTest : public ScanTest {
@@ -220,8 +248,8 @@ TEST_F(BadBlockFileTest, TruncatedOrGarbledFilesFailEveryLoaderCleanly) {
     EXPECT_EQ(record, untouched);
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(512, 0x5A));
   }
-  EXPECT_TRUE(ReportHas("   Bad block file bad.txt: line 31: record line must hold 16 bytes of two hexadecimal digits \r\n"));
-  EXPECT_TRUE(ReportHas("   Bad block file bad.txt: line 20: block number and its hexadecimal form differ \r\n"));
+  EXPECT_TRUE(ReportHas("   Bad block file bad.txt: line 32: record line must hold 16 bytes of two hexadecimal digits \r\n"));
+  EXPECT_TRUE(ReportHas("   Bad block file bad.txt: line 21: block number and its hexadecimal form differ \r\n"));
   EXPECT_TRUE(ReportHas("   Bad block file bad.txt: line 1: [Bad Block File] missing (file cut short) \r\n"));
   EXPECT_EQ(device->LoadRDTInfoRaw("missing.txt", rdtInfo.data()), 0);
   EXPECT_TRUE(ReportHas("   Bad block file missing.txt: cannot be read \r\n"));
