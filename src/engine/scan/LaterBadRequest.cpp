@@ -15,6 +15,13 @@ void CMPDevice::TakeLaterBadRequest() {
   g_LaterBadLimitText.clear();
 }
 
+std::uint32_t MaxBadPerPlane(std::uint32_t blocksPerCe, std::uint32_t percent, std::uint32_t diesPerCe,
+                             std::uint32_t planes) {
+  if (diesPerCe == 0 || planes == 0) return 0;
+  const std::uint64_t share = static_cast<std::uint64_t>(blocksPerCe) * percent / 100;
+  return static_cast<std::uint32_t>(share / diesPerCe / planes);
+}
+
 std::uint32_t MaxBadPerPlaneOfLimit(std::string_view limitText, std::uint32_t blocksPerCe, std::uint32_t diesPerCe,
                                     std::uint32_t planes) {
   if (limitText.find('%') == std::string_view::npos) {
@@ -26,7 +33,5 @@ std::uint32_t MaxBadPerPlaneOfLimit(std::string_view limitText, std::uint32_t bl
     if (c != '%') number += c;
   }
   const int percent = platform::ParseLeadingInt(platform::Trim(number));
-  if (percent <= 0 || diesPerCe == 0 || planes == 0) return 0;
-  const std::uint64_t share = static_cast<std::uint64_t>(blocksPerCe) * static_cast<std::uint32_t>(percent) / 100;
-  return static_cast<std::uint32_t>(share / diesPerCe / planes);
+  return percent > 0 ? MaxBadPerPlane(blocksPerCe, static_cast<std::uint32_t>(percent), diesPerCe, planes) : 0;
 }

@@ -15,9 +15,14 @@
 extern std::uint8_t g_LaterBadRequest;
 extern std::string g_LaterBadLimitText;
 
+// Maximum bad blocks per plane of a percentage: blocks per CE x percent / 100, divided by the
+// dies and then by the planes, each division truncating (0 for 0 dies or planes).
+std::uint32_t MaxBadPerPlane(std::uint32_t blocksPerCe, std::uint32_t percent, std::uint32_t diesPerCe,
+                             std::uint32_t planes);
+
 // Maximum bad blocks per plane of a limit text: with "%" the number (every "%" removed, the
 // leading whole number taken) is a percentage of blocksPerCe, divided by the dies and then by
-// the planes, each division truncating; without "%" the number itself. A text that is not a
-// number gives 0, and so do 0 dies or planes.
+// the planes (MaxBadPerPlane); without "%" the number itself. A text that is not a number
+// gives 0.
 std::uint32_t MaxBadPerPlaneOfLimit(std::string_view limitText, std::uint32_t blocksPerCe, std::uint32_t diesPerCe,
                                     std::uint32_t planes);

@@ -42,11 +42,6 @@ class ScanReportOutput final : public RdtOutput {
   CMPDevice& m_engine;
 };
 
-std::uint32_t MaxBadPerPlane(std::uint32_t blocksPerCe, std::uint32_t percent, std::uint32_t dies,
-                             std::uint32_t planes) {
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(blocksPerCe) * percent / 100 / dies / planes);
-}
-
 // Capacities of AutoCapacity_SizeArray (numbers separated by blanks or commas), largest first.
 std::vector<std::uint32_t> AutoCapacitySizes() {
   std::vector<std::uint32_t> sizes;
@@ -106,6 +101,7 @@ std::uint8_t CMPDevice::SendScanCommand(std::uint8_t firstScan, std::uint8_t sca
 }
 
 std::uint32_t CMPDevice::ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut) {
+  m_SelectedCapacity = 0;
   for (const std::uint32_t capacity : AutoCapacitySizes()) {
     const std::uint32_t percent = SelectAutoCapacity(capacity);
     if (percent == 0) continue;
@@ -115,7 +111,7 @@ std::uint32_t CMPDevice::ChooseAutoCapacity(std::uint32_t worstPlane, std::uint3
     percentOut = percent;
     WriteReportLine(platform::Format("Auto Capacity Select %u GB, Max Bad block number Percent= %u, per Plane = %u",
                                      capacity, percent, limit), 1);
-    return limit;
+    return capacity;
   }
   return 0;
 }
@@ -196,11 +192,11 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   std::uint32_t limit = limits.maxBadPerPlane;
   std::uint32_t percent = limits.percent;
   if (!request && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0) {
-    limit = ChooseAutoCapacity(tally.WorstPlane(), percent);
-    if (limit == 0) {
+    if (ChooseAutoCapacity(tally.WorstPlane(), percent) == 0) {
       return FailWithRecord(kNoCapacityFits, platform::Format("Auto Capacity: no capacity fits the bad blocks "
                                                               "(worst plane %u) !!!", tally.WorstPlane()));
     }
+    limit = MaxBadPerPlane(m_BlocksPerCE, percent, m_DiesPerCE, m_Planes);
     if (blockInfo) blockInfo->perPlaneLimit = limit;
   }
   WriteReportLine("Identify_FW Version = " + m_FirmwareName, 1);

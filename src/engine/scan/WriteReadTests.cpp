@@ -24,9 +24,7 @@ constexpr std::uint32_t kSectorsPerCommand = 128;   // the engine's 64 KB transf
 constexpr std::uint32_t kCopyCompareRanges = 16;
 constexpr std::uint64_t kSectorsPerGB = 1000000000ull / 512;
 
-enum class Transfer { Dma, Pio };
-
-const char* TransferName(Transfer transfer) { return transfer == Transfer::Dma ? "DMA" : "PIO"; }
+const char* TransferName(bool dma) { return dma ? "DMA" : "PIO"; }
 
 void FillPattern(std::span<std::uint8_t> data, std::uint64_t firstLba, std::uint32_t pass) {
   for (std::size_t sector = 0; sector < data.size() / 512; ++sector) {
@@ -38,9 +36,9 @@ void FillPattern(std::span<std::uint8_t> data, std::uint64_t firstLba, std::uint
   }
 }
 
-std::uint8_t Send(CDeviceCommand& command, Transfer transfer, bool write, std::span<std::uint8_t> data,
-                  std::uint64_t lba, std::uint32_t count) {
-  if (transfer == Transfer::Dma) return write ? command.WriteDma(data, lba, count) : command.ReadDma(data, lba, count);
+std::uint8_t Send(CDeviceCommand& command, bool dma, bool write, std::span<std::uint8_t> data, std::uint64_t lba,
+                  std::uint32_t count) {
+  if (dma) return write ? command.WriteDma(data, lba, count) : command.ReadDma(data, lba, count);
   return write ? command.WritePio(data, lba, count) : command.ReadPio(data, lba, count);
 }
 
@@ -59,11 +57,10 @@ std::optional<std::uint64_t> FirstDifference(std::span<const std::uint8_t> read,
 std::uint8_t CMPDevice::WriteReadRange(bool dma, bool write, std::uint64_t lba, std::uint32_t count,
                                        std::uint32_t pass) {
   using namespace scan_tags;
-  const Transfer kind = dma ? Transfer::Dma : Transfer::Pio;
   const std::span<std::uint8_t> data(m_TransferBuffer.data(), static_cast<std::size_t>(count) * kSectorBytes);
   if (write) FillPattern(data, lba, pass);
-  if (!Send(Command(), kind, write, data, lba, count)) {
-    return FailWithRecord(kWriteReadCommand, platform::Format("%s %s Fail at LBA 0x%llX !!! %s", TransferName(kind),
+  if (!Send(Command(), dma, write, data, lba, count)) {
+    return FailWithRecord(kWriteReadCommand, platform::Format("%s %s Fail at LBA 0x%llX !!! %s", TransferName(dma),
                                                               write ? "Write" : "Read",
                                                               static_cast<unsigned long long>(lba),
                                                               Command().LastErrorMessage().c_str()));
@@ -72,7 +69,7 @@ std::uint8_t CMPDevice::WriteReadRange(bool dma, bool write, std::uint64_t lba, 
   std::vector<std::uint8_t> expected(data.size());
   if (const auto bad = FirstDifference(data, expected, lba, pass)) {
     return FailWithRecord(kWriteReadCompare, platform::Format("%s Write Read Compare Fail at LBA 0x%llX !!!",
-                                                              TransferName(kind),
+                                                              TransferName(dma),
                                                               static_cast<unsigned long long>(*bad)));
   }
   return 1;
@@ -117,7 +114,7 @@ std::uint8_t CMPDevice::CopyCompareTest(ui::CProgressCtrl* progress, int progres
     }
     share.AdvanceTo(static_cast<int>((range + 1) * 100 / kCopyCompareRanges));
   }
-  EndWriteReadTest(platform::Format("Copy Compare Test %s OK", dma ? "DMA" : "PIO").c_str(), start);
+  EndWriteReadTest(platform::Format("Copy Compare Test %s OK", TransferName(dma)).c_str(), start);
   return 1;
 }
 

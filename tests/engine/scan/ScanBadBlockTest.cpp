@@ -257,6 +257,13 @@ TEST_F(ScanBadBlockTest, AutomaticCapacityTakesTheLargestCapacityThatFits) {
   EXPECT_EQ(record.perPlaneLimit, 15u);
   EXPECT_TRUE(ReportHas("   Auto Capacity Select 64 GB, Max Bad block number Percent= 3, per Plane = 15 \r\n"));
   EXPECT_TRUE(ReportHas("   Info Block_Max Bad Percent = 3 \r\n"));
+  // A drive without bad blocks fits a capacity whose limit rounds down to no block at all.
+  Install(SmallDrive());
+  Set(settings::keys::AutoCapacitySizeArray, "16");
+  Set(settings::keys::AutoCapacityMaxBadPercent2CE, "1");
+  ASSERT_EQ(device->ScanBadBlock(1, 0, nullptr, 10, 0, nullptr, 0), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(device->GetSelectedCapacity(), 16u);
+  EXPECT_TRUE(ReportHas("   Auto Capacity Select 16 GB, Max Bad block number Percent= 1, per Plane = 0 \r\n"));
 }
 
 TEST_F(ScanBadBlockTest, AutomaticCapacityFailsWhenNoCapacityFits) {
