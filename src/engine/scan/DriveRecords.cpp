@@ -18,16 +18,12 @@ std::uint8_t CMPDevice::ReadRDTInfo(std::uint8_t* rdtInfo64, std::uint16_t* chec
   // A caller that goes on after a failure treats the record as empty.
   if (rdtInfo64) std::memset(rdtInfo64, 0, kRecordBytes);
   std::array<std::uint8_t, kSectorBytes> sector{};
-  std::string message;
   if (!Command().ReadRdtInfo(sector)) {
-    message = kReadRdtInfoFailed;
-  } else if (std::memcmp(sector.data(), kRdtInfoSignature, 4) != 0) {
-    message = "RDT Info not found (no TVRT) !!!";
+    WriteReportLine(kReadRdtInfoFailed, 1);
+    return Fail(kRdtInfo, kReadRdtInfoFailed);
   }
-  if (!message.empty()) {
-    WriteReportLine(message, 1);
-    return Fail(kRdtInfo, message);
-  }
+  // A drive that never ran the RDT has no record: not worth a report line.
+  if (std::memcmp(sector.data(), kRdtInfoSignature, 4) != 0) return Fail(kRdtInfo, "RDT Info not found (no TVRT) !!!");
   MpInfo record;
   std::memcpy(&record, sector.data(), sizeof(record));
   if (rdtInfo64) std::memcpy(rdtInfo64, &record, sizeof(record));
