@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
+#include "platform/StationSettings.h"
 #include "sim/StationTransport.h"
 #include "ui/Dispatcher.h"
 #include "ui/Host.h"
@@ -19,8 +20,7 @@
 int main(int argc, char** argv) {
   platform::SetStationFolder(std::filesystem::current_path());
   // The station's platform settings may slow time down or speed it up (simulated runs).
-  const std::string scale =
-      platform::ReadProfileString(platform::PlatformSettingsPath().string(), "Time", "Scale", "1");
+  const std::string scale = settings::ReadText(settings::keys::PlatformTimeScale);
   char* end = nullptr;
   const double timeScale = std::strtod(scale.c_str(), &end);
   if (end != scale.c_str() && timeScale >= 0) platform::SetTimeScale(timeScale);

@@ -13,6 +13,8 @@ inline constexpr const char* kParamIni = ".\\param.ini";
 inline constexpr const char* kParamFdbIni = ".\\paramFDB.ini";
 inline constexpr const char* kTesterSettingIni = ".\\TesterSetting.ini";
 inline constexpr const char* kDebugIni = ".\\Configuration\\System\\Debug.ini";
+// The station's own platform settings (drive roots, transport, time scale).
+inline constexpr const char* kPlatformIni = ".\\Platform.ini";
 inline constexpr const char* kFlashMapFolder = ".\\Configuration\\Flash Map Cfg\\";
 inline constexpr const char* kTempFolder = "Configuration\\Temp";
 
@@ -38,6 +40,12 @@ bool WriteText(const Key& key, const std::string& value);
 // ending with a backslash like its neighbours. Never declare a Key outside this list (a test checks
 // that no key is listed twice and that no Key constant is declared elsewhere).
 #define STATION_SETTINGS_KEYS(X)                                                        \
+  /* Platform.ini: the station's own platform settings. [Drives] also holds one key per */ \
+  /* drive name ("C=drives/c"), read by the path mapping itself.                       */ \
+  X(StationDrive, kPlatformIni, "Drives", "Station", "S")                               \
+  X(PlatformTransport, kPlatformIni, "Device", "Transport", "sim")                      \
+  X(PlatformScenario, kPlatformIni, "Device", "Scenario", "Default.ini")                \
+  X(PlatformTimeScale, kPlatformIni, "Time", "Scale", "1")                              \
   /* MPToolSetting.ini, [General Info] */                                               \
   X(TestStation, kMpToolSettingIni, "General Info", "TestStation", "")                  \
   X(BuildVersion, kMpToolSettingIni, "General Info", "BuildVersion", "")                \
@@ -181,9 +189,10 @@ bool WriteText(const Key& key, const std::string& value);
   X(SNLogPath, ".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", "")               \
   /* PC_MAC_Address.txt, [PC Info] */                                                  \
   X(PcMacAddress, ".\\PC_MAC_Address.txt", "PC Info", "MAC_Address", "")               \
-  /* FlashInfo.ini: one section per flash, named by its ID bytes in hex ("983C98B3767208") */ \
-  X(FlashInfoMPBinType, ".\\Configuration\\System\\FlashInfo.ini", "", "MPBinType", "") \
-  X(FlashInfoRDTBinType, ".\\Configuration\\System\\FlashInfo.ini", "", "RDTBinType", "") \
+  /* FlashInfo.ini: one section per flash, named at the point of use by the flash's ID  */ \
+  /* bytes in hex ("983C98B3767208"); "<flash ID>" stands for that name here           */ \
+  X(FlashInfoMPBinType, ".\\Configuration\\System\\FlashInfo.ini", "<flash ID>", "MPBinType", "") \
+  X(FlashInfoRDTBinType, ".\\Configuration\\System\\FlashInfo.ini", "<flash ID>", "RDTBinType", "") \
   /* end of the key list */
 
 namespace keys {

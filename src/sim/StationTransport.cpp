@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "device/SgTransport.h"
-#include "platform/Path.h"
-#include "platform/Profile.h"
+#include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "sim/ScenarioLoader.h"
 #include "sim/SimTransport.h"
@@ -12,15 +11,12 @@
 namespace sim {
 
 bool InstallStationTransport(std::string* error) {
-  const std::string settings = platform::PlatformSettingsPath().string();
-  const std::string transport = platform::Trim(
-      platform::ReadProfileString(settings, kPlatformDeviceSection, kTransportKey, "sim"));
+  const std::string transport = platform::Trim(settings::ReadText(settings::keys::PlatformTransport));
   if (platform::EqualsNoCase(transport, kSgTransportName)) {
     device::SetTransport(std::make_shared<device::SgTransport>());
     return true;
   }
-  const std::string scenario = platform::Trim(
-      platform::ReadProfileString(settings, kPlatformDeviceSection, kScenarioKey, kDefaultScenario));
+  const std::string scenario = platform::Trim(settings::ReadText(settings::keys::PlatformScenario));
   ScenarioResult loaded = LoadScenario(scenario.empty() ? std::string(kDefaultScenario) : scenario);
   if (!loaded.station) {
     if (error) *error = loaded.error;

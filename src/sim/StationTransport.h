@@ -9,9 +9,6 @@
 
 namespace sim {
 
-inline constexpr char kPlatformDeviceSection[] = "Device";
-inline constexpr char kTransportKey[] = "Transport";
-inline constexpr char kScenarioKey[] = "Scenario";
 inline constexpr char kSgTransportName[] = "sg";
 
 // Installs the transport with device::SetTransport. False, with the reason in error (when
