@@ -65,6 +65,25 @@ if [ ${#tsan_targets[@]} -gt 0 ]; then
   run_preset tsan "${tsan_targets[@]}" || overall=1
 fi
 
+# The log parsers under libFuzzer for a short while (clang, AddressSanitizer and UBSan).
+fuzz_briefly() {
+  echo "== fuzz: RDT log parsers"
+  cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  cmake --build build/fuzz -j "$jobs"
+  mkdir -p build/fuzz/corpus
+  local status=0
+  build/fuzz/rdt_log_fuzzer -runs=20000 -max_total_time=120 build/fuzz/corpus fuzz/corpus \
+    > build/fuzz/last-run.log 2>&1 || status=$?
+  if [ "$status" -eq 0 ]; then
+    echo "[fuzz] $(grep -E '^Done|^#[0-9]+.*DONE' build/fuzz/last-run.log | tail -n 1)" >> "$summary"
+  else
+    echo "[fuzz] FAILED: see build/fuzz/last-run.log" >> "$summary"
+    tail -n 40 build/fuzz/last-run.log
+  fi
+  return "$status"
+}
+fuzz_briefly || overall=1
+
 echo
 echo "== ctest summary"
 cat "$summary"
