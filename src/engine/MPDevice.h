@@ -209,25 +209,38 @@ class CMPDevice {
   std::uint8_t UpgradeFirmware();
 
   // ---- flash scan, burn-in tests and bad-block tables (scan/*.cpp) ----------------------
+  // The engine's block map is m_BBTBuffer as ReadBadBlockTable filled it (m_TableSizeBytes of
+  // status bytes, CE slot after CE slot); tags and texts in scan/ScanTags.h.
+  // Blocks 0..3 of every CE in use must be good ("F_x44"); writes its fail record.
   std::uint8_t CheckFirst4Blocks(std::uint8_t reserved);
   std::uint8_t CopyCompareTestDMA(ui::CProgressCtrl* progress, int progressPoints);
   std::uint8_t CopyCompareTestPIO(ui::CProgressCtrl* progress, int progressPoints);
   std::uint32_t CountBadBlocks(std::uint32_t ceSlots, int ce, const std::uint8_t* bbtParameter64, std::uint8_t kindMask,
                                std::uint8_t exclusionMask);
+  // The parameter record ("DBTP") and the table into m_BBTBuffer; the checksum is the CRC-16
+  // (CCITT) of the block map. On failure ("F_D01") the record out is all zero.
   std::uint8_t ReadBadBlockTable(std::uint8_t* bbtParameter64, std::uint16_t* checksumOut);
   std::uint8_t ReadDebugData(std::span<std::uint8_t> buffer, std::uint32_t sectorCount, std::uint8_t selector);
   std::uint8_t ReadRDTInfo(std::uint8_t* rdtInfo64, std::uint16_t* checksumOut);
   std::uint8_t ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, const std::uint8_t* bbtParameter64,
                                std::vector<std::uint8_t>& wholeTable, std::uint32_t* lengthOut);
+  // scanMode 0 lists every bad block in the report, 2 only counts; scanOption 1 polls the
+  // drive's status while it scans; romMode 1 (a drive on its ROM code) reads the table without
+  // a test. Takes the later-bad request that TakeLaterBadRequest moved into this engine.
   std::uint8_t ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMode, ui::CProgressCtrl* progress,
                             int progressPoints, std::uint8_t scanOption, BlockInfoRecord* blockInfo,
                             std::uint8_t romMode);
   std::uint8_t ScanWindow();
+  // The checksum continues from its preset (0xFFFF). The RDT record is written with the table
+  // when it carries "TVRT"; flag 1 (a table the station rebuilt) gives it, or else the
+  // drive's own record, the new table's checksum.
   std::uint8_t WriteBadBlockTable(std::span<const std::uint8_t> tableBuffer, const std::uint8_t* rdtInfo64,
                                   const std::uint8_t* bbtParameter64, std::uint16_t* checksum, std::uint8_t flag);
   std::uint8_t WriteReadBurnIn(ui::CProgressCtrl* progress, int progressPoints, float amount,
                                std::uint8_t byCapacity, std::uint32_t loops);
   std::uint8_t Write3rdBBTForCE(std::span<const std::uint8_t> slice, std::uint32_t sectors, std::uint8_t chip);
+  // The bad-block text file (scan/BadBlockTextFile.h). The loaders check the whole file and
+  // change nothing they were given when it does not read back ("S_xMA").
   std::uint8_t SaveBadBlockFile(std::string_view path, std::uint32_t ceCount, const std::uint8_t* bbtParameter64,
                                 const std::uint8_t* rdtInfo64);
   std::uint8_t LoadBadBlockFile(std::string_view path, std::span<std::uint8_t> tableBuffer,
