@@ -43,29 +43,13 @@ std::vector<std::uint8_t> EncodeBadBlockTable(std::span<const std::uint8_t> bloc
   return table;
 }
 
-std::uint32_t ThirdPartySliceSectors(std::uint32_t blocksPerCe) {
-  return (blocksPerCe + kBlocksPerThirdPartySector - 1) / kBlocksPerThirdPartySector;
-}
-
-std::uint16_t ThirdPartySectorSum(std::span<const std::uint8_t> sector) {
-  std::uint16_t sum = 0;
-  const std::size_t end = std::min<std::size_t>(sector.size(), kThirdPartyChecksumOffset);
-  for (std::size_t i = 0; i < end; ++i) sum = static_cast<std::uint16_t>(sum + sector[i]);
-  return sum;
-}
-
 std::vector<std::uint8_t> EncodeThirdPartySlice(std::span<const std::uint8_t> ceBlockStatus) {
-  const std::uint32_t sectors = ThirdPartySliceSectors(static_cast<std::uint32_t>(ceBlockStatus.size()));
-  std::vector<std::uint8_t> slice(sectors * kSectorBytes, 0);
+  const std::uint64_t sectors = ThirdPartySliceSectors(ceBlockStatus.size());
+  std::vector<std::uint8_t> slice(static_cast<std::size_t>(sectors) * kSectorBytes, 0);
   for (std::size_t block = 0; block < ceBlockStatus.size(); ++block) {
-    const std::size_t sector = block / kBlocksPerThirdPartySector;
-    slice[sector * kSectorBytes + block % kBlocksPerThirdPartySector] = ceBlockStatus[block];
+    slice[ThirdPartyBlockOffset(static_cast<std::uint32_t>(block))] = ceBlockStatus[block];
   }
-  if (!slice.empty()) {
-    const std::uint16_t sum = ThirdPartySectorSum(std::span<const std::uint8_t>(slice.data(), kSectorBytes));
-    slice[kThirdPartyChecksumOffset] = static_cast<std::uint8_t>(sum);
-    slice[kThirdPartyChecksumOffset + 1] = static_cast<std::uint8_t>(sum >> 8);
-  }
+  SealThirdPartySlice(slice);   // an empty slice has no sector to carry the sum
   return slice;
 }
 

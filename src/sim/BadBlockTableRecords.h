@@ -23,11 +23,7 @@ BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry);
 // The table image of a block map (geometry's map size), padded with 0xFF to whole sectors.
 std::vector<std::uint8_t> EncodeBadBlockTable(std::span<const std::uint8_t> blockMap);
 
-// Sectors of one CE's third-party slice.
-std::uint32_t ThirdPartySliceSectors(std::uint32_t blocksPerCe);
 // One CE's slice from that CE's block statuses, with the first sector's checksum.
 std::vector<std::uint8_t> EncodeThirdPartySlice(std::span<const std::uint8_t> ceBlockStatus);
-// The 16-bit sum of bytes 0-509 of a sector.
-std::uint16_t ThirdPartySectorSum(std::span<const std::uint8_t> sector);
 
 }  // namespace sim

@@ -8,16 +8,7 @@ unsigned FlashGeometry::CeCount() const { return static_cast<unsigned>(std::popc
 
 unsigned FlashGeometry::CeSlots() const { return ceNumberedByMap ? 64 : CeCount(); }
 
-unsigned FlashGeometry::CeOfSlot(unsigned slot) const {
-  if (ceNumberedByMap) return slot;
-  unsigned seen = 0;
-  for (unsigned ce = 0; ce < 64; ++ce) {
-    if (((ceMap >> ce) & 1) == 0) continue;
-    if (seen == slot) return ce;
-    ++seen;
-  }
-  return slot;
-}
+unsigned FlashGeometry::CeOfSlot(unsigned slot) const { return ::CeOfSlot(slot, ceMap, ceNumberedByMap); }
 
 std::uint64_t FlashGeometry::CapacitySectors() const {
   // 2^n GB per CE, in 512-byte sectors.

@@ -1,9 +1,10 @@
 #pragma once
 // The flash behind one TV3160 controller: CEs, dies, planes and blocks, as the drive reports
-// them in its system information. The reader's rule for channels holds here too: a CE below
-// 16 sits on channel CE / 8.
+// them in its system information. CE slots and channels follow the rules of the bad-block
+// table (device/records/BadBlockTable.h).
 #include <cstdint>
 
+#include "device/records/BadBlockTable.h"
 #include "sim/FlashIdTable.h"
 
 namespace sim {
@@ -26,7 +27,5 @@ struct FlashGeometry {
   std::uint32_t BlocksPerDie() const { return diesPerCe == 0 ? blocksPerCe : blocksPerCe / diesPerCe; }
   std::uint64_t CapacitySectors() const;
 };
-
-inline unsigned ChannelOfCe(unsigned ce) { return ce / 8; }
 
 }  // namespace sim

@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::size_t kSectorBytes = 512;
 constexpr std::size_t kMaxImageBytes = 8u * 1024 * 1024;   // no firmware image is larger
-constexpr unsigned kThirdPartyCes = 16;
+// The CE addressing mode the drive reports; its third-party slices sit at the chip numbers
+// this mode gives.
+constexpr unsigned kCeAddressingMode = 1;
 
 std::vector<SmartAttribute> DefaultSmart(const BadBlockMap& map) {
   unsigned later = 0;
@@ -70,12 +72,16 @@ SimDrive::SimDrive(const DriveProfile& profile, std::string defaultSerial)
     if (status != 0 && (status & kBlockFactoryBad) == 0) status = rdtDone ? (status | kBlockRdtBad) : 0;
   }
   m_thirdParty.resize(kThirdPartyCes);
+  const BbtParameterRecord parameters = BbtParameters();
   for (unsigned slot = 0; slot < m_badBlocks.CeSlots(); ++slot) {
     const unsigned ce = profile.geometry.CeOfSlot(slot);
-    if (ce >= kThirdPartyCes) continue;
+    if (ce < kThirdPartyCes && parameters.ceAddress[ce] == kAbsentCeAddress) continue;   // no flash, no slice
+    const std::optional<std::uint8_t> chip =
+        ThirdPartyChipNumber(parameters, ce, kCeAddressingMode, profile.geometry.diesPerCe);
+    if (!chip || *chip >= m_thirdParty.size()) continue;
     std::vector<std::uint8_t> factory(m_badBlocks.SlotStatuses(slot).begin(), m_badBlocks.SlotStatuses(slot).end());
     for (auto& status : factory) status &= kBlockFactoryBad;
-    m_thirdParty[ce] = EncodeThirdPartySlice(factory);
+    m_thirdParty[*chip] = EncodeThirdPartySlice(factory);
   }
   RebuildRdtLogs();
   if (profile.infoBlockWritten) {
@@ -228,7 +234,7 @@ SystemInfoSector SimDrive::SystemInfo() const {
   const FlashGeometry& geometry = m_profile.geometry;
   SystemInfoFacts facts;
   facts.ceCount = geometry.CeCount();
-  facts.ceAddressingMode = 1;
+  facts.ceAddressingMode = kCeAddressingMode;
   facts.diesPerCe = geometry.diesPerCe;
   facts.blocksPerCe = geometry.blocksPerCe;
   facts.pageSectors = geometry.pageSectors;
@@ -406,11 +412,7 @@ DriveStatus SimDrive::WriteThirdPartyTable(unsigned chip, std::span<const std::u
     return DriveStatus::Aborted;
   }
   // The controller checks the additive sum of the slice's first sector.
-  if (in.size() >= kSectorBytes) {
-    const std::uint16_t stored = static_cast<std::uint16_t>(in[kThirdPartyChecksumOffset] |
-                                                            (in[kThirdPartyChecksumOffset + 1] << 8));
-    if (stored != ThirdPartySectorSum(in.first(kSectorBytes))) return DriveStatus::Aborted;
-  }
+  if (in.size() >= kSectorBytes && !ThirdPartySliceSealed(in)) return DriveStatus::Aborted;
   std::copy(in.begin(), in.end(), m_thirdParty[chip].begin());
   return DriveStatus::Ok;
 }

@@ -231,7 +231,7 @@ class SimDrive {
   std::array<std::uint8_t, 512> m_infoCode{};
   BadBlockMap m_badBlocks;
   std::vector<std::uint8_t> m_table;                 // the controller's table, status per block
-  std::vector<std::vector<std::uint8_t>> m_thirdParty;  // per CE 0..15
+  std::vector<std::vector<std::uint8_t>> m_thirdParty;  // per chip number of CEs 0..15
   RdtLogs m_rdtLogs;
   bool m_uartCut = false;
   bool m_jtagCut = false;

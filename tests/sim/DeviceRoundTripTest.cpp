@@ -131,10 +131,10 @@ TEST_F(DeviceRoundTripTest, FlashWorkTablesAndRecords) {
   ExpectOneRequest("ReadBadBlockTable", command, [&] { return command.ReadBadBlockTable(tableBack, 0, tableSectors); });
   EXPECT_EQ(tableBack, table);
 
-  const std::uint32_t sliceSectors = sim::ThirdPartySliceSectors(1024);
+  const std::uint32_t sliceSectors = static_cast<std::uint32_t>(ThirdPartySliceSectors(1024));
   Buffer slice(sliceSectors * 512);
   ExpectOneRequest("Read3rdBbt", command, [&] { return command.Read3rdBbt(slice, sliceSectors, 1); });
-  EXPECT_EQ(slice[510] | (slice[511] << 8), sim::ThirdPartySectorSum(std::span(slice).first(512)));
+  EXPECT_EQ(slice[510] | (slice[511] << 8), ThirdPartySectorSum(std::span(slice).first(512)));
   ExpectOneRequest("Write3rdBbt", command, [&] { return command.Write3rdBbt(slice, sliceSectors, 1); });
   slice[3] ^= 0xFF;  // the first sector's sum no longer matches: the drive refuses it
   EXPECT_EQ(command.Write3rdBbt(slice, sliceSectors, 1), 0);

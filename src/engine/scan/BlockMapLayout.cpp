@@ -1,6 +1,5 @@
 #include "engine/scan/BlockMapLayout.h"
 
-#include <bit>
 #include <cstring>
 
 #include "platform/Text.h"
@@ -54,25 +53,6 @@ BbtParameterRecord ParameterRecordOf(const std::uint8_t* record64) {
   BbtParameterRecord record;
   std::memcpy(&record, record64, sizeof(record));
   return record;
-}
-
-unsigned CeOfSlot(unsigned slot, std::uint64_t ceMap, bool numberedByMap) {
-  if (numberedByMap || ceMap == 0) return slot;
-  unsigned seen = 0;
-  for (unsigned ce = 0; ce < 64; ++ce) {
-    if (((ceMap >> ce) & 1) == 0) continue;
-    if (seen == slot) return ce;
-    ++seen;
-  }
-  return slot;
-}
-
-std::optional<unsigned> SlotOfCe(unsigned ce, std::uint64_t ceMap, bool numberedByMap) {
-  if (ce >= 64) return std::nullopt;
-  if (numberedByMap || ceMap == 0) return ce;
-  if (((ceMap >> ce) & 1) == 0) return std::nullopt;
-  const std::uint64_t below = ce == 0 ? 0 : (ceMap & ((std::uint64_t{1} << ce) - 1));
-  return static_cast<unsigned>(std::popcount(below));
 }
 
 bool CeInUse(const BbtParameterRecord& record, unsigned ce, std::uint64_t ceMap, bool numberedByMap) {

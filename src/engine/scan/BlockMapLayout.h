@@ -4,11 +4,7 @@
 //   (CE slots, byte 0x2B) x (units per CE, 0x2C) x (byte 0x2D) x (blocks per unit, u32 0x24)
 // bytes; the table that carries it is (u16 0x2E) sectors of 512 bytes. The product comes
 // from the drive, so it is taken in 64 bits and must fit the table before anything uses it.
-//
-// CE slots and CEs: when the drive numbers its CEs by the map (the CE-numbering flag of the
-// system information) slot k is CE k; otherwise the slots are the CEs of the 64-bit CE map
-// in order (slot k is the CE of its (k+1)-th set bit). A map without set bits numbers the
-// slots as the CEs.
+// Which CE a slot stands for: CeOfSlot and SlotOfCe (device/records/BadBlockTable.h).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,16 +26,9 @@ std::optional<BlockMapLayout> DescribeBlockMap(const BbtParameterRecord& record,
 // The same for 64 raw bytes (null: no record).
 std::optional<BlockMapLayout> DescribeBlockMap(const std::uint8_t* record64, std::string* problem = nullptr);
 
-// Which CE a slot of the map stands for, and back (nullopt: the CE has no slot).
-unsigned CeOfSlot(unsigned slot, std::uint64_t ceMap, bool numberedByMap);
-std::optional<unsigned> SlotOfCe(unsigned ce, std::uint64_t ceMap, bool numberedByMap);
-
 // Whether the map's slot for a CE holds a CE in use: not marked absent in the record (address
 // byte 0x3F, CEs 0..15) and, when CEs are numbered by the map, present in the map.
 bool CeInUse(const BbtParameterRecord& record, unsigned ce, std::uint64_t ceMap, bool numberedByMap);
-
-// The flash channel of a CE: eight CEs per channel.
-inline unsigned ChannelOfCe(unsigned ce) { return ce / 8; }
 
 // The parameter record of 64 raw bytes.
 BbtParameterRecord ParameterRecordOf(const std::uint8_t* record64);

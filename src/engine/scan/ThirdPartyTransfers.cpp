@@ -3,11 +3,17 @@
 #include <array>
 #include <cstring>
 
+#include "device/VendorCommands.h"
+#include "device/records/BadBlockTable.h"
 #include "engine/MPDevice.h"
 #include "engine/scan/BlockMapLayout.h"
 #include "engine/scan/ScanTags.h"
-#include "engine/scan/ThirdPartyTable.h"
 #include "platform/Text.h"
+
+namespace {
+// The largest slice one read or write command carries (sectors).
+std::uint32_t MaxSliceSectors(device::CommandId command) { return device::Spec(command).maxSectors; }
+}  // namespace
 
 std::uint8_t CMPDevice::ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, const std::uint8_t* bbtParameter64,
                                         std::vector<std::uint8_t>& wholeTable, std::uint32_t* lengthOut) {
@@ -16,9 +22,10 @@ std::uint8_t CMPDevice::ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, con
   if (bbtParameter64 == nullptr) return Fail(kTransfer, "Read 3rd BBT: no BBT parameter record !!!");
   const BbtParameterRecord record = ParameterRecordOf(bbtParameter64);
   const std::uint64_t sliceSectors = ThirdPartySliceSectors(m_BlocksPerCE);
-  if (sliceSectors == 0 || sliceSectors > kThirdPartyMaxSliceSectors) {
+  const std::uint32_t maxSectors = MaxSliceSectors(device::CommandId::ReadThirdPartyTable);
+  if (sliceSectors == 0 || sliceSectors > maxSectors) {
     return Fail(kTransfer, platform::Format("Read 3rd BBT: %u blocks per CE give no slice of 1..%u sectors !!!",
-                                            m_BlocksPerCE, kThirdPartyMaxSliceSectors));
+                                            m_BlocksPerCE, maxSectors));
   }
   const std::size_t sliceBytes = static_cast<std::size_t>(sliceSectors) * kSectorBytes;
   wholeTable.assign(kThirdPartyCes * sliceBytes, 0xFF);
@@ -43,8 +50,7 @@ std::uint8_t CMPDevice::ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, con
     if (!slot || *slot >= layout->ceSlots) continue;
     const std::uint32_t blocks = std::min(m_BlocksPerCE, layout->blocksPerSlot);
     for (std::uint32_t block = 0; block < blocks; ++block) {
-      const std::size_t inSlice = (block / kBlocksPerThirdPartySector) * kSectorBytes + block % kBlocksPerThirdPartySector;
-      if (slice[inSlice] == 0) continue;
+      if (slice[ThirdPartyBlockOffset(block)] == 0) continue;
       tableBuffer[static_cast<std::size_t>(*slot) * layout->blocksPerSlot + block] |= kBlockFactoryBad;
     }
   }
@@ -55,7 +61,7 @@ std::uint8_t CMPDevice::ReadWhole3rdBBT(std::span<std::uint8_t> tableBuffer, con
 std::uint8_t CMPDevice::Write3rdBBTForCE(std::span<const std::uint8_t> slice, std::uint32_t sectors, std::uint8_t chip) {
   using namespace scan_tags;
   const std::uint64_t bytes = static_cast<std::uint64_t>(sectors) * kSectorBytes;
-  if (sectors == 0 || sectors > kThirdPartyMaxSliceSectors || bytes > slice.size()) {
+  if (sectors == 0 || sectors > MaxSliceSectors(device::CommandId::WriteThirdPartyTable) || bytes > slice.size()) {
     return Fail(kTransfer, platform::Format("Write 3rd BBT: %u sectors do not fit the slice of %zu bytes !!!", sectors,
                                             slice.size()));
   }

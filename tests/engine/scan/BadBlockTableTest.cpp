@@ -7,8 +7,8 @@
 
 #include "ScanFixture.h"
 #include "device/Crc16.h"
+#include "device/records/BadBlockTable.h"
 #include "device/records/InfoBlock.h"
-#include "engine/scan/ThirdPartyTable.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "device/records/BadBlockTable.h"
 #include "engine/scan/BlockKinds.h"
 #include "engine/scan/BlockMapLayout.h"
 #include "engine/scan/LaterBadRequest.h"
-#include "engine/scan/ThirdPartyTable.h"
 #include "engine/scan/WindowScanResult.h"
 
 namespace {

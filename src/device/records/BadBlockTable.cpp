@@ -1,6 +1,7 @@
-#include "engine/scan/ThirdPartyTable.h"
+#include "device/records/BadBlockTable.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 constexpr std::size_t kSectorBytes = 512;
@@ -8,6 +9,11 @@ constexpr std::size_t kSectorBytes = 512;
 
 std::uint64_t ThirdPartySliceSectors(std::uint64_t blocksPerCe) {
   return (blocksPerCe + kBlocksPerThirdPartySector - 1) / kBlocksPerThirdPartySector;
+}
+
+std::size_t ThirdPartyBlockOffset(std::uint32_t block) {
+  return static_cast<std::size_t>(block / kBlocksPerThirdPartySector) * kSectorBytes +
+         block % kBlocksPerThirdPartySector;
 }
 
 std::uint16_t ThirdPartySectorSum(std::span<const std::uint8_t> sector) {
@@ -48,4 +54,23 @@ std::optional<std::uint8_t> ThirdPartyChipNumber(const BbtParameterRecord& recor
     }
   }
   return static_cast<std::uint8_t>(base % record.chipModulus);
+}
+
+unsigned CeOfSlot(unsigned slot, std::uint64_t ceMap, bool numberedByMap) {
+  if (numberedByMap || ceMap == 0) return slot;
+  unsigned seen = 0;
+  for (unsigned ce = 0; ce < 64; ++ce) {
+    if (((ceMap >> ce) & 1) == 0) continue;
+    if (seen == slot) return ce;
+    ++seen;
+  }
+  return slot;
+}
+
+std::optional<unsigned> SlotOfCe(unsigned ce, std::uint64_t ceMap, bool numberedByMap) {
+  if (ce >= 64) return std::nullopt;
+  if (numberedByMap || ceMap == 0) return ce;
+  if (((ceMap >> ce) & 1) == 0) return std::nullopt;
+  const std::uint64_t below = ce == 0 ? 0 : (ceMap & ((std::uint64_t{1} << ce) - 1));
+  return static_cast<unsigned>(std::popcount(below));
 }
