@@ -77,6 +77,50 @@ struct DeviceStatusReply {
 };
 static_assert(offsetof(DeviceStatusReply, progress) == 1);
 
+// ReadEFuse: the first bytes of the sector (the rest is zero): a signature, the cut flags,
+// their 8-bit sum (a bank that reads back noise fails it) and the controller's IC version,
+// high byte first.
+struct EFuseReply {
+  std::uint8_t signature;           // 0: kEFuseReplySignature
+  std::uint8_t cutFlags;            // 1: kEFuseCutUart | kEFuseCutJtag | kEFuseCutAes
+  std::uint8_t sum;                 // 2: (signature + cutFlags) & 0xFF
+  std::uint8_t reserved;            // 3
+  std::uint8_t icVersion[2];        // 4..5
+};
+static_assert(sizeof(EFuseReply) == 6);
+static_assert(offsetof(EFuseReply, cutFlags) == 1);
+static_assert(offsetof(EFuseReply, sum) == 2);
+static_assert(offsetof(EFuseReply, icVersion) == 4);
+inline constexpr std::uint8_t kEFuseReplySignature = 0xEF;
+inline constexpr std::uint8_t kEFuseCutUart = 0x01;
+inline constexpr std::uint8_t kEFuseCutJtag = 0x02;
+inline constexpr std::uint8_t kEFuseCutAes = 0x04;
+
+// WindowScan: the flash-interface timing-window scan's result. Byte 0 the number of flash
+// channels, byte 1 the scan's status (0 when the scan ran through), then three bytes per
+// channel: the first and the last of the 16 timing settings that passed and the setting the
+// controller chose (0..15 each).
+inline constexpr unsigned kWindowScanSettings = 16;
+inline constexpr unsigned kWindowScanMaxChannels = 16;
+struct WindowScanChannel {
+  std::uint8_t first;               // 0
+  std::uint8_t last;                // 1
+  std::uint8_t chosen;              // 2
+};
+struct WindowScanReply {
+  std::uint8_t channelCount;        // 0: 1..kWindowScanMaxChannels
+  std::uint8_t status;              // 1
+  WindowScanChannel channels[kWindowScanMaxChannels];   // 2..49, the first channelCount used
+};
+static_assert(sizeof(WindowScanChannel) == 3);
+static_assert(sizeof(WindowScanReply) == 2 + 3 * kWindowScanMaxChannels);
+static_assert(offsetof(WindowScanReply, status) == 1);
+static_assert(offsetof(WindowScanReply, channels) == 2);
+// The bytes a reply of n channels fills.
+constexpr std::size_t WindowScanReplyBytes(unsigned channels) {
+  return offsetof(WindowScanReply, channels) + channels * sizeof(WindowScanChannel);
+}
+
 // ---- Tester-board replies --------------------------------------------------------------
 // Card detect: byte 0 is the slot's card state.
 struct CardDetectReply {

@@ -456,11 +456,15 @@ DriveStatus SimDrive::EraseAll(unsigned eraseType) {
 }
 
 DriveStatus SimDrive::WindowScan(std::span<std::uint8_t> out) {
-  if (m_code != RunningCode::Burner || out.size() < 8) return DriveStatus::Aborted;
+  constexpr unsigned kChannels = 2;
+  if (m_code != RunningCode::Burner || out.size() < device::WindowScanReplyBytes(kChannels)) return DriveStatus::Aborted;
+  device::WindowScanReply reply{};
+  reply.channelCount = kChannels;
+  reply.status = 0;
+  reply.channels[0] = {3, 12, 7};
+  reply.channels[1] = {4, 13, 8};
   std::fill(out.begin(), out.end(), 0);
-  // Per channel (two): the first and last of 16 timing settings that pass, then the chosen one.
-  const std::uint8_t window[8] = {2, 0, 3, 12, 7, 4, 13, 8};
-  std::copy(std::begin(window), std::end(window), out.begin());
+  std::memcpy(out.data(), &reply, std::min(out.size(), sizeof(reply)));
   return DriveStatus::Ok;
 }
 
@@ -501,17 +505,21 @@ DriveStatus SimDrive::ReadDram(std::uint32_t sector, std::span<std::uint8_t> out
 }
 
 DriveStatus SimDrive::ReadEFuses(std::span<std::uint8_t> out) const {
-  if (out.size() < 16) return DriveStatus::Aborted;
-  std::fill(out.begin(), out.end(), 0);
-  out[0] = kEFuseSignature;
-  out[1] = static_cast<std::uint8_t>((m_uartCut ? 1 : 0) | (m_jtagCut ? 2 : 0) | (m_aesCut ? 4 : 0));
-  out[2] = static_cast<std::uint8_t>(out[0] + out[1]);
+  device::EFuseReply reply{};
+  if (out.size() < sizeof(reply)) return DriveStatus::Aborted;
+  reply.signature = device::kEFuseReplySignature;
+  reply.cutFlags = static_cast<std::uint8_t>((m_uartCut ? device::kEFuseCutUart : 0) |
+                                             (m_jtagCut ? device::kEFuseCutJtag : 0) |
+                                             (m_aesCut ? device::kEFuseCutAes : 0));
+  reply.sum = static_cast<std::uint8_t>(reply.signature + reply.cutFlags);
   if (m_profile.eFuseBad) {
-    out[1] = 0xA5;  // a bank that reads back noise: flags and sum disagree
-    out[2] = 0x00;
+    reply.cutFlags = 0xA5;  // a bank that reads back noise: flags and sum disagree
+    reply.sum = 0x00;
   }
-  out[4] = static_cast<std::uint8_t>(m_profile.icVersion >> 8);
-  out[5] = static_cast<std::uint8_t>(m_profile.icVersion);
+  reply.icVersion[0] = static_cast<std::uint8_t>(m_profile.icVersion >> 8);
+  reply.icVersion[1] = static_cast<std::uint8_t>(m_profile.icVersion);
+  std::fill(out.begin(), out.end(), 0);
+  std::memcpy(out.data(), &reply, sizeof(reply));
   return DriveStatus::Ok;
 }
 

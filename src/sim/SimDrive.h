@@ -33,6 +33,7 @@
 #include "sim/FaultInjector.h"
 #include "sim/FlashGeometry.h"
 #include "sim/IdentifyRecord.h"
+#include "device/ReplyLayouts.h"
 #include "device/records/InfoBlock.h"
 #include "sim/RdtOutcome.h"
 #include "sim/SmartPage.h"
@@ -76,11 +77,6 @@ enum class DriveStatus {
   Aborted,      // ATA error: command refused or failed (ABRT)
   Gone,         // no drive: pulled, or its slot has no power
 };
-
-// The eFuse state as the read command reports it (first 16 bytes of its answer, ours):
-// byte 0 signature 0xEF, byte 1 bit 0 UART cut, bit 1 JTAG cut, bit 2 AES cut, byte 2 the
-// 8-bit sum of bytes 0-1 (a bad eFuse bank reads with a wrong sum), bytes 4-5 IC version.
-inline constexpr std::uint8_t kEFuseSignature = 0xEF;
 
 class SimDrive {
  public:
@@ -166,7 +162,8 @@ class SimDrive {
   // a few status polls (a test may ask for more). Each poll advances the work.
   void StartBackgroundWork(unsigned busyPolls = kBusyPolls);
   bool PollReady(std::uint8_t& progress);
-  // Timing-window scan: per channel a pass window (first, last setting) of 16 settings.
+  // Timing-window scan (device::WindowScanReply): per channel the pass window (first, last
+  // setting) of 16 settings and the chosen one.
   DriveStatus WindowScan(std::span<std::uint8_t> out);
   DriveStatus SetCeMap(std::uint16_t map);
   std::uint16_t CeMapInUse() const { return m_ceMapInUse; }
@@ -179,7 +176,8 @@ class SimDrive {
   DriveStatus WriteDram(std::uint32_t sector, std::span<const std::uint8_t> in);
   DriveStatus ReadDram(std::uint32_t sector, std::span<std::uint8_t> out) const;
 
-  // eFuses.
+  // eFuses: the state as the read command reports it (device::EFuseReply); a bad eFuse bank
+  // reads back noise, with flags and sum that disagree.
   DriveStatus ReadEFuses(std::span<std::uint8_t> out) const;
   DriveStatus CutEFuses(bool uart, bool jtag, bool aes);
 

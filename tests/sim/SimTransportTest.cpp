@@ -318,7 +318,7 @@ TEST_F(SimTransportTest, ApKeyAndEFusesAnswerAsTheProfileSays) {
   ASSERT_TRUE(SendOk(1, cut));
   auto fuses = Vendor(CommandId::ReadEFuse, 0, 1);
   ASSERT_TRUE(SendOk(1, fuses));
-  EXPECT_EQ(fuses.buffer[0], sim::kEFuseSignature);
+  EXPECT_EQ(fuses.buffer[0], device::kEFuseReplySignature);
   EXPECT_EQ(fuses.buffer[1], 0x03);
   EXPECT_EQ(fuses.buffer[2], static_cast<std::uint8_t>(0xEF + 0x03));
 

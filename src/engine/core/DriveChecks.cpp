@@ -3,10 +3,10 @@
 #include <array>
 #include <cstring>
 
+#include "device/ReplyLayouts.h"
 #include "device/VendorCommands.h"
 #include "device/records/SmartPage.h"
 #include "engine/MPDevice.h"
-#include "engine/core/EFuseReply.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
@@ -50,9 +50,9 @@ std::uint8_t CMPDevice::CheckEFuse(std::uint8_t afterCut, std::uint8_t qcCheck, 
                                    std::uint8_t jtagCut) {
   std::array<std::uint8_t, kSectorBytes> reply{};
   if (!Command().ReadEFuse(reply)) return FailWithRecord("I_x16", "Issue Read eFuse command Fail.");
-  engine::EFuseReply fuse;
+  device::EFuseReply fuse;
   std::memcpy(&fuse, reply.data(), sizeof(fuse));
-  if (fuse.signature != engine::kEFuseReplySignature ||
+  if (fuse.signature != device::kEFuseReplySignature ||
       fuse.sum != static_cast<std::uint8_t>(fuse.signature + fuse.cutFlags)) {
     return FailWithRecord("I_x17", platform::Format("eFuse data error(%02X %02X %02X)", fuse.signature,
                                                     fuse.cutFlags, fuse.sum));
@@ -64,8 +64,8 @@ std::uint8_t CMPDevice::CheckEFuse(std::uint8_t afterCut, std::uint8_t qcCheck, 
     wantUart = wantUart || settings::ReadInt(settings::keys::CutUART) != 0;
     wantJtag = wantJtag || settings::ReadInt(settings::keys::CutJTAG) != 0;
   }
-  if (wantUart && (fuse.cutFlags & engine::kEFuseCutUart) == 0) return FailWithRecord("I_x19", "UART eFuse is not cut.");
-  if (wantJtag && (fuse.cutFlags & engine::kEFuseCutJtag) == 0) return FailWithRecord("I_x19", "JTAG eFuse is not cut.");
+  if (wantUart && (fuse.cutFlags & device::kEFuseCutUart) == 0) return FailWithRecord("I_x19", "UART eFuse is not cut.");
+  if (wantJtag && (fuse.cutFlags & device::kEFuseCutJtag) == 0) return FailWithRecord("I_x19", "JTAG eFuse is not cut.");
   return 1;
 }
 

@@ -1,11 +1,9 @@
 #include "engine/scan/WindowScanResult.h"
 
-#include "platform/Text.h"
+#include <algorithm>
+#include <cstring>
 
-namespace {
-constexpr std::size_t kHeaderBytes = 2;
-constexpr std::size_t kBytesPerChannel = 3;
-}  // namespace
+#include "platform/Text.h"
 
 bool WindowScanResult::Passes() const {
   if (status != 0 || channels.empty()) return false;
@@ -25,16 +23,18 @@ std::string WindowScanResult::Text() const {
 }
 
 std::optional<WindowScanResult> DecodeWindowScan(std::span<const std::uint8_t> sector) {
-  if (sector.size() < kHeaderBytes) return std::nullopt;
-  const unsigned count = sector[0];
-  if (count == 0 || count > kWindowMaxChannels || sector.size() < kHeaderBytes + count * kBytesPerChannel) {
+  device::WindowScanReply reply{};
+  if (sector.size() < device::WindowScanReplyBytes(0)) return std::nullopt;
+  std::memcpy(&reply, sector.data(), std::min(sector.size(), sizeof(reply)));
+  const unsigned count = reply.channelCount;
+  if (count == 0 || count > device::kWindowScanMaxChannels || sector.size() < device::WindowScanReplyBytes(count)) {
     return std::nullopt;
   }
   WindowScanResult result;
-  result.status = sector[1];
+  result.status = reply.status;
   for (unsigned channel = 0; channel < count; ++channel) {
-    const std::size_t at = kHeaderBytes + channel * kBytesPerChannel;
-    result.channels.push_back({sector[at], sector[at + 1], sector[at + 2]});
+    const device::WindowScanChannel& window = reply.channels[channel];
+    result.channels.push_back({window.first, window.last, window.chosen});
   }
   return result;
 }

@@ -1,23 +1,22 @@
 #pragma once
-// The flash-interface timing-window scan's result sector, as the controller answers the
-// window-scan command: byte 0 the number of flash channels, byte 1 the scan's status (0 when
-// the scan ran through), then three bytes per channel: the first and the last of the 16
-// timing settings that passed and the setting the controller chose (0..15 each).
+// The flash-interface timing-window scan's result as the station judges it; the reply's
+// layout is device::WindowScanReply (device/ReplyLayouts.h).
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-inline constexpr unsigned kWindowSettings = 16;
-inline constexpr unsigned kWindowMaxChannels = 16;
+#include "device/ReplyLayouts.h"
 
 struct ChannelWindow {
   std::uint8_t first = 0;
   std::uint8_t last = 0;
   std::uint8_t chosen = 0;
   // A window holds at least one passing setting and the chosen one lies inside it.
-  bool Passes() const { return first <= last && last < kWindowSettings && chosen >= first && chosen <= last; }
+  bool Passes() const {
+    return first <= last && last < device::kWindowScanSettings && chosen >= first && chosen <= last;
+  }
 };
 
 struct WindowScanResult {
