@@ -8,21 +8,7 @@
 #include "platform/Text.h"
 #include "run/IniText.h"
 #include "run/SlotTestTask.h"
-
-namespace {
-
-std::string LogTimeText(const platform::LocalTime& time) {
-  return platform::Format("%02d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day, time.hour, time.minute,
-                          time.second);
-}
-
-// Adds one to an integer key (missing: 0) and writes it back as "%d".
-void CountUp(const std::string& file, std::string_view section, std::string_view key) {
-  const int value = platform::ReadProfileInt(file, section, key, 0);
-  platform::WriteProfileString(file, section, key, platform::Format("%d", value + 1));
-}
-
-}  // namespace
+#include "run/SummaryLog.h"
 
 void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   if (m_Kind == kTaskInit) {
@@ -58,18 +44,8 @@ void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
                                  platform::Format("--%s", IniValueText(engineTag).c_str()));
   }
 
-  const std::string endTime = LogTimeText(platform::Now());
-  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", endTime);
-  const std::string summaryPath = m_LogFolder + "\\_Summary.log";
-  platform::WriteProfileString(summaryPath, "Time", "End Time", endTime);
-  if (pass) {
-    CountUp(summaryPath, "Results", "Pass");
-  } else {
-    CountUp(summaryPath, "Results", "TotalErrorCount");
-    // A failure without a tag has no counter of its own (an empty key cannot be written).
-    const std::string tagKey = IniKeyText(m_ErrorTag);
-    if (!tagKey.empty()) CountUp(summaryPath, "ErrorList", tagKey);
-  }
+  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", LogTimeText(platform::Now()));
+  AddToSummaryLog(m_LogFolder, {{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag}});
 }
 
 void CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {

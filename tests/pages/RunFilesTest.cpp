@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/Profile.h"
 #include "run/RunGlobals.h"
+#include "run/SummaryLog.h"
 #include "support/ScratchStation.h"
 
 namespace {
@@ -75,12 +76,12 @@ TEST_F(RunFiles, AWorkOrderFileThatCannotBeWrittenLeavesThePathEmpty) {
 TEST_F(RunFiles, TheSummaryLogCountsPassesAndFailuresPerTagAndSkipsTheRest) {
   station.WriteFile("Log/_Summary.log", "[Results]\r\nPass=2\r\n[ErrorList]\r\nF_E03=1\r\n");
   platform::FlushProfileCache();
-  WritePassSummaryLog(".\\Log", {{1, kPortPass, "0_00"},
-                                 {2, kPortFail, "F_E03"},
-                                 {3, kPortWaiting, "P_A01"},
-                                 {4, kPortFail, "I_x=2\r\n"},
-                                 {5, kPortIdle, ""},
-                                 {6, kPortPass, "0_00"}});
+  AddToSummaryLog(".\\Log", {{1, kPortPass, "0_00"},
+                              {2, kPortFail, "F_E03"},
+                              {3, kPortWaiting, "P_A01"},
+                              {4, kPortFail, "I_x=2\r\n"},
+                              {5, kPortIdle, ""},
+                              {6, kPortPass, "0_00"}});
   EXPECT_EQ(station.ReadFile("Log/_Summary.log"),
             "[Results]\r\nPass=4\r\nTotalErrorCount=2\r\n[ErrorList]\r\nF_E03=2\r\nI_x_2__=1\r\n"
             "[Time]\r\nEnd Time=2024-03-09 07:05:04\r\n");

@@ -11,6 +11,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/RunGlobals.h"
+#include "run/SummaryLog.h"
 #include "ui/Dispatcher.h"
 
 namespace {
@@ -309,7 +310,7 @@ void CProductionPage::EndPass() {
     if (m_portResults[Index(port)].load() == kPortResultUnmapped) continue;
     outcomes.push_back({port, PortStateOf(port), m_resultTexts[Index(port)].Get()});
   }
-  WritePassSummaryLog(m_logFolder, outcomes);
+  AddToSummaryLog(m_logFolder, outcomes);
   EnableChoices(true);
   if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
 }

@@ -22,11 +22,6 @@ std::string FileNamePart(std::string text) {
   return text;
 }
 
-void AddToCounter(const std::string& file, const char* section, const std::string& key) {
-  const int count = platform::ReadProfileInt(file, section, key, 0);
-  platform::WriteProfileString(file, section, key, platform::Format("%d", count + 1));
-}
-
 }  // namespace
 
 bool ClearRunTempFolder() {
@@ -61,21 +56,4 @@ std::string PrepareWorkOrderFile(const std::string& logFolder) {
   }
   g_WorkOrderFilePath.Set(path);
   return path;
-}
-
-void WritePassSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes) {
-  const std::string file = logFolder + "\\_Summary.log";
-  const platform::LocalTime now = platform::Now();
-  platform::WriteProfileString(file, "Time", "End Time",
-                               platform::Format("%02d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
-                                                now.hour, now.minute, now.second));
-  for (const PortOutcome& outcome : outcomes) {
-    if (outcome.state == kPortPass) {
-      AddToCounter(file, "Results", "Pass");
-    } else if (outcome.state == kPortFail) {
-      AddToCounter(file, "Results", "TotalErrorCount");
-      const std::string tag = IniKeyText(outcome.resultText);
-      if (!tag.empty()) AddToCounter(file, "ErrorList", tag);
-    }
-  }
 }

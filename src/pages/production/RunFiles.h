@@ -1,7 +1,7 @@
 #pragma once
 // The files a pass of the production page makes and reads: the temporary folder it empties,
-// the log folder of its slot reports, the work-order file whose results list the tasks fill,
-// and the summary log it writes when the pass ends.
+// the log folder of its slot reports and the work-order file whose results list the tasks
+// fill. When the pass ends the page adds it to the summary log (run/SummaryLog.h).
 #include <string>
 #include <vector>
 
@@ -22,15 +22,3 @@ std::string PrepareLogFolder(int stationIndex);
 // g_WorkOrderFilePath; returns the path, empty when it could not be written (no results list
 // is written then).
 std::string PrepareWorkOrderFile(const std::string& logFolder);
-
-// How a port of the pass ended, from its port state and result text.
-struct PortOutcome {
-  int port = 0;
-  int state = -1;          // the port state (1 pass, 0 fail, anything else not counted)
-  std::string resultText;  // the failing tag, "0_00" on a pass
-};
-
-// Adds the pass to "<log folder>\_Summary.log": [Time] End Time, [Results] Pass and
-// TotalErrorCount, and one [ErrorList] counter per failing tag. Ports that neither passed nor
-// failed (no drive in the slot, no flow run) are not counted.
-void WritePassSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes);
