@@ -187,6 +187,23 @@ TEST_F(QtFrontEnd, TheDropDownNoticeRefillsTheListBeforeItOpensAndAChoiceSelects
   sheet.DoModal();
 }
 
+TEST_F(QtFrontEnd, ADropDownComboIsDrawnAtItsEditFieldHeightNotItsListHeight) {
+  TestPage page;
+  ui::CPropertySheet sheet("sheet");
+  sheet.AddPage(&page);
+  host->SetWindowShownHook([&](QWidget*) {
+    auto* combo = qobject_cast<QComboBox*>(host->Sheet()->PageView(0)->WidgetOf(page.disk));
+    ASSERT_NE(combo, nullptr);
+    const ui::CRect rect = page.disk.GetWindowRect();   // 100 dialog units high, list included
+    EXPECT_EQ(combo->geometry().topLeft(), QPoint(rect.left, rect.top));
+    EXPECT_EQ(combo->width(), rect.Width());
+    EXPECT_EQ(combo->height(), combo->sizeHint().height());
+    EXPECT_LT(combo->height(), rect.Height());
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+}
+
 TEST_F(QtFrontEnd, WorkerWritesAppearAfterTheUiThreadPumps) {
   TestPage page;
   ui::CPropertySheet sheet("sheet");

@@ -36,23 +36,27 @@ namespace uiqt {
 std::uint32_t Binding::Sync(bool everything) {
   const std::uint32_t dirty = m_window.TakeDirty() | (everything ? ui::kDirtyAll : 0u);
   if (dirty == 0) return 0;
-  if ((dirty & ui::kDirtyGeometry) && FollowsModelGeometry()) {
-    const ui::CRect rect = m_window.GetWindowRect();
-    m_widget->setGeometry(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
-  }
-  if (dirty & ui::kDirtyState) {
-    if (FollowsModelGeometry()) m_widget->setVisible((m_window.GetStyle() & ui::WS_VISIBLE) != 0);
-    m_widget->setEnabled(m_window.IsWindowEnabled());
-  }
   if (dirty & ui::kDirtyFont) {
     const std::optional<ui::LOGFONT> font = m_window.GetFont();
     m_widget->setFont(font ? ToQFont(*font, m_widget->parentWidget() ? m_widget->parentWidget()->font() : QFont())
                            : QFont());
   }
+  // A placement may depend on the font (a combo box's edit field), so a new font places anew.
+  if ((dirty & (ui::kDirtyGeometry | ui::kDirtyFont)) && FollowsModelGeometry()) {
+    m_widget->setGeometry(Placement(m_window.GetWindowRect()));
+  }
+  if (dirty & ui::kDirtyState) {
+    if (FollowsModelGeometry()) m_widget->setVisible((m_window.GetStyle() & ui::WS_VISIBLE) != 0);
+    m_widget->setEnabled(m_window.IsWindowEnabled());
+  }
   if (dirty & ui::kDirtyText) SyncText(m_window.GetWindowText());
   SyncContent(dirty);
   if (dirty & ui::kDirtyPaint) m_widget->update();
   return dirty;
+}
+
+QRect Binding::Placement(const ui::CRect& rect) const {
+  return QRect(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
 }
 
 void Binding::SyncText(const std::string& /*text*/) {}
@@ -292,6 +296,14 @@ class ComboBinding : public Binding {
   }
   void SyncContent(std::uint32_t dirty) override {
     if (dirty & ui::kDirtyContent) SyncItems();
+  }
+  // The template's height of a drop-down combo box includes its list, as on Windows; what
+  // stays on the page is the edit field, drawn at the height the style gives it. A simple
+  // combo box shows its list below the field, so it fills its rectangle.
+  QRect Placement(const ui::CRect& rect) const override {
+    QRect placed = Binding::Placement(rect);
+    if ((m_combo.GetStyle() & ui::CBS_TYPEMASK) != ui::CBS_SIMPLE) placed.setHeight(Widget()->sizeHint().height());
+    return placed;
   }
 
  private:

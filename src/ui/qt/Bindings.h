@@ -28,6 +28,8 @@ class Binding {
   virtual void SyncContent(std::uint32_t dirty);
   // Pages fill their tab; their geometry and visibility are the tab widget's.
   virtual bool FollowsModelGeometry() const { return true; }
+  // Where the widget goes for the window's rectangle: the rectangle itself.
+  virtual QRect Placement(const ui::CRect& rect) const;
 
  private:
   ui::CWnd& m_window;
