@@ -21,7 +21,7 @@ ui::DialogTemplate MakeTemplate() {
   items.push_back(DialogItem{ids::kScan, ControlKind::Button, "Scan", 4, 4, 50, 16, ui::BS_PUSHBUTTON | ui::WS_TABSTOP});
   items.push_back(DialogItem{ids::kStart, ControlKind::Button, "Start", 58, 4, 50, 16, ui::BS_PUSHBUTTON | ui::WS_TABSTOP});
   items.push_back(DialogItem{ids::kParamLabel, ControlKind::Static, "Parameter file :", 116, 7, 60, 10, ui::SS_RIGHT});
-  items.push_back(DialogItem{ids::kParamList, ControlKind::ComboBox, "", 178, 5, 170, 14,
+  items.push_back(DialogItem{ids::kParamList, ControlKind::ComboBox, "", 178, 5, 170, 100,
                              ui::CBS_DROPDOWNLIST | ui::CBS_SORT | ui::WS_VSCROLL | ui::WS_TABSTOP});
   items.push_back(DialogItem{ids::kElapsedLabel, ControlKind::Static, "Time :", 356, 7, 34, 10, ui::SS_RIGHT});
   items.push_back(DialogItem{ids::kElapsed, ControlKind::Static, "00:00:00", 392, 7, 60, 10, ui::SS_LEFT});
