@@ -9,6 +9,7 @@
 #include "SimRequests.h"
 #include "device/ReplyLayouts.h"
 #include "device/SgTransport.h"
+#include "sim/BadBlockMap.h"
 #include "sim/IdentifyRecord.h"
 #include "sim/ScenarioLoader.h"
 #include "sim/ScsiReplies.h"
@@ -342,6 +343,47 @@ TEST_F(ScenarioErrorTest, ProfilesOverrideTheDriveSectionAndListedKeysKeepTheirO
   EXPECT_EQ(slots[0].drive.serialNumber, "SIM01010001");
   EXPECT_EQ(slots[1].drive.serialNumber, "SIM01020001");
   EXPECT_NE(slots[0].drive.badBlocks.seed, slots[1].drive.badBlocks.seed);
+}
+
+TEST_F(ScenarioErrorTest, SeedAndTimeScaleComeFromTheStationSection) {
+  // Without the keys: seed 1 and the full time scale.
+  scratch.WriteFile("Configuration/Sim/Plain.ini", "[Board1]\nSlots=1\n");
+  sim::StationPlan plain;
+  std::string error;
+  ASSERT_TRUE(sim::LoadStationPlan("Plain.ini", plain, error)) << error;
+  EXPECT_EQ(plain.seed, 1u);
+  EXPECT_EQ(plain.timeScale, 1.0);
+  EXPECT_EQ(plain.boards[0].slots[0].drive.badBlocks.seed, 1u);
+
+  // Drive k of the station (empty slots count) takes Seed + k; the time scale reaches the station.
+  const std::string seeded =
+      "[Station]\nSeed=77\nTimeScale=0.25\n[Board1]\nSlots=3\nEmpty=2\n"
+      "[Drive]\nEarlyBadPerCe=6\nLaterBadPerCe=6\n";
+  scratch.WriteFile("Configuration/Sim/Seeded.ini", seeded);
+  sim::StationPlan plan;
+  ASSERT_TRUE(sim::LoadStationPlan("Seeded.ini", plan, error)) << error;
+  EXPECT_EQ(plan.seed, 77u);
+  EXPECT_EQ(plan.timeScale, 0.25);
+  const auto& slots = plan.boards[0].slots;
+  ASSERT_EQ(slots.size(), 3u);
+  EXPECT_EQ(slots[0].drive.badBlocks.seed, 77u);
+  EXPECT_TRUE(slots[1].empty);
+  EXPECT_EQ(slots[2].drive.badBlocks.seed, 79u);
+  EXPECT_EQ(sim::BuildStation(plan)->DelayScale(), 0.25);
+
+  // The seed decides the map: the same file gives the same map again, another seed another map.
+  const auto mapOf = [](const sim::DriveProfile& drive) {
+    const sim::BadBlockMap map(drive.geometry, drive.badBlocks);
+    return std::vector<std::uint8_t>(map.All().begin(), map.All().end());
+  };
+  sim::StationPlan again;
+  ASSERT_TRUE(sim::LoadStationPlan("Seeded.ini", again, error)) << error;
+  EXPECT_EQ(mapOf(again.boards[0].slots[0].drive), mapOf(slots[0].drive));
+  scratch.WriteFile("Configuration/Sim/Reseeded.ini", "[Station]\nSeed=78\n" + seeded.substr(seeded.find("TimeScale")));
+  sim::StationPlan reseeded;
+  ASSERT_TRUE(sim::LoadStationPlan("Reseeded.ini", reseeded, error)) << error;
+  EXPECT_NE(mapOf(reseeded.boards[0].slots[0].drive), mapOf(slots[0].drive));
+  EXPECT_EQ(mapOf(reseeded.boards[0].slots[0].drive).size(), mapOf(slots[0].drive).size());
 }
 
 class StationTransportTest : public ::testing::Test {

@@ -35,6 +35,20 @@ TEST_F(BootControlTest, JumpToBootFailuresLeaveTheirTagWithoutFailRecord) {
   EXPECT_FALSE(HasFailRecord("I_x87"));
 }
 
+TEST_F(BootControlTest, JumpToBootWaitsTwentySecondsForTheBootCodeToAnswerReady) {
+  // Ten status polls a second: a boot code busy for 200 polls is still in time.
+  Use(OnBurner());
+  Drive().StartBackgroundWork(200);
+  ASSERT_EQ(device->JumpToBootAndWait(5000), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(Drive().Code(), sim::RunningCode::Boot);
+
+  Use(OnBurner());
+  Drive().StartBackgroundWork(201);
+  EXPECT_EQ(device->JumpToBootAndWait(5000), 0);
+  ExpectFailure("I_x24", "Wait Device Ready Time Out(20 sec)");
+  EXPECT_FALSE(HasFailRecord("I_x24"));
+}
+
 TEST_F(BootControlTest, ForceToBootLeavesTheFirmwareOnFlash) {
   Use(OnMpFirmware());
   ASSERT_EQ(device->ForceToBootCode(), 1) << device->m_ErrorMessage;
