@@ -14,6 +14,46 @@ using platform::Semaphore;
 using platform::WaitForAll;
 using platform::WaitForAny;
 
+// Critical sections are recursive, as on Windows: the owner enters again without blocking
+// itself, and other threads get in only once every Enter has been left.
+TEST(CriticalSectionThreads, TheOwnerEntersAgainAndOthersWaitUntilEveryEnterIsLeft) {
+  platform::CriticalSection section;
+  const auto anotherThreadGetsIn = [&section] {
+    bool entered = false;
+    std::thread other([&] {
+      entered = section.TryEnter();
+      if (entered) section.Leave();
+    });
+    other.join();
+    return entered;
+  };
+  section.Enter();
+  EXPECT_TRUE(section.TryEnter());
+  { platform::CriticalSectionGuard nested(section); }
+  EXPECT_FALSE(anotherThreadGetsIn());
+  section.Leave();
+  EXPECT_FALSE(anotherThreadGetsIn());
+  section.Leave();
+  EXPECT_TRUE(anotherThreadGetsIn());
+}
+
+TEST(CriticalSectionThreads, NestedGuardsKeepACountExact) {
+  platform::CriticalSection section;
+  int count = 0;  // guarded by the section only
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 1000; ++i) {
+        platform::CriticalSectionGuard outer(section);
+        platform::CriticalSectionGuard inner(section);
+        ++count;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(count, 8000);
+}
+
 TEST(Event, ManualResetStaysSetUntilReset) {
   Event event(true, false);
   EXPECT_FALSE(event.Wait(0));

@@ -60,6 +60,17 @@ TEST_F(EngineTest, ReadSystemInfoStoresTheGeometry) {
   EXPECT_EQ(device->m_B0KBFlag, 1);
 }
 
+TEST_F(EngineTest, ReadSystemInfoCountsTheCesOfTheWhole64BitMap) {
+  sim::DriveProfile profile;
+  profile.geometry.ceMap = 0x8000000300000001ull;  // CEs 0, 32, 33 and 63
+  profile.geometry.ceSizeExponent = 5;
+  Install(profile);
+  ASSERT_EQ(device->ReadSystemInfo(), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(device->m_SystemCEMap, 0x8000000300000001ull);
+  EXPECT_EQ(device->m_CECount, 4u);
+  EXPECT_EQ(device->m_CapacityMB, 4u * 32 * 1024);
+}
+
 TEST_F(EngineTest, ReadSystemInfoFailures) {
   Fault("GetSystemInfo", FaultAction::Sense, 0, 0);
   EXPECT_EQ(device->ReadSystemInfo(), 0);
