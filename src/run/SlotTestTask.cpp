@@ -7,6 +7,7 @@
 
 #include "controls/ColorEdit.h"
 #include "device/DevicePaths.h"
+#include "device/ReplyLayouts.h"
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
@@ -17,12 +18,6 @@
 #include "ui/ProgressCtrl.h"
 
 namespace {
-
-// Card-detect answers of CMPDevice::DetectCard.
-constexpr std::uint8_t kCardPresent = 1;
-constexpr std::uint8_t kCardRemoved = 4;
-constexpr std::uint8_t kCardNone = 5;
-constexpr std::uint8_t kCardUnknown = 255;
 
 constexpr std::uint32_t kStartDelayMs = 1500;
 constexpr std::uint32_t kDetectPollMs = 200;
@@ -149,9 +144,9 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
     platform::Sleep(kDetectPollMs);
     const std::uint8_t card = m_pDevice->DetectCard(2);
     bool start = false;
-    if (card == kCardPresent) {
+    if (card == device::kCardPresent) {
       start = (m_SlotState == kPortWaiting || m_SlotState == kPortIdle) && !seenWithoutFlow;
-    } else if (card == kCardRemoved || card == kCardNone || card == kCardUnknown) {
+    } else if (card == device::kCardEmpty || card == device::kCardNoPower || card == device::kCardUnknown) {
       SetSlotStatus(kSlotWaiting, "", "");
       seenWithoutFlow = false;
     }
@@ -198,7 +193,7 @@ void CSlotTestTask::RunExchangePath(bool stopIfFail) {
   for (;;) {
     const std::uint8_t card = m_pDevice->DetectCard(2);
     if (g_ExchangePhase == 0) break;
-    if (card == kCardRemoved) {
+    if (card == device::kCardEmpty) {
       const int state = PortStateOf(m_PortNumber);
       if (m_pStatusBox) {
         if (state == kPortFail) m_pStatusBox->SetColor(ui::RGB(0, 0, 0), ui::RGB(255, 100, 100));
@@ -214,7 +209,7 @@ void CSlotTestTask::RunExchangePath(bool stopIfFail) {
     for (;;) {
       const std::uint8_t card = m_pDevice->DetectCard(2);
       const int state = PortStateOf(m_PortNumber);
-      if (card == kCardPresent && (state == kPortFail || state == kPortPass)) {
+      if (card == device::kCardPresent && (state == kPortFail || state == kPortPass)) {
         if (m_pStatusBox) {
           m_pStatusBox->SetColor(ui::RGB(255, 255, 255), ui::RGB(0, 100, 255));
           m_pStatusBox->SetWindowText(platform::Format(" %d ", m_PortNumber));
