@@ -1,5 +1,7 @@
 #include "controls/PasswordDlg.h"
 
+#include <vector>
+
 #include "controls/SettingsLock.h"
 #include "platform/StationSettings.h"
 
@@ -7,22 +9,41 @@ using ui::ControlKind;
 using ui::DialogItem;
 
 namespace {
+
 constexpr std::uint32_t kPasswordEdit = ui::ES_PASSWORD | ui::ES_AUTOHSCROLL | ui::WS_BORDER | ui::WS_TABSTOP;
+constexpr int kMargin = 7;
+constexpr int kFieldWidth = 113;
+
+// A password field at the given top, its label at the left margin.
+void AddPasswordField(std::vector<DialogItem>& items, int id, const char* label, int labelWidth, int top) {
+  items.push_back(DialogItem{-1, ControlKind::Static, label, kMargin, top + 2, labelWidth, 8});
+  items.push_back(DialogItem{id, ControlKind::Edit, "", kMargin + labelWidth + 3, top, kFieldWidth, 12, kPasswordEdit});
 }
 
+// OK and Cancel at the dialog's right margin.
+void AddOkCancel(std::vector<DialogItem>& items, int dialogWidth, int top) {
+  items.push_back(DialogItem{ui::IDOK, ControlKind::Button, "OK", dialogWidth - 114, top, 50, 14, ui::BS_DEFPUSHBUTTON});
+  items.push_back(DialogItem{ui::IDCANCEL, ControlKind::Button, "Cancel", dialogWidth - 57, top, 50, 14, ui::BS_PUSHBUTTON});
+}
+
+// True when the field holds the settings password; otherwise tells the operator, empties the
+// field and keeps the dialog open.
+bool PasswordAccepted(ui::CDialog& dialog, ui::CEdit& field, const char* caption) {
+  if (CheckSettingsPassword(field.GetWindowText())) return true;
+  dialog.MessageBox("Password error !", caption, ui::MB_OK | ui::MB_ICONERROR);
+  field.SetWindowText("");
+  return false;
+}
+
+}  // namespace
+
 const ui::DialogTemplate& CPasswordDlg::Template() {
-  static const ui::DialogTemplate dialogTemplate{
-      kIdd,
-      "Password",
-      180,
-      62,
-      ui::DialogFont{},
-      {
-          DialogItem{-1, ControlKind::Static, "Password :", 7, 10, 50, 8},
-          DialogItem{kIdcPassword, ControlKind::Edit, "", 60, 8, 113, 12, kPasswordEdit},
-          DialogItem{ui::IDOK, ControlKind::Button, "OK", 66, 40, 50, 14, ui::BS_DEFPUSHBUTTON},
-          DialogItem{ui::IDCANCEL, ControlKind::Button, "Cancel", 123, 40, 50, 14, ui::BS_PUSHBUTTON},
-      }};
+  static const ui::DialogTemplate dialogTemplate = [] {
+    ui::DialogTemplate page{kIdd, "Password", 180, 62, ui::DialogFont{}, {}};
+    AddPasswordField(page.items, kIdcPassword, "Password :", 50, 8);
+    AddOkCancel(page.items, page.width, 40);
+    return page;
+  }();
   return dialogTemplate;
 }
 
@@ -33,31 +54,18 @@ void CPasswordDlg::DoDataExchange(ui::CDataExchange* exchange) {
 }
 
 void CPasswordDlg::OnOK() {
-  if (!CheckSettingsPassword(m_password.GetWindowText())) {
-    MessageBox("Password error !", "Password", ui::MB_OK | ui::MB_ICONERROR);
-    m_password.SetWindowText("");
-    return;
-  }
-  EndDialog(ui::IDOK);
+  if (PasswordAccepted(*this, m_password, "Password")) EndDialog(ui::IDOK);
 }
 
 const ui::DialogTemplate& CChangePasswordDlg::Template() {
-  static const ui::DialogTemplate dialogTemplate{
-      kIdd,
-      "Change Password",
-      190,
-      92,
-      ui::DialogFont{},
-      {
-          DialogItem{-1, ControlKind::Static, "Old password :", 7, 10, 60, 8},
-          DialogItem{kIdcOldPassword, ControlKind::Edit, "", 70, 8, 113, 12, kPasswordEdit},
-          DialogItem{-1, ControlKind::Static, "New password :", 7, 28, 60, 8},
-          DialogItem{kIdcNewPassword, ControlKind::Edit, "", 70, 26, 113, 12, kPasswordEdit},
-          DialogItem{-1, ControlKind::Static, "Confirm :", 7, 46, 60, 8},
-          DialogItem{kIdcConfirmPassword, ControlKind::Edit, "", 70, 44, 113, 12, kPasswordEdit},
-          DialogItem{ui::IDOK, ControlKind::Button, "OK", 76, 70, 50, 14, ui::BS_DEFPUSHBUTTON},
-          DialogItem{ui::IDCANCEL, ControlKind::Button, "Cancel", 133, 70, 50, 14, ui::BS_PUSHBUTTON},
-      }};
+  static const ui::DialogTemplate dialogTemplate = [] {
+    ui::DialogTemplate page{kIdd, "Change Password", 190, 92, ui::DialogFont{}, {}};
+    AddPasswordField(page.items, kIdcOldPassword, "Old password :", 60, 8);
+    AddPasswordField(page.items, kIdcNewPassword, "New password :", 60, 26);
+    AddPasswordField(page.items, kIdcConfirmPassword, "Confirm :", 60, 44);
+    AddOkCancel(page.items, page.width, 70);
+    return page;
+  }();
   return dialogTemplate;
 }
 
@@ -70,11 +78,7 @@ void CChangePasswordDlg::DoDataExchange(ui::CDataExchange* exchange) {
 }
 
 void CChangePasswordDlg::OnOK() {
-  if (!CheckSettingsPassword(m_oldPassword.GetWindowText())) {
-    MessageBox("Password error !", "Change Password", ui::MB_OK | ui::MB_ICONERROR);
-    m_oldPassword.SetWindowText("");
-    return;
-  }
+  if (!PasswordAccepted(*this, m_oldPassword, "Change Password")) return;
   const std::string password = m_newPassword.GetWindowText();
   if (password != m_confirmPassword.GetWindowText()) {
     MessageBox("The new passwords differ !", "Change Password", ui::MB_OK | ui::MB_ICONERROR);
