@@ -231,6 +231,12 @@ std::size_t ElementOffset(const InfoBlockField& field, std::size_t index) {
   return field.offset + index * field.elementSize;
 }
 
+// A swapped-text field holds each pair of characters swapped; the swap is its own inverse.
+void SwapCharacterPairs(const InfoBlockField& field, std::string& text) {
+  if (field.kind != InfoFieldKind::kSwappedText) return;
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2) std::swap(text[i], text[i + 1]);
+}
+
 }  // namespace
 
 const InfoBlockField* FindInfoField(std::string_view name) {
@@ -273,9 +279,7 @@ bool SetInfoFieldElement(InfoBlockSpan block, const InfoBlockField& field, std::
 std::string GetInfoFieldText(InfoBlockView block, const InfoBlockField& field) {
   if (field.IsBitRange()) return {};
   std::string text(reinterpret_cast<const char*>(block.data() + field.offset), field.size);
-  if (field.kind == InfoFieldKind::kSwappedText) {
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2) std::swap(text[i], text[i + 1]);
-  }
+  SwapCharacterPairs(field, text);
   return text;
 }
 
@@ -283,9 +287,7 @@ void SetInfoFieldText(InfoBlockSpan block, const InfoBlockField& field, std::str
   if (field.IsBitRange()) return;
   std::string stored(field.size, fill);
   std::copy_n(text.begin(), std::min(text.size(), stored.size()), stored.begin());
-  if (field.kind == InfoFieldKind::kSwappedText) {
-    for (std::size_t i = 0; i + 1 < stored.size(); i += 2) std::swap(stored[i], stored[i + 1]);
-  }
+  SwapCharacterPairs(field, stored);
   std::copy(stored.begin(), stored.end(), block.begin() + field.offset);
 }
 
