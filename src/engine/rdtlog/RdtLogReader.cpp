@@ -77,12 +77,13 @@ bool CRdtLogReader::CreateCsv(RdtCsv csv, const char* kind, const char* failureF
   return true;
 }
 
-std::string CRdtLogReader::CsvHeaderLine() const {
-  return platform::Format("Serial Number: %s   F/W Version: %s   SSD Capacity: %d GB   AP Version: %s   "
-                          "Flash Number: %d   FlashID: %s\r\n",
-                          m_identifySerial.c_str(), m_engine.m_FirmwareName.c_str(),
-                          static_cast<int>(m_engine.m_CapacityMB / 1024), m_apVersionText.c_str(),
-                          static_cast<int>(m_engine.m_CECount), m_flashIdText.c_str());
+void CRdtLogReader::WriteCsvHead(RdtCsv csv, const char* columns) {
+  CsvLine(csv, platform::Format("Serial Number: %s   F/W Version: %s   SSD Capacity: %d GB   AP Version: %s   "
+                                "Flash Number: %d   FlashID: %s\r\n",
+                                m_identifySerial.c_str(), m_engine.m_FirmwareName.c_str(),
+                                static_cast<int>(m_engine.m_CapacityMB / 1024), m_apVersionText.c_str(),
+                                static_cast<int>(m_engine.m_CECount), m_flashIdText.c_str()));
+  CsvLine(csv, std::string(columns) + "\r\n");
 }
 
 void CRdtLogReader::CloseCsvFiles() {
@@ -132,7 +133,7 @@ std::uint8_t CRdtLogReader::Run() {
   }
   AdvanceProgress();
   ReportLine("");
-  if (m_logSizes[static_cast<std::size_t>(LogKind::Sdr)].sectors != 0 && !DramPhase()) return 0;
+  if (SizeOf(LogKind::Sdr).sectors != 0 && !DramPhase()) return 0;
   return Finish();
 }
 
@@ -223,11 +224,10 @@ bool CRdtLogReader::ReadLogSizes() {
                                                                       kMaxLogSectors + 1));
     return log;
   };
-  m_logSizes[static_cast<std::size_t>(LogKind::BadBlock)] = size(info.badBlockLogUnits.Get(), kLargeLogUnitBytes);
-  m_logSizes[static_cast<std::size_t>(LogKind::Temperature)] =
-      size(info.temperatureLogRecords.Get(), kRecordLogUnitBytes);
-  m_logSizes[static_cast<std::size_t>(LogKind::Sdr)] = size(info.sdrLogRecords.Get(), kRecordLogUnitBytes);
-  m_logSizes[static_cast<std::size_t>(LogKind::Special)] = size(info.specialLogUnits.Get(), kLargeLogUnitBytes);
+  SizeOf(LogKind::BadBlock) = size(info.badBlockLogUnits.Get(), kLargeLogUnitBytes);
+  SizeOf(LogKind::Temperature) = size(info.temperatureLogRecords.Get(), kRecordLogUnitBytes);
+  SizeOf(LogKind::Sdr) = size(info.sdrLogRecords.Get(), kRecordLogUnitBytes);
+  SizeOf(LogKind::Special) = size(info.specialLogUnits.Get(), kLargeLogUnitBytes);
   m_engine.m_RDT_Loops = info.rdtLoops;
   m_engine.m_RDTFastPageLoops = info.rdtFastPageLoops;
   const std::string_view date = info.rdtFirmwareDate.Get();
@@ -253,12 +253,12 @@ std::uint8_t CRdtLogReader::ReadPiece(LogKind kind, std::uint16_t firstSector, s
 
 bool CRdtLogReader::FetchLog(LogKind kind, std::vector<std::uint8_t>& log, bool checkKeyOnLastPiece) {
   const std::size_t index = static_cast<std::size_t>(kind);
-  const std::uint32_t sectors = m_logSizes[index].sectors;
+  const std::uint32_t sectors = SizeOf(kind).sectors;
   if (sectors > kMaxLogSectors) {
     return FailWithRecord("I_T51", platform::Format("RDT %s log size %llu bytes is beyond the %llu bytes the drive "
                                                     "can send !!",
                                                     LogName(index),
-                                                    static_cast<unsigned long long>(m_logSizes[index].bytes),
+                                                    static_cast<unsigned long long>(SizeOf(kind).bytes),
                                                     static_cast<unsigned long long>(kMaxLogSectors * kSectorBytes)));
   }
   try {
@@ -290,12 +290,10 @@ bool CRdtLogReader::FetchLog(LogKind kind, std::vector<std::uint8_t>& log, bool 
 bool CRdtLogReader::TemperaturePhase() {
   std::vector<std::uint8_t> buffer;
   if (!FetchLog(LogKind::Temperature, buffer)) return false;
-  const std::span<const std::uint8_t> log(
-      buffer.data(), static_cast<std::size_t>(m_logSizes[static_cast<std::size_t>(LogKind::Temperature)].bytes));
+  const std::span<const std::uint8_t> log(buffer.data(), static_cast<std::size_t>(SizeOf(LogKind::Temperature).bytes));
   if (m_request.saveCsv) {
     if (!CreateCsv(RdtCsv::Temperature, "Temperature", "Open Temperature Save File: %s Failed!!!")) return false;
-    CsvLine(RdtCsv::Temperature, CsvHeaderLine());
-    CsvLine(RdtCsv::Temperature, std::string(kTemperatureColumns) + "\r\n");
+    WriteCsvHead(RdtCsv::Temperature, kTemperatureColumns);
   }
   ReportLine("Temperature_Time Log:");
   ReportLine(kTemperatureColumns);
@@ -393,8 +391,8 @@ bool CRdtLogReader::SpecialTestPhase() {
   } catch (const std::bad_alloc&) {
     return FailWithRecord("I_T51", kMemoryFailure);
   }
-  const std::uint32_t sectors = m_logSizes[static_cast<std::size_t>(LogKind::Special)].sectors;
-  const std::uint32_t badBlockSectors = m_logSizes[static_cast<std::size_t>(LogKind::BadBlock)].sectors;
+  const std::uint32_t sectors = SizeOf(LogKind::Special).sectors;
+  const std::uint32_t badBlockSectors = SizeOf(LogKind::BadBlock).sectors;
   if (sectors == 0 || (m_request.dramOnly && badBlockSectors == 0)) return true;
   std::vector<std::uint8_t> log;
   if (!FetchLog(LogKind::Special, log, false)) return false;
@@ -464,10 +462,8 @@ bool CRdtLogReader::BadBlockPhase() {
       CloseCsvFiles();
       return false;
     }
-    CsvLine(RdtCsv::BadBlock, CsvHeaderLine());
-    CsvLine(RdtCsv::BadBlock, std::string(kBadBlockCsvColumns) + "\r\n");
-    CsvLine(RdtCsv::EccBit, CsvHeaderLine());
-    CsvLine(RdtCsv::EccBit, std::string(kEccBitCsvColumns) + "\r\n");
+    WriteCsvHead(RdtCsv::BadBlock, kBadBlockCsvColumns);
+    WriteCsvHead(RdtCsv::EccBit, kEccBitCsvColumns);
   }
   if (m_running) {
     ReportLine(kLoopMarkColumns);
@@ -515,12 +511,10 @@ void CRdtLogReader::JudgementPhase() {
 bool CRdtLogReader::DramPhase() {
   std::vector<std::uint8_t> buffer;
   if (!FetchLog(LogKind::Sdr, buffer)) return false;
-  const std::span<const std::uint8_t> log(
-      buffer.data(), static_cast<std::size_t>(m_logSizes[static_cast<std::size_t>(LogKind::Sdr)].bytes));
+  const std::span<const std::uint8_t> log(buffer.data(), static_cast<std::size_t>(SizeOf(LogKind::Sdr).bytes));
   if (m_request.saveCsv) {
     if (!CreateCsv(RdtCsv::Ddr, "DDR", "Open SDR Save File: %s Failed!!!")) return false;
-    CsvLine(RdtCsv::Ddr, CsvHeaderLine());
-    CsvLine(RdtCsv::Ddr, std::string(kDdrColumns) + "\r\n");
+    WriteCsvHead(RdtCsv::Ddr, kDdrColumns);
   }
   ReportLine("DDR Log:");
   ReportLine(kDdrColumns);

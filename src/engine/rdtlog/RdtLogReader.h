@@ -83,7 +83,9 @@ class CRdtLogReader final : private RdtOutput {
   bool CalleeFailed();
   bool FailWithRecord(const char* tag, std::string message);
   bool CreateCsv(RdtCsv csv, const char* kind, const char* failureFormat);
-  std::string CsvHeaderLine() const;
+  // The first two lines of a CSV file: the drive's header line, then the columns.
+  void WriteCsvHead(RdtCsv csv, const char* columns);
+  LogSize& SizeOf(LogKind kind) { return m_logSizes[static_cast<std::size_t>(kind)]; }
   void CloseCsvFiles();
   void AdvanceProgress();
 
