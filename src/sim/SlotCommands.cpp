@@ -75,6 +75,15 @@ DecodedCommand DecodeTester(const device::cdb::TesterFields& fields) {
   return command;
 }
 
+// A SCSI command answers with at most its allocation length.
+DecodedCommand DecodeScsi(CommandId id, std::uint32_t allocationLength) {
+  DecodedCommand command;
+  command.spec = &device::Spec(id);
+  command.allocationLength = allocationLength;
+  command.dataBytes = allocationLength;
+  return command;
+}
+
 }  // namespace
 
 DecodedCommand DecodeCommand(const PassThroughRequest& request) {
@@ -90,21 +99,11 @@ DecodedCommand DecodeCommand(const PassThroughRequest& request) {
       if (const auto fields = device::cdb::DecodeTesterCdb(bytes)) return DecodeTester(*fields);
       break;
     case device::cdb::kInquiryOpcode:
-      if (const auto length = device::cdb::DecodeInquiryCdb(bytes)) {
-        DecodedCommand command;
-        command.spec = &device::Spec(CommandId::Inquiry);
-        command.allocationLength = *length;
-        command.dataBytes = *length;
-        return command;
-      }
+      if (const auto length = device::cdb::DecodeInquiryCdb(bytes)) return DecodeScsi(CommandId::Inquiry, *length);
       break;
     case device::cdb::kServiceActionIn16Opcode:
       if (const auto length = device::cdb::DecodeReadCapacity16Cdb(bytes)) {
-        DecodedCommand command;
-        command.spec = &device::Spec(CommandId::ReadCapacity16);
-        command.allocationLength = *length;
-        command.dataBytes = *length;
-        return command;
+        return DecodeScsi(CommandId::ReadCapacity16, *length);
       }
       break;
     default:
