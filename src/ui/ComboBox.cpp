@@ -5,21 +5,8 @@ namespace ui {
 int CComboBox::SetCurSel(int index) {
   std::lock_guard<std::recursive_mutex> guard(StateLock());
   const bool selected = SelectItem(index);
-  std::string text;
-  ItemText(GetCurSel(), text);
-  SetWindowText(text);
+  SetWindowText(ItemText(GetCurSel()));
   return selected ? index : CB_ERR;
-}
-
-std::string CComboBox::GetLBText(int index) const {
-  std::string text;
-  ItemText(index, text);
-  return text;
-}
-
-int CComboBox::GetLBTextLen(int index) const {
-  std::string text;
-  return ItemText(index, text);
 }
 
 int CComboBox::SelectString(int start, std::string_view text) {

@@ -26,8 +26,8 @@ class CComboBox : public CItemListWnd {
   int SetCurSel(int index);
   // The item's text; CB_ERR and an empty text when the index is out of range.
   int GetLBText(int index, std::string& text) const { return ItemText(index, text); }
-  std::string GetLBText(int index) const;
-  int GetLBTextLen(int index) const;
+  std::string GetLBText(int index) const { return ItemText(index); }
+  int GetLBTextLen(int index) const { return ItemTextLength(index); }
   int SetItemData(int index, std::uintptr_t data) { return SetItemDataAt(index, data); }
   std::uintptr_t GetItemData(int index) const { return ItemDataAt(index); }
   int FindStringExact(int start, std::string_view text) const { return FindItem(start, text, true); }

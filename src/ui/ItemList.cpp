@@ -64,20 +64,12 @@ bool ItemList::SetData(int index, std::uintptr_t data) {
   return true;
 }
 
-int ItemList::FindExact(int start, std::string_view text) const {
+int ItemList::Find(int start, std::string_view text, bool exact) const {
   const int count = Count();
   for (int step = 1; step <= count; ++step) {
     const int index = ((start < 0 ? -1 : start) + step) % count;
-    if (platform::EqualsNoCase(m_items[static_cast<std::size_t>(index)].text, text)) return index;
-  }
-  return -1;
-}
-
-int ItemList::FindPrefix(int start, std::string_view text) const {
-  const int count = Count();
-  for (int step = 1; step <= count; ++step) {
-    const int index = ((start < 0 ? -1 : start) + step) % count;
-    if (platform::StartsWithNoCase(m_items[static_cast<std::size_t>(index)].text, text)) return index;
+    const std::string& item = m_items[static_cast<std::size_t>(index)].text;
+    if (exact ? platform::EqualsNoCase(item, text) : platform::StartsWithNoCase(item, text)) return index;
   }
   return -1;
 }

@@ -29,10 +29,9 @@ class ItemList {
   void Clear();
   const Item* At(int index) const { return Valid(index) ? &m_items[static_cast<std::size_t>(index)] : nullptr; }
   bool SetData(int index, std::uintptr_t data);
-  // First item from start + 1 (wrapping) whose text equals the text, ASCII case ignored.
-  int FindExact(int start, std::string_view text) const;
-  // First item from start + 1 (wrapping) whose text begins with the text, ASCII case ignored.
-  int FindPrefix(int start, std::string_view text) const;
+  // First item from start + 1 (wrapping) whose text equals the text (exact) or begins with
+  // it, ASCII case ignored; -1 when there is none.
+  int Find(int start, std::string_view text, bool exact) const;
 
   int Selection() const { return m_selection; }
   // Sets the selection (-1 clears); false when the index is out of range (selection cleared).

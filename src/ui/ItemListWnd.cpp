@@ -62,6 +62,18 @@ int CItemListWnd::ItemText(int index, std::string& text) const {
   return static_cast<int>(text.size());
 }
 
+std::string CItemListWnd::ItemText(int index) const {
+  std::string text;
+  ItemText(index, text);
+  return text;
+}
+
+int CItemListWnd::ItemTextLength(int index) const {
+  Guard guard(StateLock());
+  const ItemList::Item* item = m_items.At(index);
+  return item ? static_cast<int>(item->text.size()) : -1;
+}
+
 bool CItemListWnd::SelectItem(int index) {
   Guard guard(StateLock());
   const bool selected = m_items.Select(index);
@@ -82,7 +94,7 @@ std::uintptr_t CItemListWnd::ItemDataAt(int index) const {
 
 int CItemListWnd::FindItem(int start, std::string_view text, bool exact) const {
   Guard guard(StateLock());
-  return exact ? m_items.FindExact(start, text) : m_items.FindPrefix(start, text);
+  return m_items.Find(start, text, exact);
 }
 
 }  // namespace ui

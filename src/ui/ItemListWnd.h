@@ -28,6 +28,8 @@ class CItemListWnd : public CWnd {
   void ClearItems();
   // The item's text and its length; -1 and an empty text when the index is out of range.
   int ItemText(int index, std::string& text) const;
+  std::string ItemText(int index) const;
+  int ItemTextLength(int index) const;
   // Selects (-1 clears); false when the index is out of range (the selection is cleared).
   bool SelectItem(int index);
   int SetItemDataAt(int index, std::uintptr_t data);

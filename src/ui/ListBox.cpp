@@ -8,17 +8,6 @@ void CListBox::ResetContent() {
   m_topIndex = 0;
 }
 
-std::string CListBox::GetText(int index) const {
-  std::string text;
-  ItemText(index, text);
-  return text;
-}
-
-int CListBox::GetTextLen(int index) const {
-  std::string text;
-  return ItemText(index, text);
-}
-
 void CListBox::SetHorizontalExtent(int pixels) {
   {
     std::lock_guard<std::recursive_mutex> guard(StateLock());

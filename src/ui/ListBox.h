@@ -19,8 +19,8 @@ class CListBox : public CItemListWnd {
   int DeleteString(int index) { return RemoveItem(index); }
   void ResetContent();
   int GetText(int index, std::string& text) const { return ItemText(index, text); }
-  std::string GetText(int index) const;
-  int GetTextLen(int index) const;
+  std::string GetText(int index) const { return ItemText(index); }
+  int GetTextLen(int index) const { return ItemTextLength(index); }
   // Selects the line and scrolls it into view; -1 clears. LB_ERR when out of range.
   int SetCurSel(int index) { return SelectItem(index) ? index : LB_ERR; }
   void SetHorizontalExtent(int pixels);
