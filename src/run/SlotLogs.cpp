@@ -2,6 +2,7 @@
 // of a log under a station-and-time name.
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
+#include "engine/core/IniLogText.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -33,18 +34,16 @@ void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   platform::WriteProfileString(m_TotalLogPath, "Total Results", "Total", platform::Format("%d", total + 1));
   if (pass) {
     platform::WriteProfileString(m_TotalLogPath, "Total Results", "Good", platform::Format("%d", good + 1));
-    platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", LogTimeText(now));
+    platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(now));
     platform::WriteProfileString(m_TotalLogPath, "Serial Number", "Last Serial Number", IniValueText(serial));
   } else {
     platform::WriteProfileString(m_TotalLogPath, "Total Results", "Bad", platform::Format("%d", bad + 1));
-    const std::string key =
-        platform::Format("[%02d-%02d-%02d %02d:%02d:%02d]   SlotNo:%02d   SN:%s", now.year, now.month, now.day,
-                         now.hour, now.minute, now.second, m_PortNumber, IniKeyText(serial).c_str());
-    platform::WriteProfileString(m_ErrorLogPath, "Error List", key,
+    platform::WriteProfileString(m_ErrorLogPath, "Error List",
+                                 engine::report::ErrorListKey(now, m_PortNumber, IniKeyText(serial)),
                                  platform::Format("--%s", IniValueText(engineTag).c_str()));
   }
 
-  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", LogTimeText(platform::Now()));
+  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(platform::Now()));
   AddToSummaryLog(m_LogFolder, {{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag}});
 }
 

@@ -1,5 +1,7 @@
 #include "run/SummaryLog.h"
 
+#include "engine/core/IniLogText.h"
+#include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
@@ -17,7 +19,7 @@ void CountUp(const std::string& file, std::string_view section, std::string_view
 
 void AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes) {
   const std::string file = logFolder + "\\_Summary.log";
-  platform::WriteProfileString(file, "Time", "End Time", LogTimeText(platform::Now()));
+  platform::WriteProfileString(file, "Time", "End Time", engine::report::LogTimeText(platform::Now()));
   for (const PortOutcome& outcome : outcomes) {
     if (outcome.state == kPortPass) {
       CountUp(file, "Results", "Pass");
@@ -27,9 +29,4 @@ void AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome
       if (!tag.empty()) CountUp(file, "ErrorList", tag);
     }
   }
-}
-
-std::string LogTimeText(const platform::LocalTime& time) {
-  return platform::Format("%02d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day, time.hour, time.minute,
-                          time.second);
 }

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/Clock.h"
-
 // How a port ended, from its port state and result text.
 struct PortOutcome {
   int port = 0;
@@ -19,6 +17,3 @@ struct PortOutcome {
 // (no drive in the slot, no flow run) are not counted; a failure without a tag has no counter
 // of its own (an empty key cannot be written). Line breaks and "=" of a tag become "_".
 void AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes);
-
-// "yyyy-mm-dd hh:mm:ss", as the slot and summary logs write times.
-std::string LogTimeText(const platform::LocalTime& time);

@@ -3,6 +3,7 @@
 
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
+#include "engine/core/IniLogText.h"
 #include "engine/core/SlotReportText.h"
 #include "platform/Debug.h"
 #include "platform/Files.h"
@@ -104,10 +105,8 @@ void CMPDevice::WriteFailReport() {
     for (char& c : message) {
       if (c == '\r' || c == '\n') c = ' ';
     }
-    const std::string key =
-        platform::Format("[%02d-%02d-%02d %02d:%02d:%02d]   SlotNo:%02d   SN:%s", now.year, now.month, now.day,
-                         now.hour, now.minute, now.second, m_SlotNumber, m_SerialNumber.c_str());
-    platform::WriteProfileString(m_ErrorLogPath, "Error List", key,
+    platform::WriteProfileString(m_ErrorLogPath, "Error List",
+                                 engine::report::ErrorListKey(now, m_SlotNumber, m_SerialNumber),
                                  platform::Format("--%s:%s", m_ErrorTag.c_str(), message.c_str()));
   }
 }
