@@ -59,15 +59,6 @@ CDeviceCommand::CDeviceCommand(std::string pathText) : m_pathText(std::move(path
 
 // ---- the request machinery ---------------------------------------------------------------
 
-void CDeviceCommand::Begin(CommandId id) {
-  m_lastCommand = id;
-  m_lastError = CommandError::None;
-  m_lastMessage.clear();
-  m_lastResult = device::PassThroughResult{};
-  m_lastSense = device::SenseInfo{};
-  m_lastAttempts = 0;
-}
-
 std::uint8_t CDeviceCommand::Fail(CommandError error, std::string message) {
   m_lastError = error;
   const char* name = m_lastCommand == CommandId::Count ? "command" : device::Spec(m_lastCommand).name;
@@ -78,29 +69,36 @@ std::uint8_t CDeviceCommand::Fail(CommandError error, std::string message) {
   return 0;
 }
 
-bool CDeviceCommand::PrepareData(const CommandSpec& spec, std::span<std::uint8_t> buffer,
-                                 std::uint32_t sectorCount, PassThroughRequest& request) {
+const CommandSpec* CDeviceCommand::Begin(CommandId id, std::span<std::uint8_t> buffer, std::uint32_t sectorCount,
+                                         PassThroughRequest& request) {
+  m_lastCommand = id;
+  m_lastError = CommandError::None;
+  m_lastMessage.clear();
+  m_lastResult = device::PassThroughResult{};
+  m_lastSense = device::SenseInfo{};
+  m_lastAttempts = 0;
+  const CommandSpec& spec = device::Spec(id);
   const std::uint32_t bytes = device::TransferBytes(spec, sectorCount);
   if (spec.transfer == device::TransferRule::None) {
     request.direction = device::DataDirection::None;
     request.data = nullptr;
     request.dataLength = 0;
-    return true;
+    return &spec;
   }
   if (bytes == 0) {
     Fail(CommandError::BadArgument,
          platform::Format("sector count %u outside 1..%u", sectorCount, spec.maxSectors));
-    return false;
+    return nullptr;
   }
   if (buffer.data() == nullptr || buffer.size() < bytes) {
     Fail(CommandError::BadArgument,
          platform::Format("buffer of %zu bytes is shorter than the %u bytes the command moves", buffer.size(), bytes));
-    return false;
+    return nullptr;
   }
   request.direction = device::IsDataIn(spec.protocol) ? device::DataDirection::In : device::DataDirection::Out;
   request.data = buffer.data();
   request.dataLength = bytes;
-  return true;
+  return &spec;
 }
 
 std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& request) {
@@ -198,63 +196,59 @@ CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const Pas
 
 std::uint8_t CDeviceCommand::RunAta(CommandId id, device::AtaTaskFile taskFile, std::span<std::uint8_t> buffer,
                                     std::uint32_t sectorCount) {
-  Begin(id);
-  const CommandSpec& spec = device::Spec(id);
   PassThroughRequest request;
-  if (!PrepareData(spec, buffer, sectorCount, request)) return 0;
-  taskFile.command = spec.code;
-  if (spec.subOperation != 0) taskFile.features = spec.subOperation;
+  const CommandSpec* spec = Begin(id, buffer, sectorCount, request);
+  if (spec == nullptr) return 0;
+  taskFile.command = spec->code;
+  if (spec->subOperation != 0) taskFile.features = spec->subOperation;
   if (request.dataLength != 0) taskFile.count = static_cast<std::uint16_t>(request.dataLength / device::kSectorSize);
   request.cdb = device::cdb::ToBytes(
-      device::cdb::BuildAtaPassThrough(taskFile, spec.protocol, spec.extend, spec.returnsRegisters));
+      device::cdb::BuildAtaPassThrough(taskFile, spec->protocol, spec->extend, spec->returnsRegisters));
   request.cdbLength = 16;
-  return Send(spec, request);
+  return Send(*spec, request);
 }
 
 std::uint8_t CDeviceCommand::RunVendor(CommandId id, std::uint64_t argument, std::span<std::uint8_t> buffer,
                                        std::uint32_t sectorCount) {
-  Begin(id);
-  const CommandSpec& spec = device::Spec(id);
   PassThroughRequest request;
-  if (!PrepareData(spec, buffer, sectorCount, request)) return 0;
+  const CommandSpec* spec = Begin(id, buffer, sectorCount, request);
+  if (spec == nullptr) return 0;
   device::cdb::VendorFields fields;
-  fields.command = spec.code;
-  fields.subOperation = spec.subOperation;
-  fields.protocol = spec.protocol;
+  fields.command = spec->code;
+  fields.subOperation = spec->subOperation;
+  fields.protocol = spec->protocol;
   fields.count = static_cast<std::uint16_t>(request.dataLength / device::kSectorSize);
   fields.argument = argument & 0xFFFFFFFFFFFFull;
   fields.device = device::kAtaDeviceLba;
   request.cdb = g_U2AMode.load() != 0 ? device::cdb::ToBytes(device::cdb::RewriteVendorAsAtaPassThrough(fields))
                                       : device::cdb::ToBytes(device::cdb::BuildVendorCdb(fields));
   request.cdbLength = 16;
-  return Send(spec, request);
+  return Send(*spec, request);
 }
 
 std::uint8_t CDeviceCommand::RunTester(CommandId id, std::array<std::uint8_t, 4> parameters,
                                        std::span<std::uint8_t> buffer) {
-  Begin(id);
-  const CommandSpec& spec = device::Spec(id);
   PassThroughRequest request;
-  if (!PrepareData(spec, buffer, 0, request)) return 0;
+  const CommandSpec* spec = Begin(id, buffer, 0, request);
+  if (spec == nullptr) return 0;
   device::cdb::TesterFields fields;
-  fields.function = spec.code;
-  fields.protocol = spec.protocol;
+  fields.function = spec->code;
+  fields.protocol = spec->protocol;
   fields.parameters = parameters;
   fields.transferLength = request.dataLength;
   request.cdb = device::cdb::ToBytes(device::cdb::BuildTesterCdb(fields));
   request.cdbLength = 16;
-  return Send(spec, request);
+  return Send(*spec, request);
 }
 
 std::uint8_t CDeviceCommand::RunScsi(CommandId id, const std::array<std::uint8_t, 16>& cdb, std::uint8_t cdbLength,
                                      std::span<std::uint8_t> buffer) {
-  Begin(id);
-  const CommandSpec& spec = device::Spec(id);
   PassThroughRequest request;
-  if (!PrepareData(spec, buffer, 0, request)) return 0;
+  const CommandSpec* spec = Begin(id, buffer, 0, request);
+  if (spec == nullptr) return 0;
   request.cdb = cdb;
   request.cdbLength = cdbLength;
-  return Send(spec, request);
+  return Send(*spec, request);
 }
 
 // ---- ATA commands ----------------------------------------------------------------------------

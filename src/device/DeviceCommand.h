@@ -193,13 +193,14 @@ class CDeviceCommand {
                          std::span<std::uint8_t> buffer);
   std::uint8_t RunScsi(device::CommandId id, const std::array<std::uint8_t, 16>& cdb, std::uint8_t cdbLength,
                        std::span<std::uint8_t> buffer);
-  // Checks the buffer against the command and the sector count; the request's data fields.
-  bool PrepareData(const device::CommandSpec& spec, std::span<std::uint8_t> buffer, std::uint32_t sectorCount,
-                   device::PassThroughRequest& request);
   // Sends the request with the command's time-out and retries and judges the answer.
   std::uint8_t Send(const device::CommandSpec& spec, device::PassThroughRequest& request);
   Outcome Judge(const device::CommandSpec& spec, const device::PassThroughRequest& request);
-  void Begin(device::CommandId id);
+  // Starts a command: forgets the last one's outcome, checks the buffer against the command
+  // and the sector count and fills the request's data fields. The command's entry, or null
+  // (the failure kept) when the buffer or the count does not fit.
+  const device::CommandSpec* Begin(device::CommandId id, std::span<std::uint8_t> buffer, std::uint32_t sectorCount,
+                                   device::PassThroughRequest& request);
   // Keeps a failure; returns 0 so a failing command reads "return Fail(...)".
   std::uint8_t Fail(device::CommandError error, std::string message);
 
