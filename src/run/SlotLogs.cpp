@@ -12,16 +12,9 @@
 #include "run/SummaryLog.h"
 
 void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
-  if (m_Kind == kTaskInit) {
-    m_TotalLogPath = m_LogFolder + "\\Total_Init.log";
-    m_ErrorLogPath = m_LogFolder + "\\Error_Init.log";
-  } else if (m_Kind == kTaskQC) {
-    m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), "QC");
-    m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), "QC");
-  } else {
-    m_TotalLogPath = m_LogFolder + "\\Total_Debug.log";
-    m_ErrorLogPath = m_LogFolder + "\\Error_Debug.log";
-  }
+  const char* const logName = m_Kind == kTaskInit ? "Init" : m_Kind == kTaskQC ? "QC" : "Debug";
+  m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), logName);
+  m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), logName);
   // The logs would be lost silently if the page had not made the folder yet.
   MakeDirectoryPath(m_LogFolder);
   const std::string serial = m_pDevice ? m_pDevice->m_SerialNumber : std::string();
