@@ -4,9 +4,13 @@
 // written one CE at a time.
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 
 #include "ScanFixture.h"
+#include "device/CommandBlocks.h"
 #include "device/Crc16.h"
+#include "device/VendorCommands.h"
 #include "device/records/BadBlockTable.h"
 #include "device/records/InfoBlock.h"
 
@@ -66,6 +70,65 @@ TEST_F(BadBlockTableTest, ARecordWithoutItsSignatureFailsAndLeavesAZeroRecord) {
   EXPECT_EQ(device->m_ErrorTag, "F_D01");
   EXPECT_EQ(device->m_ErrorMessage.rfind("Issue Read BBT Command Failed !!!", 0), 0u);
   EXPECT_EQ(parameter, Record{});
+}
+
+// The simulated station with the parameter record of every Read BBT Parameter answer changed,
+// as a drive whose firmware reports a geometry its table cannot hold would send it.
+class ParameterRecordRewriter : public device::Transport {
+ public:
+  ParameterRecordRewriter(std::shared_ptr<device::Transport> inner, std::function<void(BbtParameterRecord&)> change)
+      : m_inner(std::move(inner)), m_change(std::move(change)) {}
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
+    const device::PassThroughResult result = m_inner->Execute(path, request);
+    const auto fields = device::cdb::DecodeVendorCdb(request.cdb);
+    const device::CommandSpec& spec = device::Spec(device::CommandId::ReadBbtParameter);
+    if (result.Succeeded() && fields && fields->command == spec.code && fields->subOperation == spec.subOperation &&
+        request.dataLength >= sizeof(BbtParameterRecord)) {
+      BbtParameterRecord record;
+      std::memcpy(&record, request.data, sizeof(record));
+      m_change(record);
+      std::memcpy(request.data, &record, sizeof(record));
+    }
+    return result;
+  }
+
+ private:
+  std::shared_ptr<device::Transport> m_inner;
+  std::function<void(BbtParameterRecord&)> m_change;
+};
+
+TEST_F(BadBlockTableTest, SizesTheDriveReportsAreCheckedInSixtyFourBitsBeforeTheTableIsRead) {
+  const auto readWith = [this](std::function<void(BbtParameterRecord&)> change) {
+    device::SetTransport(
+        std::make_shared<ParameterRecordRewriter>(std::make_shared<sim::SimTransport>(simStation), std::move(change)));
+    Record parameter;
+    parameter.fill(0xAA);
+    const std::uint8_t result = device->ReadBadBlockTable(parameter.data(), nullptr);
+    if (result == 0) EXPECT_EQ(parameter, Record{});  // nothing of a refused record reaches the caller
+    return result;
+  };
+  // A block map far beyond 32 bits is refused, not wrapped to a size that seems to fit.
+  EXPECT_EQ(readWith([](BbtParameterRecord& record) {
+              record.ceSlots = 255;
+              record.unitsPerCe = 255;
+              record.mapFactor = 255;
+              record.blocksPerUnit.Set(0xFFFFFFFF);
+            }),
+            0);
+  ExpectFailure("F_D01", "BBT Info BBTSize error!!! (block map of 71216463331130625 bytes does not fit a table of "
+                         "512 bytes)");
+  // One byte more than the table's sectors hold.
+  EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.blocksPerUnit.Set(257); }), 0);
+  ExpectFailure("F_D01", "BBT Info BBTSize error!!! (block map of 514 bytes does not fit a table of 512 bytes)");
+  EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.tableSectors.Set(0); }), 0);
+  ExpectFailure("F_D01", "BBT Info BBTSize error!!! (block map of 128 bytes does not fit a table of 0 bytes)");
+  EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.ceSlots = 0; }), 0);
+  ExpectFailure("F_D01", "BBT Info BBTSize error!!! (BBT parameter record describes an empty block map)");
+  // A map that fills its table to the last byte is read.
+  EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.blocksPerUnit.Set(256); }), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(device->m_TableSizeBytes, 512u);
+  EXPECT_EQ(device->m_BBTBuffer.size(), 512u);
 }
 
 TEST_F(BadBlockTableTest, WriteSendsTheTableAndGivesItsChecksum) {
