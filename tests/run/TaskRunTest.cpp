@@ -231,6 +231,34 @@ TEST_F(TaskRun, AFlowThatThrowsLeavesTheSlotFailedAndTheTaskDeleted) {
   EXPECT_EQ(std::string(Cell(1).GetSubText()), "lost its way");
 }
 
+// The station's transport with a driver layer that gives up by throwing.
+class ThrowingTransport : public device::Transport {
+ public:
+  explicit ThrowingTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  device::PassThroughResult Execute(const std::string&, device::PassThroughRequest&) override {
+    throw std::runtime_error("driver layer gave up");
+  }
+
+ private:
+  std::shared_ptr<device::Transport> m_inner;
+};
+
+TEST_F(TaskRun, AnExceptionBeforeAnyFlowStartedLeavesTheSlotIdleAndTheTaskDeleted) {
+  // An auto-detect round begins with the card detection, which throws here: no flow has run.
+  device::SetTransport(std::make_shared<ThrowingTransport>(device::GetTransport()));
+  page.autoDetect.SetCheck(ui::BST_CHECKED);
+  Cell(1).SetWindowText("Testing");
+  RunTask(kTaskInit, "MP", 1);
+  EXPECT_EQ(RecordingTask::deleted.load(), 1);
+  EXPECT_EQ(RecordingTask::flowsRun.load(), 0);
+  EXPECT_EQ(PortStateOf(1), kPortWaiting);
+  EXPECT_EQ(Cell(1).GetWindowText(), "");
+  EXPECT_EQ(Cell(1).GetBkColor(), ui::RGB(255, 255, 255));
+  EXPECT_EQ(ResultText(1), "H_F8");
+  EXPECT_EQ(WorkOrder(), "[Base Info]\r\nWorkOrder=WO0001\r\n");
+}
+
 TEST_F(TaskRun, AReleasedTaskIsDeletedUnrun) {
   NewTask<RecordingTask>(1)->Release();
   EXPECT_EQ(RecordingTask::deleted.load(), 1);
