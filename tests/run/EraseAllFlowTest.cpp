@@ -124,6 +124,41 @@ TEST_F(EraseAllFlow, AWrongFlashIdOnBootCodeFailsWithIV02) {
   EXPECT_TRUE(ReportHas("Error Tag  : I_V02\r\n"));
 }
 
+TEST_F(EraseAllFlow, TheFlashChipsFoundChooseTheBinTypeOfTheFirmwareLoad) {
+  // The sample image is of bin type 1; above two chips the second type applies.
+  SetKey(".\\paramFDB.ini", "Flash Info", "Flh_MPBinType", "7312");
+  SetKey(".\\paramFDB.ini", "Flash Info", "Flash2ndBinCELimit", "2");
+  SetKey(".\\paramFDB.ini", "Flash Info", "Flash2ndMPBinType", "1");
+  // The engine's count from before the flow is replaced by what the flash-ID table shows.
+  const auto runWithEarlierCount = [this](std::uint32_t earlierCount) {
+    task.reset(NewTask(1));
+    EXPECT_TRUE(task->MakeDevice(nullptr));
+    task->m_pDevice->m_CECount = earlierCount;
+    task->SetSlotStatus(kSlotTesting, "Testing", "");
+    return task->RunEraseAllFlow();
+  };
+  sim::DriveProfile threeChips;
+  threeChips.geometry.ceMap = 0x7;
+  Install(threeChips);
+  EXPECT_EQ(runWithEarlierCount(0), 1) << Report(1);
+  EXPECT_EQ(ResultText(1), "0_00");
+
+  sim::DriveProfile twoChips;
+  twoChips.geometry.ceMap = 0x3;
+  Install(twoChips);
+  EXPECT_EQ(runWithEarlierCount(5), 0);
+  ExpectFailedWith("S_x30");
+
+  // A table of all-zero flash IDs counts no chip.
+  sim::DriveProfile noIds = threeChips;
+  noIds.startOnBurner = true;
+  noIds.geometry.flashId = {};
+  Install(noIds);
+  EXPECT_EQ(runWithEarlierCount(5), 0);
+  ExpectFailedWith("S_x30");
+  EXPECT_EQ(task->m_pDevice->m_CECount, 0u);
+}
+
 TEST_F(EraseAllFlow, TheCeMapIsSetFromItsHexadecimalTextUnlessSkipped) {
   SetKey(".\\param.ini", "Options", "CHCEMap", " 1F ");
   EXPECT_EQ(RunFlow(), 1);
