@@ -1,5 +1,8 @@
 #include "engine/reports/BlockStatistics.h"
 
+#include <string>
+#include <string_view>
+
 #include "platform/Text.h"
 
 namespace engine {
@@ -51,8 +54,9 @@ RdtFigures ReadRdtFigures(std::span<const std::uint8_t, kMpInfoBytes> rdtInfo) {
   }
   figures.totalSeconds = static_cast<std::int32_t>(GetInfoFieldValue(view, InfoField("MpInfo.RDT_TotalTime")));
   const std::string version = GetInfoFieldText(view, InfoField("MpInfo.FW_Version"));
-  figures.firmware = ":";
-  for (std::size_t i = 1; i < version.size() && version[i] != '\0'; ++i) figures.firmware += version[i];
+  // ":" and the version's characters after its first, up to a zero byte.
+  const std::string_view tail = version.size() > 1 ? std::string_view(version).substr(1) : std::string_view();
+  figures.firmware = ":" + std::string(tail.substr(0, tail.find('\0')));
   return figures;
 }
 
