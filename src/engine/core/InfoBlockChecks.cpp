@@ -7,6 +7,7 @@
 
 #include "device/records/IdentifyData.h"
 #include "device/records/InfoBlock.h"
+#include "engine/InfoBlockFields.h"
 #include "engine/MPDevice.h"
 #include "engine/core/RecordText.h"
 #include "engine/firmware/FirmwareImage.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr std::uint8_t kInfoBlockPage = 0;
-constexpr std::size_t kGoodMarkByte = 511;
 constexpr std::uint8_t kMarkMpPassed = 0x01;
 constexpr std::uint32_t kFlashCodePieceSectors = 128;
 
@@ -31,8 +31,17 @@ std::uint8_t MarkOfStage(std::uint8_t stage) {
   }
 }
 
+engine::InfoBlockView ViewOf(const std::vector<std::uint8_t>& block) {
+  return engine::InfoBlockView(block.data(), engine::kInfoBlockBytes);
+}
+
 bool HasInfoMark(const std::vector<std::uint8_t>& block) {
-  return std::memcmp(block.data(), kInfoBlockMark, sizeof(kInfoBlockMark) - 1) == 0;
+  return engine::GetInfoFieldText(ViewOf(block), engine::InfoField("u8bTervidInfoMark")) == kInfoBlockMark;
+}
+
+// A text field of the info block in reading order, blanks trimmed.
+std::string TrimmedField(const std::vector<std::uint8_t>& block, const engine::InfoBlockField& field) {
+  return platform::Trim(engine::GetInfoFieldText(ViewOf(block), field));
 }
 
 }  // namespace
@@ -68,7 +77,9 @@ std::uint8_t CMPDevice::WriteGoodCardMark(std::uint8_t stage) {
   if (!HasInfoMark(m_InfoBlockImage) && !DirectAccessInfoBlock(m_InfoBlockImage.data(), 0, kInfoBlockPage)) {
     return FailWithRecord("I_Q10", "Write Good Card Mark Fail.");
   }
-  m_InfoBlockImage[kGoodMarkByte] |= mark;
+  const engine::InfoBlockField& goodMark = engine::InfoField("ubAP_GoodMark");
+  const engine::InfoBlockSpan image(m_InfoBlockImage.data(), engine::kInfoBlockBytes);
+  engine::SetInfoFieldValue(image, goodMark, engine::GetInfoFieldValue(image, goodMark) | mark);
   if (!DirectAccessInfoBlock(m_InfoBlockImage.data(), 1, kInfoBlockPage)) {
     return FailWithRecord("I_Q10", "Write Good Card Mark Fail.");
   }
@@ -81,22 +92,21 @@ std::uint8_t CMPDevice::CheckInfoBlock(std::uint8_t mode) {
   if (!CheckSerialNumber(0, 0)) return 0;
   if (!DirectAccessInfoBlock(m_InfoBlockImage.data(), 0, kInfoBlockPage)) return RecordFailure();
   if (!HasInfoMark(m_InfoBlockImage)) return FailWithRecord("I_x46", "Info Block mark error.");
-  InfoBlockRecord block;
-  std::memcpy(&block, m_InfoBlockImage.data(), sizeof(block));
-  const std::string blockSerial = engine::TrimmedText(block.serialNumber);
+  const std::string blockSerial = TrimmedField(m_InfoBlockImage, engine::InfoField("ubSerialNumber"));
   if (blockSerial != m_DriveSerial) {
     return FailWithRecord("S_x32", platform::Format("Info Block SN(%s) not match Device SN(%s)", blockSerial.c_str(),
                                                     m_DriveSerial.c_str()));
   }
   IdentifyData data;
   std::memcpy(&data, m_IdentifyBuffer.data(), sizeof(data));
-  const std::string blockModel = engine::TrimmedText(block.modelNumber);
+  const std::string blockModel = TrimmedField(m_InfoBlockImage, engine::InfoField("ubModelNumber"));
   const std::string driveModel = engine::TrimmedText(data.modelNumber);
   if (blockModel != driveModel) {
     return FailWithRecord("S_x33", platform::Format("Info Block Model(%s) not match Device Model(%s)",
                                                     blockModel.c_str(), driveModel.c_str()));
   }
-  const std::uint64_t blockSectors = block.ssdSizeLba.Get();
+  const std::uint64_t blockSectors =
+      engine::GetInfoFieldValue(ViewOf(m_InfoBlockImage), engine::InfoField("ulSSDSize_LBA"));
   if (blockSectors != 0 && blockSectors != m_IdentifiedSectors) {
     return FailWithRecord("M_x54", platform::Format("Info Block Capacity(%llu) not match Device(%llu)",
                                                     static_cast<unsigned long long>(blockSectors),
@@ -133,8 +143,9 @@ std::uint8_t CMPDevice::VerifyDeviceInfo(int taskKind, std::uint8_t checkInfoBlo
   if (!DirectAccessInfoBlock(m_InfoBlockImage.data(), 0, kInfoBlockPage)) return RecordFailure();
   if (!HasInfoMark(m_InfoBlockImage)) return FailWithRecord("I_x46", "Info Block mark error.");
   // A drive at QC must carry the mark of a passed MP.
-  if (taskKind == 4 && (m_InfoBlockImage[kGoodMarkByte] & kMarkMpPassed) == 0) {
-    return FailWithRecord("I_Q11", platform::Format("Good Card Mark not found(%02X)", m_InfoBlockImage[kGoodMarkByte]));
+  const std::uint32_t goodMark = engine::GetInfoFieldValue(ViewOf(m_InfoBlockImage), engine::InfoField("ubAP_GoodMark"));
+  if (taskKind == 4 && (goodMark & kMarkMpPassed) == 0) {
+    return FailWithRecord("I_Q11", platform::Format("Good Card Mark not found(%02X)", goodMark));
   }
   return 1;
 }
