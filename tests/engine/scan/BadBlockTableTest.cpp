@@ -105,7 +105,9 @@ TEST_F(BadBlockTableTest, SizesTheDriveReportsAreCheckedInSixtyFourBitsBeforeThe
     Record parameter;
     parameter.fill(0xAA);
     const std::uint8_t result = device->ReadBadBlockTable(parameter.data(), nullptr);
-    if (result == 0) EXPECT_EQ(parameter, Record{});  // nothing of a refused record reaches the caller
+    if (result == 0) {
+      EXPECT_EQ(parameter, Record{});  // nothing of a refused record reaches the caller
+    }
     return result;
   };
   // A block map far beyond 32 bits is refused, not wrapped to a size that seems to fit.
