@@ -124,7 +124,7 @@ std::uint8_t CRdtLogReader::Run() {
   if (!CheckRunningCode() || !CheckStatusMarks()) return 0;
   TakeIdentifyTexts();
   if (!ReadLogSizes() || !TemperaturePhase() || !SerialFromDrive() || !FlashIdPhase()) return 0;
-  SpecificationPhase();
+  BadBlockLimitsPhase();
   if (!SpecialTestPhase()) return 0;
   m_pass = true;
   if (!m_request.dramOnly) {
@@ -347,7 +347,7 @@ bool CRdtLogReader::FlashIdPhase() {
   return true;
 }
 
-// ---- bad-block specifications ----------------------------------------------------------------
+// ---- bad-block limits -----------------------------------------------------------------------
 
 namespace {
 class EngineCapacityChoice final : public RdtCapacityChoice {
@@ -371,7 +371,7 @@ RdtFlashGeometry GeometryOf(const CMPDevice& engine) {
 }
 }  // namespace
 
-void CRdtLogReader::SpecificationPhase() {
+void CRdtLogReader::BadBlockLimitsPhase() {
   EngineCapacityChoice capacity(m_engine);
   m_spec = BuildRdtBadBlockSpec(RdtSpecSettings::Read(), GeometryOf(m_engine), capacity, *this);
   if (m_request.blockInfo != nullptr) {

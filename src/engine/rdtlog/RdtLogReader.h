@@ -63,7 +63,7 @@ class CRdtLogReader final : private RdtOutput {
   void TakeInformationRecord(const MpInfo& info);
   bool SerialFromDrive();
   bool FlashIdPhase();
-  void SpecificationPhase();
+  void BadBlockLimitsPhase();
   bool SpecialTestPhase();
   bool WriteSpecialSection(std::span<const std::uint8_t> log, SpecialSection section, SpecialTestTallies& tallies);
   bool JudgeSpecialTest(std::span<const std::uint8_t> log, SpecialTestTallies& tallies);
@@ -97,7 +97,7 @@ class CRdtLogReader final : private RdtOutput {
   bool m_pass = false;              // the verdict from the bad-block phase on
   std::string m_identifySerial;     // the serial number of the identify data
   std::string m_firmwareDate;
-  std::string m_apVersionText;      // made by the specification phase
+  std::string m_apVersionText;      // made by the bad-block limits phase
   std::string m_flashIdText;        // made by the flash-ID phase
   std::array<LogSize, 4> m_logSizes; // by LogKind
   CTemperatureText m_temperatures;

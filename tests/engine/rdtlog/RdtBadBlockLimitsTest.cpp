@@ -36,7 +36,7 @@ RdtFlashGeometry Geometry(std::uint32_t blocks, std::uint32_t dies, std::uint32_
   return geometry;
 }
 
-TEST(RdtBadBlockSpecification, TheWorkedExampleOfOneDieTwoPlanesAndFourPercent) {
+TEST(RdtBadBlockLimits, TheWorkedExampleOfOneDieTwoPlanesAndFourPercent) {
   RdtSpecSettings settings;
   settings.scanMaxBadPercent = 4;
   FixedCapacity capacity;
@@ -61,7 +61,7 @@ TEST(RdtBadBlockSpecification, TheWorkedExampleOfOneDieTwoPlanesAndFourPercent) 
   EXPECT_EQ(capacity.capacityAsked, 0);
 }
 
-TEST(RdtBadBlockSpecification, EarlyBadPercentages) {
+TEST(RdtBadBlockLimits, EarlyBadPercentages) {
   EXPECT_EQ(EarlyBadSpecFromPercent("2.5%", 1000, 7), 25u);
   EXPECT_EQ(EarlyBadSpecFromPercent("3%", 1000, 7), 30u);
   EXPECT_EQ(EarlyBadSpecFromPercent("3.5%", 1000, 7), 35u);
@@ -73,7 +73,7 @@ TEST(RdtBadBlockSpecification, EarlyBadPercentages) {
   EXPECT_EQ(EarlyBadSpecFromPercent("", 1000, 7), 7u);
 }
 
-TEST(RdtBadBlockSpecification, SettingsAreReadFromTheRunParameterFileAndCut) {
+TEST(RdtBadBlockLimits, SettingsAreReadFromTheRunParameterFileAndCut) {
   testsupport::ScratchStation station;
   station.WriteFile("param.ini",
                     "[Options]\r\nskip_BadSpec_byFW=1\r\nEarlyBad_Spec=70\r\nEarlyBad_Spec_Percent=2.50%\r\n"
@@ -104,7 +104,7 @@ TEST(RdtBadBlockSpecification, SettingsAreReadFromTheRunParameterFileAndCut) {
   EXPECT_EQ(out.report[6], "Max All Bad Block = EarlyBad_Spec = 70");
 }
 
-TEST(RdtBadBlockSpecification, PercentByCapacityFromTheSetSizeOrTheDrive) {
+TEST(RdtBadBlockLimits, PercentByCapacityFromTheSetSizeOrTheDrive) {
   RdtSpecSettings settings;
   settings.setSsdSize = "480";
   FixedCapacity capacity;
@@ -128,7 +128,7 @@ TEST(RdtBadBlockSpecification, PercentByCapacityFromTheSetSizeOrTheDrive) {
   }
 }
 
-TEST(RdtBadBlockSpecification, NoCapacityRowGivesZeroLimitsAndTheEarlyBadFloor) {
+TEST(RdtBadBlockLimits, NoCapacityRowGivesZeroLimitsAndTheEarlyBadFloor) {
   RdtSpecSettings settings;
   settings.earlyBadSpec = "50";
   FixedCapacity capacity;  // percent 0
@@ -152,7 +152,7 @@ TEST(RdtBadBlockSpecification, NoCapacityRowGivesZeroLimitsAndTheEarlyBadFloor) 
   EXPECT_EQ(out.report, expected);
 }
 
-TEST(RdtBadBlockSpecification, ZeroDiesOrPlanesAreLeftOutOfTheDivisions) {
+TEST(RdtBadBlockLimits, ZeroDiesOrPlanesAreLeftOutOfTheDivisions) {
   RdtSpecSettings settings;
   settings.scanMaxBadPercent = 10;
   FixedCapacity capacity;
@@ -163,6 +163,6 @@ TEST(RdtBadBlockSpecification, ZeroDiesOrPlanesAreLeftOutOfTheDivisions) {
   EXPECT_EQ(MaxBadPerPlaneOf(Geometry(1000, 2, 4), 10), 12u);
 }
 
-TEST(RdtBadBlockSpecification, ApVersionText) { EXPECT_EQ(RdtApVersionText(), "2.0a "); }
+TEST(RdtBadBlockLimits, ApVersionText) { EXPECT_EQ(RdtApVersionText(), "2.0a "); }
 
 }  // namespace
