@@ -8,6 +8,7 @@ cd "$(dirname "$0")"
 ./scripts/packages.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$PWD/build/.ccache}"
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 summary="build/test-summary.txt"
@@ -65,21 +66,26 @@ if [ ${#tsan_targets[@]} -gt 0 ]; then
   run_preset tsan "${tsan_targets[@]}" || overall=1
 fi
 
-# The log parsers under libFuzzer for a short while (clang, AddressSanitizer and UBSan).
+# Every parser's libFuzzer target (build/fuzz/<name>_fuzzer, seeds in fuzz/corpus/<name>/)
+# for a short while each (clang, AddressSanitizer and UBSan).
 fuzz_briefly() {
-  echo "== fuzz: RDT log parsers"
+  echo "== fuzz: the station's parsers"
   cmake -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
   cmake --build build/fuzz -j "$jobs"
-  mkdir -p build/fuzz/corpus
   local status=0
-  build/fuzz/rdt_log_fuzzer -runs=20000 -max_total_time=120 build/fuzz/corpus fuzz/corpus \
-    > build/fuzz/last-run.log 2>&1 || status=$?
-  if [ "$status" -eq 0 ]; then
-    echo "[fuzz] $(grep -E '^Done|^#[0-9]+.*DONE' build/fuzz/last-run.log | tail -n 1)" >> "$summary"
-  else
-    echo "[fuzz] FAILED: see build/fuzz/last-run.log" >> "$summary"
-    tail -n 40 build/fuzz/last-run.log
-  fi
+  local fuzzer name
+  for fuzzer in build/fuzz/*_fuzzer; do
+    name="$(basename "$fuzzer" _fuzzer)"
+    mkdir -p "build/fuzz/corpus/$name" "fuzz/corpus/$name"
+    if "$fuzzer" -runs=20000 -max_total_time=120 "build/fuzz/corpus/$name" "fuzz/corpus/$name" \
+      > "build/fuzz/$name.log" 2>&1; then
+      echo "[fuzz $name] $(grep -E '^Done|^#[0-9]+.*DONE' "build/fuzz/$name.log" | tail -n 1)" >> "$summary"
+    else
+      status=1
+      echo "[fuzz $name] FAILED: see build/fuzz/$name.log" >> "$summary"
+      tail -n 40 "build/fuzz/$name.log"
+    fi
+  done
   return "$status"
 }
 fuzz_briefly || overall=1
