@@ -8,6 +8,8 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xauth x11-utils
   libssl-dev libgmp-dev unixodbc-dev
+  # The SQLite ODBC driver: the spreadsheet writer's integration test stores its sheets through it.
+  libsqliteodbc
   clang-14 libclang-rt-14-dev
 )
 

@@ -276,6 +276,7 @@ bool CSpreadSheet::LoadWorkbook() {
       const SheetRecordset::Fetch fetched = records->Next(values);
       if (fetched == SheetRecordset::Fetch::End) break;
       if (fetched == SheetRecordset::Fetch::Error) {
+        m_bPartialLoad = true;
         records.reset();
         m_pDatabase->Close();
         m_nTotalRows = static_cast<int>(m_aRows.size());
@@ -285,6 +286,7 @@ bool CSpreadSheet::LoadWorkbook() {
     }
     m_nTotalRows = static_cast<int>(m_aRows.size());  // the header row counts
   }
+  m_bPartialLoad = false;
   records.reset();
   m_pDatabase->Close();
   m_nCurrentRow = 1;
@@ -473,6 +475,7 @@ bool CSpreadSheet::SaveText() {
 bool CSpreadSheet::SaveWorkbook() {
   // No fields, no table: the statement would not even be complete.
   if (m_aFieldNames.empty()) return Fail(kErrorNoHeader);
+  if (m_bPartialLoad) return Fail(kErrorReadingRow);
   if (!m_pDatabase->Open(m_strConnect)) return FailDatabase();
   const bool existed = m_bSheetExists;
   if (existed) {
@@ -538,6 +541,7 @@ bool CSpreadSheet::RemoveSheet(const std::string& sheetName) {
   m_strSql = m_dialect.DropStatement(sheetName);
   if (!m_pDatabase->Execute(m_strSql)) return FailDatabase();
   m_pDatabase->Close();
+  if (sheetName == m_strSheetName) m_bPartialLoad = false;
   m_aRows.clear();
   m_aFieldNames.clear();
   m_nTotalRows = 0;

@@ -14,7 +14,8 @@
 // below). Beyond the plain behaviour: a write reports a failed save; names and values in
 // statements are quoted; a connection that cannot be opened leaves the driver's message;
 // column letters are A to Z only; rows and columns below 1 are refused; a workbook row
-// shorter than the header inserts only its own cells.
+// shorter than the header inserts only its own cells; a sheet that could not be read to its
+// end is not saved over.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -126,6 +127,9 @@ class CSpreadSheet {
   std::unique_ptr<SheetDatabase> m_pDatabase;
   SheetDatabaseFactory m_databaseFactory;
   SheetDialect m_dialect;
+  // The last load of the sheet stopped at a record it could not read: a save would drop the
+  // records not read, so saves are refused until the sheet loads whole or is removed.
+  bool m_bPartialLoad = false;
 };
 
 }  // namespace util
