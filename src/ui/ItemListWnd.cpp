@@ -27,6 +27,7 @@ std::uint64_t CItemListWnd::StructureSerial() const {
 int CItemListWnd::AddItem(std::string_view text, bool sorted) {
   Guard guard(StateLock());
   const int index = m_items.Add(text, sorted);
+  OnItemInserted(index);
   MarkDirty(kDirtyContent);
   return index;
 }
@@ -34,20 +35,27 @@ int CItemListWnd::AddItem(std::string_view text, bool sorted) {
 int CItemListWnd::InsertItem(int index, std::string_view text) {
   Guard guard(StateLock());
   const int inserted = m_items.Insert(index, text);
-  if (inserted >= 0) MarkDirty(kDirtyContent);
+  if (inserted >= 0) {
+    OnItemInserted(inserted);
+    MarkDirty(kDirtyContent);
+  }
   return inserted;
 }
 
 int CItemListWnd::RemoveItem(int index) {
   Guard guard(StateLock());
   const int left = m_items.Remove(index);
-  if (left >= 0) MarkDirty(kDirtyContent);
+  if (left >= 0) {
+    OnItemRemoved(index);
+    MarkDirty(kDirtyContent);
+  }
   return left;
 }
 
 void CItemListWnd::ClearItems() {
   Guard guard(StateLock());
   m_items.Clear();
+  OnItemsCleared();
   MarkDirty(kDirtyContent);
 }
 

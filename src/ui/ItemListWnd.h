@@ -36,6 +36,12 @@ class CItemListWnd : public CWnd {
   std::uintptr_t ItemDataAt(int index) const;
   int FindItem(int start, std::string_view text, bool exact) const;
 
+  // Told under the window's lock after the items changed, so that a control keeping
+  // something of its own per item stays in step with them.
+  virtual void OnItemInserted(int /*index*/) {}
+  virtual void OnItemRemoved(int /*index*/) {}
+  virtual void OnItemsCleared() {}
+
  private:
   ItemList m_items;
 };

@@ -22,6 +22,9 @@ inline constexpr COLORREF kDefaultColor = 0xFFFFFFFFu;
 inline constexpr COLORREF kSystemWindowColor = RGB(255, 255, 255);
 inline constexpr COLORREF kSystemWindowTextColor = RGB(0, 0, 0);
 inline constexpr COLORREF kSystemFaceColor = RGB(240, 240, 240);
+inline constexpr COLORREF kSystemHighlightColor = RGB(0, 120, 215);
+inline constexpr COLORREF kSystemHighlightTextColor = RGB(255, 255, 255);
+inline constexpr COLORREF kSystemGrayTextColor = RGB(109, 109, 109);
 
 struct CPoint {
   int x = 0;
@@ -139,7 +142,10 @@ inline constexpr std::uint32_t CBS_SIMPLE = 0x1;
 inline constexpr std::uint32_t CBS_DROPDOWN = 0x2;
 inline constexpr std::uint32_t CBS_DROPDOWNLIST = 0x3;
 inline constexpr std::uint32_t CBS_TYPEMASK = 0x3;
+inline constexpr std::uint32_t CBS_OWNERDRAWFIXED = 0x0010;
+inline constexpr std::uint32_t CBS_OWNERDRAWVARIABLE = 0x0020;
 inline constexpr std::uint32_t CBS_SORT = 0x0100;
+inline constexpr std::uint32_t CBS_HASSTRINGS = 0x0200;
 
 // List-view styles and extended styles.
 inline constexpr std::uint32_t LVS_ICON = 0x0;
