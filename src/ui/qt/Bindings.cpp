@@ -22,11 +22,13 @@
 #include <QToolButton>
 
 #include "ui/Button.h"
+#include "ui/CheckComboBox.h"
 #include "ui/ComboBox.h"
 #include "ui/Edit.h"
 #include "ui/ListBox.h"
 #include "ui/ListCtrl.h"
 #include "ui/ProgressCtrl.h"
+#include "ui/qt/CheckComboBinding.h"
 #include "ui/qt/Convert.h"
 #include "ui/qt/ListModels.h"
 #include "ui/qt/StationImages.h"
@@ -513,6 +515,7 @@ std::unique_ptr<Binding> MakeControlBinding(ui::CWnd& window, QWidget* parent) {
       }
     }
     case ui::ControlKind::ComboBox:
+      if (auto* checkCombo = dynamic_cast<ui::CCheckComboBox*>(&window)) return MakeCheckComboBinding(*checkCombo, parent);
       return std::make_unique<ComboBinding>(static_cast<ui::CComboBox&>(window), parent);
     case ui::ControlKind::ListBox:
       return std::make_unique<ListBoxBinding>(static_cast<ui::CListBox&>(window), parent);
