@@ -105,16 +105,20 @@ void CFileOperation::Keep(const CFExeption& failure) {
   m_dwError = failure.GetCode();
 }
 
+bool CFileOperation::Attempt(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const CFExeption& failure) {
+    Keep(failure);
+    return false;
+  }
+  return true;
+}
+
 bool CFileOperation::CopyPath(const std::string& source, const std::string& destination) {
   m_bAborted = false;
   if (IsSelfCopy(source, destination)) return true;
-  bool copied = true;
-  try {
-    CopyAny(source, destination, false);
-  } catch (const CFExeption& failure) {
-    Keep(failure);
-    copied = false;
-  }
+  const bool copied = Attempt([&] { CopyAny(source, destination, false); });
   m_nRecursionLimit = -1;
   m_skipFolder.clear();
   return copied;
@@ -128,18 +132,14 @@ bool CFileOperation::MovePath(const std::string& source, const std::string& dest
   const bool overwrite = m_bOverwrite;
   m_bAskIfReadOnly = false;
   m_bOverwrite = false;
-  bool moved = true;
-  try {
+  const bool moved = Attempt([&] {
     // A folder moved into its own subtree would be deleted together with its copy.
     if (PathKind(source) == 2 && IsWithin(NativeOf(destination), NativeOf(source))) {
       throw CFExeption::FromText("Wrong operation");
     }
     CopyAny(source, destination, true);
     DeleteTree(source);
-  } catch (const CFExeption& failure) {
-    Keep(failure);
-    moved = false;
-  }
+  });
   m_bAskIfReadOnly = ask;
   m_bOverwrite = overwrite;
   m_nRecursionLimit = -1;
@@ -149,24 +149,13 @@ bool CFileOperation::MovePath(const std::string& source, const std::string& dest
 
 bool CFileOperation::RenamePath(const std::string& source, const std::string& destination) {
   m_bAborted = false;
-  try {
-    MoveOne(source, destination);
-  } catch (const CFExeption& failure) {
-    Keep(failure);
-    return false;
-  }
-  return true;
+  return Attempt([&] { MoveOne(source, destination); });
 }
 
 bool CFileOperation::DeletePath(const std::string& path) {
   m_bAborted = false;
-  try {
-    DeleteTree(path);
-  } catch (const CFExeption& failure) {
-    Keep(failure);
-    return failure.GetCode() == 0 && m_bAborted;  // the operator's Cancel is no failure
-  }
-  return true;
+  // The operator's Cancel at the read-only question (code 0) is no failure.
+  return Attempt([&] { DeleteTree(path); }) || (m_dwError == 0 && m_bAborted);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -109,6 +109,8 @@ class CFileOperation {
   void MoveOne(const std::string& source, const std::string& destination);
   bool ConfirmDelete(const std::string& path);
   void Keep(const CFExeption& failure);
+  // Runs the work; a thrown failure is kept in the error pair and gives false.
+  bool Attempt(const std::function<void()>& work);
 
   std::string m_strError;
   std::uint32_t m_dwError = 0;
