@@ -60,7 +60,13 @@ void WriteNodeAndLink(const std::string& file, int port, const DiskPortRecord& r
 
 }  // namespace
 
+std::recursive_mutex& PortMappingLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
 ROOT_Device ListDevicesNow() {
+  std::lock_guard<std::recursive_mutex> mapping(PortMappingLock());
   {
     std::lock_guard<std::mutex> guard(DeviceListingLock());
     g_RootDevice.request = kListRequest;
@@ -70,6 +76,7 @@ ROOT_Device ListDevicesNow() {
 }
 
 PortDeviceTable RefreshAutoMapping(const ROOT_Device& listing, int mappingType, const std::string& file) {
+  std::lock_guard<std::recursive_mutex> mapping(PortMappingLock());
   PortDeviceTable table{};
   if (!MappingFileExists(file)) return table;
   const std::vector<ListedDevice> devices = PresentDevices(listing);
@@ -149,5 +156,6 @@ PortDeviceTable RefreshAutoMapping(const ROOT_Device& listing, int mappingType, 
 }
 
 PortDeviceTable RefreshPortMapping(int mappingType, const std::string& mappingFile) {
+  std::lock_guard<std::recursive_mutex> mapping(PortMappingLock());
   return RefreshAutoMapping(ListDevicesNow(), mappingType, mappingFile);
 }

@@ -7,9 +7,12 @@
 // when ports are not mapped). The production page's Scan and the "Disk :" drop-downs of the
 // result and bad-block-table pages refresh the file the same way, through RefreshPortMapping:
 // list the drives, bring the links up to date, apply the mapping type and match the listed
-// drives to the ports. Nothing locks the file or the listing against another refresh.
+// drives to the ports. The production page maps on a worker thread while a drop-down may map
+// on the user-interface thread, so a refresh (its listing and its file access together) holds
+// the one mapping lock: two refreshes never interleave their reads and writes of the file.
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "device/DeviceListing.h"
@@ -29,6 +32,9 @@ inline constexpr int kMappedPorts = 24;
 inline constexpr std::size_t kPortDeviceTableSize = 49;
 using PortDeviceTable = std::array<std::uint32_t, kPortDeviceTableSize>;
 
+// The lock every refresh holds for its listing and its reads and writes of the mapping file.
+std::recursive_mutex& PortMappingLock();
+
 // Asks the device listing for a fresh list of drives into g_RootDevice and returns a copy.
 ROOT_Device ListDevicesNow();
 
@@ -37,5 +43,5 @@ ROOT_Device ListDevicesNow();
 PortDeviceTable RefreshAutoMapping(const ROOT_Device& listing, int mappingType,
                                    const std::string& mappingFile = kAutoMappingIniPath);
 
-// Both: a fresh listing, then the refresh.
+// Both under one hold of the mapping lock: a fresh listing, then the refresh.
 PortDeviceTable RefreshPortMapping(int mappingType, const std::string& mappingFile = kAutoMappingIniPath);

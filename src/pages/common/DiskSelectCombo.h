@@ -1,0 +1,63 @@
+#pragma once
+// CDiskSelectCombo: the "Disk :" drop-down of the bad-block-table page and the two result
+// pages. It lists port numbers, not drives: a port is listed when AutoMapping.ini and the
+// current device listing together map a drive to it, and choosing a port gives the drive number
+// (the 1-based index in the listing) that the page's workers hand to the engine.
+//
+// Every drop-down rebuilds the list and the port-to-drive table (PortDeviceTable) through the
+// production page's own mapping routine (RefreshPortMapping, which also refreshes the mapping
+// records by g_MappingType), and clears the choice. A choice sets SelectedDevice from the table
+// and then runs the page's own step, when it has one (the result pages show the chosen drive's
+// result at once).
+//
+// A page binds the combo to its template item with DDX_Control, like any combo box, and hands
+// it every command first:
+//     bool CMyPage::OnCommand(int id, int code) {
+//       if (m_disk.HandleCommand(id, code)) return true;
+//       ...
+// Threads: the handlers run on the user-interface thread; SelectedDevice may be read from any.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "pages/common/AutoMapping.h"
+#include "ui/ComboBox.h"
+
+class CDiskSelectCombo : public ui::CComboBox {
+ public:
+  static constexpr std::int32_t kNoDevice = -1;
+
+  // The page's step after a choice; none by default.
+  void SetAfterSelection(std::function<void()> action) { m_afterSelection = std::move(action); }
+
+  // CBN_DROPDOWN and CBN_SELCHANGE of this combo run the handlers below; true when the command
+  // was one of them.
+  bool HandleCommand(int id, int code);
+
+  // Empties the list, clears the choice, lists the drives anew, refreshes the mapping records
+  // and lists the ports that have a drive ("%d", shown sorted as text: 1, 10, 11, ..., 2, ...).
+  void OnDropDownDisk();
+  // SelectedDevice from the chosen item (an item of a port without a drive gives kNoDevice),
+  // then the page's step.
+  void OnSelChangeDisk();
+
+  // The drive number of the chosen port; kNoDevice when none is chosen.
+  std::int32_t SelectedDevice() const { return m_SelectedDevice.load(); }
+  // Forgets the choice (the pages' dialog set-up).
+  void ClearSelection() { m_SelectedDevice.store(kNoDevice); }
+  // Entry p: the drive number mapped to port p by the last drop-down, 0 none.
+  const PortDeviceTable& PortDevices() const { return m_PortDeviceTable; }
+  // The port number of the current list item, read again from its text (the slot number the
+  // pages hand to their engines); 0 when no item is current.
+  int ChosenPort() const;
+
+  // The number an item text stands for: trimmed at both ends and read as a decimal number (no
+  // digits give 0).
+  static int PortOfItemText(std::string_view text);
+
+ private:
+  PortDeviceTable m_PortDeviceTable{};
+  std::atomic<std::int32_t> m_SelectedDevice{kNoDevice};
+  std::function<void()> m_afterSelection;
+};
