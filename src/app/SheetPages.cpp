@@ -1,5 +1,6 @@
 #include "app/SheetPages.h"
 
+#include "pages/bbt/BbtPage.h"
 #include "pages/production/ProductionPage.h"
 
 namespace {
@@ -11,7 +12,7 @@ const SheetPageEntry kStationSheetPages[] = {
     {2, "NewSettingPage", nullptr},
     {3, "RDTResultPage", nullptr},
     {4, "LaterBadResultPage", nullptr},
-    {5, "BBTPage", nullptr},
+    {5, "BBTPage", &MakePage<CPropertyPage_DBT>},
 };
 }  // namespace
 

@@ -36,11 +36,14 @@ std::string CurrentWorkingNo() {
   return platform::Trim(settings::ReadText(settings::keys::WorkingNo, 256));
 }
 
+std::string LogFolderText(std::string_view kind) {
+  return platform::Format(".\\%s_%s\\%s", FileNamePart(CurrentWorkingNo()).c_str(),
+                          FileNamePart(platform::ComputerName()).c_str(), std::string(kind).c_str());
+}
+
 std::string PrepareLogFolder(int stationIndex) {
   g_WorkFolder.Set(platform::StationFolderText() + "\\");
-  const std::string folder =
-      platform::Format(".\\%s_%s\\%s", FileNamePart(CurrentWorkingNo()).c_str(),
-                       FileNamePart(platform::ComputerName()).c_str(), GetTestStationName(stationIndex));
+  const std::string folder = LogFolderText(GetTestStationName(stationIndex));
   MakeDirectoryPath(folder);
   return folder;
 }

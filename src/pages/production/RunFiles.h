@@ -3,6 +3,7 @@
 // the log folder of its slot reports and the work-order file whose results list the tasks
 // fill. When the pass ends the page adds it to the summary log (run/SummaryLog.h).
 #include <string>
+#include <string_view>
 #include <vector>
 
 // "Configuration\Temp" under the program folder: emptied (and made when missing) at the start
@@ -12,6 +13,11 @@ bool ClearRunTempFolder();
 
 // The work number: g_WorkingNo, or WorkingNo of [General Info] in param.ini when it is empty.
 std::string CurrentWorkingNo();
+
+// The log folder of a kind of work, ".\<work number>_<computer name>\<kind>" (the station name
+// of a pass, "QC" or "EA" of the bad-block-table page); characters a folder name cannot hold
+// become "_". The folder is not made.
+std::string LogFolderText(std::string_view kind);
 
 // Sets g_WorkFolder (the station folder with a trailing "\") and returns the log folder of the
 // station, ".\<work number>_<computer name>\<station name>", made when missing.

@@ -1,0 +1,195 @@
+// The bad-block-table page, headless: its controls and layout, what it sets up when it opens,
+// the buttons before a drive is chosen, the log folders of its workers, a drive another page's
+// worker holds, Open file and the companion text file.
+#include <filesystem>
+
+#include "BbtPageFixture.h"
+#include "pages/bbt/BbtPageLayout.h"
+#include "platform/Profile.h"
+
+namespace bbttest {
+namespace {
+
+namespace ids = bbt_ids;
+
+TEST_F(BbtPageTest, TheControlsAreBoundToTheirTemplateItems) {
+  Open();
+  EXPECT_EQ(page.GetTitle(), "Dialog");
+  EXPECT_EQ(page.GetDlgItem(ids::kDisk), &page.DiskCombo());
+  EXPECT_EQ(page.GetDlgItem(ids::kGetBbt), &page.GetBbtButton());
+  EXPECT_EQ(page.GetDlgItem(ids::kWriteBbt), &page.WriteBbtButton());
+  EXPECT_EQ(page.GetDlgItem(ids::kEraseAll), &page.EraseAllButton());
+  EXPECT_EQ(page.GetDlgItem(ids::kOpenFile), &page.OpenFileButton());
+  EXPECT_EQ(page.GetDlgItem(ids::kTvBbt), &page.TvBbtBox());
+  EXPECT_EQ(page.GetDlgItem(ids::kStatus), &page.StatusBox());
+  EXPECT_EQ(page.GetDlgItem(ids::kProgress), &page.Progress());
+  EXPECT_EQ(page.GetDlgItem(ids::kFileLines), &page.FileLines());
+  EXPECT_EQ(page.GetDlgItemText(ids::kDiskLabel), "Disk :");
+  EXPECT_EQ(page.GetBbtButton().GetWindowText(), "Get BBT");
+  EXPECT_EQ(page.WriteBbtButton().GetWindowText(), "Write BBT");
+  EXPECT_EQ(page.EraseAllButton().GetWindowText(), "Erase All");
+  EXPECT_EQ(page.OpenFileButton().GetWindowText(), "Open file");
+  EXPECT_EQ(page.TvBbtBox().GetWindowText(), "TV BBT");
+  EXPECT_EQ(page.DiskCombo().GetStyle() & (ui::CBS_TYPEMASK | ui::CBS_SORT), ui::CBS_DROPDOWN | ui::CBS_SORT);
+  EXPECT_TRUE(page.StatusBox().IsReadOnly());
+  EXPECT_EQ(page.StatusBox().GetTextColor(), ui::RGB(0, 0, 0));
+  EXPECT_EQ(page.StatusBox().GetBkColor(), ui::RGB(255, 255, 255));
+  // Every control but the list sits in the band above it.
+  for (int id : {ids::kDiskLabel, ids::kDisk, ids::kGetBbt, ids::kWriteBbt, ids::kEraseAll, ids::kOpenFile, ids::kTvBbt,
+                 ids::kStatus, ids::kProgress}) {
+    const ui::CRect rect = page.GetDlgItem(id)->GetWindowRect();
+    EXPECT_LE(rect.top + (id == ids::kDisk ? 28 : rect.Height()), CPropertyPage_DBT::kListTop) << id;
+  }
+}
+
+TEST_F(BbtPageTest, OpeningChecksTvBbtMakesTheBbtFolderAndSetsTheListUp) {
+  Open();
+  EXPECT_EQ(page.TvBbtBox().GetCheck(), ui::BST_CHECKED);
+  EXPECT_TRUE(std::filesystem::is_directory(test.station.Folder() / "Configuration" / "BBT"));
+  EXPECT_EQ(page.FileLines().GetHorizontalExtent(), 256);
+  ASSERT_TRUE(page.FileLines().GetFont());
+  EXPECT_EQ(page.FileLines().GetFont()->lfHeight, 15);
+  EXPECT_EQ(page.FileLines().GetFont()->lfWeight, 0);
+  EXPECT_EQ(page.FileLines().GetFont()->lfFaceName, "Courier New");
+  EXPECT_EQ(page.DiskCombo().GetCount(), 0);
+  EXPECT_EQ(page.SelectedDevice(), CDiskSelectCombo::kNoDevice);
+}
+
+TEST_F(BbtPageTest, TheListFillsThePageBelowTheControlsOnceTheDialogExists) {
+  page.OnSize(0, 800, 400);  // before the dialog exists: nothing to lay out
+  Open();
+  const ui::CRect client = page.GetClientRect();
+  EXPECT_EQ(page.FileLines().GetWindowRect(),
+            ui::CRect::FromSize(10, 50, client.Width() - 20, client.Height() - 60));
+  page.MoveWindow(0, 0, 800, 400);
+  EXPECT_EQ(page.FileLines().GetWindowRect(), ui::CRect::FromSize(10, 50, 780, 340));
+  EXPECT_EQ(page.Children().front(), &page.FileLines());
+}
+
+TEST_F(BbtPageTest, ButtonsBeforeADriveIsChosenOnlyClearTheDisplay) {
+  Open();
+  for (ui::CButton* button : {&page.GetBbtButton(), &page.WriteBbtButton(), &page.EraseAllButton()}) {
+    page.Progress().SetPos(40);
+    page.StatusBox().SetWindowText("old verdict");
+    page.FileLines().AddString("old line");
+    button->Click();
+    EXPECT_FALSE(page.IsWorking());
+    EXPECT_EQ(page.Progress().GetPos(), 0);
+    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(page.FileLines().GetCount(), 0);
+    EXPECT_TRUE(button->IsWindowEnabled());
+  }
+  EXPECT_TRUE(test.host.FileDialogs().empty());
+}
+
+TEST_F(BbtPageTest, EraseAllLogsUnderEaAndTheTableWorkUnderQc) {
+  test.SetKey(".\\param.ini", "General Info", "WorkingNo", "WO7");
+  Open();
+  Choose(2);
+  Press(page.EraseAllButton());
+  EXPECT_EQ(page.LogFolder().substr(page.LogFolder().size() - 3), "\\EA");
+  EXPECT_EQ(page.LogFolder().rfind(".\\WO7_", 0), 0u) << page.LogFolder();
+  EXPECT_NE(Report(2).find("START"), std::string::npos);
+  Replug(2);
+  test.host.AnswerNextFileDialog(std::nullopt);
+  Press(page.GetBbtButton());
+  EXPECT_EQ(page.LogFolder().substr(page.LogFolder().size() - 3), "\\QC");
+  EXPECT_NE(Report(2).find("START"), std::string::npos);
+}
+
+TEST_F(BbtPageTest, WithoutAWorkNumberTheLogFolderStartsWithAnUnderscore) {
+  test.SetKey(".\\param.ini", "General Info", "WorkingNo", "");
+  Open();
+  Choose(1);
+  test.host.AnswerNextFileDialog(std::nullopt);
+  Press(page.GetBbtButton());
+  EXPECT_EQ(page.LogFolder().rfind(".\\_", 0), 0u) << page.LogFolder();
+}
+
+TEST_F(BbtPageTest, ADriveAnotherPagesWorkerHoldsIsRefusedWithAStatusText) {
+  Open();
+  Choose(3);
+  {
+    CDiskClaim held = CDiskClaim::Take(page.SelectedDevice(), "RDT result page");
+    ASSERT_TRUE(held);
+    page.EraseAllButton().Click();
+    EXPECT_FALSE(page.IsWorking());
+    EXPECT_EQ(Status(), "Disk 3 is in use by the RDT result page, please wait!!");
+    EXPECT_TRUE(page.EraseAllButton().IsWindowEnabled());
+    EXPECT_TRUE(page.DiskCombo().IsWindowEnabled());
+  }
+  // Given back, the drive is this page's while its worker runs, and free again afterwards.
+  Press(page.EraseAllButton());
+  EXPECT_EQ(Status(), "Pass, please re-plug in!!");
+  EXPECT_EQ(DiskClaimHolder(page.SelectedDevice()), "");
+}
+
+TEST_F(BbtPageTest, TheControlsStayDisabledWhileAWorkerRunsAndComeBackAfterIt) {
+  Open();
+  Choose(1);
+  // The worker waits for the file dialog, which only the pumping thread answers.
+  test.host.AnswerNextFileDialog(std::nullopt);
+  page.GetBbtButton().Click();
+  ASSERT_TRUE(page.IsWorking());
+  for (ui::CWnd* control : std::initializer_list<ui::CWnd*>{&page.DiskCombo(), &page.GetBbtButton(),
+                                                            &page.WriteBbtButton(), &page.EraseAllButton(),
+                                                            &page.OpenFileButton()}) {
+    EXPECT_FALSE(control->IsWindowEnabled());
+  }
+  EXPECT_EQ(DiskClaimHolder(page.SelectedDevice()), CPropertyPage_DBT::kClaimOwner);
+  EXPECT_FALSE(page.OnQueryCancel());
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsWorking(); }));
+  EXPECT_TRUE(page.OnQueryCancel());
+  for (ui::CWnd* control : std::initializer_list<ui::CWnd*>{&page.DiskCombo(), &page.GetBbtButton(),
+                                                            &page.WriteBbtButton(), &page.EraseAllButton(),
+                                                            &page.OpenFileButton()}) {
+    EXPECT_TRUE(control->IsWindowEnabled());
+  }
+  EXPECT_EQ(page.Engine(), nullptr);
+}
+
+TEST_F(BbtPageTest, OpenFileOpensAnExistingTextFileWithTheShell) {
+  Open();
+  test.station.WriteFile("notes.txt", "hello\r\n");
+  test.host.AnswerNextFileDialog(std::string("notes.txt"));
+  page.OpenFileButton().Click();
+  ASSERT_EQ(test.host.FileDialogs().size(), 1u);
+  const ui::FileDialogRequest request = test.host.FileDialogs()[0];
+  EXPECT_FALSE(request.open);
+  EXPECT_EQ(request.defaultExtension, "txt");
+  ASSERT_EQ(request.filters.size(), 1u);
+  EXPECT_EQ(request.filters[0].name, "(*.txt)");
+  EXPECT_EQ(request.flags & (ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR), ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR);
+  ASSERT_EQ(test.host.ShellRequests().size(), 1u);
+  EXPECT_EQ(test.host.ShellRequests()[0].verb, "open");
+  EXPECT_EQ(test.host.ShellRequests()[0].path, "notes.txt");
+  EXPECT_TRUE(test.host.MessageBoxes().empty());
+}
+
+TEST_F(BbtPageTest, OpenFileOnAMissingFileOrACancelledDialogSaysSo) {
+  Open();
+  test.host.AnswerNextFileDialog(std::string("missing.txt"));
+  page.OpenFileButton().Click();
+  test.host.AnswerNextFileDialog(std::nullopt);
+  page.OpenFileButton().Click();
+  ASSERT_EQ(test.host.MessageBoxes().size(), 2u);
+  EXPECT_EQ(test.host.MessageBoxes()[0].text, "File is not exist.");
+  EXPECT_EQ(test.host.MessageBoxes()[1].text, "File is not exist.");
+  EXPECT_TRUE(test.host.ShellRequests().empty());
+}
+
+TEST_F(BbtPageTest, TheCompanionOfAnImageIsTheTextFileOfItsName) {
+  Open();
+  test.station.WriteFile("table.txt", "[Bad Block File]\r\nCE Count=4   \r\n");
+  page.FileLines().AddString("shown before");
+  page.ShowCompanionTextFile("table.sot");
+  EXPECT_EQ(ListedLines(), (std::vector<std::string>{"[Bad Block File]", "CE Count=4"}));
+  // Without a companion the list keeps what it shows.
+  page.ShowCompanionTextFile("other.sot");
+  page.ShowCompanionTextFile("ab");
+  page.ShowCompanionTextFile("");
+  EXPECT_EQ(ListedLines(), (std::vector<std::string>{"[Bad Block File]", "CE Count=4"}));
+}
+
+}  // namespace
+}  // namespace bbttest
