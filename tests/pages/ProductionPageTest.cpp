@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PageTestStation.h"
+#include "pages/common/DiskSelectClaim.h"
 #include "pages/common/PageGlobals.h"
 #include "pages/production/ProductionPage.h"
 #include "pages/production/ProductionPageLayout.h"
@@ -150,6 +151,24 @@ TEST_F(ProductionPageTest, APassRunsTheSelectedPortsOnlyAndEndsWithItsLogs) {
   EXPECT_NE(test.Report(page.LogFolder(), 1).find("Result     : PASS"), std::string::npos);
   // EraseAll writes no results list, but the work-order file is there with its work order.
   EXPECT_EQ(platform::ReadProfileString(g_WorkOrderFilePath.Get(), "Base Info", "WorkOrder", ""), "WO0001");
+}
+
+TEST_F(ProductionPageTest, APassHoldsItsDrivesAndADriveAnotherPageHoldsKeepsItFromStarting) {
+  Open();
+  {
+    CDiskClaim held = CDiskClaim::Take(page.DriveOfPort(3), "bad-block-table page");
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(page.StartRun());
+    EXPECT_FALSE(page.IsRunning());
+    EXPECT_EQ(MessageTexts().back(), "Disk 3 is in use by the bad-block-table page, please wait!!");
+    // The drives claimed before the refused one were given back.
+    EXPECT_EQ(DiskClaimHolder(page.DriveOfPort(1)), "");
+  }
+  page.StartButton().Click();
+  ASSERT_TRUE(page.IsRunning());
+  EXPECT_EQ(DiskClaimHolder(page.DriveOfPort(24)), "production page");
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
+  EXPECT_EQ(DiskClaimHolder(page.DriveOfPort(24)), "");
 }
 
 TEST_F(ProductionPageTest, TheRunOptionsAskForMorePasses) {

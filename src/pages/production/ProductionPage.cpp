@@ -228,7 +228,9 @@ bool CProductionPage::StartPass() {
     MessageBox("No port is mapped and selected: press Scan and select the ports to test.");
     return false;
   }
+  if (!ClaimDrives(ports)) return false;
   if (!ClearRunTempFolder()) {
+    m_driveClaims.clear();
     MessageBox("Configuration\\Temp cannot be emptied; the pass does not start.");
     return false;
   }
@@ -265,9 +267,25 @@ bool CProductionPage::StartPass() {
   return m_running;
 }
 
+bool CProductionPage::ClaimDrives(const std::vector<int>& ports) {
+  m_driveClaims.clear();
+  for (int port : ports) {
+    std::string holder;
+    CDiskClaim claim = CDiskClaim::Take(m_ports.drive[port], kClaimOwner, &holder);
+    if (!claim) {
+      m_driveClaims.clear();
+      MessageBox(DiskInUseText(port, holder));
+      return false;
+    }
+    m_driveClaims.push_back(std::move(claim));
+  }
+  return true;
+}
+
 void CProductionPage::AbandonPass(const std::string& message) {
   KillTimer(kRunTimer);
   m_pool.Shutdown();
+  m_driveClaims.clear();
   m_running = false;
   EnableChoices(true);
   MessageBox(message);
@@ -304,6 +322,7 @@ void CProductionPage::WatchPass() {
 void CProductionPage::EndPass() {
   m_passHelper.Join();
   KillTimer(kRunTimer);
+  m_driveClaims.clear();
   m_running = false;
   std::vector<PortOutcome> outcomes;
   for (int port = 1; port <= kPortCount; ++port) {

@@ -12,6 +12,8 @@
 //    kind the station gives;
 //  - a helper thread posts the tasks (100 ms apart) and shuts the pool down, which returns once
 //    every task has run, while the UI thread keeps pumping its messages;
+//  - the drives of the pass are claimed for it: a drive the worker of another page holds keeps
+//    the pass from starting, and the other pages' workers leave the pass's drives alone;
 //  - the timer shows the elapsed time and, once the helper is done and no port is testing,
 //    enables Start and Scan again, writes the pass into the summary log and starts the next
 //    pass when the run options ask for more and no task stopped the run.
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "controls/ColorEdit.h"
+#include "pages/common/DiskSelectClaim.h"
 #include "pages/production/DiskListWatch.h"
 #include "pages/production/PortScan.h"
 #include "pages/production/RunOptions.h"
@@ -42,6 +45,8 @@ class CProductionPage : public ui::CPropertyPage {
   static constexpr std::uintptr_t kDiskWatchTimer = 2;
   static constexpr std::uint32_t kTimerPeriodMs = 1000;
   static constexpr std::uint32_t kPostPauseMs = 100;
+  // The name the claims of a pass carry.
+  static constexpr const char* kClaimOwner = "production page";
 
   CProductionPage();
   ~CProductionPage() override;
@@ -84,6 +89,9 @@ class CProductionPage : public ui::CPropertyPage {
   void ShowPortMapping();
   void EnableChoices(bool enable);
   bool StartPass();
+  // Claims the drives of the ports for the pass; false (and the operator told) when another
+  // page's worker holds one of them.
+  bool ClaimDrives(const std::vector<int>& ports);
   // Gives back what StartPass made when a pass cannot go on; the message tells the operator.
   void AbandonPass(const std::string& message);
   void PostAndShutDown(std::vector<CSlotTestTask*> tasks);
@@ -113,6 +121,7 @@ class CProductionPage : public ui::CPropertyPage {
   RunOptions m_options;
   std::string m_logFolder;
   std::unique_ptr<PortLocks> m_locks;
+  std::vector<CDiskClaim> m_driveClaims;
   PortResultCodes m_portResults;
   std::array<CSharedText, kPortCount> m_resultTexts;
   CWorkerPool m_pool;
