@@ -1,7 +1,8 @@
 // The bad-block-table page's workers on the simulated station, each to its verdict text: the
 // erase, Get BBT with its text file and its ".dll" or ".sot" image byte for byte, the write of
 // a text file and of a ".sot" image with the exact third-party writes, their failure texts, and
-// a table that is read, saved, erased and written back.
+// a table that is read, saved, erased and written back. Each worker runs on its own thread
+// while the test pumps the user-interface thread, hence the suite's name.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -76,9 +77,9 @@ const std::string kStation =
     "[RamCode]\r\nCode=Burner\r\n"
     "[OtherIc]\r\nIcVersion=1234\r\n";
 
-class BbtWorkers : public BbtPageTest {
+class BbtWorkersThreads : public BbtPageTest {
  protected:
-  BbtWorkers() : BbtPageTest(kStation) {}
+  BbtWorkersThreads() : BbtPageTest(kStation) {}
   void SetUp() override {
     recorder = std::make_shared<RecordingTransport>(device::GetTransport());
     device::SetTransport(recorder);
@@ -104,7 +105,7 @@ class BbtWorkers : public BbtPageTest {
   std::shared_ptr<RecordingTransport> recorder;
 };
 
-TEST_F(BbtWorkers, EraseAllErasesTheFlashAndAsksForARePlug) {
+TEST_F(BbtWorkersThreads, EraseAllErasesTheFlashAndAsksForARePlug) {
   ASSERT_EQ(Drive(2).FlashHolds(), sim::FlashFirmware::Mp);
   Choose(2);
   Press(page.EraseAllButton());
@@ -115,7 +116,7 @@ TEST_F(BbtWorkers, EraseAllErasesTheFlashAndAsksForARePlug) {
   EXPECT_TRUE(ReportHas(2, "Result     : PASS"));
 }
 
-TEST_F(BbtWorkers, EraseAllPollsTheDriveWhenParamIniSaysSo) {
+TEST_F(BbtWorkersThreads, EraseAllPollsTheDriveWhenParamIniSaysSo) {
   test.SetKey(".\\param.ini", "Options", "use_polling", "1");
   Choose(1);
   Press(page.EraseAllButton());
@@ -123,7 +124,7 @@ TEST_F(BbtWorkers, EraseAllPollsTheDriveWhenParamIniSaysSo) {
   EXPECT_TRUE(ReportHas(1, "Erase All Block(Type 9) OK"));
 }
 
-TEST_F(BbtWorkers, GetBbtSavesTheTextFileAndTheDllImageByteForByte) {
+TEST_F(BbtWorkersThreads, GetBbtSavesTheTextFileAndTheDllImageByteForByte) {
   GetBbt(1, std::string("table.txt"));
   EXPECT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
   EXPECT_EQ(page.Progress().GetPos(), 100);
@@ -157,7 +158,7 @@ TEST_F(BbtWorkers, GetBbtSavesTheTextFileAndTheDllImageByteForByte) {
   EXPECT_TRUE(ReportHas(1, "END        :"));
 }
 
-TEST_F(BbtWorkers, GetBbtOfADriveWithoutRdtInfoSaysItsChecksumIsNotTheRdts) {
+TEST_F(BbtWorkersThreads, GetBbtOfADriveWithoutRdtInfoSaysItsChecksumIsNotTheRdts) {
   GetBbt(3, std::string("two.txt"));
   EXPECT_EQ(Status(), "Pass(CheckSum Fail, Not from RDT), please re-plug in!!");
   const Bytes image = StationBytes("two.dll");
@@ -165,7 +166,7 @@ TEST_F(BbtWorkers, GetBbtOfADriveWithoutRdtInfoSaysItsChecksumIsNotTheRdts) {
   EXPECT_EQ(Bytes(image.begin() + 64, image.begin() + 128), Bytes(64, 0));
 }
 
-TEST_F(BbtWorkers, GetBbtOfTheThirdPartyTableSavesTheSotImageByteForByte) {
+TEST_F(BbtWorkersThreads, GetBbtOfTheThirdPartyTableSavesTheSotImageByteForByte) {
   GetBbt(3, std::string("third.txt"), false);
   // The RDT info is not read: its checksum stays 0xFFFF.
   EXPECT_EQ(Status(), "Pass(CheckSum Fail, Not from RDT), please re-plug in!!");
@@ -193,7 +194,7 @@ TEST_F(BbtWorkers, GetBbtOfTheThirdPartyTableSavesTheSotImageByteForByte) {
             std::string::npos);
 }
 
-TEST_F(BbtWorkers, GetBbtWithACancelledDialogSavesNothingAndStillPasses) {
+TEST_F(BbtWorkersThreads, GetBbtWithACancelledDialogSavesNothingAndStillPasses) {
   GetBbt(1, std::nullopt);
   EXPECT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
   EXPECT_EQ(page.FileLines().GetCount(), 0);
@@ -209,7 +210,7 @@ TEST_F(BbtWorkers, GetBbtWithACancelledDialogSavesNothingAndStillPasses) {
   }
 }
 
-TEST_F(BbtWorkers, GetBbtWithANameOfFewerThanFourCharactersSavesNothing) {
+TEST_F(BbtWorkersThreads, GetBbtWithANameOfFewerThanFourCharactersSavesNothing) {
   GetBbt(1, std::string("a.b"));
   EXPECT_EQ(Status(), "Fail, 0x101, Open saving file-a.b Failed");
   EXPECT_FALSE(StationHas("a.b"));
@@ -218,21 +219,21 @@ TEST_F(BbtWorkers, GetBbtWithANameOfFewerThanFourCharactersSavesNothing) {
   EXPECT_FALSE(ReportHas(1, "END        :"));
 }
 
-TEST_F(BbtWorkers, AnImageNeverTakesTheTextFilesName) {
+TEST_F(BbtWorkersThreads, AnImageNeverTakesTheTextFilesName) {
   GetBbt(1, std::string("table.dll"));
   EXPECT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
   EXPECT_EQ(test.station.ReadFile("table.dll").rfind("[Bad Block File]", 0), 0u);
   EXPECT_EQ(StationBytes("table.dll.dll").size(), 128u + 8 * 512);
 }
 
-TEST_F(BbtWorkers, GetBbtOfADriveOnItsFirmwareBringsItToTheRamCodeFirst) {
+TEST_F(BbtWorkersThreads, GetBbtOfADriveOnItsFirmwareBringsItToTheRamCodeFirst) {
   GetBbt(2, std::string("flash.txt"));
   EXPECT_EQ(Status(), "Pass(CheckSum Fail, Not from RDT), please re-plug in!!");
   EXPECT_EQ(Drive(2).Code(), sim::RunningCode::Burner);
   EXPECT_TRUE(StationHas("flash.dll"));
 }
 
-TEST_F(BbtWorkers, ADriveLeftOnItsRamCodeIsAskedToBePluggedInAgain) {
+TEST_F(BbtWorkersThreads, ADriveLeftOnItsRamCodeIsAskedToBePluggedInAgain) {
   GetBbt(4, std::string("ram.txt"));
   EXPECT_EQ(Status(), "Fail, 0x423, [ChkRC]Not Running on Boot Code now");
   EXPECT_FALSE(StationHas("ram.txt"));
@@ -243,7 +244,7 @@ TEST_F(BbtWorkers, ADriveLeftOnItsRamCodeIsAskedToBePluggedInAgain) {
   EXPECT_EQ(Status(), "Pass(CheckSum Fail, Not from RDT), please re-plug in!!");
 }
 
-TEST_F(BbtWorkers, AControllerOfAnotherIcVersionIsRefused) {
+TEST_F(BbtWorkersThreads, AControllerOfAnotherIcVersionIsRefused) {
   Choose(5);
   Press(page.EraseAllButton());
   EXPECT_EQ(Status(), "Fail, 0x42B, IC ver Error");
@@ -251,7 +252,7 @@ TEST_F(BbtWorkers, AControllerOfAnotherIcVersionIsRefused) {
   EXPECT_FALSE(ReportHas(5, "END        :"));
 }
 
-TEST_F(BbtWorkers, AFailedTableReadEndsGetBbtWithItsOwnText) {
+TEST_F(BbtWorkersThreads, AFailedTableReadEndsGetBbtWithItsOwnText) {
   Choose(3);
   sim::FaultRule rule;
   rule.command = "Read BBT Parameter";
@@ -263,7 +264,7 @@ TEST_F(BbtWorkers, AFailedTableReadEndsGetBbtWithItsOwnText) {
   EXPECT_TRUE(test.host.FileDialogs().empty());
 }
 
-TEST_F(BbtWorkers, AFailedThirdPartyReadEndsGetBbtWithItsOwnText) {
+TEST_F(BbtWorkersThreads, AFailedThirdPartyReadEndsGetBbtWithItsOwnText) {
   sim::FaultRule rule;
   rule.command = "Read 3rd BBT";
   rule.action = sim::FaultAction::Sense;
@@ -273,7 +274,7 @@ TEST_F(BbtWorkers, AFailedThirdPartyReadEndsGetBbtWithItsOwnText) {
   EXPECT_FALSE(StationHas("never.sot"));
 }
 
-TEST_F(BbtWorkers, ATableReadSavedErasedAndWrittenBackIsTheTableItWas) {
+TEST_F(BbtWorkersThreads, ATableReadSavedErasedAndWrittenBackIsTheTableItWas) {
   const Bytes original = DriveTable(1);
   GetBbt(1, std::string("keep.txt"));
   ASSERT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
@@ -298,7 +299,7 @@ TEST_F(BbtWorkers, ATableReadSavedErasedAndWrittenBackIsTheTableItWas) {
   EXPECT_EQ(std::string(Drive(1).RdtInfo()->signature.Get()), "TVRT");
 }
 
-TEST_F(BbtWorkers, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterTheWrite) {
+TEST_F(BbtWorkersThreads, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterTheWrite) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
   // The RDT info of the file records a checksum (bytes 21..22) that its table does not have.
@@ -326,7 +327,7 @@ TEST_F(BbtWorkers, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterTheWrite) 
   EXPECT_TRUE(ReportHas(1, "Error Tag  : F_D01"));
 }
 
-TEST_F(BbtWorkers, ATableThatReadsBackOtherwiseThanWrittenFails) {
+TEST_F(BbtWorkersThreads, ATableThatReadsBackOtherwiseThanWrittenFails) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
   sim::FaultRule rule;
@@ -337,7 +338,7 @@ TEST_F(BbtWorkers, ATableThatReadsBackOtherwiseThanWrittenFails) {
   EXPECT_EQ(Status(), "Fail, 0x303, BBT check sum is not match!!!");
 }
 
-TEST_F(BbtWorkers, ATextFileThatDoesNotLoadWritesNoTable) {
+TEST_F(BbtWorkersThreads, ATextFileThatDoesNotLoadWritesNoTable) {
   const Bytes original = DriveTable(3);
   test.station.WriteFile("broken.txt", "[Bad Block File]\r\nCE Count=2\r\n");
   WriteBbt(3, std::string("broken.txt"));
@@ -351,7 +352,7 @@ TEST_F(BbtWorkers, ATextFileThatDoesNotLoadWritesNoTable) {
   EXPECT_EQ(DriveTable(3), original);
 }
 
-TEST_F(BbtWorkers, ASotImageIsWrittenBackCeByCeWithItsChipNumbers) {
+TEST_F(BbtWorkersThreads, ASotImageIsWrittenBackCeByCeWithItsChipNumbers) {
   GetBbt(3, std::string("third.txt"), false);
   ASSERT_EQ(Status(), "Pass(CheckSum Fail, Not from RDT), please re-plug in!!");
   Replug(3);
@@ -381,7 +382,7 @@ TEST_F(BbtWorkers, ASotImageIsWrittenBackCeByCeWithItsChipNumbers) {
   EXPECT_EQ(stored, slice2);
 }
 
-TEST_F(BbtWorkers, OnlyAFileWithTheSotExtensionIsWrittenBack) {
+TEST_F(BbtWorkersThreads, OnlyAFileWithTheSotExtensionIsWrittenBack) {
   test.station.WriteFile("sot/table.txt", std::string(16 * 1536, '\0'));
   WriteBbt(3, std::string("sot/table.txt"), false);
   EXPECT_EQ(Status(), "File error, not '*.sot' file!!");
@@ -392,7 +393,7 @@ TEST_F(BbtWorkers, OnlyAFileWithTheSotExtensionIsWrittenBack) {
   EXPECT_EQ(recorder->Writes().size(), 2u);
 }
 
-TEST_F(BbtWorkers, AShortOrMissingSotImageWritesNothing) {
+TEST_F(BbtWorkersThreads, AShortOrMissingSotImageWritesNothing) {
   test.station.WriteFile("short.sot", std::string(16 * 1536 - 1, '\0'));
   WriteBbt(3, std::string("short.sot"), false);
   EXPECT_EQ(Status(), "Fail, 0x706, Load BBT File: short.sot failed!!!");
@@ -406,7 +407,7 @@ TEST_F(BbtWorkers, AShortOrMissingSotImageWritesNothing) {
   EXPECT_TRUE(recorder->Writes().empty());
 }
 
-TEST_F(BbtWorkers, ASotWriteBackWithoutTheDrivesParameterRecordIsRefusedBeforeItsFirstWrite) {
+TEST_F(BbtWorkersThreads, ASotWriteBackWithoutTheDrivesParameterRecordIsRefusedBeforeItsFirstWrite) {
   test.station.WriteFile("image.sot", std::string(16 * 1536, '\0'));
   sim::FaultRule rule;
   rule.command = "Read BBT Parameter";
@@ -418,7 +419,7 @@ TEST_F(BbtWorkers, ASotWriteBackWithoutTheDrivesParameterRecordIsRefusedBeforeIt
   EXPECT_TRUE(recorder->Writes().empty());
 }
 
-TEST_F(BbtWorkers, AFailedSliceWriteStopsTheWriteBack) {
+TEST_F(BbtWorkersThreads, AFailedSliceWriteStopsTheWriteBack) {
   test.station.WriteFile("image.sot", std::string(16 * 1536, '\0'));
   sim::FaultRule rule;
   rule.command = "Write 3rd BBT";
