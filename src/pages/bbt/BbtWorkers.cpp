@@ -89,11 +89,11 @@ std::string AskForFile(bool open, const char* filter) {
 
 // ---- Get BBT ---------------------------------------------------------------------------------
 
-// Saves the bad-block text file and its image; a cancelled dialog saves nothing.
-bool SaveTableFiles(CBbtWorkerRun& run, const std::string& textFile, const Record& parameter, const Record& rdtInfo,
-                    std::uint32_t thirdPartyLength) {
+// Saves the bad-block text file and its image: the ".dll" of the controller's table (tvBbt) or
+// the ".sot" of the third-party table.
+bool SaveTableFiles(CBbtWorkerRun& run, bool tvBbt, const std::string& textFile, const Record& parameter,
+                    const Record& rdtInfo, std::uint32_t thirdPartyLength) {
   CMPDevice& engine = run.Engine();
-  const bool tvBbt = run.Page().TvBbtChecked();
   const std::optional<std::string> imageFile = ImageNameOf(textFile, tvBbt ? kDllExtension : kSotExtension);
   if (!imageFile) {
     return run.FailWithRecord(kSaveFileTag, platform::Format(kSaveFileFailed, textFile.c_str()),
@@ -118,6 +118,7 @@ bool SaveTableFiles(CBbtWorkerRun& run, const std::string& textFile, const Recor
 
 bool GetBadBlockTable(CBbtWorkerRun& run) {
   CMPDevice& engine = run.Engine();
+  // Read once: the box stays free while the worker runs.
   const bool tvBbt = run.Page().TvBbtChecked();
   Record parameter{};
   Record rdtInfo{};
@@ -143,7 +144,8 @@ bool GetBadBlockTable(CBbtWorkerRun& run) {
   if (!tableRead) return run.Fail(kTableTag, kGetTableFailed);
 
   const std::string textFile = AskForFile(false, kTextFilter);
-  if (!textFile.empty() && !SaveTableFiles(run, textFile, parameter, rdtInfo, thirdPartyLength)) return false;
+  // A cancelled dialog saves nothing.
+  if (!textFile.empty() && !SaveTableFiles(run, tvBbt, textFile, parameter, rdtInfo, thirdPartyLength)) return false;
   engine.m_BBTBuffer.clear();
 
   const MpInfo info = RdtInfoOf(rdtInfo);

@@ -101,6 +101,13 @@ class BbtWorkersThreads : public BbtPageTest {
   Bytes StationBytes(const std::string& name) { return BytesOf(test.station.ReadFile(name)); }
   bool StationHas(const std::string& name) { return std::filesystem::exists(test.station.Folder() / name); }
   bool ReportHas(int port, const std::string& text) { return Report(port).find(text) != std::string::npos; }
+  // The drive's next call of the command fails so.
+  void Fault(int driveNumber, const char* command, sim::FaultAction action) {
+    sim::FaultRule rule;
+    rule.command = command;
+    rule.action = action;
+    test.sim.Station().SlotOfDrive(driveNumber)->Faults().Add(rule);
+  }
 
   std::shared_ptr<RecordingTransport> recorder;
 };
@@ -254,10 +261,7 @@ TEST_F(BbtWorkersThreads, AControllerOfAnotherIcVersionIsRefused) {
 
 TEST_F(BbtWorkersThreads, AFailedTableReadEndsGetBbtWithItsOwnText) {
   Choose(3);
-  sim::FaultRule rule;
-  rule.command = "Read BBT Parameter";
-  rule.action = sim::FaultAction::Sense;
-  test.sim.Station().SlotOfDrive(3)->Faults().Add(rule);
+  Fault(3, "Read BBT Parameter", sim::FaultAction::Sense);
   GetBbt(3, std::string("never.txt"));
   EXPECT_EQ(Status(), "Fail, 0x303, Get Bad Table fail!!");
   EXPECT_FALSE(StationHas("never.txt"));
@@ -265,10 +269,7 @@ TEST_F(BbtWorkersThreads, AFailedTableReadEndsGetBbtWithItsOwnText) {
 }
 
 TEST_F(BbtWorkersThreads, AFailedThirdPartyReadEndsGetBbtWithItsOwnText) {
-  sim::FaultRule rule;
-  rule.command = "Read 3rd BBT";
-  rule.action = sim::FaultAction::Sense;
-  test.sim.Station().SlotOfDrive(3)->Faults().Add(rule);
+  Fault(3, "Read 3rd BBT", sim::FaultAction::Sense);
   GetBbt(3, std::string("never.txt"), false);
   EXPECT_EQ(Status(), "Fail, 0x30B, Get Bad Table fail!!");
   EXPECT_FALSE(StationHas("never.sot"));
@@ -330,10 +331,7 @@ TEST_F(BbtWorkersThreads, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterThe
 TEST_F(BbtWorkersThreads, ATableThatReadsBackOtherwiseThanWrittenFails) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
-  sim::FaultRule rule;
-  rule.command = "Read BBT";
-  rule.action = sim::FaultAction::Garbage;
-  test.sim.Station().SlotOfDrive(1)->Faults().Add(rule);
+  Fault(1, "Read BBT", sim::FaultAction::Garbage);
   WriteBbt(1, std::string("keep.txt"));
   EXPECT_EQ(Status(), "Fail, 0x303, BBT check sum is not match!!!");
 }
@@ -409,10 +407,7 @@ TEST_F(BbtWorkersThreads, AShortOrMissingSotImageWritesNothing) {
 
 TEST_F(BbtWorkersThreads, ASotWriteBackWithoutTheDrivesParameterRecordIsRefusedBeforeItsFirstWrite) {
   test.station.WriteFile("image.sot", std::string(16 * 1536, '\0'));
-  sim::FaultRule rule;
-  rule.command = "Read BBT Parameter";
-  rule.action = sim::FaultAction::Sense;
-  test.sim.Station().SlotOfDrive(3)->Faults().Add(rule);
+  Fault(3, "Read BBT Parameter", sim::FaultAction::Sense);
   WriteBbt(3, std::string("image.sot"), false);
   EXPECT_EQ(Status(), "Fail, 0x30B, Write Bad Table fail!!");
   EXPECT_TRUE(ReportHas(3, "BBT image: the drive's BBT parameter record lacks \"DBTP\""));
@@ -421,10 +416,7 @@ TEST_F(BbtWorkersThreads, ASotWriteBackWithoutTheDrivesParameterRecordIsRefusedB
 
 TEST_F(BbtWorkersThreads, AFailedSliceWriteStopsTheWriteBack) {
   test.station.WriteFile("image.sot", std::string(16 * 1536, '\0'));
-  sim::FaultRule rule;
-  rule.command = "Write 3rd BBT";
-  rule.action = sim::FaultAction::Sense;
-  test.sim.Station().SlotOfDrive(1)->Faults().Add(rule);
+  Fault(1, "Write 3rd BBT", sim::FaultAction::Sense);
   WriteBbt(1, std::string("image.sot"), false);
   EXPECT_EQ(Status(), "Fail, 0x30B, Write Bad Table fail!!");
   // The first of the four CEs failed; the other three were not tried.
