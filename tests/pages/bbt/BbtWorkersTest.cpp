@@ -275,6 +275,14 @@ TEST_F(BbtWorkersThreads, AFailedThirdPartyReadEndsGetBbtWithItsOwnText) {
   EXPECT_FALSE(StationHas("never.sot"));
 }
 
+TEST_F(BbtWorkersThreads, WithoutTheControllersTableTheThirdPartyReadClearsNoBufferAndFails) {
+  // The table read fails first: the engine holds no table buffer, so none is cleared.
+  Fault(3, "Read BBT Parameter", sim::FaultAction::Sense);
+  GetBbt(3, std::string("never.txt"), false);
+  EXPECT_EQ(Status(), "Fail, 0x30B, Get Bad Table fail!!");
+  EXPECT_TRUE(test.host.FileDialogs().empty());
+}
+
 TEST_F(BbtWorkersThreads, ATableReadSavedErasedAndWrittenBackIsTheTableItWas) {
   const Bytes original = DriveTable(1);
   GetBbt(1, std::string("keep.txt"));
