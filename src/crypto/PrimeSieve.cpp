@@ -1,0 +1,138 @@
+#include "crypto/PrimeSieve.h"
+
+#include <algorithm>
+
+#include "crypto/ModularArithmetic.h"
+#include "crypto/PrimeTests.h"
+
+namespace crypto {
+
+namespace {
+
+constexpr Word kSmallPrimeBound = 32720;
+
+std::vector<std::uint16_t> BuildSmallPrimeTable() {
+  std::vector<std::uint16_t> table;
+  table.reserve(3511);
+  table.push_back(2);
+  table.push_back(3);
+  for (Word n = 5; n < kSmallPrimeBound; n += 2) {
+    bool prime = true;
+    for (std::size_t i = 1; i < table.size() && Word{table[i]} * table[i] <= n; ++i) {
+      if (n % table[i] == 0) {
+        prime = false;
+        break;
+      }
+    }
+    if (prime) {
+      table.push_back(static_cast<std::uint16_t>(n));
+    }
+  }
+  return table;
+}
+
+// Strikes out the candidates first + i * step (i < size) that the prime p divides, given the
+// inverse of step modulo p (0 when there is none: then nothing is struck). A candidate equal
+// to p itself stays.
+void StrikeMultiples(std::vector<std::uint8_t>& sieve, Word p, const CInteger& first,
+                     const CInteger& step, Word stepInverse) {
+  if (stepInverse == 0) {
+    return;
+  }
+  std::size_t j = static_cast<std::size_t>((static_cast<DWord>(p - first.ModWord(p)) * stepInverse) % p);
+  if (first.WordCount() <= 1 && first.IsNonNegative()) {
+    const DWord start = first.Words()[0];
+    const bool isP = step.WordCount() <= 1 ? start + static_cast<DWord>(step.Words()[0]) * j == p
+                                           : (j == 0 && start == p);
+    if (isP) {
+      j += p;
+    }
+  }
+  for (std::size_t i = j; i < sieve.size(); i += p) {
+    sieve[i] = 1;
+  }
+}
+
+}  // namespace
+
+const std::vector<std::uint16_t>& SmallPrimeTable() {
+  static const std::vector<std::uint16_t> table = BuildSmallPrimeTable();
+  return table;
+}
+
+bool IsSmallPrime(Word value) {
+  const auto& table = SmallPrimeTable();
+  return value < kSmallPrimeBound && std::binary_search(table.begin(), table.end(), value);
+}
+
+CPrimeSieve::CPrimeSieve(const CInteger& first, const CInteger& last, const CInteger& step,
+                         Word delta)
+    : m_primeTable(SmallPrimeTable()), m_first(first), m_last(last), m_step(step), m_delta(delta) {
+  Build();
+}
+
+void CPrimeSieve::Build() {
+  m_next = 0;
+  m_sieve.clear();
+  if (m_last < m_first || !m_step.IsPositive()) {
+    return;
+  }
+  const CInteger count = (m_last - m_first) / m_step + 1;
+  const std::size_t size = count >= CInteger(static_cast<std::int32_t>(kWindow))
+                               ? kWindow
+                               : static_cast<std::size_t>(count.ToInt32());
+  m_sieve.assign(size, 0);
+  const CInteger halfFirst = (m_first - CInteger(false, 0, m_delta)) >> 1;
+  const CInteger halfStep = m_step >> 1;
+  for (const std::uint16_t prime : m_primeTable) {
+    const Word p = prime;
+    const Word stepInverse = ModInverse(m_step, p);
+    StrikeMultiples(m_sieve, p, m_first, m_step, stepInverse);
+    if (m_delta != 0) {
+      Word halfInverse = 2 * stepInverse;
+      if (halfInverse >= p) {
+        halfInverse -= p;
+      }
+      StrikeMultiples(m_sieve, p, halfFirst, halfStep, stepInverse == 0 ? 0 : halfInverse);
+    }
+  }
+}
+
+bool CPrimeSieve::NextCandidate(CInteger& candidate) {
+  for (;;) {
+    const auto found = std::find(m_sieve.begin() + static_cast<std::ptrdiff_t>(m_next),
+                                 m_sieve.end(), std::uint8_t{0});
+    if (found != m_sieve.end()) {
+      const auto index = static_cast<std::size_t>(found - m_sieve.begin());
+      m_next = index + 1;
+      candidate = m_first + m_step * CInteger(static_cast<Word>(index), 1);
+      return true;
+    }
+    if (m_sieve.empty()) {
+      return false;
+    }
+    m_first += m_step * CInteger(static_cast<Word>(m_sieve.size()), 1);
+    if (m_first > m_last) {
+      m_sieve.clear();
+      return false;
+    }
+    Build();
+  }
+}
+
+bool NextPrimeUpTo(CInteger& p, const CInteger& max) {
+  if (p > max) {
+    return false;
+  }
+  CPrimeSieve sieve(p, max, CInteger(2), 0);
+  CInteger candidate;
+  while (sieve.NextCandidate(candidate)) {
+    if (QuickPrpTest(candidate) && PrimeTest(candidate)) {
+      p = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace crypto
