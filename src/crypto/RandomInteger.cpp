@@ -11,21 +11,27 @@ CInteger DrawInRange(CIsaacRandom& rng, const CInteger& min, const CInteger& max
   if (max < min || max.IsNegative()) {
     throw std::invalid_argument("DrawInRange: empty range");
   }
-  const std::size_t count = max.WordCount();
+  // An offset of [0, span] is drawn and added to the low end, so that a narrow range far above
+  // zero is found as quickly as a wide one (each draw lands in the range with odds of at least
+  // one half).
+  const CInteger low = min.IsNegative() ? CInteger() : min;
+  const CInteger span = max - low;
+  const std::size_t count = span.WordCount();
   if (count == 0) {
-    return CInteger();
+    rng.Next();
+    return low;
   }
-  const int topBits = std::bit_width(max.Words()[count - 1]);
+  const int topBits = std::bit_width(span.Words()[count - 1]);
   const Word mask = topBits == 32 ? ~Word{0} : (Word{1} << topBits) - 1;
-  CInteger value(0u, count);
-  Word* words = value.Words();
+  CInteger offset(0u, count);
+  Word* words = offset.Words();
   do {
     for (std::size_t i = 0; i + 1 < count; ++i) {
       words[i] = rng.Next();
     }
     words[count - 1] = rng.Next() & mask;
-  } while (value < min || value > max);
-  return value;
+  } while (offset > span);
+  return low + offset;
 }
 
 namespace {

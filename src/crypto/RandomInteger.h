@@ -5,9 +5,10 @@
 
 namespace crypto {
 
-// A uniform value of [min, max] (values below 0 are never drawn): the words up to max's top
-// word are drawn, the top one masked to max's bit length, until the value lies in the range.
-// Throws std::invalid_argument when max < min or max < 0.
+// A uniform value of [min, max] (values below 0 are never drawn): an offset from the low end is
+// drawn, word by word with the top word masked to the span's bit length, until it lies within
+// the span; there is always at least one draw. Throws std::invalid_argument when max < min or
+// max < 0.
 CInteger DrawInRange(CIsaacRandom& rng, const CInteger& min, const CInteger& max);
 
 enum class DrawKind { kOdd = 0, kPrime = 1 };
