@@ -1,0 +1,22 @@
+#pragma once
+// The FIPS 180 compression functions shared by the digest classes: SHA-1 and SHA-256 on
+// 64-byte blocks and SHA-512 on 128-byte blocks, message words read big-endian. SHA-1 and
+// SHA-256 use the processor's SHA instructions where it has them (chosen at run time).
+#include <cstddef>
+#include <cstdint>
+
+namespace crypto::sha {
+
+void Sha1Compress(std::uint32_t state[5], const std::uint8_t* blocks, std::size_t count);
+void Sha256Compress(std::uint32_t state[8], const std::uint8_t* blocks, std::size_t count);
+void Sha512Compress(std::uint64_t state[8], const std::uint8_t* blocks, std::size_t count);
+
+// The round constants of SHA-256 (the instruction path adds them four at a time).
+extern const std::uint32_t kSha256RoundConstants[64];
+
+#if defined(__x86_64__)
+void Sha1CompressNi(std::uint32_t state[5], const std::uint8_t* blocks, std::size_t count);
+void Sha256CompressNi(std::uint32_t state[8], const std::uint8_t* blocks, std::size_t count);
+#endif
+
+}  // namespace crypto::sha
