@@ -84,27 +84,33 @@ STATION_AES_TARGET void CbcDecryptNi(const std::uint32_t* roundKeys, int rounds,
   LoadKeys(roundKeys, rounds, keys);
   __m128i chain = Load(iv);
   std::size_t i = 0;
-  // Four blocks at a time: their decryptions are independent, so the rounds overlap. Every
-  // ciphertext block is read before its plaintext is written (in and out may be the same).
-  for (; i + 4 <= blocks; i += 4) {
-    __m128i c[4], b[4];
-    for (int k = 0; k < 4; ++k) {
-      c[k] = Load(in + 16 * (i + k));
-      b[k] = _mm_xor_si128(c[k], keys[0]);
+  // Eight blocks at a time: their decryptions are independent, so the rounds overlap. The
+  // plaintext is written from the last block down, so that each ciphertext block is still in
+  // place when the block after it needs it (in and out may be the same); only the chain
+  // value for the next eight is held back.
+  constexpr int kLanes = 8;
+  for (; i + kLanes <= blocks; i += kLanes) {
+    const std::uint8_t* cipher = in + 16 * i;
+    __m128i b[kLanes];
+#pragma GCC unroll 8
+    for (int k = 0; k < kLanes; ++k) {
+      b[k] = _mm_xor_si128(Load(cipher + 16 * k), keys[0]);
     }
     for (int round = 1; round < rounds; ++round) {
-      for (int k = 0; k < 4; ++k) {
-        b[k] = _mm_aesdec_si128(b[k], keys[round]);
+      const __m128i key = keys[round];
+  #pragma GCC unroll 8
+    for (int k = 0; k < kLanes; ++k) {
+        b[k] = _mm_aesdec_si128(b[k], key);
       }
     }
-    for (int k = 0; k < 4; ++k) {
-      b[k] = _mm_aesdeclast_si128(b[k], keys[rounds]);
+    const __m128i nextChain = Load(cipher + 16 * (kLanes - 1));
+#pragma GCC unroll 8
+    for (int k = kLanes - 1; k > 0; --k) {
+      b[k] = _mm_xor_si128(_mm_aesdeclast_si128(b[k], keys[rounds]), Load(cipher + 16 * (k - 1)));
+      Store(out + 16 * (i + k), b[k]);
     }
-    Store(out + 16 * i, _mm_xor_si128(b[0], chain));
-    for (int k = 1; k < 4; ++k) {
-      Store(out + 16 * (i + k), _mm_xor_si128(b[k], c[k - 1]));
-    }
-    chain = c[3];
+    Store(out + 16 * i, _mm_xor_si128(_mm_aesdeclast_si128(b[0], keys[rounds]), chain));
+    chain = nextChain;
   }
   for (; i < blocks; ++i) {
     const __m128i cipher = Load(in + 16 * i);

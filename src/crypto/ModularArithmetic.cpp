@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "crypto/MontgomeryContext.h"
+#include "crypto/ScratchWords.h"
 
 namespace crypto {
 
@@ -188,23 +189,74 @@ CInteger ModExpPlain(const CInteger& a, const CInteger& e, const CInteger& m) {
   return x;
 }
 
+namespace {
+
+// Window width of the exponentiation for an exponent of the given length: wider windows save
+// multiplications at the cost of a larger table of odd powers.
+unsigned WindowBits(std::size_t exponentBits) {
+  if (exponentBits > 671) return 6;
+  if (exponentBits > 239) return 5;
+  if (exponentBits > 79) return 4;
+  if (exponentBits > 23) return 3;
+  return 1;
+}
+
+}  // namespace
+
 CInteger ModExp(const CInteger& a, const CInteger& e, const CInteger& m) {
   if (m.IsEven()) {
     return ModExpPlain(a, e, m);
   }
   CMontgomeryContext context(m);
   const std::size_t n = context.WordLength();
-  CInteger x = context.ConvertIn(a);
   CInteger accumulator = context.ConvertIn(CInteger::One());
-  x.GrowZeroed(n);
   accumulator.GrowZeroed(n);
-  Word* acc = accumulator.Words();
-  const std::size_t topBit = kWordBits * e.WordCount();
-  for (std::size_t i = topBit; i-- > 0;) {
-    context.SquareWords(acc, acc);
-    if (e.GetBit(i)) {
-      context.MultiplyWords(acc, x.Words(), acc);
+  const std::size_t bits = e.BitCount();
+  if (bits == 0) {
+    return context.ConvertOut(accumulator);
+  }
+  // Left to right over the exponent's bits in sliding windows: a run of bits that starts and
+  // ends with a 1 multiplies by one odd power of x from the table, after as many squarings as
+  // the run is long (the same result as one square and multiply per bit, with fewer products).
+  const unsigned window = WindowBits(bits);
+  const std::size_t powers = std::size_t{1} << (window - 1);
+  ScratchWords table(powers * n);
+  CInteger x = context.ConvertIn(a);
+  x.GrowZeroed(n);
+  Word* odd = table.Data();
+  CopyWords(odd, x.Words(), n);
+  if (powers > 1) {
+    CInteger square(0u, n);
+    context.SquareWords(square.Words(), x.Words());
+    for (std::size_t i = 1; i < powers; ++i) {
+      context.MultiplyWords(odd + i * n, odd + (i - 1) * n, square.Words());
     }
+  }
+  Word* acc = accumulator.Words();
+  bool started = false;
+  std::size_t i = bits;
+  while (i-- > 0) {
+    if (!e.GetBit(i)) {
+      if (started) {
+        context.SquareWords(acc, acc);
+      }
+      continue;
+    }
+    std::size_t low = i + 1 >= window ? i + 1 - window : 0;
+    while (!e.GetBit(low)) {
+      ++low;
+    }
+    const Word value = e.GetBits(low, static_cast<unsigned>(i - low + 1));
+    if (started) {
+      for (std::size_t k = low; k <= i; ++k) {
+        context.SquareWords(acc, acc);
+      }
+      context.MultiplyWords(acc, acc, odd + (value >> 1) * n);
+    } else {
+      CopyWords(acc, odd + (value >> 1) * n, n);
+      started = true;
+    }
+    i = low;
   }
   return context.ConvertOut(accumulator);
 }

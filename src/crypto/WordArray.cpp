@@ -16,11 +16,24 @@ namespace {
 using Limb = std::uint64_t;
 using U128 = unsigned __int128;
 
-// Two words read and written as one 64-bit limb (word 0 low), whatever the host's byte order.
-inline Limb Load2(const Word* p) { return p[0] | (static_cast<Limb>(p[1]) << 32); }
+// Two words read and written as one 64-bit limb (word 0 low), whatever the host's byte order;
+// on a little-endian host that is a plain 64-bit load or store.
+inline Limb Load2(const Word* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    Limb v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  } else {
+    return p[0] | (static_cast<Limb>(p[1]) << 32);
+  }
+}
 inline void Store2(Word* p, Limb v) {
-  p[0] = static_cast<Word>(v);
-  p[1] = static_cast<Word>(v >> 32);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, sizeof v);
+  } else {
+    p[0] = static_cast<Word>(v);
+    p[1] = static_cast<Word>(v >> 32);
+  }
 }
 
 inline unsigned char AddCarry(unsigned char carry, Limb x, Limb y, Limb& sum) {
@@ -54,13 +67,23 @@ inline unsigned char SubBorrow(unsigned char borrow, Limb x, Limb y, Limb& diffe
 struct Accumulator {
   Limb c0 = 0, c1 = 0, c2 = 0;
 
+  // Adds the 128-bit value (high, low).
+  inline void Add(Limb low, Limb high) {
+    unsigned char carry = AddCarry(0, c0, low, c0);
+    carry = AddCarry(carry, c1, high, c1);
+    c2 += carry;
+  }
   inline void MulAdd(Limb x, Limb y) {
     const U128 p = static_cast<U128>(x) * y;
-    const U128 low = static_cast<U128>(c0) + static_cast<Limb>(p);
-    c0 = static_cast<Limb>(low);
-    const U128 high = static_cast<U128>(c1) + static_cast<Limb>(p >> 64) + static_cast<Limb>(low >> 64);
-    c1 = static_cast<Limb>(high);
-    c2 += static_cast<Limb>(high >> 64);
+    Add(static_cast<Limb>(p), static_cast<Limb>(p >> 64));
+  }
+  // Adds twice the product x * y (a cross product of a square).
+  inline void MulAddTwice(Limb x, Limb y) {
+    const U128 p = static_cast<U128>(x) * y;
+    const auto low = static_cast<Limb>(p);
+    const auto high = static_cast<Limb>(p >> 64);
+    c2 += high >> 63;
+    Add(low << 1, (high << 1) | (low >> 63));
   }
   // Hands out the finished column and moves the accumulator one limb down.
   inline Limb Shift() {
@@ -81,11 +104,11 @@ inline void MulFixed(Word* r, const Word* a, const Word* b) {
     y[i] = Load2(b + 2 * i);
   }
   Accumulator acc;
-#pragma GCC unroll 8
+#pragma GCC unroll 16
   for (std::size_t k = 0; k < 2 * L - 1; ++k) {
     const std::size_t first = k < L ? 0 : k - L + 1;
     const std::size_t last = k < L ? k : L - 1;
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (std::size_t i = first; i <= last; ++i) {
       acc.MulAdd(x[i], y[k - i]);
     }
@@ -102,21 +125,12 @@ inline void SquareFixed(Word* r, const Word* a) {
     x[i] = Load2(a + 2 * i);
   }
   Accumulator acc;
-#pragma GCC unroll 8
+#pragma GCC unroll 16
   for (std::size_t k = 0; k < 2 * L - 1; ++k) {
     const std::size_t first = k < L ? 0 : k - L + 1;
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (std::size_t i = first; 2 * i < k; ++i) {
-      const U128 p = static_cast<U128>(x[i]) * x[k - i];
-      // Add p twice: once as it is and once more.
-      for (int twice = 0; twice < 2; ++twice) {
-        const U128 low = static_cast<U128>(acc.c0) + static_cast<Limb>(p);
-        acc.c0 = static_cast<Limb>(low);
-        const U128 high = static_cast<U128>(acc.c1) + static_cast<Limb>(p >> 64) +
-                          static_cast<Limb>(low >> 64);
-        acc.c1 = static_cast<Limb>(high);
-        acc.c2 += static_cast<Limb>(high >> 64);
-      }
+      acc.MulAddTwice(x[i], x[k - i]);
     }
     if (k % 2 == 0) {
       acc.MulAdd(x[k / 2], x[k / 2]);
@@ -135,9 +149,9 @@ inline void MulLowFixed(Word* r, const Word* a, const Word* b) {
     y[i] = Load2(b + 2 * i);
   }
   Accumulator acc;
-#pragma GCC unroll 8
+#pragma GCC unroll 16
   for (std::size_t k = 0; k < L; ++k) {
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (std::size_t i = 0; i <= k; ++i) {
       acc.MulAdd(x[i], y[k - i]);
     }
@@ -351,9 +365,10 @@ void KaratsubaMul(Word* r, Word* t, const Word* a, const Word* b, std::size_t n)
     case 2: MulFixed<1>(r, a, b); return;
     case 4: MulFixed<2>(r, a, b); return;
     case 8: MulFixed<4>(r, a, b); return;
+    case 16: MulFixed<8>(r, a, b); return;
     default: break;
   }
-  assert(n % 2 == 0 && n > 8);
+  assert(n % 2 == 0 && n > 16);
   const std::size_t n2 = n / 2;
   // T[0..N) = D, the middle product; T[N..2N) is the scratch of the recursion.
   int carry = MiddleProduct(t, t + n, r, a, b, n2);
@@ -372,6 +387,7 @@ void KaratsubaSquare(Word* r, Word* t, const Word* a, std::size_t n) {
     case 2: SquareFixed<1>(r, a); return;
     case 4: SquareFixed<2>(r, a); return;
     case 8: SquareFixed<4>(r, a); return;
+    case 16: SquareFixed<8>(r, a); return;
     default: break;
   }
   const std::size_t n2 = n / 2;
@@ -388,6 +404,7 @@ void KaratsubaMulLow(Word* r, Word* t, const Word* a, const Word* b, std::size_t
     case 2: MulLowFixed<1>(r, a, b); return;
     case 4: MulLowFixed<2>(r, a, b); return;
     case 8: MulLowFixed<4>(r, a, b); return;
+    case 16: MulLowFixed<8>(r, a, b); return;
     default: break;
   }
   const std::size_t n2 = n / 2;
