@@ -159,8 +159,15 @@ void MakeDecryptionSchedule(const std::uint32_t* encryption, int rounds, std::ui
   }
 }
 
-void EncryptBlock(const std::uint32_t* rk, int rounds, const std::uint8_t* in, std::uint8_t* out) {
-  const auto& t = kTables.forward;
+namespace {
+
+// One block through the rounds. Forward takes byte k of each column from the column k places
+// on (ShiftRows), the reverse direction from the column k places back (InvShiftRows).
+template <bool Forward>
+void CryptBlock(const std::uint32_t* rk, int rounds, const std::uint8_t* in, std::uint8_t* out) {
+  const auto& t = Forward ? kTables.forward : kTables.reverse;
+  const auto& s = Forward ? kTables.forwardSbox : kTables.reverseSbox;
+  constexpr int kStep = Forward ? 1 : 3;
   std::uint32_t x[4], y[4];
   for (int j = 0; j < 4; ++j) {
     x[j] = Load(in + 4 * j) ^ rk[j];
@@ -168,51 +175,32 @@ void EncryptBlock(const std::uint32_t* rk, int rounds, const std::uint8_t* in, s
   for (int round = 1; round < rounds; ++round) {
     rk += 4;
     for (int j = 0; j < 4; ++j) {
-      y[j] = rk[j] ^ t[0][Byte(x[j], 0)] ^ t[1][Byte(x[(j + 1) % 4], 1)] ^
-             t[2][Byte(x[(j + 2) % 4], 2)] ^ t[3][Byte(x[(j + 3) % 4], 3)];
+      y[j] = rk[j] ^ t[0][Byte(x[j], 0)] ^ t[1][Byte(x[(j + kStep) % 4], 1)] ^
+             t[2][Byte(x[(j + 2 * kStep) % 4], 2)] ^ t[3][Byte(x[(j + 3 * kStep) % 4], 3)];
     }
     for (int j = 0; j < 4; ++j) {
       x[j] = y[j];
     }
   }
   rk += 4;
-  const auto& s = kTables.forwardSbox;
   for (int j = 0; j < 4; ++j) {
-    const std::uint32_t w = rk[j] ^ s[Byte(x[j], 0)] ^ (s[Byte(x[(j + 1) % 4], 1)] << 8) ^
-                            (s[Byte(x[(j + 2) % 4], 2)] << 16) ^
-                            (static_cast<std::uint32_t>(s[Byte(x[(j + 3) % 4], 3)]) << 24);
+    const std::uint32_t w = rk[j] ^ s[Byte(x[j], 0)] ^ (s[Byte(x[(j + kStep) % 4], 1)] << 8) ^
+                            (s[Byte(x[(j + 2 * kStep) % 4], 2)] << 16) ^
+                            (static_cast<std::uint32_t>(s[Byte(x[(j + 3 * kStep) % 4], 3)]) << 24);
     Store(out + 4 * j, w);
   }
   SecureWipeObject(x);
   SecureWipeObject(y);
 }
 
+}  // namespace
+
+void EncryptBlock(const std::uint32_t* rk, int rounds, const std::uint8_t* in, std::uint8_t* out) {
+  CryptBlock<true>(rk, rounds, in, out);
+}
+
 void DecryptBlock(const std::uint32_t* rk, int rounds, const std::uint8_t* in, std::uint8_t* out) {
-  const auto& t = kTables.reverse;
-  std::uint32_t x[4], y[4];
-  for (int j = 0; j < 4; ++j) {
-    x[j] = Load(in + 4 * j) ^ rk[j];
-  }
-  for (int round = 1; round < rounds; ++round) {
-    rk += 4;
-    for (int j = 0; j < 4; ++j) {
-      y[j] = rk[j] ^ t[0][Byte(x[j], 0)] ^ t[1][Byte(x[(j + 3) % 4], 1)] ^
-             t[2][Byte(x[(j + 2) % 4], 2)] ^ t[3][Byte(x[(j + 1) % 4], 3)];
-    }
-    for (int j = 0; j < 4; ++j) {
-      x[j] = y[j];
-    }
-  }
-  rk += 4;
-  const auto& s = kTables.reverseSbox;
-  for (int j = 0; j < 4; ++j) {
-    const std::uint32_t w = rk[j] ^ s[Byte(x[j], 0)] ^ (s[Byte(x[(j + 3) % 4], 1)] << 8) ^
-                            (s[Byte(x[(j + 2) % 4], 2)] << 16) ^
-                            (static_cast<std::uint32_t>(s[Byte(x[(j + 1) % 4], 3)]) << 24);
-    Store(out + 4 * j, w);
-  }
-  SecureWipeObject(x);
-  SecureWipeObject(y);
+  CryptBlock<false>(rk, rounds, in, out);
 }
 
 }  // namespace crypto::aes

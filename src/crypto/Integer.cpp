@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "crypto/ScratchWords.h"
+#include "platform/Text.h"
 #include "util/SecureWipe.h"
 
 namespace crypto {
@@ -26,13 +27,6 @@ Word* AllocateWords(std::size_t n) {
 }
 
 void ThrowDivisionByZero() { throw std::domain_error("CInteger: division by zero"); }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -80,13 +74,13 @@ CInteger::CInteger(const Word* source, std::size_t count, bool byteSwap, bool ne
 CInteger::CInteger(std::string_view text) {
   std::size_t digits = 0;
   for (const char c : text) {
-    digits += HexDigit(c) >= 0 ? 1 : 0;
+    digits += platform::HexDigitValue(c) >= 0 ? 1 : 0;
   }
   AllocZeroed(RoundWordCount((digits + 7) / 8));
   // The last digit is the least significant: four bits each from the bottom up.
   std::size_t position = 0;
   for (auto it = text.rbegin(); it != text.rend(); ++it) {
-    const int digit = HexDigit(*it);
+    const int digit = platform::HexDigitValue(*it);
     if (digit >= 0) {
       m_words[position / 8] |= static_cast<Word>(digit) << (4 * (position % 8));
       ++position;
@@ -399,8 +393,10 @@ void CInteger::SubtractMagnitudes(CInteger& difference, const CInteger& a, const
   difference.Swap(result);
 }
 
-CInteger& CInteger::operator+=(const CInteger& other) {
-  if (m_negative == other.m_negative) {
+void CInteger::AddSigned(const CInteger& other, bool subtract) {
+  // Equal effective signs add the magnitudes; different ones subtract them, and the result
+  // takes this value's sign when its magnitude was the larger.
+  if (m_negative == (other.m_negative != subtract)) {
     AddMagnitudes(*this, *this, other);
   } else {
     const bool negative = m_negative;
@@ -409,19 +405,15 @@ CInteger& CInteger::operator+=(const CInteger& other) {
       Negate();
     }
   }
+}
+
+CInteger& CInteger::operator+=(const CInteger& other) {
+  AddSigned(other, false);
   return *this;
 }
 
 CInteger& CInteger::operator-=(const CInteger& other) {
-  if (m_negative != other.m_negative) {
-    AddMagnitudes(*this, *this, other);
-  } else {
-    const bool negative = m_negative;
-    SubtractMagnitudes(*this, *this, other);
-    if (negative) {
-      Negate();
-    }
-  }
+  AddSigned(other, true);
   return *this;
 }
 

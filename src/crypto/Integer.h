@@ -120,6 +120,8 @@ class CInteger {
 
  private:
   void Release();
+  // *this += other, or -= other when subtract is set.
+  void AddSigned(const CInteger& other, bool subtract);
   // Sum and difference of magnitudes into *this (which may be either operand).
   static void AddMagnitudes(CInteger& sum, const CInteger& a, const CInteger& b);
   static void SubtractMagnitudes(CInteger& difference, const CInteger& a, const CInteger& b);

@@ -54,25 +54,16 @@ void CSha256::Update(Sha256Context& context, const std::uint8_t* input, std::siz
   if (length == 0 || input == nullptr) {
     return;
   }
-  std::size_t used = context.count[0] % kBlockSize;
-  const std::size_t fill = kBlockSize - used;
+  const std::size_t used = context.count[0] % kBlockSize;
   // The byte count is 64 bits in two words, carried by hand.
   const std::uint64_t count = (static_cast<std::uint64_t>(context.count[1]) << 32 | context.count[0]) +
                               static_cast<std::uint64_t>(length);
   context.count[0] = static_cast<std::uint32_t>(count);
   context.count[1] = static_cast<std::uint32_t>(count >> 32);
-  if (used != 0 && length >= fill) {
-    std::copy_n(input, fill, context.buffer.begin() + static_cast<std::ptrdiff_t>(used));
-    sha::Sha256Compress(context.state.data(), context.buffer.data(), 1);
-    input += fill;
-    length -= fill;
-    used = 0;
-  }
-  const std::size_t whole = used == 0 ? length / kBlockSize : 0;
-  sha::Sha256Compress(context.state.data(), input, whole);
-  input += whole * kBlockSize;
-  length -= whole * kBlockSize;
-  std::copy_n(input, length, context.buffer.begin() + static_cast<std::ptrdiff_t>(used));
+  sha::AbsorbIntoBlocks<kBlockSize>(context.buffer.data(), used, input, length,
+                            [&](const std::uint8_t* blocks, std::size_t blockCount) {
+                              sha::Sha256Compress(context.state.data(), blocks, blockCount);
+                            });
 }
 
 void CSha256::Final(Sha256Context& context, std::uint8_t* output) const {

@@ -45,24 +45,15 @@ void CSha512::Update(Sha512Context& context, const std::uint8_t* input, std::siz
   if (length == 0 || input == nullptr) {
     return;
   }
-  std::size_t used = static_cast<std::size_t>(context.count[0] % kBlock);
-  const std::size_t fill = kBlock - used;
+  const std::size_t used = static_cast<std::size_t>(context.count[0] % kBlock);
   context.count[0] += length;
   if (context.count[0] < length) {
     ++context.count[1];
   }
-  if (used != 0 && length >= fill) {
-    std::copy_n(input, fill, context.buffer.begin() + static_cast<std::ptrdiff_t>(used));
-    sha::Sha512Compress(context.state.data(), context.buffer.data(), 1);
-    input += fill;
-    length -= fill;
-    used = 0;
-  }
-  const std::size_t whole = used == 0 ? length / kBlock : 0;
-  sha::Sha512Compress(context.state.data(), input, whole);
-  input += whole * kBlock;
-  length -= whole * kBlock;
-  std::copy_n(input, length, context.buffer.begin() + static_cast<std::ptrdiff_t>(used));
+  sha::AbsorbIntoBlocks<kBlock>(context.buffer.data(), used, input, length,
+                            [&](const std::uint8_t* blocks, std::size_t blockCount) {
+                              sha::Sha512Compress(context.state.data(), blocks, blockCount);
+                            });
 }
 
 void CSha512::Final(Sha512Context& context, std::uint8_t* output) {

@@ -92,27 +92,48 @@ void Sha1Portable(std::uint32_t state[5], const std::uint8_t* blocks, std::size_
   SecureWipeObject(w);
 }
 
-void Sha256Portable(std::uint32_t state[8], const std::uint8_t* blocks, std::size_t count) {
-  std::uint32_t w[64];
-  for (; count > 0; --count, blocks += 64) {
+// The two SHA-2 word sizes: rotation counts of FIPS 180, section 4.1.2 and 4.1.3.
+struct Sha256Words {
+  using Word = std::uint32_t;
+  static constexpr int kRounds = 64;
+  static constexpr std::size_t kBlock = 64;
+  static Word Load(const std::uint8_t* p) { return LoadBig32(p); }
+  static Word BigSigma0(Word x) { return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22); }
+  static Word BigSigma1(Word x) { return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25); }
+  static Word SmallSigma0(Word x) { return std::rotr(x, 7) ^ std::rotr(x, 18) ^ (x >> 3); }
+  static Word SmallSigma1(Word x) { return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10); }
+  static Word Constant(int i) { return kSha256RoundConstants[i]; }
+};
+
+struct Sha512Words {
+  using Word = std::uint64_t;
+  static constexpr int kRounds = 80;
+  static constexpr std::size_t kBlock = 128;
+  static Word Load(const std::uint8_t* p) { return LoadBig64(p); }
+  static Word BigSigma0(Word x) { return std::rotr(x, 28) ^ std::rotr(x, 34) ^ std::rotr(x, 39); }
+  static Word BigSigma1(Word x) { return std::rotr(x, 14) ^ std::rotr(x, 18) ^ std::rotr(x, 41); }
+  static Word SmallSigma0(Word x) { return std::rotr(x, 1) ^ std::rotr(x, 8) ^ (x >> 7); }
+  static Word SmallSigma1(Word x) { return std::rotr(x, 19) ^ std::rotr(x, 61) ^ (x >> 6); }
+  static Word Constant(int i) { return kSha512RoundConstants[i]; }
+};
+
+template <typename T>
+void Sha2Compress(typename T::Word state[8], const std::uint8_t* blocks, std::size_t count) {
+  using Word = typename T::Word;
+  Word w[T::kRounds];
+  for (; count > 0; --count, blocks += T::kBlock) {
     for (int i = 0; i < 16; ++i) {
-      w[i] = LoadBig32(blocks + 4 * i);
+      w[i] = T::Load(blocks + sizeof(Word) * i);
     }
-    for (int i = 16; i < 64; ++i) {
-      const std::uint32_t s0 = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-      const std::uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    for (int i = 16; i < T::kRounds; ++i) {
+      w[i] = w[i - 16] + T::SmallSigma0(w[i - 15]) + w[i - 7] + T::SmallSigma1(w[i - 2]);
     }
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-#pragma GCC unroll 64
-    for (int i = 0; i < 64; ++i) {
-      const std::uint32_t s1 = std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25);
-      const std::uint32_t choose = (e & f) ^ (~e & g);
-      const std::uint32_t t1 = h + s1 + choose + kSha256RoundConstants[i] + w[i];
-      const std::uint32_t s0 = std::rotr(a, 2) ^ std::rotr(a, 13) ^ std::rotr(a, 22);
-      const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-      const std::uint32_t t2 = s0 + majority;
+    Word a = state[0], b = state[1], c = state[2], d = state[3];
+    Word e = state[4], f = state[5], g = state[6], h = state[7];
+#pragma GCC unroll 80
+    for (int i = 0; i < T::kRounds; ++i) {
+      const Word t1 = h + T::BigSigma1(e) + ((e & f) ^ (~e & g)) + T::Constant(i) + w[i];
+      const Word t2 = T::BigSigma0(a) + ((a & b) ^ (a & c) ^ (b & c));
       h = g;
       g = f;
       f = e;
@@ -153,49 +174,11 @@ void Sha256Compress(std::uint32_t state[8], const std::uint8_t* blocks, std::siz
     return;
   }
 #endif
-  Sha256Portable(state, blocks, count);
+  Sha2Compress<Sha256Words>(state, blocks, count);
 }
 
 void Sha512Compress(std::uint64_t state[8], const std::uint8_t* blocks, std::size_t count) {
-  std::uint64_t w[80];
-  for (; count > 0; --count, blocks += 128) {
-    for (int i = 0; i < 16; ++i) {
-      w[i] = LoadBig64(blocks + 8 * i);
-    }
-    for (int i = 16; i < 80; ++i) {
-      const std::uint64_t s0 = std::rotr(w[i - 15], 1) ^ std::rotr(w[i - 15], 8) ^ (w[i - 15] >> 7);
-      const std::uint64_t s1 = std::rotr(w[i - 2], 19) ^ std::rotr(w[i - 2], 61) ^ (w[i - 2] >> 6);
-      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    std::uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
-    std::uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
-#pragma GCC unroll 80
-    for (int i = 0; i < 80; ++i) {
-      const std::uint64_t s1 = std::rotr(e, 14) ^ std::rotr(e, 18) ^ std::rotr(e, 41);
-      const std::uint64_t choose = (e & f) ^ (~e & g);
-      const std::uint64_t t1 = h + s1 + choose + kSha512RoundConstants[i] + w[i];
-      const std::uint64_t s0 = std::rotr(a, 28) ^ std::rotr(a, 34) ^ std::rotr(a, 39);
-      const std::uint64_t majority = (a & b) ^ (a & c) ^ (b & c);
-      const std::uint64_t t2 = s0 + majority;
-      h = g;
-      g = f;
-      f = e;
-      e = d + t1;
-      d = c;
-      c = b;
-      b = a;
-      a = t1 + t2;
-    }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-    state[5] += f;
-    state[6] += g;
-    state[7] += h;
-  }
-  SecureWipeObject(w);
+  Sha2Compress<Sha512Words>(state, blocks, count);
 }
 
 }  // namespace crypto::sha

@@ -95,17 +95,19 @@ struct Accumulator {
   }
 };
 
-// Full product of L limbs by L limbs (2L words each), column by column.
-template <std::size_t L>
+// Product of L limbs by L limbs (2L words each), column by column: all 2L limbs, or only the
+// lower L when LowHalf is set.
+template <std::size_t L, bool LowHalf = false>
 inline void MulFixed(Word* r, const Word* a, const Word* b) {
   Limb x[L], y[L];
   for (std::size_t i = 0; i < L; ++i) {
     x[i] = Load2(a + 2 * i);
     y[i] = Load2(b + 2 * i);
   }
+  constexpr std::size_t kColumns = LowHalf ? L : 2 * L - 1;
   Accumulator acc;
 #pragma GCC unroll 16
-  for (std::size_t k = 0; k < 2 * L - 1; ++k) {
+  for (std::size_t k = 0; k < kColumns; ++k) {
     const std::size_t first = k < L ? 0 : k - L + 1;
     const std::size_t last = k < L ? k : L - 1;
 #pragma GCC unroll 8
@@ -114,7 +116,9 @@ inline void MulFixed(Word* r, const Word* a, const Word* b) {
     }
     Store2(r + 2 * k, acc.Shift());
   }
-  Store2(r + 2 * (2 * L - 1), acc.Shift());
+  if constexpr (!LowHalf) {
+    Store2(r + 2 * (2 * L - 1), acc.Shift());
+  }
 }
 
 // Square of L limbs: each cross product is formed once and added twice.
@@ -138,25 +142,6 @@ inline void SquareFixed(Word* r, const Word* a) {
     Store2(r + 2 * k, acc.Shift());
   }
   Store2(r + 2 * (2 * L - 1), acc.Shift());
-}
-
-// Lower L limbs of an L-by-L limb product.
-template <std::size_t L>
-inline void MulLowFixed(Word* r, const Word* a, const Word* b) {
-  Limb x[L], y[L];
-  for (std::size_t i = 0; i < L; ++i) {
-    x[i] = Load2(a + 2 * i);
-    y[i] = Load2(b + 2 * i);
-  }
-  Accumulator acc;
-#pragma GCC unroll 16
-  for (std::size_t k = 0; k < L; ++k) {
-#pragma GCC unroll 8
-    for (std::size_t i = 0; i <= k; ++i) {
-      acc.MulAdd(x[i], y[k - i]);
-    }
-    Store2(r + 2 * k, acc.Shift());
-  }
 }
 
 // The middle product of Karatsuba on halves of N2 words: D (2 N2 words) = (A1 - A0)(B0 - B1)
@@ -401,10 +386,10 @@ void KaratsubaSquare(Word* r, Word* t, const Word* a, std::size_t n) {
 
 void KaratsubaMulLow(Word* r, Word* t, const Word* a, const Word* b, std::size_t n) {
   switch (n) {
-    case 2: MulLowFixed<1>(r, a, b); return;
-    case 4: MulLowFixed<2>(r, a, b); return;
-    case 8: MulLowFixed<4>(r, a, b); return;
-    case 16: MulLowFixed<8>(r, a, b); return;
+    case 2: MulFixed<1, true>(r, a, b); return;
+    case 4: MulFixed<2, true>(r, a, b); return;
+    case 8: MulFixed<4, true>(r, a, b); return;
+    case 16: MulFixed<8, true>(r, a, b); return;
     default: break;
   }
   const std::size_t n2 = n / 2;

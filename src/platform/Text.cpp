@@ -219,14 +219,12 @@ int ParseLeadingInt(std::string_view text) {
   return static_cast<int>(negative ? -value : value);
 }
 
-namespace {
-int HexDigit(char c) {
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-}  // namespace
 
 // Leading blanks, an optional "0x"/"0X", then hexadecimal digits; the fallback when there
 // are none. A value too large for unsigned long is held at its maximum.
@@ -239,13 +237,13 @@ unsigned long ParseHex(std::string_view text, unsigned long fallback) {
     i += 2;
   }
   unsigned long value = 0;
-  for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+  for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i) {
     anyDigit = true;
     if (value > (ULONG_MAX >> 4)) {
       value = ULONG_MAX;
       continue;
     }
-    value = (value << 4) | static_cast<unsigned long>(HexDigit(text[i]));
+    value = (value << 4) | static_cast<unsigned long>(HexDigitValue(text[i]));
   }
   return anyDigit ? value : fallback;
 }

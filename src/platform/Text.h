@@ -32,6 +32,8 @@ std::vector<std::string> Split(std::string_view text, char separator);
 
 // Leading signed decimal as C's atoi reads it ("12abc" -> 12, "" -> 0), without overflow.
 int ParseLeadingInt(std::string_view text);
+// The value of a hexadecimal digit (0-9, a-f, A-F), or -1 for any other character.
+int HexDigitValue(char c);
 // Leading hexadecimal digits ("3F" -> 0x3F, "0x10" -> 0x10); fallback when none.
 unsigned long ParseHex(std::string_view text, unsigned long fallback);
 

@@ -69,11 +69,20 @@ constexpr ModeVector kSp80038a[] = {
      "df10132415e54b92a13ed0a8267ae2f975a385741ab9cef82031623d55b1e471"},
 };
 
+// Sets a key given in hexadecimal.
+::testing::AssertionResult SetHexKey(CAes& aes, const char* hex) {
+  const Bytes key = FromHex(hex);
+  const std::uint32_t code = aes.SetKey(key.data(), key.size());
+  if (code != 0) {
+    return ::testing::AssertionFailure() << "SetKey gave " << code;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 TEST_P(Aes, Fips197BlocksBothWays) {
   for (const auto& vector : kFips197) {
     CAes aes;
-    const Bytes key = FromHex(vector.key);
-    ASSERT_EQ(aes.SetKey(key.data(), key.size()), 0u);
+    ASSERT_TRUE(SetHexKey(aes, vector.key));
     Bytes block = FromHex(vector.plain);
     ASSERT_EQ(aes.ProcessBlock(CAes::kEncrypt, block.data(), block.data()), 0u);
     EXPECT_EQ(ToHex(block), vector.cipher);
@@ -88,8 +97,7 @@ TEST_P(Aes, Fips197BlocksBothWays) {
 TEST_P(Aes, Sp80038aCbc) {
   for (const auto& vector : kSp80038a) {
     CAes aes;
-    const Bytes key = FromHex(vector.key);
-    ASSERT_EQ(aes.SetKey(key.data(), key.size()), 0u);
+    ASSERT_TRUE(SetHexKey(aes, vector.key));
     const Bytes plain = FromHex(kSp80038aPlain);
     Bytes iv = FromHex(kSp80038aIv);
     Bytes out(plain.size());
@@ -107,8 +115,7 @@ TEST_P(Aes, Sp80038aCbc) {
 TEST_P(Aes, CbcDecryptionOfManyBlocksInPlace) {
   // More blocks than the instruction path decrypts side by side, and a tail.
   CAes aes;
-  const Bytes key = FromHex(kSp80038a[0].key);
-  ASSERT_EQ(aes.SetKey(key.data(), key.size()), 0u);
+  ASSERT_TRUE(SetHexKey(aes, kSp80038a[0].key));
   Bytes data(16 * 11);
   for (std::size_t i = 0; i < data.size(); ++i) {
     data[i] = static_cast<std::uint8_t>(i * 7 + 3);
@@ -135,8 +142,7 @@ TEST_P(Aes, CbcDecryptionOfManyBlocksInPlace) {
 TEST_P(Aes, Sp80038aCfb128InPiecesOfAnyLength) {
   for (const auto& vector : kSp80038a) {
     CAes aes;
-    const Bytes key = FromHex(vector.key);
-    ASSERT_EQ(aes.SetKey(key.data(), key.size()), 0u);
+    ASSERT_TRUE(SetHexKey(aes, vector.key));
     const Bytes plain = FromHex(kSp80038aPlain);
     Bytes iv = FromHex(kSp80038aIv);
     Bytes out(plain.size());
