@@ -139,7 +139,7 @@ TEST_P(Aes, CbcDecryptionOfManyBlocksInPlace) {
   EXPECT_EQ(data, original);
 }
 
-TEST_P(Aes, Sp80038aCfb128InPiecesOfAnyLength) {
+TEST_P(Aes, Sp80038aCfb128InChunksOfAnyLength) {
   for (const auto& vector : kSp80038a) {
     CAes aes;
     ASSERT_TRUE(SetHexKey(aes, vector.key));
@@ -148,11 +148,11 @@ TEST_P(Aes, Sp80038aCfb128InPiecesOfAnyLength) {
     Bytes out(plain.size());
     std::uint32_t offset = 0;
     std::size_t done = 0;
-    for (const std::size_t piece : {5u, 11u, 1u, 20u, 27u}) {
-      ASSERT_EQ(aes.ProcessCfb128(CAes::kEncrypt, piece, &offset, iv.data(), plain.data() + done,
+    for (const std::size_t chunk : {5u, 11u, 1u, 20u, 27u}) {
+      ASSERT_EQ(aes.ProcessCfb128(CAes::kEncrypt, chunk, &offset, iv.data(), plain.data() + done,
                                   out.data() + done),
                 0u);
-      done += piece;
+      done += chunk;
       EXPECT_EQ(offset, done % 16);
     }
     EXPECT_EQ(ToHex(out), vector.cfb);

@@ -128,12 +128,12 @@ TEST_P(Sha, Sha512And384Fips180Examples) {
                         "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e");
 }
 
-TEST_P(Sha, PiecesGiveTheSameDigestAsOneCall) {
+TEST_P(Sha, ChunksGiveTheSameDigestAsOneCall) {
   std::string message;
   for (int i = 0; i < 1200; ++i) {
     message += static_cast<char>(i * 31 + 7);
   }
-  Bytes whole512(64), pieces512(64), whole256(32), pieces256(32);
+  Bytes whole512(64), chunks512(64), whole256(32), chunks256(32);
   CSha512::Digest(Data(message), message.size(), whole512.data(), false);
   hasher.Digest(Data(message), message.size(), whole256.data(), false);
   crypto::Sha512Context context512;
@@ -141,17 +141,17 @@ TEST_P(Sha, PiecesGiveTheSameDigestAsOneCall) {
   CSha512::Init(context512, false);
   hasher.Init(context256, false);
   std::size_t done = 0;
-  for (const std::size_t piece : {1u, 127u, 128u, 129u, 0u, 63u, 64u, 65u, 300u}) {
-    CSha512::Update(context512, Data(message) + done, piece);
-    hasher.Update(context256, Data(message) + done, piece);
-    done += piece;
+  for (const std::size_t chunk : {1u, 127u, 128u, 129u, 0u, 63u, 64u, 65u, 300u}) {
+    CSha512::Update(context512, Data(message) + done, chunk);
+    hasher.Update(context256, Data(message) + done, chunk);
+    done += chunk;
   }
   CSha512::Update(context512, Data(message) + done, message.size() - done);
   hasher.Update(context256, Data(message) + done, message.size() - done);
-  CSha512::Final(context512, pieces512.data());
-  hasher.Final(context256, pieces256.data());
-  EXPECT_EQ(pieces512, whole512);
-  EXPECT_EQ(pieces256, whole256);
+  CSha512::Final(context512, chunks512.data());
+  hasher.Final(context256, chunks256.data());
+  EXPECT_EQ(chunks512, whole512);
+  EXPECT_EQ(chunks256, whole256);
   // The block digest agrees with the incremental one (after its word reversal).
   CShaBlockDigest block;
   Bytes blockOut(32);
@@ -193,7 +193,7 @@ TEST_P(Sha, Rfc4231HmacCases) {
     hasher.Hmac(c.key.data(), c.key.size(), c.data.data(), c.data.size(), out.data(), false);
     EXPECT_EQ(ToHex(out).substr(0, std::string(c.hmac256).size()), c.hmac256);
   }
-  // Case 7 in pieces through the incremental calls.
+  // Case 7 in chunks through the incremental calls.
   const std::string text =
       "This is a test using a larger than block-size key and a larger than block-size data. The "
       "key needs to be hashed before being used by the HMAC algorithm.";
