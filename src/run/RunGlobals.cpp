@@ -1,6 +1,6 @@
 #include "run/RunGlobals.h"
 
-std::array<std::atomic<int>, kPortCount> g_PortState{};
+std::array<std::atomic<int>, kSlotCount> g_PortState{};
 std::atomic<std::uint8_t> g_StopAll{0};
 std::atomic<std::int32_t> g_ExchangePhase{0};
 CSharedText g_WorkOrderFilePath;
@@ -20,6 +20,6 @@ void ResetPortStates() {
 }
 
 int PortStateOf(int port) {
-  if (port < 1 || port > kPortCount) return kPortIdle;
+  if (port < 1 || port > kSlotCount) return kPortIdle;
   return g_PortState[static_cast<std::size_t>(port - 1)].load();
 }

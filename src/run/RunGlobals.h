@@ -12,6 +12,9 @@
 
 // Number of ports of the production page; port n uses index n - 1 of the per-port arrays.
 inline constexpr int kPortCount = 24;
+// Number of slots of the legacy slot page (testers 1..48): the port states and the per-port
+// result codes have an entry for each, so a task of any slot 1..48 publishes its state.
+inline constexpr int kSlotCount = 48;
 
 // Port states, written only by CSlotTestTask::SetSlotStatus and read by the page's timer (a
 // pass is over when no port is testing) and by drive-exchange (kind 7) tasks.
@@ -22,10 +25,10 @@ enum PortState : int {
   kPortTesting = 2,
   kPortWaiting = 4,
 };
-extern std::array<std::atomic<int>, kPortCount> g_PortState;
+extern std::array<std::atomic<int>, kSlotCount> g_PortState;
 // Sets every port state to idle (the page does so at the start of each pass).
 void ResetPortStates();
-// The state of a port 1..24; idle for a port outside that range.
+// The state of a port or slot 1..48; idle for one outside that range.
 int PortStateOf(int port);
 
 // Set by a task whose flow failed while StopIfFail ([RD Debug] of param.ini) is 1: the

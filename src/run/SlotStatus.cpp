@@ -89,11 +89,11 @@ void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_
   }
   if (state == kSlotWaiting) SetProgress(0);
   m_SlotState = painting->portState;
-  if (painting->resultShown && m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kPortCount) {
+  if (painting->resultShown && m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {
     (*m_pPortResults)[static_cast<std::size_t>(m_PortNumber - 1)] = kPortResultShown;
   }
   // Published last: a reader that sees the state sees the cell and result code painted.
-  if (m_PortNumber >= 1 && m_PortNumber <= kPortCount) {
+  if (m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {
     g_PortState[static_cast<std::size_t>(m_PortNumber - 1)] = painting->portState;
   }
 }

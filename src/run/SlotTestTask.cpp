@@ -151,7 +151,7 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
       seenWithoutFlow = false;
     }
     if (!start) continue;
-    if (m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kPortCount) {
+    if (m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {
       (*m_pPortResults)[static_cast<std::size_t>(m_PortNumber - 1)] = kPortResultAutoRound;
     }
     if (flow == SlotFlow::None) {

@@ -32,9 +32,10 @@ class CProgressCtrl;
 class CWnd;
 }  // namespace ui
 
-// The page's per-port critical sections (recursive), its result codes and the lock roles.
+// The page's per-port critical sections (recursive), its result codes (one per slot 1..48;
+// the production page uses the first 24) and the lock roles.
 using PortLocks = std::array<platform::CriticalSection, kPortCount>;
-using PortResultCodes = std::array<std::atomic<int>, kPortCount>;
+using PortResultCodes = std::array<std::atomic<int>, kSlotCount>;
 inline constexpr std::size_t kLockEndOfTest = 0;     // slot logs, results list, Summary.csv
 inline constexpr std::size_t kLockSerialNumber = 2;  // serial hand-out, info-block rewrites
 inline constexpr std::size_t kLockSerialScan = 3;    // serial-scan confirmation
@@ -66,11 +67,12 @@ inline constexpr const char* kFlowNotAvailableTag = "S_N01";
 class CSlotTestTask : public CPoolTask {
  public:
   // kind: task kind; locks: the page's 24 critical sections; statusBox, progress: the port's
-  // cell and bar; driveNumber, portNumber (1..24); autoDetectCheck: the page's auto-detect
+  // cell and bar; driveNumber, portNumber (1..24 on the production page, 1..48 on the legacy
+  // slot page); autoDetectCheck: the page's auto-detect
   // check box (the production page passes one never attached to a window, so it reads
   // unchecked); unkeptPage: not kept; logFolder: folder of the slot logs; resultText: the
   // port's result text; keptPage: handed on to the engine's constructor; portResults: the
-  // page's 24 result codes.
+  // page's result codes.
   CSlotTestTask(int kind, PortLocks* locks, CColorEdit* statusBox, ui::CProgressCtrl* progress, int driveNumber,
                 int portNumber, ui::CButton* autoDetectCheck, ui::CWnd* unkeptPage, std::string logFolder,
                 CSharedText* resultText, ui::CWnd* keptPage, PortResultCodes* portResults);

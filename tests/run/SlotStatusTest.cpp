@@ -72,6 +72,33 @@ TEST_F(SlotStatus, EveryStatePaintsItsColoursTextsAndPortState) {
   }
 }
 
+TEST_F(SlotStatus, LegacySlotsAfterTheTwentyFourthPublishTheirStateAndResultCode) {
+  for (int slot : {25, 30, 48}) {
+    SCOPED_TRACE(slot);
+    PageSide side;
+    CColorEdit cell;
+    ui::CProgressCtrl bar;
+    CSharedText result;
+    TaskProbe probe(kTaskQC, &side.locks, &cell, &bar, slot, slot, &side.autoDetect, nullptr, kLogFolder, &result,
+                    nullptr, &side.resultCodes);
+    probe.SetSlotStatus(kSlotTesting, "Testing", "");
+    EXPECT_EQ(PortStateOf(slot), kPortTesting);
+    probe.SetSlotStatus(kSlotFail, "F_E03", "");
+    EXPECT_EQ(PortStateOf(slot), kPortFail);
+    EXPECT_EQ(side.resultCodes[static_cast<std::size_t>(slot - 1)].load(), kPortResultShown);
+    EXPECT_EQ(side.resultCodes[static_cast<std::size_t>(slot - 2)].load(), kPortResultPosted);
+  }
+  // A slot beyond the last one publishes nothing.
+  PageSide side;
+  CColorEdit cell;
+  TaskProbe beyond(kTaskQC, &side.locks, &cell, nullptr, 49, 49, &side.autoDetect, nullptr, kLogFolder, nullptr,
+                   nullptr, &side.resultCodes);
+  ResetPortStates();
+  beyond.SetSlotStatus(kSlotPass, "Pass", "");
+  for (int slot = 1; slot <= kSlotCount; ++slot) EXPECT_EQ(PortStateOf(slot), kPortIdle);
+  for (const auto& code : side.resultCodes) EXPECT_EQ(code.load(), kPortResultPosted);
+}
+
 TEST_F(SlotStatus, StateThreeAndUnknownStatesChangeNothing) {
   task->SetSlotStatus(kSlotTesting, "Testing", "");
   Cell(3).SetWindowText("kept");
