@@ -1,6 +1,6 @@
 // Host facts from Linux sources: the host name, /proc/net/route and /sys/class/net for the
-// current adapter, getifaddrs for its IPv4 addresses, the CPUID instruction, uname and the
-// locale variables.
+// current adapter, getifaddrs for its IPv4 addresses, the CPUID instruction, uname and
+// /etc/os-release, the process folders of /proc and the locale variables.
 #include "platform/Host.h"
 
 #include <algorithm>
@@ -189,6 +189,51 @@ OsVersion HostOsVersion() {
   utsname names{};
   if (::uname(&names) != 0) return OsVersion{};
   return ParseOsRelease(names.release);
+}
+
+std::string PrettyNameFromOsRelease(std::string_view osRelease) {
+  constexpr std::string_view kKey = "PRETTY_NAME=";
+  for (const std::string& line : Split(osRelease, '\n')) {
+    const std::string trimmed = Trim(line);
+    if (trimmed.rfind(kKey, 0) != 0) continue;
+    std::string value = trimmed.substr(kKey.size());
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    return value;
+  }
+  return std::string();
+}
+
+std::string OsName() {
+  const std::string pretty = PrettyNameFromOsRelease(ReadSmallFile("/etc/os-release"));
+  if (!pretty.empty()) return pretty;
+  utsname names{};
+  if (::uname(&names) != 0) return std::string();
+  return std::string(names.sysname) + " " + names.release;
+}
+
+int FindProcessId(std::string_view imageName) {
+  std::vector<int> ids;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      ids.push_back(ParseLeadingInt(name));
+    }
+  }
+  std::sort(ids.begin(), ids.end());
+  for (const int id : ids) {
+    const std::filesystem::path folder = std::filesystem::path("/proc") / std::to_string(id);
+    std::error_code linkError;
+    const std::filesystem::path program = std::filesystem::read_symlink(folder / "exe", linkError);
+    // The kernel marks a program file replaced since the start with " (deleted)".
+    std::string image = linkError ? std::string() : program.filename().string();
+    if (const std::size_t deleted = image.find(" (deleted)"); deleted != std::string::npos) image.resize(deleted);
+    if (image.empty()) image = Trim(ReadSmallFile(folder / "comm"));
+    if (!image.empty() && EqualsNoCase(image, imageName)) return id;
+  }
+  return 0;
 }
 
 int LanguageIdFromLocale(std::string_view locale) {

@@ -36,6 +36,14 @@ struct OsVersion {
   bool workstation = true;
 };
 OsVersion HostOsVersion();
+// The operating system's name: PRETTY_NAME of /etc/os-release, else "<system> <release>" of
+// uname ("Linux 6.1.0-18-amd64").
+std::string OsName();
+
+// Process id of the first running process (lowest id) whose image name (the file name of its
+// program, else its command name) equals the given name without regard to case; 0 when none
+// does or the process list cannot be read.
+int FindProcessId(std::string_view imageName);
 
 // Language id of the user's locale: 1028 Chinese (Taiwan), 2052 Chinese (PRC), else 1033.
 int LanguageId();
@@ -51,6 +59,8 @@ std::string DefaultRouteInterface(std::string_view procNetRoute);
 bool ParseMacAddress(std::string_view text, std::array<std::uint8_t, 6>& mac);
 // Kernel release "6.1.0-18-amd64" -> major 6, minor 1, build 0 (missing numbers are 0).
 OsVersion ParseOsRelease(std::string_view release);
+// PRETTY_NAME of an os-release text (one pair of enclosing quotes removed); empty without one.
+std::string PrettyNameFromOsRelease(std::string_view osRelease);
 // Locale name such as "zh_TW.UTF-8" -> language id (see LanguageId).
 int LanguageIdFromLocale(std::string_view locale);
 

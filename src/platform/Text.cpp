@@ -182,6 +182,12 @@ std::string TrimRight(std::string_view text) {
 
 std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
 
+std::string GetDelimitedField(std::string_view text, char delimiter, std::size_t index) {
+  if (text.find(delimiter) == std::string_view::npos) return std::string();
+  const std::vector<std::string> fields = Split(text, delimiter);
+  return index < fields.size() ? Trim(fields[index]) : std::string();
+}
+
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> fields;
   std::size_t start = 0;

@@ -29,6 +29,9 @@ std::string TrimRight(std::string_view text);
 
 // Splits at every occurrence of the separator character (empty fields kept).
 std::vector<std::string> Split(std::string_view text, char separator);
+// Field `index` (from 0) of a text cut at every delimiter, trimmed at both ends; empty when
+// the delimiter does not occur in the text or the index lies beyond the last field.
+std::string GetDelimitedField(std::string_view text, char delimiter, std::size_t index);
 
 // Leading signed decimal as C's atoi reads it ("12abc" -> 12, "" -> 0), without overflow.
 int ParseLeadingInt(std::string_view text);

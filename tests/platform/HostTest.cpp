@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -194,3 +197,26 @@ TEST(Host, LanguageIdHonoursTheLocaleVariablesInOrder) {
 }
 
 }  // namespace
+
+TEST(Host, OsNameFromOsReleaseElseUname) {
+  EXPECT_EQ(platform::PrettyNameFromOsRelease("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"
+                                              "VERSION_ID=\"12\"\n"),
+            "Debian GNU/Linux 12 (bookworm)");
+  EXPECT_EQ(platform::PrettyNameFromOsRelease("PRETTY_NAME='Alpine Linux v3.19'"), "Alpine Linux v3.19");
+  EXPECT_EQ(platform::PrettyNameFromOsRelease("PRETTY_NAME=Plain"), "Plain");
+  EXPECT_EQ(platform::PrettyNameFromOsRelease("NAME=x\n#PRETTY_NAME=y\n"), "");
+  EXPECT_EQ(platform::PrettyNameFromOsRelease(""), "");
+  EXPECT_FALSE(platform::OsName().empty());
+}
+
+TEST(Host, FindProcessIdMatchesTheImageNameWithoutRegardToCase) {
+  // This test's own program is running; the first process of that name may be another copy.
+  std::error_code error;
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).filename().string();
+  ASSERT_FALSE(self.empty());
+  const int found = platform::FindProcessId(platform::ToUpper(self));
+  ASSERT_NE(found, 0);
+  EXPECT_LE(found, static_cast<int>(::getpid()));
+  EXPECT_EQ(platform::FindProcessId("no-such-program-anywhere.exe"), 0);
+  EXPECT_EQ(platform::FindProcessId(""), 0);
+}

@@ -131,3 +131,15 @@ TEST(ParseHex, ReadsLeadingHexDigits) {
 }
 
 }  // namespace
+
+TEST(GetDelimitedField, CutsAtEveryDelimiterAndTrimsTheField) {
+  EXPECT_EQ(platform::GetDelimitedField("a,b,,c", ',', 0), "a");
+  EXPECT_EQ(platform::GetDelimitedField("a,b,,c", ',', 1), "b");
+  EXPECT_EQ(platform::GetDelimitedField("a,b,,c", ',', 2), "");
+  EXPECT_EQ(platform::GetDelimitedField("a,b,,c", ',', 3), "c");
+  EXPECT_EQ(platform::GetDelimitedField("a,b,,c", ',', 4), "");
+  EXPECT_EQ(platform::GetDelimitedField(" x ; y ;", ';', 1), "y");
+  EXPECT_EQ(platform::GetDelimitedField(" x ; y ;", ';', 2), "");
+  // Without the delimiter there is no field at all, not even the whole text.
+  EXPECT_EQ(platform::GetDelimitedField("abc", ',', 0), "");
+}
