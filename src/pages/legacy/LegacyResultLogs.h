@@ -1,0 +1,18 @@
+#pragma once
+// How a pass of the legacy slot page counts: its result texts as good, bad and not counted.
+#include <string>
+#include <vector>
+
+#include "run/SummaryLog.h"
+
+struct LegacyPassCounts {
+  int good = 0;
+  int bad = 0;
+  // One entry per counted slot, in slot order, for the summary log (pass or fail with tag).
+  std::vector<PortOutcome> outcomes;
+};
+
+// Counts the first slotCount texts (clamped to 0..48): "0_00" is good; "H_F8" (not tested),
+// "H_AF" (no drive), "T_01", "P_A01" and "P_x01" (no drive detected) are not counted; any
+// other text is the failing step's tag and counts as bad. Texts compare exactly.
+LegacyPassCounts CountPassResults(const std::vector<std::string>& results, int slotCount);
