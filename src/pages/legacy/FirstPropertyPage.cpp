@@ -290,25 +290,21 @@ void CFirstPropertyPage::RepaintLogoButton() {
   UpdateWindow();
 }
 
+std::array<ui::CWnd*, 8> CFirstPropertyPage::FunctionControls() {
+  return {&m_BadBlockButton, &m_PretestButton, &m_QcButton,       &m_InitialButton,
+          &m_ReloadButton,   &m_ClearButton,   &m_ParamFileCombo, &m_LockCheck};
+}
+
 void CFirstPropertyPage::EnableFunctionButtons() {
-  for (CWnd* control : {static_cast<CWnd*>(&m_BadBlockButton), static_cast<CWnd*>(&m_PretestButton),
-                        static_cast<CWnd*>(&m_QcButton), static_cast<CWnd*>(&m_InitialButton),
-                        static_cast<CWnd*>(&m_ReloadButton), static_cast<CWnd*>(&m_ClearButton),
-                        static_cast<CWnd*>(&m_ParamFileCombo), static_cast<CWnd*>(&m_LockCheck)}) {
-    control->EnableWindow(true);
-  }
+  for (CWnd* control : FunctionControls()) control->EnableWindow(true);
+  // The lock decides the parameter-file list again.
   OnLock();
   UpdateData(false);
   UpdateWindow();
 }
 
 void CFirstPropertyPage::DisableFunctionButtons() {
-  for (CWnd* control : {static_cast<CWnd*>(&m_BadBlockButton), static_cast<CWnd*>(&m_PretestButton),
-                        static_cast<CWnd*>(&m_QcButton), static_cast<CWnd*>(&m_InitialButton),
-                        static_cast<CWnd*>(&m_ReloadButton), static_cast<CWnd*>(&m_ClearButton),
-                        static_cast<CWnd*>(&m_ParamFileCombo), static_cast<CWnd*>(&m_LockCheck)}) {
-    control->EnableWindow(false);
-  }
+  for (CWnd* control : FunctionControls()) control->EnableWindow(false);
   UpdateData(false);
   UpdateWindow();
 }

@@ -163,6 +163,9 @@ class CFirstPropertyPage : public ui::CPropertyPage {
   // Posts one task of the kind per slot with a drive; slots without one get "H_AF".
   bool CreatePoolAndPost(int kind, bool selectedOnly, bool resetStates);
   void StartElapsedTimer();
+  // The controls that a pass disables: the four flow buttons, Reload Param, Clear Record, the
+  // parameter-file list and Lock.
+  std::array<ui::CWnd*, 8> FunctionControls();
   void ShowTimeText(const std::string& text);
   bool CheckTesterFirmware(std::uint32_t drive, int tester);
   bool ReadTesterType(std::uint32_t drive, int tester);
