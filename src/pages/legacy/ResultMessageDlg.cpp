@@ -1,6 +1,9 @@
 #include "pages/legacy/ResultMessageDlg.h"
 
-#include <fstream>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
 
 #include "device/StationHelpers.h"
 #include "pages/legacy/LegacyPageLayout.h"
@@ -61,29 +64,23 @@ std::string CResultMessageDlg::GetCaption(int controlId, bool apply) {
 
 void CResultMessageDlg::WatchOnce() {
   const std::filesystem::path native = platform::ToNativePath(m_ReportFile);
-  std::error_code error;
-  FileStamp stamp;
-  stamp.written = std::filesystem::last_write_time(native, error);
-  if (error) return;
-  stamp.size = std::filesystem::file_size(native, error);
-  if (error || (m_HasStamp && stamp == m_LastStamp)) return;
-  std::ifstream file(native, std::ios::binary);
-  if (!file) return;  // tried again at the next pass
+  // The stamp comes from the file that is read, so a report replaced meanwhile is never taken
+  // for the one read.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(native.c_str(), "rb"), &std::fclose);
+  if (!file) return;  // missing or not readable: tried again at the next pass
+  struct stat status {};
+  if (::fstat(::fileno(file.get()), &status) != 0) return;
+  const FileStamp stamp{status.st_mtim.tv_sec, status.st_mtim.tv_nsec, static_cast<std::uintmax_t>(status.st_size)};
+  if (m_HasStamp && stamp == m_LastStamp) return;
 
   // File lines and list entries are counted alike, empty lines included; a line longer than
   // one read counts as one entry per read.
   const int count = m_List.GetCount();
   int lines = 0;
-  std::string line;
-  while (std::getline(file, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::size_t offset = 0;
-    do {
-      const std::string piece = platform::TrimRight(std::string_view(line).substr(offset, kReadPiece));
-      offset += kReadPiece;
-      ++lines;
-      if (lines > count) m_List.AddString(piece);
-    } while (offset < line.size());
+  char buffer[kReadPiece + 1];
+  while (std::fgets(buffer, sizeof buffer, file.get()) != nullptr) {
+    ++lines;
+    if (lines > count) m_List.AddString(platform::TrimRight(buffer));
   }
   if (count > lines) m_List.ResetContent();
   if (m_List.GetCount() > 0) m_List.SetCurSel(m_List.GetCount() - 1);

@@ -5,7 +5,6 @@
 // dialog.
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "platform/Thread.h"
@@ -48,7 +47,8 @@ class CResultMessageDlg : public ui::CDialog {
  private:
   // The file's identity when it was last loaded: last-write time and size.
   struct FileStamp {
-    std::filesystem::file_time_type written{};
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
     std::uintmax_t size = 0;
     bool operator==(const FileStamp&) const = default;
   };
