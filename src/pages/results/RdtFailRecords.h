@@ -1,0 +1,57 @@
+#pragma once
+// The fail records of an RDT report, as the result pages and the block map take them. The RDT
+// log reader writes three tables that name failed blocks (engine/rdtlog):
+//  - the bad-block log: "Fail Type,CE,Channel,plane,Physical block address,page number,
+//    Total Loop,Run Loop,Run Cycle,Step number,Stage number,Over threshold correctable bit,
+//    Time Stamp" - its rows begin with the fail type ("Erase fail", "Program fail(SLC Mode)");
+//  - the special-test sections: "Cycle,CE_No,Channel_No,Plane_No,Block_No,Page_No,
+//    Max_tProgram(ms),Raw_bit_Error,Retry_Count,Temp.,Failed_Type";
+//  - the baking-test sections: "CE_No,Channel_No,Plane_No,Block_No,Raw_bit_Error,
+//    Retry_Count,Temp.,Failed_Type".
+// A line whose first field is a fail-type name is a bad-block row; the rows of the other two
+// tables end with their fail type and are read by the layout of the last table header seen.
+// No other line is a fail record, whatever words it holds.
+#include <string_view>
+
+enum class RdtFailKind {
+  FactoryBad,           // "Factory bad block"
+  EraseFail,            // "Erase fail"
+  ProgramFail,          // "Program fail"
+  ReadUncorrectable,    // "Read uncorrectable fail"
+  ReadOverThreshold,    // "Read correctable bit over threshold"
+  ReadCompare,          // "Read data compare fail"
+  TriggerTimeOut,       // "Trigger command time out"
+};
+
+// The kind of a fail-type field: one of the names, alone or followed by a remark in
+// parentheses ("Erase fail(SLC Mode)", "Read data compare fail(9)"); false otherwise.
+bool FailKindOf(std::string_view type, RdtFailKind& kind);
+
+enum class RdtTable { None, BadBlock, SpecialTest, BakingTest, Other };
+
+struct RdtFailRecord {
+  RdtFailKind kind = RdtFailKind::FactoryBad;
+  RdtTable table = RdtTable::None;
+  std::string_view type;       // the fail-type field as written
+  std::string_view ce;
+  std::string_view channel;
+  std::string_view plane;
+  std::string_view block;      // "0x1f" in the bad-block log, decimal in the test tables
+  std::string_view page;       // empty in the baking test
+  std::string_view totalLoop;  // bad-block log only
+  std::string_view runLoop;
+  std::string_view runCycle;
+  std::string_view ecc;        // over-threshold correctable bits, or the raw bit errors of a test
+  std::string_view timeStamp;  // bad-block log only
+};
+
+class CRdtFailRecords {
+ public:
+  // Notes a table header; true (and the record filled, its views into the line) when the
+  // line is a fail record.
+  bool Line(std::string_view line, RdtFailRecord& record);
+  RdtTable Table() const { return m_table; }
+
+ private:
+  RdtTable m_table = RdtTable::None;
+};

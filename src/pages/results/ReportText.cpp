@@ -1,0 +1,165 @@
+#include "pages/results/ReportText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+namespace report_text {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Whether the character belongs to the set of a "%[^...]" conversion (the characters that
+// end the field).
+bool InSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+}  // namespace
+
+bool Contains(std::string_view text, std::string_view key) { return text.find(key) != std::string_view::npos; }
+
+void RemoveBlanks(std::string& text) { text.erase(std::remove(text.begin(), text.end(), ' '), text.end()); }
+
+void ReplaceWord(std::string& text, std::string_view word, std::string_view replacement) {
+  if (word.empty()) return;
+  std::size_t at = text.find(word);
+  if (at == std::string::npos) return;
+  std::string result;
+  result.reserve(text.size());
+  std::size_t from = 0;
+  while (at != std::string::npos) {
+    result.append(text, from, at - from);
+    result.append(replacement);
+    from = at + word.size();
+    at = text.find(word, from);
+  }
+  result.append(text, from, std::string::npos);
+  text.swap(result);
+}
+
+void RemoveWord(std::string& text, std::string_view word) { ReplaceWord(text, word, {}); }
+
+std::string_view TrimLeftBlanks(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  return text.substr(at);
+}
+
+int ScanText(std::string_view input, std::string_view format, std::span<std::string_view> fields) {
+  for (std::string_view& field : fields) field = {};
+  std::size_t in = 0;
+  std::size_t next = 0;
+  for (std::size_t f = 0; f < format.size();) {
+    if (format[f] != '%') {
+      if (in >= input.size() || input[in] != format[f]) break;
+      ++in;
+      ++f;
+      continue;
+    }
+    if (f + 1 < format.size() && format[f + 1] == 's') {
+      while (in < input.size() && IsBlank(input[in])) ++in;
+      const std::size_t start = in;
+      while (in < input.size() && !IsBlank(input[in])) ++in;
+      if (in == start) break;
+      if (next < fields.size()) fields[next] = input.substr(start, in - start);
+      ++next;
+      f += 2;
+      continue;
+    }
+    // "%[^set]": the set runs to the first "]" after the "^" (a "]" right after it belongs
+    // to the set, as in C).
+    if (f + 2 < format.size() && format[f + 1] == '[' && format[f + 2] == '^') {
+      std::size_t close = format.find(']', f + 4);
+      if (close == std::string_view::npos) break;
+      const std::string_view set = format.substr(f + 3, close - (f + 3));
+      const std::size_t start = in;
+      while (in < input.size() && !InSet(input[in], set)) ++in;
+      if (in == start) break;
+      if (next < fields.size()) fields[next] = input.substr(start, in - start);
+      ++next;
+      f = close + 1;
+      continue;
+    }
+    break;  // a conversion the readers do not use
+  }
+  return static_cast<int>(std::min(next, fields.size()));
+}
+
+int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields) {
+  for (std::string_view& field : fields) field = {};
+  if (fields.empty()) return 0;
+  std::size_t count = 0;
+  std::size_t from = 0;
+  while (count < fields.size()) {
+    const void* hit = text.size() > from ? std::memchr(text.data() + from, separator, text.size() - from) : nullptr;
+    const std::size_t end = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+    fields[count++] = text.substr(from, end - from);
+    if (hit == nullptr) break;
+    from = end + 1;
+  }
+  return static_cast<int>(count);
+}
+
+int ReadDecimal(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (IsBlank(text[at]) || text[at] == '\n' || text[at] == '\r' || text[at] == '\v' ||
+                              text[at] == '\f')) {
+    ++at;
+  }
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  long long value = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    value = value * 10 + (text[at] - '0');
+    if (value > 0x80000000LL) value = 0x80000000LL;
+  }
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+bool ReadBlockNumber(std::string_view text, std::uint32_t& value) {
+  text = TrimLeftBlanks(text);
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  std::uint32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, base);
+  if (error != std::errc() || end == text.data()) return false;
+  value = number;
+  return true;
+}
+
+std::string_view RestAfterEquals(std::string_view line) {
+  const std::size_t equals = line.find('=');
+  return equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+}
+
+std::string_view WordRightAfterEquals(std::string_view line) {
+  const std::string_view rest = RestAfterEquals(line);
+  std::size_t end = 0;
+  while (end < rest.size() && !IsBlank(rest[end])) ++end;
+  return rest.substr(0, end);
+}
+
+std::string_view WordAfterEquals(std::string_view line) {
+  const std::string_view rest = TrimLeftBlanks(RestAfterEquals(line));
+  std::size_t end = 0;
+  while (end < rest.size() && !IsBlank(rest[end])) ++end;
+  return rest.substr(0, end);
+}
+
+std::string_view TextAfterEqualsUpToDot(std::string_view line) {
+  const std::string_view rest = RestAfterEquals(line);
+  return rest.substr(0, rest.find('.'));
+}
+
+std::string DecimalText(long long value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace report_text

@@ -1,0 +1,58 @@
+#pragma once
+// Text operations of the report readers, with the meanings the readers rely on:
+//  - removing a word removes every occurrence scanning left to right, without looking
+//    again at the text that the removal joins (a removal never creates a new match);
+//  - ScanText reads fields the way the C library's sscanf reads "%[^...]", "%s" and
+//    literal characters: a "%[^...]" field needs at least one character, a literal must
+//    match, and the first mismatch ends the scan (later fields stay empty);
+//  - numbers are read as atoi reads them (leading blanks, a sign, the digits that follow).
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace report_text {
+
+bool Contains(std::string_view text, std::string_view key);
+
+// Removes every blank (space) from the text.
+void RemoveBlanks(std::string& text);
+// Removes every occurrence of the word.
+void RemoveWord(std::string& text, std::string_view word);
+// Replaces every occurrence of the word (left to right, no rescanning of the result).
+void ReplaceWord(std::string& text, std::string_view word, std::string_view replacement);
+// Removes leading blanks and tabs.
+std::string_view TrimLeftBlanks(std::string_view text);
+
+// sscanf-style scan (see above). Supported conversions: "%[^<set>]", "%s"; any other
+// character of the format is a literal. Returns the number of fields filled; fields not
+// reached are empty views.
+int ScanText(std::string_view input, std::string_view format, std::span<std::string_view> fields);
+
+// Splits at the separator into at most fields.size() fields (the last one ends at the next
+// separator too); returns the number of fields found. Empty fields are kept; missing ones
+// stay empty.
+int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields);
+
+// atoi: leading blanks and tabs, an optional sign, then decimal digits; 0 without digits.
+// Values beyond 32 bits are clamped.
+int ReadDecimal(std::string_view text);
+// A block number as the reports write it: "0x" followed by hexadecimal digits, or decimal.
+// Negative values and values beyond 32 bits give nothing.
+bool ReadBlockNumber(std::string_view text, std::uint32_t& value);
+
+// Values of "key = value" lines, taken after the first "=" (an empty text without one):
+// the whole rest of the line, blanks included;
+std::string_view RestAfterEquals(std::string_view line);
+// the text right after the "=" up to the next blank (empty when a blank follows the "=");
+std::string_view WordRightAfterEquals(std::string_view line);
+// blanks after the "=" skipped, then the run of non-blank characters.
+std::string_view WordAfterEquals(std::string_view line);
+// the text between the first "=" and the next "." (the rest of the line without one).
+std::string_view TextAfterEqualsUpToDot(std::string_view line);
+
+// Decimal text of a number.
+std::string DecimalText(long long value);
+
+}  // namespace report_text

@@ -1,0 +1,48 @@
+#include "pages/results/ResultView.h"
+
+#include <array>
+
+int CeNumberOf(std::string_view ceText) {
+  static constexpr std::array<std::string_view, 16> kTexts = {"0", "1", "2",  "3",  "4",  "5",  "6",  "7",
+                                                              "8", "9", "10", "11", "12", "13", "14", "15"};
+  for (int ce = 0; ce < static_cast<int>(kTexts.size()); ++ce) {
+    if (ceText == kTexts[static_cast<std::size_t>(ce)]) return ce;
+  }
+  return -1;
+}
+
+bool CeIndexOf(std::string_view channelText, std::string_view ceText, int& channel, int& ce) {
+  if (channelText != "0" && channelText != "1") return false;
+  const int number = CeNumberOf(ceText);
+  if (number < 0) return false;
+  channel = channelText == "0" ? 0 : 1;
+  ce = number;
+  return true;
+}
+
+bool PlaceCe(std::string_view channelText, std::string_view ceText, CePlace& place) {
+  int channel = 0;
+  int ce = 0;
+  if (!CeIndexOf(channelText, ceText, channel, ce)) return false;
+  if (channel == 0 && ce <= 7) {
+    place = {ResultList::CeChannel0, ce + 1};
+    return true;
+  }
+  if (channel == 1 && ce >= 8) {
+    place = {ResultList::CeChannel1, ce - 7};
+    return true;
+  }
+  return false;
+}
+
+void InsertCeRows(CResultView& view, std::span<const std::string_view> rowNames) {
+  static constexpr std::array<std::string_view, 9> kZeros = {"", "0", "0", "0", "0", "0", "0", "0", "0"};
+  for (ResultList list : {ResultList::CeChannel0, ResultList::CeChannel1}) {
+    int row = 0;
+    for (std::string_view name : rowNames) {
+      std::array<std::string_view, 9> cells = kZeros;
+      cells[0] = name;
+      view.InsertRow(list, row++, cells);
+    }
+  }
+}

@@ -1,0 +1,311 @@
+#include "pages/results/ScanReportReader.h"
+
+#include <array>
+
+#include "pages/results/ReportLines.h"
+#include "pages/results/ReportText.h"
+
+using report_text::Contains;
+using report_text::DecimalText;
+using report_text::ReadDecimal;
+using report_text::RemoveBlanks;
+using report_text::RemoveWord;
+
+namespace {
+
+constexpr std::uint32_t kRdtKindMarks = kKindEraseRdt | kKindProgramRdt | kKindReadRdt;
+constexpr std::uint32_t kFailKindMarks = kRdtKindMarks | kKindEraseRun | kKindProgramRun | kKindReadRun;
+
+constexpr std::string_view kPlaneWords[] = {"Plane0=", "Plane1=", "Plane2=", "Plane3="};
+
+void RemoveWords(std::string& text, std::initializer_list<std::string_view> words) {
+  for (std::string_view word : words) RemoveWord(text, word);
+}
+
+void RemovePlaneWords(std::string& text) {
+  for (std::string_view word : kPlaneWords) RemoveWord(text, word);
+}
+
+// "<ce>/<die>-><channel>,<p0>,<p1>,<p2>,<p3>" of a per-plane line whose words are removed.
+struct PerPlaneFields {
+  std::array<std::string_view, 7> field{};  // ce, die, channel, p0..p3
+  std::string_view Ce() const { return field[0]; }
+  std::string_view Die() const { return field[1]; }
+  std::string_view Channel() const { return field[2]; }
+  std::string_view Plane(int p) const { return field[static_cast<std::size_t>(3 + p)]; }
+};
+
+PerPlaneFields ReadPerPlaneFields(std::string_view text) {
+  PerPlaneFields fields;
+  report_text::ScanText(text, "%[^/]/%[^-]->%[^,],%[^,],%[^,],%[^,],%[^,]", fields.field);
+  return fields;
+}
+
+// One of the first key that the line holds, with the box its value goes to.
+struct ValueKey {
+  std::string_view key;
+  ResultBox box;
+  ResultBox secondBox;  // the same box when there is no second one
+};
+
+constexpr ValueKey kCountKeys[] = {
+    {"OB + OLB     Count", ResultBox::ObOlbCount, ResultBox::ObOlbCount},
+    {"RDT      Bad Count", ResultBox::RdtBadCount, ResultBox::RdtBadCount},
+    {"Later    Bad Count", ResultBox::LaterBadCount, ResultBox::LaterTotal},
+    {"All Good Blk Count", ResultBox::GoodBlockCount, ResultBox::GoodBlockCount},
+};
+
+constexpr ValueKey kSettingKeys[] = {
+    {"RDT Info_RDT Loop", ResultBox::RdtLoop, ResultBox::RdtLoop},
+    {"RDT Info_RDT ECC", ResultBox::EccXs, ResultBox::EccXs},
+    {"RDT Info_CE Map", ResultBox::CeMap, ResultBox::CeMap},
+    {"RDT Info_Erase Mode", ResultBox::EraseMode, ResultBox::EraseMode},
+    {"RDT Info_Program Mode", ResultBox::ProgramMode, ResultBox::ProgramMode},
+    {"RDT Info_Read Mode", ResultBox::MultiPlane, ResultBox::MultiPlane},
+    {"RDT Info_Read Retry", ResultBox::ReadRetry, ResultBox::ReadRetry},
+    {"Identify_FW Version", ResultBox::MpVersion, ResultBox::MpVersion},
+    {"RDT Info_CacheTest", ResultBox::CacheMode, ResultBox::CacheMode},
+    {"RDT Info_ReTest", ResultBox::ReRdt, ResultBox::ReRdt},
+    {"RDT Info_MultiPlane", ResultBox::MultiPlane, ResultBox::MultiPlane},
+    {"RDT Info_BBSource", ResultBox::BbSource, ResultBox::BbSource},
+};
+
+constexpr ValueKey kFurtherKeys[] = {
+    {"Info Block_Max Bad Percent", ResultBox::MaxBad, ResultBox::MaxBad},
+    {"SMART_Spare Block", ResultBox::SpareBlock, ResultBox::SpareBlock},
+    {"RDT_Temperature", ResultBox::RdtTemperature, ResultBox::RdtTemperature},
+    {"RDT_TotalTime", ResultBox::RdtTotalTime, ResultBox::RdtTotalTime},
+    {"RDT_FWVersion", ResultBox::RdtVersion, ResultBox::RdtVersion},
+};
+
+template <std::size_t N>
+const ValueKey* FirstKeyOf(std::string_view line, const ValueKey (&keys)[N]) {
+  for (const ValueKey& key : keys) {
+    if (Contains(line, key.key)) return &key;
+  }
+  return nullptr;
+}
+
+// The value of a box line: the whole rest for the temperature and the total time, the word
+// right after the "=" for the BB source and the RDT version, else the first word after it.
+std::string_view ValueOf(std::string_view work, ResultBox box) {
+  switch (box) {
+    case ResultBox::RdtTemperature:
+    case ResultBox::RdtTotalTime:
+      return report_text::RestAfterEquals(work);
+    case ResultBox::BbSource:
+    case ResultBox::RdtVersion:
+      return report_text::WordRightAfterEquals(work);
+    default:
+      return report_text::WordAfterEquals(work);
+  }
+}
+
+std::string FailBoxText(int rdt, int run) { return DecimalText(rdt) + "/" + DecimalText(run); }
+
+}  // namespace
+
+CScanReportReader::CScanReportReader(CResultView& view, bool shortcut) : m_view(view), m_shortcut(shortcut) {}
+
+void CScanReportReader::Begin() {
+  m_view.ClearReportLines();
+  for (ResultList list : {ResultList::PerPlane, ResultList::LaterPerPlane, ResultList::CeChannel0,
+                          ResultList::CeChannel1, ResultList::EarlyBad, ResultList::LaterBad}) {
+    m_view.ClearRows(list);
+  }
+  for (ResultBox box : {ResultBox::EarlyTotal, ResultBox::LaterTotal}) m_view.SetBox(box, "0");
+  for (ResultBox box : {ResultBox::EraseFail, ResultBox::ProgramFail, ResultBox::ReadFail}) m_view.SetBox(box, " 0");
+  for (ResultBox box : {ResultBox::GoodBlockCount, ResultBox::ObOlbCount, ResultBox::RdtBadCount,
+                        ResultBox::LaterBadCount}) {
+    m_view.SetBox(box, "0");
+  }
+  for (ResultBox box : {ResultBox::ReadRetry, ResultBox::MultiPlane, ResultBox::ProgramMode, ResultBox::EraseMode}) {
+    m_view.SetBox(box, "Enable");
+  }
+  m_view.SetBox(ResultBox::MpVersion, " ");
+  for (ResultBox box : {ResultBox::CeMap, ResultBox::XlcEcc, ResultBox::EccXs, ResultBox::RdtLoop}) {
+    m_view.SetBox(box, "0");
+  }
+  static constexpr std::array<std::string_view, 3> kCeRows = {"All Bad", "OB + OLB", "RBB"};
+  InsertCeRows(m_view, kCeRows);
+
+  m_counts = Counts{};
+  m_rememberedChannel.clear();
+  m_rememberedCe.clear();
+}
+
+void CScanReportReader::End() { m_view.SelectLastReportLine(); }
+
+bool CScanReportReader::CountIndex(std::string_view channel, std::string_view ce, int& channelIndex,
+                                   int& ceIndex) const {
+  return CeIndexOf(channel, ce, channelIndex, ceIndex);
+}
+
+void CScanReportReader::PlaceCount(std::string_view channel, std::string_view ce, int row, long long value) {
+  CePlace place;
+  if (PlaceCe(channel, ce, place)) m_view.SetCell(place.list, row, place.column, DecimalText(value));
+}
+
+void CScanReportReader::Line(std::string_view line) {
+  m_view.AddReportLine(line);
+  EngineBadBlockLine parsed;
+  if (m_shortcut && ParseEngineBadBlockLine(line, parsed)) {
+    ShortcutLine(parsed);
+    return;
+  }
+  m_work.assign(line);
+
+  const bool hasDie = Contains(line, "/Die_");
+  const bool hasAllBadCount = Contains(line, "All Bad Block Count");
+  const bool hasLaterBad = Contains(line, "LaterBad:");
+  if (hasDie && !hasAllBadCount && !hasLaterBad) PerPlaneLine();
+  if (hasDie || hasAllBadCount) AllBadLine(hasAllBadCount);
+  if (hasLaterBad) LaterPlaneLine();
+
+  const bool early = Contains(line, "Early Bad Block_");
+  const bool later = Contains(line, "Later Bad Block_");
+  const std::uint32_t marks = KindMarksOf(line);
+  if (early || later || (marks & kFailKindMarks) != 0) {
+    m_earlyCopy = m_work;
+    m_laterCopy = m_work;
+    const BadBlockFields earlyFields = ReadBadBlockFields(m_earlyCopy, true);
+    const BadBlockFields laterFields = ReadBadBlockFields(m_laterCopy, false);
+    if (early || later) {
+      BadBlockLine(early, later, marks, earlyFields, laterFields);
+      // The reading of the list the line went to stays in the working copy.
+      m_work = early && ((marks & kKindOlb) == 0 || !later) ? m_earlyCopy : m_laterCopy;
+    }
+    if ((marks & kFailKindMarks) != 0) CountFailKind(early ? earlyFields.type : laterFields.type);
+  }
+  ValueLines(line);
+}
+
+void CScanReportReader::ShortcutLine(const EngineBadBlockLine& parsed) {
+  const BadBlockFields fields{parsed.channel, parsed.ce, parsed.die, parsed.plane,
+                              parsed.block, parsed.address, parsed.compactKind};
+  BadBlockLine(parsed.early, !parsed.early, parsed.marks, fields, fields);
+  if ((parsed.marks & kFailKindMarks) != 0) CountFailKind(parsed.compactKind);
+}
+
+void CScanReportReader::PerPlaneLine() {
+  const int row = m_counts.perPlaneRow++;
+  RemoveBlanks(m_work);
+  RemoveWords(m_work, {"Die_", "CENo_", "Plane:", "EarlyBad:", "Channel:"});
+  RemovePlaneWords(m_work);
+  const PerPlaneFields fields = ReadPerPlaneFields(m_work);
+  const std::array<std::string_view, 7> perPlane = {fields.Channel(), fields.Ce(),    fields.Die(),   fields.Plane(0),
+                                                    fields.Plane(1),  fields.Plane(2), fields.Plane(3)};
+  m_view.InsertRow(ResultList::PerPlane, row, perPlane);
+  m_view.InsertRow(ResultList::LaterPerPlane, row, std::span(perPlane).first(3));
+  long long sum = 0;
+  for (int p = 0; p < 4; ++p) sum += ReadDecimal(fields.Plane(p));
+  PlaceCount(fields.Channel(), fields.Ce(), 1, sum);
+}
+
+void CScanReportReader::AllBadLine(bool allBadCount) {
+  RemoveBlanks(m_work);
+  RemoveWords(m_work, {"Die_", "CENo_", "Plane:", "EarlyBad:", "AllBadBlockCount=", "Channel:"});
+  RemovePlaneWords(m_work);
+  if (!allBadCount) {
+    const PerPlaneFields fields = ReadPerPlaneFields(m_work);
+    m_rememberedChannel.assign(fields.Channel());
+    m_rememberedCe.assign(fields.Ce());
+  }
+  int channel = 0;
+  int ce = 0;
+  if (!CountIndex(m_rememberedChannel, m_rememberedCe, channel, ce)) return;
+  if (allBadCount) {
+    std::array<std::string_view, 4> fields{};  // ce, die, count, percentage
+    report_text::ScanText(m_work, "%[^/]/%[^-]->%[^(](%[^)]", fields);
+    m_counts.allBad[channel][ce] += static_cast<std::uint32_t>(ReadDecimal(fields[2]));
+  }
+  PlaceCount(m_rememberedChannel, m_rememberedCe, 0, m_counts.allBad[channel][ce]);
+}
+
+void CScanReportReader::LaterPlaneLine() {
+  RemoveBlanks(m_work);
+  RemoveWords(m_work, {"Channel:", "LaterBad:"});
+  RemovePlaneWords(m_work);
+  std::array<std::string_view, 5> fields{};
+  report_text::SplitFields(m_work, ',', fields);
+  const int row = m_counts.laterPlaneRow++;
+  for (int p = 0; p < 4; ++p) m_view.SetCell(ResultList::LaterPerPlane, row, 3 + p, fields[static_cast<std::size_t>(1 + p)]);
+}
+
+CScanReportReader::BadBlockFields CScanReportReader::ReadBadBlockFields(std::string& copy, bool early) {
+  RemoveBlanks(copy);
+  RemoveWords(copy, {"Channel:", "CE:", "Die:", "Plane:"});
+  RemoveWord(copy, early ? "EarlyBadBlock_" : "LaterBadBlock_");
+  std::array<std::string_view, 7> fields{};
+  report_text::ScanText(copy, "%[^,],%[^,],%[^,],%[^;];%[^(](%[^)])%s", fields);
+  return BadBlockFields{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]};
+}
+
+void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks, const BadBlockFields& earlyFields,
+                                     const BadBlockFields& laterFields) {
+  int channel = 0;
+  int ce = 0;
+  if ((marks & kRdtKindMarks) != 0) {
+    m_rememberedChannel.assign(earlyFields.channel);
+    m_rememberedCe.assign(earlyFields.ce);
+    if (CountIndex(earlyFields.channel, earlyFields.ce, channel, ce)) {
+      PlaceCount(earlyFields.channel, earlyFields.ce, 2, ++m_counts.rdtBad[channel][ce]);
+    }
+  }
+  if (early && (marks & kKindOlb) == 0) {
+    const BadBlockFields& f = earlyFields;
+    m_rememberedChannel.assign(f.channel);
+    m_rememberedCe.assign(f.ce);
+    const std::array<std::string_view, 7> cells = {f.channel, f.ce, f.die, f.plane, f.block, f.address, f.type};
+    m_view.InsertRow(ResultList::EarlyBad, m_counts.earlyRow++, cells);
+    m_view.SetBox(ResultBox::EarlyTotal, DecimalText(++m_counts.earlyCount));
+    if (!Contains(f.type, "RDT") && CountIndex(f.channel, f.ce, channel, ce)) {
+      PlaceCount(f.channel, f.ce, 1, ++m_counts.ob[channel][ce]);
+    }
+  } else if (later) {
+    const BadBlockFields& f = laterFields;
+    const std::array<std::string_view, 7> cells = {f.channel, f.ce, f.die, f.plane, f.block, f.address, f.type};
+    m_view.InsertRow(ResultList::LaterBad, m_counts.laterRow++, cells);
+  }
+}
+
+void CScanReportReader::CountFailKind(std::string_view type) {
+  if (type == "EraseBad-RDT") {
+    ++m_counts.fails.eraseRdt;
+  } else if (type == "ProgramBad-RDT") {
+    ++m_counts.fails.programRdt;
+  } else if (Contains(type, "ReadBad-RDT")) {
+    ++m_counts.fails.readRdt;
+  } else if (type == "EraseBad-Run") {
+    ++m_counts.fails.eraseRun;
+  } else if (type == "ProgramBad-Run") {
+    ++m_counts.fails.programRun;
+  } else if (Contains(type, "ReadBad-Run")) {
+    ++m_counts.fails.readRun;
+  }
+  m_view.SetBox(ResultBox::EraseFail, FailBoxText(m_counts.fails.eraseRdt, m_counts.fails.eraseRun));
+  m_view.SetBox(ResultBox::ProgramFail, FailBoxText(m_counts.fails.programRdt, m_counts.fails.programRun));
+  m_view.SetBox(ResultBox::ReadFail, FailBoxText(m_counts.fails.readRdt, m_counts.fails.readRun));
+}
+
+void CScanReportReader::ValueLines(std::string_view line) {
+  const std::string_view work = report_text::TrimLeftBlanks(m_work);
+  if (const ValueKey* key = FirstKeyOf(line, kCountKeys)) {
+    const std::string_view value = ValueOf(work, key->box);
+    m_view.SetBox(key->box, value);
+    if (key->secondBox != key->box) m_view.SetBox(key->secondBox, value);
+  }
+  if (const ValueKey* key = FirstKeyOf(line, kSettingKeys)) m_view.SetBox(key->box, ValueOf(work, key->box));
+  if (const ValueKey* key = FirstKeyOf(line, kFurtherKeys)) m_view.SetBox(key->box, ValueOf(work, key->box));
+}
+
+bool ParseScanReport(std::string_view path, CResultView& view) {
+  CReportLines lines;
+  if (!lines.Open(path)) return false;
+  CScanReportReader reader(view);
+  reader.Begin();
+  std::string_view line;
+  while (lines.Next(line)) reader.Line(line);
+  reader.End();
+  return true;
+}
