@@ -47,6 +47,7 @@ enum class ResultBox {
   LaterTotal,      // 1215, beside the later list
   EarlyTotal,      // 1216, beside the early list
 };
+inline constexpr int kResultBoxCount = static_cast<int>(ResultBox::EarlyTotal) + 1;
 
 class CResultView {
  public:

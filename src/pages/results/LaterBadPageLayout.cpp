@@ -1,0 +1,109 @@
+#include "pages/results/LaterBadPageLayout.h"
+
+#include <iterator>
+
+#include "pages/results/ResultPageItems.h"
+
+namespace {
+
+namespace ids = lb_ids;
+
+// One column of value boxes: labels at labelX, boxes at boxX, rows at y 21, 33, 45, 57, 69.
+struct ValueColumn {
+  int labelX;
+  int labelWidth;
+  int boxX;
+  int boxWidth;
+  struct Entry {
+    int box;
+    const char* label;
+  } entries[5];
+};
+
+// The value boxes and their labels, column by column.
+constexpr ValueColumn kValueColumns[] = {
+    {149, 64, 216, 30,
+     {{ids::kEraseFail, "Erase         Fail:"},
+      {ids::kProgramFail, "Program    Fail:"},
+      {ids::kReadFail, "Read         Fail:"},
+      {ids::kRdtTemperature, "RDT Temp. (\xA2\x58" "C):"},
+      {ids::kRdtTotalTime, "RDT Total Time:"}}},
+    {249, 38, 289, 27,
+     {{ids::kRdtVersion, "RDT Ver:"}, {ids::kRdtLoop, "RDT Loop:"}, {ids::kEccXs, "ECC(X/S):"}, {ids::kXlcEcc, "XLC ECC:"},
+      {0, nullptr}}},
+    {318, 52, 372, 30,
+     {{ids::kEraseMode, "Erase     Mode:"},
+      {ids::kProgramMode, "Program Mode:"},
+      {ids::kReadRetry, "Read     Retry:"},
+      {ids::kCacheMode, "Cache   Mode:"},
+      {ids::kMultiPlane, "Multi    Plane:"}}},
+    {404, 63, 469, 24,
+     {{ids::kObOlbCount, "OB + OLB    Count:"},
+      {ids::kRdtBadCount, "RDT Bad     Count:"},
+      {ids::kLaterBadCount, "Later Bad     Count:"},
+      {ids::kGoodBlockCount, "Good Block Count:"},
+      {ids::kReRdt, "Do  ReRDT:"}}},
+    {495, 34, 531, 24,
+     {{ids::kMpVersion, "MP  Ver:"},
+      {ids::kMaxBad, "Max Bad:"},
+      {ids::kSpareBlock, "Spare Blk:"},
+      {ids::kCeMapBox, "CE Map:"},
+      {ids::kBbSource, "BB Src:"}}},
+};
+
+constexpr int kValueRows[] = {21, 33, 45, 57, 69};
+
+constexpr int kValueBoxes[] = {ids::kEraseFail,   ids::kProgramFail,    ids::kReadFail,   ids::kRdtTemperature,
+                               ids::kRdtTotalTime, ids::kRdtVersion,    ids::kRdtLoop,    ids::kEccXs,
+                               ids::kXlcEcc,      ids::kEraseMode,      ids::kProgramMode, ids::kReadRetry,
+                               ids::kCacheMode,   ids::kMultiPlane,     ids::kObOlbCount, ids::kRdtBadCount,
+                               ids::kLaterBadCount, ids::kGoodBlockCount, ids::kReRdt,     ids::kMpVersion,
+                               ids::kMaxBad,      ids::kSpareBlock,     ids::kCeMapBox,   ids::kBbSource};
+
+ui::DialogTemplate MakeTemplate() {
+  ui::DialogTemplate page{ids::kTemplate, "Later Bad Result", 701, 380, ui::DialogFont{}, {}};
+  result_items::Items items(page.items);
+  items.Label(ids::kDiskLabel, "Disk :", 13, 6, 28, 10);
+  items.DiskCombo(ids::kDisk, 43, 4, 45);
+  items.Push(ids::kShowResult, "Show Result", 95, 3);
+  items.Push(ids::kOpenFile, "Open File", 95, 21);
+  items.Push(ids::kLoadData, "Load Data", 95, 38);
+  items.Push(ids::kBlockMap, "Block Map", 95, 55);
+  items.LimitChoice(ids::kLimitCheck, ids::kLimit, ids::kPerPlaneHint, 11, 24, 61, 30, 22, 42);
+  items.Label(ids::kResultLabel, "Later Bad Result :", 149, 6, 62, 10);
+  items.StatusAndProgress(ids::kStatus, 212, 3, 267, ids::kProgress, 480, 5);
+  for (const ValueColumn& column : kValueColumns) {
+    for (std::size_t row = 0; row < std::size(column.entries); ++row) {
+      const ValueColumn::Entry& entry = column.entries[row];
+      if (entry.box == 0) continue;
+      items.ValueBox(ids::LabelOf(entry.box), entry.label, column.labelX, column.labelWidth, entry.box, column.boxX,
+                     column.boxWidth, kValueRows[row]);
+    }
+  }
+  items.Push(ids::kCeMap, "...", 556, 57, 12, 11);
+  for (int list : {ids::kPerPlaneList, ids::kLaterPerPlaneList, ids::kCeList0, ids::kCeList1, ids::kEarlyList,
+                   ids::kLaterList}) {
+    items.ReportList(list);
+  }
+  items.Label(ids::kPerPlaneLabel, "Early Bad:", 5, 90, 75, 8);
+  items.Label(ids::kLaterPerPlaneLabel, "Current Later Bad:", 110, 90, 75, 8);
+  items.Label(ids::kCeLabel, "All Bad:", 215, 90, 75, 8);
+  items.Label(ids::kEarlyLabel, "Early Bad Block:", 5, 170, 50, 8);
+  items.Label(ids::kLaterLabel, "Total Later Bad Counts:", 5, 260, 75, 8);
+  items.CountBox(ids::kEarlyCount, 80, 170);
+  items.CountBox(ids::kLaterCount, 80, 260);
+  items.HiddenLines(ids::kReportLines);
+  return page;
+}
+
+}  // namespace
+
+const ui::DialogTemplate& LaterBadPageTemplate() {
+  static const ui::DialogTemplate page = MakeTemplate();
+  return page;
+}
+
+const int* LaterBadValueBoxes(int& count) {
+  count = static_cast<int>(std::size(kValueBoxes));
+  return kValueBoxes;
+}

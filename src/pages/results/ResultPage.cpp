@@ -1,0 +1,220 @@
+#include "pages/results/ResultPage.h"
+
+#include <memory>
+#include <utility>
+
+#include "device/StationHelpers.h"
+#include "pages/common/DiskSelectClaim.h"
+#include "pages/common/PageGlobals.h"
+#include "pages/results/BadBlockLists.h"
+#include "pages/results/BlockMapDlg.h"
+#include "pages/results/ReportLines.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+#include "ui/FileDialog.h"
+#include "ui/Host.h"
+
+namespace {
+
+// Characters of a caption that the caption file gives at most (a buffer of 260).
+constexpr std::size_t kCaptionBuffer = 260;
+
+}  // namespace
+
+CResultPage::CResultPage(const ui::DialogTemplate* dialogTemplate, const ResultPageSetup& setup)
+    : CPropertyPage(dialogTemplate), m_setup(setup) {
+  m_view.BindReportLines(&m_reportLines);
+}
+
+CResultPage::~CResultPage() { WaitForWorker(); }
+
+void CResultPage::WaitForWorker() {
+  if (m_worker.Joinable()) m_worker.Join();
+}
+
+void CResultPage::DoDataExchange(ui::CDataExchange* exchange) {
+  ui::DDX_Control(exchange, m_setup.disk, m_disk);
+  ui::DDX_Control(exchange, m_setup.showResult, m_showResult);
+  ui::DDX_Control(exchange, m_setup.status, m_status);
+  ui::DDX_Control(exchange, m_setup.progress, m_progress);
+  ui::DDX_Control(exchange, m_setup.limitCheck, m_limitCheck);
+  ui::DDX_Control(exchange, m_setup.limit, m_limit);
+  ui::DDX_Control(exchange, m_setup.reportLines, m_reportLines);
+}
+
+std::string CResultPage::LoadCaptions(int id) {
+  const std::string caption = platform::Trim(platform::ReadProfileString(
+      GetLanguageIniPath(), m_setup.captionSection, CaptionKey(id), "", kCaptionBuffer));
+  if (id != 0) SetDlgItemText(id, caption);
+  return caption;
+}
+
+bool CResultPage::OnSetActive() {
+  g_ActivePage.store(m_setup.activePageCode);
+  m_disk.OnDropDownDisk();
+  if (m_disk.GetCount() > 0) {
+    m_disk.SetCurSel(0);
+    SetTimer(kSelectTimer, kSelectTimerMs);
+  }
+  return CPropertyPage::OnSetActive();
+}
+
+bool CResultPage::OnKillActive() {
+  KillTimer(kSelectTimer);
+  // A running worker enables them itself when it ends.
+  if (!IsBusy()) {
+    m_disk.EnableWindow(true);
+    m_showResult.EnableWindow(true);
+  }
+  return CPropertyPage::OnKillActive();
+}
+
+bool CResultPage::OnQueryCancel() {
+  if (!IsBusy()) return CPropertyPage::OnQueryCancel();
+  MessageBox("The page is reading a drive; close the program when it has ended.");
+  return false;
+}
+
+void CResultPage::OnTimer(std::uintptr_t id) {
+  if (id == kSelectTimer) KillTimer(kSelectTimer);
+}
+
+void CResultPage::OnDestroy() {
+  KillTimer(kSelectTimer);
+  CPropertyPage::OnDestroy();
+}
+
+bool CResultPage::OnCommand(int id, int code) {
+  if (m_disk.HandleCommand(id, code)) return true;
+  if (code == ui::BN_CLICKED) {
+    if (id == m_setup.showResult) {
+      OnBtnShowResult();
+      return true;
+    }
+    if (id == m_setup.limitCheck) {
+      OnCheckBadBlockLimit();
+      return true;
+    }
+    if (id == m_setup.openFile) {
+      OnBtnOpenFile();
+      return true;
+    }
+    if (id == m_setup.loadData) {
+      OnBtnLoadData();
+      return true;
+    }
+    if (id == m_setup.blockMap) {
+      OnBtnBlockMap();
+      return true;
+    }
+  }
+  return CPropertyPage::OnCommand(id, code);
+}
+
+bool CResultPage::OnNotify(const ui::NotifyMessage& message) {
+  if (message.code == ui::LVN_COLUMNCLICK &&
+      (message.idFrom == m_setup.sortableLists[0] || message.idFrom == m_setup.sortableLists[1])) {
+    if (auto* list = dynamic_cast<ui::CListCtrl*>(GetDlgItem(message.idFrom))) SortBadBlockList(*list, message.subItem);
+    return true;
+  }
+  return CPropertyPage::OnNotify(message);
+}
+
+int CResultPage::ResolveDrive() const {
+  const std::int32_t chosen = m_disk.SelectedDevice();
+  if (chosen != CDiskSelectCombo::kNoDevice) return chosen;
+  const int port = m_disk.ChosenPort();
+  const PortDeviceTable& table = m_disk.PortDevices();
+  if (port < 0 || static_cast<std::size_t>(port) >= table.size() || table[static_cast<std::size_t>(port)] < 1) {
+    return CDiskSelectCombo::kNoDevice;
+  }
+  return static_cast<int>(table[static_cast<std::size_t>(port)]);
+}
+
+ResultReportLocation CResultPage::ChosenReport() const { return LocateResultReport(m_setup.logKind, m_disk.ChosenPort()); }
+
+void CResultPage::SetReportPath(const std::string& path) {
+  std::lock_guard<std::mutex> guard(m_pathLock);
+  m_reportPath = path;
+}
+
+std::string CResultPage::ReportPath() const {
+  std::lock_guard<std::mutex> guard(m_pathLock);
+  return m_reportPath;
+}
+
+void CResultPage::EnableRunControls(bool enable) {
+  m_disk.EnableWindow(enable);
+  m_showResult.EnableWindow(enable);
+  if (ui::CWnd* loadData = GetDlgItem(m_setup.loadData)) loadData->EnableWindow(enable);
+}
+
+bool CResultPage::OnBtnShowResult() {
+  if (IsBusy()) return false;
+  const int drive = ResolveDrive();
+  if (drive < 1) return false;
+  ResultRun run;
+  run.driveNumber = drive;
+  run.location = ChosenReport();
+  std::string holder;
+  auto claim = std::make_shared<CDiskClaim>(CDiskClaim::Take(drive, m_setup.owner, &holder));
+  if (!*claim) {
+    m_status.SetWindowText(DiskInUseText(run.location.port, holder));
+    return false;
+  }
+  EnableRunControls(false);
+  m_progress.SetPos(0);
+  SetRequest(platform::Trim(m_limit.GetWindowText()));
+  SetReportPath(run.location.reportPath);
+  WaitForWorker();  // a worker that has ended may still be leaving its thread
+  m_busy.store(true);
+  const bool started = m_worker.Start([this, run, claim] {
+    RunWorker(run);
+    claim->Release();
+    ClearRequest();
+    m_busy.store(false);
+    EnableRunControls(true);
+  });
+  if (started) return true;
+  m_busy.store(false);
+  ClearRequest();
+  EnableRunControls(true);
+  return false;
+}
+
+void CResultPage::OnCheckBadBlockLimit() {
+  if (m_limitCheck.GetCheck() == ui::BST_CHECKED) {
+    m_limit.EnableWindow(true);
+  } else {
+    m_limit.EnableWindow(false);
+    m_limit.SetWindowText("0");
+  }
+}
+
+void CResultPage::OnBtnOpenFile() {
+  const ResultReportLocation location = ChosenReport();
+  SetReportPath(location.reportPath);
+  ui::ShellExecute("open", location.reportPath);
+}
+
+bool CResultPage::OnBtnLoadData() {
+  if (IsBusy()) return false;
+  const std::string folder = ResultLogFolder(m_setup.logKind) + "\\D_Reports";
+  SetReportPath(folder);
+  ui::CFileDialog dialog(true, {}, {}, ui::OFN_HIDEREADONLY | ui::OFN_PATHMUSTEXIST | ui::OFN_FILEMUSTEXIST,
+                         "(*.txt)|*.txt||", this);
+  dialog.SetInitialFolder(folder);
+  if (dialog.DoModal() != ui::IDOK) return false;
+  const std::string path = dialog.GetPathName();
+  if (path.empty() || !ReportCanBeOpened(path)) return false;
+  LoadReport(path);
+  return true;
+}
+
+void CResultPage::OnBtnBlockMap() {
+  CBlockMapDlg dialog;
+  const ResultReportLocation location = ChosenReport();
+  dialog.m_nPort = location.port;
+  dialog.SetReportLocation(location.reportPath, location.reportFolder);
+  dialog.DoModal();
+}
