@@ -120,6 +120,7 @@ int ReadDecimal(std::string_view text) {
 
 bool ReadBlockNumber(std::string_view text, std::uint32_t& value) {
   text = TrimLeftBlanks(text);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   int base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     text.remove_prefix(2);
@@ -127,7 +128,7 @@ bool ReadBlockNumber(std::string_view text, std::uint32_t& value) {
   }
   std::uint32_t number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, base);
-  if (error != std::errc() || end == text.data()) return false;
+  if (error != std::errc() || end == text.data() || end != text.data() + text.size()) return false;
   value = number;
   return true;
 }

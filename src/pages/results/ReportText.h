@@ -38,8 +38,9 @@ int SplitFields(std::string_view text, char separator, std::span<std::string_vie
 // atoi: leading blanks and tabs, an optional sign, then decimal digits; 0 without digits.
 // Values beyond 32 bits are clamped.
 int ReadDecimal(std::string_view text);
-// A block number as the reports write it: "0x" followed by hexadecimal digits, or decimal.
-// Negative values and values beyond 32 bits give nothing.
+// A block number as the reports write it: "0x" followed by hexadecimal digits, or decimal
+// digits, and nothing else but blanks. Anything else (a sign, a value beyond 32 bits) gives
+// nothing.
 bool ReadBlockNumber(std::string_view text, std::uint32_t& value);
 
 // Values of "key = value" lines, taken after the first "=" (an empty text without one):

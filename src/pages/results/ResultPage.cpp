@@ -24,6 +24,8 @@ constexpr std::size_t kCaptionBuffer = 260;
 CResultPage::CResultPage(const ui::DialogTemplate* dialogTemplate, const ResultPageSetup& setup)
     : CPropertyPage(dialogTemplate), m_setup(setup) {
   m_view.BindReportLines(&m_reportLines);
+  // Choosing a port shows its result at once.
+  m_disk.SetAfterSelection([this] { OnBtnShowResult(); });
 }
 
 CResultPage::~CResultPage() { WaitForWorker(); }

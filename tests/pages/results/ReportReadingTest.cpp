@@ -1,0 +1,142 @@
+// Reading a report line by line as the result pages do (at most 254 characters a read,
+// trailing blanks and line ends removed, a report that cannot be opened is missing) and the
+// text operations of the readers.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "pages/results/ReportLines.h"
+#include "pages/results/ReportText.h"
+#include "support/ScratchStation.h"
+
+namespace {
+
+std::vector<std::string> LinesOf(std::string_view text) {
+  CReportLines lines;
+  lines.OpenText(text);
+  std::vector<std::string> out;
+  std::string_view line;
+  while (lines.Next(line)) out.emplace_back(line);
+  return out;
+}
+
+std::vector<std::string> LinesOfFile(const std::string& path) {
+  CReportLines lines;
+  if (!lines.Open(path)) return {"<cannot open>"};
+  std::vector<std::string> out;
+  std::string_view line;
+  while (lines.Next(line)) out.emplace_back(line);
+  return out;
+}
+
+TEST(ReportLines, LinesLoseTheirTrailingBlanksAndLineEndsButKeepLeadingOnes) {
+  EXPECT_EQ(LinesOf("   START \r\n\tmiddle\t \r\n\r\nlast without end  "),
+            (std::vector<std::string>{"   START", "\tmiddle", "", "last without end"}));
+  EXPECT_TRUE(LinesOf("").empty());
+  EXPECT_EQ(LinesOf("\n"), std::vector<std::string>{""});
+}
+
+TEST(ReportLines, ALongLineIsReadAsSeveralReadsOf254Characters) {
+  const std::string longLine(600, 'x');
+  const std::vector<std::string> lines = LinesOf(longLine + "\r\nnext\r\n");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], std::string(254, 'x'));
+  EXPECT_EQ(lines[1], std::string(254, 'x'));
+  EXPECT_EQ(lines[2], std::string(92, 'x'));
+  EXPECT_EQ(lines[3], "next");
+  // A line of exactly 254 characters leaves its line end to a read of its own.
+  EXPECT_EQ(LinesOf(std::string(254, 'y') + "\r\nz"), (std::vector<std::string>{std::string(254, 'y'), "", "z"}));
+  EXPECT_EQ(LinesOf(std::string(253, 'y') + "\nz"), (std::vector<std::string>{std::string(253, 'y'), "z"}));
+}
+
+TEST(ReportLines, AFileIsStreamedInChunksWithLinesAcrossTheirBorders) {
+  testsupport::ScratchStation station;
+  std::string text;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 20000; ++i) {
+    expected.push_back("     Channel:0,CE:" + std::to_string(i % 16) + ";    line " + std::to_string(i));
+    text += expected.back() + " \r\n";
+  }
+  station.WriteFile("D_Reports/HOST_1_Report.txt", text);
+  EXPECT_EQ(LinesOfFile(".\\D_Reports\\HOST_1_Report.txt"), expected);
+}
+
+TEST(ReportLines, AReportThatCannotBeOpenedIsMissing) {
+  testsupport::ScratchStation station;
+  station.WriteFile("D_Reports/keep", "");
+  EXPECT_FALSE(ReportCanBeOpened(".\\D_Reports\\none.txt"));
+  EXPECT_FALSE(ReportCanBeOpened(".\\D_Reports"));  // a folder
+  EXPECT_FALSE(ReportCanBeOpened(""));
+  EXPECT_EQ(LinesOfFile(".\\D_Reports"), std::vector<std::string>{"<cannot open>"});
+  station.WriteFile("D_Reports/r.txt", "a\r\n");
+  EXPECT_TRUE(ReportCanBeOpened(".\\D_Reports\\r.txt"));
+}
+
+TEST(ReportText, ScanTextReadsFieldsAsSscanfDoesAndStopsAtTheFirstMismatch) {
+  std::array<std::string_view, 7> f{};
+  EXPECT_EQ(report_text::ScanText("0,3,1,0;35(0x0023)EraseBad-RDT", "%[^,],%[^,],%[^,],%[^;];%[^(](%[^)])%s", f), 7);
+  EXPECT_EQ(f[0], "0");
+  EXPECT_EQ(f[4], "35");
+  EXPECT_EQ(f[5], "0x0023");
+  EXPECT_EQ(f[6], "EraseBad-RDT");
+  // An empty field ends the scan: the later fields stay empty.
+  EXPECT_EQ(report_text::ScanText("0,,1,0;35(0x23)", "%[^,],%[^,],%[^,],%[^;];%[^(](%[^)])%s", f), 1);
+  EXPECT_EQ(f[0], "0");
+  EXPECT_EQ(f[1], "");
+  EXPECT_EQ(f[4], "");
+  // A literal that does not match ends it too; %s needs a word.
+  EXPECT_EQ(report_text::ScanText("3/0-0,1", "%[^/]/%[^-]->%[^,]", f), 2);
+  EXPECT_EQ(report_text::ScanText("a(b)", "%[^(](%[^)])%s", f), 2);
+}
+
+TEST(ReportText, RemovingAWordDoesNotLookAgainAtWhatTheRemovalJoins) {
+  std::string text = "CECE::x";
+  report_text::RemoveWord(text, "CE:");
+  EXPECT_EQ(text, "CE:x");
+  text = "[RB_SLC]CE:1";
+  report_text::ReplaceWord(text, "RB_SLC", "SLC Bad");
+  report_text::ReplaceWord(text, "RB", "TLC Bad");
+  EXPECT_EQ(text, "[SLC Bad]CE:1");
+  text = " a b  c ";
+  report_text::RemoveBlanks(text);
+  EXPECT_EQ(text, "abc");
+}
+
+TEST(ReportText, SplitKeepsEmptyFieldsAndReadsAtMostTheFieldsAsked) {
+  std::array<std::string_view, 4> f{};
+  EXPECT_EQ(report_text::SplitFields("a,,c", ',', f), 3);
+  EXPECT_EQ(f[1], "");
+  EXPECT_EQ(f[2], "c");
+  EXPECT_EQ(f[3], "");
+  EXPECT_EQ(report_text::SplitFields("1,2,3,4,5,6", ',', f), 4);
+  EXPECT_EQ(f[3], "4");
+}
+
+TEST(ReportText, NumbersAreReadAsAtoiAndBlockNumbersAlsoInHexadecimal) {
+  EXPECT_EQ(report_text::ReadDecimal("  -12abc"), -12);
+  EXPECT_EQ(report_text::ReadDecimal("x1"), 0);
+  EXPECT_EQ(report_text::ReadDecimal("99999999999"), 2147483647);
+  std::uint32_t block = 0;
+  EXPECT_TRUE(report_text::ReadBlockNumber("0x1f", block));
+  EXPECT_EQ(block, 31u);
+  EXPECT_TRUE(report_text::ReadBlockNumber("35", block));
+  EXPECT_EQ(block, 35u);
+  EXPECT_FALSE(report_text::ReadBlockNumber("", block));
+  EXPECT_FALSE(report_text::ReadBlockNumber("-3", block));
+  EXPECT_FALSE(report_text::ReadBlockNumber("0x", block));
+  EXPECT_FALSE(report_text::ReadBlockNumber("99999999999", block));
+}
+
+TEST(ReportText, ValuesAfterTheEqualsSign) {
+  EXPECT_EQ(report_text::RestAfterEquals("RDT_Temperature    = 45"), " 45");
+  EXPECT_EQ(report_text::RestAfterEquals("RDT_Temperature 45"), "");
+  EXPECT_EQ(report_text::WordRightAfterEquals("RDT_FWVersion      =R10A x"), "R10A");
+  EXPECT_EQ(report_text::WordRightAfterEquals("RDT Info_BBSource     = 1"), "");
+  EXPECT_EQ(report_text::WordAfterEquals("RDT Info_CE Map    = 00FF rest"), "00FF");
+  EXPECT_EQ(report_text::TextAfterEqualsUpToDot("RDT Total testing time= 1:2:3."), " 1:2:3");
+  EXPECT_EQ(report_text::TextAfterEqualsUpToDot("RDT Total testing time= 1.5:2:3."), " 1");
+}
+
+}  // namespace
