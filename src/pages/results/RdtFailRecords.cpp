@@ -30,13 +30,29 @@ constexpr std::size_t kBadBlockFields = 13;
 constexpr std::size_t kSpecialTestFields = 11;
 constexpr std::size_t kBakingTestFields = 8;
 
+struct TableHeader {
+  std::string_view text;
+  RdtTable table;
+};
+
+// The column headers the RDT log reader writes, with the table each opens.
+const std::array<TableHeader, 8>& TableHeaders() {
+  static const std::array<TableHeader, 8> headers = {{
+      {kBadBlockReportColumns, RdtTable::BadBlock},
+      {SpecialSectionColumns(SpecialSection::TlcSpecial), RdtTable::SpecialTest},
+      {SpecialSectionColumns(SpecialSection::TlcBaking), RdtTable::BakingTest},
+      {kLoopMarkColumns, RdtTable::Other},
+      {kDdrColumns, RdtTable::Other},
+      {kTemperatureColumns, RdtTable::Other},
+      {kBadBlockCsvColumns, RdtTable::Other},
+      {kEccBitCsvColumns, RdtTable::Other},
+  }};
+  return headers;
+}
+
 RdtTable TableOfHeader(std::string_view line) {
-  if (line == kBadBlockReportColumns) return RdtTable::BadBlock;
-  if (line == SpecialSectionColumns(SpecialSection::TlcSpecial)) return RdtTable::SpecialTest;
-  if (line == SpecialSectionColumns(SpecialSection::TlcBaking)) return RdtTable::BakingTest;
-  if (line == kLoopMarkColumns || line == kDdrColumns || line == kTemperatureColumns ||
-      line == kBadBlockCsvColumns || line == kEccBitCsvColumns) {
-    return RdtTable::Other;
+  for (const TableHeader& header : TableHeaders()) {
+    if (line.size() == header.text.size() && line == header.text) return header.table;
   }
   return RdtTable::None;
 }
@@ -45,7 +61,10 @@ RdtTable TableOfHeader(std::string_view line) {
 
 bool FailKindOf(std::string_view type, RdtFailKind& kind) {
   for (const FailName& name : kFailNames) {
-    if (type.size() < name.name.size() || type.compare(0, name.name.size(), name.name) != 0) continue;
+    if (type.size() < name.name.size() || type[0] != name.name[0] ||
+        type.compare(0, name.name.size(), name.name) != 0) {
+      continue;
+    }
     const std::string_view remark = type.substr(name.name.size());
     if (remark.empty() || (remark.size() >= 2 && remark.front() == '(' && remark.back() == ')')) {
       kind = name.kind;

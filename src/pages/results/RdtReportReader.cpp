@@ -5,13 +5,16 @@
 #include "platform/Text.h"
 
 using report_text::Contains;
-using report_text::DecimalText;
+using report_text::NumberText;
 using report_text::ReadDecimal;
 using report_text::RemoveBlanks;
 using report_text::RemoveWord;
 using report_text::ReplaceWord;
 
 namespace {
+
+// Lines between two hand-overs of the fail counts to the view.
+constexpr int kFlushLines = 65536;
 
 constexpr std::array<std::string_view, 3> kCeRowNames = {"All Bad", "OBB", "RBB"};
 constexpr std::string_view kSectionMarkers[2][3] = {{"[OB]", "[RB]", "[RB_SLC]"},
@@ -79,10 +82,25 @@ void CRdtReportReader::Begin() {
   m_obSum = 0;
   m_erase = m_program = m_read = 0;
   m_earlyRow = m_laterRow = 0;
+  m_failBoxesPending = false;
+  m_linesSinceFlush = 0;
   m_summary = {};
 }
 
-void CRdtReportReader::End() { m_view.SelectLastReportLine(); }
+void CRdtReportReader::End() {
+  FlushFailBoxes();
+  m_view.SelectLastReportLine();
+}
+
+void CRdtReportReader::FlushFailBoxes() {
+  m_linesSinceFlush = 0;
+  if (!m_failBoxesPending) return;
+  m_failBoxesPending = false;
+  m_view.SetBox(ResultBox::EraseFail, NumberText(m_erase));
+  m_view.SetBox(ResultBox::ProgramFail, NumberText(m_program));
+  m_view.SetBox(ResultBox::ReadFail, NumberText(m_read));
+  if (LaterBadPage()) m_view.SetBox(ResultBox::RdtBadCount, NumberText(m_erase + m_program + m_read));
+}
 
 bool CRdtReportReader::IsSectionMarker(std::string_view line) const {
   for (std::string_view marker : kSectionMarkers[m_style]) {
@@ -93,6 +111,7 @@ bool CRdtReportReader::IsSectionMarker(std::string_view line) const {
 
 void CRdtReportReader::Line(std::string_view line) {
   m_view.AddReportLine(line);
+  if (++m_linesSinceFlush == kFlushLines) FlushFailBoxes();
   if (!LaterBadPage()) m_view.DebugLine(line);
   RdtFailRecord record;
   const bool failRecord = m_records.Line(line, record);
@@ -231,7 +250,7 @@ void CRdtReportReader::SectionData() {
   if (row % 3 == 0) {
     for (int p = 0; p < 4; ++p) m_obSum += ReadDecimal(field[static_cast<std::size_t>(2 + p)]);
   }
-  m_view.SetBox(ResultBox::ObOlbCount, DecimalText(m_obSum));
+  m_view.SetBox(ResultBox::ObOlbCount, NumberText(m_obSum));
   m_view.DebugLine(m_work);
 }
 
@@ -261,10 +280,7 @@ void CRdtReportReader::FailRecord(const RdtFailRecord& record) {
     ++m_read;
     if (summary) ++summary->read;
   }
-  m_view.SetBox(ResultBox::EraseFail, DecimalText(m_erase));
-  m_view.SetBox(ResultBox::ProgramFail, DecimalText(m_program));
-  m_view.SetBox(ResultBox::ReadFail, DecimalText(m_read));
-  if (LaterBadPage()) m_view.SetBox(ResultBox::RdtBadCount, DecimalText(m_erase + m_program + m_read));
+  m_failBoxesPending = true;
 }
 
 std::vector<std::string> CRdtReportReader::SummaryLines() const {

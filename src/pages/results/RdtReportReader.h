@@ -78,6 +78,11 @@ class CRdtReportReader {
   int m_read = 0;
   int m_earlyRow = 0;
   int m_laterRow = 0;
+  // The fail boxes change with every record: they are handed to the view when the report
+  // ends (and now and then on the way).
+  bool m_failBoxesPending = false;
+  int m_linesSinceFlush = 0;
+  void FlushFailBoxes();
   std::array<RdtCeSummary, kRdtSummaryCes> m_summary{};
 };
 

@@ -1,6 +1,7 @@
 #include "pages/results/ReportText.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -86,18 +87,46 @@ int ScanText(std::string_view input, std::string_view format, std::span<std::str
   return static_cast<int>(std::min(next, fields.size()));
 }
 
+namespace {
+
+// Bit 7 of every byte of the word that equals the byte of the pattern (every byte of the
+// pattern the same); exact, with no carries between bytes.
+inline std::uint64_t BytesEqual(std::uint64_t word, std::uint64_t pattern) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t t = word ^ pattern;
+  return ~(((t & kLow7) + kLow7) | t) & ~kLow7;
+}
+
+}  // namespace
+
 int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields) {
   for (std::string_view& field : fields) field = {};
   if (fields.empty()) return 0;
+  const char* const data = text.data();
+  const std::size_t size = text.size();
   std::size_t count = 0;
   std::size_t from = 0;
-  while (count < fields.size()) {
-    const void* hit = text.size() > from ? std::memchr(text.data() + from, separator, text.size() - from) : nullptr;
-    const std::size_t end = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-    fields[count++] = text.substr(from, end - from);
-    if (hit == nullptr) break;
-    from = end + 1;
+  auto separatorAt = [&](std::size_t at) {
+    fields[count++] = std::string_view(data + from, at - from);
+    from = at + 1;
+    return count == fields.size();
+  };
+  std::size_t at = 0;
+  // Eight bytes at a time on a little-endian host: the lowest set bit is the first separator.
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(separator);
+    for (; at + 8 <= size; at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + at, sizeof(word));
+      for (std::uint64_t hits = BytesEqual(word, pattern); hits != 0; hits &= hits - 1) {
+        if (separatorAt(at + static_cast<std::size_t>(std::countr_zero(hits)) / 8)) return static_cast<int>(count);
+      }
+    }
   }
+  for (; at < size; ++at) {
+    if (data[at] == separator && separatorAt(at)) return static_cast<int>(count);
+  }
+  fields[count++] = std::string_view(data + from, size - from);
   return static_cast<int>(count);
 }
 
@@ -157,10 +186,17 @@ std::string_view TextAfterEqualsUpToDot(std::string_view line) {
   return rest.substr(0, rest.find('.'));
 }
 
-std::string DecimalText(long long value) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
-  return std::string(buffer, result.ptr);
+std::string DecimalText(long long value) { return std::string(std::string_view(NumberText(value))); }
+
+NumberText::NumberText(long long value) {
+  m_length = static_cast<std::size_t>(std::to_chars(m_text, m_text + sizeof(m_text), value).ptr - m_text);
+}
+
+NumberText::NumberText(long long first, long long second) {
+  char* end = std::to_chars(m_text, m_text + sizeof(m_text) / 2, first).ptr;
+  *end++ = '/';
+  end = std::to_chars(end, m_text + sizeof(m_text), second).ptr;
+  m_length = static_cast<std::size_t>(end - m_text);
 }
 
 }  // namespace report_text

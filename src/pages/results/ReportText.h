@@ -56,4 +56,17 @@ std::string_view TextAfterEqualsUpToDot(std::string_view line);
 // Decimal text of a number.
 std::string DecimalText(long long value);
 
+// The decimal text of a number (or of two, "<a>/<b>") held in place, for texts handed on at
+// once without a string of their own.
+class NumberText {
+ public:
+  explicit NumberText(long long value);
+  NumberText(long long first, long long second);
+  operator std::string_view() const { return std::string_view(m_text, m_length); }
+
+ private:
+  char m_text[48];
+  std::size_t m_length = 0;
+};
+
 }  // namespace report_text

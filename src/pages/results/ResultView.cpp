@@ -3,10 +3,11 @@
 #include <array>
 
 int CeNumberOf(std::string_view ceText) {
-  static constexpr std::array<std::string_view, 16> kTexts = {"0", "1", "2",  "3",  "4",  "5",  "6",  "7",
-                                                              "8", "9", "10", "11", "12", "13", "14", "15"};
-  for (int ce = 0; ce < static_cast<int>(kTexts.size()); ++ce) {
-    if (ceText == kTexts[static_cast<std::size_t>(ce)]) return ce;
+  auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : -1; };
+  if (ceText.size() == 1) return digit(ceText[0]);
+  // "10" to "15": no other two-character text (no leading zero) names a CE.
+  if (ceText.size() == 2 && ceText[0] == '1' && digit(ceText[1]) >= 0 && digit(ceText[1]) <= 5) {
+    return 10 + digit(ceText[1]);
   }
   return -1;
 }

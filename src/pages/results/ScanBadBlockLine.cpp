@@ -1,6 +1,7 @@
 #include "pages/results/ScanBadBlockLine.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,15 @@ class LineCursor {
   void SkipSpaces() {
     while (m_at < m_line.size() && m_line[m_at] == ' ') ++m_at;
   }
-  bool Literal(std::string_view text) {
-    if (m_line.compare(m_at, text.size(), text) != 0) return false;
-    m_at += text.size();
+  template <std::size_t N>
+  bool Literal(const char (&text)[N]) {
+    constexpr std::size_t kLength = N - 1;
+    if (m_line.size() - m_at < kLength) return false;
+    const char* const at = m_line.data() + m_at;
+    for (std::size_t i = 0; i < kLength; ++i) {
+      if (at[i] != text[i]) return false;
+    }
+    m_at += kLength;
     return true;
   }
   bool Digits(std::string_view& out, bool hex) {
@@ -106,7 +113,7 @@ bool ParseEngineBadBlockLine(std::string_view line, EngineBadBlockLine& parsed) 
   if (!cursor.Literal(")")) return false;
   const std::string_view kind = cursor.Rest();
   for (const KnownKind& known : KnownKinds()) {
-    if (known.text == kind) {
+    if (known.text.size() == kind.size() && (kind.empty() || known.text[0] == kind[0]) && known.text == kind) {
       parsed.kindText = kind;
       parsed.compactKind = known.compact;
       parsed.marks = known.marks;

@@ -6,7 +6,7 @@
 #include "pages/results/ReportText.h"
 
 using report_text::Contains;
-using report_text::DecimalText;
+using report_text::NumberText;
 using report_text::ReadDecimal;
 using report_text::RemoveBlanks;
 using report_text::RemoveWord;
@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::uint32_t kRdtKindMarks = kKindEraseRdt | kKindProgramRdt | kKindReadRdt;
 constexpr std::uint32_t kFailKindMarks = kRdtKindMarks | kKindEraseRun | kKindProgramRun | kKindReadRun;
+
+// Lines between two hand-overs of the counts to the view.
+constexpr int kFlushLines = 65536;
 
 constexpr std::string_view kPlaneWords[] = {"Plane0=", "Plane1=", "Plane2=", "Plane3="};
 
@@ -101,8 +104,6 @@ std::string_view ValueOf(std::string_view work, ResultBox box) {
   }
 }
 
-std::string FailBoxText(int rdt, int run) { return DecimalText(rdt) + "/" + DecimalText(run); }
-
 }  // namespace
 
 CScanReportReader::CScanReportReader(CResultView& view, bool shortcut) : m_view(view), m_shortcut(shortcut) {}
@@ -130,11 +131,38 @@ void CScanReportReader::Begin() {
   InsertCeRows(m_view, kCeRows);
 
   m_counts = Counts{};
+  m_pending = PendingCounts{};
+  m_linesSinceFlush = 0;
   m_rememberedChannel.clear();
   m_rememberedCe.clear();
 }
 
-void CScanReportReader::End() { m_view.SelectLastReportLine(); }
+void CScanReportReader::End() {
+  Flush();
+  m_view.SelectLastReportLine();
+}
+
+void CScanReportReader::Flush() {
+  m_linesSinceFlush = 0;
+  if (!m_pending.any) return;
+  for (int list = 0; list < 2; ++list) {
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 9; ++column) {
+        if (!m_pending.ceDirty[list][row][column]) continue;
+        m_view.SetCell(list == 0 ? ResultList::CeChannel0 : ResultList::CeChannel1, row, column,
+                       NumberText(m_pending.ceCells[list][row][column]));
+      }
+    }
+  }
+  if (m_pending.earlyTotal) m_view.SetBox(ResultBox::EarlyTotal, NumberText(m_counts.earlyCount));
+  if (m_pending.failBoxes) {
+    const FailCounts& f = m_counts.fails;
+    m_view.SetBox(ResultBox::EraseFail, NumberText(f.eraseRdt, f.eraseRun));
+    m_view.SetBox(ResultBox::ProgramFail, NumberText(f.programRdt, f.programRun));
+    m_view.SetBox(ResultBox::ReadFail, NumberText(f.readRdt, f.readRun));
+  }
+  m_pending = PendingCounts{};
+}
 
 bool CScanReportReader::CountIndex(std::string_view channel, std::string_view ce, int& channelIndex,
                                    int& ceIndex) const {
@@ -143,11 +171,16 @@ bool CScanReportReader::CountIndex(std::string_view channel, std::string_view ce
 
 void CScanReportReader::PlaceCount(std::string_view channel, std::string_view ce, int row, long long value) {
   CePlace place;
-  if (PlaceCe(channel, ce, place)) m_view.SetCell(place.list, row, place.column, DecimalText(value));
+  if (!PlaceCe(channel, ce, place)) return;
+  const int list = place.list == ResultList::CeChannel0 ? 0 : 1;
+  m_pending.ceCells[list][row][place.column] = value;
+  m_pending.ceDirty[list][row][place.column] = true;
+  m_pending.any = true;
 }
 
 void CScanReportReader::Line(std::string_view line) {
   m_view.AddReportLine(line);
+  if (++m_linesSinceFlush == kFlushLines) Flush();
   EngineBadBlockLine parsed;
   if (m_shortcut && ParseEngineBadBlockLine(line, parsed)) {
     ShortcutLine(parsed);
@@ -181,8 +214,8 @@ void CScanReportReader::Line(std::string_view line) {
 }
 
 void CScanReportReader::ShortcutLine(const EngineBadBlockLine& parsed) {
-  const BadBlockFields fields{parsed.channel, parsed.ce, parsed.die, parsed.plane,
-                              parsed.block, parsed.address, parsed.compactKind};
+  const BadBlockFields fields{parsed.channel, parsed.ce,      parsed.die,         parsed.plane,
+                              parsed.block,   parsed.address, parsed.compactKind, (parsed.marks & kKindRdtWord) != 0};
   BadBlockLine(parsed.early, !parsed.early, parsed.marks, fields, fields);
   if ((parsed.marks & kFailKindMarks) != 0) CountFailKind(parsed.compactKind);
 }
@@ -208,8 +241,7 @@ void CScanReportReader::AllBadLine(bool allBadCount) {
   RemovePlaneWords(m_work);
   if (!allBadCount) {
     const PerPlaneFields fields = ReadPerPlaneFields(m_work);
-    m_rememberedChannel.assign(fields.Channel());
-    m_rememberedCe.assign(fields.Ce());
+    Remember(fields.Channel(), fields.Ce());
   }
   int channel = 0;
   int ce = 0;
@@ -238,7 +270,21 @@ CScanReportReader::BadBlockFields CScanReportReader::ReadBadBlockFields(std::str
   RemoveWord(copy, early ? "EarlyBadBlock_" : "LaterBadBlock_");
   std::array<std::string_view, 7> fields{};
   report_text::ScanText(copy, "%[^,],%[^,],%[^,],%[^;];%[^(](%[^)])%s", fields);
-  return BadBlockFields{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]};
+  return BadBlockFields{fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6],
+                        Contains(fields[6], "RDT")};
+}
+
+void CScanReportReader::Remember(std::string_view channel, std::string_view ce) {
+  // Mostly the same short texts again: compared in place rather than copied.
+  auto same = [](const std::string& kept, std::string_view text) {
+    if (kept.size() != text.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (kept[i] != text[i]) return false;
+    }
+    return true;
+  };
+  if (!same(m_rememberedChannel, channel)) m_rememberedChannel.assign(channel);
+  if (!same(m_rememberedCe, ce)) m_rememberedCe.assign(ce);
 }
 
 void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks, const BadBlockFields& earlyFields,
@@ -246,20 +292,19 @@ void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks
   int channel = 0;
   int ce = 0;
   if ((marks & kRdtKindMarks) != 0) {
-    m_rememberedChannel.assign(earlyFields.channel);
-    m_rememberedCe.assign(earlyFields.ce);
+    Remember(earlyFields.channel, earlyFields.ce);
     if (CountIndex(earlyFields.channel, earlyFields.ce, channel, ce)) {
       PlaceCount(earlyFields.channel, earlyFields.ce, 2, ++m_counts.rdtBad[channel][ce]);
     }
   }
   if (early && (marks & kKindOlb) == 0) {
     const BadBlockFields& f = earlyFields;
-    m_rememberedChannel.assign(f.channel);
-    m_rememberedCe.assign(f.ce);
+    Remember(f.channel, f.ce);
     const std::array<std::string_view, 7> cells = {f.channel, f.ce, f.die, f.plane, f.block, f.address, f.type};
     m_view.InsertRow(ResultList::EarlyBad, m_counts.earlyRow++, cells);
-    m_view.SetBox(ResultBox::EarlyTotal, DecimalText(++m_counts.earlyCount));
-    if (!Contains(f.type, "RDT") && CountIndex(f.channel, f.ce, channel, ce)) {
+    ++m_counts.earlyCount;
+    m_pending.earlyTotal = m_pending.any = true;
+    if (!f.typeHoldsRdt && CountIndex(f.channel, f.ce, channel, ce)) {
       PlaceCount(f.channel, f.ce, 1, ++m_counts.ob[channel][ce]);
     }
   } else if (later) {
@@ -283,9 +328,7 @@ void CScanReportReader::CountFailKind(std::string_view type) {
   } else if (Contains(type, "ReadBad-Run")) {
     ++m_counts.fails.readRun;
   }
-  m_view.SetBox(ResultBox::EraseFail, FailBoxText(m_counts.fails.eraseRdt, m_counts.fails.eraseRun));
-  m_view.SetBox(ResultBox::ProgramFail, FailBoxText(m_counts.fails.programRdt, m_counts.fails.programRun));
-  m_view.SetBox(ResultBox::ReadFail, FailBoxText(m_counts.fails.readRdt, m_counts.fails.readRun));
+  m_pending.failBoxes = m_pending.any = true;
 }
 
 void CScanReportReader::ValueLines(std::string_view line) {

@@ -39,6 +39,7 @@ class CScanReportReader {
  private:
   struct BadBlockFields {
     std::string_view channel, ce, die, plane, block, address, type;
+    bool typeHoldsRdt = false;  // "RDT" in the type
   };
   struct FailCounts {
     int eraseRdt = 0, programRdt = 0, readRdt = 0, eraseRun = 0, programRun = 0, readRun = 0;
@@ -54,6 +55,7 @@ class CScanReportReader {
   void ValueLines(std::string_view line);
   void ShortcutLine(const EngineBadBlockLine& parsed);
   BadBlockFields ReadBadBlockFields(std::string& copy, bool early);
+  void Remember(std::string_view channel, std::string_view ce);
 
   void PlaceCount(std::string_view channel, std::string_view ce, int row, long long value);
   bool CountIndex(std::string_view channel, std::string_view ce, int& channelIndex, int& ceIndex) const;
@@ -77,6 +79,19 @@ class CScanReportReader {
     FailCounts fails;
   };
   Counts m_counts;
+  // The count cells and boxes last written, in place of their texts: they change with almost
+  // every bad-block line, so they are formatted and handed to the view when the report ends
+  // (and now and then on the way), each with the value written last.
+  struct PendingCounts {
+    long long ceCells[2][3][9] = {};
+    bool ceDirty[2][3][9] = {};
+    bool earlyTotal = false;
+    bool failBoxes = false;
+    bool any = false;
+  };
+  void Flush();
+  PendingCounts m_pending;
+  int m_linesSinceFlush = 0;
   // Channel and CE texts of the last per-plane or bad-block line (empty at the start).
   std::string m_rememberedChannel;
   std::string m_rememberedCe;
