@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "pages/results/LaterBadResultPage.h"
 #include "pages/results/ResultPageItems.h"
 
 namespace {
@@ -62,16 +63,8 @@ constexpr int kValueBoxes[] = {ids::kEraseFail,   ids::kProgramFail,    ids::kRe
 
 ui::DialogTemplate MakeTemplate() {
   ui::DialogTemplate page{ids::kTemplate, "Later Bad Result", 701, 380, ui::DialogFont{}, {}};
+  AddResultPageTopArea(page.items, kLaterBadPageSetup);
   result_items::Items items(page.items);
-  items.Label(ids::kDiskLabel, "Disk :", 13, 6, 28, 10);
-  items.DiskCombo(ids::kDisk, 43, 4, 45);
-  items.Push(ids::kShowResult, "Show Result", 95, 3);
-  items.Push(ids::kOpenFile, "Open File", 95, 21);
-  items.Push(ids::kLoadData, "Load Data", 95, 38);
-  items.Push(ids::kBlockMap, "Block Map", 95, 55);
-  items.LimitChoice(ids::kLimitCheck, ids::kLimit, ids::kPerPlaneHint, 11, 24, 61, 30, 22, 42);
-  items.Label(ids::kResultLabel, "Later Bad Result :", 149, 6, 62, 10);
-  items.StatusAndProgress(ids::kStatus, 212, 3, 267, ids::kProgress, 480, 5);
   for (const ValueColumn& column : kValueColumns) {
     for (std::size_t row = 0; row < std::size(column.entries); ++row) {
       const ValueColumn::Entry& entry = column.entries[row];

@@ -19,10 +19,19 @@ namespace {
 
 namespace ids = lb_ids;
 
-constexpr ResultPageSetup kSetup{"later-bad result page",
+}  // namespace
+
+const ResultPageSetup kLaterBadPageSetup{"later-bad result page",
                                  kLaterBadLogKind,
                                  kActiveLaterBadResultPage,
                                  "LaterBad Result",
+                                 ids::kDiskLabel,
+                                 "IDC_STATIC_LB_DISK",
+                                 "ID_BTN_LB_SHOW_RESULT",
+                                 ids::kResultLabel,
+                                 "IDC_STATIC_LB_RESULT",
+                                 "Later Bad Result :",
+                                 ids::kPerPlaneHint,
                                  ids::kDisk,
                                  ids::kShowResult,
                                  ids::kStatus,
@@ -34,6 +43,8 @@ constexpr ResultPageSetup kSetup{"later-bad result page",
                                  ids::kBlockMap,
                                  ids::kReportLines,
                                  {ids::kEarlyList, ids::kLaterList}};
+
+namespace {
 
 // The page's list of each role, in ResultList order.
 constexpr int kListIds[kResultListCount] = {ids::kPerPlaneList, ids::kLaterPerPlaneList, ids::kCeList0,
@@ -64,7 +75,7 @@ void TurnOnGridLines(ui::CListCtrl& list) { list.SetExtendedStyle(list.GetExtend
 
 }  // namespace
 
-CPropertyPage_LBResult::CPropertyPage_LBResult() : CResultPage(&LaterBadPageTemplate(), kSetup) {
+CPropertyPage_LBResult::CPropertyPage_LBResult() : CResultPage(&LaterBadPageTemplate(), kLaterBadPageSetup) {
   for (int role = 0; role < kResultListCount; ++role) {
     m_view.BindList(static_cast<ResultList>(role), &m_lists[static_cast<std::size_t>(role)]);
   }
@@ -86,21 +97,10 @@ void CPropertyPage_LBResult::DoDataExchange(ui::CDataExchange* exchange) {
   }
 }
 
-const char* CPropertyPage_LBResult::CaptionKey(int id) const {
-  switch (id) {
-    case ids::kDiskLabel: return "IDC_STATIC_LB_DISK";
-    case ids::kShowResult: return "ID_BTN_LB_SHOW_RESULT";
-    case ids::kResultLabel: return "IDC_STATIC_LB_RESULT";
-    default: return "Unknown";
-  }
-}
-
 bool CPropertyPage_LBResult::OnInitDialog() {
   CResultPage::OnInitDialog();
   m_layoutReady = false;
-  LoadCaptions(ids::kDiskLabel);
-  LoadCaptions(ids::kShowResult);
-  LoadCaptions(ids::kResultLabel);
+  LoadPageCaptions();
   InsertColumns(List(ResultList::PerPlane), PerPlaneColumns(kScanReportKind));
   InsertColumns(List(ResultList::LaterPerPlane), PerPlaneColumns(kScanReportKind));
   InsertColumns(List(ResultList::CeChannel0), CeChannel0Columns());

@@ -43,7 +43,6 @@ class CPropertyPage_LBResult : public CResultPage {
   std::string BoxText(int id) const { return GetDlgItemText(id); }
 
  protected:
-  const char* CaptionKey(int id) const override;
   void SetRequest(const std::string& limitText) override;
   void ClearRequest() override;
   void RunWorker(const ResultRun& run) override;
@@ -60,6 +59,8 @@ class CPropertyPage_LBResult : public CResultPage {
   std::atomic<int> m_reportKind{0};
   bool m_layoutReady = false;
 };
+
+extern const ResultPageSetup kLaterBadPageSetup;
 
 // The worker behind Show Result (on its own thread).
 void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run);

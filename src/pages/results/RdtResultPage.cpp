@@ -14,10 +14,17 @@ namespace {
 
 namespace ids = rdt_ids;
 
-constexpr ResultPageSetup kSetup{"RDT result page",
+const ResultPageSetup kRdtPageSetup{"RDT result page",
                                  kRdtLogKind,
                                  kActiveRdtResultPage,
                                  "RDT Result",
+                                 ids::kDiskLabel,
+                                 "IDC_STATIC_DISK",
+                                 "ID_BTN_SHOW_RESULT",
+                                 ids::kResultLabel,
+                                 "IDC_STATIC_RDT_RESULT",
+                                 "RDT Result :",
+                                 ids::kPerPlaneHint,
                                  ids::kDisk,
                                  ids::kShowResult,
                                  ids::kStatus,
@@ -54,16 +61,8 @@ constexpr BoxRole kBoxes[] = {
 
 ui::DialogTemplate MakeTemplate() {
   ui::DialogTemplate page{ids::kTemplate, "RDT Result", 701, 380, ui::DialogFont{}, {}};
+  AddResultPageTopArea(page.items, kRdtPageSetup);
   result_items::Items items(page.items);
-  items.Label(ids::kDiskLabel, "Disk :", 13, 6, 28, 10);
-  items.DiskCombo(ids::kDisk, 43, 4, 45);
-  items.Push(ids::kShowResult, "Show Result", 95, 3);
-  items.Push(ids::kOpenFile, "Open File", 95, 21);
-  items.Push(ids::kLoadData, "Load Data", 95, 38);
-  items.Push(ids::kBlockMap, "Block Map", 95, 55);
-  items.LimitChoice(ids::kLimitCheck, ids::kLimit, ids::kPerPlaneHint, 11, 24, 61, 30, 22, 42);
-  items.Label(ids::kResultLabel, "RDT Result :", 149, 6, 62, 10);
-  items.StatusAndProgress(ids::kStatus, 212, 3, 267, ids::kProgress, 480, 5);
   for (const BoxRole& box : kBoxes) {
     items.ValueBox(box.id + 1000, box.label, box.labelX, box.labelWidth, box.id, box.boxX, box.boxWidth, box.y);
   }
@@ -85,7 +84,7 @@ const ui::DialogTemplate& RdtResultPageTemplate() {
   return page;
 }
 
-CPropertyPage_RDTResult::CPropertyPage_RDTResult() : CResultPage(&RdtResultPageTemplate(), kSetup) {
+CPropertyPage_RDTResult::CPropertyPage_RDTResult() : CResultPage(&RdtResultPageTemplate(), kRdtPageSetup) {
   m_view.BindList(ResultList::PerPlane, &m_perPlane);
   m_view.BindList(ResultList::CeChannel0, &m_channel0);
   m_view.BindList(ResultList::CeChannel1, &m_channel1);
@@ -117,21 +116,10 @@ void CPropertyPage_RDTResult::DoDataExchange(ui::CDataExchange* exchange) {
   for (std::size_t i = 0; i < m_boxes.size(); ++i) ui::DDX_Control(exchange, kBoxes[i].id, m_boxes[i]);
 }
 
-const char* CPropertyPage_RDTResult::CaptionKey(int id) const {
-  switch (id) {
-    case ids::kDiskLabel: return "IDC_STATIC_DISK";
-    case ids::kShowResult: return "ID_BTN_SHOW_RESULT";
-    case ids::kResultLabel: return "IDC_STATIC_RDT_RESULT";
-    default: return "Unknown";
-  }
-}
-
 bool CPropertyPage_RDTResult::OnInitDialog() {
   CResultPage::OnInitDialog();
   m_layoutReady = false;
-  LoadCaptions(ids::kDiskLabel);
-  LoadCaptions(ids::kShowResult);
-  LoadCaptions(ids::kResultLabel);
+  LoadPageCaptions();
   InsertColumns(m_perPlane, PerPlaneColumns(kRdtReportKind));
   InsertColumns(m_channel0, CeChannel0Columns());
   InsertColumns(m_channel1, CeChannel1Columns());

@@ -65,7 +65,6 @@ class CPropertyPage_RDTResult : public CResultPage {
   std::string BoxText(int id) const { return GetDlgItemText(id); }
 
  protected:
-  const char* CaptionKey(int id) const override;
   void SetRequest(const std::string& limitText) override;
   void ClearRequest() override;
   void RunWorker(const ResultRun& run) override;

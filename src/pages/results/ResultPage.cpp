@@ -9,6 +9,7 @@
 #include "pages/results/BadBlockLists.h"
 #include "pages/results/BlockMapDlg.h"
 #include "pages/results/ReportLines.h"
+#include "pages/results/ResultPageItems.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "ui/FileDialog.h"
@@ -42,6 +43,32 @@ void CResultPage::DoDataExchange(ui::CDataExchange* exchange) {
   ui::DDX_Control(exchange, m_setup.limitCheck, m_limitCheck);
   ui::DDX_Control(exchange, m_setup.limit, m_limit);
   ui::DDX_Control(exchange, m_setup.reportLines, m_reportLines);
+}
+
+void AddResultPageTopArea(std::vector<ui::DialogItem>& list, const ResultPageSetup& setup) {
+  result_items::Items items(list);
+  items.Label(setup.diskLabel, "Disk :", 13, 6, 28, 10);
+  items.DiskCombo(setup.disk, 43, 4, 45);
+  items.Push(setup.showResult, "Show Result", 95, 3);
+  items.Push(setup.openFile, "Open File", 95, 21);
+  items.Push(setup.loadData, "Load Data", 95, 38);
+  items.Push(setup.blockMap, "Block Map", 95, 55);
+  items.LimitChoice(setup.limitCheck, setup.limit, setup.perPlaneHint, 11, 24, 61, 30, 22, 42);
+  items.Label(setup.resultLabel, setup.resultLabelText, 149, 6, 62, 10);
+  items.StatusAndProgress(setup.status, 212, 3, 267, setup.progress, 480, 5);
+}
+
+const char* CResultPage::CaptionKey(int id) const {
+  if (id == m_setup.diskLabel) return m_setup.diskLabelKey;
+  if (id == m_setup.showResult) return m_setup.showResultKey;
+  if (id == m_setup.resultLabel) return m_setup.resultLabelKey;
+  return "Unknown";
+}
+
+void CResultPage::LoadPageCaptions() {
+  LoadCaptions(m_setup.diskLabel);
+  LoadCaptions(m_setup.showResult);
+  LoadCaptions(m_setup.resultLabel);
 }
 
 std::string CResultPage::LoadCaptions(int id) {

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "controls/ColorEdit.h"
 #include "pages/common/DiskSelectCombo.h"
@@ -35,6 +36,15 @@ struct ResultPageSetup {
   const char* logKind;         // "QC" or "RDTlog"
   std::int32_t activePageCode; // g_ActivePage while the page is active
   const char* captionSection;  // section of the caption file
+  // The captioned controls and their caption-file keys: "Disk :", Show Result, the status
+  // box's label.
+  int diskLabel;
+  const char* diskLabelKey;
+  const char* showResultKey;
+  int resultLabel;
+  const char* resultLabelKey;
+  const char* resultLabelText; // the label's template text
+  int perPlaneHint;            // "(PrePlane)" under the limit box
   int disk;
   int showResult;
   int status;
@@ -47,6 +57,11 @@ struct ResultPageSetup {
   int reportLines;
   int sortableLists[2];
 };
+
+// The template items both pages have alike: "Disk :" and its list, Show Result, Open File,
+// Load Data and Block Map, the bad-block limit, the status box with its label and the
+// progress bar, at the places both pages use.
+void AddResultPageTopArea(std::vector<ui::DialogItem>& items, const ResultPageSetup& setup);
 
 // What one Show Result works on.
 struct ResultRun {
@@ -107,7 +122,9 @@ class CResultPage : public ui::CPropertyPage {
   CResultPage(const ui::DialogTemplate* dialogTemplate, const ResultPageSetup& setup);
 
   // The caption-file key of a control ("Unknown" for a control without one).
-  virtual const char* CaptionKey(int id) const = 0;
+  const char* CaptionKey(int id) const;
+  // The captions of "Disk :", Show Result and the status box's label.
+  void LoadPageCaptions();
   // Hands the limit to the engine's next reading (g_LaterBadRequest or g_RdtRequest).
   virtual void SetRequest(const std::string& limitText) = 0;
   // Clears that request (every worker does at its end).
@@ -134,7 +151,7 @@ class CResultPage : public ui::CPropertyPage {
   CResultControls m_view;
 
  private:
-  const ResultPageSetup m_setup;
+  const ResultPageSetup& m_setup;
   std::atomic<bool> m_busy{false};
   platform::Thread m_worker;
   mutable std::mutex m_pathLock;
