@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "device/records/BadBlockTable.h"
+#include "device/records/RdtLogs.h"
+#include "engine/rdtlog/BadBlockLog.h"
+#include "engine/scan/ScanReportLines.h"
 #include "pages/results/BlockMapDlg.h"
 #include "platform/Profile.h"
 #include "support/ScratchStation.h"
@@ -206,6 +210,88 @@ TEST_F(BlockMapTest, ThePagingButtonsMoveTheirGridByOneCeGroup) {
   dialog.OnCommand(blockmap_ids::kCh1CeLeft, ui::BN_CLICKED);
   dialog.OnCommand(blockmap_ids::kCh1CeLeft, ui::BN_CLICKED);
   EXPECT_EQ(dialog.m_listCh1.GetScrollPosition(), (ui::CPoint{0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// Cells of a grid that a reader marked (a kind text "<digit>_...").
+int MarkedCells(const CReportListCtrl& grid) {
+  int marked = 0;
+  for (int row = 0; row < grid.GetItemCount(); ++row) {
+    for (int column = 2; column < kBlockGridColumns; ++column) {
+      if ((column - 1) % kBlockGroupColumns == 0) continue;  // label columns
+      const std::string text = grid.GetItemText(row, column);
+      if (text.size() > 2 && text[1] == '_') ++marked;
+    }
+  }
+  return marked;
+}
+
+// Collects the RDT log reader's report lines.
+class ReportLines final : public RdtOutput {
+ public:
+  void ReportLine(const std::string& text) override { lines.push_back(text); }
+  void TempReportLine(const std::string&) override {}
+  void CsvLine(RdtCsv, const std::string&) override {}
+  std::vector<std::string> lines;
+};
+
+TEST_F(BlockMapTest, ReportsOfTheEnginesOwnLinesMarkEveryBadBlockOnce) {
+  ScanTally tally;
+  tally.planes = 2;
+  for (unsigned ce : {1u, 12u}) {
+    ScanDieTally die;
+    die.ce = ce;
+    die.channel = ce / 8;
+    die.blocks = 1024;
+    for (std::uint32_t block : {0u, 17u, 300u, 1023u}) die.bad.push_back({block, block % 2, kBlockFactoryBad});
+    die.bad.push_back({40, 0, kBlockRdtBad | kBlockEraseFail});
+    die.bad.push_back({41, 1, kBlockProgramFail});
+    die.factory = {2, 2};
+    tally.dies.push_back(die);
+  }
+  std::vector<std::string> lines = ScanGeometryLines({1, 2, 1024, 4, 20});
+  for (const std::string& line : ScanDieLines(tally, true)) lines.push_back(line);
+  Open(lines);
+  EXPECT_EQ(MarkedCells(dialog.m_listCh0), 6);
+  EXPECT_EQ(MarkedCells(dialog.m_listCh1), 6);
+  ExpectCell(0, 2, 2 + 17 + 8, "1_Erase-RDT", RGB(55, 0, 255), kWhite);
+  ExpectCell(1, 63, 2 + 68 + 15, "0_Early Bad", kBlack, kWhite);
+
+  // The RDT log reader's bad-block rows, block addresses in hexadecimal.
+  std::vector<std::uint8_t> log;
+  for (std::uint16_t block : {16, 33, 1000}) {
+    RdtBadBlockLogEntry entry{};
+    entry.failType = block == 16 ? 0x01 : 0x03;
+    entry.ce = 2;
+    entry.channel = 0;
+    entry.block.Set(block);
+    entry.plane = static_cast<std::uint8_t>(block % 2);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&entry);
+    log.insert(log.end(), bytes, bytes + sizeof(entry));
+  }
+  log.insert(log.end(), std::begin(kLogEndMark), std::end(kLogEndMark));
+  log.resize(log.size() + 24, 0x20);
+  ReportLines out;
+  out.ReportLine("Temperature_Time Log:");
+  for (const char* line : {"Die Per Flash    = 1;", "Plane Number     = 2;", "Max Block Per CE = 1024; "}) out.ReportLine(line);
+  out.ReportLine(kBadBlockReportColumns);
+  RdtBadBlockTallies tallies;
+  BadBlockWalkResult walk;
+  WalkBadBlockLog(log, BadBlockWalkSettings{false, 0, 2}, tallies, walk, out);
+  CBlockMapDlg rdt;
+  std::string text;
+  for (const std::string& line : out.lines) text += "   " + line + " \r\n";
+  station.WriteFile("W_PC/RDTlog/D_Reports/HOST_4_Report.txt", text);
+  rdt.SetReportLocation(".\\W_PC\\RDTlog\\D_Reports\\HOST_4_Report.txt", "");
+  ASSERT_TRUE(rdt.Create(nullptr));
+  EXPECT_EQ(rdt.m_bRdtReport, 1);
+  EXPECT_EQ(MarkedCells(rdt.m_listCh0), 3);
+  EXPECT_EQ(rdt.m_listCh0.GetItemText(1, 2 + 34 + 0), "0_Early Bad");
+  EXPECT_EQ(rdt.m_listCh0.GetItemText(2, 2 + 34 + 1), "2_Program Fail");
+  EXPECT_EQ(rdt.m_listCh0.GetItemText(62, 2 + 34 + 8), "2_Program Fail");
 }
 
 }  // namespace
