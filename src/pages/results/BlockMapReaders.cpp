@@ -79,6 +79,8 @@ void CBlockMapReader::Line(std::string_view line) {
 }
 
 void CBlockMapReader::GeometryLine(std::string_view line) {
+  // "Plane Number" holds an "N", "Die Per Flash" an "F", "Max Block Per CE" an "M".
+  if (!report_text::HoldsAnyByte(line, "NFM")) return;
   if (Contains(line, "Plane Number")) m_planes = GeometryValue(line);
   if (Contains(line, "Die Per Flash")) m_dies = GeometryValue(line);
   if (Contains(line, "Max Block Per CE")) {
@@ -154,7 +156,7 @@ void CBlockMapReader::MarkBadBlock(std::string_view channel, int ce, long long b
 
 void CBlockMapReader::RdtLine(std::string_view line) {
   GeometryLine(line);
-  RdtFailRecord record;
+  RdtFailRecord& record = m_record;
   if (!m_records.Line(line, record)) return;
   std::uint32_t block = 0;
   if (record.channel.empty() || record.ce.empty() || !report_text::ReadBlockNumber(record.block, block)) return;

@@ -69,6 +69,7 @@ class CBlockMapReader {
   int m_rows = 0;
   std::string m_work;
   CRdtFailRecords m_records;
+  RdtFailRecord m_record;  // the record of the current line, kept to spare its set-up per line
 };
 
 // Both read the report at the path into the view; the grids are set up and the legend shown

@@ -57,6 +57,19 @@ RdtTable TableOfHeader(std::string_view line) {
   return RdtTable::None;
 }
 
+// The fields every table gives; the others are emptied.
+void SetRecord(RdtFailRecord& record, RdtTable table, std::string_view type, std::string_view ce,
+               std::string_view channel, std::string_view plane, std::string_view block, std::string_view page) {
+  record.table = table;
+  record.type = type;
+  record.ce = ce;
+  record.channel = channel;
+  record.plane = plane;
+  record.block = block;
+  record.page = page;
+  record.totalLoop = record.runLoop = record.runCycle = record.ecc = record.timeStamp = {};
+}
+
 }  // namespace
 
 bool FailKindOf(std::string_view type, RdtFailKind& kind) {
@@ -80,12 +93,18 @@ bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
     m_table = table;
     return false;
   }
-  std::array<std::string_view, kBadBlockFields> field{};
+  std::array<std::string_view, kBadBlockFields> field;  // SplitFields sets every field
   const std::string_view first = text.substr(0, text.find(','));
   if (FailKindOf(first, record.kind)) {
     report_text::SplitFields(text, ',', field);
-    record = RdtFailRecord{record.kind, RdtTable::BadBlock, field[0], field[1], field[2], field[3], field[4], field[5],
-                           field[6], field[7], field[8], field[11], field[12]};
+    // Fail Type, CE, Channel, plane, Physical block address, page number, Total Loop, Run Loop,
+    // Run Cycle, Step number, Stage number, Over threshold correctable bit, Time Stamp.
+    SetRecord(record, RdtTable::BadBlock, field[0], field[1], field[2], field[3], field[4], field[5]);
+    record.totalLoop = field[6];
+    record.runLoop = field[7];
+    record.runCycle = field[8];
+    record.ecc = field[11];
+    record.timeStamp = field[12];
     return true;
   }
   if (m_table != RdtTable::SpecialTest && m_table != RdtTable::BakingTest) return false;
@@ -97,12 +116,12 @@ bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
   if (m_table == RdtTable::SpecialTest) {
     // Cycle, CE_No, Channel_No, Plane_No, Block_No, Page_No, Max_tProgram(ms), Raw_bit_Error,
     // Retry_Count, Temp., Failed_Type.
-    record = RdtFailRecord{record.kind, RdtTable::SpecialTest, field[10], field[1], field[2], field[3], field[4],
-                           field[5], {}, {}, {}, field[7], {}};
+    SetRecord(record, RdtTable::SpecialTest, field[10], field[1], field[2], field[3], field[4], field[5]);
+    record.ecc = field[7];
   } else {
     // CE_No, Channel_No, Plane_No, Block_No, Raw_bit_Error, Retry_Count, Temp., Failed_Type.
-    record = RdtFailRecord{record.kind, RdtTable::BakingTest, field[7], field[0], field[1], field[2], field[3],
-                           {}, {}, {}, {}, field[4], {}};
+    SetRecord(record, RdtTable::BakingTest, field[7], field[0], field[1], field[2], field[3], {});
+    record.ecc = field[4];
   }
   return true;
 }

@@ -113,7 +113,7 @@ void CRdtReportReader::Line(std::string_view line) {
   m_view.AddReportLine(line);
   if (++m_linesSinceFlush == kFlushLines) FlushFailBoxes();
   if (!LaterBadPage()) m_view.DebugLine(line);
-  RdtFailRecord record;
+  RdtFailRecord& record = m_record;
   const bool failRecord = m_records.Line(line, record);
 
   // Every key of the cases below but the fail records holds "[" or "RDT".

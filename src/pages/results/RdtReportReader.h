@@ -69,6 +69,7 @@ class CRdtReportReader {
   const int m_style;
   std::string m_work;
   CRdtFailRecords m_records;
+  RdtFailRecord m_record;  // the record of the current line, kept to spare its set-up per line
 
   int m_sectionRows = 0;
   int m_dataRow = 0;

@@ -99,6 +99,30 @@ inline std::uint64_t BytesEqual(std::uint64_t word, std::uint64_t pattern) {
 
 }  // namespace
 
+bool HoldsAnyByte(std::string_view text, std::string_view bytes) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t patterns[4] = {};
+    const std::size_t count = std::min<std::size_t>(bytes.size(), 4);
+    for (std::size_t i = 0; i < count; ++i) patterns[i] = 0x0101010101010101ull * static_cast<unsigned char>(bytes[i]);
+    if (count == bytes.size()) {
+      for (; at + 8 <= size; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + at, sizeof(word));
+        for (std::size_t i = 0; i < count; ++i) {
+          if (BytesEqual(word, patterns[i]) != 0) return true;
+        }
+      }
+    }
+  }
+  for (; at < size; ++at) {
+    if (bytes.find(data[at]) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields) {
   for (std::string_view& field : fields) field = {};
   if (fields.empty()) return 0;

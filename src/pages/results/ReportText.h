@@ -15,6 +15,9 @@
 namespace report_text {
 
 bool Contains(std::string_view text, std::string_view key);
+// Whether the text holds any of the (few) bytes; a quick first test before looking for keys
+// that each hold one of them.
+bool HoldsAnyByte(std::string_view text, std::string_view bytes);
 
 // Removes every blank (space) from the text.
 void RemoveBlanks(std::string& text);

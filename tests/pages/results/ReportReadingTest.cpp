@@ -140,3 +140,19 @@ TEST(ReportText, ValuesAfterTheEqualsSign) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReportText, HoldsAnyByteLooksAtEveryByte) {
+  const std::string text = "Erase fail,3,0,1,0x21,5,3,1,2,0,Erase,0,800 and some more";
+  EXPECT_FALSE(report_text::HoldsAnyByte(text, "NFM"));
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    std::string marked = text;
+    marked[at] = 'F';
+    EXPECT_TRUE(report_text::HoldsAnyByte(marked, "NFM")) << at;
+  }
+  EXPECT_FALSE(report_text::HoldsAnyByte("", "N"));
+  EXPECT_TRUE(report_text::HoldsAnyByte("abcdefghijklmnopq", "abcdefq"));
+}
+
+}  // namespace
