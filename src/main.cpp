@@ -1,29 +1,39 @@
 // The station program: it runs in the station folder (the current folder when it starts),
-// reads no command-line options, installs the transport of the station's platform settings
-// and shows the application's property sheet through the Qt front end; it ends when the
-// sheet closes.
+// reads no command-line options, takes the station folder's lock, installs the transport of
+// the station's platform settings and shows the application's property sheet through the
+// Qt front end; it ends when the sheet closes.
+//
+// Start-up stops, with a message and before the sheet opens, when another copy of the
+// program holds the station folder (nothing of the folder is touched then) or when the
+// platform settings or the scenario are refused (the message names the file, the line and
+// the key).
 #include <QApplication>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/MPToolApp.h"
-#include "platform/Clock.h"
 #include "platform/Path.h"
-#include "platform/Profile.h"
-#include "platform/StationSettings.h"
+#include "platform/StationLock.h"
 #include "sim/StationTransport.h"
 #include "ui/Dispatcher.h"
 #include "ui/Host.h"
 #include "ui/qt/QtHost.h"
 
+namespace {
+
+constexpr int kExitStationInUse = 2;
+constexpr int kExitSettingsRefused = 3;
+
+}  // namespace
+
 int main(int argc, char** argv) {
   platform::SetStationFolder(std::filesystem::current_path());
-  // The station's platform settings may slow time down or speed it up (simulated runs).
-  const std::string scale = settings::ReadText(settings::keys::PlatformTimeScale);
-  char* end = nullptr;
-  const double timeScale = std::strtod(scale.c_str(), &end);
-  if (end != scale.c_str() && timeScale >= 0) platform::SetTimeScale(timeScale);
+  // One program per station folder, before anything of it is read or written.
+  std::string refusal;
+  const std::unique_ptr<platform::StationLock> stationLock =
+      platform::StationLock::Take(platform::StationFolder(), refusal);
 
   // Qt gets only the program name: the station takes no options, Qt's included.
   int qtArgumentCount = 1;
@@ -34,11 +44,18 @@ int main(int argc, char** argv) {
   ui::Dispatcher dispatcher;
   uiqt::QtHost host(dispatcher);
   ui::SetHost(&host);
+  const auto stop = [](const std::string& message, int exitCode) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    ui::ShowMessageBox(message, "", ui::MB_OK | ui::MB_ICONERROR);
+    ui::SetHost(nullptr);
+    return exitCode;
+  };
+  if (!stationLock) return stop(refusal, kExitStationInUse);
 
   // The drives are reached through the transport the station's platform settings choose.
   std::string transportError;
   if (!sim::InstallStationTransport(&transportError)) {
-    ui::ShowMessageBox("No drive can be reached: " + transportError, "", ui::MB_OK | ui::MB_ICONERROR);
+    return stop("The station cannot start: " + transportError, kExitSettingsRefused);
   }
 
   theApp.InitInstance();

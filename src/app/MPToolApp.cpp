@@ -3,6 +3,7 @@
 #include "app/DeviceLayerHooks.h"
 #include "app/PageMask.h"
 #include "device/StationHelpers.h"
+#include "device/Transport.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
@@ -15,8 +16,17 @@ std::string MakeSheetCaption(std::string_view buildVersion) {
 
 CMPToolApp::CMPToolApp(std::span<const SheetPageEntry> pages) : m_pageTable(pages) {}
 
+std::string SheetCaptionWithTransport(std::string_view buildVersion) {
+  std::string caption = MakeSheetCaption(buildVersion);
+  const std::shared_ptr<device::Transport> transport = device::GetTransport();
+  const std::string label = transport ? transport->OperatorLabel() : std::string();
+  if (!label.empty()) caption += " - " + label;
+  return caption;
+}
+
 std::unique_ptr<ui::CPropertySheet> CMPToolApp::BuildSheet() {
-  auto sheet = std::make_unique<ui::CPropertySheet>(MakeSheetCaption(settings::ReadText(settings::keys::BuildVersion)));
+  auto sheet = std::make_unique<ui::CPropertySheet>(
+      SheetCaptionWithTransport(settings::ReadText(settings::keys::BuildVersion)));
   const unsigned mask = ReadUIPageMask();
   const std::string captionFile = GetLanguageIniPath();
   m_pages.clear();

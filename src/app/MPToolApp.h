@@ -16,6 +16,10 @@
 
 // "%s MP Tool %s" with "SATA SSD" and the build version.
 std::string MakeSheetCaption(std::string_view buildVersion);
+// The sheet's caption: MakeSheetCaption, followed by " - " and the installed transport's
+// label when it has one ("... - Simulated station"), so that an operator always sees when
+// the drives are simulated.
+std::string SheetCaptionWithTransport(std::string_view buildVersion);
 
 class CMPToolApp {
  public:

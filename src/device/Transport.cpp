@@ -13,6 +13,8 @@ std::string Transport::DevicePathOfDrive(int driveNumber) {
 
 std::string Transport::BlockDeviceOf(const std::string& /*devicePath*/) { return {}; }
 
+std::string Transport::OperatorLabel() const { return {}; }
+
 namespace {
 
 std::mutex& RegistryLock() {

@@ -106,6 +106,9 @@ class Transport {
   // The block device whose partitions are the volumes of the device at devicePath
   // ("/dev/sdb" for "/dev/sg2"), or empty when the device has no volumes (the simulator).
   virtual std::string BlockDeviceOf(const std::string& devicePath);
+  // What the operator must be told about the drives this transport serves, shown in the
+  // window's caption ("Simulated station"); empty for real drives.
+  virtual std::string OperatorLabel() const;
 };
 
 // The process-wide transport. The program installs one at start-up (from the station's

@@ -24,6 +24,7 @@ constexpr ErrorTagEntry kTable[] = {
     {"A_x08", "A file cannot be created or written (saved buffer)"},
     {"A_T08", "An RDT log file (CSV or slot report) cannot be opened"},
     {"A_x09", "A firmware image (MP or RDT) cannot be read or is not valid"},
+    {"A_W01", "A record of the drive (report, logs, results list, Summary.csv, block information) cannot be written"},
     // ---- D: DRAM ----------------------------------------------------------------------
     {"D_x07", "DRAM write-read compare failed"},
     {"D_x08", "DRAM write or read command failed"},

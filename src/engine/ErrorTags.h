@@ -49,6 +49,10 @@ std::uint32_t ErrorCodeWithFallback(std::string_view tag);
 // The whole text of ErrorCodeList.txt.
 std::string ErrorCodeListText();
 
+// The tag of a slot whose records could not all be written: its verdict is not recorded, so
+// the slot has failed whatever its flow found.
+inline constexpr char kRecordWriteFailedTag[] = "A_W01";
+
 // The file name of the list in the station folder.
 inline constexpr char kErrorCodeListFile[] = "ErrorCodeList.txt";
 

@@ -74,7 +74,10 @@ class CMPDevice {
   // ---- slot report and logs (core/SlotReport.cpp) ---------------------------------------
   // "START" creates the slot report and writes its banner, "END" its end line and pass line;
   // any other text is appended as "   %s \r\n" (plain 1) or "[ Success ] %s \r\n" (plain 0).
-  // Stores the report's path in m_ReportFile. Never fails towards the caller.
+  // Stores the report's path in m_ReportFile. Never fails towards the caller: a line that
+  // cannot be written is noted as a lost record (NoteRecordWriteFailure). When the banner
+  // cannot be written, no later text of this engine goes into that file (it still holds an
+  // earlier run), so a report never mixes two runs.
   void WriteReportLine(std::string_view text, std::uint8_t plain);
   // The same for the given path when it is not empty, else for the temporary report
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
@@ -85,6 +88,16 @@ class CMPDevice {
   void WriteFailReport();
   // Stores the station index and sets the total and error log paths under the log folder.
   void SetLogFileNames(int stationIndex);
+
+  // Records before verdicts. Every write of a record of this drive that did not reach its
+  // file (slot report and its twin, report sections, fail record and its copies, error log,
+  // and the task's slot logs, results list, Summary.csv and block-information file) is noted
+  // here, with its path and the errno of the failure (0: platform::LastFileErrno()). The task
+  // fails a slot whose engine noted one, whatever its flow returned.
+  void NoteRecordWriteFailure(std::string_view path, int error = 0);
+  bool RecordsFailed() const { return !m_RecordFailureText.empty(); }
+  // "Log write failed: <path>: <reason>" of the first failure; empty while there was none.
+  const std::string& RecordFailureText() const { return m_RecordFailureText; }
   // Writes a buffer into a file (created or truncated); "A_x08" when it cannot.
   std::uint8_t SaveBufferToFile(std::string_view path, const std::uint8_t* buffer, std::size_t length);
 
@@ -404,6 +417,15 @@ class CMPDevice {
   void InitBuffers();
   // Appends a line form to a report; "START" creates or empties it with the banner.
   void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain);
+  // Appends text to a report of this engine; false when it was not written. A report whose
+  // banner this engine could not write takes nothing more. A missing report is started with
+  // the text (Start: lines and fail records) or the text is dropped without a note (Drop:
+  // report sections); any other failure is noted as a lost record.
+  enum class MissingReport { Start, Drop };
+  bool AppendToReport(const std::string& path, std::string_view text, MissingReport missing);
+  bool ReportUnstarted(const std::string& path) const;
+  std::string m_RecordFailureText;
+  std::vector<std::string> m_UnstartedReports;  // reports whose banner could not be written
   // Polls the device status (ten polls a second) until the drive is ready.
   enum class ReadyState { Ready, Busy, NoAnswer };
   ReadyState WaitDeviceReady(std::uint32_t limitSeconds);

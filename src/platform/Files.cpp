@@ -8,12 +8,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileFaults.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 
@@ -24,14 +26,37 @@ namespace fs = std::filesystem;
 namespace {
 
 thread_local std::uint32_t g_lastError = kErrorSuccess;
+thread_local int g_lastErrno = 0;
 
 bool Succeed() {
   g_lastError = kErrorSuccess;
+  g_lastErrno = 0;
   return true;
 }
 
-bool Fail(std::uint32_t code) {
+// The errno that stands for a Windows code the helpers leave without a system call failing.
+int ErrnoOfCode(std::uint32_t code) {
+  switch (code) {
+    case kErrorFileNotFound:
+    case kErrorPathNotFound: return ENOENT;
+    case kErrorAccessDenied: return EACCES;
+    case kErrorNotSameDevice: return EXDEV;
+    case kErrorSharingViolation: return EBUSY;
+    case kErrorFileExists:
+    case kErrorAlreadyExists: return EEXIST;
+    case kErrorInvalidParameter:
+    case kErrorInvalidName: return EINVAL;
+    case kErrorDiskFull: return ENOSPC;
+    case kErrorDirNotEmpty: return ENOTEMPTY;
+    case kErrorFilenameTooLong: return ENAMETOOLONG;
+    case kErrorDirectoryName: return ENOTDIR;
+    default: return EIO;
+  }
+}
+
+bool Fail(std::uint32_t code, int error = 0) {
   g_lastError = code;
+  g_lastErrno = error != 0 ? error : ErrnoOfCode(code);
   return false;
 }
 
@@ -62,7 +87,16 @@ std::uint32_t CodeOfErrno(int error, const fs::path& path) {
   }
 }
 
-bool FailErrno(const fs::path& path) { return Fail(CodeOfErrno(errno, path)); }
+bool FailErrno(const fs::path& path) {
+  const int error = errno;
+  return Fail(CodeOfErrno(error, path), error);
+}
+
+// A failure with the errno of an armed fault (FileFaults.h).
+bool FailWithFault(int error, const fs::path& path) {
+  errno = error;
+  return FailErrno(path);
+}
 
 // The native path of a station path text; empty (and an invalid-name failure) when it
 // cannot be formed.
@@ -110,40 +144,16 @@ std::string_view LastComponent(std::string_view path) {
 // ---------------------------------------------------------------------------------------
 // Wildcards
 
-char Folded(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// "*" any run of characters, "?" exactly one, others equal without regard to ASCII case.
-bool GlobMatches(std::string_view pattern, std::string_view name) {
-  std::size_t p = 0, n = 0;
-  std::size_t starPattern = std::string_view::npos, starName = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starPattern = p++;
-      starName = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Folded(pattern[p]) == Folded(name[n]))) {
-      ++p;
-      ++n;
-    } else if (starPattern != std::string_view::npos) {
-      p = starPattern + 1;
-      n = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 // Windows rules on top of the plain wildcards: a pattern ending in ".*" also matches names
 // without that extension ("*.*" matches every name), and one ending in "." matches names
 // that have no extension.
 bool PatternMatches(std::string_view pattern, std::string_view name) {
-  if (GlobMatches(pattern, name)) return true;
+  if (WildcardMatchesNoCase(pattern, name)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
-    return GlobMatches(pattern.substr(0, pattern.size() - 2), name);
+    return WildcardMatchesNoCase(pattern.substr(0, pattern.size() - 2), name);
   }
   if (pattern.size() >= 2 && pattern.back() == '.' && pattern != ".." && name.find('.') == std::string_view::npos) {
-    return GlobMatches(pattern.substr(0, pattern.size() - 1), name);
+    return WildcardMatchesNoCase(pattern.substr(0, pattern.size() - 1), name);
   }
   return false;
 }
@@ -168,6 +178,10 @@ class FileDescriptor {
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int Get() const { return m_fd; }
   bool Valid() const { return m_fd >= 0; }
+  void Reset(int fd) {
+    Close();
+    m_fd = fd;
+  }
   // Closes now and reports whether the close succeeded (a late write error shows here).
   bool Close() {
     const int fd = m_fd;
@@ -179,7 +193,14 @@ class FileDescriptor {
   int m_fd;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
+// Writes every byte; false with errno set when the file takes less. An armed fault
+// (FileFaults.h) fails the write with its errno, a full disk after half of the data.
+bool WriteAll(int fd, const char* data, std::size_t size, int fault = 0) {
+  if (fault != 0) {
+    if (FaultStrikesAfterPartialWrite(fault)) WriteAll(fd, data, size / 2);
+    errno = fault;
+    return false;
+  }
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0 && errno == EINTR) continue;
@@ -218,10 +239,13 @@ fs::path TemporaryPathBeside(const fs::path& target) {
 // destructor removes it.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const fs::path& target)
-      : m_target(target),
-        m_path(TemporaryPathBeside(target)),
-        m_fd(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)) {
+  TemporaryFile(const fs::path& target, FileWriteKind kind)
+      : m_target(target), m_path(TemporaryPathBeside(target)), m_fault(FileFaultFor(target, kind)) {
+    if (FaultStrikesBeforeOpening(m_fault)) {
+      FailWithFault(m_fault, m_target);
+      return;
+    }
+    m_fd.Reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!m_fd.Valid()) FailErrno(m_path);
   }
   ~TemporaryFile() {
@@ -233,7 +257,11 @@ class TemporaryFile {
 
   bool Valid() const { return m_fd.Valid(); }
   int Fd() const { return m_fd.Get(); }
-  bool Write(std::string_view bytes) { return WriteAll(Fd(), bytes.data(), bytes.size()) || FailErrno(m_target); }
+  bool Write(std::string_view bytes) {
+    const int fault = m_fault;
+    m_fault = 0;  // one strike per write of the file
+    return WriteAll(Fd(), bytes.data(), bytes.size(), fault) || FailErrno(m_target);
+  }
 
   // Flushes the data to the disk and renames the file onto the target; with noReplace an
   // existing target is kept and the code `existsCode` is left.
@@ -248,6 +276,7 @@ class TemporaryFile {
  private:
   fs::path m_target;
   fs::path m_path;
+  int m_fault;
   FileDescriptor m_fd;
   bool m_published = false;
 };
@@ -276,7 +305,7 @@ bool CopyNative(const fs::path& source, const fs::path& target, bool failIfExist
 
   FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.Valid()) return FailErrno(source);
-  TemporaryFile temporary(target);
+  TemporaryFile temporary(target, kWriteCopy);
   if (!temporary.Valid()) return false;
   char buffer[64 * 1024];
   for (;;) {
@@ -300,6 +329,16 @@ bool CopyNative(const fs::path& source, const fs::path& target, bool failIfExist
 // Errors
 
 std::uint32_t LastFileError() { return g_lastError; }
+
+int LastFileErrno() { return g_lastErrno; }
+
+bool SetFileFailure(std::uint32_t code, int error) { return Fail(code, error); }
+
+std::string ErrnoText(int error) {
+  char buffer[256];
+  // The GNU strerror_r returns the text (in the buffer or a static one).
+  return ::strerror_r(error, buffer, sizeof buffer);
+}
 
 std::string FileErrorText(std::uint32_t code) {
   switch (code) {
@@ -473,6 +512,10 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
 bool CreateDirectory(std::string_view path) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
+  struct stat existing {};
+  if (::stat(native.c_str(), &existing) != 0) {
+    if (const int fault = FileFaultFor(native, kWriteFolder)) return FailWithFault(fault, native);
+  }
   if (::mkdir(native.c_str(), 0777) == 0) return Succeed();
   if (errno == EEXIST) {
     struct stat info {};
@@ -548,10 +591,41 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   return content;
 }
 
+bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMissing) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  const int fault = FileFaultFor(native, kWriteAppend);
+  if (FaultStrikesBeforeOpening(fault)) return FailWithFault(fault, native);
+  FileDescriptor file(::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  bool created = false;
+  if (!file.Valid() && errno == ENOENT && createIfMissing) {
+    // Made here: a failed first append removes it again, so a failure leaves nothing.
+    file.Reset(::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    created = file.Valid();
+  }
+  if (!file.Valid()) return FailErrno(native);
+  struct stat before {};
+  if (::fstat(file.Get(), &before) != 0) return FailErrno(native);
+  if (!S_ISREG(before.st_mode)) return Fail(kErrorAccessDenied);
+  if (!WriteAll(file.Get(), bytes.data(), bytes.size(), fault)) {
+    const int error = errno;
+    // A part of the text would tear the file: it goes back to its old size.
+    if (created) {
+      ::unlink(native.c_str());
+    } else if (::ftruncate(file.Get(), before.st_size) != 0) {
+      // Nothing more can be done; the caller learns of the failed append.
+    }
+    errno = error;
+    return FailErrno(native);
+  }
+  if (!file.Close()) return FailErrno(native);
+  return Succeed();
+}
+
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   const fs::path native = Native(path);
   if (native.empty() || !CheckReplaceable(native)) return false;
-  TemporaryFile temporary(native);
+  TemporaryFile temporary(native, kWriteReplace);
   if (!temporary.Valid() || !temporary.Write(bytes)) return false;
   struct stat existing {};
   if (::stat(native.c_str(), &existing) == 0) ::fchmod(temporary.Fd(), existing.st_mode & 07777);  // keep its mode

@@ -58,6 +58,10 @@ bool ClearDirectory(std::string_view path);
 // Whole-file reads and writes; WriteWholeFile replaces the file atomically.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+// Appends the bytes at the end of a file in one piece: all of them, or on failure none (a
+// part that reached the file is cut off again, and a file this call created is removed).
+// A missing file is created only with createIfMissing; otherwise it is a failure.
+bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMissing);
 
 // Why the last failing file helper of the calling thread failed, as the Windows error code
 // callers test for (file-not-found 2, path-not-found 3, already-exists 183, ...); a helper
@@ -80,6 +84,14 @@ enum FileError : std::uint32_t {
   kErrorDirectoryName = 267,
 };
 std::uint32_t LastFileError();
+// The errno behind the last failure of a file helper of the calling thread (0 after a
+// success): what the station's own messages name ("No space left on device").
+int LastFileErrno();
+// The system's text for an errno value ("Read-only file system").
+std::string ErrnoText(int error);
+// Leaves a failure for LastFileError / LastFileErrno (errno 0: the one that goes with the
+// code) and returns false; for helpers built on these that refuse a request themselves.
+bool SetFileFailure(std::uint32_t code, int error = 0);
 // The system's message for one of the codes above, with the line end Windows gives it
 // ("The system cannot find the file specified.\r\n"); empty for any other code.
 std::string FileErrorText(std::uint32_t code);

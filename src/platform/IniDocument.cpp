@@ -132,6 +132,46 @@ std::vector<std::string> IniDocument::SectionNames() const {
   return names;
 }
 
+std::vector<IniDocument::LineInfo> IniDocument::Lines() const {
+  std::vector<LineInfo> lines;
+  lines.reserve(m_lines.size());
+  std::string_view section;
+  for (std::size_t index = 0; index < m_lines.size(); ++index) {
+    const Line& line = m_lines[index];
+    LineInfo info;
+    info.number = index + 1;
+    info.text = Text(line);
+    const std::string_view trimmed = TrimView(info.text);
+    switch (line.kind) {
+      case Kind::Header:
+        section = line.name;
+        info.kind = LineKind::Header;
+        info.name = line.name;
+        break;
+      case Kind::Key:
+        info.kind = LineKind::Key;
+        info.name = line.name;
+        info.value = line.value;
+        break;
+      case Kind::Other:
+        info.kind = trimmed.empty()          ? LineKind::Blank
+                    : trimmed.front() == ';' ? LineKind::Comment
+                                             : LineKind::Other;
+        break;
+    }
+    info.section = section;
+    lines.push_back(info);
+  }
+  return lines;
+}
+
+std::size_t IniDocument::LineOfKey(std::string_view section, std::string_view key) const {
+  const Section* found = FindSection(section);
+  if (found == nullptr) return 0;
+  const auto line = FindKeyLine(*found, key);
+  return line ? *line + 1 : 0;
+}
+
 std::size_t IniDocument::BodyEnd(const Section& section) const {
   std::size_t end = section.end;
   while (end > section.header + 1 && IsBlankLine(Text(m_lines[end - 1]))) --end;

@@ -49,6 +49,20 @@ class IniDocument {
   // Section names in file order, each name once (its first spelling).
   std::vector<std::string> SectionNames() const;
 
+  // Every line in file order, for checkers that name the line of what they refuse.
+  enum class LineKind : std::uint8_t { Blank, Comment, Header, Key, Other };
+  struct LineInfo {
+    std::size_t number = 0;          // 1-based
+    LineKind kind = LineKind::Other;
+    std::string_view section;        // the section the line is in ("" before the first header)
+    std::string_view name;           // section name (headers) or key (key lines)
+    std::string_view value;          // key value, trimmed and unquoted
+    std::string_view text;           // the whole line without its line end
+  };
+  std::vector<LineInfo> Lines() const;
+  // The 1-based number of the line of the key that counts; 0 when the key is missing.
+  std::size_t LineOfKey(std::string_view section, std::string_view key) const;
+
   // Edits: the bytes of the whole file after the edit, or nullopt when nothing changes.
   // The key gets "key=value" (the existing line is rewritten in place; a new key goes
   // after the last non-blank line of its section; a new section goes at the end).

@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include <cerrno>
 #include <mutex>
 #include <optional>
 
@@ -39,7 +40,7 @@ bool EditProfile(std::string_view file, Edit&& edit) {
   std::lock_guard lock(WriteLock());
   const std::filesystem::path native = ToNativePath(file);
   IniFileRead read = ReadIniFile(native);
-  if (read.status == IniFileRead::Status::Failed) return false;
+  if (read.status == IniFileRead::Status::Failed) return SetFileFailure(kErrorGeneralFailure, EIO);
   const IniDocument document(std::move(read.bytes));
   const std::optional<std::string> edited = edit(document);
   if (!edited) return true;
@@ -86,8 +87,33 @@ bool ProfileSectionExists(std::string_view file, std::string_view section) {
 
 bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
                         std::string_view value) {
-  if (!IsWritableSection(section) || !IsWritableKey(key) || HasLineBreak(value)) return false;
+  if (!IsWritableSection(section) || !IsWritableKey(key) || HasLineBreak(value)) {
+    return SetFileFailure(kErrorInvalidParameter);
+  }
   return EditProfile(file, [&](const IniDocument& document) { return document.WithValue(section, key, value); });
+}
+
+bool WriteProfileStrings(std::string_view file, std::span<const ProfileValue> values) {
+  for (const ProfileValue& value : values) {
+    if (!IsWritableSection(value.section) || !IsWritableKey(value.key) || HasLineBreak(value.value)) {
+      return SetFileFailure(kErrorInvalidParameter);
+    }
+  }
+  return EditProfile(file, [&](const IniDocument& document) -> std::optional<std::string> {
+    std::optional<std::string> edited;
+    for (const ProfileValue& value : values) {
+      // Each edit applies to the bytes the previous ones made.
+      std::optional<std::string> next =
+          edited ? IniDocument(*edited).WithValue(value.section, value.key, value.value)
+                 : document.WithValue(value.section, value.key, value.value);
+      if (next) edited = std::move(next);
+    }
+    return edited;
+  });
+}
+
+std::size_t ReadProfileKeyLine(std::string_view file, std::string_view section, std::string_view key) {
+  return Load(file)->LineOfKey(section, key);
 }
 
 bool WriteProfileInt(std::string_view file, std::string_view section, std::string_view key, int value) {
@@ -103,9 +129,9 @@ bool DeleteProfileSection(std::string_view file, std::string_view section) {
 }
 
 bool WriteProfileSection(std::string_view file, std::string_view section, const std::vector<std::string>& lines) {
-  if (!IsWritableSection(section)) return false;
+  if (!IsWritableSection(section)) return SetFileFailure(kErrorInvalidParameter);
   for (const std::string& line : lines) {
-    if (HasLineBreak(line)) return false;
+    if (HasLineBreak(line)) return SetFileFailure(kErrorInvalidParameter);
   }
   return EditProfile(file,
                      [&](const IniDocument& document) { return document.WithSectionBody(section, lines); });

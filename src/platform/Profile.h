@@ -24,6 +24,7 @@
 // read-only file or a missing folder makes a write fail and changes nothing.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,11 +48,23 @@ std::vector<std::string> ReadProfileSectionLines(std::string_view file, std::str
 // Section names in file order (duplicates once).
 std::vector<std::string> ReadProfileSectionNames(std::string_view file);
 bool ProfileSectionExists(std::string_view file, std::string_view section);
+// The 1-based number of the line that holds the key (the one that counts); 0 when missing.
+// For messages that send the operator to the line of a bad setting.
+std::size_t ReadProfileKeyLine(std::string_view file, std::string_view section, std::string_view key);
 
-// Returns false when the file cannot be written; nothing is changed then.
+// Returns false when the file cannot be written; nothing is changed then, and the reason is
+// left for LastFileError / LastFileErrno (Files.h).
 bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
                         std::string_view value);
 bool WriteProfileInt(std::string_view file, std::string_view section, std::string_view key, int value);
+// Several values of one file in one replacement of the file: all of them are written or,
+// when the file cannot be written (or one of them could not be read back), none.
+struct ProfileValue {
+  std::string_view section;
+  std::string_view key;
+  std::string_view value;
+};
+bool WriteProfileStrings(std::string_view file, std::span<const ProfileValue> values);
 // Delete every line of the key in its (first) section / every section of that name, so no
 // duplicate shows through afterwards; deleting what is not there succeeds.
 bool DeleteProfileKey(std::string_view file, std::string_view section, std::string_view key);

@@ -188,6 +188,27 @@ std::string GetDelimitedField(std::string_view text, char delimiter, std::size_t
   return index < fields.size() ? Trim(fields[index]) : std::string();
 }
 
+bool WildcardMatchesNoCase(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0;
+  std::size_t starPattern = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = p++;
+      starName = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starPattern != std::string_view::npos) {
+      p = starPattern + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> fields;
   std::size_t start = 0;

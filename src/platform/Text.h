@@ -27,6 +27,10 @@ std::string Trim(std::string_view text);       // blanks, tabs, CR and LF at bot
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
+// Wildcards: "*" any run of characters, "?" exactly one, every other character equal
+// without regard to ASCII case.
+bool WildcardMatchesNoCase(std::string_view pattern, std::string_view name);
+
 // Splits at every occurrence of the separator character (empty fields kept).
 std::vector<std::string> Split(std::string_view text, char separator);
 // Field `index` (from 0) of a text cut at every delimiter, trimmed at both ends; empty when

@@ -100,8 +100,9 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
 
   if (settings::ReadInt(settings::keys::SkipCEMapAtEraseAll) == 0) {
     const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
-    const auto ceMap = static_cast<std::uint16_t>(mapText.empty() ? 0 : platform::ParseHex(mapText, 0));
-    if (ceMap != 0) device.SetCEMap(ceMap, 0);
+    // The whole value is tested before it is cut to the 16 bits the drive takes.
+    const unsigned long ceMap = mapText.empty() ? 0 : platform::ParseHex(mapText, 0);
+    if (ceMap != 0) device.SetCEMap(static_cast<std::uint16_t>(ceMap), 0);
   }
 
   if (!device.DoEraseAllBlock(static_cast<std::uint8_t>(eraseType), 1, m_pProgress, kEraseProgressPoints,

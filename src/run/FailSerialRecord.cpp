@@ -39,16 +39,20 @@ void CSlotTestTask::RecordFailSerial() {
   const char* prefix = m_Kind == kTaskInit ? "F1" : m_Kind == kTaskQC ? "QC" : "";
   const std::string record = platform::Format("%s\\%s_FailSNRecord.log", m_LogFolder.c_str(), prefix);
   MakeDirectoryPath(m_LogFolder);
-  if (!platform::FileExists(record)) platform::WriteProfileString(record, kSerialSection, kLastSerialKey, "0000");
+  // The record file is a record of the drive: each local write that fails is a lost record
+  // (the server copy may fail: its entries stay queued for the next call).
+  const auto write = [this, &record](const char* section, const std::string& key, const std::string& value) {
+    if (!platform::WriteProfileString(record, section, key, value)) NoteLostRecord(record);
+  };
+  if (!platform::FileExists(record)) write(kSerialSection, kLastSerialKey, "0000");
   const std::string running = platform::Trim(platform::ReadProfileString(record, kSerialSection, kLastSerialKey, "", 5));
 
   if (device.m_IdentifierText.empty()) device.m_IdentifierText = "xxxxxxxxxxxx";
   const std::string key = IniKeyText(running + LastCharacters(device.m_IdentifierText, 4));
-  platform::WriteProfileString(
-      record, kMappingSection, key,
-      IniValueText(platform::Format("%s,%s", device.m_DriveSerial.c_str(), device.m_ErrorTag.c_str())));
+  write(kMappingSection, key,
+        IniValueText(platform::Format("%s,%s", device.m_DriveSerial.c_str(), device.m_ErrorTag.c_str())));
   AppendFailStatusText(key);
-  platform::WriteProfileString(record, kSerialSection, kLastSerialKey, NextRunningNumber(running));
+  write(kSerialSection, kLastSerialKey, NextRunningNumber(running));
 
   // Queue the key in the first free "Wait_%04d" entry; a full queue keeps it local only.
   std::set<std::string> used;
@@ -58,7 +62,7 @@ void CSlotTestTask::RecordFailSerial() {
   for (int n = 0; n < kUploadSlots; ++n) {
     const std::string name = platform::Format("Wait_%04d", n);
     if (used.count(platform::ToLower(name)) == 0) {
-      platform::WriteProfileString(record, kUploadSection, name, key);
+      write(kUploadSection, name, key);
       break;
     }
   }

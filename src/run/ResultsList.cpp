@@ -24,17 +24,21 @@ std::string ImageFileName(const std::string& path) {
 
 }  // namespace
 
-void CSlotTestTask::WriteResultsList(int result) {
+bool CSlotTestTask::WriteResultsList(int result) {
+  const platform::LocalTime now = platform::Now();
+  m_EndTimeText = platform::Format("%02d:%02d:%02d", now.hour, now.minute, now.second);
+  return WriteResultsListLine(result);
+}
+
+bool CSlotTestTask::WriteResultsListLine(int result) {
   const std::string workOrder = g_WorkOrderFilePath.Get();
   // Before the page has made the work-order file there is no list to write to.
-  if (workOrder.empty() || !m_pDevice) return;
+  if (workOrder.empty() || !m_pDevice) return true;
   const bool rdtImage =
       m_StationMode == kStationRDT || m_StationMode == kStationReRDT || m_StationMode == kStationSortRDT;
   m_TextBuffer = settings::ReadText(rdtImage ? settings::keys::IspRDTBinCode : settings::keys::IspMPBinCode,
                                     kSettingBuffer);
   const std::string imageName = ImageFileName(m_TextBuffer);
-  const platform::LocalTime now = platform::Now();
-  m_EndTimeText = platform::Format("%02d:%02d:%02d", now.hour, now.minute, now.second);
 
   const CMPDevice& device = *m_pDevice;
   std::string value = platform::Format(
@@ -45,15 +49,19 @@ void CSlotTestTask::WriteResultsList(int result) {
   if (result == 0) value += platform::Format(",%s,%s", device.m_ErrorTag.c_str(), device.m_ErrorMessage.c_str());
   const std::string key =
       platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
-  platform::WriteProfileString(workOrder, "Results List", IniKeyText(key), IniValueText(value));
-
+  // Whatever became of the line, the checksum is made of the file as it now stands.
+  bool written = platform::WriteProfileString(workOrder, "Results List", IniKeyText(key), IniValueText(value)) ||
+                 NoteLostRecord(workOrder);
   const std::optional<std::uint16_t> checksum = ComputeFileChecksum(workOrder);
   if (!checksum) {
     // The old checksum stays: a made-up value would pass for a check of a file never read.
     m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read", 1);
-    return;
+    return NoteLostRecord(workOrder);
   }
-  platform::WriteProfileString(workOrder, "Base Info", "Checksum", platform::Format("%04x", *checksum));
+  if (!platform::WriteProfileString(workOrder, "Base Info", "Checksum", platform::Format("%04x", *checksum))) {
+    written = NoteLostRecord(workOrder);
+  }
+  return written;
 }
 
 std::optional<std::uint16_t> CSlotTestTask::ComputeFileChecksum(std::string_view path) {

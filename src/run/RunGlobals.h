@@ -16,8 +16,9 @@ inline constexpr int kPortCount = 24;
 // result codes have an entry for each, so a task of any slot 1..48 publishes its state.
 inline constexpr int kSlotCount = 48;
 
-// Port states, written only by CSlotTestTask::SetSlotStatus and read by the page's timer (a
-// pass is over when no port is testing) and by drive-exchange (kind 7) tasks.
+// Port states, written by CSlotTestTask::SetSlotStatus (and by the production page when it
+// takes back the passes of a pass whose summary log could not be written) and read by the
+// page's timer (a pass is over when no port is testing) and by drive-exchange (kind 7) tasks.
 enum PortState : int {
   kPortIdle = -1,
   kPortFail = 0,

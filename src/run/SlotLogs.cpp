@@ -11,7 +11,7 @@
 #include "run/SlotTestTask.h"
 #include "run/SummaryLog.h"
 
-void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
+bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   const char* const logName = m_Kind == kTaskInit ? "Init" : m_Kind == kTaskQC ? "QC" : "Debug";
   m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), logName);
   m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), logName);
@@ -23,24 +23,31 @@ void CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
   const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
   const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
+  // One time for every log: the summary's End Time is the very value of the total log's.
   const platform::LocalTime now = platform::Now();
-  platform::WriteProfileString(m_TotalLogPath, "Total Results", "Total", platform::Format("%d", total + 1));
-  if (pass) {
-    platform::WriteProfileString(m_TotalLogPath, "Total Results", "Good", platform::Format("%d", good + 1));
-    platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(now));
-    platform::WriteProfileString(m_TotalLogPath, "Serial Number", "Last Serial Number", IniValueText(serial));
-  } else {
-    platform::WriteProfileString(m_TotalLogPath, "Total Results", "Bad", platform::Format("%d", bad + 1));
-    platform::WriteProfileString(m_ErrorLogPath, "Error List",
-                                 engine::report::ErrorListKey(now, m_PortNumber, IniKeyText(serial)),
-                                 platform::Format("--%s", IniValueText(engineTag).c_str()));
-  }
+  const std::string endTime = engine::report::LogTimeText(now);
+  const std::string totalText = platform::Format("%d", total + 1);
+  const std::string countText = platform::Format("%d", (pass ? good : bad) + 1);
+  const std::string serialText = IniValueText(serial);
+  // The total log in one write: its counters, end time and (on a pass) last serial number.
+  std::vector<platform::ProfileValue> totals{{"Total Results", "Total", totalText},
+                                             {"Total Results", pass ? "Good" : "Bad", countText},
+                                             {"Time", "End Time", endTime}};
+  if (pass) totals.push_back({"Serial Number", "Last Serial Number", serialText});
 
-  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(platform::Now()));
-  AddToSummaryLog(m_LogFolder, {{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag}});
+  bool written = platform::WriteProfileStrings(m_TotalLogPath, totals) || NoteLostRecord(m_TotalLogPath);
+  if (!pass && !platform::WriteProfileString(m_ErrorLogPath, "Error List",
+                                             engine::report::ErrorListKey(now, m_PortNumber, serial),
+                                             platform::Format("--%s", IniValueText(engineTag).c_str()))) {
+    written = NoteLostRecord(m_ErrorLogPath);
+  }
+  if (!AddToSummaryLog(m_LogFolder, {{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag}}, now)) {
+    written = NoteLostRecord(SummaryLogPath(m_LogFolder));
+  }
+  return written;
 }
 
-void CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {
+bool CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {
   const std::string folder = g_WorkFolder.Get() + "Log";
   MakeDirectoryPath(folder);
   const platform::LocalTime now = platform::Now();
@@ -48,5 +55,6 @@ void CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex
       platform::Format("#%d_%s_%04d%02d%02d", m_DriveNumber, GetTestStationName(stationIndex), now.year, now.month,
                        now.day) +
       platform::Format(" %02dh%02dm%02ds%03dms", now.hour, now.minute, now.second, now.milliseconds);
-  platform::CopyFile(sourcePath, platform::Format("%s\\%s.txt", folder.c_str(), name.c_str()), false);
+  const std::string copy = platform::Format("%s\\%s.txt", folder.c_str(), name.c_str());
+  return platform::CopyFile(sourcePath, copy, false) || NoteLostRecord(copy);
 }

@@ -46,47 +46,55 @@ const StatePainting* PaintingOf(int state) {
 
 }  // namespace
 
-void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_view message) {
+void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::string_view message) {
   const StatePainting* painting = PaintingOf(state);
   if (painting == nullptr) return;
   const std::string shown = CMPDevice::ErrorTagToCode(text);
-  if (m_pStatusBox) {
-    CColorEdit& cell = *m_pStatusBox;
-    cell.SetTextSize(20, 10);
-    if (state == kSlotFail) {
-      cell.Clear();
-      cell.RedrawWindow();
-    }
-    if (state != kSlotIdle) {
-      std::string cellText = shown;
-      if (state == kSlotWaiting) cellText.clear();
-      if (state == kSlotFail) {
-        const std::string bracket = BracketPart(message);
-        if (!bracket.empty()) cellText += "*" + bracket;
-      }
-      cell.Clear();
-      cell.SetWindowText(cellText);
-    }
-    cell.SetColor(painting->textColor, painting->background);
-    switch (painting->word) {
-      case StateWord::Text:
-        cell.GetStateText() = shown;
-        cell.GetMainText() = "";
-        cell.GetSubText() = "";
-        break;
-      case StateWord::Error:
-        cell.GetStateText() = "Error";
-        cell.GetMainText() = shown;
-        cell.GetSubText() = message;
-        break;
-      case StateWord::Pass:
-        cell.GetStateText() = "Pass";
-        cell.GetMainText() = "";
-        cell.GetSubText() = "";
-        break;
-    }
+  cell.SetTextSize(20, 10);
+  if (state == kSlotFail) {
+    cell.Clear();
     cell.RedrawWindow();
   }
+  if (state != kSlotIdle) {
+    std::string cellText = shown;
+    if (state == kSlotWaiting) cellText.clear();
+    if (state == kSlotFail) {
+      const std::string bracket = BracketPart(message);
+      if (!bracket.empty()) cellText += "*" + bracket;
+    }
+    cell.Clear();
+    cell.SetWindowText(cellText);
+  }
+  cell.SetColor(painting->textColor, painting->background);
+  switch (painting->word) {
+    case StateWord::Text:
+      cell.GetStateText() = shown;
+      cell.GetMainText() = "";
+      cell.GetSubText() = "";
+      break;
+    case StateWord::Error:
+      cell.GetStateText() = "Error";
+      cell.GetMainText() = shown;
+      cell.GetSubText() = message;
+      break;
+    case StateWord::Pass:
+      cell.GetStateText() = "Pass";
+      cell.GetMainText() = "";
+      cell.GetSubText() = "";
+      break;
+  }
+  cell.RedrawWindow();
+}
+
+void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_view message) {
+  const StatePainting* painting = PaintingOf(state);
+  if (painting == nullptr) return;
+  // No drive is shown passed unless every record of its run was written.
+  if (painting->portState == kPortPass && m_pDevice && m_pDevice->RecordsFailed()) {
+    FailIfRecordsLost(1);
+    return;
+  }
+  if (m_pStatusBox) PaintSlotCell(*m_pStatusBox, state, text, message);
   if (state == kSlotWaiting) SetProgress(0);
   m_SlotState = painting->portState;
   if (painting->resultShown && m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {

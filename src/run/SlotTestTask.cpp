@@ -9,11 +9,13 @@
 #include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
 #include "device/StationHelpers.h"
+#include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
+#include "run/OperatorNotice.h"
 #include "ui/Button.h"
 #include "ui/ProgressCtrl.h"
 
@@ -114,7 +116,8 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     if (m_pProgress) m_pProgress->SetRange(0, 100);
     m_StartTimeText = LocalStartTimeText();
     m_StartClock = platform::TickCountMs();
-    const std::uint8_t result = RunFlow(flow);
+    const std::uint8_t flowResult = RunFlow(flow);
+    std::uint8_t result = FailIfRecordsLost(flowResult);
     // A slot without a drive stays waiting: it is no failure of the run.
     const bool noDrive = m_SlotState == kPortWaiting;
     if (result == 0 && !noDrive) {
@@ -123,17 +126,21 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     }
     m_EndClock = platform::TickCountMs();
     m_ElapsedSeconds = static_cast<double>(m_EndClock - m_StartClock) / 1000.0;
-    RecordSingleResult(result);
+    if (RecordSingleResult(result) == 0 && result != 0 && stopIfFail) g_StopAll = 1;
   }
   PowerOffSlot();
   DeleteDevice();
 }
 
-void CSlotTestTask::RecordSingleResult(std::uint8_t result) {
-  if (m_StationMode == kStationEraseAll) return;
+std::uint8_t CSlotTestTask::RecordSingleResult(std::uint8_t result) {
+  if (m_StationMode == kStationEraseAll) return result;
   platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-  WriteResultsList(result);
+  const bool listed = WriteResultsList(result);
   if (m_StationMode == kStationMP && m_Kind == kTaskInit) WriteSummaryCsv(m_pDevice.get(), result);
+  const std::uint8_t recorded = FailIfRecordsLost(result);
+  // A pass whose Summary.csv row was lost: the list line of the same key says so now.
+  if (recorded == 0 && result != 0 && listed) WriteResultsListLine(0);
+  return recorded;
 }
 
 void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
@@ -163,10 +170,12 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
     if (m_pProgress) m_pProgress->SetRange(0, 100);
     m_StartTimeText = LocalStartTimeText();
     m_StartClock = platform::TickCountMs();
-    const std::uint8_t result = RunFlow(flow);
+    const std::uint8_t result = FailIfRecordsLost(RunFlow(flow));
     if (result == 1) {
       platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
       WriteSlotLogs(1);
+      // The drive was counted good, but it cannot be shown passed without its records.
+      if (FailIfRecordsLost(result) == 0 && stopIfFail) g_StopAll = 1;
     } else if (m_SlotState != kPortWaiting) {
       if (stopIfFail) g_StopAll = 1;
       {
@@ -286,6 +295,33 @@ std::string CSlotTestTask::ResultText() const { return m_pResultText ? m_pResult
 void CSlotTestTask::TakeEngineErrorTag() {
   if (m_pDevice) m_ErrorTag = m_pDevice->m_ErrorTag;
   SetResultText(m_ErrorTag);
+}
+
+std::uint8_t CSlotTestTask::FailIfRecordsLost(std::uint8_t result) {
+  if (!m_pDevice || !m_pDevice->RecordsFailed()) return result;
+  CMPDevice& device = *m_pDevice;
+  if (!m_RecordsLostNoticed) {
+    m_RecordsLostNoticed = true;
+    ShowRecordFailureNotice(device.RecordFailureText());
+  }
+  // A slot that shows no verdict (no drive in it) has none to take back.
+  if (m_SlotState == kPortWaiting || m_SlotState == kPortIdle) return result;
+  if (m_FailedForLostRecords) {
+    SetResultText(m_ErrorTag);  // a flow that went on to its pass ending set "0_00"
+    return 0;
+  }
+  m_FailedForLostRecords = true;
+  const std::string driveTag = result == 0 ? m_ErrorTag : std::string();
+  device.m_ErrorTag = engine::kRecordWriteFailedTag;
+  device.m_ErrorMessage = device.RecordFailureText();
+  if (!driveTag.empty() && driveTag != device.m_ErrorTag) device.m_ErrorMessage += "; the drive failed with " + driveTag;
+  device.WriteFailReport();
+  return FailOut();
+}
+
+bool CSlotTestTask::NoteLostRecord(std::string_view path) {
+  if (m_pDevice) m_pDevice->NoteRecordWriteFailure(path);
+  return false;
 }
 
 std::uint8_t CSlotTestTask::FailOut() {

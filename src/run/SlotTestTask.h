@@ -5,6 +5,12 @@
 // Summary.csv, or in auto-detect runs the slot logs), powers the slot off, deletes the engine
 // object and deletes the task. No exception leaves Run.
 //
+// Records before verdicts: every record the task and its engine write for the drive (slot
+// report, fail record and its copies, slot logs, results list, Summary.csv, block-information
+// file) reports failure; a lost record is noted on the engine object, and a slot whose records
+// are not all written ends failed with engine::kRecordWriteFailedTag and the message naming
+// the file and the reason. It never shows "Pass"; the operator is told once per pass.
+//
 // The task writes only its own port's elements of the shared per-port data (status cell,
 // progress bar, port state, result code and result text). Lock 0 of the page's lock array
 // serialises the end-of-test records of all slots; lock 2 guards serial-number hand-out and
@@ -61,6 +67,11 @@ enum SlotState : int {
   kSlotPassGold = 8,
 };
 
+// Paints a slot's status cell for one state as SetSlotStatus does (colours, state word, main
+// and sub text); nothing for state 3 or an unknown state. The production page uses it for a
+// verdict it takes back after a pass (a summary that could not be written).
+void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::string_view message);
+
 // Error tag of a flow that this build does not carry.
 inline constexpr const char* kFlowNotAvailableTag = "S_N01";
 
@@ -109,20 +120,21 @@ class CSlotTestTask : public CPoolTask {
   // Appends "*" and the text to the cell in the fail colours.
   void AppendFailStatusText(std::string_view text);
 
-  // ---- slot logs (SlotLogs.cpp); the caller holds lock 0
-  void WriteSlotLogs(std::uint8_t pass);
+  // ---- slot logs (SlotLogs.cpp); the caller holds lock 0. The writers below return false
+  // when a record did not reach its file, and note that on the engine object.
+  bool WriteSlotLogs(std::uint8_t pass);
   // Copies a log to "<work folder>Log\#<drive>_<station>_<date> <time>.txt".
-  void CopyStationLog(std::string_view sourcePath, int stationIndex);
+  bool CopyStationLog(std::string_view sourcePath, int stationIndex);
 
   // ---- results list and Summary.csv (ResultsList.cpp, SummaryCsv.cpp); the caller holds lock 0
-  void WriteResultsList(int result);
+  bool WriteResultsList(int result);
   // CRC-16/MODBUS over the file's lines without empty lines and "//" lines; nothing when the
   // file cannot be read.
   static std::optional<std::uint16_t> ComputeFileChecksum(std::string_view path);
-  void WriteSummaryCsv(CMPDevice* device, int result);
+  bool WriteSummaryCsv(CMPDevice* device, int result);
 
   // ---- block-information file (BlockInfoFile.cpp): appends the record to "#<port>.bin"
-  void WriteBlockInfoToFile(const BlockInfoRecord& record);
+  bool WriteBlockInfoToFile(const BlockInfoRecord& record);
 
   // ---- fail-serial record (FailSerialRecord.cpp); takes lock 0 itself
   void RecordFailSerial();
@@ -141,6 +153,13 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t FailOut();
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
+  // Records before verdicts: when the engine noted a lost record, a slot that shows a verdict
+  // fails with engine::kRecordWriteFailedTag and the record failure as its message (the fail
+  // record goes wherever it can still be written) and 0 is returned; the operator is told
+  // once per pass. Otherwise the result comes back unchanged.
+  std::uint8_t FailIfRecordsLost(std::uint8_t result);
+  // Notes a record that did not reach its file on the engine object; returns false.
+  bool NoteLostRecord(std::string_view path);
   // Ends a flow that this build does not carry: tag kFlowNotAvailableTag, message
   // "<name> flow not available", a fail record and state 0; returns 0.
   std::uint8_t FlowNotAvailable(SlotFlow flow);
@@ -186,13 +205,18 @@ class CSlotTestTask : public CPoolTask {
   int m_StationMode = 0;
   ui::CWnd* m_pKeptPage;
   bool m_FlowStarted = false;  // a flow has begun (an exception then shows the slot failed)
+  bool m_RecordsLostNoticed = false;   // the operator has been told of this slot's lost records
+  bool m_FailedForLostRecords = false; // the slot shows the lost-records failure
 
  private:
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);
   void RunExchangePath(bool stopIfFail);
-  // Records a finished flow of the single path (results list, Summary.csv) under lock 0.
-  void RecordSingleResult(std::uint8_t result);
+  // Records a finished flow of the single path (results list, Summary.csv) under lock 0;
+  // returns the verdict after the records (0 when one of them could not be written).
+  std::uint8_t RecordSingleResult(std::uint8_t result);
+  // The results-list line of the task's start and end time texts, and the list's checksum.
+  bool WriteResultsListLine(int result);
   bool AutoDetectChecked() const;
 };

@@ -1,32 +1,49 @@
 #include "run/SummaryLog.h"
 
+#include <utility>
+
 #include "engine/core/IniLogText.h"
-#include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
 #include "run/RunGlobals.h"
 
-namespace {
+std::string SummaryLogPath(const std::string& logFolder) { return logFolder + "\\_Summary.log"; }
 
-// Adds one to an integer key (missing: 0) and writes it back as "%d".
-void CountUp(const std::string& file, std::string_view section, std::string_view key) {
-  const int value = platform::ReadProfileInt(file, section, key, 0);
-  platform::WriteProfileString(file, section, key, platform::Format("%d", value + 1));
-}
-
-}  // namespace
-
-void AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes) {
-  const std::string file = logFolder + "\\_Summary.log";
-  platform::WriteProfileString(file, "Time", "End Time", engine::report::LogTimeText(platform::Now()));
+bool AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes,
+                     const platform::LocalTime& endTime) {
+  const std::string file = SummaryLogPath(logFolder);
+  // (section, key) -> count to add, in the order the keys are first met (so that new keys
+  // land in the file in the order the counters were written one by one before).
+  std::vector<std::pair<std::pair<std::string, std::string>, int>> additions;
+  const auto countUp = [&additions](std::string section, std::string key) {
+    for (auto& [where, count] : additions) {
+      if (where.first == section && platform::EqualsNoCase(where.second, key)) {
+        ++count;
+        return;
+      }
+    }
+    additions.push_back({{std::move(section), std::move(key)}, 1});
+  };
   for (const PortOutcome& outcome : outcomes) {
     if (outcome.state == kPortPass) {
-      CountUp(file, "Results", "Pass");
+      countUp("Results", "Pass");
     } else if (outcome.state == kPortFail) {
-      CountUp(file, "Results", "TotalErrorCount");
+      countUp("Results", "TotalErrorCount");
       const std::string tag = IniKeyText(outcome.resultText);
-      if (!tag.empty()) CountUp(file, "ErrorList", tag);
+      if (!tag.empty()) countUp("ErrorList", tag);
     }
   }
+  const std::string timeText = engine::report::LogTimeText(endTime);
+  std::vector<std::string> counts;
+  counts.reserve(additions.size());
+  std::vector<platform::ProfileValue> values{{"Time", "End Time", timeText}};
+  for (const auto& [where, count] : additions) {
+    const int value = platform::ReadProfileInt(file, where.first, where.second, 0);
+    counts.push_back(platform::Format("%d", value + count));
+  }
+  for (std::size_t i = 0; i < additions.size(); ++i) {
+    values.push_back({additions[i].first.first, additions[i].first.second, counts[i]});
+  }
+  return platform::WriteProfileStrings(file, values);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
+
 // How a port ended, from its port state and result text.
 struct PortOutcome {
   int port = 0;
@@ -13,7 +15,13 @@ struct PortOutcome {
   std::string resultText;  // the failing tag, "0_00" on a pass
 };
 
-// Writes [Time] End Time (now) and counts the outcomes. Ports that neither passed nor failed
-// (no drive in the slot, no flow run) are not counted; a failure without a tag has no counter
-// of its own (an empty key cannot be written). Line breaks and "=" of a tag become "_".
-void AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes);
+// The summary log of a log folder (a station path text).
+std::string SummaryLogPath(const std::string& logFolder);
+
+// Writes [Time] End Time (the given time, the very value the caller wrote elsewhere) and
+// counts the outcomes, all in one replacement of the file: false, and the file as it was,
+// when it cannot be written. Ports that neither passed nor failed (no drive in the slot, no
+// flow run) are not counted; a failure without a tag has no counter of its own (an empty key
+// cannot be written). Line breaks and "=" of a tag become "_".
+bool AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes,
+                     const platform::LocalTime& endTime);

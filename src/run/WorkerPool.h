@@ -7,8 +7,11 @@
 // Calling order: Create, any number of Post, then Shutdown from a thread that is not a worker;
 // after Shutdown the pool may be created again. Shutdown first waits until every posted task
 // has run to its end and only then stops the workers, so no posted task is lost; a task is
-// released unrun only when the pool has no worker to run it (a pool of 0 workers, or a task
-// left over when a semaphore release failed). Shutdown twice is harmless, and the destructor
+// released unrun only when the pool has no worker to run it (a pool of 0 workers, a task
+// left over when a semaphore release failed, or tasks queued when the last worker ended on
+// a failed wait). Whatever happens to a worker, Shutdown returns once every posted task has
+// run or been released, each exactly once: a worker that ends early hands the queue on to
+// the others, and the last one releases it. Shutdown twice is harmless, and the destructor
 // shuts a running pool down.
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +59,9 @@ class CWorkerPool {
  protected:
   // Starts one worker thread; a test seam for thread-creation failures.
   virtual bool StartWorkerThread(platform::Thread& thread, std::function<void()> body);
+  // A worker's wait for {stop, work}: 0 stop, 1 work, anything else a failed wait that ends
+  // the worker; a test seam for failed waits.
+  virtual int WaitForWork(platform::Waitable& stop, platform::Waitable& work);
 
  private:
   struct Running;  // the queue, semaphore, events and threads of a created pool
@@ -64,6 +70,8 @@ class CWorkerPool {
   void WorkerThread(std::uint32_t context);
   // A worker finished a task: counts it, and wakes Shutdown when it was the last one.
   void TaskDone();
+  // A worker ends on a failed wait: the queue goes on to the workers left, or is released.
+  void WorkerLost();
 
   std::unique_ptr<Running> m_running;
   std::uint32_t m_workerCount = 0;

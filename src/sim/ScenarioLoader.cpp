@@ -7,8 +7,9 @@
 #include <optional>
 
 #include "platform/Files.h"
-#include "platform/Profile.h"
+#include "platform/IniDocument.h"
 #include "platform/Text.h"
+#include "sim/ScenarioKeys.h"
 
 namespace sim {
 
@@ -20,14 +21,129 @@ constexpr unsigned kMaxTesterNumber = 48;
 constexpr char kEmpty[] = "Empty";
 constexpr char kDriveSection[] = "Drive";
 
-using KeyMap = std::map<std::string, std::string>;  // lower-case key -> value
+constexpr std::uint64_t kMaxScenarioBytes = 1u << 20;
+constexpr std::int64_t kMaxPatchOffset = 16 << 20;  // no RDT log is larger
 
-KeyMap ReadSection(const std::string& file, const std::string& section) {
+// One key of the file: its value and where it stands.
+struct KeyEntry {
+  std::string name;     // as written
+  std::string value;
+  std::string section;  // the section it stands in, as written
+  std::size_t line = 0;
+};
+using KeyMap = std::map<std::string, KeyEntry>;  // lower-case key -> entry
+
+struct CheckedSection {
+  std::string name;
+  std::size_t line = 0;
   KeyMap keys;
-  for (const auto& [key, value] : platform::ReadProfileSection(file, section)) {
-    keys.emplace(platform::ToLower(key), value);  // the first of duplicate keys wins
+};
+
+// A scenario file that passed the line check: every line a section header, a key of its
+// section or a comment, each section and key once.
+struct CheckedFile {
+  std::string path;
+  std::map<std::string, CheckedSection> sections;  // lower-case name -> section
+
+  const CheckedSection* Find(const std::string& name) const {
+    const auto found = sections.find(platform::ToLower(name));
+    return found == sections.end() ? nullptr : &found->second;
   }
-  return keys;
+  KeyMap Keys(const std::string& name) const {
+    const CheckedSection* section = Find(name);
+    return section ? section->keys : KeyMap{};
+  }
+};
+
+// "<file> line <n>: " or "<file> line <n>, [<section>] <key>: ".
+std::string At(const std::string& file, std::size_t line) { return platform::Format("%s line %zu", file.c_str(), line); }
+
+// The board number of a section named "Board<b>" (b from 1, no leading zero), or 0.
+unsigned BoardNumber(std::string_view section) {
+  constexpr std::string_view kBoard = "Board";
+  if (section.size() <= kBoard.size() || !platform::StartsWithNoCase(section, kBoard)) return 0;
+  const std::string_view digits = section.substr(kBoard.size());
+  if (digits.front() == '0' || digits.size() > 3) return 0;
+  unsigned number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  return number;
+}
+
+ScenarioSection KindOf(std::string_view section) {
+  if (platform::EqualsNoCase(section, "Station")) return ScenarioSection::Station;
+  if (BoardNumber(section) != 0) return ScenarioSection::Board;
+  return ScenarioSection::Drive;
+}
+
+// The first byte of the line that text files do not hold (control characters but tab).
+std::optional<unsigned char> ControlCharacter(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return byte;
+  }
+  return std::nullopt;
+}
+
+// The line check: a line that is not a section header, a key or a comment, a key outside a
+// section, a key that the section's kind does not know, and a section or key written twice
+// are refused with the file, the line and the reason.
+bool CheckScenarioFile(const std::string& path, std::string bytes, CheckedFile& file, std::string& error) {
+  file.path = path;
+  const platform::IniDocument document(std::move(bytes));
+  CheckedSection* current = nullptr;
+  for (const platform::IniDocument::LineInfo& line : document.Lines()) {
+    using Kind = platform::IniDocument::LineKind;
+    if (const auto control = ControlCharacter(line.text)) {
+      error = At(path, line.number) + platform::Format(": not a line of text (byte 0x%02X)", *control);
+      return false;
+    }
+    if (line.kind == Kind::Blank || line.kind == Kind::Comment) continue;
+    if (line.kind == Kind::Other) {
+      error = At(path, line.number) + ": not a section, a key or a comment";
+      return false;
+    }
+    if (line.kind == Kind::Header) {
+      const std::string trimmed = platform::Trim(line.text);
+      if (line.name.empty() || trimmed.back() != ']' || trimmed.find(']') != trimmed.size() - 1) {
+        error = At(path, line.number) + ": not a section header (expected [<name>])";
+        return false;
+      }
+      const std::string lower = platform::ToLower(line.name);
+      if (const CheckedSection* earlier = file.Find(std::string(line.name))) {
+        error = At(path, line.number) + platform::Format(": section [%s] is already on line %zu",
+                                                         std::string(line.name).c_str(), earlier->line);
+        return false;
+      }
+      current = &file.sections[lower];
+      current->name = std::string(line.name);
+      current->line = line.number;
+      continue;
+    }
+    const std::string key(line.name);
+    if (current == nullptr) {
+      error = At(path, line.number) + ", " + key + ": a key before the first section";
+      return false;
+    }
+    const std::string where = At(path, line.number) + ", [" + current->name + "] " + key + ": ";
+    if (!IsScenarioKey(KindOf(current->name), key)) {
+      error = where + "unknown key";
+      return false;
+    }
+    const auto [entry, added] = current->keys.try_emplace(platform::ToLower(key));
+    if (!added) {
+      error = where + platform::Format("already set on line %zu", entry->second.line);
+      return false;
+    }
+    entry->second = {key, std::string(line.value), current->name, line.number};
+  }
+  if (file.sections.empty()) {
+    error = path + ": no section: not a scenario file";
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::int64_t> ParseDecimal(std::string_view text) {
@@ -52,6 +168,19 @@ std::optional<double> ParseReal(const std::string& text) {
   return value;
 }
 
+// The range of one field of a listed entry.
+struct FieldRange {
+  std::int64_t low;
+  std::int64_t high;
+  bool hex = false;
+};
+constexpr FieldRange kByte{0, 0xFF};
+constexpr FieldRange kHexByte{0, 0xFF, true};
+constexpr FieldRange kNibble{0, 0xF};
+constexpr FieldRange kWord{0, 0xFFFF};
+constexpr FieldRange kLong{0, 0xFFFFFFFFll};
+constexpr FieldRange kSignedByte{-128, 127};
+
 // Fields of a comma-separated entry, trimmed.
 std::vector<std::string> Fields(const std::string& text) {
   std::vector<std::string> fields;
@@ -62,13 +191,34 @@ std::vector<std::string> Fields(const std::string& text) {
 // Reads typed values from one section's keys, remembering the first error.
 class KeyReader {
  public:
-  KeyReader(std::string file, std::string section, KeyMap keys, std::string& error)
-      : m_file(std::move(file)), m_section(std::move(section)), m_keys(std::move(keys)), m_error(error) {}
+  // sectionLine: the line of the section's header (0 when the file has no such section), named
+  // by errors about a key the section does not set.
+  KeyReader(std::string file, const CheckedFile& checked, std::string section, ScenarioSection kind, KeyMap keys,
+            std::string& error)
+      : m_file(std::move(file)),
+        m_section(std::move(section)),
+        m_sectionLine(checked.Find(m_section) ? checked.Find(m_section)->line : 0),
+        m_kind(kind),
+        m_keys(std::move(keys)),
+        m_error(error) {}
 
-  bool Has(const std::string& key) const { return m_keys.count(platform::ToLower(key)) != 0; }
-  std::string Text(const std::string& key, const std::string& fallback) const {
+  bool Has(const std::string& key) {
+    Declared(key);
+    return m_keys.count(platform::ToLower(key)) != 0;
+  }
+  std::string Text(const std::string& key, const std::string& fallback) {
+    Declared(key);
     const auto found = m_keys.find(platform::ToLower(key));
-    return found == m_keys.end() ? fallback : found->second;
+    return found == m_keys.end() ? fallback : found->second.value;
+  }
+  // A text value of at most `limit` bytes.
+  std::string Text(const std::string& key, const std::string& fallback, std::size_t limit) {
+    std::string text = Text(key, fallback);
+    if (text.size() > limit) {
+      Fail(key, platform::Format("expected at most %zu characters", limit));
+      text.resize(limit);
+    }
+    return text;
   }
   std::int64_t Int(const std::string& key, std::int64_t fallback, std::int64_t low, std::int64_t high) {
     if (!Has(key)) return fallback;
@@ -101,49 +251,70 @@ class KeyReader {
     return fallback;
   }
   // Keys <prefix><k> with k = 1, 2, ... in the order of k, as (key, value).
-  std::vector<std::pair<std::string, std::string>> Listed(const std::string& prefix) const {
+  std::vector<std::pair<std::string, std::string>> Listed(const std::string& prefix) {
+    Declared(prefix + "1");
     std::vector<std::pair<std::int64_t, std::pair<std::string, std::string>>> found;
     const std::string lowerPrefix = platform::ToLower(prefix);
-    for (const auto& [key, value] : m_keys) {
+    for (const auto& [key, entry] : m_keys) {
       if (key.size() <= lowerPrefix.size() || key.compare(0, lowerPrefix.size(), lowerPrefix) != 0) continue;
       const auto index = ParseDecimal(std::string_view(key).substr(lowerPrefix.size()));
-      if (index && *index >= 1) found.push_back({*index, {prefix + key.substr(lowerPrefix.size()), value}});
+      if (index && *index >= 1) found.push_back({*index, {prefix + key.substr(lowerPrefix.size()), entry.value}});
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::pair<std::string, std::string>> entries;
     for (auto& item : found) entries.push_back(std::move(item.second));
     return entries;
   }
-  // The numbers of a listed entry: exactly `count` fields, each decimal, or hex where marked.
+  // The numbers of a listed entry: exactly one field per range, each decimal (or hex where
+  // the range says so) and within its range.
   std::optional<std::vector<std::int64_t>> Numbers(const std::string& key, const std::string& value,
-                                                   std::size_t count, const std::vector<bool>& hex = {}) {
+                                                   const std::vector<FieldRange>& ranges) {
     const auto fields = Fields(value);
     std::vector<std::int64_t> numbers;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      const bool isHex = i < hex.size() && hex[i];
+    for (std::size_t i = 0; i < fields.size() && i < ranges.size(); ++i) {
       std::optional<std::int64_t> number;
-      if (!isHex) {
+      if (!ranges[i].hex) {
         number = ParseDecimal(fields[i]);
       } else if (const auto hexValue = ParseHexText(fields[i]); hexValue && *hexValue <= 0xFFFFFFFFull) {
         number = static_cast<std::int64_t>(*hexValue);
       }
       if (!number) break;
+      if (*number < ranges[i].low || *number > ranges[i].high) {
+        Fail(key, platform::Format("field %zu: expected a number from %lld to %lld", i + 1,
+                                   static_cast<long long>(ranges[i].low), static_cast<long long>(ranges[i].high)));
+        return std::nullopt;
+      }
       numbers.push_back(*number);
     }
-    if (numbers.size() != count || fields.size() != count) {
-      Fail(key, platform::Format("expected %zu numbers", count));
+    if (numbers.size() != ranges.size() || fields.size() != ranges.size()) {
+      Fail(key, platform::Format("expected %zu numbers", ranges.size()));
       return std::nullopt;
     }
     return numbers;
   }
+  // The first error of the load, with the line of the key and the section it stands in (a
+  // profile's value may come from [Drive]).
   void Fail(const std::string& key, const std::string& what) {
-    if (m_error.empty()) m_error = m_file + " [" + m_section + "] " + key + ": " + what;
+    if (!m_error.empty()) return;
+    const auto found = m_keys.find(platform::ToLower(key));
+    if (found == m_keys.end()) {
+      m_error = (m_sectionLine != 0 ? At(m_file, m_sectionLine) : m_file) + ", [" + m_section + "] " + key + ": " + what;
+    } else {
+      m_error = At(m_file, found->second.line) + ", [" + found->second.section + "] " + found->second.name + ": " + what;
+    }
   }
   bool Failed() const { return !m_error.empty(); }
 
  private:
+  // The reading code may ask only for keys the table declares (ScenarioKeys.h).
+  void Declared(const std::string& key) {
+    if (!IsScenarioKey(m_kind, key)) Fail(key, "read by the loader but missing from the scenario key table");
+  }
+
   std::string m_file;
   std::string m_section;
+  std::size_t m_sectionLine;
+  ScenarioSection m_kind;
   KeyMap m_keys;
   std::string& m_error;
 };
@@ -177,7 +348,7 @@ void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
   }
 }
 
-void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan) {
+void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan, std::uint32_t blocksPerCe) {
   plan.earlyBadPerCe = static_cast<unsigned>(keys.Int("EarlyBadPerCe", plan.earlyBadPerCe, 0, 65535));
   plan.laterBadPerCe = static_cast<unsigned>(keys.Int("LaterBadPerCe", plan.laterBadPerCe, 0, 65535));
   static const std::vector<std::string> kinds = {"Factory", "Erase", "Program", "Read"};
@@ -194,6 +365,11 @@ void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan) {
       keys.Fail(key, "expected <ce>,<block>,Factory|Erase|Program|Read");
       continue;
     }
+    if (*block >= static_cast<std::int64_t>(blocksPerCe)) {
+      keys.Fail(key, platform::Format("block %lld is beyond the %u blocks of a CE", static_cast<long long>(*block),
+                                      blocksPerCe));
+      continue;
+    }
     plan.named.push_back({static_cast<unsigned>(*ce), static_cast<std::uint32_t>(*block),
                           statuses[kind - kinds.begin()]});
   }
@@ -201,7 +377,7 @@ void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan) {
 
 void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
   for (const auto& [key, value] : keys.Listed("RdtTemperature")) {
-    const auto n = keys.Numbers(key, value, 5);
+    const auto n = keys.Numbers(key, value, {kByte, kNibble, kNibble, kByte, kLong});
     if (!n) continue;
     TemperatureLogRecord record{};
     record.cycle = Byte((*n)[0]);
@@ -212,7 +388,7 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
     rdt.temperatureRecordsGiven = true;
   }
   for (const auto& [key, value] : keys.Listed("RdtSdr")) {
-    const auto n = keys.Numbers(key, value, 5);
+    const auto n = keys.Numbers(key, value, {kByte, kByte, kNibble, kByte, kLong});
     if (!n) continue;
     SdrLogRecord record{};
     record.result = Byte((*n)[0]);
@@ -224,8 +400,8 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
     rdt.sdrRecordsGiven = true;
   }
   for (const auto& [key, value] : keys.Listed("RdtSpecial")) {
-    const auto n = keys.Numbers(key, value, 13, {true, false, false, false, false, false, false, false, false,
-                                                 false, true});
+    const auto n = keys.Numbers(key, value, {kHexByte, kByte, kByte, kByte, kWord, kWord, kSignedByte, kByte, kByte,
+                                             kWord, kHexByte, kLong, kWord});
     if (!n) continue;
     RdtSpecialLogEntry entry{};
     entry.failureType = Byte((*n)[0]);
@@ -244,7 +420,8 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
     rdt.specialEntries.push_back(entry);
   }
   for (const auto& [key, value] : keys.Listed("RdtBadBlock")) {
-    const auto n = keys.Numbers(key, value, 14, {true});
+    const auto n = keys.Numbers(key, value, {kHexByte, kByte, kByte, kByte, kWord, kWord, kByte, kByte, kNibble,
+                                             kNibble, kWord, kLong, kByte, kByte});
     if (!n) continue;
     RdtBadBlockLogEntry entry{};
     entry.failType = Byte((*n)[0]);
@@ -264,7 +441,7 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
     rdt.badBlockEntriesGiven = true;
   }
   for (const auto& [key, value] : keys.Listed("RdtEcc")) {
-    const auto n = keys.Numbers(key, value, 3);
+    const auto n = keys.Numbers(key, value, {kByte, kByte, kWord});
     if (!n) continue;
     RdtEccBitRecord record{};
     record.ce = Byte((*n)[0]);
@@ -281,7 +458,7 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
     })
                                         : logs.end();
     const auto offset = fields.size() == 3 ? ParseDecimal(fields[1]) : std::nullopt;
-    if (log == logs.end() || !offset || *offset < 0) {
+    if (log == logs.end() || !offset || *offset < 0 || *offset > kMaxPatchOffset) {
       keys.Fail(key, "expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
       continue;
     }
@@ -338,12 +515,13 @@ DriveProfile ReadDriveProfile(KeyReader& keys) {
   drive.burnerName = keys.Text("BurnerName", drive.burnerName);
   drive.flashName = keys.Text("FlashName", drive.flashName);
   drive.rdtName = keys.Text("RdtName", drive.rdtName);
-  drive.serialNumber = keys.Text("Serial", drive.serialNumber);
-  drive.modelNumber = keys.Text("Model", drive.modelNumber);
+  // IDENTIFY DEVICE holds 20 characters of serial number and 40 of model number.
+  drive.serialNumber = keys.Text("Serial", drive.serialNumber, 20);
+  drive.modelNumber = keys.Text("Model", drive.modelNumber, 40);
   drive.binType = keys.Text("BinType", drive.binType);
   drive.icVersion = static_cast<std::uint16_t>(keys.Hex("IcVersion", drive.icVersion, 0xFFFF));
   ReadGeometry(keys, drive.geometry);
-  ReadBadBlocks(keys, drive.badBlocks);
+  ReadBadBlocks(keys, drive.badBlocks, drive.geometry.blocksPerCe);
   drive.infoBlockWritten = keys.Choice("InfoBlock", 0, {"Blank", "Written"}) == 1;
   drive.goodMark = Byte(keys.Hex("GoodMark", 0, 0xFF));
   drive.dramFail = keys.Flag("DramFail", false);
@@ -351,7 +529,8 @@ DriveProfile ReadDriveProfile(KeyReader& keys) {
   drive.smartThresholdExceeded = keys.Flag("SmartThresholdExceeded", false);
   drive.apKeyRefused = keys.Flag("ApKeyRefused", false);
   for (const auto& [key, value] : keys.Listed("Smart")) {
-    const auto n = keys.Numbers(key, value, 2, {true});
+    // A SMART raw value has 48 bits.
+    const auto n = keys.Numbers(key, value, {kHexByte, {0, 0xFFFFFFFFFFFFll}});
     if (n) drive.smart.push_back({Byte((*n)[0]), static_cast<std::uint64_t>((*n)[1])});
   }
   for (const auto& [key, value] : keys.Listed("Fault")) {
@@ -379,22 +558,36 @@ bool ParseSlotList(const std::string& text, unsigned slots, std::vector<unsigned
   return true;
 }
 
-std::string ResolveScenarioPath(const std::string& file) {
+
+}  // namespace
+
+std::string ScenarioPath(const std::string& file) {
   if (file.find('\\') != std::string::npos || file.find('/') != std::string::npos) return file;
   return std::string(kScenarioFolder) + file;
 }
 
-}  // namespace
-
 bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string& error) {
-  const std::string file = ResolveScenarioPath(fileText);
+  const std::string file = ScenarioPath(fileText);
   error.clear();
   if (!platform::FileExists(file) || platform::IsDirectory(file)) {
     error = "Scenario file " + file + " not found";
     return false;
   }
+  const std::optional<std::uint64_t> size = platform::FileSize(file);
+  if (!size || *size > kMaxScenarioBytes) {
+    error = "Scenario file " + file + (size ? " is too large to be a scenario" : " cannot be read");
+    return false;
+  }
+  std::optional<std::string> bytes = platform::ReadWholeFile(file);
+  if (!bytes) {
+    error = "Scenario file " + file + " cannot be read: " + platform::ErrnoText(platform::LastFileErrno());
+    return false;
+  }
+  CheckedFile checked;
+  if (!CheckScenarioFile(file, std::move(*bytes), checked, error)) return false;
+
   plan = StationPlan{};
-  KeyReader station(file, "Station", ReadSection(file, "Station"), error);
+  KeyReader station(file, checked, "Station", ScenarioSection::Station, checked.Keys("Station"), error);
   const auto boards = static_cast<unsigned>(station.Int("Boards", 1, 1, kMaxBoards));
   plan.seed = static_cast<std::uint64_t>(station.Int("Seed", 1, 0, INT64_MAX));
   if (station.Has("TimeScale")) {
@@ -402,12 +595,22 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
     if (!scale) station.Fail("TimeScale", "expected a number of 0 or more");
     plan.timeScale = scale.value_or(1.0);
   }
-  const KeyMap driveDefaults = ReadSection(file, kDriveSection);
+  if (!error.empty()) return false;
+  // A board section the station does not have would be ignored: it is refused instead.
+  for (const auto& [lower, section] : checked.sections) {
+    const unsigned board = BoardNumber(section.name);
+    if (board > boards) {
+      error = At(file, section.line) + platform::Format(", [%s]: unknown section (the station has %u board%s)",
+                                                        section.name.c_str(), boards, boards == 1 ? "" : "s");
+      return false;
+    }
+  }
+  const KeyMap driveDefaults = checked.Keys(kDriveSection);
   unsigned nextTester = 1;
   unsigned position = 0;
   for (unsigned b = 1; b <= boards && error.empty(); ++b) {
     const std::string sectionName = platform::Format("Board%u", b);
-    KeyReader section(file, sectionName, ReadSection(file, sectionName), error);
+    KeyReader section(file, checked, sectionName, ScenarioSection::Board, checked.Keys(sectionName), error);
     BoardPlan board;
     board.board.product = section.Text("Product", board.board.product);
     if (!platform::EqualsNoCase(board.board.product, device::kTesterProductSataS) &&
@@ -435,6 +638,13 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
     board.board.extraValue = Byte(section.Int("ExtraValue", 0, 0, 255));
     std::vector<unsigned> empty;
     if (!ParseSlotList(section.Text("Empty", ""), board.board.slots, empty)) section.Fail("Empty", "bad slot list");
+    // Slot keys beyond the board's slots would be ignored: they are refused instead.
+    for (const auto& [key, value] : section.Listed("Slot")) {
+      const auto slot = ParseDecimal(std::string_view(key).substr(4));
+      if (slot && *slot > static_cast<std::int64_t>(board.board.slots)) {
+        section.Fail(key, platform::Format("the board has %u slots", board.board.slots));
+      }
+    }
     const std::string boardProfile = section.Text("Drive", kDriveSection);
     for (unsigned s = 1; s <= board.board.slots && error.empty(); ++s, ++position) {
       SlotPlan slot;
@@ -444,15 +654,16 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
         board.slots.push_back(slot);
         continue;
       }
-      if (!platform::EqualsNoCase(profileName, kDriveSection) && !platform::ProfileSectionExists(file, profileName)) {
-        section.Fail(platform::Format("Slot%u", s), "no section [" + profileName + "]");
+      if (!platform::EqualsNoCase(profileName, kDriveSection) && checked.Find(profileName) == nullptr) {
+        section.Fail(section.Has(platform::Format("Slot%u", s)) ? platform::Format("Slot%u", s) : "Drive",
+                     "no section [" + profileName + "]");
         break;
       }
       KeyMap keys = driveDefaults;
       if (!platform::EqualsNoCase(profileName, kDriveSection)) {
-        for (auto& [key, value] : ReadSection(file, profileName)) keys[key] = value;
+        for (auto& [key, entry] : checked.Keys(profileName)) keys[key] = entry;
       }
-      KeyReader profile(file, profileName, std::move(keys), error);
+      KeyReader profile(file, checked, profileName, ScenarioSection::Drive, std::move(keys), error);
       slot.empty = false;
       slot.drive = ReadDriveProfile(profile);
       slot.drive.badBlocks.seed = plan.seed + position;

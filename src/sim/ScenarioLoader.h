@@ -65,8 +65,13 @@
 // Listed keys (<k> = 1, 2, ...) are taken in the order of k; a profile's listed keys replace
 // those of [Drive] with the same name.
 //
-// A file that cannot be read, an unknown value or a malformed entry gives an error text that
-// names the file, the section and the key; nothing is built then.
+// Sections and keys are declared in ScenarioKeys.cpp. The file is checked line by line before
+// anything is read from it: a line that is not a section header, a key or a comment (";"), a
+// byte that text does not hold, a key before the first section, a key its section does not
+// know, a section or key written twice, a [Board<b>] beyond Boards, a Slot<s> beyond the
+// board's slots, a value out of range or malformed, and a file that cannot be read or holds
+// no section give an error text that names the file, the line, the section and the key;
+// nothing is built then.
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,6 +106,8 @@ struct ScenarioResult {
   std::string error;
 };
 
+// The path text of a scenario file: a bare name is in the scenario folder.
+std::string ScenarioPath(const std::string& file);
 // Reads a scenario file (a station path text; a bare name is looked up in the scenario folder).
 bool LoadStationPlan(const std::string& file, StationPlan& plan, std::string& error);
 // Builds the station a plan describes.

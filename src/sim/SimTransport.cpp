@@ -80,4 +80,6 @@ device::PassThroughResult SimTransport::Execute(const std::string& devicePath, d
   return result;
 }
 
+std::string SimTransport::OperatorLabel() const { return kSimulatedStationLabel; }
+
 }  // namespace sim

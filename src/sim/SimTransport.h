@@ -12,6 +12,8 @@
 
 namespace sim {
 
+inline constexpr char kSimulatedStationLabel[] = "Simulated station";
+
 class SimTransport : public device::Transport {
  public:
   explicit SimTransport(std::shared_ptr<SimStation> station);
@@ -19,6 +21,8 @@ class SimTransport : public device::Transport {
   std::vector<device::TransportDisk> ListDisks() override;
   device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override;
   std::string DevicePathOfDrive(int driveNumber) override;
+  // "Simulated station": the caption says so whenever the simulator serves the drives.
+  std::string OperatorLabel() const override;
 
   SimStation& Station() { return *m_station; }
 

@@ -1,18 +1,27 @@
 #pragma once
 // Chooses and installs the station's transport at start-up, from the station's platform
-// settings (Platform.ini in the station folder, section [Device]):
-//   Transport=sg    the Linux SCSI generic driver (real tester boards and drives)
-//   Transport=<any other value, or none>   the simulated station of the scenario file
-//   Scenario=<file> the scenario, in Configuration\Sim\ (default Default.ini)
-// The keys are documented for operators in Configuration\Sim\README.txt.
+// settings (Platform.ini in the station folder):
+//   [Device] Transport=sim   the simulated station of the scenario file (the default, also
+//                            when Platform.ini or the key is missing)
+//            Transport=sg    the Linux SCSI generic driver (real tester boards and drives)
+//            Scenario=<file> the scenario, in Configuration\Sim\ (default Default.ini)
+//   [Time]   Scale=<x>       the time scale of the simulated station, 0..10 (default 1):
+//                            0 runs without pauses, 1 in real time. Real drives always run
+//                            in real time: the scale is not applied to them.
+// Any other transport, a scale that is not a number from 0 to 10 or a scenario that cannot
+// be read stops start-up with a message that names the file, the line and the key; nothing
+// is installed then. The keys are documented for operators in Configuration\Sim\README.txt.
 #include <string>
 
 namespace sim {
 
 inline constexpr char kSgTransportName[] = "sg";
+inline constexpr char kSimTransportName[] = "sim";
+inline constexpr double kMaxTimeScale = 10.0;
 
-// Installs the transport with device::SetTransport. False, with the reason in error (when
-// given), when the scenario cannot be loaded; no transport is installed then.
+// Installs the transport with device::SetTransport and sets the platform's time scale (the
+// setting for the simulator, 1 for real drives). False, with the reason in error (when
+// given), when the settings are refused.
 bool InstallStationTransport(std::string* error = nullptr);
 
 }  // namespace sim

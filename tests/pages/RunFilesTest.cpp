@@ -7,6 +7,8 @@
 
 #include "pages/production/RunFiles.h"
 #include "platform/Clock.h"
+#include "platform/FileFaults.h"
+#include "platform/Files.h"
 #include "platform/Host.h"
 #include "platform/Profile.h"
 #include "run/RunGlobals.h"
@@ -76,15 +78,28 @@ TEST_F(RunFiles, AWorkOrderFileThatCannotBeWrittenLeavesThePathEmpty) {
 TEST_F(RunFiles, TheSummaryLogCountsPassesAndFailuresPerTagAndSkipsTheRest) {
   station.WriteFile("Log/_Summary.log", "[Results]\r\nPass=2\r\n[ErrorList]\r\nF_E03=1\r\n");
   platform::FlushProfileCache();
-  AddToSummaryLog(".\\Log", {{1, kPortPass, "0_00"},
-                              {2, kPortFail, "F_E03"},
-                              {3, kPortWaiting, "P_A01"},
-                              {4, kPortFail, "I_x=2\r\n"},
-                              {5, kPortIdle, ""},
-                              {6, kPortPass, "0_00"}});
+  EXPECT_TRUE(AddToSummaryLog(".\\Log",
+                              {{1, kPortPass, "0_00"},
+                               {2, kPortFail, "F_E03"},
+                               {3, kPortWaiting, "P_A01"},
+                               {4, kPortFail, "I_x=2\r\n"},
+                               {5, kPortIdle, ""},
+                               {6, kPortPass, "0_00"}},
+                              platform::LocalTime{2024, 3, 9, 7, 5, 4}));
   EXPECT_EQ(station.ReadFile("Log/_Summary.log"),
             "[Results]\r\nPass=4\r\nTotalErrorCount=2\r\n[ErrorList]\r\nF_E03=2\r\nI_x_2__=1\r\n"
             "[Time]\r\nEnd Time=2024-03-09 07:05:04\r\n");
+}
+
+TEST_F(RunFiles, ASummaryLogThatCannotBeWrittenStaysAsItWasAndSaysSo) {
+  const std::string before = "[Results]\r\nPass=2\r\n[Time]\r\nEnd Time=2024-03-08 01:02:03\r\n";
+  station.WriteFile("Log/_Summary.log", before);
+  platform::FlushProfileCache();
+  platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
+  EXPECT_FALSE(AddToSummaryLog(".\\Log", {{1, kPortPass, "0_00"}, {2, kPortFail, "F_E03"}},
+                               platform::LocalTime{2024, 3, 9, 7, 5, 4}));
+  EXPECT_EQ(platform::LastFileErrno(), ENOSPC);
+  EXPECT_EQ(station.ReadFile("Log/_Summary.log"), before);
 }
 
 }  // namespace

@@ -296,33 +296,33 @@ class ScenarioErrorTest : public ::testing::Test {
   testsupport::ScratchStation scratch;
 };
 
-TEST_F(ScenarioErrorTest, EveryMistakeNamesFileSectionAndKey) {
+TEST_F(ScenarioErrorTest, EveryMistakeNamesFileLineSectionAndKey) {
   EXPECT_EQ(sim::LoadScenario("Missing.ini").error, "Scenario file .\\Configuration\\Sim\\Missing.ini not found");
   EXPECT_EQ(ErrorOf("[Station]\nBoards=9\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Station] Boards: expected a number from 1 to 8");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Station] Boards: expected a number from 1 to 8");
   EXPECT_EQ(ErrorOf("[Board1]\nSlots=49\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Board1] Slots: expected a number from 1 to 48");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Board1] Slots: expected a number from 1 to 48");
   EXPECT_EQ(ErrorOf("[Board1]\nSlots=24\n[Board2]\nSlots=25\n[Station]\nBoards=2\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Board2] FirstTester: slot tester numbers must stay within 1..48");
+            ".\\Configuration\\Sim\\Bad.ini line 3, [Board2] FirstTester: slot tester numbers must stay within 1..48");
   EXPECT_EQ(ErrorOf("[Board1]\nProduct=USB DISK\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Board1] Product: expected SATA TESTER-S or SATA3-TESTER");
-  EXPECT_EQ(ErrorOf("[Board1]\nEmpty=3,30\n"), ".\\Configuration\\Sim\\Bad.ini [Board1] Empty: bad slot list");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Board1] Product: expected SATA TESTER-S or SATA3-TESTER");
+  EXPECT_EQ(ErrorOf("[Board1]\nEmpty=3,30\n"), ".\\Configuration\\Sim\\Bad.ini line 2, [Board1] Empty: bad slot list");
   EXPECT_EQ(ErrorOf("[Board1]\nSlot2=Nowhere\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Board1] Slot2: no section [Nowhere]");
-  EXPECT_EQ(ErrorOf("[Drive]\nCode=Turbo\n"), ".\\Configuration\\Sim\\Bad.ini [Drive] Code: unknown value \"Turbo\"");
-  EXPECT_EQ(ErrorOf("[Drive]\nPlanes=3\n"), ".\\Configuration\\Sim\\Bad.ini [Drive] Planes: expected 1, 2 or 4");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Board1] Slot2: no section [Nowhere]");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Turbo\n"), ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] Code: unknown value \"Turbo\"");
+  EXPECT_EQ(ErrorOf("[Drive]\nPlanes=3\n"), ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] Planes: expected 1, 2 or 4");
   EXPECT_EQ(ErrorOf("[Drive]\nFlashId=98 3C\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Drive] FlashId: expected 7 hexadecimal bytes");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] FlashId: expected 7 hexadecimal bytes");
   EXPECT_EQ(ErrorOf("[Drive]\nRdtBadBlock1=1,2,3\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Drive] RdtBadBlock1: expected 14 numbers");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] RdtBadBlock1: expected 14 numbers");
   EXPECT_EQ(ErrorOf("[Drive]\nFault1=Identify,0,Explode\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Drive] Fault1: expected <command>,<skip>,<action>[,...]");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] Fault1: expected <command>,<skip>,<action>[,...]");
   EXPECT_EQ(ErrorOf("[Drive]\nCorrupt1=Nowhere,0,FF\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
   EXPECT_EQ(ErrorOf("[Drive]\nBadBlock1=0,70000\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Drive] BadBlock1: expected <ce>,<block>,Factory|Erase|Program|Read");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] BadBlock1: expected <ce>,<block>,Factory|Erase|Program|Read");
   EXPECT_EQ(ErrorOf("[Station]\nTimeScale=fast\n"),
-            ".\\Configuration\\Sim\\Bad.ini [Station] TimeScale: expected a number of 0 or more");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Station] TimeScale: expected a number of 0 or more");
 }
 
 TEST_F(ScenarioErrorTest, ProfilesOverrideTheDriveSectionAndListedKeysKeepTheirOrder) {
@@ -410,7 +410,9 @@ TEST_F(StationTransportTest, BrokenScenarioInstallsNothingAndSaysWhy) {
   scratch.WriteFile("Platform.ini", "[Device]\nScenario=Missing.ini\n");
   std::string error;
   EXPECT_FALSE(sim::InstallStationTransport(&error));
-  EXPECT_EQ(error, "Scenario file .\\Configuration\\Sim\\Missing.ini not found");
+  EXPECT_EQ(error,
+            ".\\Platform.ini line 2, [Device] Scenario: the scenario file .\\Configuration\\Sim\\Missing.ini does "
+            "not exist.");
   EXPECT_FALSE(device::GetTransport());
 }
 

@@ -10,7 +10,8 @@ namespace engine::report {
 
 // "yyyy-mm-dd hh:mm:ss".
 std::string LogTimeText(const platform::LocalTime& time);
-// "[<log time>]   SlotNo:<slot, two digits>   SN:<serial>".
+// "[<log time>]   SlotNo:<slot, two digits>   SN:<serial>"; a line break or "=" of the
+// serial becomes "_".
 std::string ErrorListKey(const platform::LocalTime& time, int slot, std::string_view serial);
 
 }  // namespace engine::report

@@ -1,4 +1,6 @@
 // The slot report, its temporary twin, the fail record with its copies, and the log paths.
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "device/StationHelpers.h"
@@ -39,6 +41,34 @@ std::string CMPDevice::TempReportPath() const {
   return m_ReportFolder + platform::Format("%s_%d_Report_Temp.txt", m_ReportName.c_str(), m_SlotNumber);
 }
 
+void CMPDevice::NoteRecordWriteFailure(std::string_view path, int error) {
+  if (error == 0) error = platform::LastFileErrno();
+  if (error == 0) error = EIO;
+  const std::string text = engine::report::LostRecordText(path, error);
+  platform::DebugOutput(text + "\r\n");
+  if (m_RecordFailureText.empty()) m_RecordFailureText = text;
+}
+
+bool CMPDevice::ReportUnstarted(const std::string& path) const {
+  return std::find(m_UnstartedReports.begin(), m_UnstartedReports.end(), path) != m_UnstartedReports.end();
+}
+
+bool CMPDevice::AppendToReport(const std::string& path, std::string_view text, MissingReport missing) {
+  if (path.empty() || ReportUnstarted(path)) return false;
+  if (m_LogFile.AppendText(path, text) == 0) return true;
+  if (platform::LastFileErrno() == ENOENT) {
+    if (missing == MissingReport::Drop) return false;
+    // A line before "START" (or after the report was removed): start the file rather than lose it.
+    MakeFolderOf(path);
+    if (platform::AppendToFile(path, text, true)) {
+      platform::DebugOutput(text);
+      return true;
+    }
+  }
+  NoteRecordWriteFailure(path);
+  return false;
+}
+
 void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain) {
   if (path.empty()) return;
   const platform::LocalTime now = platform::Now();
@@ -50,7 +80,14 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     facts.host = m_ReportName;
     MakeFolderOf(path);
     const std::string banner = engine::report::BannerText(facts, now);
-    if (platform::WriteWholeFile(path, banner)) platform::DebugOutput(banner);
+    std::erase(m_UnstartedReports, path);
+    if (platform::WriteWholeFile(path, banner)) {
+      platform::DebugOutput(banner);
+    } else {
+      // The file still holds an earlier run (or nothing): this run's lines stay out of it.
+      NoteRecordWriteFailure(path);
+      m_UnstartedReports.push_back(path);
+    }
     return;
   }
   std::string line;
@@ -59,11 +96,7 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
   } else {
     line = plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text);
   }
-  if (m_LogFile.AppendText(path, line) == 0) return;
-  // A line before "START" (or after the report was removed): start the file rather than lose it.
-  MakeFolderOf(path);
-  if (!platform::FileExists(path)) platform::WriteWholeFile(path, "");
-  m_LogFile.AppendText(path, line);
+  AppendToReport(path, line, MissingReport::Start);
 }
 
 void CMPDevice::WriteReportLine(std::string_view text, std::uint8_t plain) {
@@ -86,18 +119,13 @@ void CMPDevice::WriteFailReport() {
     return;
   }
   m_ReportFile = report;
-  if (m_LogFile.AppendText(report, record) != 0) {
-    MakeFolderOf(report);
-    if (!platform::FileExists(report)) platform::WriteWholeFile(report, "");
-    m_LogFile.AppendText(report, record);
-  }
-  // The copy of the report as it stands at the failure, in the log folder's Fail_Log folder.
-  if (!m_LogFolder.empty()) {
+  // The copy of the report as it stands at the failure, in the log folder's Fail_Log folder;
+  // only a report that holds this run and its fail record is copied.
+  if (AppendToReport(report, record, MissingReport::Start) && !m_LogFolder.empty()) {
     const std::string failFolder = m_LogFolder + "\\Fail_Log";
+    const std::string copy = failFolder + platform::Format("\\%s_%d_Report.txt", m_ReportName.c_str(), m_SlotNumber);
     MakeDirectoryPath(failFolder);
-    platform::CopyFile(report, failFolder + platform::Format("\\%s_%d_Report.txt", m_ReportName.c_str(),
-                                                             m_SlotNumber),
-                       false);
+    if (!platform::CopyFile(report, copy, false)) NoteRecordWriteFailure(copy);
   }
   // The error log of SetLogFileNames: one entry per failure, "--tag:message".
   if (!m_ErrorLogPath.empty()) {
@@ -105,9 +133,11 @@ void CMPDevice::WriteFailReport() {
     for (char& c : message) {
       if (c == '\r' || c == '\n') c = ' ';
     }
-    platform::WriteProfileString(m_ErrorLogPath, "Error List",
-                                 engine::report::ErrorListKey(now, m_SlotNumber, m_SerialNumber),
-                                 platform::Format("--%s:%s", m_ErrorTag.c_str(), message.c_str()));
+    if (!platform::WriteProfileString(m_ErrorLogPath, "Error List",
+                                      engine::report::ErrorListKey(now, m_SlotNumber, m_SerialNumber),
+                                      platform::Format("--%s:%s", m_ErrorTag.c_str(), message.c_str()))) {
+      NoteRecordWriteFailure(m_ErrorLogPath);
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/core/SlotReportText.h"
 
+#include "platform/Files.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 
 namespace engine::report {
@@ -71,6 +73,16 @@ std::string FailRecordText(std::string_view tag, std::string_view code, std::str
   text += FactLine("Date Time", TimeText(time));
   text += kFailTail;
   return text;
+}
+
+std::string LostRecordText(std::string_view path, int error) {
+  std::string where(path);
+  try {
+    where = platform::ToNativePath(path).string();
+  } catch (...) {
+    // The path text as the station wrote it still names the record.
+  }
+  return platform::Format("Log write failed: %s: %s", where.c_str(), platform::ErrnoText(error).c_str());
 }
 
 }  // namespace engine::report

@@ -52,4 +52,8 @@ std::string EndText(const platform::LocalTime& time);
 std::string FailRecordText(std::string_view tag, std::string_view code, std::string_view message,
                            std::string_view serial, int slot, const platform::LocalTime& time);
 
+// The message of a record that could not be written: "Log write failed: <path>: <reason>",
+// with the native path of the station path text and the system's text for the errno.
+std::string LostRecordText(std::string_view path, int error);
+
 }  // namespace engine::report

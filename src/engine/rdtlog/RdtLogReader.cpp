@@ -410,16 +410,15 @@ bool CRdtLogReader::WriteSpecialSection(std::span<const std::uint8_t> log, Speci
                                         SpecialTestTallies& tallies) {
   ReportLine(SpecialSectionTitle(section));
   ReportLine(SpecialSectionColumns(section));
-  // The rows go straight into the report, which stays open for the whole section.
+  // The rows of the section go into the report in one append; a report that cannot take
+  // them fails the step (a report that is there but cannot be written is a lost record too).
   const std::string path = m_engine.m_ReportFile;
-  std::FILE* report = path.empty() ? nullptr : std::fopen(platform::ToNativePath(path).c_str(), "r+b");
-  if (report == nullptr) return FailWithRecord("A_T08", platform::Format("Open Log Save File: %s Failed!!!", path.c_str()));
-  std::fseek(report, 0, SEEK_END);
-  WalkSpecialSection(log, section, tallies, [report](const std::string& row) {
-    const std::string line = engine::report::PlainLineText(row);
-    std::fwrite(line.data(), 1, line.size(), report);
-  });
-  std::fclose(report);
+  std::string rows;
+  WalkSpecialSection(log, section, tallies,
+                     [&rows](const std::string& row) { rows += engine::report::PlainLineText(row); });
+  if (!m_engine.AppendToReport(path, rows, CMPDevice::MissingReport::Drop)) {
+    return FailWithRecord("A_T08", platform::Format("Open Log Save File: %s Failed!!!", path.c_str()));
+  }
   return true;
 }
 

@@ -1,7 +1,8 @@
 // The engine's report sections: the settings snapshot, the info-block and SMART sections of
 // the slot report, and the block statistics text. The sections are appended to the slot
 // report through the engine's log writer, which appends only to a report that exists: with
-// no report the section is dropped without a message. None of them fails a run.
+// no report the section is dropped without a message. None of them fails a step; a section
+// that cannot be written to an existing report is a lost record (NoteRecordWriteFailure).
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -34,7 +35,7 @@ Result DropOnFailure(const char* section, Result fallback, Body&& body) {
 void CMPDevice::WriteReportSettings() {
   DropOnFailure("Settings snapshot", 0, [this] {
     const std::string path = SlotReportPath();
-    for (const std::string& text : engine::FormatSettingsSnapshot()) m_LogFile.AppendText(path, text);
+    for (const std::string& text : engine::FormatSettingsSnapshot()) AppendToReport(path, text, MissingReport::Drop);
     return 0;
   });
 }
@@ -45,7 +46,7 @@ void CMPDevice::WriteInfoBlockReport(const std::uint8_t* infoBlock512) {
     // The caller's buffer is copied first and left as it is.
     std::array<std::uint8_t, engine::kInfoBlockBytes> block{};
     std::copy_n(infoBlock512, block.size(), block.begin());
-    m_LogFile.AppendText(SlotReportPath(), engine::FormatInfoBlockSection(block));
+    AppendToReport(SlotReportPath(), engine::FormatInfoBlockSection(block), MissingReport::Drop);
     return 0;
   });
 }
@@ -55,7 +56,7 @@ std::string CMPDevice::WriteSmartReport(const std::uint8_t* smartPage512) {
   if (smartPage512 == nullptr) return emptySummary;
   return DropOnFailure("SMART section", emptySummary, [this, smartPage512] {
     const engine::SmartReportText text = engine::FormatSmartReport(std::span<const std::uint8_t, 512>(smartPage512, 512));
-    m_LogFile.AppendText(SlotReportPath(), text.lines);
+    AppendToReport(SlotReportPath(), text.lines, MissingReport::Drop);
     return text.summary;
   });
 }

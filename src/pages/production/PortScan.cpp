@@ -28,6 +28,9 @@ PortScanResult ScanPorts(bool bridgeMode, int mappingType) {
     CScsiPassThrough testers;
     result.testersOk = testers.DetectTesterBoards(0, std::string()) != 0;
     for (int port = 1; port <= kPortCount; ++port) result.drive[port] = static_cast<int>(testers.m_TesterDrive[port]);
+    for (int tester = kPortCount + 1; tester <= device::kMaxTesterNumber; ++tester) {
+      if (testers.m_TesterDrive[tester] != 0) result.unshownTesters.push_back(tester);
+    }
   }
   for (int port = 1; port <= kPortCount; ++port) {
     if (result.drive[port] != 0) ++result.mappedPorts;

@@ -6,6 +6,7 @@
 // the mapping file gives it. Runs on a page worker thread.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "run/RunGlobals.h"
 
@@ -13,6 +14,9 @@ struct PortScanResult {
   std::array<int, kPortCount + 1> drive{};  // drive number of port p (1..24); 0 none
   int mappedPorts = 0;
   bool testersOk = true;                    // tester mode: false when the search failed or found none
+  // Tester mode: testers numbered beyond the page's ports (25..48) that hold a drive; no port
+  // shows them, so the page names them.
+  std::vector<int> unshownTesters;
 };
 
 // The text shown when no tester board is found.

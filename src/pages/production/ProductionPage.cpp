@@ -10,8 +10,11 @@
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
+#include "engine/ErrorTags.h"
+#include "engine/core/SlotReportText.h"
+#include "platform/Files.h"
+#include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
-#include "run/SummaryLog.h"
 #include "ui/Dispatcher.h"
 
 namespace {
@@ -47,6 +50,24 @@ std::string FormatElapsed(std::uint64_t milliseconds) {
 }
 
 std::size_t Index(int port) { return static_cast<std::size_t>(port - 1); }
+
+// "tester 25" or "testers 25-32" / "testers 25, 27, 30-31".
+std::string DescribeTesterNumbers(const std::vector<int>& testers) {
+  std::string list;
+  for (std::size_t i = 0; i < testers.size();) {
+    std::size_t last = i;
+    while (last + 1 < testers.size() && testers[last + 1] == testers[last] + 1) ++last;
+    if (!list.empty()) list += ", ";
+    list += last == i ? platform::Format("%d", testers[i]) : platform::Format("%d-%d", testers[i], testers[last]);
+    i = last + 1;
+  }
+  return (testers.size() == 1 ? "tester " : "testers ") + list;
+}
+
+std::string UnshownTestersNotice(const std::vector<int>& testers) {
+  return platform::Format("The drives of %s are not shown: the production page has %d ports (testers 1-%d).",
+                          DescribeTesterNumbers(testers).c_str(), kPortCount, kPortCount);
+}
 
 }  // namespace
 
@@ -166,8 +187,17 @@ void CProductionPage::ShowPortMapping() {
     PaintPortCaption(m_cells[Index(port)], port, m_ports.drive[port] != 0);
     m_progress[Index(port)].SetPos(0);
   }
-  m_scanStatus.SetWindowText(platform::Format("%d port(s) mapped to drives (%s)", m_ports.mappedPorts,
-                                              g_U2AMode.load() != 0 ? "bridge ports" : "tester boards"));
+  m_scanStatus.SetWindowText(DescribePortMapping());
+}
+
+std::string CProductionPage::DescribePortMapping() const {
+  std::string text = platform::Format("%d port(s) mapped to drives (%s)", m_ports.mappedPorts,
+                                      g_U2AMode.load() != 0 ? "bridge ports" : "tester boards");
+  if (!m_ports.unshownTesters.empty()) {
+    text += platform::Format("; not shown: the drives of %s beyond the %d ports",
+                             DescribeTesterNumbers(m_ports.unshownTesters).c_str(), kPortCount);
+  }
+  return text;
 }
 
 void CProductionPage::EnableChoices(bool enable) {
@@ -209,6 +239,11 @@ void CProductionPage::Scan() {
   ShowPortMapping();
   EnableChoices(true);
   if (!bridgeMode && !result.testersOk) MessageBox(kNoTesterMessage);
+  // Drives that no port can show are named once, and again whenever they change.
+  if (result.unshownTesters != m_unshownTestersTold) {
+    m_unshownTestersTold = result.unshownTesters;
+    if (!m_unshownTestersTold.empty()) ShowNoticeWithoutWaiting(UnshownTestersNotice(m_unshownTestersTold));
+  }
 }
 
 bool CProductionPage::StartRun() {
@@ -235,6 +270,7 @@ bool CProductionPage::StartPass() {
     return false;
   }
   ResetPortStates();
+  ForgetRecordFailureNotice();
   for (int port = 1; port <= kPortCount; ++port) {
     m_portResults[Index(port)].store(kPortResultUnmapped);
     m_resultTexts[Index(port)].Set("");
@@ -329,9 +365,22 @@ void CProductionPage::EndPass() {
     if (m_portResults[Index(port)].load() == kPortResultUnmapped) continue;
     outcomes.push_back({port, PortStateOf(port), m_resultTexts[Index(port)].Get()});
   }
-  AddToSummaryLog(m_logFolder, outcomes);
+  if (!AddToSummaryLog(m_logFolder, outcomes, platform::Now())) {
+    FailPassedPorts(outcomes, engine::report::LostRecordText(SummaryLogPath(m_logFolder), platform::LastFileErrno()));
+  }
   EnableChoices(true);
   if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
+}
+
+void CProductionPage::FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure) {
+  for (const PortOutcome& outcome : outcomes) {
+    if (outcome.state != kPortPass) continue;
+    const std::size_t index = Index(outcome.port);
+    PaintSlotCell(m_cells[index], kSlotFail, engine::kRecordWriteFailedTag, failure);
+    m_resultTexts[index].Set(engine::kRecordWriteFailedTag);
+    g_PortState[index].store(kPortFail);
+  }
+  ShowRecordFailureNotice(failure);
 }
 
 void CProductionPage::ShowElapsed() { m_elapsed.SetWindowText(FormatElapsed(platform::TickCountMs() - m_passStartMs)); }

@@ -16,7 +16,9 @@
 //    the pass from starting, and the other pages' workers leave the pass's drives alone;
 //  - the timer shows the elapsed time and, once the helper is done and no port is testing,
 //    enables Start and Scan again, writes the pass into the summary log and starts the next
-//    pass when the run options ask for more and no task stopped the run.
+//    pass when the run options ask for more and no task stopped the run. A summary log that
+//    cannot be written takes back the passes of the pass: those ports show the lost-records
+//    failure (no drive is shown passed unless every record of its run was written).
 // While no pass runs the timer also watches the disk list and rescans when it changes.
 #include <array>
 #include <atomic>
@@ -32,6 +34,7 @@
 #include "pages/production/RunOptions.h"
 #include "platform/Thread.h"
 #include "run/SlotTestTask.h"
+#include "run/SummaryLog.h"
 #include "run/WorkerPool.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
@@ -80,6 +83,7 @@ class CProductionPage : public ui::CPropertyPage {
   ui::CButton& StartButton() { return m_start; }
   ui::CComboBox& ParameterList() { return m_paramList; }
   std::string ElapsedText() const { return m_elapsed.GetWindowText(); }
+  std::string ScanStatusText() const { return m_scanStatus.GetWindowText(); }
 
  private:
   void ApplyCaptions();
@@ -97,6 +101,12 @@ class CProductionPage : public ui::CPropertyPage {
   void PostAndShutDown(std::vector<CSlotTestTask*> tasks);
   void WatchPass();
   void EndPass();
+  // The summary log of the pass could not be written: the ports that passed fail with the
+  // lost-records tag and the message, and the operator is told once.
+  void FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure);
+  // The scan status line: the mapped ports and, when there are any, the testers whose drives
+  // no port of the page can show.
+  std::string DescribePortMapping() const;
   void ShowElapsed();
   void WatchDisks();
 
@@ -116,6 +126,7 @@ class CProductionPage : public ui::CPropertyPage {
 
   // Ports and the run.
   PortScanResult m_ports;
+  std::vector<int> m_unshownTestersTold;  // the testers beyond the ports the operator was told of
   bool m_scanned = false;
   bool m_scanning = false;
   RunOptions m_options;

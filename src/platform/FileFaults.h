@@ -1,0 +1,57 @@
+#pragma once
+// Fault injection at the file layer, for tests. A test arms a fault for one or more kinds of
+// write to the files whose name matches a pattern; from then on the file helpers of Files.h
+// fail those writes as the system would:
+//  - EROFS, EACCES and EPERM strike before anything is created or opened for writing;
+//  - ENOSPC, EDQUOT and EFBIG strike after part of the data reached the file (a full disk);
+//  - any other error strikes on the write itself, before any data.
+// Everything above the file helpers (profile writes, log appends, copies, the station's
+// records) sees an ordinary failure with that errno. Nothing is armed unless a test arms it;
+// an unarmed seam costs one atomic load per write.
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace platform {
+
+// The kinds of write the helpers make (a fault names any combination of them).
+enum FileWriteKind : std::uint8_t {
+  kWriteReplace = 0x01,  // a whole file written through a temporary file (WriteWholeFile, INI writes)
+  kWriteAppend = 0x02,   // bytes appended to a file (AppendToFile: reports, logs, CSV, records)
+  kWriteCopy = 0x04,     // a file copied (CopyFile, a move between file systems)
+  kWriteFolder = 0x08,   // a folder created (CreateDirectory)
+  kWriteAny = 0x0F,
+};
+
+struct FileFault {
+  std::string namePattern = "*";       // wildcards on the file's name, without regard to case
+  std::uint8_t kinds = kWriteAny;      // FileWriteKind bits
+  int error = EIO;                     // the errno the write fails with
+  unsigned skip = 0;                   // matching writes that still succeed first
+  unsigned times = 0;                  // failures before the fault is spent; 0 = never spent
+};
+
+// Adds a fault (several may be armed at once; the first that matches a write strikes).
+void ArmFileFault(const FileFault& fault);
+// Removes every fault and sets the strike count back to 0.
+void DisarmFileFaults();
+// Writes failed by armed faults since they were last disarmed.
+unsigned FileFaultStrikes();
+
+// Arms a fault for the life of the object (and disarms every fault at its end).
+class ScopedFileFault {
+ public:
+  explicit ScopedFileFault(const FileFault& fault) { ArmFileFault(fault); }
+  ~ScopedFileFault() { DisarmFileFaults(); }
+  ScopedFileFault(const ScopedFileFault&) = delete;
+  ScopedFileFault& operator=(const ScopedFileFault&) = delete;
+};
+
+// For the file helpers: the errno with which this write of `target` must fail, or 0.
+int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind);
+// When the fault's errno strikes (see above).
+bool FaultStrikesBeforeOpening(int error);
+bool FaultStrikesAfterPartialWrite(int error);
+
+}  // namespace platform
