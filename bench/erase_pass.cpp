@@ -2,7 +2,8 @@
 // station's 24 simulated drives, Start pressed, the UI thread pumping until every slot has its
 // verdict. Time scale 0, so what is measured is the station's own work: the page, the pool, the
 // tasks, the engine and the simulator. Reported: wall and process CPU time per pass, and the
-// process's peak resident memory, so that later issues can hold the line.
+// process's peak resident memory, so that a change that slows a pass down or makes it grow
+// shows against these numbers.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 

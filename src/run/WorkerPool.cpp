@@ -80,6 +80,8 @@ bool CWorkerPool::Post(CPoolTask* task) {
       counted = true;
     }
   }
+  // Every worker has ended: the task waits for Shutdown, and no worker will take it.
+  if (!counted && m_workerCount > 0) return false;
   if (m_running->work.Release(1)) return true;
   if (!counted) return false;
   // No worker will be told about this task: it is left for Shutdown to release, and it does

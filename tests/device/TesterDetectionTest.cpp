@@ -61,7 +61,7 @@ struct Station {
 Station TwoBoards() {
   Station station;
   station.disks.push_back({"/dev/system", "sata0"});
-  station.answers["/dev/system"] = {"ATA", "Samsung SSD 870", 0};
+  station.answers["/dev/system"] = {"ATA", "Bramble SSD 100", 0};
   for (int slot = 1; slot <= 32; ++slot) {
     const std::string path = "/dev/slot" + std::to_string(slot);
     station.disks.push_back({path, "board" + std::to_string(slot <= 24 ? 1 : 2) + "/port" + std::to_string(slot)});

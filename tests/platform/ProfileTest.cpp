@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/IniDocument.h"
 #include "platform/Text.h"
 #include "support/ScratchStation.h"
 
@@ -398,6 +399,40 @@ TEST(ProfileThreads, WritersOfDifferentKeysLoseNone) {
     }
   }
   EXPECT_EQ(ReadProfileString(kFile, "Fixed", "Value", ""), "kept");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProfileRead, TheLineOfAKeyIsTheLineThatCounts) {
+  ScratchStation station;
+  station.WriteFile("param.ini", "; settings\r\n[Device]\r\nTransport=usb\r\n\r\n[device]\r\nTransport=sim\r\n"
+                                 "[Time]\r\nscale = 9\r\nScale=1\r\n");
+  EXPECT_EQ(platform::ReadProfileKeyLine(kFile, "DEVICE", "transport"), 3u);
+  EXPECT_EQ(platform::ReadProfileKeyLine(kFile, "Time", "Scale"), 8u);
+  EXPECT_EQ(platform::ReadProfileKeyLine(kFile, "Time", "Missing"), 0u);
+  EXPECT_EQ(platform::ReadProfileKeyLine(".\\missing.ini", "Time", "Scale"), 0u);
+}
+
+TEST(IniLines, EveryLineIsClassedWithItsNumberAndSection) {
+  const platform::IniDocument document("; c\r\n\r\nkey=before\r\n[A]\r\nx = 1\r\njunk\r\n =v\r\n[B] tail\r\n");
+  const auto lines = document.Lines();
+  using Kind = platform::IniDocument::LineKind;
+  ASSERT_EQ(lines.size(), 8u);
+  const Kind kinds[] = {Kind::Comment, Kind::Blank, Kind::Key, Kind::Header,
+                        Kind::Key,     Kind::Other, Kind::Other, Kind::Header};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].number, i + 1);
+    EXPECT_EQ(lines[i].kind, kinds[i]) << i;
+  }
+  EXPECT_EQ(lines[2].section, "");
+  EXPECT_EQ(lines[4].section, "A");
+  EXPECT_EQ(lines[4].name, "x");
+  EXPECT_EQ(lines[4].value, "1");
+  EXPECT_EQ(lines[7].name, "B");
+  EXPECT_EQ(lines[7].text, "[B] tail");
+  EXPECT_EQ(document.LineOfKey("a", "X"), 5u);
 }
 
 }  // namespace

@@ -143,3 +143,18 @@ TEST(GetDelimitedField, CutsAtEveryDelimiterAndTrimsTheField) {
   // Without the delimiter there is no field at all, not even the whole text.
   EXPECT_EQ(platform::GetDelimitedField("abc", ',', 0), "");
 }
+
+namespace {
+
+TEST(Wildcards, StarQuestionMarkAndCase) {
+  using platform::WildcardMatchesNoCase;
+  EXPECT_TRUE(WildcardMatchesNoCase("*_Report.txt", "HOST_3_report.TXT"));
+  EXPECT_FALSE(WildcardMatchesNoCase("*_Report.txt", "HOST_3_Report_Temp.txt"));
+  EXPECT_TRUE(WildcardMatchesNoCase("#?.bin", "#7.bin"));
+  EXPECT_FALSE(WildcardMatchesNoCase("#?.bin", "#17.bin"));
+  EXPECT_TRUE(WildcardMatchesNoCase("*", ""));
+  EXPECT_TRUE(WildcardMatchesNoCase("a*b*c", "aXXbYYc"));
+  EXPECT_FALSE(WildcardMatchesNoCase("a*b*c", "aXXbYY"));
+}
+
+}  // namespace

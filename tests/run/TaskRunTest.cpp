@@ -165,7 +165,7 @@ TEST_F(TaskRun, AFlowThisBuildLacksFailsAtOnceAndSaysSo) {
       << Report(2);
   EXPECT_NE(WorkOrder().find(",Fail,S_N01,MP flow not available\r\n"), std::string::npos);
   EXPECT_EQ(SummaryCsv(), "Date,Cap,SN,TestResult\n20240506,256,," + CMPDevice::ErrorTagToCode("S_N01") + "\n");
-  // Every other flow of a later issue fails the same way, never as a pass.
+  // Every other flow this build lacks fails the same way, never as a pass.
   RunTask<TaskProbe>(kTaskQC, "UpdateFW", 3);
   EXPECT_EQ(ResultText(3), "S_N01");
   EXPECT_EQ(std::string(Cell(3).GetSubText()), "ISP rewrite flow not available");

@@ -3,6 +3,7 @@
 // pool can be made again. The Threads suites run under ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <thread>
@@ -225,6 +226,76 @@ TEST(WorkerPoolThreads, APoolIsCreatedAgainForEveryPass) {
     pool.Shutdown();
     EXPECT_EQ(tally.TotalRuns(), 8);
   }
+}
+
+// A pool whose workers' waits fail at the chosen calls (counted over all workers from 0), as
+// a failed wait of the system would end a worker.
+class FailingWaitPool : public CWorkerPool {
+ public:
+  explicit FailingWaitPool(std::vector<int> failing) : m_failing(std::move(failing)) {}
+  ~FailingWaitPool() override { Shutdown(); }
+  std::atomic<int> failed{0};
+
+ protected:
+  int WaitForWork(platform::Waitable& stop, platform::Waitable& work) override {
+    const int call = m_calls.fetch_add(1);
+    if (std::find(m_failing.begin(), m_failing.end(), call) != m_failing.end()) {
+      ++failed;
+      return platform::kWaitTimeout;
+    }
+    return CWorkerPool::WaitForWork(stop, work);
+  }
+
+ private:
+  std::vector<int> m_failing;
+  std::atomic<int> m_calls{0};
+};
+
+void ExpectEachTaskOnce(const Tally& tally, int runs, int releases) {
+  EXPECT_EQ(tally.TotalRuns(), runs);
+  EXPECT_EQ(tally.TotalReleases(), releases);
+  for (std::size_t i = 0; i < tally.runs.size(); ++i) {
+    EXPECT_EQ(tally.runs[i].load() + tally.releases[i].load(), 1) << "task " << i;
+  }
+}
+
+TEST(WorkerPoolThreads, TheLastWorkerKilledByAFailedWaitReleasesTheQueueAndShutdownReturns) {
+  // One worker, held at the first task while four more are queued; its next wait fails.
+  Tally tally(5);
+  platform::Event gate(true, false);
+  FailingWaitPool pool({1});
+  ASSERT_TRUE(pool.Create(1, nullptr));
+  pool.Post(new CountingTask(tally, 0, 0, &gate));
+  for (std::size_t i = 1; i < 5; ++i) EXPECT_TRUE(pool.Post(new CountingTask(tally, i)));
+  std::thread closer([&] { pool.Shutdown(); });
+  gate.Set();
+  closer.join();
+  EXPECT_EQ(pool.failed.load(), 1);
+  EXPECT_EQ(tally.runs[0].load(), 1);
+  ExpectEachTaskOnce(tally, 1, 4);
+  EXPECT_FALSE(pool.IsRunning());
+}
+
+TEST(WorkerPoolThreads, AWorkerKilledByAFailedWaitHandsTheQueueOnToTheOthers) {
+  // Three workers, one of which ends on its first wait: the other two run every task.
+  Tally tally(12);
+  FailingWaitPool pool({0});
+  ASSERT_TRUE(pool.Create(3, nullptr));
+  for (std::size_t i = 0; i < 12; ++i) pool.Post(new CountingTask(tally, i, 20));
+  std::thread closer([&] { pool.Shutdown(); });
+  closer.join();
+  EXPECT_EQ(pool.failed.load(), 1);
+  ExpectEachTaskOnce(tally, 12, 0);
+}
+
+TEST(WorkerPoolThreads, TasksPostedAfterEveryWorkerEndedAreReleasedAtShutdown) {
+  Tally tally(3);
+  FailingWaitPool pool({0, 1});
+  ASSERT_TRUE(pool.Create(2, nullptr));
+  while (pool.failed.load() < 2) std::this_thread::yield();
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(pool.Post(new CountingTask(tally, i)));
+  pool.Shutdown();
+  ExpectEachTaskOnce(tally, 0, 3);
 }
 
 }  // namespace

@@ -5,10 +5,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <random>
 
 #include "SimRequests.h"
 #include "device/ReplyLayouts.h"
 #include "device/SgTransport.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
 #include "sim/BadBlockMap.h"
 #include "sim/IdentifyRecord.h"
 #include "sim/ScenarioLoader.h"
@@ -325,6 +329,66 @@ TEST_F(ScenarioErrorTest, EveryMistakeNamesFileLineSectionAndKey) {
             ".\\Configuration\\Sim\\Bad.ini line 2, [Station] TimeScale: expected a number of 0 or more");
 }
 
+TEST_F(ScenarioErrorTest, EveryLineMustBeASectionAKeyOrAComment) {
+  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
+  EXPECT_EQ(ErrorOf("[Station]\nBoards=1\nthis is no ini line\n"), bad + " line 3: not a section, a key or a comment");
+  EXPECT_EQ(ErrorOf("[Station]\nSeed=\x01\x02\n"), bad + " line 2: not a line of text (byte 0x01)");
+  EXPECT_EQ(ErrorOf("Boards=2\n[Station]\n"), bad + " line 1, Boards: a key before the first section");
+  EXPECT_EQ(ErrorOf("[Station] extra\nBoards=1\n"), bad + " line 1: not a section header (expected [<name>])");
+  EXPECT_EQ(ErrorOf("; only a comment\n\n"), bad + ": no section: not a scenario file");
+  EXPECT_EQ(ErrorOf(""), bad + ": no section: not a scenario file");
+  // Comments and blank lines are fine anywhere.
+  EXPECT_EQ(ErrorOf("; a station\r\n\r\n[Station]\r\n  ; boards\r\nBoards=x\r\n"),
+            bad + " line 5, [Station] Boards: expected a number from 1 to 8");
+}
+
+TEST_F(ScenarioErrorTest, UnknownSectionsAndKeysAndRepeatsAreRefused) {
+  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
+  EXPECT_EQ(ErrorOf("[Station]\nBoard=2\n"), bad + " line 2, [Station] Board: unknown key");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSerial=X\n"), bad + " line 3, [Board1] Serial: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nCeMapp=F\n"), bad + " line 2, [Drive] CeMapp: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nBadBlock0=1,2,Factory\n"), bad + " line 2, [Drive] BadBlock0: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nSmart01=05,1\n"), bad + " line 2, [Drive] Smart01: unknown key");
+  EXPECT_EQ(ErrorOf("[Station]\nBoards=1\n[Board2]\nSlots=4\n"),
+            bad + " line 3, [Board2]: unknown section (the station has 1 board)");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSlot5=Drive\n"), bad + " line 3, [Board1] Slot5: the board has 4 slots");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\n[drive]\nCode=Flash\n"), bad + " line 3: section [drive] is already on line 1");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\ncode=Flash\n"), bad + " line 3, [Drive] code: already set on line 2");
+}
+
+TEST_F(ScenarioErrorTest, NumbersAndTextsOutOfRangeAreRefused) {
+  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
+  EXPECT_EQ(ErrorOf("[Drive]\nRdtTemperature1=1,2,3,300,5\n"),
+            bad + " line 2, [Drive] RdtTemperature1: field 4: expected a number from 0 to 255");
+  EXPECT_EQ(ErrorOf("[Drive]\nRdtSdr1=0,1,16,4,5\n"),
+            bad + " line 2, [Drive] RdtSdr1: field 3: expected a number from 0 to 15");
+  EXPECT_EQ(ErrorOf("[Drive]\nRdtEcc1=1,2,70000\n"),
+            bad + " line 2, [Drive] RdtEcc1: field 3: expected a number from 0 to 65535");
+  EXPECT_EQ(ErrorOf("[Drive]\nRdtSpecial1=2,0,0,0,0,0,-200,0,0,0,1,0,0\n"),
+            bad + " line 2, [Drive] RdtSpecial1: field 7: expected a number from -128 to 127");
+  EXPECT_EQ(ErrorOf("[Drive]\nBlocksPerCe=100\nBadBlock1=0,100,Factory\n"),
+            bad + " line 3, [Drive] BadBlock1: block 100 is beyond the 100 blocks of a CE");
+  EXPECT_EQ(ErrorOf("[Drive]\nSerial=ABCDEFGHIJKLMNOPQRSTU\n"),
+            bad + " line 2, [Drive] Serial: expected at most 20 characters");
+  EXPECT_EQ(ErrorOf("[Drive]\nCorrupt1=Sdr,99999999,FF\n"),
+            bad + " line 2, [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
+  // A profile that takes a bad value from [Drive] is sent to the line in [Drive].
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=2\nSlot2=Other\n[Drive]\nDies=9\n[Other]\nCode=Flash\n"),
+            bad + " line 5, [Drive] Dies: expected a number from 1 to 8");
+}
+
+TEST_F(ScenarioErrorTest, RandomBytesAreNoScenario) {
+  std::mt19937 random(3160);
+  for (int round = 0; round < 50; ++round) {
+    std::string bytes(1 + random() % 4096, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    scratch.WriteFile("Configuration/Sim/Bad.ini", bytes);
+    const auto result = sim::LoadScenario("Bad.ini");
+    EXPECT_FALSE(result.station) << "round " << round;
+    EXPECT_EQ(result.error.rfind(".\\Configuration\\Sim\\Bad.ini", 0), 0u) << result.error;
+  }
+}
+
 TEST_F(ScenarioErrorTest, ProfilesOverrideTheDriveSectionAndListedKeysKeepTheirOrder) {
   scratch.WriteFile("Configuration/Sim/Mix.ini",
                     "[Board1]\nSlots=2\nSlot2=Special\n[Drive]\nCode=Boot\nSmart2=09,5\nSmart1=05,7\n"
@@ -388,7 +452,21 @@ TEST_F(ScenarioErrorTest, SeedAndTimeScaleComeFromTheStationSection) {
 
 class StationTransportTest : public ::testing::Test {
  protected:
-  void TearDown() override { device::SetTransport(nullptr); }
+  void TearDown() override {
+    device::SetTransport(nullptr);
+    platform::SetTimeScale(0);
+  }
+  // The refusal of a Platform.ini; nothing is installed and the time scale is left alone.
+  std::string RefusalOf(const std::string& platformIni) {
+    scratch.WriteFile("Platform.ini", platformIni);
+    platform::FlushProfileCache();
+    platform::SetTimeScale(0.5);
+    std::string error;
+    EXPECT_FALSE(sim::InstallStationTransport(&error));
+    EXPECT_FALSE(device::GetTransport());
+    EXPECT_EQ(platform::TimeScale(), 0.5);
+    return error;
+  }
   testsupport::ScratchStation scratch{testsupport::ScratchStation::Template::Copy};
 };
 
@@ -420,6 +498,52 @@ TEST_F(StationTransportTest, SgChoosesTheScsiGenericDriver) {
   scratch.WriteFile("Platform.ini", "[Device]\nTransport=SG\n");
   ASSERT_TRUE(sim::InstallStationTransport());
   EXPECT_TRUE(std::dynamic_pointer_cast<device::SgTransport>(device::GetTransport()));
+}
+
+TEST_F(StationTransportTest, AnUnknownTransportOrABadTimeScaleStopsStartUpNamingFileLineAndKey) {
+  EXPECT_EQ(RefusalOf("[Drives]\r\nStation=S\r\n[Device]\r\nTransport=usb\r\n"),
+            ".\\Platform.ini line 4, [Device] Transport: \"usb\" is not a transport of this station (sim: the "
+            "simulated station, sg: the SCSI generic driver for real drives).");
+  EXPECT_EQ(RefusalOf("[Device]\r\nTransport=\r\n"),
+            ".\\Platform.ini line 2, [Device] Transport: \"\" is not a transport of this station (sim: the "
+            "simulated station, sg: the SCSI generic driver for real drives).");
+  for (const char* scale : {"1e300", "-1", "11", "abc", "nan", "inf", "", "2x"}) {
+    SCOPED_TRACE(scale);
+    EXPECT_EQ(RefusalOf(std::string("[Time]\r\nScale=") + scale + "\r\n"),
+              std::string(".\\Platform.ini line 2, [Time] Scale: \"") + scale +
+                  "\" is refused: the time scale is a number from 0 to 10.");
+  }
+  // Real drives too: a bad scale is a bad setting whatever the transport.
+  EXPECT_NE(RefusalOf("[Device]\r\nTransport=sg\r\n[Time]\r\nScale=100\r\n").find("[Time] Scale"),
+            std::string::npos);
+}
+
+TEST_F(StationTransportTest, AScenarioThatCannotBeParsedStopsStartUp) {
+  scratch.WriteFile("Configuration/Sim/Garbage.ini", std::string("\x7F" "ELF\x02\x01\x01\0\0\0garbage", 16));
+  EXPECT_EQ(RefusalOf("[Device]\r\nScenario=Garbage.ini\r\n"),
+            ".\\Configuration\\Sim\\Garbage.ini line 1: not a line of text (byte 0x7F)");
+}
+
+TEST_F(StationTransportTest, TheTimeScaleIsTheSimulatorsAloneAndTheSimulatorSaysItIsOne) {
+  scratch.WriteFile("Platform.ini", "[Device]\r\nTransport=sim\r\n[Time]\r\nScale=0.25\r\n");
+  ASSERT_TRUE(sim::InstallStationTransport());
+  EXPECT_EQ(platform::TimeScale(), 0.25);
+  EXPECT_EQ(device::GetTransport()->OperatorLabel(), "Simulated station");
+
+  scratch.WriteFile("Platform.ini", "[Device]\r\nTransport=sg\r\n[Time]\r\nScale=0\r\n");
+  platform::FlushProfileCache();
+  ASSERT_TRUE(sim::InstallStationTransport());
+  EXPECT_EQ(platform::TimeScale(), 1.0);
+  EXPECT_EQ(device::GetTransport()->OperatorLabel(), "");
+}
+
+TEST_F(StationTransportTest, WithoutPlatformIniTheSimulatorIsTheDocumentedDefault) {
+  std::filesystem::remove(scratch.Folder() / "Platform.ini");
+  platform::FlushProfileCache();
+  ASSERT_TRUE(sim::InstallStationTransport());
+  EXPECT_EQ(device::GetTransport()->OperatorLabel(), "Simulated station");
+  EXPECT_EQ(device::GetTransport()->ListDisks().size(), 24u);
+  EXPECT_EQ(platform::TimeScale(), 1.0);
 }
 
 }  // namespace

@@ -1,0 +1,172 @@
+// Whole passes and start-up when things go wrong: the records of a pass cannot be written
+// (a read-only log folder, a summary log that cannot be replaced), start-up with settings it
+// must refuse, and a station whose boards have more testers than the page has ports.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/MPToolApp.h"
+#include "engine/ErrorTags.h"
+#include "engine/MPDevice.h"
+#include "pages/PageTestStation.h"
+#include "pages/production/ProductionPage.h"
+#include "platform/FileFaults.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/StationSettings.h"
+#include "sim/StationTransport.h"
+
+namespace {
+
+using pagestest::PageTestStation;
+
+// Every file below a folder with its bytes.
+std::map<std::string, std::string> FilesBelow(const testsupport::ScratchStation& station, const std::string& folder) {
+  std::map<std::string, std::string> files;
+  const auto root = station.Folder() / folder;
+  if (!std::filesystem::exists(root)) return files;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+    if (!item.is_regular_file()) continue;
+    const std::string relative = std::filesystem::relative(item.path(), station.Folder()).string();
+    files[relative] = station.ReadFile(relative);
+  }
+  return files;
+}
+
+class ReliabilityThreads : public ::testing::Test {
+ protected:
+  explicit ReliabilityThreads(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
+
+  void SetUp() override {
+    sheet = app.BuildSheet();
+    ASSERT_TRUE(sheet->CreateSheet());
+    page = dynamic_cast<CProductionPage*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(test.PumpUntil([&] { return page->HasScanned(); }));
+  }
+  void TearDown() override {
+    platform::DisarmFileFaults();
+    sheet->DestroyWindow();
+    sheet.reset();
+    app.ExitInstance();
+  }
+  void PressStartAndWait() {
+    ASSERT_TRUE(page->StartButton().IsWindowEnabled());
+    page->StartButton().Click();
+    ASSERT_TRUE(test.PumpUntil([&] { return !page->IsRunning(); }));
+  }
+  // The port shows the lost-records failure: red, the tag's code, the message naming a file.
+  void ExpectLostRecords(int port, const std::string& reason) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    EXPECT_EQ(PortStateOf(port), kPortFail);
+    EXPECT_EQ(page->ResultTextOfPort(port), engine::kRecordWriteFailedTag);
+    EXPECT_EQ(page->PortCell(port).GetWindowText(), CMPDevice::ErrorTagToCode(engine::kRecordWriteFailedTag));
+    EXPECT_EQ(page->PortCell(port).GetBkColor(), ui::RGB(255, 0, 0));
+    const std::string message(page->PortCell(port).GetSubText());
+    EXPECT_EQ(message.rfind("Log write failed: " + test.station.Folder().string() + "/", 0), 0u) << message;
+    EXPECT_NE(message.find(": " + reason), std::string::npos) << message;
+  }
+
+  PageTestStation test;
+  CMPToolApp app;
+  std::unique_ptr<ui::CPropertySheet> sheet;
+  CProductionPage* page = nullptr;
+};
+
+TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRecord) {
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) ASSERT_EQ(PortStateOf(port), kPortPass) << port;
+  const std::string logFolder = page->LogFolder().substr(2, page->LogFolder().find('\\', 2) - 2);
+  const auto earlier = FilesBelow(test.station, logFolder);
+  ASSERT_FALSE(earlier.empty());
+  test.host.MessageBoxes();
+  const std::size_t boxesBefore = test.host.MessageBoxes().size();
+  {
+    platform::ScopedFileFault readOnly({"*", platform::kWriteAny, EROFS});
+    PressStartAndWait();
+  }
+  for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "Read-only file system");
+  // Every record of the earlier pass is as it was: reports, summary log, work-order file.
+  EXPECT_EQ(FilesBelow(test.station, logFolder), earlier);
+  // The operator was told once, and could go on.
+  ASSERT_EQ(test.host.MessageBoxes().size(), boxesBefore + 1);
+  EXPECT_EQ(test.host.MessageBoxes().back().text.rfind("Log write failed: ", 0), 0u);
+  EXPECT_TRUE(page->StartButton().IsWindowEnabled());
+}
+
+TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePassBack) {
+  PressStartAndWait();
+  const std::string summary = test.ReadStationFile(page->LogFolder(), "_Summary.log");
+  {
+    platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
+    PressStartAndWait();
+  }
+  EXPECT_EQ(test.ReadStationFile(page->LogFolder(), "_Summary.log"), summary);
+  for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "No space left on device");
+  EXPECT_NE(std::string(page->PortCell(1).GetSubText()).find("_Summary.log: No space left on device"),
+            std::string::npos);
+  EXPECT_EQ(test.host.MessageBoxes().size(), 1u);
+  // The reports of the pass were written: only the summary is missing.
+  EXPECT_NE(test.Report(page->LogFolder(), 1).find("Result     : PASS"), std::string::npos);
+}
+
+TEST_F(ReliabilityThreads, TheCaptionSaysWhenTheSimulatorServesTheDrives) {
+  EXPECT_EQ(sheet->GetWindowText(),
+            MakeSheetCaption(settings::ReadText(settings::keys::BuildVersion)) + " - Simulated station");
+}
+
+// The template's TwoBoards station: testers 25-32 have drives that no port shows.
+class UnshownTestersThreads : public ReliabilityThreads {
+ protected:
+  UnshownTestersThreads()
+      : ReliabilityThreads("[Station]\r\nBoards=2\r\n[Board1]\r\nSlots=24\r\n[Board2]\r\nProduct=SATA3-TESTER\r\n"
+                           "Slots=8\r\n[Drive]\r\nCode=Boot\r\n") {}
+};
+
+TEST_F(UnshownTestersThreads, TheDrivesBeyondThePortsAreNamedOnce) {
+  EXPECT_EQ(page->ScanStatusText(),
+            "24 port(s) mapped to drives (tester boards); not shown: the drives of testers 25-32 beyond the 24 ports");
+  ASSERT_EQ(test.host.MessageBoxes().size(), 1u);
+  EXPECT_EQ(test.host.MessageBoxes()[0].text,
+            "The drives of testers 25-32 are not shown: the production page has 24 ports (testers 1-24).");
+  // A second scan of the same station names them in the line only.
+  page->ScanButton().Click();
+  ASSERT_TRUE(test.PumpUntil([&] { return page->ScanButton().IsWindowEnabled(); }));
+  EXPECT_EQ(test.host.MessageBoxes().size(), 1u);
+}
+
+// Start-up refuses what it cannot run honestly: nothing is installed, so no pass can run.
+class StartUp : public ::testing::Test {
+ protected:
+  void TearDown() override { device::SetTransport(nullptr); }
+  testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
+};
+
+TEST_F(StartUp, EachBadSettingStopsItWithTheFileTheLineAndTheKey) {
+  const struct {
+    const char* platformIni;
+    const char* where;
+  } cases[] = {
+      {"[Device]\r\nTransport=usb\r\n", ".\\Platform.ini line 2, [Device] Transport: "},
+      {"[Time]\r\nScale=1e300\r\n", ".\\Platform.ini line 2, [Time] Scale: "},
+      {"[Time]\r\nScale=-1\r\n", ".\\Platform.ini line 2, [Time] Scale: "},
+      {"[Device]\r\nScenario=Nowhere.ini\r\n", ".\\Platform.ini line 2, [Device] Scenario: "},
+      {"[Device]\r\nScenario=Garbage.ini\r\n", ".\\Configuration\\Sim\\Garbage.ini line 1: "},
+  };
+  station.WriteFile("Configuration/Sim/Garbage.ini", "\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR");
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(bad.platformIni);
+    station.WriteFile("Platform.ini", bad.platformIni);
+    platform::FlushProfileCache();
+    std::string error;
+    EXPECT_FALSE(sim::InstallStationTransport(&error));
+    EXPECT_EQ(error.rfind(bad.where, 0), 0u) << error;
+    EXPECT_FALSE(device::GetTransport());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The file layer's fault seam and the all-or-nothing append: an armed fault fails the kind of
+// write it names, on the files whose name matches, the way the system would (a read-only
+// file system before anything is made, a full disk after part of the data), and whatever
+// fails leaves the earlier file byte for byte and no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/FileFaults.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "support/ScratchStation.h"
+
+namespace {
+
+using testsupport::ScratchStation;
+
+std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) names.push_back(item.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FileFaults : public ::testing::Test {
+ protected:
+  void SetUp() override { station.WriteFile("logs/a.log", "earlier\r\n"); }
+  void TearDown() override { platform::DisarmFileFaults(); }
+  ScratchStation station;
+};
+
+TEST_F(FileFaults, AReplacementFailsWithTheArmedErrorAndLeavesTheEarlierFile) {
+  for (const int error : {EROFS, EACCES, ENOSPC, EIO}) {
+    SCOPED_TRACE(platform::ErrnoText(error));
+    platform::ScopedFileFault fault({"A.LOG", platform::kWriteReplace, error});
+    EXPECT_FALSE(platform::WriteWholeFile(".\\logs\\a.log", "new contents"));
+    EXPECT_EQ(platform::LastFileErrno(), error);
+    EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\n");
+    EXPECT_EQ(Listing(station.Folder() / "logs"), std::vector<std::string>{"a.log"});
+    // Another name and another kind of write are not struck.
+    EXPECT_TRUE(platform::WriteWholeFile(".\\logs\\b.log", "b"));
+    EXPECT_TRUE(platform::AppendToFile(".\\logs\\b.log", "+", false));
+    EXPECT_EQ(platform::FileFaultStrikes(), 1u);
+    std::filesystem::remove(station.Folder() / "logs" / "b.log");
+  }
+  EXPECT_EQ(platform::ErrnoText(ENOSPC), "No space left on device");
+  EXPECT_EQ(platform::ErrnoText(EROFS), "Read-only file system");
+}
+
+TEST_F(FileFaults, AnAppendIsWholeOrNothing) {
+  for (const int error : {ENOSPC, EIO, EROFS}) {
+    SCOPED_TRACE(platform::ErrnoText(error));
+    platform::ScopedFileFault fault({"*.log", platform::kWriteAppend, error});
+    EXPECT_FALSE(platform::AppendToFile(".\\logs\\a.log", "a line that would be torn\r\n", false));
+    EXPECT_EQ(platform::LastFileErrno(), error);
+    EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\n");
+    // A file the append would have made is not left behind.
+    EXPECT_FALSE(platform::AppendToFile(".\\logs\\new.log", "first line\r\n", true));
+    EXPECT_FALSE(std::filesystem::exists(station.Folder() / "logs" / "new.log"));
+  }
+  EXPECT_TRUE(platform::AppendToFile(".\\logs\\a.log", "more\r\n", false));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\nmore\r\n");
+}
+
+TEST_F(FileFaults, AppendCreatesOnlyWhenAskedAndRefusesAFolder) {
+  EXPECT_FALSE(platform::AppendToFile(".\\logs\\missing.log", "x", false));
+  EXPECT_EQ(platform::LastFileErrno(), ENOENT);
+  EXPECT_FALSE(std::filesystem::exists(station.Folder() / "logs" / "missing.log"));
+  EXPECT_TRUE(platform::AppendToFile(".\\logs\\missing.log", "x", true));
+  EXPECT_EQ(station.ReadFile("logs/missing.log"), "x");
+  EXPECT_FALSE(platform::AppendToFile(".\\logs", "x", true));
+  EXPECT_FALSE(platform::AppendToFile(".\\no\\folder\\x.log", "x", true));
+  EXPECT_EQ(platform::LastFileErrno(), ENOENT);
+}
+
+TEST_F(FileFaults, CopiesAndFoldersFailToo) {
+  {
+    platform::ScopedFileFault fault({"copy.log", platform::kWriteCopy, ENOSPC});
+    EXPECT_FALSE(platform::CopyFile(".\\logs\\a.log", ".\\logs\\copy.log", false));
+    EXPECT_EQ(Listing(station.Folder() / "logs"), std::vector<std::string>{"a.log"});
+  }
+  {
+    platform::ScopedFileFault fault({"Fail_Log", platform::kWriteFolder, EROFS});
+    EXPECT_FALSE(platform::CreateDirectory(".\\logs\\Fail_Log"));
+    EXPECT_EQ(platform::LastFileErrno(), EROFS);
+    EXPECT_FALSE(std::filesystem::exists(station.Folder() / "logs" / "Fail_Log"));
+    // A folder that is already there is no write.
+    EXPECT_TRUE(platform::CreateDirectory(".\\logs"));
+  }
+}
+
+TEST_F(FileFaults, SkipAndTimesChooseWhichWritesFail) {
+  platform::ScopedFileFault fault({"*", platform::kWriteAppend, EIO, 2, 1});
+  EXPECT_TRUE(platform::AppendToFile(".\\logs\\a.log", "1", false));
+  EXPECT_TRUE(platform::AppendToFile(".\\logs\\a.log", "2", false));
+  EXPECT_FALSE(platform::AppendToFile(".\\logs\\a.log", "3", false));
+  EXPECT_TRUE(platform::AppendToFile(".\\logs\\a.log", "4", false));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\n124");
+  EXPECT_EQ(platform::FileFaultStrikes(), 1u);
+}
+
+TEST_F(FileFaults, ProfileWritesFailWholeAndSayWhy) {
+  station.WriteFile("logs/Total.log", "[Total Results]\r\nTotal=4\r\n");
+  const platform::ProfileValue values[] = {
+      {"Total Results", "Total", "5"}, {"Total Results", "Good", "3"}, {"Time", "End Time", "2024-05-06 07:08:09"}};
+  {
+    platform::ScopedFileFault fault({"Total.log", platform::kWriteReplace, ENOSPC});
+    EXPECT_FALSE(platform::WriteProfileString(".\\logs\\Total.log", "Total Results", "Total", "5"));
+    EXPECT_FALSE(platform::WriteProfileStrings(".\\logs\\Total.log", values));
+    EXPECT_EQ(platform::LastFileErrno(), ENOSPC);
+  }
+  EXPECT_EQ(station.ReadFile("logs/Total.log"), "[Total Results]\r\nTotal=4\r\n");
+  // Every value in one replacement of the file, in the order given.
+  EXPECT_TRUE(platform::WriteProfileStrings(".\\logs\\Total.log", values));
+  EXPECT_EQ(station.ReadFile("logs/Total.log"),
+            "[Total Results]\r\nTotal=5\r\nGood=3\r\n[Time]\r\nEnd Time=2024-05-06 07:08:09\r\n");
+  // A value that would not read back refuses the whole write.
+  const platform::ProfileValue broken[] = {{"Total Results", "Total", "6"}, {"Time", "A=B", "x"}};
+  EXPECT_FALSE(platform::WriteProfileStrings(".\\logs\\Total.log", broken));
+  EXPECT_EQ(platform::LastFileErrno(), EINVAL);
+  EXPECT_EQ(platform::ReadProfileInt(".\\logs\\Total.log", "Total Results", "Total", 0), 5);
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// Records before verdicts through the slot task: for each kind of record a drive's run writes
+// (slot report banner and lines, fail-log copy, results list, Summary.csv, block-information
+// file, slot logs and summary log) and each way a write fails (an I/O error, a full disk, a
+// read-only file system), injected at the file layer, the slot ends failed with A_W01 and the
+// message naming the file and the reason, nothing shows "Pass", no record of the run is torn
+// or mixed with an older one, the files of the earlier run stay as they were, and the
+// operator is told once per pass.
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "engine/ErrorTags.h"
+#include "platform/FileFaults.h"
+#include "platform/Path.h"
+#include "run/BlockInfoFile.h"
+#include "run/OperatorNotice.h"
+#include "run/RunFixture.h"
+#include "run/SummaryLog.h"
+#include "ui/Host.h"
+#include "ui/ScriptedHost.h"
+
+namespace runtest {
+namespace {
+
+// A flow as every flow of the station is built: "START", its lines, a block-information
+// record, the pass painted, "END" and the result "0_00" - or, when told to, a failing step
+// with its fail record.
+class RecordingFlowTask : public TaskProbe {
+ public:
+  using TaskProbe::TaskProbe;
+  static inline bool failTheDrive = false;
+  static inline int passPaintsSeen = 0;  // cells that showed "Pass" right after the flow painted it
+
+  std::uint8_t RunMPFlow() override { return Flow(); }
+  std::uint8_t RunEraseAllFlow() override { return Flow(); }
+
+ private:
+  std::uint8_t Flow() {
+    CMPDevice& device = *m_pDevice;
+    device.WriteReportLine("START", 1);
+    device.WriteReportLine("Boot mode", 1);
+    BlockInfoRecord record;
+    record.Clear();
+    record.SetTag("SCA1");
+    WriteBlockInfoToFile(record);
+    if (failTheDrive) {
+      device.m_ErrorTag = "F_E03";
+      device.m_ErrorMessage = "Erase command failed";
+      device.WriteFailReport();
+      return FailOut();
+    }
+    SetSlotStatus(kSlotPass, "Pass", "");
+    if (m_pStatusBox->GetWindowText() == "Pass") ++passPaintsSeen;
+    device.WriteReportLine("END", 1);
+    SetResultText("0_00");
+    return 1;
+  }
+};
+
+struct RecordKind {
+  const char* name;
+  platform::FileFault fault;      // error filled in by the test
+  const char* file;               // the file struck, relative to the station folder
+  const char* station;            // the station whose flow writes it
+  bool driveFails;                // the record is written only for a failed drive
+};
+
+const RecordKind kRecordKinds[] = {
+    {"slot report banner", {"*_Report.txt", platform::kWriteReplace}, "WO1_PC/D_Reports/HOST_1_Report.txt", "MP",
+     false},
+    {"slot report lines", {"*_Report.txt", platform::kWriteAppend}, "WO1_PC/D_Reports/HOST_1_Report.txt", "MP",
+     false},
+    {"fail-log copy", {"*_Report.txt", platform::kWriteCopy}, "WO1_PC/Fail_Log/HOST_1_Report.txt", "MP", true},
+    {"results list", {"WO_1.txt", platform::kWriteReplace}, "WO_1.txt", "MP", false},
+    {"Summary.csv", {"Summary.csv", platform::kWriteAppend}, "MPTestSummary/Summary.csv", "MP", false},
+    {"block information", {"#1.bin", platform::kWriteAppend}, "Configuration/Temp/#1.bin", "EraseAll", false},
+};
+
+class RecordFault : public RunTest {
+ protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    RecordingFlowTask::failTheDrive = false;
+    RecordingFlowTask::passPaintsSeen = 0;
+    station.WriteFile("WO_1.txt", "[Base Info]\r\nWorkOrder=WO0001\r\n");
+    g_WorkOrderFilePath.Set("S:\\WO_1.txt");
+    g_WorkFolder.Set("S:\\");
+    ui::SetHost(&host);
+    ForgetRecordFailureNotice();
+  }
+  void TearDown() override {
+    platform::DisarmFileFaults();
+    ui::SetHost(nullptr);
+    ForgetRecordFailureNotice();
+    RunTest::TearDown();
+  }
+  void RunPort(int port, const char* stationName) {
+    SetStation(stationName);
+    NewTask<RecordingFlowTask>(port)->Run(0);
+  }
+  // Every file of the station folder's records with its bytes.
+  std::map<std::string, std::string> Records() const {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"WO1_PC", "MPTestSummary", "Configuration/Temp"}) {
+      const auto root = station.Folder() / folder;
+      if (!std::filesystem::exists(root)) continue;
+      for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+        if (!item.is_regular_file()) continue;
+        const std::string relative = std::filesystem::relative(item.path(), station.Folder()).string();
+        files[relative] = station.ReadFile(relative);
+      }
+    }
+    files["WO_1.txt"] = station.ReadFile("WO_1.txt");
+    return files;
+  }
+  std::string LostRecordMessage(const char* file, int error) const {
+    return "Log write failed: " + (station.Folder() / file).string() + ": " + platform::ErrnoText(error);
+  }
+  void ExpectFailedForLostRecords(int port, const std::string& message) {
+    EXPECT_EQ(PortStateOf(port), kPortFail);
+    EXPECT_EQ(ResultText(port), engine::kRecordWriteFailedTag);
+    EXPECT_EQ(Cell(port).GetWindowText(), CMPDevice::ErrorTagToCode(engine::kRecordWriteFailedTag));
+    EXPECT_EQ(std::string(Cell(port).GetStateText()), "Error");
+    EXPECT_EQ(Cell(port).GetBkColor(), ui::RGB(255, 0, 0));
+    EXPECT_EQ(std::string(Cell(port).GetSubText()).substr(0, message.size()), message);
+  }
+
+  ui::ScriptedHost host;
+};
+
+TEST_F(RecordFault, EveryKindOfRecordAndEveryFailureFailsTheSlotAndKeepsTheEarlierRun) {
+  for (const RecordKind& kind : kRecordKinds) {
+    for (const int error : {EIO, ENOSPC, EROFS}) {
+      SCOPED_TRACE(std::string(kind.name) + ": " + platform::ErrnoText(error));
+      // The earlier run of the slot, with every record written.
+      std::filesystem::remove_all(station.Folder() / "Configuration" / "Temp");
+      RecordingFlowTask::failTheDrive = kind.driveFails;
+      RunPort(1, kind.station);
+      ASSERT_EQ(ResultText(1), kind.driveFails ? "F_E03" : "0_00");
+      const auto earlier = Records();
+      ASSERT_TRUE(earlier.count(kind.file)) << kind.file;
+
+      platform::FileFault fault = kind.fault;
+      fault.error = error;
+      {
+        platform::ScopedFileFault armed(fault);
+        RecordingFlowTask::passPaintsSeen = 0;
+        RunPort(1, kind.station);
+        EXPECT_GE(platform::FileFaultStrikes(), 1u);
+      }
+      ExpectFailedForLostRecords(1, LostRecordMessage(kind.file, error));
+      const auto after = Records();
+      const std::string report = after.at("WO1_PC/D_Reports/HOST_1_Report.txt");
+      if (kind.fault.kinds == platform::kWriteAppend && std::string(kind.file).ends_with("_Report.txt")) {
+        // The run's banner replaced the earlier report; no line of the run is there in part.
+        EXPECT_EQ(earlier.at(kind.file).rfind(report, 0), 0u) << report;
+        EXPECT_EQ(report.find("Boot mode"), std::string::npos) << report;
+        EXPECT_TRUE(report.ends_with("====\r\n")) << report;
+      } else {
+        // The file struck holds the earlier run as it was.
+        EXPECT_EQ(after.at(kind.file), earlier.at(kind.file));
+      }
+      // A report is never a mix of two runs: one banner.
+      EXPECT_EQ(report.find("START\r\n", report.find("START\r\n") + 1), std::string::npos) << report;
+      // ... and the results list, when it could be written, says the drive failed.
+      if (std::string(kind.file) != "WO_1.txt" && std::string(kind.station) == "MP") {
+        EXPECT_NE(after.at("WO_1.txt").find(",Fail,A_W01,Log write failed: "), std::string::npos)
+            << after.at("WO_1.txt");
+      }
+      if (std::string(kind.station) == "MP" && std::string(kind.file) != "MPTestSummary/Summary.csv") {
+        EXPECT_NE(after.at("MPTestSummary/Summary.csv").rfind("," + CMPDevice::ErrorTagToCode("A_W01") + "\n"),
+                  std::string::npos);
+      }
+      // Nothing was shown passed, not even for a moment, once the record was lost before it.
+      if (kind.fault.kinds == platform::kWriteReplace && std::string(kind.file).ends_with("_Report.txt")) {
+        EXPECT_EQ(RecordingFlowTask::passPaintsSeen, 0);
+      }
+      ForgetRecordFailureNotice();
+    }
+  }
+}
+
+TEST_F(RecordFault, AReportThatLostItsBannerTakesNothingOfTheRun) {
+  RunPort(1, "EraseAll");
+  const std::string earlier = Report(1);
+  RecordingFlowTask::passPaintsSeen = 0;
+  {
+    platform::ScopedFileFault armed({"*_Report.txt", platform::kWriteReplace, EROFS});
+    RunPort(1, "EraseAll");
+  }
+  EXPECT_EQ(Report(1), earlier);
+  EXPECT_EQ(RecordingFlowTask::passPaintsSeen, 0);
+  ExpectFailedForLostRecords(1, LostRecordMessage("WO1_PC/D_Reports/HOST_1_Report.txt", EROFS));
+}
+
+TEST_F(RecordFault, ADriveThatFailedKeepsItsOwnTagInTheMessage) {
+  RecordingFlowTask::failTheDrive = true;
+  {
+    platform::ScopedFileFault armed({"*_Report.txt", platform::kWriteCopy, ENOSPC});
+    RunPort(1, "MP");
+  }
+  ExpectFailedForLostRecords(1, LostRecordMessage("WO1_PC/Fail_Log/HOST_1_Report.txt", ENOSPC));
+  EXPECT_EQ(std::string(Cell(1).GetSubText()),
+            LostRecordMessage("WO1_PC/Fail_Log/HOST_1_Report.txt", ENOSPC) + "; the drive failed with F_E03");
+  // Both fail records are in the report.
+  EXPECT_NE(Report(1).find("Error Tag  : F_E03\r\n"), std::string::npos);
+  EXPECT_NE(Report(1).find("Error Tag  : A_W01\r\n"), std::string::npos);
+}
+
+TEST_F(RecordFault, ALostSummaryRowTurnsTheListLineOfThePassIntoAFailure) {
+  RunPort(1, "MP");
+  const std::string csv = station.ReadFile("MPTestSummary/Summary.csv");
+  {
+    platform::ScopedFileFault armed({"Summary.csv", platform::kWriteAppend, ENOSPC});
+    RunPort(2, "MP");
+  }
+  EXPECT_EQ(station.ReadFile("MPTestSummary/Summary.csv"), csv);
+  ExpectFailedForLostRecords(2, LostRecordMessage("MPTestSummary/Summary.csv", ENOSPC));
+  const auto list = platform::ReadProfileSection("S:\\WO_1.txt", "Results List");
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_NE(list[1].second.find(",Fail,A_W01,Log write failed: "), std::string::npos) << list[1].second;
+  EXPECT_EQ(list[1].second.find(",Pass"), std::string::npos);
+}
+
+TEST_F(RecordFault, TheOperatorIsToldOncePerPassWithoutWaiting) {
+  platform::ScopedFileFault armed({"*_Report.txt", platform::kWriteReplace, ENOSPC});
+  RunPort(1, "EraseAll");
+  RunPort(2, "EraseAll");
+  ASSERT_EQ(host.MessageBoxes().size(), 1u);
+  EXPECT_EQ(host.MessageBoxes()[0].text,
+            RecordFailureNoticeText(LostRecordMessage("WO1_PC/D_Reports/HOST_1_Report.txt", ENOSPC)));
+  EXPECT_EQ(ResultText(2), engine::kRecordWriteFailedTag);
+  // The next pass tells again.
+  ForgetRecordFailureNotice();
+  RunPort(3, "EraseAll");
+  EXPECT_EQ(host.MessageBoxes().size(), 2u);
+}
+
+TEST_F(RecordFault, AnEmptySlotStaysWaitingThoughItsReportIsLost) {
+  Install(sim::DriveProfile{}, 4, {2});
+  platform::ScopedFileFault armed({"*_Report.txt", platform::kWriteReplace, EIO});
+  SetStation("EraseAll");
+  NewTask(2)->Run(0);  // the erase flow itself finds the slot empty
+  EXPECT_EQ(PortStateOf(2), kPortWaiting);
+  EXPECT_EQ(host.MessageBoxes().size(), 1u);
+}
+
+TEST_F(RecordFault, SlotLogsThatCannotBeWrittenStayAsTheyWereAndAreNoted) {
+  for (const char* file : {"Total_Init.log", "_Summary.log", "Error_Init.log"}) {
+    SCOPED_TRACE(file);
+    const std::string path = std::string("WO1_PC/") + file;
+    std::unique_ptr<TaskProbe> task(NewTask(1));
+    ASSERT_TRUE(task->MakeDevice(nullptr));
+    task->m_ErrorTag = "F_E03";
+    task->m_pDevice->m_ErrorTag = "F_E03";
+    task->m_pDevice->m_SerialNumber = std::string("EARLIER_") + file;
+    ASSERT_TRUE(task->WriteSlotLogs(0));  // the earlier run
+    const std::string earlier = station.ReadFile(path);
+    task->m_pDevice->m_SerialNumber = std::string("NOW_") + file;  // an error-list entry of its own
+    platform::ScopedFileFault armed({file, platform::kWriteReplace, ENOSPC});
+    EXPECT_FALSE(task->WriteSlotLogs(0));
+    EXPECT_EQ(station.ReadFile(path), earlier);
+    EXPECT_EQ(task->m_pDevice->RecordFailureText(), LostRecordMessage(path.c_str(), ENOSPC));
+  }
+}
+
+TEST_F(RecordFault, TheSummaryLogsEndTimeIsTheTotalLogs) {
+  std::unique_ptr<TaskProbe> task(NewTask(1));
+  ASSERT_TRUE(task->MakeDevice(nullptr));
+  task->m_pDevice->m_SerialNumber = "SN1";
+  ASSERT_TRUE(task->WriteSlotLogs(1));
+  const std::string total = platform::ReadProfileString(".\\WO1_PC\\Total_Init.log", "Time", "End Time", "");
+  EXPECT_EQ(total, "2024-05-06 07:08:09");
+  EXPECT_EQ(platform::ReadProfileString(".\\WO1_PC\\_Summary.log", "Time", "End Time", ""), total);
+  EXPECT_EQ(station.ReadFile("WO1_PC/Total_Init.log"),
+            "[Total Results]\r\nTotal=1\r\nGood=1\r\n[Time]\r\nEnd Time=2024-05-06 07:08:09\r\n"
+            "[Serial Number]\r\nLast Serial Number=SN1\r\n");
+}
+
+// The same on a real full file system: a small tmpfs over the log folder, filled up. Needs
+// the right to mount (root); skipped where the machine does not allow it.
+class FullDiskRecords : public RecordFault {
+ protected:
+  void SetUp() override {
+    RecordFault::SetUp();
+    folder = station.Folder() / "WO1_PC";
+    std::filesystem::create_directories(folder);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k") != 0) {
+      GTEST_SKIP() << "no tmpfs can be mounted here: " << platform::ErrnoText(errno);
+    }
+    mounted = true;
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(folder.c_str(), MNT_DETACH);
+    RecordFault::TearDown();
+  }
+  // Fills the file system to its last byte.
+  void Fill() {
+    std::ofstream filler(folder / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+    }
+    filler.close();
+    std::ofstream bytes(folder / "filler2", std::ios::binary);
+    while (bytes.put('x')) bytes.flush();
+  }
+  std::filesystem::path folder;
+  bool mounted = false;
+};
+
+TEST_F(FullDiskRecords, EverySlotOfAPassOnAFullDiskFailsAndTheEarlierReportsStay) {
+  for (int port = 1; port <= 4; ++port) RunPort(port, "MP");
+  std::map<int, std::string> earlier;
+  for (int port = 1; port <= 4; ++port) earlier[port] = Report(port);
+  Fill();
+  ForgetRecordFailureNotice();
+  for (int port = 1; port <= 4; ++port) RunPort(port, "MP");
+  for (int port = 1; port <= 4; ++port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    EXPECT_EQ(Report(port), earlier[port]);
+    EXPECT_EQ(PortStateOf(port), kPortFail);
+    EXPECT_EQ(ResultText(port), engine::kRecordWriteFailedTag);
+    EXPECT_NE(std::string(Cell(port).GetSubText()).find(": No space left on device"), std::string::npos)
+        << std::string(Cell(port).GetSubText());
+  }
+  EXPECT_EQ(host.MessageBoxes().size(), 1u);
+}
+
+}  // namespace
+}  // namespace runtest
