@@ -28,6 +28,12 @@ CWorkerPool::~CWorkerPool() { Shutdown(); }
 
 bool CWorkerPool::IsRunning() const { return m_running != nullptr; }
 
+std::uint32_t CWorkerPool::LiveWorkerCount() const {
+  if (!m_running) return 0;
+  platform::CriticalSectionGuard guard(m_running->queueLock);
+  return m_running->liveWorkers;
+}
+
 bool CWorkerPool::StartWorkerThread(platform::Thread& thread, std::function<void()> body) {
   return thread.Start(std::move(body), kWorkerStackBytes, platform::ThreadPriority::Highest);
 }

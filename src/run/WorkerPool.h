@@ -55,6 +55,8 @@ class CWorkerPool {
 
   bool IsRunning() const;
   std::uint32_t WorkerCount() const { return m_workerCount; }
+  // Workers that still take tasks (fewer than WorkerCount once a worker ended on a failed wait).
+  std::uint32_t LiveWorkerCount() const;
 
  protected:
   // Starts one worker thread; a test seam for thread-creation failures.

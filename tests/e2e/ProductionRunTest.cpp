@@ -7,15 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "app/MPToolApp.h"
+#include "e2e/SheetPassFixture.h"
 #include "engine/MPDevice.h"
-#include "pages/PageTestStation.h"
-#include "pages/production/ProductionPage.h"
 #include "platform/Profile.h"
 
 namespace {
-
-using pagestest::PageTestStation;
 
 // The template's 24 drives, with slot 3 empty, slot 7 timing out on every erase command and
 // slot 12's drive pulled during its erase.
@@ -26,30 +22,13 @@ const std::string kTroubledStation =
     "[SlowErase]\r\nFault1=Erase By Type,0,Timeout,times=0\r\n"
     "[PulledDuringErase]\r\nFault1=Erase By Type,0,Pull\r\n";
 
-// The suites' names end in "Threads": a pass runs on the pool's workers and the page's helper
-// thread, so the runs are also checked under ThreadSanitizer.
-class ProductionRunThreads : public ::testing::Test {
+class ProductionRunThreads : public e2etest::SheetPassTest {
  protected:
-  explicit ProductionRunThreads(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
-
-  void SetUp() override {
-    sheet = app.BuildSheet();
-    ASSERT_TRUE(sheet->CreateSheet());
-    page = dynamic_cast<CProductionPage*>(sheet->GetActivePage());
-    ASSERT_NE(page, nullptr) << "the production page is the sheet's first page";
-    ASSERT_TRUE(test.PumpUntil([&] { return page->HasScanned(); }));
-  }
-  void TearDown() override {
-    sheet->DestroyWindow();
-    sheet.reset();
-    app.ExitInstance();
-  }
+  explicit ProductionRunThreads(const std::string& scenario = pagestest::kTwentyFourDrives)
+      : SheetPassTest(scenario) {}
 
   void PressStartAndWait() {
-    ASSERT_TRUE(page->StartButton().IsWindowEnabled());
-    page->StartButton().Click();
-    ASSERT_TRUE(page->IsRunning());
-    ASSERT_TRUE(test.PumpUntil([&] { return !page->IsRunning(); }));
+    SheetPassTest::PressStartAndWait();
     summary = test.ReadStationFile(page->LogFolder(), "_Summary.log");
   }
   void ExpectPassed(int port) {
@@ -76,10 +55,6 @@ class ProductionRunThreads : public ::testing::Test {
     return tag;
   }
 
-  PageTestStation test;
-  CMPToolApp app;
-  std::unique_ptr<ui::CPropertySheet> sheet;
-  CProductionPage* page = nullptr;
   std::string summary;
 };
 

@@ -9,20 +9,15 @@
 #include <memory>
 #include <string>
 
-#include "app/MPToolApp.h"
+#include "e2e/SheetPassFixture.h"
 #include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
-#include "pages/PageTestStation.h"
-#include "pages/production/ProductionPage.h"
-#include "platform/FileFaults.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "sim/StationTransport.h"
 
 namespace {
-
-using pagestest::PageTestStation;
 
 // Every file below a folder with its bytes.
 std::map<std::string, std::string> FilesBelow(const testsupport::ScratchStation& station, const std::string& folder) {
@@ -37,28 +32,10 @@ std::map<std::string, std::string> FilesBelow(const testsupport::ScratchStation&
   return files;
 }
 
-class ReliabilityThreads : public ::testing::Test {
+class ReliabilityThreads : public e2etest::SheetPassTest {
  protected:
-  explicit ReliabilityThreads(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
+  explicit ReliabilityThreads(const std::string& scenario = pagestest::kTwentyFourDrives) : SheetPassTest(scenario) {}
 
-  void SetUp() override {
-    sheet = app.BuildSheet();
-    ASSERT_TRUE(sheet->CreateSheet());
-    page = dynamic_cast<CProductionPage*>(sheet->GetActivePage());
-    ASSERT_NE(page, nullptr);
-    ASSERT_TRUE(test.PumpUntil([&] { return page->HasScanned(); }));
-  }
-  void TearDown() override {
-    platform::DisarmFileFaults();
-    sheet->DestroyWindow();
-    sheet.reset();
-    app.ExitInstance();
-  }
-  void PressStartAndWait() {
-    ASSERT_TRUE(page->StartButton().IsWindowEnabled());
-    page->StartButton().Click();
-    ASSERT_TRUE(test.PumpUntil([&] { return !page->IsRunning(); }));
-  }
   // The port shows the lost-records failure: red, the tag's code, the message naming a file.
   void ExpectLostRecords(int port, const std::string& reason) {
     SCOPED_TRACE("port " + std::to_string(port));
@@ -70,11 +47,6 @@ class ReliabilityThreads : public ::testing::Test {
     EXPECT_EQ(message.rfind("Log write failed: " + test.station.Folder().string() + "/", 0), 0u) << message;
     EXPECT_NE(message.find(": " + reason), std::string::npos) << message;
   }
-
-  PageTestStation test;
-  CMPToolApp app;
-  std::unique_ptr<ui::CPropertySheet> sheet;
-  CProductionPage* page = nullptr;
 };
 
 TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRecord) {

@@ -292,7 +292,8 @@ TEST(WorkerPoolThreads, TasksPostedAfterEveryWorkerEndedAreReleasedAtShutdown) {
   Tally tally(3);
   FailingWaitPool pool({0, 1});
   ASSERT_TRUE(pool.Create(2, nullptr));
-  while (pool.failed.load() < 2) std::this_thread::yield();
+  while (pool.LiveWorkerCount() > 0) std::this_thread::yield();
+  EXPECT_EQ(pool.failed.load(), 2);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(pool.Post(new CountingTask(tally, i)));
   pool.Shutdown();
   ExpectEachTaskOnce(tally, 0, 3);

@@ -289,6 +289,9 @@ TEST_F(ScenarioTest, EveryTemplateScenarioLoads) {
   }
 }
 
+// The scenario file of the error tests, as the messages name it.
+const std::string kBadFile = ".\\Configuration\\Sim\\Bad.ini";
+
 class ScenarioErrorTest : public ::testing::Test {
  protected:
   std::string ErrorOf(const std::string& text) {
@@ -330,51 +333,48 @@ TEST_F(ScenarioErrorTest, EveryMistakeNamesFileLineSectionAndKey) {
 }
 
 TEST_F(ScenarioErrorTest, EveryLineMustBeASectionAKeyOrAComment) {
-  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
-  EXPECT_EQ(ErrorOf("[Station]\nBoards=1\nthis is no ini line\n"), bad + " line 3: not a section, a key or a comment");
-  EXPECT_EQ(ErrorOf("[Station]\nSeed=\x01\x02\n"), bad + " line 2: not a line of text (byte 0x01)");
-  EXPECT_EQ(ErrorOf("Boards=2\n[Station]\n"), bad + " line 1, Boards: a key before the first section");
-  EXPECT_EQ(ErrorOf("[Station] extra\nBoards=1\n"), bad + " line 1: not a section header (expected [<name>])");
-  EXPECT_EQ(ErrorOf("; only a comment\n\n"), bad + ": no section: not a scenario file");
-  EXPECT_EQ(ErrorOf(""), bad + ": no section: not a scenario file");
+  EXPECT_EQ(ErrorOf("[Station]\nBoards=1\nthis is no ini line\n"), kBadFile + " line 3: not a section, a key or a comment");
+  EXPECT_EQ(ErrorOf("[Station]\nSeed=\x01\x02\n"), kBadFile + " line 2: not a line of text (byte 0x01)");
+  EXPECT_EQ(ErrorOf("Boards=2\n[Station]\n"), kBadFile + " line 1, Boards: a key before the first section");
+  EXPECT_EQ(ErrorOf("[Station] extra\nBoards=1\n"), kBadFile + " line 1: not a section header (expected [<name>])");
+  EXPECT_EQ(ErrorOf("; only a comment\n\n"), kBadFile + ": no section: not a scenario file");
+  EXPECT_EQ(ErrorOf(""), kBadFile + ": no section: not a scenario file");
   // Comments and blank lines are fine anywhere.
   EXPECT_EQ(ErrorOf("; a station\r\n\r\n[Station]\r\n  ; boards\r\nBoards=x\r\n"),
-            bad + " line 5, [Station] Boards: expected a number from 1 to 8");
+            kBadFile + " line 5, [Station] Boards: expected a number from 1 to 8");
 }
 
 TEST_F(ScenarioErrorTest, UnknownSectionsAndKeysAndRepeatsAreRefused) {
-  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
-  EXPECT_EQ(ErrorOf("[Station]\nBoard=2\n"), bad + " line 2, [Station] Board: unknown key");
-  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSerial=X\n"), bad + " line 3, [Board1] Serial: unknown key");
-  EXPECT_EQ(ErrorOf("[Drive]\nCeMapp=F\n"), bad + " line 2, [Drive] CeMapp: unknown key");
-  EXPECT_EQ(ErrorOf("[Drive]\nBadBlock0=1,2,Factory\n"), bad + " line 2, [Drive] BadBlock0: unknown key");
-  EXPECT_EQ(ErrorOf("[Drive]\nSmart01=05,1\n"), bad + " line 2, [Drive] Smart01: unknown key");
+  EXPECT_EQ(ErrorOf("[Station]\nBoard=2\n"), kBadFile + " line 2, [Station] Board: unknown key");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSerial=X\n"), kBadFile + " line 3, [Board1] Serial: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nCeMapp=F\n"), kBadFile + " line 2, [Drive] CeMapp: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nBadBlock0=1,2,Factory\n"), kBadFile + " line 2, [Drive] BadBlock0: unknown key");
+  EXPECT_EQ(ErrorOf("[Drive]\nSmart01=05,1\n"), kBadFile + " line 2, [Drive] Smart01: unknown key");
   EXPECT_EQ(ErrorOf("[Station]\nBoards=1\n[Board2]\nSlots=4\n"),
-            bad + " line 3, [Board2]: unknown section (the station has 1 board)");
-  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSlot5=Drive\n"), bad + " line 3, [Board1] Slot5: the board has 4 slots");
-  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\n[drive]\nCode=Flash\n"), bad + " line 3: section [drive] is already on line 1");
-  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\ncode=Flash\n"), bad + " line 3, [Drive] code: already set on line 2");
+            kBadFile + " line 3, [Board2]: unknown section (the station has 1 board)");
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=4\nSlot5=Drive\n"), kBadFile + " line 3, [Board1] Slot5: the board has 4 slots");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\n[drive]\nCode=Flash\n"), kBadFile + " line 3: section [drive] is already on line 1");
+  EXPECT_EQ(ErrorOf("[Drive]\nCode=Boot\ncode=Flash\n"), kBadFile + " line 3, [Drive] code: already set on line 2");
 }
 
 TEST_F(ScenarioErrorTest, NumbersAndTextsOutOfRangeAreRefused) {
-  const std::string bad = ".\\Configuration\\Sim\\Bad.ini";
   EXPECT_EQ(ErrorOf("[Drive]\nRdtTemperature1=1,2,3,300,5\n"),
-            bad + " line 2, [Drive] RdtTemperature1: field 4: expected a number from 0 to 255");
+            kBadFile + " line 2, [Drive] RdtTemperature1: field 4: expected a number from 0 to 255");
   EXPECT_EQ(ErrorOf("[Drive]\nRdtSdr1=0,1,16,4,5\n"),
-            bad + " line 2, [Drive] RdtSdr1: field 3: expected a number from 0 to 15");
+            kBadFile + " line 2, [Drive] RdtSdr1: field 3: expected a number from 0 to 15");
   EXPECT_EQ(ErrorOf("[Drive]\nRdtEcc1=1,2,70000\n"),
-            bad + " line 2, [Drive] RdtEcc1: field 3: expected a number from 0 to 65535");
+            kBadFile + " line 2, [Drive] RdtEcc1: field 3: expected a number from 0 to 65535");
   EXPECT_EQ(ErrorOf("[Drive]\nRdtSpecial1=2,0,0,0,0,0,-200,0,0,0,1,0,0\n"),
-            bad + " line 2, [Drive] RdtSpecial1: field 7: expected a number from -128 to 127");
+            kBadFile + " line 2, [Drive] RdtSpecial1: field 7: expected a number from -128 to 127");
   EXPECT_EQ(ErrorOf("[Drive]\nBlocksPerCe=100\nBadBlock1=0,100,Factory\n"),
-            bad + " line 3, [Drive] BadBlock1: block 100 is beyond the 100 blocks of a CE");
+            kBadFile + " line 3, [Drive] BadBlock1: block 100 is beyond the 100 blocks of a CE");
   EXPECT_EQ(ErrorOf("[Drive]\nSerial=ABCDEFGHIJKLMNOPQRSTU\n"),
-            bad + " line 2, [Drive] Serial: expected at most 20 characters");
+            kBadFile + " line 2, [Drive] Serial: expected at most 20 characters");
   EXPECT_EQ(ErrorOf("[Drive]\nCorrupt1=Sdr,99999999,FF\n"),
-            bad + " line 2, [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
+            kBadFile + " line 2, [Drive] Corrupt1: expected Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>");
   // A profile that takes a bad value from [Drive] is sent to the line in [Drive].
   EXPECT_EQ(ErrorOf("[Board1]\nSlots=2\nSlot2=Other\n[Drive]\nDies=9\n[Other]\nCode=Flash\n"),
-            bad + " line 5, [Drive] Dies: expected a number from 1 to 8");
+            kBadFile + " line 5, [Drive] Dies: expected a number from 1 to 8");
 }
 
 TEST_F(ScenarioErrorTest, RandomBytesAreNoScenario) {
