@@ -77,7 +77,8 @@ class CMPDevice {
   // Stores the report's path in m_ReportFile. Never fails towards the caller: a line that
   // cannot be written is noted as a lost record (NoteRecordWriteFailure). When the banner
   // cannot be written, no later text of this engine goes into that file (it still holds an
-  // earlier run), so a report never mixes two runs.
+  // earlier run), so a report never mixes two runs; once a record was lost, "END" (whose
+  // pass line would say PASS) is not written.
   void WriteReportLine(std::string_view text, std::uint8_t plain);
   // The same for the given path when it is not empty, else for the temporary report
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.

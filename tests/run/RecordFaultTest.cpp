@@ -197,6 +197,18 @@ TEST_F(RecordFault, AReportThatLostItsBannerTakesNothingOfTheRun) {
   ExpectFailedForLostRecords(1, LostRecordMessage("WO1_PC/D_Reports/HOST_1_Report.txt", EROFS));
 }
 
+TEST_F(RecordFault, AReportOfARunThatLostARecordNeverSaysPass) {
+  {
+    platform::ScopedFileFault armed({"#1.bin", platform::kWriteAppend, EIO});
+    RunPort(1, "EraseAll");
+  }
+  ExpectFailedForLostRecords(1, LostRecordMessage("Configuration/Temp/#1.bin", EIO));
+  const std::string report = Report(1);
+  EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+  EXPECT_NE(report.find("   WriteBlockInfoToFile write fail!! \r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("Error Tag  : A_W01\r\n"), std::string::npos) << report;
+}
+
 TEST_F(RecordFault, ADriveThatFailedKeepsItsOwnTagInTheMessage) {
   RecordingFlowTask::failTheDrive = true;
   {

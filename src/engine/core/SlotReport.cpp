@@ -92,6 +92,9 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
   }
   std::string line;
   if (text == kEndText) {
+    // The end line carries "Result : PASS": a run whose records were lost is no pass, and its
+    // task writes the failure instead.
+    if (RecordsFailed()) return;
     line = engine::report::EndText(now);
   } else {
     line = plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text);
