@@ -178,6 +178,16 @@ TEST_F(EraseAllFlow, AnEmptyOrZeroCeMapLeavesTheMapAlone) {
   EXPECT_FALSE(ReportHas("UI CE Map", 2));
 }
 
+TEST_F(EraseAllFlow, TheWholeCeMapIsTestedBeforeItIsCutToSixteenBits) {
+  // 0x10000 is not zero: the map is set, with the 16 bits the drive takes.
+  SetKey(".\\param.ini", "Options", "CHCEMap", "10000");
+  EXPECT_EQ(RunFlow(1), 1);
+  EXPECT_TRUE(ReportHas("UI CE Map=0, Compare=0", 1)) << Report(1);
+  SetKey(".\\param.ini", "Options", "CHCEMap", "1000F");
+  EXPECT_EQ(RunFlow(2), 1);
+  EXPECT_TRUE(ReportHas("UI CE Map=f, Compare=0", 2)) << Report(2);
+}
+
 TEST_F(EraseAllFlow, BridgeModeSkipsThePresenceCheckAndThePowerReset) {
   g_U2AMode = 1;
   g_RootDevice.request = kListRequest;
