@@ -8,7 +8,10 @@
 #include "run/IniText.h"
 #include "run/RunGlobals.h"
 
-std::string SummaryLogPath(const std::string& logFolder) { return logFolder + "\\_Summary.log"; }
+std::string SummaryLogPath(const std::string& logFolder) {
+  const bool separated = logFolder.empty() || logFolder.back() == '\\' || logFolder.back() == '/';
+  return logFolder + (separated ? "" : "\\") + "_Summary.log";
+}
 
 bool AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes,
                      const platform::LocalTime& endTime) {

@@ -15,7 +15,8 @@ struct PortOutcome {
   std::string resultText;  // the failing tag, "0_00" on a pass
 };
 
-// The summary log of a log folder (a station path text).
+// The summary log of a log folder (a station path text): "<folder>\_Summary.log", with the
+// "\" the folder lacks.
 std::string SummaryLogPath(const std::string& logFolder);
 
 // Writes [Time] End Time (the given time, the very value the caller wrote elsewhere) and

@@ -66,8 +66,10 @@ void CFirstPropertyPage::WriteTotalLogs(const LegacyResultList& results) {
     update.edit->SetWindowText(text);
     update.edit->RedrawWindow();
   }
-  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(platform::Now()));
-  AddToSummaryLog(m_LogFolder, counts.outcomes);
+  // The summary's End Time is the very value of the total log's.
+  const platform::LocalTime endTime = platform::Now();
+  platform::WriteProfileString(m_TotalLogPath, "Time", "End Time", engine::report::LogTimeText(endTime));
+  AddToSummaryLog(m_LogFolder, counts.outcomes, endTime);
 }
 
 void CFirstPropertyPage::WriteRunReport(const std::string& path) {

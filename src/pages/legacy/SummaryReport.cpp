@@ -41,11 +41,6 @@ std::vector<SummaryRow> ErrorCodeRows(const std::string& summaryLog, int fail) {
   return rows;
 }
 
-std::string SummaryLogPath(const std::string& logFolder) {
-  const bool separated = logFolder.empty() || logFolder.back() == '\\' || logFolder.back() == '/';
-  return logFolder + (separated ? "" : "\\") + "_Summary.log";
-}
-
 int BcdValue(std::uint8_t byte) { return platform::ParseLeadingInt(platform::Format("%02x", byte)); }
 
 std::vector<std::string> BinHeaderLines(std::span<const std::uint8_t> header) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run/SummaryLog.h"  // SummaryLogPath, shared with the run's summary writer
+
 struct SummaryRow {
   std::string item;
   std::string count;
@@ -18,9 +20,6 @@ std::vector<SummaryRow> CardTotalRows(int fail, int pass);
 // One row per key of [ErrorList] in file order, with its count and "%3.2f%%" of the failed
 // cards ("0.00%" when no card failed).
 std::vector<SummaryRow> ErrorCodeRows(const std::string& summaryLog, int fail);
-
-// "<folder>_Summary.log", with the "\" the folder lacks.
-std::string SummaryLogPath(const std::string& logFolder);
 
 // A BCD byte read as the station prints it: two lower-case hex digits read back as a decimal
 // number up to the first digit above 9 (0x1A gives 1).
