@@ -65,6 +65,9 @@ bool WriteText(const Key& key, const std::string& value);
   X(SmartC4ReInit, kMpToolSettingIni, "General Info", "SmartC4ReInit", "")              \
   X(IL2B, kMpToolSettingIni, "General Info", "IL2B", "")                                \
   X(ProgramtoRead, kMpToolSettingIni, "General Info", "ProgramtoRead", "0")             \
+  X(KeepSN, kMpToolSettingIni, "General Info", "KeepSN", "0")                          \
+  X(SlotNumber, kMpToolSettingIni, "General Info", "SlotNumber", "8")                   \
+  X(SSDSizePercent, kMpToolSettingIni, "General Info", "SSDSizePercent", "")            \
   /* MPToolSetting.ini, [OP Setting] */                                                 \
   X(SetUIPage, kMpToolSettingIni, "OP Setting", "SetUIPage", "")                        \
   X(IniPassword, kMpToolSettingIni, "OP Setting", "INIPassword", "")                    \
@@ -108,8 +111,30 @@ bool WriteText(const Key& key, const std::string& value);
   X(UsePolling, kParamIni, "Options", "use_polling", "0")                              \
   X(SkipCEMapAtEraseAll, kParamIni, "Options", "SkipCEMapAtEraseAll", "0")             \
   X(SetServerPath, kParamIni, "Options", "SetServerPath", "")                          \
+  X(SkipCheckINIBinClass, kParamIni, "Options", "SkipCheckINIBinClass", "0")           \
+  X(SaveRDTLog, kParamIni, "Options", "save_RDT_log", "0")                             \
+  X(OnlyDoDRAM, kParamIni, "Options", "only_do_DRAM", "0")                             \
+  X(SkipCheckSelfBurnInLog, kParamIni, "Options", "Skip_Check_SelfBurnIn_Log", "0")    \
+  X(SkipSortBBT, kParamIni, "Options", "SkipSortBBT", "0")                             \
+  X(ShowSortBBTFail, kParamIni, "Options", "ShowSortBBTFail", "0")                     \
+  X(SkipScanWindowTest, kParamIni, "Options", "Skip_Scan_Window_Test", "0")            \
+  X(DoScanWindowTest, kParamIni, "Options", "Do_Scan_Window_Test", "0")                \
+  X(SkipCheckEFuse, kParamIni, "Options", "Skip_Check_eFuse", "0")                     \
+  X(SkipSDRWriteReadTest, kParamIni, "Options", "Skip_SDR_WriteRead_Test", "0")        \
+  X(SkipCopyCompare, kParamIni, "Options", "SkipCopyCompare", "0")                     \
+  X(SkipCheckFWBinHeader, kParamIni, "Options", "SkipCheckFWBinHeader", "0")           \
+  /* param.ini, [Special] */                                                           \
+  X(KeepDeviceInfo, kParamIni, "Special", "Keep_Device_Info", "0")                     \
+  /* param.ini, [Write_Read BurnIn] */                                                 \
+  X(BurnInEnable, kParamIni, "Write_Read BurnIn", "Enable", "0")                       \
+  X(BurnInLoop, kParamIni, "Write_Read BurnIn", "Loop", "1")                           \
+  X(BurnInSetPercent, kParamIni, "Write_Read BurnIn", "SetPercent", "0")               \
+  X(BurnInPercent, kParamIni, "Write_Read BurnIn", "Percent", "")                      \
+  X(BurnInSetCapacity, kParamIni, "Write_Read BurnIn", "SetCapacity", "0")             \
+  X(BurnInCapacity, kParamIni, "Write_Read BurnIn", "Capacity", "")                    \
   /* param.ini, [RD Debug] */                                                          \
   X(StopIfFail, kParamIni, "RD Debug", "StopIfFail", "0")                              \
+  X(TestInFinity, kParamIni, "RD Debug", "TestInFinity", "0")                          \
   /* param.ini, [General Info] */                                                       \
   X(WorkingNo, kParamIni, "General Info", "WorkingNo", "")                              \
   X(ModelName, kParamIni, "General Info", "ModelName", "")                              \

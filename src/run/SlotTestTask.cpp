@@ -292,11 +292,6 @@ void CSlotTestTask::SetResultText(std::string_view text) {
 
 std::string CSlotTestTask::ResultText() const { return m_pResultText ? m_pResultText->Get() : std::string(); }
 
-void CSlotTestTask::TakeEngineErrorTag() {
-  if (m_pDevice) m_ErrorTag = m_pDevice->m_ErrorTag;
-  SetResultText(m_ErrorTag);
-}
-
 std::uint8_t CSlotTestTask::FailIfRecordsLost(std::uint8_t result) {
   if (!m_pDevice || !m_pDevice->RecordsFailed()) return result;
   CMPDevice& device = *m_pDevice;
@@ -322,13 +317,6 @@ std::uint8_t CSlotTestTask::FailIfRecordsLost(std::uint8_t result) {
 bool CSlotTestTask::NoteLostRecord(std::string_view path) {
   if (m_pDevice) m_pDevice->NoteRecordWriteFailure(path);
   return false;
-}
-
-std::uint8_t CSlotTestTask::FailOut() {
-  TakeEngineErrorTag();
-  const std::string message = m_pDevice ? m_pDevice->m_ErrorMessage : std::string();
-  FinishSlotStatus(0, kSlotFail, m_ErrorTag, message, "");
-  return 0;
 }
 
 std::uint8_t CSlotTestTask::FlowNotAvailable(SlotFlow flow) {

@@ -75,6 +75,8 @@ void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::stri
 // Error tag of a flow that this build does not carry.
 inline constexpr const char* kFlowNotAvailableTag = "S_N01";
 
+class CMPFlow;
+
 class CSlotTestTask : public CPoolTask {
  public:
   // kind: task kind; locks: the page's 24 critical sections; statusBox, progress: the port's
@@ -148,9 +150,28 @@ class CSlotTestTask : public CPoolTask {
   const std::string& ErrorLogPath() const { return m_ErrorLogPath; }
 
  protected:
-  // Fail-out of the flows: copies the engine's tag into m_ErrorTag and the result text, shows
-  // state 0 with the engine's message (FinishSlotStatus without serial); returns 0.
+  // ---- endings shared by the station flows (FlowEndings.cpp). Each failure ending first
+  // copies the engine's tag into m_ErrorTag and the port's result text, and returns 0.
+  // Fail-out without serial: state 0 with the tag and the engine's message; a volume lock
+  // the flow holds is released (FinishSlotStatus without serial).
   std::uint8_t FailOut();
+  // Fail-out: as FailOut, and the drive's serial number (then the extra text, when not
+  // empty) is added to the engine's extra status text.
+  std::uint8_t FailOutWithSerial(std::string_view extra);
+  // Status-only fail: state 0 with the tag and message, nothing else.
+  std::uint8_t StatusOnlyFail();
+  // No drive in the slot: state 4 with an empty message (FinishSlotStatus with or without
+  // the serial number).
+  std::uint8_t NoDriveOut(std::uint8_t withSerial);
+  // The IO-state tags that mean no drive sits in the slot ("P_A01", "P_x01").
+  static bool IsNoDriveTag(std::string_view tag);
+  // A failure of the flow's own finding: sets the engine's tag and message and writes the
+  // fail record.
+  void SetFlowFailure(std::string_view tag, std::string message);
+  // The pass ending: state 1 with the pass text, a volume lock released (a failed unlock is
+  // only reported), progress 100, "END", a 100 ms pause, progress 0, the result text "0_00";
+  // returns 1.
+  std::uint8_t PassOut(std::string_view passText);
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
   // Records before verdicts: when the engine noted a lost record, a slot that shows a verdict
@@ -209,6 +230,9 @@ class CSlotTestTask : public CPoolTask {
   bool m_FailedForLostRecords = false; // the slot shows the lost-records failure
 
  private:
+  // The MP flow's steps (MPFlow*.cpp) work on the task's members.
+  friend class CMPFlow;
+
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);

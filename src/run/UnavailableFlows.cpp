@@ -3,7 +3,6 @@
 // drives were not tested.
 #include "run/SlotTestTask.h"
 
-std::uint8_t CSlotTestTask::RunMPFlow() { return FlowNotAvailable(SlotFlow::MP); }
 std::uint8_t CSlotTestTask::RunQCFlow() { return FlowNotAvailable(SlotFlow::QC); }
 std::uint8_t CSlotTestTask::RunRDTFlow() { return FlowNotAvailable(SlotFlow::RDT); }
 std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() { return FlowNotAvailable(SlotFlow::ZeroMBCheck); }

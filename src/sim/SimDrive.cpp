@@ -159,6 +159,13 @@ DriveStatus SimDrive::StartProgramRam(std::uint16_t checksum) {
 }
 
 DriveStatus SimDrive::JumpToBoot() {
+  // From code on flash the jump restarts the controller: its boot code starts the firmware on
+  // flash again, as at power on. From the RAM code (or the boot code itself) it stays on boot
+  // code.
+  if (m_code == RunningCode::Flash) {
+    BootFromPowerOn();
+    return DriveStatus::Ok;
+  }
   m_programRam.clear();
   m_code = RunningCode::Boot;
   return DriveStatus::Ok;
@@ -418,7 +425,7 @@ DriveStatus SimDrive::WriteThirdPartyTable(unsigned chip, std::span<const std::u
 }
 
 DriveStatus SimDrive::ScanFlash(bool earlyBadOnly) {
-  if (m_code != RunningCode::Burner) return DriveStatus::Aborted;
+  if (m_code != RunningCode::Burner && !RunsMpFirmware()) return DriveStatus::Aborted;
   const auto found = m_badBlocks.All();
   for (std::size_t i = 0; i < found.size() && i < m_table.size(); ++i) {
     const std::uint8_t status = earlyBadOnly ? (found[i] & kBlockFactoryBad) : found[i];
@@ -483,6 +490,13 @@ DriveStatus SimDrive::Preformat(std::span<const std::uint8_t> parameters, std::u
     const auto block = parameters.subspan(std::min(parameters.size(), kPreformatInfoBlockOffset));
     if (block.size() < m_infoBlock.size()) return DriveStatus::Aborted;
     std::copy_n(block.begin(), m_infoBlock.size(), m_infoBlock.begin());
+    // The firmware formats at most what its flash holds.
+    InfoBlockRecord formatted;
+    std::memcpy(&formatted, m_infoBlock.data(), sizeof(formatted));
+    if (formatted.ssdSizeLba.Get() > m_profile.geometry.CapacitySectors()) {
+      formatted.ssdSizeLba.Set(m_profile.geometry.CapacitySectors());
+      std::memcpy(m_infoBlock.data(), &formatted, sizeof(formatted));
+    }
     m_media.Resize(UserSectors());
     if (ceMap != 0) m_ceMapInUse = ceMap;
     if ((options & kPreformatOptionKeepRdt) == 0) m_writtenRdtInfo.reset();

@@ -7,7 +7,9 @@
 //   power on  -> code from flash when flash holds firmware (the MP firmware "SBF.." or the
 //                RDT firmware "RDT.."), else boot code ("SBR..")
 //   boot code -- program-RAM load + start --> burner code ("SBB.."; the MP firmware in RAM)
-//   any       -- jump to boot -->            boot code
+//   boot, burner -- jump to boot -->         boot code
+//   flash     -- jump to boot -->            restart: the boot code starts the firmware on
+//                                            flash again
 //   flash     -- force to boot -->           boot code
 //   burner    -- flash program -->           flash holds the image; runs after the next
 //                                            power cycle or force-to-flash start
@@ -16,7 +18,8 @@
 //
 // Commands that need a given code refuse in any other (ATA "aborted"): the program-RAM load
 // needs boot code; erase, scan, window scan, preformat, DRAM test and flash program need the
-// burner code; user-data reads and writes need the MP firmware from flash.
+// burner code (the scan also runs on the MP firmware from flash, which scans the programmed
+// drive); user-data reads and writes need the MP firmware from flash.
 //
 // Thread safety: a drive is reached only through its slot, whose lock the transport holds for
 // a whole command (SimSlot::Lock), so commands to one drive run one at a time.
@@ -167,7 +170,8 @@ class SimDrive {
   DriveStatus WindowScan(std::span<std::uint8_t> out);
   DriveStatus SetCeMap(std::uint16_t map);
   std::uint16_t CeMapInUse() const { return m_ceMapInUse; }
-  // The preformat: with the station's parameter layout the drive stores the info block, takes
+  // The preformat: with the station's parameter layout the drive stores the info block (its
+  // capacity cut to what the flash holds), takes
   // a non-zero CE map and, without the keep-RDT option, forgets the RDT information written to
   // it; SMART starts again either way.
   DriveStatus Preformat(std::span<const std::uint8_t> parameters, std::uint16_t ceMap, std::uint8_t options);

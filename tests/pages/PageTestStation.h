@@ -68,6 +68,9 @@ class PageTestStation {
     station.WriteFile("PC_MAC_Address.txt", std::string("[PC Info]\r\nMAC_Address=") + kHost + "\r\n");
     WriteImage(engine::firmware::kSampleMpImagePath, false);
     WriteImage(engine::firmware::kSampleRdtImagePath, true);
+    // The template is the MP station; the page tests run the quicker erase station unless
+    // they choose another.
+    SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "EraseAll");
     platform::FlushProfileCache();
     g_StopAll = 0;
     g_WorkingNo.Set("");

@@ -155,15 +155,17 @@ TEST_F(TaskRun, EachStationRecordsItsOwnResults) {
 }
 
 TEST_F(TaskRun, AFlowThisBuildLacksFailsAtOnceAndSaysSo) {
+  // OnlyDoISP turns the MP station's task to the upgrade-firmware flow.
+  SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
   RunTask<TaskProbe>(kTaskInit, "MP", 2);
   EXPECT_EQ(ResultText(2), "S_N01");
   EXPECT_EQ(PortStateOf(2), kPortFail);
-  EXPECT_EQ(std::string(Cell(2).GetSubText()), "MP flow not available");
+  EXPECT_EQ(std::string(Cell(2).GetSubText()), "Upgrade firmware flow not available");
   EXPECT_NE(Report(2).find("Error Tag  : S_N01\r\nError Code : " + CMPDevice::ErrorTagToCode("S_N01") +
-                           "\r\nMessage    : MP flow not available\r\n"),
+                           "\r\nMessage    : Upgrade firmware flow not available\r\n"),
             std::string::npos)
       << Report(2);
-  EXPECT_NE(WorkOrder().find(",Fail,S_N01,MP flow not available\r\n"), std::string::npos);
+  EXPECT_NE(WorkOrder().find(",Fail,S_N01,Upgrade firmware flow not available\r\n"), std::string::npos);
   EXPECT_EQ(SummaryCsv(), "Date,Cap,SN,TestResult\n20240506,256,," + CMPDevice::ErrorTagToCode("S_N01") + "\n");
   // Every other flow this build lacks fails the same way, never as a pass.
   RunTask<TaskProbe>(kTaskQC, "UpdateFW", 3);

@@ -45,7 +45,9 @@ TEST_F(TaskThreads, TwentyFourSlotsEndingAtOnceLoseNoLineAndWriteTheCsvHeaderOnc
   g_WorkFolder.Set("S:\\");
   CWorkerPool pool;
   ASSERT_TRUE(pool.Create(kPortCount, nullptr));
-  // The MP flow is not in this build: every slot fails at once, all at the same moment.
+  // OnlyDoISP chooses the upgrade-firmware flow, which this build does not carry: every slot
+  // fails at once, all at the same moment.
+  SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
   for (int port = 1; port <= kPortCount; ++port) ASSERT_TRUE(pool.Post(NewTask<CSlotTestTask>(port)));
   pool.Shutdown();
 

@@ -51,6 +51,10 @@ std::uint8_t CMPDevice::LoadPRAMCode(std::uint8_t loadRdtImage, std::string_view
     WriteFailReport();
     return 0;
   }
+  // The RAM code now runs as the burner code: its version is the one the flows compare (the
+  // timing-window scan needs burner code from version 0.6 on).
+  const std::string ramName = loaded.image->RamCodeName();
+  if (ramName.rfind("SBB", 0) == 0) m_BurnerVersion = ramName.substr(3);
   WriteReportLine(platform::Format("Load PRAM Code %s OK (%s)", loaded.image->RamCodeName().c_str(),
                                    loaded.path.c_str()),
                   1);

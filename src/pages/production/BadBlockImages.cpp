@@ -34,10 +34,6 @@ BadBlockImage ImageOf(const BlockInfoRecord& record) {
 
 }  // namespace
 
-std::string BlockInfoFilePath(int port) {
-  return GetModuleFolder() + platform::Format("\\Configuration\\Temp\\#%d.bin", port);
-}
-
 std::vector<BadBlockImage> ScanBadBlockImages(const std::string& path, std::string_view tag) {
   std::vector<BadBlockImage> images;
   std::ifstream file(platform::ToNativePath(path), std::ios::binary);

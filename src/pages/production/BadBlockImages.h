@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/BlockInfoRecord.h"
+#include "run/BlockInfoFile.h"  // BlockInfoFilePath: the station path of a port's file
 
 inline constexpr int kBadBlockImageCes = 16;
 inline constexpr int kBadBlockImageChannels = 2;
@@ -34,9 +35,6 @@ struct BadBlockImage {
   std::uint32_t allBadLimit = 0;
   std::vector<BadBlockImageRow> rows;  // CE 0 channel 0, CE 0 channel 1, CE 1 channel 0, ...
 };
-
-// The station path of a port's block-information file.
-std::string BlockInfoFilePath(int port);
 
 // The views of every record of the file whose tag is the given one, in file order; empty when
 // the file is missing, unreadable or holds no such record.

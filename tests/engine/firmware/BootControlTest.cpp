@@ -10,14 +10,23 @@ using sim::FaultAction;
 
 using BootControlTest = FirmwareTest;
 
-TEST_F(BootControlTest, JumpToBootReachesBootCodeFromEveryCode) {
-  sim::DriveProfile rdt;
-  rdt.flashFirmware = sim::FlashFirmware::Rdt;
-  for (const sim::DriveProfile& profile : {OnBurner(), sim::DriveProfile{}, OnMpFirmware(), rdt}) {
+TEST_F(BootControlTest, JumpToBootReachesBootCodeFromRamCodeAndRestartsTheFirmwareOnFlash) {
+  for (const sim::DriveProfile& profile : {OnBurner(), sim::DriveProfile{}}) {
     Use(profile);
     ASSERT_EQ(device->JumpToBootAndWait(5000), 1) << device->m_ErrorMessage;
     EXPECT_EQ(Drive().Code(), sim::RunningCode::Boot);
     EXPECT_EQ(Drive().FirmwareName(), "SBR1.0.0");
+  }
+  // From code on flash the jump restarts the controller, whose boot code starts the firmware
+  // on flash again (the MP flow's endless test restarts a programmed drive this way).
+  sim::DriveProfile rdt;
+  rdt.flashFirmware = sim::FlashFirmware::Rdt;
+  for (const sim::DriveProfile& profile : {OnMpFirmware(), rdt}) {
+    Use(profile);
+    const std::string name = Drive().FirmwareName();
+    ASSERT_EQ(device->JumpToBootAndWait(5000), 1) << device->m_ErrorMessage;
+    EXPECT_EQ(Drive().Code(), sim::RunningCode::Flash);
+    EXPECT_EQ(Drive().FirmwareName(), name);
   }
 }
 

@@ -285,7 +285,8 @@ TEST_F(ScanBadBlockTest, ADriveOnItsRomCodeIsReadWithoutATest) {
   profile.startOnBurner = false;
   profile.flashFirmware = sim::FlashFirmware::Mp;
   Install(profile);
-  // A test command would fail on this drive.
+  // The drive refuses every test command: a scan that sends one fails.
+  Fault("Scan Flash", sim::FaultAction::Sense, 0, 0);
   EXPECT_EQ(FullScan(), 0);
   EXPECT_EQ(device->m_ErrorTag, "F_x41");
   EXPECT_TRUE(HasFailRecord("F_x41"));

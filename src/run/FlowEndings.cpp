@@ -1,0 +1,71 @@
+// The endings that every station flow shares: the failure endings (fail-out with and without
+// the serial number, the status-only fail, the empty slot), the flow's own fail record and
+// the pass ending.
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+constexpr std::uint32_t kPassPauseMs = 100;
+
+std::string EngineMessage(const std::unique_ptr<CMPDevice>& device) {
+  return device ? device->m_ErrorMessage : std::string();
+}
+
+}  // namespace
+
+void CSlotTestTask::TakeEngineErrorTag() {
+  if (m_pDevice) m_ErrorTag = m_pDevice->m_ErrorTag;
+  SetResultText(m_ErrorTag);
+}
+
+std::uint8_t CSlotTestTask::FailOut() {
+  TakeEngineErrorTag();
+  FinishSlotStatus(0, kSlotFail, m_ErrorTag, EngineMessage(m_pDevice), "");
+  return 0;
+}
+
+std::uint8_t CSlotTestTask::FailOutWithSerial(std::string_view extra) {
+  TakeEngineErrorTag();
+  FinishSlotStatus(1, kSlotFail, m_ErrorTag, EngineMessage(m_pDevice), extra);
+  return 0;
+}
+
+std::uint8_t CSlotTestTask::StatusOnlyFail() {
+  TakeEngineErrorTag();
+  SetSlotStatus(kSlotFail, m_ErrorTag, EngineMessage(m_pDevice));
+  return 0;
+}
+
+std::uint8_t CSlotTestTask::NoDriveOut(std::uint8_t withSerial) {
+  TakeEngineErrorTag();
+  FinishSlotStatus(withSerial, kSlotWaiting, m_ErrorTag, "", "");
+  return 0;
+}
+
+bool CSlotTestTask::IsNoDriveTag(std::string_view tag) { return tag == "P_A01" || tag == "P_x01"; }
+
+void CSlotTestTask::SetFlowFailure(std::string_view tag, std::string message) {
+  if (!m_pDevice) return;
+  m_pDevice->m_ErrorTag = tag;
+  m_pDevice->m_ErrorMessage = std::move(message);
+  m_pDevice->WriteFailReport();
+}
+
+std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
+  SetSlotStatus(kSlotPass, passText, "");
+  if (m_VolumesLocked && m_pDevice) {
+    if (m_pDevice->UnlockDiskVolumes() != 0) {
+      m_VolumesLocked = 0;
+    } else {
+      m_pDevice->WriteReportLine("UN Lock Drive Fail", 1);
+    }
+  }
+  SetProgress(100);
+  if (m_pDevice) m_pDevice->WriteReportLine("END", 0);
+  platform::Sleep(kPassPauseMs);
+  SetProgress(0);
+  SetResultText("0_00");
+  return 1;
+}

@@ -1,0 +1,333 @@
+// The MP flow's preparation: the drive, whatever code it came in on, is brought to the MP
+// firmware in controller RAM (a drive on the RDT firmware has its results judged first), its
+// device information checked, its DRAM tested, its bad-block table sorted on the sort
+// stations, its flash erased and scanned ("SCA1"), its info block written under lock 2,
+// preformatted, and the MP firmware programmed into flash.
+#include <cstring>
+
+#include "device/DevicePaths.h"
+#include "device/StationHelpers.h"
+#include "device/records/InfoBlock.h"
+#include "platform/Clock.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/MPFlow.h"
+
+namespace {
+
+constexpr std::uint8_t kBootCode = 0;
+constexpr std::uint8_t kMpImage = 0;
+constexpr int kNoErase = 1;
+constexpr int kEraseKeepingRdtInfo = 17;
+constexpr int kEraseForgettingRdt = 9;
+constexpr int kDeviceCheckedProgress = 10;
+constexpr int kFirstScanProgress = 45;
+constexpr int kStepProgressPoints = 10;
+constexpr int kEraseAfterBootProgressPoints = 2;
+constexpr int kRdtJudgementProgressPoints = 5;
+// Burner versions from this one on support the timing-window scan.
+constexpr char kWindowScanVersion[] = "0.6";
+
+// Offsets of the bad-block-table parameter record that size the table sort.
+constexpr std::size_t kBlocksPerUnitOffset = 0x24;
+constexpr std::size_t kCeSlotsOffset = 0x2B;
+constexpr std::size_t kUnitsPerCeOffset = 0x2C;
+constexpr std::size_t kMapFactorOffset = 0x2D;
+constexpr std::size_t kTableSectorsOffset = 0x2E;
+
+// Statistics items of the status cell: 8 slots show more than 16.
+std::uint32_t StatisticsItems(int slotLayout) { return slotLayout == 8 ? 0x0C : 0x04; }
+
+std::uint16_t CeBitMapOf(const std::array<std::uint8_t, CMPDevice::kRecordBytes>& record) {
+  return static_cast<std::uint16_t>(record[offsetof(MpInfo, ceBitMap)] | (record[offsetof(MpInfo, ceBitMap) + 1] << 8));
+}
+
+std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+}  // namespace
+
+bool CMPFlow::Prepare() {
+  // The running code the drive came in on chooses the branch; the branches' own checks of
+  // the running code change the engine's flags.
+  const bool onFlashCode = m_device.m_RunOnFlashCode != 0;
+  const bool onRdtFirmware = m_device.m_RunRDTFirmware != 0;
+  if (m_device.m_RunOnBurnerCode) {
+    if (!PrepareOnBurnerCode()) return false;
+  } else if (m_device.m_RunOnBootCode) {
+    if (!PrepareOnBootCode()) return false;
+  }
+
+  // Step 3.
+  if (!m_device.VerifyDeviceInfo(kTaskInit, 0, m_runInfo.data())) return FailOut();
+  // Step 4: the CE map of the run information of a drive on its MP firmware.
+  if (onFlashCode && !onRdtFirmware) {
+    m_haveRunInfoMap = false;
+    const std::uint16_t map = CeBitMapOf(m_runInfo);
+    if (map != 0) {
+      m_device.m_CEMap = map;
+      m_runInfoCeMap = map;
+      m_haveRunInfoMap = true;
+    }
+    m_device.WriteReportLine(platform::Format("Run info CE map=%x", map), 1);
+  }
+  m_task.SetProgress(kDeviceCheckedProgress);
+
+  // Step 6: the drive that came in on boot code now runs the MP firmware in RAM.
+  if (m_loadedFromBoot) {
+    if (settings::ReadInt(settings::keys::SkipSDRWriteReadTest) == 0 &&
+        !m_device.DoSDRWriteReadTest(m_task.m_pProgress, kStepProgressPoints, 0)) {
+      return FailOut();
+    }
+    if (!SortBadBlockTable()) return false;
+    m_eraseType = GetPretestEraseType();
+    SetCeMap(true);
+    if (!EraseFlash(kEraseAfterBootProgressPoints)) return false;
+  }
+
+  if (onFlashCode) {
+    if (!PrepareOnFlashCode(onRdtFirmware)) return false;
+  } else {
+    SetCeMap(true);  // step 8
+  }
+
+  m_task.SetProgress(kFirstScanProgress);
+  if (settings::ReadInt(settings::keys::SkipMPScan) == 0 && !FirstScan()) return false;
+  if (!WriteInfoBlock()) return false;
+  if (!m_device.PreFormat(1, m_task.m_pProgress, kStepProgressPoints, m_preformatRdtOption, m_usePolling, 0)) {
+    return FailOut();
+  }
+  return ProgramFirmware();
+}
+
+// Step 1: burner code runs the MP firmware's RAM code already: erase at once.
+bool CMPFlow::PrepareOnBurnerCode() {
+  if (!SortBadBlockTable()) return false;
+  ChooseEraseType();
+  ReadRunInformation();
+  SetCeMap(true);
+  return EraseFlash(kStepProgressPoints);
+}
+
+// Step 2: boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
+bool CMPFlow::PrepareOnBootCode() {
+  if (!m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  ReadRunInformation();
+  if (!ScanTimingWindow(false) || !CheckEFuseBeforeCut()) return false;
+  m_loadedFromBoot = true;
+  m_preformatRdtOption = 0;
+  return true;
+}
+
+// Step 7: code from flash (the MP or the RDT firmware) is judged when it is the RDT firmware,
+// forced back to boot code and given the MP firmware in RAM.
+bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
+  if (!onRdtFirmware && !m_device.ReadInfoPage()) return FailOut();
+  if (m_outputRdt) {
+    if (!JudgeRdtResults()) return false;
+  } else if (settings::ReadInt(settings::keys::SkipCheckSelfBurnInLog) == 1) {
+    m_rdtJudged = true;
+  }
+  if (!m_device.ForceToBootCode() || !m_device.ChkRC(kBootCode, 0, 1, "", nullptr) ||
+      !m_device.LoadPRAMCode(kMpImage, "")) {
+    return FailOut();
+  }
+  if (m_outputRdt || m_rdtFirmwareSeen) {
+    m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
+    TakeRunInfoCeMap(true);
+  }
+  SetCeMap(true);
+  if (!ScanTimingWindow(true) || !CheckEFuseBeforeCut()) return false;
+  if (!m_device.DoSDRWriteReadTest(m_task.m_pProgress, kStepProgressPoints, 0)) return FailOut();
+  if (!SortBadBlockTable()) return false;
+  ChooseEraseType();
+  SetCeMap(true);
+  return EraseFlash(kStepProgressPoints);
+}
+
+// Step 7.2: the RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
+// run whether the judgement passed or not.
+bool CMPFlow::JudgeRdtResults() {
+  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
+  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
+  const std::uint8_t judged = m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, kRdtJudgementProgressPoints,
+                                                  dramOnly, 0, m_runInfo.data(), m_blockInfo.get(), 1);
+  StoreBlockInfo();
+  if (!judged) return FailOut();
+  m_rdtJudged = true;
+  TakeRunInfoCeMap(true);
+  return true;
+}
+
+// After an RDT judgement or information read: a drive that has a CE map in use takes the one
+// of its run information.
+void CMPFlow::TakeRunInfoCeMap(bool writeLine) {
+  m_haveRunInfoMap = false;
+  if (m_device.m_CEMap == 0) return;
+  const std::uint16_t map = CeBitMapOf(m_runInfo);
+  m_device.m_CEMap = map;
+  m_runInfoCeMap = map;
+  m_haveRunInfoMap = true;
+  if (writeLine) m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+}
+
+void CMPFlow::ReadRunInformation() {
+  if (!m_device.ReadRDTInfo(m_runInfo.data(), nullptr)) {
+    m_runInfo.fill(0);
+    m_device.m_CEMap = 0;
+    return;
+  }
+  const std::uint16_t map = CeBitMapOf(m_runInfo);
+  m_device.m_CEMap = map;
+  m_runInfoCeMap = map;
+  if (map != 0) {
+    m_haveRunInfoMap = true;
+    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+  }
+}
+
+// The CE map in use: the run information's when it has one, else the UI CE map; only when
+// the UI map is set or (with readDynamicKey) AutoCapacity_DynamicCE_En asks for it.
+void CMPFlow::SetCeMap(bool readDynamicKey) {
+  const bool dynamic = readDynamicKey && settings::ReadInt(settings::keys::AutoCapacityDynamicCEEn) != 0;
+  if (m_uiCeMap == 0 && !dynamic) return;
+  std::uint8_t set = 0;
+  if (m_runInfoCeMap != 0 && m_haveRunInfoMap) {
+    m_device.m_CEMap = m_runInfoCeMap;
+    set = m_device.SetCEMap(0, 1);
+  } else {
+    set = m_device.SetCEMap(m_uiCeMap, m_haveRunInfoMap ? 1 : 0);
+  }
+  if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", 0);
+}
+
+// The bad-block table sorted anew on the sort stations: the controller's table with the
+// factory marks of the third-party table. A table that cannot be read is left as it is.
+bool CMPFlow::SortBadBlockTable() {
+  const int station = m_task.m_StationMode;
+  if ((station != kStationSortRDT && station != kStationSortMP) ||
+      settings::ReadInt(settings::keys::SkipSortBBT) != 0) {
+    return true;
+  }
+  const bool showFailure = settings::ReadInt(settings::keys::ShowSortBBTFail) != 0;
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> parameters{};
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtRecord{};
+  if (!m_device.ReadBadBlockTable(parameters.data(), nullptr)) return true;
+
+  // The table's size and the block map's, from the drive's record, in 64 bits: a record
+  // whose sizes the buffer cannot hold is a failed table read.
+  const std::uint64_t tableBytes =
+      std::uint64_t{static_cast<std::uint16_t>(parameters[kTableSectorsOffset] | parameters[kTableSectorsOffset + 1] << 8)} *
+      CMPDevice::kSectorBytes;
+  const std::uint64_t mapBytes = std::uint64_t{parameters[kCeSlotsOffset]} * parameters[kUnitsPerCeOffset] *
+                                 parameters[kMapFactorOffset] * LittleEndian32(&parameters[kBlocksPerUnitOffset]);
+  std::vector<std::uint8_t>& table = m_device.m_BBTBuffer;
+  if (tableBytes > table.size() || mapBytes > table.size()) {
+    m_device.WriteReportLine(platform::Format("Sort BBT skipped: table of %llu bytes, map of %llu bytes, buffer of %zu "
+                                              "bytes.",
+                                              static_cast<unsigned long long>(tableBytes),
+                                              static_cast<unsigned long long>(mapBytes), table.size()),
+                             1);
+    return true;
+  }
+  std::memset(table.data(), 0xFF, static_cast<std::size_t>(tableBytes));
+  std::memset(table.data(), 0x00, static_cast<std::size_t>(mapBytes));
+
+  std::uint32_t wholeLength = 0;
+  bool sorted = m_device.ReadWhole3rdBBT(table, parameters.data(), m_device.m_WholeTableBuffer, &wholeLength) != 0;
+  if (sorted) {
+    std::uint16_t checksum = 0xFFFF;
+    sorted = m_device.WriteBadBlockTable(table, rdtRecord.data(), parameters.data(), &checksum, 1) != 0;
+  }
+  m_device.m_WholeTableBuffer.clear();
+  m_device.m_WholeTableBuffer.shrink_to_fit();
+  if (sorted || !showFailure) return true;
+  m_task.TakeEngineErrorTag();
+  m_task.SetSlotStatus(kSlotFail, m_device.m_ErrorTag, m_device.m_ErrorMessage);
+  return FailOut();
+}
+
+// The timing-window scan on burner versions from 0.6 on (or when asked), then the drive is
+// restarted and given the MP firmware in RAM again.
+bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
+  if (settings::ReadInt(settings::keys::SkipScanWindowTest) != 0) return true;
+  const std::string& burner = m_device.m_BurnerVersion;
+  const std::string version = platform::Format("%c.%c", burner.size() > 0 ? burner[0] : '\0',
+                                               burner.size() > 2 ? burner[2] : '\0');
+  const bool supported = std::strcmp(version.c_str(), kWindowScanVersion) >= 0;
+  if (!supported && settings::ReadInt(settings::keys::DoScanWindowTest) == 0) return true;
+
+  if (!fromFlashCode && m_uiCeMap != 0) SetCeMap(false);
+  if (!m_device.ScanWindow()) return FailOut();
+  const bool testerMode = g_U2AMode == 0;
+  if (testerMode) {
+    if (!m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
+    if (fromFlashCode && !m_device.ForceToBootCode()) return FailOut();
+  } else if (!m_device.ForceToBootCode()) {
+    return FailOut();
+  }
+  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  return true;
+}
+
+bool CMPFlow::CheckEFuseBeforeCut() {
+  if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !m_device.CheckEFuse(0, 0, 0, 0)) return FailOut();
+  return true;
+}
+
+void CMPFlow::ChooseEraseType() {
+  m_eraseType = GetPretestEraseType();
+  if (m_eraseType == kEraseForgettingRdt) m_preformatRdtOption = 0;
+  if (m_eraseType != kNoErase && m_eraseType != kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
+}
+
+// The erase of the erase type (type 1: none), the unique IDs read first when the engine
+// keeps them.
+bool CMPFlow::EraseFlash(int progressPoints) {
+  if (m_eraseType == kNoErase) return true;
+  if ((m_device.m_ReadUniqueIdFlag != 0 || m_device.m_KeepUniqueIdFlag != 0) && !m_device.ReadAllUniqueID()) {
+    m_device.WriteReportLine("Read UID fail", 1);
+  }
+  if (!m_device.DoEraseAllBlock(static_cast<std::uint8_t>(m_eraseType), 1, m_task.m_pProgress, progressPoints,
+                                m_usePolling)) {
+    return FailOut();
+  }
+  return true;
+}
+
+void CMPFlow::ReadStatisticsText() {
+  if (m_slotLayout != 8 && m_slotLayout != 16) return;
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
+  if (m_device.ReadRDTInfo(record.data(), nullptr)) {
+    m_statisticsText = m_device.FormatBlockStatistics(StatisticsItems(m_slotLayout), 0, nullptr, record.data());
+  }
+}
+
+void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
+
+// Step 10: the early-bad scan, stored as the "SCA1" record.
+bool CMPFlow::FirstScan() {
+  m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
+  ReadStatisticsText();
+  std::memset(m_blockInfo.get(), 0, sizeof(BlockInfoRecord));
+  const std::uint8_t scanned = m_device.ScanBadBlock(1, 0, m_task.m_pProgress, kStepProgressPoints, 0,
+                                                     m_blockInfo.get(), 0);
+  StoreBlockInfo();
+  return scanned ? true : FailOut();
+}
+
+// Step 11: the info block with the serial number of this run, one slot at a time.
+bool CMPFlow::WriteInfoBlock() {
+  platform::CriticalSectionGuard serialLock(m_task.PageLock(kLockSerialNumber));
+  if (!m_device.ModifyInfoBlock(0, m_keepDeviceInfo, m_runInfo.data(), 1)) return FailOut();
+  return true;
+}
+
+// Step 13: the MP firmware into flash; a short run skips the checks of the programmed drive.
+bool CMPFlow::ProgramFirmware() {
+  m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
+  if (!m_device.ProgramFlashFirmware(kMpImage, m_shortRun)) return FailOut();
+  return true;
+}
