@@ -128,7 +128,7 @@ void CMPFlow::RecordWriteReadCurrent(bool onlyClearPending) {
 // Step 7: the full scan, stored as the "SCA2" record.
 bool CMPFlow::SecondScan() {
   ReadStatisticsText();
-  std::memset(m_blockInfo.get(), 0, sizeof(BlockInfoRecord));
+  m_blockInfo->Clear();
   const std::uint8_t scanned =
       m_device.ScanBadBlock(0, 0, m_task.m_pProgress, kSecondScanProgressPoints, 0, m_blockInfo.get(), 0);
   StoreBlockInfo();

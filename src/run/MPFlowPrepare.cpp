@@ -311,7 +311,7 @@ void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
 bool CMPFlow::FirstScan() {
   m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   ReadStatisticsText();
-  std::memset(m_blockInfo.get(), 0, sizeof(BlockInfoRecord));
+  m_blockInfo->Clear();
   const std::uint8_t scanned = m_device.ScanBadBlock(1, 0, m_task.m_pProgress, kStepProgressPoints, 0,
                                                      m_blockInfo.get(), 0);
   StoreBlockInfo();

@@ -52,7 +52,7 @@ bool CMPFlow::FailOutWithoutSerial() {
 bool CMPFlow::Start() {
   // Step 1: the records of the run, the snapshot of the settings.
   m_runInfo.fill(0);
-  std::memset(m_blockInfo.get(), 0, sizeof(BlockInfoRecord));
+  m_blockInfo->Clear();
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   m_eraseType = GetPretestEraseType();
   m_startMs = platform::TickCountMs();

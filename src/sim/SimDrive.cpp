@@ -114,7 +114,10 @@ void SimDrive::BootFromPowerOn() {
   m_code = m_flashFirmware == FlashFirmware::None ? RunningCode::Boot : RunningCode::Flash;
 }
 
-void SimDrive::PowerOff() { m_powered = false; }
+void SimDrive::PowerOff() {
+  m_powered = false;
+  m_dram.Clear();
+}
 
 void SimDrive::PowerOn() {
   if (m_powered) return;

@@ -33,6 +33,7 @@
 
 #include "sim/BadBlockMap.h"
 #include "sim/BadBlockTableRecords.h"
+#include "sim/DramStore.h"
 #include "sim/FaultInjector.h"
 #include "sim/FlashGeometry.h"
 #include "sim/IdentifyRecord.h"
@@ -175,8 +176,8 @@ class SimDrive {
   // a non-zero CE map and, without the keep-RDT option, forgets the RDT information written to
   // it; SMART starts again either way.
   DriveStatus Preformat(std::span<const std::uint8_t> parameters, std::uint16_t ceMap, std::uint8_t options);
-  // The controller's DRAM: what is written reads back, except on a drive with a DRAM fault,
-  // where bit 0 of every 64th byte reads flipped.
+  // The controller's DRAM: what is written reads back (until the power goes off), except on a
+  // drive with a DRAM fault, where bit 0 of every 64th byte reads flipped.
   DriveStatus WriteDram(std::uint32_t sector, std::span<const std::uint8_t> in);
   DriveStatus ReadDram(std::uint32_t sector, std::span<std::uint8_t> out) const;
 
@@ -228,7 +229,7 @@ class SimDrive {
   unsigned m_busyPolls = 0;
   unsigned m_busyTotal = 0;
   std::optional<MpInfo> m_writtenRdtInfo;
-  SparseMedia m_dram{kDramSectors};
+  DramStore m_dram{kDramSectors};
   std::array<std::uint8_t, 512> m_infoBlock{};
   std::array<std::uint8_t, 512> m_infoCode{};
   BadBlockMap m_badBlocks;

@@ -1,0 +1,143 @@
+// Whole passes of the MP station on the simulated station at time scale 0: 24 drives that come
+// in on boot code, burner code, the MP firmware from flash and the RDT firmware (with a judged
+// RDT log) all pass with their pass texts; each main failure of a drive shows its tag and
+// message, leaves its fail record and no "END", and the drives beside it pass.
+#include <algorithm>
+
+#include "e2e/MPPassFixture.h"
+#include "engine/BlockInfoRecord.h"
+#include "run/BlockInfoFile.h"
+
+namespace {
+
+using e2etest::MPPassTest;
+
+// Slots 1-6 on boot code, 7-12 on burner code, 13-18 on the MP firmware from flash with the
+// info block of an earlier run, 19-24 on the RDT firmware whose test has finished and passed.
+const std::string kFourCodes =
+    "[Station]\r\nBoards=1\r\nSeed=3160\r\n"
+    "[Board1]\r\nSlots=24\r\n"
+    "Slot7=Burner\r\nSlot8=Burner\r\nSlot9=Burner\r\nSlot10=Burner\r\nSlot11=Burner\r\nSlot12=Burner\r\n"
+    "Slot13=Flash\r\nSlot14=Flash\r\nSlot15=Flash\r\nSlot16=Flash\r\nSlot17=Flash\r\nSlot18=Flash\r\n"
+    "Slot19=Rdt\r\nSlot20=Rdt\r\nSlot21=Rdt\r\nSlot22=Rdt\r\nSlot23=Rdt\r\nSlot24=Rdt\r\n"
+    "[Drive]\r\nCode=Boot\r\nEarlyBadPerCe=6\r\nLaterBadPerCe=1\r\n"
+    "[Burner]\r\nCode=Burner\r\n"
+    "[Flash]\r\nCode=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n"
+    "[Rdt]\r\nCode=Rdt\r\nRdtState=Done\r\nRdtResultCode=0\r\n";
+
+// Healthy drives on boot code with one drive of each main failure among them.
+const std::string kMainFailures =
+    "[Station]\r\nBoards=1\r\nSeed=3160\r\n"
+    "[Board1]\r\nSlots=24\r\n"
+    "Slot2=OtherController\r\nSlot4=OtherFlash\r\nSlot6=BadEFuse\r\nSlot8=BadDram\r\n"
+    "Slot10=ManyBadBlocks\r\nSlot12=SmallFlash\r\n"
+    "[Drive]\r\nCode=Boot\r\nEarlyBadPerCe=6\r\nLaterBadPerCe=1\r\n"
+    "[OtherController]\r\nIcVersion=3150\r\n"
+    "[OtherFlash]\r\nFlashId=2C 84 64 3C A5 00 00\r\n"
+    "[BadEFuse]\r\nEFuseBad=1\r\n"
+    "[BadDram]\r\nDramFail=1\r\n"
+    "[ManyBadBlocks]\r\nEarlyBadPerCe=80\r\n"
+    "[SmallFlash]\r\nCeSizeExponent=5\r\n";
+
+class MPRunThreads : public MPPassTest {
+ protected:
+  explicit MPRunThreads(const std::string& scenario = kFourCodes) : MPPassTest(scenario) {}
+
+  std::string Report(int port) const { return test.Report(page->LogFolder(), port); }
+  // The serial number the pass handed out to the port's drive.
+  std::string HandedOutSerial(int port) const {
+    const std::string report = Report(port);
+    const std::string marker = "   Serial Number : ";
+    const std::size_t at = report.find(marker);
+    if (at == std::string::npos) return {};
+    const std::size_t end = report.find(" \r\n", at);
+    return report.substr(at + marker.size(), end - at - marker.size());
+  }
+  // The serial text of the pass text: IDENTIFY's 20 characters, "*" after the tenth, trimmed.
+  static std::string SerialField(const std::string& serial) {
+    std::string padded = serial;
+    padded.resize(20, ' ');
+    std::string text = padded.substr(0, 10) + "*" + padded.substr(10);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+  }
+  void ExpectMPPass(int port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    const std::string serial = HandedOutSerial(port);
+    ASSERT_EQ(serial.size(), 8u) << Report(port);
+    // 24-slot layout: capacity in GB, the model's first 20 characters, no statistics text.
+    EXPECT_EQ(page->PortCell(port).GetWindowText(), "Pass*238(256) GB*TV3160 SAT*A SSD*" + SerialField(serial) + "*");
+    EXPECT_EQ(PortStateOf(port), kPortPass);
+    EXPECT_EQ(page->ResultTextOfPort(port), "0_00");
+    EXPECT_EQ(page->PortCell(port).GetBkColor(), ui::RGB(0, 255, 0));
+    EXPECT_NE(Report(port).find("[ Success ] MP PreTest Process Total take(sec): "), std::string::npos);
+    EXPECT_NE(Report(port).find("Result     : PASS"), std::string::npos);
+  }
+  // A drive of a main failure: its tag and message, the fail record, no "END", counted once.
+  void ExpectMPFailure(int port, const std::string& tag, const std::string& message) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    const std::string report = Report(port);
+    EXPECT_EQ(PortStateOf(port), kPortFail);
+    EXPECT_EQ(page->ResultTextOfPort(port), tag);
+    EXPECT_EQ(std::string(page->PortCell(port).GetSubText()), message);
+    EXPECT_EQ(page->PortCell(port).GetWindowText().substr(0, 5), CMPDevice::ErrorTagToCode(tag));
+    EXPECT_NE(report.find("Error Tag  : " + tag + "\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Message    : " + message + "\r\n"), std::string::npos) << report;
+    EXPECT_EQ(report.find("END        :"), std::string::npos);
+    EXPECT_NE(summary.find("\r\n" + tag + "=1\r\n"), std::string::npos) << summary;
+  }
+  std::vector<BlockInfoRecord> BlockInfoRecords(int port) const {
+    return ReadBlockInfoRecords(BlockInfoFilePath(port));
+  }
+};
+
+TEST_F(MPRunThreads, DrivesOnEveryRunningCodePassWithTheirPassTexts) {
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) ExpectMPPass(port);
+  EXPECT_NE(summary.find("[Results]\r\nPass=24\r\n"), std::string::npos) << summary;
+  // Every drive got its own serial number.
+  std::vector<std::string> serials;
+  for (int port = 1; port <= 24; ++port) serials.push_back(HandedOutSerial(port));
+  std::sort(serials.begin(), serials.end());
+  EXPECT_EQ(std::unique(serials.begin(), serials.end()), serials.end());
+
+  // How each came in.
+  EXPECT_NE(Report(1).find("   Boot mode \r\n"), std::string::npos);
+  EXPECT_EQ(Report(7).find(" mode "), std::string::npos);
+  EXPECT_NE(Report(13).find("   ROM mode \r\n"), std::string::npos);
+  EXPECT_NE(Report(19).find("   ROM mode - RDTFW, Should output RDT result \r\n"), std::string::npos);
+  EXPECT_NE(Report(19).find("[end]Read RDT Log ok."), std::string::npos) << Report(19);
+
+  // The block-information files: the RDT judgement, then the two scans.
+  const auto tags = [&](int port) {
+    std::string text;
+    for (const BlockInfoRecord& record : BlockInfoRecords(port)) text += std::string(record.tag, 4) + ";";
+    return text;
+  };
+  EXPECT_EQ(tags(19), std::string("RDT\0;SCA1;SCA2;", 15));
+  EXPECT_EQ(tags(1), "SCA1;SCA2;");
+  EXPECT_EQ(tags(7), "SCA1;SCA2;");
+  // The good-card mark of a drive whose RDT results were judged.
+  EXPECT_NE(Report(19).find("[ Success ] MP PreTest Process"), std::string::npos);
+}
+
+class MPMainFailureThreads : public MPRunThreads {
+ protected:
+  MPMainFailureThreads() : MPRunThreads(kMainFailures) {}
+};
+
+TEST_F(MPMainFailureThreads, EachMainFailureShowsItsTagAndTheOtherDrivesPass) {
+  PressStartAndWait();
+  ExpectMPFailure(2, "I_V01", "IC ver error!!");
+  ExpectMPFailure(4, "I_V02", "Controller version is not correct!!");
+  ExpectMPFailure(6, "I_x17", "eFuse data error(EF A5 00)");
+  ExpectMPFailure(8, "D_x07", "SDR Write/Read Compare Fail at 0x00000000.");
+  ExpectMPFailure(10, "F_x42", "Bad Block over Spec!!! All Bad PrePlane Number(45) over Spec(25)");
+  ExpectMPFailure(12, "M_T54", "Capacity is not match!!(size:131072, Cap:244198)");
+  for (int port = 1; port <= 24; ++port) {
+    if (port > 12 || port % 2 == 1) ExpectMPPass(port);
+  }
+  EXPECT_NE(summary.find("[Results]\r\nPass=18\r\nTotalErrorCount=6\r\n"), std::string::npos) << summary;
+}
+
+}  // namespace
