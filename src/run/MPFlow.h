@@ -51,6 +51,7 @@ class CMPFlow {
   void SetCeMap(bool readDynamicKey);
   bool SortBadBlockTable();
   bool ScanTimingWindow(bool forceBootAfterReset);
+  bool ForceToBootCode();
   bool CheckEFuseBeforeCut();
   bool EraseFlash(int progressPoints);
   void ChooseEraseType();

@@ -192,7 +192,10 @@ bool CMPFlow::CheckCapacity() {
 // Step 13: the model and serial texts of the pass text, then the drive goes to stand-by.
 bool CMPFlow::ReadIdentity() {
   m_identify.fill(0);
-  if (!m_device.ReadFirmwareName(m_identify.data(), g_U2AMode)) return FailOut();
+  if (!m_device.ReadFirmwareName(m_identify.data(), g_U2AMode)) {
+    m_device.WriteFailReport();  // the identify step sets its tag without a fail record
+    return FailOut();
+  }
   const int layout = settings::ReadInt(settings::keys::SlotNumber);
   m_modelText = PassModelText(m_identify, layout);
   m_serialText = PassSerialText(m_identify);
@@ -204,7 +207,12 @@ bool CMPFlow::ReadIdentity() {
 // a one-CE drive cannot run.
 bool CMPFlow::CheckFirmwareType() {
   const bool onlyReport = settings::ReadInt(settings::keys::SkipCheckFWBinHeader) != 0;
-  if (!m_device.ReadSystemInfo()) return true;
+  // The programmed MP firmware answers its system information: a drive that does not (gone,
+  // silent or answering nonsense) is not passed without its firmware-type check.
+  if (!m_device.ReadSystemInfo()) {
+    m_device.WriteFailReport();
+    return FailOut();
+  }
   const std::vector<std::uint8_t>& info = m_device.m_SystemInfoBuffer;
   std::string firmwareType;
   for (const std::size_t at : kBinTypeBytes) {

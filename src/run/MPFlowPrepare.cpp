@@ -130,10 +130,8 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   } else if (settings::ReadInt(settings::keys::SkipCheckSelfBurnInLog) == 1) {
     m_rdtJudged = true;
   }
-  if (!m_device.ForceToBootCode() || !m_device.ChkRC(kBootCode, 0, 1, "", nullptr) ||
-      !m_device.LoadPRAMCode(kMpImage, "")) {
-    return FailOut();
-  }
+  if (!ForceToBootCode()) return false;
+  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
     TakeRunInfoCeMap(true);
@@ -262,14 +260,17 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   if (!fromFlashCode && m_uiCeMap != 0) SetCeMap(false);
   if (!m_device.ScanWindow()) return FailOut();
   const bool testerMode = g_U2AMode == 0;
-  if (testerMode) {
-    if (!m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
-    if (fromFlashCode && !m_device.ForceToBootCode()) return FailOut();
-  } else if (!m_device.ForceToBootCode()) {
-    return FailOut();
-  }
+  if (testerMode && !m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
+  if ((!testerMode || fromFlashCode) && !ForceToBootCode()) return false;
   if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
   return true;
+}
+
+// The force to boot code sets its tag without a fail record: the flow writes it.
+bool CMPFlow::ForceToBootCode() {
+  if (m_device.ForceToBootCode()) return true;
+  m_device.WriteFailReport();
+  return FailOut();
 }
 
 bool CMPFlow::CheckEFuseBeforeCut() {

@@ -141,6 +141,9 @@ class CSlotTestTask : public CPoolTask {
   // ---- fail-serial record (FailSerialRecord.cpp); takes lock 0 itself
   void RecordFailSerial();
 
+  // The IO-state tags that mean no drive sits in the slot ("P_A01", "P_x01").
+  static bool IsNoDriveTag(std::string_view tag);
+
   // ---- what the task knows, for the pages and the tests
   int Kind() const { return m_Kind; }
   int PortNumber() const { return m_PortNumber; }
@@ -163,8 +166,6 @@ class CSlotTestTask : public CPoolTask {
   // No drive in the slot: state 4 with an empty message (FinishSlotStatus with or without
   // the serial number).
   std::uint8_t NoDriveOut(std::uint8_t withSerial);
-  // The IO-state tags that mean no drive sits in the slot ("P_A01", "P_x01").
-  static bool IsNoDriveTag(std::string_view tag);
   // A failure of the flow's own finding: sets the engine's tag and message and writes the
   // fail record.
   void SetFlowFailure(std::string_view tag, std::string message);

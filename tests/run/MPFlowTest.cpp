@@ -44,30 +44,3 @@ TEST_F(MPFlow, ADriveOnRdtPasses) {
 
 }  // namespace
 }  // namespace runtest
-#include "support/CommandTrace.h"
-#include <iostream>
-namespace runtest {
-namespace {
-class MPTrace : public MPFlow {};
-TEST_F(MPTrace, Print) {
-  for (int code = 0; code < 3; ++code) {
-    sim::DriveProfile p;
-    if (code == 1) p.startOnBurner = true;
-    if (code == 2) { p.flashFirmware = sim::FlashFirmware::Rdt; p.rdt.state = sim::RdtState::Done; }
-    Install(p);
-    auto inner = device::GetTransport();
-    auto trace = std::make_shared<testsupport::CommandTrace>(inner, inner->DevicePathOfDrive(1));
-    device::SetTransport(trace);
-    EXPECT_EQ(RunFlow(), 1);
-    auto names = trace->Names();
-    std::cerr << "code " << code << " total " << names.size() << "\n";
-    std::string last; int run = 0;
-    for (size_t i = 0; i <= names.size(); ++i) {
-      if (i < names.size() && names[i] == last) { ++run; continue; }
-      if (!last.empty()) std::cerr << "  " << (i - run) << " " << last << " x" << run << "\n";
-      if (i < names.size()) { last = names[i]; run = 1; }
-    }
-  }
-}
-}
-}

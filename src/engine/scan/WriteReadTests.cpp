@@ -32,7 +32,9 @@ void FillPattern(std::span<std::uint8_t> data, std::uint64_t firstLba, std::uint
     const std::uint64_t lba = firstLba + sector;
     for (std::size_t i = 0; i < 8; ++i) bytes[i] = static_cast<std::uint8_t>(lba >> (8 * i));
     for (std::size_t i = 0; i < 4; ++i) bytes[8 + i] = static_cast<std::uint8_t>(pass >> (8 * i));
-    for (std::size_t i = 12; i < 512; ++i) bytes[i] = static_cast<std::uint8_t>(lba * 31 + i + pass * 7);
+    // The byte at i is (lba x 31 + i + pass x 7) mod 256: the sum's low byte is all that counts.
+    const auto base = static_cast<std::uint8_t>(lba * 31 + pass * 7);
+    for (std::size_t i = 12; i < 512; ++i) bytes[i] = static_cast<std::uint8_t>(base + i);
   }
 }
 
