@@ -57,7 +57,10 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   }
 
   if (device.m_RunOnFlashCode) {
-    if (!device.ForceToBootCode()) return FailOut();
+    if (!device.ForceToBootCode()) {
+      device.WriteFailReport();  // the step sets its tag without a fail record
+      return FailOut();
+    }
   } else if (device.m_RunOnBurnerCode) {
     if (!device.JumpToBootAndWait(kJumpToBootPauseMs)) {
       device.WriteFailReport();

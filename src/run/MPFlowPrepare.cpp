@@ -3,6 +3,7 @@
 // device information checked, its DRAM tested, its bad-block table sorted on the sort
 // stations, its flash erased and scanned ("SCA1"), its info block written under lock 2,
 // preformatted, and the MP firmware programmed into flash.
+#include <algorithm>
 #include <cstring>
 
 #include "device/DevicePaths.h"
@@ -11,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
+#include "run/BadBlockTableSort.h"
 #include "run/MPFlow.h"
 
 namespace {
@@ -28,23 +30,14 @@ constexpr int kRdtJudgementProgressPoints = 5;
 // Burner versions from this one on support the timing-window scan.
 constexpr char kWindowScanVersion[] = "0.6";
 
-// Offsets of the bad-block-table parameter record that size the table sort.
-constexpr std::size_t kBlocksPerUnitOffset = 0x24;
-constexpr std::size_t kCeSlotsOffset = 0x2B;
-constexpr std::size_t kUnitsPerCeOffset = 0x2C;
-constexpr std::size_t kMapFactorOffset = 0x2D;
-constexpr std::size_t kTableSectorsOffset = 0x2E;
-
 // Statistics items of the status cell: 8 slots show more than 16.
 std::uint32_t StatisticsItems(int slotLayout) { return slotLayout == 8 ? 0x0C : 0x04; }
 
+// MpInfo.RunInfo.CEBitMap of the run-information record.
 std::uint16_t CeBitMapOf(const std::array<std::uint8_t, CMPDevice::kRecordBytes>& record) {
-  return static_cast<std::uint16_t>(record[offsetof(MpInfo, ceBitMap)] | (record[offsetof(MpInfo, ceBitMap) + 1] << 8));
-}
-
-std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  MpInfo info;
+  ReadRecord(record, info);
+  return static_cast<std::uint16_t>(info.ceBitMap.Get());
 }
 
 }  // namespace
@@ -214,24 +207,16 @@ bool CMPFlow::SortBadBlockTable() {
   std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtRecord{};
   if (!m_device.ReadBadBlockTable(parameters.data(), nullptr)) return true;
 
-  // The table's size and the block map's, from the drive's record, in 64 bits: a record
-  // whose sizes the buffer cannot hold is a failed table read.
-  const std::uint64_t tableBytes =
-      std::uint64_t{static_cast<std::uint16_t>(parameters[kTableSectorsOffset] | parameters[kTableSectorsOffset + 1] << 8)} *
-      CMPDevice::kSectorBytes;
-  const std::uint64_t mapBytes = std::uint64_t{parameters[kCeSlotsOffset]} * parameters[kUnitsPerCeOffset] *
-                                 parameters[kMapFactorOffset] * LittleEndian32(&parameters[kBlocksPerUnitOffset]);
   std::vector<std::uint8_t>& table = m_device.m_BBTBuffer;
-  if (tableBytes > table.size() || mapBytes > table.size()) {
-    m_device.WriteReportLine(platform::Format("Sort BBT skipped: table of %llu bytes, map of %llu bytes, buffer of %zu "
-                                              "bytes.",
-                                              static_cast<unsigned long long>(tableBytes),
-                                              static_cast<unsigned long long>(mapBytes), table.size()),
+  const std::optional<TableSortLengths> lengths = TableSortLengthsOf(parameters, table.size());
+  if (!lengths) {
+    m_device.WriteReportLine(platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).",
+                                              table.size()),
                              1);
     return true;
   }
-  std::memset(table.data(), 0xFF, static_cast<std::size_t>(tableBytes));
-  std::memset(table.data(), 0x00, static_cast<std::size_t>(mapBytes));
+  std::fill_n(table.begin(), lengths->tableBytes, 0xFF);
+  std::fill_n(table.begin(), lengths->mapBytes, 0x00);
 
   std::uint32_t wholeLength = 0;
   bool sorted = m_device.ReadWhole3rdBBT(table, parameters.data(), m_device.m_WholeTableBuffer, &wholeLength) != 0;
