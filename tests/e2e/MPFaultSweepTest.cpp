@@ -17,14 +17,14 @@
 #include <set>
 #include <tuple>
 
-#include "e2e/ProductionRunFixture.h"
+#include "e2e/MPPassFixture.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "support/CommandTrace.h"
 
 namespace {
 
-using e2etest::ProductionRunThreads;
+using e2etest::MPPassTest;
 
 constexpr int kFaultedPort = 5;
 constexpr const char* kFaults[] = {"Pull", "Timeout", "Garbage"};
@@ -50,9 +50,9 @@ std::string SweepScenario(const std::string& faultedCode, const std::string& fau
   return text;
 }
 
-class MPFaultSweepThreads : public ProductionRunThreads {
+class MPFaultSweepThreads : public MPPassTest {
  protected:
-  MPFaultSweepThreads() : ProductionRunThreads(SweepScenario("Boot", ""), "MP") {}
+  MPFaultSweepThreads() : MPPassTest(SweepScenario("Boot", "")) {}
 
   // Fresh drives for a pass, the records of the last pass removed.
   void Install(const std::string& scenario) {

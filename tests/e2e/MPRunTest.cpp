@@ -3,45 +3,30 @@
 // RDT log) all pass with their pass texts; each main failure of a drive shows its tag and
 // message, leaves its fail record and no "END", and the drives beside it pass.
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "e2e/MPPassFixture.h"
 #include "engine/BlockInfoRecord.h"
 #include "run/BlockInfoFile.h"
+#include "support/ScratchStation.h"
 
 namespace {
 
 using e2etest::MPPassTest;
 
-// Slots 1-6 on boot code, 7-12 on burner code, 13-18 on the MP firmware from flash with the
-// info block of an earlier run, 19-24 on the RDT firmware whose test has finished and passed.
-const std::string kFourCodes =
-    "[Station]\r\nBoards=1\r\nSeed=3160\r\n"
-    "[Board1]\r\nSlots=24\r\n"
-    "Slot7=Burner\r\nSlot8=Burner\r\nSlot9=Burner\r\nSlot10=Burner\r\nSlot11=Burner\r\nSlot12=Burner\r\n"
-    "Slot13=Flash\r\nSlot14=Flash\r\nSlot15=Flash\r\nSlot16=Flash\r\nSlot17=Flash\r\nSlot18=Flash\r\n"
-    "Slot19=Rdt\r\nSlot20=Rdt\r\nSlot21=Rdt\r\nSlot22=Rdt\r\nSlot23=Rdt\r\nSlot24=Rdt\r\n"
-    "[Drive]\r\nCode=Boot\r\nEarlyBadPerCe=6\r\nLaterBadPerCe=1\r\n"
-    "[Burner]\r\nCode=Burner\r\n"
-    "[Flash]\r\nCode=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n"
-    "[Rdt]\r\nCode=Rdt\r\nRdtState=Done\r\nRdtResultCode=0\r\n";
-
-// Healthy drives on boot code with one drive of each main failure among them.
-const std::string kMainFailures =
-    "[Station]\r\nBoards=1\r\nSeed=3160\r\n"
-    "[Board1]\r\nSlots=24\r\n"
-    "Slot2=OtherController\r\nSlot4=OtherFlash\r\nSlot6=BadEFuse\r\nSlot8=BadDram\r\n"
-    "Slot10=ManyBadBlocks\r\nSlot12=SmallFlash\r\n"
-    "[Drive]\r\nCode=Boot\r\nEarlyBadPerCe=6\r\nLaterBadPerCe=1\r\n"
-    "[OtherController]\r\nIcVersion=3150\r\n"
-    "[OtherFlash]\r\nFlashId=2C 84 64 3C A5 00 00\r\n"
-    "[BadEFuse]\r\nEFuseBad=1\r\n"
-    "[BadDram]\r\nDramFail=1\r\n"
-    "[ManyBadBlocks]\r\nEarlyBadPerCe=80\r\n"
-    "[SmallFlash]\r\nCeSizeExponent=5\r\n";
+// A scenario file of the station template.
+std::string TemplateScenario(const std::string& name) {
+  std::ifstream file(testsupport::StationTemplateFolder() / "Configuration" / "Sim" / name, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
 
 class MPRunThreads : public MPPassTest {
  protected:
-  explicit MPRunThreads(const std::string& scenario = kFourCodes) : MPPassTest(scenario) {}
+  explicit MPRunThreads(const std::string& scenario = TemplateScenario("MixedCodes.ini"))
+      : MPPassTest(scenario) {}
 
   std::string Report(int port) const { return test.Report(page->LogFolder(), port); }
   // The serial number the pass handed out to the port's drive.
@@ -73,8 +58,8 @@ class MPRunThreads : public MPPassTest {
     EXPECT_NE(Report(port).find("[ Success ] MP PreTest Process Total take(sec): "), std::string::npos);
     EXPECT_NE(Report(port).find("Result     : PASS"), std::string::npos);
   }
-  // A drive of a main failure: its tag and message, the fail record, no "END", counted once.
-  void ExpectMPFailure(int port, const std::string& tag, const std::string& message) {
+  // A drive of a main failure: its tag and message, the fail record, no "END", counted.
+  void ExpectMPFailure(int port, const std::string& tag, const std::string& message, int count = 1) {
     SCOPED_TRACE("port " + std::to_string(port));
     const std::string report = Report(port);
     EXPECT_EQ(PortStateOf(port), kPortFail);
@@ -84,7 +69,7 @@ class MPRunThreads : public MPPassTest {
     EXPECT_NE(report.find("Error Tag  : " + tag + "\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("Message    : " + message + "\r\n"), std::string::npos) << report;
     EXPECT_EQ(report.find("END        :"), std::string::npos);
-    EXPECT_NE(summary.find("\r\n" + tag + "=1\r\n"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("\r\n" + tag + "=" + std::to_string(count) + "\r\n"), std::string::npos) << summary;
   }
   std::vector<BlockInfoRecord> BlockInfoRecords(int port) const {
     return ReadBlockInfoRecords(BlockInfoFilePath(port));
@@ -117,13 +102,11 @@ TEST_F(MPRunThreads, DrivesOnEveryRunningCodePassWithTheirPassTexts) {
   EXPECT_EQ(tags(19), std::string("RDT\0;SCA1;SCA2;", 15));
   EXPECT_EQ(tags(1), "SCA1;SCA2;");
   EXPECT_EQ(tags(7), "SCA1;SCA2;");
-  // The good-card mark of a drive whose RDT results were judged.
-  EXPECT_NE(Report(19).find("[ Success ] MP PreTest Process"), std::string::npos);
 }
 
 class MPMainFailureThreads : public MPRunThreads {
  protected:
-  MPMainFailureThreads() : MPRunThreads(kMainFailures) {}
+  MPMainFailureThreads() : MPRunThreads(TemplateScenario("MainFailures.ini")) {}
 };
 
 TEST_F(MPMainFailureThreads, EachMainFailureShowsItsTagAndTheOtherDrivesPass) {
@@ -138,6 +121,49 @@ TEST_F(MPMainFailureThreads, EachMainFailureShowsItsTagAndTheOtherDrivesPass) {
     if (port > 12 || port % 2 == 1) ExpectMPPass(port);
   }
   EXPECT_NE(summary.find("[Results]\r\nPass=18\r\nTotalErrorCount=6\r\n"), std::string::npos) << summary;
+}
+
+// The parameter file's MP bin type is not the one the flash database gives for its flash:
+// every drive fails before it gets a serial number.
+class MPBinTypeThreads : public MPRunThreads {
+ protected:
+  MPBinTypeThreads() : MPRunThreads(pagestest::kTwentyFourDrives) {
+    test.SetKey(".\\Configuration\\System\\FlashInfo.ini", "983C98B3767208", "MPBinType", "2");
+  }
+};
+
+TEST_F(MPBinTypeThreads, ABinTypeTheFlashDatabaseDoesNotNameFailsEveryDrive) {
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) ExpectMPFailure(port, "S_x30", "INI class & Bintype Fail !!", 24);
+  EXPECT_EQ(HandedOutSerial(1), "");
+}
+
+// A one-plane bin type: the one-CE drive in slot 3 fails, the drives with four CEs pass.
+class MPOneCeThreads : public MPRunThreads {
+ protected:
+  MPOneCeThreads()
+      : MPRunThreads("[Station]\r\nBoards=1\r\nSeed=3160\r\n[Board1]\r\nSlots=24\r\nSlot3=OneCe\r\n"
+                     "[Drive]\r\nCode=Burner\r\n[OneCe]\r\nCeMap=1\r\n") {
+    auto contents = engine::firmware::SampleImageContents(false);
+    contents.binType = "315";
+    const auto image = engine::firmware::BuildFirmwareImage(contents);
+    test.station.WriteFile("FW/MP/TV3160_MP_Sample.bin", std::string(image.begin(), image.end()));
+    test.SetKey(".\\Configuration\\System\\FlashInfo.ini", "983C98B3767208", "MPBinType", "315");
+    test.SetKey(".\\Configuration\\Param\\TV3160_Sample.ini", "Flash Info", "Flh_MPBinType", "315");
+    test.SetKey(".\\paramFDB.ini", "Flash Info", "Flh_MPBinType", "315");
+    test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "Capacity", "64");
+  }
+};
+
+TEST_F(MPOneCeThreads, AOneCeDriveCannotRunAOnePlaneBinType) {
+  PressStartAndWait();
+  ExpectMPFailure(3, "S_x31", "1CE do not support 1P mode!");
+  for (int port = 1; port <= 24; ++port) {
+    if (port == 3) continue;
+    SCOPED_TRACE("port " + std::to_string(port));
+    EXPECT_EQ(page->PortCell(port).GetWindowText(),
+              "Pass*59(64) GB*TV3160 SAT*A SSD*" + SerialField(HandedOutSerial(port)) + "*");
+  }
 }
 
 }  // namespace

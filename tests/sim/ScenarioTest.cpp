@@ -3,6 +3,8 @@
 // platform settings.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -281,12 +283,31 @@ TEST_F(ScenarioTest, SmartThresholdAndPage) {
 }
 
 TEST_F(ScenarioTest, EveryTemplateScenarioLoads) {
-  for (const char* file : {"Default.ini", "TwoBoards.ini", "EmptySlot.ini", "BurnerCode.ini", "FlashCode.ini",
-                           "RdtCode.ini", "RdtLogEntries.ini", "RdtRunning.ini", "DramFailure.ini", "BadEFuse.ini",
-                           "CommandTimeout.ini", "DrivePulled.ini", "CorruptLog.ini", "SmartThreshold.ini"}) {
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(testsupport::StationTemplateFolder() / "Configuration" /
+                                                               "Sim")) {
+    if (entry.path().extension() != ".ini") continue;
+    const std::string file = entry.path().filename().string();
     const auto result = sim::LoadScenario(file);
     EXPECT_TRUE(result.station) << file << ": " << result.error;
+    ++files;
   }
+  EXPECT_GE(files, 17u);
+}
+
+TEST_F(ScenarioTest, TheMpStationScenariosGiveTheirDrives) {
+  Load("MixedCodes.ini");
+  ASSERT_EQ(transport->ListDisks().size(), 24u);
+  EXPECT_EQ(FirmwareName(1), "SBR1.0.0");
+  EXPECT_EQ(FirmwareName(7), "SBB1.0.3");
+  EXPECT_EQ(FirmwareName(13), "SBF10A01");
+  EXPECT_EQ(FirmwareName(19), "RDT10A01");
+  Load("MainFailures.ini");
+  EXPECT_EQ(station->SlotOfDrive(2)->Drive()->IcVersion(), 0x3150);
+  EXPECT_EQ(station->SlotOfDrive(12)->Drive()->UserSectors(), std::uint64_t{128} << 21);
+  EXPECT_EQ(station->SlotOfDrive(1)->Drive()->UserSectors(), std::uint64_t{256} << 21);
+  Load("OneCE.ini");
+  EXPECT_EQ(station->SlotOfDrive(1)->Drive()->SystemInfo().ceMap.Get(), 1u);
 }
 
 // The scenario file of the error tests, as the messages name it.
