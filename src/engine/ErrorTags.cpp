@@ -151,7 +151,7 @@ constexpr ErrorTagEntry kTable[] = {
     {"S_x40", "No serial number could be handed out"},
     {"S_x41", "Capacity does not fit the info block"},
     {"S_N01", "The station flow of this task is not available in this version"},
-    {"S_x42", "Write-read burn-in amount setting (Percent or Capacity) is empty or not a number"},
+    {"S_x42", "Write-read burn-in setting not usable (Percent or Capacity not a number, Loop below 1)"},
     // ---- T: tester --------------------------------------------------------------------------
     {"T_x02", "Slot power on or power reset failed"},
     {"T_x04", "Current reading failed"},

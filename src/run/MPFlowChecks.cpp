@@ -90,7 +90,7 @@ bool CMPFlow::WriteReadTest() {
     RecordWriteReadCurrent(false);
     return FailOut();
   }
-  const auto loops = static_cast<std::uint32_t>(settings::ReadInt(settings::keys::BurnInLoop));
+  const int loops = settings::ReadInt(settings::keys::BurnInLoop);
   const settings::Key* amountKey = nullptr;
   std::uint8_t byCapacity = 0;
   if (settings::ReadInt(settings::keys::BurnInSetPercent) == 1) {
@@ -101,6 +101,11 @@ bool CMPFlow::WriteReadTest() {
   } else {
     return true;  // neither: no write-read test
   }
+  if (loops < 1) {
+    // A loop count below one would burn nothing in (or, read unsigned, loop for ever).
+    m_task.SetFlowFailure("S_x42", platform::Format("Write_Read BurnIn Loop setting must be 1 or more (%d) !!!", loops));
+    return FailOut();
+  }
   const std::string amountText = settings::ReadText(*amountKey, 10);
   const std::optional<float> amount = ParseBurnInAmount(amountText);
   if (!amount) {
@@ -109,7 +114,10 @@ bool CMPFlow::WriteReadTest() {
                                                     amountKey->name, platform::Trim(amountText).c_str()));
     return FailOut();
   }
-  if (m_device.WriteReadBurnIn(m_task.m_pProgress, kWriteReadProgressPoints, *amount, byCapacity, loops)) return true;
+  if (m_device.WriteReadBurnIn(m_task.m_pProgress, kWriteReadProgressPoints, *amount, byCapacity,
+                               static_cast<std::uint32_t>(loops))) {
+    return true;
+  }
   RecordWriteReadCurrent(byCapacity != 0 && bridgeMode);
   return FailOut();
 }

@@ -409,6 +409,12 @@ TEST_F(MPFlow, ABurnInAmountThatIsNoNumberFailsWithASettingsTag) {
   Install(sim::DriveProfile{});
   EXPECT_EQ(RunFlow(), 0);
   ExpectFailed("S_x42", "Write_Read BurnIn Capacity setting is empty or not a number () !!!");
+  // A loop count below one burns nothing in.
+  SetKey(kParam, "Write_Read BurnIn", "Capacity", "0.01");
+  SetKey(kParam, "Write_Read BurnIn", "Loop", "-1");
+  Install(sim::DriveProfile{});
+  EXPECT_EQ(RunFlow(), 0);
+  ExpectFailed("S_x42", "Write_Read BurnIn Loop setting must be 1 or more (-1) !!!");
 }
 
 TEST_F(MPFlow, TheBurnInWritesTheAmountOfItsSettingAndNeitherSettingMeansNoTest) {
