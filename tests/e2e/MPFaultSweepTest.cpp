@@ -4,15 +4,16 @@
 // without "END", its report ending in its own fail record and its line in the results list,
 // the other 23 drives passing as if nothing had happened.
 //
-// The indexes: a passing run of the faulted drive is traced command by command, and N is the
-// first command of every pair (previous command, command) that no earlier run of the sweep
-// sent, counted apart before and after the MP firmware is started from flash. A step sends a
-// sequence of its own, so every step is reached without repeating one failure hundreds of
-// times (the DRAM test alone is 512 commands); commands that only ever follow the command
-// that opens their step (a read-back, a status poll, the second half of a test) are reached
-// by the faults that begin at that opener. The faulted drive comes in on boot code, then on
-// burner code and on the RDT firmware, each adding the pairs of its own branch. The three
-// faults take turns.
+// The indexes: a passing run of the faulted drive is traced command by command. A step sends
+// a sequence of its own, so N is taken where a step can begin: at the first command of each
+// kind, and at each pair (previous command, command) that no earlier run of the sweep sent
+// unless the command right before was taken already (the two then belong to one step), and
+// at the last command; counted apart before and after the MP firmware is started from flash.
+// Commands that only ever follow the command opening their step (a read-back, a status poll,
+// the second half of a test) are reached by the faults that begin at that opener. That reaches
+// every step of the flow without repeating one failure hundreds of times (the DRAM test alone
+// is 512 commands). The faulted drive comes in on boot code, then on burner code and on the
+// RDT firmware, each adding what its own branch sends. The three faults take turns.
 #include <filesystem>
 #include <set>
 #include <tuple>
@@ -113,6 +114,7 @@ class MPFaultSweepThreads : public MPPassTest {
 };
 
 TEST_F(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  std::set<std::tuple<bool, std::string>> kindsReached;
   std::set<std::tuple<bool, std::string, std::string>> pairsReached;
   std::size_t run = 0;
   for (const char* code : {"Boot", "Burner", "Rdt"}) {
@@ -135,8 +137,11 @@ TEST_F(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPass
     for (std::size_t n = 0; n < commands.size(); ++n) {
       const std::string previous = n == 0 ? std::string() : commands[n - 1];
       started = started || previous == "Start Flash Code";
+      const bool newKind = kindsReached.insert({started, commands[n]}).second;
       const bool newPair = pairsReached.insert({started, previous, commands[n]}).second;
-      if (newPair && commands[n] != previous && kFollowers.count(commands[n]) == 0) indexes.push_back(n);
+      if (commands[n] == previous || kFollowers.count(commands[n]) != 0) continue;
+      const bool afterTaken = !indexes.empty() && indexes.back() == n - 1;
+      if (newKind || (newPair && !afterTaken) || n + 1 == commands.size()) indexes.push_back(n);
     }
     for (const std::size_t n : indexes) {
       if (run++ % kRunStride != 0) continue;

@@ -6,6 +6,7 @@
 // Every sector's pattern carries its own sector number and the pass, so data that reach the
 // wrong sector or are left from an earlier pass are found.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -26,15 +27,22 @@ constexpr std::uint64_t kSectorsPerGB = 1000000000ull / 512;
 
 const char* TransferName(bool dma) { return dma ? "DMA" : "PIO"; }
 
+// 0, 1, ..., 255, 0, 1, ...: every run of 500 bytes from any start below 256 is in it.
+constexpr std::array<std::uint8_t, 256 + 512> kByteRamp = [] {
+  std::array<std::uint8_t, 256 + 512> ramp{};
+  for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<std::uint8_t>(i);
+  return ramp;
+}();
+
 void FillPattern(std::span<std::uint8_t> data, std::uint64_t firstLba, std::uint32_t pass) {
   for (std::size_t sector = 0; sector < data.size() / 512; ++sector) {
     std::uint8_t* bytes = data.data() + sector * 512;
     const std::uint64_t lba = firstLba + sector;
     for (std::size_t i = 0; i < 8; ++i) bytes[i] = static_cast<std::uint8_t>(lba >> (8 * i));
     for (std::size_t i = 0; i < 4; ++i) bytes[8 + i] = static_cast<std::uint8_t>(pass >> (8 * i));
-    // The byte at i is (lba x 31 + i + pass x 7) mod 256: the sum's low byte is all that counts.
+    // The byte at i is (lba x 31 + i + pass x 7) mod 256: a run of the byte ramp.
     const auto base = static_cast<std::uint8_t>(lba * 31 + pass * 7);
-    for (std::size_t i = 12; i < 512; ++i) bytes[i] = static_cast<std::uint8_t>(base + i);
+    std::memcpy(bytes + 12, kByteRamp.data() + base + 12, 512 - 12);
   }
 }
 
