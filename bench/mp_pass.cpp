@@ -9,9 +9,7 @@
 
 namespace {
 
-void BM_MPPassOf24Drives(benchmark::State& state) {
-  passbench::RunPasses(state, "mp_pass", "MP", "MixedCodes.ini");
-}
+void BM_MPPassOf24Drives(benchmark::State& state) { passbench::RunPasses(state, "mp_pass", "MP", "MixedCodes.ini"); }
 BENCHMARK(BM_MPPassOf24Drives)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 }  // namespace

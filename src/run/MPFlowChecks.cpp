@@ -43,9 +43,7 @@ std::optional<float> ParseBurnInAmount(const std::string& text) {
 }
 
 // A capacity text that names no exact capacity.
-bool NamesExactCapacity(const std::string& text) {
-  return !text.empty() && text != "default" && text != "MaxSize";
-}
+bool NamesExactCapacity(const std::string& text) { return !text.empty() && text != "default" && text != "MaxSize"; }
 
 }  // namespace
 
@@ -103,7 +101,8 @@ bool CMPFlow::WriteReadTest() {
   }
   if (loops < 1) {
     // A loop count below one would burn nothing in (or, read unsigned, loop for ever).
-    m_task.SetFlowFailure("S_x42", platform::Format("Write_Read BurnIn Loop setting must be 1 or more (%d) !!!", loops));
+    m_task.SetFlowFailure("S_x42",
+                          platform::Format("Write_Read BurnIn Loop setting must be 1 or more (%d) !!!", loops));
     return FailOut();
   }
   const std::string amountText = settings::ReadText(*amountKey, 10);
@@ -167,10 +166,13 @@ bool CMPFlow::CheckCapacity() {
   DiskGeometryEx geometry{};
   GetDiskGeometryEx(DevicePathOfListedDrive(m_device.GetDriveNumber()), &geometry);
   m_sizeMB = CapacityMBOfSectors(m_device.m_IdentifiedSectors);
-  if (m_sizeMB == 0) m_sizeMB = CapacityMBOfBytes(static_cast<std::uint64_t>(std::max<std::int64_t>(geometry.diskSize, 0)));
+  if (m_sizeMB == 0)
+    m_sizeMB = CapacityMBOfBytes(static_cast<std::uint64_t>(std::max<std::int64_t>(geometry.diskSize, 0)));
 
   const std::optional<float> percent = SizePercentFactor(settings::ReadText(settings::keys::SSDSizePercent, 20));
-  const auto scaled = [&](std::int64_t megabytes) { return percent ? ApplySizePercent(megabytes, *percent) : megabytes; };
+  const auto scaled = [&](std::int64_t megabytes) {
+    return percent ? ApplySizePercent(megabytes, *percent) : megabytes;
+  };
   const int maxGB = settings::ReadInt(settings::keys::MaxCapacity);
   const int minGB = settings::ReadInt(settings::keys::MinCapacity);
   if (maxGB > 0 && maxGB >= minGB) {
@@ -189,9 +191,9 @@ bool CMPFlow::CheckCapacity() {
   if (!NamesExactCapacity(capacity)) return true;
   const std::int64_t expectedMB = scaled(CapacityMBOfGB(platform::ParseLeadingInt(capacity)));
   if (expectedMB != m_sizeMB) {
-    m_task.SetFlowFailure("M_T54", platform::Format("Capacity is not match!!(size:%lld, Cap:%lld)",
-                                                    static_cast<long long>(m_sizeMB),
-                                                    static_cast<long long>(expectedMB)));
+    m_task.SetFlowFailure(
+        "M_T54", platform::Format("Capacity is not match!!(size:%lld, Cap:%lld)", static_cast<long long>(m_sizeMB),
+                                  static_cast<long long>(expectedMB)));
     return FailOut();
   }
   return true;

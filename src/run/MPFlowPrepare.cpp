@@ -143,8 +143,8 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
 bool CMPFlow::JudgeRdtResults() {
   const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
   const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
-  const std::uint8_t judged = m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, kRdtJudgementProgressPoints,
-                                                  dramOnly, 0, m_runInfo.data(), m_blockInfo.get(), 1);
+  const std::uint8_t judged = m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, kRdtJudgementProgressPoints, dramOnly,
+                                                  0, m_runInfo.data(), m_blockInfo.get(), 1);
   StoreBlockInfo();
   if (!judged) return FailOut();
   m_rdtJudged = true;
@@ -210,9 +210,8 @@ bool CMPFlow::SortBadBlockTable() {
   std::vector<std::uint8_t>& table = m_device.m_BBTBuffer;
   const std::optional<TableSortLengths> lengths = TableSortLengthsOf(parameters, table.size());
   if (!lengths) {
-    m_device.WriteReportLine(platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).",
-                                              table.size()),
-                             1);
+    m_device.WriteReportLine(
+        platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).", table.size()), 1);
     return true;
   }
   std::fill_n(table.begin(), lengths->tableBytes, 0xFF);
@@ -237,8 +236,8 @@ bool CMPFlow::SortBadBlockTable() {
 bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   if (settings::ReadInt(settings::keys::SkipScanWindowTest) != 0) return true;
   const std::string& burner = m_device.m_BurnerVersion;
-  const std::string version = platform::Format("%c.%c", burner.size() > 0 ? burner[0] : '\0',
-                                               burner.size() > 2 ? burner[2] : '\0');
+  const std::string version =
+      platform::Format("%c.%c", burner.size() > 0 ? burner[0] : '\0', burner.size() > 2 ? burner[2] : '\0');
   const bool supported = std::strcmp(version.c_str(), kWindowScanVersion) >= 0;
   if (!supported && settings::ReadInt(settings::keys::DoScanWindowTest) == 0) return true;
 
@@ -298,8 +297,8 @@ bool CMPFlow::FirstScan() {
   m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   ReadStatisticsText();
   m_blockInfo->Clear();
-  const std::uint8_t scanned = m_device.ScanBadBlock(1, 0, m_task.m_pProgress, kStepProgressPoints, 0,
-                                                     m_blockInfo.get(), 0);
+  const std::uint8_t scanned =
+      m_device.ScanBadBlock(1, 0, m_task.m_pProgress, kStepProgressPoints, 0, m_blockInfo.get(), 0);
   StoreBlockInfo();
   return scanned ? true : FailOut();
 }

@@ -94,9 +94,10 @@ bool CMPFlow::HandOutSerialNumber() {
     }
     // Identify data come only from a drive on code from flash that is not the RDT firmware;
     // a blank or NUL-filled serial number is no serial to keep either.
-    const std::string serial = m_identify[0] != 0 ? platform::Trim(IdentifyWordsText(
-                                                        m_identify, kIdentifySerialFirstWord, kIdentifySerialWords))
-                                                  : std::string();
+    const std::string serial =
+        m_identify[0] != 0
+            ? platform::Trim(IdentifyWordsText(m_identify, kIdentifySerialFirstWord, kIdentifySerialWords))
+            : std::string();
     if (serial.empty()) {
       m_newSerialNeeded = true;
     } else {

@@ -24,14 +24,14 @@ std::string PassSerialText(std::span<const std::uint8_t> identify);
 std::string PassCapacityText(std::int64_t sizeMB, int slotLayout, std::int64_t shownCapacity);
 
 struct PassTextFields {
-  bool shortRun = false;          // "Pass*Short*Enabled"
-  bool reduced = false;           // the arrow after "Pass"
+  bool shortRun = false;  // "Pass*Short*Enabled"
+  bool reduced = false;   // the arrow after "Pass"
   std::string capacityText;
-  std::string modelText;          // a model text that ends with "*" brings its own separator
+  std::string modelText;  // a model text that ends with "*" brings its own separator
   std::string serialText;
-  std::string statisticsText;     // always appended after "*", also when empty
-  std::string windowScanText;     // appended as " *<text>" when not empty and the layout is 8
-  int firstScanSlotLayout = 0;    // the slot layout read at the first scan
+  std::string statisticsText;   // always appended after "*", also when empty
+  std::string windowScanText;   // appended as " *<text>" when not empty and the layout is 8
+  int firstScanSlotLayout = 0;  // the slot layout read at the first scan
 };
 
 std::string BuildPassText(const PassTextFields& fields);

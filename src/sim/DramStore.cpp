@@ -5,7 +5,8 @@
 namespace sim {
 
 DramStore::DramStore(std::uint64_t sectors)
-    : m_sectors(sectors), m_blocks(static_cast<std::size_t>((sectors * kSectorBytes + kBlockBytes - 1) / kBlockBytes)) {}
+    : m_sectors(sectors),
+      m_blocks(static_cast<std::size_t>((sectors * kSectorBytes + kBlockBytes - 1) / kBlockBytes)) {}
 
 bool DramStore::InRange(std::uint64_t sector, std::uint32_t count, std::size_t bytes) const {
   return sector <= m_sectors && count <= m_sectors - sector && bytes == static_cast<std::size_t>(count) * kSectorBytes;
@@ -47,7 +48,8 @@ void DramStore::Clear() {
 }
 
 std::size_t DramStore::StoredBytes() const {
-  return static_cast<std::size_t>(std::count_if(m_blocks.begin(), m_blocks.end(), [](const auto& block) { return block != nullptr; })) *
+  return static_cast<std::size_t>(
+             std::count_if(m_blocks.begin(), m_blocks.end(), [](const auto& block) { return block != nullptr; })) *
          kBlockBytes;
 }
 

@@ -30,9 +30,10 @@ using e2etest::MPPassTest;
 constexpr int kFaultedPort = 5;
 constexpr const char* kFaults[] = {"Pull", "Timeout", "Garbage"};
 // Commands that come only right after the command that opens their step.
-const std::set<std::string> kFollowers = {"Card Detect",     "Read Device Status", "Read PRAM",          "Start PRAM",
-                                          "Read BBT Parameter", "Read BBT",        "Read Info Block",    "Read DRAM",
-                                          "Read Flash Code", "Start Flash Code",   "Read DMA Ext",       "Read Capacity (16)"};
+const std::set<std::string> kFollowers = {"Card Detect",      "Read Device Status", "Read PRAM",
+                                          "Start PRAM",       "Read BBT Parameter", "Read BBT",
+                                          "Read Info Block",  "Read DRAM",          "Read Flash Code",
+                                          "Start Flash Code", "Read DMA Ext",       "Read Capacity (16)"};
 
 // Sanitizer builds run every fourth (ThreadSanitizer: eighth) run of the sweep; the default
 // build covers the whole sweep.
@@ -47,8 +48,8 @@ constexpr std::size_t kRunStride = 1;
 // Burner drives everywhere (the quickest healthy MP run), the faulted drive as given.
 std::string SweepScenario(const std::string& faultedCode, const std::string& faultLine) {
   std::string text = "[Station]\r\nBoards=1\r\nSeed=3160\r\n[Board1]\r\nSlots=24\r\nSlot" +
-                     std::to_string(kFaultedPort) + "=Faulted\r\n[Drive]\r\nCode=Burner\r\n[Faulted]\r\nCode=" +
-                     faultedCode + "\r\n";
+                     std::to_string(kFaultedPort) +
+                     "=Faulted\r\n[Drive]\r\nCode=Burner\r\n[Faulted]\r\nCode=" + faultedCode + "\r\n";
   if (faultedCode == "Rdt") text += "RdtState=Done\r\nRdtResultCode=0\r\n";
   if (!faultLine.empty()) text += faultLine + "\r\n";
   return text;
@@ -125,7 +126,8 @@ TEST_F(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPass
     // The passing run of this drive, command by command.
     Install(SweepScenario(code, ""));
     const auto simulated = device::GetTransport();
-    const auto trace = std::make_shared<testsupport::CommandTrace>(simulated, simulated->DevicePathOfDrive(kFaultedPort));
+    const auto trace =
+        std::make_shared<testsupport::CommandTrace>(simulated, simulated->DevicePathOfDrive(kFaultedPort));
     device::SetTransport(trace);
     PressStartAndWait();
     ASSERT_EQ(PortStateOf(kFaultedPort), kPortPass) << Report(kFaultedPort);

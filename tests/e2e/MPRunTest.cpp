@@ -142,8 +142,9 @@ TEST_F(MPBinTypeThreads, ABinTypeTheFlashDatabaseDoesNotNameFailsEveryDrive) {
 class MPOneCeThreads : public MPRunThreads {
  protected:
   MPOneCeThreads()
-      : MPRunThreads("[Station]\r\nBoards=1\r\nSeed=3160\r\n[Board1]\r\nSlots=24\r\nSlot3=OneCe\r\n"
-                     "[Drive]\r\nCode=Burner\r\n[OneCe]\r\nCeMap=1\r\n") {
+      : MPRunThreads(
+            "[Station]\r\nBoards=1\r\nSeed=3160\r\n[Board1]\r\nSlots=24\r\nSlot3=OneCe\r\n"
+            "[Drive]\r\nCode=Burner\r\n[OneCe]\r\nCeMap=1\r\n") {
     auto contents = engine::firmware::SampleImageContents(false);
     contents.binType = "315";
     const auto image = engine::firmware::BuildFirmwareImage(contents);

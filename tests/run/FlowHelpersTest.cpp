@@ -29,10 +29,10 @@ std::array<std::uint8_t, 512> IdentifyWith(const std::string& serial20, const st
 TEST(FlashIdTable, CountsTheEntriesWhoseSevenIdBytesAreNotAllZero) {
   std::array<std::uint8_t, kFlashIdTableBytes> table{};
   EXPECT_EQ(CountFlashIdCEs(table), 0u);
-  table[0] = 0x98;        // CE 0
-  table[8 * 5 + 6] = 1;   // CE 5, last ID byte
+  table[0] = 0x98;          // CE 0
+  table[8 * 5 + 6] = 1;     // CE 5, last ID byte
   table[8 * 9 + 7] = 0xFF;  // CE 9: only the eighth byte, which is no part of the ID
-  table[8 * 63] = 0x2C;   // CE 63
+  table[8 * 63] = 0x2C;     // CE 63
   EXPECT_EQ(CountFlashIdCEs(table), 3u);
   // A short table counts its whole entries only.
   EXPECT_EQ(CountFlashIdCEs(std::span<const std::uint8_t>(table).first(8 * 5 + 7)), 1u);

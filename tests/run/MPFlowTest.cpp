@@ -51,9 +51,7 @@ class MPFlow : public RunTest {
     task->SetSlotStatus(kSlotTesting, "Testing", "");
     return task->RunMPFlow();
   }
-  bool ReportHas(const std::string& text, int port = 1) const {
-    return Report(port).find(text) != std::string::npos;
-  }
+  bool ReportHas(const std::string& text, int port = 1) const { return Report(port).find(text) != std::string::npos; }
   void SetSlotLayout(int slots) { SetKey(kToolSettings, "General Info", "SlotNumber", std::to_string(slots)); }
   std::array<std::uint8_t, 512> DriveInfoBlock(unsigned slot = 1) {
     std::array<std::uint8_t, 512> block{};
@@ -105,12 +103,20 @@ TEST_F(MPFlow, ADriveOnBootCodeGetsTheFirmwareInRamAWindowScanAndPassesWithThe8S
   ExpectPassed("Pass*244198 MB*238(256) GB*TV3160 SAT*A SSD     *          *00000000  ** *" +
                std::string(kWindowScanText));
   const std::string report = Report(1);
-  const std::vector<std::string> inOrder = {
-      "   Serial Number : 00000000 \r\n", "   UI CHCE Map : 0 \r\n", "   Boot mode \r\n",
-      "   Load PRAM Code SBB2.0.1 OK", "   Window Scan: CH0:3-12(7),CH1:4-13(8) \r\n", "   Load PRAM Code SBB2.0.1 OK",
-      "Write InfoBlock OK, SN: 00000000", "[ Success ] PreFormat OK", "   Program Flash Code SBF20A01 OK \r\n",
-      "[ Success ] Copy Compare Test DMA OK", "[ Success ] Scan Bad Block", "   StandBy. \r\n",
-      "[ Success ] MP PreTest Process Total take(sec): ", "END        :"};
+  const std::vector<std::string> inOrder = {"   Serial Number : 00000000 \r\n",
+                                            "   UI CHCE Map : 0 \r\n",
+                                            "   Boot mode \r\n",
+                                            "   Load PRAM Code SBB2.0.1 OK",
+                                            "   Window Scan: CH0:3-12(7),CH1:4-13(8) \r\n",
+                                            "   Load PRAM Code SBB2.0.1 OK",
+                                            "Write InfoBlock OK, SN: 00000000",
+                                            "[ Success ] PreFormat OK",
+                                            "   Program Flash Code SBF20A01 OK \r\n",
+                                            "[ Success ] Copy Compare Test DMA OK",
+                                            "[ Success ] Scan Bad Block",
+                                            "   StandBy. \r\n",
+                                            "[ Success ] MP PreTest Process Total take(sec): ",
+                                            "END        :"};
   std::size_t at = 0;
   for (const std::string& line : inOrder) {
     at = report.find(line, at);
