@@ -47,7 +47,7 @@ class CMPFlow {
   bool PrepareOnFlashCode(bool onRdtFirmware);
   bool JudgeRdtResults();
   void ReadRunInformation();
-  void TakeRunInfoCeMap(bool writeLine);
+  void TakeRunInfoCeMap();
   void SetCeMap(bool readDynamicKey);
   bool SortBadBlockTable();
   bool ScanTimingWindow(bool forceBootAfterReset);

@@ -42,7 +42,7 @@ std::optional<float> ParseBurnInAmount(const std::string& text) {
   return value;
 }
 
-// A capacity text that names no exact capacity.
+// Whether a Capacity text names an exact capacity (not empty, "default" or "MaxSize").
 bool NamesExactCapacity(const std::string& text) { return !text.empty() && text != "default" && text != "MaxSize"; }
 
 }  // namespace

@@ -127,7 +127,7 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
-    TakeRunInfoCeMap(true);
+    TakeRunInfoCeMap();
   }
   SetCeMap(true);
   if (!ScanTimingWindow(true) || !CheckEFuseBeforeCut()) return false;
@@ -148,20 +148,20 @@ bool CMPFlow::JudgeRdtResults() {
   StoreBlockInfo();
   if (!judged) return FailOut();
   m_rdtJudged = true;
-  TakeRunInfoCeMap(true);
+  TakeRunInfoCeMap();
   return true;
 }
 
 // After an RDT judgement or information read: a drive that has a CE map in use takes the one
 // of its run information.
-void CMPFlow::TakeRunInfoCeMap(bool writeLine) {
+void CMPFlow::TakeRunInfoCeMap() {
   m_haveRunInfoMap = false;
   if (m_device.m_CEMap == 0) return;
   const std::uint16_t map = CeBitMapOf(m_runInfo);
   m_device.m_CEMap = map;
   m_runInfoCeMap = map;
   m_haveRunInfoMap = true;
-  if (writeLine) m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+  m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
 }
 
 void CMPFlow::ReadRunInformation() {
