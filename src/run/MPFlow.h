@@ -56,6 +56,7 @@ class CMPFlow {
   bool EraseFlash(int progressPoints);
   void ChooseEraseType();
   bool FirstScan();
+  bool ScanAndStore(std::uint8_t earlyBadScan, int progressPoints);
   bool WriteInfoBlock();
   bool ProgramFirmware();
 

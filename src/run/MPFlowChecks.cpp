@@ -133,14 +133,7 @@ void CMPFlow::RecordWriteReadCurrent(bool onlyClearPending) {
 }
 
 // Step 7: the full scan, stored as the "SCA2" record.
-bool CMPFlow::SecondScan() {
-  ReadStatisticsText();
-  m_blockInfo->Clear();
-  const std::uint8_t scanned =
-      m_device.ScanBadBlock(0, 0, m_task.m_pProgress, kSecondScanProgressPoints, 0, m_blockInfo.get(), 0);
-  StoreBlockInfo();
-  return scanned ? true : FailOut();
-}
+bool CMPFlow::SecondScan() { return ScanAndStore(0, kSecondScanProgressPoints); }
 
 // Step 8: the UART and JTAG eFuses cut when asked (never the AES eFuse), then checked.
 bool CMPFlow::CutEFuses() {

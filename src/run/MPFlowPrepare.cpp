@@ -295,10 +295,16 @@ void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
 // Step 10: the early-bad scan, stored as the "SCA1" record.
 bool CMPFlow::FirstScan() {
   m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
+  return ScanAndStore(1, kStepProgressPoints);
+}
+
+// Both scans: the statistics text of the RDT information first (8 and 16 slots), then the scan
+// into a zeroed record, which is stored whether the scan passed or failed.
+bool CMPFlow::ScanAndStore(std::uint8_t earlyBadScan, int progressPoints) {
   ReadStatisticsText();
   m_blockInfo->Clear();
   const std::uint8_t scanned =
-      m_device.ScanBadBlock(1, 0, m_task.m_pProgress, kStepProgressPoints, 0, m_blockInfo.get(), 0);
+      m_device.ScanBadBlock(earlyBadScan, 0, m_task.m_pProgress, progressPoints, 0, m_blockInfo.get(), 0);
   StoreBlockInfo();
   return scanned ? true : FailOut();
 }
