@@ -19,6 +19,7 @@
 #include <tuple>
 
 #include "e2e/MPPassFixture.h"
+#include "engine/MPDevice.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "support/CommandTrace.h"

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "e2e/MPPassFixture.h"
+#include "engine/MPDevice.h"
 #include "engine/BlockInfoRecord.h"
 #include "run/BlockInfoFile.h"
 #include "support/ScratchStation.h"

@@ -38,14 +38,16 @@ TEST(FlashIdTable, CountsTheEntriesWhoseSevenIdBytesAreNotAllZero) {
   EXPECT_EQ(CountFlashIdCEs(std::span<const std::uint8_t>(table).first(8 * 5 + 7)), 1u);
 }
 
-TEST(CeMapText, IsHexadecimalWithItsLowSixteenBitsKept) {
-  EXPECT_EQ(ParseCeMapText("1F"), 0x1F);
-  EXPECT_EQ(ParseCeMapText(" 0x1f "), 0x1F);
-  EXPECT_EQ(ParseCeMapText("12345"), 0x2345);
-  EXPECT_EQ(ParseCeMapText(""), 0);
-  EXPECT_EQ(ParseCeMapText("  "), 0);
-  EXPECT_EQ(ParseCeMapText("zz"), 0);
-  EXPECT_EQ(ParseCeMapText("Fz"), 0xF);
+TEST(CeMapText, IsHexadecimalAndWhole) {
+  EXPECT_EQ(ParseCeMapText("1F"), 0x1Fu);
+  EXPECT_EQ(ParseCeMapText(" 0x1f "), 0x1Fu);
+  // The whole value: a caller tests it before it keeps the 16 bits of the CE map in use.
+  EXPECT_EQ(ParseCeMapText("12345"), 0x12345u);
+  EXPECT_EQ(ParseCeMapText("10000"), 0x10000u);
+  EXPECT_EQ(ParseCeMapText(""), 0u);
+  EXPECT_EQ(ParseCeMapText("  "), 0u);
+  EXPECT_EQ(ParseCeMapText("zz"), 0u);
+  EXPECT_EQ(ParseCeMapText("Fz"), 0xFu);
 }
 
 TEST(IdentifyText, TakesHighBytesFirstAndStopsAtTheFirstZeroByte) {
