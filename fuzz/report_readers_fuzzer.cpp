@@ -1,8 +1,9 @@
 // libFuzzer target of the result pages' report readers: the scan-report reader, the RDT-report
 // reader in its three readings and both section styles, and the block map's two readers. The
 // first byte of an input chooses the section style; the rest is the report, read line by line
-// as the pages read it. The scan readers' one-pass reading of the scan's bad-block lines must
-// do exactly what their general reading does: the target stops on any difference.
+// as the pages read it. The readers' one-pass reading of the scan's bad-block lines and of the
+// RDT log reader's bad-block rows must do exactly what their general reading does: the target
+// stops on any difference.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -111,14 +112,17 @@ std::string BlockReading(std::string_view text, BlockMapLegend kind, bool shortc
   return grid.Log();
 }
 
-void ReadRdt(std::string_view text, RdtReading reading, int style) {
+std::string RdtReportReading(std::string_view text, RdtReading reading, int style, bool shortcut) {
   RecordingView view;
-  CRdtReportReader reader(view, reading, style);
+  CRdtReportReader reader(view, reading, style, shortcut);
   reader.Begin();
   ReadAll(text, reader);
   reader.End();
   const std::vector<std::string> summary = reader.SummaryLines();
   if (summary.size() > kRdtSummaryCes) std::abort();
+  std::string log = view.Log();
+  for (const std::string& line : summary) log += "summary:" + line + "\n";
+  return log;
 }
 
 }  // namespace
@@ -129,9 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   if (ScanReading(text, true) != ScanReading(text, false)) std::abort();
   if (BlockReading(text, BlockMapLegend::Scan, true) != BlockReading(text, BlockMapLegend::Scan, false)) std::abort();
-  BlockReading(text, BlockMapLegend::Rdt, true);
+  if (BlockReading(text, BlockMapLegend::Rdt, true) != BlockReading(text, BlockMapLegend::Rdt, false)) std::abort();
   for (RdtReading reading : {RdtReading::LaterBadPage, RdtReading::RdtPageLoadData, RdtReading::RdtPageWorker}) {
-    ReadRdt(text, reading, style);
+    if (RdtReportReading(text, reading, style, true) != RdtReportReading(text, reading, style, false)) std::abort();
   }
   return 0;
 }

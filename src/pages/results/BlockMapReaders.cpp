@@ -155,9 +155,17 @@ void CBlockMapReader::MarkBadBlock(std::string_view channel, int ce, long long b
 }
 
 void CBlockMapReader::RdtLine(std::string_view line) {
-  GeometryLine(line);
   RdtFailRecord& record = m_record;
-  if (!m_records.Line(line, record)) return;
+  // The log reader's own bad-block rows hold no geometry key: only their record counts.
+  if (m_shortcut && ParseEngineFailRow(line, record)) {
+    MarkFailRecord(record);
+    return;
+  }
+  GeometryLine(line);
+  if (m_records.Line(line, record)) MarkFailRecord(record);
+}
+
+void CBlockMapReader::MarkFailRecord(const RdtFailRecord& record) {
   std::uint32_t block = 0;
   if (record.channel.empty() || record.ce.empty() || !report_text::ReadBlockNumber(record.block, block)) return;
   int grid = 0;

@@ -48,6 +48,8 @@ class CBlockGridView {
 
 class CBlockMapReader {
  public:
+  // shortcut: recognise the scan's bad-block lines and the RDT log reader's bad-block rows in
+  // one pass (ScanBadBlockLine.h, RdtFailRecords.h); off, every line takes the general reading.
   CBlockMapReader(CBlockGridView& view, BlockMapLegend kind, bool shortcut = true);
   void Begin();
   void Line(std::string_view line);
@@ -56,6 +58,7 @@ class CBlockMapReader {
   void GeometryLine(std::string_view line);
   void ScanLine(std::string_view line);
   void RdtLine(std::string_view line);
+  void MarkFailRecord(const RdtFailRecord& record);
   void CePresence(std::string_view line);
   void MarkBadBlock(std::string_view channel, int ce, long long block, bool early, std::string_view kind);
   bool PlaceBlock(std::string_view channel, int ce, long long block, int& grid, int& row, int& column) const;

@@ -1,12 +1,14 @@
 #include "pages/results/RdtFailRecords.h"
 
 #include <array>
+#include <span>
 #include <string>
 
 #include "engine/rdtlog/BadBlockLog.h"
 #include "engine/rdtlog/SdrLog.h"
 #include "engine/rdtlog/SpecialTestLog.h"
 #include "engine/rdtlog/TemperatureLog.h"
+#include "pages/results/ReportLineCursor.h"
 #include "pages/results/ReportText.h"
 
 namespace {
@@ -72,19 +74,88 @@ void SetRecord(RdtFailRecord& record, RdtTable table, std::string_view type, std
 
 }  // namespace
 
-bool FailKindOf(std::string_view type, RdtFailKind& kind) {
+namespace {
+
+// The fail-type name the text starts with (no name starts another).
+const FailName* FailNameAtStart(std::string_view text) {
   for (const FailName& name : kFailNames) {
-    if (type.size() < name.name.size() || type[0] != name.name[0] ||
-        type.compare(0, name.name.size(), name.name) != 0) {
-      continue;
-    }
-    const std::string_view remark = type.substr(name.name.size());
-    if (remark.empty() || (remark.size() >= 2 && remark.front() == '(' && remark.back() == ')')) {
-      kind = name.kind;
-      return true;
+    if (text.size() >= name.name.size() && text[0] == name.name[0] && text.compare(0, name.name.size(), name.name) == 0) {
+      return &name;
     }
   }
-  return false;
+  return nullptr;
+}
+
+// The fields of a bad-block log row, in the order of its columns.
+void SetBadBlockRecord(RdtFailRecord& record, std::span<const std::string_view, kBadBlockFields> field) {
+  // Fail Type, CE, Channel, plane, Physical block address, page number, Total Loop, Run Loop,
+  // Run Cycle, Step number, Stage number, Over threshold correctable bit, Time Stamp.
+  SetRecord(record, RdtTable::BadBlock, field[0], field[1], field[2], field[3], field[4], field[5]);
+  record.totalLoop = field[6];
+  record.runLoop = field[7];
+  record.runCycle = field[8];
+  record.ecc = field[11];
+  record.timeStamp = field[12];
+}
+
+// The characters the RDT log reader writes after the fail type of a bad-block row: commas,
+// decimal numbers, block addresses "0x<hex>" in lower case, and the stage texts of the log
+// with "NA" for a value not given.
+class RowCharacters {
+ public:
+  constexpr RowCharacters() {
+    for (std::string_view text : {std::string_view(",0123456789x abcdef"), std::string_view("NA"),
+                                  std::string_view("Pre read"), std::string_view("Erase"), std::string_view("Program"),
+                                  std::string_view("Post Read")}) {
+      for (char c : text) m_allowed[static_cast<unsigned char>(c)] = true;
+    }
+  }
+  // Whether the text is made of them only (every byte is looked at, without branching).
+  bool Hold(std::string_view text) const {
+    bool all = true;
+    for (char c : text) all &= m_allowed[static_cast<unsigned char>(c)];
+    return all;
+  }
+
+ private:
+  std::array<bool, 256> m_allowed{};
+};
+constexpr RowCharacters kRowCharacters;
+
+// The remark after the fail-type name of a row: what the log reader writes, "(9)" or
+// "(data all 0xff)" and then "(SLC Mode)", each one optional.
+void TakeEngineRemarks(CReportLineCursor& cursor) {
+  if (cursor.Rest().empty() || cursor.Rest().front() != '(') return;
+  if (!cursor.Literal("(9)")) cursor.Literal("(data all 0xff)");
+  cursor.Literal("(SLC Mode)");
+}
+
+}  // namespace
+
+bool FailKindOf(std::string_view type, RdtFailKind& kind) {
+  const FailName* const name = FailNameAtStart(type);
+  if (name == nullptr) return false;
+  const std::string_view remark = type.substr(name->name.size());
+  if (!remark.empty() && (remark.size() < 2 || remark.front() != '(' || remark.back() != ')')) return false;
+  kind = name->kind;
+  return true;
+}
+
+bool ParseEngineFailRow(std::string_view line, RdtFailRecord& record) {
+  CReportLineCursor cursor(line);
+  cursor.SkipSpaces();
+  const std::string_view text = cursor.Rest();
+  const FailName* const name = FailNameAtStart(text);
+  if (name == nullptr) return false;
+  cursor.Word(name->name);
+  TakeEngineRemarks(cursor);
+  const std::string_view rest = cursor.Rest();
+  if (rest.empty() || rest.front() != ',' || !kRowCharacters.Hold(rest)) return false;
+  std::array<std::string_view, kBadBlockFields> field;  // SplitFields sets every field
+  report_text::SplitFields(text, ',', field);
+  record.kind = name->kind;
+  SetBadBlockRecord(record, field);
+  return true;
 }
 
 bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
@@ -97,14 +168,7 @@ bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
   const std::string_view first = text.substr(0, text.find(','));
   if (FailKindOf(first, record.kind)) {
     report_text::SplitFields(text, ',', field);
-    // Fail Type, CE, Channel, plane, Physical block address, page number, Total Loop, Run Loop,
-    // Run Cycle, Step number, Stage number, Over threshold correctable bit, Time Stamp.
-    SetRecord(record, RdtTable::BadBlock, field[0], field[1], field[2], field[3], field[4], field[5]);
-    record.totalLoop = field[6];
-    record.runLoop = field[7];
-    record.runCycle = field[8];
-    record.ecc = field[11];
-    record.timeStamp = field[12];
+    SetBadBlockRecord(record, field);
     return true;
   }
   if (m_table != RdtTable::SpecialTest && m_table != RdtTable::BakingTest) return false;

@@ -45,6 +45,21 @@ struct RdtFailRecord {
   std::string_view timeStamp;  // bad-block log only
 };
 
+// The bad-block log's rows as the RDT log reader writes them:
+//   "<type>,<CE>,<channel>,<plane>,0x<block>,<page>,<total loop>,<run loop>,<run cycle>,
+//    <step>,<stage>,<correctable bits>,<time stamp>"
+// after leading spaces, where the type is a fail-type name with the remarks the log reader
+// adds ("(9)" or "(data all 0xff)", then "(SLC Mode)", each optional), and the rest is made of
+// commas, decimal numbers, "0x" with lower-case hexadecimal digits, and the stage texts
+// ("Pre read", "Erase", "Program", "Post Read") or "NA". A report of many failed blocks is
+// almost all such rows, so the readers recognise them in one pass and take the record
+// directly. Such a row is a bad-block record to CRdtFailRecords too, split the same way, and
+// none of the keys the readers look for in other lines ("[", "RDT", the block map's geometry
+// keys, a table header) can be written with its characters, so the readers do with it
+// exactly what their general reading does (their tests and their fuzz target check both
+// ways against each other); any other line takes the general reading.
+bool ParseEngineFailRow(std::string_view line, RdtFailRecord& record);
+
 class CRdtFailRecords {
  public:
   // Notes a table header; true (and the record filled, its views into the line) when the

@@ -35,8 +35,11 @@ constexpr SettingKey kSettingKeys[] = {
 
 }  // namespace
 
-CRdtReportReader::CRdtReportReader(CResultView& view, RdtReading reading, int sectionStyle)
-    : m_view(view), m_reading(reading), m_style(reading == RdtReading::RdtPageWorker || sectionStyle == 0 ? 0 : 1) {}
+CRdtReportReader::CRdtReportReader(CResultView& view, RdtReading reading, int sectionStyle, bool shortcut)
+    : m_view(view),
+      m_reading(reading),
+      m_style(reading == RdtReading::RdtPageWorker || sectionStyle == 0 ? 0 : 1),
+      m_shortcut(shortcut) {}
 
 void PrepareRdtPageLists(CResultView& view) {
   for (ResultList list : {ResultList::PerPlane, ResultList::EarlyBad, ResultList::CeChannel0, ResultList::CeChannel1,
@@ -114,6 +117,11 @@ void CRdtReportReader::Line(std::string_view line) {
   if (++m_linesSinceFlush == kFlushLines) FlushFailBoxes();
   if (!LaterBadPage()) m_view.DebugLine(line);
   RdtFailRecord& record = m_record;
+  // The log reader's own bad-block rows hold none of the keys below: only their record counts.
+  if (m_shortcut && ParseEngineFailRow(line, record)) {
+    FailRecord(record);
+    return;
+  }
   const bool failRecord = m_records.Line(line, record);
 
   // Every key of the cases below but the fail records holds "[" or "RDT".

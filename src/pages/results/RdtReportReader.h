@@ -44,7 +44,9 @@ inline constexpr int kRdtSummaryCes = 16;
 
 class CRdtReportReader {
  public:
-  CRdtReportReader(CResultView& view, RdtReading reading, int sectionStyle);
+  // shortcut: recognise the log reader's own bad-block rows in one pass (RdtFailRecords.h);
+  // off, every line takes the general reading.
+  CRdtReportReader(CResultView& view, RdtReading reading, int sectionStyle, bool shortcut = true);
 
   void Begin();
   void Line(std::string_view line);
@@ -67,6 +69,7 @@ class CRdtReportReader {
   CResultView& m_view;
   const RdtReading m_reading;
   const int m_style;
+  const bool m_shortcut;
   std::string m_work;
   CRdtFailRecords m_records;
   RdtFailRecord m_record;  // the record of the current line, kept to spare its set-up per line

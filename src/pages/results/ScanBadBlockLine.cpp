@@ -1,21 +1,13 @@
 #include "pages/results/ScanBadBlockLine.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/scan/BlockKinds.h"
-
-namespace {
-
-struct KnownKind {
-  std::string text;
-  std::string compact;
-  std::uint32_t marks = 0;
-};
-
-}  // namespace
+#include "pages/results/ReportLineCursor.h"
 
 std::uint32_t KindMarksOf(std::string_view kind) {
   auto has = [kind](std::string_view word) { return kind.find(word) != std::string_view::npos; };
@@ -31,71 +23,82 @@ std::uint32_t KindMarksOf(std::string_view kind) {
   return marks;
 }
 
+ScanFailKind ScanFailKindOf(std::string_view type) {
+  auto holds = [type](std::string_view word) { return type.find(word) != std::string_view::npos; };
+  if (type == "EraseBad-RDT") return ScanFailKind::EraseRdt;
+  if (type == "ProgramBad-RDT") return ScanFailKind::ProgramRdt;
+  if (holds("ReadBad-RDT")) return ScanFailKind::ReadRdt;
+  if (type == "EraseBad-Run") return ScanFailKind::EraseRun;
+  if (type == "ProgramBad-Run") return ScanFailKind::ProgramRun;
+  if (holds("ReadBad-Run")) return ScanFailKind::ReadRun;
+  return ScanFailKind::None;
+}
+
 namespace {
 
-// Every kind text the scan writes, taken from the scan's own classification of the 256
-// block states.
-const std::vector<KnownKind>& KnownKinds() {
-  static const std::vector<KnownKind> kinds = [] {
-    std::vector<KnownKind> list;
+struct KnownKind {
+  std::string text;
+  std::string compact;
+  std::uint32_t marks = 0;
+  ScanFailKind failKind = ScanFailKind::None;
+};
+
+// Every kind text the scan writes, taken from the scan's own classification of the 256 block
+// states, ordered by length so that a kind read from a line is compared with the few of its
+// length only.
+class KnownKinds {
+ public:
+  KnownKinds() {
     for (int status = 0; status < 256; ++status) {
       const BlockKind kind = ClassifyBlock(static_cast<std::uint8_t>(status));
       if (!IsBadGroup(kind.group)) continue;
       const std::string text(kind.text);
-      if (std::any_of(list.begin(), list.end(), [&](const KnownKind& known) { return known.text == text; })) continue;
+      if (std::any_of(m_kinds.begin(), m_kinds.end(), [&](const KnownKind& known) { return known.text == text; })) {
+        continue;
+      }
       std::string compact = text;
       compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
-      list.push_back(KnownKind{text, compact, KindMarksOf(text)});
+      const ScanFailKind failKind = ScanFailKindOf(compact);
+      m_kinds.push_back(KnownKind{text, std::move(compact), KindMarksOf(text), failKind});
     }
-    return list;
-  }();
-  return kinds;
-}
+    std::stable_sort(m_kinds.begin(), m_kinds.end(),
+                     [](const KnownKind& a, const KnownKind& b) { return a.text.size() < b.text.size(); });
+    // m_first[n]: the first kind of length n or more.
+    std::size_t at = 0;
+    for (std::size_t length = 0; length < m_first.size(); ++length) {
+      while (at < m_kinds.size() && m_kinds[at].text.size() < length) ++at;
+      m_first[length] = at;
+    }
+  }
 
-class LineCursor {
- public:
-  explicit LineCursor(std::string_view line) : m_line(line) {}
-  void SkipSpaces() {
-    while (m_at < m_line.size() && m_line[m_at] == ' ') ++m_at;
-  }
-  template <std::size_t N>
-  bool Literal(const char (&text)[N]) {
-    constexpr std::size_t kLength = N - 1;
-    if (m_line.size() - m_at < kLength) return false;
-    const char* const at = m_line.data() + m_at;
-    for (std::size_t i = 0; i < kLength; ++i) {
-      if (at[i] != text[i]) return false;
+  const KnownKind* Find(std::string_view kind) const {
+    if (kind.size() + 1 >= m_first.size()) return nullptr;
+    for (std::size_t i = m_first[kind.size()]; i < m_first[kind.size() + 1]; ++i) {
+      const KnownKind& known = m_kinds[i];
+      if (kind.empty() || std::memcmp(known.text.data(), kind.data(), kind.size()) == 0) return &known;
     }
-    m_at += kLength;
-    return true;
+    return nullptr;
   }
-  bool Digits(std::string_view& out, bool hex) {
-    const std::size_t start = m_at;
-    while (m_at < m_line.size() && IsDigit(m_line[m_at], hex)) ++m_at;
-    out = m_line.substr(start, m_at - start);
-    return m_at > start;
-  }
-  std::string_view Rest() const { return m_line.substr(m_at); }
-  std::string_view From(std::size_t start) const { return m_line.substr(start, m_at - start); }
-  std::size_t At() const { return m_at; }
 
  private:
-  static bool IsDigit(char c, bool hex) {
-    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
-  }
-  std::string_view m_line;
-  std::size_t m_at = 0;
+  std::vector<KnownKind> m_kinds;
+  std::array<std::size_t, 34> m_first{};
 };
+
+const KnownKinds& TheKnownKinds() {
+  static const KnownKinds kinds;
+  return kinds;
+}
 
 }  // namespace
 
 bool ParseEngineBadBlockLine(std::string_view line, EngineBadBlockLine& parsed) {
-  LineCursor cursor(line);
+  CReportLineCursor cursor(line);
   cursor.SkipSpaces();
-  if (!cursor.Literal("Channel:") || !cursor.Digits(parsed.channel, false)) return false;
-  if (!cursor.Literal(",CE:") || !cursor.Digits(parsed.ce, false)) return false;
-  if (!cursor.Literal(",Die:") || !cursor.Digits(parsed.die, false)) return false;
-  if (!cursor.Literal(",Plane:") || !cursor.Digits(parsed.plane, false)) return false;
+  if (!cursor.Literal("Channel:") || !cursor.Digits(parsed.channel)) return false;
+  if (!cursor.Literal(",CE:") || !cursor.Digits(parsed.ce)) return false;
+  if (!cursor.Literal(",Die:") || !cursor.Digits(parsed.die)) return false;
+  if (!cursor.Literal(",Plane:") || !cursor.Digits(parsed.plane)) return false;
   if (!cursor.Literal(";")) return false;
   cursor.SkipSpaces();
   if (cursor.Literal("Early Bad Block_")) {
@@ -105,20 +108,17 @@ bool ParseEngineBadBlockLine(std::string_view line, EngineBadBlockLine& parsed) 
   } else {
     return false;
   }
-  if (!cursor.Digits(parsed.block, false) || !cursor.Literal(" (")) return false;
+  if (!cursor.Digits(parsed.block) || !cursor.Literal(" (")) return false;
   const std::size_t addressStart = cursor.At();
   std::string_view hexDigits;
   if (!cursor.Literal("0x") || !cursor.Digits(hexDigits, true)) return false;
   parsed.address = cursor.From(addressStart);
   if (!cursor.Literal(")")) return false;
-  const std::string_view kind = cursor.Rest();
-  for (const KnownKind& known : KnownKinds()) {
-    if (known.text.size() == kind.size() && (kind.empty() || known.text[0] == kind[0]) && known.text == kind) {
-      parsed.kindText = kind;
-      parsed.compactKind = known.compact;
-      parsed.marks = known.marks;
-      return true;
-    }
-  }
-  return false;
+  const KnownKind* const known = TheKnownKinds().Find(cursor.Rest());
+  if (known == nullptr) return false;
+  parsed.kindText = cursor.Rest();
+  parsed.compactKind = known->compact;
+  parsed.marks = known->marks;
+  parsed.failKind = known->failKind;
+  return true;
 }

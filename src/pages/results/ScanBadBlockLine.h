@@ -21,6 +21,13 @@ enum KindMark : std::uint32_t {
   kKindRdtWord = 1u << 7,      // "RDT" anywhere in the kind
 };
 
+// How a bad-block line's type (its kind without blanks, "EraseBad-RDT") counts in the fail
+// boxes "RDT/Run", by the first rule that applies: equal to "EraseBad-RDT", equal to
+// "ProgramBad-RDT", holding "ReadBad-RDT", equal to "EraseBad-Run", equal to
+// "ProgramBad-Run", holding "ReadBad-Run"; any other type counts nowhere.
+enum class ScanFailKind : std::uint8_t { None, EraseRdt, ProgramRdt, ReadRdt, EraseRun, ProgramRun, ReadRun };
+ScanFailKind ScanFailKindOf(std::string_view type);
+
 struct EngineBadBlockLine {
   bool early = false;           // "Early Bad Block_" (else "Later Bad Block_")
   std::string_view channel;     // the digits as written
@@ -32,6 +39,7 @@ struct EngineBadBlockLine {
   std::string_view kindText;    // the kind as written ("Erase Bad-RDT")
   std::string_view compactKind; // the kind without blanks ("EraseBad-RDT")
   std::uint32_t marks = 0;      // KindMark bits of the kind
+  ScanFailKind failKind = ScanFailKind::None;  // of compactKind
 };
 
 // The KindMark bits of a text (a kind, or a whole line).

@@ -208,7 +208,7 @@ void CScanReportReader::Line(std::string_view line) {
       // The reading of the list the line went to stays in the working copy.
       m_work = early && ((marks & kKindOlb) == 0 || !later) ? m_earlyCopy : m_laterCopy;
     }
-    if ((marks & kFailKindMarks) != 0) CountFailKind(early ? earlyFields.type : laterFields.type);
+    if ((marks & kFailKindMarks) != 0) CountFailKind(ScanFailKindOf(early ? earlyFields.type : laterFields.type));
   }
   ValueLines(line);
 }
@@ -217,7 +217,7 @@ void CScanReportReader::ShortcutLine(const EngineBadBlockLine& parsed) {
   const BadBlockFields fields{parsed.channel, parsed.ce,      parsed.die,         parsed.plane,
                               parsed.block,   parsed.address, parsed.compactKind, (parsed.marks & kKindRdtWord) != 0};
   BadBlockLine(parsed.early, !parsed.early, parsed.marks, fields, fields);
-  if ((parsed.marks & kFailKindMarks) != 0) CountFailKind(parsed.compactKind);
+  if ((parsed.marks & kFailKindMarks) != 0) CountFailKind(parsed.failKind);
 }
 
 void CScanReportReader::PerPlaneLine() {
@@ -314,19 +314,16 @@ void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks
   }
 }
 
-void CScanReportReader::CountFailKind(std::string_view type) {
-  if (type == "EraseBad-RDT") {
-    ++m_counts.fails.eraseRdt;
-  } else if (type == "ProgramBad-RDT") {
-    ++m_counts.fails.programRdt;
-  } else if (Contains(type, "ReadBad-RDT")) {
-    ++m_counts.fails.readRdt;
-  } else if (type == "EraseBad-Run") {
-    ++m_counts.fails.eraseRun;
-  } else if (type == "ProgramBad-Run") {
-    ++m_counts.fails.programRun;
-  } else if (Contains(type, "ReadBad-Run")) {
-    ++m_counts.fails.readRun;
+void CScanReportReader::CountFailKind(ScanFailKind kind) {
+  FailCounts& f = m_counts.fails;
+  switch (kind) {
+    case ScanFailKind::EraseRdt: ++f.eraseRdt; break;
+    case ScanFailKind::ProgramRdt: ++f.programRdt; break;
+    case ScanFailKind::ReadRdt: ++f.readRdt; break;
+    case ScanFailKind::EraseRun: ++f.eraseRun; break;
+    case ScanFailKind::ProgramRun: ++f.programRun; break;
+    case ScanFailKind::ReadRun: ++f.readRun; break;
+    case ScanFailKind::None: break;
   }
   m_pending.failBoxes = m_pending.any = true;
 }

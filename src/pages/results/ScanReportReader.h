@@ -51,7 +51,7 @@ class CScanReportReader {
   // Block D with the fields of the early and the later reading of the line.
   void BadBlockLine(bool early, bool later, std::uint32_t marks, const BadBlockFields& earlyFields,
                     const BadBlockFields& laterFields);
-  void CountFailKind(std::string_view type);
+  void CountFailKind(ScanFailKind kind);
   void ValueLines(std::string_view line);
   void ShortcutLine(const EngineBadBlockLine& parsed);
   BadBlockFields ReadBadBlockFields(std::string& copy, bool early);
