@@ -90,7 +90,7 @@ void CBlockMapReader::GeometryLine(std::string_view line) {
 }
 
 void CBlockMapReader::ScanLine(std::string_view line) {
-  EngineBadBlockLine parsed;
+  EngineBadBlockLine& parsed = m_parsed;
   if (m_shortcut && ParseEngineBadBlockLine(line, parsed)) {
     MarkBadBlock(parsed.channel, ReadDecimal(parsed.ce), ReadDecimal(parsed.block), parsed.early, parsed.compactKind);
     return;
@@ -157,7 +157,7 @@ void CBlockMapReader::MarkBadBlock(std::string_view channel, int ce, long long b
 void CBlockMapReader::RdtLine(std::string_view line) {
   RdtFailRecord& record = m_record;
   // The log reader's own bad-block rows hold no geometry key: only their record counts.
-  if (m_shortcut && ParseEngineFailRow(line, record)) {
+  if (m_shortcut && m_records.EngineRow(line, record)) {
     MarkFailRecord(record);
     return;
   }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "pages/results/RdtFailRecords.h"
+#include "pages/results/ScanBadBlockLine.h"
 #include "ui/Types.h"
 
 enum class BlockMapLegend { Scan, Rdt };
@@ -72,7 +73,9 @@ class CBlockMapReader {
   int m_rows = 0;
   std::string m_work;
   CRdtFailRecords m_records;
-  RdtFailRecord m_record;  // the record of the current line, kept to spare its set-up per line
+  // The readings of the current line, kept to spare their set-up per line.
+  RdtFailRecord m_record;
+  EngineBadBlockLine m_parsed;
 };
 
 // Both read the report at the path into the view; the grids are set up and the legend shown

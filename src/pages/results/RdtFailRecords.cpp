@@ -98,19 +98,27 @@ void SetBadBlockRecord(RdtFailRecord& record, std::span<const std::string_view, 
   record.timeStamp = field[12];
 }
 
-// The characters the RDT log reader writes after the fail type of a bad-block row: commas,
-// decimal numbers, block addresses "0x<hex>" in lower case, and the stage texts of the log
-// with "NA" for a value not given.
-class RowCharacters {
+// The remarks the log reader writes after a fail-type name: "(9)" or "(data all 0xff)", then
+// "(SLC Mode)", each one optional.
+void TakeEngineRemarks(CReportLineCursor& cursor) {
+  if (cursor.Rest().empty() || cursor.Rest().front() != '(') return;
+  if (!cursor.Literal("(9)")) cursor.Literal("(data all 0xff)");
+  cursor.Literal("(SLC Mode)");
+}
+
+// The bytes the RDT log reader writes after the fail type of a bad-block row: commas, decimal
+// numbers, block addresses "0x<hex>" in lower case, and the stage texts of the log with "NA"
+// for a value not given.
+class RowBytes {
  public:
-  constexpr RowCharacters() {
+  constexpr RowBytes() {
     for (std::string_view text : {std::string_view(",0123456789x abcdef"), std::string_view("NA"),
                                   std::string_view("Pre read"), std::string_view("Erase"), std::string_view("Program"),
                                   std::string_view("Post Read")}) {
       for (char c : text) m_allowed[static_cast<unsigned char>(c)] = true;
     }
   }
-  // Whether the text is made of them only (every byte is looked at, without branching).
+  // Whether the text is made of them only (every byte is looked at, without a branch).
   bool Hold(std::string_view text) const {
     bool all = true;
     for (char c : text) all &= m_allowed[static_cast<unsigned char>(c)];
@@ -118,17 +126,9 @@ class RowCharacters {
   }
 
  private:
-  std::array<bool, 256> m_allowed{};
+  bool m_allowed[256] = {};
 };
-constexpr RowCharacters kRowCharacters;
-
-// The remark after the fail-type name of a row: what the log reader writes, "(9)" or
-// "(data all 0xff)" and then "(SLC Mode)", each one optional.
-void TakeEngineRemarks(CReportLineCursor& cursor) {
-  if (cursor.Rest().empty() || cursor.Rest().front() != '(') return;
-  if (!cursor.Literal("(9)")) cursor.Literal("(data all 0xff)");
-  cursor.Literal("(SLC Mode)");
-}
+constexpr RowBytes kRowBytes;
 
 }  // namespace
 
@@ -141,20 +141,19 @@ bool FailKindOf(std::string_view type, RdtFailKind& kind) {
   return true;
 }
 
-bool ParseEngineFailRow(std::string_view line, RdtFailRecord& record) {
+bool CRdtFailRecords::EngineRow(std::string_view line, RdtFailRecord& record) {
   CReportLineCursor cursor(line);
   cursor.SkipSpaces();
   const std::string_view text = cursor.Rest();
   const FailName* const name = FailNameAtStart(text);
   if (name == nullptr) return false;
-  cursor.Word(name->name);
+  cursor.Skip(name->name.size());
   TakeEngineRemarks(cursor);
   const std::string_view rest = cursor.Rest();
-  if (rest.empty() || rest.front() != ',' || !kRowCharacters.Hold(rest)) return false;
-  std::array<std::string_view, kBadBlockFields> field;  // SplitFields sets every field
-  report_text::SplitFields(text, ',', field);
+  if (rest.empty() || rest.front() != ',' || !kRowBytes.Hold(rest)) return false;
+  report_text::SplitFields(text, ',', m_field);
   record.kind = name->kind;
-  SetBadBlockRecord(record, field);
+  SetBadBlockRecord(record, m_field);
   return true;
 }
 
@@ -164,7 +163,7 @@ bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
     m_table = table;
     return false;
   }
-  std::array<std::string_view, kBadBlockFields> field;  // SplitFields sets every field
+  std::array<std::string_view, kBadBlockFields>& field = m_field;
   const std::string_view first = text.substr(0, text.find(','));
   if (FailKindOf(first, record.kind)) {
     report_text::SplitFields(text, ',', field);

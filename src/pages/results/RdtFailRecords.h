@@ -11,6 +11,7 @@
 // A line whose first field is a fail-type name is a bad-block row; the rows of the other two
 // tables end with their fail type and are read by the layout of the last table header seen.
 // No other line is a fail record, whatever words it holds.
+#include <array>
 #include <string_view>
 
 enum class RdtFailKind {
@@ -49,24 +50,28 @@ struct RdtFailRecord {
 //   "<type>,<CE>,<channel>,<plane>,0x<block>,<page>,<total loop>,<run loop>,<run cycle>,
 //    <step>,<stage>,<correctable bits>,<time stamp>"
 // after leading spaces, where the type is a fail-type name with the remarks the log reader
-// adds ("(9)" or "(data all 0xff)", then "(SLC Mode)", each optional), and the rest is made of
-// commas, decimal numbers, "0x" with lower-case hexadecimal digits, and the stage texts
-// ("Pre read", "Erase", "Program", "Post Read") or "NA". A report of many failed blocks is
-// almost all such rows, so the readers recognise them in one pass and take the record
-// directly. Such a row is a bad-block record to CRdtFailRecords too, split the same way, and
-// none of the keys the readers look for in other lines ("[", "RDT", the block map's geometry
-// keys, a table header) can be written with its characters, so the readers do with it
-// exactly what their general reading does (their tests and their fuzz target check both
-// ways against each other); any other line takes the general reading.
-bool ParseEngineFailRow(std::string_view line, RdtFailRecord& record);
-
+// adds ("(9)" or "(data all 0xff)", then "(SLC Mode)", each optional), and the rest is made
+// only of the bytes the log reader writes there: commas, decimal numbers, "0x" with lower-case
+// hexadecimal digits, and the stage texts ("Pre read", "Erase", "Program", "Post Read") or
+// "NA". A report of many failed blocks is almost all such rows, so the readers recognise them
+// in one pass and take the record directly. Such a row is a bad-block record to Line too,
+// split the same way, and none of the keys the readers look for in other lines can be written
+// with its bytes (each holds "[", an upper-case "D", "F", "M" or "T", or a lower-case "l"), nor
+// is it a table header, so the readers do with it exactly what their general reading does
+// (their tests and their fuzz target check both ways against each other); any other line
+// takes the general reading.
 class CRdtFailRecords {
  public:
   // Notes a table header; true (and the record filled, its views into the line) when the
   // line is a fail record.
   bool Line(std::string_view line, RdtFailRecord& record);
+  // True (and the record filled, its views into the line) when the line is one of the log
+  // reader's bad-block rows (above); the table read stays as it is.
+  bool EngineRow(std::string_view line, RdtFailRecord& record);
   RdtTable Table() const { return m_table; }
 
  private:
   RdtTable m_table = RdtTable::None;
+  // The fields of the line being read, kept to spare their set-up per line.
+  std::array<std::string_view, 13> m_field;  // the bad-block log's columns, the most of a table
 };

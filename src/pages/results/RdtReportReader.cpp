@@ -118,7 +118,7 @@ void CRdtReportReader::Line(std::string_view line) {
   if (!LaterBadPage()) m_view.DebugLine(line);
   RdtFailRecord& record = m_record;
   // The log reader's own bad-block rows hold none of the keys below: only their record counts.
-  if (m_shortcut && ParseEngineFailRow(line, record)) {
+  if (m_shortcut && m_records.EngineRow(line, record)) {
     FailRecord(record);
     return;
   }

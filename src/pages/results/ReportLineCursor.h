@@ -1,7 +1,7 @@
 #pragma once
 // A cursor over one report line for the readers' one-pass recognisers of the lines the engine
-// writes (ScanBadBlockLine.h, RdtFailRecords.h): literals, runs of digits and known words are
-// taken from the front, and any mismatch leaves the caller to refuse the line. Nothing is
+// writes (ScanBadBlockLine.h, RdtFailRecords.h): literals, runs of spaces and runs of digits
+// are taken from the front, and any mismatch leaves the caller to refuse the line. Nothing is
 // copied: the fields taken are views into the line.
 #include <cstddef>
 #include <cstring>
@@ -14,6 +14,8 @@ class CReportLineCursor {
   void SkipSpaces() {
     while (m_at < m_line.size() && m_line[m_at] == ' ') ++m_at;
   }
+  // Passes over bytes the caller has looked at already.
+  void Skip(std::size_t bytes) { m_at += bytes < m_line.size() - m_at ? bytes : m_line.size() - m_at; }
   // Takes the literal when the line continues with it (compared as one fixed-size block).
   template <std::size_t N>
   bool Literal(const char (&text)[N]) {
@@ -22,29 +24,25 @@ class CReportLineCursor {
     m_at += kLength;
     return true;
   }
-  // Takes the word when the line continues with it.
-  bool Word(std::string_view word) {
-    if (m_line.size() - m_at < word.size() || m_line.compare(m_at, word.size(), word) != 0) return false;
-    m_at += word.size();
-    return true;
-  }
-  // Takes a run of at least one decimal (or hexadecimal) digit.
-  bool Digits(std::string_view& out, bool hex = false) {
-    const std::size_t start = m_at;
-    while (m_at < m_line.size() && IsDigit(m_line[m_at], hex)) ++m_at;
-    out = m_line.substr(start, m_at - start);
-    return m_at > start;
-  }
+  // Takes a run of at least one decimal digit.
+  bool Digits(std::string_view& out) { return Take(&IsDigit, out); }
+  // Takes a run of at least one hexadecimal digit.
+  bool HexDigits(std::string_view& out) { return Take(&IsHexDigit, out); }
+
   std::string_view Rest() const { return m_line.substr(m_at); }
   std::string_view From(std::size_t start) const { return m_line.substr(start, m_at - start); }
   std::size_t At() const { return m_at; }
-  bool AtEnd() const { return m_at == m_line.size(); }
 
  private:
-  static bool IsDigit(char c, bool hex) {
-    return static_cast<unsigned char>(c - '0') <= 9 ||
-           (hex && static_cast<unsigned char>((c | 0x20) - 'a') <= 5);
+  static bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+  static bool IsHexDigit(char c) { return IsDigit(c) || static_cast<unsigned char>((c | 0x20) - 'a') <= 5; }
+  bool Take(bool (*belongs)(char), std::string_view& out) {
+    const std::size_t start = m_at;
+    while (m_at < m_line.size() && belongs(m_line[m_at])) ++m_at;
+    out = std::string_view(m_line.data() + start, m_at - start);
+    return m_at > start;
   }
+
   std::string_view m_line;
   std::size_t m_at = 0;
 };

@@ -111,7 +111,7 @@ bool ParseEngineBadBlockLine(std::string_view line, EngineBadBlockLine& parsed) 
   if (!cursor.Digits(parsed.block) || !cursor.Literal(" (")) return false;
   const std::size_t addressStart = cursor.At();
   std::string_view hexDigits;
-  if (!cursor.Literal("0x") || !cursor.Digits(hexDigits, true)) return false;
+  if (!cursor.Literal("0x") || !cursor.HexDigits(hexDigits)) return false;
   parsed.address = cursor.From(addressStart);
   if (!cursor.Literal(")")) return false;
   const KnownKind* const known = TheKnownKinds().Find(cursor.Rest());

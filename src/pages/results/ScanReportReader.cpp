@@ -181,7 +181,7 @@ void CScanReportReader::PlaceCount(std::string_view channel, std::string_view ce
 void CScanReportReader::Line(std::string_view line) {
   m_view.AddReportLine(line);
   if (++m_linesSinceFlush == kFlushLines) Flush();
-  EngineBadBlockLine parsed;
+  EngineBadBlockLine& parsed = m_parsed;
   if (m_shortcut && ParseEngineBadBlockLine(line, parsed)) {
     ShortcutLine(parsed);
     return;

@@ -62,6 +62,7 @@ class CScanReportReader {
 
   CResultView& m_view;
   const bool m_shortcut;
+  EngineBadBlockLine m_parsed;  // the one-pass reading of the current line, kept to spare its set-up per line
   std::string m_work;
   std::string m_earlyCopy;
   std::string m_laterCopy;
