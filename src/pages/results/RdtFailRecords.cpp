@@ -69,7 +69,12 @@ void SetRecord(RdtFailRecord& record, RdtTable table, std::string_view type, std
   record.plane = plane;
   record.block = block;
   record.page = page;
-  record.totalLoop = record.runLoop = record.runCycle = record.ecc = record.timeStamp = {};
+  // One by one: a chained assignment would read each field back right after its write.
+  record.totalLoop = {};
+  record.runLoop = {};
+  record.runCycle = {};
+  record.ecc = {};
+  record.timeStamp = {};
 }
 
 }  // namespace
@@ -106,29 +111,12 @@ void TakeEngineRemarks(CReportLineCursor& cursor) {
   cursor.Literal("(SLC Mode)");
 }
 
-// The bytes the RDT log reader writes after the fail type of a bad-block row: commas, decimal
-// numbers, block addresses "0x<hex>" in lower case, and the stage texts of the log with "NA"
-// for a value not given.
-class RowBytes {
- public:
-  constexpr RowBytes() {
-    for (std::string_view text : {std::string_view(",0123456789x abcdef"), std::string_view("NA"),
-                                  std::string_view("Pre read"), std::string_view("Erase"), std::string_view("Program"),
-                                  std::string_view("Post Read")}) {
-      for (char c : text) m_allowed[static_cast<unsigned char>(c)] = true;
-    }
-  }
-  // Whether the text is made of them only (every byte is looked at, without a branch).
-  bool Hold(std::string_view text) const {
-    bool all = true;
-    for (char c : text) all &= m_allowed[static_cast<unsigned char>(c)];
-    return all;
-  }
-
- private:
-  bool m_allowed[256] = {};
-};
-constexpr RowBytes kRowBytes;
+// Every key the readers look for in lines other than fail records holds one of these bytes:
+// "[" (section, total and summary lines), "D" and "T" ("RDT" of the RDT value and setting
+// lines), "D", "F", "M" and "l" (the block map's "Die Per Flash", "Plane Number", "Max Block
+// Per CE"), "F" and "T" (table headers: "Fail Type"). The log reader writes none of them after
+// the type of a bad-block row.
+constexpr std::string_view kKeyBytes = "[DFMTl";
 
 }  // namespace
 
@@ -150,10 +138,26 @@ bool CRdtFailRecords::EngineRow(std::string_view line, RdtFailRecord& record) {
   cursor.Skip(name->name.size());
   TakeEngineRemarks(cursor);
   const std::string_view rest = cursor.Rest();
-  if (rest.empty() || rest.front() != ',' || !kRowBytes.Hold(rest)) return false;
-  report_text::SplitFields(text, ',', m_field);
+  if (rest.empty() || rest.front() != ',') return false;
+  // Twelve commas and no byte of a key after the type: the fields are those the general
+  // reading splits (it reads thirteen).
+  std::array<std::size_t, kBadBlockFields + 1> end;
+  const std::size_t typeLength = text.size() - rest.size();
+  const report_text::SeparatorScan scan = report_text::ScanSeparators(rest, ',', kKeyBytes, end);
+  if (scan.refused || scan.separators != kBadBlockFields - 1) return false;
+  for (std::size_t& place : std::span(end).first(scan.separators)) place += typeLength;
+  end[kBadBlockFields - 1] = text.size();
+  const auto field = [&](std::size_t i) {
+    const std::size_t start = i == 0 ? 0 : end[i - 1] + 1;
+    return text.substr(start, end[i] - start);
+  };
+  SetRecord(record, RdtTable::BadBlock, field(0), field(1), field(2), field(3), field(4), field(5));
+  record.totalLoop = field(6);
+  record.runLoop = field(7);
+  record.runCycle = field(8);
+  record.ecc = field(11);
+  record.timeStamp = field(12);
   record.kind = name->kind;
-  SetBadBlockRecord(record, m_field);
   return true;
 }
 

@@ -186,6 +186,48 @@ int SplitFields(std::string_view text, char separator, std::span<std::string_vie
   return found;
 }
 
+SeparatorScan ScanSeparators(std::string_view text, char separator, std::string_view refusedBytes,
+                             std::span<std::size_t> places) {
+  SeparatorScan scan;
+  const auto note = [&](std::size_t base, std::uint64_t separators, bool refused) {
+    for (; separators != 0 && scan.separators < places.size(); separators &= separators - 1) {
+      places[scan.separators++] = base + static_cast<std::size_t>(std::countr_zero(separators));
+    }
+    scan.refused |= refused;
+  };
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  if (size >= 16 && refusedBytes.size() <= 8) {
+    const __m128i pattern = _mm_set1_epi8(separator);
+    __m128i refusedPatterns[8];
+    for (std::size_t i = 0; i < refusedBytes.size(); ++i) refusedPatterns[i] = _mm_set1_epi8(refusedBytes[i]);
+    // The bits of the sixteen bytes from `from`, of which those below `at` were looked at.
+    const auto sixteen = [&](std::size_t from) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+      __m128i refused = _mm_setzero_si128();
+      for (std::size_t i = 0; i < refusedBytes.size(); ++i) {
+        refused = _mm_or_si128(refused, _mm_cmpeq_epi8(bytes, refusedPatterns[i]));
+      }
+      const unsigned skip = static_cast<unsigned>(at - from);
+      const unsigned separators = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern))) >> skip;
+      note(at, separators, (static_cast<unsigned>(_mm_movemask_epi8(refused)) >> skip) != 0);
+    };
+    for (; at + 16 <= size; at += 16) sixteen(at);
+    // The last bytes through the sixteen that end the text.
+    if (at < size) {
+      sixteen(size - 16);
+      at = size;
+    }
+  }
+#endif
+  for (; at < size; ++at) {
+    note(at, data[at] == separator ? 1 : 0, refusedBytes.find(data[at]) != std::string_view::npos);
+  }
+  return scan;
+}
+
 int ReadDecimal(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size() && (IsBlank(text[at]) || text[at] == '\n' || text[at] == '\r' || text[at] == '\v' ||

@@ -75,7 +75,7 @@ class KnownKinds {
     if (kind.size() + 1 >= m_first.size()) return nullptr;
     for (std::size_t i = m_first[kind.size()]; i < m_first[kind.size() + 1]; ++i) {
       const KnownKind& known = m_kinds[i];
-      if (kind.empty() || std::memcmp(known.text.data(), kind.data(), kind.size()) == 0) return &known;
+      if (CReportLineCursor::SameBytes(known.text.data(), kind.data(), kind.size())) return &known;
     }
     return nullptr;
   }
