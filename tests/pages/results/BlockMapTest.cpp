@@ -4,6 +4,7 @@
 // it leaves alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -292,6 +293,71 @@ TEST_F(BlockMapTest, ReportsOfTheEnginesOwnLinesMarkEveryBadBlockOnce) {
   EXPECT_EQ(rdt.m_listCh0.GetItemText(1, 2 + 34 + 0), "0_Early Bad");
   EXPECT_EQ(rdt.m_listCh0.GetItemText(2, 2 + 34 + 1), "2_Program Fail");
   EXPECT_EQ(rdt.m_listCh0.GetItemText(62, 2 + 34 + 8), "2_Program Fail");
+}
+
+// A block grid that writes down every call of a reader, so that two readings compare.
+class GridCalls final : public CBlockGridView {
+ public:
+  void SetUpGrids() override { calls.push_back("grids"); }
+  void ShowLegend(BlockMapLegend) override { calls.push_back("legend"); }
+  int FillBlockGrid(int planes, long long blocks) override {
+    rows = static_cast<int>(blocks / 16) + 1;
+    calls.push_back("fill " + std::to_string(planes) + " " + std::to_string(blocks));
+    return rows;
+  }
+  void ColourCell(int grid, int row, int column, ui::COLORREF) override {
+    calls.push_back("colour " + std::to_string(grid) + " " + std::to_string(row) + " " + std::to_string(column));
+  }
+  void MarkCell(int grid, int row, int column, const BlockCellMark& mark) override {
+    calls.push_back("mark " + std::to_string(grid) + " " + std::to_string(row) + " " + std::to_string(column) + " " +
+                    std::string(mark.text));
+  }
+  std::vector<std::string> calls;
+  int rows = 0;
+};
+
+std::vector<std::string> RdtBlockReading(const std::vector<std::string>& lines, bool shortcut) {
+  GridCalls grid;
+  CBlockMapReader reader(grid, BlockMapLegend::Rdt, shortcut);
+  reader.Begin();
+  for (const std::string& line : lines) reader.Line(line);
+  return grid.calls;
+}
+
+TEST(BlockMapReaders, TheOnePassReadingOfTheLogReadersRowsMatchesTheGeneralReading) {
+  std::vector<std::uint8_t> log;
+  for (std::uint16_t block : {16, 33, 1000, 77, 4000}) {
+    for (std::uint8_t type : {0x01, 0x02, 0x03, 0x05, 0x07, 0x08}) {
+      RdtBadBlockLogEntry entry{};
+      entry.failType = type;
+      entry.ce = static_cast<std::uint8_t>(block % 16);
+      entry.channel = static_cast<std::uint8_t>(block % 16 / 8);
+      entry.block.Set(static_cast<std::uint16_t>(block + type));
+      entry.plane = static_cast<std::uint8_t>(block % 2);
+      entry.slcMode = static_cast<std::uint8_t>(type % 2);
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(&entry);
+      log.insert(log.end(), bytes, bytes + sizeof(entry));
+    }
+  }
+  log.insert(log.end(), std::begin(kLogEndMark), std::end(kLogEndMark));
+  log.resize(log.size() + 24, 0x20);
+  ReportLines out;
+  for (const char* line : {"Die Per Flash    = 2;", "Plane Number     = 2;", "Max Block Per CE = 4096; "}) {
+    out.ReportLine(line);
+  }
+  out.ReportLine(kBadBlockReportColumns);
+  RdtBadBlockTallies tallies;
+  BadBlockWalkResult walk;
+  WalkBadBlockLog(log, BadBlockWalkSettings{true, 0, 2}, tallies, walk, out);
+  // Rows that hold a geometry key after their type take the general reading, which sees it.
+  out.ReportLine("Erase fail,1,0,1,0x21,5,3,1,2,0,Max Block Per CE = 16;,0,800");
+  out.ReportLine("Program fail,9,1,0,0x10,5,3,1,2,0,Plane Number = 4;,0,800");
+  out.ReportLine("Erase fail,1,0,1,0x22,5,3,1,2,0,Erase,0,800");
+  const std::vector<std::string> fast = RdtBlockReading(out.lines, true);
+  EXPECT_EQ(fast, RdtBlockReading(out.lines, false));
+  EXPECT_EQ(std::count_if(fast.begin(), fast.end(), [](const std::string& call) { return call.starts_with("mark"); }),
+            28);  // 30 entries less the 5 time-outs, and the three rows added
+  EXPECT_EQ(std::count(fast.begin(), fast.end(), "fill 2 32"), 1);
 }
 
 }  // namespace

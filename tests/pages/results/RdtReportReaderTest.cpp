@@ -29,9 +29,10 @@ struct Reading {
   std::vector<std::string> summary;
 };
 
-Reading Read(const std::vector<std::string>& lines, int style, RdtReading reading = RdtReading::LaterBadPage) {
+Reading Read(const std::vector<std::string>& lines, int style, RdtReading reading = RdtReading::LaterBadPage,
+             bool shortcut = true) {
   Reading result;
-  CRdtReportReader reader(result.view, reading, style);
+  CRdtReportReader reader(result.view, reading, style, shortcut);
   reader.Begin();
   for (const std::string& line : lines) {
     const std::string framed = engine::report::PlainLineText(line);
@@ -291,6 +292,83 @@ TEST(RdtReportReader, AReportOfTheLogReadersOwnLinesReadsBackToItsCounts) {
   for (std::size_t i = 0; i < 2; ++i) {
     const std::string expected = out.temp[i].substr(0, out.temp[i].find("/E:"));
     EXPECT_EQ(r.summary[i].substr(0, r.summary[i].find("/E:")), expected);
+  }
+}
+
+// The rows of the log reader's walk for every fail type, in TLC and SLC mode, with and without
+// program fails reported as read fails.
+std::vector<std::string> EngineRows(bool programToRead) {
+  std::vector<std::uint8_t> log;
+  std::uint16_t block = 3;
+  for (std::uint8_t type : {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x0F, 0x0B, 0x03, 0x03}) {
+    for (std::uint8_t slc : {0, 1}) {
+      AddEntry(log, type, static_cast<std::uint8_t>(block % 16), static_cast<std::uint8_t>(block % 16 / 8), block,
+               static_cast<std::uint8_t>(block % 2), slc);
+      block = static_cast<std::uint16_t>(block * 7 + 1);
+    }
+  }
+  log.insert(log.end(), std::begin(kLogEndMark), std::end(kLogEndMark));
+  log.resize(log.size() + 24, 0x20);
+  Lines out;
+  RdtBadBlockTallies tallies;
+  BadBlockWalkResult walk;
+  WalkBadBlockLog(log, BadBlockWalkSettings{programToRead, 0, 2}, tallies, walk, out);
+  return out.report;
+}
+
+TEST(RdtReportReader, TheOnePassReadingOfTheLogReadersRowsMatchesTheGeneralReading) {
+  std::vector<std::string> lines = {"Temperature_Time Log:", "RDT Info_RDT ECC (XLC/SLC) = 40/20", "Bad Block Log:",
+                                    kBadBlockReportColumns};
+  int rows = 0;
+  for (bool programToRead : {false, true}) {
+    for (const std::string& row : EngineRows(programToRead)) {
+      CRdtFailRecords records;
+      RdtFailRecord fast;
+      RdtFailRecord general;
+      const bool failRecord = CRdtFailRecords().Line(row, general);
+      // Every row that is a fail record is taken in one pass, with the same fields.
+      EXPECT_EQ(records.EngineRow(row, fast), failRecord) << row;
+      if (failRecord) {
+        ++rows;
+        EXPECT_EQ(fast.kind, general.kind) << row;
+        EXPECT_EQ(fast.table, general.table) << row;
+        for (auto field : {&RdtFailRecord::type, &RdtFailRecord::ce, &RdtFailRecord::channel, &RdtFailRecord::plane,
+                           &RdtFailRecord::block, &RdtFailRecord::page, &RdtFailRecord::totalLoop,
+                           &RdtFailRecord::runLoop, &RdtFailRecord::runCycle, &RdtFailRecord::ecc,
+                           &RdtFailRecord::timeStamp}) {
+          EXPECT_EQ(fast.*field, general.*field) << row;
+        }
+      }
+      lines.push_back(row);
+    }
+  }
+  EXPECT_GE(rows, 40);
+  // Rows that only look like the log reader's take the general reading: a key after the
+  // type, a thirteenth field, a remark of another kind, a tab before the type.
+  const std::vector<std::string> lookalikes = {
+      "Erase fail,1,0,1,0x21,5,3,1,2,0,Erase,0,800 RDT_Temperature = 51",
+      "Erase fail,1,0,1,0x21,5,3,1,2,0,Erase,0,800 [total] CE_1, CH_0: All Bad = 2, OB = 1, RB = 1",
+      "Program fail,1,0,1,0x22,5,3,1,2,0,RDT_FWVersion =R9,0,800",
+      "Read uncorrectable fail,1,0,1,0x23,5,3,1,2,0,Post Read,0,800,9",
+      "Erase fail(Odd),1,0,1,0x24,5,3,1,2,0,Erase,0,800",
+      "\tErase fail,1,0,1,0x25,5,3,1,2,0,Erase,0,800",
+      "Factory bad block,2,0,0,0x26,0,3,1,2,NA,NA,NA,777",
+  };
+  CRdtFailRecords records;
+  RdtFailRecord record;
+  for (std::size_t i = 0; i + 1 < lookalikes.size(); ++i) EXPECT_FALSE(records.EngineRow(lookalikes[i], record)) << i;
+  EXPECT_TRUE(records.EngineRow(lookalikes.back(), record));
+  lines.insert(lines.end(), lookalikes.begin(), lookalikes.end());
+  lines.push_back("[OB]   CE: 1, CH: 0, Plane0=1, Plane1=0");
+  lines.push_back("[total] CE_1, CH_0: All Bad = 2, OB = 1, RB = 1(SLCEB:0/SLCPB:0/SLCRB:0/E:1/P:0/R:0/un:0)");
+  for (int style : {0, 1}) {
+    for (RdtReading reading : {RdtReading::LaterBadPage, RdtReading::RdtPageLoadData, RdtReading::RdtPageWorker}) {
+      const Reading fast = Read(lines, style, reading, true);
+      const Reading general = Read(lines, style, reading, false);
+      EXPECT_TRUE(fast.view == general.view) << style << " " << static_cast<int>(reading);
+      EXPECT_EQ(fast.summary, general.summary);
+      EXPECT_EQ(fast.view.Box(ResultBox::RdtTemperature), " 51");
+    }
   }
 }
 

@@ -3,10 +3,13 @@
 // text operations of the readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "pages/results/ReportLineCursor.h"
 #include "pages/results/ReportLines.h"
 #include "pages/results/ReportText.h"
 #include "support/ScratchStation.h"
@@ -153,6 +156,99 @@ TEST(ReportText, HoldsAnyByteLooksAtEveryByte) {
   }
   EXPECT_FALSE(report_text::HoldsAnyByte("", "N"));
   EXPECT_TRUE(report_text::HoldsAnyByte("abcdefghijklmnopq", "abcdefq"));
+}
+
+}  // namespace
+
+namespace {
+
+// Separators are found sixteen bytes at a time and through the sixteen bytes that end the
+// text: every length around those borders, with separators and refused bytes in every place.
+TEST(ReportText, ScanSeparatorsFindsEveryPlaceAndEveryRefusedByte) {
+  for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 130u, 254u}) {
+    std::string text(size, '7');
+    std::vector<std::size_t> expected;
+    for (std::size_t at = 0; at < size; at += 1 + at % 5) {
+      text[at] = ',';
+      expected.push_back(at);
+    }
+    std::array<std::size_t, 300> places{};
+    report_text::SeparatorScan scan = report_text::ScanSeparators(text, ',', "[D", places);
+    EXPECT_FALSE(scan.refused) << size;
+    ASSERT_EQ(scan.separators, expected.size()) << size;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), places.begin())) << size;
+    // At most the places asked for, and the whole text still looked at for refused bytes.
+    if (size > 1) {
+      text[size - 1] = 'D';
+      scan = report_text::ScanSeparators(text, ',', "[D", std::span(places).first(1));
+      EXPECT_TRUE(scan.refused) << size;
+      EXPECT_EQ(scan.separators, 1u) << size;
+      EXPECT_EQ(places[0], 0u);
+    }
+  }
+  std::array<std::size_t, 4> places{};
+  for (std::size_t at = 0; at < 40; ++at) {
+    std::string text(40, 'x');
+    text[at] = '[';
+    EXPECT_TRUE(report_text::ScanSeparators(text, ',', "[D", places).refused) << at;
+    EXPECT_FALSE(report_text::ScanSeparators(text, ',', "D", places).refused) << at;
+  }
+}
+
+TEST(ReportText, SplitFindsSeparatorsAcrossLongTexts) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += std::to_string(i * 37) + (i % 3 == 0 ? ",," : ",");
+  std::array<std::string_view, 60> fields{};
+  const int found = report_text::SplitFields(text, ',', fields);
+  std::vector<std::string_view> expected;
+  std::size_t from = 0;
+  for (std::size_t at = text.find(','); at != std::string::npos; at = text.find(',', from)) {
+    expected.push_back(std::string_view(text).substr(from, at - from));
+    from = at + 1;
+  }
+  expected.push_back(std::string_view(text).substr(from));
+  ASSERT_EQ(found, static_cast<int>(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(fields[i], expected[i]) << i;
+  for (std::size_t i = expected.size(); i < fields.size(); ++i) EXPECT_TRUE(fields[i].empty()) << i;
+  // The last field asked for ends at the next separator, far into the text.
+  std::array<std::string_view, 50> most{};
+  EXPECT_EQ(report_text::SplitFields(text, ',', most), 50);
+  EXPECT_EQ(most[49], expected[49]);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReportLineCursor, TakesLiteralsAndRunsAndComparesBytesOfEveryLength) {
+  const std::string a = "Raid Read Bad-RDT and more";
+  for (std::size_t size = 0; size <= 20; ++size) {
+    std::string b = a;
+    EXPECT_TRUE(CReportLineCursor::SameBytes(a.data(), b.data(), size)) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      b = a;
+      b[at] ^= 0x20;
+      EXPECT_FALSE(CReportLineCursor::SameBytes(a.data(), b.data(), size)) << size << " " << at;
+    }
+  }
+  CReportLineCursor cursor("    Channel:12,CE:0x1fZ");
+  std::string_view field;
+  cursor.SkipSpaces();
+  EXPECT_FALSE(cursor.Literal("Channel:1,"));
+  EXPECT_TRUE(cursor.Literal("Channel:"));
+  EXPECT_TRUE(cursor.Digits(field));
+  EXPECT_EQ(field, "12");
+  EXPECT_FALSE(cursor.Digits(field));
+  EXPECT_TRUE(field.empty());
+  EXPECT_TRUE(cursor.Literal(",CE:"));
+  const std::size_t start = cursor.At();
+  EXPECT_TRUE(cursor.Literal("0x") && cursor.HexDigits(field));
+  EXPECT_EQ(field, "1f");
+  EXPECT_EQ(cursor.From(start), "0x1f");
+  EXPECT_EQ(cursor.Rest(), "Z");
+  cursor.Skip(5);
+  EXPECT_EQ(cursor.Rest(), "");
+  EXPECT_FALSE(cursor.Literal("Z"));
 }
 
 }  // namespace
