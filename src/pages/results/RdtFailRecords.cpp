@@ -115,8 +115,11 @@ void TakeEngineRemarks(CReportLineCursor& cursor) {
 // "[" (section, total and summary lines), "D" and "T" ("RDT" of the RDT value and setting
 // lines), "D", "F", "M" and "l" (the block map's "Die Per Flash", "Plane Number", "Max Block
 // Per CE"), "F" and "T" (table headers: "Fail Type"). The log reader writes none of them after
-// the type of a bad-block row.
-constexpr std::string_view kKeyBytes = "[DFMTl";
+// the type of a bad-block row. The scanner finds them and the commas in one pass.
+const report_text::CSeparatorScanner& RowScanner() {
+  static const report_text::CSeparatorScanner scanner(',', "[DFMTl");
+  return scanner;
+}
 
 }  // namespace
 
@@ -141,15 +144,13 @@ bool CRdtFailRecords::EngineRow(std::string_view line, RdtFailRecord& record) {
   if (rest.empty() || rest.front() != ',') return false;
   // Twelve commas and no byte of a key after the type: the fields are those the general
   // reading splits (it reads thirteen).
-  std::array<std::size_t, kBadBlockFields + 1> end;
-  const std::size_t typeLength = text.size() - rest.size();
-  const report_text::SeparatorScan scan = report_text::ScanSeparators(rest, ',', kKeyBytes, end);
+  std::array<std::size_t, kBadBlockFields + 1> comma;
+  const report_text::SeparatorScan scan = RowScanner().Scan(rest, comma);
   if (scan.refused || scan.separators != kBadBlockFields - 1) return false;
-  for (std::size_t& place : std::span(end).first(scan.separators)) place += typeLength;
-  end[kBadBlockFields - 1] = text.size();
+  comma[kBadBlockFields - 1] = rest.size();
   const auto field = [&](std::size_t i) {
-    const std::size_t start = i == 0 ? 0 : end[i - 1] + 1;
-    return text.substr(start, end[i] - start);
+    if (i == 0) return text.substr(0, text.size() - rest.size());
+    return std::string_view(rest.data() + comma[i - 1] + 1, comma[i] - comma[i - 1] - 1);
   };
   SetRecord(record, RdtTable::BadBlock, field(0), field(1), field(2), field(3), field(4), field(5));
   record.totalLoop = field(6);

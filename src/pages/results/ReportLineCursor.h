@@ -17,9 +17,10 @@ class CReportLineCursor {
   }
   // Passes over bytes the caller has looked at already.
   void Skip(std::size_t bytes) { m_at += bytes < m_line.size() - m_at ? bytes : m_line.size() - m_at; }
-  // Takes the literal when the line continues with it (compared as one fixed-size block).
+  // Takes the literal when the line continues with it (its size known here, so the comparison
+  // becomes a few loads of fixed size).
   template <std::size_t N>
-  bool Literal(const char (&text)[N]) {
+  [[gnu::always_inline]] bool Literal(const char (&text)[N]) {
     constexpr std::size_t kLength = N - 1;
     if (m_line.size() - m_at < kLength || !SameBytes(m_line.data() + m_at, text, kLength)) return false;
     m_at += kLength;
@@ -27,7 +28,7 @@ class CReportLineCursor {
   }
 
   // Whether the bytes are the same, compared eight (or four) at a time.
-  static bool SameBytes(const char* a, const char* b, std::size_t size) {
+  [[gnu::always_inline]] static bool SameBytes(const char* a, const char* b, std::size_t size) {
     if (size >= 8) {
       for (std::size_t at = 0; at + 8 < size; at += 8) {
         if (Load<std::uint64_t>(a + at) != Load<std::uint64_t>(b + at)) return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -186,44 +187,65 @@ int SplitFields(std::string_view text, char separator, std::span<std::string_vie
   return found;
 }
 
-SeparatorScan ScanSeparators(std::string_view text, char separator, std::string_view refusedBytes,
-                             std::span<std::size_t> places) {
+CSeparatorScanner::CSeparatorScanner(char separator, std::string_view refusedBytes)
+    : m_refuses(!refusedBytes.empty()) {
+  for (std::size_t i = 0; i < 9; ++i) {
+    const char byte = i == 0 || !m_refuses ? separator : refusedBytes[std::min(i - 1, refusedBytes.size() - 1)];
+    std::memset(m_patterns[i], static_cast<unsigned char>(byte), sizeof(m_patterns[i]));
+  }
+  assert(refusedBytes.size() <= 8);
+}
+
+SeparatorScan CSeparatorScanner::Scan(std::string_view text, std::span<std::size_t> places) const {
   SeparatorScan scan;
-  const auto note = [&](std::size_t base, std::uint64_t separators, bool refused) {
-    for (; separators != 0 && scan.separators < places.size(); separators &= separators - 1) {
-      places[scan.separators++] = base + static_cast<std::size_t>(std::countr_zero(separators));
-    }
-    scan.refused |= refused;
-  };
   const char* const data = text.data();
   const std::size_t size = text.size();
-  std::size_t at = 0;
 #if defined(__SSE2__)
-  if (size >= 16 && refusedBytes.size() <= 8) {
-    const __m128i pattern = _mm_set1_epi8(separator);
-    __m128i refusedPatterns[8];
-    for (std::size_t i = 0; i < refusedBytes.size(); ++i) refusedPatterns[i] = _mm_set1_epi8(refusedBytes[i]);
-    // The bits of the sixteen bytes from `from`, of which those below `at` were looked at.
-    const auto sixteen = [&](std::size_t from) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-      __m128i refused = _mm_setzero_si128();
-      for (std::size_t i = 0; i < refusedBytes.size(); ++i) {
-        refused = _mm_or_si128(refused, _mm_cmpeq_epi8(bytes, refusedPatterns[i]));
-      }
-      const unsigned skip = static_cast<unsigned>(at - from);
-      const unsigned separators = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern))) >> skip;
-      note(at, separators, (static_cast<unsigned>(_mm_movemask_epi8(refused)) >> skip) != 0);
-    };
-    for (; at + 16 <= size; at += 16) sixteen(at);
-    // The last bytes through the sixteen that end the text.
-    if (at < size) {
-      sixteen(size - 16);
-      at = size;
-    }
-  }
+  const auto pattern = [this](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m_patterns[i])); };
+  const __m128i separator = pattern(0);
+  const __m128i r0 = pattern(1), r1 = pattern(2), r2 = pattern(3), r3 = pattern(4);
+  const __m128i r4 = pattern(5), r5 = pattern(6), r6 = pattern(7), r7 = pattern(8);
+  const auto refusedOf = [&](__m128i x) {
+    return _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r0), _mm_cmpeq_epi8(x, r1)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(x, r2), _mm_cmpeq_epi8(x, r3))),
+                        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r4), _mm_cmpeq_epi8(x, r5)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(x, r6), _mm_cmpeq_epi8(x, r7))));
+  };
+  const auto bits = [](__m128i set) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(set))); };
 #endif
-  for (; at < size; ++at) {
-    note(at, data[at] == separator ? 1 : 0, refusedBytes.find(data[at]) != std::string_view::npos);
+  // Blocks of up to 64 bytes: a mask of the separators' places, then the places in order.
+  for (std::size_t at = 0; at < size; at += 64) {
+    const std::size_t block = std::min<std::size_t>(size - at, 64);
+    std::uint64_t separators = 0;
+    std::size_t done = 0;
+#if defined(__SSE2__)
+    if (size >= 16) {
+      __m128i refused = _mm_setzero_si128();
+      for (; done + 16 <= block; done += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + done));
+        separators |= bits(_mm_cmpeq_epi8(x, separator)) << done;
+        refused = _mm_or_si128(refused, refusedOf(x));
+      }
+      std::uint64_t refusedBits = bits(refused);
+      if (done < block) {
+        // The last bytes through the sixteen that end the block, less those looked at.
+        const unsigned overlap = static_cast<unsigned>(16 - (block - done));
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + block - 16));
+        separators |= (bits(_mm_cmpeq_epi8(x, separator)) >> overlap) << done;
+        refusedBits |= bits(refusedOf(x)) >> overlap;
+        done = block;
+      }
+      scan.refused |= m_refuses && refusedBits != 0;
+    }
+#endif
+    for (; done < block; ++done) {
+      const char byte = data[at + done];
+      separators |= static_cast<std::uint64_t>(byte == static_cast<char>(m_patterns[0][0])) << done;
+      for (std::size_t i = 1; i < 9; ++i) scan.refused |= m_refuses && byte == static_cast<char>(m_patterns[i][0]);
+    }
+    for (; separators != 0 && scan.separators < places.size(); separators &= separators - 1) {
+      places[scan.separators++] = at + static_cast<std::size_t>(std::countr_zero(separators));
+    }
   }
   return scan;
 }

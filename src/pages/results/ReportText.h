@@ -38,15 +38,24 @@ int ScanText(std::string_view input, std::string_view format, std::span<std::str
 // stay empty.
 int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields);
 
-// One pass over the text (sixteen bytes at a time where the processor allows): the places of
-// its first separators, places.size() of them at most, and whether it holds any of the
-// refused bytes.
+// One pass over a text (sixteen bytes at a time where the processor allows): the places of its
+// first separators, and whether it holds any of a few refused bytes. Made once for a separator
+// and its refused bytes (at most eight), then used for many texts.
 struct SeparatorScan {
   std::size_t separators = 0;  // places filled
   bool refused = false;
 };
-SeparatorScan ScanSeparators(std::string_view text, char separator, std::string_view refusedBytes,
-                             std::span<std::size_t> places);
+class CSeparatorScanner {
+ public:
+  CSeparatorScanner(char separator, std::string_view refusedBytes);
+  // The places of the first separators, places.size() of them at most.
+  SeparatorScan Scan(std::string_view text, std::span<std::size_t> places) const;
+
+ private:
+  // The separator and the refused bytes (the last repeated to eight), each sixteen times.
+  alignas(16) unsigned char m_patterns[9][16] = {};
+  bool m_refuses = false;
+};
 
 // atoi: leading blanks and tabs, an optional sign, then decimal digits; 0 without digits.
 // Values beyond 32 bits are clamped.

@@ -24,12 +24,15 @@ bool CeIndexOf(std::string_view channelText, std::string_view ceText, int& chann
 bool PlaceCe(std::string_view channelText, std::string_view ceText, CePlace& place) {
   int channel = 0;
   int ce = 0;
-  if (!CeIndexOf(channelText, ceText, channel, ce)) return false;
-  if (channel == 0 && ce <= 7) {
+  return CeIndexOf(channelText, ceText, channel, ce) && PlaceCe(channel, ce, place);
+}
+
+bool PlaceCe(int channel, int ce, CePlace& place) {
+  if (channel == 0 && ce >= 0 && ce <= 7) {
     place = {ResultList::CeChannel0, ce + 1};
     return true;
   }
-  if (channel == 1 && ce >= 8) {
+  if (channel == 1 && ce >= 8 && ce <= 15) {
     place = {ResultList::CeChannel1, ce - 7};
     return true;
   }

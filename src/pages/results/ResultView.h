@@ -78,6 +78,8 @@ struct CePlace {
   int column = 0;
 };
 bool PlaceCe(std::string_view channelText, std::string_view ceText, CePlace& place);
+// The same for channel 0 or 1 and CE 0 to 15 (CeIndexOf).
+bool PlaceCe(int channel, int ce, CePlace& place);
 
 // Channel 0 or 1 and CE 0 to 15 of the texts, for the per-CE counts; false otherwise.
 bool CeIndexOf(std::string_view channelText, std::string_view ceText, int& channel, int& ce);

@@ -169,7 +169,7 @@ bool CScanReportReader::CountIndex(std::string_view channel, std::string_view ce
   return CeIndexOf(channel, ce, channelIndex, ceIndex);
 }
 
-void CScanReportReader::PlaceCount(std::string_view channel, std::string_view ce, int row, long long value) {
+void CScanReportReader::PlaceCount(int channel, int ce, int row, long long value) {
   CePlace place;
   if (!PlaceCe(channel, ce, place)) return;
   const int list = place.list == ResultList::CeChannel0 ? 0 : 1;
@@ -232,7 +232,9 @@ void CScanReportReader::PerPlaneLine() {
   m_view.InsertRow(ResultList::LaterPerPlane, row, std::span(perPlane).first(3));
   long long sum = 0;
   for (int p = 0; p < 4; ++p) sum += ReadDecimal(fields.Plane(p));
-  PlaceCount(fields.Channel(), fields.Ce(), 1, sum);
+  int channel = 0;
+  int ce = 0;
+  if (CountIndex(fields.Channel(), fields.Ce(), channel, ce)) PlaceCount(channel, ce, 1, sum);
 }
 
 void CScanReportReader::AllBadLine(bool allBadCount) {
@@ -251,7 +253,7 @@ void CScanReportReader::AllBadLine(bool allBadCount) {
     report_text::ScanText(m_work, "%[^/]/%[^-]->%[^(](%[^)]", fields);
     m_counts.allBad[channel][ce] += static_cast<std::uint32_t>(ReadDecimal(fields[2]));
   }
-  PlaceCount(m_rememberedChannel, m_rememberedCe, 0, m_counts.allBad[channel][ce]);
+  PlaceCount(channel, ce, 0, m_counts.allBad[channel][ce]);
 }
 
 void CScanReportReader::LaterPlaneLine() {
@@ -294,7 +296,7 @@ void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks
   if ((marks & kRdtKindMarks) != 0) {
     Remember(earlyFields.channel, earlyFields.ce);
     if (CountIndex(earlyFields.channel, earlyFields.ce, channel, ce)) {
-      PlaceCount(earlyFields.channel, earlyFields.ce, 2, ++m_counts.rdtBad[channel][ce]);
+      PlaceCount(channel, ce, 2, ++m_counts.rdtBad[channel][ce]);
     }
   }
   if (early && (marks & kKindOlb) == 0) {
@@ -305,7 +307,7 @@ void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks
     ++m_counts.earlyCount;
     m_pending.earlyTotal = m_pending.any = true;
     if (!f.typeHoldsRdt && CountIndex(f.channel, f.ce, channel, ce)) {
-      PlaceCount(f.channel, f.ce, 1, ++m_counts.ob[channel][ce]);
+      PlaceCount(channel, ce, 1, ++m_counts.ob[channel][ce]);
     }
   } else if (later) {
     const BadBlockFields& f = laterFields;

@@ -57,7 +57,8 @@ class CScanReportReader {
   BadBlockFields ReadBadBlockFields(std::string& copy, bool early);
   void Remember(std::string_view channel, std::string_view ce);
 
-  void PlaceCount(std::string_view channel, std::string_view ce, int row, long long value);
+  // A count into a row of the CE lists by the channel and CE indices (CountIndex).
+  void PlaceCount(int channel, int ce, int row, long long value);
   bool CountIndex(std::string_view channel, std::string_view ce, int& channelIndex, int& ceIndex) const;
 
   CResultView& m_view;

@@ -164,7 +164,8 @@ namespace {
 
 // Separators are found sixteen bytes at a time and through the sixteen bytes that end the
 // text: every length around those borders, with separators and refused bytes in every place.
-TEST(ReportText, ScanSeparatorsFindsEveryPlaceAndEveryRefusedByte) {
+TEST(ReportText, TheSeparatorScannerFindsEveryPlaceAndEveryRefusedByte) {
+  const report_text::CSeparatorScanner scanner(',', "[D");
   for (std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 130u, 254u}) {
     std::string text(size, '7');
     std::vector<std::size_t> expected;
@@ -173,14 +174,14 @@ TEST(ReportText, ScanSeparatorsFindsEveryPlaceAndEveryRefusedByte) {
       expected.push_back(at);
     }
     std::array<std::size_t, 300> places{};
-    report_text::SeparatorScan scan = report_text::ScanSeparators(text, ',', "[D", places);
+    report_text::SeparatorScan scan = scanner.Scan(text, places);
     EXPECT_FALSE(scan.refused) << size;
     ASSERT_EQ(scan.separators, expected.size()) << size;
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), places.begin())) << size;
     // At most the places asked for, and the whole text still looked at for refused bytes.
     if (size > 1) {
       text[size - 1] = 'D';
-      scan = report_text::ScanSeparators(text, ',', "[D", std::span(places).first(1));
+      scan = scanner.Scan(text, std::span(places).first(1));
       EXPECT_TRUE(scan.refused) << size;
       EXPECT_EQ(scan.separators, 1u) << size;
       EXPECT_EQ(places[0], 0u);
@@ -190,8 +191,9 @@ TEST(ReportText, ScanSeparatorsFindsEveryPlaceAndEveryRefusedByte) {
   for (std::size_t at = 0; at < 40; ++at) {
     std::string text(40, 'x');
     text[at] = '[';
-    EXPECT_TRUE(report_text::ScanSeparators(text, ',', "[D", places).refused) << at;
-    EXPECT_FALSE(report_text::ScanSeparators(text, ',', "D", places).refused) << at;
+    EXPECT_TRUE(scanner.Scan(text, places).refused) << at;
+    EXPECT_FALSE(report_text::CSeparatorScanner(',', "D").Scan(text, places).refused) << at;
+    EXPECT_FALSE(report_text::CSeparatorScanner(',', "").Scan(text, places).refused) << at;
   }
 }
 
