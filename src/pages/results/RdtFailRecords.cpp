@@ -84,7 +84,8 @@ namespace {
 // The fail-type name the text starts with (no name starts another).
 const FailName* FailNameAtStart(std::string_view text) {
   for (const FailName& name : kFailNames) {
-    if (text.size() >= name.name.size() && text[0] == name.name[0] && text.compare(0, name.name.size(), name.name) == 0) {
+    if (text.size() >= name.name.size() && text[0] == name.name[0] &&
+        CReportLineCursor::SameBytes(text.data(), name.name.data(), name.name.size())) {
       return &name;
     }
   }
