@@ -1,7 +1,6 @@
 #include "pages/results/RdtFailRecords.h"
 
 #include <array>
-#include <span>
 #include <string>
 
 #include "engine/rdtlog/BadBlockLog.h"
@@ -92,16 +91,17 @@ const FailName* FailNameAtStart(std::string_view text) {
   return nullptr;
 }
 
-// The fields of a bad-block log row, in the order of its columns.
-void SetBadBlockRecord(RdtFailRecord& record, std::span<const std::string_view, kBadBlockFields> field) {
+// The fields of a bad-block log row, field(i) for column i.
+template <class Field>
+void SetBadBlockRecord(RdtFailRecord& record, Field field) {
   // Fail Type, CE, Channel, plane, Physical block address, page number, Total Loop, Run Loop,
   // Run Cycle, Step number, Stage number, Over threshold correctable bit, Time Stamp.
-  SetRecord(record, RdtTable::BadBlock, field[0], field[1], field[2], field[3], field[4], field[5]);
-  record.totalLoop = field[6];
-  record.runLoop = field[7];
-  record.runCycle = field[8];
-  record.ecc = field[11];
-  record.timeStamp = field[12];
+  SetRecord(record, RdtTable::BadBlock, field(0), field(1), field(2), field(3), field(4), field(5));
+  record.totalLoop = field(6);
+  record.runLoop = field(7);
+  record.runCycle = field(8);
+  record.ecc = field(11);
+  record.timeStamp = field(12);
 }
 
 // The remarks the log reader writes after a fail-type name: "(9)" or "(data all 0xff)", then
@@ -153,12 +153,7 @@ bool CRdtFailRecords::EngineRow(std::string_view line, RdtFailRecord& record) {
     if (i == 0) return text.substr(0, text.size() - rest.size());
     return std::string_view(rest.data() + comma[i - 1] + 1, comma[i] - comma[i - 1] - 1);
   };
-  SetRecord(record, RdtTable::BadBlock, field(0), field(1), field(2), field(3), field(4), field(5));
-  record.totalLoop = field(6);
-  record.runLoop = field(7);
-  record.runCycle = field(8);
-  record.ecc = field(11);
-  record.timeStamp = field(12);
+  SetBadBlockRecord(record, field);
   record.kind = name->kind;
   return true;
 }
@@ -173,7 +168,7 @@ bool CRdtFailRecords::Line(std::string_view line, RdtFailRecord& record) {
   const std::string_view first = text.substr(0, text.find(','));
   if (FailKindOf(first, record.kind)) {
     report_text::SplitFields(text, ',', field);
-    SetBadBlockRecord(record, field);
+    SetBadBlockRecord(record, [&field](std::size_t i) { return field[i]; });
     return true;
   }
   if (m_table != RdtTable::SpecialTest && m_table != RdtTable::BakingTest) return false;

@@ -50,16 +50,16 @@ struct RdtFailRecord {
 //   "<type>,<CE>,<channel>,<plane>,0x<block>,<page>,<total loop>,<run loop>,<run cycle>,
 //    <step>,<stage>,<correctable bits>,<time stamp>"
 // after leading spaces, where the type is a fail-type name with the remarks the log reader
-// adds ("(9)" or "(data all 0xff)", then "(SLC Mode)", each optional), and the rest is made
-// only of the bytes the log reader writes there: commas, decimal numbers, "0x" with lower-case
-// hexadecimal digits, and the stage texts ("Pre read", "Erase", "Program", "Post Read") or
-// "NA". A report of many failed blocks is almost all such rows, so the readers recognise them
-// in one pass and take the record directly. Such a row is a bad-block record to Line too,
-// split the same way, and none of the keys the readers look for in other lines can be written
-// with its bytes (each holds "[", an upper-case "D", "F", "M" or "T", or a lower-case "l"), nor
-// is it a table header, so the readers do with it exactly what their general reading does
-// (their tests and their fuzz target check both ways against each other); any other line
-// takes the general reading.
+// adds ("(9)" or "(data all 0xff)", then "(SLC Mode)", each optional), followed by its twelve
+// comma-led fields, which hold none of the bytes "[", "D", "F", "M", "T" and "l" (the log
+// reader writes decimal numbers there, "0x" with lower-case hexadecimal digits, the stage
+// texts "Pre read", "Erase", "Program", "Post Read", and "NA"). A report of many failed blocks
+// is almost all such rows, so the readers recognise them in one pass and take the record
+// directly. Such a row is a bad-block record to Line too, split the same way; every key the
+// readers look for in other lines holds one of those bytes, and a table header does not start
+// with a fail type, so the readers do with it exactly what their general reading does (their
+// tests and their fuzz target check both ways against each other); any other line takes the
+// general reading.
 class CRdtFailRecords {
  public:
   // Notes a table header; true (and the record filled, its views into the line) when the

@@ -102,37 +102,6 @@ inline std::uint64_t BytesEqual(std::uint64_t word, std::uint64_t pattern) {
   return ~(((t & kLow7) + kLow7) | t) & ~kLow7;
 }
 
-// Bit 7 of each byte of the word moved to bit i of the result for byte i (exact: the
-// multiplication places every bit on a place of its own).
-inline std::uint64_t GatherByteBits(std::uint64_t byteBits) {
-  return ((byteBits >> 7) * 0x0102040810204080ull) >> 56;
-}
-
-// Bit i set when byte i of the block (64 bytes at most) equals the byte: sixteen bytes at a
-// time with SSE2, else eight at a time on a little-endian host, and the rest one by one.
-std::uint64_t EqualByteMask(const char* data, std::size_t size, char byte) {
-  std::uint64_t mask = 0;
-  std::size_t at = 0;
-#if defined(__SSE2__)
-  const __m128i pattern16 = _mm_set1_epi8(byte);
-  for (; at + 16 <= size; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, pattern16))))
-            << at;
-  }
-#endif
-  if constexpr (std::endian::native == std::endian::little) {
-    const std::uint64_t pattern = 0x0101010101010101ull * static_cast<unsigned char>(byte);
-    for (; at + 8 <= size; at += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, data + at, sizeof(word));
-      mask |= GatherByteBits(BytesEqual(word, pattern)) << at;
-    }
-  }
-  for (; at < size; ++at) mask |= static_cast<std::uint64_t>(data[at] == byte) << at;
-  return mask;
-}
-
 }  // namespace
 
 bool HoldsAnyByte(std::string_view text, std::string_view bytes) {
@@ -172,13 +141,12 @@ int SplitFields(std::string_view text, char separator, std::span<std::string_vie
   };
   // Up to 64 bytes at a time: a mask of the separators' places, whose lowest set bit is the
   // next separator.
-  std::size_t at = 0;
-  while (at < size) {
-    const std::size_t block = std::min<std::size_t>(size - at, 64);
-    for (std::uint64_t mask = EqualByteMask(data + at, block, separator); mask != 0; mask &= mask - 1) {
+  const CSeparatorScanner scanner(separator, {});
+  for (std::size_t at = 0; at < size; at += 64) {
+    bool refused = false;
+    for (std::uint64_t mask = scanner.BlockSeparators(text, at, refused); mask != 0; mask &= mask - 1) {
       if (separatorAt(at + static_cast<std::size_t>(std::countr_zero(mask)))) return static_cast<int>(count);
     }
-    at += block;
   }
   fields[count++] = std::string_view(data + from, size - from);
   const int found = static_cast<int>(count);
@@ -196,54 +164,60 @@ CSeparatorScanner::CSeparatorScanner(char separator, std::string_view refusedByt
   assert(refusedBytes.size() <= 8);
 }
 
-SeparatorScan CSeparatorScanner::Scan(std::string_view text, std::span<std::size_t> places) const {
-  SeparatorScan scan;
+// Inlined into Scan and SplitFields: the patterns stay in registers across a text's blocks.
+[[gnu::always_inline]] std::uint64_t CSeparatorScanner::BlockSeparators(std::string_view text, std::size_t at,
+                                                                    bool& refused) const {
   const char* const data = text.data();
   const std::size_t size = text.size();
+  const std::size_t block = std::min<std::size_t>(size - at, 64);
+  std::uint64_t separators = 0;
+  std::size_t done = 0;
 #if defined(__SSE2__)
-  const auto pattern = [this](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m_patterns[i])); };
-  const __m128i separator = pattern(0);
-  const __m128i r0 = pattern(1), r1 = pattern(2), r2 = pattern(3), r3 = pattern(4);
-  const __m128i r4 = pattern(5), r5 = pattern(6), r6 = pattern(7), r7 = pattern(8);
-  const auto refusedOf = [&](__m128i x) {
-    return _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r0), _mm_cmpeq_epi8(x, r1)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(x, r2), _mm_cmpeq_epi8(x, r3))),
-                        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r4), _mm_cmpeq_epi8(x, r5)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(x, r6), _mm_cmpeq_epi8(x, r7))));
-  };
-  const auto bits = [](__m128i set) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(set))); };
-#endif
-  // Blocks of up to 64 bytes: a mask of the separators' places, then the places in order.
-  for (std::size_t at = 0; at < size; at += 64) {
-    const std::size_t block = std::min<std::size_t>(size - at, 64);
-    std::uint64_t separators = 0;
-    std::size_t done = 0;
-#if defined(__SSE2__)
-    if (size >= 16) {
-      __m128i refused = _mm_setzero_si128();
-      for (; done + 16 <= block; done += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + done));
-        separators |= bits(_mm_cmpeq_epi8(x, separator)) << done;
-        refused = _mm_or_si128(refused, refusedOf(x));
-      }
-      std::uint64_t refusedBits = bits(refused);
-      if (done < block) {
-        // The last bytes through the sixteen that end the block, less those looked at.
-        const unsigned overlap = static_cast<unsigned>(16 - (block - done));
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + block - 16));
-        separators |= (bits(_mm_cmpeq_epi8(x, separator)) >> overlap) << done;
-        refusedBits |= bits(refusedOf(x)) >> overlap;
-        done = block;
-      }
-      scan.refused |= m_refuses && refusedBits != 0;
+  if (size >= 16) {
+    const auto pattern = [this](int i) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m_patterns[i])); };
+    const __m128i separator = pattern(0);
+    const __m128i r0 = pattern(1), r1 = pattern(2), r2 = pattern(3), r3 = pattern(4);
+    const __m128i r4 = pattern(5), r5 = pattern(6), r6 = pattern(7), r7 = pattern(8);
+    const auto refusedOf = [&](__m128i x) {
+      return _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r0), _mm_cmpeq_epi8(x, r1)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(x, r2), _mm_cmpeq_epi8(x, r3))),
+                          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, r4), _mm_cmpeq_epi8(x, r5)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(x, r6), _mm_cmpeq_epi8(x, r7))));
+    };
+    const auto bits = [](__m128i set) {
+      return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(set)));
+    };
+    __m128i refusedBytes = _mm_setzero_si128();
+    for (; done + 16 <= block; done += 16) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + done));
+      separators |= bits(_mm_cmpeq_epi8(x, separator)) << done;
+      refusedBytes = _mm_or_si128(refusedBytes, refusedOf(x));
     }
-#endif
-    for (; done < block; ++done) {
-      const char byte = data[at + done];
-      separators |= static_cast<std::uint64_t>(byte == static_cast<char>(m_patterns[0][0])) << done;
-      for (std::size_t i = 1; i < 9; ++i) scan.refused |= m_refuses && byte == static_cast<char>(m_patterns[i][0]);
+    std::uint64_t refusedBits = bits(refusedBytes);
+    if (done < block) {
+      // The last bytes through the sixteen that end the block, less those looked at.
+      const unsigned overlap = static_cast<unsigned>(16 - (block - done));
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + block - 16));
+      separators |= (bits(_mm_cmpeq_epi8(x, separator)) >> overlap) << done;
+      refusedBits |= bits(refusedOf(x)) >> overlap;
+      done = block;
     }
-    for (; separators != 0 && scan.separators < places.size(); separators &= separators - 1) {
+    refused |= m_refuses && refusedBits != 0;
+  }
+#endif
+  for (; done < block; ++done) {
+    const char byte = data[at + done];
+    separators |= static_cast<std::uint64_t>(byte == static_cast<char>(m_patterns[0][0])) << done;
+    for (std::size_t i = 1; i < 9; ++i) refused |= m_refuses && byte == static_cast<char>(m_patterns[i][0]);
+  }
+  return separators;
+}
+
+SeparatorScan CSeparatorScanner::Scan(std::string_view text, std::span<std::size_t> places) const {
+  SeparatorScan scan;
+  for (std::size_t at = 0; at < text.size(); at += 64) {
+    for (std::uint64_t separators = BlockSeparators(text, at, scan.refused);
+         separators != 0 && scan.separators < places.size(); separators &= separators - 1) {
       places[scan.separators++] = at + static_cast<std::size_t>(std::countr_zero(separators));
     }
   }

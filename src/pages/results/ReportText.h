@@ -40,7 +40,7 @@ int SplitFields(std::string_view text, char separator, std::span<std::string_vie
 
 // One pass over a text (sixteen bytes at a time where the processor allows): the places of its
 // first separators, and whether it holds any of a few refused bytes. Made once for a separator
-// and its refused bytes (at most eight), then used for many texts.
+// and its refused bytes (at most eight), then used for many texts; SplitFields uses one too.
 struct SeparatorScan {
   std::size_t separators = 0;  // places filled
   bool refused = false;
@@ -50,6 +50,9 @@ class CSeparatorScanner {
   CSeparatorScanner(char separator, std::string_view refusedBytes);
   // The places of the first separators, places.size() of them at most.
   SeparatorScan Scan(std::string_view text, std::span<std::size_t> places) const;
+  // The separators among the (at most) 64 bytes of the text from `at`, bit i for byte at + i;
+  // refused is set when any of those bytes is refused.
+  std::uint64_t BlockSeparators(std::string_view text, std::size_t at, bool& refused) const;
 
  private:
   // The separator and the refused bytes (the last repeated to eight), each sixteen times.
