@@ -133,8 +133,7 @@ void CScanReportReader::Begin() {
   m_counts = Counts{};
   m_pending = PendingCounts{};
   m_linesSinceFlush = 0;
-  m_rememberedChannel.clear();
-  m_rememberedCe.clear();
+  m_remembered = RememberedCe{};
 }
 
 void CScanReportReader::End() {
@@ -245,9 +244,9 @@ void CScanReportReader::AllBadLine(bool allBadCount) {
     const PerPlaneFields fields = ReadPerPlaneFields(m_work);
     Remember(fields.Channel(), fields.Ce());
   }
-  int channel = 0;
-  int ce = 0;
-  if (!CountIndex(m_rememberedChannel, m_rememberedCe, channel, ce)) return;
+  if (!m_remembered.counted) return;
+  const int channel = m_remembered.channel;
+  const int ce = m_remembered.ce;
   if (allBadCount) {
     std::array<std::string_view, 4> fields{};  // ce, die, count, percentage
     report_text::ScanText(m_work, "%[^/]/%[^-]->%[^(](%[^)]", fields);
@@ -276,38 +275,25 @@ CScanReportReader::BadBlockFields CScanReportReader::ReadBadBlockFields(std::str
                         Contains(fields[6], "RDT")};
 }
 
-void CScanReportReader::Remember(std::string_view channel, std::string_view ce) {
-  // Mostly the same short texts again: compared in place rather than copied.
-  auto same = [](const std::string& kept, std::string_view text) {
-    if (kept.size() != text.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (kept[i] != text[i]) return false;
-    }
-    return true;
-  };
-  if (!same(m_rememberedChannel, channel)) m_rememberedChannel.assign(channel);
-  if (!same(m_rememberedCe, ce)) m_rememberedCe.assign(ce);
+bool CScanReportReader::Remember(std::string_view channel, std::string_view ce) {
+  m_remembered.counted = CountIndex(channel, ce, m_remembered.channel, m_remembered.ce);
+  return m_remembered.counted;
 }
 
 void CScanReportReader::BadBlockLine(bool early, bool later, std::uint32_t marks, const BadBlockFields& earlyFields,
                                      const BadBlockFields& laterFields) {
-  int channel = 0;
-  int ce = 0;
-  if ((marks & kRdtKindMarks) != 0) {
-    Remember(earlyFields.channel, earlyFields.ce);
-    if (CountIndex(earlyFields.channel, earlyFields.ce, channel, ce)) {
-      PlaceCount(channel, ce, 2, ++m_counts.rdtBad[channel][ce]);
-    }
+  if ((marks & kRdtKindMarks) != 0 && Remember(earlyFields.channel, earlyFields.ce)) {
+    PlaceCount(m_remembered.channel, m_remembered.ce, 2, ++m_counts.rdtBad[m_remembered.channel][m_remembered.ce]);
   }
   if (early && (marks & kKindOlb) == 0) {
     const BadBlockFields& f = earlyFields;
-    Remember(f.channel, f.ce);
+    const bool counted = Remember(f.channel, f.ce);
     const std::array<std::string_view, 7> cells = {f.channel, f.ce, f.die, f.plane, f.block, f.address, f.type};
     m_view.InsertRow(ResultList::EarlyBad, m_counts.earlyRow++, cells);
     ++m_counts.earlyCount;
     m_pending.earlyTotal = m_pending.any = true;
-    if (!f.typeHoldsRdt && CountIndex(f.channel, f.ce, channel, ce)) {
-      PlaceCount(channel, ce, 1, ++m_counts.ob[channel][ce]);
+    if (!f.typeHoldsRdt && counted) {
+      PlaceCount(m_remembered.channel, m_remembered.ce, 1, ++m_counts.ob[m_remembered.channel][m_remembered.ce]);
     }
   } else if (later) {
     const BadBlockFields& f = laterFields;

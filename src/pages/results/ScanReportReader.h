@@ -55,7 +55,9 @@ class CScanReportReader {
   void ValueLines(std::string_view line);
   void ShortcutLine(const EngineBadBlockLine& parsed);
   BadBlockFields ReadBadBlockFields(std::string& copy, bool early);
-  void Remember(std::string_view channel, std::string_view ce);
+  // Remembers the channel and CE of the line for the all-bad lines after it; true when they
+  // name a counted channel and CE.
+  bool Remember(std::string_view channel, std::string_view ce);
 
   // A count into a row of the CE lists by the channel and CE indices (CountIndex).
   void PlaceCount(int channel, int ce, int row, long long value);
@@ -94,9 +96,14 @@ class CScanReportReader {
   void Flush();
   PendingCounts m_pending;
   int m_linesSinceFlush = 0;
-  // Channel and CE texts of the last per-plane or bad-block line (empty at the start).
-  std::string m_rememberedChannel;
-  std::string m_rememberedCe;
+  // The channel and CE of the last per-plane or bad-block line, as the all-bad lines count
+  // them (the empty texts of the start name none).
+  struct RememberedCe {
+    bool counted = false;
+    int channel = 0;
+    int ce = 0;
+  };
+  RememberedCe m_remembered;
 };
 
 // Reads the report at the path (a station path text) into the view. A report that cannot be
