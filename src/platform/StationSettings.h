@@ -68,6 +68,7 @@ bool WriteText(const Key& key, const std::string& value);
   X(KeepSN, kMpToolSettingIni, "General Info", "KeepSN", "0")                          \
   X(SlotNumber, kMpToolSettingIni, "General Info", "SlotNumber", "8")                   \
   X(SSDSizePercent, kMpToolSettingIni, "General Info", "SSDSizePercent", "")            \
+  X(RDTUseMPBin, kMpToolSettingIni, "General Info", "RDTUseMPBin", "0")                  \
   /* MPToolSetting.ini, [OP Setting] */                                                 \
   X(SetUIPage, kMpToolSettingIni, "OP Setting", "SetUIPage", "")                        \
   X(IniPassword, kMpToolSettingIni, "OP Setting", "INIPassword", "")                    \
@@ -123,6 +124,12 @@ bool WriteText(const Key& key, const std::string& value);
   X(SkipSDRWriteReadTest, kParamIni, "Options", "Skip_SDR_WriteRead_Test", "0")        \
   X(SkipCopyCompare, kParamIni, "Options", "SkipCopyCompare", "0")                     \
   X(SkipCheckFWBinHeader, kParamIni, "Options", "SkipCheckFWBinHeader", "0")           \
+  X(ChkFirst4Blk, kParamIni, "Options", "ChkFirst4Blk", "0")                           \
+  X(SkipGoodMarkCheck, kParamIni, "Options", "SkipGoodMarkCheck", "0")                 \
+  X(SaveBadBlockLog, kParamIni, "Options", "Save_BadBlock_Log", "0")                   \
+  X(SkipSecurityEraseQC, kParamIni, "Options", "Skip_SecurityErase_QC", "0")           \
+  X(SkipBuildFAT, kParamIni, "Options", "SkipBuildFAT", "0")                           \
+  X(DoResetSMART, kParamIni, "Options", "DoResetSMART", "0")                           \
   /* param.ini, [Special] */                                                           \
   X(KeepDeviceInfo, kParamIni, "Special", "Keep_Device_Info", "0")                     \
   /* param.ini, [Write_Read BurnIn] */                                                 \
@@ -144,6 +151,7 @@ bool WriteText(const Key& key, const std::string& value);
   X(IspRDTBinCode, kParamIni, "Device Info", "ISP_RDTBINCode", "")                      \
   X(MPBoardType, kParamIni, "Device Info", "MP_BoardType", "")                          \
   X(FormFactor, kParamIni, "Device Info", "FormFactor", "0")                             \
+  X(SSDSize, kParamIni, "Device Info", "SSD Size", "")                                 \
   /* param.ini, [Other] */                                                              \
   X(SataSscEnable, kParamIni, "Other", "SATA_SSC_Enable", "")                           \
   /* param.ini, [BardCode Setting] */                                                   \

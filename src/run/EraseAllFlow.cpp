@@ -1,8 +1,6 @@
 // The flow of the erase station: whatever code the drive runs, bring it down to its boot
 // code, load the MP firmware into controller RAM, optionally set the CE map, erase every
 // flash block, power-cycle the slot and check that the drive is back on its boot code.
-#include <array>
-
 #include "device/DevicePaths.h"
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
@@ -34,33 +32,12 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   }
 
   SetProgress(15);
-  if (!device.CheckICVer()) {
-    SetFlowFailure("I_V01", "IC ver error!!");
-    return FailOut();
-  }
+  if (!ControllerIsSupported()) return FailOut();
   if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!NoteRunningCode()) return FailOut();
 
   if (device.m_RunOnFlashCode) {
-    if (device.LockDiskVolumes() != 0) {
-      m_VolumesLocked = 1;
-      device.WriteReportLine("Drive Letter are Locked.", 1);
-    } else {
-      device.WriteReportLine("Drive Letter are Not Locked.", 1);
-    }
-    device.WriteReportLine("ROM mode", 1);
-  } else if (device.m_RunOnBootCode) {
-    device.WriteReportLine("Boot mode", 1);
-    if (!device.CheckFlashID()) {
-      SetFlowFailure("I_V02", "Controller version is not correct!!");
-      return FailOut();
-    }
-  }
-
-  if (device.m_RunOnFlashCode) {
-    if (!device.ForceToBootCode()) {
-      device.WriteFailReport();  // the step sets its tag without a fail record
-      return FailOut();
-    }
+    if (!ForceDriveToBootCode()) return FailOut();
   } else if (device.m_RunOnBurnerCode) {
     if (!device.JumpToBootAndWait(kJumpToBootPauseMs)) {
       device.WriteFailReport();
@@ -70,8 +47,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
 
   // The PRAM load compares the number of flash chips with the second bin type's CE limit.
-  std::array<std::uint8_t, kFlashIdTableBytes> flashIds{};
-  if (device.ReadAllFlashID(flashIds.data())) device.m_CECount = CountFlashIdCEs(flashIds);
+  CountFlashChips();
 
   if (!device.LoadPRAMCode(0, "")) return FailOut();
   SetProgress(20);
@@ -88,9 +64,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
     return FailOut();
   }
   if (testerMode && !device.ResetCardPower(1)) {
-    for (char& c : device.m_ErrorTag) {
-      if (c == 'x') c = 'I';
-    }
+    TurnErrorTagPhase('I');
     return FailOut();
   }
   if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();

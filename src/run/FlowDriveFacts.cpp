@@ -30,3 +30,13 @@ std::string IdentifyWordsText(std::span<const std::uint8_t> identify, std::size_
   }
   return text;
 }
+
+std::string FirmwareBinTypeText(std::span<const std::uint8_t> systemInfo) {
+  static constexpr std::size_t kBinTypeBytes[] = {349, 348, 351, 350};
+  std::string text;
+  for (const std::size_t at : kBinTypeBytes) {
+    if (at >= systemInfo.size() || systemInfo[at] == 0) break;
+    text.push_back(static_cast<char>(systemInfo[at]));
+  }
+  return text;
+}

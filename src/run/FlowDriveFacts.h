@@ -1,7 +1,8 @@
 #pragma once
 // Small readings of drive data that the station flows share: the number of CEs that report a
 // flash ID in the scan-all-flash-ID table, the UI CE map of the settings text, and texts of
-// IDENTIFY DEVICE words (serial number, model number).
+// IDENTIFY DEVICE words (serial number, model number), and the running firmware's bin type in
+// its system information.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,3 +34,8 @@ inline constexpr std::size_t kIdentifyModelWords = 20;
 // first, then its low byte. The text stops at the first NUL byte; words past the end of the
 // data are not read. Nothing is trimmed.
 std::string IdentifyWordsText(std::span<const std::uint8_t> identify, std::size_t firstWord, std::size_t words);
+
+// The bin type of the running firmware in its system information: the characters of bytes
+// 349, 348, 351 and 350, in that order; the text ends at its first zero byte or at the end of
+// the data.
+std::string FirmwareBinTypeText(std::span<const std::uint8_t> systemInfo);

@@ -8,7 +8,6 @@
 #include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/DiskGeometry.h"
-#include "engine/firmware/StationImage.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
@@ -29,8 +28,6 @@ constexpr int kWriteReadProgressPoints = 5;
 constexpr int kSecondScanProgressPoints = 5;
 constexpr std::uint8_t kGoodMarkMp = 1;
 constexpr std::uint8_t kGoodMarkMpAfterRdt = 3;
-// System-information bytes of the firmware's bin type, in the order they are read.
-constexpr std::size_t kBinTypeBytes[] = {349, 348, 351, 350};
 
 // A burn-in amount setting read as "%f": the whole text must be a number.
 std::optional<float> ParseBurnInAmount(const std::string& text) {
@@ -208,43 +205,7 @@ bool CMPFlow::ReadIdentity() {
 
 // Steps 16 and 17: the firmware's bin type against the parameter file, and the plane modes
 // a one-CE drive cannot run.
-bool CMPFlow::CheckFirmwareType() {
-  const bool onlyReport = settings::ReadInt(settings::keys::SkipCheckFWBinHeader) != 0;
-  // The programmed MP firmware answers its system information: a drive that does not (gone,
-  // silent or answering nonsense) is not passed without its firmware-type check.
-  if (!m_device.ReadSystemInfo()) {
-    m_device.WriteFailReport();
-    return FailOut();
-  }
-  const std::vector<std::uint8_t>& info = m_device.m_SystemInfoBuffer;
-  std::string firmwareType;
-  for (const std::size_t at : kBinTypeBytes) {
-    if (at >= info.size() || info[at] == 0) break;  // the text ends at its first zero byte
-    firmwareType.push_back(static_cast<char>(info[at]));
-  }
-  const std::string binType = engine::firmware::ExpectedBinType(false, m_device.m_CECount);
-  if (firmwareType.find(binType) == std::string::npos) {
-    const std::string message = platform::Format("Bin file fail!! FW do not equal to ini(%s)", firmwareType.c_str());
-    if (onlyReport) {
-      m_device.m_ErrorTag = "S_x30";
-      m_device.m_ErrorMessage = message;
-      m_device.WriteReportLine(message, 1);
-    } else {
-      m_task.SetFlowFailure("S_x30", message);
-      return FailOutWithoutSerial();
-    }
-  }
-  if (m_device.m_CECount != 1) return true;
-  if (binType.find("311") != std::string::npos || binType.find("315") != std::string::npos) {
-    m_task.SetFlowFailure("S_x31", "1CE do not support 1P mode!");
-    return FailOutWithoutSerial();
-  }
-  if (binType.find("7312") != std::string::npos && m_device.m_B0KBFlag != 0) {
-    m_task.SetFlowFailure("S_x31", "B0KB 1CE do not support 2P mode!");
-    return FailOutWithoutSerial();
-  }
-  return true;
-}
+bool CMPFlow::CheckFirmwareType() { return m_task.CheckFirmwareBinType(false) ? true : FailOutWithoutSerial(); }
 
 // Steps 15 to 21.
 std::uint8_t CMPFlow::Pass() {

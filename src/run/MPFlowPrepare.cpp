@@ -12,7 +12,6 @@
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
-#include "run/BadBlockTableSort.h"
 #include "run/MPFlow.h"
 
 namespace {
@@ -194,41 +193,10 @@ void CMPFlow::SetCeMap(bool readDynamicKey) {
   if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", 0);
 }
 
-// The bad-block table sorted anew on the sort stations: the controller's table with the
-// factory marks of the third-party table. A table that cannot be read is left as it is.
+// The bad-block table sorted anew on the sort stations, without RDT information.
 bool CMPFlow::SortBadBlockTable() {
-  const int station = m_task.m_StationMode;
-  if ((station != kStationSortRDT && station != kStationSortMP) ||
-      settings::ReadInt(settings::keys::SkipSortBBT) != 0) {
-    return true;
-  }
-  const bool showFailure = settings::ReadInt(settings::keys::ShowSortBBTFail) != 0;
-  std::array<std::uint8_t, CMPDevice::kRecordBytes> parameters{};
-  std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtRecord{};
-  if (!m_device.ReadBadBlockTable(parameters.data(), nullptr)) return true;
-
-  std::vector<std::uint8_t>& table = m_device.m_BBTBuffer;
-  const std::optional<TableSortLengths> lengths = TableSortLengthsOf(parameters, table.size());
-  if (!lengths) {
-    m_device.WriteReportLine(
-        platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).", table.size()), 1);
-    return true;
-  }
-  std::fill_n(table.begin(), lengths->tableBytes, 0xFF);
-  std::fill_n(table.begin(), lengths->mapBytes, 0x00);
-
-  std::uint32_t wholeLength = 0;
-  bool sorted = m_device.ReadWhole3rdBBT(table, parameters.data(), m_device.m_WholeTableBuffer, &wholeLength) != 0;
-  if (sorted) {
-    std::uint16_t checksum = 0xFFFF;
-    sorted = m_device.WriteBadBlockTable(table, rdtRecord.data(), parameters.data(), &checksum, 1) != 0;
-  }
-  m_device.m_WholeTableBuffer.clear();
-  m_device.m_WholeTableBuffer.shrink_to_fit();
-  if (sorted || !showFailure) return true;
-  m_task.TakeEngineErrorTag();
-  m_task.SetSlotStatus(kSlotFail, m_device.m_ErrorTag, m_device.m_ErrorMessage);
-  return FailOut();
+  static constexpr std::array<std::uint8_t, CMPDevice::kRecordBytes> kNoRdtRecord{};
+  return m_task.SortBadBlockTableOnSortStation(kNoRdtRecord.data(), m_statisticsText);
 }
 
 // The timing-window scan on burner versions from 0.6 on (or when asked), then the drive is
@@ -250,12 +218,7 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   return true;
 }
 
-// The force to boot code sets its tag without a fail record: the flow writes it.
-bool CMPFlow::ForceToBootCode() {
-  if (m_device.ForceToBootCode()) return true;
-  m_device.WriteFailReport();
-  return FailOut();
-}
+bool CMPFlow::ForceToBootCode() { return m_task.ForceDriveToBootCode() ? true : FailOut(); }
 
 bool CMPFlow::CheckEFuseBeforeCut() {
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !m_device.CheckEFuse(0, 0, 0, 0)) return FailOut();

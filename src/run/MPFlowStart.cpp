@@ -129,12 +129,8 @@ bool CMPFlow::HandOutSerialNumber() {
 // Steps 5 and 6: the controller and the flash chips.
 bool CMPFlow::IdentifyDrive() {
   m_task.SetProgress(kStartProgress);
-  if (!m_device.CheckICVer()) {
-    m_task.SetFlowFailure("I_V01", "IC ver error!!");
-    return FailOut();
-  }
-  std::array<std::uint8_t, kFlashIdTableBytes> flashIds{};
-  if (m_device.ReadAllFlashID(flashIds.data())) m_device.m_CECount = CountFlashIdCEs(flashIds);
+  if (!m_task.ControllerIsSupported()) return FailOut();
+  m_task.CountFlashChips();
   return true;
 }
 
@@ -146,11 +142,8 @@ bool CMPFlow::CheckRunningCode() {
     // held is kept rather than opened a second time.
     if (m_task.m_VolumesLocked != 0 && m_device.m_VolumeLock && m_device.m_VolumeLock->IsHeld()) {
       m_device.WriteReportLine("Drive Letter are Locked.", 1);
-    } else if (m_device.LockDiskVolumes() != 0) {
-      m_task.m_VolumesLocked = 1;
-      m_device.WriteReportLine("Drive Letter are Locked.", 1);
     } else {
-      m_device.WriteReportLine("Drive Letter are Not Locked.", 1);
+      m_task.LockDriveVolumes();
     }
     m_rdtFirmwareSeen = m_device.m_RunRDTFirmware != 0;
     if (m_device.m_RunRDTFirmware) {

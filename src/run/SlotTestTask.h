@@ -76,6 +76,7 @@ void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::stri
 inline constexpr const char* kFlowNotAvailableTag = "S_N01";
 
 class CMPFlow;
+class CRDTFlow;
 
 class CSlotTestTask : public CPoolTask {
  public:
@@ -185,6 +186,37 @@ class CSlotTestTask : public CPoolTask {
   // Ends a flow that this build does not carry: tag kFlowNotAvailableTag, message
   // "<name> flow not available", a fail record and state 0; returns 0.
   std::uint8_t FlowNotAvailable(SlotFlow flow);
+  // ---- steps that several station flows share (FlowSteps.cpp); each works on the engine
+  // object, and a step that returns false has set the failure (tag, message, fail record)
+  // for the flow's own ending, unless it says that it ended the flow itself.
+  // The controller's IC version; on failure the flow's "I_V01" "IC ver error!!".
+  bool ControllerIsSupported();
+  // The engine's CE count from the scan-all-flash-ID table; a failed read leaves it as it was.
+  void CountFlashChips();
+  // Locks the volumes of the drive (m_VolumesLocked set) with the line "Drive Letter are
+  // Locked.", or writes "Drive Letter are Not Locked."; neither is a failure.
+  void LockDriveVolumes();
+  // After the running-code check: a drive on code from flash has its volumes locked ("ROM
+  // mode"), one on boot code its flash ID checked ("Boot mode"; on failure the flow's "I_V02"
+  // "Controller version is not correct!!"); burner code writes nothing.
+  bool NoteRunningCode();
+  // Forces the controller from its code on flash to its boot code; the step sets its tag
+  // without a fail record, so the record is written here.
+  bool ForceDriveToBootCode();
+  // Every "x" of the engine's error tag becomes the letter (the flow's phase).
+  void TurnErrorTagPhase(char letter);
+  // On the sort stations (SortMP, SortRDT; not with SkipSortBBT) the drive's bad-block table
+  // is built anew from its parameter record and the third-party tables and written back with
+  // the RDT information record. A table that cannot be read is left as it is; a failed read
+  // of the third-party tables or write fails the flow only with ShowSortBBTFail, and then this
+  // step ends it (state 0, the serial number and failureExtra in the extra status text).
+  bool SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64, std::string_view failureExtra);
+  // The bin type the running firmware reports in its system information must hold the one
+  // the parameter file gives the MP (rdtImage false) or RDT image ("8311" looked for as
+  // "311"); a mismatch is only reported (tag "S_x30" kept) with SkipCheckFWBinHeader. A drive
+  // with one CE cannot run the one-plane types ("311", "315") nor "7312" on a two-plane
+  // layout ("S_x31"). A drive that does not answer its system information fails.
+  bool CheckFirmwareBinType(bool rdtImage);
   // Runs the chosen flow through the dispatch table.
   std::uint8_t RunFlow(SlotFlow flow);
   void SetProgress(int position);
@@ -233,6 +265,8 @@ class CSlotTestTask : public CPoolTask {
  private:
   // The MP flow's steps (MPFlow*.cpp) work on the task's members.
   friend class CMPFlow;
+  // The RDT pretest flow's steps (RDTFlow.cpp) likewise.
+  friend class CRDTFlow;
 
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);

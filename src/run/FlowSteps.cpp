@@ -1,0 +1,137 @@
+// Steps that several station flows take alike: the controller's version, the count of flash
+// chips, the drive's volumes and running code, the force to boot code, the sort of the
+// bad-block table on the sort stations and the bin type of the firmware just programmed.
+#include <algorithm>
+#include <array>
+
+#include "device/StationHelpers.h"
+#include "engine/MPDevice.h"
+#include "engine/firmware/StationImage.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/BadBlockTableSort.h"
+#include "run/FlowDriveFacts.h"
+#include "run/SlotTestTask.h"
+
+bool CSlotTestTask::ControllerIsSupported() {
+  if (m_pDevice->CheckICVer()) return true;
+  SetFlowFailure("I_V01", "IC ver error!!");
+  return false;
+}
+
+void CSlotTestTask::CountFlashChips() {
+  std::array<std::uint8_t, kFlashIdTableBytes> flashIds{};
+  if (m_pDevice->ReadAllFlashID(flashIds.data())) m_pDevice->m_CECount = CountFlashIdCEs(flashIds);
+}
+
+void CSlotTestTask::LockDriveVolumes() {
+  if (m_pDevice->LockDiskVolumes() != 0) {
+    m_VolumesLocked = 1;
+    m_pDevice->WriteReportLine("Drive Letter are Locked.", 1);
+  } else {
+    m_pDevice->WriteReportLine("Drive Letter are Not Locked.", 1);
+  }
+}
+
+bool CSlotTestTask::NoteRunningCode() {
+  CMPDevice& device = *m_pDevice;
+  if (device.m_RunOnFlashCode) {
+    LockDriveVolumes();
+    device.WriteReportLine("ROM mode", 1);
+  } else if (device.m_RunOnBootCode) {
+    device.WriteReportLine("Boot mode", 1);
+    if (!device.CheckFlashID()) {
+      SetFlowFailure("I_V02", "Controller version is not correct!!");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CSlotTestTask::ForceDriveToBootCode() {
+  if (m_pDevice->ForceToBootCode()) return true;
+  m_pDevice->WriteFailReport();
+  return false;
+}
+
+void CSlotTestTask::TurnErrorTagPhase(char letter) {
+  std::string& tag = m_pDevice->m_ErrorTag;
+  std::replace(tag.begin(), tag.end(), 'x', letter);
+}
+
+bool CSlotTestTask::SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64, std::string_view failureExtra) {
+  if ((m_StationMode != kStationSortRDT && m_StationMode != kStationSortMP) ||
+      settings::ReadInt(settings::keys::SkipSortBBT) != 0) {
+    return true;
+  }
+  CMPDevice& device = *m_pDevice;
+  const bool showFailure = settings::ReadInt(settings::keys::ShowSortBBTFail) != 0;
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> parameters{};
+  // A table whose parameters cannot be read is left as it is.
+  if (!device.ReadBadBlockTable(parameters.data(), nullptr)) return true;
+
+  std::vector<std::uint8_t>& table = device.m_BBTBuffer;
+  const std::optional<TableSortLengths> lengths = TableSortLengthsOf(parameters, table.size());
+  if (!lengths) {
+    device.WriteReportLine(
+        platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).", table.size()), 1);
+    return true;
+  }
+  std::fill_n(table.begin(), lengths->tableBytes, 0xFF);
+  std::fill_n(table.begin(), lengths->mapBytes, 0x00);
+
+  std::uint32_t wholeLength = 0;
+  bool sorted = device.ReadWhole3rdBBT(table, parameters.data(), device.m_WholeTableBuffer, &wholeLength) != 0;
+  if (sorted) {
+    std::uint16_t checksum = 0xFFFF;
+    sorted = device.WriteBadBlockTable(table, rdtInfo64, parameters.data(), &checksum, 1) != 0;
+  }
+  device.m_WholeTableBuffer.clear();
+  device.m_WholeTableBuffer.shrink_to_fit();
+  if (sorted || !showFailure) return true;
+  TakeEngineErrorTag();
+  SetSlotStatus(kSlotFail, device.m_ErrorTag, device.m_ErrorMessage);
+  return FailOutWithSerial(failureExtra);
+}
+
+bool CSlotTestTask::CheckFirmwareBinType(bool rdtImage) {
+  CMPDevice& device = *m_pDevice;
+  const bool onlyReport = settings::ReadInt(settings::keys::SkipCheckFWBinHeader) != 0;
+  // The firmware just programmed answers its system information: a drive that does not (gone,
+  // silent or answering nonsense) is not passed without its firmware-type check.
+  if (!device.ReadSystemInfo()) {
+    device.WriteFailReport();
+    return false;
+  }
+  const std::string firmwareType = FirmwareBinTypeText(device.m_SystemInfoBuffer);
+  std::string binType = engine::firmware::ExpectedBinType(rdtImage, device.m_CECount);
+  // The RDT firmware built for the "8311" flash reports the type "311".
+  if (rdtImage && binType == "8311") binType = "311";
+  if (firmwareType.find(binType) == std::string::npos) {
+    const std::string failure = platform::Format("Bin file fail!! FW do not equal to ini(%s)", firmwareType.c_str());
+    if (!onlyReport) {
+      SetFlowFailure("S_x30", failure);
+      return false;
+    }
+    // Only reported: the tag stays although the drive may pass.
+    device.m_ErrorTag = "S_x30";
+    if (rdtImage) {
+      m_ErrorTag = device.m_ErrorTag;
+      device.WriteReportLine(platform::Format("Bin file fail, FW do not equal to ini(%s)", firmwareType.c_str()), 1);
+    } else {
+      device.m_ErrorMessage = failure;
+      device.WriteReportLine(failure, 1);
+    }
+  }
+  if (device.m_CECount != 1) return true;
+  if (binType.find("311") != std::string::npos || binType.find("315") != std::string::npos) {
+    SetFlowFailure("S_x31", "1CE do not support 1P mode!");
+    return false;
+  }
+  // The two-plane layout of the system information, which one CE cannot run.
+  if (binType.find("7312") != std::string::npos && device.m_B0KBFlag != 0) {
+    SetFlowFailure("S_x31", "B0KB 1CE do not support 2P mode!");
+    return false;
+  }
+  return true;
+}
