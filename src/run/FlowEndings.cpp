@@ -55,6 +55,10 @@ void CSlotTestTask::SetFlowFailure(std::string_view tag, std::string message) {
 
 std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
   SetSlotStatus(kSlotPass, passText, "");
+  return EndPass(false);
+}
+
+std::uint8_t CSlotTestTask::EndPass(bool copyReport) {
   if (m_VolumesLocked && m_pDevice) {
     if (m_pDevice->UnlockDiskVolumes() != 0) {
       m_VolumesLocked = 0;
@@ -64,6 +68,7 @@ std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
   }
   SetProgress(100);
   if (m_pDevice) m_pDevice->WriteReportLine("END", 0);
+  if (copyReport) CopyReportToStationLog();
   platform::Sleep(kPassPauseMs);
   SetProgress(0);
   SetResultText("0_00");

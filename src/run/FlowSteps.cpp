@@ -1,8 +1,11 @@
 // Steps that several station flows take alike: the controller's version, the count of flash
 // chips, the drive's volumes and running code, the force to boot code, the sort of the
-// bad-block table on the sort stations and the bin type of the firmware just programmed.
+// bad-block table on the sort stations, the write-read burn-in and the bin type of the
+// firmware just programmed.
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <optional>
 
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
@@ -12,6 +15,20 @@
 #include "run/BadBlockTableSort.h"
 #include "run/FlowDriveFacts.h"
 #include "run/SlotTestTask.h"
+
+namespace {
+
+// A burn-in amount setting read as "%f": the whole text must be a number.
+std::optional<float> ParseBurnInAmount(const std::string& text) {
+  const std::string trimmed = platform::Trim(text);
+  if (trimmed.empty()) return std::nullopt;
+  char* end = nullptr;
+  const float value = std::strtof(trimmed.c_str(), &end);
+  if (end == trimmed.c_str() || *end != '\0') return std::nullopt;
+  return value;
+}
+
+}  // namespace
 
 bool CSlotTestTask::ControllerIsSupported() {
   if (m_pDevice->CheckICVer()) return true;
@@ -92,6 +109,38 @@ bool CSlotTestTask::SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64
   TakeEngineErrorTag();
   SetSlotStatus(kSlotFail, device.m_ErrorTag, device.m_ErrorMessage);
   return FailOutWithSerial(failureExtra);
+}
+
+CSlotTestTask::BurnInRun CSlotTestTask::RunWriteReadBurnIn(int progressPoints) {
+  BurnInRun run;
+  const int loops = settings::ReadInt(settings::keys::BurnInLoop);
+  const settings::Key* amountKey = nullptr;
+  if (settings::ReadInt(settings::keys::BurnInSetPercent) == 1) {
+    amountKey = &settings::keys::BurnInPercent;
+  } else if (settings::ReadInt(settings::keys::BurnInSetCapacity) == 1) {
+    amountKey = &settings::keys::BurnInCapacity;
+    run.byCapacity = true;
+  } else {
+    return run;  // neither: no write-read test
+  }
+  run.passed = false;
+  if (loops < 1) {
+    // A loop count below one would burn nothing in (or, read unsigned, loop for ever).
+    SetFlowFailure("S_x42", platform::Format("Write_Read BurnIn Loop setting must be 1 or more (%d) !!!", loops));
+    return run;
+  }
+  const std::string amountText = settings::ReadText(*amountKey, 10);
+  const std::optional<float> amount = ParseBurnInAmount(amountText);
+  if (!amount) {
+    // Nothing burned is no pass: a setting that names no amount stops the drive here.
+    SetFlowFailure("S_x42", platform::Format("Write_Read BurnIn %s setting is empty or not a number (%s) !!!",
+                                             amountKey->name, platform::Trim(amountText).c_str()));
+    return run;
+  }
+  run.passed = m_pDevice->WriteReadBurnIn(m_pProgress, progressPoints, *amount, run.byCapacity ? 1 : 0,
+                                          static_cast<std::uint32_t>(loops)) != 0;
+  run.testFailed = !run.passed;
+  return run;
 }
 
 bool CSlotTestTask::CheckFirmwareBinType(bool rdtImage) {

@@ -29,16 +29,6 @@ constexpr int kSecondScanProgressPoints = 5;
 constexpr std::uint8_t kGoodMarkMp = 1;
 constexpr std::uint8_t kGoodMarkMpAfterRdt = 3;
 
-// A burn-in amount setting read as "%f": the whole text must be a number.
-std::optional<float> ParseBurnInAmount(const std::string& text) {
-  const std::string trimmed = platform::Trim(text);
-  if (trimmed.empty()) return std::nullopt;
-  char* end = nullptr;
-  const float value = std::strtof(trimmed.c_str(), &end);
-  if (end == trimmed.c_str() || *end != '\0') return std::nullopt;
-  return value;
-}
-
 // Whether a Capacity text names an exact capacity (not empty, "default" or "MaxSize").
 bool NamesExactCapacity(const std::string& text) { return !text.empty() && text != "default" && text != "MaxSize"; }
 
@@ -78,43 +68,15 @@ bool CMPFlow::RestartOnNewFirmware() {
 
 // Step 5: the copy-compare test, or the burn-in by percent or by capacity.
 bool CMPFlow::WriteReadTest() {
-  const bool bridgeMode = g_U2AMode != 0;
   if (settings::ReadInt(settings::keys::BurnInEnable) == 0) {
     if (settings::ReadInt(settings::keys::SkipCopyCompare) != 0) return true;
     if (m_device.CopyCompareTestDMA(m_task.m_pProgress, kWriteReadProgressPoints)) return true;
     RecordWriteReadCurrent(false);
     return FailOut();
   }
-  const int loops = settings::ReadInt(settings::keys::BurnInLoop);
-  const settings::Key* amountKey = nullptr;
-  std::uint8_t byCapacity = 0;
-  if (settings::ReadInt(settings::keys::BurnInSetPercent) == 1) {
-    amountKey = &settings::keys::BurnInPercent;
-  } else if (settings::ReadInt(settings::keys::BurnInSetCapacity) == 1) {
-    amountKey = &settings::keys::BurnInCapacity;
-    byCapacity = 1;
-  } else {
-    return true;  // neither: no write-read test
-  }
-  if (loops < 1) {
-    // A loop count below one would burn nothing in (or, read unsigned, loop for ever).
-    m_task.SetFlowFailure("S_x42",
-                          platform::Format("Write_Read BurnIn Loop setting must be 1 or more (%d) !!!", loops));
-    return FailOut();
-  }
-  const std::string amountText = settings::ReadText(*amountKey, 10);
-  const std::optional<float> amount = ParseBurnInAmount(amountText);
-  if (!amount) {
-    // Nothing burned is no pass: a setting that names no amount stops the drive here.
-    m_task.SetFlowFailure("S_x42", platform::Format("Write_Read BurnIn %s setting is empty or not a number (%s) !!!",
-                                                    amountKey->name, platform::Trim(amountText).c_str()));
-    return FailOut();
-  }
-  if (m_device.WriteReadBurnIn(m_task.m_pProgress, kWriteReadProgressPoints, *amount, byCapacity,
-                               static_cast<std::uint32_t>(loops))) {
-    return true;
-  }
-  RecordWriteReadCurrent(byCapacity != 0 && bridgeMode);
+  const CSlotTestTask::BurnInRun burnIn = m_task.RunWriteReadBurnIn(kWriteReadProgressPoints);
+  if (burnIn.passed) return true;
+  if (burnIn.testFailed) RecordWriteReadCurrent(burnIn.byCapacity && g_U2AMode != 0);
   return FailOut();
 }
 

@@ -170,10 +170,12 @@ class CSlotTestTask : public CPoolTask {
   // A failure of the flow's own finding: sets the engine's tag and message and writes the
   // fail record.
   void SetFlowFailure(std::string_view tag, std::string message);
-  // The pass ending: state 1 with the pass text, a volume lock released (a failed unlock is
-  // only reported), progress 100, "END", a 100 ms pause, progress 0, the result text "0_00";
-  // returns 1.
+  // The pass ending: state 1 with the pass text, then EndPass without the log copy.
   std::uint8_t PassOut(std::string_view passText);
+  // The end of a pass whose state is shown: a volume lock released (a failed unlock is only
+  // reported), progress 100, "END", with copyReport the slot report copied into the station's
+  // log folder, a 100 ms pause, progress 0, the result text "0_00"; returns 1.
+  std::uint8_t EndPass(bool copyReport);
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
   // Records before verdicts: when the engine noted a lost record, a slot that shows a verdict
@@ -211,6 +213,16 @@ class CSlotTestTask : public CPoolTask {
   // of the third-party tables or write fails the flow only with ShowSortBBTFail, and then this
   // step ends it (state 0, the serial number and failureExtra in the extra status text).
   bool SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64, std::string_view failureExtra);
+  // The write-read burn-in of [Write_Read BurnIn] (the caller has found Enable not 0): by
+  // percent of the capacity (SetPercent 1) or else by capacity in GB (SetCapacity 1), Loop
+  // times; neither runs no test and passes. A loop count below one or an amount that is no
+  // number fails with the flow's "S_x42" before anything is written.
+  struct BurnInRun {
+    bool passed = true;
+    bool testFailed = false;  // the burn-in itself failed (not its settings)
+    bool byCapacity = false;
+  };
+  BurnInRun RunWriteReadBurnIn(int progressPoints);
   // The bin type the running firmware reports in its system information must hold the one
   // the parameter file gives the MP (rdtImage false) or RDT image ("8311" looked for as
   // "311"); a mismatch is only reported (tag "S_x30" kept) with SkipCheckFWBinHeader. A drive
@@ -267,6 +279,16 @@ class CSlotTestTask : public CPoolTask {
   friend class CMPFlow;
   // The RDT pretest flow's steps (RDTFlow.cpp) likewise.
   friend class CRDTFlow;
+
+  // The QC flow's info-block rewrite under lock 2 (QCFlow.cpp); false after its failure ending.
+  bool RewriteQCInfoBlock();
+  // The RDT result flow's two ways (RDTResultFlow.cpp): the RDT results judged, or the
+  // statistics of the bad-block table shown; 1 with the pass state shown, 0 after a failure
+  // ending.
+  std::uint8_t JudgeRdtResults(int slotLayout, std::uint64_t startMs);
+  std::uint8_t ShowBadBlockTableStatistics(int slotLayout, std::uint64_t startMs);
+  // Copies the slot report the engine wrote (the path it stored) into the station's log folder.
+  void CopyReportToStationLog();
 
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);

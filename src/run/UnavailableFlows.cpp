@@ -3,10 +3,7 @@
 // drives were not tested.
 #include "run/SlotTestTask.h"
 
-std::uint8_t CSlotTestTask::RunQCFlow() { return FlowNotAvailable(SlotFlow::QC); }
-std::uint8_t CSlotTestTask::RunRDTFlow() { return FlowNotAvailable(SlotFlow::RDT); }
 std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() { return FlowNotAvailable(SlotFlow::ZeroMBCheck); }
 std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() { return FlowNotAvailable(SlotFlow::UpgradeFirmware); }
-std::uint8_t CSlotTestTask::RunRDTResultFlow() { return FlowNotAvailable(SlotFlow::RDTResult); }
 std::uint8_t CSlotTestTask::RunRewriteISPFlow() { return FlowNotAvailable(SlotFlow::RewriteISP); }
 std::uint8_t CSlotTestTask::RunReadRMADebugFlow() { return FlowNotAvailable(SlotFlow::ReadRMADebug); }

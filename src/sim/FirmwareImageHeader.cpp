@@ -31,4 +31,14 @@ std::optional<std::string> BinTypeOfImage(std::span<const std::uint8_t> image) {
   return PrintableField(header.binType.Get());
 }
 
+std::optional<std::vector<std::uint8_t>> FlashSectionOfImageFile(std::span<const std::uint8_t> file) {
+  FirmwareImageHeader header;
+  if (!ReadRecord(file, header)) return std::nullopt;
+  const std::uint64_t ramBytes = header.ramCodeSize.Get();
+  const std::uint64_t flashBytes = header.flashCodeSize.Get();
+  if (flashBytes == 0 || sizeof(header) + ramBytes + flashBytes != file.size()) return std::nullopt;
+  const auto flash = file.subspan(sizeof(header) + static_cast<std::size_t>(ramBytes));
+  return std::vector<std::uint8_t>(flash.begin(), flash.end());
+}
+
 }  // namespace sim

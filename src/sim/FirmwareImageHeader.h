@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "device/records/FirmwareImageHeader.h"
 
@@ -15,5 +16,9 @@ namespace sim {
 std::optional<std::string> FirmwareNameOfImage(std::span<const std::uint8_t> image);
 // The bin type an image's header names (0x28), when it holds printable characters there.
 std::optional<std::string> BinTypeOfImage(std::span<const std::uint8_t> image);
+// The flash section of a whole image file (the 512-byte header, the program-RAM section and
+// the flash section, whose sizes the header gives): what the station programs into flash.
+// None when the sizes do not add up to the file's.
+std::optional<std::vector<std::uint8_t>> FlashSectionOfImageFile(std::span<const std::uint8_t> file);
 
 }  // namespace sim

@@ -46,6 +46,7 @@ constexpr ScenarioKey kScenarioKeys[] = {
     {Drive, "LaterBadPerCe", false},
     {Drive, "BadBlock", true},
     // Drive profiles: info block, faults of the drive, SMART, command faults
+    {Drive, "FlashImage", false},
     {Drive, "InfoBlock", false},
     {Drive, "GoodMark", false},
     {Drive, "DramFail", false},

@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/IniDocument.h"
 #include "platform/Text.h"
+#include "sim/FirmwareImageHeader.h"
 #include "sim/ScenarioKeys.h"
 
 namespace sim {
@@ -23,6 +24,7 @@ constexpr char kDriveSection[] = "Drive";
 
 constexpr std::uint64_t kMaxScenarioBytes = 1u << 20;
 constexpr std::int64_t kMaxPatchOffset = 16 << 20;  // no RDT log is larger
+constexpr std::uint64_t kMaxImageFileBytes = 8u << 20;  // no firmware image is larger
 
 // One key of the file: its value and where it stands.
 struct KeyEntry {
@@ -506,11 +508,42 @@ void ReadRdt(KeyReader& keys, RdtPlan& rdt) {
   rdt.badBlockEntriesGiven = log == 1;
 }
 
-DriveProfile ReadDriveProfile(KeyReader& keys) {
+// The flash sections of the image files a scenario names, each file read once.
+using FlashImages = std::map<std::string, std::vector<std::uint8_t>>;
+
+void ReadFlashImage(KeyReader& keys, DriveProfile& drive, FlashImages& images) {
+  if (!keys.Has("FlashImage")) return;
+  const std::string path = platform::Trim(keys.Text("FlashImage", ""));
+  if (drive.flashFirmware == FlashFirmware::None) {
+    keys.Fail("FlashImage", "flash holds firmware only with Code=Flash or Code=Rdt");
+    return;
+  }
+  auto found = images.find(path);
+  if (found == images.end()) {
+    const std::optional<std::uint64_t> size = platform::FileSize(path);
+    const std::optional<std::string> bytes =
+        size && *size <= kMaxImageFileBytes ? platform::ReadWholeFile(path) : std::nullopt;
+    if (!bytes) {
+      keys.Fail("FlashImage", "cannot read the firmware image " + path);
+      return;
+    }
+    const auto section = FlashSectionOfImageFile(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    if (!section) {
+      keys.Fail("FlashImage", path + " is not a firmware image (its header's section sizes do not add up)");
+      return;
+    }
+    found = images.emplace(path, *section).first;
+  }
+  drive.flashImage = found->second;
+}
+
+DriveProfile ReadDriveProfile(KeyReader& keys, FlashImages& images) {
   DriveProfile drive;
   const std::size_t code = keys.Choice("Code", 0, {"Boot", "Burner", "Flash", "Rdt"});
   drive.startOnBurner = code == 1;
   drive.flashFirmware = code == 2 ? FlashFirmware::Mp : code == 3 ? FlashFirmware::Rdt : FlashFirmware::None;
+  ReadFlashImage(keys, drive, images);
   drive.bootName = keys.Text("BootName", drive.bootName);
   drive.burnerName = keys.Text("BurnerName", drive.burnerName);
   drive.flashName = keys.Text("FlashName", drive.flashName);
@@ -606,6 +639,7 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
     }
   }
   const KeyMap driveDefaults = checked.Keys(kDriveSection);
+  FlashImages flashImages;
   unsigned nextTester = 1;
   unsigned position = 0;
   for (unsigned b = 1; b <= boards && error.empty(); ++b) {
@@ -665,7 +699,7 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
       }
       KeyReader profile(file, checked, profileName, ScenarioSection::Drive, std::move(keys), error);
       slot.empty = false;
-      slot.drive = ReadDriveProfile(profile);
+      slot.drive = ReadDriveProfile(profile, flashImages);
       slot.drive.badBlocks.seed = plan.seed + position;
       if (slot.drive.serialNumber.empty()) slot.drive.serialNumber = platform::Format("SIM%02u%02u0001", b, s);
       board.slots.push_back(std::move(slot));

@@ -39,6 +39,9 @@
 //   FlashId=<7 hex bytes>  e.g. "98 3C 98 B3 76 72 08"
 //   EarlyBadPerCe=<n>  LaterBadPerCe=<n>   seeded factory and later bad blocks per CE
 //   BadBlock<k>=<ce>,<block>,Factory|Erase|Program|Read   one named bad block
+//   FlashImage=<file>      with Code=Flash or Rdt: the flash holds the flash section of that
+//                          firmware image (a station path text, e.g. FW\MP\TV3160_MP_Sample.bin),
+//                          as the station programmed it; the firmware runs under its name
 //   InfoBlock=Blank|Written   GoodMark=<hex>   the info block left by an earlier MP run
 //   DramFail=0|1  EFuseBad=0|1  SmartThresholdExceeded=0|1  ApKeyRefused=0|1
 //   Smart<k>=<id hex>,<value>     SMART attributes (default: a healthy set)
@@ -62,6 +65,8 @@
 //                          lists the drive's bad-block map; Listed: only the listed entries
 //   Corrupt<k>=Temperature|Sdr|Special|BadBlock,<offset>,<hex bytes>   bytes written over
 //                          an encoded log
+// RDT firmware that the station programs into flash runs its test when it first starts and
+// has finished it at once, with the results the RDT keys above plan.
 // Listed keys (<k> = 1, 2, ...) are taken in the order of k; a profile's listed keys replace
 // those of [Drive] with the same name.
 //

@@ -65,6 +65,10 @@ SimDrive::SimDrive(const DriveProfile& profile, std::string defaultSerial)
       m_flashFirmware(profile.flashFirmware),
       m_badBlocks(profile.geometry, profile.badBlocks) {
   m_flashName = m_flashFirmware == FlashFirmware::Rdt ? profile.rdtName : profile.flashName;
+  if (m_flashFirmware != FlashFirmware::None && !profile.flashImage.empty()) {
+    m_flashImage = profile.flashImage;
+    m_flashName = FirmwareNameOfImage(m_flashImage).value_or(m_flashName);
+  }
   // The controller's table: factory marks, and the failures the RDT found when it ran.
   const bool rdtDone = profile.rdt.state == RdtState::Done;
   m_table.assign(m_badBlocks.All().begin(), m_badBlocks.All().end());
@@ -90,7 +94,7 @@ SimDrive::SimDrive(const DriveProfile& profile, std::string defaultSerial)
     block.tervidInfoMark.Set(kInfoBlockMark);
     block.serialNumber.Set(m_serial);
     block.modelNumber.Set(profile.modelNumber);
-    block.fwVersion.Set(profile.flashName);
+    block.fwVersion.Set(m_flashFirmware == FlashFirmware::Mp ? m_flashName : profile.flashName);
     block.ceNumber = static_cast<std::uint8_t>(profile.geometry.CeCount());
     block.ssdSizeLba.Set(profile.geometry.CapacitySectors());
     if (m_rdtLogs.info) block.mpInfo = *m_rdtLogs.info;
@@ -112,6 +116,19 @@ void SimDrive::BootFromPowerOn() {
   m_apKey = false;
   m_standby = false;
   m_code = m_flashFirmware == FlashFirmware::None ? RunningCode::Boot : RunningCode::Flash;
+  RunProgrammedRdt();
+}
+
+void SimDrive::RunProgrammedRdt() {
+  if (!m_rdtDue || m_code != RunningCode::Flash || m_flashFirmware != FlashFirmware::Rdt) return;
+  m_rdtDue = false;
+  // The test finds the later failures of the flash and marks them in the controller's table.
+  const auto found = m_badBlocks.All();
+  for (std::size_t i = 0; i < found.size() && i < m_table.size(); ++i) {
+    if (found[i] != 0 && (found[i] & kBlockFactoryBad) == 0) m_table[i] |= kBlockRdtBad;
+  }
+  m_profile.rdt.state = RdtState::Done;
+  RebuildRdtLogs();
 }
 
 void SimDrive::PowerOff() {
@@ -187,6 +204,7 @@ DriveStatus SimDrive::ProgramFlash(std::uint32_t offset, std::span<const std::ui
   if (status != DriveStatus::Ok) return status;
   m_flashName = FirmwareNameOfImage(m_flashImage).value_or(m_profile.flashName);
   m_flashFirmware = IsRdtFirmwareName(m_flashName) ? FlashFirmware::Rdt : FlashFirmware::Mp;
+  m_rdtDue = m_flashFirmware == FlashFirmware::Rdt;
   return DriveStatus::Ok;
 }
 
@@ -198,6 +216,7 @@ DriveStatus SimDrive::StartFlashCode() {
   if (m_flashFirmware == FlashFirmware::None) return DriveStatus::Aborted;
   m_programRam.clear();
   m_code = RunningCode::Flash;
+  RunProgrammedRdt();
   return DriveStatus::Ok;
 }
 
@@ -205,6 +224,7 @@ DriveStatus SimDrive::EraseIspCode() {
   if (m_code == RunningCode::Boot) return DriveStatus::Aborted;
   m_flashImage.clear();
   m_flashFirmware = FlashFirmware::None;
+  m_rdtDue = false;
   return DriveStatus::Ok;
 }
 
@@ -460,6 +480,7 @@ DriveStatus SimDrive::EraseAll(unsigned eraseType) {
   m_media.Clear();
   m_flashImage.clear();
   m_flashFirmware = FlashFirmware::None;
+  m_rdtDue = false;
   m_profile.rdt.state = RdtState::NotRun;
   RebuildRdtLogs();
   return DriveStatus::Ok;

@@ -12,7 +12,10 @@
 //                                            flash again
 //   flash     -- force to boot -->           boot code
 //   burner    -- flash program -->           flash holds the image; runs after the next
-//                                            power cycle or force-to-flash start
+//                                            power cycle or force-to-flash start; RDT
+//                                            firmware programmed so runs its test as soon as
+//                                            it first starts, and has finished it at once
+//                                            (the results the scenario's RDT keys plan)
 //   any       -- ISP erase -->               flash firmware gone (boot code at next power on)
 //   power off -> nothing answers; RAM code is lost
 //
@@ -67,6 +70,10 @@ struct DriveProfile {
   RdtPlan rdt;
   std::uint8_t goodMark = 0;                          // info block byte 511
   bool infoBlockWritten = false;                      // the info block holds an MP's record
+  // The flash section of a firmware image that an earlier run programmed into flash (with
+  // flashFirmware Mp or Rdt); the firmware then runs under the image's name. Empty: the flash
+  // holds firmware of the profile's name whose code the station never sent.
+  std::vector<std::uint8_t> flashImage;
   bool dramFail = false;
   bool eFuseBad = false;
   bool smartThresholdExceeded = false;
@@ -209,6 +216,8 @@ class SimDrive {
   // The bin type of the image the running code came from, when it names one.
   std::optional<std::string> RunningBinType() const;
   void BootFromPowerOn();
+  // The RDT firmware the station programmed, started for the first time: it runs its test.
+  void RunProgrammedRdt();
   void RebuildRdtLogs();
   std::span<const std::uint8_t> LogBytes(RdtLogKind log) const;
   BbtGeometry TableGeometry() const;
@@ -223,6 +232,7 @@ class SimDrive {
   std::string m_flashName;
   std::vector<std::uint8_t> m_programRam;
   std::vector<std::uint8_t> m_flashImage;
+  bool m_rdtDue = false;                             // programmed RDT firmware not yet started
   bool m_apKey = false;
   bool m_standby = false;
   std::uint16_t m_ceMapInUse = 0;

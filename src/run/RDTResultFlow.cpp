@@ -1,0 +1,152 @@
+// The flow of the RDT result station: a drive that ran its reliability test (RDT) must answer
+// and run code from flash. On the RDT firmware its results are read and judged (the "RDT"
+// block-information record stored whatever the verdict) and the status shows the verdict with
+// the per-CE block statistics; a drive on other flash code (8- and 16-slot testers only) shows
+// the statistics of its bad-block table in the orange pass state. The slot report the engine
+// wrote is copied into the station's log folder after the checks of the drive and at the end.
+#include <array>
+
+#include "device/DevicePaths.h"
+#include "device/StationHelpers.h"
+#include "engine/BlockInfoRecord.h"
+#include "engine/MPDevice.h"
+#include "engine/rdtlog/RdtResultCode.h"
+#include "platform/Clock.h"
+#include "platform/StationSettings.h"
+#include "platform/Text.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+constexpr std::uint8_t kAnyCode = 3;
+constexpr int kRdtReadPoints = 70;
+// Statistics items of the 8-slot and 16-slot layouts.
+constexpr std::uint32_t kStatistics8Slots = 11;
+constexpr std::uint32_t kStatistics16Slots = 10;
+
+// The RDT result codes whose failure the station names itself.
+struct RdtResultFailure {
+  std::uint32_t code;
+  const char* tag;
+  const char* message;
+};
+constexpr RdtResultFailure kRdtResultFailures[] = {
+    {kRdtResultTimeOut, "I_T52", "RDT_RESULT_FLH_TEST_TIME_OUT"},
+    {kRdtResultBadBlockOver, "I_T53", "RDT_RESULT_FLH_TEST_BB_OVER"},
+    {kRdtResultFlashIdError, "I_T55", "RDT_RESULT_FLH_ID_ERROR"},
+    {kRdtResultFlashIdMissing, "I_T55", "RDT_RESULT_FLH_ID_MISS_ERROR"},
+    {kRdtResultSystemBlockError, "I_T54", "RDT_RESULT_SYS_BlK_ERROR"},
+};
+
+bool ShowsStatistics(int slotLayout) { return slotLayout == 8 || slotLayout == 16; }
+
+// The statistics text of a layout: 8 slots "<prefix><statistics of 11 items>", 16 slots the
+// statistics of 10 items.
+std::string StatisticsText(CMPDevice& device, int slotLayout, std::string_view prefix8Slots,
+                           const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
+  const std::uint8_t fromRecord = blockInfo != nullptr ? 1 : 0;
+  if (slotLayout == 8) {
+    return std::string(prefix8Slots) + device.FormatBlockStatistics(kStatistics8Slots, fromRecord, blockInfo, rdtInfo64);
+  }
+  return device.FormatBlockStatistics(kStatistics16Slots, fromRecord, blockInfo, rdtInfo64);
+}
+
+}  // namespace
+
+std::uint8_t CSlotTestTask::RunRDTResultFlow() {
+  if (!m_pDevice) return 0;
+  CMPDevice& device = *m_pDevice;
+  const std::uint64_t start = platform::TickCountMs();
+  device.WriteReportLine("START", 0);
+  SetProgress(5);
+  const auto failOutWithLogCopy = [this] {
+    CopyReportToStationLog();
+    return StatusOnlyFail();
+  };
+
+  if (g_U2AMode == 0 && !device.CheckIOState(kTaskInit)) {
+    if (!IsNoDriveTag(device.m_ErrorTag)) return failOutWithLogCopy();
+    CopyReportToStationLog();
+    return NoDriveOut(0);
+  }
+  SetProgress(10);
+  if (!ControllerIsSupported()) return failOutWithLogCopy();
+  if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) return failOutWithLogCopy();
+
+  const int slotLayout = settings::ReadInt(settings::keys::SlotNumber);
+  if (!device.m_RunOnFlashCode || (!ShowsStatistics(slotLayout) && !device.m_RunRDTFirmware)) {
+    SetFlowFailure("I_B67", "[ChkRC]Not Running on Flash Code now");
+    return StatusOnlyFail();
+  }
+  const std::uint8_t passed = device.m_RunRDTFirmware ? JudgeRdtResults(slotLayout, start)
+                                                      : ShowBadBlockTableStatistics(slotLayout, start);
+  return passed ? EndPass(true) : std::uint8_t{0};
+}
+
+// The RDT path: the RDT results read and judged, the "RDT" record stored whatever the verdict.
+std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startMs) {
+  CMPDevice& device = *m_pDevice;
+  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
+  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtInfo{};
+  const auto blockInfo = std::make_unique<BlockInfoRecord>();
+  blockInfo->Clear();
+  const std::uint8_t judged =
+      device.ReadRDTLog(saveCsv, 1, m_pProgress, kRdtReadPoints, dramOnly, 0, rdtInfo.data(), blockInfo.get(), 0);
+  WriteBlockInfoToFile(*blockInfo);
+  if (!judged) {
+    for (const RdtResultFailure& failure : kRdtResultFailures) {
+      if (failure.code == device.m_RDTResultCode) SetFlowFailure(failure.tag, failure.message);
+    }
+    CopyReportToStationLog();
+    TakeEngineErrorTag();
+    device.m_HasExtraStatus = 0;
+    device.m_ExtraStatusText.clear();
+    // A bad-block judgement that failed shows the statistics it judged.
+    if (ShowsStatistics(slotLayout) && m_ErrorTag == "F_T31") {
+      device.m_ExtraStatusText = StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
+      device.m_HasExtraStatus = 1;
+    }
+    SetSlotStatus(kSlotFail, m_ErrorTag, device.m_ErrorMessage);
+    return 0;
+  }
+  SetProgress(95);
+  std::string text = "Pass";
+  if (ShowsStatistics(slotLayout)) {
+    text += "*" + StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
+  }
+  SetSlotStatus(kSlotPass, text, "");
+  const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
+  device.WriteReportLine(platform::Format("Read RDT Log, Total take(sec): %.3f sec.", seconds), 0);
+  return 1;
+}
+
+// The bad-block-table path: the statistics of the drive's table and RDT information.
+std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uint64_t startMs) {
+  CMPDevice& device = *m_pDevice;
+  if (!device.ReadSystemInfo()) {
+    TurnErrorTagPhase('S');
+    device.WriteFailReport();
+    return StatusOnlyFail();
+  }
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> parameters{};
+  std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtInfo{};
+  // A drive that never ran the RDT has no information: its statistics go without.
+  device.ReadRDTInfo(rdtInfo.data(), nullptr);
+  // Statistics of a table that could not be read would be made up: no pass without it.
+  if (!device.ReadBadBlockTable(parameters.data(), nullptr)) {
+    device.WriteFailReport();
+    return StatusOnlyFail();
+  }
+  SetSlotStatus(kSlotPassOrange, "Pass*" + StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data()),
+                "");
+  SetProgress(95);
+  const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
+  device.WriteReportLine(platform::Format("Read BBT Info, Total take(sec): %.3f sec.", seconds), 0);
+  return 1;
+}
+
+// The slot report as the engine wrote it (the path it stored), under the station's name.
+void CSlotTestTask::CopyReportToStationLog() {
+  if (m_pDevice) CopyStationLog(m_pDevice->m_ReportFile, m_StationMode);
+}
