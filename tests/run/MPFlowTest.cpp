@@ -7,81 +7,24 @@
 
 #include "device/VolumeLock.h"
 #include "device/records/InfoBlock.h"
-#include "run/BlockInfoFile.h"
-#include "run/RunFixture.h"
+#include "run/FlowFixture.h"
 
 namespace runtest {
 namespace {
 
-constexpr char kToolSettings[] = ".\\Configuration\\System\\MPToolSetting.ini";
-constexpr char kParam[] = ".\\param.ini";
-constexpr char kParamFdb[] = ".\\paramFDB.ini";
-constexpr char kFlashInfo[] = ".\\Configuration\\System\\FlashInfo.ini";
 constexpr char kWindowScanText[] = "CH0:3-12(7),CH1:4-13(8)";
 
-sim::DriveProfile OnBurner() {
-  sim::DriveProfile profile;
-  profile.startOnBurner = true;
-  return profile;
-}
-sim::DriveProfile OnMpFirmware() {
-  sim::DriveProfile profile;
-  profile.flashFirmware = sim::FlashFirmware::Mp;
-  profile.infoBlockWritten = true;
-  profile.goodMark = 0x01;
-  return profile;
-}
-sim::DriveProfile OnRdtFirmware() {
-  sim::DriveProfile profile;
-  profile.flashFirmware = sim::FlashFirmware::Rdt;
-  profile.rdt.state = sim::RdtState::Done;
-  return profile;
-}
-
-class MPFlow : public RunTest {
+class MPFlow : public FlowTest {
  protected:
   void SetUp() override {
-    RunTest::SetUp();
+    FlowTest::SetUp();
     SetStation("MP");
   }
-  std::uint8_t RunFlow(int port = 1) {
-    task.reset(NewTask(port));
-    EXPECT_TRUE(task->MakeDevice(nullptr));
-    if (beforeFlow) beforeFlow(*task->m_pDevice);
-    task->SetSlotStatus(kSlotTesting, "Testing", "");
-    return task->RunMPFlow();
-  }
-  bool ReportHas(const std::string& text, int port = 1) const { return Report(port).find(text) != std::string::npos; }
-  void SetSlotLayout(int slots) { SetKey(kToolSettings, "General Info", "SlotNumber", std::to_string(slots)); }
+  std::uint8_t RunFlow(int port = 1) { return RunFlowOf(&CSlotTestTask::RunMPFlow, kTaskInit, port); }
   std::array<std::uint8_t, 512> DriveInfoBlock(unsigned slot = 1) {
     std::array<std::uint8_t, 512> block{};
     EXPECT_EQ(Slot(slot).Drive()->ReadInfoBlock(0, block), sim::DriveStatus::Ok);
     return block;
-  }
-  std::string BlockInfoTags(int port = 1) {
-    std::string tags;
-    for (const BlockInfoRecord& record : ReadBlockInfoRecords(BlockInfoFilePath(port))) {
-      tags += std::string(record.tag, 4) + ";";
-    }
-    return tags;
-  }
-  void ExpectPassed(const std::string& passText) {
-    EXPECT_EQ(Cell(1).GetWindowText(), passText) << Report(1);
-    EXPECT_EQ(PortStateOf(1), kPortPass);
-    EXPECT_EQ(ResultText(1), "0_00");
-    EXPECT_EQ(page.bars[0].GetPos(), 0);
-    EXPECT_TRUE(ReportHas("Result     : PASS"));
-  }
-  // A failure of the flow: its tag in the task, the result text and the report, no "END".
-  void ExpectFailed(const std::string& tag, const std::string& message) {
-    EXPECT_EQ(ResultText(1), tag);
-    EXPECT_EQ(task->ErrorTag(), tag);
-    EXPECT_EQ(PortStateOf(1), kPortFail);
-    EXPECT_EQ(std::string(Cell(1).GetSubText()), message);
-    EXPECT_TRUE(ReportHas("Error Tag  : " + tag + "\r\nError Code : " + CMPDevice::ErrorTagToCode(tag) +
-                          "\r\nMessage    : " + message + "\r\n"))
-        << Report(1);
-    EXPECT_FALSE(ReportHas("END        :"));
   }
   void WriteMpImageOfBinType(const std::string& binType) {
     auto contents = engine::firmware::SampleImageContents(false);
@@ -89,9 +32,6 @@ class MPFlow : public RunTest {
     const auto image = engine::firmware::BuildFirmwareImage(contents);
     station.WriteFile("FW/MP/TV3160_MP_Sample.bin", std::string(image.begin(), image.end()));
   }
-
-  std::unique_ptr<TaskProbe> task;
-  std::function<void(CMPDevice&)> beforeFlow;
 };
 
 // ---- the drive's way by its running code ----------------------------------------------------
@@ -449,15 +389,6 @@ TEST_F(MPFlow, AFailedCopyCompareRecordsTheSlotsCurrentOnce) {
 // ---- lock 2 ---------------------------------------------------------------------------------
 
 TEST_F(MPFlow, LockTwoIsLeftOnEveryWayOutOfTheSerialAndInfoBlockSteps) {
-  const auto lockIsFree = [this] {
-    bool free = false;
-    std::thread other([&] {
-      free = page.locks[kLockSerialNumber].TryEnter();
-      if (free) page.locks[kLockSerialNumber].Leave();
-    });
-    other.join();
-    return free;
-  };
   struct Way {
     const char* name;
     std::function<void()> arrange;
@@ -483,7 +414,7 @@ TEST_F(MPFlow, LockTwoIsLeftOnEveryWayOutOfTheSerialAndInfoBlockSteps) {
     Install(sim::DriveProfile{});
     way.arrange();
     EXPECT_EQ(RunFlow(), way.result) << Report(1);
-    EXPECT_TRUE(lockIsFree());
+    EXPECT_TRUE(LockIsFree(kLockSerialNumber));
   }
 }
 
