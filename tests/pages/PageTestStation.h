@@ -66,8 +66,6 @@ class PageTestStation {
   explicit PageTestStation(const std::string& scenarioText = kTwentyFourDrives, bool bridgeMode = false)
       : sim(station, scenarioText, bridgeMode) {
     station.WriteFile("PC_MAC_Address.txt", std::string("[PC Info]\r\nMAC_Address=") + kHost + "\r\n");
-    WriteImage(engine::firmware::kSampleMpImagePath, false);
-    WriteImage(engine::firmware::kSampleRdtImagePath, true);
     // The template is the MP station; the page tests run the quicker erase station unless
     // they choose another.
     SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "EraseAll");
@@ -109,18 +107,23 @@ class PageTestStation {
   }
 
   testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
+  // The sample images are there before the scenario loads (a drive's flash may hold one).
+  bool imagesWritten = WriteSampleImages(station);
   SimStationScope sim;
   ui::Dispatcher dispatcher;
   ui::ScriptedHost host;
 
  private:
-  void WriteImage(const char* stationPath, bool rdt) {
-    const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
-    std::string path(stationPath);
-    for (char& c : path) {
-      if (c == '\\') c = '/';
+  static bool WriteSampleImages(const testsupport::ScratchStation& station) {
+    for (const bool rdt : {false, true}) {
+      const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
+      std::string path(rdt ? engine::firmware::kSampleRdtImagePath : engine::firmware::kSampleMpImagePath);
+      for (char& c : path) {
+        if (c == '\\') c = '/';
+      }
+      station.WriteFile(path, std::string(image.begin(), image.end()));
     }
-    station.WriteFile(path, std::string(image.begin(), image.end()));
+    return true;
   }
 };
 

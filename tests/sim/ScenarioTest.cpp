@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <random>
 
+#include "ImageFiles.h"
 #include "SimRequests.h"
 #include "device/ReplyLayouts.h"
 #include "device/SgTransport.h"
@@ -283,6 +284,9 @@ TEST_F(ScenarioTest, SmartThresholdAndPage) {
 }
 
 TEST_F(ScenarioTest, EveryTemplateScenarioLoads) {
+  // The images the build makes for a station, which some scenarios put on a drive's flash.
+  scratch.WriteFile("FW/MP/TV3160_MP_Sample.bin", simtest::MakeImageFile("SBF20A01").bytes);
+  scratch.WriteFile("FW/RDT/TV3160_RDT_Sample.bin", simtest::MakeImageFile("RDT20A01").bytes);
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(testsupport::StationTemplateFolder() / "Configuration" /
                                                                "Sim")) {
@@ -308,6 +312,49 @@ TEST_F(ScenarioTest, TheMpStationScenariosGiveTheirDrives) {
   EXPECT_EQ(station->SlotOfDrive(1)->Drive()->UserSectors(), std::uint64_t{256} << 21);
   Load("OneCE.ini");
   EXPECT_EQ(station->SlotOfDrive(1)->Drive()->SystemInfo().ceMap.Get(), 1u);
+}
+
+TEST_F(ScenarioTest, TheQcAndRdtResultScenariosGiveTheirDrives) {
+  const simtest::ImageFile mp = simtest::MakeImageFile("SBF20A01");
+  const simtest::ImageFile rdt = simtest::MakeImageFile("RDT20A01", 512, 5000);
+  scratch.WriteFile("FW/MP/TV3160_MP_Sample.bin", mp.bytes);
+  scratch.WriteFile("FW/RDT/TV3160_RDT_Sample.bin", rdt.bytes);
+  Load("ProgrammedAtMp.ini");
+  ASSERT_EQ(transport->ListDisks().size(), 24u);
+  EXPECT_EQ(FirmwareName(24), "SBF20A01");
+  std::vector<std::uint8_t> flash(mp.flashSection.size());
+  ASSERT_EQ(station->SlotOfDrive(24)->Drive()->ReadFlashCode(0, flash), sim::DriveStatus::Ok);
+  EXPECT_EQ(flash, mp.flashSection);
+  Load("QCFailures.ini");
+  EXPECT_EQ(FirmwareName(1), "SBF20A01");
+  EXPECT_EQ(FirmwareName(4), "RDT20A01");
+  EXPECT_EQ(station->SlotOfDrive(2)->Drive()->IcVersion(), 0x3150);
+  Load("RdtResultFailures.ini");
+  EXPECT_EQ(FirmwareName(1), "RDT10A01");
+  EXPECT_EQ(FirmwareName(16), "SBR1.0.0");
+  EXPECT_EQ(FirmwareName(18), "SBF10A01");
+  EXPECT_EQ(station->SlotOfDrive(4)->Drive()->RdtInfo()->resultWord.Get() & 0xFF, 0x12u);
+  Load("RdtPretestFailures.ini");
+  EXPECT_EQ(CardState(10), device::kCardEmpty);
+}
+
+TEST_F(ScenarioTest, AFlashImageMustBeAFirmwareImageOnAFlashWithFirmware) {
+  scratch.WriteFile("FW/MP/Broken.bin", simtest::MakeImageFile("SBF20A01").bytes + "tail");
+  const auto errorOf = [this](const std::string& text) {
+    scratch.WriteFile("Configuration/Sim/Image.ini", text);
+    const auto result = sim::LoadScenario("Image.ini");
+    EXPECT_FALSE(result.station);
+    return result.error;
+  };
+  EXPECT_EQ(errorOf("[Drive]\nCode=Flash\nFlashImage=FW\\MP\\Missing.bin\n"),
+            ".\\Configuration\\Sim\\Image.ini line 3, [Drive] FlashImage: cannot read the firmware image "
+            "FW\\MP\\Missing.bin");
+  EXPECT_EQ(errorOf("[Drive]\nCode=Flash\nFlashImage=FW\\MP\\Broken.bin\n"),
+            ".\\Configuration\\Sim\\Image.ini line 3, [Drive] FlashImage: FW\\MP\\Broken.bin is not a firmware "
+            "image (its header's section sizes do not add up)");
+  EXPECT_EQ(errorOf("[Drive]\nFlashImage=FW\\MP\\Broken.bin\n"),
+            ".\\Configuration\\Sim\\Image.ini line 2, [Drive] FlashImage: flash holds firmware only with "
+            "Code=Flash or Code=Rdt");
 }
 
 // The scenario file of the error tests, as the messages name it.
