@@ -153,7 +153,8 @@ bool CRDTFlow::PrepareOnBurnerCode() {
 // Preparation F.
 bool CRDTFlow::PrepareOnFlashCode() {
   if (!m_task.ForceDriveToBootCode()) return FailOut();
-  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !LoadProgramRam()) return false;
+  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!LoadProgramRam()) return false;
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
   if (!Erase(true)) return false;

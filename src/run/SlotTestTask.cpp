@@ -253,7 +253,18 @@ std::uint8_t CSlotTestTask::RunFlow(SlotFlow flow) {
       {SlotFlow::ReadRMADebug, &CSlotTestTask::RunReadRMADebugFlow},
   };
   for (const FlowEntry& entry : kFlows) {
-    if (entry.flow == flow) return (this->*entry.run)();
+    if (entry.flow != flow) continue;
+    const std::uint8_t result = (this->*entry.run)();
+    if (m_SlotState != kPortTesting) return result;
+    // A flow that ended without showing its verdict would leave the page waiting for the slot
+    // for ever: the slot shows the failure the engine stopped on.
+    TakeEngineErrorTag();
+    if (m_ErrorTag.empty()) {
+      m_ErrorTag = kTaskStoppedText;
+      SetResultText(m_ErrorTag);
+    }
+    SetSlotStatus(kSlotFail, m_ErrorTag, m_pDevice ? m_pDevice->m_ErrorMessage : std::string());
+    return 0;
   }
   return FlowNotAvailable(flow);
 }

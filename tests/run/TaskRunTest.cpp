@@ -233,6 +233,25 @@ TEST_F(TaskRun, AFlowThatThrowsLeavesTheSlotFailedAndTheTaskDeleted) {
   EXPECT_EQ(std::string(Cell(1).GetSubText()), "lost its way");
 }
 
+TEST_F(TaskRun, AFlowThatEndsWithoutShowingAVerdictShowsTheFailureItStoppedOn) {
+  // The slot would show "Testing" for ever and the page would wait for it.
+  RecordingTask::behaviour = [](RecordingTask& task) -> std::uint8_t {
+    task.m_pDevice->m_ErrorTag = "I_x64";
+    task.m_pDevice->m_ErrorMessage = "[ChkRC]Read Firmware Name Fail";
+    return 0;
+  };
+  RunTask(kTaskInit, "RDT", 1);
+  EXPECT_EQ(PortStateOf(1), kPortFail);
+  EXPECT_EQ(ResultText(1), "I_x64");
+  EXPECT_EQ(std::string(Cell(1).GetSubText()), "[ChkRC]Read Firmware Name Fail");
+  EXPECT_NE(WorkOrder().find(",Fail,I_x64,"), std::string::npos) << WorkOrder();
+  // Even one that claims a pass: no drive is shown passed without its verdict.
+  RecordingTask::behaviour = [](RecordingTask&) -> std::uint8_t { return 1; };
+  RunTask(kTaskInit, "RDT", 2);
+  EXPECT_EQ(PortStateOf(2), kPortFail);
+  EXPECT_EQ(Cell(2).GetWindowText(), "Fail");
+}
+
 // The station's transport with a driver layer that gives up by throwing.
 class ThrowingTransport : public device::Transport {
  public:

@@ -1,7 +1,8 @@
 #pragma once
 // A transport that passes every request on to the simulated station and notes, for one
 // device, the name of each command in the order sent (the command table's names, as the fault
-// rules match them). The fault sweep takes the command indexes of a passing run from it.
+// rules match them) and whether it reads data from the drive. The fault sweep takes the
+// command indexes of a passing run from it.
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,6 +26,7 @@ class CommandTrace : public device::Transport {
     if (devicePath == m_traced) {
       std::lock_guard guard(m_mutex);
       m_names.push_back(sim::DecodeCommand(request).Name());
+      m_readsData.push_back(request.direction == device::DataDirection::In && request.data != nullptr);
     }
     return m_inner->Execute(devicePath, request);
   }
@@ -33,12 +35,18 @@ class CommandTrace : public device::Transport {
     std::lock_guard guard(m_mutex);
     return m_names;
   }
+  // Per command of Names(): whether it reads data from the drive.
+  std::vector<bool> ReadsData() const {
+    std::lock_guard guard(m_mutex);
+    return m_readsData;
+  }
 
  private:
   std::shared_ptr<device::Transport> m_inner;
   std::string m_traced;
   mutable std::mutex m_mutex;
   std::vector<std::string> m_names;
+  std::vector<bool> m_readsData;
 };
 
 }  // namespace testsupport
