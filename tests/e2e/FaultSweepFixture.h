@@ -24,7 +24,7 @@
 #include <tuple>
 #include <vector>
 
-#include "e2e/SheetPassFixture.h"
+#include "e2e/StationPassFixture.h"
 #include "engine/MPDevice.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
@@ -63,11 +63,9 @@ inline std::string SweepScenario(const std::string& drives, const std::string& f
   return text;
 }
 
-class FaultSweepTest : public SheetPassTest {
+class FaultSweepTest : public StationPassTest {
  protected:
-  FaultSweepTest(const std::string& station, const std::string& scenario) : SheetPassTest(scenario) {
-    test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", station);
-  }
+  FaultSweepTest(const std::string& station, const std::string& scenario) : StationPassTest(station, scenario) {}
 
   // Commands that come only right after the command that opens their step.
   std::set<std::string> followers = {"Card Detect",      "Read Device Status", "Read PRAM",
@@ -85,11 +83,6 @@ class FaultSweepTest : public SheetPassTest {
       if (name.rfind("WO_", 0) == 0 || name == "_Summary.log") std::filesystem::remove(entry.path(), ignored);
     }
   }
-  void PressStartAndWait() {
-    SheetPassTest::PressStartAndWait();
-    summary = test.ReadStationFile(page->LogFolder(), "_Summary.log");
-  }
-  std::string Report(int port) const { return test.Report(page->LogFolder(), port); }
   std::string ResultsListLine(int port) const {
     const std::string path = g_WorkOrderFilePath.Get();
     const std::string suffix = platform::Format(",%02d]", port);
@@ -194,7 +187,6 @@ class FaultSweepTest : public SheetPassTest {
     }
   }
 
-  std::string summary;
   std::size_t runs = 0;         // injection points met, run or not
   std::size_t faultedRuns = 0;  // runs with a fault
 
