@@ -46,7 +46,8 @@ std::string StatisticsText(CMPDevice& device, int slotLayout, std::string_view p
                            const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
   const std::uint8_t fromRecord = blockInfo != nullptr ? 1 : 0;
   if (slotLayout == 8) {
-    return std::string(prefix8Slots) + device.FormatBlockStatistics(kStatistics8Slots, fromRecord, blockInfo, rdtInfo64);
+    return std::string(prefix8Slots) +
+           device.FormatBlockStatistics(kStatistics8Slots, fromRecord, blockInfo, rdtInfo64);
   }
   return device.FormatBlockStatistics(kStatistics16Slots, fromRecord, blockInfo, rdtInfo64);
 }
@@ -78,8 +79,8 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
     SetFlowFailure("I_B67", "[ChkRC]Not Running on Flash Code now");
     return StatusOnlyFail();
   }
-  const std::uint8_t passed = device.m_RunRDTFirmware ? JudgeRdtResults(slotLayout, start)
-                                                      : ShowBadBlockTableStatistics(slotLayout, start);
+  const std::uint8_t passed =
+      device.m_RunRDTFirmware ? JudgeRdtResults(slotLayout, start) : ShowBadBlockTableStatistics(slotLayout, start);
   return passed ? EndPass(true) : std::uint8_t{0};
 }
 

@@ -173,9 +173,8 @@ class FaultSweepTest : public StationPassTest {
       if (runs++ % stride != 0) continue;
       const char* fault = kSweepFaults[runs % std::size(kSweepFaults)];
       // Garbage changes only data a drive sends: where none follows, the drive answers right.
-      const bool dataFollows =
-          std::find(run.readsData.begin() + static_cast<std::ptrdiff_t>(n), run.readsData.end(), true) !=
-          run.readsData.end();
+      const bool dataFollows = std::find(run.readsData.begin() + static_cast<std::ptrdiff_t>(n), run.readsData.end(),
+                                         true) != run.readsData.end();
       if (!dataFollows && std::string_view(fault) == "Garbage") fault = "Timeout";
       SCOPED_TRACE(platform::Format("%s at command %zu (%s)", fault, n, commands[n].c_str()));
       Install(scenarioOf(platform::Format("Fault1=Any,%zu,%s,times=0", n, fault)));

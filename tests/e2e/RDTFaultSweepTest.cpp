@@ -21,9 +21,9 @@ class RDTFaultSweepThreads : public FaultSweepTest {
 TEST_F(RDTFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
   // Sanitizer builds trace the way from flash code alone, which sends every kind of command of
   // the other two but the few of their starts.
-  const std::vector<const char*> codes =
-      e2etest::kSanitizerRunStride == 1 ? std::vector<const char*>{"Boot", "Burner", "Flash"}
-                                        : std::vector<const char*>{"Flash"};
+  const std::vector<const char*> codes = e2etest::kSanitizerRunStride == 1
+                                             ? std::vector<const char*>{"Boot", "Burner", "Flash"}
+                                             : std::vector<const char*>{"Flash"};
   for (const char* code : codes) {
     SCOPED_TRACE(code);
     const PassingRun passingRun = TracePassingRun(RDTSweepScenario(code));

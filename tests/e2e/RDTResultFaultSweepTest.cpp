@@ -28,7 +28,9 @@ TEST_F(RDTResultFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOth
     if (HasFailure()) return;
     SweepFaults(
         passingRun,
-        [&faultedProfile](const std::string& faultLine) { return SweepScenario(kRdtPassed, faultedProfile, faultLine); },
+        [&faultedProfile](const std::string& faultLine) {
+          return SweepScenario(kRdtPassed, faultedProfile, faultLine);
+        },
         e2etest::kSanitizerRunStride);
     if (HasFatalFailure()) return;
   }

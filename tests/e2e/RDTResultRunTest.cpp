@@ -83,7 +83,8 @@ TEST_F(RDTResultSixteenSlotThreads, ADriveOnItsMpFirmwareShowsItsTablesStatistic
   EXPECT_EQ(page->PortCell(1).GetWindowText().rfind("Pass*OB/RB:24/4*", 0), 0u) << page->PortCell(1).GetWindowText();
   ExpectFailedWith(16, "I_B67", "[ChkRC]Not Running on Flash Code now");
   // A failed bad-block judgement shows the statistics it judged after the tag.
-  EXPECT_EQ(page->PortCell(14).GetWindowText().rfind(CMPDevice::ErrorTagToCode("F_T31") + "*[end]*OB/RB:24/240*", 0), 0u)
+  EXPECT_EQ(page->PortCell(14).GetWindowText().rfind(CMPDevice::ErrorTagToCode("F_T31") + "*[end]*OB/RB:24/240*", 0),
+            0u)
       << page->PortCell(14).GetWindowText();
 }
 

@@ -64,6 +64,19 @@ TEST(IdentifyText, TakesHighBytesFirstAndStopsAtTheFirstZeroByte) {
   EXPECT_EQ(IdentifyWordsText(std::span<const std::uint8_t>(identify).first(23), 10, 10), "AB");
 }
 
+TEST(FirmwareBinType, TakesBytes349348351350AndStopsAtAZeroByteOrTheEnd) {
+  std::array<std::uint8_t, 1024> info{};
+  info[348] = '3';
+  info[349] = '7';
+  info[350] = '2';
+  info[351] = '1';
+  EXPECT_EQ(FirmwareBinTypeText(info), "7312");
+  info[351] = 0;
+  EXPECT_EQ(FirmwareBinTypeText(info), "73");
+  EXPECT_EQ(FirmwareBinTypeText(std::span<const std::uint8_t>(info).first(350)), "73");
+  EXPECT_EQ(FirmwareBinTypeText(std::span<const std::uint8_t>(info).first(349)), "");
+}
+
 TEST(CapacityUnits, GigabytesFollowTheLbaRuleInSixtyFourBits) {
   EXPECT_EQ(CapacityMBOfGB(50), 97696368 >> 11);
   EXPECT_EQ(CapacityMBOfGB(128), 122104);

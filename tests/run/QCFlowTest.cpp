@@ -51,10 +51,10 @@ TEST_F(QCFlow, ADriveProgrammedAtMpPassesAndGetsTheQcMark) {
   ExpectPassed("Pass");
   const std::string report = Report(1);
   std::size_t at = 0;
-  for (const std::string line : {"Station    : QC\r\n", "   InfoBlock Reset Temperature log 64 bytes \r\n",
-                                 "   Write InfoBlock OK, SN: SIMSERIAL1 \r\n", "[ Success ] Copy Compare Test PIO OK",
-                                 "[ Success ] Scan Bad Block", "   StandBy. \r\n",
-                                 "[ Success ] QC Process Total take(sec): ", "END        :"}) {
+  for (const std::string line :
+       {"Station    : QC\r\n", "   InfoBlock Reset Temperature log 64 bytes \r\n",
+        "   Write InfoBlock OK, SN: SIMSERIAL1 \r\n", "[ Success ] Copy Compare Test PIO OK",
+        "[ Success ] Scan Bad Block", "   StandBy. \r\n", "[ Success ] QC Process Total take(sec): ", "END        :"}) {
     at = report.find(line, at);
     ASSERT_NE(at, std::string::npos) << line << "\n" << report;
   }
@@ -84,8 +84,9 @@ TEST_F(QCFlow, ABlockWithoutASerialNumberTakesTheDrivesIdentifySerial) {
   blank.infoBlockWritten = false;
   Install(blank);
   EXPECT_EQ(RunFlow(), 1) << Report(1);
-  EXPECT_TRUE(ReportHas("   Serial Number write to infoblock: SIMSERIAL1 \r\n   InfoBlock Reset Temperature log 64 "
-                        "bytes \r\n   Write InfoBlock OK, SN: SIMSERIAL1 \r\n"));
+  EXPECT_TRUE(
+      ReportHas("   Serial Number write to infoblock: SIMSERIAL1 \r\n   InfoBlock Reset Temperature log 64 "
+                "bytes \r\n   Write InfoBlock OK, SN: SIMSERIAL1 \r\n"));
   EXPECT_EQ(SerialOf(DriveInfoBlock()), "SIMSERIAL1");
 }
 

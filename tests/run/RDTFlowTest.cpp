@@ -50,8 +50,8 @@ TEST_F(RDTFlow, ADriveOnBootCodeGetsTheRdtBinIsScannedPreformattedAndGetsTheRdtF
   ExpectPassed("Pass");
   ExpectInOrder({"   UI CHCE Map : 0 \r\n", "   Serial Number : 00000000 \r\n", "   Boot mode \r\n",
                  "   Load PRAM Code SBB2.0.2 OK (FW\\RDT\\TV3160_RDT_Sample.bin) \r\n",
-                 "[ Success ] Erase All Block(Type 9) OK", "[ Success ] Scan Bad Block",
-                 "[ Success ] PreFormat OK", "   Program Flash Code RDT20A01 OK \r\n",
+                 "[ Success ] Erase All Block(Type 9) OK", "[ Success ] Scan Bad Block", "[ Success ] PreFormat OK",
+                 "   Program Flash Code RDT20A01 OK \r\n",
                  "[ Success ] RDT PreTest OK, Total take(sec): ", "END        :"});
   // The settings snapshot follows the banner.
   EXPECT_TRUE(ReportHas("[MPToolSetting]"));
@@ -286,6 +286,31 @@ TEST_F(RDTFlow, AnRdtBinType8311IsLookedForAs311AndOneCeCannotRunIt) {
   SetKey(kToolSettings, "General Info", "Capacity", "256");
   Install(sim::DriveProfile{});
   EXPECT_EQ(RunFlow(), 1) << Report(1);
+}
+
+TEST_F(RDTFlow, TheRunningFirmwaresBinTypeIsCheckedAgainstTheRdtBinType) {
+  // A drive whose running firmware reports the bin type "311".
+  sim::DriveProfile onFlash = OnMpFirmware();
+  onFlash.binType = "311";
+  Install(onFlash);
+  task.reset(NewTask(1));
+  ASSERT_TRUE(task->MakeDevice(nullptr));
+  CMPDevice& device = *task->m_pDevice;
+  // "8311" is looked for as "311" in the RDT firmware's type, not in the MP firmware's.
+  SetKey(kParamFdb, "Flash Info", "Flh_RDTBinType", "8311");
+  SetKey(kParamFdb, "Flash Info", "Flh_MPBinType", "8311");
+  EXPECT_TRUE(task->CheckFirmwareBinType(true)) << Report(1);
+  EXPECT_FALSE(task->CheckFirmwareBinType(false));
+  EXPECT_EQ(device.m_ErrorTag, "S_x30");
+  EXPECT_EQ(device.m_ErrorMessage, "Bin file fail!! FW do not equal to ini(311)");
+  // A mismatch only reported: its own line, the tag kept by the engine and the task.
+  SetKey(kParamFdb, "Flash Info", "Flh_RDTBinType", "7");
+  SetKey(kParam, "Options", "SkipCheckFWBinHeader", "1");
+  device.m_ErrorTag.clear();
+  EXPECT_TRUE(task->CheckFirmwareBinType(true));
+  EXPECT_TRUE(ReportHas("   Bin file fail, FW do not equal to ini(311) \r\n"));
+  EXPECT_EQ(device.m_ErrorTag, "S_x30");
+  EXPECT_EQ(task->ErrorTag(), "S_x30");
 }
 
 TEST_F(RDTFlow, AFailedPowerResetShowsItsTagInTheFlowsPhaseWithItsRecord) {

@@ -41,8 +41,7 @@ std::string CeStatistics(const std::vector<std::string>& firstCes = {}) {
   return text;
 }
 // The RDT information's part of the statistics of a drive whose test passed.
-constexpr char kRdtInfoText[] =
-    "T(\xA2XC):45*FW:0B1*ECC(T/S):40/30*Loop(T/S):3/5*Time:01:02:05";
+constexpr char kRdtInfoText[] = "T(\xA2XC):45*FW:0B1*ECC(T/S):40/30*Loop(T/S):3/5*Time:01:02:05";
 // The same of a drive without RDT information.
 constexpr char kNoRdtInfoText[] = "T(\xA2XC):0*FW:*ECC(T/S):0/0*Loop(T/S):0/0*Time:00:00:00";
 
@@ -92,8 +91,10 @@ TEST_F(RDTResultFlow, ABadBlockJudgementThatFailedShowsTheStatisticsItJudged) {
 TEST_F(RDTResultFlow, TheRdtResultCodesAreNamedByTheStation) {
   SetSlotLayout(8);
   const std::vector<std::tuple<std::uint8_t, std::string, std::string>> codes = {
-      {0x11, "I_T52", "RDT_RESULT_FLH_TEST_TIME_OUT"}, {0x12, "I_T53", "RDT_RESULT_FLH_TEST_BB_OVER"},
-      {0x13, "I_T55", "RDT_RESULT_FLH_ID_ERROR"},      {0x14, "I_T55", "RDT_RESULT_FLH_ID_MISS_ERROR"},
+      {0x11, "I_T52", "RDT_RESULT_FLH_TEST_TIME_OUT"},
+      {0x12, "I_T53", "RDT_RESULT_FLH_TEST_BB_OVER"},
+      {0x13, "I_T55", "RDT_RESULT_FLH_ID_ERROR"},
+      {0x14, "I_T55", "RDT_RESULT_FLH_ID_MISS_ERROR"},
       {0x15, "I_T54", "RDT_RESULT_SYS_BlK_ERROR"}};
   std::size_t records = 0;
   for (const auto& [code, tag, message] : codes) {

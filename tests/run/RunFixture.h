@@ -40,6 +40,7 @@ inline const platform::LocalTime kFixedTime{2024, 5, 6, 7, 8, 9, 123, 1};
 class TaskProbe : public CSlotTestTask {
  public:
   using CSlotTestTask::CSlotTestTask;
+  using CSlotTestTask::CheckFirmwareBinType;
   using CSlotTestTask::FailOut;
   using CSlotTestTask::m_EndTimeText;
   using CSlotTestTask::m_ErrorTag;
