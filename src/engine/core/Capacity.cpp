@@ -27,7 +27,8 @@ std::uint32_t PositiveOrZero(int value) { return value > 0 ? static_cast<std::ui
 
 // In this order: the Capacity key of the tool settings, the flash capacity of the parameter
 // file, the largest size of the automatic capacity list (when the choice is on), and the
-// single-CE capacity times the drive's CE count.
+// single-CE capacity (in MB, as the RDT pretest's capacity check reads it) times the drive's
+// CE count, in GB.
 std::uint32_t CMPDevice::GetCapacity() {
   if (const std::uint32_t set = PositiveOrZero(platform::ParseLeadingInt(
           platform::Trim(settings::ReadText(settings::keys::Capacity, 40))))) {
@@ -43,7 +44,7 @@ std::uint32_t CMPDevice::GetCapacity() {
   }
   const std::uint32_t single =
       PositiveOrZero(platform::ParseLeadingInt(settings::ReadText(settings::keys::FlhSingleCECapacity, 40)));
-  const std::uint64_t total = static_cast<std::uint64_t>(single) * m_CECount;
+  const std::uint64_t total = (static_cast<std::uint64_t>(single) * m_CECount) >> 10;
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, 0xFFFFFFFFu));
 }
 

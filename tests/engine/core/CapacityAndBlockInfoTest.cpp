@@ -23,7 +23,8 @@ TEST_F(EngineTest, GetCapacityTakesTheFirstSettingThatGivesOne) {
                 "[Flash Info]\r\nFlh_SingleCE_Capacity=64\r\n[Options]\r\nAutoCapacity_Enable=1\r\n"
                 "AutoCapacity_SizeArray=120, 240 480\r\n");
   EXPECT_EQ(device->GetCapacity(), 480u);
-  WriteSettings(station, "", "[Flash Info]\r\nFlh_SingleCE_Capacity=64\r\n");
+  // The single-CE capacity is in MB: 4 CEs of 65536 MB make 256 GB.
+  WriteSettings(station, "", "[Flash Info]\r\nFlh_SingleCE_Capacity=65536\r\n");
   device->m_CECount = 4;
   EXPECT_EQ(device->GetCapacity(), 256u);
   WriteSettings(station, "", "");
