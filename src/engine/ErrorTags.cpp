@@ -114,6 +114,7 @@ constexpr ErrorTagEntry kTable[] = {
     {"I_x43", "Flash code did not start"},
     {"I_x48", "Info code read failed"},
     {"I_x49", "Info code write failed"},
+    {"I_B68", "Running code: the RDT firmware, which the ISP rewrite does not rewrite"},
     // ---- M: production checks -------------------------------------------------------------
     {"M_T18", "RDT not run (no start and no end mark)"},
     {"M_T23", "Drive on normal code after MP, RDT table cannot be read"},
@@ -150,7 +151,6 @@ constexpr ErrorTagEntry kTable[] = {
     {"S_x34", "Run-information CE map not on the drive"},
     {"S_x40", "No serial number could be handed out"},
     {"S_x41", "Capacity does not fit the info block"},
-    {"S_N01", "The station flow of this task is not available in this version"},
     {"S_x42", "Write-read burn-in setting not usable (Percent or Capacity not a number, Loop below 1)"},
     // ---- T: tester --------------------------------------------------------------------------
     {"T_x02", "Slot power on or power reset failed"},

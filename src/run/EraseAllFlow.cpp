@@ -6,7 +6,6 @@
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
-#include "platform/Text.h"
 #include "run/FlowDriveFacts.h"
 #include "run/SlotTestTask.h"
 
@@ -70,7 +69,6 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
 
   SetProgress(90);
-  const double elapsed = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  device.WriteReportLine(platform::Format("Erase Progress OK, Total take(sec): %.3f sec.", elapsed), 0);
+  WriteTotalTimeLine("Erase Progress OK,", start);
   return PassOut("Pass");
 }

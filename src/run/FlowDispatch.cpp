@@ -22,19 +22,3 @@ SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp) {
       return SlotFlow::None;
   }
 }
-
-const char* SlotFlowName(SlotFlow flow) {
-  switch (flow) {
-    case SlotFlow::None: return "None";
-    case SlotFlow::MP: return "MP";
-    case SlotFlow::QC: return "QC";
-    case SlotFlow::EraseAll: return "EraseAll";
-    case SlotFlow::RDT: return "RDT";
-    case SlotFlow::ZeroMBCheck: return "0MB check";
-    case SlotFlow::UpgradeFirmware: return "Upgrade firmware";
-    case SlotFlow::RDTResult: return "RDT result";
-    case SlotFlow::RewriteISP: return "ISP rewrite";
-    case SlotFlow::ReadRMADebug: return "RMA debug read";
-  }
-  return "None";
-}

@@ -28,6 +28,3 @@ enum class SlotFlow : std::uint8_t {
 // The flow of a task kind at a station mode (0..10); onlyDoIsp is OnlyDoISP of [Options] in
 // param.ini being non-zero.
 SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp);
-
-// The flow's name as the report and the "not available" message give it ("EraseAll", "MP").
-const char* SlotFlowName(SlotFlow flow);

@@ -1,8 +1,9 @@
 // The endings that every station flow shares: the failure endings (fail-out with and without
-// the serial number, the status-only fail, the empty slot), the flow's own fail record and
-// the pass ending.
+// the serial number, the status-only fail, the empty slot), the flow's own fail record, the
+// line of the flow's total time and the pass ending.
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
+#include "platform/Text.h"
 #include "run/SlotTestTask.h"
 
 namespace {
@@ -51,6 +52,12 @@ void CSlotTestTask::SetFlowFailure(std::string_view tag, std::string message) {
   m_pDevice->m_ErrorTag = tag;
   m_pDevice->m_ErrorMessage = std::move(message);
   m_pDevice->WriteFailReport();
+}
+
+void CSlotTestTask::WriteTotalTimeLine(std::string_view title, std::uint64_t startMs) {
+  if (!m_pDevice) return;
+  const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
+  m_pDevice->WriteReportLine(platform::Format("%s Total take(sec): %.3f sec.", std::string(title).c_str(), seconds), 0);
 }
 
 std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {

@@ -1,12 +1,14 @@
 // Steps that several station flows take alike: the controller's version, the count of flash
-// chips, the drive's volumes and running code, the force to boot code, the sort of the
-// bad-block table on the sort stations, the write-read burn-in and the bin type of the
-// firmware just programmed.
+// chips, the drive's volumes and running code, the flash ID through the boot code, the force to
+// boot code, the opening of the flows that work on a drive's boot code with the MP firmware in
+// RAM, the sort of the bad-block table on the sort stations, the write-read burn-in and the
+// bin type of the firmware just programmed.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <optional>
 
+#include "device/DevicePaths.h"
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
 #include "engine/firmware/StationImage.h"
@@ -17,6 +19,14 @@
 #include "run/SlotTestTask.h"
 
 namespace {
+
+constexpr std::uint8_t kAnyCode = 4;
+constexpr std::uint8_t kBootCode = 0;
+constexpr int kIdentifyProgress = 10;
+
+// A running code that could not be identified, as the flows that accept any code show it.
+constexpr char kUnidentifiedCodeTag[] = "I_B67";
+constexpr char kUnidentifiedCodeMessage[] = "[ChkRC]Not Running on Flash Code now";
 
 // A burn-in amount setting read as "%f": the whole text must be a number.
 std::optional<float> ParseBurnInAmount(const std::string& text) {
@@ -57,18 +67,58 @@ bool CSlotTestTask::NoteRunningCode() {
     device.WriteReportLine("ROM mode", 1);
   } else if (device.m_RunOnBootCode) {
     device.WriteReportLine("Boot mode", 1);
-    if (!device.CheckFlashID()) {
-      SetFlowFailure("I_V02", "Controller version is not correct!!");
-      return false;
-    }
+    return CheckBootCodeFlashId();
   }
   return true;
+}
+
+bool CSlotTestTask::CheckBootCodeFlashId() {
+  if (m_pDevice->CheckFlashID()) return true;
+  SetFlowFailure("I_V02", "Controller version is not correct!!");
+  return false;
 }
 
 bool CSlotTestTask::ForceDriveToBootCode() {
   if (m_pDevice->ForceToBootCode()) return true;
   m_pDevice->WriteFailReport();
   return false;
+}
+
+bool CSlotTestTask::IdentifyForBootCodeWork() {
+  CMPDevice& device = *m_pDevice;
+  if (g_U2AMode == 0 && !device.CheckIOState(kTaskInit)) {
+    if (IsNoDriveTag(device.m_ErrorTag)) {
+      NoDriveOut(0);
+    } else {
+      FailOut();
+    }
+    return false;
+  }
+  SetProgress(kIdentifyProgress);
+  if (!ControllerIsSupported()) {
+    FailOut();
+    return false;
+  }
+  if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) {
+    // The check has written its fail record with its own tag; the slot shows the flow's.
+    device.m_ErrorTag = kUnidentifiedCodeTag;
+    device.m_ErrorMessage = kUnidentifiedCodeMessage;
+    FailOut();
+    return false;
+  }
+  if (device.m_RunOnBootCode && !CheckBootCodeFlashId()) {
+    FailOut();
+    return false;
+  }
+  return true;
+}
+
+bool CSlotTestTask::BringFlashCodeToBootCode() {
+  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(kBootCode, 0, 1, "", nullptr)) {
+    FailOut();
+    return false;
+  }
+  return true;
 }
 
 void CSlotTestTask::TurnErrorTagPhase(char letter) {

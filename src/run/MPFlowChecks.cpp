@@ -171,8 +171,7 @@ bool CMPFlow::CheckFirmwareType() { return m_task.CheckFirmwareBinType(false) ? 
 
 // Steps 15 to 21.
 std::uint8_t CMPFlow::Pass() {
-  const double seconds = static_cast<double>(platform::TickCountMs() - m_startMs) / 1000.0;
-  m_device.WriteReportLine(platform::Format("MP PreTest Process Total take(sec): %.3f sec.", seconds), 0);
+  m_task.WriteTotalTimeLine("MP PreTest Process", m_startMs);
   if (!CheckFirmwareType()) return 0;
 
   PassTextFields fields;

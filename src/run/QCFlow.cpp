@@ -96,8 +96,7 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   if (settings::ReadInt(settings::keys::DoResetSMART) != 0 && !device.ResetSmart()) return StatusOnlyFail();
   if (!device.StandByImmediate()) return StatusOnlyFail();
 
-  const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  device.WriteReportLine(platform::Format("%s Process Total take(sec): %.3f sec.", "QC", seconds), 0);
+  WriteTotalTimeLine("QC Process", start);
   return PassOut("Pass");
 }
 

@@ -282,8 +282,7 @@ bool CRDTFlow::CheckCapacity() {
 // Steps 23 to 25.
 std::uint8_t CRDTFlow::Pass() {
   m_task.SetProgress(kProgressProgrammed);
-  const double seconds = static_cast<double>(platform::TickCountMs() - m_startMs) / 1000.0;
-  m_device.WriteReportLine(platform::Format("RDT PreTest OK, Total take(sec): %.3f sec.", seconds), 0);
+  m_task.WriteTotalTimeLine("RDT PreTest OK,", m_startMs);
   if (!m_task.CheckFirmwareBinType(true)) return m_task.FailOut();
   return m_task.PassOut(m_shortRun ? "Pass*Short*Enabled" : "Pass");
 }

@@ -13,7 +13,6 @@
 #include "engine/rdtlog/RdtResultCode.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
-#include "platform/Text.h"
 #include "run/SlotTestTask.h"
 
 namespace {
@@ -117,8 +116,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
     text += "*" + StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
   }
   SetSlotStatus(kSlotPass, text, "");
-  const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
-  device.WriteReportLine(platform::Format("Read RDT Log, Total take(sec): %.3f sec.", seconds), 0);
+  WriteTotalTimeLine("Read RDT Log,", startMs);
   return 1;
 }
 
@@ -142,8 +140,7 @@ std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uin
   SetSlotStatus(kSlotPassOrange, "Pass*" + StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data()),
                 "");
   SetProgress(95);
-  const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
-  device.WriteReportLine(platform::Format("Read BBT Info, Total take(sec): %.3f sec.", seconds), 0);
+  WriteTotalTimeLine("Read BBT Info,", startMs);
   return 1;
 }
 

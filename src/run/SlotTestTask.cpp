@@ -266,7 +266,8 @@ std::uint8_t CSlotTestTask::RunFlow(SlotFlow flow) {
     SetSlotStatus(kSlotFail, m_ErrorTag, m_pDevice ? m_pDevice->m_ErrorMessage : std::string());
     return 0;
   }
-  return FlowNotAvailable(flow);
+  // SlotFlow::None runs no flow: Run never asks for it.
+  return 0;
 }
 
 bool CSlotTestTask::MakeDevice(ui::CWnd* keptPage) {
@@ -328,13 +329,4 @@ std::uint8_t CSlotTestTask::FailIfRecordsLost(std::uint8_t result) {
 bool CSlotTestTask::NoteLostRecord(std::string_view path) {
   if (m_pDevice) m_pDevice->NoteRecordWriteFailure(path);
   return false;
-}
-
-std::uint8_t CSlotTestTask::FlowNotAvailable(SlotFlow flow) {
-  if (!m_pDevice) return 0;
-  m_pDevice->WriteReportLine("START", 1);
-  m_pDevice->m_ErrorTag = kFlowNotAvailableTag;
-  m_pDevice->m_ErrorMessage = platform::Format("%s flow not available", SlotFlowName(flow));
-  m_pDevice->WriteFailReport();
-  return FailOut();
 }

@@ -72,8 +72,6 @@ enum SlotState : int {
 // verdict it takes back after a pass (a summary that could not be written).
 void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::string_view message);
 
-// Error tag of a flow that this build does not carry.
-inline constexpr const char* kFlowNotAvailableTag = "S_N01";
 
 class CMPFlow;
 class CRDTFlow;
@@ -178,6 +176,8 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t EndPass(bool copyReport);
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
+  // The success line "<title> Total take(sec): %.3f sec." with the seconds since startMs.
+  void WriteTotalTimeLine(std::string_view title, std::uint64_t startMs);
   // Records before verdicts: when the engine noted a lost record, a slot that shows a verdict
   // fails with engine::kRecordWriteFailedTag and the record failure as its message (the fail
   // record goes wherever it can still be written) and 0 is returned; the operator is told
@@ -185,9 +185,6 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t FailIfRecordsLost(std::uint8_t result);
   // Notes a record that did not reach its file on the engine object; returns false.
   bool NoteLostRecord(std::string_view path);
-  // Ends a flow that this build does not carry: tag kFlowNotAvailableTag, message
-  // "<name> flow not available", a fail record and state 0; returns 0.
-  std::uint8_t FlowNotAvailable(SlotFlow flow);
   // ---- steps that several station flows share (FlowSteps.cpp); each works on the engine
   // object, and a step that returns false has set the failure (tag, message, fail record)
   // for the flow's own ending, unless it says that it ended the flow itself.
@@ -202,9 +199,21 @@ class CSlotTestTask : public CPoolTask {
   // mode"), one on boot code its flash ID checked ("Boot mode"; on failure the flow's "I_V02"
   // "Controller version is not correct!!"); burner code writes nothing.
   bool NoteRunningCode();
+  // The flash ID read through the boot code against Flh_ID; on failure the flow's "I_V02"
+  // "Controller version is not correct!!".
+  bool CheckBootCodeFlashId();
   // Forces the controller from its code on flash to its boot code; the step sets its tag
   // without a fail record, so the record is written here.
   bool ForceDriveToBootCode();
+  // The opening of the flows that bring a drive to its boot code to work on it with the MP
+  // firmware in RAM (ISP rewrite, RMA debug read): the IO state (tester mode; no drive ends in
+  // state 4), progress 10, the IC version, the running code (any code; a drive whose code
+  // cannot be identified ends with "I_B67" while the check's own fail record keeps its tag)
+  // and, on boot code, the flash ID. Ends the flow itself and returns false on failure.
+  bool IdentifyForBootCodeWork();
+  // A drive on code from flash forced to its boot code and checked to run it; ends the flow
+  // itself and returns false on failure.
+  bool BringFlashCodeToBootCode();
   // Every "x" of the engine's error tag becomes the letter (the flow's phase).
   void TurnErrorTagPhase(char letter);
   // On the sort stations (SortMP, SortRDT; not with SkipSortBBT) the drive's bad-block table
@@ -231,7 +240,8 @@ class CSlotTestTask : public CPoolTask {
   bool CheckFirmwareBinType(bool rdtImage);
   // Runs the chosen flow through the dispatch table.
   std::uint8_t RunFlow(SlotFlow flow);
-  void SetProgress(int position);
+  // Sets the slot's progress bar (virtual so that tests can follow the positions).
+  virtual void SetProgress(int position);
   void SetResultText(std::string_view text);
   std::string ResultText() const;
   // One of the page's locks (a process-wide stand-in for a task made without the array).

@@ -1,12 +1,15 @@
 #pragma once
 // One station flow run on its own on the simulated station: a task of the port with its engine
 // object, the slot showing "Testing", then the flow; and what a passed or failed flow leaves
-// (status cell, port state, result text, slot report, block-information records).
+// (status cell, port state, result text, progress bar, slot report, block-information
+// records); a drive whose volume can be locked.
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "device/VolumeLock.h"
 #include "run/BlockInfoFile.h"
 #include "run/RunFixture.h"
 
@@ -39,9 +42,10 @@ inline sim::DriveProfile OnRdtFirmware() {
 }
 
 class FlowTest : public RunTest {
- protected:
+ public:
   using Flow = std::uint8_t (CSlotTestTask::*)();
 
+ protected:
   std::uint8_t RunFlowOf(Flow flow, int kind, int port = 1) {
     task.reset(NewTask(port, kind));
     EXPECT_TRUE(task->MakeDevice(nullptr));
@@ -78,6 +82,47 @@ class FlowTest : public RunTest {
         << Report(1);
     EXPECT_FALSE(ReportHas("END        :"));
   }
+  // A failure of the flow as the slot shows it: the tag in the task and the result text, the
+  // tag's code (with the message's bracketed part) in the red cell and the message under it,
+  // the fail record of `recordedTag` (the tag itself unless the flow shows one of its own over
+  // its check's record), no "END", and the bar where the flow left it.
+  void ExpectFailedAt(const std::string& tag, const std::string& message, int progress,
+                      const std::string& recordedTag = "") {
+    EXPECT_EQ(ResultText(1), tag);
+    EXPECT_EQ(task->ErrorTag(), tag);
+    EXPECT_EQ(PortStateOf(1), kPortFail);
+    EXPECT_EQ(Cell(1).GetBkColor(), ui::RGB(255, 0, 0));
+    EXPECT_EQ(std::string(Cell(1).GetSubText()), message);
+    const std::size_t open = message.find('[');
+    const std::size_t close = message.find(']', open == std::string::npos ? 0 : open);
+    const std::string bracket =
+        open == std::string::npos || close == std::string::npos ? "" : "*" + message.substr(open, close - open + 1);
+    EXPECT_EQ(Cell(1).GetWindowText(), CMPDevice::ErrorTagToCode(tag) + bracket);
+    const std::string recorded = recordedTag.empty() ? tag : recordedTag;
+    EXPECT_TRUE(ReportHas("Error Tag  : " + recorded + "\r\nError Code : " + CMPDevice::ErrorTagToCode(recorded)))
+        << Report(1);
+    if (recordedTag.empty()) {
+      EXPECT_TRUE(ReportHas("Message    : " + message + "\r\n")) << Report(1);
+    }
+    EXPECT_FALSE(ReportHas("END        :"));
+    EXPECT_EQ(page.bars[0].GetPos(), progress);
+  }
+  // The texts appear in the port's report in this order.
+  void ExpectReportInOrder(const std::vector<std::string>& texts, int port = 1) const {
+    const std::string report = Report(port);
+    std::size_t at = 0;
+    for (const std::string& text : texts) {
+      at = report.find(text, at);
+      ASSERT_NE(at, std::string::npos) << text << "\n" << report;
+      at += text.size();
+    }
+  }
+  // Bridge mode: the drives reached through the listing, no tester commands.
+  void UseBridgeMode() {
+    g_U2AMode = 1;
+    g_RootDevice.request = kListRequest;
+    ListTvDevice(&g_RootDevice);
+  }
   // An empty slot: waiting with the no-drive tag and an empty cell.
   void ExpectNoDrive() {
     EXPECT_EQ(ResultText(1), "P_A01");
@@ -101,5 +146,33 @@ inline bool FlowTest::LockIsFree(std::size_t index) {
   other.join();
   return free;
 }
+
+// The simulated drive seen as a block device with one mounted volume, whose opens the test
+// counts.
+class OneVolume : public device::VolumeSystem {
+ public:
+  std::vector<device::MountEntry> MountTable() override { return {{"/dev/simdrive1", "/media/slot1"}}; }
+  int OpenVolume(const std::string&) override { return 100 + ++opened; }
+  bool LockExclusive(int) override { return true; }
+  bool Unmount(const std::string&) override { return true; }
+  void CloseVolume(int) override { ++closed; }
+  int opened = 0;
+  int closed = 0;
+};
+
+// The simulated station's transport, its drives seen as the block device of OneVolume.
+class VolumeTransport : public device::Transport {
+ public:
+  explicit VolumeTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
+    return m_inner->Execute(path, request);
+  }
+  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
+  std::string BlockDeviceOf(const std::string&) override { return "/dev/simdrive"; }
+
+ private:
+  std::shared_ptr<device::Transport> m_inner;
+};
 
 }  // namespace runtest

@@ -420,33 +420,6 @@ TEST_F(MPFlow, LockTwoIsLeftOnEveryWayOutOfTheSerialAndInfoBlockSteps) {
 
 // ---- the endless test -----------------------------------------------------------------------
 
-// The simulated drive seen as a block device with one mounted volume, whose opens the test
-// counts.
-class OneVolume : public device::VolumeSystem {
- public:
-  std::vector<device::MountEntry> MountTable() override { return {{"/dev/simdrive1", "/media/slot1"}}; }
-  int OpenVolume(const std::string&) override { return 100 + ++opened; }
-  bool LockExclusive(int) override { return true; }
-  bool Unmount(const std::string&) override { return true; }
-  void CloseVolume(int) override { ++closed; }
-  int opened = 0;
-  int closed = 0;
-};
-
-class VolumeTransport : public device::Transport {
- public:
-  explicit VolumeTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
-    return m_inner->Execute(path, request);
-  }
-  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string&) override { return "/dev/simdrive"; }
-
- private:
-  std::shared_ptr<device::Transport> m_inner;
-};
-
 TEST_F(MPFlow, TheEndlessTestRestartsOnTheNewFirmwareAndKeepsTheVolumeItLocked) {
   SetKey(kParam, "RD Debug", "TestInFinity", "1");
   device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport()));

@@ -36,7 +36,7 @@ inline constexpr char kHost[] = "HOST";
 inline constexpr char kLogFolder[] = ".\\WO1_PC";
 inline const platform::LocalTime kFixedTime{2024, 5, 6, 7, 8, 9, 123, 1};
 
-// A task whose protected parts the tests reach.
+// A task whose protected parts the tests reach, noting the progress positions its flow sets.
 class TaskProbe : public CSlotTestTask {
  public:
   using CSlotTestTask::CSlotTestTask;
@@ -49,6 +49,15 @@ class TaskProbe : public CSlotTestTask {
   using CSlotTestTask::m_StationMode;
   using CSlotTestTask::m_VolumesLocked;
   using CSlotTestTask::MakeDevice;
+
+  // Every progress position the task's flow set, in order.
+  std::vector<int> positions;
+
+ protected:
+  void SetProgress(int position) override {
+    positions.push_back(position);
+    CSlotTestTask::SetProgress(position);
+  }
 };
 
 // What the production page owns for a pass.

@@ -1,5 +1,5 @@
 // The slot task's Run: the flow that each kind and station mode choose, what is recorded at
-// each station, StopIfFail, bridge mode, kinds without a flow, flows this build lacks, a flow
+// each station, StopIfFail, bridge mode, kinds without a flow, a failed flow's records, a flow
 // that throws, and the task deleting itself.
 #include <atomic>
 #include <functional>
@@ -154,23 +154,15 @@ TEST_F(TaskRun, EachStationRecordsItsOwnResults) {
   EXPECT_EQ(ResultText(3), "0_00");
 }
 
-TEST_F(TaskRun, AFlowThisBuildLacksFailsAtOnceAndSaysSo) {
-  // OnlyDoISP turns the MP station's task to the upgrade-firmware flow.
+TEST_F(TaskRun, AFailedFlowAtTheMPStationGivesItsSummaryRowTheTagsCode) {
+  // OnlyDoISP turns the MP station's task to the firmware upgrade, which needs code from flash.
   SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
   RunTask<TaskProbe>(kTaskInit, "MP", 2);
-  EXPECT_EQ(ResultText(2), "S_N01");
+  EXPECT_EQ(ResultText(2), "I_x67");
   EXPECT_EQ(PortStateOf(2), kPortFail);
-  EXPECT_EQ(std::string(Cell(2).GetSubText()), "Upgrade firmware flow not available");
-  EXPECT_NE(Report(2).find("Error Tag  : S_N01\r\nError Code : " + CMPDevice::ErrorTagToCode("S_N01") +
-                           "\r\nMessage    : Upgrade firmware flow not available\r\n"),
-            std::string::npos)
-      << Report(2);
-  EXPECT_NE(WorkOrder().find(",Fail,S_N01,Upgrade firmware flow not available\r\n"), std::string::npos);
-  EXPECT_EQ(SummaryCsv(), "Date,Cap,SN,TestResult\n20240506,256,," + CMPDevice::ErrorTagToCode("S_N01") + "\n");
-  // Every other flow this build lacks fails the same way, never as a pass.
-  RunTask<TaskProbe>(kTaskQC, "UpdateFW", 3);
-  EXPECT_EQ(ResultText(3), "S_N01");
-  EXPECT_EQ(std::string(Cell(3).GetSubText()), "ISP rewrite flow not available");
+  EXPECT_NE(WorkOrder().find(",Fail,I_x67,[ChkRC]Not Running on Flash Code now\r\n"), std::string::npos)
+      << WorkOrder();
+  EXPECT_EQ(SummaryCsv(), "Date,Cap,SN,TestResult\n20240506,256,," + CMPDevice::ErrorTagToCode("I_x67") + "\n");
 }
 
 TEST_F(TaskRun, APassingTaskPowersItsSlotOffAndAFailingOneKeepsItOnUnderStopIfFail) {

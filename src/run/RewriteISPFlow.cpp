@@ -1,0 +1,59 @@
+// The flow of the firmware-update station: a drive on any code but the RDT firmware is
+// brought to its boot code, gets the MP firmware in controller RAM, has its flash IDs and its
+// info code checked and updated, its ISP (firmware) area erased and the MP firmware written
+// into flash again. Failures end through FinishSlotStatus, which also releases the volume
+// lock that a drive coming in on code from flash was given.
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+constexpr std::uint8_t kMpImage = 0;
+
+// The RDT firmware is not rewritten here: the drive fails with a tag of its own, its message
+// and its fail record (an empty tag would show no reason and count under no name).
+constexpr char kRdtFirmwareTag[] = "I_B68";
+constexpr char kRdtFirmwareMessage[] = "[ChkRC]Running on RDT Firmware, ISP rewrite not allowed";
+
+}  // namespace
+
+std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
+  CMPDevice& device = *m_pDevice;
+  const std::uint64_t start = platform::TickCountMs();
+  device.WriteReportLine("START", 0);
+  SetProgress(5);
+  if (!IdentifyForBootCodeWork()) return 0;
+  if (device.m_RunRDTFirmware) {
+    SetFlowFailure(kRdtFirmwareTag, kRdtFirmwareMessage);
+    return FailOut();
+  }
+
+  SetProgress(20);
+  if (device.m_RunOnFlashCode) {
+    LockDriveVolumes();
+    if (!BringFlashCodeToBootCode()) return 0;
+  }
+  if (!device.LoadPRAMCode(kMpImage, "")) return FailOut();
+
+  SetProgress(40);
+  device.WriteReportLine("Check Card info", 1);
+  if (!device.CheckAllFlashID(0, 0, 1, 0)) return FailOut();
+  {
+    // The info code is rewritten by one slot at a time, as the info blocks of the other flows.
+    platform::CriticalSectionGuard guard(PageLock(kLockSerialNumber));
+    device.WriteReportLine("Check Info Block", 1);
+    if (!device.UpdateInfoCode()) return FailOut();
+  }
+  device.WriteReportLine("Do Erase ISP Code", 1);
+  if (!device.DoEraseISPCode()) return FailOut();
+
+  SetProgress(70);
+  device.WriteReportLine("Do Write Run Code", 1);
+  if (!device.ProgramFlashFirmware(kMpImage, 1, "")) return FailOut();
+
+  SetProgress(90);
+  // Two blanks between the first two words, as the station has always written this line.
+  WriteTotalTimeLine("Upgrade  Firmware", start);
+  return PassOut("Pass");
+}

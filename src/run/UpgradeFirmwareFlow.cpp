@@ -1,0 +1,35 @@
+// The firmware upgrade of a drive that runs its code from flash: the IO state (tester mode),
+// code from flash required, and the MP firmware image sent to the drive with the download
+// microcode command; then "Pass". Nothing is erased, scanned or preformatted and no serial
+// number is handed out. Failures show the step's tag and message in the slot's cell directly;
+// every step has written its own fail record.
+#include "device/DevicePaths.h"
+#include "engine/MPDevice.h"
+#include "platform/Clock.h"
+#include "run/SlotTestTask.h"
+
+namespace {
+
+constexpr std::uint8_t kFlashCode = 2;
+
+}  // namespace
+
+std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
+  CMPDevice& device = *m_pDevice;
+  const std::uint64_t start = platform::TickCountMs();
+  device.WriteReportLine("START", 0);
+
+  SetProgress(5);
+  if (g_U2AMode == 0 && !device.CheckIOState(kTaskInit)) {
+    return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
+  }
+  SetProgress(50);
+  if (!device.ChkRC(kFlashCode, 0, 1, "", nullptr)) return StatusOnlyFail();
+  SetProgress(60);
+  if (!device.UpgradeFirmware()) return StatusOnlyFail();
+
+  SetProgress(90);
+  // Two blanks between the words, as the station has always written this line.
+  WriteTotalTimeLine("Upgrade  Firmware", start);
+  return PassOut("Pass");
+}
