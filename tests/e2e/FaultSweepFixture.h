@@ -1,77 +1,24 @@
 #pragma once
-// The fault sweep of a station: on one drive of a 24-drive pass the simulator pulls the drive,
-// stops answering or answers garbage from command N on, for command indexes N taken from a
-// passing run of that drive. Every such run must end: the faulted drive with a tag and without
-// "END", its report ending in its own fail record and its line in the results list, the other
-// 23 drives passing as if nothing had happened.
-//
-// The indexes: a passing run of the faulted drive is traced command by command. A step sends
-// a sequence of its own, so N is taken where a step can begin: at the first command of each
-// kind, and at each pair (previous command, command) that no earlier run of the sweep sent
-// unless the command right before was taken already (the two then belong to one step), and
-// at the last command; counted apart before and after firmware is started from flash.
-// Commands that only ever follow the command opening their step (a read-back, a status poll,
-// the second half of a test) are reached by the faults that begin at that opener. That reaches
-// every step of a flow without repeating one failure hundreds of times (the DRAM test alone
-// is 512 commands). A sweep traces the faulted drive on each way into its flow (each running
-// code), each adding what its own branch sends; the three faults take turns.
-#include <algorithm>
+// The fault sweep (FaultSweep.h) of a production-page station: whole passes through the
+// application's sheet; the faulted drive's failure is recorded in the work order's results
+// list and, for a failed drive (not an empty slot), counted under its tag in the summary log.
 #include <filesystem>
-#include <functional>
-#include <set>
 #include <string>
-#include <string_view>
-#include <tuple>
-#include <vector>
 
+#include "e2e/FaultSweep.h"
 #include "e2e/StationPassFixture.h"
-#include "engine/MPDevice.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
-#include "support/CommandTrace.h"
 
 namespace e2etest {
 
-inline constexpr int kFaultedPort = 5;
-inline constexpr const char* kSweepFaults[] = {"Pull", "Timeout", "Garbage"};
-
-// Sanitizer builds run every fourth (ThreadSanitizer: eighth) run of a sweep; the default
-// build runs every run a sweep asks for.
-#if defined(__SANITIZE_THREAD__)
-inline constexpr std::size_t kSanitizerRunStride = 8;
-#elif defined(__SANITIZE_ADDRESS__)
-inline constexpr std::size_t kSanitizerRunStride = 4;
-#else
-inline constexpr std::size_t kSanitizerRunStride = 1;
-#endif
-
-// The stride of a sweep whose every run would take too long: every stride-th injection point
-// runs in the default build, and fewer in sanitizer builds. A stride that is a multiple of 3
-// would give every run the same fault.
-inline constexpr std::size_t SweepStride(std::size_t defaultBuildStride) {
-  return defaultBuildStride * kSanitizerRunStride;
-}
-
-// A 24-slot station whose drives have the profile `drives` (the keys of [Drive]) and whose
-// faulted port has `faulted` on top, with the fault line when there is one.
-inline std::string SweepScenario(const std::string& drives, const std::string& faulted,
-                                 const std::string& faultLine = "") {
-  std::string text = "[Station]\r\nBoards=1\r\nSeed=3160\r\n[Board1]\r\nSlots=24\r\nSlot" +
-                     std::to_string(kFaultedPort) + "=Faulted\r\n[Drive]\r\n" + drives + "[Faulted]\r\n" + faulted;
-  if (!faultLine.empty()) text += faultLine + "\r\n";
-  return text;
-}
-
 class FaultSweepTest : public StationPassTest {
  protected:
-  FaultSweepTest(const std::string& station, const std::string& scenario) : StationPassTest(station, scenario) {}
+  FaultSweepTest(const std::string& station, const std::string& scenario)
+      : StationPassTest(station, scenario), sweep(SweepPageOfSheet()) {}
 
-  // Commands that come only right after the command that opens their step.
-  std::set<std::string> followers = {"Card Detect",      "Read Device Status", "Read PRAM",
-                                     "Start PRAM",       "Read BBT Parameter", "Read BBT",
-                                     "Read Info Block",  "Read DRAM",          "Read Flash Code",
-                                     "Start Flash Code", "Read DMA Ext",       "Read Capacity (16)"};
+  using PassingRun = FaultSweep::PassingRun;
 
   // Fresh drives for a pass, the records of the last pass removed.
   void Install(const std::string& scenario) {
@@ -94,104 +41,24 @@ class FaultSweepTest : public StationPassTest {
     return {};
   }
 
-  void ExpectOthersPassed() {
-    for (int port = 1; port <= 24; ++port) {
-      if (port == kFaultedPort) continue;
-      SCOPED_TRACE("port " + std::to_string(port));
-      EXPECT_EQ(PortStateOf(port), kPortPass);
-      EXPECT_EQ(page->ResultTextOfPort(port), "0_00");
-      EXPECT_EQ(page->PortCell(port).GetWindowText().substr(0, 4), "Pass");
-      EXPECT_NE(Report(port).find("END        :"), std::string::npos);
-    }
-  }
-  // The faulted drive: no pass, a tag, the report ending in its fail record, no "END", its
-  // line in the results list and (for a failure, not an empty slot) in the summary log.
-  void ExpectFaultedDriveFailed() {
-    const std::string tag = page->ResultTextOfPort(kFaultedPort);
-    const std::string report = Report(kFaultedPort);
-    EXPECT_NE(PortStateOf(kFaultedPort), kPortPass) << page->PortCell(kFaultedPort).GetWindowText();
-    ASSERT_EQ(tag.size(), 5u) << tag;
-    EXPECT_EQ(tag[1], '_') << tag;
-    const std::size_t record = report.rfind("------------------------- FAIL -------------------------\r\n");
-    ASSERT_NE(record, std::string::npos) << report;
-    // The last fail record is the drive's own; nothing succeeded after it.
-    EXPECT_EQ(report.find("Error Tag  : ", record), report.find("Error Tag  : " + tag + "\r\n", record))
-        << report.substr(record);
-    EXPECT_EQ(report.find("[ Success ]", record), std::string::npos) << report.substr(record);
-    EXPECT_EQ(report.find("END        :"), std::string::npos);
-    EXPECT_NE(ResultsListLine(kFaultedPort).find(",Fail,"), std::string::npos) << ResultsListLine(kFaultedPort);
-    if (PortStateOf(kFaultedPort) == kPortFail) {
-      EXPECT_NE(summary.find("\r\n" + tag + "=1\r\n"), std::string::npos) << summary;
-    } else {
-      // Pulled while the slot was being checked: the slot shows no drive, which is no failure.
-      EXPECT_EQ(PortStateOf(kFaultedPort), kPortWaiting);
-      EXPECT_TRUE(CSlotTestTask::IsNoDriveTag(tag)) << tag;
-    }
-  }
-
-  // A passing run of the faulted drive: its commands and, for each, whether it reads data.
-  struct PassingRun {
-    std::vector<std::string> commands;
-    std::vector<bool> readsData;
-  };
-  // The passing run of the faulted drive in the scenario, without the power-off of the slot
-  // after the verdict (it belongs to no step).
-  PassingRun TracePassingRun(const std::string& scenario) {
-    Install(scenario);
-    const auto simulated = device::GetTransport();
-    const auto trace =
-        std::make_shared<testsupport::CommandTrace>(simulated, simulated->DevicePathOfDrive(kFaultedPort));
-    device::SetTransport(trace);
-    PressStartAndWait();
-    EXPECT_EQ(PortStateOf(kFaultedPort), kPortPass) << Report(kFaultedPort);
-    PassingRun run{trace->Names(), trace->ReadsData()};
-    EXPECT_FALSE(run.commands.empty());
-    if (!run.commands.empty() && run.commands.back() == "Tester Power") {
-      run.commands.pop_back();
-      run.readsData.pop_back();
-    }
-    return run;
-  }
-
-  // Faults the drive at the sweep's indexes of a passing run (see above); scenarioOf gives the
-  // scenario with a fault line. Of the runs of the whole sweep, every stride-th runs.
-  void SweepFaults(const PassingRun& run, const std::function<std::string(const std::string&)>& scenarioOf,
-                   std::size_t stride) {
-    const std::vector<std::string>& commands = run.commands;
-    std::vector<std::size_t> indexes;
-    bool started = false;
-    for (std::size_t n = 0; n < commands.size(); ++n) {
-      const std::string previous = n == 0 ? std::string() : commands[n - 1];
-      started = started || previous == "Start Flash Code";
-      const bool newKind = m_kindsReached.insert({started, commands[n]}).second;
-      const bool newPair = m_pairsReached.insert({started, previous, commands[n]}).second;
-      if (commands[n] == previous || followers.count(commands[n]) != 0) continue;
-      const bool afterTaken = !indexes.empty() && indexes.back() == n - 1;
-      if (newKind || (newPair && !afterTaken) || n + 1 == commands.size()) indexes.push_back(n);
-    }
-    for (const std::size_t n : indexes) {
-      if (runs++ % stride != 0) continue;
-      const char* fault = kSweepFaults[runs % std::size(kSweepFaults)];
-      // Garbage changes only data a drive sends: where none follows, the drive answers right.
-      const bool dataFollows = std::find(run.readsData.begin() + static_cast<std::ptrdiff_t>(n), run.readsData.end(),
-                                         true) != run.readsData.end();
-      if (!dataFollows && std::string_view(fault) == "Garbage") fault = "Timeout";
-      SCOPED_TRACE(platform::Format("%s at command %zu (%s)", fault, n, commands[n].c_str()));
-      Install(scenarioOf(platform::Format("Fault1=Any,%zu,%s,times=0", n, fault)));
-      PressStartAndWait();
-      ExpectFaultedDriveFailed();
-      ExpectOthersPassed();
-      if (HasFatalFailure()) return;
-      ++faultedRuns;
-    }
-  }
-
-  std::size_t runs = 0;         // injection points met, run or not
-  std::size_t faultedRuns = 0;  // runs with a fault
+  FaultSweep sweep;
 
  private:
-  std::set<std::tuple<bool, std::string>> m_kindsReached;
-  std::set<std::tuple<bool, std::string, std::string>> m_pairsReached;
+  SweepPage SweepPageOfSheet() {
+    SweepPage sweepPage;
+    sweepPage.install = [this](const std::string& scenario) { Install(scenario); };
+    sweepPage.runPass = [this] { PressStartAndWait(); };
+    sweepPage.report = [this](int port) { return Report(port); };
+    sweepPage.resultText = [this](int port) { return page->ResultTextOfPort(port); };
+    sweepPage.cellText = [this](int port) { return page->PortCell(port).GetWindowText(); };
+    sweepPage.expectFailureRecorded = [this](int port, const std::string& tag, int state) {
+      EXPECT_NE(ResultsListLine(port).find(",Fail,"), std::string::npos) << ResultsListLine(port);
+      if (state == kPortFail) {
+        EXPECT_NE(summary.find("\r\n" + tag + "=1\r\n"), std::string::npos) << summary;
+      }
+    };
+    return sweepPage;
+  }
 };
 
 }  // namespace e2etest

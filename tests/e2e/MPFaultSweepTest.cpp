@@ -22,14 +22,14 @@ class MPFaultSweepThreads : public FaultSweepTest {
 TEST_F(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
   for (const char* code : {"Boot", "Burner", "Rdt"}) {
     SCOPED_TRACE(code);
-    const PassingRun passingRun = TracePassingRun(MPSweepScenario(code));
+    const PassingRun passingRun = sweep.TracePassingRun(MPSweepScenario(code));
     if (HasFailure()) return;
-    SweepFaults(
+    sweep.SweepFaults(
         passingRun, [code](const std::string& faultLine) { return MPSweepScenario(code, faultLine); },
         e2etest::kSanitizerRunStride);
     if (HasFatalFailure()) return;
   }
-  RecordProperty("FaultedRuns", static_cast<int>(faultedRuns));
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 
 }  // namespace

@@ -18,10 +18,10 @@ class QCFaultSweepThreads : public FaultSweepTest {
 };
 
 TEST_F(QCFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
-  const PassingRun passingRun = TracePassingRun(QCSweepScenario());
+  const PassingRun passingRun = sweep.TracePassingRun(QCSweepScenario());
   if (HasFailure()) return;
-  SweepFaults(passingRun, QCSweepScenario, e2etest::kSanitizerRunStride);
-  RecordProperty("FaultedRuns", static_cast<int>(faultedRuns));
+  sweep.SweepFaults(passingRun, QCSweepScenario, e2etest::kSanitizerRunStride);
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 
 }  // namespace

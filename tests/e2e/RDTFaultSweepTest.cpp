@@ -26,14 +26,14 @@ TEST_F(RDTFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPas
                                              : std::vector<const char*>{"Flash"};
   for (const char* code : codes) {
     SCOPED_TRACE(code);
-    const PassingRun passingRun = TracePassingRun(RDTSweepScenario(code));
+    const PassingRun passingRun = sweep.TracePassingRun(RDTSweepScenario(code));
     if (HasFailure()) return;
-    SweepFaults(
+    sweep.SweepFaults(
         passingRun, [code](const std::string& faultLine) { return RDTSweepScenario(code, faultLine); },
         e2etest::SweepStride(2));
     if (HasFatalFailure()) return;
   }
-  RecordProperty("FaultedRuns", static_cast<int>(faultedRuns));
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 
 }  // namespace

@@ -24,9 +24,9 @@ TEST_F(RDTResultFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOth
     SCOPED_TRACE(slots);
     test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "SlotNumber", std::to_string(slots));
     const std::string faultedProfile = faulted;
-    const PassingRun passingRun = TracePassingRun(SweepScenario(kRdtPassed, faultedProfile));
+    const PassingRun passingRun = sweep.TracePassingRun(SweepScenario(kRdtPassed, faultedProfile));
     if (HasFailure()) return;
-    SweepFaults(
+    sweep.SweepFaults(
         passingRun,
         [&faultedProfile](const std::string& faultLine) {
           return SweepScenario(kRdtPassed, faultedProfile, faultLine);
@@ -34,7 +34,7 @@ TEST_F(RDTResultFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOth
         e2etest::kSanitizerRunStride);
     if (HasFatalFailure()) return;
   }
-  RecordProperty("FaultedRuns", static_cast<int>(faultedRuns));
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 
 }  // namespace
