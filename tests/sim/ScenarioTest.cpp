@@ -357,6 +357,35 @@ TEST_F(ScenarioTest, AFlashImageMustBeAFirmwareImageOnAFlashWithFirmware) {
             "Code=Flash or Code=Rdt");
 }
 
+TEST_F(ScenarioTest, TheFirmwareStationScenariosGiveTheirDrives) {
+  Load("ZeroMBFailures.ini");
+  EXPECT_EQ(FirmwareName(3), "SBB1.0.3");
+  EXPECT_EQ(FirmwareName(6), "SBF10A01");
+  EXPECT_EQ(CardState(12), device::kCardEmpty);
+
+  Load("UpgradeFailures.ini");
+  EXPECT_EQ(FirmwareName(1), "SBF10A01");
+  EXPECT_EQ(FirmwareName(3), "SBR1.0.0");
+  EXPECT_EQ(FirmwareName(9), "RDT10A01");
+  EXPECT_EQ(CardState(15), device::kCardEmpty);
+
+  Load("ISPRewriteFailures.ini");
+  EXPECT_EQ(FirmwareName(3), "RDT10A01");
+  EXPECT_EQ(station->SlotOfDrive(6)->Drive()->IcVersion(), 0x3150);
+
+  Load("RMADebugFailures.ini");
+  ASSERT_EQ(transport->ListDisks().size(), 24u);
+  EXPECT_EQ(station->SlotOfDrive(15)->Drive()->SmartPage()[0], 0x00);
+  // The SMART page of a drive in use: four attributes of 9 bytes, then an ID of 0.
+  const auto page = station->SlotOfDrive(1)->Drive()->SmartPage();
+  EXPECT_EQ(page[0], 0x05);
+  EXPECT_EQ(page[1], 2);
+  EXPECT_EQ(page[9], 0x09);
+  EXPECT_EQ(page[10] | page[11] << 8, 10000);
+  EXPECT_EQ(page[27], 0xC2);
+  EXPECT_EQ(page[36], 0x00);
+}
+
 // The scenario file of the error tests, as the messages name it.
 const std::string kBadFile = ".\\Configuration\\Sim\\Bad.ini";
 

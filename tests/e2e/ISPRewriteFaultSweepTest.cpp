@@ -1,0 +1,34 @@
+// The fault sweep of the ISP rewrite (FaultSweep.h), the UpdateFW station: the faulted drive
+// comes in on the MP firmware, then on boot code, among drives on boot code (the quickest
+// healthy rewrite).
+#include "e2e/FaultSweepFixture.h"
+
+namespace {
+
+using e2etest::SweepScenario;
+
+const std::string kOnBootCode = "Code=Boot\r\n";
+const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
+
+class ISPRewriteFaultSweepThreads : public e2etest::FaultSweepTest {
+ protected:
+  ISPRewriteFaultSweepThreads() : FaultSweepTest("UpdateFW", SweepScenario(kOnBootCode, kOnMpFirmware)) {}
+};
+
+TEST_F(ISPRewriteFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  // A running code that cannot be named shows the flow's own tag over the check's record.
+  sweep.rewrittenTags = {"I_B67"};
+  for (const std::string& faulted : {kOnMpFirmware, kOnBootCode}) {
+    SCOPED_TRACE(faulted);
+    const PassingRun passingRun = sweep.TracePassingRun(SweepScenario(kOnBootCode, faulted));
+    if (HasFailure()) return;
+    sweep.SweepFaults(
+        passingRun,
+        [&faulted](const std::string& faultLine) { return SweepScenario(kOnBootCode, faulted, faultLine); },
+        e2etest::kSanitizerRunStride);
+    if (HasFatalFailure()) return;
+  }
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
+}
+
+}  // namespace

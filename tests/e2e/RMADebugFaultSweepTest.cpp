@@ -1,0 +1,31 @@
+// The fault sweep of the RMA debug read (FaultSweep.h), the RMADBG station: the faulted drive
+// on the MP firmware among drives on boot code (the quickest healthy read).
+#include "e2e/FaultSweepFixture.h"
+
+namespace {
+
+using e2etest::SweepScenario;
+
+const std::string kOnBootCode = "Code=Boot\r\n";
+const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
+
+std::string RMASweepScenario(const std::string& faultLine = "") {
+  return SweepScenario(kOnBootCode, kOnMpFirmware, faultLine);
+}
+
+class RMADebugFaultSweepThreads : public e2etest::FaultSweepTest {
+ protected:
+  RMADebugFaultSweepThreads() : FaultSweepTest("RMADBG", RMASweepScenario()) {}
+};
+
+TEST_F(RMADebugFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  // The SMART page and the info block are reported as the drive sends them.
+  sweep.uncheckedData = {"Read Debug Data"};
+  sweep.rewrittenTags = {"I_B67"};
+  const PassingRun passingRun = sweep.TracePassingRun(RMASweepScenario());
+  if (HasFailure()) return;
+  sweep.SweepFaults(passingRun, RMASweepScenario, e2etest::kSanitizerRunStride);
+  RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
+}
+
+}  // namespace
