@@ -1,0 +1,64 @@
+// A production pass at each of the eleven stations on 24 simulated drives: the production page
+// gives each station's tasks their kind (1, 4 for QC, UpdateFW and RMADBG, 10 for RDTResult),
+// and the kind at the station chooses the flow, which the report's total-time line names.
+// Every drive passes.
+#include "e2e/StationPassFixture.h"
+#include "pages/PageTestStation.h"
+
+namespace {
+
+using e2etest::TemplateScenario;
+
+struct StationPass {
+  const char* station;
+  const char* scenarioFile;  // empty: 24 drives on boot code
+  const char* timingLine;    // the flow's total-time line
+};
+
+std::ostream& operator<<(std::ostream& out, const StationPass& pass) { return out << pass.station; }
+
+class EveryStationThreads : public e2etest::StationPassTest, public ::testing::WithParamInterface<StationPass> {
+ protected:
+  EveryStationThreads()
+      : StationPassTest(GetParam().station, *GetParam().scenarioFile == '\0'
+                                                 ? pagestest::kTwentyFourDrives
+                                                 : TemplateScenario(GetParam().scenarioFile)) {
+    // The RDT result station's CSV logs of 24 drives only cost time here.
+    test.SetKey(".\\param.ini", "Options", "save_RDT_log", "0");
+  }
+};
+
+TEST_P(EveryStationThreads, TwentyFourDrivesPassByTheFlowOfTheirKind) {
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    const std::string report = Report(port);
+    EXPECT_EQ(PortStateOf(port), kPortPass) << report;
+    EXPECT_EQ(page->ResultTextOfPort(port), "0_00");
+    EXPECT_EQ(page->PortCell(port).GetWindowText().substr(0, 4), "Pass");
+    EXPECT_NE(report.find(std::string("Station    : ") + GetParam().station + "\r\n"), std::string::npos);
+    EXPECT_NE(report.find(std::string("[ Success ] ") + GetParam().timingLine + " Total take(sec): "),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Result     : PASS"), std::string::npos);
+  }
+  EXPECT_NE(summary.find("[Results]\r\nPass=24\r\n"), std::string::npos) << summary;
+  EXPECT_EQ(summary.find("TotalErrorCount"), std::string::npos) << summary;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stations, EveryStationThreads,
+    ::testing::Values(StationPass{"EraseAll", "", "Erase Progress OK,"},      // kind 1: erase
+                      StationPass{"RDT", "", "RDT PreTest OK,"},              // kind 1: RDT pretest
+                      StationPass{"RDTResult", "RdtResults.ini", "Read RDT Log,"},  // kind 10: RDT result
+                      StationPass{"MP", "", "MP PreTest Process"},            // kind 1: MP
+                      StationPass{"EraseMP", "", "MP PreTest Process"},       // kind 1: MP
+                      StationPass{"QC", "ProgrammedAtMp.ini", "QC Process"},  // kind 4: QC
+                      StationPass{"UpdateFW", "ProgrammedAtMp.ini", "Upgrade  Firmware"},  // kind 4: ISP rewrite
+                      StationPass{"ReRDT", "", "RDT PreTest OK,"},            // kind 1: RDT pretest
+                      StationPass{"SortMP", "", "MP PreTest Process"},        // kind 1: MP
+                      StationPass{"SortRDT", "", "RDT PreTest OK,"},          // kind 1: RDT pretest
+                      StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"}),  // kind 4: RMA read
+    [](const ::testing::TestParamInfo<StationPass>& info) { return std::string(info.param.station); });
+
+}  // namespace
