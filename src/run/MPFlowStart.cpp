@@ -158,10 +158,7 @@ bool CMPFlow::CheckRunningCode() {
     }
   } else if (m_device.m_RunOnBootCode) {
     m_device.WriteReportLine("Boot mode", 1);
-    if (!m_device.CheckFlashID()) {
-      m_task.SetFlowFailure("I_V02", "Controller version is not correct!!");
-      return FailOutWithoutSerial();
-    }
+    if (!m_task.CheckBootCodeFlashId()) return FailOutWithoutSerial();
   }
 
   if (m_keepDeviceInfo && !m_device.m_RunOnFlashCode) {

@@ -72,7 +72,6 @@ enum SlotState : int {
 // verdict it takes back after a pass (a summary that could not be written).
 void PaintSlotCell(CColorEdit& cell, int state, std::string_view text, std::string_view message);
 
-
 class CMPFlow;
 class CRDTFlow;
 
