@@ -185,7 +185,7 @@ TEST_F(MPFlow, KeepSnHandsOutANewSerialWhenTheDriveHasNoneToKeep) {
     EXPECT_TRUE(ReportHas("   Serial Number : 0000000"));
   }
   // A blank serial and a NUL-filled one: no serial to keep.
-  for (const std::string serial : {std::string(20, ' '), std::string(20, '\0')}) {
+  for (const std::string& serial : {std::string(20, ' '), std::string(20, '\0')}) {
     SCOPED_TRACE(serial[0] == ' ' ? "blank" : "NUL-filled");
     Install(OnMpFirmware());
     InfoBlockRecord block;

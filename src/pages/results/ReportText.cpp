@@ -128,33 +128,6 @@ bool HoldsAnyByte(std::string_view text, std::string_view bytes) {
   return false;
 }
 
-int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields) {
-  if (fields.empty()) return 0;
-  const char* const data = text.data();
-  const std::size_t size = text.size();
-  std::size_t count = 0;
-  std::size_t from = 0;
-  auto separatorAt = [&](std::size_t at) {
-    fields[count++] = std::string_view(data + from, at - from);
-    from = at + 1;
-    return count == fields.size();
-  };
-  // Up to 64 bytes at a time: a mask of the separators' places, whose lowest set bit is the
-  // next separator.
-  const CSeparatorScanner scanner(separator, {});
-  for (std::size_t at = 0; at < size; at += 64) {
-    bool refused = false;
-    for (std::uint64_t mask = scanner.BlockSeparators(text, at, refused); mask != 0; mask &= mask - 1) {
-      if (separatorAt(at + static_cast<std::size_t>(std::countr_zero(mask)))) return static_cast<int>(count);
-    }
-  }
-  fields[count++] = std::string_view(data + from, size - from);
-  const int found = static_cast<int>(count);
-  // Each field is written once: those not found are emptied last.
-  for (; count < fields.size(); ++count) fields[count] = {};
-  return found;
-}
-
 CSeparatorScanner::CSeparatorScanner(char separator, std::string_view refusedBytes)
     : m_refuses(!refusedBytes.empty()) {
   for (std::size_t i = 0; i < 9; ++i) {
@@ -165,7 +138,7 @@ CSeparatorScanner::CSeparatorScanner(char separator, std::string_view refusedByt
 }
 
 // Inlined into Scan and SplitFields: the patterns stay in registers across a text's blocks.
-[[gnu::always_inline]] std::uint64_t CSeparatorScanner::BlockSeparators(std::string_view text, std::size_t at,
+[[gnu::always_inline]] inline std::uint64_t CSeparatorScanner::BlockSeparators(std::string_view text, std::size_t at,
                                                                     bool& refused) const {
   const char* const data = text.data();
   const std::size_t size = text.size();
@@ -211,6 +184,33 @@ CSeparatorScanner::CSeparatorScanner(char separator, std::string_view refusedByt
     for (std::size_t i = 1; i < 9; ++i) refused |= m_refuses && byte == static_cast<char>(m_patterns[i][0]);
   }
   return separators;
+}
+
+int SplitFields(std::string_view text, char separator, std::span<std::string_view> fields) {
+  if (fields.empty()) return 0;
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t count = 0;
+  std::size_t from = 0;
+  auto separatorAt = [&](std::size_t at) {
+    fields[count++] = std::string_view(data + from, at - from);
+    from = at + 1;
+    return count == fields.size();
+  };
+  // Up to 64 bytes at a time: a mask of the separators' places, whose lowest set bit is the
+  // next separator.
+  const CSeparatorScanner scanner(separator, {});
+  for (std::size_t at = 0; at < size; at += 64) {
+    bool refused = false;
+    for (std::uint64_t mask = scanner.BlockSeparators(text, at, refused); mask != 0; mask &= mask - 1) {
+      if (separatorAt(at + static_cast<std::size_t>(std::countr_zero(mask)))) return static_cast<int>(count);
+    }
+  }
+  fields[count++] = std::string_view(data + from, size - from);
+  const int found = static_cast<int>(count);
+  // Each field is written once: those not found are emptied last.
+  for (; count < fields.size(); ++count) fields[count] = {};
+  return found;
 }
 
 SeparatorScan CSeparatorScanner::Scan(std::string_view text, std::span<std::size_t> places) const {

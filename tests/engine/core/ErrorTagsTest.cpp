@@ -3,7 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
+// GCC 12 warns of a maybe-uninitialised member inside libstdc++'s regex compiler (a false
+// positive in the library's own code).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
+#pragma GCC diagnostic pop
 #include <set>
 #include <sstream>
 
