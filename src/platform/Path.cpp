@@ -114,6 +114,13 @@ std::optional<std::string> FindNoCase(const fs::path& folder, const std::string&
   return best;
 }
 
+// The root with the components kept as they stand: where case-insensitive matching begins.
+fs::path KeptPart(const Walk& walk) {
+  fs::path kept = walk.root;
+  for (std::size_t index = 0; index < walk.keptCount && index < walk.parts.size(); ++index) kept /= walk.parts[index];
+  return kept;
+}
+
 fs::path Finish(const Walk& walk) {
   fs::path exact = walk.root;
   for (const std::string& part : walk.parts) exact /= part;
@@ -146,15 +153,19 @@ Walk StationWalk(const fs::path& station) {
   return walk;
 }
 
-fs::path RelativeToStation(const fs::path& station, std::string_view text) {
+Walk RelativeWalk(const fs::path& station, std::string_view text) {
   Walk walk = StationWalk(station);
   walk.Append(text);
-  return Finish(walk);
+  return walk;
+}
+
+fs::path RelativeToStation(const fs::path& station, std::string_view text) {
+  return Finish(RelativeWalk(station, text));
 }
 
 // "/x/y" or "\x\y": kept as it stands, except below the station folder, where components
 // are matched like those of a relative text.
-fs::path Rooted(const fs::path& station, std::string_view text) {
+Walk RootedWalk(const fs::path& station, std::string_view text) {
   const Walk stationWalk = StationWalk(station);
   Walk walk;
   walk.root = "/";
@@ -163,8 +174,10 @@ fs::path Rooted(const fs::path& station, std::string_view text) {
       walk.parts.size() >= stationWalk.parts.size() &&
       std::equal(stationWalk.parts.begin(), stationWalk.parts.end(), walk.parts.begin());
   walk.keptCount = inStation ? stationWalk.parts.size() : walk.parts.size();
-  return Finish(walk);
+  return walk;
 }
+
+fs::path Rooted(const fs::path& station, std::string_view text) { return Finish(RootedWalk(station, text)); }
 
 // The station's own drive: key Station of [Drives] (one to four letters), default "S".
 std::string StationDriveName(const IniDocument& settings) {
@@ -198,8 +211,12 @@ fs::path DriveRoot(const fs::path& station, std::string_view drive) {
 
 void SetStationFolder(const fs::path& folder) {
   StationState& state = State();
-  std::lock_guard lock(state.mutex);
-  state.folder = Normalised(folder);
+  {
+    std::lock_guard lock(state.mutex);
+    state.folder = Normalised(folder);
+  }
+  // The cache knows files by their texts, which now name files of another folder.
+  ForgetAllIniDocuments();
 }
 
 fs::path StationFolder() {
@@ -210,23 +227,28 @@ fs::path StationFolder() {
 
 fs::path PlatformSettingsPath() { return StationFolder() / kPlatformSettingsFile; }
 
-fs::path ToNativePath(std::string_view stationPath) {
+NativePathWalk ResolveNativePath(std::string_view stationPath) {
   const fs::path station = StationFolder();
+  Walk walk;
+  NativePathWalk resolved;
   if (IsUncText(stationPath)) {
-    Walk walk;
     walk.root = RelativeToStation(station, "drives/unc");
     walk.Append(stationPath);
-    return Finish(walk);
-  }
-  if (const auto drive = DriveName(stationPath)) {
-    Walk walk;
+  } else if (const auto drive = DriveName(stationPath)) {
     walk.root = DriveRoot(station, *drive);
     walk.Append(stationPath.substr(drive->size() + 1));
-    return Finish(walk);
+    resolved.namesDrive = true;
+  } else if (!stationPath.empty() && IsSeparator(stationPath.front())) {
+    walk = RootedWalk(station, stationPath);
+  } else {
+    walk = RelativeWalk(station, stationPath);
   }
-  if (!stationPath.empty() && IsSeparator(stationPath.front())) return Rooted(station, stationPath);
-  return RelativeToStation(station, stationPath);
+  resolved.path = Finish(walk);
+  resolved.matchedBelow = KeptPart(walk);
+  return resolved;
 }
+
+fs::path ToNativePath(std::string_view stationPath) { return ResolveNativePath(stationPath).path; }
 
 std::string StationFolderText() {
   const fs::path station = StationFolder();

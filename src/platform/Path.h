@@ -44,6 +44,17 @@ std::filesystem::path PlatformSettingsPath();
 // Turns a station path text into a native path (see the rules above).
 std::filesystem::path ToNativePath(std::string_view stationPath);
 
+// The native path with what it was made from: the folder below which its components were
+// matched without regard to case (the station folder, a drive root, the UNC folder, or the
+// path itself when it was taken as it stands), and whether the text named a drive, whose
+// root the platform settings give.
+struct NativePathWalk {
+  std::filesystem::path path;
+  std::filesystem::path matchedBelow;
+  bool namesDrive = false;
+};
+NativePathWalk ResolveNativePath(std::string_view stationPath);
+
 // The station folder as the system writes folder texts: its own drive, "S:" by default
 // (without a trailing backslash), so that joining "\name" gives a text that ToNativePath
 // maps back into the folder and whose first character names the station's drive.

@@ -13,7 +13,8 @@
 namespace platform {
 namespace {
 
-std::shared_ptr<const IniDocument> Load(std::string_view file) { return CachedIniDocument(ToNativePath(file)); }
+// The reference lasts until the calling thread reads a profile again.
+const IniDocument& Load(std::string_view file) { return CachedProfileDocument(file); }
 
 // Serialises every profile write of the process (read, edit, replace).
 std::mutex& WriteLock() {
@@ -53,36 +54,35 @@ bool EditProfile(std::string_view file, Edit&& edit) {
 
 std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
                               std::string_view defaultValue, std::size_t bufferSize) {
-  const auto document = Load(file);
-  std::string_view value = document->Value(section, key).value_or(defaultValue);
+  const IniDocument& document = Load(file);
+  std::string_view value = document.Value(section, key).value_or(defaultValue);
   if (bufferSize == 0) return {};
   if (value.size() > bufferSize - 1) value = value.substr(0, bufferSize - 1);
   return std::string(value);
 }
 
 int ReadProfileInt(std::string_view file, std::string_view section, std::string_view key, int defaultValue) {
-  const auto document = Load(file);
-  const auto value = document->Value(section, key);
+  const auto value = Load(file).Value(section, key);
   return value ? ParseLeadingInt(*value) : defaultValue;
 }
 
 std::vector<std::string> ReadProfileKeys(std::string_view file, std::string_view section) {
-  return Load(file)->KeyNames(section);
+  return Load(file).KeyNames(section);
 }
 
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view file,
                                                                     std::string_view section) {
-  return Load(file)->Pairs(section);
+  return Load(file).Pairs(section);
 }
 
 std::vector<std::string> ReadProfileSectionLines(std::string_view file, std::string_view section) {
-  return Load(file)->BodyLines(section);
+  return Load(file).BodyLines(section);
 }
 
-std::vector<std::string> ReadProfileSectionNames(std::string_view file) { return Load(file)->SectionNames(); }
+std::vector<std::string> ReadProfileSectionNames(std::string_view file) { return Load(file).SectionNames(); }
 
 bool ProfileSectionExists(std::string_view file, std::string_view section) {
-  return Load(file)->HasSection(section);
+  return Load(file).HasSection(section);
 }
 
 bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
@@ -113,7 +113,7 @@ bool WriteProfileStrings(std::string_view file, std::span<const ProfileValue> va
 }
 
 std::size_t ReadProfileKeyLine(std::string_view file, std::string_view section, std::string_view key) {
-  return Load(file)->LineOfKey(section, key);
+  return Load(file).LineOfKey(section, key);
 }
 
 bool WriteProfileInt(std::string_view file, std::string_view section, std::string_view key, int value) {

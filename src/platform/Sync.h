@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <mutex>
 #include <span>
+#include <vector>
 
 namespace platform {
 
@@ -38,16 +39,25 @@ class CriticalSectionGuard {
   CriticalSection& m_section;
 };
 
-// Something a thread can wait for: an event or a semaphore.
+struct Waiter;
+
+// Something a thread can wait for: an event or a semaphore. It keeps the threads that wait
+// for it, so that a change of its state wakes only them.
 class Waitable {
  public:
+  Waitable() = default;
   virtual ~Waitable() = default;
+  Waitable(const Waitable&) = delete;
+  Waitable& operator=(const Waitable&) = delete;
 
  protected:
   friend struct WaitAccess;
   // Both are called with the process-wide wait lock held.
   virtual bool IsSignalled() const = 0;
   virtual void Consume() = 0;  // auto-reset events reset, semaphores count down
+
+ private:
+  std::vector<Waiter*> m_waiters;  // in the order they began to wait; under the wait lock
 };
 
 class Event : public Waitable {
@@ -95,5 +105,15 @@ int WaitForAny(std::initializer_list<Waitable*> objects, std::uint32_t timeoutMs
 // true, or false on time-out (nothing consumed).
 bool WaitForAll(std::span<Waitable* const> objects, std::uint32_t timeoutMs = kInfinite);
 bool WaitForAll(std::initializer_list<Waitable*> objects, std::uint32_t timeoutMs = kInfinite);
+
+// What the waits of the process have cost since it started (for the benchmarks): how often a
+// thread found the wait lock taken, how often a wait had to sleep, and how often a sleeping
+// wait woke up (whether it then had what it waited for or not).
+struct WaitCounts {
+  std::uint64_t lockWaits = 0;
+  std::uint64_t sleeps = 0;
+  std::uint64_t wakeUps = 0;
+};
+WaitCounts CurrentWaitCounts();
 
 }  // namespace platform
