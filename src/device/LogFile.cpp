@@ -1,10 +1,34 @@
 #include "device/LogFile.h"
 
 #include "platform/Debug.h"
-#include "platform/Files.h"
+
+platform::AppendFile* CLogFile::Held(std::string_view path) {
+  for (const auto& file : m_files) {
+    if (file && file->Path() == path) return file.get();
+  }
+  return nullptr;
+}
 
 int CLogFile::AppendText(std::string_view path, std::string_view text) {
-  if (!platform::AppendToFile(path, text, false)) return -1;
+  platform::AppendFile* file = Held(path);
+  if (file == nullptr) {
+    // The slot held longest goes when all are taken.
+    std::unique_ptr<platform::AppendFile>& slot = m_files[m_nextToReuse];
+    m_nextToReuse = (m_nextToReuse + 1) % kHeldFiles;
+    slot = std::make_unique<platform::AppendFile>();
+    if (!slot->Open(path)) {
+      slot.reset();
+      return -1;
+    }
+    file = slot.get();
+  }
+  if (!file->Append(text)) return -1;
   platform::DebugOutput(text);
   return 0;
+}
+
+void CLogFile::Release(std::string_view path) {
+  for (auto& file : m_files) {
+    if (file && file->Path() == path) file.reset();
+  }
 }

@@ -2,6 +2,7 @@
 // threads never interleave, whether they go to standard error or to a test's sink.
 #include "platform/Debug.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
@@ -23,6 +24,9 @@ std::function<void(std::string_view)>& ReplacementSink() {
   static auto* const sink = new std::function<void(std::string_view)>;
   return *sink;
 }
+
+// Whether a sink is set: lines that go nowhere cost no lock.
+std::atomic<bool> g_hasSink{false};
 
 bool DebugEnabled() {
   static const bool enabled = std::getenv("TV_DEBUG") != nullptr;
@@ -48,6 +52,7 @@ void WriteToStandardError(std::string_view text) {
 }  // namespace
 
 void DebugOutput(std::string_view text) {
+  if (!g_hasSink.load(std::memory_order_acquire) && !DebugEnabled()) return;
   std::lock_guard<std::recursive_mutex> lock(SinkLock());
   // A copy, so that a sink that replaces itself does not destroy the function it runs in.
   if (const auto sink = ReplacementSink()) {
@@ -60,6 +65,7 @@ void DebugOutput(std::string_view text) {
 void SetDebugSink(std::function<void(std::string_view)> sink) {
   std::lock_guard<std::recursive_mutex> lock(SinkLock());
   ReplacementSink() = std::move(sink);
+  g_hasSink.store(static_cast<bool>(ReplacementSink()), std::memory_order_release);
 }
 
 }  // namespace platform

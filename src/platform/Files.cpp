@@ -591,6 +591,28 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   return content;
 }
 
+namespace {
+
+// Appends to an open file in one piece: a part of the text that reached it is cut off again,
+// back to the size it had (`before`, from fstat); a file this call created is removed instead.
+bool AppendToOpenFile(int fd, const fs::path& native, const struct stat& before, std::string_view bytes, int fault,
+                      bool created) {
+  if (!S_ISREG(before.st_mode)) return Fail(kErrorAccessDenied);
+  if (!WriteAll(fd, bytes.data(), bytes.size(), fault)) {
+    const int error = errno;
+    if (created) {
+      ::unlink(native.c_str());
+    } else if (::ftruncate(fd, before.st_size) != 0) {
+      // Nothing more can be done; the caller learns of the failed append.
+    }
+    errno = error;
+    return FailErrno(native);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMissing) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
@@ -606,19 +628,49 @@ bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMi
   if (!file.Valid()) return FailErrno(native);
   struct stat before {};
   if (::fstat(file.Get(), &before) != 0) return FailErrno(native);
-  if (!S_ISREG(before.st_mode)) return Fail(kErrorAccessDenied);
-  if (!WriteAll(file.Get(), bytes.data(), bytes.size(), fault)) {
-    const int error = errno;
-    // A part of the text would tear the file: it goes back to its old size.
-    if (created) {
-      ::unlink(native.c_str());
-    } else if (::ftruncate(file.Get(), before.st_size) != 0) {
-      // Nothing more can be done; the caller learns of the failed append.
-    }
-    errno = error;
-    return FailErrno(native);
-  }
+  if (!AppendToOpenFile(file.Get(), native, before, bytes, fault, created)) return false;
   if (!file.Close()) return FailErrno(native);
+  return Succeed();
+}
+
+AppendFile::~AppendFile() { Close(); }
+
+void AppendFile::Close() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+bool AppendFile::Open(std::string_view path) {
+  Close();
+  m_path = std::string(path);
+  m_native = Native(path);
+  if (m_native.empty()) return false;
+  return OpenNative();
+}
+
+bool AppendFile::OpenNative() {
+  Close();
+  m_fd = ::open(m_native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (m_fd < 0) return FailErrno(m_native);
+  struct stat info {};
+  if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    Close();
+    return Fail(kErrorAccessDenied);
+  }
+  return Succeed();
+}
+
+bool AppendFile::Append(std::string_view bytes) {
+  if (m_native.empty()) return Fail(kErrorPathNotFound);
+  const int fault = FileFaultFor(m_native, kWriteAppend);
+  if (FaultStrikesBeforeOpening(fault)) return FailWithFault(fault, m_native);
+  struct stat held {};
+  // A file no name leads to any more (removed, or replaced by a rename): open the path again.
+  if (m_fd < 0 || ::fstat(m_fd, &held) != 0 || held.st_nlink == 0) {
+    if (!OpenNative()) return false;
+    if (::fstat(m_fd, &held) != 0) return FailErrno(m_native);
+  }
+  if (!AppendToOpenFile(m_fd, m_native, held, bytes, fault, false)) return false;
   return Succeed();
 }
 

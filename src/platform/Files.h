@@ -2,6 +2,7 @@
 // File helpers on station path texts (see Path.h): find, copy, delete, move, times, sizes
 // and attributes, with the results the station expects of Windows.
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,33 @@ bool WriteWholeFile(std::string_view path, std::string_view bytes);
 // part that reached the file is cut off again, and a file this call created is removed).
 // A missing file is created only with createIfMissing; otherwise it is a failure.
 bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMissing);
+
+// A file held open for appends, for a log that takes many lines (a slot report): each Append
+// is what AppendToFile does without creating (the whole text or nothing, the same error codes
+// and write faults), but the path is mapped and the file opened only once. A file removed or
+// replaced since it was opened (no name leads to the open file any more) is opened again by
+// its path before the text goes out, so no line goes to a file nobody can read.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  // Opens the existing file at the path text (never creates it); false when it cannot.
+  bool Open(std::string_view path);
+  // Appends the bytes in one piece (see AppendToFile); false, the file as it was, on failure.
+  bool Append(std::string_view bytes);
+  void Close();
+  bool IsOpen() const { return m_fd >= 0; }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  bool OpenNative();
+  std::string m_path;
+  std::filesystem::path m_native;
+  int m_fd = -1;
+};
 
 // Why the last failing file helper of the calling thread failed, as the Windows error code
 // callers test for (file-not-found 2, path-not-found 3, already-exists 183, ...); a helper

@@ -16,9 +16,6 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-// A file whose modification time lies closer than this to the moment it was read may
-// change again without its times changing (file times tick coarsely on some file systems).
-constexpr std::int64_t kSettledAfterNs = 2'000'000'000;
 // Enough for every settings file of a station; beyond it the entry loaded longest ago goes.
 constexpr std::size_t kMaximumEntries = 256;
 // Mapping a text and watching its way are repeated when the way changed in between.
@@ -82,12 +79,6 @@ struct ThreadCopies {
   std::shared_ptr<const IniDocument> last;  // what the latest unwatched read returned
 };
 thread_local ThreadCopies t_copies;
-
-// A later change of the file stamps both times with the clock of that moment; it can keep
-// the identity only when both stamps already lie within that moment.
-bool IsSettled(const FileIdentity& identity, std::int64_t readAtNs) {
-  return readAtNs - identity.modifiedNs > kSettledAfterNs || readAtNs - identity.changedNs > kSettledAfterNs;
-}
 
 void DropEntry(Cache& cache, std::unordered_map<std::string, Entry>::iterator entry) {
   const bool watched = entry->second.watched;
@@ -268,7 +259,7 @@ Entry& Load(Cache& cache, const std::string& key, std::shared_ptr<const IniDocum
   entry.loadOrder = ++cache.loads;
   entry.exists = read.status == IniFileRead::Status::Ok;
   entry.identity = read.identity;
-  entry.settled = entry.exists && IsSettled(read.identity, readAtNs);
+  entry.settled = entry.exists && IdentityHasSettled(read.identity, readAtNs);
   if (!entry.exists) {
     entry.document = EmptyDocument();
   } else if (unsettled && unsettled->Bytes() == read.bytes) {

@@ -69,6 +69,13 @@ std::int64_t FileClockNowNs() {
   return Nanoseconds(now);
 }
 
+bool IdentityHasSettled(const FileIdentity& identity, std::int64_t readAtNs) {
+  // A later change stamps both times with the clock of that moment; it can keep the identity
+  // only when both stamps already lie within that moment.
+  constexpr std::int64_t kSettledAfterNs = 2'000'000'000;
+  return readAtNs - identity.modifiedNs > kSettledAfterNs || readAtNs - identity.changedNs > kSettledAfterNs;
+}
+
 bool StatIniFile(const std::filesystem::path& native, FileIdentity& identity) {
   struct stat info {};
   if (::stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;

@@ -34,4 +34,9 @@ bool StatIniFile(const std::filesystem::path& native, FileIdentity& identity);
 // Nanoseconds since 1970 of the real-time clock that stamps file times.
 std::int64_t FileClockNowNs();
 
+// Whether a later change of the file must show in its identity: true once its times lie far
+// enough behind the moment it was read (file times tick coarsely on some file systems, so a
+// file changed just before it was read may change again within the same tick).
+bool IdentityHasSettled(const FileIdentity& identity, std::int64_t readAtNs);
+
 }  // namespace platform

@@ -153,7 +153,7 @@ std::uint8_t CMPDevice::VerifyDeviceInfo(int taskKind, std::uint8_t checkInfoBlo
 std::uint8_t CMPDevice::VerifyFlashFirmware() {
   const std::string path = platform::Trim(settings::ReadText(settings::keys::IspMPBinCode, 256));
   engine::firmware::ImageCheck check;
-  const auto image = engine::firmware::LoadFirmwareImage(path, check);
+  const auto image = engine::firmware::LoadFirmwareImageOnce(path, check);
   if (!image) {
     return FailWithRecord("A_x09", platform::Format("Load MP Bin file fail: %s (%s)", path.c_str(), check.message.c_str()));
   }

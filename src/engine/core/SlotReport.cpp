@@ -81,6 +81,7 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     MakeFolderOf(path);
     const std::string banner = engine::report::BannerText(facts, now);
     std::erase(m_UnstartedReports, path);
+    m_LogFile.Release(path);  // the banner replaces the file: later lines go to the new one
     if (platform::WriteWholeFile(path, banner)) {
       platform::DebugOutput(banner);
     } else {

@@ -17,15 +17,28 @@ constexpr std::size_t kSector = device::kSectorSize;
 
 std::uint32_t SectorsOf(std::size_t bytes) { return static_cast<std::uint32_t>((bytes + kSector - 1) / kSector); }
 
-// The bytes of sectors [first, first + count) of a section, zero past its end.
-std::vector<std::uint8_t> Piece(std::span<const std::uint8_t> section, std::uint32_t first, std::uint32_t count) {
-  std::vector<std::uint8_t> piece(static_cast<std::size_t>(count) * kSector, 0);
+// The bytes of sectors [first, first + count) of a section, zero past its end, into `piece`
+// (one buffer serves every piece of a section).
+void TakePiece(std::span<const std::uint8_t> section, std::uint32_t first, std::uint32_t count,
+               std::vector<std::uint8_t>& piece) {
+  piece.assign(static_cast<std::size_t>(count) * kSector, 0);
   const std::size_t begin = static_cast<std::size_t>(first) * kSector;
   if (begin < section.size()) {
     const std::size_t length = std::min(piece.size(), section.size() - begin);
     std::copy_n(section.begin() + static_cast<std::ptrdiff_t>(begin), length, piece.begin());
   }
-  return piece;
+}
+
+// Whether the bytes read back are those of the piece: the section's bytes, zero past its end.
+bool PieceMatches(std::span<const std::uint8_t> section, std::uint32_t first, std::span<const std::uint8_t> readBack) {
+  const std::size_t begin = static_cast<std::size_t>(first) * kSector;
+  const std::size_t length = begin < section.size() ? std::min(readBack.size(), section.size() - begin) : 0;
+  if (length > 0 && !std::equal(readBack.begin(), readBack.begin() + static_cast<std::ptrdiff_t>(length),
+                                section.begin() + static_cast<std::ptrdiff_t>(begin))) {
+    return false;
+  }
+  return std::all_of(readBack.begin() + static_cast<std::ptrdiff_t>(length), readBack.end(),
+                     [](std::uint8_t byte) { return byte == 0; });
 }
 
 std::uint8_t SendPiece(CDeviceCommand& command, SectionTarget target, std::vector<std::uint8_t>& piece,
@@ -67,7 +80,7 @@ StationImage LoadStationImage(bool rdt, std::string_view pathText, std::uint32_t
   }
   result.path = path;
   ImageCheck check;
-  result.image = LoadFirmwareImage(path, check);
+  result.image = LoadFirmwareImageOnce(path, check);
   if (!result.image) {
     result.tag = kTagImageNotValid;
     result.message = platform::Format("%s BIN file fail!! %s", rdt ? "RDT" : "MP", check.message.c_str());
@@ -86,9 +99,10 @@ StationImage LoadStationImage(bool rdt, std::string_view pathText, std::uint32_t
 SectionTransfer SendSection(CDeviceCommand& command, SectionTarget target, std::span<const std::uint8_t> section) {
   SectionTransfer transfer;
   const std::uint32_t sectors = SectorsOf(section.size());
+  std::vector<std::uint8_t> piece;
   for (std::uint32_t first = 0; first < sectors; first += kSectionPieceSectors) {
     const std::uint32_t count = std::min(kSectionPieceSectors, sectors - first);
-    std::vector<std::uint8_t> piece = Piece(section, first, count);
+    TakePiece(section, first, count, piece);
     if (SendPiece(command, target, piece, first, count) == 0) {
       transfer.ok = false;
       transfer.sector = first;
@@ -102,13 +116,13 @@ SectionTransfer VerifySection(CDeviceCommand& command, SectionTarget target, std
   SectionTransfer transfer;
   transfer.readBack = true;
   const std::uint32_t sectors = SectorsOf(section.size());
+  std::vector<std::uint8_t> readBack;
   for (std::uint32_t first = 0; first < sectors; first += kSectionPieceSectors) {
     const std::uint32_t count = std::min(kSectionPieceSectors, sectors - first);
-    const std::vector<std::uint8_t> expected = Piece(section, first, count);
-    std::vector<std::uint8_t> readBack(expected.size());
+    readBack.assign(static_cast<std::size_t>(count) * kSector, 0);
     const std::uint8_t read = target == SectionTarget::ProgramRam ? command.ReadPram(readBack, first, count)
                                                                   : command.ReadFlashCode(readBack, first, count);
-    if (read == 0 || readBack != expected) {
+    if (read == 0 || !PieceMatches(section, first, readBack)) {
       transfer.ok = false;
       transfer.differs = read != 0;
       transfer.sector = first;

@@ -10,6 +10,7 @@
 // when Flash2ndBinCELimit is 1 to 16 and the drive has more flash chips than that. An empty
 // bin type in the parameter file takes any image.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,7 +27,7 @@ inline constexpr char kTagImageNotValid[] = "A_x09";
 inline constexpr char kTagBinType[] = "S_x30";
 
 struct StationImage {
-  std::optional<FirmwareImage> image;
+  std::shared_ptr<const FirmwareImage> image;  // shared by every drive while the file is unchanged
   std::string path;        // the file that was read
   std::string tag;         // when there is no image
   std::string message;

@@ -336,9 +336,11 @@ void CProductionPage::PostAndShutDown(std::vector<CSlotTestTask*> tasks) {
       m_pool.Post(task);
       platform::Sleep(kPostPauseMs);
     }
+    // Shutdown returns once the pool's last task has ended: the pass ends now, not at the
+    // next tick of the run timer.
     m_pool.Shutdown();
     m_passHelperDone.store(true);
-    if (ui::Dispatcher* dispatcher = ui::Dispatcher::Current()) dispatcher->Wake();
+    if (ui::Dispatcher* dispatcher = ui::Dispatcher::Current()) dispatcher->PostTo(*this, [this] { WatchPass(); });
   });
   if (started) return;
   for (CSlotTestTask* task : *shared) task->Release();

@@ -14,9 +14,10 @@
 //    every task has run, while the UI thread keeps pumping its messages;
 //  - the drives of the pass are claimed for it: a drive the worker of another page holds keeps
 //    the pass from starting, and the other pages' workers leave the pass's drives alone;
-//  - the timer shows the elapsed time and, once the helper is done and no port is testing,
-//    enables Start and Scan again, writes the pass into the summary log and starts the next
-//    pass when the run options ask for more and no task stopped the run. A summary log that
+//  - the timer shows the elapsed time; once the helper is done and no port is testing (the
+//    helper tells the page the moment the pool's last task has ended, and the timer looks
+//    too), the page enables Start and Scan again, writes the pass into the summary log and
+//    starts the next pass when the run options ask for more and no task stopped the run. A summary log that
 //    cannot be written takes back the passes of the pass: those ports show the lost-records
 //    failure (no drive is shown passed unless every record of its run was written).
 // While no pass runs the timer also watches the disk list and rescans when it changes.
