@@ -1,20 +1,29 @@
 #pragma once
 // What the whole-pass benchmarks share: a copy of the template station as the process's
-// station folder, a transport that measures the simulator's own share of every request, one
-// production pass on the page, and the process's peak resident memory.
+// station folder, one production pass on the page, and the measures of a pass.
 //
-// The share: the simulator answers on the calling worker's thread, so the thread CPU time
-// spent inside the simulated transport is the simulator's part of the pass; the rest of the
-// process CPU time is the station's own (page, pool, tasks, engine, records).
+// The simulator's share of a pass is measured by replaying: a second pass on fresh drives
+// records every request the station sends (to a file, so that the recording costs no memory),
+// and the recorded requests are then sent again, in the same order, to a fresh simulated
+// station on one thread, whose CPU time is the simulator's own share. The station's share is
+// the process CPU time of the measured pass less that. The measured pass itself runs on the
+// plain simulated transport, so that no measuring sits between the station and the drives.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 #include "device/DevicePaths.h"
 #include "device/Transport.h"
@@ -25,9 +34,11 @@
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
+#include "platform/Sync.h"
 #include "run/RunGlobals.h"
 #include "sim/ScenarioLoader.h"
 #include "sim/SimTransport.h"
+#include "ui/Button.h"
 #include "ui/Dispatcher.h"
 
 namespace passbench {
@@ -35,7 +46,8 @@ namespace passbench {
 namespace fs = std::filesystem;
 
 // A copy of the template station in a temporary folder, with the sample firmware images, as the
-// station folder of the process while it lives, set up as the named test station.
+// station folder of the process while it lives, set up as the named test station. The images
+// are dated an hour back, as images installed before a shift are.
 class BenchStation {
  public:
   BenchStation(const std::string& name, const std::string& testStation)
@@ -56,11 +68,15 @@ class BenchStation {
   }
   BenchStation(const BenchStation&) = delete;
   BenchStation& operator=(const BenchStation&) = delete;
+  const fs::path& Folder() const { return m_folder; }
 
  private:
   static void WriteImage(const char* path, bool rdt) {
     const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
     platform::WriteWholeFile(path, std::string(image.begin(), image.end()));
+    const fs::path native = platform::ToNativePath(path);
+    std::error_code ignored;
+    fs::last_write_time(native, fs::file_time_type::clock::now() - std::chrono::hours(1), ignored);
   }
   fs::path m_folder;
 };
@@ -71,93 +87,299 @@ inline double PeakResidentMegabytes() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
-inline std::int64_t ThreadCpuNanoseconds() {
+inline std::int64_t ClockNanoseconds(clockid_t clock) {
   timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  clock_gettime(clock, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
+inline std::int64_t ProcessCpuNanoseconds() { return ClockNanoseconds(CLOCK_PROCESS_CPUTIME_ID); }
+inline std::int64_t ThreadCpuNanoseconds() { return ClockNanoseconds(CLOCK_THREAD_CPUTIME_ID); }
+inline std::int64_t WallNanoseconds() { return ClockNanoseconds(CLOCK_MONOTONIC); }
 
-// The simulated station, with the thread CPU time its requests take added up.
-class TimedSimTransport : public device::Transport {
+// The simulated station, counting requests.
+class CountingTransport : public device::Transport {
  public:
-  explicit TimedSimTransport(std::shared_ptr<sim::SimStation> station) : m_inner(std::move(station)) {}
+  explicit CountingTransport(std::shared_ptr<sim::SimStation> station) : m_inner(std::move(station)) {}
   std::vector<device::TransportDisk> ListDisks() override { return m_inner.ListDisks(); }
   std::string DevicePathOfDrive(int driveNumber) override { return m_inner.DevicePathOfDrive(driveNumber); }
   device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
-    const std::int64_t start = ThreadCpuNanoseconds();
-    device::PassThroughResult result = m_inner.Execute(devicePath, request);
-    m_nanoseconds += ThreadCpuNanoseconds() - start;
-    ++m_requests;
-    return result;
+    m_requests.fetch_add(1, std::memory_order_relaxed);
+    return m_inner.Execute(devicePath, request);
   }
-  std::int64_t TakeNanoseconds() { return m_nanoseconds.exchange(0); }
-  std::int64_t TakeRequests() { return m_requests.exchange(0); }
+  std::int64_t Requests() const { return m_requests.load(); }
 
  private:
   sim::SimTransport m_inner;
-  std::atomic<std::int64_t> m_nanoseconds{0};
   std::atomic<std::int64_t> m_requests{0};
 };
 
-inline std::int64_t ProcessCpuNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+// One request as the log keeps it, followed by its outgoing data.
+struct LoggedRequest {
+  std::uint32_t path = 0;  // index into the log's device paths
+  std::array<std::uint8_t, 16> cdb{};
+  std::uint8_t cdbLength = 0;
+  std::uint8_t direction = 0;
+  std::uint32_t dataLength = 0;
+  std::uint32_t timeoutSeconds = 0;
+};
+
+// The simulated station, writing every request it is sent to a file, in the order it takes them.
+class RecordingTransport : public device::Transport {
+ public:
+  RecordingTransport(std::shared_ptr<sim::SimStation> station, const fs::path& file)
+      : m_inner(std::move(station)), m_file(std::fopen(file.c_str(), "wb")) {}
+  ~RecordingTransport() override {
+    if (m_file) std::fclose(m_file);
+  }
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner.ListDisks(); }
+  std::string DevicePathOfDrive(int driveNumber) override { return m_inner.DevicePathOfDrive(driveNumber); }
+  device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
+    {
+      std::lock_guard lock(m_mutex);
+      const auto known = m_pathIndex.try_emplace(devicePath, static_cast<std::uint32_t>(m_paths.size()));
+      if (known.second) m_paths.push_back(devicePath);
+      LoggedRequest logged;
+      logged.path = known.first->second;
+      logged.cdb = request.cdb;
+      logged.cdbLength = request.cdbLength;
+      logged.direction = static_cast<std::uint8_t>(request.direction);
+      logged.dataLength = request.data ? request.dataLength : 0;
+      logged.timeoutSeconds = request.timeoutSeconds;
+      if (m_file) {
+        std::fwrite(&logged, sizeof logged, 1, m_file);
+        if (request.direction == device::DataDirection::Out && logged.dataLength > 0) {
+          std::fwrite(request.data, 1, logged.dataLength, m_file);
+        }
+      }
+      ++m_requests;
+    }
+    return m_inner.Execute(devicePath, request);
+  }
+  // Ends the log; the device paths by index.
+  std::vector<std::string> Finish() {
+    if (m_file) std::fclose(m_file);
+    m_file = nullptr;
+    return m_paths;
+  }
+  std::int64_t Requests() const { return m_requests; }
+
+ private:
+  sim::SimTransport m_inner;
+  std::FILE* m_file;
+  std::mutex m_mutex;
+  std::unordered_map<std::string, std::uint32_t> m_pathIndex;
+  std::vector<std::string> m_paths;
+  std::int64_t m_requests = 0;
+};
+
+// Sends the logged requests to a fresh station of the scenario on this thread; the thread CPU
+// time of the sending alone (the log is read in pieces between the timed stretches).
+inline std::int64_t ReplayNanoseconds(const fs::path& file, const std::vector<std::string>& paths,
+                                      const std::string& scenarioFile, std::int64_t& replayed) {
+  sim::ScenarioResult fresh = sim::LoadScenario(scenarioFile);
+  sim::SimTransport transport(fresh.station);
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (!in) return 0;
+  constexpr std::size_t kPieceBytes = 32u << 20;
+  std::vector<std::uint8_t> outgoing;
+  std::vector<std::uint8_t> incoming;
+  std::vector<std::pair<LoggedRequest, std::size_t>> piece;  // request, offset of its data
+  std::int64_t nanoseconds = 0;
+  replayed = 0;
+  bool more = true;
+  while (more) {
+    piece.clear();
+    outgoing.clear();
+    std::uint32_t largestIn = 0;
+    while (outgoing.size() < kPieceBytes) {
+      LoggedRequest logged;
+      if (std::fread(&logged, sizeof logged, 1, in) != 1) {
+        more = false;
+        break;
+      }
+      std::size_t at = outgoing.size();
+      if (logged.direction == static_cast<std::uint8_t>(device::DataDirection::Out) && logged.dataLength > 0) {
+        outgoing.resize(at + logged.dataLength);
+        if (std::fread(outgoing.data() + at, 1, logged.dataLength, in) != logged.dataLength) {
+          more = false;
+          break;
+        }
+      } else {
+        largestIn = std::max(largestIn, logged.dataLength);
+      }
+      piece.emplace_back(logged, at);
+    }
+    incoming.assign(largestIn, 0);
+    const std::int64_t start = ThreadCpuNanoseconds();
+    for (const auto& [logged, at] : piece) {
+      device::PassThroughRequest request;
+      request.cdb = logged.cdb;
+      request.cdbLength = logged.cdbLength;
+      request.direction = static_cast<device::DataDirection>(logged.direction);
+      request.dataLength = logged.dataLength;
+      request.timeoutSeconds = logged.timeoutSeconds;
+      if (logged.dataLength > 0) {
+        request.data = request.direction == device::DataDirection::Out ? outgoing.data() + at : incoming.data();
+      }
+      transport.Execute(paths[logged.path], request);
+    }
+    nanoseconds += ThreadCpuNanoseconds() - start;
+    replayed += static_cast<std::int64_t>(piece.size());
+  }
+  std::fclose(in);
+  return nanoseconds;
 }
 
-// Production passes of the 24 drives of a scenario on the page, each drive expected to pass.
-// Reported per pass: the station's and the simulator's CPU milliseconds and the simulator's
-// requests; and the process's peak resident memory.
+// The page on its dispatcher, scanned and ready for passes of the first `drives` ports.
+class PassHarness {
+ public:
+  PassHarness(const std::string& scenarioFile, int drives) : m_scenarioFile(scenarioFile) {
+    sim::ScenarioResult scenario = sim::LoadScenario(scenarioFile);
+    m_error = scenario.error;
+    if (!scenario.station) return;
+    m_page.Create(nullptr);
+    device::SetTransport(std::make_shared<sim::SimTransport>(scenario.station));
+    m_dispatcher.PumpUntil([&] { return m_page.HasScanned(); });
+    for (int port = drives + 1; port <= kPortCount; ++port) m_page.PortCheck(port).SetCheck(ui::BST_UNCHECKED);
+  }
+  ~PassHarness() {
+    m_page.DestroyWindow();
+    device::SetTransport(nullptr);
+  }
+  const std::string& Error() const { return m_error; }
+  const std::string& ScenarioFile() const { return m_scenarioFile; }
+  CProductionPage& Page() { return m_page; }
+  ui::Dispatcher& Dispatcher() { return m_dispatcher; }
+
+  // One pass on fresh drives over the given transport; false when it could not start.
+  bool RunPass(std::shared_ptr<device::Transport> transport) {
+    device::SetTransport(std::move(transport));
+    if (!m_page.StartRun()) return false;
+    m_dispatcher.PumpUntil([&] { return !m_page.IsRunning(); });
+    return true;
+  }
+  std::shared_ptr<sim::SimStation> FreshStation() const { return sim::LoadScenario(m_scenarioFile).station; }
+
+ private:
+  std::string m_scenarioFile;
+  std::string m_error;
+  ui::Dispatcher m_dispatcher;
+  CProductionPage m_page;
+};
+
+// What one measured pass cost, with the simulator's share from the replay of its twin.
+struct PassCost {
+  double stationMs = 0;
+  double simulatorMs = 0;
+  double wallMs = 0;
+  std::int64_t requests = 0;
+  std::int64_t replayedRequests = 0;
+  platform::WaitCounts waits;
+  long voluntarySwitches = 0;
+};
+
+inline long VoluntaryContextSwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_nvcsw;
+}
+
+// A measured pass, then a recorded twin pass and its replay. Every port of the pass must pass.
+inline bool MeasurePass(PassHarness& harness, const std::string& logFile, int drives, PassCost& cost,
+                        std::string& error) {
+  auto counting = std::make_shared<CountingTransport>(harness.FreshStation());
+  const platform::WaitCounts waitsBefore = platform::CurrentWaitCounts();
+  const long switchesBefore = VoluntaryContextSwitches();
+  const std::int64_t wallBefore = WallNanoseconds();
+  const std::int64_t cpuBefore = ProcessCpuNanoseconds();
+  if (!harness.RunPass(counting)) {
+    error = "the pass did not start";
+    return false;
+  }
+  const std::int64_t cpu = ProcessCpuNanoseconds() - cpuBefore;
+  cost.wallMs = static_cast<double>(WallNanoseconds() - wallBefore) / 1e6;
+  const platform::WaitCounts waitsAfter = platform::CurrentWaitCounts();
+  cost.voluntarySwitches = VoluntaryContextSwitches() - switchesBefore;
+  cost.waits.lockWaits = waitsAfter.lockWaits - waitsBefore.lockWaits;
+  cost.waits.sleeps = waitsAfter.sleeps - waitsBefore.sleeps;
+  cost.waits.wakeUps = waitsAfter.wakeUps - waitsBefore.wakeUps;
+  cost.requests = counting->Requests();
+  for (int port = 1; port <= drives; ++port) {
+    if (PortStateOf(port) != kPortPass) {
+      error = "a drive did not pass";
+      return false;
+    }
+  }
+
+  auto recording = std::make_shared<RecordingTransport>(harness.FreshStation(), logFile);
+  if (!harness.RunPass(recording)) {
+    error = "the recorded pass did not start";
+    return false;
+  }
+  device::SetTransport(nullptr);
+  const std::vector<std::string> paths = recording->Finish();
+  const std::int64_t simulator = ReplayNanoseconds(logFile, paths, harness.ScenarioFile(), cost.replayedRequests);
+  std::error_code ignored;
+  fs::remove(logFile, ignored);
+  cost.simulatorMs = static_cast<double>(simulator) / 1e6;
+  cost.stationMs = static_cast<double>(cpu - simulator) / 1e6;
+  return true;
+}
+
+// Passes of the first `drives` drives of a scenario at the named station, each drive expected
+// to pass. Reported per pass: the station's and the simulator's CPU milliseconds and their
+// ratio, per drive as well; the requests of the measured pass and of the replay; the waits of
+// the platform layer per drive; the wall time; and the process's peak resident memory.
 inline void RunPasses(benchmark::State& state, const std::string& benchName, const std::string& testStation,
-                      const std::string& scenarioFile) {
+                      const std::string& scenarioFile, int drives = kPortCount) {
   platform::SetTimeScale(0.0);
   BenchStation station(benchName, testStation);
   g_U2AMode = 0;
-  sim::ScenarioResult scenario = sim::LoadScenario(scenarioFile);
-  if (!scenario.station) {
-    state.SkipWithError(scenario.error.c_str());
-    return;
-  }
-  std::int64_t stationNs = 0;
-  std::int64_t simulatorNs = 0;
-  std::int64_t requests = 0;
+  PassCost total;
+  std::int64_t passes = 0;
   {
-    ui::Dispatcher dispatcher;
-    // The page's one-second timers run on a clock that moves on at every look.
-    dispatcher.SetClock([clock = std::make_shared<std::atomic<std::uint64_t>>(0)] { return clock->fetch_add(100); });
-    CProductionPage page;
-    page.Create(nullptr);
-    device::SetTransport(std::make_shared<sim::SimTransport>(scenario.station));
-    dispatcher.PumpUntil([&] { return page.HasScanned(); });
+    PassHarness harness(scenarioFile, drives);
+    if (!harness.Error().empty()) {
+      state.SkipWithError(harness.Error().c_str());
+      return;
+    }
+    const std::string logFile = (fs::temp_directory_path() / (benchName + "_" + std::to_string(::getpid()) +
+                                                              ".requests"))
+                                    .string();
     for (auto _ : state) {
-      // Fresh drives for every pass: a pass programs them.
-      state.PauseTiming();
-      sim::ScenarioResult fresh = sim::LoadScenario(scenarioFile);
-      auto timed = std::make_shared<TimedSimTransport>(fresh.station);
-      device::SetTransport(timed);
-      state.ResumeTiming();
-      const std::int64_t cpuBefore = ProcessCpuNanoseconds();
-      if (!page.StartRun()) {
-        state.SkipWithError("the pass did not start");
+      PassCost cost;
+      std::string error;
+      if (!MeasurePass(harness, logFile, drives, cost, error)) {
+        state.SkipWithError(error.c_str());
         break;
       }
-      dispatcher.PumpUntil([&] { return !page.IsRunning(); });
-      const std::int64_t cpu = ProcessCpuNanoseconds() - cpuBefore;
-      const std::int64_t simulator = timed->TakeNanoseconds();
-      simulatorNs += simulator;
-      stationNs += cpu - simulator;
-      requests += timed->TakeRequests();
-      for (int port = 1; port <= kPortCount; ++port) {
-        if (PortStateOf(port) != kPortPass) state.SkipWithError("a drive did not pass");
-      }
+      state.SetIterationTime(cost.wallMs / 1000.0);
+      total.stationMs += cost.stationMs;
+      total.simulatorMs += cost.simulatorMs;
+      total.wallMs += cost.wallMs;
+      total.requests += cost.requests;
+      total.replayedRequests += cost.replayedRequests;
+      total.waits.lockWaits += cost.waits.lockWaits;
+      total.waits.sleeps += cost.waits.sleeps;
+      total.waits.wakeUps += cost.waits.wakeUps;
+      total.voluntarySwitches += cost.voluntarySwitches;
+      ++passes;
     }
-    page.DestroyWindow();
   }
-  device::SetTransport(nullptr);
-  const double passes = static_cast<double>(state.iterations() == 0 ? 1 : state.iterations());
-  state.counters["station_cpu_ms"] = static_cast<double>(stationNs) / 1e6 / passes;
-  state.counters["simulator_cpu_ms"] = static_cast<double>(simulatorNs) / 1e6 / passes;
-  state.counters["simulator_requests"] = static_cast<double>(requests) / passes;
+  const double n = static_cast<double>(passes == 0 ? 1 : passes);
+  const double perDrive = n * drives;
+  state.counters["drives"] = drives;
+  state.counters["station_cpu_ms"] = total.stationMs / n;
+  state.counters["simulator_cpu_ms"] = total.simulatorMs / n;
+  state.counters["station_per_simulator"] = total.simulatorMs > 0 ? total.stationMs / total.simulatorMs : 0;
+  state.counters["station_us_per_drive"] = total.stationMs * 1000.0 / perDrive;
+  state.counters["simulator_us_per_drive"] = total.simulatorMs * 1000.0 / perDrive;
+  state.counters["requests"] = static_cast<double>(total.requests) / n;
+  state.counters["replayed_requests"] = static_cast<double>(total.replayedRequests) / n;
+  state.counters["wait_lock_waits_per_drive"] = static_cast<double>(total.waits.lockWaits) / perDrive;
+  state.counters["wait_sleeps_per_drive"] = static_cast<double>(total.waits.sleeps) / perDrive;
+  state.counters["wait_wakeups_per_drive"] = static_cast<double>(total.waits.wakeUps) / perDrive;
+  state.counters["voluntary_switches_per_drive"] = static_cast<double>(total.voluntarySwitches) / perDrive;
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();
 }
 

@@ -1,354 +1,37 @@
 #include "platform/IniCache.h"
 
-#include <atomic>
-#include <mutex>
-#include <string>
-#include <system_error>
-#include <unordered_map>
-#include <vector>
+#include <utility>
 
-#include "platform/ChangeWatch.h"
-#include "platform/IniFile.h"
-#include "platform/Path.h"
-#include "platform/Text.h"
+#include "platform/ParsedFileCache.h"
 
 namespace platform {
-namespace fs = std::filesystem;
 namespace {
-
-// Enough for every settings file of a station; beyond it the entry loaded longest ago goes.
-constexpr std::size_t kMaximumEntries = 256;
-// Mapping a text and watching its way are repeated when the way changed in between.
-constexpr int kWatchAttempts = 3;
-// A folder's list of what depends on it is cleared of outdated items when it grows past this.
-constexpr std::size_t kDependentsToPrune = 256;
-// Keys of native paths start with a byte no station path text starts with.
-constexpr char kNativeKeyMark = '\x01';
 
 const std::shared_ptr<const IniDocument>& EmptyDocument() {
   static const auto* const empty = new std::shared_ptr<const IniDocument>(std::make_shared<const IniDocument>());
   return *empty;
 }
 
-struct Entry {
-  std::shared_ptr<const IniDocument> document;
-  fs::path native;
-  std::uint64_t serial = 0;
-  std::uint64_t loadOrder = 0;
-  // Watched entries are dropped by change notices; the others are checked at every read.
-  bool watched = false;
-  bool exists = false;
-  FileIdentity identity;
-  bool settled = false;
-};
-
-// An entry that a change of a watched folder entry (named `child`, lower case) or of the
-// watched object itself (child empty: a file watch) makes outdated.
-struct Dependent {
-  std::string key;
-  std::string child;
-  std::uint64_t serial = 0;
-};
-
-struct Cache {
-  // Recursive: mapping a drive's path text reads the platform settings through the cache.
-  std::recursive_mutex mutex;
-  std::unordered_map<std::string, Entry> entries;
-  std::unordered_map<int, std::vector<Dependent>> dependents;
-  std::uint64_t serials = 0;
-  std::uint64_t loads = 0;
-  // Moves on whenever a watched entry is dropped, so that the readers' own copies go too.
-  std::atomic<std::uint64_t> generation{1};
-  // Set while a thread takes change notices and has not yet dropped what they outdate.
-  std::atomic<bool> taking{false};
-};
-
-Cache& TheCache() {
-  static Cache* const cache = new Cache;  // readers may run while the program exits
-  return *cache;
-}
-
-// What one thread last got of the watched entries, valid while the generation stands.
-struct StringHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-};
-struct ThreadCopies {
-  std::uint64_t generation = 0;
-  std::unordered_map<std::string, std::shared_ptr<const IniDocument>, StringHash, std::equal_to<>> documents;
-  std::shared_ptr<const IniDocument> last;  // what the latest unwatched read returned
-};
-thread_local ThreadCopies t_copies;
-
-void DropEntry(Cache& cache, std::unordered_map<std::string, Entry>::iterator entry) {
-  const bool watched = entry->second.watched;
-  cache.entries.erase(entry);
-  if (watched) cache.generation.fetch_add(1);
-}
-
-void DropIfCurrent(Cache& cache, const Dependent& dependent) {
-  const auto entry = cache.entries.find(dependent.key);
-  if (entry != cache.entries.end() && entry->second.serial == dependent.serial) DropEntry(cache, entry);
-}
-
-bool IsCurrent(const Cache& cache, const Dependent& dependent) {
-  const auto entry = cache.entries.find(dependent.key);
-  return entry != cache.entries.end() && entry->second.serial == dependent.serial;
-}
-
-void TakeChange(Cache& cache, const ChangeWatch::Change& change) {
-  if (change.Overflowed()) {
-    // Notices were lost: nothing watched can be trusted.
-    for (auto entry = cache.entries.begin(); entry != cache.entries.end();) {
-      entry = entry->second.watched ? cache.entries.erase(entry) : std::next(entry);
-    }
-    cache.dependents.clear();
-    cache.generation.fetch_add(1);
-    return;
-  }
-  const auto found = cache.dependents.find(change.watch);
-  if (found == cache.dependents.end()) return;
-  std::vector<Dependent>& list = found->second;
-  const bool gone = change.WatchedObjectGone();
-  for (const Dependent& dependent : list) {
-    if (gone || dependent.child.empty() || EqualsNoCase(change.name, dependent.child)) DropIfCurrent(cache, dependent);
-  }
-  if (gone) {
-    cache.dependents.erase(found);
-  } else {
-    std::erase_if(list, [&cache](const Dependent& dependent) { return !IsCurrent(cache, dependent); });
-  }
-}
-
-// Takes the queued change notices (when there may be any) and drops what they outdate.
-void TakeQueuedChanges(Cache& cache) {
-  ChangeWatch& watch = ChangeWatch::Instance();
-  if (!watch.Available()) return;
-  // The order matters: a notice already taken by another thread shows as `taking` until what
-  // it outdates is dropped and the generation has moved on.
-  if (!watch.ChangesQueued() && !cache.taking.load()) return;
-  std::lock_guard lock(cache.mutex);
-  cache.taking.store(true);
-  watch.TakeChanges([&cache](const ChangeWatch::Change& change) { TakeChange(cache, change); });
-  cache.taking.store(false);
-}
-
-void AddDependent(Cache& cache, int watch, std::string key, std::string child, std::uint64_t serial) {
-  std::vector<Dependent>& list = cache.dependents[watch];
-  if (list.size() >= kDependentsToPrune) {
-    std::erase_if(list, [&cache](const Dependent& dependent) { return !IsCurrent(cache, dependent); });
-  }
-  list.push_back({std::move(key), std::move(child), serial});
-}
-
-bool IsBelow(const fs::path& path, const fs::path& folder) {
-  auto part = path.begin();
-  for (auto folderPart = folder.begin(); folderPart != folder.end(); ++folderPart, ++part) {
-    if (part == path.end() || *part != *folderPart) return false;
-  }
-  return true;
-}
-
-// What an entry depends on: (watch, entry name in lower case or "" for the watched file).
-using Watches = std::vector<std::pair<int, std::string>>;
-
-// Watches the way to the file: every folder from `start` down to the file's own folder, each
-// for the entry that leads on, and the file itself. False when any of it cannot be watched.
-bool WatchWay(const fs::path& start, const fs::path& native, Watches& watches) {
-  ChangeWatch& watch = ChangeWatch::Instance();
-  const fs::path way = native.lexically_relative(start);
-  if (way.empty() || way == "." || *way.begin() == "..") return false;
-  fs::path folder = start;
-  std::error_code error;
-  for (auto part = way.begin(); part != way.end(); ++part) {
-    const int folderWatch = watch.WatchFolder(folder);
-    if (folderWatch < 0) return false;
-    watches.emplace_back(folderWatch, ToLower(part->string()));
-    if (std::next(part) == way.end()) break;
-    folder /= *part;
-    const fs::file_status status = fs::symlink_status(folder, error);
-    if (!fs::is_directory(status)) {
-      // A missing folder on the way: its making shows in the folder above. Anything else
-      // (a link, a file) is left to the checks at every read.
-      return !fs::exists(status);
-    }
-  }
-  const fs::file_status status = fs::symlink_status(native, error);
-  if (!fs::exists(status)) return true;
-  if (!fs::is_regular_file(status)) return false;
-  const int fileWatch = watch.WatchFile(native);
-  if (fileWatch < 0) return false;
-  watches.emplace_back(fileWatch, std::string());
-  return true;
-}
-
-// Maps the key's text (native keys stand as they are), and watches what the mapping and the
-// file depend on when notices cover them. The native path, and what it depends on when it
-// is watched.
-struct Mapped {
-  fs::path native;
-  bool watched = false;
-  Watches watches;
-};
-
-NativePathWalk MapKey(std::string_view key) {
-  if (key.front() != kNativeKeyMark) return ResolveNativePath(key);
-  NativePathWalk walk;
-  walk.path = fs::path(std::string(key.substr(1)));
-  walk.matchedBelow = walk.path.parent_path();
-  return walk;
-}
-
-Mapped MapAndWatch(std::string_view key) {
-  Mapped mapped;
-  NativePathWalk walk = MapKey(key);
-  mapped.native = walk.path;
-  if (!ChangeWatch::Instance().Available()) return mapped;
-  const fs::path station = StationFolder();
-  for (int attempt = 0; attempt < kWatchAttempts; ++attempt) {
-    // The way is watched from where the text's components are matched: the station folder
-    // for what lies in it, else the drive root; a path taken as it stands from its folder.
-    fs::path start = walk.path.parent_path();
-    if (key.front() != kNativeKeyMark && IsBelow(walk.path, station)) {
-      start = station;
-    } else if (walk.matchedBelow != walk.path && IsBelow(walk.path, walk.matchedBelow)) {
-      start = walk.matchedBelow;
-    }
-    if (!ChangeWatch::CoversFileSystemOf(start)) return mapped;
-    mapped.watches.clear();
-    if (!WatchWay(start, walk.path, mapped.watches)) return mapped;
-    // A drive's root comes from the platform settings, which the entry then depends on too.
-    if (walk.namesDrive && !WatchWay(station, PlatformSettingsPath(), mapped.watches)) return mapped;
-    // The way may have changed before its watches were set: the mapping must still stand.
-    NativePathWalk again = MapKey(key);
-    if (again.path == walk.path) {
-      mapped.watched = true;
-      return mapped;
-    }
-    walk = std::move(again);
-    mapped.native = walk.path;
-  }
-  return mapped;
-}
-
-void EvictOldest(Cache& cache) {
-  auto oldest = cache.entries.begin();
-  for (auto it = cache.entries.begin(); it != cache.entries.end(); ++it) {
-    if (it->second.loadOrder < oldest->second.loadOrder) oldest = it;
-  }
-  DropEntry(cache, oldest);
-}
-
-// Loads the file of the key into a new entry (replacing the one there). The watches are set
-// before the file is read, so a change after the read is noticed; what the entry depends on
-// is listed once it exists.
-Entry& Load(Cache& cache, const std::string& key, std::shared_ptr<const IniDocument> unsettled) {
-  const Mapped mapped = MapAndWatch(key);
-  const std::int64_t readAtNs = FileClockNowNs();
-  IniFileRead read = ReadIniFile(mapped.native);
-
-  const auto existing = cache.entries.find(key);
-  if (existing != cache.entries.end()) {
-    DropEntry(cache, existing);
-  } else if (cache.entries.size() >= kMaximumEntries) {
-    EvictOldest(cache);
-  }
-  Entry& entry = cache.entries[key];
-  entry.native = mapped.native;
-  entry.serial = ++cache.serials;
-  entry.loadOrder = ++cache.loads;
-  entry.exists = read.status == IniFileRead::Status::Ok;
-  entry.identity = read.identity;
-  entry.settled = entry.exists && IdentityHasSettled(read.identity, readAtNs);
-  if (!entry.exists) {
-    entry.document = EmptyDocument();
-  } else if (unsettled && unsettled->Bytes() == read.bytes) {
-    entry.document = std::move(unsettled);
-  } else {
-    entry.document = std::make_shared<const IniDocument>(std::move(read.bytes));
-  }
-  // A file that could not be read (not a missing one) is tried again at the next read.
-  entry.watched = mapped.watched && read.status != IniFileRead::Status::Failed;
-  if (entry.watched) {
-    for (const auto& [watch, child] : mapped.watches) AddDependent(cache, watch, key, child, entry.serial);
-  }
-  return entry;
-}
-
-// An unwatched entry is still good when its text maps to the same file with the same
-// identity, and its times have settled (else its bytes are compared on reload).
-std::shared_ptr<const IniDocument> CheckedDocument(Cache& cache, const std::string& key, Entry& entry) {
-  const bool nativeKey = key.front() == kNativeKeyMark;
-  const fs::path native = nativeKey ? fs::path(key.substr(1)) : ToNativePath(key);
-  FileIdentity now;
-  const bool exists = StatIniFile(native, now);
-  if (native == entry.native && exists == entry.exists && (!exists || (now == entry.identity && entry.settled))) {
-    return entry.document;
-  }
-  std::shared_ptr<const IniDocument> unsettled;
-  if (native == entry.native && exists && entry.exists && now == entry.identity) unsettled = entry.document;
-  return Load(cache, key, std::move(unsettled)).document;
-}
-
-// The document of a key: the thread's own copy while nothing changed, else the shared entry
-// (loaded or checked as needed).
-const std::shared_ptr<const IniDocument>& DocumentOfKey(std::string_view key) {
-  Cache& cache = TheCache();
-  if (key.empty()) return EmptyDocument();
-  TakeQueuedChanges(cache);
-  ThreadCopies& copies = t_copies;
-  const std::uint64_t generation = cache.generation.load();
-  if (copies.generation != generation) {
-    copies.documents.clear();
-    copies.generation = generation;
-  }
-  if (const auto copy = copies.documents.find(key); copy != copies.documents.end()) return copy->second;
-
-  std::lock_guard lock(cache.mutex);
-  const std::string keyText(key);
-  auto found = cache.entries.find(keyText);
-  std::shared_ptr<const IniDocument> document;
-  if (found == cache.entries.end()) {
-    Entry& entry = Load(cache, keyText, nullptr);
-    if (entry.watched) return copies.documents[keyText] = entry.document;
-    document = entry.document;
-  } else if (found->second.watched) {
-    return copies.documents[keyText] = found->second.document;
-  } else {
-    document = CheckedDocument(cache, keyText, found->second);
-  }
-  copies.last = std::move(document);
-  return copies.last;
+// A missing file, or one that cannot be read, reads as an empty document.
+std::shared_ptr<const void> ParseIni(IniFileRead& read) {
+  if (read.status != IniFileRead::Status::Ok) return EmptyDocument();
+  return std::make_shared<const IniDocument>(std::move(read.bytes));
 }
 
 }  // namespace
 
-const IniDocument& CachedProfileDocument(std::string_view stationPath) { return *DocumentOfKey(stationPath); }
-
-std::shared_ptr<const IniDocument> CachedIniDocument(const fs::path& native) {
-  return DocumentOfKey(kNativeKeyMark + native.string());
+const IniDocument& CachedProfileDocument(std::string_view stationPath) {
+  const std::shared_ptr<const void>& parse = CachedFileParse(stationPath, &ParseIni);
+  return parse ? *static_cast<const IniDocument*>(parse.get()) : *EmptyDocument();
 }
 
-void ForgetIniDocument(const fs::path& native) {
-  Cache& cache = TheCache();
-  std::lock_guard lock(cache.mutex);
-  for (auto entry = cache.entries.begin(); entry != cache.entries.end();) {
-    if (entry->second.native == native) {
-      const bool watched = entry->second.watched;
-      entry = cache.entries.erase(entry);
-      if (watched) cache.generation.fetch_add(1);
-    } else {
-      ++entry;
-    }
-  }
+std::shared_ptr<const IniDocument> CachedIniDocument(const std::filesystem::path& native) {
+  const std::shared_ptr<const void>& parse = CachedNativeFileParse(native, &ParseIni);
+  return parse ? std::static_pointer_cast<const IniDocument>(parse) : EmptyDocument();
 }
 
-void ForgetAllIniDocuments() {
-  Cache& cache = TheCache();
-  std::lock_guard lock(cache.mutex);
-  cache.entries.clear();
-  cache.dependents.clear();
-  cache.generation.fetch_add(1);
-}
+void ForgetIniDocument(const std::filesystem::path& native) { ForgetFileParses(native); }
+
+void ForgetAllIniDocuments() { ForgetAllFileParses(); }
 
 }  // namespace platform

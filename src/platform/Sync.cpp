@@ -5,23 +5,31 @@
 // A release of one semaphore count therefore wakes one waiter, and a waiter never wakes to
 // find that another took what woke it. Wait-all stays exact: a waiter is served only when
 // all of its objects are signalled at the same moment, and consumes them in that one step.
+//
+// A served waiter is woken only after the lock is let go, so that it does not wake into a
+// lock still held. It sleeps on a word of its own (a Linux futex), which tolerates the late
+// wake-up of a waiter that has already seen that it was served and gone.
 #include "platform/Sync.h"
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <ctime>
 
 namespace platform {
 
-// One thread's wait: its objects, how it is served, and the condition it sleeps on. It lives
-// on the waiting thread's stack and is listed with each of its objects while it sleeps.
+// One thread's wait: its objects, how it is served, and the word it sleeps on. It lives on the
+// waiting thread's stack and is listed with each of its objects while it sleeps.
 struct Waiter {
   std::span<Waitable* const> objects;
   bool all = false;
-  bool served = false;
-  int winner = kWaitTimeout;
-  std::condition_variable woken;
+  int winner = kWaitTimeout;             // under the wait lock until `served` is set
+  std::atomic<std::uint32_t> served{0};  // 1 once served (released after `winner`)
 };
 
 namespace {
@@ -48,6 +56,25 @@ std::unique_lock<std::mutex> LockWaits() {
 
 using SteadyClock = std::chrono::steady_clock;
 
+// Sleeps while the word is 0, at most `timeout` (null: no limit). Returns on a wake-up, a
+// change of the word, a signal or the time-out; the caller looks at the word again.
+void SleepOnWord(std::atomic<std::uint32_t>& word, const timespec* timeout) {
+  static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), FUTEX_WAIT_PRIVATE, 0u, timeout, nullptr, 0);
+}
+
+// Wakes the thread sleeping on the word, if it still sleeps there.
+void WakeWord(std::atomic<std::uint32_t>* word) {
+  ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+// The waiters a change served, to be woken once the lock is let go.
+using Served = std::vector<std::atomic<std::uint32_t>*>;
+Served& ServedByThisThread() {
+  thread_local Served served;
+  return served;
+}
+
 bool HasNullOrDuplicate(std::span<Waitable* const> objects) {
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (objects[i] == nullptr) return true;
@@ -63,7 +90,6 @@ bool HasNullOrDuplicate(std::span<Waitable* const> objects) {
 struct WaitAccess {
   static bool IsSignalled(const Waitable& object) { return object.IsSignalled(); }
   static void Consume(Waitable& object) { object.Consume(); }
-  static std::vector<Waiter*>& Waiters(Waitable& object) { return object.m_waiters; }
 
   // Serves the wait when its objects allow it now: wait-any takes the lowest signalled
   // index, wait-all all of them or nothing. Under the wait lock.
@@ -81,7 +107,6 @@ struct WaitAccess {
       waiter.objects[index]->Consume();
       waiter.winner = static_cast<int>(index);
     }
-    waiter.served = true;
     return true;
   }
 
@@ -93,9 +118,10 @@ struct WaitAccess {
   }
 
   // After the object became signalled: serves its waiters in the order they began to wait,
-  // as long as it stays signalled. Under the wait lock.
+  // as long as it stays signalled. Under the wait lock; the served are woken by WakeServed.
   static void Signalled(Waitable& object) {
     std::vector<Waiter*>& waiters = object.m_waiters;
+    Served& served = ServedByThisThread();
     std::size_t at = 0;
     while (at < waiters.size() && object.IsSignalled()) {
       Waiter& waiter = *waiters[at];
@@ -104,8 +130,16 @@ struct WaitAccess {
         continue;
       }
       Unlist(waiter);  // takes it out of this list too: the next waiter moves up to `at`
-      waiter.woken.notify_one();
+      served.push_back(&waiter.served);
+      waiter.served.store(1, std::memory_order_release);
     }
+  }
+
+  // Wakes what Signalled served; after the lock is let go.
+  static void WakeServed() {
+    Served& served = ServedByThisThread();
+    for (std::atomic<std::uint32_t>* word : served) WakeWord(word);
+    served.clear();
   }
 
   // A whole wait: at once when the objects allow it, else asleep until served or timed out.
@@ -113,24 +147,30 @@ struct WaitAccess {
     Waiter waiter;
     waiter.objects = objects;
     waiter.all = all;
-    std::unique_lock<std::mutex> lock = LockWaits();
-    if (TryServe(waiter)) return waiter.winner;
-    if (timeoutMs == 0) return kWaitTimeout;
-    List(waiter);
+    {
+      std::unique_lock<std::mutex> lock = LockWaits();
+      if (TryServe(waiter)) return waiter.winner;
+      if (timeoutMs == 0) return kWaitTimeout;
+      List(waiter);
+    }
     g_sleeps.fetch_add(1, std::memory_order_relaxed);
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!waiter.served) {
-      bool timedOut = false;
+    while (waiter.served.load(std::memory_order_acquire) == 0) {
       if (timeoutMs == kInfinite) {
-        waiter.woken.wait(lock);
+        SleepOnWord(waiter.served, nullptr);
       } else {
-        timedOut = waiter.woken.wait_until(lock, deadline) == std::cv_status::timeout;
+        const auto left = deadline - SteadyClock::now();
+        if (left <= SteadyClock::duration::zero()) {
+          std::unique_lock<std::mutex> lock = LockWaits();
+          if (waiter.served.load(std::memory_order_acquire) != 0) break;  // served at the last moment
+          Unlist(waiter);
+          return kWaitTimeout;
+        }
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000), static_cast<long>(nanoseconds % 1000000000)};
+        SleepOnWord(waiter.served, &timeout);
       }
       g_wakeUps.fetch_add(1, std::memory_order_relaxed);
-      if (timedOut && !waiter.served) {
-        Unlist(waiter);
-        return kWaitTimeout;
-      }
     }
     return waiter.winner;  // whoever served it has taken it off every list
   }
@@ -142,9 +182,12 @@ struct WaitAccess {
 Event::Event(bool manualReset, bool initiallySet) : m_manualReset(manualReset), m_set(initiallySet) {}
 
 void Event::Set() {
-  std::unique_lock<std::mutex> lock = LockWaits();
-  m_set = true;
-  WaitAccess::Signalled(*this);
+  {
+    std::unique_lock<std::mutex> lock = LockWaits();
+    m_set = true;
+    WaitAccess::Signalled(*this);
+  }
+  WaitAccess::WakeServed();
 }
 
 void Event::Reset() {
@@ -172,10 +215,13 @@ Semaphore::Semaphore(long initialCount, long maximumCount)
 
 bool Semaphore::Release(long count) {
   if (count <= 0) return false;
-  std::unique_lock<std::mutex> lock = LockWaits();
-  if (count > m_maximum - m_count) return false;
-  m_count += count;
-  WaitAccess::Signalled(*this);
+  {
+    std::unique_lock<std::mutex> lock = LockWaits();
+    if (count > m_maximum - m_count) return false;
+    m_count += count;
+    WaitAccess::Signalled(*this);
+  }
+  WaitAccess::WakeServed();
   return true;
 }
 

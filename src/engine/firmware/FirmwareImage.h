@@ -83,9 +83,9 @@ std::optional<FirmwareImage> ParseFirmwareImage(std::span<const std::uint8_t> fi
 // file is read.
 std::optional<FirmwareImage> LoadFirmwareImage(std::string_view path, ImageCheck& check);
 
-// The image file at a station path text, parsed once while the file stays the same (its
-// device, inode, size and times, and while they are too recent to tell, its bytes): every
-// drive of a pass shares one parse. The result and the check are those of LoadFirmwareImage.
+// The image file at a station path text, parsed once while the file stays the same
+// (platform/ParsedFileCache.h): every drive of a pass shares one parse. The result and the
+// check are those of LoadFirmwareImage.
 std::shared_ptr<const FirmwareImage> LoadFirmwareImageOnce(std::string_view path, ImageCheck& check);
 
 // What an image is made of (the sample-image tool and the tests build images with it).

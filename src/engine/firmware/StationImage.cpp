@@ -74,13 +74,14 @@ StationImage LoadStationImage(bool rdt, std::string_view pathText, std::uint32_t
     result.message = platform::Format("%s of param.ini is empty", keyName);
     return result;
   }
-  if (!platform::FileExists(path)) {
-    const std::size_t slash = path.find_last_of('\\');
-    path = GetModuleFolder() + "\\" + (slash == std::string::npos ? path : path.substr(slash + 1));
-  }
-  result.path = path;
   ImageCheck check;
   result.image = LoadFirmwareImageOnce(path, check);
+  if (!result.image && check.error == ImageError::CannotRead && !platform::FileExists(path)) {
+    const std::size_t slash = path.find_last_of('\\');
+    path = GetModuleFolder() + "\\" + (slash == std::string::npos ? path : path.substr(slash + 1));
+    result.image = LoadFirmwareImageOnce(path, check);
+  }
+  result.path = path;
   if (!result.image) {
     result.tag = kTagImageNotValid;
     result.message = platform::Format("%s BIN file fail!! %s", rdt ? "RDT" : "MP", check.message.c_str());
