@@ -1,5 +1,7 @@
 #include "platform/IniDocument.h"
 
+#include <algorithm>
+
 #include "platform/Text.h"
 
 namespace platform {
@@ -218,6 +220,82 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
     const std::size_t at = BodyEnd(*found);
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
                  OutLine{kNewLine, std::string(key) + "=" + std::string(value)});
+  }
+  std::string bytes = Serialise(lines);
+  if (bytes == m_bytes) return std::nullopt;
+  return bytes;
+}
+
+std::optional<std::string> IniDocument::WithValues(std::span<const ValueEdit> values) const {
+  // What the edits do to the parse: original key lines rewritten, new lines to go before an
+  // original line (or at the end), and new sections after everything.
+  struct NewSection {
+    std::string name;
+    std::vector<std::string> lines;  // "key=value", in the order written
+  };
+  std::unordered_map<std::size_t, std::string> rewritten;
+  std::unordered_map<std::size_t, std::vector<std::string>> insertedBefore;
+  std::vector<NewSection> newSections;
+  // The key of a line this batch added, as a parse of the new bytes would name it.
+  const auto addedKey = [](const std::string& line) { return TrimView(std::string_view(line).substr(0, line.find('='))); };
+  // A key line this batch added that a later value of the key (matched as the parse matches
+  // keys) rewrites.
+  const auto findAdded = [&addedKey](std::vector<std::string>& lines, std::string_view key) -> std::string* {
+    for (std::string& line : lines) {
+      if (EqualsNoCase(addedKey(line), key)) return &line;
+    }
+    return nullptr;
+  };
+  const auto keyLine = [](std::string_view name, std::string_view value) {
+    std::string line(name);
+    line += '=';
+    line += value;
+    return line;
+  };
+
+  for (const ValueEdit& edit : values) {
+    if (const Section* found = FindSection(edit.section)) {
+      if (const auto line = FindKeyLine(*found, edit.key)) {
+        rewritten[*line] = keyLine(m_lines[*line].name, edit.value);
+        continue;
+      }
+      std::vector<std::string>& added = insertedBefore[BodyEnd(*found)];
+      if (std::string* earlier = findAdded(added, edit.key)) {
+        *earlier = keyLine(addedKey(*earlier), edit.value);
+      } else {
+        added.push_back(keyLine(edit.key, edit.value));
+      }
+      continue;
+    }
+    auto section = std::find_if(newSections.begin(), newSections.end(),
+                                [&](const NewSection& made) { return EqualsNoCase(TrimView(made.name), edit.section); });
+    if (section == newSections.end()) {
+      newSections.push_back({std::string(edit.section), {}});
+      section = std::prev(newSections.end());
+    }
+    if (std::string* earlier = findAdded(section->lines, edit.key)) {
+      *earlier = keyLine(addedKey(*earlier), edit.value);
+    } else {
+      section->lines.push_back(keyLine(edit.key, edit.value));
+    }
+  }
+
+  std::vector<OutLine> lines;
+  lines.reserve(m_lines.size() + values.size() * 2);
+  for (std::size_t index = 0; index <= m_lines.size(); ++index) {
+    if (const auto added = insertedBefore.find(index); added != insertedBefore.end()) {
+      for (std::string& text : added->second) lines.push_back({kNewLine, std::move(text)});
+    }
+    if (index == m_lines.size()) break;
+    if (auto line = rewritten.find(index); line != rewritten.end()) {
+      lines.push_back({kNewLine, std::move(line->second)});
+    } else {
+      lines.push_back({index, {}});
+    }
+  }
+  for (NewSection& section : newSections) {
+    lines.push_back({kNewLine, "[" + section.name + "]"});
+    for (std::string& text : section.lines) lines.push_back({kNewLine, std::move(text)});
   }
   std::string bytes = Serialise(lines);
   if (bytes == m_bytes) return std::nullopt;

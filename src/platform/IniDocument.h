@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,6 +69,14 @@ class IniDocument {
   // after the last non-blank line of its section; a new section goes at the end).
   std::optional<std::string> WithValue(std::string_view section, std::string_view key,
                                        std::string_view value) const;
+  // Several values at once, in one pass over the parse: the bytes are those that writing the
+  // values one after another with WithValue (each on the bytes the one before made) gives.
+  struct ValueEdit {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+  };
+  std::optional<std::string> WithValues(std::span<const ValueEdit> values) const;
   // Removes every line of the key in the section (so no later duplicate shows through).
   std::optional<std::string> WithoutKey(std::string_view section, std::string_view key) const;
   // Removes every section of that name, header and body.

@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <optional>
@@ -93,23 +94,38 @@ bool WriteProfileString(std::string_view file, std::string_view section, std::st
   return EditProfile(file, [&](const IniDocument& document) { return document.WithValue(section, key, value); });
 }
 
+namespace {
+
+bool IsWritable(const ProfileValue& value) {
+  return IsWritableSection(value.section) && IsWritableKey(value.key) && !HasLineBreak(value.value);
+}
+
+std::optional<std::string> WithValues(const IniDocument& document, std::span<const ProfileValue> values) {
+  std::vector<IniDocument::ValueEdit> edits;
+  edits.reserve(values.size());
+  for (const ProfileValue& value : values) edits.push_back({value.section, value.key, value.value});
+  return document.WithValues(edits);
+}
+
+}  // namespace
+
 bool WriteProfileStrings(std::string_view file, std::span<const ProfileValue> values) {
   for (const ProfileValue& value : values) {
-    if (!IsWritableSection(value.section) || !IsWritableKey(value.key) || HasLineBreak(value.value)) {
-      return SetFileFailure(kErrorInvalidParameter);
-    }
+    if (!IsWritable(value)) return SetFileFailure(kErrorInvalidParameter);
   }
-  return EditProfile(file, [&](const IniDocument& document) -> std::optional<std::string> {
-    std::optional<std::string> edited;
-    for (const ProfileValue& value : values) {
-      // Each edit applies to the bytes the previous ones made.
-      std::optional<std::string> next =
-          edited ? IniDocument(*edited).WithValue(value.section, value.key, value.value)
-                 : document.WithValue(value.section, value.key, value.value);
-      if (next) edited = std::move(next);
-    }
-    return edited;
+  return EditProfile(file, [&](const IniDocument& document) { return WithValues(document, values); });
+}
+
+bool UpdateProfileStrings(std::string_view file,
+                          const std::function<std::vector<ProfileValue>(const IniDocument&)>& values) {
+  bool refused = false;
+  const bool written = EditProfile(file, [&](const IniDocument& document) -> std::optional<std::string> {
+    const std::vector<ProfileValue> made = values(document);
+    refused = !std::all_of(made.begin(), made.end(), IsWritable);
+    if (refused) return std::nullopt;
+    return WithValues(document, made);
   });
+  return refused ? SetFileFailure(kErrorInvalidParameter) : written;
 }
 
 std::size_t ReadProfileKeyLine(std::string_view file, std::string_view section, std::string_view key) {

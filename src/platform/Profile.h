@@ -24,6 +24,7 @@
 // read-only file or a missing folder makes a write fail and changes nothing.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@
 #include <vector>
 
 namespace platform {
+
+class IniDocument;
 
 inline constexpr std::size_t kProfileNoLimit = static_cast<std::size_t>(-1);
 
@@ -65,6 +68,11 @@ struct ProfileValue {
   std::string_view value;
 };
 bool WriteProfileStrings(std::string_view file, std::span<const ProfileValue> values);
+// The same with values made from the file as it stands, read once and parsed once under the
+// lock that serialises every profile write of the process (counters, checksums of the file):
+// `values` gets the parse and returns what to write (its texts must outlive the call).
+bool UpdateProfileStrings(std::string_view file,
+                          const std::function<std::vector<ProfileValue>(const IniDocument&)>& values);
 // Delete every line of the key in its (first) section / every section of that name, so no
 // duplicate shows through afterwards; deleting what is not there succeeds.
 bool DeleteProfileKey(std::string_view file, std::string_view section, std::string_view key);

@@ -25,9 +25,17 @@ class Thread {
   bool Joinable() const { return m_started; }
   void Join();
 
+  // A stack of the thread's own (see Thread.cpp); public for the stack store only.
+  struct Stack {
+    void* base = nullptr;     // lowest address of the mapping (its guard page)
+    std::size_t mapped = 0;   // bytes mapped
+    std::size_t size = 0;     // the size asked for
+  };
+
  private:
   pthread_t m_handle{};
   bool m_started = false;
+  Stack m_stack;  // given back for the next thread once this one has been joined
 };
 
 // Starts a detached thread (the caller keeps no handle); false when none started.

@@ -5,6 +5,7 @@
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/IniDocument.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
@@ -49,27 +50,30 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
   if (result == 0) value += platform::Format(",%s,%s", device.m_ErrorTag.c_str(), device.m_ErrorMessage.c_str());
   const std::string key =
       platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
-  // Whatever became of the line, the checksum is made of the file as it now stands.
-  bool written = platform::WriteProfileString(workOrder, "Results List", IniKeyText(key), IniValueText(value)) ||
-                 NoteLostRecord(workOrder);
-  const std::optional<std::uint16_t> checksum = ComputeFileChecksum(workOrder);
-  if (!checksum) {
+  const std::string listKey = IniKeyText(key);
+  const std::string listValue = IniValueText(value);
+  // The line and the checksum of the file with it (and with the checksum it had) go in one
+  // replacement of the file, made from one read and one parse of it.
+  std::string checksum;
+  const bool written = platform::UpdateProfileStrings(workOrder, [&](const platform::IniDocument& list) {
+    const platform::ProfileValue line{"Results List", listKey, listValue};
+    const std::optional<std::string> withLine = list.WithValues({{{line.section, line.key, line.value}}});
+    checksum = platform::Format("%04x", ChecksumOfText(withLine ? *withLine : list.Bytes()));
+    return std::vector<platform::ProfileValue>{line, {"Base Info", "Checksum", checksum}};
+  });
+  if (written) return true;
+  NoteLostRecord(workOrder);
+  if (!platform::ReadWholeFile(workOrder)) {
     // The old checksum stays: a made-up value would pass for a check of a file never read.
     m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read", 1);
-    return NoteLostRecord(workOrder);
   }
-  if (!platform::WriteProfileString(workOrder, "Base Info", "Checksum", platform::Format("%04x", *checksum))) {
-    written = NoteLostRecord(workOrder);
-  }
-  return written;
+  return false;
 }
 
-std::optional<std::uint16_t> CSlotTestTask::ComputeFileChecksum(std::string_view path) {
-  const std::optional<std::string> contents = platform::ReadWholeFile(path);
-  if (!contents) return std::nullopt;
+std::uint16_t CSlotTestTask::ChecksumOfText(std::string_view text) {
   std::uint16_t value = 0;
   CCrc16::Init(value);
-  std::string_view rest = *contents;
+  std::string_view rest = text;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
@@ -79,4 +83,10 @@ std::optional<std::uint16_t> CSlotTestTask::ComputeFileChecksum(std::string_view
     CCrc16::UpdateString(value, line);
   }
   return value;
+}
+
+std::optional<std::uint16_t> CSlotTestTask::ComputeFileChecksum(std::string_view path) {
+  const std::optional<std::string> contents = platform::ReadWholeFile(path);
+  if (!contents) return std::nullopt;
+  return ChecksumOfText(*contents);
 }

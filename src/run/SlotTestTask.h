@@ -131,6 +131,9 @@ class CSlotTestTask : public CPoolTask {
   // CRC-16/MODBUS over the file's lines without empty lines and "//" lines; nothing when the
   // file cannot be read.
   static std::optional<std::uint16_t> ComputeFileChecksum(std::string_view path);
+  // The same checksum over a file's text: every line that is not empty and does not start
+  // with "//", without its line end.
+  static std::uint16_t ChecksumOfText(std::string_view text);
   bool WriteSummaryCsv(CMPDevice* device, int result);
 
   // ---- block-information file (BlockInfoFile.cpp): appends the record to "#<port>.bin"

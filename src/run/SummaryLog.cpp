@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/core/IniLogText.h"
+#include "platform/IniDocument.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
@@ -38,15 +39,20 @@ bool AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome
     }
   }
   const std::string timeText = engine::report::LogTimeText(endTime);
+  // The counters are read from the very parse the new values are written over: one read and
+  // one replacement of the file for the whole pass.
   std::vector<std::string> counts;
-  counts.reserve(additions.size());
-  std::vector<platform::ProfileValue> values{{"Time", "End Time", timeText}};
-  for (const auto& [where, count] : additions) {
-    const int value = platform::ReadProfileInt(file, where.first, where.second, 0);
-    counts.push_back(platform::Format("%d", value + count));
-  }
-  for (std::size_t i = 0; i < additions.size(); ++i) {
-    values.push_back({additions[i].first.first, additions[i].first.second, counts[i]});
-  }
-  return platform::WriteProfileStrings(file, values);
+  return platform::UpdateProfileStrings(file, [&](const platform::IniDocument& log) {
+    counts.clear();
+    counts.reserve(additions.size());
+    for (const auto& [where, count] : additions) {
+      const auto value = log.Value(where.first, where.second);
+      counts.push_back(platform::Format("%d", (value ? platform::ParseLeadingInt(*value) : 0) + count));
+    }
+    std::vector<platform::ProfileValue> values{{"Time", "End Time", timeText}};
+    for (std::size_t i = 0; i < additions.size(); ++i) {
+      values.push_back({additions[i].first.first, additions[i].first.second, counts[i]});
+    }
+    return values;
+  });
 }
