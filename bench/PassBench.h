@@ -306,7 +306,8 @@ inline bool MeasurePass(PassHarness& harness, const std::string& logFile, int dr
   cost.requests = counting->Requests();
   for (int port = 1; port <= drives; ++port) {
     if (PortStateOf(port) != kPortPass) {
-      error = "a drive did not pass";
+      error = "port " + std::to_string(port) + " did not pass: " + harness.Page().ResultTextOfPort(port) + " " +
+              std::string(harness.Page().PortCell(port).GetSubText());
       return false;
     }
   }

@@ -28,7 +28,8 @@ int CLogFile::AppendText(std::string_view path, std::string_view text) {
 }
 
 void CLogFile::Release(std::string_view path) {
+  // The path stays mapped: the next line opens the new file at the same place.
   for (auto& file : m_files) {
-    if (file && file->Path() == path) file.reset();
+    if (file && file->Path() == path) file->Close();
   }
 }

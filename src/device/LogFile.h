@@ -18,7 +18,8 @@ class CLogFile {
   // is left as it was and the reason is left for platform::LastFileErrno (a missing file
   // gives ENOENT).
   int AppendText(std::string_view path, std::string_view text);
-  // Lets go of the file at the path (its owner is about to replace it).
+  // Lets go of the open file at the path (its owner is about to replace it); the next text
+  // for the path opens the file then there.
   void Release(std::string_view path);
 
  private:

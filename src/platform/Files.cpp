@@ -676,11 +676,18 @@ bool AppendFile::Append(std::string_view bytes) {
 
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   const fs::path native = Native(path);
-  if (native.empty() || !CheckReplaceable(native)) return false;
+  if (native.empty()) return false;
+  // An existing target may be replaced only when it is a writable file (see CheckReplaceable);
+  // the new file keeps its mode (that of the file a link names).
+  struct stat existing {};
+  bool exists = ::lstat(native.c_str(), &existing) == 0;
+  if (exists && (S_ISDIR(existing.st_mode) || (S_ISREG(existing.st_mode) && IsReadOnlyMode(existing.st_mode)))) {
+    return Fail(kErrorAccessDenied);
+  }
+  if (exists && S_ISLNK(existing.st_mode)) exists = ::stat(native.c_str(), &existing) == 0;
   TemporaryFile temporary(native, kWriteReplace);
   if (!temporary.Valid() || !temporary.Write(bytes)) return false;
-  struct stat existing {};
-  if (::stat(native.c_str(), &existing) == 0) ::fchmod(temporary.Fd(), existing.st_mode & 07777);  // keep its mode
+  if (exists) ::fchmod(temporary.Fd(), existing.st_mode & 07777);
   return temporary.Publish(false, kErrorAlreadyExists);
 }
 

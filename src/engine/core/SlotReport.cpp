@@ -78,11 +78,17 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     facts.driveNumber = m_DriveNumber;
     facts.station = GetTestStationName(m_StationIndex);
     facts.host = m_ReportName;
-    MakeFolderOf(path);
     const std::string banner = engine::report::BannerText(facts, now);
     std::erase(m_UnstartedReports, path);
     m_LogFile.Release(path);  // the banner replaces the file: later lines go to the new one
-    if (platform::WriteWholeFile(path, banner)) {
+    // The report's folder is made when the banner finds it missing (ENOENT: whichever code
+    // it got, since another slot may have made the folder in the meantime).
+    bool written = platform::WriteWholeFile(path, banner);
+    if (!written && platform::LastFileErrno() == ENOENT) {
+      MakeFolderOf(path);
+      written = platform::WriteWholeFile(path, banner);
+    }
+    if (written) {
       platform::DebugOutput(banner);
     } else {
       // The file still holds an earlier run (or nothing): this run's lines stay out of it.
