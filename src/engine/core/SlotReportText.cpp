@@ -50,7 +50,13 @@ std::string BannerText(const SlotFacts& facts, const platform::LocalTime& time) 
   return text;
 }
 
-std::string PlainLineText(std::string_view text) { return "   " + std::string(text) + " \r\n"; }
+std::string PlainLineText(std::string_view text) {
+  std::string line;
+  AppendPlainLine(line, text);
+  return line;
+}
+
+void AppendPlainLine(std::string& lines, std::string_view text) { lines.append("   ").append(text).append(" \r\n"); }
 
 std::string SuccessLineText(std::string_view text) { return "[ Success ] " + std::string(text) + " \r\n"; }
 

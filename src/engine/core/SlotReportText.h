@@ -47,6 +47,8 @@ struct SlotFacts {
 
 std::string BannerText(const SlotFacts& facts, const platform::LocalTime& time);
 std::string PlainLineText(std::string_view text);
+// The same line added to a text that gathers many (rows that go to the report in one piece).
+void AppendPlainLine(std::string& lines, std::string_view text);
 std::string SuccessLineText(std::string_view text);
 std::string EndText(const platform::LocalTime& time);
 std::string FailRecordText(std::string_view tag, std::string_view code, std::string_view message,

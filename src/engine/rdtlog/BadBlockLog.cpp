@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/records/RdtLogs.h"
-#include "platform/Text.h"
+#include "platform/RowText.h"
 
 namespace {
 
@@ -15,8 +15,11 @@ constexpr std::uint16_t kNoBlockAddress = 0xFFFF;
 constexpr std::uint32_t kEccValueAbove = 10;
 constexpr std::uint32_t kEccValueBelow = 1000;
 constexpr std::uint32_t kProgramFailsAsRead = 10;
-constexpr const char* kProgramFailAsReadText = "Read data compare fail(9)";
-constexpr const char* kNotApplicable = "NA";
+constexpr std::string_view kProgramFailAsReadText = "Read data compare fail(9)";
+constexpr std::string_view kNotApplicable = "NA";
+constexpr std::string_view kCsvLineEnd = "\r\n";
+// Room enough for the longest row an entry can make (names, a mode and 13 numbers).
+constexpr std::size_t kLongestRow = 512;
 
 enum class Counted { Factory, Erase, Program, ReadRelated, Unclassified, Nothing };
 
@@ -35,22 +38,26 @@ Counted CountedAs(std::uint8_t type) {
   }
 }
 
-std::string FailTypeText(std::uint8_t type) {
+// The name of a fail type; an unknown type is written as "%02x:un_known". The cursors of a
+// row go by value, so that the place they write to stays in a register.
+platform::RowCursor WriteFailType(platform::RowCursor at, std::uint8_t type) {
   switch (type) {
-    case 0x01: return "Factory bad block";
-    case 0x02: return "Erase fail";
-    case 0x03: return "Program fail";
-    case 0x04: return "Read uncorrectable fail";
-    case 0x05: return "Read correctable bit over threshold";
-    case 0x06: return "Read data compare fail";
-    case 0x07: return "Read data compare fail(data all 0xff)";
-    case 0x08: return "Trigger command time out";
-    case 0xFF: return "end of log";
-    default: return platform::Format("%02x:un_known", type);
+    case 0x01: return at.Text("Factory bad block");
+    case 0x02: return at.Text("Erase fail");
+    case 0x03: return at.Text("Program fail");
+    case 0x04: return at.Text("Read uncorrectable fail");
+    case 0x05: return at.Text("Read correctable bit over threshold");
+    case 0x06: return at.Text("Read data compare fail");
+    case 0x07: return at.Text("Read data compare fail(data all 0xff)");
+    case 0x08: return at.Text("Trigger command time out");
+    case 0xFF: return at.Text("end of log");
+    default:
+      if (type < 0x10) at.Char('0');
+      return at.Hex(static_cast<unsigned>(type)).Text(":un_known");
   }
 }
 
-const char* StageText(std::uint8_t stage) {
+std::string_view StageText(std::uint8_t stage) {
   switch (stage) {
     case 0: return "Pre read";
     case 1: return "Erase";
@@ -86,6 +93,8 @@ class BadBlockWalk {
       : m_settings(settings), m_tallies(tallies), m_result(result), m_out(out) {}
 
   void Run(std::span<const std::uint8_t> log) {
+    // Room for an ECC value of every slot at once, rather than growing by copies.
+    m_result.eccValues.reserve(m_result.eccValues.size() + log.size() / kSlotBytes);
     std::size_t at = 0;
     bool inEccSection = false;
     while (at < log.size()) {
@@ -128,10 +137,14 @@ class BadBlockWalk {
   bool EccSlot(const std::uint8_t* slot, std::size_t available) {
     for (std::size_t at = 0; at + sizeof(RdtEccBitRecord) <= available; at += sizeof(RdtEccBitRecord)) {
       if (std::memcmp(slot + at, kEccSectionEnd, sizeof(kEccSectionEnd)) == 0) return false;
+      if (!m_out.Writes(RdtCsv::EccBit)) continue;
       RdtEccBitRecord record;
       std::memcpy(&record, slot + at, sizeof(record));
-      m_out.CsvLine(RdtCsv::EccBit, platform::Format("%d,0x%x,%d\r\n", record.ce,
-                                                     static_cast<unsigned>(record.block.Get()), record.maxErrorBits));
+      platform::RowCursor row = m_row.Clear().Append(kLongestRow);
+      row.Decimal(record.ce).Text(",0x").Hex(static_cast<unsigned>(record.block.Get())).Char(',');
+      row.Decimal(record.maxErrorBits);
+      m_row.Commit(row);
+      m_out.CsvLine(RdtCsv::EccBit, m_row.Line(kCsvLineEnd));
     }
     return true;
   }
@@ -183,47 +196,85 @@ class BadBlockWalk {
     return PlaneCounters(m_tallies.slc[entry.ce][entry.channel], plane);
   }
 
+  // The entry's rows, formatted only when the output writes them; the ECC values and the
+  // later-bad addresses are taken either way.
   void Rows(const RdtBadBlockLogEntry& entry, bool slc, bool programAsRead) {
-    const int ce = entry.ce;
-    const int channel = entry.channel;
-    const unsigned block = static_cast<unsigned>(entry.block.Get());
-    const int page = static_cast<int>(entry.page.Get());
-    const int timeStamp = static_cast<int>(entry.timeStamp.Get());
-    if (entry.failType == kBadBlockLoopMark) {
-      const std::string row = platform::Format("%s,%d,%d,%s,%s,%d,%d,%s,%s,%s,%s", "Loop Mark", ce, channel,
-                                               kNotApplicable, kNotApplicable, entry.totalLoop, entry.runLoop,
-                                               kNotApplicable, kNotApplicable, kNotApplicable, kNotApplicable);
-      Row(row, row);
-      return;
-    }
-    const std::string type = FailTypeText(entry.failType);
-    if (entry.failType == kBadBlockFactory) {
-      const std::string row = platform::Format("%s,%d,%d,%d,0x%x,%d,%d,%d,%d,%s,%s,%s,%d", type.c_str(), ce, channel,
-                                               entry.plane, block, page, entry.totalLoop, entry.runLoop,
-                                               entry.runCycle, kNotApplicable, kNotApplicable, kNotApplicable,
-                                               timeStamp);
-      Row(row, row);
-      return;
-    }
     const std::uint32_t overBits = static_cast<std::uint32_t>(entry.overThresholdBits.Get());
-    const std::string overText = platform::Format("%d", static_cast<int>(overBits));
-    const char* slcText = slc ? "(SLC Mode)" : "";
+    const bool counted = entry.failType != kBadBlockLoopMark && entry.failType != kBadBlockFactory;
+    if (counted && overBits > kEccValueAbove && overBits < kEccValueBelow) m_result.eccValues.push_back(overBits);
+    if (counted && overBits > kEccValueAbove && entry.ce < kLateBadCes) {
+      m_result.lateBadAddresses[entry.ce].push_back(static_cast<unsigned>(entry.block.Get()));
+    }
+    const bool toCsv = m_out.Writes(RdtCsv::BadBlock);
+    const bool toReport = m_out.WritesReportLines();
+    if (!toCsv && !toReport) return;
+
+    if (entry.failType == kBadBlockLoopMark) {
+      platform::RowCursor at = m_row.Clear().Append(kLongestRow);
+      at.Text("Loop Mark,").Decimal(entry.ce).Char(',').Decimal(entry.channel);
+      at.Char(',').Text(kNotApplicable).Char(',').Text(kNotApplicable).Char(',').Decimal(entry.totalLoop);
+      at.Char(',').Decimal(entry.runLoop);
+      for (int column = 0; column < 4; ++column) at.Char(',').Text(kNotApplicable);
+      m_row.Commit(at);
+      Row(m_row, nullptr, toCsv, toReport);
+      return;
+    }
+    if (entry.failType == kBadBlockFactory) {
+      platform::RowCursor at = Location(entry, WriteFailType(m_row.Clear().Append(kLongestRow), entry.failType));
+      for (int column = 0; column < 3; ++column) at.Char(',').Text(kNotApplicable);
+      at.Char(',').Decimal(static_cast<int>(entry.timeStamp.Get()));
+      m_row.Commit(at);
+      Row(m_row, nullptr, toCsv, toReport);
+      return;
+    }
+    const std::string_view slcText = slc ? "(SLC Mode)" : "";
     const int step = entry.stepAndStage >> 4;
-    const char* stage = StageText(entry.stepAndStage & 0x0F);
-    const auto format = [&](const char* typeText, const char* stageText) {
-      return platform::Format("%s%s,%d,%d,%d,0x%x,%d,%d,%d,%d,%d,%s,%s,%d", typeText, slcText, ce, channel,
-                              entry.plane, block, page, entry.totalLoop, entry.runLoop, entry.runCycle, step,
-                              stageText, overText.c_str(), timeStamp);
+    const int timeStamp = static_cast<int>(entry.timeStamp.Get());
+    const auto format = [&](platform::RowText& row, std::string_view typeText, std::string_view stageText) {
+      platform::RowCursor at = row.Clear().Append(kLongestRow);
+      at = typeText.empty() ? WriteFailType(at, entry.failType) : at.Text(typeText);
+      at = Location(entry, at.Text(slcText));
+      at.Char(',').Decimal(step).Char(',').Text(stageText);
+      at.Char(',').Decimal(static_cast<int>(overBits)).Char(',').Decimal(timeStamp);
+      row.Commit(at);
     };
-    const std::string csvRow = format(type.c_str(), stage);
-    Row(csvRow, programAsRead ? format(kProgramFailAsReadText, kNotApplicable) : csvRow);
-    if (overBits > kEccValueAbove && overBits < kEccValueBelow) m_result.eccValues.push_back(overBits);
-    if (overBits > kEccValueAbove && entry.ce < kLateBadCes) m_result.lateBadAddresses[entry.ce].push_back(block);
+    format(m_row, {}, StageText(entry.stepAndStage & 0x0F));
+    if (programAsRead && toReport) {
+      format(m_asReadRow, kProgramFailAsReadText, kNotApplicable);
+      Row(m_row, &m_asReadRow, toCsv, toReport);
+    } else {
+      Row(m_row, nullptr, toCsv, toReport);
+    }
   }
 
-  void Row(const std::string& csvRow, const std::string& reportRow) {
-    m_out.CsvLine(RdtCsv::BadBlock, csvRow + "\r\n");
-    m_out.ReportLine(reportRow);
+  // ",ce,channel,plane,0x<block>,page,total loop,run loop,run cycle"
+  static platform::RowCursor Location(const RdtBadBlockLogEntry& entry, platform::RowCursor at) {
+    // Every field is taken before the first character goes out: a character written could
+    // otherwise be the entry's own byte for all the compiler knows, and each field be read
+    // again after it.
+    const unsigned ce = entry.ce;
+    const unsigned channel = entry.channel;
+    const unsigned plane = entry.plane;
+    const auto block = static_cast<unsigned>(entry.block.Get());
+    const int page = static_cast<int>(entry.page.Get());
+    const unsigned totalLoop = entry.totalLoop;
+    const unsigned runLoop = entry.runLoop;
+    const unsigned runCycle = entry.runCycle;
+    at.Char(',').Decimal(ce).Char(',').Decimal(channel).Char(',').Decimal(plane);
+    at.Text(",0x").Hex(block).Char(',').Decimal(page);
+    at.Char(',').Decimal(totalLoop).Char(',').Decimal(runLoop).Char(',').Decimal(runCycle);
+    return at;
+  }
+
+  // The CSV row (with its line end) and the report row (the CSV row unless another is given).
+  void Row(platform::RowText& csvRow, platform::RowText* reportRow, bool toCsv, bool toReport) {
+    if (toCsv) m_out.CsvLine(RdtCsv::BadBlock, csvRow.Line(kCsvLineEnd));
+    if (!toReport) return;
+    if (reportRow != nullptr) {
+      m_out.ReportLine(reportRow->Str());
+    } else {
+      m_out.ReportLine(toCsv ? csvRow.CutEnding(kCsvLineEnd) : csvRow.Str());
+    }
   }
 
   const BadBlockWalkSettings& m_settings;
@@ -231,6 +282,9 @@ class BadBlockWalk {
   BadBlockWalkResult& m_result;
   RdtOutput& m_out;
   bool m_endOfLog = false;  // an "end of log" entry stops the rows for good
+  // Rooms the rows are built in, kept from row to row.
+  platform::RowText m_row;
+  platform::RowText m_asReadRow;
 };
 
 }  // namespace
@@ -241,11 +295,15 @@ void WalkBadBlockLog(std::span<const std::uint8_t> log, const BadBlockWalkSettin
 }
 
 void WalkRunningBadBlockLog(std::span<const std::uint8_t> log, std::uint32_t totalLoops, RdtOutput& out) {
+  if (!out.WritesReportLines()) return;
+  platform::RowText row;
   for (std::size_t at = 0; at + kSlotBytes <= log.size(); at += kSlotBytes) {
     RdtBadBlockLogEntry entry;
     std::memcpy(&entry, log.data() + at, sizeof(entry));
     if (entry.failType != kBadBlockLoopMark || entry.totalLoop != totalLoops) continue;
-    out.ReportLine(platform::Format("%s,%d,%d,%d,%d", "Loop Mark", entry.ce, entry.channel, entry.totalLoop,
-                                    entry.runLoop));
+    // "Loop Mark,%d,%d,%d,%d"
+    row.Clear().Text("Loop Mark,").Decimal(entry.ce).Char(',').Decimal(entry.channel);
+    row.Char(',').Decimal(entry.totalLoop).Char(',').Decimal(entry.runLoop);
+    out.ReportLine(row.Str());
   }
 }

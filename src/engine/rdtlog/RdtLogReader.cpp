@@ -63,7 +63,26 @@ CRdtLogReader::CRdtLogReader(CMPDevice& engine, const RdtReadRequest& request) :
 
 // ---- output ---------------------------------------------------------------------------------
 
-void CRdtLogReader::ReportLine(const std::string& text) { m_engine.WriteReportLine(text, 1); }
+// A piece of collected report rows goes out once it has grown this large.
+constexpr std::size_t kReportRowPieceBytes = 256 * 1024;
+
+void CRdtLogReader::ReportLine(const std::string& text) {
+  if (!m_collectingRows) {
+    m_engine.WriteReportLine(text, 1);
+    return;
+  }
+  engine::report::AppendPlainLine(m_reportRows, text);  // as WriteReportLine frames it
+  if (m_reportRows.size() >= kReportRowPieceBytes) FlushReportRows();
+}
+
+void CRdtLogReader::FlushReportRows() {
+  if (m_reportRows.empty()) return;
+  m_engine.m_ReportFile = m_engine.SlotReportPath();
+  m_engine.AppendToReport(m_engine.m_ReportFile, m_reportRows, CMPDevice::MissingReport::Start);
+  m_reportRows.clear();
+}
+
+bool CRdtLogReader::Writes(RdtCsv csv) const { return m_csv[static_cast<std::size_t>(csv)].IsOpen(); }
 
 void CRdtLogReader::TempReportLine(const std::string& text) { m_engine.WriteTempReportLine(text, 1, ""); }
 
@@ -415,7 +434,7 @@ bool CRdtLogReader::WriteSpecialSection(std::span<const std::uint8_t> log, Speci
   const std::string path = m_engine.m_ReportFile;
   std::string rows;
   WalkSpecialSection(log, section, tallies,
-                     [&rows](const std::string& row) { rows += engine::report::PlainLineText(row); });
+                     [&rows](const std::string& row) { engine::report::AppendPlainLine(rows, row); });
   if (!m_engine.AppendToReport(path, rows, CMPDevice::MissingReport::Drop)) {
     return FailWithRecord("A_T08", platform::Format("Open Log Save File: %s Failed!!!", path.c_str()));
   }
@@ -479,10 +498,14 @@ bool CRdtLogReader::BadBlockPhase() {
   walk.pageBytes = m_engine.m_PageSectors * kSectorBytes;
   walk.planes = m_engine.m_Planes;
   BadBlockWalkResult result;
+  m_collectingRows = true;
   WalkBadBlockLog(log, walk, m_tallies, result, *this);
   WriteEccStatistics(std::move(result.eccValues), settings::ReadInt(settings::keys::RdtEccRange), *this);
   WriteLateBadDistribution(result.lateBadAddresses, m_engine.m_BlocksPerCE,
                            settings::ReadInt(settings::keys::RdtBbRange), *this);
+  m_collectingRows = false;
+  FlushReportRows();
+  std::string().swap(m_reportRows);
   CloseCsvFiles();
   return true;
 }

@@ -53,6 +53,9 @@ class CRdtLogReader final : private RdtOutput {
   void ReportLine(const std::string& text) override;
   void TempReportLine(const std::string& text) override;
   void CsvLine(RdtCsv csv, const std::string& line) override;
+  bool Writes(RdtCsv csv) const override;
+  // The rows of the bad-block log go to the report in pieces, not one append per row.
+  void FlushReportRows();
 
   std::uint8_t Probe();
   bool CheckRunningCode();
@@ -109,4 +112,6 @@ class CRdtLogReader final : private RdtOutput {
   RdtBadBlockTallies m_tallies;
   std::uint32_t m_totalLaterBad = 0;
   std::array<CRdtCsvFile, 4> m_csv;  // by RdtCsv
+  bool m_collectingRows = false;       // report lines are collected in m_reportRows
+  std::string m_reportRows;
 };

@@ -3,7 +3,7 @@
 // ("   %s \r\n"), summary lines to the report's temporary twin, and rows to its four CSV
 // logs. The engine routes them to its report writers and to the CSV files it opened (a CSV
 // that the caller did not ask for is not open, and its rows are dropped); tests collect
-// them, and the fuzz target and the benchmark drop them.
+// them, and the fuzz target drops them.
 #include <string>
 
 enum class RdtCsv { Temperature, Ddr, BadBlock, EccBit };
@@ -17,12 +17,18 @@ class RdtOutput {
   virtual void TempReportLine(const std::string& text) = 0;
   // One CSV row, given with its "\r\n".
   virtual void CsvLine(RdtCsv csv, const std::string& line) = 0;
+  // Whether rows of that CSV, and lines of the slot report, go anywhere: a row that nothing
+  // writes is not formatted at all.
+  virtual bool Writes(RdtCsv) const { return true; }
+  virtual bool WritesReportLines() const { return true; }
 };
 
-// Drops everything (the benchmark and the fuzz target).
+// Drops everything (the fuzz target): no row is even formatted.
 class RdtNullOutput final : public RdtOutput {
  public:
   void ReportLine(const std::string&) override {}
   void TempReportLine(const std::string&) override {}
   void CsvLine(RdtCsv, const std::string&) override {}
+  bool Writes(RdtCsv) const override { return false; }
+  bool WritesReportLines() const override { return false; }
 };

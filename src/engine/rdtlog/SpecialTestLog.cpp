@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "device/records/RdtLogs.h"
+#include "platform/RowText.h"
 #include "platform/Text.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr std::uint8_t kTlcCell = 0;
 constexpr std::uint8_t kSlcCell = 1;
 constexpr std::uint32_t kSlcCycleFactor = 1000;
 
-const char* FailureName(std::uint8_t type) {
+std::string_view FailureName(std::uint8_t type) {
   switch (type) {
     case 0x00: return "PASS";
     case 0x01: return "Factory bad block";
@@ -82,14 +83,19 @@ bool IsBaking(SpecialSection section) {
   return section == SpecialSection::TlcBaking || section == SpecialSection::SlcBaking;
 }
 
-std::string RawBitText(std::uint16_t rawBits) {
-  return rawBits == kInvalidRawBits ? std::string("Invalid") : platform::Format("%d", rawBits);
+// The cursor goes by value, so that the place it writes to stays in a register.
+platform::RowCursor WriteRawBits(platform::RowCursor at, std::uint16_t rawBits) {
+  return rawBits == kInvalidRawBits ? at.Text("Invalid") : at.Decimal(rawBits);
 }
 
 // The block column: the u32 counter of bytes 4-7 for the statistics entries.
 bool IsStatistics(std::uint8_t type) { return type == kRetryStatistics || type == kEccStatistics; }
 
-std::string SpecialRow(SpecialSection section, const RdtSpecialLogEntry& entry, const std::uint8_t* bytes) {
+// Room enough for the longest row (a name and eleven numbers).
+constexpr std::size_t kLongestRow = 512;
+
+void SpecialRow(platform::RowText& row, SpecialSection section, const RdtSpecialLogEntry& entry,
+                const std::uint8_t* bytes) {
   const std::uint16_t rawBits = static_cast<std::uint16_t>(entry.rawBitErrors.Get());
   std::uint32_t block = static_cast<std::uint32_t>(entry.block.Get());
   std::uint32_t page = static_cast<std::uint32_t>(entry.page.Get());
@@ -99,17 +105,25 @@ std::string SpecialRow(SpecialSection section, const RdtSpecialLogEntry& entry, 
     block = static_cast<std::uint32_t>(counter.Get());
     page = 0;
   }
+  platform::RowCursor at = row.Clear().Append(kLongestRow);
   if (IsBaking(section)) {
-    return platform::Format("%d,%d,%d,%d,%s,%d,%d,%s", entry.ce, entry.channel, entry.plane, static_cast<int>(block),
-                            RawBitText(rawBits).c_str(), entry.retryCount, entry.temperature,
-                            FailureName(entry.failureType));
+    // "%d,%d,%d,%d,%s,%d,%d,%s"
+    at.Decimal(entry.ce).Char(',').Decimal(entry.channel).Char(',').Decimal(entry.plane).Char(',');
+    at = WriteRawBits(at.Decimal(static_cast<int>(block)).Char(','), rawBits);
+    at.Char(',').Decimal(entry.retryCount).Char(',').Decimal(entry.temperature).Char(',');
+    at.Text(FailureName(entry.failureType));
+    row.Commit(at);
+    return;
   }
   std::uint32_t cycle = static_cast<std::uint32_t>(entry.cycle.Get());
   if (section == SpecialSection::SlcSpecial) cycle *= kSlcCycleFactor;
-  return platform::Format("%d,%d,%d,%d,%d,%d,%.3f,%s,%d,%d,%s", static_cast<int>(cycle), entry.ce, entry.channel,
-                          entry.plane, static_cast<int>(block), static_cast<int>(page),
-                          static_cast<double>(entry.maxProgramTimeUs.Get()) / 1000.0, RawBitText(rawBits).c_str(),
-                          entry.retryCount, entry.temperature, FailureName(entry.failureType));
+  // "%d,%d,%d,%d,%d,%d,%.3f,%s,%d,%d,%s", the program time in milliseconds
+  at.Decimal(static_cast<int>(cycle)).Char(',').Decimal(entry.ce).Char(',').Decimal(entry.channel).Char(',');
+  at.Decimal(entry.plane).Char(',').Decimal(static_cast<int>(block)).Char(',').Decimal(static_cast<int>(page));
+  at = WriteRawBits(at.Char(',').Thousandths(entry.maxProgramTimeUs.Get()).Char(','), rawBits);
+  at.Char(',').Decimal(entry.retryCount).Char(',').Decimal(entry.temperature).Char(',');
+  at.Text(FailureName(entry.failureType));
+  row.Commit(at);
 }
 
 // A TLC special-test entry over the ECC criteria of its cycle; the "Invalid" count is no
@@ -153,9 +167,13 @@ const char* SpecialSectionColumns(SpecialSection section) {
 void WalkSpecialSection(std::span<const std::uint8_t> log, SpecialSection section, SpecialTestTallies& tallies,
                         const std::function<void(const std::string& row)>& writeRow) {
   auto& laterBad = IsBaking(section) ? tallies.bakingLaterBad : tallies.specialLaterBad;
+  platform::RowText row;
   ForEachEntry(log, [&](const RdtSpecialLogEntry& entry, const std::uint8_t* bytes) {
     if (!Accepts(section, entry)) return;
-    writeRow(SpecialRow(section, entry, bytes));
+    if (writeRow) {
+      SpecialRow(row, section, entry, bytes);
+      writeRow(row.Str());
+    }
     switch (entry.failureType) {
       case kEraseFail:
       case kProgramFail:

@@ -46,7 +46,7 @@ const char* SpecialSectionColumns(SpecialSection section);
 
 // Walks the whole log, up to its end marker, for the entries of one section; each writes
 // its row (the text that the report frames as "   %s \r\n") and then takes its effect on
-// the tallies.
+// the tallies. Without a row writer no row is formatted.
 void WalkSpecialSection(std::span<const std::uint8_t> log, SpecialSection section, SpecialTestTallies& tallies,
                         const std::function<void(const std::string& row)>& writeRow);
 

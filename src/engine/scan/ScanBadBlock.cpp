@@ -37,6 +37,7 @@ class ScanReportOutput final : public RdtOutput {
   void ReportLine(const std::string& text) override { m_engine.WriteReportLine(text, 1); }
   void TempReportLine(const std::string&) override {}
   void CsvLine(RdtCsv, const std::string&) override {}
+  bool Writes(RdtCsv) const override { return false; }
 
  private:
   CMPDevice& m_engine;
