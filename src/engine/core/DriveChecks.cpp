@@ -1,7 +1,9 @@
 // Checks of the drive itself: eFuses, SMART status and temperature, SMART reset, security
 // erase and the controller's DRAM.
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "device/ReplyLayouts.h"
 #include "device/VendorCommands.h"
@@ -34,10 +36,44 @@ constexpr char kSecurityPassword[] = "TV3160";
 std::uint32_t PatternWord(std::uint32_t byteAddress) { return byteAddress ^ kDramPatternSeed; }
 
 void FillPattern(std::span<std::uint8_t> piece, std::uint32_t firstByte) {
-  for (std::size_t i = 0; i + 4 <= piece.size(); i += 4) {
-    const std::uint32_t word = PatternWord(firstByte + static_cast<std::uint32_t>(i));
-    std::memcpy(piece.data() + i, &word, 4);
+  const std::size_t words = piece.size() / 4;
+  std::uint8_t* const out = piece.data();
+  for (std::size_t word = 0; word < words; ++word) {
+    const std::uint32_t value = PatternWord(firstByte + static_cast<std::uint32_t>(word * 4));
+    std::memcpy(out + word * 4, &value, 4);
   }
+}
+
+// Where a piece read back first differs from the pattern at its address (bytes after the last
+// whole word are expected to be zero); nullopt when it holds the pattern. The words are
+// compared in runs without a copy of the pattern, and only a run that differs is searched
+// byte by byte.
+std::optional<std::size_t> FirstPatternDifference(std::span<const std::uint8_t> piece, std::uint32_t firstByte) {
+  constexpr std::size_t kRunWords = 64;
+  const std::size_t words = piece.size() / 4;
+  const std::uint8_t* const in = piece.data();
+  for (std::size_t run = 0; run < words; run += kRunWords) {
+    const std::size_t end = std::min(words, run + kRunWords);
+    std::uint32_t differ = 0;
+    for (std::size_t word = run; word < end; ++word) {
+      std::uint32_t value;
+      std::memcpy(&value, in + word * 4, 4);
+      differ |= value ^ PatternWord(firstByte + static_cast<std::uint32_t>(word * 4));
+    }
+    if (differ == 0) continue;
+    for (std::size_t word = run; word < end; ++word) {
+      const std::uint32_t expected = PatternWord(firstByte + static_cast<std::uint32_t>(word * 4));
+      std::uint8_t expectedBytes[4];
+      std::memcpy(expectedBytes, &expected, 4);
+      for (std::size_t byte = 0; byte < 4; ++byte) {
+        if (in[word * 4 + byte] != expectedBytes[byte]) return word * 4 + byte;
+      }
+    }
+  }
+  for (std::size_t byte = words * 4; byte < piece.size(); ++byte) {
+    if (in[byte] != 0) return byte;
+  }
+  return std::nullopt;
 }
 
 void AdvanceProgress(ui::CProgressCtrl* progress, int points) {
@@ -129,17 +165,13 @@ std::uint8_t CMPDevice::DoSDRWriteReadTest(ui::CProgressCtrl* progress, int prog
     }
   }
   AdvanceProgress(progress, progressPoints / 2);
-  std::vector<std::uint8_t> expected(pieceBytes);
   for (std::uint32_t address = 0; address < kDramTestBytes; address += pieceBytes) {
     if (!Command().ReadDram(piece, address / kSectorBytes, kDramPieceSectors)) {
       return FailWithRecord("D_x08", platform::Format("Issue DRAM Read command Fail(0x%08X).", address));
     }
-    FillPattern(expected, address);
-    if (std::memcmp(piece.data(), expected.data(), pieceBytes) == 0) continue;
-    for (std::uint32_t i = 0; i < pieceBytes; ++i) {
-      if (piece[i] != expected[i]) {
-        return FailWithRecord("D_x07", platform::Format("SDR Write/Read Compare Fail at 0x%08X.", address + i));
-      }
+    if (const std::optional<std::size_t> at = FirstPatternDifference(piece, address)) {
+      return FailWithRecord("D_x07", platform::Format("SDR Write/Read Compare Fail at 0x%08X.",
+                                                      address + static_cast<std::uint32_t>(*at)));
     }
   }
   AdvanceProgress(progress, progressPoints - progressPoints / 2);

@@ -5,6 +5,7 @@
 
 #include "device/StationHelpers.h"
 #include "platform/Clock.h"
+#include "platform/IniDocument.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Sync.h"
@@ -109,12 +110,19 @@ SerialHandOut HandOutSerialNumber(int port, std::string_view logFolder) {
     result.message = "Cannot write Last SN of SATA_Setting.ini";
     return result;
   }
-  const bool recorded =
-      (!platform::ReadProfileString(recordPath, kSerialRecordSection, "Start Serial Number", "").empty() ||
-       platform::WriteProfileString(recordPath, kSerialRecordSection, "Start Serial Number", serial)) &&
-      platform::WriteProfileString(recordPath, kSerialRecordSection, "Last Serial Number", after.Text()) &&
-      platform::WriteProfileString(recordPath, kHandedOutSection, serial,
-                                   platform::Format("Tester-%d %s", port, TimeKeyText().c_str()));
+  // The record takes the series' first number (once), its last and the drive's entry in one
+  // replacement of the file.
+  const std::string afterText = after.Text();
+  const std::string handedOut = platform::Format("Tester-%d %s", port, TimeKeyText().c_str());
+  const bool recorded = platform::UpdateProfileStrings(recordPath, [&](const platform::IniDocument& record) {
+    std::vector<platform::ProfileValue> values;
+    if (record.Value(kSerialRecordSection, "Start Serial Number").value_or("").empty()) {
+      values.push_back({kSerialRecordSection, "Start Serial Number", serial});
+    }
+    values.push_back({kSerialRecordSection, "Last Serial Number", afterText});
+    values.push_back({kHandedOutSection, serial, handedOut});
+    return values;
+  });
   if (!recorded) {
     result.message = platform::Format("Cannot record serial number %s in %s", serial.c_str(), recordPath.c_str());
     return result;
