@@ -210,3 +210,23 @@ TEST_F(ProductionPageTest, BecomingActiveMarksTheProductionPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// The end of a pass comes from the pool (its last task ended), not from the one-second timer:
+// with a clock that never moves, no timer fires, and a loop of passes still runs to its end.
+TEST_F(ProductionPageTest, PassesEndWhenTheirLastTaskEndsWithoutTheTimer) {
+  test.SetKey(".\\param.ini", "Options", "LoopCount", "2");
+  Open();
+  test.dispatcher.SetClock([] { return std::uint64_t{0}; });
+  for (int port = 4; port <= 24; ++port) page.PortCheck(port).Click();
+  RunToTheEnd();
+  EXPECT_EQ(page.PassesStarted(), 2);
+  for (int port = 1; port <= 3; ++port) EXPECT_EQ(PortStateOf(port), kPortPass);
+  EXPECT_EQ(page.ElapsedText(), "00:00:00");  // the timer never ran
+  const std::string summary = test.ReadStationFile(page.LogFolder(), "_Summary.log");
+  EXPECT_NE(summary.find("Pass=6\r\n"), std::string::npos) << summary;
+  EXPECT_TRUE(page.StartButton().IsWindowEnabled());
+}
+
+}  // namespace

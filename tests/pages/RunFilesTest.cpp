@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "pages/production/RunFiles.h"
 #include "platform/Clock.h"
@@ -100,6 +101,26 @@ TEST_F(RunFiles, ASummaryLogThatCannotBeWrittenStaysAsItWasAndSaysSo) {
                                platform::LocalTime{2024, 3, 9, 7, 5, 4}));
   EXPECT_EQ(platform::LastFileErrno(), ENOSPC);
   EXPECT_EQ(station.ReadFile("Log/_Summary.log"), before);
+}
+
+}  // namespace
+
+namespace {
+
+// A pass is one read and one replacement of the summary log, whatever its ports: a fault that
+// lets the first replacement through and strikes any later one never strikes.
+TEST_F(RunFiles, ThePassOfTwentyFourPortsIsOneReplacementOfTheSummaryLog) {
+  station.WriteFile("Log/_Summary.log", "[Results]\r\nPass=5\r\n");
+  std::vector<PortOutcome> outcomes;
+  for (int port = 1; port <= 24; ++port) {
+    outcomes.push_back({port, port % 6 == 0 ? kPortFail : kPortPass, port % 6 == 0 ? "F_E0" + std::to_string(port % 4) : "0_00"});
+  }
+  platform::ScopedFileFault second({"_Summary.log", platform::kWriteReplace, EIO, 1});
+  ASSERT_TRUE(AddToSummaryLog(".\\Log", outcomes, platform::LocalTime{2024, 3, 9, 7, 5, 4}));
+  EXPECT_EQ(platform::FileFaultStrikes(), 0u);
+  EXPECT_EQ(station.ReadFile("Log/_Summary.log"),
+            "[Results]\r\nPass=25\r\nTotalErrorCount=4\r\n[Time]\r\nEnd Time=2024-03-09 07:05:04\r\n"
+            "[ErrorList]\r\nF_E02=2\r\nF_E00=2\r\n");
 }
 
 }  // namespace

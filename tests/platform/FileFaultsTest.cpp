@@ -126,3 +126,54 @@ TEST_F(FileFaults, ProfileWritesFailWholeAndSayWhy) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// A file held open for appends
+
+namespace {
+
+TEST_F(FileFaults, AHeldFileTakesWholeAppendsAndFaultsLikeAnyAppend) {
+  platform::AppendFile file;
+  ASSERT_TRUE(file.Open(".\\logs\\a.log"));
+  EXPECT_TRUE(file.Append("one\r\n"));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\none\r\n");  // there as soon as the call returns
+  for (const int error : {ENOSPC, EIO, EROFS}) {
+    SCOPED_TRACE(platform::ErrnoText(error));
+    platform::ScopedFileFault fault({"a.log", platform::kWriteAppend, error});
+    EXPECT_FALSE(file.Append("a line that would be torn\r\n"));
+    EXPECT_EQ(platform::LastFileErrno(), error);
+    EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\none\r\n");
+  }
+  EXPECT_TRUE(file.Append("two\r\n"));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\none\r\ntwo\r\n");
+}
+
+TEST_F(FileFaults, AHeldFileFollowsItsPathWhenTheFileIsReplacedOrRemoved) {
+  platform::AppendFile file;
+  ASSERT_TRUE(file.Open(".\\logs\\a.log"));
+  ASSERT_TRUE(platform::WriteWholeFile(".\\logs\\a.log", "replaced\r\n"));
+  EXPECT_TRUE(file.Append("after\r\n"));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "replaced\r\nafter\r\n");
+  std::filesystem::remove(station.Folder() / "logs" / "a.log");
+  EXPECT_FALSE(file.Append("lost?\r\n"));  // no file: an append never makes one
+  EXPECT_EQ(platform::LastFileErrno(), ENOENT);
+  EXPECT_FALSE(std::filesystem::exists(station.Folder() / "logs" / "a.log"));
+  station.WriteFile("logs/a.log", "made again\r\n");
+  EXPECT_TRUE(file.Append("found\r\n"));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "made again\r\nfound\r\n");
+  // Closed, it opens the same file again at the next append.
+  file.Close();
+  EXPECT_TRUE(file.Append("reopened\r\n"));
+  EXPECT_EQ(station.ReadFile("logs/a.log"), "made again\r\nfound\r\nreopened\r\n");
+}
+
+TEST_F(FileFaults, AHeldFileIsNeverMadeAndNeverAFolder) {
+  platform::AppendFile file;
+  EXPECT_FALSE(file.Open(".\\logs\\missing.log"));
+  EXPECT_EQ(platform::LastFileErrno(), ENOENT);
+  EXPECT_FALSE(std::filesystem::exists(station.Folder() / "logs" / "missing.log"));
+  EXPECT_FALSE(file.Open(".\\logs"));
+  EXPECT_EQ(platform::LastFileError(), platform::kErrorAccessDenied);
+}
+
+}  // namespace

@@ -436,3 +436,146 @@ TEST(IniLines, EveryLineIsClassedWithItsNumberAndSection) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The parse cache: changes on the way to a file, and changes by other writers
+
+namespace {
+
+TEST(ProfileCache, SeesAnotherSpellingOfTheFileOnceTheExactOneIsGone) {
+  ScratchStation station;
+  station.WriteFile("param.ini", "[S]\r\nK=exact\r\n");
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "exact");
+  station.WriteFile("PARAM.INI", "[S]\r\nK=upper\r\n");
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "exact");  // the exact name still wins
+  fs::remove(station.Folder() / "param.ini");
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "upper");
+}
+
+TEST(ProfileCache, SeesAFolderOnTheWayReplaced) {
+  ScratchStation station;
+  constexpr const char* kDeep = ".\\Configuration\\System\\MPToolSetting.ini";
+  station.WriteFile("Configuration/System/MPToolSetting.ini", "[S]\r\nK=old\r\n");
+  EXPECT_EQ(ReadProfileString(kDeep, "S", "K", ""), "old");
+  station.WriteFile("Other/System/MPToolSetting.ini", "[S]\r\nK=new\r\n");
+  fs::rename(station.Folder() / "Configuration", station.Folder() / "Previous");
+  EXPECT_EQ(ReadProfileString(kDeep, "S", "K", "none"), "none");
+  fs::rename(station.Folder() / "Other", station.Folder() / "configuration");  // matched without regard to case
+  EXPECT_EQ(ReadProfileString(kDeep, "S", "K", ""), "new");
+}
+
+TEST(ProfileCache, SeesADriveMovedByThePlatformSettings) {
+  ScratchStation station;
+  constexpr const char* kOnDrive = "C:\\MP_SSD_NODE\\AutoMapping.ini";
+  station.WriteFile("drives/c/MP_SSD_NODE/AutoMapping.ini", "[S]\r\nK=default root\r\n");
+  station.WriteFile("elsewhere/MP_SSD_NODE/AutoMapping.ini", "[S]\r\nK=configured root\r\n");
+  EXPECT_EQ(ReadProfileString(kOnDrive, "S", "K", ""), "default root");
+  station.WriteFile("Platform.ini", "[Drives]\r\nC=elsewhere\r\n");
+  EXPECT_EQ(ReadProfileString(kOnDrive, "S", "K", ""), "configured root");
+}
+
+TEST(ProfileCache, SeesAChangeMadeThroughAnotherNameOfTheFile) {
+  ScratchStation station;
+  station.WriteFile("param.ini", "[S]\r\nK=1\r\n");
+  fs::create_directories(station.Folder() / "links");
+  fs::create_hard_link(station.Folder() / "param.ini", station.Folder() / "links" / "same.ini");
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "1");
+  {
+    std::fstream out(station.Folder() / "links" / "same.ini", std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(7);
+    out.put('5');
+  }
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "5");
+}
+
+TEST(ProfileCache, AStationFolderSetAgainReadsItsOwnFiles) {
+  ScratchStation first;
+  first.WriteFile("param.ini", "[S]\r\nK=first\r\n");
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "first");
+  {
+    ScratchStation second;
+    second.WriteFile("param.ini", "[S]\r\nK=second\r\n");
+    EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "second");
+  }
+  EXPECT_EQ(ReadProfileString(kFile, "S", "K", ""), "first");
+}
+
+// Another writer (as another program would) replaces the file again and again; every read
+// made after a write has finished sees that write or a later one, on every thread.
+TEST(ProfileThreads, EveryReaderSeesAWriteAsSoonAsItIsMade) {
+  ScratchStation station;
+  station.WriteFile("param.ini", "[S]\r\nK=0\r\n");
+  constexpr int kWrites = 300;
+  constexpr int kReaders = 6;
+  std::atomic<int> written{0};
+  std::atomic<bool> done{false};
+  std::atomic<int> stale{0};
+  std::vector<std::thread> readers;
+  for (int reader = 0; reader < kReaders; ++reader) {
+    readers.emplace_back([&] {
+      while (!done.load()) {
+        const int before = written.load();
+        if (ReadProfileInt(kFile, "S", "K", -1) < before) stale.fetch_add(1);
+      }
+    });
+  }
+  for (int value = 1; value <= kWrites; ++value) {
+    station.WriteFile("param.tmp", "[S]\r\nK=" + std::to_string(value) + "\r\n");
+    fs::rename(station.Folder() / "param.tmp", station.Folder() / "param.ini");
+    written.store(value);
+  }
+  done = true;
+  for (auto& reader : readers) reader.join();
+  EXPECT_EQ(stale.load(), 0);
+  EXPECT_EQ(ReadProfileInt(kFile, "S", "K", -1), kWrites);
+}
+
+// ---------------------------------------------------------------------------------------
+// Several values from one parse
+
+TEST(ProfileWrite, SeveralValuesGiveTheBytesOfWritingThemOneByOne) {
+  const std::string start =
+      "; head\r\n[A]\r\nOne=1\r\n\r\n[B]\r\nTwo = 2\r\n[a]\r\nOne=shadowed\r\nLast=no line end";
+  struct Edit {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  const std::vector<std::vector<Edit>> batches = {
+      {{"A", "One", "10"}, {"B", "two", "20"}},
+      {{"A", "New", "n"}, {"a", "NEW", "again"}, {"A", "Other", "o"}},
+      {{"C", "k", "1"}, {"D", "k", "2"}, {"c", "K", "3"}, {"c", "second", "4"}},
+      {{"a", "Last", "ended"}, {"B", "Three", "3"}},
+      {{"A", "One", "1"}},  // nothing changes
+  };
+  for (const auto& batch : batches) {
+    ScratchStation oneByOne;
+    oneByOne.WriteFile("param.ini", start);
+    for (const Edit& edit : batch) ASSERT_TRUE(WriteProfileString(kFile, edit.section, edit.key, edit.value));
+    const std::string expected = oneByOne.ReadFile("param.ini");
+    ScratchStation together;
+    together.WriteFile("param.ini", start);
+    std::vector<platform::ProfileValue> values;
+    for (const Edit& edit : batch) values.push_back({edit.section, edit.key, edit.value});
+    ASSERT_TRUE(platform::WriteProfileStrings(kFile, values));
+    EXPECT_EQ(together.ReadFile("param.ini"), expected);
+  }
+}
+
+TEST(ProfileWrite, AnUpdateWritesValuesMadeFromTheFileAsItStands) {
+  ScratchStation station;
+  station.WriteFile("param.ini", "[Count]\r\nRuns=41\r\n");
+  std::string next;
+  ASSERT_TRUE(platform::UpdateProfileStrings(kFile, [&](const platform::IniDocument& file) {
+    next = std::to_string(platform::ParseLeadingInt(file.Value("Count", "Runs").value_or("0")) + 1);
+    return std::vector<platform::ProfileValue>{{"Count", "Runs", next}, {"Count", "Last", "yes"}};
+  }));
+  EXPECT_EQ(station.ReadFile("param.ini"), "[Count]\r\nRuns=42\r\nLast=yes\r\n");
+  // A value that could not be read back is refused, and nothing changes.
+  EXPECT_FALSE(platform::UpdateProfileStrings(kFile, [](const platform::IniDocument&) {
+    return std::vector<platform::ProfileValue>{{"Count", "Runs", "1"}, {"Count", "Bad=Key", "2"}};
+  }));
+  EXPECT_EQ(station.ReadFile("param.ini"), "[Count]\r\nRuns=42\r\nLast=yes\r\n");
+}
+
+}  // namespace

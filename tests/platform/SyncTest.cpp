@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -234,6 +236,117 @@ TEST(SyncThreads, WaitForAllCompetitorsConserveTokens) {
   singles.join();
   EXPECT_EQ(pairsTaken + singlesTaken + a.Count(), kRounds);
   EXPECT_EQ(pairsTaken + b.Count(), kRounds);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Who is woken: a change serves the waiters of its own object, in the order they came
+
+namespace {
+
+// Waits (without a time limit) until `sleepers` more waits than at `before` have gone to sleep.
+void AwaitSleepers(const platform::WaitCounts& before, std::uint64_t sleepers) {
+  while (platform::CurrentWaitCounts().sleeps < before.sleeps + sleepers) std::this_thread::yield();
+}
+
+TEST(SyncThreads, AReleaseGoesToTheThreadAlreadyWaitingNotToALaterLook) {
+  for (int round = 0; round < 50; ++round) {
+    Semaphore semaphore(0, 1);
+    const platform::WaitCounts before = platform::CurrentWaitCounts();
+    std::thread waiter([&] { EXPECT_TRUE(semaphore.Wait()); });
+    AwaitSleepers(before, 1);
+    ASSERT_TRUE(semaphore.Release());
+    // The count went to the waiter as it was released: nothing is left for a look now.
+    EXPECT_FALSE(semaphore.Wait(0));
+    waiter.join();
+    EXPECT_EQ(semaphore.Count(), 0);
+  }
+}
+
+TEST(SyncThreads, ASignalWakesOnlyTheWaitersOfItsObject) {
+  Event watched(true, false);
+  Event other(false, false);
+  constexpr int kWaiters = 6;
+  const platform::WaitCounts before = platform::CurrentWaitCounts();
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i) waiters.emplace_back([&] { EXPECT_TRUE(watched.Wait()); });
+  AwaitSleepers(before, kWaiters);
+  const std::uint64_t wakeUpsWhileAsleep = platform::CurrentWaitCounts().wakeUps;
+  for (int i = 0; i < 200; ++i) {
+    other.Set();
+    EXPECT_TRUE(other.Wait(0));
+  }
+  EXPECT_EQ(platform::CurrentWaitCounts().wakeUps, wakeUpsWhileAsleep);
+  watched.Set();  // a manual-reset event serves every one of its waiters
+  for (auto& waiter : waiters) waiter.join();
+  EXPECT_EQ(platform::CurrentWaitCounts().wakeUps, wakeUpsWhileAsleep + kWaiters);
+}
+
+TEST(SyncThreads, OneReleaseServesOneWaiterInTheOrderTheyCame) {
+  Semaphore semaphore(0, 10);
+  constexpr int kWaiters = 4;
+  std::vector<int> served;
+  std::mutex servedLock;
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i) {
+    const platform::WaitCounts before = platform::CurrentWaitCounts();
+    waiters.emplace_back([&, i] {
+      ASSERT_TRUE(semaphore.Wait());
+      std::lock_guard lock(servedLock);
+      served.push_back(i);
+    });
+    AwaitSleepers(before, 1);  // each is asleep before the next comes
+  }
+  for (int i = 0; i < kWaiters; ++i) {
+    const std::uint64_t wakeUps = platform::CurrentWaitCounts().wakeUps;
+    ASSERT_TRUE(semaphore.Release());
+    while (platform::CurrentWaitCounts().wakeUps == wakeUps) std::this_thread::yield();
+    // Exactly one woke, and the others still wait: the count went to it.
+    EXPECT_EQ(semaphore.Count(), 0);
+  }
+  for (auto& waiter : waiters) waiter.join();
+  EXPECT_EQ(served.size(), static_cast<std::size_t>(kWaiters));
+  // They were served first come, first served (they may record it in another order).
+  std::sort(served.begin(), served.end());
+  EXPECT_EQ(served, (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST(SyncThreads, AWaitThatTimedOutTakesNothingLater) {
+  Semaphore semaphore(0, 5);
+  EXPECT_FALSE(semaphore.Wait(1));
+  EXPECT_EQ(WaitForAny({&semaphore}, 2), kWaitTimeout);
+  Event event(false, false);
+  EXPECT_FALSE(WaitForAll({&semaphore, &event}, 1));
+  // Nobody is left waiting for them: what comes now stays for the next look.
+  ASSERT_TRUE(semaphore.Release(2));
+  event.Set();
+  EXPECT_EQ(semaphore.Count(), 2);
+  EXPECT_TRUE(WaitForAll({&semaphore, &event}, 0));
+  EXPECT_EQ(semaphore.Count(), 1);
+}
+
+TEST(SyncThreads, AWaitAllIsServedWhenItsLastObjectComesWhileAWaitAnyTakesWhatItCan) {
+  for (int round = 0; round < 100; ++round) {
+    Semaphore first(0, 1);
+    Semaphore second(0, 1);
+    const platform::WaitCounts before = platform::CurrentWaitCounts();
+    std::thread all([&] { EXPECT_TRUE(WaitForAll({&first, &second})); });
+    AwaitSleepers(before, 1);
+    std::atomic<int> anyWinner{-2};
+    const platform::WaitCounts beforeAny = platform::CurrentWaitCounts();
+    std::thread any([&] { anyWinner = WaitForAny({&first}); });
+    AwaitSleepers(beforeAny, 1);
+    // The wait-all cannot take `first` alone; the wait-any, listed later, can.
+    ASSERT_TRUE(first.Release());
+    any.join();
+    EXPECT_EQ(anyWinner.load(), 0);
+    ASSERT_TRUE(first.Release());
+    ASSERT_TRUE(second.Release());
+    all.join();
+    EXPECT_EQ(first.Count(), 0);
+    EXPECT_EQ(second.Count(), 0);
+  }
 }
 
 }  // namespace

@@ -156,3 +156,44 @@ TEST(ThreadIdThreads, IdsAreSmallStableAndUnique) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pool starts its workers afresh for every pass: stacks of joined threads serve the next
+// ones, whole and with their own thread-local storage.
+TEST(ThreadThreads, PassesOfWorkersWithChosenStacksRunOneAfterAnother) {
+  constexpr int kPasses = 4;
+  constexpr int kWorkers = 24;
+  std::atomic<int> usable{0};
+  std::atomic<int> freshLocals{0};
+  std::set<void*> stacksSeen;
+  std::mutex stacksLock;
+  for (int pass = 0; pass < kPasses; ++pass) {
+    std::vector<Thread> workers(kWorkers);
+    for (Thread& worker : workers) {
+      ASSERT_TRUE(worker.Start(
+          [&] {
+            thread_local int local = 0;
+            if (local++ == 0) freshLocals.fetch_add(1);
+            if (CurrentStackSize() >= kWorkerStack && UseTwoMegabytesOfStack()) usable.fetch_add(1);
+            pthread_attr_t attributes;
+            void* stack = nullptr;
+            std::size_t size = 0;
+            if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+              pthread_attr_getstack(&attributes, &stack, &size);
+              pthread_attr_destroy(&attributes);
+            }
+            std::lock_guard lock(stacksLock);
+            stacksSeen.insert(stack);
+          },
+          kWorkerStack, ThreadPriority::Highest));
+    }
+    for (Thread& worker : workers) worker.Join();
+  }
+  EXPECT_EQ(usable.load(), kPasses * kWorkers);
+  EXPECT_EQ(freshLocals.load(), kPasses * kWorkers);
+  // Later passes ran on the stacks of the first.
+  EXPECT_EQ(stacksSeen.size(), static_cast<std::size_t>(kWorkers));
+}
+
+}  // namespace

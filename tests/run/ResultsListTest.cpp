@@ -2,6 +2,7 @@
 // given inputs; the checksum over kept lines; a failed Summary.csv creation shown without
 // blocking the worker.
 #include "device/Crc16.h"
+#include "platform/FileFaults.h"
 #include "run/RunFixture.h"
 #include "ui/Dispatcher.h"
 #include "ui/ScriptedHost.h"
@@ -150,6 +151,46 @@ TEST_F(SummaryCsv, AFailedCreationIsShownWithoutBlockingTheWorker) {
   ui::SetHost(nullptr);
   ASSERT_EQ(host.MessageBoxes().size(), 1u);
   EXPECT_EQ(host.MessageBoxes()[0].text, "Create file fail (Summary.csv)");
+}
+
+}  // namespace
+}  // namespace runtest
+
+namespace runtest {
+namespace {
+
+// A line and the checksum of the file with it are one read, one parse and one replacement
+// of the work-order file: a fault that lets the first replacement through never strikes.
+TEST_F(ResultsList, ALineAndItsChecksumAreOneReplacementOfTheFile) {
+  auto task = Task();
+  {
+    platform::ScopedFileFault second({"WO_WO0001_HOST.txt", platform::kWriteReplace, EIO, 1});
+    ASSERT_TRUE(task->WriteResultsList(1));
+    EXPECT_EQ(platform::FileFaultStrikes(), 0u);
+  }
+  const std::string file = WorkOrder();
+  EXPECT_NE(file.find("Checksum=d3b2\r\n"), std::string::npos);
+  // The checksum is that of the file with the line and the checksum it had before.
+  std::string withOldChecksum = file;
+  withOldChecksum.erase(withOldChecksum.find("Checksum=d3b2\r\n"), 15);
+  EXPECT_EQ(CSlotTestTask::ChecksumOfText(withOldChecksum), 0xd3b2);
+  // A list whose one replacement fails keeps the file as it was and notes the lost record.
+  const std::string before = WorkOrder();
+  task->m_StartTimeText = "2024/05/06_07:08:02";
+  {
+    platform::ScopedFileFault full({"WO_WO0001_HOST.txt", platform::kWriteReplace, ENOSPC});
+    EXPECT_FALSE(task->WriteResultsList(1));
+  }
+  EXPECT_EQ(WorkOrder(), before);
+  EXPECT_TRUE(task->m_pDevice->RecordsFailed());
+}
+
+TEST(FileChecksum, OfATextIsThatOfTheSameFile) {
+  testsupport::ScratchStation station;
+  const std::string text = "[Base Info]\r\nWorkOrder=WO1\r\n\r\n// note\r\n[Results List]\nkey=value";
+  station.WriteFile("wo.txt", text);
+  EXPECT_EQ(CSlotTestTask::ComputeFileChecksum("wo.txt"), std::optional<std::uint16_t>(CSlotTestTask::ChecksumOfText(text)));
+  EXPECT_EQ(CSlotTestTask::ChecksumOfText(""), 0xFFFF);
 }
 
 }  // namespace

@@ -55,10 +55,21 @@ std::optional<std::size_t> FirstPatternDifference(std::span<const std::uint8_t> 
   for (std::size_t run = 0; run < words; run += kRunWords) {
     const std::size_t end = std::min(words, run + kRunWords);
     std::uint32_t differ = 0;
-    for (std::size_t word = run; word < end; ++word) {
-      std::uint32_t value;
-      std::memcpy(&value, in + word * 4, 4);
-      differ |= value ^ PatternWord(firstByte + static_cast<std::uint32_t>(word * 4));
+    if (end - run == kRunWords) {
+      // A whole run: a count the compiler knows, so that the words are compared side by side.
+      const std::uint8_t* const runIn = in + run * 4;
+      const std::uint32_t runByte = firstByte + static_cast<std::uint32_t>(run * 4);
+      for (std::size_t word = 0; word < kRunWords; ++word) {
+        std::uint32_t value;
+        std::memcpy(&value, runIn + word * 4, 4);
+        differ |= value ^ PatternWord(runByte + static_cast<std::uint32_t>(word * 4));
+      }
+    } else {
+      for (std::size_t word = run; word < end; ++word) {
+        std::uint32_t value;
+        std::memcpy(&value, in + word * 4, 4);
+        differ |= value ^ PatternWord(firstByte + static_cast<std::uint32_t>(word * 4));
+      }
     }
     if (differ == 0) continue;
     for (std::size_t word = run; word < end; ++word) {

@@ -2,6 +2,8 @@
 // "END"; its temporary twin; the fail-log copies; and 24 writers at once.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -190,6 +192,59 @@ TEST(SlotReportThreads, TwentyFourWritersLoseNoLine) {
       at += expected.size();
     }
     EXPECT_EQ(at, text.size());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The report stays open for its engine object: a report removed or replaced behind its back
+// still takes the next line where the path leads, as a report opened for every line would.
+TEST_F(SlotReportTest, AHeldReportFollowsItsPath) {
+  CMPDevice device(7, 1, 3, ".\\WO1_PC", nullptr, nullptr);
+  device.WriteReportLine("START", 0);
+  device.WriteReportLine("first", 1);
+  std::filesystem::remove(station.Folder() / kReport);
+  device.WriteReportLine("after removal", 1);
+  EXPECT_EQ(station.ReadFile(kReport), "   after removal \r\n");
+  station.WriteFile(kReport, "put there by another writer\r\n");
+  device.WriteReportLine("after replacement", 1);
+  EXPECT_EQ(station.ReadFile(kReport), "put there by another writer\r\n   after replacement \r\n");
+  EXPECT_FALSE(device.RecordsFailed());
+}
+
+// 24 slots start their reports at the same moment in a log folder that does not exist yet:
+// each makes the folder or finds it made, and every banner is written.
+TEST(SlotReportThreads, TwentyFourBannersAtOnceMakeTheirFolderOnce) {
+  ScratchStation station{ScratchStation::Template::Empty};
+  station.WriteFile("PC_MAC_Address.txt", "[PC Info]\r\nMAC_Address=HOST\r\n");
+  constexpr int kSlots = 24;
+  for (int round = 0; round < 10; ++round) {
+    const std::string folder = ".\\LOG" + std::to_string(round);
+    std::vector<std::unique_ptr<CMPDevice>> devices;
+    for (int slot = 1; slot <= kSlots; ++slot) {
+      devices.push_back(std::make_unique<CMPDevice>(slot, 1, slot, folder, nullptr, nullptr));
+    }
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int slot = 1; slot <= kSlots; ++slot) {
+      threads.emplace_back([&, slot] {
+        ready.fetch_add(1);
+        while (ready.load() < kSlots) std::this_thread::yield();
+        devices[slot - 1]->WriteReportLine("START", 0);
+        devices[slot - 1]->WriteReportLine("line", 1);
+      });
+    }
+    for (auto& thread : threads) thread.join();
+    for (int slot = 1; slot <= kSlots; ++slot) {
+      SCOPED_TRACE(slot);
+      EXPECT_FALSE(devices[slot - 1]->RecordsFailed()) << devices[slot - 1]->RecordFailureText();
+      const std::string report = station.ReadFile("LOG" + std::to_string(round) + "/D_Reports/HOST_" +
+                                                  std::to_string(slot) + "_Report.txt");
+      EXPECT_NE(report.find("START\r\n"), std::string::npos);
+      EXPECT_TRUE(report.ends_with("   line \r\n"));
+    }
   }
 }
 

@@ -158,3 +158,34 @@ TEST(FirmwareImageFile, LoadingReadsTheStationPath) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every drive of a pass shares one parse of an image while its file stays the same; a file
+// written again (even at once, with the same size) is parsed again.
+TEST(FirmwareImageFile, OneParseServesEveryLoadWhileTheFileStaysTheSame) {
+  testsupport::ScratchStation station;
+  const Bytes good = fw::BuildFirmwareImage(SmallImage());
+  station.WriteFile("FW/MP/Good.bin", std::string(good.begin(), good.end()));
+  fw::ImageCheck check;
+  const auto first = fw::LoadFirmwareImageOnce("FW\\MP\\Good.bin", check);
+  ASSERT_TRUE(first) << check.message;
+  EXPECT_EQ(fw::LoadFirmwareImageOnce("FW\\MP\\Good.bin", check), first);
+  EXPECT_EQ(first->ramSection, fw::LoadFirmwareImage("FW\\MP\\Good.bin", check)->ramSection);
+
+  Bytes changed = good;
+  changed[fw::kImageHeaderBytes + fw::kSectionHeadBytes] ^= 0x01;  // the RAM code's checksum no longer holds
+  station.WriteFile("FW/MP/Good.bin", std::string(changed.begin(), changed.end()));
+  EXPECT_FALSE(fw::LoadFirmwareImageOnce("FW\\MP\\Good.bin", check));
+  EXPECT_EQ(check.error, fw::ImageError::RamChecksum);
+  station.WriteFile("FW/MP/Good.bin", std::string(good.begin(), good.end()));
+  const auto again = fw::LoadFirmwareImageOnce("FW\\MP\\Good.bin", check);
+  ASSERT_TRUE(again);
+  EXPECT_NE(again, first);
+  EXPECT_EQ(again->flashSection, first->flashSection);
+  // Missing files give the plain load's reason, every time.
+  EXPECT_FALSE(fw::LoadFirmwareImageOnce("FW\\MP\\Missing.bin", check));
+  EXPECT_EQ(check.message, "Open BIN file FW\\MP\\Missing.bin Failed");
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // statistics of the over-threshold counts and late-bad addresses.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "engine/rdtlog/BadBlockLog.h"
 #include "engine/rdtlog/BadBlockStatistics.h"
 #include "engine/rdtlog/RdtLogTestSupport.h"
@@ -318,6 +320,62 @@ TEST(RdtBadBlockStatistics, LateBadAddressDistribution) {
   EXPECT_EQ(wide.report[1], "      0 ~ 499= 3  ");
   EXPECT_EQ(wide.report[2], "      500 ~ 999= 1  ");
   EXPECT_EQ(wide.report[3], "      1000 ~ 999= 1  ");
+}
+
+}  // namespace
+
+namespace {
+
+// What the walk hands on to an output that writes none of the rows (or only the report): the
+// tallies, ECC values and later-bad addresses come out the same, and no row is made.
+class SelectiveOutput final : public RdtOutput {
+ public:
+  SelectiveOutput(bool csv, bool report) : m_csv(csv), m_report(report) {}
+  void ReportLine(const std::string& text) override { report.push_back(text); }
+  void TempReportLine(const std::string&) override {}
+  void CsvLine(RdtCsv, const std::string& line) override { csv.push_back(line); }
+  bool Writes(RdtCsv) const override { return m_csv; }
+  bool WritesReportLines() const override { return m_report; }
+  Strings report;
+  Strings csv;
+
+ private:
+  bool m_csv;
+  bool m_report;
+};
+
+TEST(RdtBadBlockLog, RowsAreMadeOnlyForOutputsThatWriteThem) {
+  const std::vector<std::uint8_t> log = Log({
+      {.type = 0x01, .block = 9},
+      {.type = 0x03, .block = 0xABC, .overBits = 25},
+      {.type = 0x0F, .block = 6},
+      {.type = 0x05, .block = 3, .overBits = 999},
+  });
+  const Walked all = WalkLog(log);
+  for (const auto& [csv, report] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+    SelectiveOutput out(csv, report);
+    RdtBadBlockTallies tallies;
+    BadBlockWalkResult result;
+    WalkBadBlockLog(log, Walk(), tallies, result, out);
+    EXPECT_EQ(result.eccValues, all.result.eccValues);
+    EXPECT_EQ(result.lateBadAddresses, all.result.lateBadAddresses);
+    EXPECT_EQ(std::memcmp(&tallies, &all.tallies, sizeof tallies), 0);
+    EXPECT_EQ(out.report, report ? all.out.report : Strings{});
+    std::string csvText;
+    for (const std::string& line : out.csv) csvText += line;
+    EXPECT_EQ(csvText, csv ? all.out.Csv(RdtCsv::BadBlock) : std::string());
+  }
+  // The null output of the fuzz target writes nothing and makes no row.
+  RdtNullOutput none;
+  EXPECT_FALSE(none.Writes(RdtCsv::BadBlock));
+  EXPECT_FALSE(none.WritesReportLines());
+}
+
+TEST(RdtBadBlockLog, UnknownFailTypesAreNamedByTheirHexadecimalCode) {
+  const Walked walked = WalkLog(Log({{.type = 0x0A, .block = 1}, {.type = 0xC3, .block = 2}}));
+  ASSERT_EQ(walked.out.report.size(), 2u);
+  EXPECT_EQ(walked.out.report[0].substr(0, 12), "0a:un_known,");
+  EXPECT_EQ(walked.out.report[1].substr(0, 12), "c3:un_known,");
 }
 
 }  // namespace
