@@ -45,3 +45,30 @@ TEST(Crc16, TableVariantMatchesCcittFalseCheckValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// Eight bytes at a time give what byte after byte gives, at every length and start.
+TEST(Crc16, LongTextsGiveTheValueOfOneByteAtATime) {
+  std::string text;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 1000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    text.push_back(static_cast<char>(state >> 24));
+  }
+  for (const std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{9},
+                                   std::size_t{15}, std::size_t{16}, std::size_t{17}, std::size_t{999}}) {
+    for (const std::uint16_t start : {std::uint16_t{0xFFFF}, std::uint16_t{0x1234}}) {
+      std::uint16_t whole = start;
+      CCrc16::UpdateString(whole, std::string_view(text).substr(0, length));
+      std::uint16_t byByte = start;
+      for (std::size_t i = 0; i < length; ++i) CCrc16::UpdateString(byByte, std::string_view(text).substr(i, 1));
+      EXPECT_EQ(whole, byByte) << length;
+    }
+  }
+  std::uint16_t check = 0xFFFF;
+  CCrc16::UpdateString(check, "123456789");
+  EXPECT_EQ(check, 0x4B37);
+}
+
+}  // namespace
