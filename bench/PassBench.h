@@ -3,9 +3,10 @@
 // station folder, one production pass on the page, and the measures of a pass.
 //
 // The simulator's share of a pass is measured by replaying: a second pass on fresh drives
-// records every request the station sends (to a file, so that the recording costs no memory),
-// and the recorded requests are then sent again, in the same order, to a fresh simulated
-// station on one thread, whose CPU time is the simulator's own share. The station's share is
+// records every request the station sends (to a file per drive, so that the recording costs
+// no memory), and the recorded requests are then sent again to a fresh simulated station,
+// each drive's in its order on a thread of its own as in the pass; the CPU time the simulator
+// takes for them is its own share. The station's share is
 // the process CPU time of the measured pass less that. The measured pass itself runs on the
 // plain simulated transport, so that no measuring sits between the station and the drives.
 #include <benchmark/benchmark.h>
@@ -115,7 +116,6 @@ class CountingTransport : public device::Transport {
 
 // One request as the log keeps it, followed by its outgoing data.
 struct LoggedRequest {
-  std::uint32_t path = 0;  // index into the log's device paths
   std::array<std::uint8_t, 16> cdb{};
   std::uint8_t cdbLength = 0;
   std::uint8_t direction = 0;
@@ -123,71 +123,73 @@ struct LoggedRequest {
   std::uint32_t timeoutSeconds = 0;
 };
 
-// The simulated station, writing every request it is sent to a file, in the order it takes them.
+// The simulated station, writing every request it is sent to a file of its device (one file
+// per drive slot), in the order the device takes them.
 class RecordingTransport : public device::Transport {
  public:
-  RecordingTransport(std::shared_ptr<sim::SimStation> station, const fs::path& file)
-      : m_inner(std::move(station)), m_file(std::fopen(file.c_str(), "wb")) {}
-  ~RecordingTransport() override {
-    if (m_file) std::fclose(m_file);
-  }
+  RecordingTransport(std::shared_ptr<sim::SimStation> station, fs::path filePrefix)
+      : m_inner(std::move(station)), m_prefix(std::move(filePrefix)) {}
+  ~RecordingTransport() override { Finish(); }
   std::vector<device::TransportDisk> ListDisks() override { return m_inner.ListDisks(); }
   std::string DevicePathOfDrive(int driveNumber) override { return m_inner.DevicePathOfDrive(driveNumber); }
   device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
     {
       std::lock_guard lock(m_mutex);
-      const auto known = m_pathIndex.try_emplace(devicePath, static_cast<std::uint32_t>(m_paths.size()));
-      if (known.second) m_paths.push_back(devicePath);
+      auto found = m_logs.find(devicePath);
+      if (found == m_logs.end()) {
+        const fs::path file = m_prefix.string() + "." + std::to_string(m_logs.size());
+        found = m_logs.emplace(devicePath, Log{file, std::fopen(file.c_str(), "wb")}).first;
+      }
       LoggedRequest logged;
-      logged.path = known.first->second;
       logged.cdb = request.cdb;
       logged.cdbLength = request.cdbLength;
       logged.direction = static_cast<std::uint8_t>(request.direction);
       logged.dataLength = request.data ? request.dataLength : 0;
       logged.timeoutSeconds = request.timeoutSeconds;
-      if (m_file) {
-        std::fwrite(&logged, sizeof logged, 1, m_file);
+      if (std::FILE* file = found->second.file) {
+        std::fwrite(&logged, sizeof logged, 1, file);
         if (request.direction == device::DataDirection::Out && logged.dataLength > 0) {
-          std::fwrite(request.data, 1, logged.dataLength, m_file);
+          std::fwrite(request.data, 1, logged.dataLength, file);
         }
       }
-      ++m_requests;
     }
     return m_inner.Execute(devicePath, request);
   }
-  // Ends the log; the device paths by index.
-  std::vector<std::string> Finish() {
-    if (m_file) std::fclose(m_file);
-    m_file = nullptr;
-    return m_paths;
+  // Ends the logs: each device with the file of its requests.
+  std::vector<std::pair<std::string, fs::path>> Finish() {
+    std::vector<std::pair<std::string, fs::path>> logs;
+    for (auto& [device, log] : m_logs) {
+      if (log.file) std::fclose(log.file);
+      log.file = nullptr;
+      logs.emplace_back(device, log.path);
+    }
+    return logs;
   }
-  std::int64_t Requests() const { return m_requests; }
 
  private:
+  struct Log {
+    fs::path path;
+    std::FILE* file = nullptr;
+  };
   sim::SimTransport m_inner;
-  std::FILE* m_file;
+  fs::path m_prefix;
   std::mutex m_mutex;
-  std::unordered_map<std::string, std::uint32_t> m_pathIndex;
-  std::vector<std::string> m_paths;
-  std::int64_t m_requests = 0;
+  std::unordered_map<std::string, Log> m_logs;
 };
 
-// Sends the logged requests to a fresh station of the scenario on this thread; the thread CPU
-// time of the sending alone (the log is read in pieces between the timed stretches).
-inline std::int64_t ReplayNanoseconds(const fs::path& file, const std::vector<std::string>& paths,
-                                      const std::string& scenarioFile, std::int64_t& replayed) {
-  sim::ScenarioResult fresh = sim::LoadScenario(scenarioFile);
-  sim::SimTransport transport(fresh.station);
+// Sends one device's logged requests again, in their order, to the station; the thread CPU
+// time of the sending alone (the log is read in small pieces between the timed stretches, so
+// that the replay raises neither the time nor the memory it measures).
+inline std::int64_t ReplayDevice(sim::SimTransport& transport, const std::string& devicePath, const fs::path& file,
+                                 std::int64_t& replayed) {
   std::FILE* in = std::fopen(file.c_str(), "rb");
   if (!in) return 0;
-  // Small pieces: the replay must not be what raises the process's peak memory.
-  constexpr std::size_t kPieceBytes = 2u << 20;
+  constexpr std::size_t kPieceBytes = 1u << 20;
   std::vector<std::uint8_t> outgoing;
   outgoing.reserve(kPieceBytes + (1u << 20));
   std::vector<std::uint8_t> incoming;
   std::vector<std::pair<LoggedRequest, std::size_t>> piece;  // request, offset of its data
   std::int64_t nanoseconds = 0;
-  replayed = 0;
   bool more = true;
   while (more) {
     piece.clear();
@@ -199,7 +201,7 @@ inline std::int64_t ReplayNanoseconds(const fs::path& file, const std::vector<st
         more = false;
         break;
       }
-      std::size_t at = outgoing.size();
+      const std::size_t at = outgoing.size();
       if (logged.direction == static_cast<std::uint8_t>(device::DataDirection::Out) && logged.dataLength > 0) {
         outgoing.resize(at + logged.dataLength);
         if (std::fread(outgoing.data() + at, 1, logged.dataLength, in) != logged.dataLength) {
@@ -223,13 +225,35 @@ inline std::int64_t ReplayNanoseconds(const fs::path& file, const std::vector<st
       if (logged.dataLength > 0) {
         request.data = request.direction == device::DataDirection::Out ? outgoing.data() + at : incoming.data();
       }
-      transport.Execute(paths[logged.path], request);
+      transport.Execute(devicePath, request);
     }
     nanoseconds += ThreadCpuNanoseconds() - start;
     replayed += static_cast<std::int64_t>(piece.size());
   }
   std::fclose(in);
   return nanoseconds;
+}
+
+// Replays every device's requests to one fresh station of the scenario, each device on a
+// thread of its own as the pass ran them; the simulator's CPU time summed over the devices.
+inline std::int64_t ReplayNanoseconds(const std::vector<std::pair<std::string, fs::path>>& logs,
+                                      const std::string& scenarioFile, std::int64_t& replayed) {
+  sim::ScenarioResult fresh = sim::LoadScenario(scenarioFile);
+  sim::SimTransport transport(fresh.station);
+  std::vector<std::int64_t> nanoseconds(logs.size(), 0);
+  std::vector<std::int64_t> counts(logs.size(), 0);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < logs.size(); ++i) {
+    threads.emplace_back([&, i] { nanoseconds[i] = ReplayDevice(transport, logs[i].first, logs[i].second, counts[i]); });
+  }
+  for (auto& thread : threads) thread.join();
+  replayed = 0;
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < logs.size(); ++i) {
+    total += nanoseconds[i];
+    replayed += counts[i];
+  }
+  return total;
 }
 
 // The page on its dispatcher, scanned and ready for passes of the first `drives` ports.
@@ -242,7 +266,13 @@ class PassHarness {
     m_page.Create(nullptr);
     device::SetTransport(std::make_shared<sim::SimTransport>(scenario.station));
     m_dispatcher.PumpUntil([&] { return m_page.HasScanned(); });
-    for (int port = drives + 1; port <= kPortCount; ++port) m_page.PortCheck(port).SetCheck(ui::BST_UNCHECKED);
+    SelectPorts(drives);
+  }
+  // The passes run the first `drives` ports.
+  void SelectPorts(int drives) {
+    for (int port = 1; port <= kPortCount; ++port) {
+      m_page.PortCheck(port).SetCheck(port <= drives ? ui::BST_CHECKED : ui::BST_UNCHECKED);
+    }
   }
   ~PassHarness() {
     m_page.DestroyWindow();
@@ -322,10 +352,12 @@ inline bool MeasurePass(PassHarness& harness, const std::string& logFile, int dr
     return false;
   }
   device::SetTransport(nullptr);
-  const std::vector<std::string> paths = recording->Finish();
-  const std::int64_t simulator = ReplayNanoseconds(logFile, paths, harness.ScenarioFile(), cost.replayedRequests);
-  std::error_code ignored;
-  fs::remove(logFile, ignored);
+  const auto logs = recording->Finish();
+  const std::int64_t simulator = ReplayNanoseconds(logs, harness.ScenarioFile(), cost.replayedRequests);
+  for (const auto& [device, file] : logs) {
+    std::error_code ignored;
+    fs::remove(file, ignored);
+  }
   cost.simulatorMs = static_cast<double>(simulator) / 1e6;
   cost.stationMs = static_cast<double>(cpu - simulator) / 1e6;
   return true;

@@ -4,23 +4,68 @@
 //  - BM_EraseAllPassOf24Drives: the station's CPU time per pass against the simulator's own
 //    share of the same requests (replayed, PassBench.h), their ratio, the platform waits per
 //    drive and the peak resident memory;
-//  - BM_EraseAllPassScaling: the same for the first 1, 8 and 24 ports, per drive, so that a
-//    cost that grows with the number of drives shows;
+//  - BM_EraseAllPassScaling: passes of the first 1, 8 and 24 ports in one run, per drive, so
+//    that a cost that grows with the number of drives shows;
 //  - BM_EndOfPass: how long after the last slot's verdict the page ends a pass, and how long
 //    after it the next pass of a loop of two sends its first request.
 #include "PassBench.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 void BM_EraseAllPassOf24Drives(benchmark::State& state) {
   passbench::RunPasses(state, "erase_pass", "EraseAll", "Default.ini");
 }
 BENCHMARK(BM_EraseAllPassOf24Drives)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// Passes of the first 1, 8 and 24 ports, in turn, in one run: the station's and the
+// simulator's CPU time per drive for each, the station's time per drive added from 8 to 24
+// drives (what a pass costs beyond its fixed part), and the platform waits per drive.
 void BM_EraseAllPassScaling(benchmark::State& state) {
-  passbench::RunPasses(state, "erase_scaling", "EraseAll", "Default.ini", static_cast<int>(state.range(0)));
+  platform::SetTimeScale(0.0);
+  passbench::BenchStation station("erase_scaling", "EraseAll");
+  g_U2AMode = 0;
+  constexpr std::array<int, 3> kDrives = {1, 8, 24};
+  std::array<passbench::PassCost, 3> totals{};
+  std::int64_t rounds = 0;
+  {
+    passbench::PassHarness harness("Default.ini", kPortCount);
+    const std::string logFile =
+        (fs::temp_directory_path() / ("erase_scaling_" + std::to_string(::getpid()) + ".requests")).string();
+    for (auto _ : state) {
+      double wallMs = 0;
+      for (std::size_t i = 0; i < kDrives.size(); ++i) {
+        harness.SelectPorts(kDrives[i]);
+        passbench::PassCost cost;
+        std::string error;
+        if (!passbench::MeasurePass(harness, logFile, kDrives[i], cost, error)) {
+          state.SkipWithError(error.c_str());
+          return;
+        }
+        totals[i].stationMs += cost.stationMs;
+        totals[i].simulatorMs += cost.simulatorMs;
+        totals[i].waits.lockWaits += cost.waits.lockWaits;
+        totals[i].waits.wakeUps += cost.waits.wakeUps;
+        wallMs += cost.wallMs;
+      }
+      state.SetIterationTime(wallMs / 1000.0);
+      ++rounds;
+    }
+  }
+  const double n = static_cast<double>(rounds == 0 ? 1 : rounds);
+  for (std::size_t i = 0; i < kDrives.size(); ++i) {
+    const double drives = kDrives[i] * n;
+    const std::string suffix = "_" + std::to_string(kDrives[i]);
+    state.counters["station_us_per_drive" + suffix] = totals[i].stationMs * 1000.0 / drives;
+    state.counters["simulator_us_per_drive" + suffix] = totals[i].simulatorMs * 1000.0 / drives;
+    state.counters["wait_wakeups_per_drive" + suffix] = static_cast<double>(totals[i].waits.wakeUps) / drives;
+    state.counters["wait_lock_waits_per_drive" + suffix] = static_cast<double>(totals[i].waits.lockWaits) / drives;
+  }
+  state.counters["station_us_per_added_drive_8_to_24"] =
+      (totals[2].stationMs - totals[1].stationMs) * 1000.0 / (16.0 * n);
 }
-BENCHMARK(BM_EraseAllPassScaling)->Arg(1)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_EraseAllPassScaling)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // Watches the ports of a pass from its own thread (every half millisecond) and notes when the
 // last of them got its verdict; the transport notes the first request after a verdict.
