@@ -83,8 +83,21 @@ bool CColorEdit::BuildDrawing(ui::DrawList& drawing) const {
   background.color = painting.backgroundColor;
   drawing.push_back(background);
 
-  // Lines stack in the middle of the cell; a line of the default font counts 16 pixels.
-  auto lineHeight = [](const PaintLine& line) { return (line.height > 0 ? line.height : 16) + 2; };
+  // Lines stack in the middle of the cell; a line of the default font counts 16 pixels. When
+  // the lines are taller than the cell (a pass text with model, serial and statistics), every
+  // line's font shrinks by the same factor, down to 8 pixels, so that each field stays readable
+  // instead of running out of the cell.
+  auto fontHeight = [](const PaintLine& line) { return line.height > 0 ? line.height : 16; };
+  const int gaps = 2 * static_cast<int>(painting.lines.size());
+  int fonts = 0;
+  for (const PaintLine& line : painting.lines) fonts += fontHeight(line);
+  const int room = std::max(client.Height() - gaps, 0);
+  const bool shrink = fonts > room;
+  auto scaled = [&](int size, int smallest) {
+    if (!shrink || size <= 0) return size;
+    return std::max(smallest, size * room / fonts);
+  };
+  auto lineHeight = [&](const PaintLine& line) { return scaled(fontHeight(line), 8) + 2; };
   int total = 0;
   for (const PaintLine& line : painting.lines) total += lineHeight(line);
   int top = client.top + std::max(0, (client.Height() - total) / 2);
@@ -94,8 +107,8 @@ bool CColorEdit::BuildDrawing(ui::DrawList& drawing) const {
     command.rect = ui::CRect(client.left + 2, top, client.right - 2, top + lineHeight(line));
     command.color = painting.textColor;
     command.text = line.text;
-    command.font.lfHeight = line.height > 0 ? -line.height : 0;
-    command.font.lfWidth = line.width;
+    command.font.lfHeight = line.height > 0 || shrink ? -scaled(fontHeight(line), 8) : 0;
+    command.font.lfWidth = scaled(line.width, 1);
     command.font.lfWeight = line.bold ? ui::FW_BOLD : ui::FW_NORMAL;
     command.align = ui::HorizontalAlign::Center;
     drawing.push_back(command);

@@ -79,6 +79,30 @@ TEST(ColorEdit, DrawingFillsTheBackgroundAndCentresTheLinesInTheTextColour) {
   EXPECT_EQ(drawing[1].rect.top, 20);  // (60 - 20) / 2
 }
 
+TEST(ColorEdit, LinesTallerThanTheCellShrinkAlikeAndStayInside) {
+  testsupport::ScratchStation station;
+  CColorEdit cell;
+  cell.Create(ui::WS_VISIBLE, ui::CRect(0, 0, 150, 75), nullptr, 1488);
+  cell.SetTextSize(20, 10);
+  // A pass text of six fields: 6 x 20 pixels of font plus 6 x 2 of spacing in a 75-pixel cell
+  // leaves 63 pixels for 120 pixels of font.
+  cell.SetWindowText("Pass*238(256) GB*TV3160 SAT*A SSD*SN0000001*CE:16 Bad:3");
+  ui::DrawList drawing;
+  ASSERT_TRUE(cell.BuildDrawing(drawing));
+  ASSERT_EQ(drawing.size(), 7u);
+  for (std::size_t i = 1; i < drawing.size(); ++i) {
+    EXPECT_EQ(drawing[i].font.lfHeight, -(20 * 63 / 120)) << i;
+    EXPECT_EQ(drawing[i].font.lfWidth, 10 * 63 / 120) << i;
+    EXPECT_GE(drawing[i].rect.top, 0) << i;
+    EXPECT_LE(drawing[i].rect.bottom, 75) << i;
+  }
+  // A cell far too small keeps an 8-pixel font rather than an unreadable one.
+  cell.MoveWindow(ui::CRect(0, 0, 150, 20));
+  drawing.clear();
+  ASSERT_TRUE(cell.BuildDrawing(drawing));
+  EXPECT_EQ(drawing[1].font.lfHeight, -8);
+}
+
 TEST(ColorEdit, TextSizeSettingsTakePrecedenceWhenSet) {
   testsupport::ScratchStation station;
   CColorEdit cell;
