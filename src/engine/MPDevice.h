@@ -92,7 +92,8 @@ class CMPDevice {
 
   // Records before verdicts. Every write of a record of this drive that did not reach its
   // file (slot report and its twin, report sections, fail record and its copies, error log,
-  // and the task's slot logs, results list, Summary.csv and block-information file) is noted
+  // the RDT CSV logs, and the task's slot logs, results list, Summary.csv and
+  // block-information file) is noted
   // here, with its path and the errno of the failure (0: platform::LastFileErrno()). The task
   // fails a slot whose engine noted one, whatever its flow returned.
   void NoteRecordWriteFailure(std::string_view path, int error = 0);

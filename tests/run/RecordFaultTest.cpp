@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "engine/ErrorTags.h"
 #include "platform/FileFaults.h"
@@ -291,6 +292,64 @@ TEST_F(RecordFault, TheSummaryLogsEndTimeIsTheTotalLogs) {
   EXPECT_EQ(station.ReadFile("WO1_PC/Total_Init.log"),
             "[Total Results]\r\nTotal=1\r\nGood=1\r\n[Time]\r\nEnd Time=2024-05-06 07:08:09\r\n"
             "[Serial Number]\r\nLast Serial Number=SN1\r\n");
+}
+
+// The CSV logs of an RDT reading: a log that cannot be begun or whose rows cannot all be
+// written fails the drive whose results passed, with its fail record in the report and its
+// results-list line a failure; the other logs of the reading are written whole.
+TEST_F(RecordFault, AnRdtCsvLogThatCannotBeWrittenFailsTheDrive) {
+  SetKey(".\\param.ini", "Options", "save_RDT_log", "1");
+  sim::DriveProfile rdtDrive;
+  rdtDrive.flashFirmware = sim::FlashFirmware::Rdt;
+  rdtDrive.rdt.state = sim::RdtState::Done;
+  const auto csvPath = [](const std::string& kind) { return "WO1_PC/RDT/" + kind + "/" + kind + "_SIMSERIAL1_1.csv"; };
+  const std::vector<std::string> kinds{"Temperature", "BadBlock", "ECCBit", "DDR"};
+  SetStation("RDTResult");
+  const auto runRdtResult = [this] { NewTask(1, kTaskRDTResult)->Run(0); };
+  Install(rdtDrive);
+  runRdtResult();
+  ASSERT_EQ(ResultText(1), "0_00") << Report(1);
+  std::map<std::string, std::string> earlier;
+  for (const std::string& kind : kinds) {
+    earlier[kind] = station.ReadFile(csvPath(kind));
+    ASSERT_NE(earlier[kind].find("\r\n"), std::string::npos) << kind;
+  }
+  const struct {
+    platform::FileWriteKind write;
+    int error;
+    const char* ownFailure;  // the step's own failure when the log cannot be begun
+  } faults[] = {{platform::kWriteAppend, ENOSPC, nullptr}, {platform::kWriteAppend, EIO, nullptr},
+                {platform::kWriteReplace, EROFS, "A_T08"}};
+  for (const std::string& kind : kinds) {
+    for (const auto& fault : faults) {
+      SCOPED_TRACE(kind + ": " + platform::ErrnoText(fault.error));
+      Install(rdtDrive);
+      {
+        platform::ScopedFileFault armed({kind + "_*.csv", fault.write, fault.error});
+        runRdtResult();
+        EXPECT_EQ(platform::FileFaultStrikes(), 1u);
+      }
+      std::string message = LostRecordMessage(csvPath(kind).c_str(), fault.error);
+      if (fault.ownFailure) message += std::string("; the drive failed with ") + fault.ownFailure;
+      ExpectFailedForLostRecords(1, message);
+      const std::string report = Report(1);
+      EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+      EXPECT_NE(report.find("Error Tag  : A_W01\r\nError Code : " + CMPDevice::ErrorTagToCode("A_W01") +
+                            "\r\nMessage    : " + message + "\r\nSerial     : "),
+                std::string::npos)
+          << report;
+      const auto list = platform::ReadProfileSection("S:\\WO_1.txt", "Results List");
+      ASSERT_FALSE(list.empty());
+      EXPECT_NE(list.back().second.find(",Fail,A_W01," + message), std::string::npos) << list.back().second;
+      if (fault.ownFailure) continue;  // the reading ended at the log it could not begin
+      // The struck log keeps no part of a piece it could not take; every other log is whole.
+      EXPECT_EQ(station.ReadFile(csvPath(kind)), "");
+      for (const std::string& other : kinds) {
+        if (other != kind) EXPECT_EQ(station.ReadFile(csvPath(other)), earlier[other]) << other;
+      }
+      ForgetRecordFailureNotice();
+    }
+  }
 }
 
 // The same on a real full file system: a small tmpfs over the log folder, filled up. Needs

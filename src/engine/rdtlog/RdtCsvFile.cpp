@@ -1,8 +1,16 @@
 #include "engine/rdtlog/RdtCsvFile.h"
 
+#include <cerrno>
+
 #include "device/StationHelpers.h"
-#include "platform/Path.h"
 #include "platform/Text.h"
+
+namespace {
+
+// Rows go out once this much has gathered (and at the close).
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+}  // namespace
 
 std::string FileNameSafe(std::string_view text) {
   std::string safe(text);
@@ -22,19 +30,40 @@ std::string MakeRdtCsvFolder(const std::string& logFolder, std::string_view kind
 
 bool CRdtCsvFile::Create(const std::string& logFolder, std::string_view kind, const std::string& serial, int port) {
   Close();
+  m_error = 0;
   const std::string folder = MakeRdtCsvFolder(logFolder, kind);
   m_path = platform::Format("%s\\%.*s_%s_%d.csv", folder.c_str(), static_cast<int>(kind.size()), kind.data(),
                             FileNameSafe(serial).c_str(), port);
-  m_file = std::fopen(platform::ToNativePath(m_path).c_str(), "wb");
-  return m_file != nullptr;
+  if (!platform::WriteWholeFile(m_path, "") || !m_file.Open(m_path)) return Fail();
+  m_open = true;
+  return true;
 }
 
-void CRdtCsvFile::Write(std::string_view text) {
-  if (m_file != nullptr) std::fwrite(text.data(), 1, text.size(), m_file);
+bool CRdtCsvFile::Write(std::string_view text) {
+  if (!m_open) return true;
+  m_pending.append(text);
+  return m_pending.size() < kPieceBytes || Flush();
 }
 
-void CRdtCsvFile::Close() {
-  if (m_file == nullptr) return;
-  std::fclose(m_file);
-  m_file = nullptr;
+bool CRdtCsvFile::Flush() {
+  if (m_pending.empty()) return true;
+  if (!m_file.Append(m_pending)) return Fail();
+  m_pending.clear();
+  return true;
+}
+
+bool CRdtCsvFile::Fail() {
+  if (m_error == 0) m_error = platform::LastFileErrno() != 0 ? platform::LastFileErrno() : EIO;
+  m_open = false;
+  m_pending.clear();
+  m_file.Close();
+  return false;
+}
+
+bool CRdtCsvFile::Close() {
+  if (!m_open) return true;
+  const bool written = Flush();
+  m_open = false;
+  m_file.Close();
+  return written;
 }

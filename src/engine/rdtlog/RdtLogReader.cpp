@@ -86,11 +86,21 @@ bool CRdtLogReader::Writes(RdtCsv csv) const { return m_csv[static_cast<std::siz
 
 void CRdtLogReader::TempReportLine(const std::string& text) { m_engine.WriteTempReportLine(text, 1, ""); }
 
-void CRdtLogReader::CsvLine(RdtCsv csv, const std::string& line) { m_csv[static_cast<std::size_t>(csv)].Write(line); }
+void CRdtLogReader::CsvLine(RdtCsv csv, const std::string& line) {
+  CRdtCsvFile& file = m_csv[static_cast<std::size_t>(csv)];
+  if (!file.Write(line)) NoteLostCsv(file);
+}
+
+void CRdtLogReader::NoteLostCsv(const CRdtCsvFile& file) {
+  m_engine.NoteRecordWriteFailure(file.Path(), file.Error());
+}
 
 bool CRdtLogReader::CreateCsv(RdtCsv csv, const char* kind, const char* failureFormat) {
   CRdtCsvFile& file = m_csv[static_cast<std::size_t>(csv)];
   if (!file.Create(m_engine.m_LogFolder, kind, m_identifySerial, m_engine.m_SlotNumber)) {
+    // The reading ends with the step's own failure; the log it could not begin is a lost
+    // record of the drive as well.
+    NoteLostCsv(file);
     return FailWithRecord("A_T08", platform::Format(failureFormat, file.Path().c_str()));
   }
   return true;
@@ -106,7 +116,9 @@ void CRdtLogReader::WriteCsvHead(RdtCsv csv, const char* columns) {
 }
 
 void CRdtLogReader::CloseCsvFiles() {
-  for (auto& file : m_csv) file.Close();
+  for (auto& file : m_csv) {
+    if (!file.Close()) NoteLostCsv(file);
+  }
 }
 
 void CRdtLogReader::AdvanceProgress() {
@@ -131,6 +143,14 @@ bool CRdtLogReader::EnableKey(std::uint8_t checkReply) {
 // ---- the run ----------------------------------------------------------------------------------
 
 std::uint8_t CRdtLogReader::Run() {
+  const std::uint8_t result = ReadAndJudge();
+  // Whichever way the reading ended, the rows its CSV logs gathered go out now, and a log that
+  // did not take them is noted before the caller shows a verdict.
+  CloseCsvFiles();
+  return result;
+}
+
+std::uint8_t CRdtLogReader::ReadAndJudge() {
   m_engine.WriteTempReportLine("START", 1, "");
   m_engine.m_RDTResultCode = 0;
   // The RDT result page's limit serves this reading only.

@@ -57,6 +57,8 @@ class CRdtLogReader final : private RdtOutput {
   // The rows of the bad-block log go to the report in pieces, not one append per row.
   void FlushReportRows();
 
+  // The phases in order; Run closes the CSV logs after them.
+  std::uint8_t ReadAndJudge();
   std::uint8_t Probe();
   bool CheckRunningCode();
   bool CheckStatusMarks();
@@ -89,7 +91,9 @@ class CRdtLogReader final : private RdtOutput {
   // The first two lines of a CSV file: the drive's header line, then the columns.
   void WriteCsvHead(RdtCsv csv, const char* columns);
   LogSize& SizeOf(LogKind kind) { return m_logSizes[static_cast<std::size_t>(kind)]; }
+  // Closes the CSV logs; one whose rows did not all reach it is noted as a lost record.
   void CloseCsvFiles();
+  void NoteLostCsv(const CRdtCsvFile& file);
   void AdvanceProgress();
 
   CMPDevice& m_engine;
