@@ -89,6 +89,11 @@ class CMPDevice {
   void WriteFailReport();
   // Stores the station index and sets the total and error log paths under the log folder.
   void SetLogFileNames(int stationIndex);
+  // Where WriteFailReport copies the slot report: "<log folder>\Fail_Log\<report name>_<slot>_Report.txt"
+  // ("" for an engine without a log folder).
+  std::string FailLogCopyPath() const;
+  // Copies a slot report to its Fail_Log path, making the folder; false when the copy failed.
+  static bool CopyReportToFailLog(std::string_view report, std::string_view copy);
 
   // Records before verdicts. Every write of a record of this drive that did not reach its
   // file (slot report and its twin, report sections, fail record and its copies, error log,

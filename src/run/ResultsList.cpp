@@ -10,6 +10,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
+#include "run/ResultsList.h"
 #include "run/SlotTestTask.h"
 
 namespace {
@@ -42,25 +43,17 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
   const std::string imageName = ImageFileName(m_TextBuffer);
 
   const CMPDevice& device = *m_pDevice;
-  std::string value = platform::Format(
-      "%d,Tester_%02d,%s,%s(%s),%s,%s,%d,%s,%s,%s", 0, m_PortNumber, device.m_TesterVersionText.c_str(),
-      m_VersionText.c_str(), "Normal", imageName.c_str(), device.m_DriveSerial.c_str(),
-      static_cast<int>(device.m_RDTTotalTime), device.m_StandbyCurrentText.c_str(), device.m_WRCurrentText.c_str(),
-      result != 0 ? "Pass" : "Fail");
-  if (result == 0) value += platform::Format(",%s,%s", device.m_ErrorTag.c_str(), device.m_ErrorMessage.c_str());
-  const std::string key =
-      platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
-  const std::string listKey = IniKeyText(key);
-  const std::string listValue = IniValueText(value);
-  // The line and the checksum of the file with it (and with the checksum it had) go in one
-  // replacement of the file, made from one read and one parse of it.
-  std::string checksum;
-  const bool written = platform::UpdateProfileStrings(workOrder, [&](const platform::IniDocument& list) {
-    const platform::ProfileValue line{"Results List", listKey, listValue};
-    const std::optional<std::string> withLine = list.WithValues({{{line.section, line.key, line.value}}});
-    checksum = platform::Format("%04x", ChecksumOfText(withLine ? *withLine : list.Bytes()));
-    return std::vector<platform::ProfileValue>{line, {"Base Info", "Checksum", checksum}};
-  });
+  ResultsListLine line;
+  line.workOrder = workOrder;
+  line.key = platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
+  line.fields = platform::Format("%d,Tester_%02d,%s,%s(%s),%s,%s,%d,%s,%s,", 0, m_PortNumber,
+                                 device.m_TesterVersionText.c_str(), m_VersionText.c_str(), "Normal",
+                                 imageName.c_str(), device.m_DriveSerial.c_str(),
+                                 static_cast<int>(device.m_RDTTotalTime), device.m_StandbyCurrentText.c_str(),
+                                 device.m_WRCurrentText.c_str());
+  const bool written = result != 0 ? WriteResultsListEntry(line, true, "", "")
+                                   : WriteResultsListEntry(line, false, device.m_ErrorTag, device.m_ErrorMessage);
+  m_ListLine = line;
   if (written) return true;
   NoteLostRecord(workOrder);
   if (!platform::ReadWholeFile(workOrder)) {
@@ -68,6 +61,22 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
     m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read", 1);
   }
   return false;
+}
+
+bool WriteResultsListEntry(const ResultsListLine& line, bool pass, std::string_view tag, std::string_view message) {
+  std::string value = line.fields + (pass ? "Pass" : "Fail");
+  if (!pass) value += platform::Format(",%s,%s", std::string(tag).c_str(), std::string(message).c_str());
+  const std::string listKey = IniKeyText(line.key);
+  const std::string listValue = IniValueText(value);
+  // The line and the checksum of the file with it (and with the checksum it had) go in one
+  // replacement of the file, made from one read and one parse of it.
+  std::string checksum;
+  return platform::UpdateProfileStrings(line.workOrder, [&](const platform::IniDocument& list) {
+    const platform::ProfileValue entry{"Results List", listKey, listValue};
+    const std::optional<std::string> withLine = list.WithValues({{{entry.section, entry.key, entry.value}}});
+    checksum = platform::Format("%04x", CSlotTestTask::ChecksumOfText(withLine ? *withLine : list.Bytes()));
+    return std::vector<platform::ProfileValue>{entry, {"Base Info", "Checksum", checksum}};
+  });
 }
 
 std::uint16_t CSlotTestTask::ChecksumOfText(std::string_view text) {

@@ -126,7 +126,9 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     }
     m_EndClock = platform::TickCountMs();
     m_ElapsedSeconds = static_cast<double>(m_EndClock - m_StartClock) / 1000.0;
-    if (RecordSingleResult(result) == 0 && result != 0 && stopIfFail) g_StopAll = 1;
+    const std::uint8_t recorded = RecordSingleResult(result);
+    if (recorded == 0 && result != 0 && stopIfFail) g_StopAll = 1;
+    if (recorded != 0) KeepPassRecord();
   }
   PowerOffSlot();
   DeleteDevice();
@@ -141,6 +143,17 @@ std::uint8_t CSlotTestTask::RecordSingleResult(std::uint8_t result) {
   // A pass whose Summary.csv row was lost: the list line of the same key says so now.
   if (recorded == 0 && result != 0 && listed) WriteResultsListLine(0);
   return recorded;
+}
+
+void CSlotTestTask::KeepPassRecord() {
+  if (m_pPassRecord == nullptr || !m_pDevice || m_SlotState != kPortPass) return;
+  SlotPassRecord record;
+  record.slot = m_PortNumber;
+  record.serial = m_pDevice->m_SerialNumber;
+  record.reportPath = m_pDevice->m_ReportFile;
+  record.failLogCopy = m_pDevice->FailLogCopyPath();
+  record.listLine = m_ListLine;
+  m_pPassRecord->Set(std::move(record));
 }
 
 void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {

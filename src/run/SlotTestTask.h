@@ -26,6 +26,8 @@
 #include "engine/BlockInfoRecord.h"
 #include "platform/Sync.h"
 #include "run/FlowDispatch.h"
+#include "run/PassRecord.h"
+#include "run/ResultsList.h"
 #include "run/RunGlobals.h"
 #include "run/SharedText.h"
 #include "run/WorkerPool.h"
@@ -95,6 +97,9 @@ class CSlotTestTask : public CPoolTask {
   void Run(std::uint32_t context) override;
   // Deletes a task that will never run.
   void Release() override;
+  // Where the task leaves its pass once it recorded one (single path only), for its page to
+  // take back when a record of the whole pass cannot be written (PassRecord.h); none: not kept.
+  void KeepPassRecordIn(CSharedPassRecord* record) { m_pPassRecord = record; }
 
   // ---- station flows: no argument, 1 pass, 0 fail. A flow runs with the engine object made
   // and the slot showing "Testing"; on failure it copies the engine's tag into m_ErrorTag and
@@ -285,6 +290,8 @@ class CSlotTestTask : public CPoolTask {
   bool m_FlowStarted = false;  // a flow has begun (an exception then shows the slot failed)
   bool m_RecordsLostNoticed = false;   // the operator has been told of this slot's lost records
   bool m_FailedForLostRecords = false; // the slot shows the lost-records failure
+  ResultsListLine m_ListLine;          // the results-list line last written for the drive
+  CSharedPassRecord* m_pPassRecord = nullptr;
 
  private:
   // The MP flow's steps (MPFlow*.cpp) work on the task's members.
@@ -311,5 +318,7 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t RecordSingleResult(std::uint8_t result);
   // The results-list line of the task's start and end time texts, and the list's checksum.
   bool WriteResultsListLine(int result);
+  // Leaves the pass the slot shows, with its records, for the page (KeepPassRecordIn).
+  void KeepPassRecord();
   bool AutoDetectChecked() const;
 };

@@ -13,6 +13,8 @@
 #include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
+#include "run/RunGlobals.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "sim/StationTransport.h"
@@ -71,6 +73,8 @@ TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRec
 }
 
 TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePassBack) {
+  // The MP station: its drives have results-list lines.
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
   PressStartAndWait();
   const std::string summary = test.ReadStationFile(page->LogFolder(), "_Summary.log");
   {
@@ -82,8 +86,40 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
   EXPECT_NE(std::string(page->PortCell(1).GetSubText()).find("_Summary.log: No space left on device"),
             std::string::npos);
   EXPECT_EQ(test.host.MessageBoxes().size(), 1u);
-  // The reports of the pass were written: only the summary is missing.
-  EXPECT_NE(test.Report(page->LogFolder(), 1).find("Result     : PASS"), std::string::npos);
+  // The reports of the pass were written: only the summary is missing. Each now ends with the
+  // fail record that takes its pass back, and its Fail_Log copy is the report as it stands.
+  const std::string failure = std::string(page->PortCell(1).GetSubText());
+  for (int port = 1; port <= 24; ++port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    const std::string report = test.Report(page->LogFolder(), port);
+    const std::size_t pass = report.find("Result     : PASS\r\n");
+    const std::size_t record = report.find("------------------------- FAIL -------------------------\r\n"
+                                           "Error Tag  : A_W01\r\nError Code : " +
+                                           CMPDevice::ErrorTagToCode("A_W01") + "\r\nMessage    : " + failure +
+                                           "\r\nSerial     : ");
+    ASSERT_NE(pass, std::string::npos) << report;
+    ASSERT_NE(record, std::string::npos) << report;
+    EXPECT_LT(pass, record);
+    EXPECT_NE(report.find(platform::Format("\r\nSlot       : %d\r\n", port), record), std::string::npos);
+    EXPECT_TRUE(report.ends_with("--------------------------------------------------------\r\n")) << report;
+    EXPECT_EQ(test.ReadStationFile(page->LogFolder(), "Fail_Log/" + std::string(pagestest::kHost) + "_" +
+                                                          std::to_string(port) + "_Report.txt"),
+              report);
+  }
+  // The results-list line of every drive of the pass is a failure with the tag and the message;
+  // the lines of the earlier pass, when they are lines of their own, still say Pass.
+  const auto list = platform::ReadProfileSection(g_WorkOrderFilePath.Get(), "Results List");
+  std::map<int, int> takenBack;
+  std::size_t passes = 0;
+  for (const auto& [key, value] : list) {
+    if (value.ends_with(",Pass")) ++passes;
+    if (value.find(",Fail,A_W01," + failure) == std::string::npos) continue;
+    EXPECT_EQ(value.find(",Pass"), std::string::npos) << value;
+    ++takenBack[std::stoi(key.substr(key.rfind(',') + 1))];
+  }
+  EXPECT_EQ(takenBack.size(), 24u);
+  for (const auto& [port, lines] : takenBack) EXPECT_EQ(lines, 1) << port;
+  EXPECT_EQ(passes + 24, list.size());
 }
 
 TEST_F(ReliabilityThreads, TheCaptionSaysWhenTheSimulatorServesTheDrives) {

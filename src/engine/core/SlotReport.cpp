@@ -132,10 +132,8 @@ void CMPDevice::WriteFailReport() {
   // The copy of the report as it stands at the failure, in the log folder's Fail_Log folder;
   // only a report that holds this run and its fail record is copied.
   if (AppendToReport(report, record, MissingReport::Start) && !m_LogFolder.empty()) {
-    const std::string failFolder = m_LogFolder + "\\Fail_Log";
-    const std::string copy = failFolder + platform::Format("\\%s_%d_Report.txt", m_ReportName.c_str(), m_SlotNumber);
-    MakeDirectoryPath(failFolder);
-    if (!platform::CopyFile(report, copy, false)) NoteRecordWriteFailure(copy);
+    const std::string copy = FailLogCopyPath();
+    if (!CopyReportToFailLog(report, copy)) NoteRecordWriteFailure(copy);
   }
   // The error log of SetLogFileNames: one entry per failure, "--tag:message".
   if (!m_ErrorLogPath.empty()) {
@@ -149,6 +147,17 @@ void CMPDevice::WriteFailReport() {
       NoteRecordWriteFailure(m_ErrorLogPath);
     }
   }
+}
+
+std::string CMPDevice::FailLogCopyPath() const {
+  if (m_LogFolder.empty()) return {};
+  return m_LogFolder + platform::Format("\\Fail_Log\\%s_%d_Report.txt", m_ReportName.c_str(), m_SlotNumber);
+}
+
+bool CMPDevice::CopyReportToFailLog(std::string_view report, std::string_view copy) {
+  const std::string folder = FolderOf(std::string(copy));
+  if (!folder.empty()) MakeDirectoryPath(folder);
+  return platform::CopyFile(report, copy, false);
 }
 
 void CMPDevice::SetLogFileNames(int stationIndex) {

@@ -274,6 +274,7 @@ bool CProductionPage::StartPass() {
   for (int port = 1; port <= kPortCount; ++port) {
     m_portResults[Index(port)].store(kPortResultUnmapped);
     m_resultTexts[Index(port)].Set("");
+    m_passRecords[Index(port)].Clear();
   }
   m_running = true;
   EnableChoices(false);
@@ -296,6 +297,7 @@ bool CProductionPage::StartPass() {
     tasks.push_back(new CSlotTestTask(m_options.taskKind, m_locks.get(), &m_cells[Index(port)],
                                       &m_progress[Index(port)], m_ports.drive[port], port, &m_autoDetect, this,
                                       m_logFolder, &m_resultTexts[Index(port)], this, &m_portResults));
+    tasks.back()->KeepPassRecordIn(&m_passRecords[Index(port)]);
   }
   m_passHelperDone.store(false);
   ++m_passesStarted;
@@ -378,9 +380,7 @@ void CProductionPage::FailPassedPorts(const std::vector<PortOutcome>& outcomes, 
   for (const PortOutcome& outcome : outcomes) {
     if (outcome.state != kPortPass) continue;
     const std::size_t index = Index(outcome.port);
-    PaintSlotCell(m_cells[index], kSlotFail, engine::kRecordWriteFailedTag, failure);
-    m_resultTexts[index].Set(engine::kRecordWriteFailedTag);
-    g_PortState[index].store(kPortFail);
+    TakeBackPass(outcome.port, m_passRecords[index].Get(), failure, m_cells[index], m_resultTexts[index]);
   }
   ShowRecordFailureNotice(failure);
 }

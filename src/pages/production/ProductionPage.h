@@ -19,7 +19,8 @@
 //    too), the page enables Start and Scan again, writes the pass into the summary log and
 //    starts the next pass when the run options ask for more and no task stopped the run. A summary log that
 //    cannot be written takes back the passes of the pass: those ports show the lost-records
-//    failure (no drive is shown passed unless every record of its run was written).
+//    failure, their reports get its fail record and their results-list lines become failures
+//    (no drive is shown passed unless every record of its run was written).
 // While no pass runs the timer also watches the disk list and rescans when it changes.
 #include <array>
 #include <atomic>
@@ -103,7 +104,8 @@ class CProductionPage : public ui::CPropertyPage {
   void WatchPass();
   void EndPass();
   // The summary log of the pass could not be written: the ports that passed fail with the
-  // lost-records tag and the message, and the operator is told once.
+  // lost-records tag and the message, their records say so (fail record in the report,
+  // results-list line a failure), and the operator is told once.
   void FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure);
   // The scan status line: the mapped ports and, when there are any, the testers whose drives
   // no port of the page can show.
@@ -136,6 +138,7 @@ class CProductionPage : public ui::CPropertyPage {
   std::vector<CDiskClaim> m_driveClaims;
   PortResultCodes m_portResults;
   std::array<CSharedText, kPortCount> m_resultTexts;
+  std::array<CSharedPassRecord, kPortCount> m_passRecords;  // the passes the tasks recorded
   CWorkerPool m_pool;
   platform::Thread m_passHelper;
   std::atomic<bool> m_passHelperDone{false};

@@ -1,0 +1,48 @@
+#pragma once
+// A pass a slot task recorded, kept for its page once the task has ended. A record of the
+// whole pass that the page writes afterwards (the summary log, the legacy page's total logs)
+// may still fail; no drive is shown passed unless every record of its run was written, so the
+// page then takes the pass back: the slot report gets the lost-records fail record (and its
+// copy in Fail_Log), and the drive's results-list line becomes a failure, as a slot task does
+// when one of its own records is lost after its flow passed.
+#include <mutex>
+#include <string>
+
+#include "run/ResultsList.h"
+
+class CColorEdit;
+class CSharedText;
+
+struct SlotPassRecord {
+  int slot = 0;               // 0: no pass recorded
+  std::string serial;         // the serial number the fail record names
+  std::string reportPath;     // the slot report
+  std::string failLogCopy;    // its copy for a failure ("" none)
+  ResultsListLine listLine;   // the drive's results-list line (no work-order file: none)
+};
+
+// The record one task leaves and its page reads after the pass.
+class CSharedPassRecord {
+ public:
+  void Set(SlotPassRecord record) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_record = std::move(record);
+  }
+  SlotPassRecord Get() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_record;
+  }
+  void Clear() { Set({}); }
+
+ private:
+  mutable std::mutex m_mutex;
+  SlotPassRecord m_record;
+};
+
+// Takes the pass of a slot back because `failure` (a lost-record text) hit a record of the whole
+// pass: the slot's cell shows the lost-records failure, its result text and port state say
+// so, and the records of the pass say so too (fail record in the report, copied to Fail_Log;
+// the results-list line a failure). False when one of those records could not be written
+// (the slot shows the failure all the same).
+bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& failure, CColorEdit& cell,
+                  CSharedText& resultText);
