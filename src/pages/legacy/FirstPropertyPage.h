@@ -91,9 +91,12 @@ class CFirstPropertyPage : public ui::CPropertyPage {
                               const std::string& bad);
 
   // ---- result logs (LegacyResultLogs.cpp)
+  // A total log or summary log that cannot be written takes the passes of the pass back
+  // (PassRecord.h) and the operator is told.
   void WriteTotalLogs(const LegacyResultList& results);
-  // The head of a new total log: times, zeroed totals and the settings the log was begun with.
-  void WriteRunReport(const std::string& path);
+  // The head of a new total log: times, zeroed totals and the settings the log was begun with,
+  // in one replacement of the file; false (nothing written) when it cannot be written.
+  bool WriteRunReport(const std::string& path);
 
   // ---- operations the flows use
   void EnableFunctionButtons();
@@ -231,6 +234,7 @@ class CFirstPropertyPage : public ui::CPropertyPage {
 
   // ---- the running flow
   LegacyResultList m_Results;
+  std::array<CSharedPassRecord, kLegacySlotGroups> m_PassRecords;  // the passes the tasks recorded
   bool m_FlowRunning = false;
   bool m_FailPoolCreation = false;
   int m_PassesRun = 0;

@@ -18,6 +18,7 @@
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/FlowDispatch.h"
+#include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
 
 namespace {
@@ -166,6 +167,8 @@ CFirstPropertyPage::PassEnd CFirstPropertyPage::RunPass(const FlowTraits& flow, 
   const std::uint32_t workers = CountWorkers(flow.selectedOnly);
   if (flow.loopCheckEnds && m_LoopCheck.GetCheck() == ui::BST_CHECKED && workers == 0) return PassEnd::EndFlow;
 
+  for (CSharedPassRecord& record : m_PassRecords) record.Clear();
+  ForgetRecordFailureNotice();  // each pass tells of its own lost records
   if (!CreatePoolAndPost(flow.taskKind, flow.selectedOnly, true)) return PassEnd::EndFlow;
   UpdateData(false);
   const bool noQuit = WaitWorkersWithMessagePump();
@@ -216,9 +219,11 @@ bool CFirstPropertyPage::CreatePoolAndPost(int kind, bool selectedOnly, bool res
       continue;
     }
     if (resetStates) m_SlotState[index] = kPortResultPosted;
-    m_Pool.Post(new CSlotTestTask(kind, m_SlotLocks.get(), &m_SlotBoxes[index], &m_SlotBars[index],
-                                  static_cast<int>(drive), slot, &m_AutoDetectCheck, this, m_LogFolder, &m_Results[index],
-                                  &m_TimeButton, &m_SlotState));
+    auto* task = new CSlotTestTask(kind, m_SlotLocks.get(), &m_SlotBoxes[index], &m_SlotBars[index],
+                                   static_cast<int>(drive), slot, &m_AutoDetectCheck, this, m_LogFolder,
+                                   &m_Results[index], &m_TimeButton, &m_SlotState);
+    task->KeepPassRecordIn(&m_PassRecords[index]);
+    m_Pool.Post(task);
   }
   return true;
 }

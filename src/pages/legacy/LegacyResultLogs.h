@@ -16,3 +16,8 @@ struct LegacyPassCounts {
 // "H_AF" (no drive), "T_01", "P_A01" and "P_x01" (no drive detected) are not counted; any
 // other text is the failing step's tag and counts as bad. Texts compare exactly.
 LegacyPassCounts CountPassResults(const std::vector<std::string>& results, int slotCount);
+// The slots counted good, in slot order.
+std::vector<int> PassedSlots(const LegacyPassCounts& counts);
+// The drives counted good become failures with the lost-records tag (a record of the pass
+// that counts them could not be written).
+void CountPassesAsLost(LegacyPassCounts& counts);
