@@ -44,5 +44,8 @@ bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& fai
   if (!record.listLine.workOrder.empty()) {
     written = Noted(WriteResultsListEntry(record.listLine, false, tag, failure), record.listLine.workOrder) && written;
   }
+  if (!record.summaryRow.path.empty()) {
+    written = Noted(TakeBackSummaryCsvRow(record.summaryRow), record.summaryRow.path) && written;
+  }
   return written;
 }

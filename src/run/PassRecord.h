@@ -13,12 +13,25 @@
 class CColorEdit;
 class CSharedText;
 
+// The Summary.csv row a pass added, and the row that says the drive failed instead.
+struct SummaryCsvRow {
+  std::string path;     // the Summary.csv file ("" no row was added)
+  std::string passRow;  // the row as written, with its line break
+  std::string failRow;  // the same row with the lost-records code for its verdict
+};
+
+// Replaces the last line of the file that equals the pass row by the fail row, in one
+// replacement of the file; true when done or when no row was added, false (the file as it
+// was) when the row is not found or the file cannot be written.
+bool TakeBackSummaryCsvRow(const SummaryCsvRow& row);
+
 struct SlotPassRecord {
   int slot = 0;               // 0: no pass recorded
   std::string serial;         // the serial number the fail record names
   std::string reportPath;     // the slot report
   std::string failLogCopy;    // its copy for a failure ("" none)
   ResultsListLine listLine;   // the drive's results-list line (no work-order file: none)
+  SummaryCsvRow summaryRow;   // the drive's Summary.csv row (none: no path)
 };
 
 // The record one task leaves and its page reads after the pass.
@@ -42,7 +55,7 @@ class CSharedPassRecord {
 // Takes the pass of a slot back because `failure` (a lost-record text) hit a record of the whole
 // pass: the slot's cell shows the lost-records failure, its result text and port state say
 // so, and the records of the pass say so too (fail record in the report, copied to Fail_Log;
-// the results-list line a failure). False when one of those records could not be written
+// the results-list line and the Summary.csv row a failure). False when one of those records could not be written
 // (the slot shows the failure all the same).
 bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& failure, CColorEdit& cell,
                   CSharedText& resultText);

@@ -153,6 +153,7 @@ void CSlotTestTask::KeepPassRecord() {
   record.reportPath = m_pDevice->m_ReportFile;
   record.failLogCopy = m_pDevice->FailLogCopyPath();
   record.listLine = m_ListLine;
+  record.summaryRow = m_SummaryRow;
   m_pPassRecord->Set(std::move(record));
 }
 

@@ -291,6 +291,7 @@ class CSlotTestTask : public CPoolTask {
   bool m_RecordsLostNoticed = false;   // the operator has been told of this slot's lost records
   bool m_FailedForLostRecords = false; // the slot shows the lost-records failure
   ResultsListLine m_ListLine;          // the results-list line last written for the drive
+  SummaryCsvRow m_SummaryRow;          // the Summary.csv pass row written for the drive
   CSharedPassRecord* m_pPassRecord = nullptr;
 
  private:

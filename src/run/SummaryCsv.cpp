@@ -5,7 +5,9 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
+#include "engine/ErrorTags.h"
 #include "run/OperatorNotice.h"
+#include "run/PassRecord.h"
 #include "run/SlotTestTask.h"
 
 namespace {
@@ -25,9 +27,29 @@ bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
     return false;
   }
   const platform::LocalTime now = platform::Now();
+  const std::string fields = platform::Format("%04d%02d%02d,%d,%s,", now.year, now.month, now.day,
+                                              static_cast<int>(device->GetCapacity()),
+                                              IniValueText(device->m_DriveSerial).c_str());
   const std::string verdict = result != 0 ? std::string("Pass") : CMPDevice::ErrorTagToCode(device->m_ErrorTag);
-  const std::string row = platform::Format("%04d%02d%02d,%d,%s,%s\n", now.year, now.month, now.day,
-                                           static_cast<int>(device->GetCapacity()),
-                                           IniValueText(device->m_DriveSerial).c_str(), verdict.c_str());
-  return platform::AppendToFile(path, row, false) || NoteLostRecord(path);
+  const std::string row = fields + verdict + "\n";
+  if (!platform::AppendToFile(path, row, false)) return NoteLostRecord(path);
+  // A pass row is kept, so that a pass taken back afterwards can say so in its row too.
+  if (result != 0) {
+    m_SummaryRow = {path, row, fields + CMPDevice::ErrorTagToCode(engine::kRecordWriteFailedTag) + "\n"};
+  }
+  return true;
+}
+
+bool TakeBackSummaryCsvRow(const SummaryCsvRow& row) {
+  if (row.path.empty()) return true;
+  std::optional<std::string> text = platform::ReadWholeFile(row.path);
+  if (!text || row.passRow.empty()) return false;
+  // The last whole line that equals the row: at the start of the file or after a line break.
+  std::size_t at = text->rfind(row.passRow);
+  while (at != std::string::npos && at != 0 && (*text)[at - 1] != '\n') {
+    at = text->rfind(row.passRow, at - 1);
+  }
+  if (at == std::string::npos) return false;
+  text->replace(at, row.passRow.size(), row.failRow);
+  return platform::WriteWholeFile(row.path, *text);
 }

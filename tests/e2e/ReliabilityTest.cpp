@@ -3,6 +3,7 @@
 // must refuse, and a station whose boards have more testers than the page has ports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <map>
@@ -77,10 +78,24 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
   PressStartAndWait();
   const std::string summary = test.ReadStationFile(page->LogFolder(), "_Summary.log");
+  const std::string summaryCsv = test.station.ReadFile("MPTestSummary/Summary.csv");
   {
     platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
     PressStartAndWait();
   }
+  // Summary.csv: the rows of the earlier pass stay as they were; each drive of this pass has
+  // one row, which now gives the lost-records code instead of Pass.
+  const std::string rows = test.station.ReadFile("MPTestSummary/Summary.csv");
+  ASSERT_TRUE(rows.starts_with(summaryCsv));
+  const std::string added = rows.substr(summaryCsv.size());
+  EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 24);
+  EXPECT_EQ(added.find(",Pass\n"), std::string::npos) << added;
+  std::size_t takenBackRows = 0;
+  for (std::size_t at = 0; (at = added.find("," + CMPDevice::ErrorTagToCode("A_W01") + "\n", at)) != std::string::npos;
+       ++at) {
+    ++takenBackRows;
+  }
+  EXPECT_EQ(takenBackRows, 24u) << added;
   EXPECT_EQ(test.ReadStationFile(page->LogFolder(), "_Summary.log"), summary);
   for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "No space left on device");
   EXPECT_NE(std::string(page->PortCell(1).GetSubText()).find("_Summary.log: No space left on device"),

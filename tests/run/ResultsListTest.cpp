@@ -131,6 +131,32 @@ TEST_F(SummaryCsv, TheFileStartsWithItsHeaderAndTakesOneRowPerDrive) {
             "Date,Cap,SN,TestResult\n20240506,256,SIMSERIAL3,Pass\n20240506,256,SIMSERIAL4,0x301\n");
 }
 
+TEST_F(SummaryCsv, APassTakenBackChangesOnlyItsOwnRow) {
+  auto task = Task();
+  task->WriteSummaryCsv(task->m_pDevice.get(), 1);
+  const SummaryCsvRow row = task->m_SummaryRow;
+  ASSERT_EQ(row.passRow, "20240506,256,SIMSERIAL3,Pass\n");
+  const std::string code = CMPDevice::ErrorTagToCode("A_W01");
+  ASSERT_EQ(row.failRow, "20240506,256,SIMSERIAL3," + code + "\n");
+  // A later row that ends in the same text is not the drive's row; the last whole row is.
+  const std::string rows = "Date,Cap,SN,TestResult\n20240506,256,SIMSERIAL3,Pass\n"
+                           "20240506,256,SIMSERIAL3,Pass\nX20240506,256,SIMSERIAL3,Pass\n";
+  station.WriteFile("MPTestSummary/Summary.csv", rows);
+  EXPECT_TRUE(TakeBackSummaryCsvRow(row));
+  EXPECT_EQ(station.ReadFile("MPTestSummary/Summary.csv"),
+            "Date,Cap,SN,TestResult\n20240506,256,SIMSERIAL3,Pass\n20240506,256,SIMSERIAL3," + code +
+                "\nX20240506,256,SIMSERIAL3,Pass\n");
+  // A file without the row (edited meanwhile) is left as it is and the take-back says so.
+  station.WriteFile("MPTestSummary/Summary.csv", "Date,Cap,SN,TestResult\nX20240506,256,SIMSERIAL3,Pass\n");
+  EXPECT_FALSE(TakeBackSummaryCsvRow(row));
+  EXPECT_EQ(station.ReadFile("MPTestSummary/Summary.csv"), "Date,Cap,SN,TestResult\nX20240506,256,SIMSERIAL3,Pass\n");
+  // A failed drive leaves no row to take back.
+  auto failed = Task();
+  failed->m_pDevice->m_ErrorTag = "F_E03";
+  failed->WriteSummaryCsv(failed->m_pDevice.get(), 0);
+  EXPECT_TRUE(failed->m_SummaryRow.path.empty());
+}
+
 TEST_F(SummaryCsv, AFailedCreationIsShownWithoutBlockingTheWorker) {
   ui::ScriptedHost host;
   ui::SetHost(&host);

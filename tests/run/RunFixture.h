@@ -43,6 +43,7 @@ class TaskProbe : public CSlotTestTask {
   using CSlotTestTask::CheckFirmwareBinType;
   using CSlotTestTask::FailOut;
   using CSlotTestTask::m_EndTimeText;
+  using CSlotTestTask::m_SummaryRow;
   using CSlotTestTask::m_ErrorTag;
   using CSlotTestTask::m_pDevice;
   using CSlotTestTask::m_StartTimeText;
