@@ -235,8 +235,22 @@ fs::path TemporaryPathBeside(const fs::path& target) {
          Format(".~%s.%d-%u.tmp", target.filename().c_str(), static_cast<int>(::getpid()), counter.fetch_add(1));
 }
 
+// Whether an unnamed file can be given a name later (linkat through /proc/self/fd).
+bool UnnamedFilesLinkable() {
+  static const bool linkable = ::access("/proc/self/fd", X_OK) == 0;
+  return linkable;
+}
+
 // A temporary file beside the target. It becomes the target on Publish; otherwise its
 // destructor removes it.
+//
+// Where the file system offers them, the data first goes to an unnamed file of the target's
+// folder (O_TMPFILE): such a file is made without taking the folder's lock, so the slots of a
+// pass that start their reports in one folder at the same moment do not queue (and spin) on
+// that lock while each new file is allocated, and a failure before Publish leaves no name
+// behind. Publish names it (the temporary name) once its data is on the disk and renames it
+// onto the target, as it does a file made under its temporary name from the start, which is
+// what happens on a file system without unnamed files.
 class TemporaryFile {
  public:
   TemporaryFile(const fs::path& target, FileWriteKind kind)
@@ -245,12 +259,19 @@ class TemporaryFile {
       FailWithFault(m_fault, m_target);
       return;
     }
+    if (UnnamedFilesLinkable()) {
+      const fs::path folder = m_path.parent_path();
+      m_fd.Reset(::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+      if (m_fd.Valid()) return;
+    }
+    // No unnamed file here (or none could be made): the named file gives the failure its code.
     m_fd.Reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    m_named = m_fd.Valid();
     if (!m_fd.Valid()) FailErrno(m_path);
   }
   ~TemporaryFile() {
     m_fd.Close();
-    if (!m_published) ::unlink(m_path.c_str());
+    if (m_named && !m_published) ::unlink(m_path.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -266,7 +287,14 @@ class TemporaryFile {
   // Flushes the data to the disk and renames the file onto the target; with noReplace an
   // existing target is kept and the code `existsCode` is left.
   bool Publish(bool noReplace, std::uint32_t existsCode) {
-    if (::fdatasync(Fd()) != 0 || !m_fd.Close()) return FailErrno(m_target);
+    if (::fdatasync(Fd()) != 0) return FailErrno(m_target);
+    if (!m_named) {
+      char link[48];
+      std::snprintf(link, sizeof link, "/proc/self/fd/%d", Fd());
+      if (::linkat(AT_FDCWD, link, AT_FDCWD, m_path.c_str(), AT_SYMLINK_FOLLOW) != 0) return FailErrno(m_target);
+      m_named = true;
+    }
+    if (!m_fd.Close()) return FailErrno(m_target);
     const int error = noReplace ? RenameNoReplace(m_path, m_target) : RenameReplacing(m_path, m_target);
     if (error != 0) return Fail(error == EEXIST ? existsCode : CodeOfErrno(error, m_target));
     m_published = true;
@@ -278,6 +306,7 @@ class TemporaryFile {
   fs::path m_path;
   int m_fault;
   FileDescriptor m_fd;
+  bool m_named = false;  // the temporary name leads to the file
   bool m_published = false;
 };
 

@@ -13,6 +13,14 @@
 // run or been released, each exactly once: a worker that ends early hands the queue on to
 // the others, and the last one releases it. Shutdown twice is harmless, and the destructor
 // shuts a running pool down.
+//
+// A pool told to keep its workers (KeepWorkersBetweenPasses) does not end them at Shutdown
+// when every one of them is still taking tasks and none has a context of its own: they wait,
+// idle, for the next Create, which takes them (and starts only the workers it needs beyond
+// them), so that a pass does not pay for starting and ending a thread per slot. Such a pool
+// may run as many tasks at once as it has workers kept, which can be more than the count of
+// the latest Create; the production page posts one task per worker. The kept workers end
+// when the pool is destroyed or EndKeptWorkers is called.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -50,8 +58,15 @@ class CWorkerPool {
   // Queues the task for the next free worker; true when a worker will take it. On a pool that
   // is not running the task is released at once and the result is false.
   bool Post(CPoolTask* task);
-  // Waits until every posted task has run, stops the workers and frees the pool's resources.
+  // Waits until every posted task has run, stops the workers and frees the pool's resources
+  // (or keeps the workers idle for the next Create, see KeepWorkersBetweenPasses).
   void Shutdown();
+  // From now on Shutdown keeps the workers for the next Create where it can.
+  void KeepWorkersBetweenPasses() { m_keepWorkers = true; }
+  // Ends the workers kept idle by the last Shutdown (waits for their threads to end).
+  void EndKeptWorkers();
+  // Worker threads kept idle between passes (0 while the pool is running).
+  std::uint32_t KeptWorkerCount() const;
 
   bool IsRunning() const;
   std::uint32_t WorkerCount() const { return m_workerCount; }
@@ -67,14 +82,22 @@ class CWorkerPool {
 
  private:
   struct Running;  // the queue, semaphore, events and threads of a created pool
+  // Starts the workers m_running->threads[first..] with their contexts; false (and the pool
+  // shut down) when one could not be started.
+  bool StartWorkers(std::uint32_t first, std::uint32_t count, const std::uint32_t* contexts);
+  // Stops the workers of a pool that has run its tasks, joins them and releases what is queued.
+  static void EndWorkers(Running& running);
   // The head task, or null when the queue is empty.
-  CPoolTask* Pop();
-  void WorkerThread(std::uint32_t context);
+  static CPoolTask* Pop(Running& running);
+  // A worker's loop over the tasks of its pool's queue (kept across passes, see above).
+  void WorkerThread(Running& running, std::uint32_t context);
   // A worker finished a task: counts it, and wakes Shutdown when it was the last one.
-  void TaskDone();
+  static void TaskDone(Running& running);
   // A worker ends on a failed wait: the queue goes on to the workers left, or is released.
-  void WorkerLost();
+  static void WorkerLost(Running& running);
 
   std::unique_ptr<Running> m_running;
+  std::unique_ptr<Running> m_kept;  // idle workers waiting for the next Create
   std::uint32_t m_workerCount = 0;
+  bool m_keepWorkers = false;
 };

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include "platform/Files.h"
@@ -236,6 +239,55 @@ TEST_F(Files, WholeFileWriteKeepsTheModeAndRefusesReadOnly) {
   EXPECT_FALSE(platform::WriteWholeFile("data\\notes.log", "newer"));
   EXPECT_EQ(platform::LastFileError(), platform::kErrorAccessDenied);
   EXPECT_EQ(m_station.ReadFile("data/notes.log"), "new");
+}
+
+// The slots of a pass replace their reports in one folder at the same moment: each file ends
+// with its writer's last bytes, keeps its mode, and no temporary file is left beside them.
+TEST(FilesThreads, ReplacementsInOneFolderAtOnceKeepEveryFileWhole) {
+  constexpr int kWriters = 12;
+  constexpr int kRounds = 20;
+  ScratchStation station;
+  station.WriteFile("reports/keep.txt", "kept");
+  std::vector<std::thread> writers;
+  std::atomic<int> failures{0};
+  for (int writer = 0; writer < kWriters; ++writer) {
+    writers.emplace_back([&, writer] {
+      const std::string path = "reports\\slot_" + std::to_string(writer) + ".txt";
+      for (int round = 0; round < kRounds; ++round) {
+        const std::string bytes = "slot " + std::to_string(writer) + " round " + std::to_string(round) + "\r\n";
+        if (!platform::WriteWholeFile(path, bytes + std::string(static_cast<std::size_t>(round) * 100, 'x'))) {
+          failures.fetch_add(1);
+        }
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  EXPECT_EQ(failures.load(), 0);
+  std::vector<std::string> expected{"keep.txt"};
+  for (int writer = 0; writer < kWriters; ++writer) {
+    const std::string name = "slot_" + std::to_string(writer) + ".txt";
+    expected.push_back(name);
+    const std::string last = "slot " + std::to_string(writer) + " round " + std::to_string(kRounds - 1) + "\r\n";
+    EXPECT_EQ(station.ReadFile("reports/" + name), last + std::string((kRounds - 1) * 100, 'x'));
+    struct stat info {};
+    ASSERT_EQ(::stat((station.Folder() / "reports" / name).c_str(), &info), 0);
+    EXPECT_EQ(info.st_nlink, 1u);  // the temporary name is gone, not left as a second link
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(NativeListing(station.Folder() / "reports"), expected);
+  EXPECT_EQ(station.ReadFile("reports/keep.txt"), "kept");
+}
+
+// A replacement that fails leaves the target as it was and no file of its own: a write
+// refused on a read-only target, and one into a folder that is not there.
+TEST_F(Files, FailedReplacementsLeaveNoTemporaryFile) {
+  ASSERT_TRUE(platform::SetReadOnly("data\\notes.log", true));
+  EXPECT_FALSE(platform::WriteWholeFile("data\\notes.log", "new"));
+  EXPECT_FALSE(platform::WriteWholeFile("data\\missing\\x.log", "new"));
+  EXPECT_EQ(platform::LastFileError(), platform::kErrorPathNotFound);
+  EXPECT_EQ(NativeListing(m_station.Folder() / "data"),
+            (std::vector<std::string>{".hidden", "Report.txt", "Sub", "notes.log", "report_2.TXT"}));
+  EXPECT_EQ(m_station.ReadFile("data/notes.log"), "n");
 }
 
 TEST(FileErrors, SystemTexts) {

@@ -5,12 +5,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Sync.h"
+#include "platform/Thread.h"
 #include "run/WorkerPool.h"
 
 namespace {
@@ -70,6 +74,20 @@ class ThrowingTask : public CPoolTask {
 
  private:
   std::atomic<int>& m_runs;
+};
+
+// A task that runs a function and deletes itself.
+class FunctionTask : public CPoolTask {
+ public:
+  explicit FunctionTask(std::function<void()> body) : m_body(std::move(body)) {}
+  void Run(std::uint32_t) override {
+    m_body();
+    delete this;
+  }
+  void Release() override { delete this; }
+
+ private:
+  std::function<void()> m_body;
 };
 
 // A pool whose k-th thread cannot be started.
@@ -228,6 +246,74 @@ TEST(WorkerPoolThreads, APoolIsCreatedAgainForEveryPass) {
   }
 }
 
+// The production page's pool keeps its workers between passes: a later pass runs on the
+// threads of the earlier ones (starting only the workers it needs beyond them), every task
+// still runs once before Shutdown returns, and the kept workers end with the pool.
+TEST(WorkerPoolThreads, AKeepingPoolRunsLaterPassesOnItsKeptWorkers) {
+  std::mutex lock;
+  std::set<unsigned long> threadsOfPass[3];
+  const std::uint32_t workers[3] = {4, 2, 6};
+  {
+    CWorkerPool pool;
+    pool.KeepWorkersBetweenPasses();
+    for (unsigned pass = 0; pass < 3; ++pass) {
+      Tally tally(workers[pass]);
+      ASSERT_TRUE(pool.Create(workers[pass], nullptr));
+      EXPECT_EQ(pool.KeptWorkerCount(), 0u);
+      platform::Event gate(true, false);
+      std::atomic<std::uint32_t> arrived{0};
+      for (std::size_t i = 0; i < workers[pass]; ++i) {
+        pool.Post(new FunctionTask([&, pass, i] {
+          {
+            std::lock_guard guard(lock);
+            threadsOfPass[pass].insert(platform::CurrentThreadId());
+          }
+          // Every task of the pass waits for the others: each has a worker of its own.
+          if (arrived.fetch_add(1) + 1 == workers[pass]) gate.Set();
+          gate.Wait();
+          ++tally.runs[i];
+        }));
+      }
+      pool.Shutdown();
+      EXPECT_EQ(tally.TotalRuns(), static_cast<int>(workers[pass]));
+      EXPECT_FALSE(pool.IsRunning());
+      EXPECT_EQ(pool.WorkerCount(), 0u);
+    }
+    EXPECT_EQ(pool.KeptWorkerCount(), 6u);
+    pool.EndKeptWorkers();
+    EXPECT_EQ(pool.KeptWorkerCount(), 0u);
+  }
+  EXPECT_EQ(threadsOfPass[0].size(), 4u);
+  EXPECT_EQ(threadsOfPass[2].size(), 6u);
+  // The second and third passes ran on the first pass's threads (and two more).
+  for (unsigned long id : threadsOfPass[1]) EXPECT_EQ(threadsOfPass[0].count(id), 1u);
+  std::size_t reused = 0;
+  for (unsigned long id : threadsOfPass[2]) reused += threadsOfPass[0].count(id);
+  EXPECT_EQ(reused, 4u);
+}
+
+// Workers with contexts of their own are never kept: a pass with contexts starts its own.
+TEST(WorkerPoolThreads, AKeepingPoolStartsWorkersWithContextsAfresh) {
+  CWorkerPool pool;
+  pool.KeepWorkersBetweenPasses();
+  Tally first(2);
+  ASSERT_TRUE(pool.Create(2, nullptr));
+  for (std::size_t i = 0; i < 2; ++i) pool.Post(new CountingTask(first, i));
+  pool.Shutdown();
+  EXPECT_EQ(pool.KeptWorkerCount(), 2u);
+  const std::uint32_t contexts[3] = {5, 6, 7};
+  Tally second(30);
+  ASSERT_TRUE(pool.Create(3, contexts));
+  EXPECT_EQ(pool.WorkerCount(), 3u);
+  for (std::size_t i = 0; i < 30; ++i) pool.Post(new CountingTask(second, i, 5));
+  pool.Shutdown();
+  EXPECT_EQ(second.TotalRuns(), 30);
+  // Every task ran on one of the three new workers, each context 5, 6 or 7.
+  EXPECT_GE(second.contextSum.load(), 30 * 5);
+  EXPECT_LE(second.contextSum.load(), 30 * 7);
+  EXPECT_EQ(pool.KeptWorkerCount(), 0u);
+}
+
 // A pool whose workers' waits fail at the chosen calls (counted over all workers from 0), as
 // a failed wait of the system would end a worker.
 class FailingWaitPool : public CWorkerPool {
@@ -297,6 +383,23 @@ TEST(WorkerPoolThreads, TasksPostedAfterEveryWorkerEndedAreReleasedAtShutdown) {
   for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(pool.Post(new CountingTask(tally, i)));
   pool.Shutdown();
   ExpectEachTaskOnce(tally, 0, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// A keeping pool that lost a worker on a failed wait keeps none: its Shutdown ends them all.
+TEST(WorkerPoolThreads, AKeepingPoolThatLostAWorkerEndsTheOthersAtShutdown) {
+  Tally tally(6);
+  FailingWaitPool pool({0});
+  pool.KeepWorkersBetweenPasses();
+  ASSERT_TRUE(pool.Create(3, nullptr));
+  for (std::size_t i = 0; i < 6; ++i) pool.Post(new CountingTask(tally, i, 10));
+  pool.Shutdown();
+  EXPECT_EQ(pool.failed.load(), 1);
+  ExpectEachTaskOnce(tally, 6, 0);
+  EXPECT_EQ(pool.KeptWorkerCount(), 0u);
 }
 
 }  // namespace

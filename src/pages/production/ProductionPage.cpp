@@ -73,6 +73,8 @@ std::string UnshownTestersNotice(const std::vector<int>& testers) {
 
 CProductionPage::CProductionPage() : CPropertyPage(&ProductionPageTemplate()) {
   for (std::atomic<int>& code : m_portResults) code.store(kPortResultUnmapped);
+  // The slots' workers wait idle between passes instead of being started again for each.
+  m_pool.KeepWorkersBetweenPasses();
 }
 
 CProductionPage::~CProductionPage() {
