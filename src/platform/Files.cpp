@@ -241,6 +241,21 @@ bool UnnamedFilesLinkable() {
   return linkable;
 }
 
+// Gives the unnamed file of the descriptor the name `path`; false with errno set. The file
+// itself is named where the system lets the process that made it do so (Linux 6.10 and
+// later); otherwise, or when that is refused, through its /proc/self/fd link.
+bool NameUnnamedFile(int fd, const fs::path& path) {
+  static std::atomic<bool> byDescriptor{true};
+  if (byDescriptor.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno != ENOENT && errno != EPERM) return false;
+    byDescriptor.store(false, std::memory_order_relaxed);
+  }
+  char link[48];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  return ::linkat(AT_FDCWD, link, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 // A temporary file beside the target. It becomes the target on Publish; otherwise its
 // destructor removes it.
 //
@@ -289,9 +304,7 @@ class TemporaryFile {
   bool Publish(bool noReplace, std::uint32_t existsCode) {
     if (::fdatasync(Fd()) != 0) return FailErrno(m_target);
     if (!m_named) {
-      char link[48];
-      std::snprintf(link, sizeof link, "/proc/self/fd/%d", Fd());
-      if (::linkat(AT_FDCWD, link, AT_FDCWD, m_path.c_str(), AT_SYMLINK_FOLLOW) != 0) return FailErrno(m_target);
+      if (!NameUnnamedFile(Fd(), m_path)) return FailErrno(m_target);
       m_named = true;
     }
     if (!m_fd.Close()) return FailErrno(m_target);
