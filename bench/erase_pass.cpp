@@ -31,15 +31,15 @@ void BM_EraseAllPassScaling(benchmark::State& state) {
   std::int64_t rounds = 0;
   {
     passbench::PassHarness harness("Default.ini", kPortCount);
-    const std::string logFile =
-        (fs::temp_directory_path() / ("erase_scaling_" + std::to_string(::getpid()) + ".requests")).string();
+    const passbench::RequestFiles requestFiles(
+        (fs::temp_directory_path() / ("erase_scaling_" + std::to_string(::getpid()) + ".requests")).string());
     for (auto _ : state) {
       double wallMs = 0;
       for (std::size_t i = 0; i < kDrives.size(); ++i) {
         harness.SelectPorts(kDrives[i]);
         passbench::PassCost cost;
         std::string error;
-        if (!passbench::MeasurePass(harness, logFile, kDrives[i], cost, error)) {
+        if (!passbench::MeasurePass(harness, requestFiles.Prefix(), kDrives[i], cost, error)) {
           state.SkipWithError(error.c_str());
           return;
         }

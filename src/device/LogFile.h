@@ -21,10 +21,17 @@ class CLogFile {
   // Lets go of the open file at the path (its owner is about to replace it); the next text
   // for the path opens the file then there.
   void Release(std::string_view path);
+  // Replaces the file at the path with the text (platform::WriteWholeFile: a temporary file,
+  // flushed and renamed) and holds the new file for the texts that follow, so that they need
+  // not open it again. Returns 0 on success; -1 when the file cannot be replaced (it is then
+  // as it was, no longer held, and the reason is left for platform::LastFileErrno).
+  int ReplaceText(std::string_view path, std::string_view text);
 
  private:
   static constexpr std::size_t kHeldFiles = 4;
   platform::AppendFile* Held(std::string_view path);
+  // The held file of the path, or a fresh slot for it (the one held longest when all are taken).
+  std::unique_ptr<platform::AppendFile>& SlotFor(std::string_view path);
 
   std::array<std::unique_ptr<platform::AppendFile>, kHeldFiles> m_files;
   std::size_t m_nextToReuse = 0;

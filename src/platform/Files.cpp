@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/FileFaults.h"
 #include "platform/Path.h"
@@ -182,6 +183,8 @@ class FileDescriptor {
     Close();
     m_fd = fd;
   }
+  // Hands the descriptor over to the caller, who closes it.
+  int Release() { return std::exchange(m_fd, -1); }
   // Closes now and reports whether the close succeeded (a late write error shows here).
   bool Close() {
     const int fd = m_fd;
@@ -276,11 +279,11 @@ class TemporaryFile {
     }
     if (UnnamedFilesLinkable()) {
       const fs::path folder = m_path.parent_path();
-      m_fd.Reset(::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+      m_fd.Reset(::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_APPEND | O_CLOEXEC, 0666));
       if (m_fd.Valid()) return;
     }
     // No unnamed file here (or none could be made): the named file gives the failure its code.
-    m_fd.Reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    m_fd.Reset(::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     m_named = m_fd.Valid();
     if (!m_fd.Valid()) FailErrno(m_path);
   }
@@ -300,16 +303,28 @@ class TemporaryFile {
   }
 
   // Flushes the data to the disk and renames the file onto the target; with noReplace an
-  // existing target is kept and the code `existsCode` is left.
-  bool Publish(bool noReplace, std::uint32_t existsCode) {
+  // existing target is kept and the code `existsCode` is left. With `kept`, a descriptor of
+  // the published file (open for appends: the temporary file is) is left there, or -1.
+  bool Publish(bool noReplace, std::uint32_t existsCode, FileDescriptor* kept = nullptr) {
     if (::fdatasync(Fd()) != 0) return FailErrno(m_target);
     if (!m_named) {
       if (!NameUnnamedFile(Fd(), m_path)) return FailErrno(m_target);
       m_named = true;
     }
-    if (!m_fd.Close()) return FailErrno(m_target);
+    // The copy of the descriptor outlives the close, which still reports a late write error.
+    if (kept != nullptr) {
+      kept->Reset(::fcntl(Fd(), F_DUPFD_CLOEXEC, 0));
+      if (!kept->Valid()) return FailErrno(m_target);
+    }
+    if (!m_fd.Close()) {
+      if (kept != nullptr) kept->Close();
+      return FailErrno(m_target);
+    }
     const int error = noReplace ? RenameNoReplace(m_path, m_target) : RenameReplacing(m_path, m_target);
-    if (error != 0) return Fail(error == EEXIST ? existsCode : CodeOfErrno(error, m_target));
+    if (error != 0) {
+      if (kept != nullptr) kept->Close();
+      return Fail(error == EEXIST ? existsCode : CodeOfErrno(error, m_target));
+    }
     m_published = true;
     return Succeed();
   }
@@ -682,6 +697,13 @@ void AppendFile::Close() {
   m_fd = -1;
 }
 
+void AppendFile::Adopt(std::string_view path, fs::path native, int fd) {
+  Close();
+  m_path = std::string(path);
+  m_native = std::move(native);
+  m_fd = fd;
+}
+
 bool AppendFile::Open(std::string_view path) {
   Close();
   m_path = std::string(path);
@@ -716,9 +738,10 @@ bool AppendFile::Append(std::string_view bytes) {
   return Succeed();
 }
 
-bool WriteWholeFile(std::string_view path, std::string_view bytes) {
-  const fs::path native = Native(path);
-  if (native.empty()) return false;
+namespace {
+
+// WriteWholeFile on a native path; with `kept`, a descriptor of the new file is left there.
+bool ReplaceFile(const fs::path& native, std::string_view bytes, FileDescriptor* kept) {
   // An existing target may be replaced only when it is a writable file (see CheckReplaceable);
   // the new file keeps its mode (that of the file a link names).
   struct stat existing {};
@@ -730,7 +753,25 @@ bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   TemporaryFile temporary(native, kWriteReplace);
   if (!temporary.Valid() || !temporary.Write(bytes)) return false;
   if (exists) ::fchmod(temporary.Fd(), existing.st_mode & 07777);
-  return temporary.Publish(false, kErrorAlreadyExists);
+  return temporary.Publish(false, kErrorAlreadyExists, kept);
+}
+
+}  // namespace
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  return ReplaceFile(native, bytes, nullptr);
+}
+
+bool WriteWholeFileAndHold(std::string_view path, std::string_view bytes, AppendFile& file) {
+  file.Close();
+  fs::path native = Native(path);
+  if (native.empty()) return false;
+  FileDescriptor kept;
+  if (!ReplaceFile(native, bytes, &kept)) return false;
+  file.Adopt(path, std::move(native), kept.Release());
+  return true;
 }
 
 }  // namespace platform

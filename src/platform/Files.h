@@ -59,6 +59,10 @@ bool ClearDirectory(std::string_view path);
 // Whole-file reads and writes; WriteWholeFile replaces the file atomically.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+class AppendFile;
+// WriteWholeFile that leaves `file` holding the new file open for appends (the first text of a
+// log whose lines follow); on failure `file` holds nothing.
+bool WriteWholeFileAndHold(std::string_view path, std::string_view bytes, AppendFile& file);
 // Appends the bytes at the end of a file in one piece: all of them, or on failure none (a
 // part that reached the file is cut off again, and a file this call created is removed).
 // A missing file is created only with createIfMissing; otherwise it is a failure.
@@ -85,6 +89,9 @@ class AppendFile {
   const std::string& Path() const { return m_path; }
 
  private:
+  friend bool WriteWholeFileAndHold(std::string_view path, std::string_view bytes, AppendFile& file);
+  // Holds an open descriptor (opened for appends) of the file at the path.
+  void Adopt(std::string_view path, std::filesystem::path native, int fd);
   bool OpenNative();
   std::string m_path;
   std::filesystem::path m_native;

@@ -2,17 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
 #include "platform/Debug.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 #include "support/ScratchStation.h"
 
 namespace {
 
 using testsupport::ScratchStation;
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
 
 TEST(LogFile, AppendsToAnExistingFileAndEchoesTheText) {
   ScratchStation station;
@@ -34,6 +43,44 @@ TEST(LogFile, NeverCreatesAMissingFile) {
   // A folder is not a log file either.
   station.WriteFile("folder/keep", "");
   EXPECT_EQ(log.AppendText(".\\folder", "text"), -1);
+}
+
+// A report starts with its banner, which replaces the file; the lines after it go to the new
+// file without opening it again, end up after whatever another writer appended meanwhile, and
+// go to the file found at the path once the held one has been replaced by someone else.
+TEST(LogFile, ReplacedTextIsHeldForTheLinesAfterIt) {
+  ScratchStation station;
+  station.WriteFile("D_Reports/r.txt", "an earlier run\r\n");
+  CLogFile log;
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "its last line\r\n"), 0);
+  EXPECT_EQ(log.ReplaceText(".\\D_Reports\\r.txt", "=== banner ===\r\n"), 0);
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "line 1\r\n"), 0);
+  EXPECT_TRUE(platform::AppendToFile(".\\D_Reports\\r.txt", "other writer\r\n", false));
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "line 2\r\n"), 0);
+  EXPECT_EQ(station.ReadFile("D_Reports/r.txt"), "=== banner ===\r\nline 1\r\nother writer\r\nline 2\r\n");
+  EXPECT_TRUE(platform::WriteWholeFile(".\\D_Reports\\r.txt", "replaced\r\n"));
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "line 3\r\n"), 0);
+  EXPECT_EQ(station.ReadFile("D_Reports/r.txt"), "replaced\r\nline 3\r\n");
+  struct stat info {};
+  ASSERT_EQ(::stat((station.Folder() / "D_Reports" / "r.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0666u & ~CurrentUmask());  // the mode of the file it replaced
+}
+
+// A banner that cannot replace the file leaves it as it was and holds nothing: the next line
+// opens the file at the path again.
+TEST(LogFile, AFailedReplacementLeavesTheFileAndHoldsNothing) {
+  ScratchStation station;
+  station.WriteFile("D_Reports/r.txt", "kept\r\n");
+  CLogFile log;
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "held\r\n"), 0);
+  ASSERT_TRUE(platform::SetReadOnly(".\\D_Reports\\r.txt", true));
+  EXPECT_EQ(log.ReplaceText(".\\D_Reports\\r.txt", "banner\r\n"), -1);
+  EXPECT_EQ(station.ReadFile("D_Reports/r.txt"), "kept\r\nheld\r\n");
+  EXPECT_EQ(log.ReplaceText(".\\Missing\\r.txt", "banner\r\n"), -1);
+  EXPECT_EQ(platform::LastFileErrno(), ENOENT);
+  ASSERT_TRUE(platform::SetReadOnly(".\\D_Reports\\r.txt", false));
+  EXPECT_EQ(log.AppendText(".\\D_Reports\\r.txt", "again\r\n"), 0);
+  EXPECT_EQ(station.ReadFile("D_Reports/r.txt"), "kept\r\nheld\r\nagain\r\n");
 }
 
 TEST(LogFileThreads, TwentyFourWritersLoseNoLine) {

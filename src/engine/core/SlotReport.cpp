@@ -80,13 +80,13 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     facts.host = m_ReportName;
     const std::string banner = engine::report::BannerText(facts, now);
     std::erase(m_UnstartedReports, path);
-    m_LogFile.Release(path);  // the banner replaces the file: later lines go to the new one
-    // The report's folder is made when the banner finds it missing (ENOENT: whichever code
-    // it got, since another slot may have made the folder in the meantime).
-    bool written = platform::WriteWholeFile(path, banner);
+    // The banner replaces the file, which is then held for the lines that follow. The
+    // report's folder is made when the banner finds it missing (ENOENT: whichever code it
+    // got, since another slot may have made the folder in the meantime).
+    bool written = m_LogFile.ReplaceText(path, banner) == 0;
     if (!written && platform::LastFileErrno() == ENOENT) {
       MakeFolderOf(path);
-      written = platform::WriteWholeFile(path, banner);
+      written = m_LogFile.ReplaceText(path, banner) == 0;
     }
     if (written) {
       platform::DebugOutput(banner);
