@@ -1,5 +1,7 @@
 #include "pages/production/ProductionPage.h"
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include "device/DevicePaths.h"
@@ -69,17 +71,33 @@ std::string UnshownTestersNotice(const std::vector<int>& testers) {
                           DescribeTesterNumbers(testers).c_str(), kPortCount, kPortCount);
 }
 
+// The pass helper's work, as a task of the helper's pool.
+class PassHelperTask : public CPoolTask {
+ public:
+  explicit PassHelperTask(std::function<void()> body) : m_body(std::move(body)) {}
+  void Run(std::uint32_t) override {
+    const std::unique_ptr<PassHelperTask> self(this);
+    m_body();
+  }
+  void Release() override { delete this; }
+
+ private:
+  std::function<void()> m_body;
+};
+
 }  // namespace
 
 CProductionPage::CProductionPage() : CPropertyPage(&ProductionPageTemplate()) {
   for (std::atomic<int>& code : m_portResults) code.store(kPortResultUnmapped);
-  // The slots' workers wait idle between passes instead of being started again for each.
+  // The slots' workers and the pass helper wait idle between passes instead of being
+  // started again for each.
   m_pool.KeepWorkersBetweenPasses();
+  m_helperPool.KeepWorkersBetweenPasses();
 }
 
 CProductionPage::~CProductionPage() {
   // The tasks write into this page's controls: a pass still running must end first.
-  if (m_passHelper.Joinable()) m_passHelper.Join();
+  m_helperPool.Shutdown();
   m_pool.Shutdown();
 }
 
@@ -335,7 +353,7 @@ void CProductionPage::PostAndShutDown(std::vector<CSlotTestTask*> tasks) {
   // The task list is shared with the helper so that the tasks are still ours to release when
   // the helper cannot be started.
   auto shared = std::make_shared<std::vector<CSlotTestTask*>>(std::move(tasks));
-  const bool started = m_passHelper.Start([this, shared] {
+  const bool started = m_helperPool.Create(1, nullptr) && m_helperPool.Post(new PassHelperTask([this, shared] {
     for (CSlotTestTask* task : *shared) {
       m_pool.Post(task);
       platform::Sleep(kPostPauseMs);
@@ -345,8 +363,9 @@ void CProductionPage::PostAndShutDown(std::vector<CSlotTestTask*> tasks) {
     m_pool.Shutdown();
     m_passHelperDone.store(true);
     if (ui::Dispatcher* dispatcher = ui::Dispatcher::Current()) dispatcher->PostTo(*this, [this] { WatchPass(); });
-  });
+  }));
   if (started) return;
+  m_helperPool.Shutdown();  // a helper task that was not taken is released here
   for (CSlotTestTask* task : *shared) task->Release();
   AbandonPass("The pass cannot be started: no helper thread.");
 }
@@ -362,7 +381,7 @@ void CProductionPage::WatchPass() {
 }
 
 void CProductionPage::EndPass() {
-  m_passHelper.Join();
+  m_helperPool.Shutdown();  // the helper has ended its work: this waits for its return
   KillTimer(kRunTimer);
   m_driveClaims.clear();
   m_running = false;

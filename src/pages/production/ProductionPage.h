@@ -34,7 +34,6 @@
 #include "pages/production/DiskListWatch.h"
 #include "pages/production/PortScan.h"
 #include "pages/production/RunOptions.h"
-#include "platform/Thread.h"
 #include "run/SlotTestTask.h"
 #include "run/SummaryLog.h"
 #include "run/WorkerPool.h"
@@ -140,7 +139,9 @@ class CProductionPage : public ui::CPropertyPage {
   std::array<CSharedText, kPortCount> m_resultTexts;
   std::array<CSharedPassRecord, kPortCount> m_passRecords;  // the passes the tasks recorded
   CWorkerPool m_pool;
-  platform::Thread m_passHelper;
+  // Runs the pass helper (posts the tasks, then shuts the pool down) on a worker it keeps
+  // between passes.
+  CWorkerPool m_helperPool;
   std::atomic<bool> m_passHelperDone{false};
   bool m_running = false;
   int m_passesLeft = 0;
