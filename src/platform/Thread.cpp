@@ -3,10 +3,10 @@
 // unprivileged process may only lower: a refused change is ignored, as the priority is a hint.
 //
 // A joinable thread with a chosen stack size runs on a stack of the process's own, kept for
-// the next thread of that size once the thread has been joined: the worker pool starts 24
-// threads with 3 MB stacks for every pass, more than the C library keeps for reuse, and a
-// stack it maps and unmaps again costs the whole process a flush of its address
-// translations. Each such stack has a guard page below it, as the library's own have.
+// the next thread of that size once the thread has been joined: a worker pool that does not
+// keep its workers starts 24 threads with 3 MB stacks for every pass, more than the C
+// library keeps for reuse, and a stack it maps and unmaps again costs the whole process a
+// flush of its address translations. Each such stack has a guard page below it, as the library's own have.
 #include "platform/Thread.h"
 
 #include <atomic>

@@ -1,8 +1,9 @@
 #pragma once
 // CWorkerPool: runs the per-slot test tasks of a pass on a fixed set of worker threads
-// (3 MB stacks, highest priority). The page creates the workers when a pass starts, posts one
-// task per selected and mapped port, and shuts the pool down from a helper thread while its
-// own thread keeps pumping messages.
+// (3 MB stacks, highest priority). The page creates the pool when a pass starts (on the
+// workers it kept from the pass before, see KeepWorkersBetweenPasses), posts one task per
+// selected and mapped port, and shuts the pool down from a helper while its own thread keeps
+// pumping messages.
 //
 // Calling order: Create, any number of Post, then Shutdown from a thread that is not a worker;
 // after Shutdown the pool may be created again. Shutdown first waits until every posted task
