@@ -203,7 +203,7 @@ CHECK_INFO_FIELD("ubAP_RDTFWVer", apRdtFwVer);
 CHECK_INFO_FIELD("ubAP_ToolID", apToolId);
 CHECK_INFO_FIELD("ubAP_APVer", apApVer);
 CHECK_INFO_FIELD("ubAP_Reserved2", apReserved2);
-CHECK_INFO_FIELD("ubAP_IndustrialSpecification", apIndustrialSpecification);
+CHECK_INFO_FIELD("ubAP_IndustrialSpecification", apIndustrialGrade);
 CHECK_INFO_FIELD("ubAP_GoodMark", apGoodMark);
 static_assert(InfoField("ubAP_CurrentDate").offset == offsetof(InfoBlockRecord, apDateYearMonth) &&
               offsetof(InfoBlockRecord, apDateDayTime) == offsetof(InfoBlockRecord, apDateYearMonth) + 1 &&

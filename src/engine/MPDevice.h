@@ -140,6 +140,11 @@ class CMPDevice {
   //      InfoBlockChecks.cpp) ----------------------------------------------------------------
   // Vendor-command access with up to 3 tries, "Set AP Key retry = %d" after each failed try.
   std::uint8_t EnableAPKey(std::uint8_t checkReply, std::uint32_t waitMs);
+  // The code ChkRC requires to run; any other value takes any code.
+  static constexpr std::uint8_t kRequireBootCode = 0;
+  static constexpr std::uint8_t kRequireBurnerCode = 1;  // the burner: the RAM code a download starts
+  static constexpr std::uint8_t kRequireFlashCode = 2;
+  static constexpr std::uint8_t kRequireAnyCode = 3;
   // Running-code check: required code 0 boot, 1 burner, 2 flash, 3 or 4 any code. The
   // version-check flag is cleared on entry (no version check runs). Sets the running-code
   // flags and m_FirmwareName; copies IDENTIFY data into identify512 (when given) for a drive

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnyCode = 4;
-constexpr std::uint8_t kBootCode = 0;
 constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr int kEraseProgressPoints = 70;
 
@@ -32,7 +30,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
 
   SetProgress(15);
   if (!ControllerIsSupported()) return FailOut();
-  if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
   if (!NoteRunningCode()) return FailOut();
 
   if (device.m_RunOnFlashCode) {
@@ -43,7 +41,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
       return FailOut();
     }
   }
-  if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
 
   // The PRAM load compares the number of flash chips with the second bin type's CE limit.
   CountFlashChips();
@@ -66,7 +64,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
     TurnErrorTagPhase('I');
     return FailOut();
   }
-  if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
 
   SetProgress(90);
   WriteTotalTimeLine("Erase Progress OK,", start);

@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnyCode = 4;
-constexpr std::uint8_t kBootCode = 0;
 constexpr int kIdentifyProgress = 10;
 
 // A running code that could not be identified, as the flows that accept any code show it.
@@ -99,7 +97,7 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
     FailOut();
     return false;
   }
-  if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) {
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) {
     // The check has written its fail record with its own tag; the slot shows the flow's.
     device.m_ErrorTag = kUnidentifiedCodeTag;
     device.m_ErrorMessage = kUnidentifiedCodeMessage;
@@ -114,7 +112,7 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
 }
 
 bool CSlotTestTask::BringFlashCodeToBootCode() {
-  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(kBootCode, 0, 1, "", nullptr)) {
+  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) {
     FailOut();
     return false;
   }

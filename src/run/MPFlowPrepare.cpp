@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr std::uint8_t kBootCode = 0;
 constexpr std::uint8_t kMpImage = 0;
 constexpr int kNoErase = 1;
 constexpr int kEraseKeepingRdtInfo = 17;
@@ -123,7 +122,8 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
     m_rdtJudged = true;
   }
   if (!ForceToBootCode()) return false;
-  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
+    return FailOut();
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
     TakeRunInfoCeMap();
@@ -214,7 +214,8 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   const bool testerMode = g_U2AMode == 0;
   if (testerMode && !m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
   if ((!testerMode || fromFlashCode) && !ForceToBootCode()) return false;
-  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
+    return FailOut();
   return true;
 }
 

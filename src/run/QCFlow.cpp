@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr std::uint8_t kFlashCode = 2;
 constexpr std::uint8_t kQcStage = 2;
 constexpr std::uint32_t kAfterWriteReadMs = 300;
 constexpr int kWriteReadPoints = 40;
@@ -63,7 +62,7 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   SetProgress(10);
   const bool checkInfoBlock = settings::ReadInt(settings::keys::SkipGoodMarkCheck) == 0;
   if (!ControllerIsSupported()) return StatusOnlyFail();
-  if (!device.ChkRC(kFlashCode, 1, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 1, 1, "", nullptr)) return StatusOnlyFail();
   if (!device.VerifyFlashFirmware()) return StatusOnlyFail();
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !device.CheckEFuse(0, 1, 0, 0)) {
     return StatusOnlyFail();

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr std::uint8_t kBootCode = 0;
-constexpr std::uint8_t kBurnerCode = 1;
-constexpr std::uint8_t kAnyCode = 3;
 constexpr std::uint8_t kRdtBinClass = 1;
 constexpr std::uint8_t kRdtImage = 1;
 constexpr int kEraseForgettingRdt = 9;
@@ -117,7 +114,7 @@ bool CRDTFlow::CheckDrive() {
     return FailOut();
   }
   if (!m_task.ControllerIsSupported()) return FailOut();
-  if (!m_device.ChkRC(kAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
   if (!m_task.NoteRunningCode()) return FailOut();
   m_task.SetProgress(kProgressChecked);
   m_task.CountFlashChips();
@@ -134,7 +131,7 @@ bool CRDTFlow::Prepare() {
   if (!m_device.VerifyDeviceInfo(kTaskInit, 0, nullptr)) return FailOut();
   m_task.SetProgress(kProgressPrepared);
   if (onFlashCode && !PrepareOnFlashCode()) return false;
-  if (!m_device.ChkRC(kBurnerCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) return FailOut();
   m_task.SetProgress(kProgressInBurnerCode);
   return true;
 }
@@ -153,7 +150,7 @@ bool CRDTFlow::PrepareOnBurnerCode() {
 // Preparation F.
 bool CRDTFlow::PrepareOnFlashCode() {
   if (!m_task.ForceDriveToBootCode()) return FailOut();
-  if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
   if (!LoadProgramRam()) return false;
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
@@ -223,7 +220,7 @@ bool CRDTFlow::RestartIntoBurnerCode() {
       m_device.WriteFailReport();
       return FailOut();
     }
-    if (!m_device.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailOut();
+    if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
     return LoadProgramRam();
   }
   if (!m_task.ForceDriveToBootCode()) return FailOut();

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnyCode = 3;
 constexpr int kRdtReadPoints = 70;
 // Statistics items of the 8-slot and 16-slot layouts.
 constexpr std::uint32_t kStatistics8Slots = 11;
@@ -71,7 +70,7 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   }
   SetProgress(10);
   if (!ControllerIsSupported()) return failOutWithLogCopy();
-  if (!device.ChkRC(kAnyCode, 0, 1, "", nullptr)) return failOutWithLogCopy();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return failOutWithLogCopy();
 
   const int slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   if (!device.m_RunOnFlashCode || (!ShowsStatistics(slotLayout) && !device.m_RunRDTFirmware)) {

@@ -8,11 +8,7 @@
 #include "platform/Clock.h"
 #include "run/SlotTestTask.h"
 
-namespace {
-
-constexpr std::uint8_t kFlashCode = 2;
-
-}  // namespace
+namespace {}  // namespace
 
 std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
   CMPDevice& device = *m_pDevice;
@@ -24,7 +20,7 @@ std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   }
   SetProgress(50);
-  if (!device.ChkRC(kFlashCode, 0, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 0, 1, "", nullptr)) return StatusOnlyFail();
   SetProgress(60);
   if (!device.UpgradeFirmware()) return StatusOnlyFail();
 

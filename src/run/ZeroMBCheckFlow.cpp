@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint8_t kBootCode = 0;
 constexpr std::uint8_t kMpImage = 0;
 constexpr int kDramTestProgressPoints = 30;
 
@@ -24,7 +23,7 @@ std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() {
   SetProgress(5);
   if (!device.CheckIOState(kTaskInit)) return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   SetProgress(10);
-  if (!device.ChkRC(kBootCode, 0, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return StatusOnlyFail();
   SetProgress(50);
   if (!device.LoadPRAMCode(kMpImage, "")) return StatusOnlyFail();
   SetProgress(60);

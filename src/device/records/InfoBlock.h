@@ -229,7 +229,7 @@ struct InfoBlockRecord {
   std::uint8_t apDateYearMonth;                // 0x1FA: bits 0-3 year digit, 4-7 month
   LeU16 apDateDayTime;                         // 0x1FB: bits 0-4 day, 5-9 hour, 10-15 minute
   std::uint8_t apReserved2;                    // 0x1FD
-  std::uint8_t apIndustrialSpecification;      // 0x1FE
+  std::uint8_t apIndustrialGrade;              // 0x1FE
   std::uint8_t apGoodMark;                     // 0x1FF: see the kGoodMark bits below
 };
 #pragma pack(pop)

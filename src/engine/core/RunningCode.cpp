@@ -19,8 +19,6 @@ constexpr std::string_view kBurnerPrefix = "SBB";
 constexpr std::string_view kFlashPrefix = "SBF";
 constexpr std::string_view kRdtPrefixes[] = {"SBS", "RBS", "RDT"};
 
-enum RequiredCode : std::uint8_t { kRequireBoot = 0, kRequireBurner = 1, kRequireFlash = 2 };
-
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // The name in a firmware-name reply: up to the first NUL, blanks trimmed.
@@ -76,7 +74,8 @@ std::uint8_t CMPDevice::ChkRC(std::uint8_t requiredCode, std::uint8_t checkVersi
 
   const std::string mpName =
       platform::Trim(expectedName.empty() ? settings::ReadText(settings::keys::SetFirmwareName, 64) : expectedName);
-  const bool anyCode = requiredCode != kRequireBoot && requiredCode != kRequireBurner && requiredCode != kRequireFlash;
+  const bool anyCode =
+      requiredCode != kRequireBootCode && requiredCode != kRequireBurnerCode && requiredCode != kRequireFlashCode;
   if (StartsWith(name, kBootPrefix)) {
     m_RunOnBootCode = 1;
   } else if (StartsWith(name, kBurnerPrefix)) {
@@ -102,13 +101,13 @@ std::uint8_t CMPDevice::ChkRC(std::uint8_t requiredCode, std::uint8_t checkVersi
   }
 
   switch (requiredCode) {
-    case kRequireBoot:
+    case kRequireBootCode:
       if (!m_RunOnBootCode) return fail("I_x65", "[ChkRC]Not Running on Boot Code now");
       break;
-    case kRequireBurner:
+    case kRequireBurnerCode:
       if (!m_RunOnBurnerCode) return fail("I_x66", "[ChkRC]Not Running on Burner Code now");
       break;
-    case kRequireFlash:
+    case kRequireFlashCode:
       if (!m_RunOnFlashCode) return fail("I_x67", "[ChkRC]Not Running on Flash Code now");
       break;
     default:

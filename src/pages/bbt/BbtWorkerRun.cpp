@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnyCode = 4;
-constexpr std::uint8_t kBootCode = 0;
 constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr const char* kIcVersionTag = "I_V01";
 constexpr const char* kIcVersionMessage = "IC ver Error";
@@ -64,7 +62,7 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
   if (!engine.CheckICVer()) return Fail(kIcVersionTag, kIcVersionMessage);
   Progress(10);
   engine.m_RunningCodeCheck = 1;
-  if (!engine.ChkRC(kAnyCode, 0, 1, "", nullptr)) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailWithEngineError();
   Progress(20);
   if (engine.m_RunOnFlashCode) {
     if (tableWork && !engine.ReadSystemInfo()) return FailWithEngineError();
@@ -77,7 +75,7 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
     if (!engine.ReadAllFlashID(flashIds.data())) return FailWithEngineError();
     engine.m_CECount = CesWithFlash(flashIds);
   }
-  if (!engine.ChkRC(kBootCode, 0, 1, "", nullptr)) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailWithEngineError();
   if (!engine.LoadPRAMCode(0, "")) return FailWithEngineError();
   Progress(40);
   return true;

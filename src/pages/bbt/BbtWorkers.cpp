@@ -24,7 +24,6 @@ using Record = std::array<std::uint8_t, kBbtRecordBytes>;
 
 constexpr std::uint8_t kEraseAllType = 9;
 constexpr int kEraseProgressEnd = 70;
-constexpr std::uint8_t kRamCode = 1;  // the running-code check's "burner code": the RAM code
 constexpr std::uint16_t kChecksumPreset = 0xFFFF;
 constexpr std::uint32_t kTextFileCeCountAll = 64;
 
@@ -250,7 +249,7 @@ std::uint32_t EraseAllThread(CPropertyPage_DBT* page) {
   run.Progress(90);
   // The erase leaves the controller on the RAM code it was given until the drive is plugged in
   // again; that it still answers on it is what is checked.
-  if (!engine.ChkRC(kRamCode, 0, 1, "", nullptr)) {
+  if (!engine.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) {
     run.FailWithEngineError();
     return 1;
   }

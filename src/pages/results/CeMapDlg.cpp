@@ -20,7 +20,6 @@ constexpr std::size_t kFlashIdEntryBytes = 8;
 // The engine of the dialog: task kind 11, no settings read.
 constexpr int kEngineTaskKind = 11;
 // Running-code check that takes any code.
-constexpr std::uint8_t kAnyCode = 4;
 // The info block's mark word says nothing when it reads this.
 constexpr std::uint16_t kNoMarks = 0xFFFF;
 
@@ -103,7 +102,7 @@ bool CCeMapDlg::ReadDrive() {
   if (g_U2AMode.load() == 0 && !engine->CheckIOState(1)) return fail("Tester Failed!!!");
   if (!engine->CheckICVer()) return fail("IC ver error!!");
   engine->m_RunningCodeCheck = 1;
-  if (!engine->ChkRC(kAnyCode, 0, 1, "", nullptr)) return fail("Check identify fail!!");
+  if (!engine->ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return fail("Check identify fail!!");
 
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
   std::array<std::uint8_t, CMPDevice::kSectorBytes> sector{};

@@ -24,7 +24,6 @@ namespace {
 constexpr int kEngineTaskKind = 10;
 constexpr int kLogKind = 5;
 // Running-code check that takes any code (an unknown firmware name counts as ROM code).
-constexpr std::uint8_t kAnyCode = 3;
 // Characters of the CE map setting read at most (a buffer of 10).
 constexpr std::size_t kCeMapBuffer = 10;
 
@@ -83,7 +82,7 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
   engine->WriteReportLine("START", 0);
   page.Progress().SetPos(5);
 
-  bool driveDone = steps.CheckController(*engine, kAnyCode);
+  bool driveDone = steps.CheckController(*engine, CMPDevice::kRequireAnyCode);
   if (driveDone) {
     engine->WriteReportLine(RunningCodeText(*engine), 1);
     page.Progress().SetPos(20);

@@ -21,7 +21,6 @@ namespace {
 constexpr int kEngineTaskKind = 10;
 constexpr int kLogKind = 2;
 // Running-code check of a drive that must run its ROM code.
-constexpr std::uint8_t kFlashCode = 2;
 
 }  // namespace
 
@@ -39,7 +38,7 @@ void RdtResultThread(CPropertyPage_RDTResult& page, const ResultRun& run) {
   page.Status().SetWindowText("");
   page.Progress().SetPos(5);
 
-  bool driveDone = steps.CheckController(*engine, kFlashCode);
+  bool driveDone = steps.CheckController(*engine, CMPDevice::kRequireFlashCode);
   if (driveDone) {
     page.Progress().SetPos(20);
     if (engine->ReadRDTLog(0, 0, &page.Progress(), 70, 0, 0, record.data(), blockInfo.get(), 0)) {
