@@ -39,8 +39,6 @@ class CPropertyPage_LBResult : public CResultPage {
   int ReportKind() const { return m_reportKind.load(); }
   void SetReportKind(int kind) { m_reportKind.store(kind); }
   ui::CListCtrl& List(ResultList role) { return m_lists[static_cast<std::size_t>(role)]; }
-  // The value or count box of an id of the page.
-  std::string BoxText(int id) const { return GetDlgItemText(id); }
 
  protected:
   void SetRequest(const std::string& limitText) override;

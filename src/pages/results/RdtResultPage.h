@@ -62,7 +62,6 @@ class CPropertyPage_RDTResult : public CResultPage {
   void LayoutBadBlockSummary();
 
   ui::CListCtrl& List(ResultList role);
-  std::string BoxText(int id) const { return GetDlgItemText(id); }
 
  protected:
   void SetRequest(const std::string& limitText) override;

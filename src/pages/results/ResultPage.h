@@ -117,6 +117,8 @@ class CResultPage : public ui::CPropertyPage {
   ui::CEdit& Limit() { return m_limit; }
   ui::CListBox& ReportLines() { return m_reportLines; }
   CResultView& View() { return m_view; }
+  // The value or count box of an id of the page.
+  std::string BoxText(int id) const { return GetDlgItemText(id); }
 
  protected:
   CResultPage(const ui::DialogTemplate* dialogTemplate, const ResultPageSetup& setup);
