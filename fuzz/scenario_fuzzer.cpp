@@ -13,11 +13,12 @@
 
 namespace {
 
-// A station folder of the fuzzer's own beside its program file, made once and used again by
-// every run (libFuzzer ends a run without running exit handlers, so nothing would remove it).
+// A station folder of the fuzzer's own in the temporary folder, made once and used again by
+// every run and every later fuzzing (libFuzzer ends a run without running exit handlers, so
+// nothing would remove a folder of one run's own).
 const std::filesystem::path& FuzzStation() {
   static const std::filesystem::path folder = [] {
-    const std::filesystem::path made = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "scenario-station";
+    const std::filesystem::path made = std::filesystem::temp_directory_path() / "scenario-fuzz-station";
     std::filesystem::create_directories(made / "Configuration" / "Sim");
     platform::SetStationFolder(made);
     return made;
