@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the station and starts it: installs what is missing, builds the default preset, lays
-# out a working station folder from station/ (files that already exist there are kept) and
-# starts the program in it, on the simulated tester with 24 drives.
+# Builds the station and starts it: installs what is missing, builds the program of the default
+# preset and the files the build makes for the station template (no tests, no benchmarks: those
+# are test.sh's), lays out a working station folder from station/ (files that already exist
+# there are kept) and starts the program in it, on the simulated tester with 24 drives.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,7 +10,7 @@ cd "$(dirname "$0")"
 
 export CCACHE_DIR="${CCACHE_DIR:-$PWD/build/.ccache}"
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)"
+cmake --build --preset default -j "$(nproc)" --target station_program
 
 station_dir="${STATION_DIR:-$PWD/station-run}"
 mkdir -p "$station_dir"

@@ -6,9 +6,16 @@
 // records every request the station sends (to a file per drive, so that the recording costs
 // no memory), and the recorded requests are then sent again to a fresh simulated station,
 // each drive's in its order on a thread of its own as in the pass; the CPU time the simulator
-// takes for them is its own share. The station's share is
-// the process CPU time of the measured pass less that. The measured pass itself runs on the
-// plain simulated transport, so that no measuring sits between the station and the drives.
+// takes for them is its own share. The measured pass itself runs on the plain simulated
+// transport, so that no measuring sits between the station and the drives. Two ratios are
+// reported, each under its own name:
+//  - whole_cpu_per_simulator_cpu: the process CPU time of the measured pass (the whole
+//    station, the simulator inside it included) over the simulator's share of the same
+//    requests;
+//  - own_cpu_per_simulator_cpu: the station's own CPU time (the process CPU time less the
+//    simulator's share) over the simulator's share; one less than the first.
+// Both depend on the file system the station folder is on (the station writes its reports and
+// logs there): the benchmark's label names it.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -19,7 +26,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -86,6 +95,40 @@ inline double PeakResidentMegabytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// The type of the file system a folder is on ("ext4", "tmpfs", ...) and its mount point, from
+// the mount whose mount point is the longest leading part of the folder's path.
+inline std::string FileSystemOf(const fs::path& folder) {
+  std::error_code ignored;
+  const std::string path = fs::weakly_canonical(folder, ignored).string();
+  std::ifstream mounts("/proc/self/mountinfo");
+  std::string line;
+  std::string bestMount;
+  std::string bestType = "unknown";
+  while (std::getline(mounts, line)) {
+    // id parent major:minor root mount-point options [optional fields] - type source options
+    std::istringstream fields(line);
+    std::string id, parent, device, root, mountPoint, field;
+    fields >> id >> parent >> device >> root >> mountPoint;
+    while (fields >> field && field != "-") {
+    }
+    std::string type;
+    fields >> type;
+    const bool contains = path == mountPoint || mountPoint == "/" ||
+                          (path.rfind(mountPoint, 0) == 0 && path.size() > mountPoint.size() &&
+                           path[mountPoint.size()] == '/');
+    if (!type.empty() && contains && mountPoint.size() >= bestMount.size()) {
+      bestMount = mountPoint;
+      bestType = type;
+    }
+  }
+  return bestType + " (" + (bestMount.empty() ? "?" : bestMount) + ")";
+}
+
+// Names the file system of the station folder in the benchmark's label.
+inline void LabelWithFileSystem(benchmark::State& state, const fs::path& stationFolder) {
+  state.SetLabel("station folder on " + FileSystemOf(stationFolder));
 }
 
 inline std::int64_t ClockNanoseconds(clockid_t clock) {
@@ -301,7 +344,8 @@ class PassHarness {
 
 // What one measured pass cost, with the simulator's share from the replay of its twin.
 struct PassCost {
-  double stationMs = 0;
+  double processMs = 0;    // the process CPU time of the measured pass
+  double stationMs = 0;    // that less the simulator's share
   double simulatorMs = 0;
   double wallMs = 0;
   std::int64_t requests = 0;
@@ -379,15 +423,17 @@ inline bool MeasurePass(PassHarness& harness, const std::string& logFile, int dr
   const std::int64_t simulator = ReplayNanoseconds(logs, harness.ScenarioFile(), cost.replayedRequests);
   // The request files stay for the next pass, which writes them over (RequestFiles removes
   // them at the end of the run).
+  cost.processMs = static_cast<double>(cpu) / 1e6;
   cost.simulatorMs = static_cast<double>(simulator) / 1e6;
   cost.stationMs = static_cast<double>(cpu - simulator) / 1e6;
   return true;
 }
 
 // Passes of the first `drives` drives of a scenario at the named station, each drive expected
-// to pass. Reported per pass: the station's and the simulator's CPU milliseconds and their
-// ratio, per drive as well; the requests of the measured pass and of the replay; the waits of
-// the platform layer per drive; the wall time; and the process's peak resident memory.
+// to pass. Reported per pass: the process's, the station's own and the simulator's CPU
+// milliseconds and the two ratios (see the top of this file), per drive as well; the requests
+// of the measured pass and of the replay; the waits of the platform layer per drive; the wall
+// time; the process's peak resident memory; and, as the label, the station folder's file system.
 inline void RunPasses(benchmark::State& state, const std::string& benchName, const std::string& testStation,
                       const std::string& scenarioFile, int drives = kPortCount) {
   platform::SetTimeScale(0.0);
@@ -413,6 +459,7 @@ inline void RunPasses(benchmark::State& state, const std::string& benchName, con
       }
       state.SetIterationTime(cost.wallMs / 1000.0);
       if (passes == 0) peakOfFirstPass = cost.peakAfterPassMB;
+      total.processMs += cost.processMs;
       total.stationMs += cost.stationMs;
       total.simulatorMs += cost.simulatorMs;
       total.wallMs += cost.wallMs;
@@ -428,9 +475,11 @@ inline void RunPasses(benchmark::State& state, const std::string& benchName, con
   const double n = static_cast<double>(passes == 0 ? 1 : passes);
   const double perDrive = n * drives;
   state.counters["drives"] = drives;
+  state.counters["process_cpu_ms"] = total.processMs / n;
   state.counters["station_cpu_ms"] = total.stationMs / n;
   state.counters["simulator_cpu_ms"] = total.simulatorMs / n;
-  state.counters["station_per_simulator"] = total.simulatorMs > 0 ? total.stationMs / total.simulatorMs : 0;
+  state.counters["whole_cpu_per_simulator_cpu"] = total.simulatorMs > 0 ? total.processMs / total.simulatorMs : 0;
+  state.counters["own_cpu_per_simulator_cpu"] = total.simulatorMs > 0 ? total.stationMs / total.simulatorMs : 0;
   state.counters["station_us_per_drive"] = total.stationMs * 1000.0 / perDrive;
   state.counters["simulator_us_per_drive"] = total.simulatorMs * 1000.0 / perDrive;
   state.counters["requests"] = static_cast<double>(total.requests) / n;
@@ -442,6 +491,7 @@ inline void RunPasses(benchmark::State& state, const std::string& benchName, con
   // The peak as the first measured pass ended (before any recording or replay), and overall.
   state.counters["peak_rss_MB_first_pass"] = peakOfFirstPass;
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  LabelWithFileSystem(state, station.Folder());
 }
 
 }  // namespace passbench

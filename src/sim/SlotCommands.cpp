@@ -7,6 +7,7 @@
 
 #include "device/ByteOrder.h"
 #include "device/ReplyLayouts.h"
+#include "sim/KnownCommands.h"
 #include "sim/ScsiReplies.h"
 
 namespace sim {
@@ -32,6 +33,17 @@ std::uint32_t DataBytes(const CommandSpec& spec, std::uint32_t sectors) {
   return spec.transfer == device::TransferRule::None ? 0 : sectors * static_cast<std::uint32_t>(kSectorBytes);
 }
 
+// A command the simulated station knows by its bytes; its sizes are those of the station's
+// table entry of the same command. A request that moves its data in another way than the
+// drive does for that command, or a length the command cannot have, is an invalid field.
+void Recognise(const KnownCommand& known, TransferProtocol sentProtocol, std::uint32_t sectors,
+               DecodedCommand& command) {
+  command.spec = &device::Spec(known.id);
+  command.protocol = known.protocol;
+  command.dataBytes = DataBytes(*command.spec, sectors);
+  command.invalidField = !SectorsFit(*command.spec, sectors) || known.protocol != sentProtocol;
+}
+
 DecodedCommand DecodeAta(const device::cdb::AtaPassThroughFields& fields) {
   DecodedCommand command;
   command.registers = fields.taskFile;
@@ -39,46 +51,46 @@ DecodedCommand DecodeAta(const device::cdb::AtaPassThroughFields& fields) {
   // The bridge form of a vendor command: its command and features name a vendor command.
   const std::uint8_t code = fields.taskFile.command;
   const auto features = static_cast<std::uint8_t>(fields.taskFile.features);
-  if (const CommandSpec* vendor = device::FindCommand(CommandFamily::Vendor, code, features)) {
-    command.spec = vendor;
+  if (const KnownCommand* vendor = FindKnownCommand(CommandFamily::Vendor, code, features)) {
     command.vendor = device::cdb::VendorFieldsOfAtaPassThrough(fields);
-    command.dataBytes = DataBytes(*vendor, fields.transferSectors);
-    command.invalidField = !SectorsFit(*vendor, fields.transferSectors) || vendor->protocol != fields.protocol;
+    Recognise(*vendor, fields.protocol, fields.transferSectors, command);
     return command;
   }
-  // SMART commands are told apart by their features; every other ATA command by its code.
-  command.spec = device::FindCommand(CommandFamily::Ata, code, code == 0xB0 ? features : 0);
-  if (!command.spec) return command;
-  command.dataBytes = DataBytes(*command.spec, fields.transferSectors);
-  command.invalidField = !SectorsFit(*command.spec, fields.transferSectors) || command.spec->protocol != fields.protocol;
+  if (const KnownCommand* ata = FindKnownCommand(CommandFamily::Ata, code, features)) {
+    Recognise(*ata, fields.protocol, fields.transferSectors, command);
+  }
   return command;
 }
 
 DecodedCommand DecodeVendor(const device::cdb::VendorFields& fields) {
   DecodedCommand command;
   command.vendor = fields;
-  command.spec = device::FindCommand(CommandFamily::Vendor, fields.command, fields.subOperation);
-  if (!command.spec) return command;
-  command.dataBytes = DataBytes(*command.spec, fields.count);
-  command.invalidField = !SectorsFit(*command.spec, fields.count) || command.spec->protocol != fields.protocol;
+  if (const KnownCommand* vendor = FindKnownCommand(CommandFamily::Vendor, fields.command, fields.subOperation)) {
+    Recognise(*vendor, fields.protocol, fields.count, command);
+  }
   return command;
 }
 
 DecodedCommand DecodeTester(const device::cdb::TesterFields& fields) {
   DecodedCommand command;
   command.tester = fields;
-  command.spec = device::FindCommand(CommandFamily::Tester, fields.function, 0);
-  if (!command.spec) return command;
+  const KnownCommand* tester = FindKnownCommand(CommandFamily::Tester, fields.function, 0);
+  if (!tester) return command;
+  command.spec = &device::Spec(tester->id);
+  command.protocol = tester->protocol;
   command.dataBytes = fields.transferLength;
-  command.invalidField = command.spec->protocol != fields.protocol ||
+  command.invalidField = tester->protocol != fields.protocol ||
                          fields.transferLength != device::TransferBytes(*command.spec, 0);
   return command;
 }
 
 // A SCSI command answers with at most its allocation length.
-DecodedCommand DecodeScsi(CommandId id, std::uint32_t allocationLength) {
+DecodedCommand DecodeScsi(std::uint8_t operationCode, std::uint8_t serviceAction, std::uint32_t allocationLength) {
   DecodedCommand command;
-  command.spec = &device::Spec(id);
+  const KnownCommand* scsi = FindKnownCommand(CommandFamily::Scsi, operationCode, serviceAction);
+  if (!scsi) return command;
+  command.spec = &device::Spec(scsi->id);
+  command.protocol = scsi->protocol;
   command.allocationLength = allocationLength;
   command.dataBytes = allocationLength;
   return command;
@@ -89,21 +101,21 @@ DecodedCommand DecodeScsi(CommandId id, std::uint32_t allocationLength) {
 DecodedCommand DecodeCommand(const PassThroughRequest& request) {
   const auto& bytes = request.cdb;
   switch (bytes[0]) {
-    case device::cdb::kAtaPassThrough16Opcode:
+    case kAtaPassThrough16Block:
       if (const auto fields = device::cdb::DecodeAtaPassThrough(bytes)) return DecodeAta(*fields);
       break;
-    case device::cdb::kVendorCdbOpcode:
+    case kVendorBlock:
       if (const auto fields = device::cdb::DecodeVendorCdb(bytes)) return DecodeVendor(*fields);
       break;
-    case device::cdb::kTesterCdbOpcode:
+    case kTesterBlock:
       if (const auto fields = device::cdb::DecodeTesterCdb(bytes)) return DecodeTester(*fields);
       break;
-    case device::cdb::kInquiryOpcode:
-      if (const auto length = device::cdb::DecodeInquiryCdb(bytes)) return DecodeScsi(CommandId::Inquiry, *length);
+    case kInquiryBlock:
+      if (const auto length = device::cdb::DecodeInquiryCdb(bytes)) return DecodeScsi(kInquiryBlock, 0, *length);
       break;
-    case device::cdb::kServiceActionIn16Opcode:
+    case kServiceActionIn16Block:
       if (const auto length = device::cdb::DecodeReadCapacity16Cdb(bytes)) {
-        return DecodeScsi(CommandId::ReadCapacity16, *length);
+        return DecodeScsi(kServiceActionIn16Block, kReadCapacity16Action, *length);
       }
       break;
     default:
@@ -390,7 +402,7 @@ void CommandRun::RunVendor(SimDrive& drive) {
 void RunSlotCommand(SimSlot& slot, const BoardProfile& board, const DecodedCommand& command,
                     PassThroughRequest& request, PassThroughResult& result) {
   if (!command.spec) return SetFixedSense(result, kSenseIllegalRequest, kAscInvalidOpcode, 0);
-  const TransferProtocol protocol = command.spec->protocol;
+  const TransferProtocol protocol = command.protocol;
   const device::DataDirection expected = device::IsDataIn(protocol)    ? device::DataDirection::In
                                          : device::IsDataOut(protocol) ? device::DataDirection::Out
                                                                        : device::DataDirection::None;

@@ -1,9 +1,12 @@
 #pragma once
-// Decoding and running one pass-through request on a simulated tester slot. The command
-// block is decoded with the device layer's own decoders and command table (ATA PASS-THROUGH
-// (16), the vendor block and its bridge form, the tester block, INQUIRY and READ CAPACITY
-// (16)); the data phase is checked against the table (direction and length) before anything
-// runs, and no reply is ever written past the caller's buffer.
+// Decoding and running one pass-through request on a simulated tester slot. The fields of a
+// command block are read with the device layer's block decoders (ATA PASS-THROUGH (16), the
+// vendor block and its bridge form, the tester block, INQUIRY and READ CAPACITY (16)); which
+// command the block asks for is told by the simulator's own codes (KnownCommands.h), never by
+// the station's command table, so a wrong byte on the station's side is refused as a real
+// drive would refuse it. The data phase is checked (the direction the drive moves the
+// command's data in, and the lengths of the command's table entry) before anything runs, and
+// no reply is ever written past the caller's buffer.
 #include <cstdint>
 #include <string>
 
@@ -15,7 +18,8 @@
 namespace sim {
 
 struct DecodedCommand {
-  const device::CommandSpec* spec = nullptr;   // null: not a command of the table
+  const device::CommandSpec* spec = nullptr;   // null: no command the simulator knows
+  device::TransferProtocol protocol = device::TransferProtocol::NonData;  // as the drive moves its data
   device::AtaTaskFile registers;               // ATA commands
   bool checkCondition = false;                 // ATA CK_COND
   device::cdb::VendorFields vendor;                // vendor commands (either form)

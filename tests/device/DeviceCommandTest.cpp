@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 
+#include "CommandCalls.h"
 #include "FakeTransport.h"
 #include "device/DeviceCommand.h"
 #include "device/DeviceListing.h"
@@ -19,124 +20,15 @@ using device::CommandError;
 using device::CommandFamily;
 using device::CommandId;
 using device::TransferProtocol;
+using devicetest::BridgeMode;
+using devicetest::CommandCall;
 using devicetest::InstalledFakeTransport;
+using devicetest::ListDrives;
 using devicetest::NumberedDisks;
 using Bytes = std::array<std::uint8_t, 16>;
 
-// Sets the bridge-mode flag for one test and puts the previous value back.
-class BridgeMode {
- public:
-  explicit BridgeMode(std::uint8_t value) : m_previous(g_U2AMode.load()) { g_U2AMode = value; }
-  ~BridgeMode() { g_U2AMode = m_previous; }
-
- private:
-  std::uint8_t m_previous;
-};
-
-// Lists the installed transport's disks into g_RootDevice (and so g_DevicePathTable).
-void ListDrives() {
-  g_RootDevice.request = kListRequest;
-  ListTvDevice(&g_RootDevice);
-}
-
-// One call of each command with arguments whose place in the block the test can find again.
-struct Invocation {
-  CommandId id;
-  std::function<std::uint8_t(CDeviceCommand&, std::vector<std::uint8_t>&)> call;
-  std::uint32_t sectors = 0;            // caller's sector count (CallerSectors commands)
-  std::uint64_t argument = 0;           // vendor argument / ATA LBA
-  std::uint16_t features = 0;           // ATA features the caller sets (DOWNLOAD MICROCODE)
-  std::array<std::uint8_t, 4> parameters{};  // tester parameters
-};
-
-std::vector<Invocation> AllInvocations() {
-  using B = std::vector<std::uint8_t>;
-  return {
-      {CommandId::IdentifyDevice, [](CDeviceCommand& c, B& b) { return c.Identify(b); }},
-      {CommandId::SmartReadData, [](CDeviceCommand& c, B& b) { return c.SmartReadData(b); }, 0, 0xC24F00},
-      {CommandId::SmartReturnStatus, [](CDeviceCommand& c, B&) { bool e; return c.SmartReturnStatus(e); }, 0,
-       0xC24F00},
-      {CommandId::SecuritySetPassword, [](CDeviceCommand& c, B& b) { return c.SecuritySetPassword(b); }},
-      {CommandId::SecurityErasePrepare, [](CDeviceCommand& c, B&) { return c.SecurityErasePrepare(); }},
-      {CommandId::SecurityEraseUnit, [](CDeviceCommand& c, B& b) { return c.SecurityEraseUnit(b); }},
-      {CommandId::DownloadMicrocode, [](CDeviceCommand& c, B& b) { return c.DownloadMicrocode(b, 0x03, 0x0210, 64); },
-       64, 0x021000, 0x03},
-      {CommandId::StandbyImmediate, [](CDeviceCommand& c, B&) { return c.StandbyImmediate(); }},
-      {CommandId::ReadDmaExt, [](CDeviceCommand& c, B& b) { return c.ReadDma(b, 0x123456789Aull, 16); }, 16,
-       0x123456789Aull},
-      {CommandId::WriteDmaExt, [](CDeviceCommand& c, B& b) { return c.WriteDma(b, 0x10, 3); }, 3, 0x10},
-      {CommandId::ReadSectorsExt, [](CDeviceCommand& c, B& b) { return c.ReadPio(b, 0x20, 5); }, 5, 0x20},
-      {CommandId::WriteSectorsExt, [](CDeviceCommand& c, B& b) { return c.WritePio(b, 0x30, 7); }, 7, 0x30},
-      {CommandId::SetApKey, [](CDeviceCommand& c, B& b) { return c.SetApKey(b); }, 0, device::kApKeyValue},
-      {CommandId::ReadFirmwareName, [](CDeviceCommand& c, B& b) { return c.ReadFirmwareName(b); }},
-      {CommandId::GetSystemInfo, [](CDeviceCommand& c, B& b) { return c.GetSystemInfo(b, 2); }, 2},
-      {CommandId::ReadFlashId, [](CDeviceCommand& c, B& b) { return c.ReadFlashId(b, 0x12, 0x34); }, 0, 0x3412},
-      {CommandId::ScanAllFlashId, [](CDeviceCommand& c, B& b) { return c.ScanAllFlashId(b); }},
-      {CommandId::ReadUniqueId, [](CDeviceCommand& c, B& b) { return c.ReadUniqueId(b, 9); }, 0, 9},
-      {CommandId::ReadRegister, [](CDeviceCommand& c, B& b) { return c.ReadRegister(b, 0xF0001234u); }, 0,
-       0xF0001234u},
-      {CommandId::ReadDeviceStatus, [](CDeviceCommand& c, B& b) { return c.ReadDeviceStatus(b); }},
-      {CommandId::JumpToBoot, [](CDeviceCommand& c, B&) { return c.JumpToBoot(); }},
-      {CommandId::ForceToBoot, [](CDeviceCommand& c, B&) { return c.ForceToBoot(); }},
-      {CommandId::WritePram, [](CDeviceCommand& c, B& b) { return c.WritePram(b, 256, 128); }, 128, 256},
-      {CommandId::ReadPram, [](CDeviceCommand& c, B& b) { return c.ReadPram(b, 384, 4); }, 4, 384},
-      {CommandId::StartPram, [](CDeviceCommand& c, B&) { return c.StartPram(0xBEEF); }, 0, 0xBEEF},
-      {CommandId::WriteFlashCode, [](CDeviceCommand& c, B& b) { return c.WriteFlashCode(b, 1024, 100); }, 100, 1024},
-      {CommandId::ReadFlashCode, [](CDeviceCommand& c, B& b) { return c.ReadFlashCode(b, 2048, 1); }, 1, 2048},
-      {CommandId::EraseIspCode, [](CDeviceCommand& c, B&) { return c.EraseIspCode(); }},
-      {CommandId::StartFlashCode, [](CDeviceCommand& c, B&) { return c.StartFlashCode(); }},
-      {CommandId::ReadInfoCode, [](CDeviceCommand& c, B& b) { return c.ReadInfoCode(b); }},
-      {CommandId::WriteInfoCode, [](CDeviceCommand& c, B& b) { return c.WriteInfoCode(b); }},
-      {CommandId::EraseByType, [](CDeviceCommand& c, B&) { return c.EraseByType(9, true); }, 0,
-       9 | device::kArgumentPollingFlag},
-      {CommandId::ScanFlash, [](CDeviceCommand& c, B&) { return c.ScanFlash(2, true, false); }, 0, 0x102},
-      {CommandId::WindowScan, [](CDeviceCommand& c, B& b) { return c.WindowScan(b); }},
-      {CommandId::SetCeMap, [](CDeviceCommand& c, B&) { return c.SetCeMap(0xA55A); }, 0, 0xA55A},
-      {CommandId::Preformat, [](CDeviceCommand& c, B& b) { return c.Preformat(b, 3, 0x00FF, 1, true); }, 3,
-       0x00FF | (1u << 16) | device::kArgumentPollingFlag},
-      {CommandId::ResetSmart, [](CDeviceCommand& c, B&) { return c.ResetSmart(); }},
-      {CommandId::ReadInfoBlock, [](CDeviceCommand& c, B& b) { return c.DirectReadInfoBlock(b, 0); }, 0, 0},
-      {CommandId::WriteInfoBlock, [](CDeviceCommand& c, B& b) { return c.DirectWriteInfoBlock(b, 1); }, 0, 1},
-      {CommandId::ReadBbtParameter, [](CDeviceCommand& c, B& b) { return c.ReadBbtParameter(b); }},
-      {CommandId::ReadBadBlockTable, [](CDeviceCommand& c, B& b) { return c.ReadBadBlockTable(b, 128, 64); }, 64,
-       128},
-      {CommandId::WriteBadBlockTable, [](CDeviceCommand& c, B& b) { return c.WriteBadBlockTable(b, 0, 2); }, 2, 0},
-      {CommandId::ReadThirdPartyTable, [](CDeviceCommand& c, B& b) { return c.Read3rdBbt(b, 8, 0x0B); }, 8, 0x0B},
-      {CommandId::WriteThirdPartyTable, [](CDeviceCommand& c, B& b) { return c.Write3rdBbt(b, 3, 0x21); }, 3, 0x21},
-      {CommandId::WriteRdtInfo, [](CDeviceCommand& c, B& b) { return c.WriteRdtInfo(b); }},
-      {CommandId::ReadDebugData, [](CDeviceCommand& c, B& b) { return c.ReadDebugData(b, 1, 256, 128); }, 128,
-       (1u << 16) | 256},
-      {CommandId::ReadEFuse, [](CDeviceCommand& c, B& b) { return c.ReadEFuse(b); }},
-      {CommandId::CutEFuse, [](CDeviceCommand& c, B&) { return c.CutEFuse(true, false, true); }, 0,
-       device::kEFuseUart | device::kEFuseAes},
-      {CommandId::WriteDram, [](CDeviceCommand& c, B& b) { return c.WriteDram(b, 0x4000, 128); }, 128, 0x4000},
-      {CommandId::ReadDram, [](CDeviceCommand& c, B& b) { return c.ReadDram(b, 0x4080, 16); }, 16, 0x4080},
-      {CommandId::GetRdtBadBlockLog, [](CDeviceCommand& c, B& b) { return c.Get_RDT_BadBlock_Log(b, 0, 384, 128); },
-       128, 384},
-      {CommandId::GetRdtTemperatureTimeLog,
-       [](CDeviceCommand& c, B& b) { return c.Get_RDT_Temperature_Time_Log(b, 3, 128, 17); }, 17, (3u << 16) | 128},
-      {CommandId::GetRdtSdrLog, [](CDeviceCommand& c, B& b) { return c.Get_RDT_SDR_Log(b, 1, 5); }, 1, 5},
-      {CommandId::ReadRdtInfo, [](CDeviceCommand& c, B& b) { return c.ReadRdtInfo(b); }},
-      {CommandId::GetRdtBadBlockSpecialLog,
-       [](CDeviceCommand& c, B& b) { return c.Get_RDT_BadBlock_SpecialLog(b, 128, 256); }, 128, 256},
-      {CommandId::TesterSetPower, [](CDeviceCommand& c, B&) { return c.TesterSetPower(0, 0, 0, 1); }, 0, 0, 0,
-       {0, 0, 0, 1}},
-      {CommandId::TesterCardDetect,
-       [](CDeviceCommand& c, B&) { std::uint8_t state; return c.TesterCardDetect(state); }},
-      {CommandId::TesterReadCurrent,
-       [](CDeviceCommand& c, B&) { double mA; return c.TesterReadCurrent(device::kCurrentPresent, mA); }, 0,
-       0, 0, {device::kCurrentPresent, 0, 0, 0}},
-      {CommandId::TesterReadUsbPage, [](CDeviceCommand& c, B& b) { return c.TesterReadUsbPage(b); }},
-      {CommandId::TesterSetDevSleep, [](CDeviceCommand& c, B&) { return c.TesterSetDevSleep(true); }, 0, 0, 0,
-       {1, 0, 0, 0}},
-      {CommandId::Inquiry, [](CDeviceCommand& c, B& b) { return c.Inquiry(b); }},
-      {CommandId::ReadCapacity16,
-       [](CDeviceCommand& c, B&) { std::uint64_t lba; std::uint32_t length; return c.ReadCapacity16(lba, length); }},
-  };
-}
-
 // Checks one recorded request against the command table entry and the invocation.
-void ExpectMatchesTable(const Invocation& invocation, const devicetest::RecordedRequest& request, bool bridge) {
+void ExpectMatchesTable(const CommandCall& invocation, const devicetest::RecordedRequest& request, bool bridge) {
   const device::CommandSpec& spec = device::Spec(invocation.id);
   SCOPED_TRACE(spec.name);
   const std::uint32_t bytes = device::TransferBytes(spec, invocation.sectors);
@@ -201,23 +93,9 @@ void ExpectMatchesTable(const Invocation& invocation, const devicetest::Recorded
 }
 
 void RunAllAgainstTable(bool bridge) {
-  InstalledFakeTransport transport(NumberedDisks(3));
-  BridgeMode mode(bridge ? 1 : 0);
-  ListDrives();
-  std::set<CommandId> covered;
-  for (const Invocation& invocation : AllInvocations()) {
-    transport->ClearRequests();
-    CDeviceCommand command(2);
-    std::vector<std::uint8_t> buffer(128 * 1024, 0);
-    invocation.call(command, buffer);
-    const auto requests = transport->Requests();
-    ASSERT_EQ(requests.size(), 1u) << device::Spec(invocation.id).name;
-    EXPECT_EQ(requests[0].devicePath, "/dev/fake2");
-    EXPECT_EQ(command.LastCommand(), invocation.id);
-    ExpectMatchesTable(invocation, requests[0], bridge);
-    covered.insert(invocation.id);
-  }
-  EXPECT_EQ(covered.size(), device::kCommandCount) << "every command of the table is issued by one method";
+  devicetest::SendEveryCall(bridge, [bridge](const CommandCall& invocation, const devicetest::RecordedRequest& request) {
+    ExpectMatchesTable(invocation, request, bridge);
+  });
 }
 
 TEST(DeviceCommandBlocks, EveryCommandMatchesTheTableInTesterMode) { RunAllAgainstTable(false); }
