@@ -1,6 +1,8 @@
 #include "ui/qt/SheetWindow.h"
 
 #include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
@@ -30,10 +32,11 @@ class PageHost : public QWidget {
 
 }  // namespace
 
-SheetWindow::SheetWindow(ui::CPropertySheet& sheet, QWidget* parent)
+SheetWindow::SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMenu>& menus, QWidget* parent)
     : QWidget(parent), m_sheet(sheet), m_tabs(new QTabWidget(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
+  AddOperatorMenus(menus, layout);
   layout->addWidget(m_tabs);
   setWindowTitle(FromStation(sheet.GetWindowText()));
   setWindowIcon(QIcon(StationImage(139, QSize(32, 32))));
@@ -54,6 +57,21 @@ SheetWindow::SheetWindow(ui::CPropertySheet& sheet, QWidget* parent)
 }
 
 SheetWindow::~SheetWindow() { m_pageViews.clear(); }
+
+void SheetWindow::AddOperatorMenus(const std::vector<OperatorMenu>& menus, QLayout* layout) {
+  if (menus.empty()) return;
+  auto* bar = new QMenuBar(this);
+  for (const OperatorMenu& operatorMenu : menus) {
+    QMenu* menu = bar->addMenu(operatorMenu.title);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, entries = operatorMenu.entries] {
+      menu->clear();
+      for (OperatorMenuEntry& entry : entries()) {
+        QObject::connect(menu->addAction(entry.text), &QAction::triggered, menu, [run = std::move(entry.run)] { run(); });
+      }
+    });
+  }
+  layout->setMenuBar(bar);
+}
 
 void SheetWindow::BuildCreatedPages() {
   for (int index = 0; index < m_sheet.GetPageCount(); ++index) {
