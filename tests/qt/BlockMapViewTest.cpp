@@ -89,4 +89,43 @@ TEST(QtBlockMap, TheGridsAreTableViewsOverTheModelsCells) {
   ui::SetHost(nullptr);
 }
 
+TEST(QtBlockMap, EveryRowOfTheLegendShowsInItsRectangle) {
+  if (QApplication::instance() == nullptr) GTEST_SKIP() << "no application object";
+  testsupport::ScratchStation station;
+  station.WriteFile("r/HOST_1_Report.txt", "   Die Per Flash= 1; \r\n   Plane Number = 2; \r\n   Max Block Per CE= 64;  \r\n");
+  ui::Dispatcher dispatcher;
+  uiqt::QtHost host(dispatcher);
+  ui::SetHost(&host);
+  CBlockMapDlg dialog;
+  dialog.SetReportLocation(".\\r\\HOST_1_Report.txt", ".\\r");
+  bool checked = false;
+  host.SetWindowShownHook([&](QWidget* window) {
+    // The scan legend: four rows, the last the red of the blocks found bad in a run.
+    QTableView* legend = nullptr;
+    for (QTableView* view : window->findChildren<QTableView*>()) {
+      if (view->model()->columnCount() == 6) legend = view;
+    }
+    ASSERT_NE(legend, nullptr);
+    ASSERT_EQ(legend->model()->rowCount(), 4);
+    EXPECT_EQ(legend->model()->data(legend->model()->index(3, 0), Qt::BackgroundRole).value<QColor>(), QColor(204, 0, 0));
+    EXPECT_EQ(legend->model()->data(legend->model()->index(3, 1)).toString(), QString("RUN"));
+    QApplication::processEvents();
+    // The operator cannot scroll the legend: every row lies inside it, its text in the row.
+    EXPECT_FALSE(legend->isEnabled());
+    const int shown = legend->viewport()->height();
+    for (int row = 0; row < 4; ++row) {
+      EXPECT_LE(legend->rowViewportPosition(row) + legend->rowHeight(row), shown) << "row " << row;
+      EXPECT_LE(QFontMetrics(legend->font()).height(), legend->rowHeight(row)) << "row " << row;
+    }
+    EXPECT_EQ(legend->verticalScrollBar()->value(), 0);
+    checked = true;
+    QAbstractButton* close = ButtonOf(window, "Close");
+    ASSERT_NE(close, nullptr);
+    close->click();
+  });
+  EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+  EXPECT_TRUE(checked);
+  ui::SetHost(nullptr);
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <atomic>
@@ -246,6 +248,45 @@ TEST_F(QtFrontEnd, AnOperatorMenuListsItsEntriesWhenItOpensAndRunsTheOneChosen) 
     drives.pop_back();
     emit menu->aboutToShow();
     EXPECT_EQ(menu->actions().size(), 1);
+    checked = true;
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(QtFrontEnd, AWindowSmallerThanThePageScrollsThePageWhichKeepsItsSize) {
+  TestPage page;  // 300 x 150 dialog units: 600 x 300 pixels
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&page);
+  bool checked = false;
+  host->SetWindowShownHook([&](QWidget* window) {
+    auto* scroller = qobject_cast<QScrollArea*>(host->Sheet()->Tabs()->widget(0));
+    ASSERT_NE(scroller, nullptr);
+    window->showNormal();
+    window->resize(400, 250);
+    QApplication::processEvents();
+    host->SyncNow();
+    EXPECT_LT(scroller->viewport()->width(), 600);
+    EXPECT_GT(scroller->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(scroller->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
+    // The page keeps its template's size: nothing of it is cut, it is scrolled to.
+    EXPECT_EQ(page.GetClientRect().Width(), 600);
+    EXPECT_EQ(page.GetClientRect().Height(), 300);
+    scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
+    const QWidget* list = host->Sheet()->PageView(0)->WidgetOf(page.list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(scroller->viewport()->rect().contains(QRect(list->mapTo(scroller->viewport(), QPoint(list->width() - 1, 0)), QSize(1, 1))));
+
+    // A window larger than the page: no scrolling, the page fills the tab.
+    window->resize(1000, 700);
+    QApplication::processEvents();
+    host->SyncNow();
+    EXPECT_EQ(scroller->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(scroller->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(page.GetClientRect().Width(), scroller->viewport()->width());
+    EXPECT_EQ(page.GetClientRect().Height(), scroller->viewport()->height());
     checked = true;
     sheet.RequestClose();
   });

@@ -4,8 +4,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/PropertyPage.h"
 #include "ui/qt/Convert.h"
 #include "ui/qt/StationImages.h"
 
@@ -30,6 +33,38 @@ class PageHost : public QWidget {
   ui::CPropertySheet& m_sheet;
 };
 
+// The tab itself: it scrolls its page when the tab is smaller than the page's own size (the
+// size of its template), and otherwise lets the page fill it.
+class PageScroller : public QScrollArea {
+ public:
+  PageScroller(QWidget* host, QSize pageSize, QWidget* parent) : QScrollArea(parent), m_pageSize(pageSize) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(false);
+    setWidget(host);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QScrollArea::resizeEvent(event);
+    QSize room = maximumViewportSize();
+    // A scroll bar one way takes its room from the other.
+    if (m_pageSize.width() > room.width()) room.rheight() -= horizontalScrollBar()->sizeHint().height();
+    if (m_pageSize.height() > room.height()) room.rwidth() -= verticalScrollBar()->sizeHint().width();
+    widget()->resize(room.expandedTo(m_pageSize));
+  }
+
+ private:
+  QSize m_pageSize;
+};
+
+// The size a page's template asks for, in pixels.
+QSize TemplateSizeOf(const ui::CPropertyPage& page) {
+  const ui::DialogTemplate* dialogTemplate = page.GetTemplate();
+  if (dialogTemplate == nullptr) return QSize();
+  const ui::CRect rect = page.MapDialogRect(0, 0, dialogTemplate->width, dialogTemplate->height);
+  return QSize(rect.Width(), rect.Height());
+}
+
 }  // namespace
 
 SheetWindow::SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMenu>& menus, QWidget* parent)
@@ -40,13 +75,12 @@ SheetWindow::SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMe
   layout->addWidget(m_tabs);
   setWindowTitle(FromStation(sheet.GetWindowText()));
   setWindowIcon(QIcon(StationImage(139, QSize(32, 32))));
-  const ui::CSize area = sheet.PageAreaSize();
   for (int index = 0; index < sheet.GetPageCount(); ++index) {
-    auto* host = new PageHost(sheet, m_tabs);
-    host->setMinimumSize(std::min(area.cx, 800), std::min(area.cy, 500));
+    const ui::CPropertyPage& page = *sheet.GetPage(index);
+    auto* host = new PageHost(sheet, nullptr);
     m_pageHosts.push_back(host);
     m_pageViews.push_back(nullptr);
-    m_tabs->addTab(host, FromStation(sheet.GetPage(index)->GetTitle()));
+    m_tabs->addTab(new PageScroller(host, TemplateSizeOf(page), m_tabs), FromStation(page.GetTitle()));
   }
   BuildCreatedPages();
   {

@@ -1,7 +1,8 @@
 #pragma once
 // The window of a property sheet: one tab per page. Choosing a tab asks the model (the page
 // being left may refuse); a page's widgets are built when the model has created the page; the
-// size of the page area goes back to the model; closing the window asks the pages first. The
+// size of the page area goes back to the model; a tab smaller than its page's template scrolls
+// the page, which keeps the template's size; closing the window asks the pages first. The
 // operator's menus, when there are any, stand in a menu bar above the tabs.
 #include <QTabWidget>
 #include <QWidget>
