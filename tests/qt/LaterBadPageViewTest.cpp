@@ -1,28 +1,16 @@
 // The later-bad result page in the Qt front end (offscreen): every read-only value box shows
 // its whole text from its first character, at the page's font where the box is wide enough
 // (the MP firmware name) and at a smaller one where it is not.
-#include <gtest/gtest.h>
-
-#include <memory>
-
-// The simulator's headers come before Qt's, whose "slots" keyword would clash with them.
-#include "device/Transport.h"
-#include "pages/common/PageGlobals.h"
+#include "SimPageView.h"
 #include "pages/results/LaterBadPageLayout.h"
 #include "pages/results/LaterBadResultPage.h"
-#include "platform/Profile.h"
-#include "sim/ScenarioLoader.h"
-#include "sim/SimTransport.h"
-#include "support/ScratchStation.h"
-#include "ui/Dispatcher.h"
 #include "ui/PropertySheet.h"
 
-#include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QStyle>
 
-#include "ui/qt/QtHost.h"
 #include "ui/qt/SheetWindow.h"
 #include "ui/qt/WindowView.h"
 
@@ -30,28 +18,11 @@ namespace {
 
 namespace ids = lb_ids;
 
-class LaterBadPageView : public ::testing::Test {
+// One drive on boot code on a tester board.
+class LaterBadPageView : public qttest::SimPageView {
  protected:
-  void SetUp() override {
-    station.WriteFile("Configuration/Sim/One.ini", "[Station]\r\nBoards=1\r\n[Board1]\r\nSlots=1\r\n[Drive]\r\nCode=Boot\r\n");
-    station.WriteFile("drives/c/MP_SSD_NODE/AutoMapping.ini", "");
-    platform::FlushProfileCache();
-    sim::ScenarioResult scenario = sim::LoadScenario("One.ini");
-    ASSERT_TRUE(scenario.station) << scenario.error;
-    device::SetTransport(std::make_shared<sim::SimTransport>(scenario.station));
-    g_MappingType.store(0);
-    host = std::make_unique<uiqt::QtHost>(dispatcher);
-    ui::SetHost(host.get());
-  }
-  void TearDown() override {
-    ui::SetHost(nullptr);
-    host.reset();
-    device::SetTransport(nullptr);
-  }
-
-  testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
-  ui::Dispatcher dispatcher;
-  std::unique_ptr<uiqt::QtHost> host;
+  LaterBadPageView()
+      : SimPageView("[Station]\r\nBoards=1\r\n[Board1]\r\nSlots=1\r\n[Drive]\r\nCode=Boot\r\n", false) {}
 };
 
 // Whether a line edit shows all of its text: the text at its font fits between the frame and
