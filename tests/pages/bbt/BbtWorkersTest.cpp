@@ -227,6 +227,15 @@ TEST_F(BbtWorkersThreads, GetBbtWithANameOfFewerThanFourCharactersSavesNothing) 
   EXPECT_FALSE(ReportHas(1, "END        :"));
 }
 
+TEST_F(BbtWorkersThreads, ATextFileThatCannotBeSavedFailsGetBbt) {
+  // The operator is never told the table is saved when it is not: he may erase the drive next.
+  test.station.WriteFile("taken", "a file where the folder would be");
+  GetBbt(1, std::string("taken/table.txt"));
+  EXPECT_EQ(Status(), "Fail, 0x101, Open saving file-taken/table.txt Failed");
+  EXPECT_FALSE(StationHas("taken/table.dll"));
+  EXPECT_FALSE(ReportHas(1, "END        :"));
+}
+
 TEST_F(BbtWorkersThreads, AnImageNeverTakesTheTextFilesName) {
   GetBbt(1, std::string("table.dll"));
   EXPECT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
