@@ -6,7 +6,8 @@
 // Start-up stops, with a message and before the sheet opens, when another copy of the
 // program holds the station folder (nothing of the folder is touched then) or when the
 // platform settings or the scenario are refused (the message names the file, the line and
-// the key).
+// the key). On the simulated station the window has a menu to plug a drive in again, as an
+// operator does at a real station.
 #include <QApplication>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "app/MPToolApp.h"
 #include "platform/Path.h"
 #include "platform/StationLock.h"
+#include "sim/OperatorReplug.h"
 #include "sim/StationTransport.h"
 #include "ui/Dispatcher.h"
 #include "ui/Host.h"
@@ -56,6 +58,19 @@ int main(int argc, char** argv) {
   std::string transportError;
   if (!sim::InstallStationTransport(&transportError)) {
     return stop("The station cannot start: " + transportError, kExitSettingsRefused);
+  }
+
+  // On the simulated station the operator plugs drives in again through a menu of the window.
+  if (std::shared_ptr<sim::SimStation> station = sim::InstalledSimStation()) {
+    host.AddOperatorMenu({QStringLiteral("Re-plug a drive"), [station = std::move(station)] {
+                            std::vector<uiqt::OperatorMenuEntry> entries;
+                            for (sim::ReplugChoice& choice : sim::ReplugChoices(station)) {
+                              entries.push_back({QString::fromStdString(choice.label), [replug = std::move(choice.replug)] {
+                                                   replug();
+                                                 }});
+                            }
+                            return entries;
+                          }});
   }
 
   theApp.InitInstance();

@@ -118,12 +118,11 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     m_StartClock = platform::TickCountMs();
     const std::uint8_t flowResult = RunFlow(flow);
     std::uint8_t result = FailIfRecordsLost(flowResult);
-    // A slot without a drive stays waiting: it is no failure of the run.
+    // A slot without a drive stays waiting, without a fail text; under StopIfFail its flow's
+    // 0 stops the run all the same.
     const bool noDrive = m_SlotState == kPortWaiting;
-    if (result == 0 && !noDrive) {
-      if (m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
-      if (stopIfFail) g_StopAll = 1;
-    }
+    if (result == 0 && !noDrive && m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
+    if (result == 0 && stopIfFail) g_StopAll = 1;
     m_EndClock = platform::TickCountMs();
     m_ElapsedSeconds = static_cast<double>(m_EndClock - m_StartClock) / 1000.0;
     const std::uint8_t recorded = RecordSingleResult(result);

@@ -13,13 +13,25 @@ void SimSlot::Insert(std::shared_ptr<SimDrive> drive) {
   m_drive = std::move(drive);
   if (!m_drive) return;
   m_drive->Reinsert();
-  if (!m_powered) m_drive->PowerOff();
+  m_powered = true;
+  m_drive->PowerOn();
   for (const auto& rule : m_drive->TakeProfileFaults()) m_faults.Add(rule);
 }
 
 void SimSlot::Pull() {
-  if (m_drive) m_drive->Pull();
+  if (m_drive) {
+    m_drive->Pull();
+    m_drive->PowerOff();
+  }
   m_drive.reset();
+}
+
+bool SimSlot::Replug() {
+  std::shared_ptr<SimDrive> drive = m_drive;
+  if (!drive) return false;
+  Pull();
+  Insert(std::move(drive));
+  return true;
 }
 
 void SimSlot::SetPower(bool on) {

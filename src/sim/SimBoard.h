@@ -39,8 +39,13 @@ class SimSlot {
 
   // The drive in the slot, or null. Changes only under Lock().
   std::shared_ptr<SimDrive> Drive() const { return m_drive; }
+  // A drive plugged in: like the real boards, the board powers the slot for it, so the drive
+  // boots as from power-on whatever the slot's power was (a slot the last test switched off
+  // included). Out of its slot a drive has no power.
   void Insert(std::shared_ptr<SimDrive> drive);
   void Pull();
+  // The operator pulls the drive and plugs it in again; false when the slot is empty.
+  bool Replug();
 
   bool SlotPowered() const { return m_powered; }
   void SetPower(bool on);

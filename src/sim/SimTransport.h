@@ -25,6 +25,7 @@ class SimTransport : public device::Transport {
   std::string OperatorLabel() const override;
 
   SimStation& Station() { return *m_station; }
+  const std::shared_ptr<SimStation>& SharedStation() const { return m_station; }
 
  private:
   std::shared_ptr<SimStation> m_station;

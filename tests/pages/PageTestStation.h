@@ -51,6 +51,7 @@ class SimStationScope {
     device::SetTransport(m_station ? std::make_shared<sim::SimTransport>(m_station) : nullptr);
   }
   sim::SimStation& Station() { return *m_station; }
+  const std::shared_ptr<sim::SimStation>& Shared() const { return m_station; }
 
  private:
   std::uint8_t m_bridgeMode;

@@ -2,20 +2,8 @@
 // "Disk :" drop-down lists the simulated station's drives when it opens and a choice reaches
 // the page, the status box paints itself, and the list box shows the text file in its fixed
 // font over the page below the controls.
-#include <gtest/gtest.h>
-
-#include <memory>
-
-// The simulator's headers come before Qt's, whose "slots" keyword would clash with them.
-#include "device/DevicePaths.h"
-#include "device/Transport.h"
+#include "SimPageView.h"
 #include "pages/bbt/BbtPage.h"
-#include "pages/common/PageGlobals.h"
-#include "platform/Profile.h"
-#include "sim/ScenarioLoader.h"
-#include "sim/SimTransport.h"
-#include "support/ScratchStation.h"
-#include "ui/Dispatcher.h"
 #include "ui/PropertySheet.h"
 
 #include <QAbstractButton>
@@ -26,36 +14,16 @@
 #include <QProgressBar>
 #include <QTabWidget>
 
-#include "ui/qt/QtHost.h"
 #include "ui/qt/SheetWindow.h"
 #include "ui/qt/WindowView.h"
 
 namespace {
 
-class BbtPageView : public ::testing::Test {
+// Two drives on boot code behind bridge ports.
+class BbtPageView : public qttest::SimPageView {
  protected:
-  void SetUp() override {
-    station.WriteFile("Configuration/Sim/Two.ini", "[Station]\r\nBoards=1\r\n[Board1]\r\nSlots=2\r\n[Drive]\r\nCode=Boot\r\n");
-    station.WriteFile("drives/c/MP_SSD_NODE/AutoMapping.ini", "");
-    platform::FlushProfileCache();
-    sim::ScenarioResult scenario = sim::LoadScenario("Two.ini");
-    ASSERT_TRUE(scenario.station) << scenario.error;
-    device::SetTransport(std::make_shared<sim::SimTransport>(scenario.station));
-    g_U2AMode = 1;
-    g_MappingType.store(0);
-    host = std::make_unique<uiqt::QtHost>(dispatcher);
-    ui::SetHost(host.get());
-  }
-  void TearDown() override {
-    ui::SetHost(nullptr);
-    host.reset();
-    device::SetTransport(nullptr);
-    g_U2AMode = 1;
-  }
-
-  testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
-  ui::Dispatcher dispatcher;
-  std::unique_ptr<uiqt::QtHost> host;
+  BbtPageView()
+      : SimPageView("[Station]\r\nBoards=1\r\n[Board1]\r\nSlots=2\r\n[Drive]\r\nCode=Boot\r\n", true) {}
 };
 
 TEST_F(BbtPageView, TheControlsAreShownAndTheDropDownListsTheDrives) {

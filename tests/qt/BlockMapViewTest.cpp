@@ -3,6 +3,8 @@
 // paging buttons scroll the view by one CE group.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QScrollBar>
@@ -33,21 +35,36 @@ QAbstractButton* ButtonOf(QWidget* window, const QString& text) {
   return leftmost;
 }
 
-TEST(QtBlockMap, TheGridsAreTableViewsOverTheModelsCells) {
-  if (QApplication::instance() == nullptr) GTEST_SKIP() << "no application object";
+// Shows the block map of a report (r/HOST_1_Report.txt of a scratch station), runs check on
+// its window, then closes it with its Close button.
+void ShowBlockMap(const std::string& report,
+                  const std::function<void(QWidget* window, CBlockMapDlg& dialog, uiqt::QtHost& host)>& check) {
   testsupport::ScratchStation station;
-  std::string report = "   Die Per Flash= 2; \r\n   Plane Number = 2; \r\n   Max Block Per CE= 2048;  \r\n";
-  report += "        Channel:1,CE:9,Die:0,Plane:1;    Early Bad Block_35 (0x0023)Erase Bad-RDT \r\n";
-  report += "        Channel:0,CE:0,Die:0,Plane:0;    Later Bad Block_4000 (0x0fa0) \r\n";
   station.WriteFile("r/HOST_1_Report.txt", report);
-
   ui::Dispatcher dispatcher;
   uiqt::QtHost host(dispatcher);
   ui::SetHost(&host);
   CBlockMapDlg dialog;
   dialog.SetReportLocation(".\\r\\HOST_1_Report.txt", ".\\r");
-  bool checked = false;
+  bool shown = false;
   host.SetWindowShownHook([&](QWidget* window) {
+    shown = true;
+    check(window, dialog, host);
+    QAbstractButton* close = ButtonOf(window, "Close");
+    ASSERT_NE(close, nullptr);
+    close->click();
+  });
+  EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+  EXPECT_TRUE(shown);
+  ui::SetHost(nullptr);
+}
+
+TEST(QtBlockMap, TheGridsAreTableViewsOverTheModelsCells) {
+  if (QApplication::instance() == nullptr) GTEST_SKIP() << "no application object";
+  std::string report = "   Die Per Flash= 2; \r\n   Plane Number = 2; \r\n   Max Block Per CE= 2048;  \r\n";
+  report += "        Channel:1,CE:9,Die:0,Plane:1;    Early Bad Block_35 (0x0023)Erase Bad-RDT \r\n";
+  report += "        Channel:0,CE:0,Die:0,Plane:0;    Later Bad Block_4000 (0x0fa0) \r\n";
+  ShowBlockMap(report, [&](QWidget* window, CBlockMapDlg& dialog, uiqt::QtHost& host) {
     EXPECT_EQ(window->windowTitle(), QString("BLOCK_MAP"));
     QTableView* channel0 = GridOf(window, 257, 0);
     QTableView* channel1 = GridOf(window, 257, 1);
@@ -79,14 +96,32 @@ TEST(QtBlockMap, TheGridsAreTableViewsOverTheModelsCells) {
     EXPECT_EQ(dialog.m_listCh0.GetScrollPosition().x, 380);
     QTableView* ch0View = marked == channel1 ? channel0 : channel1;
     EXPECT_EQ(ch0View->horizontalScrollBar()->value(), 380);
-    checked = true;
-    QAbstractButton* close = ButtonOf(window, "Close");
-    ASSERT_NE(close, nullptr);
-    close->click();
   });
-  EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-  EXPECT_TRUE(checked);
-  ui::SetHost(nullptr);
+}
+
+TEST(QtBlockMap, EveryRowOfTheLegendShowsInItsRectangle) {
+  if (QApplication::instance() == nullptr) GTEST_SKIP() << "no application object";
+  const std::string report = "   Die Per Flash= 1; \r\n   Plane Number = 2; \r\n   Max Block Per CE= 64;  \r\n";
+  ShowBlockMap(report, [](QWidget* window, CBlockMapDlg&, uiqt::QtHost&) {
+    // The scan legend: four rows, the last the red of the blocks found bad in a run.
+    QTableView* legend = nullptr;
+    for (QTableView* view : window->findChildren<QTableView*>()) {
+      if (view->model()->columnCount() == 6) legend = view;
+    }
+    ASSERT_NE(legend, nullptr);
+    ASSERT_EQ(legend->model()->rowCount(), 4);
+    EXPECT_EQ(legend->model()->data(legend->model()->index(3, 0), Qt::BackgroundRole).value<QColor>(), QColor(204, 0, 0));
+    EXPECT_EQ(legend->model()->data(legend->model()->index(3, 1)).toString(), QString("RUN"));
+    QApplication::processEvents();
+    // The operator cannot scroll the legend: every row lies inside it, its text in the row.
+    EXPECT_FALSE(legend->isEnabled());
+    const int shown = legend->viewport()->height();
+    for (int row = 0; row < 4; ++row) {
+      EXPECT_LE(legend->rowViewportPosition(row) + legend->rowHeight(row), shown) << "row " << row;
+      EXPECT_LE(QFontMetrics(legend->font()).height(), legend->rowHeight(row)) << "row " << row;
+    }
+    EXPECT_EQ(legend->verticalScrollBar()->value(), 0);
+  });
 }
 
 }  // namespace

@@ -6,7 +6,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <atomic>
@@ -209,6 +213,93 @@ TEST_F(QtFrontEnd, WorkerWritesAppearAfterTheUiThreadPumps) {
     worker.join();
     host->SyncNow();
     EXPECT_EQ(qobject_cast<QProgressBar*>(host->Sheet()->PageView(0)->WidgetOf(page.progress))->value(), 100);
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+}
+
+TEST_F(QtFrontEnd, AnOperatorMenuListsItsEntriesWhenItOpensAndRunsTheOneChosen) {
+  TestPage page;
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&page);
+  std::vector<std::string> drives{"Tester 1 (board 1, slot 1)", "Tester 2 (board 1, slot 2)"};
+  std::vector<std::string> replugged;
+  host->AddOperatorMenu({QStringLiteral("Re-plug a drive"), [&] {
+                           std::vector<uiqt::OperatorMenuEntry> entries;
+                           for (const std::string& drive : drives) {
+                             entries.push_back({QString::fromStdString(drive), [&replugged, drive] { replugged.push_back(drive); }});
+                           }
+                           return entries;
+                         }});
+  bool checked = false;
+  host->SetWindowShownHook([&](QWidget* window) {
+    auto* bar = window->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 1);
+    QMenu* menu = bar->actions()[0]->menu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), QString("Re-plug a drive"));
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[1]->text(), QString("Tester 2 (board 1, slot 2)"));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(replugged, std::vector<std::string>{"Tester 2 (board 1, slot 2)"});
+    // The entries are those of the moment the menu opens.
+    drives.pop_back();
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->actions().size(), 1);
+    checked = true;
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(QtFrontEnd, AWindowSmallerThanThePageScrollsThePageWhichKeepsItsSize) {
+  TestPage page;  // 300 x 150 dialog units: 600 x 300 pixels
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&page);
+  bool checked = false;
+  host->SetWindowShownHook([&](QWidget* window) {
+    auto* scroller = qobject_cast<QScrollArea*>(host->Sheet()->Tabs()->widget(0));
+    ASSERT_NE(scroller, nullptr);
+    window->showNormal();
+    window->resize(400, 250);
+    QApplication::processEvents();
+    host->SyncNow();
+    EXPECT_LT(scroller->viewport()->width(), 600);
+    EXPECT_GT(scroller->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(scroller->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
+    // The page keeps its template's size: nothing of it is cut, it is scrolled to.
+    EXPECT_EQ(page.GetClientRect().Width(), 600);
+    EXPECT_EQ(page.GetClientRect().Height(), 300);
+    scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
+    const QWidget* list = host->Sheet()->PageView(0)->WidgetOf(page.list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(scroller->viewport()->rect().contains(QRect(list->mapTo(scroller->viewport(), QPoint(list->width() - 1, 0)), QSize(1, 1))));
+
+    // A window larger than the page: no scrolling, the page fills the tab.
+    window->resize(1000, 700);
+    QApplication::processEvents();
+    host->SyncNow();
+    EXPECT_EQ(scroller->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(scroller->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(page.GetClientRect().Width(), scroller->viewport()->width());
+    EXPECT_EQ(page.GetClientRect().Height(), scroller->viewport()->height());
+    checked = true;
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(QtFrontEnd, WithoutOperatorMenusTheWindowHasNoMenuBar) {
+  TestPage page;
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&page);
+  host->SetWindowShownHook([&](QWidget* window) {
+    EXPECT_EQ(window->findChild<QMenuBar*>(), nullptr);
     sheet.RequestClose();
   });
   sheet.DoModal();

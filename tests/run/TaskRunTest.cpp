@@ -201,15 +201,20 @@ TEST_F(TaskRun, AFailureAppendsTheEnginesExtraStatus) {
   EXPECT_EQ(Cell(1).GetTextHeight(), 18);
 }
 
-TEST_F(TaskRun, AnEmptySlotOnTheSinglePathIsNoFailure) {
+TEST_F(TaskRun, AnEmptySlotOnTheSinglePathShowsNoFailureButItsFlowsZeroStopsTheRunUnderStopIfFail) {
   Install(sim::DriveProfile{}, 4, {2});
-  SetKey(".\\param.ini", "RD Debug", "StopIfFail", "1");
   RunTask<TaskProbe>(kTaskInit, "EraseAll", 2);
   EXPECT_EQ(PortStateOf(2), kPortWaiting);
   EXPECT_EQ(Cell(2).GetWindowText(), "");
   EXPECT_EQ(Cell(2).GetBkColor(), ui::RGB(255, 255, 255));
   EXPECT_EQ(ResultText(2), "P_A01");
   EXPECT_EQ(g_StopAll.load(), 0);
+
+  SetKey(".\\param.ini", "RD Debug", "StopIfFail", "1");
+  RunTask<TaskProbe>(kTaskInit, "EraseAll", 2);
+  EXPECT_EQ(PortStateOf(2), kPortWaiting);
+  EXPECT_EQ(Cell(2).GetWindowText(), "");
+  EXPECT_EQ(g_StopAll.load(), 1);
 }
 
 TEST_F(TaskRun, AFlowThatThrowsLeavesTheSlotFailedAndTheTaskDeleted) {

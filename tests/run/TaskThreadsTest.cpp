@@ -28,12 +28,11 @@ class TaskThreads : public RunTest {
     std::lock_guard<std::mutex> guard(Slot(slot).Lock());
     Slot(slot).Pull();
   }
-  // The operator inserts a drive into a slot that the last round powered off, and the slot
-  // is powered for it again (the simulated board keeps a slot off until it is told otherwise).
+  // The operator inserts a drive into a slot that the last round powered off; the board
+  // powers the slot for the drive plugged in.
   void InsertDrive(unsigned slot, const std::string& serial) {
     std::lock_guard<std::mutex> guard(Slot(slot).Lock());
     Slot(slot).Insert(std::make_shared<sim::SimDrive>(sim::DriveProfile{}, serial));
-    Slot(slot).SetPower(true);
   }
 };
 

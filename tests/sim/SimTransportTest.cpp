@@ -9,6 +9,7 @@
 #include "device/ByteOrder.h"
 #include "device/ReplyLayouts.h"
 #include "sim/IdentifyRecord.h"
+#include "sim/OperatorReplug.h"
 #include "sim/ScsiReplies.h"
 #include "sim/SystemInfoRecord.h"
 
@@ -194,6 +195,54 @@ TEST_F(SimTransportTest, PowerOffShowsNoPowerAndCurrentFollowsPower) {
   const auto result = Send(*transport, Path(4), identify);
   EXPECT_EQ(simtest::SenseKey(result), sim::kSenseNotReady);
   EXPECT_EQ(result.sense[12], sim::kAscNotReady);
+}
+
+TEST_F(SimTransportTest, ADriveRePluggedIntoASlotSwitchedOffIsPoweredAndBootsAsFromPowerOn) {
+  // The drive runs RAM code it was given; then its test ends by switching the slot off.
+  auto load = Vendor(CommandId::WritePram, 0, 2);
+  ASSERT_TRUE(SendOk(4, load));
+  auto start = Vendor(CommandId::StartPram, sim::SimDrive::ProgramRamChecksum(load.buffer));
+  ASSERT_TRUE(SendOk(4, start));
+  ASSERT_EQ(FirmwareName(4), "SBB1.0.3");
+  auto off = Tester(CommandId::TesterSetPower, {0, 0, 0, 0});
+  ASSERT_TRUE(SendOk(4, off));
+  auto identify = Ata(CommandId::IdentifyDevice);
+  ASSERT_FALSE(SendOk(4, identify));
+
+  // The operator's choices name every slot with a drive; slot 7 is empty.
+  station->SlotOfDrive(7)->Pull();
+  const std::vector<sim::ReplugChoice> choices = sim::ReplugChoices(station);
+  ASSERT_EQ(choices.size(), 31u);
+  EXPECT_EQ(choices[3].label, "Tester 4 (board 1, slot 4)");
+  EXPECT_EQ(choices[6].label, "Tester 8 (board 1, slot 8)");
+  EXPECT_EQ(choices[30].label, "Tester 32 (board 2, slot 8)");
+  ASSERT_TRUE(choices[3].replug());
+
+  auto detect = Tester(CommandId::TesterCardDetect);
+  ASSERT_TRUE(SendOk(4, detect));
+  EXPECT_EQ(detect.buffer[0], device::kCardPresent);
+  EXPECT_TRUE(station->SlotOfDrive(4)->SlotPowered());
+  EXPECT_TRUE(SendOk(4, identify));
+  EXPECT_EQ(FirmwareName(4), "SBR1.0.0");  // the RAM code is gone: boot code
+  // A slot emptied since the choices were made re-plugs nothing.
+  station->SlotOfDrive(8)->Pull();
+  EXPECT_FALSE(choices[6].replug());
+}
+
+TEST_F(SimTransportTest, ADrivePulledHasNoPowerAndOneInsertedIsPowered) {
+  auto off = Tester(CommandId::TesterSetPower, {0, 0, 0, 0});
+  ASSERT_TRUE(SendOk(5, off));
+  const std::shared_ptr<sim::SimDrive> drive = station->SlotOfDrive(5)->Drive();
+  station->SlotOfDrive(5)->Pull();
+  EXPECT_FALSE(drive->Powered());
+  // Plugged into another slot that its test switched off.
+  ASSERT_TRUE(SendOk(6, off));
+  station->SlotOfDrive(6)->Pull();
+  station->SlotOfDrive(6)->Insert(drive);
+  EXPECT_TRUE(drive->Powered());
+  auto detect = Tester(CommandId::TesterCardDetect);
+  ASSERT_TRUE(SendOk(6, detect));
+  EXPECT_EQ(detect.buffer[0], device::kCardPresent);
 }
 
 TEST_F(SimTransportTest, UsbPageCarriesTypeVersionAndTesterNumber) {

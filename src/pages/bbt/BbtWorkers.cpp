@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "device/Crc16.h"
 #include "device/records/InfoBlock.h"
 #include "engine/scan/BlockMapLayout.h"
 #include "pages/bbt/BbtFileNames.h"
@@ -158,6 +159,28 @@ bool GetBadBlockTable(CBbtWorkerRun& run) {
 
 // ---- Write BBT from a text file ----------------------------------------------------------------
 
+// The file's table fits the drive when its block map has the shape of the drive's own: the
+// same CE slots, blocks per slot and table sectors. A table of another drive's shape would put
+// its blocks in the wrong places, or reach past the end of the drive's table.
+bool SameBlockMapShape(const BlockMapLayout& file, const BlockMapLayout& drive) {
+  return file.ceSlots == drive.ceSlots && file.blocksPerSlot == drive.blocksPerSlot &&
+         file.tableSectors == drive.tableSectors;
+}
+
+// The table checksum the drive's RDT info will name once the table is written: the file's
+// record goes with the table when it carries "TVRT"; otherwise the drive keeps its own record
+// (none when the drive has none).
+std::optional<std::uint16_t> ChecksumTheRdtInfoWillName(CMPDevice& engine, const Record& fileRdtInfo) {
+  if (HasRdtMagic(fileRdtInfo)) return static_cast<std::uint16_t>(RdtInfoOf(fileRdtInfo).dbtCheckSum.Get());
+  Record driveRdtInfo{};
+  std::uint16_t checksum = kChecksumPreset;
+  if (!engine.ReadRDTInfo(driveRdtInfo.data(), &checksum)) return std::nullopt;
+  return checksum;
+}
+
+// Every check of the write is made before anything reaches the drive: the file loads whole,
+// its table has the shape of the drive's own, and the RDT info that goes with it (or stays)
+// names the checksum of the table written. The drive is then read back.
 bool WriteTableFromText(CBbtWorkerRun& run) {
   CMPDevice& engine = run.Engine();
   Record parameter{};
@@ -169,15 +192,31 @@ bool WriteTableFromText(CBbtWorkerRun& run) {
   }
   if (std::memcmp(parameter.data(), kBbtParameterMagic, 4) != 0) return run.FailWithRecord(kTableTag, kNoParameterMagic);
   const std::optional<BlockMapLayout> layout = DescribeBlockMap(parameter.data());
-
-  ApplyCeMap(engine, rdtInfo, HasRdtMagic(rdtInfo));
   engine.ReadSystemInfo();
-  engine.m_BBTBuffer.assign(DllTableBytes(parameter.data()), 0xFF);
-  if (!layout) return run.FailWithRecord(kTableTag, kTableSizeError);
+
+  Record driveParameter{};
+  if (!engine.ReadBadBlockTable(driveParameter.data(), nullptr)) {
+    return run.FailWithRecord(engine.m_ErrorTag, engine.m_ErrorMessage);
+  }
+  const std::optional<BlockMapLayout> driveLayout = DescribeBlockMap(driveParameter.data());
+  if (!layout || !driveLayout || !SameBlockMapShape(*layout, *driveLayout)) {
+    const std::string fileTable =
+        layout ? platform::Format("a table of %u sectors (block map of %u bytes)", layout->tableSectors, layout->mapBytes)
+               : std::string("no table that holds its block map");
+    return run.FailWithRecord(
+        kTableTag, kTableSizeError,
+        platform::Format("BBT file: %s; the drive's: %u sectors (%u bytes)", fileTable.c_str(),
+                         driveLayout ? driveLayout->tableSectors : 0u, driveLayout ? driveLayout->mapBytes : 0u));
+  }
+  engine.m_BBTBuffer.assign(layout->TableBytes(), 0xFF);
   std::fill_n(engine.m_BBTBuffer.begin(), layout->mapBytes, 0);
   if (!engine.LoadBadBlockFile(textFile, engine.m_BBTBuffer, parameter.data(), rdtInfo.data())) {
     return run.FailWithRecord(kTableTag, engine.m_ErrorMessage);
   }
+  const std::uint16_t tableChecksum = CCrc16::Ccitt(engine.m_BBTBuffer.data(), layout->mapBytes, kChecksumPreset);
+  const std::optional<std::uint16_t> named = ChecksumTheRdtInfoWillName(engine, rdtInfo);
+  if (named && *named != tableChecksum) return run.FailWithRecord(kTableTag, kRdtChecksumMismatch);
+  ApplyCeMap(engine, rdtInfo, HasRdtMagic(rdtInfo));
 
   std::uint16_t written = kChecksumPreset;
   if (!engine.WriteBadBlockTable(engine.m_BBTBuffer, rdtInfo.data(), parameter.data(), &written, 0)) {

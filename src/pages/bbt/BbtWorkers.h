@@ -20,9 +20,12 @@
 //                          beside it and lists the file; the verdict tells whether the table's
 //                          checksum is the one the RDT info records and whether the RDT built
 //                          the table.
-//  WriteBbtFromTextThread  loads both records and the table of a bad-block text file, sets the
-//                          CE map, writes the table with its RDT info and checks its checksum
-//                          against the drive's RDT info and the table read back.
+//  WriteBbtFromTextThread  loads both records and the table of a bad-block text file; before
+//                          anything reaches the drive it checks that the table has the shape of
+//                          the drive's own ("BBT Info BBTSize error!!!") and that the RDT info
+//                          the drive will hold names the table's checksum ("BBT Info check sum
+//                          is not match!!!"); then sets the CE map, writes the table with its
+//                          RDT info and checks the drive's RDT info and the table read back.
 //  WriteBbtFromSotThread   writes every CE's slice of a ".sot" image with its chip number.
 //
 // Every failure shows "Fail, %s, %s" (the code "0x%03X" of the error tag and its message) and

@@ -1,7 +1,5 @@
 // The legacy slot page's parameter file (.\param.ini): Reload Param, the list of the other
 // parameter files of the folder with its lock, the product information and the serial range.
-#include <filesystem>
-
 #include "pages/legacy/FirstPropertyPage.h"
 #include "pages/legacy/ProductInfo.h"
 #include "platform/Files.h"
@@ -17,15 +15,6 @@ constexpr const char* kLoadSuccess = "Load file Success !!!";
 constexpr const char* kLoadFail = "Load file Fail !!!";
 constexpr std::size_t kSerialBuffer = 26;  // at most 25 characters
 
-// Whether two path texts name the same file (the chosen file may be given as a native path).
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  const std::filesystem::path first = platform::ToNativePath(a);
-  const std::filesystem::path second = platform::ToNativePath(b);
-  if (std::filesystem::equivalent(first, second, error)) return true;
-  return first.lexically_normal() == second.lexically_normal();
-}
-
 }  // namespace
 
 void CFirstPropertyPage::ReadProductInfo() {
@@ -37,8 +26,11 @@ void CFirstPropertyPage::ReadProductInfo() {
 
 void CFirstPropertyPage::OnReloadParam() {
   ui::CFileDialog dialog(true, "", "", ui::OFN_HIDEREADONLY | ui::OFN_FILEMUSTEXIST, "", this);
-  if (dialog.DoModal() == ui::IDOK && !SameFile(dialog.GetPathName(), m_ParamIniPath)) {
-    // The copy replaces param.INI through a temporary file: a failed copy keeps the old one.
+  // Only the very text of param.ini's path is taken for param.ini itself. Another text that
+  // names it is copied like any file: the copy replaces param.ini through a temporary file and
+  // refuses a file copied onto itself, so such a choice fails ("Load file Fail !!!") and
+  // param.ini stays as it was.
+  if (dialog.DoModal() == ui::IDOK && dialog.GetPathName() != m_ParamIniPath) {
     if (platform::CopyFile(dialog.GetPathName(), m_ParamIniPath, false)) {
       MessageBox(kLoadSuccess, {}, ui::MB_OK | ui::MB_ICONINFORMATION);
     } else {

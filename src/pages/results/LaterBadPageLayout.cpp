@@ -18,8 +18,14 @@ struct ValueColumn {
   struct Entry {
     int box;
     const char* label;
+    int width = 0;  // 0: the column's box width
   } entries[5];
 };
+
+// The last column's boxes reach to the right past the column's width where nothing stands
+// beside them, so that an MP firmware name ("SBF20A01") shows whole; the CE map box stops
+// before its "..." button.
+constexpr int kLastColumnWideBox = 50;
 
 // The value boxes and their labels, column by column.
 constexpr ValueColumn kValueColumns[] = {
@@ -45,11 +51,11 @@ constexpr ValueColumn kValueColumns[] = {
       {ids::kGoodBlockCount, "Good Block Count:"},
       {ids::kReRdt, "Do  ReRDT:"}}},
     {495, 34, 531, 24,
-     {{ids::kMpVersion, "MP  Ver:"},
-      {ids::kMaxBad, "Max Bad:"},
-      {ids::kSpareBlock, "Spare Blk:"},
+     {{ids::kMpVersion, "MP  Ver:", kLastColumnWideBox},
+      {ids::kMaxBad, "Max Bad:", kLastColumnWideBox},
+      {ids::kSpareBlock, "Spare Blk:", kLastColumnWideBox},
       {ids::kCeMapBox, "CE Map:"},
-      {ids::kBbSource, "BB Src:"}}},
+      {ids::kBbSource, "BB Src:", kLastColumnWideBox}}},
 };
 
 constexpr int kValueRows[] = {21, 33, 45, 57, 69};
@@ -62,7 +68,7 @@ constexpr int kValueBoxes[] = {ids::kEraseFail,   ids::kProgramFail,    ids::kRe
                                ids::kMaxBad,      ids::kSpareBlock,     ids::kCeMapBox,   ids::kBbSource};
 
 ui::DialogTemplate MakeTemplate() {
-  ui::DialogTemplate page{ids::kTemplate, "Later Bad Result", 701, 380, ui::DialogFont{}, {}};
+  ui::DialogTemplate page{ids::kTemplate, "Dialog", 701, 380, ui::DialogFont{}, {}};
   AddResultPageTopArea(page.items, kLaterBadPageSetup);
   result_items::Items items(page.items);
   for (const ValueColumn& column : kValueColumns) {
@@ -70,7 +76,7 @@ ui::DialogTemplate MakeTemplate() {
       const ValueColumn::Entry& entry = column.entries[row];
       if (entry.box == 0) continue;
       items.ValueBox(ids::LabelOf(entry.box), entry.label, column.labelX, column.labelWidth, entry.box, column.boxX,
-                     column.boxWidth, kValueRows[row]);
+                     entry.width != 0 ? entry.width : column.boxWidth, kValueRows[row]);
     }
   }
   items.Push(ids::kCeMap, "...", 556, 57, 12, 11);

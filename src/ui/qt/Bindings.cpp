@@ -1,5 +1,6 @@
 #include "ui/qt/Bindings.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <QAbstractItemView>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
@@ -30,6 +32,7 @@
 #include "ui/ProgressCtrl.h"
 #include "ui/qt/CheckComboBinding.h"
 #include "ui/qt/Convert.h"
+#include "ui/qt/FittingFont.h"
 #include "ui/qt/ListModels.h"
 #include "ui/qt/StationImages.h"
 
@@ -38,11 +41,7 @@ namespace uiqt {
 std::uint32_t Binding::Sync(bool everything) {
   const std::uint32_t dirty = m_window.TakeDirty() | (everything ? ui::kDirtyAll : 0u);
   if (dirty == 0) return 0;
-  if (dirty & ui::kDirtyFont) {
-    const std::optional<ui::LOGFONT> font = m_window.GetFont();
-    m_widget->setFont(font ? ToQFont(*font, m_widget->parentWidget() ? m_widget->parentWidget()->font() : QFont())
-                           : QFont());
-  }
+  if (dirty & ui::kDirtyFont) m_widget->setFont(ModelFont());
   // A placement may depend on the font (a combo box's edit field), so a new font places anew.
   if ((dirty & (ui::kDirtyGeometry | ui::kDirtyFont)) && FollowsModelGeometry()) {
     m_widget->setGeometry(Placement(m_window.GetWindowRect()));
@@ -59,6 +58,11 @@ std::uint32_t Binding::Sync(bool everything) {
 
 QRect Binding::Placement(const ui::CRect& rect) const {
   return QRect(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
+}
+
+QFont Binding::ModelFont() const {
+  const std::optional<ui::LOGFONT> font = m_window.GetFont();
+  return font ? ToQFont(*font, m_widget->parentWidget() ? m_widget->parentWidget()->font() : QFont()) : QFont();
 }
 
 void Binding::SyncText(const std::string& /*text*/) {}
@@ -156,13 +160,33 @@ class EditBinding : public Binding {
     m_syncing = false;
   }
   void SyncContent(std::uint32_t dirty) override {
-    if (!(dirty & ui::kDirtyState)) return;
-    const bool readOnly = m_edit.IsReadOnly();
-    if (auto* line = qobject_cast<QLineEdit*>(Widget())) line->setReadOnly(readOnly);
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(Widget())) plain->setReadOnly(readOnly);
+    if (dirty & ui::kDirtyState) {
+      const bool readOnly = m_edit.IsReadOnly();
+      if (auto* line = qobject_cast<QLineEdit*>(Widget())) line->setReadOnly(readOnly);
+      if (auto* plain = qobject_cast<QPlainTextEdit*>(Widget())) plain->setReadOnly(readOnly);
+    }
+    if (dirty & (ui::kDirtyText | ui::kDirtyFont | ui::kDirtyGeometry | ui::kDirtyState)) FitReadOnlyText();
   }
 
  private:
+  // A read-only box shows its whole text, from its start: the font shrinks to fit the box (the
+  // operator cannot scroll a box he cannot type into); what still does not fit is the end,
+  // and the tip shows it all.
+  void FitReadOnlyText() {
+    auto* line = qobject_cast<QLineEdit*>(Widget());
+    if (line == nullptr || !m_edit.IsReadOnly()) return;
+    const int frame = line->hasFrame() ? line->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, line) : 0;
+    const QMargins margins = line->textMargins();
+    const int width = m_edit.GetWindowRect().Width() - 2 * frame - 2 * kLineEditInnerMargin - margins.left() -
+                      margins.right();
+    const QFont font = FontFittingWidth(ModelFont(), line->text(), width);
+    line->setFont(font);
+    line->setCursorPosition(0);
+    line->setToolTip(QFontMetrics(font).horizontalAdvance(line->text()) > width ? line->text() : QString());
+  }
+  // The space QLineEdit keeps between its frame and its text on either side.
+  static constexpr int kLineEditInnerMargin = 2;
+
   static QWidget* MakeWidget(ui::CEdit& edit, QWidget* parent) {
     const std::uint32_t style = edit.GetStyle();
     if (style & ui::ES_MULTILINE) return new QPlainTextEdit(parent);
@@ -440,6 +464,9 @@ class ListCtrlBinding : public Binding {
       view->setHorizontalScrollBarPolicy(bars);
       view->setVerticalScrollBarPolicy(bars);
     }
+    if (dirty & (ui::kDirtyContent | ui::kDirtyStructure | ui::kDirtyGeometry | ui::kDirtyState | ui::kDirtyFont)) {
+      FitRowsOfAnUnscrolledList(*view);
+    }
     if (dirty & ui::kDirtyScroll) {
       const ui::CPoint position = m_list.GetScrollPosition();
       view->horizontalScrollBar()->setValue(position.x);
@@ -450,6 +477,23 @@ class ListCtrlBinding : public Binding {
   }
 
  private:
+  // A disabled list (a legend) cannot be scrolled: its rows are made as short as it takes,
+  // with a font to match, for all of them to show in its rectangle.
+  void FitRowsOfAnUnscrolledList(QTableView& view) {
+    int rowHeight = ui::CListCtrl::kRowHeight;
+    QFont font = ModelFont();
+    const int rows = m_model->rowCount();
+    if (!m_list.IsWindowEnabled() && rows > 0) {
+      const int frame = view.frameWidth();
+      const int header = view.horizontalHeader()->isVisible() ? view.horizontalHeader()->sizeHint().height() : 0;
+      const int height = m_list.GetWindowRect().Height() - 2 * frame - header;
+      rowHeight = std::clamp(height / rows, 1, ui::CListCtrl::kRowHeight);
+      font = FontFittingHeight(font, rowHeight);
+    }
+    if (view.font() != font) view.setFont(font);
+    if (view.verticalHeader()->defaultSectionSize() != rowHeight) view.verticalHeader()->setDefaultSectionSize(rowHeight);
+  }
+
   ui::CListCtrl& m_list;
   ListCtrlModel* m_model;
   CellDelegate* m_delegate;

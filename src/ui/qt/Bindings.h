@@ -2,6 +2,7 @@
 // One binding per model window shown: the Qt widget that renders it, kept in step with the
 // model by Sync (user-interface thread), and the widget's user events turned into the model's
 // User* calls.
+#include <QFont>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,9 @@ class Binding {
   virtual bool FollowsModelGeometry() const { return true; }
   // Where the widget goes for the window's rectangle: the rectangle itself.
   virtual QRect Placement(const ui::CRect& rect) const;
+  // The font the model gives the window (the parent's font changed as it says), or the
+  // application's font.
+  QFont ModelFont() const;
 
  private:
   ui::CWnd& m_window;

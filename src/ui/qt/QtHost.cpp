@@ -81,7 +81,7 @@ QWidget* QtHost::ActiveTopWindow() const {
 }
 
 void QtHost::RunModal(ui::CPropertySheet& sheet) {
-  SheetWindow window(sheet);
+  SheetWindow window(sheet, m_operatorMenus);
   SheetWindow* previous = m_sheet;
   m_sheet = &window;
   // Maximised; the full screen size also serves where no window manager maximises it.

@@ -12,6 +12,7 @@
 
 #include "ui/Dispatcher.h"
 #include "ui/Host.h"
+#include "ui/qt/OperatorMenu.h"
 
 namespace uiqt {
 
@@ -37,6 +38,8 @@ class QtHost : public QObject, public ui::Host, public ui::PumpBackend {
   // Called once each top-level window (sheet or dialog) is shown; tests act through it.
   void SetWindowShownHook(std::function<void(QWidget*)> hook) { m_shownHook = std::move(hook); }
   SheetWindow* Sheet() const { return m_sheet; }
+  // Menus of the sheet's window from the next sheet shown on.
+  void AddOperatorMenu(OperatorMenu menu) { m_operatorMenus.push_back(std::move(menu)); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +56,7 @@ class QtHost : public QObject, public ui::Host, public ui::PumpBackend {
   std::vector<WindowView*> m_dialogViews;
   std::uint64_t m_lastSerial = ~std::uint64_t{0};
   std::function<void(QWidget*)> m_shownHook;
+  std::vector<OperatorMenu> m_operatorMenus;
   const QEvent* m_lastKeyEvent = nullptr;
   unsigned long m_lastKeyTime = 0;
 };

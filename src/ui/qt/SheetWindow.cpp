@@ -1,9 +1,14 @@
 #include "ui/qt/SheetWindow.h"
 
 #include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "ui/PropertyPage.h"
 #include "ui/qt/Convert.h"
 #include "ui/qt/StationImages.h"
 
@@ -28,22 +33,54 @@ class PageHost : public QWidget {
   ui::CPropertySheet& m_sheet;
 };
 
+// The tab itself: it scrolls its page when the tab is smaller than the page's own size (the
+// size of its template), and otherwise lets the page fill it.
+class PageScroller : public QScrollArea {
+ public:
+  PageScroller(QWidget* host, QSize pageSize, QWidget* parent) : QScrollArea(parent), m_pageSize(pageSize) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(false);
+    setWidget(host);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QScrollArea::resizeEvent(event);
+    QSize room = maximumViewportSize();
+    // A scroll bar one way takes its room from the other.
+    if (m_pageSize.width() > room.width()) room.rheight() -= horizontalScrollBar()->sizeHint().height();
+    if (m_pageSize.height() > room.height()) room.rwidth() -= verticalScrollBar()->sizeHint().width();
+    widget()->resize(room.expandedTo(m_pageSize));
+  }
+
+ private:
+  QSize m_pageSize;
+};
+
+// The size a page's template asks for, in pixels.
+QSize TemplateSizeOf(const ui::CPropertyPage& page) {
+  const ui::DialogTemplate* dialogTemplate = page.GetTemplate();
+  if (dialogTemplate == nullptr) return QSize();
+  const ui::CRect rect = page.MapDialogRect(0, 0, dialogTemplate->width, dialogTemplate->height);
+  return QSize(rect.Width(), rect.Height());
+}
+
 }  // namespace
 
-SheetWindow::SheetWindow(ui::CPropertySheet& sheet, QWidget* parent)
+SheetWindow::SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMenu>& menus, QWidget* parent)
     : QWidget(parent), m_sheet(sheet), m_tabs(new QTabWidget(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
+  AddOperatorMenus(menus, layout);
   layout->addWidget(m_tabs);
   setWindowTitle(FromStation(sheet.GetWindowText()));
   setWindowIcon(QIcon(StationImage(139, QSize(32, 32))));
-  const ui::CSize area = sheet.PageAreaSize();
   for (int index = 0; index < sheet.GetPageCount(); ++index) {
-    auto* host = new PageHost(sheet, m_tabs);
-    host->setMinimumSize(std::min(area.cx, 800), std::min(area.cy, 500));
+    const ui::CPropertyPage& page = *sheet.GetPage(index);
+    auto* host = new PageHost(sheet, nullptr);
     m_pageHosts.push_back(host);
     m_pageViews.push_back(nullptr);
-    m_tabs->addTab(host, FromStation(sheet.GetPage(index)->GetTitle()));
+    m_tabs->addTab(new PageScroller(host, TemplateSizeOf(page), m_tabs), FromStation(page.GetTitle()));
   }
   BuildCreatedPages();
   {
@@ -54,6 +91,21 @@ SheetWindow::SheetWindow(ui::CPropertySheet& sheet, QWidget* parent)
 }
 
 SheetWindow::~SheetWindow() { m_pageViews.clear(); }
+
+void SheetWindow::AddOperatorMenus(const std::vector<OperatorMenu>& menus, QLayout* layout) {
+  if (menus.empty()) return;
+  auto* bar = new QMenuBar(this);
+  for (const OperatorMenu& operatorMenu : menus) {
+    QMenu* menu = bar->addMenu(operatorMenu.title);
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, entries = operatorMenu.entries] {
+      menu->clear();
+      for (OperatorMenuEntry& entry : entries()) {
+        QObject::connect(menu->addAction(entry.text), &QAction::triggered, menu, [run = std::move(entry.run)] { run(); });
+      }
+    });
+  }
+  layout->setMenuBar(bar);
+}
 
 void SheetWindow::BuildCreatedPages() {
   for (int index = 0; index < m_sheet.GetPageCount(); ++index) {

@@ -1,20 +1,23 @@
 #pragma once
 // The window of a property sheet: one tab per page. Choosing a tab asks the model (the page
 // being left may refuse); a page's widgets are built when the model has created the page; the
-// size of the page area goes back to the model; closing the window asks the pages first.
+// size of the page area goes back to the model; a tab smaller than its page's template scrolls
+// the page, which keeps the template's size; closing the window asks the pages first. The
+// operator's menus, when there are any, stand in a menu bar above the tabs.
 #include <QTabWidget>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
 #include "ui/PropertySheet.h"
+#include "ui/qt/OperatorMenu.h"
 #include "ui/qt/WindowView.h"
 
 namespace uiqt {
 
 class SheetWindow : public QWidget {
  public:
-  explicit SheetWindow(ui::CPropertySheet& sheet, QWidget* parent = nullptr);
+  explicit SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMenu>& menus = {}, QWidget* parent = nullptr);
   ~SheetWindow() override;
 
   ui::CPropertySheet& Sheet() const { return m_sheet; }
@@ -31,6 +34,7 @@ class SheetWindow : public QWidget {
   void OnTabChosen(int index);
   void BuildCreatedPages();
   void SyncTitles();
+  void AddOperatorMenus(const std::vector<OperatorMenu>& menus, QLayout* layout);
   ui::CPropertySheet& m_sheet;
   QTabWidget* m_tabs;
   std::vector<QWidget*> m_pageHosts;

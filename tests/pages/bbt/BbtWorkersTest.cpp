@@ -101,11 +101,12 @@ class BbtWorkersThreads : public BbtPageTest {
   Bytes StationBytes(const std::string& name) { return BytesOf(test.station.ReadFile(name)); }
   bool StationHas(const std::string& name) { return std::filesystem::exists(test.station.Folder() / name); }
   bool ReportHas(int port, const std::string& text) { return Report(port).find(text) != std::string::npos; }
-  // The drive's next call of the command fails so.
-  void Fault(int driveNumber, const char* command, sim::FaultAction action) {
+  // The drive's next call of the command (after the skipped ones) fails so.
+  void Fault(int driveNumber, const char* command, sim::FaultAction action, unsigned skip = 0) {
     sim::FaultRule rule;
     rule.command = command;
     rule.action = action;
+    rule.skip = skip;
     test.sim.Station().SlotOfDrive(driveNumber)->Faults().Add(rule);
   }
 
@@ -226,6 +227,15 @@ TEST_F(BbtWorkersThreads, GetBbtWithANameOfFewerThanFourCharactersSavesNothing) 
   EXPECT_FALSE(ReportHas(1, "END        :"));
 }
 
+TEST_F(BbtWorkersThreads, ATextFileThatCannotBeSavedFailsGetBbt) {
+  // The operator is never told the table is saved when it is not: he may erase the drive next.
+  test.station.WriteFile("taken", "a file where the folder would be");
+  GetBbt(1, std::string("taken/table.txt"));
+  EXPECT_EQ(Status(), "Fail, 0x101, Open saving file-taken/table.txt Failed");
+  EXPECT_FALSE(StationHas("taken/table.dll"));
+  EXPECT_FALSE(ReportHas(1, "END        :"));
+}
+
 TEST_F(BbtWorkersThreads, AnImageNeverTakesTheTextFilesName) {
   GetBbt(1, std::string("table.dll"));
   EXPECT_EQ(Status(), "Pass(CheckSum OK, from RDT), please re-plug in!!");
@@ -308,7 +318,43 @@ TEST_F(BbtWorkersThreads, ATableReadSavedErasedAndWrittenBackIsTheTableItWas) {
   EXPECT_EQ(std::string(Drive(1).RdtInfo()->signature.Get()), "TVRT");
 }
 
-TEST_F(BbtWorkersThreads, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterTheWrite) {
+TEST_F(BbtWorkersThreads, ATextFileOfADriveWithAnotherTableSizeWritesNothing) {
+  // A file saved from the drive with two CEs (four sectors), written to drives of four CEs
+  // (eight sectors) and back: the drive's own table decides the size.
+  GetBbt(3, std::string("two.txt"));
+  GetBbt(1, std::string("four.txt"));
+  Replug(1);
+  Replug(3);
+  const Bytes fourCes = DriveTable(1);
+  const std::optional<MpInfo> fourCesInfo = Drive(1).RdtInfo();
+  WriteBbt(1, std::string("two.txt"));
+  EXPECT_EQ(Status(), "Fail, 0x303, BBT Info BBTSize error!!!");
+  EXPECT_EQ(DriveTable(1), fourCes);
+  ASSERT_TRUE(Drive(1).RdtInfo());
+  EXPECT_EQ(RecordBytes(*Drive(1).RdtInfo()), RecordBytes(*fourCesInfo));
+  EXPECT_TRUE(ReportHas(1, "Error Tag  : F_D01"));
+  EXPECT_TRUE(ReportHas(1, "BBT file: a table of 4 sectors (block map of 2048 bytes); the drive's: 8 sectors (4096 bytes)"));
+
+  const Bytes twoCes = DriveTable(3);
+  WriteBbt(3, std::string("four.txt"));
+  EXPECT_EQ(Status(), "Fail, 0x303, BBT Info BBTSize error!!!");
+  EXPECT_EQ(DriveTable(3), twoCes);
+  EXPECT_FALSE(Drive(3).RdtInfo());
+}
+
+TEST_F(BbtWorkersThreads, ADriveWhoseOwnTableSizeIsUnknownTakesNoTable) {
+  GetBbt(1, std::string("keep.txt"));
+  Replug(1);
+  Bytes spoilt(DriveTable(1).size(), 0x04);
+  ASSERT_EQ(Drive(1).WriteBadBlockTable(0, static_cast<std::uint32_t>(spoilt.size() / 512), spoilt), sim::DriveStatus::Ok);
+  Fault(1, "Read BBT Parameter", sim::FaultAction::Sense);
+  WriteBbt(1, std::string("keep.txt"));
+  EXPECT_EQ(Status().rfind("Fail, 0x303, Issue Read BBT Parameter Command Failed !!!", 0), 0u) << Status();
+  EXPECT_TRUE(ReportHas(1, "Error Tag  : F_D01"));
+  EXPECT_EQ(DriveTable(1), spoilt);
+}
+
+TEST_F(BbtWorkersThreads, ATextFileWhoseRdtInfoNamesAnotherChecksumIsRefusedBeforeTheWrite) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
   // The RDT info of the file records a checksum (bytes 21..22) that its table does not have.
@@ -331,15 +377,41 @@ TEST_F(BbtWorkersThreads, ATextFileWhoseRdtInfoNamesAnotherChecksumFailsAfterThe
   text.replace(firstRow, rows.size(), rows);
   test.station.WriteFile("changed.txt", text);
 
+  Bytes spoilt(DriveTable(1).size(), 0x04);
+  ASSERT_EQ(Drive(1).WriteBadBlockTable(0, static_cast<std::uint32_t>(spoilt.size() / 512), spoilt), sim::DriveStatus::Ok);
+  const std::optional<MpInfo> before = Drive(1).RdtInfo();
+  ASSERT_TRUE(before);
+
   WriteBbt(1, std::string("changed.txt"));
   EXPECT_EQ(Status(), "Fail, 0x303, BBT Info check sum is not match!!!");
   EXPECT_TRUE(ReportHas(1, "Error Tag  : F_D01"));
+  // Neither the table nor the RDT info reached the drive.
+  EXPECT_EQ(DriveTable(1), spoilt);
+  EXPECT_EQ(RecordBytes(*Drive(1).RdtInfo()), RecordBytes(*before));
+}
+
+TEST_F(BbtWorkersThreads, ATextFileWithoutRdtInfoIsCheckedAgainstTheDrivesRdtInfoBeforeTheWrite) {
+  // The table of the drive on its MP firmware (no RDT info in its file), given to the drive
+  // whose RDT info names the checksum of its own, other table: written, the drive's record
+  // would not match its table.
+  GetBbt(2, std::string("plain.txt"));
+  Replug(2);
+  const Bytes before = DriveTable(1);
+  ASSERT_NE(DriveTable(2), before);
+  WriteBbt(1, std::string("plain.txt"));
+  EXPECT_EQ(Status(), "Fail, 0x303, BBT Info check sum is not match!!!");
+  EXPECT_EQ(DriveTable(1), before);
+  // The same file suits its own drive, whose RDT info names no checksum to keep.
+  Replug(2);
+  WriteBbt(2, std::string("plain.txt"));
+  EXPECT_EQ(Status(), "Pass, please re-plug in!!");
 }
 
 TEST_F(BbtWorkersThreads, ATableThatReadsBackOtherwiseThanWrittenFails) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
-  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  // The first read, of the drive's table before the write, answers; the read-back does not.
+  Fault(1, "Read BBT", sim::FaultAction::Garbage, 1);
   WriteBbt(1, std::string("keep.txt"));
   EXPECT_EQ(Status(), "Fail, 0x303, BBT check sum is not match!!!");
 }

@@ -207,11 +207,18 @@ TEST_F(LegacyPageTest, ReloadParamReplacesParamIniAndAFailureKeepsTheOldFile) {
   EXPECT_EQ(MessageTexts()[1], "Load file Fail !!!");
   EXPECT_EQ(test.station.ReadFile("param.ini"), before);
 
-  // param.ini itself, and a cancelled dialog, change nothing and say nothing.
-  test.host.AnswerNextFileDialog((test.station.Folder() / "param.ini").string());
+  // The very text of param.ini's path, and a cancelled dialog, change nothing and say nothing.
+  test.host.AnswerNextFileDialog(page.ParamIniPath());
   page.OnReloadParam();
   page.OnReloadParam();
   EXPECT_EQ(MessageTexts().size(), 2u);
+  EXPECT_EQ(test.station.ReadFile("param.ini"), before);
+  // param.ini named otherwise is copied like any file, onto itself: the copy is refused and
+  // param.ini stays whole.
+  test.host.AnswerNextFileDialog((test.station.Folder() / "param.ini").string());
+  page.OnReloadParam();
+  ASSERT_EQ(MessageTexts().size(), 3u);
+  EXPECT_EQ(MessageTexts()[2], "Load file Fail !!!");
   EXPECT_EQ(test.station.ReadFile("param.ini"), before);
 }
 

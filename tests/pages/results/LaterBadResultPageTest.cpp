@@ -47,6 +47,8 @@ class LaterBadResultPageTest : public ::testing::Test {
 
 TEST_F(LaterBadResultPageTest, SetUpForAScanReportWithCaptionsFromTheCaptionFile) {
   Open();
+  // The template's own caption; the sheet names the tab from the caption file.
+  EXPECT_EQ(page.GetTitle(), "Dialog");
   EXPECT_EQ(page.GetDlgItemText(ids::kShowResult), "Show Result");
   EXPECT_EQ(page.GetDlgItemText(ids::kDiskLabel), "Disk :");
   EXPECT_EQ(page.GetDlgItemText(ids::kResultLabel), "Later Bad Result :");

@@ -1,0 +1,30 @@
+#pragma once
+// What the operator of the simulated station does by hand at a real one: pulls a drive out of
+// its slot and plugs it in again. A tester board powers a slot when a drive is plugged in
+// (SimSlot::Insert), so a drive whose slot the end of a test switched off answers again,
+// booting as from power-on. It is how the operator brings back a drive that the result and
+// bad-block-table pages cannot reach ("Detect Error Please Re-Plug!!", "IC ver Error") or that
+// they left on its RAM code ("please re-plug in!!"). This header names no station type, so
+// that the program's Qt code can include it.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+class SimStation;
+
+struct ReplugChoice {
+  std::string label;             // "Tester 3 (board 1, slot 3)"
+  std::function<bool()> replug;  // false when the slot is found empty
+};
+
+// One choice per slot that holds a drive, in drive-number order. A choice re-plugs under the
+// slot's lock, so it waits for a command the slot is running.
+std::vector<ReplugChoice> ReplugChoices(const std::shared_ptr<SimStation>& station);
+
+// The simulated station the installed transport serves; null when the drives are real.
+std::shared_ptr<SimStation> InstalledSimStation();
+
+}  // namespace sim
