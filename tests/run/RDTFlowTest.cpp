@@ -182,6 +182,24 @@ TEST_F(RDTFlow, ReRdtWithoutRdtInformationRunsOnWithTheFlagsCleared) {
   EXPECT_FALSE(ReportHas("Run Info CHCE Map"));
 }
 
+TEST_F(RDTFlow, ReRdtOfADriveOnFlashCodeRestartsIntoBootCodeOnlyAfterAnErase) {
+  SetStation("ReRDT");
+  // The station's own erase type (1) runs no erase: the flash code starts again after the
+  // power reset and the boot-code check fails.
+  Install(OnRdtFirmware());
+  EXPECT_EQ(RunFlow(), 0);
+  ExpectFailed("I_x65", "[ChkRC]Not Running on Boot Code now");
+  // A ReRDT station sets erase type 9: the drive is erased, restarts on boot code and gets the
+  // RDT firmware again, the earlier run's information kept.
+  SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", "9");
+  for (const sim::DriveProfile& profile : {OnRdtFirmware(), OnMpFirmware()}) {
+    Install(profile);
+    EXPECT_EQ(RunFlow(), 1) << Report(1);
+    EXPECT_TRUE(ReportHas("Erase All Block(Type 9)")) << Report(1);
+    EXPECT_EQ(Slot(1).Drive()->FlashHolds(), sim::FlashFirmware::Rdt);
+  }
+}
+
 TEST_F(RDTFlow, EraseTypeNineForgetsTheRunInformationsCeMap) {
   SetStation("ReRDT");
   SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", "9");
