@@ -26,12 +26,9 @@ TEST_F(RDTResultFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOth
     const std::string faultedProfile = faulted;
     const PassingRun passingRun = sweep.TracePassingRun(SweepScenario(kRdtPassed, faultedProfile));
     if (HasFailure()) return;
-    sweep.SweepFaults(
-        passingRun,
-        [&faultedProfile](const std::string& faultLine) {
-          return SweepScenario(kRdtPassed, faultedProfile, faultLine);
-        },
-        e2etest::kSanitizerRunStride);
+    sweep.SweepFaults(passingRun, [&faultedProfile](const std::string& faultLine) {
+      return SweepScenario(kRdtPassed, faultedProfile, faultLine);
+    });
     if (HasFatalFailure()) return;
   }
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
