@@ -181,10 +181,11 @@ class FaultSweep {
   }
 
   // Commands that come only right after the command that opens their step.
-  std::set<std::string> followers = {"Card Detect",      "Read Device Status", "Read PRAM",
-                                     "Start PRAM",       "Read BBT Parameter", "Read BBT",
-                                     "Read Info Block",  "Read DRAM",          "Read Flash Code",
-                                     "Start Flash Code", "Read DMA Ext",       "Read Capacity (16)"};
+  // (A table read opens with "Read BBT Parameter": every table read is a step of its own.)
+  std::set<std::string> followers = {"Card Detect",     "Read Device Status", "Read PRAM",
+                                     "Start PRAM",      "Read BBT",           "Read Info Block",
+                                     "Read DRAM",       "Read Flash Code",    "Start Flash Code",
+                                     "Read DMA Ext",    "Read Capacity (16)"};
   // Commands whose data the flow reports as the drive sends it (garbage in them is nothing
   // the flow could tell from data).
   std::set<std::string> uncheckedData;

@@ -20,6 +20,8 @@ class RDTResultFaultSweepThreads : public FaultSweepTest {
 };
 
 TEST_F(RDTResultFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  // A flow of a few steps: every fault at each point, garbage in each table read too.
+  sweep.everyFaultAtEachIndex = true;
   for (const auto& [slots, faulted] : {std::pair{24, ""}, std::pair{16, kOnMpFirmware.c_str()}}) {
     SCOPED_TRACE(slots);
     test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "SlotNumber", std::to_string(slots));
