@@ -13,6 +13,7 @@
 #include "device/VendorCommands.h"
 #include "device/records/BadBlockTable.h"
 #include "device/records/InfoBlock.h"
+#include "support/CommandRewriter.h"
 #include "engine/scan/BlockMapLayout.h"
 
 namespace {
@@ -97,36 +98,19 @@ TEST_F(BadBlockTableTest, ATableThatFailsTheChecksumItsParameterRecordCarriesIsN
   EXPECT_EQ(device->m_BBTBuffer[33], kFactory);
 }
 
-// The simulated station with the parameter record of every Read BBT Parameter answer changed,
-// as a drive whose firmware reports a geometry its table cannot hold would send it.
-class ParameterRecordRewriter : public device::Transport {
- public:
-  ParameterRecordRewriter(std::shared_ptr<device::Transport> inner, std::function<void(BbtParameterRecord&)> change)
-      : m_inner(std::move(inner)), m_change(std::move(change)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
-    const device::PassThroughResult result = m_inner->Execute(path, request);
-    const auto fields = device::cdb::DecodeVendorCdb(request.cdb);
-    const device::CommandSpec& spec = device::Spec(device::CommandId::ReadBbtParameter);
-    if (result.Succeeded() && fields && fields->command == spec.code && fields->subOperation == spec.subOperation &&
-        request.dataLength >= sizeof(BbtParameterRecord)) {
-      BbtParameterRecord record;
-      std::memcpy(&record, request.data, sizeof(record));
-      m_change(record);
-      std::memcpy(request.data, &record, sizeof(record));
-    }
-    return result;
-  }
-
- private:
-  std::shared_ptr<device::Transport> m_inner;
-  std::function<void(BbtParameterRecord&)> m_change;
-};
-
 TEST_F(BadBlockTableTest, SizesTheDriveReportsAreCheckedInSixtyFourBitsBeforeTheTableIsRead) {
   const auto readWith = [this](std::function<void(BbtParameterRecord&)> change) {
-    device::SetTransport(
-        std::make_shared<ParameterRecordRewriter>(std::make_shared<sim::SimTransport>(simStation), std::move(change)));
+    // Every Read BBT Parameter answer changed, as a drive whose firmware reports a geometry
+    // its table cannot hold would send it.
+    device::SetTransport(std::make_shared<testsupport::CommandRewriter>(
+        std::make_shared<sim::SimTransport>(simStation), "Read BBT Parameter",
+        testsupport::CommandRewriter::Data::Answered, [change](std::span<std::uint8_t> data) {
+          if (data.size() < sizeof(BbtParameterRecord)) return;
+          BbtParameterRecord record;
+          std::memcpy(&record, data.data(), sizeof(record));
+          change(record);
+          std::memcpy(data.data(), &record, sizeof(record));
+        }));
     Record parameter;
     parameter.fill(0xAA);
     const std::uint8_t result = device->ReadBadBlockTable(parameter.data(), nullptr);
