@@ -55,11 +55,11 @@ inline constexpr int kFaultedPort = 5;
 // reply of half a sector).
 inline constexpr const char* kSweepFaults[] = {"Pull", "Timeout", "Garbage", "Sense,0B,00,00", "Short,256"};
 
-// Sanitizer builds run every fourth (ThreadSanitizer: eighth) run of a sweep; the default
+// Sanitizer builds run every fourth (ThreadSanitizer: sixteenth) run of a sweep; the default
 // build runs every run a sweep asks for. A stride that is a multiple of 5 would give every
 // run the same fault.
 #if defined(__SANITIZE_THREAD__)
-inline constexpr std::size_t kSanitizerRunStride = 8;
+inline constexpr std::size_t kSanitizerRunStride = 16;
 #elif defined(__SANITIZE_ADDRESS__)
 inline constexpr std::size_t kSanitizerRunStride = 4;
 #else
@@ -75,6 +75,11 @@ inline bool FullSweepAsked() {
   const char* value = std::getenv("STATION_FULL_SWEEP");
   return value != nullptr && std::string_view(value) == "1";
 }
+
+// Whether a sweep of a station whose flow another station's sweep covers runs in this build:
+// sanitizer builds sweep one station per flow (the same code on the same threads), unless the
+// full sweep is asked for.
+inline bool SweepsVariantStations() { return kSanitizerRunStride == 1 || FullSweepAsked(); }
 
 // A 24-slot station whose drives have the profile `drives` (the keys of [Drive]) and whose
 // faulted port has `faulted` on top, with the fault line when there is one.

@@ -24,6 +24,9 @@ class MPFaultSweepThreads : public FaultSweepTest, public ::testing::WithParamIn
 };
 
 TEST_P(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  if (std::string_view(GetParam()) != "MP" && !e2etest::SweepsVariantStations()) {
+    GTEST_SKIP() << "sanitizer builds sweep the flow at its MP station";
+  }
   sweep.SweepEachWay({"Boot", "Burner", "Flash", "Rdt"}, MPSweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
