@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -308,8 +309,12 @@ class CMPDevice {
   void WriteReportSettings();
   void WriteInfoBlockReport(const std::uint8_t* infoBlock512);
   std::string WriteSmartReport(const std::uint8_t* smartPage512);
-  std::string FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord, const BlockInfoRecord* blockInfo,
-                                    const std::uint8_t* rdtInfo64);
+  // The statistics text of the block-information record (fromRecord set) or of the drive's
+  // bad-block table read now; the empty text without the records it needs. nullopt when the
+  // table could not be read (or failed its checksum test): the read's tag and message are
+  // left for the caller, as counts of a block map that was not read would be made up.
+  std::optional<std::string> FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord,
+                                                   const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64);
 
   // ======================================================================================
   // Fields. The flows and pages read and write these directly.
@@ -402,7 +407,7 @@ class CMPDevice {
   std::vector<std::uint8_t> m_UniqueIds;  // kUniqueIdBytes per CE, 64 CEs (ReadAllUniqueID)
 
   // ---- scan fields (scan/*.cpp) ------------------------------------------------------------
-  std::uint32_t m_UnitsPerCE = 0;       // unit count per CE of the bad-block table
+  std::uint32_t m_UnitsPerCE = 0;       // unit (die) count per CE, from the system information
   std::uint32_t m_TableSizeBytes = 0;   // size of the block map in bytes
   std::uint8_t m_LaterBadRequest = 0;   // the later-bad page's request (TakeLaterBadRequest);
   std::string m_LaterBadLimitText;      // the next ScanBadBlock takes and clears it

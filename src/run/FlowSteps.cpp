@@ -154,6 +154,9 @@ bool CSlotTestTask::SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64
   device.m_WholeTableBuffer.clear();
   device.m_WholeTableBuffer.shrink_to_fit();
   if (sorted || !showFailure) return true;
+  // A sort failure that fails the drive is recorded under the engine's tag; one that does not
+  // leaves the report of a passing drive without a fail record.
+  device.WriteFailReport();
   TakeEngineErrorTag();
   SetSlotStatus(kSlotFail, device.m_ErrorTag, device.m_ErrorMessage);
   return FailOutWithSerial(failureExtra);

@@ -76,8 +76,9 @@ class CMPFlow {
   // ---- endings, with the statistics text of the run
   bool FailOut();
   bool FailOutWithoutSerial();
-  // The statistics text of a second record read with ReadRDTInfo (8 and 16 slots only).
-  void ReadStatisticsText();
+  // The statistics text of a second record read with ReadRDTInfo (8 and 16 slots only); false,
+  // with the fail record written, when the drive's table could not be read for it.
+  bool ReadStatisticsText();
   void StoreBlockInfo();
 
   CSlotTestTask& m_task;

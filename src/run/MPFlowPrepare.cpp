@@ -246,12 +246,20 @@ bool CMPFlow::EraseFlash(int progressPoints) {
   return true;
 }
 
-void CMPFlow::ReadStatisticsText() {
-  if (m_slotLayout != 8 && m_slotLayout != 16) return;
+bool CMPFlow::ReadStatisticsText() {
+  if (m_slotLayout != 8 && m_slotLayout != 16) return true;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
-  if (m_device.ReadRDTInfo(record.data(), nullptr)) {
-    m_statisticsText = m_device.FormatBlockStatistics(StatisticsItems(m_slotLayout), 0, nullptr, record.data());
+  if (!m_device.ReadRDTInfo(record.data(), nullptr)) return true;
+  // Statistics of a table that could not be read would be made up: the drive fails with the
+  // read's tag.
+  const std::optional<std::string> statistics =
+      m_device.FormatBlockStatistics(StatisticsItems(m_slotLayout), 0, nullptr, record.data());
+  if (!statistics) {
+    m_device.WriteFailReport();
+    return false;
   }
+  m_statisticsText = *statistics;
+  return true;
 }
 
 void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
@@ -265,7 +273,7 @@ bool CMPFlow::FirstScan() {
 // Both scans: the statistics text of the RDT information first (8 and 16 slots), then the scan
 // into a zeroed record, which is stored whether the scan passed or failed.
 bool CMPFlow::ScanAndStore(std::uint8_t earlyBadScan, int progressPoints) {
-  ReadStatisticsText();
+  if (!ReadStatisticsText()) return FailOut();
   m_blockInfo->Clear();
   const std::uint8_t scanned =
       m_device.ScanBadBlock(earlyBadScan, 0, m_task.m_pProgress, progressPoints, 0, m_blockInfo.get(), 0);

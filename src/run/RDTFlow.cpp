@@ -215,9 +215,9 @@ void CRDTFlow::SetCeMap() {
 bool CRDTFlow::RestartIntoBurnerCode() {
   if (g_U2AMode == 0) {
     if (!m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) {
-      // The slot shows the failure in this flow's phase; its record says so too.
+      // The slot shows the failure in this flow's phase; the reset wrote the drive's only fail
+      // record, under the tag it set.
       m_task.TurnErrorTagPhase('I');
-      m_device.WriteFailReport();
       return FailOut();
     }
     if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();

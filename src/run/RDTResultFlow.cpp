@@ -39,15 +39,14 @@ constexpr RdtResultFailure kRdtResultFailures[] = {
 bool ShowsStatistics(int slotLayout) { return slotLayout == 8 || slotLayout == 16; }
 
 // The statistics text of a layout: 8 slots "<prefix><statistics of 11 items>", 16 slots the
-// statistics of 10 items.
-std::string StatisticsText(CMPDevice& device, int slotLayout, std::string_view prefix8Slots,
-                           const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
+// statistics of 10 items; nullopt when the drive's table (no record given) could not be read.
+std::optional<std::string> StatisticsText(CMPDevice& device, int slotLayout, std::string_view prefix8Slots,
+                                          const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
   const std::uint8_t fromRecord = blockInfo != nullptr ? 1 : 0;
-  if (slotLayout == 8) {
-    return std::string(prefix8Slots) +
-           device.FormatBlockStatistics(kStatistics8Slots, fromRecord, blockInfo, rdtInfo64);
-  }
-  return device.FormatBlockStatistics(kStatistics16Slots, fromRecord, blockInfo, rdtInfo64);
+  const std::uint32_t items = slotLayout == 8 ? kStatistics8Slots : kStatistics16Slots;
+  const std::optional<std::string> statistics = device.FormatBlockStatistics(items, fromRecord, blockInfo, rdtInfo64);
+  if (!statistics) return std::nullopt;
+  return slotLayout == 8 ? std::string(prefix8Slots) + *statistics : *statistics;
 }
 
 }  // namespace
@@ -103,7 +102,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
     device.m_ExtraStatusText.clear();
     // A bad-block judgement that failed shows the statistics it judged.
     if (ShowsStatistics(slotLayout) && m_ErrorTag == "F_T31") {
-      device.m_ExtraStatusText = StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
+      device.m_ExtraStatusText = *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
       device.m_HasExtraStatus = 1;
     }
     SetSlotStatus(kSlotFail, m_ErrorTag, device.m_ErrorMessage);
@@ -112,7 +111,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
   SetProgress(95);
   std::string text = "Pass";
   if (ShowsStatistics(slotLayout)) {
-    text += "*" + StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
+    text += "*" + *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
   }
   SetSlotStatus(kSlotPass, text, "");
   WriteTotalTimeLine("Read RDT Log,", startMs);
@@ -131,13 +130,17 @@ std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uin
   std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtInfo{};
   // A drive that never ran the RDT has no information: its statistics go without.
   device.ReadRDTInfo(rdtInfo.data(), nullptr);
-  // Statistics of a table that could not be read would be made up: no pass without it.
-  if (!device.ReadBadBlockTable(parameters.data(), nullptr)) {
+  // Statistics of a table that could not be read would be made up: no pass without it, at this
+  // read or at the statistics' own.
+  const auto tableUnread = [&] {
     device.WriteFailReport();
     return StatusOnlyFail();
-  }
-  SetSlotStatus(kSlotPassOrange, "Pass*" + StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data()),
-                "");
+  };
+  if (!device.ReadBadBlockTable(parameters.data(), nullptr)) return tableUnread();
+  const std::optional<std::string> statistics =
+      StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data());
+  if (!statistics) return tableUnread();
+  SetSlotStatus(kSlotPassOrange, "Pass*" + *statistics, "");
   SetProgress(95);
   WriteTotalTimeLine("Read BBT Info,", startMs);
   return 1;

@@ -17,7 +17,7 @@ std::uint32_t TableSectors(const BbtGeometry& geometry) {
   return static_cast<std::uint32_t>((BlockMapBytes(geometry) + kSectorBytes - 1) / kSectorBytes);
 }
 
-BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry) {
+BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry, std::uint16_t mapChecksum) {
   BbtParameterRecord record;
   std::memset(&record, 0, sizeof(record));
   record.magic.Set(kBbtParameterMagic);
@@ -26,13 +26,21 @@ BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry) {
     record.ceAddress[ce] = present ? static_cast<std::uint8_t>(ce) : kAbsentCeAddress;
   }
   record.blocksPerUnit.Set(geometry.blocksPerUnit);
+  // The dies of a CE in groups under one chip number each: the groups after the first shift the
+  // CE's chip number by the CE slots, and the map holds every group.
+  const unsigned units = std::max(geometry.unitsPerCe, 1u);
+  const unsigned group =
+      geometry.unitsPerGroup != 0 && geometry.unitsPerGroup < units && units % geometry.unitsPerGroup == 0
+          ? geometry.unitsPerGroup
+          : units;
   record.chipModulus = 16;
-  record.shiftEnable = 0;
+  record.shiftEnable = group < units ? 1 : 0;
   record.shiftDivisor = 1;
   record.ceSlots = static_cast<std::uint8_t>(geometry.ceSlots);
-  record.unitsPerCe = static_cast<std::uint8_t>(geometry.unitsPerCe);
-  record.mapFactor = 1;
+  record.unitsPerCe = static_cast<std::uint8_t>(group);
+  record.mapFactor = static_cast<std::uint8_t>(units / group);
   record.tableSectors.Set(TableSectors(geometry));
+  record.mapChecksum.Set(mapChecksum);
   return record;
 }
 

@@ -12,13 +12,15 @@ namespace sim {
 struct BbtGeometry {
   unsigned ceSlots = 0;            // CE slots the map covers
   unsigned unitsPerCe = 1;         // dies per CE
+  unsigned unitsPerGroup = 0;      // dies under one chip number (0: all of the CE's)
   std::uint32_t blocksPerUnit = 0; // blocks per die
   std::uint64_t presentCeMask = 0; // bit k: CE k carries flash (only CEs 0..15 get addresses)
 };
 
 std::uint32_t BlockMapBytes(const BbtGeometry& geometry);
 std::uint32_t TableSectors(const BbtGeometry& geometry);
-BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry);
+// The parameter record of the geometry, carrying the CRC-16 of the block map as it stands.
+BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry, std::uint16_t mapChecksum);
 
 // The table image of a block map (geometry's map size), padded with 0xFF to whole sectors.
 std::vector<std::uint8_t> EncodeBadBlockTable(std::span<const std::uint8_t> blockMap);

@@ -13,6 +13,7 @@ struct FlashGeometry {
   std::uint64_t ceMap = 0xF;          // bit n = CE n carries flash
   bool ceNumberedByMap = false;       // the CE-numbering flag of the system information
   unsigned diesPerCe = 1;
+  unsigned diesPerChip = 0;           // dies of a CE under one third-party chip number (0: all)
   unsigned planes = 2;                // 1, 2 or 4
   std::uint32_t blocksPerCe = 1024;
   std::uint32_t pageSectors = 32;     // flash page size in 512-byte sectors

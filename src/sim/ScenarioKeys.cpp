@@ -37,6 +37,7 @@ constexpr ScenarioKey kScenarioKeys[] = {
     {Drive, "CeMap", false},
     {Drive, "CeNumberedByMap", false},
     {Drive, "Dies", false},
+    {Drive, "DiesPerChip", false},
     {Drive, "Planes", false},
     {Drive, "BlocksPerCe", false},
     {Drive, "PageSectors", false},

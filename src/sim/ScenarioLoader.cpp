@@ -331,6 +331,10 @@ void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
   if (geometry.planes == 3) keys.Fail("Planes", "expected 1, 2 or 4");
   geometry.blocksPerCe = static_cast<std::uint32_t>(keys.Int("BlocksPerCe", geometry.blocksPerCe, 8, 65535));
   if (geometry.blocksPerCe % geometry.diesPerCe != 0) keys.Fail("BlocksPerCe", "must divide evenly by Dies");
+  geometry.diesPerChip = static_cast<unsigned>(keys.Int("DiesPerChip", geometry.diesPerChip, 0, 8));
+  if (geometry.diesPerChip != 0 && geometry.diesPerCe % geometry.diesPerChip != 0) {
+    keys.Fail("DiesPerChip", "must divide Dies evenly");
+  }
   geometry.pageSectors = static_cast<std::uint32_t>(keys.Int("PageSectors", geometry.pageSectors, 1, 256));
   geometry.ceSizeExponent = static_cast<unsigned>(keys.Int("CeSizeExponent", geometry.ceSizeExponent, 0, 10));
   if (geometry.ceMap == 0) keys.Fail("CeMap", "at least one CE must carry flash");

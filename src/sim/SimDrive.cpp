@@ -394,6 +394,7 @@ BbtGeometry SimDrive::TableGeometry() const {
   BbtGeometry table;
   table.ceSlots = geometry.CeSlots();
   table.unitsPerCe = geometry.diesPerCe == 0 ? 1 : geometry.diesPerCe;
+  table.unitsPerGroup = geometry.diesPerChip;
   table.blocksPerUnit = geometry.BlocksPerDie();
   for (unsigned slot = 0; slot < table.ceSlots && slot < 64; ++slot) {
     const unsigned ce = geometry.CeOfSlot(slot);
@@ -407,7 +408,8 @@ std::uint16_t SimDrive::TableCheckSum() const {
   return CCrc16::Ccitt(m_table.data(), mapBytes);
 }
 
-BbtParameterRecord SimDrive::BbtParameters() const { return EncodeBbtParameters(TableGeometry()); }
+// The controller keeps the record's checksum with its table: every table write changes both.
+BbtParameterRecord SimDrive::BbtParameters() const { return EncodeBbtParameters(TableGeometry(), TableCheckSum()); }
 
 DriveStatus SimDrive::ReadBadBlockTable(std::uint32_t firstSector, std::uint32_t count,
                                         std::span<std::uint8_t> out) const {

@@ -13,6 +13,8 @@ struct StationPass {
   const char* station;
   const char* scenarioFile;  // empty: 24 drives on boot code
   const char* timingLine;    // the flow's total-time line
+  const char* eraseType = "";  // Debug.ini's erase type, when the station needs one
+  const char* name = "";       // the test's name, when not the station's
 };
 
 std::ostream& operator<<(std::ostream& out, const StationPass& pass) { return out << pass.station; }
@@ -25,6 +27,9 @@ class EveryStationThreads : public e2etest::StationPassTest, public ::testing::W
                                                  : TemplateScenario(GetParam().scenarioFile)) {
     // The RDT result station's CSV logs of 24 drives only cost time here.
     test.SetKey(".\\param.ini", "Options", "save_RDT_log", "0");
+    if (*GetParam().eraseType != '\0') {
+      test.SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", GetParam().eraseType);
+    }
   }
 };
 
@@ -56,9 +61,15 @@ INSTANTIATE_TEST_SUITE_P(
                       StationPass{"QC", "ProgrammedAtMp.ini", "QC Process"},  // kind 4: QC
                       StationPass{"UpdateFW", "ProgrammedAtMp.ini", "Upgrade  Firmware"},  // kind 4: ISP rewrite
                       StationPass{"ReRDT", "", "RDT PreTest OK,"},            // kind 1: RDT pretest
+                      // Drives back from the RDT on its firmware and on the MP firmware (among
+                      // boot and burner code): code from flash restarts into boot code only
+                      // after an erase, which the station's own erase type (1) does not run.
+                      StationPass{"ReRDT", "MixedCodes.ini", "RDT PreTest OK,", "9", "ReRDTOfDrivesOnFlashCode"},
                       StationPass{"SortMP", "", "MP PreTest Process"},        // kind 1: MP
                       StationPass{"SortRDT", "", "RDT PreTest OK,"},          // kind 1: RDT pretest
                       StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"}),  // kind 4: RMA read
-    [](const ::testing::TestParamInfo<StationPass>& info) { return std::string(info.param.station); });
+    [](const ::testing::TestParamInfo<StationPass>& info) {
+      return std::string(*info.param.name != '\0' ? info.param.name : info.param.station);
+    });
 
 }  // namespace

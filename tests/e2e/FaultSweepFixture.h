@@ -1,15 +1,21 @@
 #pragma once
 // The fault sweep (FaultSweep.h) of a production-page station: whole passes through the
-// application's sheet; the faulted drive's failure is recorded in the work order's results
-// list and, for a failed drive (not an empty slot), counted under its tag in the summary log.
+// application's sheet. The records a pass writes are read from their files: the work order's
+// results list (every drive's line), the summary log (the failed drive counted under its tag),
+// Summary.csv at the MP station (every drive's row), the block-information files and the
+// Fail_Log copies of the slot reports.
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "e2e/FaultSweep.h"
 #include "e2e/StationPassFixture.h"
+#include "engine/MPDevice.h"
+#include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "run/BlockInfoFile.h"
 
 namespace e2etest {
 
@@ -29,6 +35,8 @@ class FaultSweepTest : public StationPassTest {
       const std::string name = entry.path().filename().string();
       if (name.rfind("WO_", 0) == 0 || name == "_Summary.log") std::filesystem::remove(entry.path(), ignored);
     }
+    std::filesystem::remove_all(logFolder / "Fail_Log", ignored);
+    std::filesystem::remove(platform::ToNativePath(SummaryCsvPath()), ignored);
   }
   std::string ResultsListLine(int port) const {
     const std::string path = g_WorkOrderFilePath.Get();
@@ -44,6 +52,58 @@ class FaultSweepTest : public StationPassTest {
   FaultSweep sweep;
 
  private:
+  static std::string SummaryCsvPath() { return g_WorkFolder.Get() + "MPTestSummary\\Summary.csv"; }
+  // The Summary.csv rows of the pass (the MP station writes one per drive).
+  std::vector<std::string> SummaryCsvRows() const {
+    const std::optional<std::string> text = platform::ReadWholeFile(SummaryCsvPath());
+    std::vector<std::string> rows;
+    if (!text) return rows;
+    for (const std::string& line : platform::Split(*text, '\n')) {
+      if (!line.empty() && line.rfind("Date,", 0) != 0) rows.push_back(line);
+    }
+    return rows;
+  }
+  std::string Station() const {
+    return platform::ReadProfileString(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation",
+                                       "");
+  }
+  // The erase station lists no results; only the MP station writes Summary.csv.
+  bool WritesResultsList() const { return Station() != "EraseAll"; }
+  bool WritesSummaryCsv() const { return Station() == "MP"; }
+  // The pass's Summary.csv: one row per drive, all passes but the faulted drive's, which
+  // carries the code of its tag.
+  void ExpectSummaryCsvRows(const std::string& faultedTag) const {
+    if (!WritesSummaryCsv()) return;
+    const std::vector<std::string> rows = SummaryCsvRows();
+    EXPECT_EQ(rows.size(), 24u);
+    std::size_t passes = 0;
+    std::size_t faulted = 0;
+    const std::string faultedEnd = "," + CMPDevice::ErrorTagToCode(faultedTag);
+    for (const std::string& row : rows) {
+      passes += row.size() > 5 && row.compare(row.size() - 5, 5, ",Pass") == 0 ? 1 : 0;
+      faulted += row.size() > faultedEnd.size() &&
+                         row.compare(row.size() - faultedEnd.size(), faultedEnd.size(), faultedEnd) == 0
+                     ? 1
+                     : 0;
+    }
+    EXPECT_EQ(passes, 23u);
+    EXPECT_EQ(faulted, 1u) << faultedEnd;
+  }
+  std::string BlockInfoTags(int port) const {
+    const std::string path = BlockInfoFilePath(port);
+    const std::optional<std::string> bytes = platform::ReadWholeFile(path);
+    if (!bytes) return {};
+    if (bytes->size() % sizeof(BlockInfoRecord) != 0) return "a record cut short;";
+    std::string tags;
+    for (const BlockInfoRecord& record : ReadBlockInfoRecords(path)) tags += std::string(record.tag, 4) + ";";
+    return tags;
+  }
+  std::optional<std::string> FailLogCopy(int port) const {
+    const std::string name = std::string("Fail_Log/") + pagestest::kHost + "_" + std::to_string(port) + "_Report.txt";
+    if (!std::filesystem::exists(platform::ToNativePath(page->LogFolder() + "\\" + name))) return std::nullopt;
+    return test.ReadStationFile(page->LogFolder(), name);
+  }
+
   SweepPage SweepPageOfSheet() {
     SweepPage sweepPage;
     sweepPage.install = [this](const std::string& scenario) { Install(scenario); };
@@ -52,11 +112,21 @@ class FaultSweepTest : public StationPassTest {
     sweepPage.resultText = [this](int port) { return page->ResultTextOfPort(port); };
     sweepPage.cellText = [this](int port) { return page->PortCell(port).GetWindowText(); };
     sweepPage.expectFailureRecorded = [this](int port, const std::string& tag, int state) {
-      EXPECT_NE(ResultsListLine(port).find(",Fail,"), std::string::npos) << ResultsListLine(port);
+      if (WritesResultsList()) {
+        EXPECT_NE(ResultsListLine(port).find(",Fail," + tag + ","), std::string::npos) << ResultsListLine(port);
+      }
       if (state == kPortFail) {
         EXPECT_NE(summary.find("\r\n" + tag + "=1\r\n"), std::string::npos) << summary;
       }
+      ExpectSummaryCsvRows(tag);
     };
+    sweepPage.expectPassRecorded = [this](int port) {
+      if (!WritesResultsList()) return;
+      const std::string line = ResultsListLine(port);
+      EXPECT_TRUE(line.size() >= 5 && line.compare(line.size() - 5, 5, ",Pass") == 0) << line;
+    };
+    sweepPage.blockInfoTags = [this](int port) { return BlockInfoTags(port); };
+    sweepPage.failLogCopy = [this](int port) { return FailLogCopy(port); };
     return sweepPage;
   }
 };

@@ -18,16 +18,9 @@ class ISPRewriteFaultSweepThreads : public e2etest::FaultSweepTest {
 TEST_F(ISPRewriteFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
   // A running code that cannot be named shows the flow's own tag over the check's record.
   sweep.rewrittenTags = {"I_B67"};
-  for (const std::string& faulted : {kOnMpFirmware, kOnBootCode}) {
-    SCOPED_TRACE(faulted);
-    const PassingRun passingRun = sweep.TracePassingRun(SweepScenario(kOnBootCode, faulted));
-    if (HasFailure()) return;
-    sweep.SweepFaults(
-        passingRun,
-        [&faulted](const std::string& faultLine) { return SweepScenario(kOnBootCode, faulted, faultLine); },
-        e2etest::kSanitizerRunStride);
-    if (HasFatalFailure()) return;
-  }
+  sweep.SweepEachWay({kOnMpFirmware, kOnBootCode}, [](const std::string& faulted, const std::string& faultLine) {
+    return SweepScenario(kOnBootCode, faulted, faultLine);
+  });
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 

@@ -1,6 +1,7 @@
-// The fault sweep of the MP station (FaultSweepFixture.h): the faulted drive comes in on boot
-// code, then on burner code and on the RDT firmware, among drives on burner code (the quickest
-// healthy MP run).
+// The fault sweeps of the MP flow's stations (FaultSweepFixture.h): MP, EraseMP (erase type 9)
+// and SortMP (the bad-block table sorted first, a failed sort failing the drive). The faulted
+// drive comes in on boot code, on burner code, on the MP firmware from flash and on the RDT
+// firmware, among drives on burner code (the quickest healthy MP run).
 #include "e2e/FaultSweepFixture.h"
 
 namespace {
@@ -11,25 +12,26 @@ using e2etest::SweepScenario;
 std::string MPSweepScenario(const std::string& faultedCode, const std::string& faultLine = "") {
   std::string faulted = "Code=" + faultedCode + "\r\n";
   if (faultedCode == "Rdt") faulted += "RdtState=Done\r\nRdtResultCode=0\r\n";
+  if (faultedCode == "Flash") faulted += "InfoBlock=Written\r\nGoodMark=01\r\n";
   return SweepScenario("Code=Burner\r\n", faulted, faultLine);
 }
 
-class MPFaultSweepThreads : public FaultSweepTest {
+class MPFaultSweepThreads : public FaultSweepTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  MPFaultSweepThreads() : FaultSweepTest("MP", MPSweepScenario("Boot")) {}
+  MPFaultSweepThreads() : FaultSweepTest(GetParam(), MPSweepScenario("Boot")) {
+    test.SetKey(".\\param.ini", "Options", "ShowSortBBTFail", "1");
+  }
 };
 
-TEST_F(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
-  for (const char* code : {"Boot", "Burner", "Rdt"}) {
-    SCOPED_TRACE(code);
-    const PassingRun passingRun = sweep.TracePassingRun(MPSweepScenario(code));
-    if (HasFailure()) return;
-    sweep.SweepFaults(
-        passingRun, [code](const std::string& faultLine) { return MPSweepScenario(code, faultLine); },
-        e2etest::kSanitizerRunStride);
-    if (HasFatalFailure()) return;
+TEST_P(MPFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
+  if (std::string_view(GetParam()) != "MP" && !e2etest::SweepsVariantStations()) {
+    GTEST_SKIP() << "sanitizer builds sweep the flow at its MP station";
   }
+  sweep.SweepEachWay({"Boot", "Burner", "Flash", "Rdt"}, MPSweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
+
+INSTANTIATE_TEST_SUITE_P(Stations, MPFaultSweepThreads, ::testing::Values("MP", "EraseMP", "SortMP"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

@@ -20,7 +20,7 @@ class QCFaultSweepThreads : public FaultSweepTest {
 TEST_F(QCFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthersPassing) {
   const PassingRun passingRun = sweep.TracePassingRun(QCSweepScenario());
   if (HasFailure()) return;
-  sweep.SweepFaults(passingRun, QCSweepScenario, e2etest::kSanitizerRunStride);
+  sweep.SweepFaults(passingRun, QCSweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 

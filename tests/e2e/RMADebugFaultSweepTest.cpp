@@ -24,7 +24,7 @@ TEST_F(RMADebugFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOthe
   sweep.rewrittenTags = {"I_B67"};
   const PassingRun passingRun = sweep.TracePassingRun(RMASweepScenario());
   if (HasFailure()) return;
-  sweep.SweepFaults(passingRun, RMASweepScenario, e2etest::kSanitizerRunStride);
+  sweep.SweepFaults(passingRun, RMASweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 

@@ -24,7 +24,7 @@ TEST_F(UpgradeFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheOther
   sweep.everyFaultAtEachIndex = true;
   const PassingRun passingRun = sweep.TracePassingRun(UpgradeSweepScenario());
   if (HasFailure()) return;
-  sweep.SweepFaults(passingRun, UpgradeSweepScenario, e2etest::kSanitizerRunStride);
+  sweep.SweepFaults(passingRun, UpgradeSweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 

@@ -44,7 +44,7 @@ TEST_F(ZeroMBCheckFaultSweepThreads, EveryFaultOfOneDriveEndsItsRunAndLeavesTheO
   FaultSweep sweep(SweepPageOfLegacyPage());
   const FaultSweep::PassingRun passingRun = sweep.TracePassingRun(ZeroMBSweepScenario());
   if (HasFailure()) return;
-  sweep.SweepFaults(passingRun, ZeroMBSweepScenario, e2etest::kSanitizerRunStride);
+  sweep.SweepFaults(passingRun, ZeroMBSweepScenario);
   RecordProperty("FaultedRuns", static_cast<int>(sweep.faultedRuns));
 }
 

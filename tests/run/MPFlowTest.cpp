@@ -114,6 +114,19 @@ TEST_F(MPFlow, ADriveOnTheRdtFirmwareHasItsResultsJudgedAndStoresThreeRecords) {
                 std::string(kWindowScanText));
 }
 
+TEST_F(MPFlow, StatisticsOfATableThatWasNotReadFailTheDriveBeforeTheScan) {
+  SetSlotLayout(8);
+  SetKey(kParam, "Options", "save_RDT_log", "0");
+  // The statistics read the table before the first scan; a garbled table fails its checksum test.
+  Install(OnRdtFirmware());
+  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  EXPECT_EQ(RunFlow(), 0);
+  const std::string message = task->m_pDevice->m_ErrorMessage;
+  EXPECT_EQ(message.rfind("BBT check sum error!!! (read ", 0), 0u) << message;
+  ExpectFailedAt("F_D01", message, page.bars[0].GetPos());
+  EXPECT_EQ(BlockInfoTags(), std::string("RDT\0;", 5));
+}
+
 TEST_F(MPFlow, TheEraseMpStationShowsTheRdtFirmwareButNeitherProbesNorJudgesIt) {
   SetStation("EraseMP");
   Install(OnRdtFirmware());
@@ -453,18 +466,20 @@ TEST_F(MPFlow, TheSortStationsSortTheTableAndFailOnASortFailureOnlyWhenAsked) {
   Fault(1, "Read 3rd BBT", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 1) << Report(1);
 
+  EXPECT_FALSE(ReportHas("------------------------- FAIL -------------------------"));
+
+  // A sort failure that fails the drive is recorded under the engine's tag and message.
   SetKey(kParam, "Options", "ShowSortBBTFail", "1");
   Install(OnBurner());
   Fault(1, "Read 3rd BBT", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 0);
-  EXPECT_EQ(ResultText(1).substr(0, 2), "F_");
-  EXPECT_EQ(PortStateOf(1), kPortFail);
+  ExpectFailedAt("F_x50", "Read 3rd BBT Failed !!! (CE0)", page.bars[0].GetPos());
 
   // A sort that works rewrites the table.
   Install(OnBurner());
   Fault(1, "Write BBT", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 0);
-  EXPECT_EQ(ResultText(1), "F_T32");
+  ExpectFailedAt("F_T32", "Issue Write BBT Command Failed !!!", page.bars[0].GetPos());
   SetKey(kParam, "Options", "SkipSortBBT", "1");
   Install(OnBurner());
   Fault(1, "Write BBT", sim::FaultAction::Sense);

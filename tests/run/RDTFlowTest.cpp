@@ -182,6 +182,24 @@ TEST_F(RDTFlow, ReRdtWithoutRdtInformationRunsOnWithTheFlagsCleared) {
   EXPECT_FALSE(ReportHas("Run Info CHCE Map"));
 }
 
+TEST_F(RDTFlow, ReRdtOfADriveOnFlashCodeRestartsIntoBootCodeOnlyAfterAnErase) {
+  SetStation("ReRDT");
+  // The station's own erase type (1) runs no erase: the flash code starts again after the
+  // power reset and the boot-code check fails.
+  Install(OnRdtFirmware());
+  EXPECT_EQ(RunFlow(), 0);
+  ExpectFailed("I_x65", "[ChkRC]Not Running on Boot Code now");
+  // A ReRDT station sets erase type 9: the drive is erased, restarts on boot code and gets the
+  // RDT firmware again, the earlier run's information kept.
+  SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", "9");
+  for (const sim::DriveProfile& profile : {OnRdtFirmware(), OnMpFirmware()}) {
+    Install(profile);
+    EXPECT_EQ(RunFlow(), 1) << Report(1);
+    EXPECT_TRUE(ReportHas("Erase All Block(Type 9)")) << Report(1);
+    EXPECT_EQ(Slot(1).Drive()->FlashHolds(), sim::FlashFirmware::Rdt);
+  }
+}
+
 TEST_F(RDTFlow, EraseTypeNineForgetsTheRunInformationsCeMap) {
   SetStation("ReRDT");
   SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", "9");
@@ -200,8 +218,7 @@ TEST_F(RDTFlow, TheSortRdtStationEndsAFailedSortThatShouldShowBeforeTheErase) {
   Install(OnBurner());
   Fault(1, "Read 3rd BBT", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 0);
-  EXPECT_EQ(ResultText(1).substr(0, 2), "F_");
-  EXPECT_EQ(PortStateOf(1), kPortFail);
+  ExpectFailedAt("F_x50", "Read 3rd BBT Failed !!! (CE0)", page.bars[0].GetPos());
   // The sort failure carries the serial number into the extra status text.
   EXPECT_EQ(task->m_pDevice->m_HasExtraStatus, 1);
   EXPECT_FALSE(ReportHas("Erase All Block"));
@@ -313,13 +330,17 @@ TEST_F(RDTFlow, TheRunningFirmwaresBinTypeIsCheckedAgainstTheRdtBinType) {
   EXPECT_EQ(task->ErrorTag(), "S_x30");
 }
 
-TEST_F(RDTFlow, AFailedPowerResetShowsItsTagInTheFlowsPhaseWithItsRecord) {
+TEST_F(RDTFlow, AFailedPowerResetShowsItsTagInTheFlowsPhaseOverTheResetsOnlyRecord) {
   Install(OnMpFirmware());
   // The IO-state check powers the slot on; the restart after the erase switches it off first.
   Fault(1, "Tester Power", sim::FaultAction::Sense, 1);
   EXPECT_EQ(RunFlow(), 0);
-  ExpectFailed("T_I06", "Power off Failed");
+  EXPECT_EQ(ResultText(1), "T_I06");
+  EXPECT_EQ(std::string(Cell(1).GetSubText()), "Power off Failed");
+  // The reset's record is the drive's one fail record, as the erase flow leaves it.
+  EXPECT_EQ(ReportCount("------------------------- FAIL -------------------------"), 1u) << Report(1);
   EXPECT_TRUE(ReportHas("Error Tag  : T_x06\r\n"));
+  EXPECT_FALSE(ReportHas("Error Tag  : T_I06\r\n"));
 }
 
 TEST_F(RDTFlow, LockTwoIsLeftWhetherTheSerialNumberIsHandedOutOrNot) {

@@ -178,6 +178,30 @@ TEST_F(RDTResultFlow, ASystemInformationOrTableThatCannotBeReadFailsTheDrive) {
   EXPECT_TRUE(ReportHas("Error Tag  : F_D01\r\n"));
 }
 
+TEST_F(RDTResultFlow, ATableReadThatFailsAtTheStatisticsOrItsChecksumTestFailsTheDrive) {
+  SetSlotLayout(16);
+  // The statistics read the table once more: a drive lost there is no pass either.
+  for (const auto& [command, action] : {std::pair{"Read BBT Parameter", sim::FaultAction::Timeout},
+                                        std::pair{"Read BBT Parameter", sim::FaultAction::Pull},
+                                        std::pair{"Read BBT", sim::FaultAction::Timeout}}) {
+    SCOPED_TRACE(command);
+    Install(OnMpFirmware());
+    Fault(1, command, action, 1, 0);
+    EXPECT_EQ(RunFlow(), 0);
+    EXPECT_EQ(ResultText(1), "F_D01");
+    EXPECT_EQ(PortStateOf(1), kPortFail);
+    EXPECT_EQ(Cell(1).GetWindowText(), CMPDevice::ErrorTagToCode("F_D01"));
+    EXPECT_TRUE(ReportHas("Error Tag  : F_D01\r\n")) << Report(1);
+    EXPECT_FALSE(ReportHas("END        :"));
+  }
+  // A table that came over garbled fails its checksum test: no made-up counts.
+  Install(OnMpFirmware());
+  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  EXPECT_EQ(RunFlow(), 0);
+  EXPECT_EQ(ResultText(1), "F_D01");
+  EXPECT_TRUE(ReportHas("Message    : BBT check sum error!!! (read ")) << Report(1);
+}
+
 // ---- the checks of the drive ------------------------------------------------------------------
 
 TEST_F(RDTResultFlow, AnEmptySlotWaitsAndItsReportIsCopied) {

@@ -312,6 +312,14 @@ TEST_F(ScenarioTest, TheMpStationScenariosGiveTheirDrives) {
   EXPECT_EQ(station->SlotOfDrive(1)->Drive()->UserSectors(), std::uint64_t{256} << 21);
   Load("OneCE.ini");
   EXPECT_EQ(station->SlotOfDrive(1)->Drive()->SystemInfo().ceMap.Get(), 1u);
+  // Four dies per CE in groups of two: CE 1's third-party table answers under chip 5 alone.
+  Load("DieGroups.ini");
+  sim::SimDrive& grouped = *station->SlotOfDrive(1)->Drive();
+  EXPECT_EQ(grouped.BbtParameters().unitsPerCe, 2);
+  EXPECT_EQ(grouped.BbtParameters().shiftEnable, 1);
+  std::vector<std::uint8_t> slice(3 * 512);
+  EXPECT_EQ(grouped.ReadThirdPartyTable(5, slice), sim::DriveStatus::Ok);
+  EXPECT_EQ(grouped.ReadThirdPartyTable(1, slice), sim::DriveStatus::Aborted);
 }
 
 TEST_F(ScenarioTest, TheQcAndRdtResultScenariosGiveTheirDrives) {
@@ -472,6 +480,7 @@ TEST_F(ScenarioErrorTest, NumbersAndTextsOutOfRangeAreRefused) {
   // A profile that takes a bad value from [Drive] is sent to the line in [Drive].
   EXPECT_EQ(ErrorOf("[Board1]\nSlots=2\nSlot2=Other\n[Drive]\nDies=9\n[Other]\nCode=Flash\n"),
             kBadFile + " line 5, [Drive] Dies: expected a number from 1 to 8");
+  EXPECT_EQ(ErrorOf("[Drive]\nDies=4\nDiesPerChip=3\n"), kBadFile + " line 3, [Drive] DiesPerChip: must divide Dies evenly");
 }
 
 TEST_F(ScenarioErrorTest, RandomBytesAreNoScenario) {

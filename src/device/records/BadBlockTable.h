@@ -1,7 +1,10 @@
 #pragma once
 // The controller's bad-block table and its two companions:
 //  - the 64-byte BBT parameter record ("DBTP"): the CE address bytes, the chip-number rule,
-//    the geometry whose product is the size of the block map, and the table size in sectors;
+//    the geometry whose product is the size of the block map, the table size in sectors and
+//    the controller's CRC-16 (CCITT) of its block map, which it keeps with every table write
+//    (the checksum a table read is tested against; the RDT information record carries
+//    another one, of the table the RDT firmware left);
 //  - the table itself: one status byte per block, CE slot after CE slot, blocks in order
 //    (0x80 factory bad, 0x40 found bad by the RDT, 0x04 erase fail, 0x02 program fail,
 //    0x01 read fail, 0x10 / 0x20 further marks), padded with 0xFF to whole sectors;
@@ -28,10 +31,11 @@ struct BbtParameterRecord {
   std::uint8_t shiftEnable;         // 0x29 (41): units beyond the first group shift the chip
   std::uint8_t shiftDivisor;        // 0x2A (42)
   std::uint8_t ceSlots;             // 0x2B (43): CE slots of the map; also the shift dividend
-  std::uint8_t unitsPerCe;          // 0x2C (44): units per CE; also the units per group
-  std::uint8_t mapFactor;           // 0x2D (45): further factor of the map size (1)
+  std::uint8_t unitsPerCe;          // 0x2C (44): units (dies) per group, under one chip number
+  std::uint8_t mapFactor;           // 0x2D (45): groups per CE (1: one group holds every unit)
   LeU16 tableSectors;               // 0x2E (46): table size in 512-byte sectors
-  std::uint8_t reserved30[0x40 - 0x30];
+  LeU16 mapChecksum;                // 0x30 (48): CRC-16 (CCITT) of the block map
+  std::uint8_t reserved32[0x40 - 0x32];
 };
 #pragma pack(pop)
 
@@ -45,6 +49,7 @@ static_assert(offsetof(BbtParameterRecord, ceSlots) == 43);
 static_assert(offsetof(BbtParameterRecord, unitsPerCe) == 44);
 static_assert(offsetof(BbtParameterRecord, mapFactor) == 45);
 static_assert(offsetof(BbtParameterRecord, tableSectors) == 46);
+static_assert(offsetof(BbtParameterRecord, mapChecksum) == 48);
 
 inline constexpr char kBbtParameterMagic[] = "DBTP";
 inline constexpr std::uint8_t kAbsentCeAddress = 0x3F;
@@ -79,8 +84,9 @@ bool ThirdPartySliceSealed(std::span<const std::uint8_t> slice);
 // The chip number of CE k:
 //  - base B: parameter byte 4 + k in addressing mode 1 (also for any mode but 2, which the
 //    drive never reports); (byte mod 8) x 2 + byte / 8 in mode 2;
-//  - with U units per CE and q = U - 1: when byte 41 is not 0 and q is at least byte 44,
-//    B += (q / byte 44) x (byte 43 / byte 42), kept to 8 bits; U = 0 adds nothing;
+//  - with U units per CE (the drive's dies per CE, from its system information) and
+//    q = U - 1: when byte 41 is not 0 and q is at least byte 44 (a CE of more than one
+//    group), B += (q / byte 44) x (byte 43 / byte 42), kept to 8 bits; U = 0 adds nothing;
 //  - chip number = B mod byte 40.
 // nullopt when the rule would divide by zero (byte 40 is 0, or byte 41 is set and byte 42
 // or 44 is 0), as a parameter record that could not be read leaves them; such a CE is not

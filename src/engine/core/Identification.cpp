@@ -99,6 +99,9 @@ std::uint8_t CMPDevice::ReadSystemInfo() {
   }
   m_BlocksPerCE = static_cast<std::uint32_t>(info.blocksPerCe.Get());
   m_DiesPerCE = info.diesPerCe;
+  // The units of the third-party table's chip-number rule are the dies: the parameter record
+  // gives the dies of one group, which is all of a CE's only when the CE has one group.
+  m_UnitsPerCE = info.diesPerCe;
   m_TwoPlaneFlag = (info.planeFlagsE4 & 0x02) != 0 ? 1 : 0;
   m_Planes = (info.planeFlagsE8 & 0x80) != 0 ? 4 : (m_TwoPlaneFlag ? 2 : 1);
   m_B0KBFlag = m_TwoPlaneFlag;

@@ -61,23 +61,19 @@ std::string CMPDevice::WriteSmartReport(const std::uint8_t* smartPage512) {
   });
 }
 
-std::string CMPDevice::FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord,
-                                             const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
-  if (rdtInfo64 == nullptr || (fromRecord != 0 && blockInfo == nullptr)) return {};
+std::optional<std::string> CMPDevice::FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord,
+                                                            const BlockInfoRecord* blockInfo,
+                                                            const std::uint8_t* rdtInfo64) {
+  if (rdtInfo64 == nullptr || (fromRecord != 0 && blockInfo == nullptr)) return std::string();
+  std::uint8_t parameter[kRecordBytes] = {};
+  // The counts of a table come from the block map as the read leaves it: a read that failed
+  // leaves none to count, and its tag and message tell the caller why.
+  if (fromRecord == 0 && !ReadBadBlockTable(parameter, nullptr)) return std::nullopt;
   return DropOnFailure("Block statistics", std::string(), [&] {
     engine::BlockStatisticsCounts counts;
     if (fromRecord != 0) {
       counts = engine::CountBlockInfoRecord(*blockInfo);
     } else {
-      // The table is read into the block map; whatever the read gives, the counts come from
-      // the block map as it stands. The statistics report no failure, so the engine's tag
-      // and message stay as the flow left them.
-      const std::string keptTag = m_ErrorTag;
-      const std::string keptMessage = m_ErrorMessage;
-      std::uint8_t parameter[kRecordBytes] = {};
-      ReadBadBlockTable(parameter, nullptr);
-      m_ErrorTag = keptTag;
-      m_ErrorMessage = keptMessage;
       const std::uint32_t ceSlots = m_CEMaskFlag != 0 ? 64 : m_CECount;
       counts = engine::CountBlockMap([&](int ce, std::uint8_t kindMask, std::uint8_t exclusionMask) {
         return static_cast<long long>(CountBadBlocks(ceSlots, ce, parameter, kindMask, exclusionMask));

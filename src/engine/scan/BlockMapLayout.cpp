@@ -34,7 +34,7 @@ std::optional<BlockMapLayout> DescribeBlockMap(const BbtParameterRecord& record,
   }
   BlockMapLayout layout;
   layout.ceSlots = record.ceSlots;
-  layout.unitsPerCe = record.unitsPerCe;
+  layout.unitsPerCe = static_cast<std::uint32_t>(record.unitsPerCe) * record.mapFactor;
   layout.blocksPerSlot = static_cast<std::uint32_t>(perSlot);
   layout.tableSectors = static_cast<std::uint32_t>(record.tableSectors.Get());
   layout.mapBytes = static_cast<std::uint32_t>(mapBytes);

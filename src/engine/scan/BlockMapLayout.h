@@ -13,7 +13,7 @@
 
 struct BlockMapLayout {
   std::uint32_t ceSlots = 0;         // CE slots of the map
-  std::uint32_t unitsPerCe = 0;      // units (dies) per CE
+  std::uint32_t unitsPerCe = 0;      // units (dies) per CE: units per group x groups
   std::uint32_t blocksPerSlot = 0;   // status bytes of one CE slot
   std::uint32_t tableSectors = 0;    // sectors of the table that carries the map
   std::uint32_t mapBytes = 0;        // the map itself

@@ -122,11 +122,11 @@ TEST_F(ReportSectionsTest, ProgramToReadSettingShiftsProgramFailsOfTheRecord) {
             "C):45*");
   station.WriteFile("Configuration/System/MPToolSetting.ini", "[General Info]\r\nProgramtoRead=1\r\n");
   platform::FlushProfileCache();
-  EXPECT_EQ(device->FormatBlockStatistics(0x05, 1, record.get(), info.data()).substr(0, 16), "00: 0/ 0 (P: 4)*");
-  EXPECT_NE(device->FormatBlockStatistics(0x04, 1, record.get(), info.data()).find("*P OLB/RB:0/0*E OLB/RB:0/0*R OLB/RB:0/5*"),
+  EXPECT_EQ(device->FormatBlockStatistics(0x05, 1, record.get(), info.data())->substr(0, 16), "00: 0/ 0 (P: 4)*");
+  EXPECT_NE(device->FormatBlockStatistics(0x04, 1, record.get(), info.data())->find("*P OLB/RB:0/0*E OLB/RB:0/0*R OLB/RB:0/5*"),
             std::string::npos);
   record->later[3][0][2][kLaterProgram] = 21;
-  EXPECT_NE(device->FormatBlockStatistics(0x04, 1, record.get(), info.data()).find("*P OLB/RB:0/15*E OLB/RB:0/0*R OLB/RB:0/11*"),
+  EXPECT_NE(device->FormatBlockStatistics(0x04, 1, record.get(), info.data())->find("*P OLB/RB:0/15*E OLB/RB:0/0*R OLB/RB:0/11*"),
             std::string::npos);
 }
 
@@ -153,8 +153,29 @@ TEST_F(ReportSectionsTest, TableStatisticsCountTheDrivesBadBlockMap) {
   EXPECT_EQ(device->m_ErrorMessage, "kept");
   // Only the CEs the engine counts are walked.
   device->m_CECount = 1;
-  EXPECT_NE(device->FormatBlockStatistics(0x04, 0, nullptr, info.data()).find("OB+OLB/RB:2+0/0*P OLB/RB:0/0*"),
+  EXPECT_NE(device->FormatBlockStatistics(0x04, 0, nullptr, info.data())->find("OB+OLB/RB:2+0/0*P OLB/RB:0/0*"),
             std::string::npos);
+}
+
+// Counts of a block map that was not read would be made up: a table that cannot be read, or
+// that fails its checksum test, gives no statistics and leaves the read's tag and message.
+TEST_F(ReportSectionsTest, TableStatisticsOfATableThatWasNotReadAreNone) {
+  sim::DriveProfile profile;
+  const auto info = RdtInfo();
+  for (const auto& [command, action] : {std::pair{"Read BBT Parameter", sim::FaultAction::Timeout},
+                                        std::pair{"Read BBT", sim::FaultAction::Pull},
+                                        std::pair{"Read BBT", sim::FaultAction::Garbage}}) {
+    SCOPED_TRACE(command);
+    Install(profile);
+    device->m_ErrorTag = "S_x30";
+    Fault(command, action, 0, 0);
+    EXPECT_EQ(device->FormatBlockStatistics(0x04, 0, nullptr, info.data()), std::nullopt);
+    EXPECT_EQ(device->m_ErrorTag, "F_D01");
+  }
+  // The record's statistics read nothing.
+  auto record = std::make_unique<BlockInfoRecord>();
+  record->Clear();
+  EXPECT_NE(device->FormatBlockStatistics(0x04, 1, record.get(), info.data()), std::nullopt);
 }
 
 }  // namespace

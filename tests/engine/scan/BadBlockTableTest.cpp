@@ -13,6 +13,8 @@
 #include "device/VendorCommands.h"
 #include "device/records/BadBlockTable.h"
 #include "device/records/InfoBlock.h"
+#include "support/CommandRewriter.h"
+#include "engine/scan/BlockMapLayout.h"
 
 namespace {
 
@@ -46,7 +48,6 @@ TEST_F(BadBlockTableTest, ReadFillsTheRecordTheBlockMapAndTheChecksum) {
   ASSERT_EQ(device->ReadBadBlockTable(parameter.data(), &crc), 1) << device->m_ErrorMessage;
   EXPECT_EQ(std::memcmp(parameter.data(), kSmallDriveParameter, sizeof(kSmallDriveParameter)), 0);
   EXPECT_EQ(device->m_TableSizeBytes, 128u);
-  EXPECT_EQ(device->m_UnitsPerCE, 1u);
   ASSERT_EQ(device->m_BBTBuffer.size(), 512u);
   // No RDT has run: the table holds the factory marks only, and the rest of the sector 0xFF.
   for (std::size_t i = 0; i < 128; ++i) {
@@ -72,36 +73,44 @@ TEST_F(BadBlockTableTest, ARecordWithoutItsSignatureFailsAndLeavesAZeroRecord) {
   EXPECT_EQ(parameter, Record{});
 }
 
-// The simulated station with the parameter record of every Read BBT Parameter answer changed,
-// as a drive whose firmware reports a geometry its table cannot hold would send it.
-class ParameterRecordRewriter : public device::Transport {
- public:
-  ParameterRecordRewriter(std::shared_ptr<device::Transport> inner, std::function<void(BbtParameterRecord&)> change)
-      : m_inner(std::move(inner)), m_change(std::move(change)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
-    const device::PassThroughResult result = m_inner->Execute(path, request);
-    const auto fields = device::cdb::DecodeVendorCdb(request.cdb);
-    const device::CommandSpec& spec = device::Spec(device::CommandId::ReadBbtParameter);
-    if (result.Succeeded() && fields && fields->command == spec.code && fields->subOperation == spec.subOperation &&
-        request.dataLength >= sizeof(BbtParameterRecord)) {
-      BbtParameterRecord record;
-      std::memcpy(&record, request.data, sizeof(record));
-      m_change(record);
-      std::memcpy(request.data, &record, sizeof(record));
-    }
-    return result;
-  }
-
- private:
-  std::shared_ptr<device::Transport> m_inner;
-  std::function<void(BbtParameterRecord&)> m_change;
-};
+TEST_F(BadBlockTableTest, ATableThatFailsTheChecksumItsParameterRecordCarriesIsNotTaken) {
+  // The controller keeps the CRC-16 of its block map in the parameter record.
+  Record parameter{};
+  std::uint16_t crc = 0;
+  ASSERT_EQ(device->ReadBadBlockTable(parameter.data(), &crc), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(ParameterRecordOf(parameter.data()).mapChecksum.Get(), crc);
+  const Record good = parameter;
+  // A table that came over garbled is no table: no record, no counts, the read's tag.
+  Fault("Read BBT", sim::FaultAction::Garbage);
+  parameter.fill(0xAA);
+  EXPECT_EQ(device->ReadBadBlockTable(parameter.data(), &crc), 0);
+  EXPECT_EQ(device->m_ErrorTag, "F_D01");
+  EXPECT_EQ(device->m_ErrorMessage.rfind("BBT check sum error!!! (read ", 0), 0u) << device->m_ErrorMessage;
+  EXPECT_EQ(parameter, Record{});
+  // A table written by the engine carries its new checksum from then on.
+  std::vector<std::uint8_t> table(512, 0xFF);
+  std::fill_n(table.begin(), 128, 0);
+  table[33] = kFactory;
+  std::uint16_t written = 0xFFFF;
+  ASSERT_EQ(device->WriteBadBlockTable(table, nullptr, good.data(), &written, 0), 1);
+  ASSERT_EQ(device->ReadBadBlockTable(parameter.data(), &crc), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(crc, written);
+  EXPECT_EQ(device->m_BBTBuffer[33], kFactory);
+}
 
 TEST_F(BadBlockTableTest, SizesTheDriveReportsAreCheckedInSixtyFourBitsBeforeTheTableIsRead) {
   const auto readWith = [this](std::function<void(BbtParameterRecord&)> change) {
-    device::SetTransport(
-        std::make_shared<ParameterRecordRewriter>(std::make_shared<sim::SimTransport>(simStation), std::move(change)));
+    // Every Read BBT Parameter answer changed, as a drive whose firmware reports a geometry
+    // its table cannot hold would send it.
+    device::SetTransport(std::make_shared<testsupport::CommandRewriter>(
+        std::make_shared<sim::SimTransport>(simStation), "Read BBT Parameter",
+        testsupport::CommandRewriter::Data::Answered, [change](std::span<std::uint8_t> data) {
+          if (data.size() < sizeof(BbtParameterRecord)) return;
+          BbtParameterRecord record;
+          std::memcpy(&record, data.data(), sizeof(record));
+          change(record);
+          std::memcpy(data.data(), &record, sizeof(record));
+        }));
     Record parameter;
     parameter.fill(0xAA);
     const std::uint8_t result = device->ReadBadBlockTable(parameter.data(), nullptr);
@@ -127,8 +136,17 @@ TEST_F(BadBlockTableTest, SizesTheDriveReportsAreCheckedInSixtyFourBitsBeforeThe
   ExpectFailure("F_D01", "BBT Info BBTSize error!!! (block map of 128 bytes does not fit a table of 0 bytes)");
   EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.ceSlots = 0; }), 0);
   ExpectFailure("F_D01", "BBT Info BBTSize error!!! (BBT parameter record describes an empty block map)");
-  // A map that fills its table to the last byte is read.
-  EXPECT_EQ(readWith([](BbtParameterRecord& record) { record.blocksPerUnit.Set(256); }), 1) << device->m_ErrorMessage;
+  // A map that fills its table to the last byte is read (with the checksum of that map: the
+  // drive's table padded with 0xFF).
+  std::array<std::uint8_t, 512> wholeSector{};
+  ASSERT_EQ(Drive().ReadBadBlockTable(0, 1, wholeSector), sim::DriveStatus::Ok);
+  const std::uint16_t wholeSectorCrc = CCrc16::Ccitt(wholeSector.data(), wholeSector.size());
+  EXPECT_EQ(readWith([wholeSectorCrc](BbtParameterRecord& record) {
+              record.blocksPerUnit.Set(256);
+              record.mapChecksum.Set(wholeSectorCrc);
+            }),
+            1)
+      << device->m_ErrorMessage;
   EXPECT_EQ(device->m_TableSizeBytes, 512u);
   EXPECT_EQ(device->m_BBTBuffer.size(), 512u);
 }
@@ -270,6 +288,30 @@ TEST_F(BadBlockTableTest, AThirdPartySliceThatFailsItsSumOrItsReadFailsTheWhole)
   broken[40] = 0;
   EXPECT_EQ(device->ReadWhole3rdBBT(table, broken.data(), whole, nullptr), 0);
   ExpectFailure("F_x50", "Read 3rd BBT Failed !!! (CE0 has no chip number)");
+}
+
+// A CE of four dies whose parameter record groups them two by two: the slice of each CE lies
+// under the chip number of its last group, CE k + 4 slots, which only the drive's own count of
+// dies per CE reaches (the record's unit count is that of one group).
+TEST_F(BadBlockTableTest, ACeOfSeveralDieGroupsIsReadUnderTheChipNumberOfItsLastGroup) {
+  sim::DriveProfile profile = SmallDrive({{0, 5, kFactory}, {1, 60, kFactory}});
+  profile.geometry.diesPerCe = 4;
+  profile.geometry.diesPerChip = 2;
+  Install(profile);
+  ASSERT_EQ(device->ReadSystemInfo(), 1);
+  EXPECT_EQ(device->m_UnitsPerCE, 4u);
+  Record parameter{};
+  ASSERT_EQ(device->ReadBadBlockTable(parameter.data(), nullptr), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(parameter[44], 2);
+  EXPECT_EQ(device->m_UnitsPerCE, 4u);   // the table's record does not change the drive's count
+  std::vector<std::uint8_t> table(512, 0xFF);
+  std::fill_n(table.begin(), 128, 0);
+  std::vector<std::uint8_t> whole;
+  ASSERT_EQ(device->ReadWhole3rdBBT(table, parameter.data(), whole, nullptr), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(whole[5], kFactory);
+  EXPECT_EQ(whole[512 + 60], kFactory);
+  EXPECT_EQ(table[5], kFactory);
+  EXPECT_EQ(table[64 + 60], kFactory);
 }
 
 TEST_F(BadBlockTableTest, SlicesLargerThanOneCommandAreRefused) {

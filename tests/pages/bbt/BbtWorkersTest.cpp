@@ -14,6 +14,7 @@
 #include "device/Crc16.h"
 #include "platform/Text.h"
 #include "sim/SlotCommands.h"
+#include "support/CommandRewriter.h"
 
 namespace bbttest {
 namespace {
@@ -410,10 +411,25 @@ TEST_F(BbtWorkersThreads, ATextFileWithoutRdtInfoIsCheckedAgainstTheDrivesRdtInf
 TEST_F(BbtWorkersThreads, ATableThatReadsBackOtherwiseThanWrittenFails) {
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
-  // The first read, of the drive's table before the write, answers; the read-back does not.
-  Fault(1, "Read BBT", sim::FaultAction::Garbage, 1);
+  // The controller keeps another table than the one it was sent: the read-back passes the
+  // controller's own checksum test and differs from what was written.
+  device::SetTransport(std::make_shared<testsupport::CommandRewriter>(
+      device::GetTransport(), "Write BBT", testsupport::CommandRewriter::Data::Sent,
+      [](std::span<std::uint8_t> data) {
+        if (!data.empty()) data[0] ^= 0x80;
+      }));
   WriteBbt(1, std::string("keep.txt"));
   EXPECT_EQ(Status(), "Fail, 0x303, BBT check sum is not match!!!");
+}
+
+TEST_F(BbtWorkersThreads, AReadBackThatFailsItsChecksumTestIsAFailedReadBack) {
+  // The table came back garbled: the controller's checksum test refuses it, and a read-back
+  // that could not be made fails nothing.
+  GetBbt(1, std::string("keep.txt"));
+  Replug(1);
+  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  WriteBbt(1, std::string("keep.txt"));
+  EXPECT_EQ(Status(), "Pass, please re-plug in!!");
 }
 
 TEST_F(BbtWorkersThreads, ATextFileThatDoesNotLoadWritesNoTable) {
