@@ -427,7 +427,7 @@ TEST_F(BbtWorkersThreads, AReadBackThatFailsItsChecksumTestIsAFailedReadBack) {
   // that could not be made fails nothing.
   GetBbt(1, std::string("keep.txt"));
   Replug(1);
-  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  Fault(1, "Read BBT", sim::FaultAction::Garbage, 1);  // the read before the write answers
   WriteBbt(1, std::string("keep.txt"));
   EXPECT_EQ(Status(), "Pass, please re-plug in!!");
 }
