@@ -33,6 +33,7 @@
 #include "device/LogFile.h"
 #include "device/VolumeLock.h"
 #include "engine/BlockInfoRecord.h"
+#include "platform/Clock.h"
 
 class CColorEdit;
 namespace ui {
@@ -80,6 +81,10 @@ class CMPDevice {
   // earlier run), so a report never mixes two runs; once a record was lost, "END" (whose
   // pass line would say PASS) is not written.
   void WriteReportLine(std::string_view text, std::uint8_t plain);
+  // "END" at the given time (the text of engine::report::EndText): true when the end line and
+  // the pass line reached the slot report; false when they did not, or when a record of the
+  // run was lost before them (nothing is written then).
+  bool WriteReportEnd(const platform::LocalTime& time);
   // The same for the given path when it is not empty, else for the temporary report
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
   void WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path);
@@ -429,6 +434,8 @@ class CMPDevice {
   void InitBuffers();
   // Appends a line form to a report; "START" creates or empties it with the banner.
   void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain);
+  // The end line and the pass line; none once a record of the run was lost.
+  bool WriteEndTo(const std::string& path, const platform::LocalTime& time);
   // Appends text to a report of this engine; false when it was not written. A report whose
   // banner this engine could not write takes nothing more. A missing report is started with
   // the text (Start: lines and fail records) or the text is dropped without a note (Drop:

@@ -73,7 +73,7 @@ TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRec
   EXPECT_TRUE(page->StartButton().IsWindowEnabled());
 }
 
-TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePassBack) {
+TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenFailsEveryDriveOfThePassInEveryRecord) {
   // The MP station: its drives have results-list lines.
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
   PressStartAndWait();
@@ -84,7 +84,7 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
     PressStartAndWait();
   }
   // Summary.csv: the rows of the earlier pass stay as they were; each drive of this pass has
-  // one row, which now gives the lost-records code instead of Pass.
+  // one row, which gives the lost-records code instead of Pass.
   const std::string rows = test.station.ReadFile("MPTestSummary/Summary.csv");
   ASSERT_TRUE(rows.starts_with(summaryCsv));
   const std::string added = rows.substr(summaryCsv.size());
@@ -101,20 +101,20 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
   EXPECT_NE(std::string(page->PortCell(1).GetSubText()).find("_Summary.log: No space left on device"),
             std::string::npos);
   EXPECT_EQ(test.host.MessageBoxes().size(), 1u);
-  // The reports of the pass were written: only the summary is missing. Each now ends with the
-  // fail record that takes its pass back, and its Fail_Log copy is the report as it stands.
+  // The summary log is written before a report's END: no report of the pass says PASS; each
+  // ends with the fail record of its lost summary, and its Fail_Log copy is the report as it
+  // stands.
   const std::string failure = std::string(page->PortCell(1).GetSubText());
   for (int port = 1; port <= 24; ++port) {
     SCOPED_TRACE("port " + std::to_string(port));
     const std::string report = test.Report(page->LogFolder(), port);
-    const std::size_t pass = report.find("Result     : PASS\r\n");
+    EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+    EXPECT_EQ(report.find("END        :"), std::string::npos) << report;
     const std::size_t record = report.find("------------------------- FAIL -------------------------\r\n"
                                            "Error Tag  : A_W01\r\nError Code : " +
                                            CMPDevice::ErrorTagToCode("A_W01") + "\r\nMessage    : " + failure +
                                            "\r\nSerial     : ");
-    ASSERT_NE(pass, std::string::npos) << report;
     ASSERT_NE(record, std::string::npos) << report;
-    EXPECT_LT(pass, record);
     EXPECT_NE(report.find(platform::Format("\r\nSlot       : %d\r\n", port), record), std::string::npos);
     EXPECT_TRUE(report.ends_with("--------------------------------------------------------\r\n")) << report;
     EXPECT_EQ(test.ReadStationFile(page->LogFolder(), "Fail_Log/" + std::string(pagestest::kHost) + "_" +

@@ -97,16 +97,24 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     }
     return;
   }
-  std::string line;
   if (text == kEndText) {
-    // The end line carries "Result : PASS": a run whose records were lost is no pass, and its
-    // task writes the failure instead.
-    if (RecordsFailed()) return;
-    line = engine::report::EndText(now);
-  } else {
-    line = plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text);
+    WriteEndTo(path, now);
+    return;
   }
-  AppendToReport(path, line, MissingReport::Start);
+  AppendToReport(path, plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text),
+                 MissingReport::Start);
+}
+
+bool CMPDevice::WriteEndTo(const std::string& path, const platform::LocalTime& time) {
+  // The end line carries "Result : PASS": a run whose records were lost is no pass, and its
+  // task writes the failure instead.
+  if (path.empty() || RecordsFailed()) return false;
+  return AppendToReport(path, engine::report::EndText(time), MissingReport::Start);
+}
+
+bool CMPDevice::WriteReportEnd(const platform::LocalTime& time) {
+  m_ReportFile = SlotReportPath();
+  return WriteEndTo(m_ReportFile, time);
 }
 
 void CMPDevice::WriteReportLine(std::string_view text, std::uint8_t plain) {

@@ -12,9 +12,6 @@
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
-#include "engine/ErrorTags.h"
-#include "engine/core/SlotReportText.h"
-#include "platform/Files.h"
 #include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
 #include "ui/Dispatcher.h"
@@ -294,7 +291,6 @@ bool CProductionPage::StartPass() {
   for (int port = 1; port <= kPortCount; ++port) {
     m_portResults[Index(port)].store(kPortResultUnmapped);
     m_resultTexts[Index(port)].Set("");
-    m_passRecords[Index(port)].Clear();
   }
   m_running = true;
   EnableChoices(false);
@@ -317,7 +313,8 @@ bool CProductionPage::StartPass() {
     tasks.push_back(new CSlotTestTask(m_options.taskKind, m_locks.get(), &m_cells[Index(port)],
                                       &m_progress[Index(port)], m_ports.drive[port], port, &m_autoDetect, this,
                                       m_logFolder, &m_resultTexts[Index(port)], this, &m_portResults));
-    tasks.back()->KeepPassRecordIn(&m_passRecords[Index(port)]);
+    // Each slot counts its drive in the summary log with its other records, before its END.
+    tasks.back()->CountDriveInSummaryLog();
   }
   m_passHelperDone.store(false);
   ++m_passesStarted;
@@ -385,25 +382,8 @@ void CProductionPage::EndPass() {
   KillTimer(kRunTimer);
   m_driveClaims.clear();
   m_running = false;
-  std::vector<PortOutcome> outcomes;
-  for (int port = 1; port <= kPortCount; ++port) {
-    if (m_portResults[Index(port)].load() == kPortResultUnmapped) continue;
-    outcomes.push_back({port, PortStateOf(port), m_resultTexts[Index(port)].Get()});
-  }
-  if (!AddToSummaryLog(m_logFolder, outcomes, platform::Now())) {
-    FailPassedPorts(outcomes, engine::report::LostRecordText(SummaryLogPath(m_logFolder), platform::LastFileErrno()));
-  }
   EnableChoices(true);
   if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
-}
-
-void CProductionPage::FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure) {
-  for (const PortOutcome& outcome : outcomes) {
-    if (outcome.state != kPortPass) continue;
-    const std::size_t index = Index(outcome.port);
-    TakeBackPass(outcome.port, m_passRecords[index].Get(), failure, m_cells[index], m_resultTexts[index]);
-  }
-  ShowRecordFailureNotice(failure);
 }
 
 void CProductionPage::ShowElapsed() { m_elapsed.SetWindowText(FormatElapsed(platform::TickCountMs() - m_passStartMs)); }
