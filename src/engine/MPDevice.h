@@ -325,6 +325,9 @@ class CMPDevice {
   std::string m_SerialCounterText;     // the serial-number counter text
   std::string m_SerialNumber;          // the serial number used in logs and file names
   std::string m_DriveSerial;           // the drive's serial number
+  // The serial number the drive's records name: the drive's own (IDENTIFY), else the one
+  // handed out to it in this run (a drive on burner code is not identified).
+  const std::string& RecordedSerial() const { return m_DriveSerial.empty() ? m_SerialNumber : m_DriveSerial; }
   std::string m_BarCodeText;           // the scanned bar code of the slot (empty: none scanned)
   std::string m_IdentifierText;        // identifier text of the fail-serial record (never set by a step)
   // Running code, set by ChkRC.

@@ -244,6 +244,8 @@ void CRdtLogReader::TakeIdentifyTexts() {
   IdentifyData identify;
   std::memcpy(&identify, m_engine.m_IdentifyBuffer.data(), sizeof(identify));
   m_identifySerial = IdentifyText(identify.serialNumber);
+  // The drive's own serial number, as the drive's records name it.
+  m_engine.m_DriveSerial = m_identifySerial;
   m_engine.m_FirmwareRevision = IdentifyText(identify.firmwareRevision);
 }
 
