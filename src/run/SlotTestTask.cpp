@@ -27,6 +27,8 @@ constexpr std::uint32_t kExchangePollMs = 500;
 
 // Text that a task failure shows when nothing else names it.
 constexpr const char* kTaskStoppedText = "Fail";
+// The slot of a pass whose station setting names no station.
+constexpr const char* kUnknownStationTag = "S_x44";
 
 std::string LocalStartTimeText() {
   const platform::LocalTime now = platform::Now();
@@ -63,19 +65,16 @@ void CSlotTestTask::Release() { delete this; }
 void CSlotTestTask::Run(std::uint32_t /*context*/) {
   try {
     platform::Sleep(kStartDelayMs);
-    m_StationMode = GetTestStationIndex();
-    const bool stopIfFail = settings::ReadInt(settings::keys::StopIfFail) == 1;
-    if (m_Kind == kTaskExchange) {
-      RunExchangePath(stopIfFail);
+    // The station decides what is done to the drive: a setting that names none (changed since
+    // the page started the pass) touches no drive.
+    const TestStationSetting station = ReadTestStationSetting();
+    if (!station.index) {
+      platform::DebugOutput(platform::Format("Slot %d: %s\n", m_PortNumber, station.problem.c_str()));
+      SetResultText(kUnknownStationTag);
+      SetSlotStatus(kSlotFail, kUnknownStationTag, station.problem);
     } else {
-      const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
-      m_SlotState = kPortIdle;
-      const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
-      if (AutoDetectChecked()) {
-        RunAutoDetectPath(flow, stopIfFail);
-      } else {
-        RunSinglePath(flow, stopIfFail);
-      }
+      m_StationMode = *station.index;
+      RunPath();
     }
   } catch (const std::exception& error) {
     platform::DebugOutput(platform::Format("Slot %d: task stopped: %s\n", m_PortNumber, error.what()));
@@ -104,6 +103,22 @@ void CSlotTestTask::Run(std::uint32_t /*context*/) {
   } catch (...) {
   }
   delete this;
+}
+
+void CSlotTestTask::RunPath() {
+  const bool stopIfFail = settings::ReadInt(settings::keys::StopIfFail) == 1;
+  if (m_Kind == kTaskExchange) {
+    RunExchangePath(stopIfFail);
+    return;
+  }
+  const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
+  m_SlotState = kPortIdle;
+  const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
+  if (AutoDetectChecked()) {
+    RunAutoDetectPath(flow, stopIfFail);
+  } else {
+    RunSinglePath(flow, stopIfFail);
+  }
 }
 
 bool CSlotTestTask::AutoDetectChecked() const {

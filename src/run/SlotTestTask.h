@@ -351,6 +351,8 @@ class CSlotTestTask : public CPoolTask {
   enum class SlotLogChange { Pass, Fail, PassTakenBack };
   bool UpdateSlotLogs(SlotLogChange change);
 
+  // The path of Run the task kind and the auto-detect box choose, with the flow of the station.
+  void RunPath();
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);

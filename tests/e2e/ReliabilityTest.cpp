@@ -58,19 +58,55 @@ TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRec
   const std::string logFolder = page->LogFolder().substr(2, page->LogFolder().find('\\', 2) - 2);
   const auto earlier = FilesBelow(test.station, logFolder);
   ASSERT_FALSE(earlier.empty());
-  test.host.MessageBoxes();
   const std::size_t boxesBefore = test.host.MessageBoxes().size();
+  const int passesBefore = page->PassesStarted();
   {
+    // The pass knows before it starts that it cannot record: it does not start.
     platform::ScopedFileFault readOnly({"*", platform::kWriteAny, EROFS});
-    PressStartAndWait();
+    page->StartButton().Click();
   }
-  for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "Read-only file system");
+  EXPECT_FALSE(page->IsRunning());
+  EXPECT_EQ(page->PassesStarted(), passesBefore);
+  for (int port = 1; port <= 24; ++port) EXPECT_EQ(PortStateOf(port), kPortPass) << port;
   // Every record of the earlier pass is as it was: reports, summary log, work-order file.
   EXPECT_EQ(FilesBelow(test.station, logFolder), earlier);
-  // The operator was told once, and could go on.
+  // The operator was told which folder, and could go on.
   ASSERT_EQ(test.host.MessageBoxes().size(), boxesBefore + 1);
-  EXPECT_EQ(test.host.MessageBoxes().back().text.rfind("Log write failed: ", 0), 0u);
+  const std::string told = test.host.MessageBoxes().back().text;
+  EXPECT_EQ(told.rfind(test.station.Folder().string() + "/", 0), 0u) << told;
+  EXPECT_NE(told.find(" cannot be written (Read-only file system): the pass does not start"), std::string::npos)
+      << told;
   EXPECT_TRUE(page->StartButton().IsWindowEnabled());
+}
+
+// The work order's results list turns read-only once the pass has begun: every drive of the
+// MP pass fails for its lost list line, and every record it could write says so: no report
+// says PASS, no Summary.csv row says Pass, and the summary log counts failures.
+TEST_F(ReliabilityThreads, AResultsListThatTurnsReadOnlyInThePassFailsEveryDriveInEveryRecord) {
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
+  PressStartAndWait();
+  const std::string summaryCsv = test.station.ReadFile("MPTestSummary/Summary.csv");
+  const int passes = platform::ReadProfileInt(page->LogFolder() + "\\_Summary.log", "Results", "Pass", 0);
+  ASSERT_EQ(passes, 24);
+  {
+    // The work-order file is there from the earlier pass with its work order: the pass
+    // starts, and every write of a results-list line fails.
+    platform::ScopedFileFault readOnly({"WO_*.txt", platform::kWriteReplace, EROFS});
+    PressStartAndWait();
+  }
+  for (int port = 1; port <= 24; ++port) {
+    ExpectLostRecords(port, "Read-only file system");
+    const std::string report = test.Report(page->LogFolder(), port);
+    EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+    EXPECT_NE(report.find("Error Tag  : A_W01\r\n"), std::string::npos) << report;
+  }
+  const std::string rows = test.station.ReadFile("MPTestSummary/Summary.csv").substr(summaryCsv.size());
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 24) << rows;
+  EXPECT_EQ(rows.find(",Pass\n"), std::string::npos) << rows;
+  const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), passes);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 24);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
 }
 
 TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenFailsEveryDriveOfThePassInEveryRecord) {

@@ -266,6 +266,10 @@ void CProductionPage::Scan() {
 bool CProductionPage::StartRun() {
   if (m_running || m_scanning) return false;
   ShowRunOptions();
+  if (!m_options.stationProblem.empty()) {
+    MessageBox(m_options.stationProblem + "; the pass does not start.");
+    return false;
+  }
   m_passesLeft = m_options.passes;
   g_StopAll.store(0);
   return StartPass();
@@ -286,6 +290,18 @@ bool CProductionPage::StartPass() {
     MessageBox("Configuration\\Temp cannot be emptied; the pass does not start.");
     return false;
   }
+  // Nothing changes a drive until the pass knows it can record what it does.
+  const std::string logFolder = PrepareLogFolder(m_options.stationIndex);
+  const std::string workOrder = PrepareWorkOrderFile(logFolder);
+  const std::string problem = CheckPassRecords(
+      {m_options.stationIndex, m_options.taskKind, settings::ReadInt(settings::keys::OnlyDoISP) != 0}, logFolder,
+      workOrder);
+  if (!problem.empty()) {
+    m_driveClaims.clear();
+    MessageBox(problem);
+    return false;
+  }
+  m_logFolder = logFolder;
   ResetPortStates();
   ForgetRecordFailureNotice();
   for (int port = 1; port <= kPortCount; ++port) {
@@ -298,8 +314,6 @@ bool CProductionPage::StartPass() {
   ShowElapsed();
   SetTimer(kRunTimer, kTimerPeriodMs);
   m_locks = std::make_unique<PortLocks>();
-  m_logFolder = PrepareLogFolder(m_options.stationIndex);
-  PrepareWorkOrderFile(m_logFolder);
 
   if (!m_pool.Create(static_cast<std::uint32_t>(ports.size()), nullptr)) {
     AbandonPass("The worker pool of the pass cannot be made.");
