@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +35,7 @@
 #include "device/VolumeLock.h"
 #include "engine/BlockInfoRecord.h"
 #include "platform/Clock.h"
+#include "platform/StationSettings.h"
 
 class CColorEdit;
 namespace ui {
@@ -210,6 +212,13 @@ class CMPDevice {
   // The maximum bad-block percentage for a capacity from AutoCapacity_SizeArray and
   // AutoCapacity_MaxBadPercent_%dCE; 0 when the lists give none.
   std::uint32_t SelectAutoCapacity(std::uint32_t capacityGB);
+  // Why the capacity table cannot choose a limit ("" when it can be read): an item of
+  // AutoCapacity_SizeArray or of the drive's AutoCapacity_MaxBadPercent_%dCE that is not a
+  // whole number in its range. Limits are chosen by it only after it was checked.
+  std::string AutoCapacityTableProblem();
+  // The capacity in GB that SetSSDSize gives (0: empty or "0", the capacity of GetCapacity),
+  // read strictly; nothing with the problem when it is not a capacity.
+  settings::StrictNumber SetCapacitySetting() const;
 
   // ---- block-information file and volume lock (core/BlockInfoFile.cpp, DiskVolumes.cpp)
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
@@ -284,7 +293,9 @@ class CMPDevice {
 
  private:
   // Scan helpers (scan/*.cpp).
-  std::uint32_t ScanMaxBadPercent();
+  // Scan_MaxBadPercent, or the percentage chosen by capacity when it is 0; nothing (failure
+  // kLimitSettingTag with its record) when a setting it comes from cannot be used.
+  std::optional<std::uint32_t> ScanMaxBadPercent();
   std::uint8_t SendScanCommand(std::uint8_t firstScan, std::uint8_t scanMode, std::uint8_t polling,
                                ui::CProgressCtrl* progress, int progressPoints);
   std::uint32_t ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut);
