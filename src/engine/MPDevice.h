@@ -87,6 +87,13 @@ class CMPDevice {
   // the pass line reached the slot report; false when they did not, or when a record of the
   // run was lost before them (nothing is written then).
   bool WriteReportEnd(const platform::LocalTime& time);
+  // A page's worker whose log folder a station's passes share (the later-bad page and the
+  // bad-block-table page write into the QC station's folder) keeps the reports it would
+  // replace: at "START" an existing slot report is moved aside to
+  // "<report folder>Earlier\<report name>_<slot>_Report_<yyyymmdd>_<hhmmss>_<ms>.txt" (the time
+  // it was moved aside) before the banner is written. When it cannot be moved the report is
+  // not started (as a banner that cannot be written) and the failure is a lost record.
+  void KeepEarlierReports() { m_KeepEarlierReports = true; }
   // The same for the given path when it is not empty, else for the temporary report
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
   void WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path);
@@ -459,6 +466,9 @@ class CMPDevice {
   bool ReportUnstarted(const std::string& path) const;
   std::string m_RecordFailureText;
   std::vector<std::string> m_UnstartedReports;  // reports whose banner could not be written
+  bool m_KeepEarlierReports = false;            // KeepEarlierReports was asked
+  // Moves an existing slot report aside (KeepEarlierReports); false when it could not.
+  bool MoveEarlierReportAside(const std::string& path, const platform::LocalTime& now);
   // Polls the device status (ten polls a second) until the drive is ready.
   enum class ReadyState { Ready, Busy, NoAnswer };
   ReadyState WaitDeviceReady(std::uint32_t limitSeconds);
