@@ -14,10 +14,13 @@
 #include "run/SummaryLog.h"
 
 bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
-  return UpdateSlotLogs(pass ? SlotLogChange::Pass : SlotLogChange::Fail);
+  // One time for every log: the summary's End Time is the very value of the total log's.
+  const platform::LocalTime now = platform::Now();
+  const bool totals = UpdateTotalLogs(pass ? SlotLogChange::Pass : SlotLogChange::Fail, now);
+  return AddDriveToSummaryLog(pass, now) && totals;
 }
 
-bool CSlotTestTask::UpdateSlotLogs(SlotLogChange change) {
+bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now) {
   const char* const logName = m_Kind == kTaskInit ? "Init" : m_Kind == kTaskQC ? "QC" : "Debug";
   m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), logName);
   m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), logName);
@@ -31,8 +34,6 @@ bool CSlotTestTask::UpdateSlotLogs(SlotLogChange change) {
   const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
   const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
   const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
-  // One time for every log: the summary's End Time is the very value of the total log's.
-  const platform::LocalTime now = platform::Now();
   const std::string endTime = engine::report::LogTimeText(now);
   const std::string serialText = IniValueText(serial);
   const std::string totalText = platform::Format("%d", total + 1);
@@ -52,12 +53,6 @@ bool CSlotTestTask::UpdateSlotLogs(SlotLogChange change) {
                                              engine::report::ErrorListKey(now, m_PortNumber, serial),
                                              platform::Format("--%s", IniValueText(engineTag).c_str()))) {
     written = NoteLostRecord(m_ErrorLogPath);
-  }
-  const PortOutcome outcome{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag};
-  const std::vector<PortOutcome> withdrawn =
-      takenBack ? std::vector<PortOutcome>{{m_PortNumber, kPortPass, "0_00"}} : std::vector<PortOutcome>{};
-  if (!AddToSummaryLog(m_LogFolder, {outcome}, now, withdrawn)) {
-    written = NoteLostRecord(SummaryLogPath(m_LogFolder));
   }
   return written;
 }

@@ -339,17 +339,18 @@ class CSlotTestTask : public CPoolTask {
   // records that said Pass.
   std::uint8_t FailTakingBack(std::uint8_t verdict, WrittenPassRecords& written);
   void TakeBackPassRecords(const WrittenPassRecords& written);
-  // The drive's verdict added to the summary log (a slot without a drive is not counted).
-  bool AddDriveToSummaryLog(std::uint8_t verdict);
+  // The drive's verdict added to the summary log, with the given end time.
+  bool AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime);
   // The slot report and its END (not yet in the report) copied into the station's log
   // folder; the copy's path, or "" (noted as a lost record) when it could not be written.
   std::string CopyReportWithEndToStationLog(const platform::LocalTime& endTime);
   // Resets what one test of the task knows of its records (auto-detect rounds run many).
   void BeginTestRecords();
-  // The slot logs of a pass, of a failure, or of a pass taken back (counted again as a
-  // failure, without counting the drive twice in Total).
+  // The total and error logs of the slot logs (WriteSlotLogs adds the summary log): a pass, a
+  // failure, or a pass taken back (counted again as a failure, without counting the drive
+  // twice in Total).
   enum class SlotLogChange { Pass, Fail, PassTakenBack };
-  bool UpdateSlotLogs(SlotLogChange change);
+  bool UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now);
 
   // The path of Run the task kind and the auto-detect box choose, with the flow of the station.
   void RunPath();

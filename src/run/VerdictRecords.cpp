@@ -34,25 +34,24 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
   // A slot without a drive shows no verdict: it is listed (as the failure its flow found) but
   // not counted.
   const bool counted = verdict != 0 || m_SlotState == kPortFail;
+  const platform::LocalTime now = platform::Now();
   {
     platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-    if (m_AutoDetectRound) {
-      if (counted) {
-        written.slotLogs = WriteSlotLogs(verdict) && verdict != 0;
+    if (m_AutoDetectRound && counted) {
+      written.slotLogs =
+          UpdateTotalLogs(verdict != 0 ? SlotLogChange::Pass : SlotLogChange::Fail, now) && verdict != 0;
+      verdict = FailTakingBack(verdict, written);
+    }
+    if ((m_AutoDetectRound || m_CountsInSummaryLog) && counted) {
+      written.summaryLog = AddDriveToSummaryLog(verdict, now) && verdict != 0;
+      verdict = FailTakingBack(verdict, written);
+    }
+    if (!m_AutoDetectRound && m_StationMode != kStationEraseAll) {
+      written.resultsList = WriteResultsList(verdict) && verdict != 0;
+      verdict = FailTakingBack(verdict, written);
+      if (m_StationMode == kStationMP && m_Kind == kTaskInit) {
+        written.summaryCsv = WriteSummaryCsv(m_pDevice.get(), verdict) && verdict != 0;
         verdict = FailTakingBack(verdict, written);
-      }
-    } else {
-      if (m_CountsInSummaryLog && counted) {
-        written.summaryLog = AddDriveToSummaryLog(verdict) && verdict != 0;
-        verdict = FailTakingBack(verdict, written);
-      }
-      if (m_StationMode != kStationEraseAll) {
-        written.resultsList = WriteResultsList(verdict) && verdict != 0;
-        verdict = FailTakingBack(verdict, written);
-        if (m_StationMode == kStationMP && m_Kind == kTaskInit) {
-          written.summaryCsv = WriteSummaryCsv(m_pDevice.get(), verdict) && verdict != 0;
-          verdict = FailTakingBack(verdict, written);
-        }
       }
     }
   }
@@ -92,7 +91,7 @@ void CSlotTestTask::TakeBackPassRecords(const WrittenPassRecords& written) {
     NoteLostRecord(m_ListLine.workOrder);
   }
   if (written.summaryCsv && !TakeBackSummaryCsvRow(m_SummaryRow)) NoteLostRecord(m_SummaryRow.path);
-  if (written.slotLogs) UpdateSlotLogs(SlotLogChange::PassTakenBack);
+  if (written.slotLogs) UpdateTotalLogs(SlotLogChange::PassTakenBack, platform::Now());
   if (!written.stationLogCopy.empty() && !platform::CopyFile(device.m_ReportFile, written.stationLogCopy, false)) {
     // A copy that still says PASS must not stay: without it the station's log tells nothing
     // of the drive rather than the wrong verdict.
@@ -101,10 +100,10 @@ void CSlotTestTask::TakeBackPassRecords(const WrittenPassRecords& written) {
   }
 }
 
-bool CSlotTestTask::AddDriveToSummaryLog(std::uint8_t verdict) {
+bool CSlotTestTask::AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime) {
   const PortOutcome outcome{m_PortNumber, verdict != 0 ? kPortPass : kPortFail,
                             verdict != 0 ? std::string("0_00") : m_ErrorTag};
-  return AddToSummaryLog(m_LogFolder, {outcome}, platform::Now()) || NoteLostRecord(SummaryLogPath(m_LogFolder));
+  return AddToSummaryLog(m_LogFolder, {outcome}, endTime) || NoteLostRecord(SummaryLogPath(m_LogFolder));
 }
 
 std::string CSlotTestTask::CopyReportWithEndToStationLog(const platform::LocalTime& endTime) {
