@@ -76,12 +76,34 @@ constexpr std::array<StationName, 14> kStationNames{{
 }};
 }  // namespace
 
-int TestStationIndexOf(std::string_view stationName) {
+std::optional<int> FindTestStationIndex(std::string_view stationName) {
   const std::string name = platform::Trim(stationName);
   for (const auto& station : kStationNames) {
     if (platform::EqualsNoCase(name, station.name)) return station.index;
   }
-  return kStationRDT;
+  return std::nullopt;
+}
+
+int TestStationIndexOf(std::string_view stationName) {
+  return FindTestStationIndex(stationName).value_or(kStationRDT);
+}
+
+TestStationSetting ReadTestStationSetting() {
+  const settings::Key& key = settings::keys::TestStation;
+  TestStationSetting setting;
+  if (!platform::FileExists(key.file)) {
+    setting.problem = platform::Format("%s is missing: [%s] %s names the station", key.file, key.section, key.name);
+    return setting;
+  }
+  const std::string name = platform::Trim(settings::ReadText(key));
+  setting.index = FindTestStationIndex(name);
+  if (!setting.index) {
+    setting.problem = name.empty() ? platform::Format("[%s] %s of %s is empty: it names no station", key.section,
+                                                      key.name, key.file)
+                                   : platform::Format("[%s] %s of %s is \"%s\": it names no station", key.section,
+                                                      key.name, key.file, name.c_str());
+  }
+  return setting;
 }
 
 int GetTestStationIndex() { return TestStationIndexOf(settings::ReadText(settings::keys::TestStation)); }

@@ -2,6 +2,7 @@
 // Small helpers about the station itself: its folders, its test station, the erase type of the
 // pretest, the flash package of a CE, the caption file and the debugger output.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,16 @@ std::uint64_t GetFolderSize(std::string_view path);
 int GetTestStationIndex();
 // The station index of a station name; 1 for a name that matches no station.
 int TestStationIndexOf(std::string_view stationName);
+// The station index of a station name (without regard to case, blanks trimmed), or nothing.
+std::optional<int> FindTestStationIndex(std::string_view stationName);
+// The station read strictly, for what decides what is done to the drives: the index, or
+// nothing with the reason (the station settings file missing, TestStation empty or naming no
+// station), which names the file and the key.
+struct TestStationSetting {
+  std::optional<int> index;
+  std::string problem;
+};
+TestStationSetting ReadTestStationSetting();
 // "EraseAll", "RDT", "RDTResult", "MP", "EraseMP", "QC", "UpdateFW", "ReRDT", "SortMP",
 // "SortRDT", "RMADBG"; "unKnown" for any other index.
 const char* GetTestStationName(int index);

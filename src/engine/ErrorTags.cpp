@@ -152,6 +152,8 @@ constexpr ErrorTagEntry kTable[] = {
     {"S_x40", "No serial number could be handed out"},
     {"S_x41", "Capacity does not fit the info block"},
     {"S_x42", "Write-read burn-in setting not usable (Percent or Capacity not a number, Loop below 1)"},
+    {"S_x43", "Limit setting not usable (not a number, out of range, or no limit at all)"},
+    {"S_x44", "Test station setting names no station (or the station settings file is missing)"},
     // ---- T: tester --------------------------------------------------------------------------
     {"T_x02", "Slot power on or power reset failed"},
     {"T_x04", "Current reading failed"},

@@ -53,6 +53,10 @@ std::string ErrorCodeListText();
 // the slot has failed whatever its flow found.
 inline constexpr char kRecordWriteFailedTag[] = "A_W01";
 
+// The tag of a drive whose limit setting cannot be used: not a number, out of its range, or
+// a limit that comes to none. The drive is failed rather than judged without the limit.
+inline constexpr char kLimitSettingTag[] = "S_x43";
+
 // The file name of the list in the station folder.
 inline constexpr char kErrorCodeListFile[] = "ErrorCodeList.txt";
 

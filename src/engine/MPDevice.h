@@ -34,6 +34,8 @@
 #include "device/LogFile.h"
 #include "device/VolumeLock.h"
 #include "engine/BlockInfoRecord.h"
+#include "platform/Clock.h"
+#include "platform/StationSettings.h"
 
 class CColorEdit;
 namespace ui {
@@ -81,6 +83,17 @@ class CMPDevice {
   // earlier run), so a report never mixes two runs; once a record was lost, "END" (whose
   // pass line would say PASS) is not written.
   void WriteReportLine(std::string_view text, std::uint8_t plain);
+  // "END" at the given time (the text of engine::report::EndText): true when the end line and
+  // the pass line reached the slot report; false when they did not, or when a record of the
+  // run was lost before them (nothing is written then).
+  bool WriteReportEnd(const platform::LocalTime& time);
+  // A page's worker whose log folder a station's passes share (the later-bad page and the
+  // bad-block-table page write into the QC station's folder) keeps the reports it would
+  // replace: at "START" an existing slot report is moved aside to
+  // "<report folder>Earlier\<report name>_<slot>_Report_<yyyymmdd>_<hhmmss>_<ms>.txt" (the time
+  // it was moved aside) before the banner is written. When it cannot be moved the report is
+  // not started (as a banner that cannot be written) and the failure is a lost record.
+  void KeepEarlierReports() { m_KeepEarlierReports = true; }
   // The same for the given path when it is not empty, else for the temporary report
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
   void WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path);
@@ -206,6 +219,13 @@ class CMPDevice {
   // The maximum bad-block percentage for a capacity from AutoCapacity_SizeArray and
   // AutoCapacity_MaxBadPercent_%dCE; 0 when the lists give none.
   std::uint32_t SelectAutoCapacity(std::uint32_t capacityGB);
+  // Why the capacity table cannot choose a limit ("" when it can be read): an item of
+  // AutoCapacity_SizeArray or of the drive's AutoCapacity_MaxBadPercent_%dCE that is not a
+  // whole number in its range. Limits are chosen by it only after it was checked.
+  std::string AutoCapacityTableProblem();
+  // The capacity in GB that SetSSDSize gives (0: empty or "0", the capacity of GetCapacity),
+  // read strictly; nothing with the problem when it is not a capacity.
+  settings::StrictNumber SetCapacitySetting() const;
 
   // ---- block-information file and volume lock (core/BlockInfoFile.cpp, DiskVolumes.cpp)
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
@@ -280,7 +300,9 @@ class CMPDevice {
 
  private:
   // Scan helpers (scan/*.cpp).
-  std::uint32_t ScanMaxBadPercent();
+  // Scan_MaxBadPercent, or the percentage chosen by capacity when it is 0; nothing (failure
+  // kLimitSettingTag with its record) when a setting it comes from cannot be used.
+  std::optional<std::uint32_t> ScanMaxBadPercent();
   std::uint8_t SendScanCommand(std::uint8_t firstScan, std::uint8_t scanMode, std::uint8_t polling,
                                ui::CProgressCtrl* progress, int progressPoints);
   std::uint32_t ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut);
@@ -325,6 +347,9 @@ class CMPDevice {
   std::string m_SerialCounterText;     // the serial-number counter text
   std::string m_SerialNumber;          // the serial number used in logs and file names
   std::string m_DriveSerial;           // the drive's serial number
+  // The serial number the drive's records name: the drive's own (IDENTIFY), else the one
+  // handed out to it in this run (a drive on burner code is not identified).
+  const std::string& RecordedSerial() const { return m_DriveSerial.empty() ? m_SerialNumber : m_DriveSerial; }
   std::string m_BarCodeText;           // the scanned bar code of the slot (empty: none scanned)
   std::string m_IdentifierText;        // identifier text of the fail-serial record (never set by a step)
   // Running code, set by ChkRC.
@@ -434,6 +459,8 @@ class CMPDevice {
   void InitBuffers();
   // Appends a line form to a report; "START" creates or empties it with the banner.
   void WriteLineTo(const std::string& path, std::string_view text, std::uint8_t plain);
+  // The end line and the pass line; none once a record of the run was lost.
+  bool WriteEndTo(const std::string& path, const platform::LocalTime& time);
   // Appends text to a report of this engine; false when it was not written. A report whose
   // banner this engine could not write takes nothing more. A missing report is started with
   // the text (Start: lines and fail records) or the text is dropped without a note (Drop:
@@ -443,6 +470,9 @@ class CMPDevice {
   bool ReportUnstarted(const std::string& path) const;
   std::string m_RecordFailureText;
   std::vector<std::string> m_UnstartedReports;  // reports whose banner could not be written
+  bool m_KeepEarlierReports = false;            // KeepEarlierReports was asked
+  // Moves an existing slot report aside (KeepEarlierReports); false when it could not.
+  bool MoveEarlierReportAside(const std::string& path, const platform::LocalTime& now);
   // Polls the device status (ten polls a second) until the drive is ready.
   enum class ReadyState { Ready, Busy, NoAnswer };
   ReadyState WaitDeviceReady(std::uint32_t limitSeconds);

@@ -1,6 +1,8 @@
 #include "platform/StationSettings.h"
 
+#include <charconv>
 #include <iterator>
+#include <string_view>
 
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -18,6 +20,61 @@ int ReadInt(const Key& key) {
 
 bool WriteText(const Key& key, const std::string& value) {
   return platform::WriteProfileString(key.file, key.section, key.name, value);
+}
+
+std::string KeyPlace(const Key& key) { return platform::Format("%s of [%s] in %s", key.name, key.section, key.file); }
+
+namespace {
+
+// A whole decimal number (an optional "-", then digits only) within the range.
+std::optional<int> StrictNumberOf(std::string_view text, int low, int high) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    return std::nullopt;
+  }
+  return static_cast<int>(value);
+}
+
+std::string RangeText(int low, int high) { return platform::Format("from %d to %d", low, high); }
+
+}  // namespace
+
+StrictNumber ReadStrictInt(const Key& key, int low, int high, std::size_t bufferSize) {
+  const std::string text = platform::Trim(platform::ReadProfileString(key.file, key.section, key.name, "", bufferSize));
+  // An empty key has the key's default, and a key without a default is 0.
+  std::string used = text.empty() ? platform::Trim(key.defaultValue) : text;
+  if (used.empty()) used = "0";
+  StrictNumber number;
+  number.value = StrictNumberOf(used, low, high);
+  if (!number.value) {
+    number.problem = platform::Format("%s is \"%s\": expected a whole number %s", KeyPlace(key).c_str(), text.c_str(),
+                                      RangeText(low, high).c_str());
+  }
+  return number;
+}
+
+StrictNumberList ReadStrictIntList(const Key& key, int low, int high) {
+  const std::string text = platform::ReadProfileString(key.file, key.section, key.name, key.defaultValue);
+  StrictNumberList list;
+  std::vector<int> values;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find_first_of(" \t,", at);
+    const std::string_view item = std::string_view(text).substr(at, end == std::string::npos ? std::string::npos : end - at);
+    at = end == std::string::npos ? text.size() : end + 1;
+    if (item.empty()) continue;
+    const std::optional<int> value = StrictNumberOf(item, low, high);
+    if (!value) {
+      list.problem = platform::Format("%s is \"%s\": item \"%s\" is not a whole number %s", KeyPlace(key).c_str(),
+                                      platform::Trim(text).c_str(), std::string(item).c_str(),
+                                      RangeText(low, high).c_str());
+      return list;
+    }
+    values.push_back(*value);
+  }
+  list.values = std::move(values);
+  return list;
 }
 
 namespace {

@@ -3,7 +3,9 @@
 // place. Settings are read at the point of use, every time (the profile cache keeps that
 // cheap); nothing here caches a value.
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace settings {
 
@@ -30,6 +32,29 @@ struct Key {
 std::string ReadText(const Key& key, std::size_t bufferSize = static_cast<std::size_t>(-1));
 int ReadInt(const Key& key);
 bool WriteText(const Key& key, const std::string& value);
+
+// A number that sets a limit a drive is judged against (or what is done to it), read strictly:
+// its text (cut to the buffer, blanks trimmed) is empty, which gives the key's default, or a
+// whole decimal number from low to high. Anything else is refused: no value, and the problem,
+// which names the file, the section and the key ("Scan_MaxBadPercent of [Options] in
+// .\param.ini is "abc": expected a whole number from 0 to 100"). Never read as 0.
+struct StrictNumber {
+  std::optional<int> value;
+  std::string problem;
+};
+StrictNumber ReadStrictInt(const Key& key, int low, int high, std::size_t bufferSize = static_cast<std::size_t>(-1));
+// The same for a list of such numbers separated by blanks, tabs or commas (empty: no item).
+struct StrictNumberList {
+  std::optional<std::vector<int>> values;
+  std::string problem;
+};
+StrictNumberList ReadStrictIntList(const Key& key, int low, int high);
+// The ranges the limit settings are read in: percentages, capacities in GB, block counts.
+inline constexpr int kMaxPercentSetting = 100;
+inline constexpr int kMaxCapacityGbSetting = 1 << 20;
+inline constexpr int kMaxBlockCountSetting = 1 << 24;
+// "<key> of [<section>] in <file>", as the problems name a key.
+std::string KeyPlace(const Key& key);
 
 // The registry: every key the system reads, in ONE list. Each X(...) line declares the
 // constant settings::keys::<Id> and enters it in AllKeys(), so a key cannot be declared

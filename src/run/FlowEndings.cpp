@@ -74,8 +74,7 @@ std::uint8_t CSlotTestTask::EndPass(bool copyReport) {
     }
   }
   SetProgress(100);
-  if (m_pDevice) m_pDevice->WriteReportLine("END", 0);
-  if (copyReport) CopyReportToStationLog();
+  if (RecordVerdict(1, copyReport) == 0) return 0;
   platform::Sleep(kPassPauseMs);
   SetProgress(0);
   SetResultText("0_00");

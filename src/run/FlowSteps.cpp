@@ -97,10 +97,15 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
     FailOut();
     return false;
   }
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) {
-    // The check has written its fail record with its own tag; the slot shows the flow's.
-    device.m_ErrorTag = kUnidentifiedCodeTag;
-    device.m_ErrorMessage = kUnidentifiedCodeMessage;
+  // A drive on its code from flash is identified as well: its records name its serial number.
+  std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", identify.data())) {
+    // The check has written its fail record with its own tag; the slot shows the flow's,
+    // unless the code was named and only its IDENTIFY failed.
+    if (!device.m_RunOnFlashCode) {
+      device.m_ErrorTag = kUnidentifiedCodeTag;
+      device.m_ErrorMessage = kUnidentifiedCodeMessage;
+    }
     FailOut();
     return false;
   }

@@ -8,6 +8,7 @@
 #include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/DiskGeometry.h"
+#include "engine/ErrorTags.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
@@ -125,8 +126,17 @@ bool CMPFlow::CheckCapacity() {
   const auto scaled = [&](std::int64_t megabytes) {
     return percent ? ApplySizePercent(megabytes, *percent) : megabytes;
   };
-  const int maxGB = settings::ReadInt(settings::keys::MaxCapacity);
-  const int minGB = settings::ReadInt(settings::keys::MinCapacity);
+  // The range the drive's size is judged against is read strictly: garbage would drop it.
+  const settings::StrictNumber maxSetting =
+      settings::ReadStrictInt(settings::keys::MaxCapacity, 0, settings::kMaxCapacityGbSetting);
+  const settings::StrictNumber minSetting =
+      settings::ReadStrictInt(settings::keys::MinCapacity, 0, settings::kMaxCapacityGbSetting);
+  if (!maxSetting.value || !minSetting.value) {
+    m_task.SetFlowFailure(engine::kLimitSettingTag, maxSetting.value ? minSetting.problem : maxSetting.problem);
+    return FailOut();
+  }
+  const int maxGB = *maxSetting.value;
+  const int minGB = *minSetting.value;
   if (maxGB > 0 && maxGB >= minGB) {
     const std::int64_t maxMB = scaled(CapacityMBOfGB(maxGB));
     const std::int64_t minMB = scaled(CapacityMBOfGB(minGB));

@@ -48,7 +48,7 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
   line.key = platform::Format("[%s~%s,%02d]", m_StartTimeText.c_str(), m_EndTimeText.c_str(), m_PortNumber);
   line.fields = platform::Format("%d,Tester_%02d,%s,%s(%s),%s,%s,%d,%s,%s,", 0, m_PortNumber,
                                  device.m_TesterVersionText.c_str(), m_VersionText.c_str(), "Normal",
-                                 imageName.c_str(), device.m_DriveSerial.c_str(),
+                                 imageName.c_str(), device.RecordedSerial().c_str(),
                                  static_cast<int>(device.m_RDTTotalTime), device.m_StandbyCurrentText.c_str(),
                                  device.m_WRCurrentText.c_str());
   const bool written = result != 0 ? WriteResultsListEntry(line, true, "", "")

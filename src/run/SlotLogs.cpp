@@ -1,5 +1,7 @@
 // The INI-format slot logs of auto-detect runs (total, error and summary logs) and the copy
 // of a log under a station-and-time name.
+#include <algorithm>
+
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
 #include "engine/core/IniLogText.h"
@@ -12,27 +14,38 @@
 #include "run/SummaryLog.h"
 
 bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
+  // One time for every log: the summary's End Time is the very value of the total log's.
+  const platform::LocalTime now = platform::Now();
+  const bool totals = UpdateTotalLogs(pass ? SlotLogChange::Pass : SlotLogChange::Fail, now);
+  return AddDriveToSummaryLog(pass, now) && totals;
+}
+
+bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now) {
   const char* const logName = m_Kind == kTaskInit ? "Init" : m_Kind == kTaskQC ? "QC" : "Debug";
   m_TotalLogPath = platform::Format("%s\\Total_%s.log", m_LogFolder.c_str(), logName);
   m_ErrorLogPath = platform::Format("%s\\Error_%s.log", m_LogFolder.c_str(), logName);
   // The logs would be lost silently if the page had not made the folder yet.
   MakeDirectoryPath(m_LogFolder);
+  const bool pass = change == SlotLogChange::Pass;
+  const bool takenBack = change == SlotLogChange::PassTakenBack;
   const std::string serial = m_pDevice ? m_pDevice->m_SerialNumber : std::string();
   const std::string engineTag = m_pDevice ? m_pDevice->m_ErrorTag : std::string();
 
   const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
   const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
   const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
-  // One time for every log: the summary's End Time is the very value of the total log's.
-  const platform::LocalTime now = platform::Now();
   const std::string endTime = engine::report::LogTimeText(now);
-  const std::string totalText = platform::Format("%d", total + 1);
-  const std::string countText = platform::Format("%d", (pass ? good : bad) + 1);
   const std::string serialText = IniValueText(serial);
-  // The total log in one write: its counters, end time and (on a pass) last serial number.
-  std::vector<platform::ProfileValue> totals{{"Total Results", "Total", totalText},
-                                             {"Total Results", pass ? "Good" : "Bad", countText},
-                                             {"Time", "End Time", endTime}};
+  const std::string totalText = platform::Format("%d", total + 1);
+  const std::string goodText = platform::Format("%d", pass ? good + 1 : std::max(0, good - 1));
+  const std::string badText = platform::Format("%d", bad + 1);
+  // The total log in one write: its counters, end time and (on a pass) last serial number. A
+  // pass taken back stays counted in Total and moves from Good to Bad.
+  std::vector<platform::ProfileValue> totals;
+  if (!takenBack) totals.push_back({"Total Results", "Total", totalText});
+  if (pass || takenBack) totals.push_back({"Total Results", "Good", goodText});
+  if (!pass) totals.push_back({"Total Results", "Bad", badText});
+  totals.push_back({"Time", "End Time", endTime});
   if (pass) totals.push_back({"Serial Number", "Last Serial Number", serialText});
 
   bool written = platform::WriteProfileStrings(m_TotalLogPath, totals) || NoteLostRecord(m_TotalLogPath);
@@ -41,13 +54,10 @@ bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
                                              platform::Format("--%s", IniValueText(engineTag).c_str()))) {
     written = NoteLostRecord(m_ErrorLogPath);
   }
-  if (!AddToSummaryLog(m_LogFolder, {{m_PortNumber, pass ? kPortPass : kPortFail, m_ErrorTag}}, now)) {
-    written = NoteLostRecord(SummaryLogPath(m_LogFolder));
-  }
   return written;
 }
 
-bool CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {
+std::string CSlotTestTask::StationLogCopyPath(int stationIndex) const {
   const std::string folder = g_WorkFolder.Get() + "Log";
   MakeDirectoryPath(folder);
   const platform::LocalTime now = platform::Now();
@@ -55,6 +65,10 @@ bool CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex
       platform::Format("#%d_%s_%04d%02d%02d", m_DriveNumber, GetTestStationName(stationIndex), now.year, now.month,
                        now.day) +
       platform::Format(" %02dh%02dm%02ds%03dms", now.hour, now.minute, now.second, now.milliseconds);
-  const std::string copy = platform::Format("%s\\%s.txt", folder.c_str(), name.c_str());
+  return platform::Format("%s\\%s.txt", folder.c_str(), name.c_str());
+}
+
+bool CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex) {
+  const std::string copy = StationLogCopyPath(stationIndex);
   return platform::CopyFile(sourcePath, copy, false) || NoteLostRecord(copy);
 }

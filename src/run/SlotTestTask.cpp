@@ -27,6 +27,8 @@ constexpr std::uint32_t kExchangePollMs = 500;
 
 // Text that a task failure shows when nothing else names it.
 constexpr const char* kTaskStoppedText = "Fail";
+// The slot of a pass whose station setting names no station.
+constexpr const char* kUnknownStationTag = "S_x44";
 
 std::string LocalStartTimeText() {
   const platform::LocalTime now = platform::Now();
@@ -63,26 +65,27 @@ void CSlotTestTask::Release() { delete this; }
 void CSlotTestTask::Run(std::uint32_t /*context*/) {
   try {
     platform::Sleep(kStartDelayMs);
-    m_StationMode = GetTestStationIndex();
-    const bool stopIfFail = settings::ReadInt(settings::keys::StopIfFail) == 1;
-    if (m_Kind == kTaskExchange) {
-      RunExchangePath(stopIfFail);
+    // The station decides what is done to the drive: a setting that names none (changed since
+    // the page started the pass) touches no drive.
+    const TestStationSetting station = ReadTestStationSetting();
+    if (!station.index) {
+      platform::DebugOutput(platform::Format("Slot %d: %s\n", m_PortNumber, station.problem.c_str()));
+      SetResultText(kUnknownStationTag);
+      SetSlotStatus(kSlotFail, kUnknownStationTag, station.problem);
     } else {
-      const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
-      m_SlotState = kPortIdle;
-      const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
-      if (AutoDetectChecked()) {
-        RunAutoDetectPath(flow, stopIfFail);
-      } else {
-        RunSinglePath(flow, stopIfFail);
-      }
+      m_StationMode = *station.index;
+      RunPath();
     }
   } catch (const std::exception& error) {
     platform::DebugOutput(platform::Format("Slot %d: task stopped: %s\n", m_PortNumber, error.what()));
     try {
       // A slot whose flow had started shows the failure; one where nothing started shows idle.
       if (m_FlowStarted) {
-        SetSlotStatus(kSlotFail, m_ErrorTag.empty() ? std::string(kTaskStoppedText) : m_ErrorTag, error.what());
+        if (m_ErrorTag.empty()) m_ErrorTag = kTaskStoppedText;
+        SetResultText(m_ErrorTag);
+        SetSlotStatus(kSlotFail, m_ErrorTag, error.what());
+        // The drive's records say so too, unless they were being written when it stopped.
+        if (!m_VerdictRecorded) RecordVerdict(0, false);
       } else {
         SetSlotStatus(kSlotWaiting, "", "");
       }
@@ -102,6 +105,22 @@ void CSlotTestTask::Run(std::uint32_t /*context*/) {
   delete this;
 }
 
+void CSlotTestTask::RunPath() {
+  const bool stopIfFail = settings::ReadInt(settings::keys::StopIfFail) == 1;
+  if (m_Kind == kTaskExchange) {
+    RunExchangePath(stopIfFail);
+    return;
+  }
+  const bool onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
+  m_SlotState = kPortIdle;
+  const SlotFlow flow = ChooseSlotFlow(m_Kind, m_StationMode, onlyDoIsp);
+  if (AutoDetectChecked()) {
+    RunAutoDetectPath(flow, stopIfFail);
+  } else {
+    RunSinglePath(flow, stopIfFail);
+  }
+}
+
 bool CSlotTestTask::AutoDetectChecked() const {
   return m_pAutoDetectCheck != nullptr && m_pAutoDetectCheck->GetCheck() == ui::BST_CHECKED;
 }
@@ -116,6 +135,7 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     if (m_pProgress) m_pProgress->SetRange(0, 100);
     m_StartTimeText = LocalStartTimeText();
     m_StartClock = platform::TickCountMs();
+    BeginTestRecords();
     const std::uint8_t flowResult = RunFlow(flow);
     std::uint8_t result = FailIfRecordsLost(flowResult);
     // A slot without a drive stays waiting, without a fail text; under StopIfFail its flow's
@@ -125,23 +145,13 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     if (result == 0 && stopIfFail) g_StopAll = 1;
     m_EndClock = platform::TickCountMs();
     m_ElapsedSeconds = static_cast<double>(m_EndClock - m_StartClock) / 1000.0;
-    const std::uint8_t recorded = RecordSingleResult(result);
+    // A flow that ended in its pass has recorded its verdict; every other ending is recorded here.
+    const std::uint8_t recorded = m_VerdictRecorded ? result : RecordVerdict(result, false);
     if (recorded == 0 && result != 0 && stopIfFail) g_StopAll = 1;
     if (recorded != 0) KeepPassRecord();
   }
   PowerOffSlot();
   DeleteDevice();
-}
-
-std::uint8_t CSlotTestTask::RecordSingleResult(std::uint8_t result) {
-  if (m_StationMode == kStationEraseAll) return result;
-  platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-  const bool listed = WriteResultsList(result);
-  if (m_StationMode == kStationMP && m_Kind == kTaskInit) WriteSummaryCsv(m_pDevice.get(), result);
-  const std::uint8_t recorded = FailIfRecordsLost(result);
-  // A pass whose Summary.csv row was lost: the list line of the same key says so now.
-  if (recorded == 0 && result != 0 && listed) WriteResultsListLine(0);
-  return recorded;
 }
 
 void CSlotTestTask::KeepPassRecord() {
@@ -157,6 +167,7 @@ void CSlotTestTask::KeepPassRecord() {
 }
 
 void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
+  m_AutoDetectRound = true;
   if (!MakeDevice(m_pKeptPage)) return;
   // A drive that a kind without a flow has seen is not taken up again until it is removed.
   bool seenWithoutFlow = false;
@@ -183,18 +194,12 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
     if (m_pProgress) m_pProgress->SetRange(0, 100);
     m_StartTimeText = LocalStartTimeText();
     m_StartClock = platform::TickCountMs();
-    const std::uint8_t result = FailIfRecordsLost(RunFlow(flow));
-    if (result == 1) {
-      platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-      WriteSlotLogs(1);
-      // The drive was counted good, but it cannot be shown passed without its records.
-      if (FailIfRecordsLost(result) == 0 && stopIfFail) g_StopAll = 1;
-    } else if (m_SlotState != kPortWaiting) {
+    BeginTestRecords();
+    const std::uint8_t flowResult = FailIfRecordsLost(RunFlow(flow));
+    // A flow that ended in its pass has written the slot logs before its END.
+    const std::uint8_t result = m_VerdictRecorded ? flowResult : RecordVerdict(flowResult, false);
+    if (result == 0 && m_SlotState != kPortWaiting) {
       if (stopIfFail) g_StopAll = 1;
-      {
-        platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-        WriteSlotLogs(0);
-      }
       if (m_pDevice->m_HasExtraStatus) AppendFailStatusText(m_pDevice->m_ExtraStatusText);
     }
     m_EndClock = platform::TickCountMs();

@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "engine/BlockInfoRecord.h"
+#include "platform/Clock.h"
 #include "platform/Sync.h"
 #include "run/FlowDispatch.h"
 #include "run/PassRecord.h"
@@ -100,6 +101,10 @@ class CSlotTestTask : public CPoolTask {
   // Where the task leaves its pass once it recorded one (single path only), for its page to
   // take back when a record of the whole pass cannot be written (PassRecord.h); none: not kept.
   void KeepPassRecordIn(CSharedPassRecord* record) { m_pPassRecord = record; }
+  // The task counts its drive in the log folder's summary log itself, with the drive's other
+  // records and before the report's END (the production page asks for it; the legacy page
+  // counts its slots when its round ends).
+  void CountDriveInSummaryLog() { m_CountsInSummaryLog = true; }
 
   // ---- station flows: no argument, 1 pass, 0 fail. A flow runs with the engine object made
   // and the slot showing "Testing"; on failure it copies the engine's tag into m_ErrorTag and
@@ -130,6 +135,8 @@ class CSlotTestTask : public CPoolTask {
   bool WriteSlotLogs(std::uint8_t pass);
   // Copies a log to "<work folder>Log\#<drive>_<station>_<date> <time>.txt".
   bool CopyStationLog(std::string_view sourcePath, int stationIndex);
+  // That name for a copy made now, with the folder made.
+  std::string StationLogCopyPath(int stationIndex) const;
 
   // ---- results list and Summary.csv (ResultsList.cpp, SummaryCsv.cpp); the caller holds lock 0
   bool WriteResultsList(int result);
@@ -178,8 +185,10 @@ class CSlotTestTask : public CPoolTask {
   // The pass ending: state 1 with the pass text, then EndPass without the log copy.
   std::uint8_t PassOut(std::string_view passText);
   // The end of a pass whose state is shown: a volume lock released (a failed unlock is only
-  // reported), progress 100, "END", with copyReport the slot report copied into the station's
-  // log folder, a 100 ms pause, progress 0, the result text "0_00"; returns 1.
+  // reported), progress 100, the records of the pass and the report's "END" (RecordVerdict;
+  // with copyReport the slot report with its END copied into the station's log folder first),
+  // a 100 ms pause, progress 0, the result text "0_00"; returns 1. A pass whose records could
+  // not all be written ends with the lost-records failure shown instead, and returns 0.
   std::uint8_t EndPass(bool copyReport);
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
@@ -192,6 +201,17 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t FailIfRecordsLost(std::uint8_t result);
   // Notes a record that did not reach its file on the engine object; returns false.
   bool NoteLostRecord(std::string_view path);
+  // Records before verdicts, once per test (VerdictRecords.cpp). Writes the records of a
+  // finished test under lock 0 with the verdict: on the single path the summary log (when the
+  // task counts its drive there), the results list (not at EraseAll) and Summary.csv (MP
+  // station, kind 1); in auto-detect runs the slot logs. A pass then gets, with
+  // withStationLogCopy, the report copied with its END into the station's log folder, and
+  // last the report's END itself, so that nothing that can still fail the drive comes after
+  // its pass line. Once a record cannot be written the drive fails for its lost records
+  // (FailIfRecordsLost, whose fail record goes into the report instead of the END), the
+  // records still to come say so, and the records that already said Pass are taken back.
+  // Returns the verdict after the records.
+  std::uint8_t RecordVerdict(std::uint8_t verdict, bool withStationLogCopy);
   // ---- steps that several station flows share (FlowSteps.cpp); each works on the engine
   // object, and a step that returns false has set the failure (tag, message, fail record)
   // for the flow's own ending, unless it says that it ended the flow itself.
@@ -290,6 +310,9 @@ class CSlotTestTask : public CPoolTask {
   bool m_FlowStarted = false;  // a flow has begun (an exception then shows the slot failed)
   bool m_RecordsLostNoticed = false;   // the operator has been told of this slot's lost records
   bool m_FailedForLostRecords = false; // the slot shows the lost-records failure
+  bool m_CountsInSummaryLog = false;   // the task counts its drive in the summary log
+  bool m_AutoDetectRound = false;      // the test runs in an auto-detect round (slot logs)
+  bool m_VerdictRecorded = false;      // RecordVerdict ran for the test
   ResultsListLine m_ListLine;          // the results-list line last written for the drive
   SummaryCsvRow m_SummaryRow;          // the Summary.csv pass row written for the drive
   CSharedPassRecord* m_pPassRecord = nullptr;
@@ -310,13 +333,31 @@ class CSlotTestTask : public CPoolTask {
   // Copies the slot report the engine wrote (the path it stored) into the station's log folder.
   void CopyReportToStationLog();
 
+  // ---- records of the verdict (VerdictRecords.cpp)
+  struct WrittenPassRecords;
+  // FailIfRecordsLost; a pass that turns into the lost-records failure takes back the
+  // records that said Pass.
+  std::uint8_t FailTakingBack(std::uint8_t verdict, WrittenPassRecords& written);
+  void TakeBackPassRecords(const WrittenPassRecords& written);
+  // The drive's verdict added to the summary log, with the given end time.
+  bool AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime);
+  // The slot report and its END (not yet in the report) copied into the station's log
+  // folder; the copy's path, or "" (noted as a lost record) when it could not be written.
+  std::string CopyReportWithEndToStationLog(const platform::LocalTime& endTime);
+  // Resets what one test of the task knows of its records (auto-detect rounds run many).
+  void BeginTestRecords();
+  // The total and error logs of the slot logs (WriteSlotLogs adds the summary log): a pass, a
+  // failure, or a pass taken back (counted again as a failure, without counting the drive
+  // twice in Total).
+  enum class SlotLogChange { Pass, Fail, PassTakenBack };
+  bool UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now);
+
+  // The path of Run the task kind and the auto-detect box choose, with the flow of the station.
+  void RunPath();
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);
   void RunExchangePath(bool stopIfFail);
-  // Records a finished flow of the single path (results list, Summary.csv) under lock 0;
-  // returns the verdict after the records (0 when one of them could not be written).
-  std::uint8_t RecordSingleResult(std::uint8_t result);
   // The results-list line of the task's start and end time texts, and the list's checksum.
   bool WriteResultsListLine(int result);
   // Leaves the pass the slot shows, with its records, for the page (KeepPassRecordIn).

@@ -29,7 +29,7 @@ bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
   const platform::LocalTime now = platform::Now();
   const std::string fields = platform::Format("%04d%02d%02d,%d,%s,", now.year, now.month, now.day,
                                               static_cast<int>(device->GetCapacity()),
-                                              IniValueText(device->m_DriveSerial).c_str());
+                                              IniValueText(device->RecordedSerial()).c_str());
   const std::string verdict = result != 0 ? std::string("Pass") : CMPDevice::ErrorTagToCode(device->m_ErrorTag);
   const std::string row = fields + verdict + "\n";
   if (!platform::AppendToFile(path, row, false)) return NoteLostRecord(path);

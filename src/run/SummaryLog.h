@@ -23,6 +23,8 @@ std::string SummaryLogPath(const std::string& logFolder);
 // counts the outcomes, all in one replacement of the file: false, and the file as it was,
 // when it cannot be written. Ports that neither passed nor failed (no drive in the slot, no
 // flow run) are not counted; a failure without a tag has no counter of its own (an empty key
-// cannot be written). Line breaks and "=" of a tag become "_".
+// cannot be written). Line breaks and "=" of a tag become "_". The outcomes of `withdrawn`
+// are taken out of their counters in the same replacement (a pass counted before one of the
+// drive's records was lost); no counter goes below 0.
 bool AddToSummaryLog(const std::string& logFolder, const std::vector<PortOutcome>& outcomes,
-                     const platform::LocalTime& endTime);
+                     const platform::LocalTime& endTime, const std::vector<PortOutcome>& withdrawn = {});

@@ -3,6 +3,8 @@
 // microcode command; then "Pass". Nothing is erased, scanned or preformatted and no serial
 // number is handed out. Failures show the step's tag and message in the slot's cell directly;
 // every step has written its own fail record.
+#include <array>
+
 #include "device/DevicePaths.h"
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
@@ -20,7 +22,9 @@ std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   }
   SetProgress(50);
-  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 0, 1, "", nullptr)) return StatusOnlyFail();
+  // The drive on its code from flash is identified as well: its records name its serial number.
+  std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 0, 1, "", identify.data())) return StatusOnlyFail();
   SetProgress(60);
   if (!device.UpgradeFirmware()) return StatusOnlyFail();
 

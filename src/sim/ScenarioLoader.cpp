@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "sim/FirmwareImageHeader.h"
 #include "sim/ScenarioKeys.h"
+#include "sim/TimeScale.h"
 
 namespace sim {
 
@@ -25,6 +26,15 @@ constexpr char kDriveSection[] = "Drive";
 constexpr std::uint64_t kMaxScenarioBytes = 1u << 20;
 constexpr std::int64_t kMaxPatchOffset = 16 << 20;  // no RDT log is larger
 constexpr std::uint64_t kMaxImageFileBytes = 8u << 20;  // no firmware image is larger
+// What one simulated station may hold, so that a scenario cannot exhaust the machine: the
+// blocks of one drive's block map (its CE slots times the blocks per CE), the bad blocks of
+// one drive (every one is a line of its report and an entry of its logs), and the blocks of
+// every drive of the station together.
+constexpr std::uint64_t kMaxBlocksPerDrive = 1u << 20;
+constexpr std::uint64_t kMaxBadBlocksPerDrive = 1u << 16;
+constexpr std::uint64_t kMaxBlocksPerStation = 1u << 24;
+// The first blocks of a CE stay good unless named (BadBlockMap.h).
+constexpr std::uint32_t kAlwaysGoodBlocks = 4;
 
 // One key of the file: its value and where it stands.
 struct KeyEntry {
@@ -160,13 +170,6 @@ std::optional<std::uint64_t> ParseHexText(std::string_view text) {
   std::uint64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
   if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
-
-std::optional<double> ParseReal(const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || value < 0) return std::nullopt;
   return value;
 }
 
@@ -381,6 +384,40 @@ void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan, std::uint32_t blocksPerC
   }
 }
 
+// The blocks of one drive's block map.
+std::uint64_t MapBlocksOf(const FlashGeometry& geometry) {
+  return static_cast<std::uint64_t>(geometry.CeSlots()) * geometry.blocksPerCe;
+}
+
+// A drive no larger than one simulated station may hold, with no more bad blocks than its
+// CEs have.
+void CheckDriveSize(KeyReader& keys, const DriveProfile& drive) {
+  const FlashGeometry& geometry = drive.geometry;
+  if (MapBlocksOf(geometry) > kMaxBlocksPerDrive) {
+    keys.Fail("BlocksPerCe", platform::Format("%u CE slots of %u blocks are %llu blocks, more than a simulated drive "
+                                              "may hold (%llu)",
+                                              geometry.CeSlots(), geometry.blocksPerCe,
+                                              static_cast<unsigned long long>(MapBlocksOf(geometry)),
+                                              static_cast<unsigned long long>(kMaxBlocksPerDrive)));
+    return;
+  }
+  const BadBlockPlan& bad = drive.badBlocks;
+  const std::uint64_t perCe = static_cast<std::uint64_t>(bad.earlyBadPerCe) + bad.laterBadPerCe;
+  const char* const key = keys.Has("EarlyBadPerCe") ? "EarlyBadPerCe" : "LaterBadPerCe";
+  if (perCe > geometry.blocksPerCe - kAlwaysGoodBlocks) {
+    keys.Fail(key, platform::Format("%llu bad blocks per CE (early and later) are more than a CE of %u blocks has "
+                                    "beside its first %u",
+                                    static_cast<unsigned long long>(perCe), geometry.blocksPerCe, kAlwaysGoodBlocks));
+    return;
+  }
+  const std::uint64_t perDrive = perCe * geometry.CeCount() + bad.named.size();
+  if (perDrive > kMaxBadBlocksPerDrive) {
+    keys.Fail(key, platform::Format("%llu bad blocks per drive are more than a simulated drive may hold (%llu)",
+                                    static_cast<unsigned long long>(perDrive),
+                                    static_cast<unsigned long long>(kMaxBadBlocksPerDrive)));
+  }
+}
+
 void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
   for (const auto& [key, value] : keys.Listed("RdtTemperature")) {
     const auto n = keys.Numbers(key, value, {kByte, kNibble, kNibble, kByte, kLong});
@@ -559,6 +596,7 @@ DriveProfile ReadDriveProfile(KeyReader& keys, FlashImages& images) {
   drive.icVersion = static_cast<std::uint16_t>(keys.Hex("IcVersion", drive.icVersion, 0xFFFF));
   ReadGeometry(keys, drive.geometry);
   ReadBadBlocks(keys, drive.badBlocks, drive.geometry.blocksPerCe);
+  CheckDriveSize(keys, drive);
   drive.infoBlockWritten = keys.Choice("InfoBlock", 0, {"Blank", "Written"}) == 1;
   drive.goodMark = Byte(keys.Hex("GoodMark", 0, 0xFF));
   drive.dramFail = keys.Flag("DramFail", false);
@@ -628,8 +666,9 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
   const auto boards = static_cast<unsigned>(station.Int("Boards", 1, 1, kMaxBoards));
   plan.seed = static_cast<std::uint64_t>(station.Int("Seed", 1, 0, INT64_MAX));
   if (station.Has("TimeScale")) {
-    const auto scale = ParseReal(station.Text("TimeScale", ""));
-    if (!scale) station.Fail("TimeScale", "expected a number of 0 or more");
+    // The range of Platform.ini's own scale.
+    const auto scale = ParseTimeScale(platform::Trim(station.Text("TimeScale", "")));
+    if (!scale) station.Fail("TimeScale", platform::Format("expected a number from 0 to %g", kMaxTimeScale));
     plan.timeScale = scale.value_or(1.0);
   }
   if (!error.empty()) return false;
@@ -644,6 +683,7 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
   }
   const KeyMap driveDefaults = checked.Keys(kDriveSection);
   FlashImages flashImages;
+  std::uint64_t stationBlocks = 0;
   unsigned nextTester = 1;
   unsigned position = 0;
   for (unsigned b = 1; b <= boards && error.empty(); ++b) {
@@ -704,6 +744,14 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
       KeyReader profile(file, checked, profileName, ScenarioSection::Drive, std::move(keys), error);
       slot.empty = false;
       slot.drive = ReadDriveProfile(profile, flashImages);
+      stationBlocks += MapBlocksOf(slot.drive.geometry);
+      if (error.empty() && stationBlocks > kMaxBlocksPerStation) {
+        section.Fail(section.Has(platform::Format("Slot%u", s)) ? platform::Format("Slot%u", s) : "Slots",
+                     platform::Format("the drives up to slot %u hold %llu blocks, more than one simulated station "
+                                      "may hold (%llu)",
+                                      s, static_cast<unsigned long long>(stationBlocks),
+                                      static_cast<unsigned long long>(kMaxBlocksPerStation)));
+      }
       slot.drive.badBlocks.seed = plan.seed + position;
       if (slot.drive.serialNumber.empty()) slot.drive.serialNumber = platform::Format("SIM%02u%02u0001", b, s);
       board.slots.push_back(std::move(slot));

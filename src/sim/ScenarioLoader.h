@@ -9,8 +9,9 @@
 //   Seed=<n>               seed of the bad-block maps (default 1); the drive in device
 //                          position k (from 0) uses Seed + k, so every drive differs and
 //                          every run of the same file gives the same maps
-//   TimeScale=<x>          multiplier of the simulated command times (default 1); the
-//                          platform's time scale applies on top (0 in unit tests)
+//   TimeScale=<x>          multiplier of the simulated command times, 0..10 as Platform.ini's
+//                          own scale (default 1); the platform's scale applies on top (0 in
+//                          unit tests)
 //
 // [Board<b>]               b = 1..Boards
 //   Product=<text>         "SATA TESTER-S" (default) or "SATA3-TESTER"
@@ -38,6 +39,7 @@
 //   CeSizeExponent=<n>     a CE holds 2^n GB
 //   FlashId=<7 hex bytes>  e.g. "98 3C 98 B3 76 72 08"
 //   EarlyBadPerCe=<n>  LaterBadPerCe=<n>   seeded factory and later bad blocks per CE
+//                          (together at most the blocks of a CE but its first 4)
 //   BadBlock<k>=<ce>,<block>,Factory|Erase|Program|Read   one named bad block
 //   FlashImage=<file>      with Code=Flash or Rdt: the flash holds the flash section of that
 //                          firmware image (a station path text, e.g. FW\MP\TV3160_MP_Sample.bin),
@@ -74,8 +76,10 @@
 // anything is read from it: a line that is not a section header, a key or a comment (";"), a
 // byte that text does not hold, a key before the first section, a key its section does not
 // know, a section or key written twice, a [Board<b>] beyond Boards, a Slot<s> beyond the
-// board's slots, a value out of range or malformed, and a file that cannot be read or holds
-// no section give an error text that names the file, the line, the section and the key;
+// board's slots, a value out of range or malformed, a drive or station larger than one
+// simulated station may hold (a drive at most 2^20 blocks in its CE slots and 2^16 bad
+// blocks, the station's drives together at most 2^24 blocks), and a file that cannot be read
+// or holds no section give an error text that names the file, the line, the section and the key;
 // nothing is built then.
 #include <memory>
 #include <string>

@@ -29,17 +29,6 @@ bool Refuse(std::string* error, std::string text) {
   return false;
 }
 
-// The scale of [Time] Scale: a finite number from 0 to kMaxTimeScale, or nothing.
-std::optional<double> ParseTimeScale(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(value) || value < 0.0 || value > kMaxTimeScale) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 }  // namespace
 
 bool InstallStationTransport(std::string* error) {

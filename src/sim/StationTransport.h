@@ -13,11 +13,12 @@
 // is installed then. The keys are documented for operators in Configuration\Sim\README.txt.
 #include <string>
 
+#include "sim/TimeScale.h"
+
 namespace sim {
 
 inline constexpr char kSgTransportName[] = "sg";
 inline constexpr char kSimTransportName[] = "sim";
-inline constexpr double kMaxTimeScale = 10.0;
 
 // Installs the transport with device::SetTransport and sets the platform's time scale (the
 // setting for the simulator, 1 for real drives). False, with the reason in error (when

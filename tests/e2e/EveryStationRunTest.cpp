@@ -1,9 +1,16 @@
-// A production pass at each of the eleven stations on 24 simulated drives: the production page
-// gives each station's tasks their kind (1, 4 for QC, UpdateFW and RMADBG, 10 for RDTResult),
-// and the kind at the station chooses the flow, which the report's total-time line names.
-// Every drive passes.
+// A production pass at each of the eleven stations (and the MP station's firmware upgrade) on
+// 24 simulated drives: the production page gives each station's tasks their kind (1, 4 for
+// QC, UpdateFW and RMADBG, 10 for RDTResult), and the kind at the station chooses the flow,
+// which the report's total-time line names. Every drive passes, and its results-list line
+// names its serial number.
 #include "e2e/StationPassFixture.h"
+#include <set>
+#include <vector>
+
 #include "pages/PageTestStation.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+#include "run/RunGlobals.h"
 
 namespace {
 
@@ -15,9 +22,20 @@ struct StationPass {
   const char* timingLine;    // the flow's total-time line
   const char* eraseType = "";  // Debug.ini's erase type, when the station needs one
   const char* name = "";       // the test's name, when not the station's
+  bool onlyDoIsp = false;      // the MP station upgrades the firmware only
 };
 
-std::ostream& operator<<(std::ostream& out, const StationPass& pass) { return out << pass.station; }
+std::string NameOf(const StationPass& pass) {
+  if (*pass.name != '\0') return pass.name;
+  return std::string(pass.station) + (pass.onlyDoIsp ? "Upgrade" : "");
+}
+std::ostream& operator<<(std::ostream& out, const StationPass& pass) { return out << NameOf(pass); }
+
+// Field 7 of a results-list value: the drive's serial number.
+std::string SerialField(const std::string& value) {
+  const std::vector<std::string> fields = platform::Split(value, ',');
+  return fields.size() > 5 ? fields[5] : std::string();
+}
 
 class EveryStationThreads : public e2etest::StationPassTest, public ::testing::WithParamInterface<StationPass> {
  protected:
@@ -30,6 +48,7 @@ class EveryStationThreads : public e2etest::StationPassTest, public ::testing::W
     if (*GetParam().eraseType != '\0') {
       test.SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", GetParam().eraseType);
     }
+    if (GetParam().onlyDoIsp) test.SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
   }
 };
 
@@ -49,6 +68,16 @@ TEST_P(EveryStationThreads, TwentyFourDrivesPassByTheFlowOfTheirKind) {
   }
   EXPECT_NE(summary.find("[Results]\r\nPass=24\r\n"), std::string::npos) << summary;
   EXPECT_EQ(summary.find("TotalErrorCount"), std::string::npos) << summary;
+  // Every station but EraseAll lists its drives, each with its serial number.
+  const auto list = platform::ReadProfileSection(g_WorkOrderFilePath.Get(), "Results List");
+  EXPECT_EQ(list.size(), std::string(GetParam().station) == "EraseAll" ? 0u : 24u);
+  std::set<std::string> serials;
+  for (const auto& [key, value] : list) {
+    const std::string serial = SerialField(value);
+    EXPECT_FALSE(serial.empty()) << key << "=" << value;
+    serials.insert(serial);
+  }
+  EXPECT_EQ(serials.size(), list.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,9 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StationPass{"ReRDT", "MixedCodes.ini", "RDT PreTest OK,", "9", "ReRDTOfDrivesOnFlashCode"},
                       StationPass{"SortMP", "", "MP PreTest Process"},        // kind 1: MP
                       StationPass{"SortRDT", "", "RDT PreTest OK,"},          // kind 1: RDT pretest
-                      StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"}),  // kind 4: RMA read
-    [](const ::testing::TestParamInfo<StationPass>& info) {
-      return std::string(*info.param.name != '\0' ? info.param.name : info.param.station);
-    });
+                      StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"},  // kind 4: RMA read
+                      StationPass{"MP", "ProgrammedAtMp.ini", "Upgrade  Firmware", "", "", true}),  // kind 1: upgrade
+    [](const ::testing::TestParamInfo<StationPass>& info) { return NameOf(info.param); });
 
 }  // namespace

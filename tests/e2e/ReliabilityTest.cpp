@@ -58,22 +58,58 @@ TEST_F(ReliabilityThreads, APassIntoAReadOnlyLogFolderShowsNoPassAndChangesNoRec
   const std::string logFolder = page->LogFolder().substr(2, page->LogFolder().find('\\', 2) - 2);
   const auto earlier = FilesBelow(test.station, logFolder);
   ASSERT_FALSE(earlier.empty());
-  test.host.MessageBoxes();
   const std::size_t boxesBefore = test.host.MessageBoxes().size();
+  const int passesBefore = page->PassesStarted();
   {
+    // The pass knows before it starts that it cannot record: it does not start.
     platform::ScopedFileFault readOnly({"*", platform::kWriteAny, EROFS});
-    PressStartAndWait();
+    page->StartButton().Click();
   }
-  for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "Read-only file system");
+  EXPECT_FALSE(page->IsRunning());
+  EXPECT_EQ(page->PassesStarted(), passesBefore);
+  for (int port = 1; port <= 24; ++port) EXPECT_EQ(PortStateOf(port), kPortPass) << port;
   // Every record of the earlier pass is as it was: reports, summary log, work-order file.
   EXPECT_EQ(FilesBelow(test.station, logFolder), earlier);
-  // The operator was told once, and could go on.
+  // The operator was told which folder, and could go on.
   ASSERT_EQ(test.host.MessageBoxes().size(), boxesBefore + 1);
-  EXPECT_EQ(test.host.MessageBoxes().back().text.rfind("Log write failed: ", 0), 0u);
+  const std::string told = test.host.MessageBoxes().back().text;
+  EXPECT_EQ(told.rfind(test.station.Folder().string() + "/", 0), 0u) << told;
+  EXPECT_NE(told.find(" cannot be written (Read-only file system): the pass does not start"), std::string::npos)
+      << told;
   EXPECT_TRUE(page->StartButton().IsWindowEnabled());
 }
 
-TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePassBack) {
+// The work order's results list turns read-only once the pass has begun: every drive of the
+// MP pass fails for its lost list line, and every record it could write says so: no report
+// says PASS, no Summary.csv row says Pass, and the summary log counts failures.
+TEST_F(ReliabilityThreads, AResultsListThatTurnsReadOnlyInThePassFailsEveryDriveInEveryRecord) {
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
+  PressStartAndWait();
+  const std::string summaryCsv = test.station.ReadFile("MPTestSummary/Summary.csv");
+  const int passes = platform::ReadProfileInt(page->LogFolder() + "\\_Summary.log", "Results", "Pass", 0);
+  ASSERT_EQ(passes, 24);
+  {
+    // The work-order file is there from the earlier pass with its work order: the pass
+    // starts, and every write of a results-list line fails.
+    platform::ScopedFileFault readOnly({"WO_*.txt", platform::kWriteReplace, EROFS});
+    PressStartAndWait();
+  }
+  for (int port = 1; port <= 24; ++port) {
+    ExpectLostRecords(port, "Read-only file system");
+    const std::string report = test.Report(page->LogFolder(), port);
+    EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+    EXPECT_NE(report.find("Error Tag  : A_W01\r\n"), std::string::npos) << report;
+  }
+  const std::string rows = test.station.ReadFile("MPTestSummary/Summary.csv").substr(summaryCsv.size());
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 24) << rows;
+  EXPECT_EQ(rows.find(",Pass\n"), std::string::npos) << rows;
+  const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), passes);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 24);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
+}
+
+TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenFailsEveryDriveOfThePassInEveryRecord) {
   // The MP station: its drives have results-list lines.
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
   PressStartAndWait();
@@ -84,7 +120,7 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
     PressStartAndWait();
   }
   // Summary.csv: the rows of the earlier pass stay as they were; each drive of this pass has
-  // one row, which now gives the lost-records code instead of Pass.
+  // one row, which gives the lost-records code instead of Pass.
   const std::string rows = test.station.ReadFile("MPTestSummary/Summary.csv");
   ASSERT_TRUE(rows.starts_with(summaryCsv));
   const std::string added = rows.substr(summaryCsv.size());
@@ -101,20 +137,20 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenTakesThePassesOfThePass
   EXPECT_NE(std::string(page->PortCell(1).GetSubText()).find("_Summary.log: No space left on device"),
             std::string::npos);
   EXPECT_EQ(test.host.MessageBoxes().size(), 1u);
-  // The reports of the pass were written: only the summary is missing. Each now ends with the
-  // fail record that takes its pass back, and its Fail_Log copy is the report as it stands.
+  // The summary log is written before a report's END: no report of the pass says PASS; each
+  // ends with the fail record of its lost summary, and its Fail_Log copy is the report as it
+  // stands.
   const std::string failure = std::string(page->PortCell(1).GetSubText());
   for (int port = 1; port <= 24; ++port) {
     SCOPED_TRACE("port " + std::to_string(port));
     const std::string report = test.Report(page->LogFolder(), port);
-    const std::size_t pass = report.find("Result     : PASS\r\n");
+    EXPECT_EQ(report.find("Result     : PASS"), std::string::npos) << report;
+    EXPECT_EQ(report.find("END        :"), std::string::npos) << report;
     const std::size_t record = report.find("------------------------- FAIL -------------------------\r\n"
                                            "Error Tag  : A_W01\r\nError Code : " +
                                            CMPDevice::ErrorTagToCode("A_W01") + "\r\nMessage    : " + failure +
                                            "\r\nSerial     : ");
-    ASSERT_NE(pass, std::string::npos) << report;
     ASSERT_NE(record, std::string::npos) << report;
-    EXPECT_LT(pass, record);
     EXPECT_NE(report.find(platform::Format("\r\nSlot       : %d\r\n", port), record), std::string::npos);
     EXPECT_TRUE(report.ends_with("--------------------------------------------------------\r\n")) << report;
     EXPECT_EQ(test.ReadStationFile(page->LogFolder(), "Fail_Log/" + std::string(pagestest::kHost) + "_" +

@@ -332,6 +332,15 @@ TEST_F(MPFlow, TheSizeMustLieInTheCapacityRange) {
   SetKey(kToolSettings, "General Info", "SSDSizePercent", "0.9");
   EXPECT_EQ(RunFlow(), 0);
   ExpectFailed("M_T54", "Capacity is not match!!(size:244198, max:219778, min9)");
+  // A range that is no number is no range to drop: the drive fails for its settings.
+  SetKey(kToolSettings, "General Info", "SSDSizePercent", "");
+  SetKey(kParam, "Options", "MaxCapacity", "128GB");
+  EXPECT_EQ(RunFlow(), 0);
+  ExpectFailed("S_x43", "MaxCapacity of [Options] in .\\param.ini is \"128GB\": expected a whole number from 0 to 1048576");
+  SetKey(kParam, "Options", "MaxCapacity", "128");
+  SetKey(kParam, "Options", "MinCapacity", "x");
+  EXPECT_EQ(RunFlow(), 0);
+  ExpectFailed("S_x43", "MinCapacity of [Options] in .\\param.ini is \"x\": expected a whole number from 0 to 1048576");
 }
 
 TEST_F(MPFlow, TheSizeMustBeTheCapacityOfTheSettingsUnlessItIsChosenAutomatically) {

@@ -7,16 +7,19 @@
 // operator is told once per pass.
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "engine/ErrorTags.h"
 #include "platform/FileFaults.h"
 #include "platform/Path.h"
+#include "platform/Text.h"
 #include "run/BlockInfoFile.h"
 #include "run/OperatorNotice.h"
 #include "run/RunFixture.h"
@@ -28,8 +31,9 @@ namespace runtest {
 namespace {
 
 // A flow as every flow of the station is built: "START", its lines, a block-information
-// record, the pass painted, "END" and the result "0_00" - or, when told to, a failing step
-// with its fail record.
+// record, the pass painted and the pass ending (the records of the pass, "END" and the result
+// "0_00"; the RDT result station's ending copies the report into the station's log folder) -
+// or, when told to, a failing step with its fail record.
 class RecordingFlowTask : public TaskProbe {
  public:
   using TaskProbe::TaskProbe;
@@ -38,10 +42,15 @@ class RecordingFlowTask : public TaskProbe {
 
   std::uint8_t RunMPFlow() override { return Flow(); }
   std::uint8_t RunEraseAllFlow() override { return Flow(); }
+  std::uint8_t RunRDTFlow() override { return Flow(); }
+  std::uint8_t RunQCFlow() override { return Flow(); }
+  std::uint8_t RunRewriteISPFlow() override { return Flow(); }
+  std::uint8_t RunRDTResultFlow() override { return Flow(); }
 
  private:
   std::uint8_t Flow() {
     CMPDevice& device = *m_pDevice;
+    device.m_DriveSerial = "SN" + std::to_string(PortNumber());
     device.WriteReportLine("START", 1);
     device.WriteReportLine("Boot mode", 1);
     BlockInfoRecord record;
@@ -56,9 +65,7 @@ class RecordingFlowTask : public TaskProbe {
     }
     SetSlotStatus(kSlotPass, "Pass", "");
     if (m_pStatusBox->GetWindowText() == "Pass") ++passPaintsSeen;
-    device.WriteReportLine("END", 1);
-    SetResultText("0_00");
-    return 1;
+    return EndPass(m_StationMode == kStationRDTResult);
   }
 };
 
@@ -239,6 +246,165 @@ TEST_F(RecordFault, ALostSummaryRowTurnsTheListLineOfThePassIntoAFailure) {
   EXPECT_EQ(list[1].second.find(",Pass"), std::string::npos);
 }
 
+// One verdict everywhere: at every kind of station, a record of a passing drive that cannot
+// be written fails the drive, and the cell, the report, the results-list line, the Summary.csv
+// row, the summary log and the report's copy in the station's log folder all say so; none says
+// Pass. The same runs without a fault say Pass everywhere.
+struct StationRecords {
+  const char* station;
+  int kind;
+  bool listed;     // a results-list line
+  bool csvRow;     // a Summary.csv row
+  bool logCopy;    // the report's copy in the station's log folder
+};
+const StationRecords kStationRecords[] = {
+    {"EraseAll", kTaskInit, false, false, false}, {"MP", kTaskInit, true, true, false},
+    {"RDT", kTaskInit, true, false, false},       {"QC", kTaskQC, true, false, false},
+    {"UpdateFW", kTaskQC, true, false, false},    {"RDTResult", kTaskRDTResult, true, false, true},
+};
+
+struct LostRecord {
+  const char* name;
+  platform::FileFault fault;  // error filled in by the test
+  bool (*kept)(const StationRecords&);
+};
+const LostRecord kLostRecords[] = {
+    {"summary log", {"_Summary.log", platform::kWriteReplace}, [](const StationRecords&) { return true; }},
+    {"results list", {"WO_1.txt", platform::kWriteReplace}, [](const StationRecords& s) { return s.listed; }},
+    {"Summary.csv row", {"Summary.csv", platform::kWriteAppend}, [](const StationRecords& s) { return s.csvRow; }},
+    {"station log copy", {"#1_*.txt", platform::kWriteReplace | platform::kWriteCopy},
+     [](const StationRecords& s) { return s.logCopy; }},
+    // The report's END: the second append of the run (the first is its "Boot mode" line).
+    {"report END", {"*_Report.txt", platform::kWriteAppend, EIO, 1, 1}, [](const StationRecords&) { return true; }},
+};
+
+class OneVerdict : public RecordFault {
+ protected:
+  // What the records of the station held before a run.
+  struct Before {
+    int passes = 0;
+    int errors = 0;
+    int lostTags = 0;
+    std::string csv;
+    std::set<std::string> logCopies;
+  };
+  Before Take() const {
+    Before before;
+    before.passes = platform::ReadProfileInt(kSummary, "Results", "Pass", 0);
+    before.errors = platform::ReadProfileInt(kSummary, "Results", "TotalErrorCount", 0);
+    before.lostTags = platform::ReadProfileInt(kSummary, "ErrorList", engine::kRecordWriteFailedTag, 0);
+    before.csv = station.ReadFile("MPTestSummary/Summary.csv");
+    before.logCopies = LogCopies();
+    return before;
+  }
+  std::set<std::string> LogCopies() const {
+    std::set<std::string> names;
+    if (!std::filesystem::exists(station.Folder() / "Log")) return names;
+    for (const auto& item : std::filesystem::directory_iterator(station.Folder() / "Log")) {
+      names.insert(item.path().filename().string());
+    }
+    return names;
+  }
+  // A run of port 1 at its own minute, so that its results-list key and log copy are its own.
+  void RunAt(const StationRecords& records, int minute) {
+    platform::LocalTime at = kFixedTime;
+    at.minute = minute;
+    platform::SetFixedLocalTime(at);
+    SetStation(records.station);
+    RecordingFlowTask* task = NewTask<RecordingFlowTask>(1, records.kind);
+    task->CountDriveInSummaryLog();
+    task->Run(0);
+    runKey = platform::Format("[2024/05/06_07:%02d:09~07:%02d:09,01]", minute, minute);
+  }
+  // Every record of the run that exists tells the verdict; a record that could not be written
+  // (`lost`) may be missing, but never tells another verdict.
+  void ExpectOneVerdict(const StationRecords& records, const Before& before, bool pass, const char* lost = "") {
+    const std::string lostName(lost);
+    EXPECT_EQ(PortStateOf(1), pass ? kPortPass : kPortFail);
+    EXPECT_EQ(ResultText(1), pass ? "0_00" : engine::kRecordWriteFailedTag);
+    EXPECT_EQ(Cell(1).GetBkColor(), pass ? ui::RGB(0, 255, 0) : ui::RGB(255, 0, 0));
+    const std::string report = Report(1);
+    EXPECT_EQ(report.find("Result     : PASS") != std::string::npos, pass) << report;
+    EXPECT_EQ(report.find("Error Tag  : A_W01\r\n") != std::string::npos, !pass) << report;
+
+    const int passes = platform::ReadProfileInt(kSummary, "Results", "Pass", 0) - before.passes;
+    const int errors = platform::ReadProfileInt(kSummary, "Results", "TotalErrorCount", 0) - before.errors;
+    const int lostTags =
+        platform::ReadProfileInt(kSummary, "ErrorList", engine::kRecordWriteFailedTag, 0) - before.lostTags;
+    EXPECT_EQ(passes, pass ? 1 : 0);
+    if (lostName != "summary log") {
+      EXPECT_EQ(errors, pass ? 0 : 1);
+      EXPECT_EQ(lostTags, pass ? 0 : 1);
+    }
+
+    const std::string line = platform::ReadProfileString("S:\\WO_1.txt", "Results List", runKey, "");
+    if (!records.listed) {
+      EXPECT_EQ(line, "");
+    } else if (lostName != "results list" || !line.empty()) {
+      EXPECT_EQ(line.ends_with(",Pass"), pass) << line;
+      EXPECT_EQ(line.find(",Fail,A_W01,Log write failed: ") != std::string::npos, !pass) << line;
+    }
+
+    const std::string csv = station.ReadFile("MPTestSummary/Summary.csv");
+    ASSERT_EQ(csv.rfind(before.csv, 0), 0u) << csv;
+    std::string rows = csv.substr(before.csv.size());
+    if (rows.starts_with("Date,Cap,SN,TestResult\n")) rows.erase(0, std::string("Date,Cap,SN,TestResult\n").size());
+    if (!records.csvRow) {
+      EXPECT_EQ(rows, "");
+    } else if (lostName != "Summary.csv row" || !rows.empty()) {
+      EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 1) << rows;
+      EXPECT_TRUE(rows.ends_with(pass ? std::string(",Pass\n")
+                                      : "," + CMPDevice::ErrorTagToCode(engine::kRecordWriteFailedTag) + "\n"))
+          << rows;
+    }
+
+    std::vector<std::string> copies;
+    for (const std::string& name : LogCopies()) {
+      if (!before.logCopies.count(name)) copies.push_back(station.ReadFile("Log/" + name));
+    }
+    if (!records.logCopy) {
+      EXPECT_TRUE(copies.empty());
+    } else if (pass || lostName != "station log copy") {
+      ASSERT_EQ(copies.size(), 1u);
+      EXPECT_EQ(copies[0], report);
+    }
+    for (const std::string& copy : copies) EXPECT_EQ(copy.find("Result     : PASS") != std::string::npos, pass) << copy;
+  }
+
+  static constexpr const char* kSummary = ".\\WO1_PC\\_Summary.log";
+  std::string runKey;
+};
+
+TEST_F(OneVerdict, ARecordThatCannotBeWrittenFailsTheDriveInEveryRecordAtEveryStation) {
+  int minute = 0;
+  for (const StationRecords& records : kStationRecords) {
+    for (const LostRecord& lost : kLostRecords) {
+      if (!lost.kept(records)) continue;
+      for (const int error : {EIO, ENOSPC}) {
+        SCOPED_TRACE(std::string(records.station) + ", " + lost.name + ": " + platform::ErrnoText(error));
+        Before before = Take();
+        RunAt(records, ++minute);
+        {
+          SCOPED_TRACE("without a fault");
+          ExpectOneVerdict(records, before, true);
+        }
+        ForgetRecordFailureNotice();
+        platform::FileFault fault = lost.fault;
+        fault.error = error;
+        before = Take();
+        {
+          platform::ScopedFileFault armed(fault);
+          RunAt(records, ++minute);
+          EXPECT_GE(platform::FileFaultStrikes(), 1u);
+        }
+        EXPECT_NE(std::string(Cell(1).GetSubText()).find(platform::ErrnoText(error)), std::string::npos)
+            << std::string(Cell(1).GetSubText());
+        ExpectOneVerdict(records, before, false, lost.name);
+      }
+    }
+  }
+}
+
 TEST_F(RecordFault, TheOperatorIsToldOncePerPassWithoutWaiting) {
   platform::ScopedFileFault armed({"*_Report.txt", platform::kWriteReplace, ENOSPC});
   RunPort(1, "EraseAll");
@@ -400,6 +566,58 @@ TEST_F(FullDiskRecords, EverySlotOfAPassOnAFullDiskFailsAndTheEarlierReportsStay
         << std::string(Cell(port).GetSubText());
   }
   EXPECT_EQ(host.MessageBoxes().size(), 1u);
+}
+
+// A disk that fills up in the middle of a pass: the station's records (log folder, work-order
+// file, Summary.csv, station log) on one small file system with a few pages left. The slots
+// that find room pass, the others fail wherever the disk ran out; whatever each slot could
+// still write tells the verdict its cell shows.
+TEST_F(FullDiskRecords, ASlotOfADiskThatFillsUpTellsOneVerdictInEveryRecordItCouldWrite) {
+  g_WorkFolder.Set("S:\\WO1_PC\\");
+  g_WorkOrderFilePath.Set("S:\\WO1_PC\\WO_1.txt");
+  station.WriteFile("WO1_PC/WO_1.txt", "[Base Info]\r\nWorkOrder=WO0001\r\n");
+  Fill();
+  // Room for the records of about two drives.
+  std::filesystem::remove(folder / "filler2");
+  std::filesystem::resize_file(folder / "filler", std::filesystem::file_size(folder / "filler") - 8 * 4096);
+  constexpr int kPorts = 8;
+  std::map<int, std::string> keys;
+  for (int port = 1; port <= kPorts; ++port) {
+    platform::LocalTime at = kFixedTime;
+    at.minute = port;
+    platform::SetFixedLocalTime(at);
+    SetStation("MP");
+    RecordingFlowTask* task = NewTask<RecordingFlowTask>(port);
+    task->CountDriveInSummaryLog();
+    task->Run(0);
+    keys[port] = platform::Format("[2024/05/06_07:%02d:09~07:%02d:09,%02d]", port, port, port);
+  }
+  int passed = 0;
+  const std::string csv = station.ReadFile("WO1_PC/MPTestSummary/Summary.csv");
+  for (int port = 1; port <= kPorts; ++port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    const bool pass = PortStateOf(port) == kPortPass;
+    passed += pass ? 1 : 0;
+    if (!pass) {
+      EXPECT_EQ(PortStateOf(port), kPortFail);
+      EXPECT_EQ(ResultText(port), engine::kRecordWriteFailedTag);
+    }
+    const std::string report = Report(port);
+    EXPECT_EQ(report.find("Result     : PASS") != std::string::npos, pass) << report;
+    const std::string line = platform::ReadProfileString("S:\\WO1_PC\\WO_1.txt", "Results List", keys[port], "");
+    if (pass || !line.empty()) EXPECT_EQ(line.ends_with(",Pass"), pass) << line;
+    const std::string serial = ",SN" + std::to_string(port) + ",";
+    const std::size_t row = csv.find(serial);
+    if (pass || row != std::string::npos) {
+      ASSERT_NE(row, std::string::npos) << csv;
+      EXPECT_EQ(csv.compare(csv.find('\n', row) - 5, 5, ",Pass") == 0, pass) << csv;
+    }
+  }
+  // The summary log counts the passes, and no more.
+  EXPECT_EQ(platform::ReadProfileInt(".\\WO1_PC\\_Summary.log", "Results", "Pass", 0), passed);
+  // The disk ran out in the middle of the pass.
+  EXPECT_GT(passed, 0);
+  EXPECT_LT(passed, kPorts);
 }
 
 }  // namespace

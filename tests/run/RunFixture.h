@@ -130,10 +130,10 @@ class RunTest : public ::testing::Test {
 
   // A task of the port (drive number = port) writing into the page side.
   template <class Task = TaskProbe>
-  Task* NewTask(int port, int kind = kTaskInit) {
+  Task* NewTask(int port, int kind = kTaskInit, const std::string& logFolder = kLogFolder) {
     const auto index = static_cast<std::size_t>(port - 1);
     return new Task(kind, &page.locks, &page.cells[index], &page.bars[index], port, port, &page.autoDetect,
-                    nullptr, kLogFolder, &page.resultTexts[index], nullptr, &page.resultCodes);
+                    nullptr, logFolder, &page.resultTexts[index], nullptr, &page.resultCodes);
   }
 
   sim::SimSlot& Slot(unsigned slot) { return *simStation->SlotOfDrive(static_cast<int>(slot)); }

@@ -141,6 +141,26 @@ TEST_F(TaskRun, AKindWithoutAFlowShowsTheSlotIdleAndRecordsNothing) {
   EXPECT_EQ(SummaryCsv(), "");
 }
 
+TEST_F(TaskRun, AStationSettingThatNamesNoStationTouchesNoDrive) {
+  // Changed after the page started the pass: the task runs no flow and sends no command.
+  for (const char* name : {"Garbage", ""}) {
+    SCOPED_TRACE(name);
+    const unsigned commands = Slot(1).Faults().Calls();
+    RunTask(kTaskInit, name);
+    EXPECT_EQ(RecordingTask::flowsRun.load(), 0);
+    EXPECT_EQ(Slot(1).Faults().Calls(), commands);
+    EXPECT_EQ(PortStateOf(1), kPortFail);
+    EXPECT_EQ(ResultText(1), "S_x44");
+    EXPECT_EQ(Cell(1).GetWindowText(), CMPDevice::ErrorTagToCode("S_x44") + "*[General Info]");
+    EXPECT_NE(std::string(Cell(1).GetSubText()).find("TestStation of .\\Configuration\\System\\MPToolSetting.ini"),
+              std::string::npos)
+        << std::string(Cell(1).GetSubText());
+    EXPECT_EQ(RecordingTask::deleted.load(), 1);
+    RecordingTask::deleted = 0;
+  }
+  EXPECT_EQ(WorkOrder(), "[Base Info]\r\nWorkOrder=WO0001\r\n");
+}
+
 TEST_F(TaskRun, EachStationRecordsItsOwnResults) {
   RunTask(kTaskInit, "EraseAll", 1);
   EXPECT_EQ(WorkOrder(), "[Base Info]\r\nWorkOrder=WO0001\r\n");

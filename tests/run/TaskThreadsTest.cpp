@@ -1,12 +1,14 @@
 // Slot tasks on worker threads: 24 slots ending at once through the pool, the auto-detect
 // path that tests each newly inserted drive, and the drive-exchange path. These suites run
 // under ThreadSanitizer.
+#include <cerrno>
 #include <chrono>
 #include <algorithm>
 #include <functional>
 #include <set>
 #include <thread>
 
+#include "platform/FileFaults.h"
 #include "run/RunFixture.h"
 
 namespace runtest {
@@ -138,6 +140,29 @@ TEST_F(TaskThreads, AutoDetectTestsEveryNewlyInsertedDriveOnceAndLogsIt) {
             "FIRST");
   EXPECT_EQ(platform::ReadProfileKeys(".\\WO1_PC\\Error_Init.log", "Error List"),
             std::vector<std::string>{"[2024-05-06 07:08:09]   SlotNo:01   SN:SECOND"});
+}
+
+// The slot logs of an auto-detect round are written before the report's END: a round whose
+// summary log cannot be written ends failed, its report never says PASS, and the total log
+// counts it bad, not good.
+TEST_F(TaskThreads, AnAutoDetectRoundWhoseSummaryLogIsLostIsCountedBadEverywhere) {
+  RoundTask::rounds = 0;
+  page.autoDetect.SetCheck(ui::BST_CHECKED);
+  platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
+  RoundTask* task = NewTask<RoundTask>(1);
+  std::thread worker([task] { task->Run(0); });
+  ASSERT_TRUE(WaitUntil([] { return RoundTask::rounds.load() == 1; }));
+  ASSERT_TRUE(WaitUntil([] {
+    return platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Bad", 0) == 1;
+  }));
+  page.autoDetect.SetCheck(ui::BST_UNCHECKED);
+  worker.join();
+  EXPECT_EQ(ResultText(1), "A_W01");
+  EXPECT_EQ(platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Total", 0), 1);
+  EXPECT_EQ(platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Good", 0), 0);
+  EXPECT_EQ(Report(1).find("Result     : PASS"), std::string::npos) << Report(1);
+  EXPECT_NE(Report(1).find("Error Tag  : A_W01\r\n"), std::string::npos) << Report(1);
+  EXPECT_EQ(platform::ReadProfileKeys(".\\WO1_PC\\Error_Init.log", "Error List").size(), 1u);
 }
 
 TEST_F(TaskThreads, AutoDetectWithoutAFlowLeavesTheSlotIdleAndLogsNothing) {

@@ -434,7 +434,43 @@ TEST_F(ScenarioErrorTest, EveryMistakeNamesFileLineSectionAndKey) {
   EXPECT_EQ(ErrorOf("[Drive]\nBadBlock1=0,70000\n"),
             ".\\Configuration\\Sim\\Bad.ini line 2, [Drive] BadBlock1: expected <ce>,<block>,Factory|Erase|Program|Read");
   EXPECT_EQ(ErrorOf("[Station]\nTimeScale=fast\n"),
-            ".\\Configuration\\Sim\\Bad.ini line 2, [Station] TimeScale: expected a number of 0 or more");
+            ".\\Configuration\\Sim\\Bad.ini line 2, [Station] TimeScale: expected a number from 0 to 10");
+}
+
+// One simulated station may not hold more than the machine can: a scale beyond Platform.ini's
+// range, a drive of more blocks or bad blocks than a drive may have, more bad blocks than a CE
+// has, and drives that together hold more blocks than a station may are refused with the
+// file, the line and the key, before anything is built.
+TEST_F(ScenarioErrorTest, WhatOneStationMayHoldIsBounded) {
+  for (const char* scale : {"1e300", "11", "inf", "nan", "-0.5"}) {
+    EXPECT_EQ(ErrorOf(std::string("[Station]\nTimeScale=") + scale + "\n"),
+              kBadFile + " line 2, [Station] TimeScale: expected a number from 0 to 10")
+        << scale;
+  }
+  EXPECT_EQ(ErrorOf("[Drive]\nCeMap=FFFFFFFFFFFFFFFF\nDies=8\nPlanes=4\nBlocksPerCe=65528\n"),
+            kBadFile + " line 5, [Drive] BlocksPerCe: 64 CE slots of 65528 blocks are 4193792 blocks, more than a "
+                       "simulated drive may hold (1048576)");
+  EXPECT_EQ(ErrorOf("[Drive]\nBlocksPerCe=1024\nEarlyBadPerCe=65535\n"),
+            kBadFile + " line 3, [Drive] EarlyBadPerCe: 65535 bad blocks per CE (early and later) are more than a CE "
+                       "of 1024 blocks has beside its first 4");
+  EXPECT_EQ(ErrorOf("[Drive]\nBlocksPerCe=1024\nLaterBadPerCe=1021\n"),
+            kBadFile + " line 3, [Drive] LaterBadPerCe: 1021 bad blocks per CE (early and later) are more than a CE "
+                       "of 1024 blocks has beside its first 4");
+  EXPECT_EQ(ErrorOf("[Drive]\nCeMap=FFFF\nBlocksPerCe=65528\nEarlyBadPerCe=4097\n"),
+            kBadFile + " line 4, [Drive] EarlyBadPerCe: 65552 bad blocks per drive are more than a simulated drive "
+                       "may hold (65536)");
+  // 24 drives of 16 CEs of 65528 blocks: the seventeenth is one too many.
+  EXPECT_EQ(ErrorOf("[Board1]\nSlots=24\n[Drive]\nCeMap=FFFF\nBlocksPerCe=65528\n"),
+            kBadFile + " line 2, [Board1] Slots: the drives up to slot 17 hold 17823616 blocks, more than one "
+                       "simulated station may hold (16777216)");
+  // At the bounds the station is built.
+  scratch.WriteFile("Configuration/Sim/Largest.ini",
+                    "[Station]\nTimeScale=10\n[Board1]\nSlots=16\n[Drive]\nCeMap=FFFF\nBlocksPerCe=65528\n"
+                    "EarlyBadPerCe=2048\nLaterBadPerCe=2048\n");
+  platform::FlushProfileCache();
+  sim::StationPlan plan;
+  std::string error;
+  EXPECT_TRUE(sim::LoadStationPlan("Largest.ini", plan, error)) << error;
 }
 
 TEST_F(ScenarioErrorTest, EveryLineMustBeASectionAKeyOrAComment) {

@@ -48,6 +48,21 @@ std::uint32_t CMPDevice::GetCapacity() {
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, 0xFFFFFFFFu));
 }
 
+std::string CMPDevice::AutoCapacityTableProblem() {
+  const settings::StrictNumberList sizes = settings::ReadStrictIntList(settings::keys::AutoCapacitySizeArray, 1,
+                                                                       settings::kMaxCapacityGbSetting);
+  if (!sizes.values) return sizes.problem;
+  if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return {};
+  const settings::StrictNumberList percents =
+      settings::ReadStrictIntList(*kMaxBadPercentKeys[m_CECount - 1], 0, settings::kMaxPercentSetting);
+  return percents.values ? std::string() : percents.problem;
+}
+
+settings::StrictNumber CMPDevice::SetCapacitySetting() const {
+  // Read into a buffer of 20 characters, as the setting always was.
+  return settings::ReadStrictInt(settings::keys::SetSSDSize, 0, settings::kMaxCapacityGbSetting, 20);
+}
+
 std::uint32_t CMPDevice::SelectAutoCapacity(std::uint32_t capacityGB) {
   if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return 0;
   const settings::Key& percentKey = *kMaxBadPercentKeys[m_CECount - 1];

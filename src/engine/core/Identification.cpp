@@ -35,6 +35,24 @@ std::uint16_t IdentifyWord(const std::vector<std::uint8_t>& data, std::size_t wo
   return static_cast<std::uint16_t>(device::LoadLittleEndian(data.data() + 2 * word, 2));
 }
 
+// IDENTIFY data that the drive sent, not noise: its text fields are ATA strings (printable
+// ASCII; a field the drive leaves empty may be zero bytes), and data that carries the
+// integrity signature (word 255, low byte 0xA5) sums to 0 over its 512 bytes.
+template <std::size_t N>
+bool IsAtaString(const WordSwappedText<N>& text) {
+  return std::all_of(std::begin(text.chars), std::end(text.chars),
+                     [](char c) { return c == '\0' || (c >= 0x20 && c <= 0x7E); });
+}
+bool IdentifyDataValid(const std::vector<std::uint8_t>& bytes, const IdentifyData& data) {
+  if (!IsAtaString(data.serialNumber) || !IsAtaString(data.firmwareRevision) || !IsAtaString(data.modelNumber)) {
+    return false;
+  }
+  if ((data.integrity.Get() & 0xFF) != 0xA5) return true;
+  std::uint8_t sum = 0;
+  for (std::size_t i = 0; i < sizeof(IdentifyData) && i < bytes.size(); ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
+  return sum == 0;
+}
+
 std::string FlashIdText(const std::uint8_t* id, std::size_t count) {
   std::string text;
   for (std::size_t i = 0; i < count; ++i) text += platform::Format(i == 0 ? "%02X" : " %02X", id[i]);
@@ -55,6 +73,7 @@ std::uint8_t CMPDevice::IdentifyDrive(std::string_view failTag) {
   if (!Command().Identify(m_IdentifyBuffer)) return Fail(failTag, "Issue Identify Command Fail.");
   IdentifyData data;
   std::memcpy(&data, m_IdentifyBuffer.data(), sizeof(data));
+  if (!IdentifyDataValid(m_IdentifyBuffer, data)) return Fail(failTag, "Identify data not valid.");
   m_DriveSerial = engine::TrimmedText(data.serialNumber);
   m_FirmwareRevision = engine::TrimmedText(data.firmwareRevision);
   const std::uint64_t lba48 = data.lba48Sectors.Get();

@@ -1,5 +1,6 @@
 #include "engine/core/SettingLists.h"
 
+#include "platform/StationSettings.h"
 #include "platform/Text.h"
 
 namespace engine {
@@ -38,6 +39,12 @@ std::vector<std::uint8_t> ParseHexByteList(std::string_view text) {
     bytes.push_back(static_cast<std::uint8_t>(value));
   }
   return bytes;
+}
+
+std::string NoBadBlockLimitText(std::uint32_t percent, std::uint32_t blocksPerCe) {
+  return platform::Format("No bad-block limit: %u%% of %u blocks per CE is 0 per plane (%s, or the capacity table of %s)",
+                          percent, blocksPerCe, settings::KeyPlace(settings::keys::ScanMaxBadPercent).c_str(),
+                          settings::kParamFdbIni);
 }
 
 std::vector<int> ParseDecimalList(std::string_view text) {

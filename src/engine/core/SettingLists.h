@@ -14,4 +14,8 @@ std::vector<std::uint8_t> ParseHexByteList(std::string_view text);
 // Items read as leading decimal numbers ("12GB" counts as 12).
 std::vector<int> ParseDecimalList(std::string_view text);
 
+// The message of a bad-block limit that comes to none: a percentage that gives 0 blocks per
+// plane (Scan_MaxBadPercent, or the capacity table when it is 0).
+std::string NoBadBlockLimitText(std::uint32_t percent, std::uint32_t blocksPerCe);
+
 }  // namespace engine

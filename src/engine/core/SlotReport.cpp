@@ -80,6 +80,11 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     facts.host = m_ReportName;
     const std::string banner = engine::report::BannerText(facts, now);
     std::erase(m_UnstartedReports, path);
+    if (m_KeepEarlierReports && path == SlotReportPath() && !MoveEarlierReportAside(path, now)) {
+      // The earlier report stays where it is, whole; this run's lines stay out of it.
+      m_UnstartedReports.push_back(path);
+      return;
+    }
     // The banner replaces the file, which is then held for the lines that follow. The
     // report's folder is made when the banner finds it missing (ENOENT: whichever code it
     // got, since another slot may have made the folder in the meantime).
@@ -97,16 +102,36 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     }
     return;
   }
-  std::string line;
   if (text == kEndText) {
-    // The end line carries "Result : PASS": a run whose records were lost is no pass, and its
-    // task writes the failure instead.
-    if (RecordsFailed()) return;
-    line = engine::report::EndText(now);
-  } else {
-    line = plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text);
+    WriteEndTo(path, now);
+    return;
   }
-  AppendToReport(path, line, MissingReport::Start);
+  AppendToReport(path, plain ? engine::report::PlainLineText(text) : engine::report::SuccessLineText(text),
+                 MissingReport::Start);
+}
+
+bool CMPDevice::WriteEndTo(const std::string& path, const platform::LocalTime& time) {
+  // The end line carries "Result : PASS": a run whose records were lost is no pass, and its
+  // task writes the failure instead.
+  if (path.empty() || RecordsFailed()) return false;
+  return AppendToReport(path, engine::report::EndText(time), MissingReport::Start);
+}
+
+bool CMPDevice::WriteReportEnd(const platform::LocalTime& time) {
+  m_ReportFile = SlotReportPath();
+  return WriteEndTo(m_ReportFile, time);
+}
+
+bool CMPDevice::MoveEarlierReportAside(const std::string& path, const platform::LocalTime& now) {
+  if (!platform::FileExists(path)) return true;
+  const std::string folder = m_ReportFolder + "Earlier";
+  MakeDirectoryPath(folder);
+  const std::string aside =
+      folder + platform::Format("\\%s_%d_Report_%04d%02d%02d_%02d%02d%02d_%03d.txt", m_ReportName.c_str(), m_SlotNumber,
+                                now.year, now.month, now.day, now.hour, now.minute, now.second, now.milliseconds);
+  if (platform::MoveFile(path, aside, false)) return true;
+  NoteRecordWriteFailure(aside);
+  return false;
 }
 
 void CMPDevice::WriteReportLine(std::string_view text, std::uint8_t plain) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/records/PreformatParameters.h"
+#include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "engine/firmware/DriveProgress.h"
 #include "engine/firmware/InfoBlockBuilder.h"
@@ -28,6 +29,9 @@ constexpr std::uint32_t kPreformatLimitSeconds = 600;
 std::uint8_t CMPDevice::PreFormat(std::uint8_t fromMpFlow, ui::CProgressCtrl* progress, int progressPoints,
                                   std::uint8_t keepRdt, std::uint8_t usePolling, std::uint16_t ceMap) {
   const std::uint64_t start = platform::TickCountMs();
+  if (const std::string problem = fw::PreformatSettingsProblem(); !problem.empty()) {
+    return FailWithRecord(engine::kLimitSettingTag, problem);
+  }
   std::array<std::uint8_t, kInfoBlockImageBytes> block{};
   const bool haveBuiltBlock = fromMpFlow != 0 && m_InfoBlockImage.size() == kInfoBlockImageBytes &&
                               fw::HasInfoBlockMark(m_InfoBlockImage.data());

@@ -66,6 +66,42 @@ PreformatRdtParameters MakeRdtParameters(std::uint32_t tlcLoops, std::uint32_t s
 
 }  // namespace
 
+std::string PreformatSettingsProblem() {
+  namespace keys = settings::keys;
+  struct Limit {
+    const settings::Key& key;
+    int high;
+  };
+  const Limit limits[] = {
+      {keys::RdtPlaneMaxBadBlkRatioTV, settings::kMaxPercentSetting},
+      {keys::RdtMaxEraseBadBlkRatio, settings::kMaxPercentSetting},
+      {keys::RdtMaxProgBadBlkRatio, settings::kMaxPercentSetting},
+      {keys::RdtMaxReadBadBlkRatio, settings::kMaxPercentSetting},
+      {keys::RdtMaxEraseBadBlkCount, 0xFFFF},
+      {keys::RdtMaxProgBadBlkCount, 0xFFFF},
+      {keys::RdtMaxReadBadBlkCount, 0xFFFF},
+      {keys::EccThreshold, 0xFF},
+      {keys::SlcEccThreshold, 0xFF},
+      {keys::TemperatureFixed, 0xFF},
+      {keys::TemperatureMax, 0xFF},
+  };
+  for (const Limit& limit : limits) {
+    const settings::StrictNumber number = settings::ReadStrictInt(limit.key, 0, limit.high);
+    if (!number.value) return number.problem;
+  }
+  // The loop counts are the drive's own unless the parameter file sets them.
+  const struct {
+    const settings::Key& enable;
+    const settings::Key& loops;
+  } cycles[] = {{keys::EnableSetCycle, keys::Cycle}, {keys::EnableSetCycleSLC, keys::CycleSLC}};
+  for (const auto& cycle : cycles) {
+    if (settings::ReadInt(cycle.enable) == 0) continue;
+    const settings::StrictNumber number = settings::ReadStrictInt(cycle.loops, 0, 0xFF);
+    if (!number.value) return number.problem;
+  }
+  return {};
+}
+
 std::vector<std::uint8_t> BuildPreformatParameters(std::uint8_t run, std::uint8_t flags, std::uint16_t ceMap,
                                                    std::uint32_t driveTlcLoops, std::uint32_t driveSlcLoops,
                                                    std::span<const std::uint8_t, 512> infoBlock) {

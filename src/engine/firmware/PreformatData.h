@@ -7,9 +7,17 @@
 // Temperature_Fixed / Temperature_Max of .\param.ini, and the info block.
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace engine::firmware {
+
+// The limits the drive's own reliability test judges it against, and what is set for the
+// test ([RDT] ratios, counts, ECC thresholds and loop counts of .\paramFDB.ini, and the
+// temperatures of .\param.ini), read strictly: "" when every one is empty or a whole number
+// in the range its field holds, else the problem naming the file and the key. The drive is
+// not preformatted with a limit that a setting lost.
+std::string PreformatSettingsProblem();
 
 // Three sectors: head, RDT parameters, info block.
 std::vector<std::uint8_t> BuildPreformatParameters(std::uint8_t run, std::uint8_t flags, std::uint16_t ceMap,

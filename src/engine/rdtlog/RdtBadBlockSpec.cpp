@@ -39,14 +39,22 @@ constexpr PercentRow kPercentRows[] = {
 RdtSpecSettings RdtSpecSettings::Read() {
   namespace keys = settings::keys;
   RdtSpecSettings values;
+  // Every number that sets a limit is read strictly; the first that cannot be used is named.
+  const auto strict = [&values](const settings::Key& key, int high, std::size_t buffer = static_cast<std::size_t>(-1)) {
+    const settings::StrictNumber number = settings::ReadStrictInt(key, 0, high, buffer);
+    if (!number.value && values.problem.empty()) values.problem = number.problem;
+    return number.value.value_or(0);
+  };
   values.skipBadSpecByFw = settings::ReadInt(keys::SkipBadSpecByFw);
   values.earlyBadSpec = ReadCutText(keys::EarlyBadSpec, kSpecTextBuffer);
+  strict(keys::EarlyBadSpec, settings::kMaxBlockCountSetting, kSpecTextBuffer);
   values.earlyBadSpecPercent = ReadCutText(keys::EarlyBadSpecPercent, kPercentTextBuffer);
-  values.totalLaterBadSpec = settings::ReadInt(keys::TotalLaterBadSpec);
-  values.scanMaxBadPercent = settings::ReadInt(keys::ScanMaxBadPercent);
+  values.totalLaterBadSpec = strict(keys::TotalLaterBadSpec, settings::kMaxBlockCountSetting);
+  values.scanMaxBadPercent = strict(keys::ScanMaxBadPercent, settings::kMaxPercentSetting);
   values.setSsdSize = ReadCutText(keys::SetSSDSize, kSpecTextBuffer);
-  values.stlLaterBadSpec = settings::ReadInt(keys::StlLaterBadSpec);
-  values.btlLaterBadSpec = settings::ReadInt(keys::BtlLaterBadSpec);
+  strict(keys::SetSSDSize, settings::kMaxCapacityGbSetting, kSpecTextBuffer);
+  values.stlLaterBadSpec = strict(keys::StlLaterBadSpec, settings::kMaxBlockCountSetting);
+  values.btlLaterBadSpec = strict(keys::BtlLaterBadSpec, settings::kMaxBlockCountSetting);
   return values;
 }
 

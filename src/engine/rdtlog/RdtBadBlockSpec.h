@@ -36,8 +36,11 @@ struct RdtSpecSettings {
   std::string setSsdSize;           // at most 19 characters
   int stlLaterBadSpec = 0;
   int btlLaterBadSpec = 0;
+  // The first key that is not a whole number in its range ("" none); the limits are not
+  // formed then, the drive is failed rather than judged without them.
+  std::string problem;
 
-  // Reads them afresh.
+  // Reads them afresh; the numbers strictly.
   static RdtSpecSettings Read();
 };
 

@@ -9,6 +9,8 @@
 #include "device/records/InfoBlock.h"
 #include "device/records/SystemInfoSector.h"
 #include "engine/MPDevice.h"
+#include "engine/ErrorTags.h"
+#include "engine/core/SettingLists.h"
 #include "engine/core/SlotReportText.h"
 #include "engine/rdtlog/BadBlockJudgement.h"
 #include "engine/rdtlog/BadBlockStatistics.h"
@@ -163,8 +165,7 @@ std::uint8_t CRdtLogReader::ReadAndJudge() {
   if (!CheckRunningCode() || !CheckStatusMarks()) return 0;
   TakeIdentifyTexts();
   if (!ReadLogSizes() || !TemperaturePhase() || !SerialFromDrive() || !FlashIdPhase()) return 0;
-  BadBlockLimitsPhase();
-  if (!SpecialTestPhase()) return 0;
+  if (!BadBlockLimitsPhase() || !SpecialTestPhase()) return 0;
   m_pass = true;
   if (!m_request.dramOnly) {
     if (!BadBlockPhase()) return 0;
@@ -244,6 +245,8 @@ void CRdtLogReader::TakeIdentifyTexts() {
   IdentifyData identify;
   std::memcpy(&identify, m_engine.m_IdentifyBuffer.data(), sizeof(identify));
   m_identifySerial = IdentifyText(identify.serialNumber);
+  // The drive's own serial number, as the drive's records name it.
+  m_engine.m_DriveSerial = m_identifySerial;
   m_engine.m_FirmwareRevision = IdentifyText(identify.firmwareRevision);
 }
 
@@ -410,15 +413,28 @@ RdtFlashGeometry GeometryOf(const CMPDevice& engine) {
 }
 }  // namespace
 
-void CRdtLogReader::BadBlockLimitsPhase() {
+bool CRdtLogReader::BadBlockLimitsPhase() {
+  const RdtSpecSettings settings = RdtSpecSettings::Read();
+  std::string problem = settings.problem;
+  if (problem.empty() && settings.scanMaxBadPercent == 0) problem = m_engine.AutoCapacityTableProblem();
+  if (!problem.empty()) return FailWithRecord(engine::kLimitSettingTag, problem);
   EngineCapacityChoice capacity(m_engine);
-  m_spec = BuildRdtBadBlockSpec(RdtSpecSettings::Read(), GeometryOf(m_engine), capacity, *this);
+  m_spec = BuildRdtBadBlockSpec(settings, GeometryOf(m_engine), capacity, *this);
+  // A per-plane limit of 0 judges nothing: without one from the settings (or from the RDT
+  // result page) the bad-block log is not judged at all, and the drive fails.
+  const std::string pageLimit = platform::Trim(m_limitRequest.limitText);
+  const bool pageGivesLimit = m_limitRequest.pending && !pageLimit.empty() && pageLimit != "0";
+  if (m_spec.maxBadPerPlane == 0 && !pageGivesLimit && !m_request.dramOnly) {
+    return FailWithRecord(engine::kLimitSettingTag,
+                          engine::NoBadBlockLimitText(m_spec.maxBadPercent, m_engine.m_BlocksPerCE));
+  }
   if (m_request.blockInfo != nullptr) {
     m_request.blockInfo->SetTag("RDT");
     m_request.blockInfo->perPlaneLimit = m_spec.maxBadPerPlane;
     m_request.blockInfo->allBadLimit = m_spec.maxAllBad;
   }
   m_apVersionText = RdtApVersionText();
+  return true;
 }
 
 // ---- special-test and baking-test logs ---------------------------------------------------------

@@ -68,7 +68,9 @@ class CRdtLogReader final : private RdtOutput {
   void TakeInformationRecord(const MpInfo& info);
   bool SerialFromDrive();
   bool FlashIdPhase();
-  void BadBlockLimitsPhase();
+  // The limits of the judgement; false (kLimitSettingTag with its record) when a setting
+  // they come from cannot be used or they come to no per-plane limit at all.
+  bool BadBlockLimitsPhase();
   bool SpecialTestPhase();
   bool WriteSpecialSection(std::span<const std::uint8_t> log, SpecialSection section, SpecialTestTallies& tallies);
   bool JudgeSpecialTest(std::span<const std::uint8_t> log, SpecialTestTallies& tallies);

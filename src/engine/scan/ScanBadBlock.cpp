@@ -7,6 +7,7 @@
 
 #include "device/records/InfoBlock.h"
 #include "device/records/SystemInfoSector.h"
+#include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "engine/core/SettingLists.h"
 #include "engine/firmware/DriveProgress.h"
@@ -66,12 +67,19 @@ void Fill(BlockInfoRecord& record, const ScanTally& tally, bool withLater) {
 
 }  // namespace
 
-std::uint32_t CMPDevice::ScanMaxBadPercent() {
-  const int configured = settings::ReadInt(settings::keys::ScanMaxBadPercent);
-  if (configured > 0) return static_cast<std::uint32_t>(configured);
-  const std::string sizeText = platform::Trim(settings::ReadText(settings::keys::SetSSDSize, 20));
-  const int setSize = platform::ParseLeadingInt(sizeText);
-  const std::uint32_t capacity = setSize > 0 ? static_cast<std::uint32_t>(setSize) : GetCapacity();
+std::optional<std::uint32_t> CMPDevice::ScanMaxBadPercent() {
+  const settings::StrictNumber configured = settings::ReadStrictInt(settings::keys::ScanMaxBadPercent, 0,
+                                                                            settings::kMaxPercentSetting);
+  std::string problem = configured.problem;
+  if (configured.value && *configured.value > 0) return static_cast<std::uint32_t>(*configured.value);
+  const settings::StrictNumber setSize = SetCapacitySetting();
+  if (problem.empty()) problem = setSize.problem;
+  if (problem.empty()) problem = AutoCapacityTableProblem();
+  if (!problem.empty()) {
+    FailWithRecord(engine::kLimitSettingTag, problem);
+    return std::nullopt;
+  }
+  const std::uint32_t capacity = *setSize.value > 0 ? static_cast<std::uint32_t>(*setSize.value) : GetCapacity();
   const std::uint32_t percent = SelectAutoCapacity(capacity);
   if (percent != 0) {
     WriteReportLine(platform::Format("Get XCE %u GB, Max Bad block number Percent= %u ", capacity, percent), 1);
@@ -162,10 +170,16 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   limits.dies = m_DiesPerCE;
   limits.planes = m_Planes;
   limits.blocksPerCe = m_BlocksPerCE;
-  limits.percent = ScanMaxBadPercent();
+  const std::optional<std::uint32_t> percentSet = ScanMaxBadPercent();
+  if (!percentSet) return 0;
+  limits.percent = *percentSet;
   limits.maxBadPerPlane = pageLimit != 0 ? pageLimit : MaxBadPerPlane(m_BlocksPerCE, limits.percent, m_DiesPerCE, m_Planes);
   for (const std::string& line : ScanGeometryLines(limits)) WriteReportLine(line, 1);
   if (blockInfo) blockInfo->perPlaneLimit = limits.maxBadPerPlane;
+  // A limit of 0 would judge nothing: the drive is not scanned without one. With the
+  // automatic capacity choice the limit is chosen after the scan.
+  const bool chosenAfterScan = !request && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0;
+  if (limits.maxBadPerPlane == 0 && !chosenAfterScan) return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, limits.blocksPerCe));
 
   // A drive on its ROM code keeps its table current: it is read without a test.
   if (romMode == 0) {
@@ -199,6 +213,10 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
     }
     limit = MaxBadPerPlane(m_BlocksPerCE, percent, m_DiesPerCE, m_Planes);
     if (blockInfo) blockInfo->perPlaneLimit = limit;
+    if (limit == 0) {
+      limits.percent = percent;
+      return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, limits.blocksPerCe));
+    }
   }
   WriteReportLine("Identify_FW Version = " + m_FirmwareName, 1);
   WriteReportLine(platform::Format("Info Block_Max Bad Percent = %u", percent), 1);

@@ -41,6 +41,8 @@ CBbtWorkerRun::CBbtWorkerRun(CPropertyPage_DBT& page, int taskKind)
                                            &page.StatusBox(), nullptr)) {
   m_page.SetEngine(m_engine.get());
   m_engine->SetLogFileNames(0);
+  // The page writes into a folder a station's passes use: their reports are kept.
+  m_engine->KeepEarlierReports();
   m_engine->WriteReportLine("START", 1);
 }
 

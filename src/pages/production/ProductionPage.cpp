@@ -12,9 +12,6 @@
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
-#include "engine/ErrorTags.h"
-#include "engine/core/SlotReportText.h"
-#include "platform/Files.h"
 #include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
 #include "ui/Dispatcher.h"
@@ -269,6 +266,10 @@ void CProductionPage::Scan() {
 bool CProductionPage::StartRun() {
   if (m_running || m_scanning) return false;
   ShowRunOptions();
+  if (!m_options.stationProblem.empty()) {
+    MessageBox(m_options.stationProblem + "; the pass does not start.");
+    return false;
+  }
   m_passesLeft = m_options.passes;
   g_StopAll.store(0);
   return StartPass();
@@ -289,12 +290,23 @@ bool CProductionPage::StartPass() {
     MessageBox("Configuration\\Temp cannot be emptied; the pass does not start.");
     return false;
   }
+  // Nothing changes a drive until the pass knows it can record what it does.
+  const std::string logFolder = PrepareLogFolder(m_options.stationIndex);
+  const std::string workOrder = PrepareWorkOrderFile(logFolder);
+  const std::string problem = CheckPassRecords(
+      {m_options.stationIndex, m_options.taskKind, settings::ReadInt(settings::keys::OnlyDoISP) != 0}, logFolder,
+      workOrder);
+  if (!problem.empty()) {
+    m_driveClaims.clear();
+    MessageBox(problem);
+    return false;
+  }
+  m_logFolder = logFolder;
   ResetPortStates();
   ForgetRecordFailureNotice();
   for (int port = 1; port <= kPortCount; ++port) {
     m_portResults[Index(port)].store(kPortResultUnmapped);
     m_resultTexts[Index(port)].Set("");
-    m_passRecords[Index(port)].Clear();
   }
   m_running = true;
   EnableChoices(false);
@@ -302,8 +314,6 @@ bool CProductionPage::StartPass() {
   ShowElapsed();
   SetTimer(kRunTimer, kTimerPeriodMs);
   m_locks = std::make_unique<PortLocks>();
-  m_logFolder = PrepareLogFolder(m_options.stationIndex);
-  PrepareWorkOrderFile(m_logFolder);
 
   if (!m_pool.Create(static_cast<std::uint32_t>(ports.size()), nullptr)) {
     AbandonPass("The worker pool of the pass cannot be made.");
@@ -317,7 +327,8 @@ bool CProductionPage::StartPass() {
     tasks.push_back(new CSlotTestTask(m_options.taskKind, m_locks.get(), &m_cells[Index(port)],
                                       &m_progress[Index(port)], m_ports.drive[port], port, &m_autoDetect, this,
                                       m_logFolder, &m_resultTexts[Index(port)], this, &m_portResults));
-    tasks.back()->KeepPassRecordIn(&m_passRecords[Index(port)]);
+    // Each slot counts its drive in the summary log with its other records, before its END.
+    tasks.back()->CountDriveInSummaryLog();
   }
   m_passHelperDone.store(false);
   ++m_passesStarted;
@@ -385,25 +396,8 @@ void CProductionPage::EndPass() {
   KillTimer(kRunTimer);
   m_driveClaims.clear();
   m_running = false;
-  std::vector<PortOutcome> outcomes;
-  for (int port = 1; port <= kPortCount; ++port) {
-    if (m_portResults[Index(port)].load() == kPortResultUnmapped) continue;
-    outcomes.push_back({port, PortStateOf(port), m_resultTexts[Index(port)].Get()});
-  }
-  if (!AddToSummaryLog(m_logFolder, outcomes, platform::Now())) {
-    FailPassedPorts(outcomes, engine::report::LostRecordText(SummaryLogPath(m_logFolder), platform::LastFileErrno()));
-  }
   EnableChoices(true);
   if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
-}
-
-void CProductionPage::FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure) {
-  for (const PortOutcome& outcome : outcomes) {
-    if (outcome.state != kPortPass) continue;
-    const std::size_t index = Index(outcome.port);
-    TakeBackPass(outcome.port, m_passRecords[index].Get(), failure, m_cells[index], m_resultTexts[index]);
-  }
-  ShowRecordFailureNotice(failure);
 }
 
 void CProductionPage::ShowElapsed() { m_elapsed.SetWindowText(FormatElapsed(platform::TickCountMs() - m_passStartMs)); }

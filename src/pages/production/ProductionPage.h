@@ -16,11 +16,11 @@
 //    the pass from starting, and the other pages' workers leave the pass's drives alone;
 //  - the timer shows the elapsed time; once the helper is done and no port is testing (the
 //    helper tells the page the moment the pool's last task has ended, and the timer looks
-//    too), the page enables Start and Scan again, writes the pass into the summary log and
-//    starts the next pass when the run options ask for more and no task stopped the run. A summary log that
-//    cannot be written takes back the passes of the pass: those ports show the lost-records
-//    failure, their reports get its fail record and their results-list lines become failures
-//    (no drive is shown passed unless every record of its run was written).
+//    too), the page enables Start and Scan again and starts the next pass when the run
+//    options ask for more and no task stopped the run. Each slot task counts its drive in the
+//    summary log with its other records, before the END of its report, so that every record
+//    of a drive tells the verdict its cell shows (no drive is shown passed unless every record
+//    of its run was written).
 // While no pass runs the timer also watches the disk list and rescans when it changes.
 #include <array>
 #include <atomic>
@@ -102,10 +102,6 @@ class CProductionPage : public ui::CPropertyPage {
   void PostAndShutDown(std::vector<CSlotTestTask*> tasks);
   void WatchPass();
   void EndPass();
-  // The summary log of the pass could not be written: the ports that passed fail with the
-  // lost-records tag and the message, their records say so (fail record in the report,
-  // results-list line a failure), and the operator is told once.
-  void FailPassedPorts(const std::vector<PortOutcome>& outcomes, const std::string& failure);
   // The scan status line: the mapped ports and, when there are any, the testers whose drives
   // no port of the page can show.
   std::string DescribePortMapping() const;
@@ -137,7 +133,6 @@ class CProductionPage : public ui::CPropertyPage {
   std::vector<CDiskClaim> m_driveClaims;
   PortResultCodes m_portResults;
   std::array<CSharedText, kPortCount> m_resultTexts;
-  std::array<CSharedPassRecord, kPortCount> m_passRecords;  // the passes the tasks recorded
   CWorkerPool m_pool;
   // Runs the pass helper (posts the tasks, then shuts the pool down) on a worker it keeps
   // between passes.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/StationHelpers.h"
+#include "engine/firmware/SerialNumbers.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
@@ -11,6 +12,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/IniText.h"
+#include "run/FlowDispatch.h"
 #include "run/RunGlobals.h"
 
 namespace {
@@ -48,11 +50,64 @@ std::string PrepareLogFolder(int stationIndex) {
   return folder;
 }
 
+namespace {
+
+constexpr const char* kProbeName = "~RecordCheck.tmp";
+
+std::string CannotWrite(std::string_view path) {
+  return platform::Format("%s cannot be written (%s): the pass does not start, and no drive is touched.",
+                          platform::ToNativePath(path).string().c_str(),
+                          platform::ErrnoText(platform::LastFileErrno()).c_str());
+}
+
+// "" when the folder (made when missing) takes a file, else the message. A folder that could
+// not be made fails the probe with the reason.
+std::string CheckFolder(const std::string& folder) {
+  if (!platform::IsDirectory(folder)) MakeDirectoryPath(folder);
+  const std::string probe = folder + "\\" + kProbeName;
+  if (!platform::WriteWholeFile(probe, "")) return CannotWrite(folder);
+  platform::DeleteFile(probe);
+  return {};
+}
+
+std::string FolderOfPath(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder) {
+  if (workOrder.empty()) return CannotWrite(WorkOrderFilePath(logFolder));
+  std::vector<std::string> folders{logFolder, logFolder + "\\D_Reports", GetModuleFolder() + "\\" + settings::kTempFolder};
+  const SlotFlow flow = ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp);
+  if (flow == SlotFlow::RDTResult) folders.push_back(g_WorkFolder.Get() + "Log");
+  const bool summaryRows = plan.stationIndex == kStationMP && plan.taskKind == kTaskInit;
+  if (summaryRows) folders.push_back(g_WorkFolder.Get() + "MPTestSummary");
+  if (flow == SlotFlow::MP || flow == SlotFlow::RDT) {
+    folders.push_back(FolderOfPath(settings::keys::LastSN.file));
+    folders.push_back(FolderOfPath(engine::firmware::SerialRecordPath(logFolder)));
+  }
+  for (const std::string& folder : folders) {
+    if (std::string problem = CheckFolder(folder); !problem.empty()) return problem;
+  }
+  // Summary.csv takes its rows by appends: the file itself must open for writing.
+  const std::string summaryCsv = g_WorkFolder.Get() + "MPTestSummary\\Summary.csv";
+  if (summaryRows && platform::FileExists(summaryCsv) && !platform::AppendToFile(summaryCsv, "", false)) {
+    return CannotWrite(summaryCsv);
+  }
+  return {};
+}
+
+std::string WorkOrderFilePath(const std::string& logFolder) {
+  const platform::LocalTime now = platform::Now();
+  return platform::Format("%s\\WO_%s_%04d%02d%02d.txt", logFolder.c_str(), FileNamePart(CurrentWorkingNo()).c_str(),
+                          now.year, now.month, now.day);
+}
+
 std::string PrepareWorkOrderFile(const std::string& logFolder) {
   const std::string workingNo = CurrentWorkingNo();
-  const platform::LocalTime now = platform::Now();
-  const std::string path = platform::Format("%s\\WO_%s_%04d%02d%02d.txt", logFolder.c_str(),
-                                            FileNamePart(workingNo).c_str(), now.year, now.month, now.day);
+  const std::string path = WorkOrderFilePath(logFolder);
   if (!platform::WriteProfileString(path, "Base Info", "WorkOrder", IniValueText(workingNo))) {
     g_WorkOrderFilePath.Set("");
     return {};

@@ -23,8 +23,26 @@ std::string LogFolderText(std::string_view kind);
 // station, ".\<work number>_<computer name>\<station name>", made when missing.
 std::string PrepareLogFolder(int stationIndex);
 
+// "<log folder>\WO_<work number>_<yyyymmdd>.txt" of today.
+std::string WorkOrderFilePath(const std::string& logFolder);
+
 // Makes the work-order file "<log folder>\WO_<work number>_<yyyymmdd>.txt" with its WorkOrder
 // entry in [Base Info] (results of earlier passes stay) and publishes its path in
 // g_WorkOrderFilePath; returns the path, empty when it could not be written (no results list
 // is written then).
 std::string PrepareWorkOrderFile(const std::string& logFolder);
+
+// Before the first command that changes a drive, a pass knows that it can record what it does:
+// the folders of every record of the pass (the log folder with its reports, the temporary
+// folder of the block-information files, the station log folder of the RDT result station,
+// MPTestSummary where Summary.csv is written, and where serial numbers are handed out the
+// folders of SATA_Setting.ini and of the serial record) take a file, and Summary.csv, which
+// takes its rows by appends, can be opened for writing. Folders that are missing are made. Returns "" when the pass can record, else the message that names the folder or file
+// and the reason; the work-order file, already written by PrepareWorkOrderFile, is given (""
+// when it could not be).
+struct PassRecordsPlan {
+  int stationIndex = 0;
+  int taskKind = 1;
+  bool onlyDoIsp = false;
+};
+std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder);

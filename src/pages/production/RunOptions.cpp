@@ -42,7 +42,11 @@ int TaskKindOfStation(int stationIndex) {
 
 RunOptions ReadRunOptions() {
   RunOptions options;
-  options.stationIndex = GetTestStationIndex();
+  // A station the settings do not name is no station: the pass refuses to start rather than
+  // run another station's flow on the drives.
+  const TestStationSetting station = ReadTestStationSetting();
+  options.stationIndex = station.index.value_or(kStationRDT);
+  options.stationProblem = station.problem;
   options.taskKind = TaskKindOfStation(options.stationIndex);
   options.passes = std::max(1, settings::ReadInt(settings::keys::LoopCount));
   options.autoSerialNumber = settings::ReadInt(settings::keys::AutoIncreseSerialNum) != 0;
@@ -52,8 +56,10 @@ RunOptions ReadRunOptions() {
 }
 
 std::string DescribeRunOptions(const RunOptions& options) {
-  return platform::Format("Station: %s   Kind: %d   Passes: %d   Serial: %s   Mapping: %s   %s",
-                          GetTestStationName(options.stationIndex), options.taskKind, options.passes,
+  const std::string station = options.stationProblem.empty() ? std::string(GetTestStationName(options.stationIndex))
+                                                             : "none (" + options.stationProblem + ")";
+  return platform::Format("Station: %s   Kind: %d   Passes: %d   Serial: %s   Mapping: %s   %s", station.c_str(),
+                          options.taskKind, options.passes,
                           options.autoSerialNumber ? "auto" : "fixed", MappingName(options.mappingType),
                           options.bridgeMode ? "Bridge" : "Tester");
 }

@@ -6,6 +6,7 @@
 
 struct RunOptions {
   int stationIndex = 0;       // 0..10 (TestStation of MPToolSetting.ini)
+  std::string stationProblem; // why TestStation names no station ("": it names one); no pass starts then
   int taskKind = 1;           // kind of the posted tasks
   int passes = 1;             // LoopCount of [Options] in param.ini, at least 1
   bool autoSerialNumber = false;  // AutoIncreseSerialNum of [Options] in param.ini
@@ -19,5 +20,6 @@ int TaskKindOfStation(int stationIndex);
 
 RunOptions ReadRunOptions();
 
-// "Station: EraseAll   Kind: 1   Passes: 1   Serial: auto   Mapping: by drive number   Tester"
+// "Station: EraseAll   Kind: 1   Passes: 1   Serial: auto   Mapping: by drive number   Tester";
+// without a station, "Station: none (<the problem>)" and the rest.
 std::string DescribeRunOptions(const RunOptions& options);

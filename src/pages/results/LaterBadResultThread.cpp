@@ -79,6 +79,8 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
   // Only this engine's scan takes the page's limit.
   engine->TakeLaterBadRequest();
   engine->SetLogFileNames(kLogKind);
+  // The page writes into the QC station's folder: the reports of its passes are kept.
+  engine->KeepEarlierReports();
   engine->WriteReportLine("START", 0);
   page.Progress().SetPos(5);
 

@@ -87,6 +87,42 @@ TEST_F(SlotReportTest, StartEmptiesAnEarlierReportAndTextsAreNotFormats) {
   EXPECT_EQ(station.ReadFile(kReport), std::string(kBanner) + "   100% done %s %d \r\n");
 }
 
+// A page's worker that shares a station's log folder keeps the reports it would replace: the
+// earlier report is moved aside under the time it was moved, whole, and the page's report
+// takes its place. When it cannot be moved, it stays whole where it is and the run's lines
+// stay out of it (a lost record).
+TEST_F(SlotReportTest, AReportThatAPageWouldReplaceIsMovedAsideWhole) {
+  const std::string earlier = std::string(kBanner) + "   a QC pass \r\n" + kEnd;
+  station.WriteFile(kReport, earlier);
+  CMPDevice page(7, 10, 3, ".\\WO1_PC", nullptr, nullptr);
+  page.KeepEarlierReports();
+  page.WriteReportLine("START", 0);
+  page.WriteReportLine("Show Result", 1);
+  EXPECT_EQ(station.ReadFile("WO1_PC/D_Reports/Earlier/00:11:22:33:44:55_3_Report_20240506_070809_000.txt"),
+            earlier);
+  EXPECT_EQ(station.ReadFile(kReport), std::string(kBanner) + "   Show Result \r\n");
+  EXPECT_FALSE(page.RecordsFailed());
+
+  // An engine of a pass replaces its own slot's report, as every pass does.
+  CMPDevice pass(7, 1, 3, ".\\WO1_PC", nullptr, nullptr);
+  pass.WriteReportLine("START", 0);
+  EXPECT_EQ(station.ReadFile(kReport), kBanner);
+
+  // A report that cannot be moved aside (a file where the folder of the kept reports goes).
+  std::filesystem::remove_all(station.Folder() / "WO1_PC/D_Reports/Earlier");
+  station.WriteFile("WO1_PC/D_Reports/Earlier", "not a folder");
+  station.WriteFile(kReport, earlier);
+  CMPDevice blocked(7, 10, 3, ".\\WO1_PC", nullptr, nullptr);
+  blocked.KeepEarlierReports();
+  blocked.WriteReportLine("START", 0);
+  blocked.WriteReportLine("Show Result", 1);
+  EXPECT_EQ(station.ReadFile(kReport), earlier);
+  EXPECT_TRUE(blocked.RecordsFailed());
+  EXPECT_NE(blocked.RecordFailureText().find("Earlier/00:11:22:33:44:55_3_Report_20240506_070809_000.txt: "),
+            std::string::npos)
+      << blocked.RecordFailureText();
+}
+
 TEST_F(SlotReportTest, LineBeforeStartCreatesTheReportInsteadOfLosingIt) {
   CMPDevice device(7, 1, 3, ".\\WO1_PC", nullptr, nullptr);
   device.WriteReportLine("early line", 1);

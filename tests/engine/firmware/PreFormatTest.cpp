@@ -4,6 +4,7 @@
 
 #include "FirmwareFixture.h"
 #include "engine/firmware/PreformatData.h"
+#include "platform/StationSettings.h"
 #include "ui/ProgressCtrl.h"
 
 namespace {
@@ -90,6 +91,38 @@ TEST_F(PreFormatTest, RdtPretestBuildsTheBlockAndKeepsTheRdtInformation) {
   EXPECT_EQ(Drive().CeMapInUse(), 0x000C);
   ASSERT_TRUE(Drive().RdtInfo().has_value());
   EXPECT_EQ(Drive().RdtInfo()->ceBitMap.Get(), 0x000F);
+}
+
+// The limits the drive's own test judges it against are read strictly: a ratio, count or
+// threshold that is no whole number in its field's range fails the preformat for its
+// settings, naming the file and the key, and nothing is sent to the drive.
+TEST_F(PreFormatTest, AnRdtLimitThatIsNoNumberInItsRangeFailsBeforeTheDriveIsPreformatted) {
+  const struct {
+    const settings::Key* key;
+    const char* value;
+    std::string problem;
+  } cases[] = {
+      {&settings::keys::RdtPlaneMaxBadBlkRatioTV, "three",
+       "RDT_Plane_MaxBadBlkRatio_TV of [RDT] in .\\paramFDB.ini is \"three\": expected a whole number from 0 to 100"},
+      {&settings::keys::RdtMaxEraseBadBlkCount, "70000",
+       "RDT_MaxEraseBadBlkCount of [RDT] in .\\paramFDB.ini is \"70000\": expected a whole number from 0 to 65535"},
+      {&settings::keys::EccThreshold, "4O",
+       "ECC_threshold of [RDT] in .\\paramFDB.ini is \"4O\": expected a whole number from 0 to 255"},
+      {&settings::keys::TemperatureMax, "hot",
+       "Temperature_Max of [Options] in .\\param.ini is \"hot\": expected a whole number from 0 to 255"},
+  };
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(bad.key->name);
+    Use(OnBurner());
+    const std::string before = settings::ReadText(*bad.key);
+    ASSERT_TRUE(settings::WriteText(*bad.key, bad.value));
+    ASSERT_EQ(device->ModifyInfoBlock(1, 0, nullptr, 0), 1);
+    EXPECT_EQ(device->PreFormat(0, &bar, 5, 1, 0, 0x000C), 0);
+    ExpectFailure("S_x43", bad.problem);
+    EXPECT_TRUE(HasFailRecord("S_x43"));
+    EXPECT_NE(Drive().CeMapInUse(), 0x000C);  // the drive was not preformatted
+    ASSERT_TRUE(settings::WriteText(*bad.key, before));
+  }
 }
 
 TEST_F(PreFormatTest, Failures) {

@@ -88,6 +88,10 @@ TEST(RdtBadBlockLimits, SettingsAreReadFromTheRunParameterFileAndCut) {
   EXPECT_EQ(settings.setSsdSize, "1234567890123456789");
   EXPECT_EQ(settings.stlLaterBadSpec, 2);
   EXPECT_EQ(settings.btlLaterBadSpec, 5);
+  // A capacity beyond any drive's is no setting to choose a limit by.
+  EXPECT_EQ(settings.problem,
+            "SetSSDSize of [Options] in .\\param.ini is \"1234567890123456789\": expected a whole number from 0 to "
+            "1048576");
 
   // The cut percentage matches no row: the early-bad spec stays 70, above the all-bad limit.
   FixedCapacity capacity;

@@ -665,6 +665,40 @@ TEST_F(ReadRdtLog, TheTotalLaterBadLimit) {
   EXPECT_EQ(Read(false, nullptr, nullptr, true), 1);
 }
 
+// The limits of the judgement are read strictly: a plane over its limit of 5% is never passed
+// because a limit setting turned to garbage or to no limit at all. The drive fails for its
+// settings before its logs are judged; a DRAM-only reading judges no bad blocks and needs none.
+TEST_F(ReadRdtLog, ALimitSettingThatCannotBeUsedFailsTheDriveInsteadOfDroppingTheLimit) {
+  const struct {
+    const char* options;
+    std::string message;
+  } cases[] = {
+      {"Scan_MaxBadPercent=abc\r\n",
+       "Scan_MaxBadPercent of [Options] in .\\param.ini is \"abc\": expected a whole number from 0 to 100"},
+      {"Scan_MaxBadPercent=5\r\nTotal_LaterBad_Spec=lots\r\n",
+       "Total_LaterBad_Spec of [Options] in .\\param.ini is \"lots\": expected a whole number from 0 to 16777216"},
+      {"Scan_MaxBadPercent=5\r\nSTL_LaterBad_Spec=-1\r\n",
+       "STL_LaterBad_Spec of [Options] in .\\param.ini is \"-1\": expected a whole number from 0 to 16777216"},
+      {"Scan_MaxBadPercent=5\r\nEarlyBad_Spec=7O\r\n",
+       "EarlyBad_Spec of [Options] in .\\param.ini is \"7O\": expected a whole number from 0 to 16777216"},
+      // 0 chooses the percentage by capacity, and the recipe's table names none.
+      {"Scan_MaxBadPercent=0\r\n", "No bad-block limit: 0% of 1024 blocks per CE is 0 per plane (Scan_MaxBadPercent of "
+                                   "[Options] in .\\param.ini, or the capacity table of .\\paramFDB.ini)"},
+  };
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(bad.options);
+    Settings("param.ini", std::string("[Options]\r\n") + bad.options);
+    Start(RdtDrive(OverThePlaneLimit()));
+    EXPECT_EQ(Read(), 0);
+    ExpectFailure("S_x43", bad.message);
+    EXPECT_EQ(FailRecords(), 1u);
+    EXPECT_FALSE(HasLine("Bad Block Log:"));
+  }
+  Settings("param.ini", "[Options]\r\nScan_MaxBadPercent=0\r\n");
+  Start(RdtDrive(OverThePlaneLimit()));
+  EXPECT_EQ(Read(false, nullptr, nullptr, false, nullptr, true), 1) << device->m_ErrorMessage;
+}
+
 TEST_F(ReadRdtLog, DramVerdicts) {
   auto failing = RdtDrive();
   failing.rdt.dramFail = true;

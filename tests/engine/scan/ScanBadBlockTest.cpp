@@ -8,6 +8,7 @@
 
 #include "ScanFixture.h"
 #include "ScanReportReaders.h"
+#include "engine/core/SettingLists.h"
 #include "engine/scan/LaterBadRequest.h"
 #include "ui/ProgressCtrl.h"
 
@@ -126,14 +127,64 @@ TEST_F(ScanBadBlockTest, APlaneOverTheLimitFailsTheDrive) {
   EXPECT_FALSE(ReportHas("Scan Bad Block, Total take"));
 }
 
-TEST_F(ScanBadBlockTest, APercentOfZeroJudgesNothing) {
+// A percentage of 0 with no capacity row would judge nothing: the drive fails for its
+// settings before it is scanned, rather than pass without a limit.
+TEST_F(ScanBadBlockTest, APercentOfZeroIsNoLimitAndFailsTheDriveBeforeItsScan) {
   Install(SmallDrive({{0, 2, kFactory}, {0, 4, kFactory}, {0, 6, kFactory}, {0, 8, kFactory}, {0, 10, kErase}}));
   Set(settings::keys::ScanMaxBadPercent, "0");
   Set(settings::keys::FlhCapacity, "");
   Set(settings::keys::FlhSingleCECapacity, "");
-  EXPECT_EQ(FullScan(), 1) << device->m_ErrorMessage;
+  EXPECT_EQ(FullScan(), 0);
   EXPECT_TRUE(ReportHas("   Get Max Bad block number per Plane = 0 \r\n"));
+  ExpectFailure("S_x43", engine::NoBadBlockLimitText(0, device->m_BlocksPerCE));
+  EXPECT_TRUE(HasFailRecord("S_x43"));
   EXPECT_FALSE(ReportHas("[Error]"));
+}
+
+// The limit a drive is judged against is read strictly: a drive that fails its limit with a
+// usable setting is never passed because the setting turned to garbage. A value that is not
+// a whole number in its range fails the drive for its settings, naming the file and the key,
+// before the drive is scanned.
+TEST_F(ScanBadBlockTest, ALimitSettingThatIsNoNumberInItsRangeFailsTheDriveInsteadOfDroppingTheLimit) {
+  const std::string param = "Scan_MaxBadPercent of [Options] in .\\param.ini is ";
+  const struct {
+    const settings::Key* key;
+    const char* value;
+    std::string problem;
+  } cases[] = {
+      {&settings::keys::ScanMaxBadPercent, "abc", param + "\"abc\": expected a whole number from 0 to 100"},
+      {&settings::keys::ScanMaxBadPercent, "5x", param + "\"5x\": expected a whole number from 0 to 100"},
+      {&settings::keys::ScanMaxBadPercent, "101", param + "\"101\": expected a whole number from 0 to 100"},
+      {&settings::keys::ScanMaxBadPercent, "-5", param + "\"-5\": expected a whole number from 0 to 100"},
+      {&settings::keys::SetSSDSize, "big",
+       "SetSSDSize of [Options] in .\\param.ini is \"big\": expected a whole number from 0 to 1048576"},
+      {&settings::keys::AutoCapacitySizeArray, "32, 64GB",
+       "AutoCapacity_SizeArray of [Options] in .\\paramFDB.ini is \"32, 64GB\": item \"64GB\" is not a whole number "
+       "from 1 to 1048576"},
+      {&settings::keys::AutoCapacityMaxBadPercent2CE, "20 x",
+       "AutoCapacity_MaxBadPercent_2CE of [Options] in .\\paramFDB.ini is \"20 x\": item \"x\" is not a whole number "
+       "from 0 to 100"},
+  };
+  // 45 bad blocks in a plane of a drive of 1000 blocks per CE: over the limit of 5% (25).
+  Install(scantest::ThousandBlockDrive(1, 100));
+  Set(settings::keys::ScanMaxBadPercent, "5");
+  ASSERT_EQ(FullScan(), 0);
+  ExpectFailure("F_x42", "Bad Block over Spec!!! All Bad PrePlane Number(45) over Spec(25)");
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(std::string(bad.key->name) + "=" + bad.value);
+    Install(scantest::ThousandBlockDrive(1, 100));
+    device->WriteReportLine("START", 1);
+    // The capacity table is looked at when the percentage is 0.
+    Set(settings::keys::ScanMaxBadPercent, bad.key == &settings::keys::ScanMaxBadPercent ? bad.value : "0");
+    Set(settings::keys::SetSSDSize, bad.key == &settings::keys::SetSSDSize ? bad.value : "32");
+    Set(settings::keys::AutoCapacitySizeArray, bad.key == &settings::keys::AutoCapacitySizeArray ? bad.value : "32");
+    Set(settings::keys::AutoCapacityMaxBadPercent2CE,
+        bad.key == &settings::keys::AutoCapacityMaxBadPercent2CE ? bad.value : "5");
+    EXPECT_EQ(FullScan(), 0);
+    ExpectFailure("S_x43", bad.problem);
+    EXPECT_TRUE(HasFailRecord("S_x43"));
+    EXPECT_FALSE(ReportHas("CENo_")) << "the drive was scanned";
+  }
 }
 
 TEST_F(ScanBadBlockTest, ThePercentComesFromTheCapacityTableWhenNotSet) {
@@ -257,13 +308,15 @@ TEST_F(ScanBadBlockTest, AutomaticCapacityTakesTheLargestCapacityThatFits) {
   EXPECT_EQ(record.perPlaneLimit, 15u);
   EXPECT_TRUE(ReportHas("   Auto Capacity Select 64 GB, Max Bad block number Percent= 3, per Plane = 15 \r\n"));
   EXPECT_TRUE(ReportHas("   Info Block_Max Bad Percent = 3 \r\n"));
-  // A drive without bad blocks fits a capacity whose limit rounds down to no block at all.
+  // A drive without bad blocks fits a capacity whose limit rounds down to no block at all:
+  // that is no limit, and the drive fails for its settings.
   Install(SmallDrive());
   Set(settings::keys::AutoCapacitySizeArray, "16");
   Set(settings::keys::AutoCapacityMaxBadPercent2CE, "1");
-  ASSERT_EQ(device->ScanBadBlock(1, 0, nullptr, 10, 0, nullptr, 0), 1) << device->m_ErrorMessage;
+  ASSERT_EQ(device->ScanBadBlock(1, 0, nullptr, 10, 0, nullptr, 0), 0);
   EXPECT_EQ(device->GetSelectedCapacity(), 16u);
   EXPECT_TRUE(ReportHas("   Auto Capacity Select 16 GB, Max Bad block number Percent= 1, per Plane = 0 \r\n"));
+  ExpectFailure("S_x43", engine::NoBadBlockLimitText(1, device->m_BlocksPerCE));
 }
 
 TEST_F(ScanBadBlockTest, AutomaticCapacityFailsWhenNoCapacityFits) {

@@ -13,6 +13,8 @@
 #include "pages/results/CeMapDlg.h"
 #include "pages/results/LaterBadResultPage.h"
 #include "pages/results/ResultReportPaths.h"
+#include "device/StationHelpers.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -113,6 +115,23 @@ TEST_F(LaterBadResultPageTest, ShowResultScansADriveOnItsRomCodeWithThePagesLimi
   EXPECT_EQ(g_LaterBadRequest, 0);
   EXPECT_TRUE(page.ShowResultButton().IsWindowEnabled());
   EXPECT_TRUE(page.Disk().IsWindowEnabled());
+}
+
+// The page writes into the QC station's log folder: Show Result keeps the QC pass's own slot
+// report, moved aside under the time it was moved, and writes its report in its place.
+TEST_F(LaterBadResultPageTest, ShowResultKeepsTheQcPassReportItReplaces) {
+  Open();
+  const ResultReportLocation location = LocateResultReport(kLaterBadLogKind, 1);
+  const std::string qcReport = "the QC pass's report of slot 1\r\n";
+  ASSERT_NE(MakeDirectoryPath(location.reportFolder), 0);
+  ASSERT_TRUE(platform::WriteWholeFile(location.reportPath, qcReport));
+  ShowResult(1);
+  EXPECT_EQ(page.Status().GetWindowText(), "Pass");
+  EXPECT_NE(Report(1).find("ROM mode"), std::string::npos);
+  const auto kept = platform::FindFiles(ResultLogFolder(kLaterBadLogKind) + "\\D_Reports\\Earlier\\*_1_Report_*.txt");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(platform::ReadWholeFile(ResultLogFolder(kLaterBadLogKind) + "\\D_Reports\\Earlier\\" + kept[0].name),
+            qcReport);
 }
 
 TEST_F(LaterBadResultPageTest, ALimitThatAPlaneExceedsFailsTheScanAndTheReportIsStillShown) {

@@ -1,0 +1,117 @@
+// What a Start of the production page refuses before any drive is touched: a station setting
+// that names no station (or no station settings file at all), and a pass that could not record
+// what it does (a log folder, the station's log folder, MPTestSummary, Summary.csv or the
+// serial record that cannot be written). The operator is told the file and key or the folder,
+// no task runs, no serial number is used; the line of the run options says what is wrong.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "PageTestStation.h"
+#include "pages/production/ProductionPage.h"
+#include "pages/production/ProductionPageLayout.h"
+#include "pages/production/RunFiles.h"
+#include "platform/Path.h"
+#include "platform/Profile.h"
+
+namespace {
+
+using pagestest::PageTestStation;
+
+class PassStart : public ::testing::Test {
+ public:
+  void Open() {
+    ASSERT_TRUE(page.Create(nullptr));
+    ASSERT_TRUE(test.PumpUntil([&] { return page.HasScanned(); }));
+  }
+  void SetStation(const std::string& name) {
+    test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", name);
+  }
+  // Start is pressed and refused: the operator is told (the text is returned), no pass starts,
+  // no slot is touched and the serial series has not moved.
+  std::string PressStartAndBeRefused() {
+    const std::string serialSettings = test.station.ReadFile("SATA_Setting.ini");
+    const std::size_t boxes = test.host.MessageBoxes().size();
+    page.StartButton().Click();
+    EXPECT_FALSE(page.IsRunning());
+    EXPECT_EQ(page.PassesStarted(), 0);
+    for (int port = 1; port <= 24; ++port) EXPECT_EQ(PortStateOf(port), kPortIdle) << port;
+    EXPECT_EQ(test.sim.Station().SlotOfDrive(1)->Drive()->FirmwareName(), "SBR1.0.0");
+    EXPECT_EQ(test.station.ReadFile("SATA_Setting.ini"), serialSettings);
+    EXPECT_TRUE(page.StartButton().IsWindowEnabled());
+    EXPECT_EQ(test.host.MessageBoxes().size(), boxes + 1);
+    return test.host.MessageBoxes().empty() ? std::string() : test.host.MessageBoxes().back().text;
+  }
+  std::string Native(const std::string& stationPath) const { return platform::ToNativePath(stationPath).string(); }
+
+  PageTestStation test;
+  CProductionPage page;
+};
+
+TEST_F(PassStart, AStationSettingThatNamesNoStationStartsNoPass) {
+  const std::string file = ".\\Configuration\\System\\MPToolSetting.ini";
+  const struct {
+    const char* name;
+    std::function<void(PassStart&)> setUp;
+    std::string problem;
+  } cases[] = {
+      {"a typo", [](PassStart& t) { t.SetStation("Garbage"); },
+       "[General Info] TestStation of " + file + " is \"Garbage\": it names no station"},
+      {"no station", [](PassStart& t) { t.SetStation(""); },
+       "[General Info] TestStation of " + file + " is empty: it names no station"},
+      {"no settings file",
+       [](PassStart& t) { std::filesystem::remove(t.test.station.Folder() / "Configuration/System/MPToolSetting.ini"); },
+       file + " is missing: [General Info] TestStation names the station"},
+  };
+  Open();
+  for (const auto& refused : cases) {
+    SCOPED_TRACE(refused.name);
+    refused.setUp(*this);
+    platform::FlushProfileCache();
+    page.OnSetActive();
+    EXPECT_EQ(page.GetDlgItemText(production_ids::kRunOptions).rfind("Station: none (" + refused.problem + ")   Kind: ", 0),
+              0u)
+        << page.GetDlgItemText(production_ids::kRunOptions);
+    EXPECT_EQ(PressStartAndBeRefused(), refused.problem + "; the pass does not start.");
+  }
+}
+
+TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
+  const std::string logFolder = LogFolderText("MP");
+  const std::string logRoot = logFolder.substr(2, logFolder.rfind('\\') - 2);
+  const struct {
+    const char* name;
+    const char* station;
+    std::string placed;  // a file where the pass needs a folder (relative to the station)
+    std::string named;   // the start of the station path the message names
+    std::function<void(PassStart&)> setUp;
+  } cases[] = {
+      {"log folder", "MP", logRoot, logFolder + "\\WO_", nullptr},
+      {"MPTestSummary", "MP", "MPTestSummary", ".\\MPTestSummary", nullptr},
+      {"serial record folder", "RDT", "SerialRecords", ".\\SerialRecords",
+       [](PassStart& t) { t.test.SetKey(".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", ".\\SerialRecords"); }},
+      {"station log folder", "RDTResult", "Log", ".\\Log", nullptr},
+  };
+  Open();
+  for (const auto& refused : cases) {
+    SCOPED_TRACE(refused.name);
+    SetStation(refused.station);
+    if (refused.setUp) refused.setUp(*this);
+    test.station.WriteFile(refused.placed, "a file, not a folder");
+    platform::FlushProfileCache();
+    const std::string told = PressStartAndBeRefused();
+    EXPECT_EQ(told.rfind(Native(refused.named), 0), 0u) << told;
+    EXPECT_TRUE(told.ends_with(" cannot be written (Not a directory): the pass does not start, and no drive is touched."))
+        << told;
+    std::filesystem::remove(test.station.Folder() / refused.placed);
+  }
+  // Summary.csv, which takes its rows by appends, must open for writing.
+  SetStation("MP");
+  std::filesystem::create_directories(test.station.Folder() / "MPTestSummary" / "Summary.csv");
+  const std::string told = PressStartAndBeRefused();
+  EXPECT_EQ(told.rfind(Native(".\\MPTestSummary\\Summary.csv") + " cannot be written (Is a directory)", 0), 0u) << told;
+}
+
+}  // namespace
