@@ -160,6 +160,21 @@ TEST(PrimeSieve, NextPrimeUpTo) {
   EXPECT_FALSE(NextPrimeUpTo(p, CInteger(29)));
   p = CInteger(31);  // a start above the limit
   EXPECT_FALSE(NextPrimeUpTo(p, CInteger(29)));
+  // A negative start runs up through the small primes, which stay candidates.
+  p = CInteger(-1);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(505)));
+  EXPECT_EQ(p, CInteger(3));
+  p = CInteger(-31);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(10)));
+  EXPECT_EQ(p, CInteger(3));
+  p = CInteger(-20);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(2)));
+  EXPECT_EQ(p, CInteger(2));
+  // A start far below zero with a wide step: first + step reaches the prime 3 exactly.
+  CPrimeSieve wide(Hex("-fffffffd"), CInteger(1000), Hex("100000000"), 0);
+  CInteger candidate;
+  ASSERT_TRUE(wide.NextCandidate(candidate));
+  EXPECT_EQ(candidate, CInteger(3));
   p = CInteger(2);
   EXPECT_TRUE(NextPrimeUpTo(p, CInteger(2)));
   p = CInteger(3);
