@@ -828,6 +828,40 @@ bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   return ReplaceFile(native, bytes, nullptr);
 }
 
+namespace {
+
+// As many links as the system itself follows before it gives up (ELOOP).
+constexpr int kMaxLinkHops = 40;
+
+// The path a chain of symbolic links starting at `native` ends in (the path itself when it is
+// no link); empty, with the failure left, when the chain loops or a link cannot be read.
+fs::path EndOfLinks(fs::path native) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return native;
+    std::error_code error;
+    const fs::path text = fs::read_symlink(native, error);
+    if (error) {
+      Fail(CodeOfErrno(error.value(), native), error.value());
+      return fs::path();
+    }
+    // A relative text is relative to the folder that holds the link.
+    native = text.is_absolute() ? text : native.parent_path() / text;
+  }
+  Fail(CodeOfErrno(ELOOP, native), ELOOP);
+  return fs::path();
+}
+
+}  // namespace
+
+bool WriteWholeFileThroughLink(std::string_view path, std::string_view bytes) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  const fs::path target = EndOfLinks(native);
+  if (target.empty()) return false;
+  return ReplaceFile(target, bytes, nullptr);
+}
+
 bool WriteWholeFileAndHold(std::string_view path, std::string_view bytes, AppendFile& file) {
   file.Close();
   fs::path native = Native(path);

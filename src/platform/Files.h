@@ -82,6 +82,11 @@ bool SetReadOnly(const std::filesystem::path& path, bool readOnly);
 // Whole-file reads and writes; WriteWholeFile replaces the file atomically.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+// WriteWholeFile through a symbolic link: where the path is a link (or a chain of them), the
+// file at its end is replaced the same way (its temporary file beside it, in its own folder)
+// and the link stays; a dangling link's file is created. A path that is no link is written
+// as WriteWholeFile writes it.
+bool WriteWholeFileThroughLink(std::string_view path, std::string_view bytes);
 class AppendFile;
 // WriteWholeFile that leaves `file` holding the new file open for appends (the first text of a
 // log whose lines follow); on failure `file` holds nothing.
