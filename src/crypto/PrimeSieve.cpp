@@ -165,7 +165,19 @@ bool NextPrimeUpTo(CInteger& p, const CInteger& max) {
   if (p > max) {
     return false;
   }
-  CPrimeSieve sieve(p, max, CInteger(2), 0);
+  // The candidates keep p's parity. Among even ones only 2 is a prime, and no value below 2
+  // is one: the search goes straight to the answer for an even start and past the values
+  // below zero for an odd one, rather than through windows of candidates that cannot be
+  // prime (which for a wide range would take for ever).
+  const CInteger two(2);
+  if (p.IsEven()) {
+    if (p <= two && two <= max) {
+      p = two;
+      return true;
+    }
+    return false;
+  }
+  CPrimeSieve sieve(p.IsNegative() ? CInteger(1) : p, max, two, 0);
   CInteger candidate;
   while (sieve.NextCandidate(candidate)) {
     if (QuickPrpTest(candidate) && PrimeTest(candidate)) {
