@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "crypto/ScratchWords.h"
@@ -184,13 +185,13 @@ void CInteger::Reallocate(std::size_t n) {
   m_negative = negative;
 }
 
-const Word* CInteger::MagnitudeWords(std::size_t count, CInteger& padded) const {
+const Word* CInteger::MagnitudeWords(std::size_t count, std::optional<CInteger>& padded) const {
   if (count <= m_size) {
     return m_words;
   }
-  padded = *this;
-  padded.GrowZeroed(count);
-  return padded.m_words;
+  padded.emplace(*this);
+  padded->GrowZeroed(count);
+  return padded->m_words;
 }
 
 void CInteger::MakeZeroNonNegative() {
@@ -439,7 +440,7 @@ void CInteger::MultiplyInto(CInteger& product, const CInteger& a, const CInteger
   const std::size_t nb = RoundWordCount(b.WordCount());
   CInteger result(0u, RoundWordCount(na + nb));
   ScratchWords scratch(2 * (na + nb));
-  CInteger paddedA, paddedB;
+  std::optional<CInteger> paddedA, paddedB;
   const Word* aWords = a.MagnitudeWords(na, paddedA);
   // The same array on both sides is squared.
   const Word* bWords = &a == &b ? aWords : b.MagnitudeWords(nb, paddedB);
@@ -554,7 +555,7 @@ void CInteger::DivideMagnitudes(CInteger& remainder, CInteger& quotient, const C
   // The lengths rounded up to even, over arrays padded where they are shorter (ResizeWords).
   const std::size_t na = RoundUpEven(aCount);
   const std::size_t nb = RoundUpEven(dCount);
-  CInteger paddedA, paddedD;
+  std::optional<CInteger> paddedA, paddedD;
   const Word* aWords = a.MagnitudeWords(na, paddedA);
   const Word* dWords = d.MagnitudeWords(nb, paddedD);
   CInteger r(0u, nb);

@@ -10,6 +10,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -129,7 +130,7 @@ class CInteger {
   void Reallocate(std::size_t n);
   // The magnitude over `count` words, count not below WordCount(): the array itself when it
   // is that long, else `padded`, a copy grown with zero words.
-  const Word* MagnitudeWords(std::size_t count, CInteger& padded) const;
+  const Word* MagnitudeWords(std::size_t count, std::optional<CInteger>& padded) const;
   // *this += other, or -= other when subtract is set.
   void AddSigned(const CInteger& other, bool subtract);
   // Sum and difference of magnitudes into *this (which may be either operand).

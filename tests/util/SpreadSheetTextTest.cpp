@@ -253,6 +253,14 @@ TEST_F(SpreadSheetTextTest, TableThatIsALinkIsWrittenThroughIt) {
   ASSERT_TRUE(fresh.AddHeaderFields({"ID"}, false)) << fresh.GetLastError();
   EXPECT_TRUE(std::filesystem::is_symlink(m_station.Folder() / "fresh.csv"));
   EXPECT_EQ(Read("data/new.csv"), "\"ID\"\r\n");
+
+  // Links that lead round in a circle name no file: the save fails and the links stay.
+  std::filesystem::create_symlink("ring-b.csv", m_station.Folder() / "ring-a.csv");
+  std::filesystem::create_symlink("ring-a.csv", m_station.Folder() / "ring-b.csv");
+  CSpreadSheet ring("S:\\ring-a.csv", ",", false);
+  EXPECT_FALSE(ring.AddHeaderFields({"ID"}, false));
+  EXPECT_EQ(ring.GetLastError(), "Error writing file\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(m_station.Folder() / "ring-a.csv"));
 }
 
 }  // namespace
