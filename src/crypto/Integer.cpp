@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "crypto/ScratchWords.h"
@@ -158,13 +159,20 @@ void CInteger::GrowZeroed(std::size_t n) {
   if (n <= m_size) {
     return;
   }
-  ResizeWords(n);
+  // The sign stays as it is: a carry that grows the array has left the words it had all
+  // zero for a moment, and the new top word is set only afterwards.
+  Reallocate(n);
 }
 
 void CInteger::ResizeWords(std::size_t n) {
   if (n == 0 || n == m_size) {
     return;
   }
+  Reallocate(n);
+  MakeZeroNonNegative();  // a value cut down to zero words
+}
+
+void CInteger::Reallocate(std::size_t n) {
   // A fresh array rather than realloc, so that the old one can be wiped before release.
   Word* fresh = AllocateWords(n);
   const std::size_t kept = std::min(n, m_size);
@@ -175,7 +183,15 @@ void CInteger::ResizeWords(std::size_t n) {
   m_words = fresh;
   m_size = n;
   m_negative = negative;
-  MakeZeroNonNegative();
+}
+
+const Word* CInteger::MagnitudeWords(std::size_t count, std::optional<CInteger>& padded) const {
+  if (count <= m_size) {
+    return m_words;
+  }
+  padded.emplace(*this);
+  padded->GrowZeroed(count);
+  return padded->m_words;
 }
 
 void CInteger::MakeZeroNonNegative() {
@@ -371,19 +387,20 @@ void CInteger::AddMagnitudes(CInteger& sum, const CInteger& a, const CInteger& b
 }
 
 void CInteger::SubtractMagnitudes(CInteger& difference, const CInteger& a, const CInteger& b) {
-  const std::size_t aCount = RoundUpEven(a.WordCount());
-  const std::size_t bCount = RoundUpEven(b.WordCount());
-  const std::size_t common = std::max(aCount, bCount);
+  // Over the significant words only: the arrays may have any length (ResizeWords), and the
+  // word operations take odd lengths as well.
+  const std::size_t aCount = a.WordCount();
+  const std::size_t bCount = b.WordCount();
   int order;
   if (aCount != bCount) {
     order = aCount > bCount ? 1 : -1;
   } else {
-    order = words::Compare(a.m_words, b.m_words, common);
+    order = words::Compare(a.m_words, b.m_words, aCount);
   }
   const CInteger& larger = order >= 0 ? a : b;
   const CInteger& smaller = order >= 0 ? b : a;
-  const std::size_t n = std::max(RoundUpEven(larger.WordCount()), std::size_t{2});
-  const std::size_t m = RoundUpEven(smaller.WordCount());
+  const std::size_t n = order >= 0 ? aCount : bCount;
+  const std::size_t m = order >= 0 ? bCount : aCount;
   CInteger result(0u, n);
   Word borrow = Subtract(result.m_words, larger.m_words, smaller.m_words, m);
   CopyWords(result.m_words + m, larger.m_words + m, n - m);
@@ -423,8 +440,11 @@ void CInteger::MultiplyInto(CInteger& product, const CInteger& a, const CInteger
   const std::size_t nb = RoundWordCount(b.WordCount());
   CInteger result(0u, RoundWordCount(na + nb));
   ScratchWords scratch(2 * (na + nb));
+  std::optional<CInteger> paddedA, paddedB;
+  const Word* aWords = a.MagnitudeWords(na, paddedA);
   // The same array on both sides is squared.
-  MulUnequal(result.m_words, scratch.Data(), a.m_words, na, &a == &b ? a.m_words : b.m_words, nb);
+  const Word* bWords = &a == &b ? aWords : b.MagnitudeWords(nb, paddedB);
+  MulUnequal(result.m_words, scratch.Data(), aWords, na, bWords, nb);
   result.m_negative = negative;
   result.MakeZeroNonNegative();
   product.Swap(result);
@@ -532,12 +552,16 @@ void CInteger::DivideMagnitudes(CInteger& remainder, CInteger& quotient, const C
     quotient.Swap(zero);
     return;
   }
+  // The lengths rounded up to even, over arrays padded where they are shorter (ResizeWords).
   const std::size_t na = RoundUpEven(aCount);
   const std::size_t nb = RoundUpEven(dCount);
+  std::optional<CInteger> paddedA, paddedD;
+  const Word* aWords = a.MagnitudeWords(na, paddedA);
+  const Word* dWords = d.MagnitudeWords(nb, paddedD);
   CInteger r(0u, nb);
   CInteger q(0u, na - nb + 2);
   ScratchWords scratch(na + 2 * nb + 4);
-  words::Divide(r.m_words, q.m_words, scratch.Data(), a.m_words, na, d.m_words, nb);
+  words::Divide(r.m_words, q.m_words, scratch.Data(), aWords, na, dWords, nb);
   remainder.Swap(r);
   quotient.Swap(q);
 }

@@ -10,6 +10,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,7 +48,8 @@ class CInteger {
 
   // Storage. AllocWords and AllocZeroed replace the array (a length of 0 is ignored);
   // GrowZeroed enlarges it keeping the value (new words zero) and does nothing when n is not
-  // larger; ResizeWords sets the length to n, keeping the words that fit.
+  // larger; ResizeWords sets the length to n, any n, keeping the words that fit (a value cut
+  // to zero is non-negative). Every operation serves an array of any length.
   void AllocWords(std::size_t n);
   void AllocZeroed(std::size_t n);
   void GrowZeroed(std::size_t n);
@@ -101,6 +103,10 @@ class CInteger {
   friend CInteger operator%(const CInteger& a, const CInteger& b);
   friend CInteger operator/(const CInteger& a, Word b);
   friend Word operator%(const CInteger& a, Word b);
+  // A signed divisor is a value like any other (-7 / -2 is 4, -7 % -3 is 2); only an unsigned
+  // one is taken as a word.
+  friend CInteger operator/(const CInteger& a, std::int32_t b) { return a / CInteger(b); }
+  friend CInteger operator%(const CInteger& a, std::int32_t b) { return a % CInteger(b); }
   friend CInteger operator<<(const CInteger& a, std::size_t n);
   friend CInteger operator>>(const CInteger& a, std::size_t n);
   friend bool operator==(const CInteger& a, const CInteger& b) { return a.Compare(b) == 0; }
@@ -120,6 +126,11 @@ class CInteger {
 
  private:
   void Release();
+  // Sets the array's length to n (not 0), keeping the words that fit and the sign.
+  void Reallocate(std::size_t n);
+  // The magnitude over `count` words, count not below WordCount(): the array itself when it
+  // is that long, else `padded`, a copy grown with zero words.
+  const Word* MagnitudeWords(std::size_t count, std::optional<CInteger>& padded) const;
   // *this += other, or -= other when subtract is set.
   void AddSigned(const CInteger& other, bool subtract);
   // Sum and difference of magnitudes into *this (which may be either operand).

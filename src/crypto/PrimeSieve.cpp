@@ -1,6 +1,7 @@
 #include "crypto/PrimeSieve.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "crypto/ModularArithmetic.h"
 #include "crypto/PrimeTests.h"
@@ -31,26 +32,64 @@ std::vector<std::uint16_t> BuildSmallPrimeTable() {
   return table;
 }
 
+using Wide = __int128;
+
+// The value when it has at most two significant words (so that sums and small multiples of
+// it fit 128 bits); nothing otherwise.
+std::optional<Wide> WideValue(const CInteger& value) {
+  if (value.WordCount() > 2) {
+    return std::nullopt;
+  }
+  const Wide magnitude = (static_cast<Wide>(value.GetBits(32, 32)) << 32) | value.GetBits(0, 32);
+  return value.IsNegative() ? -magnitude : magnitude;
+}
+
+constexpr std::size_t kNoIndex = static_cast<std::size_t>(-1);
+
+// The index i below `size` of the candidate first + i * step that is the prime p itself;
+// kNoIndex when no candidate of the window is.
+std::size_t IndexOfPrime(const CInteger& first, const CInteger& step, Word p, std::size_t size) {
+  const std::optional<Wide> start = WideValue(first);
+  const std::optional<Wide> stride = WideValue(step);
+  if (start && stride) {
+    const Wide distance = static_cast<Wide>(p) - *start;
+    if (*stride <= 0 || distance < 0 || distance % *stride != 0 || distance / *stride >= static_cast<Wide>(size)) {
+      return kNoIndex;
+    }
+    return static_cast<std::size_t>(distance / *stride);
+  }
+  const CInteger distance = CInteger(p, 1) - first;
+  if (!step.IsPositive() || distance.IsNegative()) {
+    return kNoIndex;
+  }
+  CInteger remainder, index;
+  CInteger::Divide(remainder, index, distance, step);
+  if (!remainder.IsZero() || index >= CInteger(static_cast<Word>(size), 1)) {
+    return kNoIndex;
+  }
+  return index.Words()[0];
+}
+
 // Strikes out the candidates first + i * step (i < size) that the prime p divides, given the
 // inverse of step modulo p (0 when there is none: then nothing is struck). A candidate equal
-// to p itself stays.
+// to p itself stays; only a window that starts below the largest small prime (whatever its
+// sign) can hold one.
 void StrikeMultiples(std::vector<std::uint8_t>& sieve, Word p, const CInteger& first,
-                     const CInteger& step, Word stepInverse) {
+                     const CInteger& step, Word stepInverse, bool mayHoldSmallPrimes) {
   if (stepInverse == 0) {
     return;
   }
-  std::size_t j = static_cast<std::size_t>((static_cast<DWord>(p - first.ModWord(p)) * stepInverse) % p);
-  if (first.WordCount() <= 1 && first.IsNonNegative()) {
-    const DWord start = first.Words()[0];
-    const bool isP = step.WordCount() <= 1 ? start + static_cast<DWord>(step.Words()[0]) * j == p
-                                           : (j == 0 && start == p);
-    if (isP) {
-      j += p;
+  const std::size_t j = static_cast<std::size_t>((static_cast<DWord>(p - first.ModWord(p)) * stepInverse) % p);
+  const std::size_t kept = mayHoldSmallPrimes ? IndexOfPrime(first, step, p, sieve.size()) : kNoIndex;
+  for (std::size_t i = j; i < sieve.size(); i += p) {
+    if (i != kept) {
+      sieve[i] = 1;
     }
   }
-  for (std::size_t i = j; i < sieve.size(); i += p) {
-    sieve[i] = 1;
-  }
+}
+
+bool MayHoldSmallPrimes(const CInteger& first) {
+  return first < CInteger(static_cast<std::int32_t>(kSmallPrimeBound));
 }
 
 }  // namespace
@@ -84,16 +123,18 @@ void CPrimeSieve::Build() {
   m_sieve.assign(size, 0);
   const CInteger halfFirst = (m_first - CInteger(false, 0, m_delta)) >> 1;
   const CInteger halfStep = m_step >> 1;
+  const bool firstMayHold = MayHoldSmallPrimes(m_first);
+  const bool halfMayHold = MayHoldSmallPrimes(halfFirst);
   for (const std::uint16_t prime : m_primeTable) {
     const Word p = prime;
     const Word stepInverse = ModInverse(m_step, p);
-    StrikeMultiples(m_sieve, p, m_first, m_step, stepInverse);
+    StrikeMultiples(m_sieve, p, m_first, m_step, stepInverse, firstMayHold);
     if (m_delta != 0) {
       Word halfInverse = 2 * stepInverse;
       if (halfInverse >= p) {
         halfInverse -= p;
       }
-      StrikeMultiples(m_sieve, p, halfFirst, halfStep, stepInverse == 0 ? 0 : halfInverse);
+      StrikeMultiples(m_sieve, p, halfFirst, halfStep, stepInverse == 0 ? 0 : halfInverse, halfMayHold);
     }
   }
 }
@@ -124,7 +165,19 @@ bool NextPrimeUpTo(CInteger& p, const CInteger& max) {
   if (p > max) {
     return false;
   }
-  CPrimeSieve sieve(p, max, CInteger(2), 0);
+  // The candidates keep p's parity. Among even ones only 2 is a prime, and no value below 2
+  // is one: the search goes straight to the answer for an even start and past the values
+  // below zero for an odd one, rather than through windows of candidates that cannot be
+  // prime (which for a wide range would take for ever).
+  const CInteger two(2);
+  if (p.IsEven()) {
+    if (p <= two && two <= max) {
+      p = two;
+      return true;
+    }
+    return false;
+  }
+  CPrimeSieve sieve(p.IsNegative() ? CInteger(1) : p, max, two, 0);
   CInteger candidate;
   while (sieve.NextCandidate(candidate)) {
     if (QuickPrpTest(candidate) && PrimeTest(candidate)) {

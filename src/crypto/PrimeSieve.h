@@ -39,7 +39,8 @@ class CPrimeSieve {
 };
 
 // The first prime among p, p + 2, p + 4, ... not above max, into p. An even p yields only even
-// candidates and so finds nothing (2 excepted). False when there is none or p > max.
+// candidates and so finds nothing (2 excepted). False when there is none or p > max. Neither
+// an even start nor values below zero cost a search.
 bool NextPrimeUpTo(CInteger& p, const CInteger& max);
 
 }  // namespace crypto

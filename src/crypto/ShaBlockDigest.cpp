@@ -21,6 +21,8 @@ CShaBlockDigest::~CShaBlockDigest() {
   SecureWipeObject(m_tail);
 }
 
+bool CShaBlockDigest::SetParameter(std::uint32_t /*parameter*/, std::uint32_t /*value*/) { return false; }
+
 bool CShaBlockDigest::Sha1(const std::uint8_t* message, std::size_t length, std::uint8_t* digest,
                            std::size_t digestLength) {
   std::copy(std::begin(kSha1Initial), std::end(kSha1Initial), m_state.begin());

@@ -26,6 +26,9 @@ class CShaBlockDigest {
             std::size_t digestLength);
   bool Sha256(const std::uint8_t* message, std::size_t length, std::uint8_t* digest,
               std::size_t digestLength);
+  // The object takes no parameters: any parameter and value are accepted, nothing changes,
+  // and the answer is false (success), as from the digests.
+  bool SetParameter(std::uint32_t parameter, std::uint32_t value);
 
  private:
   using Compress = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);

@@ -144,6 +144,38 @@ inline void SquareFixed(Word* r, const Word* a) {
   Store2(r + 2 * (2 * L - 1), acc.Shift());
 }
 
+// C += A * b over N words; returns the carry word out of the top.
+Word MultiplyAddByWord(Word* c, const Word* a, Word b, std::size_t n) {
+  DWord carry = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const DWord p = static_cast<DWord>(a[i]) * b + c[i] + carry;
+    c[i] = static_cast<Word>(p);
+    carry = p >> 32;
+  }
+  return static_cast<Word>(carry);
+}
+
+// R (2N words) = A * B, one word of A at a time: the products of the lengths that halving
+// cannot serve (odd ones, and the even ones below the recursion's fixed sizes).
+void SchoolbookMul(Word* r, const Word* a, const Word* b, std::size_t n) {
+  SetWords(r, 0, n);
+  for (std::size_t i = 0; i < n; ++i) {
+    r[i + n] = MultiplyAddByWord(r + i, b, a[i], n);
+  }
+}
+
+// R (N words) = the lower N words of A * B.
+void SchoolbookMulLow(Word* r, const Word* a, const Word* b, std::size_t n) {
+  SetWords(r, 0, n);
+  for (std::size_t i = 0; i < n; ++i) {
+    MultiplyAddByWord(r + i, b, a[i], n - i);
+  }
+}
+
+// Lengths the recursion does not halve: odd ones, and even ones short of the first length
+// that halves down to the fixed products.
+bool NeedsSchoolbook(std::size_t n) { return n % 2 != 0 || n < 16; }
+
 // The middle product of Karatsuba on halves of N2 words: D (2 N2 words) = (A1 - A0)(B0 - B1)
 // modulo 2^(64 N2); the return value (0 or -1) is the word above D that makes it exact. The
 // halves' differences are formed in `differences` (2 N2 words); T: 2 N2 words.
@@ -353,7 +385,10 @@ void KaratsubaMul(Word* r, Word* t, const Word* a, const Word* b, std::size_t n)
     case 16: MulFixed<8>(r, a, b); return;
     default: break;
   }
-  assert(n % 2 == 0 && n > 16);
+  if (NeedsSchoolbook(n)) {
+    SchoolbookMul(r, a, b, n);
+    return;
+  }
   const std::size_t n2 = n / 2;
   // T[0..N) = D, the middle product; T[N..2N) is the scratch of the recursion.
   int carry = MiddleProduct(t, t + n, r, a, b, n2);
@@ -375,6 +410,10 @@ void KaratsubaSquare(Word* r, Word* t, const Word* a, std::size_t n) {
     case 16: SquareFixed<8>(r, a); return;
     default: break;
   }
+  if (NeedsSchoolbook(n)) {
+    SchoolbookMul(r, a, a, n);
+    return;
+  }
   const std::size_t n2 = n / 2;
   KaratsubaSquare(r, t + n, a, n2);
   KaratsubaSquare(r + n, t + n, a + n2, n2);
@@ -392,6 +431,10 @@ void KaratsubaMulLow(Word* r, Word* t, const Word* a, const Word* b, std::size_t
     case 16: MulFixed<8, true>(r, a, b); return;
     default: break;
   }
+  if (NeedsSchoolbook(n)) {
+    SchoolbookMulLow(r, a, b, n);
+    return;
+  }
   const std::size_t n2 = n / 2;
   KaratsubaMul(r, t, a, b, n2);
   KaratsubaMulLow(t, t + n2, a + n2, b, n2);
@@ -402,7 +445,9 @@ void KaratsubaMulLow(Word* r, Word* t, const Word* a, const Word* b, std::size_t
 
 void KaratsubaMulHigh(Word* r, Word* t, const Word* l, const Word* a, const Word* b,
                       std::size_t n) {
-  if (n <= 8) {
+  // Up to 8 words, and at an odd length, the full product takes no scratch beyond its own
+  // 2N words.
+  if (n <= 8 || n % 2 != 0) {
     KaratsubaMul(t, t + 2 * n, a, b, n);
     CopyWords(r, t + n, n);
     return;

@@ -3,9 +3,10 @@
 // and borrows, shifts, fixed-size and recursive (Karatsuba) multiplication and long division.
 // The caller owns every array and hands in the scratch space; nothing here allocates.
 //
-// The recursive multipliers take power-of-two lengths from 2 upward (CInteger rounds every
-// length so), so that each level halves evenly; the 2-, 4- and 8-word products end the
-// recursion.
+// The recursive multipliers take any even length; CInteger hands them powers of two from 2
+// upward, which halve evenly down to the fixed 2-, 4-, 8- and 16-word products that end the
+// recursion. A half the recursion cannot serve so (an odd one, or an even one below 16 that
+// is no fixed size) is multiplied word by word.
 #include <cstddef>
 #include <cstdint>
 

@@ -114,16 +114,23 @@ fs::path Native(std::string_view path) {
   }
 }
 
-bool Stat(const fs::path& path, struct stat& info) {
-  if (::stat(path.c_str(), &info) == 0) return true;
-  return ::lstat(path.c_str(), &info) == 0;  // a dangling link still exists as an entry
+// What a path leads to; a dangling link still exists as an entry (with the link's own facts).
+// `symbolicLink` tells whether the entry itself is a link.
+bool Stat(const fs::path& path, struct stat& info, bool* symbolicLink) {
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  const bool link = S_ISLNK(info.st_mode);
+  if (symbolicLink != nullptr) *symbolicLink = link;
+  struct stat target {};
+  if (link && ::stat(path.c_str(), &target) == 0) info = target;
+  return true;
 }
 
 bool IsReadOnlyMode(mode_t mode) { return (mode & S_IWUSR) == 0; }
 
-FileEntry MakeEntry(const std::string& name, const struct stat& info) {
+FileEntry MakeEntry(const std::string& name, const struct stat& info, bool symbolicLink) {
   FileEntry entry;
   entry.name = name;
+  entry.symbolicLink = symbolicLink;
   if (S_ISDIR(info.st_mode)) entry.attributes |= kAttributeDirectory;
   if (S_ISREG(info.st_mode)) {
     entry.attributes |= kAttributeArchive;
@@ -422,16 +429,11 @@ std::string FileErrorText(std::uint32_t code) {
 // ---------------------------------------------------------------------------------------
 // Finding and facts
 
-std::vector<FileEntry> FindFiles(std::string_view pattern) {
+namespace {
+
+// The entries of a native folder whose names match the pattern, sorted.
+std::vector<FileEntry> ListMatching(const fs::path& folder, std::string_view namePattern) {
   std::vector<FileEntry> entries;
-  const std::string_view namePattern = LastComponent(pattern);
-  if (namePattern.empty()) {
-    Fail(kErrorFileNotFound);
-    return entries;
-  }
-  const std::string_view folderText = pattern.substr(0, pattern.size() - namePattern.size());
-  const fs::path folder = Native(folderText.empty() ? std::string_view(".") : folderText);
-  if (folder.empty()) return entries;
   DIR* directory = ::opendir(folder.c_str());
   if (directory == nullptr) {
     // The folder of the pattern is missing: a path, not a file, is not found.
@@ -442,7 +444,8 @@ std::vector<FileEntry> FindFiles(std::string_view pattern) {
     const std::string name = item->d_name;
     if (name == "." || name == ".." || !PatternMatches(namePattern, name)) continue;
     struct stat info {};
-    if (Stat(folder / name, info)) entries.push_back(MakeEntry(name, info));
+    bool link = false;
+    if (Stat(folder / name, info, &link)) entries.push_back(MakeEntry(name, info, link));
   }
   ::closedir(directory);
   std::sort(entries.begin(), entries.end(), &NameBefore);
@@ -454,16 +457,37 @@ std::vector<FileEntry> FindFiles(std::string_view pattern) {
   return entries;
 }
 
-std::optional<FileEntry> FileInfo(std::string_view path) {
-  const fs::path native = Native(path);
-  if (native.empty()) return std::nullopt;
+}  // namespace
+
+std::vector<FileEntry> FindFiles(std::string_view pattern) {
+  const std::string_view namePattern = LastComponent(pattern);
+  if (namePattern.empty()) {
+    Fail(kErrorFileNotFound);
+    return {};
+  }
+  const std::string_view folderText = pattern.substr(0, pattern.size() - namePattern.size());
+  const fs::path folder = Native(folderText.empty() ? std::string_view(".") : folderText);
+  if (folder.empty()) return {};
+  return ListMatching(folder, namePattern);
+}
+
+std::vector<FileEntry> native::ListFolder(const fs::path& folder) { return ListMatching(folder, "*"); }
+
+std::optional<FileEntry> native::EntryInfo(const fs::path& path) {
   struct stat info {};
-  if (!Stat(native, info)) {
-    FailErrno(native);
+  bool link = false;
+  if (!Stat(path, info, &link)) {
+    FailErrno(path);
     return std::nullopt;
   }
   Succeed();
-  return MakeEntry(native.filename().string(), info);
+  return MakeEntry(path.filename().string(), info, link);
+}
+
+std::optional<FileEntry> FileInfo(std::string_view path) {
+  const fs::path native = Native(path);
+  if (native.empty()) return std::nullopt;
+  return native::EntryInfo(native);
 }
 
 bool FileExists(std::string_view path) { return FileInfo(path).has_value(); }
@@ -492,6 +516,10 @@ std::optional<std::uint32_t> FileAttributes(std::string_view path) {
 bool SetReadOnly(std::string_view path, bool readOnly) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
+  return native::SetReadOnly(native, readOnly);
+}
+
+bool native::SetReadOnly(const fs::path& native, bool readOnly) {
   struct stat info {};
   if (::stat(native.c_str(), &info) != 0) return FailErrno(native);
   const mode_t mode = readOnly ? (info.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH))
@@ -518,10 +546,38 @@ bool CopyFile(std::string_view source, std::string_view target, bool failIfExist
   return CopyNative(from, to, failIfExists);
 }
 
+bool native::CopyFile(const fs::path& source, const fs::path& target, bool failIfExists) {
+  return CopyNative(source, target, failIfExists);
+}
+
+bool native::CopySymbolicLink(const fs::path& source, const fs::path& target, bool failIfExists) {
+  std::error_code error;
+  const fs::path text = fs::read_symlink(source, error);
+  if (error) return Fail(CodeOfErrno(error.value(), source), error.value());
+  struct stat existing {};
+  if (::lstat(target.c_str(), &existing) == 0) {
+    if (failIfExists) return Fail(kErrorFileExists);
+    if (!CheckReplaceable(target)) return false;
+  }
+  // Made under a temporary name beside the target and renamed onto it, as a copied file is.
+  const fs::path temporary = TemporaryPathBeside(target);
+  if (::symlink(text.c_str(), temporary.c_str()) != 0) return FailErrno(target);
+  const int renameError = failIfExists ? RenameNoReplace(temporary, target) : RenameReplacing(temporary, target);
+  if (renameError != 0) {
+    ::unlink(temporary.c_str());
+    return Fail(renameError == EEXIST ? kErrorFileExists : CodeOfErrno(renameError, target), renameError);
+  }
+  return Succeed();
+}
+
 // A read-only file is not deleted, as on Windows: callers clear the attribute first.
 bool DeleteFile(std::string_view path) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
+  return native::DeleteFile(native);
+}
+
+bool native::DeleteFile(const fs::path& native) {
   struct stat info {};
   if (::lstat(native.c_str(), &info) != 0) return FailErrno(native);
   if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && IsReadOnlyMode(info.st_mode))) {
@@ -569,6 +625,10 @@ bool MoveFile(std::string_view source, std::string_view target, bool replaceExis
 bool CreateDirectory(std::string_view path) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
+  return native::CreateDirectory(native);
+}
+
+bool native::CreateDirectory(const fs::path& native) {
   struct stat existing {};
   if (::stat(native.c_str(), &existing) != 0) {
     if (const int fault = FileFaultFor(native, kWriteFolder)) return FailWithFault(fault, native);
@@ -585,6 +645,10 @@ bool CreateDirectory(std::string_view path) {
 bool RemoveDirectory(std::string_view path) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
+  return native::RemoveDirectory(native);
+}
+
+bool native::RemoveDirectory(const fs::path& native) {
   if (::rmdir(native.c_str()) == 0) return Succeed();
   if (errno == ENOTDIR) {
     struct stat info {};
@@ -762,6 +826,40 @@ bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
   return ReplaceFile(native, bytes, nullptr);
+}
+
+namespace {
+
+// As many links as the system itself follows before it gives up (ELOOP).
+constexpr int kMaxLinkHops = 40;
+
+// The path a chain of symbolic links starting at `native` ends in (the path itself when it is
+// no link); empty, with the failure left, when the chain loops or a link cannot be read.
+fs::path EndOfLinks(fs::path native) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (::lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return native;
+    std::error_code error;
+    const fs::path text = fs::read_symlink(native, error);
+    if (error) {
+      Fail(CodeOfErrno(error.value(), native), error.value());
+      return fs::path();
+    }
+    // A relative text is relative to the folder that holds the link.
+    native = text.is_absolute() ? text : native.parent_path() / text;
+  }
+  Fail(CodeOfErrno(ELOOP, native), ELOOP);
+  return fs::path();
+}
+
+}  // namespace
+
+bool WriteWholeFileThroughLink(std::string_view path, std::string_view bytes) {
+  const fs::path native = Native(path);
+  if (native.empty()) return false;
+  const fs::path target = EndOfLinks(native);
+  if (target.empty()) return false;
+  return ReplaceFile(target, bytes, nullptr);
 }
 
 bool WriteWholeFileAndHold(std::string_view path, std::string_view bytes, AppendFile& file) {

@@ -23,8 +23,9 @@ enum FileAttribute : std::uint32_t {
 struct FileEntry {
   std::string name;           // file name only, as stored on disk
   std::uint64_t size = 0;
-  std::uint32_t attributes = 0;
+  std::uint32_t attributes = 0;   // of what a symbolic link points to, as Windows gives them
   std::int64_t modifiedSeconds = 0;  // seconds since 1970
+  bool symbolicLink = false;  // the entry itself is a symbolic link (perhaps a dangling one)
   bool IsDirectory() const { return (attributes & kAttributeDirectory) != 0; }
 };
 
@@ -56,9 +57,36 @@ bool RemoveDirectory(std::string_view path);   // an empty folder
 // Deletes every file and folder inside the folder, keeping the folder itself.
 bool ClearDirectory(std::string_view path);
 
+// The helpers above on native paths, for a walk through a folder tree by the names found on
+// disk (a Linux name may hold any character but "/", a "\" too, which a station path text
+// cannot name). A symbolic link is never followed: it is listed as a link, copied as a link
+// and deleted as a link. Failures leave their code for LastFileError as above.
+namespace native {
+// Every entry of the folder, sorted as FindFiles sorts; empty with file-not-found for an
+// empty folder, with another code when the folder cannot be listed.
+std::vector<FileEntry> ListFolder(const std::filesystem::path& folder);
+// The entry itself; a symbolic link as a link (symbolicLink set), with the attributes of
+// what it points to where that exists.
+std::optional<FileEntry> EntryInfo(const std::filesystem::path& path);
+bool CopyFile(const std::filesystem::path& source, const std::filesystem::path& target, bool failIfExists);
+// Makes at the target a symbolic link with the source link's own text (relative texts stay
+// relative); with failIfExists an existing target entry makes it fail, otherwise it is
+// replaced unless it is a folder or a read-only file.
+bool CopySymbolicLink(const std::filesystem::path& source, const std::filesystem::path& target, bool failIfExists);
+bool DeleteFile(const std::filesystem::path& path);  // a file or a link; never a folder
+bool CreateDirectory(const std::filesystem::path& path);
+bool RemoveDirectory(const std::filesystem::path& path);
+bool SetReadOnly(const std::filesystem::path& path, bool readOnly);
+}  // namespace native
+
 // Whole-file reads and writes; WriteWholeFile replaces the file atomically.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+// WriteWholeFile through a symbolic link: where the path is a link (or a chain of them), the
+// file at its end is replaced the same way (its temporary file beside it, in its own folder)
+// and the link stays; a dangling link's file is created. A path that is no link is written
+// as WriteWholeFile writes it.
+bool WriteWholeFileThroughLink(std::string_view path, std::string_view bytes);
 class AppendFile;
 // WriteWholeFile that leaves `file` holding the new file open for appends (the first text of a
 // log whose lines follow); on failure `file` holds nothing.

@@ -1,6 +1,7 @@
 #include "util/FileOperation.h"
 
-#include <cstdlib>
+#include <cctype>
+#include <optional>
 #include <system_error>
 
 #include "platform/Files.h"
@@ -39,17 +40,37 @@ bool IsWithin(const fs::path& child, const fs::path& folder) {
   return true;
 }
 
-bool IsSymbolicLink(std::string_view path) {
-  std::error_code error;
-  const fs::path native = NativeOf(path);
-  return !native.empty() && fs::is_symlink(native, error);
-}
-
 // A path split as the C runtime's _splitpath does: drive "X:", folder up to its last
 // separator, name, extension from the name's last dot.
 struct PathParts {
   std::string drive, folder, name, extension;
 };
+
+// The text of a whole number as the C runtime's atoi reads it from the start of `text`
+// (blanks, a sign, digits), plus one, with as many digits as it takes.
+std::string NextNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  while (i < text.size() && text[i] == '0') ++i;
+  std::size_t end = i;
+  while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+  std::string digits(text.substr(i, end - i));
+  if (digits.empty()) return "1";
+  // The magnitude goes up by one for a positive number and down by one for a negative one.
+  const char ripple = negative ? '0' : '9';
+  std::size_t k = digits.size();
+  while (k > 0 && digits[k - 1] == ripple) digits[--k] = negative ? '9' : '0';
+  if (k == 0) {
+    digits.insert(digits.begin(), '1');  // only a positive number can ripple out of its digits
+  } else {
+    digits[k - 1] = static_cast<char>(digits[k - 1] + (negative ? -1 : 1));
+  }
+  if (!negative) return digits;
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string::npos ? "0" : "-" + digits.substr(first);
+}
 
 PathParts SplitPath(const std::string& path) {
   PathParts parts;
@@ -71,10 +92,54 @@ PathParts SplitPath(const std::string& path) {
   return parts;
 }
 
+// The next copy name of a file name (name and extension, no folder).
+std::string NextCopyName(const std::string& name, const std::string& extension) {
+  const std::size_t open = name.find('(');
+  const std::size_t close = name.find(')');
+  if (name.find("Copy ") == std::string::npos) return kCopyOf + name + extension;
+  if (open == std::string::npos) {
+    const std::string rest = name.size() > kCopyOfLength ? name.substr(kCopyOfLength) : std::string();
+    return "Copy (1) of " + rest + extension;
+  }
+  if (close == std::string::npos) return kCopyOf + name + extension;
+  const std::string number = close > open ? name.substr(open + 1, close - open - 1) : std::string();
+  const std::string rest = name.size() > close + 5 ? name.substr(close + 5) : std::string();
+  return "Copy (" + NextNumber(number) + ") of " + rest + extension;
+}
+
+// The next copy name of the last component of a native path, beside it. The name is the one
+// on disk, whatever characters it holds.
+fs::path NextCopyPath(const fs::path& path) {
+  const std::string file = path.filename().string();
+  const std::size_t dot = file.find_last_of('.');
+  const std::string name = dot == std::string::npos ? file : file.substr(0, dot);
+  const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
+  return path.parent_path() / NextCopyName(name, extension);
+}
+
 std::string WithSeparator(std::string path) {
   CFileOperation::AddBackslash(path);
   return path;
 }
+
+// A path kind (see PathKind) of what the lookup found, or of its failure.
+int KindOf(const std::optional<platform::FileEntry>& entry) {
+  if (!entry) {
+    const std::uint32_t error = platform::LastFileError();
+    return (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) ? 0 : -1;
+  }
+  return entry->IsDirectory() ? 2 : 1;
+}
+
+// The kind of the entry itself: a symbolic link, to a folder or not, is a file to copy, move
+// or delete (as the link it is), never a folder to go into.
+int EntryKind(const fs::path& path) {
+  const std::optional<platform::FileEntry> entry = platform::native::EntryInfo(path);
+  if (entry && entry->symbolicLink) return 1;
+  return KindOf(entry);
+}
+
+bool IsFolder(const platform::FileEntry& entry) { return entry.IsDirectory() && !entry.symbolicLink; }
 
 }  // namespace
 
@@ -133,12 +198,13 @@ bool CFileOperation::MovePath(const std::string& source, const std::string& dest
   m_bAskIfReadOnly = false;
   m_bOverwrite = false;
   const bool moved = Attempt([&] {
+    const fs::path sourceNative = NativeOf(source);
     // A folder moved into its own subtree would be deleted together with its copy.
-    if (PathKind(source) == 2 && IsWithin(NativeOf(destination), NativeOf(source))) {
+    if (EntryKind(sourceNative) == 2 && IsWithin(NativeOf(destination), sourceNative)) {
       throw CFExeption::FromText("Wrong operation");
     }
     CopyAny(source, destination, true);
-    DeleteTree(source);
+    DeleteTree(sourceNative);
   });
   m_bAskIfReadOnly = ask;
   m_bOverwrite = overwrite;
@@ -155,87 +221,114 @@ bool CFileOperation::RenamePath(const std::string& source, const std::string& de
 bool CFileOperation::DeletePath(const std::string& path) {
   m_bAborted = false;
   // The operator's Cancel at the read-only question (code 0) is no failure.
-  return Attempt([&] { DeleteTree(path); }) || (m_dwError == 0 && m_bAborted);
+  return Attempt([&] {
+    // Refused before anything is listed: an empty path would name the root of the file
+    // system.
+    if (path.empty()) throw CFExeption::FromCode(platform::kErrorPathNotFound);
+    const fs::path native = NativeOf(path);
+    if (native.empty()) throw CFExeption::FromCode(platform::kErrorInvalidName);
+    DeleteTree(native);
+  }) || (m_dwError == 0 && m_bAborted);
 }
 
 // ---------------------------------------------------------------------------------------
 // Copying
+//
+// The station path texts the caller gives are mapped once; below them the walk goes by the
+// names found on disk (native paths), so that any name Linux allows is copied and deleted,
+// and a symbolic link is copied or deleted as the link it is: no walk goes through a link to
+// a folder, into the tree itself or out of it.
 
 void CFileOperation::CopyAny(const std::string& source, const std::string& destination, bool deleteAfter) {
-  const int sourceKind = PathKind(source);
+  const fs::path sourceNative = NativeOf(source);
+  const int sourceKind = EntryKind(sourceNative);
   if (sourceKind == 0) throw CFExeption::FromText(source + " not found");
   const int destinationKind = PathKind(destination);
   if (destinationKind == 0) throw CFExeption::FromText(destination + " not found");
   if (sourceKind == 2 && destinationKind == 1) throw CFExeption::FromText("Wrong operation");
+  const fs::path destinationNative = NativeOf(destination);
 
   if (sourceKind == 2 && destinationKind == 2) {
-    const std::string notFound = source + " not found";
-    const std::string pattern = WithSeparator(source) + kAllFiles;
-    const std::vector<platform::FileEntry> entries = platform::FindFiles(pattern);
+    const std::vector<platform::FileEntry> entries = platform::native::ListFolder(sourceNative);
     // An empty folder lists nothing ("file not found"); any other failure means the
     // folder cannot be read.
     if (entries.empty() && platform::LastFileError() != platform::kErrorFileNotFound) {
-      throw CFExeption::FromText(notFound);
+      throw CFExeption::FromText(source + " not found");
     }
-    std::string target = WithSeparator(destination);
-    const std::string name = LastFolderName(pattern);
+    fs::path target = destinationNative;
+    const std::string name = LastFolderName(WithSeparator(source) + kAllFiles);
     if (!name.empty()) {
-      target += name;
-      if (!platform::CreateDirectory(target) && platform::LastFileError() != platform::kErrorAlreadyExists) {
-        throw CFExeption::FromCode(platform::LastFileError());
-      }
-      AddBackslash(target);
+      target /= name;
+      MakeFolder(target);
     }
     // Copied into its own subtree: the walk must not copy the new copy again.
-    const fs::path targetNative = NativeOf(target);
-    if (IsWithin(targetNative, NativeOf(source))) m_skipFolder = targetNative;
-    CopyEntries(WithSeparator(source), entries, target, deleteAfter);
+    if (IsWithin(target, sourceNative)) m_skipFolder = target;
+    CopyEntries(sourceNative, entries, target, deleteAfter);
   } else if (sourceKind == 1 && destinationKind == 1) {
-    CopyFileTo(source, destination, false);
+    CopyFileTo(sourceNative, destinationNative, false);
   } else if (sourceKind == 1 && destinationKind == 2) {
     const PathParts parts = SplitPath(source);
-    CopyFileTo(source, WithSeparator(destination) + parts.name + parts.extension, false);
+    CopyFileTo(sourceNative, destinationNative / (parts.name + parts.extension), false);
   }
   // Any other combination (a path whose kind cannot be read) does nothing.
 }
 
-void CFileOperation::CopyFolderContents(const std::string& pattern, const std::string& destination, bool deleteAfter) {
-  const std::vector<platform::FileEntry> entries = platform::FindFiles(pattern);
+void CFileOperation::MakeFolder(const fs::path& folder) {
+  const std::optional<platform::FileEntry> existing = platform::native::EntryInfo(folder);
+  if (existing) {
+    // Only a real folder is copied into: a file, or a link (even to a folder), stays as it
+    // is, and the copy stops.
+    if (!IsFolder(*existing)) throw CFExeption::FromCode(platform::kErrorAlreadyExists);
+    return;
+  }
+  if (!platform::native::CreateDirectory(folder)) throw CFExeption::FromCode(platform::LastFileError());
+}
+
+void CFileOperation::CopyFolderContents(const fs::path& folder, const fs::path& destination, bool deleteAfter) {
+  const std::vector<platform::FileEntry> entries = platform::native::ListFolder(folder);
   if (entries.empty() && platform::LastFileError() != platform::kErrorFileNotFound) {
     throw CFExeption::FromCode(platform::LastFileError());
   }
-  const std::size_t cut = pattern.find_last_of("\\/");
-  const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
   CopyEntries(folder, entries, destination, deleteAfter);
 }
 
-void CFileOperation::CopyEntries(const std::string& folder, const std::vector<platform::FileEntry>& entries,
-                                 const std::string& destination, bool deleteAfter) {
+void CFileOperation::CopyEntries(const fs::path& folder, const std::vector<platform::FileEntry>& entries,
+                                 const fs::path& destination, bool deleteAfter) {
   for (const platform::FileEntry& entry : entries) {
-    const std::string full = folder + entry.name;
-    if (!entry.IsDirectory()) {
-      CopyFileTo(full, destination + entry.name, deleteAfter);
+    const fs::path full = folder / entry.name;
+    if (!IsFolder(entry)) {
+      CopyFileTo(full, destination / entry.name, deleteAfter);
       continue;
     }
     if (m_nRecursionLimit == 0) continue;
-    if (!m_skipFolder.empty() && NativeOf(full) == m_skipFolder) continue;
-    const std::string target = destination + entry.name + "\\";
-    if (PathKind(target) == 0 && !platform::CreateDirectory(target)) {
-      throw CFExeption::FromCode(platform::LastFileError());
-    }
+    if (!m_skipFolder.empty() && full == m_skipFolder) continue;
+    const fs::path target = destination / entry.name;
+    MakeFolder(target);
     if (m_nRecursionLimit > 0) --m_nRecursionLimit;
-    CopyFolderContents(full + "\\" + kAllFiles, target, deleteAfter);
+    CopyFolderContents(full, target, deleteAfter);
   }
 }
 
-void CFileOperation::CopyFileTo(const std::string& source, const std::string& destination, bool deleteAfter) {
+void CFileOperation::CopyFileTo(const fs::path& source, const fs::path& destination, bool deleteAfter) {
+  const std::optional<platform::FileEntry> entry = platform::native::EntryInfo(source);
+  const bool link = entry && entry->symbolicLink;
+  const auto copy = [&source, link](const fs::path& to, bool failIfExists) {
+    return link ? platform::native::CopySymbolicLink(source, to, failIfExists)
+                : platform::native::CopyFile(source, to, failIfExists);
+  };
   bool copied = false;
   if (m_bOverwrite) {
-    copied = platform::CopyFile(source, destination, false);
+    copied = copy(destination, false);
   } else {
-    std::string target = destination;
-    while (FileExists(target)) target = MakeCopyName(target);
-    copied = platform::CopyFile(source, target, true);
+    // Any entry but a folder takes the name: a link there, even a dangling one, is never
+    // written through or replaced.
+    fs::path target = destination;
+    for (;;) {
+      const std::optional<platform::FileEntry> existing = platform::native::EntryInfo(target);
+      if (!existing || IsFolder(*existing)) break;
+      target = NextCopyPath(target);
+    }
+    copied = copy(target, true);
   }
   if (!copied) throw CFExeption::FromCode(platform::LastFileError());
   if (deleteAfter) DeleteTree(source);
@@ -244,37 +337,29 @@ void CFileOperation::CopyFileTo(const std::string& source, const std::string& de
 // ---------------------------------------------------------------------------------------
 // Deleting, moving
 
-void CFileOperation::DeleteTree(const std::string& path) {
-  // Refused before anything is listed: an empty path would name the root of the file
-  // system, a missing one would list nothing of its own.
-  if (path.empty()) throw CFExeption::FromCode(platform::kErrorPathNotFound);
-  const int kind = PathKind(path);
-  if (kind <= 0) throw CFExeption::FromCode(platform::LastFileError());
-
-  if (kind == 2 && !IsSymbolicLink(path)) {
-    const std::string folder = WithSeparator(path);
-    for (const platform::FileEntry& entry : platform::FindFiles(folder + kAllFiles)) DeleteTree(folder + entry.name);
-    if (!platform::RemoveDirectory(path) && !m_bAborted) throw CFExeption::FromCode(platform::LastFileError());
+void CFileOperation::DeleteTree(const fs::path& path) {
+  const std::optional<platform::FileEntry> entry = platform::native::EntryInfo(path);
+  if (!entry) throw CFExeption::FromCode(platform::LastFileError());
+  if (IsFolder(*entry)) {
+    for (const platform::FileEntry& item : platform::native::ListFolder(path)) DeleteTree(path / item.name);
+    if (!platform::native::RemoveDirectory(path) && !m_bAborted) throw CFExeption::FromCode(platform::LastFileError());
     return;
   }
-  if (!ConfirmDelete(path)) {
+  if (!ConfirmDelete(path, *entry)) {
     m_bAborted = true;  // the file stays; its folder then stays too, without an error
     return;
   }
-  if (!platform::DeleteFile(path)) throw CFExeption::FromCode(platform::LastFileError());
+  if (!platform::native::DeleteFile(path)) throw CFExeption::FromCode(platform::LastFileError());
 }
 
-bool CFileOperation::ConfirmDelete(const std::string& path) {
-  if (IsSymbolicLink(path)) return true;  // the link goes, not what it points to
-  const auto attributes = platform::FileAttributes(path);
-  if (!attributes) return false;
-  if ((*attributes & platform::kAttributeReadOnly) == 0) return true;
-  if (!m_bAskIfReadOnly) return platform::SetReadOnly(path, false);
+bool CFileOperation::ConfirmDelete(const fs::path& path, const platform::FileEntry& entry) {
+  if (entry.symbolicLink) return true;  // the link goes, not what it points to
+  if ((entry.attributes & platform::kAttributeReadOnly) == 0) return true;
+  if (!m_bAskIfReadOnly) return platform::native::SetReadOnly(path, false);
 
-  const std::size_t cut = path.find_last_of("\\/");
-  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  const std::string name = path.filename().string();
   const int answer = m_prompt ? m_prompt(name + " is read olny. Do you want delete it?", kWarningCaption) : kAnswerNo;
-  if (answer == kAnswerYes) return platform::SetReadOnly(path, false);
+  if (answer == kAnswerYes) return platform::native::SetReadOnly(path, false);
   if (answer == kAnswerCancel) {
     m_bAborted = true;
     throw CFExeption::FromCode(0);
@@ -291,24 +376,7 @@ void CFileOperation::MoveOne(const std::string& source, const std::string& desti
 
 std::string CFileOperation::MakeCopyName(const std::string& path) {
   const PathParts parts = SplitPath(path);
-  const std::string& name = parts.name;
-  std::string newName;
-  const std::size_t open = name.find('(');
-  const std::size_t close = name.find(')');
-  if (name.find("Copy ") == std::string::npos) {
-    newName = kCopyOf + name + parts.extension;
-  } else if (open == std::string::npos) {
-    const std::string rest = name.size() > kCopyOfLength ? name.substr(kCopyOfLength) : std::string();
-    newName = "Copy (1) of " + rest + parts.extension;
-  } else if (close == std::string::npos) {
-    newName = kCopyOf + name + parts.extension;
-  } else {
-    const std::string number = close > open ? name.substr(open + 1, close - open - 1) : std::string();
-    const int n = platform::ParseLeadingInt(number);
-    const std::string rest = name.size() > close + 5 ? name.substr(close + 5) : std::string();
-    newName = platform::Format("%s%d%s%s%s", "Copy (", n + 1, ") of ", rest.c_str(), parts.extension.c_str());
-  }
-  return parts.drive + parts.folder + newName;
+  return parts.drive + parts.folder + NextCopyName(parts.name, parts.extension);
 }
 
 bool CFileOperation::FileExists(const std::string& path) {
@@ -316,14 +384,7 @@ bool CFileOperation::FileExists(const std::string& path) {
   return info.has_value() && !info->IsDirectory();
 }
 
-int CFileOperation::PathKind(const std::string& path) {
-  const auto attributes = platform::FileAttributes(path);
-  if (!attributes) {
-    const std::uint32_t error = platform::LastFileError();
-    return (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) ? 0 : -1;
-  }
-  return (*attributes & platform::kAttributeDirectory) != 0 ? 2 : 1;
-}
+int CFileOperation::PathKind(const std::string& path) { return KindOf(platform::FileInfo(path)); }
 
 void CFileOperation::AddBackslash(std::string& path) {
   if (path.empty() || !IsSeparator(path.back())) path += '\\';

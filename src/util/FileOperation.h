@@ -10,8 +10,13 @@
 //
 // Beyond the plain Windows behaviour, for safety:
 //  - a delete refuses an empty, missing or unreadable path before it lists anything (an
-//    empty path would otherwise name the root of the file system), and never follows a
-//    symbolic link into the folder it points to: the link itself is deleted;
+//    empty path would otherwise name the root of the file system);
+//  - below the paths the caller names, trees are walked by the names found on disk, so any
+//    name Linux allows ("a\b.txt" too) is copied, moved and deleted;
+//  - a symbolic link, to a folder or to anything else, dangling or not, is copied and moved
+//    as a link (with its own text) and deleted as a link: no walk goes through one, so nothing
+//    outside the named tree is changed and a link to the tree itself is no loop; a copy that
+//    would go into a link (or a file) where its folder belongs stops with "already exists";
 //  - a folder copied into its own subfolder skips exactly the subtree of the new copy
 //    (compared by path components), and copies every other subfolder;
 //  - the abort flag is cleared at the start of each operation;
@@ -101,13 +106,18 @@ class CFileOperation {
 
  private:
   void CopyAny(const std::string& source, const std::string& destination, bool deleteAfter);
-  void CopyFolderContents(const std::string& pattern, const std::string& destination, bool deleteAfter);
-  void CopyEntries(const std::string& folder, const std::vector<platform::FileEntry>& entries,
-                   const std::string& destination, bool deleteAfter);
-  void CopyFileTo(const std::string& source, const std::string& destination, bool deleteAfter);
-  void DeleteTree(const std::string& path);
+  // The walk below the named paths, on native paths.
+  void CopyFolderContents(const std::filesystem::path& folder, const std::filesystem::path& destination,
+                          bool deleteAfter);
+  void CopyEntries(const std::filesystem::path& folder, const std::vector<platform::FileEntry>& entries,
+                   const std::filesystem::path& destination, bool deleteAfter);
+  // A file or a symbolic link (copied as a link).
+  void CopyFileTo(const std::filesystem::path& source, const std::filesystem::path& destination, bool deleteAfter);
+  // Creates the folder a copy goes into, unless it is there already as a real folder.
+  void MakeFolder(const std::filesystem::path& folder);
+  void DeleteTree(const std::filesystem::path& path);
   void MoveOne(const std::string& source, const std::string& destination);
-  bool ConfirmDelete(const std::string& path);
+  bool ConfirmDelete(const std::filesystem::path& path, const platform::FileEntry& entry);
   void Keep(const CFExeption& failure);
   // Runs the work; a thrown failure is kept in the error pair and gives false.
   bool Attempt(const std::function<void()>& work);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace util {
 
@@ -13,6 +14,8 @@ namespace {
 
 // The installer's list is asked for with a buffer of this many characters.
 constexpr int kDriverListSize = 2000;
+// The longest column name a buffer length (a signed 16-bit count) can ask for.
+constexpr std::size_t kLongestColumnName = 32766;
 
 // Messages of every diagnostic record of a handle, each ending in a line feed.
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
@@ -48,11 +51,7 @@ class OdbcRecordset : public SheetRecordset {
     SQLSMALLINT columns = 0;
     if (!Succeeded(SQLNumResultCols(m_statement, &columns))) return names;
     for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(std::max<SQLSMALLINT>(columns, 0)); ++column) {
-      SQLCHAR name[512] = {};
-      SQLSMALLINT length = 0, dataType = 0, digits = 0, nullable = 0;
-      SQLULEN size = 0;
-      SQLDescribeCol(m_statement, column, name, sizeof name, &length, &dataType, &size, &digits, &nullable);
-      names.emplace_back(reinterpret_cast<const char*>(name));
+      names.push_back(ColumnName(column));
     }
     return names;
   }
@@ -76,6 +75,27 @@ class OdbcRecordset : public SheetRecordset {
   Fetch Fail() {
     m_lastError = Diagnostics(SQL_HANDLE_STMT, m_statement);
     return Fetch::Error;
+  }
+
+  // A column's name of any length the interface can report: a name that may not have fit
+  // the buffer (the driver said it was cut, or it filled the buffer) is asked for again with
+  // more room, as much as the driver said it needs or twice as much as before. Drivers differ
+  // in whether they give the whole length of a cut name.
+  std::string ColumnName(SQLUSMALLINT column) const {
+    std::vector<SQLCHAR> name(512);
+    for (;;) {
+      SQLSMALLINT length = 0, dataType = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      const auto room = static_cast<SQLSMALLINT>(name.size());
+      const SQLRETURN result =
+          SQLDescribeCol(m_statement, column, name.data(), room, &length, &dataType, &size, &digits, &nullable);
+      if (!Succeeded(result)) return std::string();
+      const bool mayBeCut = result == SQL_SUCCESS_WITH_INFO || length >= room - 1;
+      if (!mayBeCut || name.size() > kLongestColumnName) break;
+      const std::size_t wanted = std::max(static_cast<std::size_t>(length) + 1, 2 * name.size());
+      name.assign(std::min(wanted, kLongestColumnName + 1), 0);
+    }
+    return std::string(reinterpret_cast<const char*>(name.data()), strnlen(reinterpret_cast<const char*>(name.data()), name.size()));
   }
 
   // A value of any length as text, in pieces; NULL reads as empty.

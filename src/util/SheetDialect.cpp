@@ -19,14 +19,38 @@ std::string Quoted(std::string_view text, char open, char close) {
   return quoted;
 }
 
+// A path as the path of a "file:" URI: letters, digits, "/", "-", ".", "_" and "~" as they
+// are, every other byte as "%" and two hexadecimal digits.
+std::string UriEscaped(std::string_view path) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (alphanumeric || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+      escaped += c;
+    } else {
+      escaped += '%';
+      escaped += kDigits[byte >> 4];
+      escaped += kDigits[byte & 15];
+    }
+  }
+  return escaped;
+}
+
 }  // namespace
 
 SheetDialect SheetDialect::ForDriverLibrary(std::string_view library) {
   return SheetDialect(platform::ToLower(library).find("sqlite") != std::string::npos ? Kind::SqliteTables : Kind::Excel);
 }
 
-std::string SheetDialect::ConnectString(const std::string& driver, const std::string& file) const {
-  if (m_kind == Kind::SqliteTables) return platform::Format("DRIVER={%s};DATABASE=%s", driver.c_str(), file.c_str());
+std::optional<std::string> SheetDialect::ConnectString(const std::string& driver, const std::string& file) const {
+  // Characters that end or open a value of a connect string, or close the quotes around one.
+  const bool plain = file.find_first_of(";{}\"") == std::string::npos;
+  if (m_kind == Kind::SqliteTables) {
+    return "DRIVER={" + driver + "};DATABASE=" + (plain ? file : "file:" + UriEscaped(file));
+  }
+  if (!plain) return std::nullopt;
   return platform::Format("DRIVER={%s};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"%s\";DBQ=%s",
                           driver.c_str(), file.c_str(), file.c_str());
 }

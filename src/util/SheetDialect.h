@@ -14,6 +14,7 @@
 // Names and values are always quoted: an Excel name in brackets ("]" doubled), an SQLite
 // name in double quotes ('"' doubled), a value in single quotes ("'" doubled), so that no
 // text of a table can change a statement.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,11 @@ class SheetDialect {
 
   Kind GetKind() const { return m_kind; }
 
-  std::string ConnectString(const std::string& driver, const std::string& file) const;
+  // The connect string that opens the workbook file (a native path); nothing when the path
+  // holds a character this form cannot carry (the Excel form: ";", "{", "}" or a double
+  // quote). The SQLite form names such a path as a "file:" URI with those characters and
+  // every other one outside the plain URI set escaped ("%3B" for ";").
+  std::optional<std::string> ConnectString(const std::string& driver, const std::string& file) const;
   std::string QuoteName(std::string_view name) const;
   static std::string QuoteValue(std::string_view value);
 

@@ -32,6 +32,7 @@ constexpr char kErrorOpeningFile[] = "Error in opening file\n";
 constexpr char kErrorInvalidColumn[] = "Invalid field name or column alphabet\n";
 constexpr char kErrorTooManyValues[] = "Number of values cannot be greater than the number of fields\n";
 constexpr char kErrorNoValues[] = "No values to update\n";
+constexpr char kErrorWorkbookPath[] = "Workbook path cannot be passed to the ODBC driver:%s\n";
 
 constexpr char kWorkbookExtension[] = ".xls";
 
@@ -74,8 +75,8 @@ CSpreadSheet::CSpreadSheet(std::string file, std::string sheetOrSeparator, bool 
     m_strSeparator = kWorkbookSeparator;
     m_pDatabase = m_databaseFactory();
     FindExcelDriver();
-    const std::string native = NativeFileName(m_strFile);
-    m_strConnect = m_dialect.ConnectString(m_strDriver, native);
+    // Empty when the path cannot be passed: every statement then fails with kErrorWorkbookPath.
+    m_strConnect = m_dialect.ConnectString(m_strDriver, NativeFileName(m_strFile)).value_or(std::string());
     if (Load() && m_bBackup && m_bSheetExists) {
       const std::string sheet = m_strSheetName;
       m_strSheetName = kBackupSheetName;
@@ -122,6 +123,11 @@ void CSpreadSheet::FindExcelDriver() {
 bool CSpreadSheet::Fail(std::string text) {
   m_strLastError = std::move(text);
   return false;
+}
+
+bool CSpreadSheet::OpenConnection() {
+  if (m_strConnect.empty()) return Fail(platform::Format(kErrorWorkbookPath, NativeFileName(m_strFile).c_str()));
+  return m_pDatabase->Open(m_strConnect) || FailDatabase();
 }
 
 bool CSpreadSheet::FailDatabase() {
@@ -257,7 +263,7 @@ bool CSpreadSheet::LoadText() {
 }
 
 bool CSpreadSheet::LoadWorkbook() {
-  if (!m_pDatabase->Open(m_strConnect)) return FailDatabase();
+  if (!OpenConnection()) return false;
   m_strSelectSql = "SELECT * FROM " + m_dialect.SheetRange(m_strSheetName);
   std::unique_ptr<SheetRecordset> records = m_pDatabase->Query(m_strSelectSql);
   if (!records) {  // a sheet that does not exist yet: no message
@@ -468,7 +474,7 @@ bool CSpreadSheet::SaveText() {
     content += line;
     content += "\r\n";
   }
-  if (!platform::WriteWholeFile(m_strFile, content)) return Fail(kErrorWritingFile);
+  if (!platform::WriteWholeFileThroughLink(m_strFile, content)) return Fail(kErrorWritingFile);
   return true;
 }
 
@@ -476,7 +482,7 @@ bool CSpreadSheet::SaveWorkbook() {
   // No fields, no table: the statement would not even be complete.
   if (m_aFieldNames.empty()) return Fail(kErrorNoHeader);
   if (m_bPartialLoad) return Fail(kErrorReadingRow);
-  if (!m_pDatabase->Open(m_strConnect)) return FailDatabase();
+  if (!OpenConnection()) return false;
   const bool existed = m_bSheetExists;
   if (existed) {
     m_strSql = m_dialect.DropStatement(m_strSheetName);
@@ -518,7 +524,7 @@ bool CSpreadSheet::UpdateRows(const std::vector<std::string>& newValues, const s
     return Fail(kErrorTooManyValues);
   }
   if (newValues.empty()) return Fail(kErrorNoValues);
-  if (!m_pDatabase->Open(m_strConnect)) return FailDatabase();
+  if (!OpenConnection()) return false;
   auto condition = [&](const std::vector<std::string>& values, std::size_t i) {
     return m_dialect.QuoteName(m_aFieldNames[i]) + "=" + SheetDialect::QuoteValue(values[i]);
   };
@@ -537,7 +543,7 @@ bool CSpreadSheet::UpdateRows(const std::vector<std::string>& newValues, const s
 
 bool CSpreadSheet::RemoveSheet(const std::string& sheetName) {
   if (!m_bWorkbook) return RemoveSheet();
-  if (!m_pDatabase->Open(m_strConnect)) return FailDatabase();
+  if (!OpenConnection()) return false;
   m_strSql = m_dialect.DropStatement(sheetName);
   if (!m_pDatabase->Execute(m_strSql)) return FailDatabase();
   m_pDatabase->Close();

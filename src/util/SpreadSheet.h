@@ -8,14 +8,16 @@
 // Each change is written back at once, the whole table in one piece, unless a batch is open
 // (BeginBatch ... Save). A workbook save drops the sheet and creates it again with one INSERT
 // per row; every database statement opens the connection, runs and closes it again. A text
-// file is replaced atomically (temporary file and rename), lines ending in CR LF.
+// file is replaced atomically (temporary file and rename), lines ending in CR LF; a text file
+// that is a symbolic link is written through it (the file it names is replaced).
 //
 // Operations return true on success; failures leave a text in GetLastError (see the texts
 // below). Beyond the plain behaviour: a write reports a failed save; names and values in
 // statements are quoted; a connection that cannot be opened leaves the driver's message;
 // column letters are A to Z only; rows and columns below 1 are refused; a workbook row
 // shorter than the header inserts only its own cells; a sheet that could not be read to its
-// end is not saved over.
+// end is not saved over; a workbook path that the driver's connect string cannot carry is
+// refused with a text, never cut short to another file's name.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -91,6 +93,8 @@ class CSpreadSheet {
   bool PutRow(const std::vector<std::string>& values, int row, bool replace);
   bool SaveUnlessBatch();
   bool Fail(std::string text);
+  // Opens the workbook's connection; false with the failure's text.
+  bool OpenConnection();
   bool FailDatabase();
   bool RefuseRow(int row);
   bool RefuseColumn(int column);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "crypto/IntegerPrinter.h"
@@ -118,6 +119,24 @@ TEST(Integer, AddAndSubtractWithSigns) {
   EXPECT_EQ(small, -Hex("fffffffffffffffffffd"));
 }
 
+TEST(Integer, NegativeMagnitudeCarryingOutOfAFullArrayKeepsItsSign) {
+  // The magnitude's words all wrap to zero before the new top word is set.
+  const CInteger full = Hex("-ffffffffffffffff");
+  const CInteger expected = Hex("-10000000000000000");
+  EXPECT_EQ(full + CInteger(-1), expected);
+  EXPECT_EQ(CInteger(-1) + full, expected);
+  EXPECT_EQ(full - CInteger(1), expected);
+  CInteger decremented = full;
+  --decremented;
+  EXPECT_EQ(decremented, expected);
+  CInteger inPlace = full;
+  inPlace -= CInteger(1);
+  EXPECT_EQ(inPlace, expected);
+  CInteger doubled = Hex("-8000000000000000");
+  doubled += doubled;
+  EXPECT_EQ(doubled, expected);
+}
+
 TEST(Integer, MultiplicationSignsAndSquares) {
   EXPECT_EQ(CInteger(-3) * CInteger(4), CInteger(-12));
   EXPECT_EQ(CInteger(-3) * CInteger(-4), CInteger(12));
@@ -178,6 +197,21 @@ TEST(Integer, DivisionByAWordFloorsOnEveryPath) {
   EXPECT_EQ(remainder, Hex("1000000000") - Hex("789abcdef"));
 }
 
+TEST(Integer, SignedDivisorsAreTakenAsSignedValues) {
+  EXPECT_EQ(CInteger(-7) / -2, CInteger(4));
+  EXPECT_EQ(CInteger(-7) % -2, CInteger(1));
+  EXPECT_EQ(CInteger(-7) % -3, CInteger(2));
+  EXPECT_EQ(CInteger(-7) / -3, CInteger(3));
+  EXPECT_EQ(CInteger(7) / -2, CInteger(-3));
+  EXPECT_EQ(CInteger(7) % -2, CInteger(1));
+  EXPECT_EQ(CInteger(-7) / 2, CInteger(-4));
+  EXPECT_EQ(CInteger(-7) % 2, CInteger(1));
+  EXPECT_EQ(Hex("-10000000000000000") / std::int32_t{-2147483647 - 1}, Hex("200000000"));
+  // An unsigned divisor is a word.
+  EXPECT_EQ(CInteger(-7) / 2u, CInteger(-4));
+  EXPECT_EQ(CInteger(-7) % 3u, 2u);
+}
+
 TEST(Integer, DivisionByZeroThrows) {
   CInteger r, q;
   Word w;
@@ -218,6 +252,56 @@ TEST(Integer, ConstructionFromWords) {
   a = a;
   EXPECT_EQ(a, CInteger(-9));
   EXPECT_EQ(CInteger(-9).Abs(), CInteger(9));
+}
+
+// Any length set with ResizeWords, also one the multipliers cannot halve, serves every
+// operation: the value is what the words that were kept hold.
+TEST(Integer, EveryOperationServesAnyResizedLength) {
+  const CInteger wide = Hex("-fedcba9876543210fedcba9876543210fedcba9876543210fedcba987654321");
+  const CInteger other = Hex("123456789abcdef0123456789");
+  for (std::size_t length = 1; length <= 33; ++length) {
+    CInteger x = wide;
+    x.ResizeWords(length);
+    ASSERT_EQ(x.AllocatedWords(), length);
+    const CInteger kept = wide.Abs() % CInteger::PowerOfTwo(32 * length);
+    const CInteger value = kept.IsZero() ? kept : -kept;
+    ASSERT_EQ(x, value) << length;
+    EXPECT_EQ(x * x, value * value) << length;
+    EXPECT_EQ(x.Square(), value * value) << length;
+    EXPECT_EQ(x * other, value * other) << length;
+    EXPECT_EQ(x + other, value + other) << length;
+    EXPECT_EQ(x - other, value - other) << length;
+    EXPECT_EQ(other - x, other - value) << length;
+    EXPECT_EQ(x / other, value / other) << length;
+    EXPECT_EQ(x % other, value % other) << length;
+    if (!value.IsZero()) {
+      EXPECT_EQ(other / x, other / value) << length;
+      EXPECT_EQ(other % x, other % value) << length;
+      EXPECT_EQ(x / x, CInteger(1)) << length;
+    }
+    EXPECT_EQ(x << 70, value << 70) << length;
+    EXPECT_EQ(x >> 33, value >> 33) << length;
+    CInteger sum = x;
+    sum += x;
+    EXPECT_EQ(sum, value + value) << length;
+    CInteger difference = x;
+    difference -= other;
+    EXPECT_EQ(difference, value - other) << length;
+    CInteger product = x;
+    product *= other;
+    EXPECT_EQ(product, value * other) << length;
+    CInteger incremented = x;
+    ++incremented;
+    EXPECT_EQ(incremented, value + 1) << length;
+    CInteger decremented = x;
+    --decremented;
+    EXPECT_EQ(decremented, value - 1) << length;
+  }
+  // A length that cuts every set word away leaves plain zero.
+  CInteger high = Hex("-500000000");
+  high.ResizeWords(1);
+  EXPECT_TRUE(high.IsZero());
+  EXPECT_FALSE(high.IsNegative());
 }
 
 }  // namespace

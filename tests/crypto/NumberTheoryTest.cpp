@@ -160,6 +160,32 @@ TEST(PrimeSieve, NextPrimeUpTo) {
   EXPECT_FALSE(NextPrimeUpTo(p, CInteger(29)));
   p = CInteger(31);  // a start above the limit
   EXPECT_FALSE(NextPrimeUpTo(p, CInteger(29)));
+  // A negative start runs up through the small primes, which stay candidates.
+  p = CInteger(-1);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(505)));
+  EXPECT_EQ(p, CInteger(3));
+  p = CInteger(-31);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(10)));
+  EXPECT_EQ(p, CInteger(3));
+  p = CInteger(-20);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(2)));
+  EXPECT_EQ(p, CInteger(2));
+  // Starts far below zero, and an even start with a limit far above it: the candidates that
+  // cannot be prime are not searched one window at a time.
+  p = -(CInteger::PowerOfTwo(256) - 1);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(10)));
+  EXPECT_EQ(p, CInteger(3));
+  p = -CInteger::PowerOfTwo(256);
+  EXPECT_TRUE(NextPrimeUpTo(p, CInteger(10)));
+  EXPECT_EQ(p, CInteger(2));
+  p = CInteger(4);
+  EXPECT_FALSE(NextPrimeUpTo(p, CInteger::PowerOfTwo(256)));
+  EXPECT_EQ(p, CInteger(4));
+  // A start far below zero with a wide step: first + step reaches the prime 3 exactly.
+  CPrimeSieve wide(Hex("-fffffffd"), CInteger(1000), Hex("100000000"), 0);
+  CInteger candidate;
+  ASSERT_TRUE(wide.NextCandidate(candidate));
+  EXPECT_EQ(candidate, CInteger(3));
   p = CInteger(2);
   EXPECT_TRUE(NextPrimeUpTo(p, CInteger(2)));
   p = CInteger(3);
@@ -220,6 +246,16 @@ TEST(RandomInteger, DrawInRangeDrawsFirst) {
   EXPECT_EQ(DrawInRange(rng, CInteger(5), CInteger(5)), CInteger(5));
   EXPECT_THROW(DrawInRange(rng, CInteger(6), CInteger(5)), std::invalid_argument);
   EXPECT_THROW(DrawInRange(rng, CInteger(-6), CInteger(-5)), std::invalid_argument);
+}
+
+TEST(RandomInteger, APrimeIsSoughtOnlyWherePrimesCanBe) {
+  CIsaacRandom rng(kSeed);
+  CInteger value(77);
+  // Nothing from 0 up to 1, however far below zero the range starts.
+  EXPECT_FALSE(DrawOfKind(value, rng, -(CInteger::PowerOfTwo(256) - 1), CInteger(1), 1));
+  EXPECT_EQ(value, CInteger(77));
+  ASSERT_TRUE(DrawOfKind(value, rng, -CInteger::PowerOfTwo(256), CInteger(3), 1));
+  EXPECT_TRUE(value == CInteger(2) || value == CInteger(3)) << value.ToHexText();
 }
 
 TEST(RandomInteger, DrawOfKind) {

@@ -100,6 +100,16 @@ TEST_P(Sha, BlockDigestRefusals) {
   EXPECT_EQ(out, untouched);
 }
 
+TEST_P(Sha, BlockDigestParameterCallAcceptsAnythingAndChangesNothing) {
+  CShaBlockDigest digest;
+  Bytes before(32), after(32);
+  ASSERT_FALSE(digest.Sha256(Data(kAbc), 3, before.data(), 32));
+  EXPECT_FALSE(digest.SetParameter(0, 0));
+  EXPECT_FALSE(digest.SetParameter(0xFFFFFFFFu, 0x80000000u));
+  ASSERT_FALSE(digest.Sha256(Data(kAbc), 3, after.data(), 32));
+  EXPECT_EQ(after, before);
+}
+
 TEST_P(Sha, Sha256And224Fips180Examples) {
   EXPECT_EQ(Sha256Of(kAbc, false), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Sha256Of(k448, false), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");

@@ -33,6 +33,27 @@ Words SchoolbookProduct(const Words& a, const Words& b) {
   return r;
 }
 
+// The full product, the square, the low and the high half of two N-word operands, each
+// against the schoolbook product.
+void ExpectRecursiveProductsExact(const Words& a, const Words& b) {
+  const std::size_t n = a.size();
+  const Words expected = SchoolbookProduct(a, b);
+  Words r(2 * n), t(3 * n);
+  KaratsubaMul(r.data(), t.data(), a.data(), b.data(), n);
+  ASSERT_EQ(r, expected) << "N=" << n;
+
+  KaratsubaSquare(r.data(), t.data(), a.data(), n);
+  ASSERT_EQ(r, SchoolbookProduct(a, a)) << "square N=" << n;
+
+  Words low(n);
+  KaratsubaMulLow(low.data(), t.data(), a.data(), b.data(), n);
+  ASSERT_EQ(low, Words(expected.begin(), expected.begin() + n)) << "low N=" << n;
+
+  Words high(n);
+  KaratsubaMulHigh(high.data(), t.data(), expected.data(), a.data(), b.data(), n);
+  ASSERT_EQ(high, Words(expected.begin() + n, expected.end())) << "high N=" << n;
+}
+
 TEST(WordArray, AddAndSubtractCarryThroughEveryWord) {
   const Words ones(8, 0xFFFFFFFFu);
   Words sum(8);
@@ -114,21 +135,30 @@ TEST(WordArray, KaratsubaProductsEqualTheSchoolbookProduct) {
       if (round == 3) {  // every sign case of the halves' differences
         std::swap_ranges(b.begin(), b.begin() + n / 2, b.begin() + n / 2);
       }
-      const Words expected = SchoolbookProduct(a, b);
-      Words r(2 * n), t(3 * n);
-      KaratsubaMul(r.data(), t.data(), a.data(), b.data(), n);
-      ASSERT_EQ(r, expected) << "N=" << n << " round " << round;
+      SCOPED_TRACE(testing::Message() << "round " << round);
+      ExpectRecursiveProductsExact(a, b);
+      if (testing::Test::HasFatalFailure()) return;
+    }
+  }
+}
 
-      KaratsubaSquare(r.data(), t.data(), a.data(), n);
-      ASSERT_EQ(r, SchoolbookProduct(a, a)) << "square N=" << n;
-
-      Words low(n);
-      KaratsubaMulLow(low.data(), t.data(), a.data(), b.data(), n);
-      ASSERT_EQ(low, Words(expected.begin(), expected.begin() + n)) << "low N=" << n;
-
-      Words high(n);
-      KaratsubaMulHigh(high.data(), t.data(), expected.data(), a.data(), b.data(), n);
-      ASSERT_EQ(high, Words(expected.begin() + n, expected.end())) << "high N=" << n;
+// Any even length, also one whose halves are odd or no power of two, multiplies exactly.
+TEST(WordArray, KaratsubaProductsOfEvenLengthsThatAreNoPowerOfTwo) {
+  std::mt19937 random(24);
+  for (const std::size_t n : {6u, 10u, 12u, 14u, 18u, 20u, 24u, 34u, 36u, 48u, 96u}) {
+    for (int round = 0; round < 4; ++round) {
+      Words a = RandomWords(random, n);
+      Words b = RandomWords(random, n);
+      if (round == 1) {
+        std::fill(a.begin(), a.end(), 0xFFFFFFFFu);
+        std::fill(b.begin(), b.end(), 0xFFFFFFFFu);
+      }
+      if (round == 2) {
+        std::swap_ranges(b.begin(), b.begin() + n / 2, b.begin() + n / 2);
+      }
+      SCOPED_TRACE(testing::Message() << "round " << round);
+      ExpectRecursiveProductsExact(a, b);
+      if (testing::Test::HasFatalFailure()) return;
     }
   }
 }

@@ -1,12 +1,7 @@
 // Blowfish: the published test vectors, the key-schedule rules the stored data relies on
 // (keys cut to 56 bytes, a short key reused from its start), the chained modes, the refused
 // lengths, and OpenSSL's Blowfish as an oracle over random keys and data.
-#define OPENSSL_SUPPRESS_DEPRECATED
 #include <gtest/gtest.h>
-#include <openssl/opensslconf.h>
-#ifndef OPENSSL_NO_BF
-#include <openssl/blowfish.h>
-#endif
 
 #include <array>
 #include <cstring>
@@ -16,6 +11,7 @@
 #include <vector>
 
 #include "util/Blowfish.h"
+#include "util/OpenSslBlowfish.h"
 
 namespace {
 
@@ -196,37 +192,6 @@ TEST(Blowfish, PublishedCbcVector) {
   EXPECT_EQ(ToHex(data, 32), "6B77B4D63006DEE605B156E27403979358DEB9E7154616D959F1652BD5FF92CC");
 }
 
-#ifndef OPENSSL_NO_BF
-// OpenSSL's low-level Blowfish (no provider needed) with the key cut to 56 bytes, as ours.
-class OpenSslBlowfish {
- public:
-  OpenSslBlowfish(const std::vector<std::uint8_t>& key, const std::uint8_t iv[8]) {
-    BF_set_key(&m_key, static_cast<int>(std::min<std::size_t>(key.size(), 56)), key.data());
-    std::memcpy(m_iv, iv, 8);
-  }
-  std::vector<std::uint8_t> Run(const std::vector<std::uint8_t>& input, int mode, bool encrypt) {
-    std::vector<std::uint8_t> output(input.size());
-    unsigned char iv[8];
-    std::memcpy(iv, m_iv, 8);
-    const int direction = encrypt ? BF_ENCRYPT : BF_DECRYPT;
-    if (mode == util::kBlowfishCbc) {
-      BF_cbc_encrypt(input.data(), output.data(), static_cast<long>(input.size()), &m_key, iv, direction);
-    } else if (mode == util::kBlowfishCfb) {
-      int used = 0;
-      BF_cfb64_encrypt(input.data(), output.data(), static_cast<long>(input.size()), &m_key, iv, &used, direction);
-    } else {
-      for (std::size_t offset = 0; offset < input.size(); offset += 8) {
-        BF_ecb_encrypt(input.data() + offset, output.data() + offset, &m_key, direction);
-      }
-    }
-    return output;
-  }
-
- private:
-  BF_KEY m_key{};
-  unsigned char m_iv[8];
-};
-#endif
 
 TEST(Blowfish, AgreesWithOpenSsl) {
 #ifdef OPENSSL_NO_BF
@@ -243,7 +208,7 @@ TEST(Blowfish, AgreesWithOpenSsl) {
     std::vector<std::uint8_t> data(8 * (1 + round % 9));
     for (auto& b : data) b = byte();
     const CBlowfish ours(key.data(), static_cast<std::uint32_t>(key.size()), util::BytesToBlock(iv));
-    OpenSslBlowfish theirs(key, iv);
+    testsupport::OpenSslBlowfish theirs(key, iv);
     for (int mode : {util::kBlowfishEcb, util::kBlowfishCbc, util::kBlowfishCfb}) {
       SCOPED_TRACE("key length " + std::to_string(keyLength) + ", mode " + std::to_string(mode));
       std::vector<std::uint8_t> encrypted(data.size());

@@ -55,6 +55,18 @@ TEST_F(FileOperationTest, CopyNamesCountUp) {
   EXPECT_EQ(CFileOperation::MakeCopyName("Copy )("), "Copy (1) of ");
 }
 
+TEST_F(FileOperationTest, CopyNamesCountOnPastEveryIntegerRange) {
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (2147483647) of x.txt"), "Copy (2147483648) of x.txt");
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (2147483648) of x.txt"), "Copy (2147483649) of x.txt");
+  EXPECT_EQ(CFileOperation::MakeCopyName("D:\\Copy (99999999999999999999) of x.txt"),
+            "D:\\Copy (100000000000000000000) of x.txt");
+  // The number reads as the C runtime reads it: leading zeros, a sign, text after the digits.
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (007) of x.txt"), "Copy (8) of x.txt");
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (-1) of x.txt"), "Copy (0) of x.txt");
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (-10) of x.txt"), "Copy (-9) of x.txt");
+  EXPECT_EQ(CFileOperation::MakeCopyName("Copy (x) of y.txt"), "Copy (1) of y.txt");
+}
+
 TEST_F(FileOperationTest, PathHelpers) {
   EXPECT_EQ(CFileOperation::LastFolderName("C:\\data\\a\\*.*"), "a");
   EXPECT_EQ(CFileOperation::LastFolderName("C:\\*.*"), "");
@@ -233,6 +245,93 @@ TEST_F(FileOperationTest, DeleteRemovesLinksNotWhatTheyPointTo) {
   EXPECT_TRUE(m_operation.DeletePath("S:\\tree")) << m_operation.GetErrorText();
   EXPECT_FALSE(Exists("tree"));
   EXPECT_EQ(Read("outside/keep.txt"), "k");
+}
+
+// A tree holding links to itself, to its parent, to outside, a dangling link, a link to one
+// of its files, and a file whose Linux name holds a backslash.
+class FileOperationLinkTest : public FileOperationTest {
+ protected:
+  void SetUp() override {
+    Write("outside/keep.txt", "k");
+    Write("src/f.txt", "f");
+    Write("src/a\\b.txt", "backslash");
+    Write("src/sub/g.txt", "g");
+    MakeLink("src/self", ".");
+    MakeLink("src/up", "..");
+    MakeLink("src/sub/out", (m_station.Folder() / "outside").string());
+    MakeLink("src/dangling", "gone");
+    MakeLink("src/file-link", "f.txt");
+    MakeFolder("dst");
+  }
+  void MakeLink(const std::string& relative, const std::string& target) const {
+    fs::create_symlink(target, m_station.Folder() / relative);
+  }
+  // The tree copied or moved into dst/src, its links copied as links with their own texts.
+  void ExpectCopiedTree() const {
+    EXPECT_EQ(List("dst"), std::vector<std::string>{"src"});
+    EXPECT_EQ(List("dst/src"),
+              (std::vector<std::string>{"a\\b.txt", "dangling", "f.txt", "file-link", "self", "sub", "up"}));
+    EXPECT_EQ(List("dst/src/sub"), (std::vector<std::string>{"g.txt", "out"}));
+    EXPECT_EQ(Read("dst/src/a\\b.txt"), "backslash");
+    EXPECT_EQ(Read("dst/src/sub/g.txt"), "g");
+    const fs::path copy = m_station.Folder() / "dst/src";
+    for (const auto& [link, target] : std::vector<std::pair<std::string, std::string>>{
+             {"self", "."}, {"up", ".."}, {"dangling", "gone"}, {"file-link", "f.txt"},
+             {"sub/out", (m_station.Folder() / "outside").string()}}) {
+      ASSERT_TRUE(fs::is_symlink(copy / link)) << link;
+      EXPECT_EQ(fs::read_symlink(copy / link).string(), target) << link;
+    }
+  }
+  void ExpectOutsideUntouched() const {
+    EXPECT_EQ(List("outside"), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(Read("outside/keep.txt"), "k");
+  }
+};
+
+TEST_F(FileOperationLinkTest, CopyTakesEveryLinkAsALink) {
+  ASSERT_TRUE(m_operation.CopyPath("S:\\src", "S:\\dst")) << m_operation.GetErrorText();
+  ExpectCopiedTree();
+  ExpectOutsideUntouched();
+  EXPECT_EQ(Read("src/a\\b.txt"), "backslash");  // a copy keeps its source
+  EXPECT_TRUE(fs::is_symlink(m_station.Folder() / "src/self"));
+}
+
+TEST_F(FileOperationLinkTest, MoveTakesEveryLinkAsALinkAndDeletesOnlyTheTree) {
+  ASSERT_TRUE(m_operation.MovePath("S:\\src", "S:\\dst")) << m_operation.GetErrorText();
+  ExpectCopiedTree();
+  ExpectOutsideUntouched();
+  EXPECT_FALSE(Exists("src"));
+}
+
+TEST_F(FileOperationLinkTest, DeleteRemovesTheLinksAndOddNames) {
+  EXPECT_TRUE(m_operation.DeletePath("S:\\src")) << m_operation.GetErrorText();
+  EXPECT_FALSE(Exists("src"));
+  ExpectOutsideUntouched();
+  EXPECT_EQ(List("dst"), std::vector<std::string>{});
+}
+
+TEST_F(FileOperationLinkTest, ALinkNamedAsTheSourceIsCopiedAndMovedAsALink) {
+  MakeLink("to-outside", (m_station.Folder() / "outside").string());
+  ASSERT_TRUE(m_operation.CopyPath("S:\\to-outside", "S:\\dst")) << m_operation.GetErrorText();
+  EXPECT_TRUE(fs::is_symlink(m_station.Folder() / "dst/to-outside"));
+  MakeFolder("moved");
+  ASSERT_TRUE(m_operation.MovePath("S:\\to-outside", "S:\\moved")) << m_operation.GetErrorText();
+  EXPECT_TRUE(fs::is_symlink(m_station.Folder() / "moved/to-outside"));
+  EXPECT_FALSE(fs::is_symlink(m_station.Folder() / "to-outside"));
+  ExpectOutsideUntouched();
+}
+
+TEST_F(FileOperationLinkTest, NoCopyGoesThroughALinkInTheDestination) {
+  // The folder the copy would make is a link to outside: refused, nothing written there.
+  MakeLink("dst/src", (m_station.Folder() / "outside").string());
+  EXPECT_FALSE(m_operation.CopyPath("S:\\src", "S:\\dst"));
+  EXPECT_EQ(m_operation.GetErrorCode(), 183u);
+  ExpectOutsideUntouched();
+  // A file copied onto a link's name gets a copy name and leaves the link's file alone.
+  MakeLink("dst/f.txt", (m_station.Folder() / "outside/keep.txt").string());
+  ASSERT_TRUE(m_operation.CopyPath("S:\\src\\f.txt", "S:\\dst")) << m_operation.GetErrorText();
+  EXPECT_EQ(Read("dst/Copy of f.txt"), "f");
+  ExpectOutsideUntouched();
 }
 
 TEST_F(FileOperationTest, MoveAsksNothingOverwritesNothingAndRestoresSettings) {

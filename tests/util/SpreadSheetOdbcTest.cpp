@@ -129,6 +129,44 @@ TEST_F(SpreadSheetOdbcTest, TextFileConvertsToAWorkbookAndBack) {
   EXPECT_EQ(m_station.ReadFile("list.csv"), "\"ID\";\"Name\"\r\n\"1\";\"Ann\"\r\n\"2\";\"Bob\"\r\n");
 }
 
+// A ";" in the workbook's path would end the connect string's value: the driver must open
+// the file named, never the one the path is cut to.
+TEST_F(SpreadSheetOdbcTest, WorkbookPathHoldingConnectStringCharactersOpensThatFile) {
+  m_station.WriteFile("notes", "plain text, no database");
+  for (const std::string name : {"book;v2.xls", "notes;v2.xls", "odd {name} 100%; #1?.xls"}) {
+    const std::string book = (m_station.Folder() / name).string();
+    {
+      CSpreadSheet sheet(book, "Sheet1", false);
+      ASSERT_TRUE(sheet.AddHeaderFields({"ID", "Name"}, false)) << name << ": " << sheet.GetLastError();
+      ASSERT_TRUE(sheet.WriteRow({"1", name}, 0, false)) << sheet.GetLastError();
+    }
+    EXPECT_TRUE(fs::exists(book)) << name;
+    CSpreadSheet reader(book, "Sheet1", false);
+    EXPECT_EQ(AllRows(reader), (std::vector<Values>{{"ID", "Name"}, {"1", name}})) << name;
+  }
+  EXPECT_FALSE(fs::exists(m_station.Folder() / "book"));
+  EXPECT_EQ(m_station.ReadFile("notes"), "plain text, no database");
+}
+
+TEST_F(SpreadSheetOdbcTest, LongColumnNamesComeBackWhole) {
+  const std::string longName(700, 'n');
+  const std::string longerName = std::string(1500, 'x') + "end";
+  {
+    CSpreadSheet sheet(Book(), "Sheet1", false);
+    ASSERT_TRUE(sheet.AddHeaderFields({"ID", longName, longerName}, false)) << sheet.GetLastError();
+    ASSERT_TRUE(sheet.WriteRow({"1", "a", "b"}, 0, false)) << sheet.GetLastError();
+  }
+  CSpreadSheet reader(Book(), "Sheet1", false);
+  Values names;
+  reader.GetFieldNames(names);
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_TRUE(names[1] == longName) << "a name of " << names[1].size() << " characters";
+  EXPECT_TRUE(names[2] == longerName) << "a name of " << names[2].size() << " characters";
+  std::string value;
+  ASSERT_TRUE(reader.ReadCell(value, longerName, 2, false)) << reader.GetLastError();
+  EXPECT_EQ(value, "b");
+}
+
 TEST_F(SpreadSheetOdbcTest, ConnectionThatFailsLeavesTheDriversMessage) {
   const std::string book = (m_station.Folder() / "no such folder" / "x.xls").string();
   CSpreadSheet sheet(book, "Sheet1", false);

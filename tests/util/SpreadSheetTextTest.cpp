@@ -236,4 +236,31 @@ TEST_F(SpreadSheetTextTest, NegativeRowsAndColumnsAreRefused) {
   EXPECT_FALSE(std::filesystem::exists(m_station.Folder() / "neg.csv"));
 }
 
+// A table whose file is a symbolic link is written through the link: the file it names gets
+// the table and the link stays (a dangling link's file is created beside its target).
+TEST_F(SpreadSheetTextTest, TableThatIsALinkIsWrittenThroughIt) {
+  Write("data/real.csv", "\"Port\"\r\n");
+  std::filesystem::create_symlink("data/real.csv", m_station.Folder() / "list.csv");
+  {
+    CSpreadSheet sheet("S:\\list.csv", ",", false);
+    ASSERT_TRUE(sheet.WriteRow({"1"}, 0, false)) << sheet.GetLastError();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(m_station.Folder() / "list.csv"));
+  EXPECT_EQ(Read("data/real.csv"), "\"Port\"\r\n\"1\"\r\n");
+
+  std::filesystem::create_symlink("data/new.csv", m_station.Folder() / "fresh.csv");
+  CSpreadSheet fresh("S:\\fresh.csv", ",", false);
+  ASSERT_TRUE(fresh.AddHeaderFields({"ID"}, false)) << fresh.GetLastError();
+  EXPECT_TRUE(std::filesystem::is_symlink(m_station.Folder() / "fresh.csv"));
+  EXPECT_EQ(Read("data/new.csv"), "\"ID\"\r\n");
+
+  // Links that lead round in a circle name no file: the save fails and the links stay.
+  std::filesystem::create_symlink("ring-b.csv", m_station.Folder() / "ring-a.csv");
+  std::filesystem::create_symlink("ring-a.csv", m_station.Folder() / "ring-b.csv");
+  CSpreadSheet ring("S:\\ring-a.csv", ",", false);
+  EXPECT_FALSE(ring.AddHeaderFields({"ID"}, false));
+  EXPECT_EQ(ring.GetLastError(), "Error writing file\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(m_station.Folder() / "ring-a.csv"));
+}
+
 }  // namespace

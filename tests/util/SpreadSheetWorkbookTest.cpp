@@ -248,6 +248,26 @@ TEST_F(SpreadSheetWorkbookTest, SqliteDriverNamesTablesItself) {
                       "EXEC INSERT INTO \"Sheet1\" (\"ID\") VALUES ('it''s')", "CLOSE"}));
 }
 
+TEST_F(SpreadSheetWorkbookTest, PathTheConnectStringCannotCarryIsRefusedOrEncoded) {
+  // The Excel form has no way to carry a ";": nothing is opened, and the text says why.
+  const std::string book = (m_station.Folder() / "book;v2.xls").string();
+  CSpreadSheet excel(book, "Sheet1", false, m_recorder.Factory());
+  EXPECT_EQ(excel.GetConnectString(), "");
+  EXPECT_EQ(excel.GetLastError(), "Workbook path cannot be passed to the ODBC driver:" + book + "\n");
+  EXPECT_FALSE(excel.AddHeaderFields({"ID"}, false));
+  EXPECT_EQ(excel.GetLastError(), "Workbook path cannot be passed to the ODBC driver:" + book + "\n");
+  EXPECT_TRUE(m_recorder.Take().empty());
+
+  // The SQLite form names it as a URI whose reserved characters are escaped.
+  m_recorder.drivers = std::vector<std::string>{"SQLite3 Excel Stand-in"};
+  m_recorder.driverLibraries["SQLite3 Excel Stand-in"] = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
+  const std::string odd = (m_station.Folder() / "a b;{c}%#?.xls").string();
+  CSpreadSheet sqlite(odd, "Sheet1", false, m_recorder.Factory());
+  const std::string folder = m_station.Folder().string();
+  EXPECT_EQ(sqlite.GetConnectString(),
+            "DRIVER={SQLite3 Excel Stand-in};DATABASE=file:" + folder + "/a%20b%3B%7Bc%7D%25%23%3F.xls");
+}
+
 TEST_F(SpreadSheetWorkbookTest, ConvertsToTextAndBack) {
   GiveSheet({"ID", "Name"}, {{"1", "Ann"}});
   CSpreadSheet book(File(), "Sheet1", false, m_recorder.Factory());
