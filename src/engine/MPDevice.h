@@ -240,7 +240,13 @@ class CMPDevice {
                                int progressPoints, std::uint8_t usePolling);
   std::uint8_t DoEraseISPCode();
   std::uint8_t ForceToBootCode();
+  // The pause after the jump command that every caller of JumpToBootAndWait gives it.
+  static constexpr std::uint32_t kJumpToBootPauseMs = 5000;
   std::uint8_t JumpToBootAndWait(std::uint32_t pauseMs);
+  // The firmware image of the parameter file that LoadPRAMCode puts into the controller's
+  // program RAM and ProgramFlashFirmware writes into flash.
+  static constexpr std::uint8_t kMpImage = 0;   // ISP_MPBINCode: the MP firmware
+  static constexpr std::uint8_t kRdtImage = 1;  // ISP_RDTBINCode: the RDT firmware
   std::uint8_t LoadPRAMCode(std::uint8_t loadRdtImage, std::string_view sectionSelector);
   std::uint8_t ModifyInfoBlock(std::uint8_t serialOnly, std::uint8_t keepDeviceInfo, const std::uint8_t* runInfo64,
                                std::uint8_t temperatureLog);

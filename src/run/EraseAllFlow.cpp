@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr int kEraseProgressPoints = 70;
 
 }  // namespace
@@ -36,7 +35,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   if (device.m_RunOnFlashCode) {
     if (!ForceDriveToBootCode()) return FailOut();
   } else if (device.m_RunOnBurnerCode) {
-    if (!device.JumpToBootAndWait(kJumpToBootPauseMs)) {
+    if (!device.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) {
       device.WriteFailReport();
       return FailOut();
     }
@@ -46,7 +45,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   // The PRAM load compares the number of flash chips with the second bin type's CE limit.
   CountFlashChips();
 
-  if (!device.LoadPRAMCode(0, "")) return FailOut();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
   SetProgress(20);
   const int eraseType = GetPretestEraseType();
 

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr std::uint32_t kRestartSettleMs = 1000;
 constexpr std::uint32_t kEFuseSettleMs = 300;
 constexpr std::uint32_t kReadyLimitSeconds = 20;
@@ -56,7 +55,7 @@ bool CMPFlow::CheckProgrammedDrive() {
 // cycled (tester mode) or the drive goes on as it runs (bridge mode).
 bool CMPFlow::RestartOnNewFirmware() {
   if (settings::ReadInt(settings::keys::TestInFinity) != 0) {
-    if (!m_device.JumpToBootAndWait(kJumpToBootPauseMs)) {
+    if (!m_device.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) {
       m_device.WriteFailReport();
       return FailOut();
     }

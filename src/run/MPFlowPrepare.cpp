@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
 constexpr int kNoErase = 1;
 constexpr int kEraseKeepingRdtInfo = 17;
 constexpr int kEraseForgettingRdt = 9;
@@ -104,7 +103,7 @@ bool CMPFlow::PrepareOnBurnerCode() {
 
 // Step 2: boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
 bool CMPFlow::PrepareOnBootCode() {
-  if (!m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
   ReadRunInformation();
   if (!ScanTimingWindow(false) || !CheckEFuseBeforeCut()) return false;
   m_loadedFromBoot = true;
@@ -122,8 +121,10 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
     m_rdtJudged = true;
   }
   if (!ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) ||
+      !m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) {
     return FailOut();
+  }
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
     TakeRunInfoCeMap();
@@ -214,8 +215,10 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   const bool testerMode = g_U2AMode == 0;
   if (testerMode && !m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
   if ((!testerMode || fromFlashCode) && !ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) ||
+      !m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) {
     return FailOut();
+  }
   return true;
 }
 
@@ -291,6 +294,6 @@ bool CMPFlow::WriteInfoBlock() {
 // Step 13: the MP firmware into flash; a short run skips the checks of the programmed drive.
 bool CMPFlow::ProgramFirmware() {
   m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
-  if (!m_device.ProgramFlashFirmware(kMpImage, m_shortRun)) return FailOut();
+  if (!m_device.ProgramFlashFirmware(CMPDevice::kMpImage, m_shortRun)) return FailOut();
   return true;
 }

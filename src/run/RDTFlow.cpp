@@ -17,7 +17,6 @@
 namespace {
 
 constexpr std::uint8_t kRdtBinClass = 1;
-constexpr std::uint8_t kRdtImage = 1;
 constexpr int kEraseForgettingRdt = 9;
 constexpr int kNoErase = 1;
 constexpr int kEraseKeepingRdtInfo = 17;
@@ -69,7 +68,7 @@ bool CRDTFlow::Start() {
   m_device.WriteReportSettings();
   if (!CheckBinClass()) return false;
 
-  m_loadRdtBin = settings::ReadInt(settings::keys::RDTUseMPBin) == 1 ? 0 : 1;
+  m_programRamImage = settings::ReadInt(settings::keys::RDTUseMPBin) == 1 ? CMPDevice::kMpImage : CMPDevice::kRdtImage;
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
@@ -136,7 +135,7 @@ bool CRDTFlow::Prepare() {
   return true;
 }
 
-bool CRDTFlow::LoadProgramRam() { return m_device.LoadPRAMCode(m_loadRdtBin, "") ? true : FailOut(); }
+bool CRDTFlow::LoadProgramRam() { return m_device.LoadPRAMCode(m_programRamImage, "") ? true : FailOut(); }
 
 // Preparation P: the RDT information of the earlier run (ReRDT), the sort, the erase.
 bool CRDTFlow::PrepareOnBurnerCode() {
@@ -254,7 +253,7 @@ bool CRDTFlow::PreformatAndProgram() {
   m_device.ReadSystemInfo();
   if (!m_device.PreFormat(0, m_task.m_pProgress, kPreformatPoints, m_keepRdt, m_usePolling, ceMap)) return FailOut();
   m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
-  if (!m_device.ProgramFlashFirmware(kRdtImage, m_shortRun)) return FailOut();
+  if (!m_device.ProgramFlashFirmware(CMPDevice::kRdtImage, m_shortRun)) return FailOut();
   return true;
 }
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
 // Selectors of the debug-information read.
 constexpr std::uint8_t kSmartPage = 0;
 constexpr std::uint8_t kInfoBlock = 1;
@@ -29,7 +28,7 @@ std::uint8_t CSlotTestTask::RunReadRMADebugFlow() {
   // A drive on the RDT firmware runs code from flash too: it is forced down like any other.
   SetProgress(20);
   if (device.m_RunOnFlashCode && !BringFlashCodeToBootCode()) return 0;
-  if (!device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
   SetProgress(40);
   device.WriteReportLine("SMART Information", 1);

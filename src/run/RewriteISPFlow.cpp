@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
-
 // The RDT firmware is not rewritten here: the drive fails with a tag of its own, its message
 // and its fail record (an empty tag would show no reason and count under no name).
 constexpr char kRdtFirmwareTag[] = "I_B68";
@@ -34,7 +32,7 @@ std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
     LockDriveVolumes();
     if (!BringFlashCodeToBootCode()) return 0;
   }
-  if (!device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
   SetProgress(40);
   device.WriteReportLine("Check Card info", 1);
@@ -50,7 +48,7 @@ std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
 
   SetProgress(70);
   device.WriteReportLine("Do Write Run Code", 1);
-  if (!device.ProgramFlashFirmware(kMpImage, 1, "")) return FailOut();
+  if (!device.ProgramFlashFirmware(CMPDevice::kMpImage, 1, "")) return FailOut();
 
   SetProgress(90);
   // Two blanks between the first two words, as the station has always written this line.

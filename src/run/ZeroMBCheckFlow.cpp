@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
 constexpr int kDramTestProgressPoints = 30;
 
 }  // namespace
@@ -25,7 +24,7 @@ std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() {
   SetProgress(10);
   if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return StatusOnlyFail();
   SetProgress(50);
-  if (!device.LoadPRAMCode(kMpImage, "")) return StatusOnlyFail();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return StatusOnlyFail();
   SetProgress(60);
   if (!device.DoSDRWriteReadTest(m_pProgress, kDramTestProgressPoints, 0)) return StatusOnlyFail();
 

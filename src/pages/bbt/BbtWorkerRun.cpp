@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr const char* kIcVersionTag = "I_V01";
 constexpr const char* kIcVersionMessage = "IC ver Error";
 
@@ -71,14 +70,14 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
     if (!engine.ForceToBootCode()) return FailWithEngineError();
   } else if (engine.m_RunOnBootCode) {
     if (tableWork && !engine.ReadSystemInfo()) return FailWithEngineError();
-    if (!engine.JumpToBootAndWait(kJumpToBootPauseMs)) return FailWithEngineError();
+    if (!engine.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) return FailWithEngineError();
   } else if (tableWork) {
     std::array<std::uint8_t, kFlashIdTableBytes> flashIds{};
     if (!engine.ReadAllFlashID(flashIds.data())) return FailWithEngineError();
     engine.m_CECount = CesWithFlash(flashIds);
   }
   if (!engine.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailWithEngineError();
-  if (!engine.LoadPRAMCode(0, "")) return FailWithEngineError();
+  if (!engine.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailWithEngineError();
   Progress(40);
   return true;
 }

@@ -136,7 +136,7 @@ bool CCeMapDlg::ReadDrive() {
   }
   m_scanCe.SetWindowText(CeBitString(scanned));
 
-  if ((engine->m_RunOnBootCode || engine->m_RunOnFlashCode) && !engine->LoadPRAMCode(0, "")) {
+  if ((engine->m_RunOnBootCode || engine->m_RunOnFlashCode) && !engine->LoadPRAMCode(CMPDevice::kMpImage, "")) {
     return fail("Load fw fail!!");
   }
   record.fill(0);

@@ -104,7 +104,8 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
       bool prepared = true;
       if (!engine->m_RunOnFlashCode) {
         page.Status().SetWindowText("Not Rom mode!");
-        prepared = engine->m_RunOnBootCode ? engine->LoadPRAMCode(0, "") != 0 : engine->ReadSystemInfo() != 0;
+        prepared = engine->m_RunOnBootCode ? engine->LoadPRAMCode(CMPDevice::kMpImage, "") != 0
+                                           : engine->ReadSystemInfo() != 0;
       } else {
         romMode = 1;
         page.Progress().SetPos(30);
