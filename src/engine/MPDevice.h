@@ -236,6 +236,12 @@ class CMPDevice {
   int UnlockDiskVolumes();
 
   // ---- firmware download and preparation (firmware/*.cpp) -------------------------------
+  // Erase types of DoEraseAllBlock that the flows and pages name (GetPretestEraseType gives the
+  // station's type; what each type erases is the drive's business).
+  static constexpr std::uint8_t kEraseNone = 1;             // nothing is erased: the flows skip the erase
+  static constexpr std::uint8_t kEraseAll = 9;              // every block, the earlier RDT information with them
+  static constexpr std::uint8_t kEraseKeepingRdtInfo = 17;  // the drive's later-bad counter is kept
+  static constexpr std::uint8_t kEraseForSlcCycleRdt = 0;   // a drive whose RDT cycles SLC blocks only
   std::uint8_t DoEraseAllBlock(std::uint8_t eraseType, std::uint8_t reserved, ui::CProgressCtrl* progress,
                                int progressPoints, std::uint8_t usePolling);
   std::uint8_t DoEraseISPCode();

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr int kNoErase = 1;
-constexpr int kEraseKeepingRdtInfo = 17;
-constexpr int kEraseForgettingRdt = 9;
 constexpr int kDeviceCheckedProgress = 10;
 constexpr int kFirstScanProgress = 45;
 constexpr int kStepProgressPoints = 10;
@@ -231,14 +228,14 @@ bool CMPFlow::CheckEFuseBeforeCut() {
 
 void CMPFlow::ChooseEraseType() {
   m_eraseType = GetPretestEraseType();
-  if (m_eraseType == kEraseForgettingRdt) m_preformatRdtOption = 0;
-  if (m_eraseType != kNoErase && m_eraseType != kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
+  if (m_eraseType == CMPDevice::kEraseAll) m_preformatRdtOption = 0;
+  if (m_eraseType != CMPDevice::kEraseNone && m_eraseType != CMPDevice::kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
 }
 
-// The erase of the erase type (type 1: none), the unique IDs read first when the engine
+// The erase of the erase type (none for kEraseNone), the unique IDs read first when the engine
 // keeps them.
 bool CMPFlow::EraseFlash(int progressPoints) {
-  if (m_eraseType == kNoErase) return true;
+  if (m_eraseType == CMPDevice::kEraseNone) return true;
   if ((m_device.m_ReadUniqueIdFlag != 0 || m_device.m_KeepUniqueIdFlag != 0) && !m_device.ReadAllUniqueID()) {
     m_device.WriteReportLine("Read UID fail", 1);
   }

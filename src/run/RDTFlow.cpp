@@ -17,9 +17,6 @@
 namespace {
 
 constexpr std::uint8_t kRdtBinClass = 1;
-constexpr int kEraseForgettingRdt = 9;
-constexpr int kNoErase = 1;
-constexpr int kEraseKeepingRdtInfo = 17;
 // The even-loop rule of an RDT that cycles SLC blocks only.
 constexpr std::uint8_t kSlcCycleRule = 4;
 constexpr int kProgressStart = 5;
@@ -180,19 +177,19 @@ void CRDTFlow::ReadRunInformation() {
   if ((info.loopRules & 0x0F) == kSlcCycleRule) m_device.m_SLCCycleRDT = 1;
 }
 
-// The erase of the pretest's erase type; erase type 9 forgets the run information's CE map.
+// The erase of the pretest's erase type; kEraseAll forgets the run information's CE map.
 bool CRDTFlow::Erase(bool fromFlashCode) {
   int eraseType = GetPretestEraseType();
   if (fromFlashCode) {
-    if (eraseType == kEraseForgettingRdt) m_keepRdt = 0;
-    if (eraseType != kNoErase && eraseType != kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
+    if (eraseType == CMPDevice::kEraseAll) m_keepRdt = 0;
+    if (eraseType != CMPDevice::kEraseNone && eraseType != CMPDevice::kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
   }
   if (settings::ReadInt(settings::keys::SkipCEMapAtEraseAll) == 0) {
-    if (eraseType == kEraseForgettingRdt) m_runInfoCeMap = 0;
+    if (eraseType == CMPDevice::kEraseAll) m_runInfoCeMap = 0;
     SetCeMap();
   }
   // An RDT that cycles SLC blocks needs its flash as it left it.
-  if (m_device.m_SLCCycleRDT) eraseType = 0;
+  if (m_device.m_SLCCycleRDT) eraseType = CMPDevice::kEraseForSlcCycleRdt;
   if (!m_device.DoEraseAllBlock(static_cast<std::uint8_t>(eraseType), 1, m_task.m_pProgress, kErasePoints,
                                 m_usePolling)) {
     return FailOut();
