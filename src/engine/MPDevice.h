@@ -159,6 +159,11 @@ class CMPDevice {
   static constexpr std::uint8_t kRequireBurnerCode = 1;  // the burner: the RAM code a download starts
   static constexpr std::uint8_t kRequireFlashCode = 2;
   static constexpr std::uint8_t kRequireAnyCode = 3;
+  // ChkRC's version-check flag (cleared on entry: no version check runs either way) and its
+  // fail-record flag.
+  static constexpr std::uint8_t kNoVersionCheck = 0;
+  static constexpr std::uint8_t kCheckVersions = 1;
+  static constexpr std::uint8_t kWriteFailRecord = 1;
   // Running-code check: required code 0 boot, 1 burner, 2 flash, 3 or 4 any code. The
   // version-check flag is cleared on entry (no version check runs). Sets the running-code
   // flags and m_FirmwareName; copies IDENTIFY data into identify512 (when given) for a drive

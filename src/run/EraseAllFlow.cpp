@@ -29,7 +29,9 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
 
   SetProgress(15);
   if (!ControllerIsSupported()) return FailOut();
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return FailOut();
+  }
   if (!NoteRunningCode()) return FailOut();
 
   if (device.m_RunOnFlashCode) {
@@ -40,7 +42,10 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
       return FailOut();
     }
   }
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailOut();
+  }
 
   // The PRAM load compares the number of flash chips with the second bin type's CE limit.
   CountFlashChips();
@@ -63,7 +68,10 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
     TurnErrorTagPhase('I');
     return FailOut();
   }
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailOut();
+  }
 
   SetProgress(90);
   WriteTotalTimeLine("Erase Progress OK,", start);

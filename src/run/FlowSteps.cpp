@@ -99,7 +99,8 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
   }
   // A drive on its code from flash is identified as well: its records name its serial number.
   std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", identify.data())) {
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    identify.data())) {
     // The check has written its fail record with its own tag; the slot shows the flow's,
     // unless the code was named and only its IDENTIFY failed.
     if (!device.m_RunOnFlashCode) {
@@ -117,7 +118,8 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
 }
 
 bool CSlotTestTask::BringFlashCodeToBootCode() {
-  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) {
+  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck,
+                                                   CMPDevice::kWriteFailRecord, "", nullptr)) {
     FailOut();
     return false;
   }

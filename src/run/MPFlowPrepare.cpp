@@ -118,10 +118,7 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
     m_rdtJudged = true;
   }
   if (!ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) ||
-      !m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) {
-    return FailOut();
-  }
+  if (!LoadMpImageOnBootCode()) return false;
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
     TakeRunInfoCeMap();
@@ -212,14 +209,19 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   const bool testerMode = g_U2AMode == 0;
   if (testerMode && !m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
   if ((!testerMode || fromFlashCode) && !ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) ||
+  return LoadMpImageOnBootCode();
+}
+
+bool CMPFlow::ForceToBootCode() { return m_task.ForceDriveToBootCode() ? true : FailOut(); }
+
+bool CMPFlow::LoadMpImageOnBootCode() {
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr) ||
       !m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) {
     return FailOut();
   }
   return true;
 }
-
-bool CMPFlow::ForceToBootCode() { return m_task.ForceDriveToBootCode() ? true : FailOut(); }
 
 bool CMPFlow::CheckEFuseBeforeCut() {
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !m_device.CheckEFuse(0, 0, 0, 0)) return FailOut();

@@ -87,7 +87,8 @@ bool CMPFlow::HandOutSerialNumber() {
   if (settings::ReadInt(settings::keys::KeepSN) != 0) {
     m_newSerialNeeded = false;
     m_identify.fill(0);
-    if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", m_identify.data())) {
+    if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                        m_identify.data())) {
       m_task.StatusOnlyFail();
       return false;
     }
@@ -135,7 +136,10 @@ bool CMPFlow::IdentifyDrive() {
 
 // Steps 7 to 9; the endless test comes back here.
 bool CMPFlow::CheckRunningCode() {
-  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (m_device.m_RunOnFlashCode) {
     // The endless test finds the volumes still locked from its previous round: the handle
     // held is kept rather than opened a second time.

@@ -62,7 +62,10 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   SetProgress(10);
   const bool checkInfoBlock = settings::ReadInt(settings::keys::SkipGoodMarkCheck) == 0;
   if (!ControllerIsSupported()) return StatusOnlyFail();
-  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 1, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, CMPDevice::kCheckVersions, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return StatusOnlyFail();
+  }
   if (!device.VerifyFlashFirmware()) return StatusOnlyFail();
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !device.CheckEFuse(0, 1, 0, 0)) {
     return StatusOnlyFail();

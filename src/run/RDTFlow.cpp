@@ -110,7 +110,10 @@ bool CRDTFlow::CheckDrive() {
     return FailOut();
   }
   if (!m_task.ControllerIsSupported()) return FailOut();
-  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (!m_task.NoteRunningCode()) return FailOut();
   m_task.SetProgress(kProgressChecked);
   m_task.CountFlashChips();
@@ -127,7 +130,10 @@ bool CRDTFlow::Prepare() {
   if (!m_device.VerifyDeviceInfo(kTaskInit, 0, nullptr)) return FailOut();
   m_task.SetProgress(kProgressPrepared);
   if (onFlashCode && !PrepareOnFlashCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBurnerCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   m_task.SetProgress(kProgressInBurnerCode);
   return true;
 }
@@ -146,7 +152,10 @@ bool CRDTFlow::PrepareOnBurnerCode() {
 // Preparation F.
 bool CRDTFlow::PrepareOnFlashCode() {
   if (!m_task.ForceDriveToBootCode()) return FailOut();
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (!LoadProgramRam()) return false;
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
@@ -216,7 +225,10 @@ bool CRDTFlow::RestartIntoBurnerCode() {
       m_task.TurnErrorTagPhase('I');
       return FailOut();
     }
-    if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+    if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                        nullptr)) {
+      return FailOut();
+    }
     return LoadProgramRam();
   }
   if (!m_task.ForceDriveToBootCode()) return FailOut();

@@ -69,7 +69,9 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   }
   SetProgress(10);
   if (!ControllerIsSupported()) return failOutWithLogCopy();
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return failOutWithLogCopy();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return failOutWithLogCopy();
+  }
 
   const int slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   if (!device.m_RunOnFlashCode || (!ShowsStatistics(slotLayout) && !device.m_RunRDTFirmware)) {

@@ -24,7 +24,10 @@ std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
   SetProgress(50);
   // The drive on its code from flash is identified as well: its records name its serial number.
   std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
-  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 0, 1, "", identify.data())) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    identify.data())) {
+    return StatusOnlyFail();
+  }
   SetProgress(60);
   if (!device.UpgradeFirmware()) return StatusOnlyFail();
 

@@ -22,7 +22,10 @@ std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() {
   SetProgress(5);
   if (!device.CheckIOState(kTaskInit)) return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   SetProgress(10);
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return StatusOnlyFail();
+  }
   SetProgress(50);
   if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return StatusOnlyFail();
   SetProgress(60);

@@ -87,7 +87,7 @@ std::uint8_t CMPDevice::ProgramFlashFirmware(std::uint8_t rdtImage, std::uint8_t
       WriteFailReport();
       return 0;
     }
-    if (ChkRC(kRequireFlashCode, 0, 1, expected, nullptr) == 0) return 0;
+    if (ChkRC(kRequireFlashCode, kNoVersionCheck, kWriteFailRecord, expected, nullptr) == 0) return 0;
   }
   WriteReportLine(platform::Format("Program Flash Code %s OK", expected.c_str()), 1);
   return 1;

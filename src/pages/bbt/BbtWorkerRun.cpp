@@ -63,7 +63,9 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
   if (!engine.CheckICVer()) return Fail(kIcVersionTag, kIcVersionMessage);
   Progress(10);
   engine.m_RunningCodeCheck = 1;
-  if (!engine.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return FailWithEngineError();
+  }
   Progress(20);
   if (engine.m_RunOnFlashCode) {
     if (tableWork && !engine.ReadSystemInfo()) return FailWithEngineError();
@@ -76,7 +78,10 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
     if (!engine.ReadAllFlashID(flashIds.data())) return FailWithEngineError();
     engine.m_CECount = CesWithFlash(flashIds);
   }
-  if (!engine.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailWithEngineError();
+  }
   if (!engine.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailWithEngineError();
   Progress(40);
   return true;

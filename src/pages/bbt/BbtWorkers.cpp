@@ -287,7 +287,8 @@ std::uint32_t EraseAllThread(CPropertyPage_DBT* page) {
   run.Progress(90);
   // The erase leaves the controller on the RAM code it was given until the drive is plugged in
   // again; that it still answers on it is what is checked.
-  if (!engine.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) {
+  if (!engine.ChkRC(CMPDevice::kRequireBurnerCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
     run.FailWithEngineError();
     return 1;
   }

@@ -102,7 +102,10 @@ bool CCeMapDlg::ReadDrive() {
   if (g_U2AMode.load() == 0 && !engine->CheckIOState(1)) return fail("Tester Failed!!!");
   if (!engine->CheckICVer()) return fail("IC ver error!!");
   engine->m_RunningCodeCheck = 1;
-  if (!engine->ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return fail("Check identify fail!!");
+  if (!engine->ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                     nullptr)) {
+    return fail("Check identify fail!!");
+  }
 
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
   std::array<std::uint8_t, CMPDevice::kSectorBytes> sector{};
