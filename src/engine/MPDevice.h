@@ -75,8 +75,11 @@ class CMPDevice {
   CMPDevice& operator=(const CMPDevice&) = delete;
 
   // ---- slot report and logs (core/SlotReport.cpp) ---------------------------------------
+  // The line form of a report text other than "START" and "END" (which take either).
+  static constexpr std::uint8_t kSuccessLine = 0;  // "[ Success ] %s \r\n"
+  static constexpr std::uint8_t kPlainLine = 1;    // "   %s \r\n"
   // "START" creates the slot report and writes its banner, "END" its end line and pass line;
-  // any other text is appended as "   %s \r\n" (plain 1) or "[ Success ] %s \r\n" (plain 0).
+  // any other text is appended in the line form that `plain` names.
   // Stores the report's path in m_ReportFile. Never fails towards the caller: a line that
   // cannot be written is noted as a lost record (NoteRecordWriteFailure). When the banner
   // cannot be written, no later text of this engine goes into that file (it still holds an

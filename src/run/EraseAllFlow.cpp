@@ -20,7 +20,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   const bool testerMode = g_U2AMode == 0;
   const std::uint8_t usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 1);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
   SetProgress(5);
 
   if (testerMode && !device.CheckIOState(kTaskInit)) {

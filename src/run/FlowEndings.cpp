@@ -57,7 +57,8 @@ void CSlotTestTask::SetFlowFailure(std::string_view tag, std::string message) {
 void CSlotTestTask::WriteTotalTimeLine(std::string_view title, std::uint64_t startMs) {
   if (!m_pDevice) return;
   const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
-  m_pDevice->WriteReportLine(platform::Format("%s Total take(sec): %.3f sec.", std::string(title).c_str(), seconds), 0);
+  m_pDevice->WriteReportLine(platform::Format("%s Total take(sec): %.3f sec.", std::string(title).c_str(), seconds),
+                             CMPDevice::kSuccessLine);
 }
 
 std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
@@ -70,7 +71,7 @@ std::uint8_t CSlotTestTask::EndPass(bool copyReport) {
     if (m_pDevice->UnlockDiskVolumes() != 0) {
       m_VolumesLocked = 0;
     } else {
-      m_pDevice->WriteReportLine("UN Lock Drive Fail", 1);
+      m_pDevice->WriteReportLine("UN Lock Drive Fail", CMPDevice::kPlainLine);
     }
   }
   SetProgress(100);

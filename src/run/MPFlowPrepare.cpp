@@ -58,7 +58,7 @@ bool CMPFlow::Prepare() {
       m_runInfoCeMap = map;
       m_haveRunInfoMap = true;
     }
-    m_device.WriteReportLine(platform::Format("Run info CE map=%x", map), 1);
+    m_device.WriteReportLine(platform::Format("Run info CE map=%x", map), CMPDevice::kPlainLine);
   }
   m_task.SetProgress(kDeviceCheckedProgress);
 
@@ -155,7 +155,7 @@ void CMPFlow::TakeRunInfoCeMap() {
   m_device.m_CEMap = map;
   m_runInfoCeMap = map;
   m_haveRunInfoMap = true;
-  m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+  m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), CMPDevice::kPlainLine);
 }
 
 void CMPFlow::ReadRunInformation() {
@@ -169,7 +169,7 @@ void CMPFlow::ReadRunInformation() {
   m_runInfoCeMap = map;
   if (map != 0) {
     m_haveRunInfoMap = true;
-    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), CMPDevice::kPlainLine);
   }
 }
 
@@ -185,7 +185,7 @@ void CMPFlow::SetCeMap(bool readDynamicKey) {
   } else {
     set = m_device.SetCEMap(m_uiCeMap, m_haveRunInfoMap ? 1 : 0);
   }
-  if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", 0);
+  if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", CMPDevice::kSuccessLine);
 }
 
 // The bad-block table sorted anew on the sort stations, without RDT information.
@@ -239,7 +239,7 @@ void CMPFlow::ChooseEraseType() {
 bool CMPFlow::EraseFlash(int progressPoints) {
   if (m_eraseType == CMPDevice::kEraseNone) return true;
   if ((m_device.m_ReadUniqueIdFlag != 0 || m_device.m_KeepUniqueIdFlag != 0) && !m_device.ReadAllUniqueID()) {
-    m_device.WriteReportLine("Read UID fail", 1);
+    m_device.WriteReportLine("Read UID fail", CMPDevice::kPlainLine);
   }
   if (!m_device.DoEraseAllBlock(static_cast<std::uint8_t>(m_eraseType), 1, m_task.m_pProgress, progressPoints,
                                 m_usePolling)) {

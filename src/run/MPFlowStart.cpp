@@ -55,7 +55,7 @@ bool CMPFlow::Start() {
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   m_eraseType = GetPretestEraseType();
   m_startMs = platform::TickCountMs();
-  m_device.WriteReportLine("START", 0);
+  m_device.WriteReportLine("START", CMPDevice::kSuccessLine);
   m_device.WriteReportSettings();
 
   if (!HandOutSerialNumber()) return false;
@@ -65,7 +65,7 @@ bool CMPFlow::Start() {
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
-    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), 1);
+    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), CMPDevice::kPlainLine);
   }
   m_task.SetProgress(kStartProgress);
 
@@ -101,10 +101,11 @@ bool CMPFlow::HandOutSerialNumber() {
     if (serial.empty()) {
       m_newSerialNeeded = true;
     } else {
-      m_device.WriteReportLine("Keep SN is Enable", 1);
+      m_device.WriteReportLine("Keep SN is Enable", CMPDevice::kPlainLine);
       m_device.m_SerialNumber = serial;
       m_device.m_SerialCounterText = serial;
-      m_device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", serial.c_str()), 1);
+      m_device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", serial.c_str()),
+                               CMPDevice::kPlainLine);
     }
   }
 
@@ -112,7 +113,7 @@ bool CMPFlow::HandOutSerialNumber() {
   if (!m_device.CheckBinType(0)) {
     m_device.m_ErrorTag = "S_x30";
     if (skipBinClassCheck) {
-      m_device.WriteReportLine("INI class & Bintype Fail !!", 1);
+      m_device.WriteReportLine("INI class & Bintype Fail !!", CMPDevice::kPlainLine);
     } else {
       m_task.SetFlowFailure("S_x30", "INI class & Bintype Fail !!");
       return FailOut();
@@ -144,23 +145,23 @@ bool CMPFlow::CheckRunningCode() {
     // The endless test finds the volumes still locked from its previous round: the handle
     // held is kept rather than opened a second time.
     if (m_task.m_VolumesLocked != 0 && m_device.m_VolumeLock && m_device.m_VolumeLock->IsHeld()) {
-      m_device.WriteReportLine("Drive Letter are Locked.", 1);
+      m_device.WriteReportLine("Drive Letter are Locked.", CMPDevice::kPlainLine);
     } else {
       m_task.LockDriveVolumes();
     }
     m_rdtFirmwareSeen = m_device.m_RunRDTFirmware != 0;
     if (m_device.m_RunRDTFirmware) {
       m_outputRdt = true;
-      m_device.WriteReportLine("ROM mode - RDTFW, Should output RDT result", 1);
+      m_device.WriteReportLine("ROM mode - RDTFW, Should output RDT result", CMPDevice::kPlainLine);
     } else {
-      m_device.WriteReportLine("ROM mode", 1);
+      m_device.WriteReportLine("ROM mode", CMPDevice::kPlainLine);
     }
     if (m_task.m_StationMode == kStationEraseMP) {
       m_rdtFirmwareSeen = false;
       m_outputRdt = false;
     }
   } else if (m_device.m_RunOnBootCode) {
-    m_device.WriteReportLine("Boot mode", 1);
+    m_device.WriteReportLine("Boot mode", CMPDevice::kPlainLine);
     if (!m_task.CheckBootCodeFlashId()) return FailOutWithoutSerial();
   }
 

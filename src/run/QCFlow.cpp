@@ -50,7 +50,7 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   if (!m_pDevice) return 0;
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
   SetProgress(5);
 
   if (g_U2AMode != 0) {
@@ -127,7 +127,7 @@ bool CSlotTestTask::RewriteQCInfoBlock() {
       }
       device.m_SerialNumber = device.m_DriveSerial;
       device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", device.m_SerialNumber.c_str()),
-                             1);
+                             CMPDevice::kPlainLine);
     }
   }
   if (!device.ModifyInfoBlock(0, 0, rdtInfo.data(), 1)) {

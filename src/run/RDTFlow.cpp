@@ -61,7 +61,7 @@ bool CRDTFlow::Start() {
   m_blockInfo->Clear();
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   m_startMs = platform::TickCountMs();
-  m_device.WriteReportLine("START", 0);
+  m_device.WriteReportLine("START", CMPDevice::kSuccessLine);
   m_device.WriteReportSettings();
   if (!CheckBinClass()) return false;
 
@@ -69,7 +69,7 @@ bool CRDTFlow::Start() {
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
-    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), 1);
+    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), CMPDevice::kPlainLine);
   }
   return HandOutSerialNumber();
 }
@@ -84,7 +84,7 @@ bool CRDTFlow::CheckBinClass() {
     m_task.SetFlowFailure("S_x30", "INI class & Bintype Fail !!");
     return FailOut();
   }
-  m_device.WriteReportLine("INI class & Bintype Fail !!", 1);
+  m_device.WriteReportLine("INI class & Bintype Fail !!", CMPDevice::kPlainLine);
   return true;
 }
 
@@ -182,7 +182,9 @@ void CRDTFlow::ReadRunInformation() {
   m_device.m_RDTInfoValid = 1;
   m_runInfoCeMap = static_cast<std::uint16_t>(info.ceBitMap.Get());
   m_device.m_RunInfoCEMap = m_runInfoCeMap;
-  if (m_runInfoCeMap != 0) m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", m_runInfoCeMap), 1);
+  if (m_runInfoCeMap != 0) {
+    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", m_runInfoCeMap), CMPDevice::kPlainLine);
+  }
   if ((info.loopRules & 0x0F) == kSlcCycleRule) m_device.m_SLCCycleRDT = 1;
 }
 

@@ -55,7 +55,7 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   if (!m_pDevice) return 0;
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
   SetProgress(5);
   const auto failOutWithLogCopy = [this] {
     CopyReportToStationLog();

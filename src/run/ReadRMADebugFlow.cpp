@@ -21,7 +21,7 @@ std::uint8_t CSlotTestTask::RunReadRMADebugFlow() {
   CMPDevice& device = *m_pDevice;
   std::array<std::uint8_t, CMPDevice::kSectorBytes> sector{};
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
   SetProgress(5);
   if (!IdentifyForBootCodeWork()) return 0;
 
@@ -31,13 +31,13 @@ std::uint8_t CSlotTestTask::RunReadRMADebugFlow() {
   if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
   SetProgress(40);
-  device.WriteReportLine("SMART Information", 1);
+  device.WriteReportLine("SMART Information", CMPDevice::kPlainLine);
   sector.fill(0);
   if (!device.ReadDebugData(sector, 1, kSmartPage)) return FailOut();
   const std::string smartSummary = device.WriteSmartReport(sector.data());
 
   SetProgress(70);
-  device.WriteReportLine("Info Block Information", 1);
+  device.WriteReportLine("Info Block Information", CMPDevice::kPlainLine);
   sector.fill(0);
   if (!device.ReadDebugData(sector, 1, kInfoBlock)) return FailOut();
   device.WriteInfoBlockReport(sector.data());

@@ -19,7 +19,7 @@ constexpr char kRdtFirmwareMessage[] = "[ChkRC]Running on RDT Firmware, ISP rewr
 std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
   SetProgress(5);
   if (!IdentifyForBootCodeWork()) return 0;
   if (device.m_RunRDTFirmware) {
@@ -35,19 +35,19 @@ std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
   if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
   SetProgress(40);
-  device.WriteReportLine("Check Card info", 1);
+  device.WriteReportLine("Check Card info", CMPDevice::kPlainLine);
   if (!device.CheckAllFlashID(0, 0, 1, 0)) return FailOut();
   {
     // The info code is rewritten by one slot at a time, as the info blocks of the other flows.
     platform::CriticalSectionGuard guard(PageLock(kLockSerialNumber));
-    device.WriteReportLine("Check Info Block", 1);
+    device.WriteReportLine("Check Info Block", CMPDevice::kPlainLine);
     if (!device.UpdateInfoCode()) return FailOut();
   }
-  device.WriteReportLine("Do Erase ISP Code", 1);
+  device.WriteReportLine("Do Erase ISP Code", CMPDevice::kPlainLine);
   if (!device.DoEraseISPCode()) return FailOut();
 
   SetProgress(70);
-  device.WriteReportLine("Do Write Run Code", 1);
+  device.WriteReportLine("Do Write Run Code", CMPDevice::kPlainLine);
   if (!device.ProgramFlashFirmware(CMPDevice::kMpImage, 1, "")) return FailOut();
 
   SetProgress(90);

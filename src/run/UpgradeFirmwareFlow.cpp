@@ -15,7 +15,7 @@ namespace {}  // namespace
 std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
 
   SetProgress(5);
   if (g_U2AMode == 0 && !device.CheckIOState(kTaskInit)) {

@@ -17,7 +17,7 @@ constexpr int kDramTestProgressPoints = 30;
 std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
 
   SetProgress(5);
   if (!device.CheckIOState(kTaskInit)) return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();

@@ -42,7 +42,7 @@ CBbtWorkerRun::CBbtWorkerRun(CPropertyPage_DBT& page, int taskKind)
   m_engine->SetLogFileNames(0);
   // The page writes into a folder a station's passes use: their reports are kept.
   m_engine->KeepEarlierReports();
-  m_engine->WriteReportLine("START", 1);
+  m_engine->WriteReportLine("START", CMPDevice::kSuccessLine);
 }
 
 CBbtWorkerRun::~CBbtWorkerRun() {
@@ -100,7 +100,7 @@ bool CBbtWorkerRun::FailWithEngineError() {
 }
 
 bool CBbtWorkerRun::FailWithRecord(std::string_view tag, std::string_view message, std::string_view reason) {
-  if (!reason.empty()) m_engine->WriteReportLine(reason, 1);
+  if (!reason.empty()) m_engine->WriteReportLine(reason, CMPDevice::kPlainLine);
   m_engine->m_ErrorTag.assign(tag);
   m_engine->m_ErrorMessage.assign(message);
   m_engine->WriteFailReport();
@@ -114,7 +114,7 @@ bool CBbtWorkerRun::Refuse(std::string_view text) {
 
 void CBbtWorkerRun::Pass(std::string_view verdict, std::string_view listedFile) {
   Progress(100);
-  m_engine->WriteReportLine("END", 1);
+  m_engine->WriteReportLine("END", CMPDevice::kSuccessLine);
   if (!listedFile.empty()) m_page.ShowCompanionTextFile(listedFile);
   m_page.StatusBox().SetWindowText(verdict);
 }

@@ -81,15 +81,15 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
   engine->SetLogFileNames(kLogKind);
   // The page writes into the QC station's folder: the reports of its passes are kept.
   engine->KeepEarlierReports();
-  engine->WriteReportLine("START", 0);
+  engine->WriteReportLine("START", CMPDevice::kSuccessLine);
   page.Progress().SetPos(5);
 
   bool driveDone = steps.CheckController(*engine, CMPDevice::kRequireAnyCode);
   if (driveDone) {
-    engine->WriteReportLine(RunningCodeText(*engine), 1);
+    engine->WriteReportLine(RunningCodeText(*engine), CMPDevice::kPlainLine);
     page.Progress().SetPos(20);
     if (engine->m_RunRDTFirmware) {
-      engine->WriteTempReportLine("START", 0, "");
+      engine->WriteTempReportLine("START", CMPDevice::kSuccessLine, "");
       std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
       auto blockInfo = std::make_unique<BlockInfoRecord>();
       if (engine->ReadRDTLog(0, 0, &page.Progress(), 70, 0, 0, record.data(), blockInfo.get(), 0)) {

@@ -33,7 +33,7 @@ void RdtResultThread(CPropertyPage_RDTResult& page, const ResultRun& run) {
   // Only this engine's reading takes the page's limit.
   engine->TakeRdtLimitRequest();
   engine->SetLogFileNames(kLogKind);
-  engine->WriteReportLine("START", 0);
+  engine->WriteReportLine("START", CMPDevice::kSuccessLine);
   PrepareRdtPageLists(page.View());
   page.Status().SetWindowText("");
   page.Progress().SetPos(5);
