@@ -340,6 +340,19 @@ class CMPDevice {
   std::uint8_t ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, ui::CProgressCtrl* progress,
                           int progressSpan, std::uint8_t dramOnly, std::uint8_t probe, std::uint8_t* infoRecordOut64,
                           BlockInfoRecord* blockInfo, std::uint8_t ignoreBadBlockVerdict);
+  // The same reading with its inputs named: a caller sets the ones it needs (designated
+  // initializers) and leaves the others as they are here.
+  struct RdtReadRequest {
+    bool saveCsv = false;                   // the logs are saved as CSV files too
+    ui::CProgressCtrl* progress = nullptr;  // the bar the reading advances
+    int progressSpan = 0;                   // the points it may add to the bar
+    bool dramOnly = false;                  // no bad-block log and judgement: the DRAM log only
+    bool probe = false;                     // only whether the drive runs the RDT firmware
+    std::uint8_t* infoRecordOut = nullptr;  // 64 bytes for the RDT information record, or none
+    BlockInfoRecord* blockInfo = nullptr;   // the block-information record to fill, or none
+    bool ignoreBadBlockVerdict = false;     // a failing bad-block judgement does not fail the drive
+  };
+  std::uint8_t ReadRDTLog(const RdtReadRequest& request);
   // Called by the RDT result page's worker before its ReadRDTLog: moves the page's one-shot
   // limit (g_RdtRequest, g_RdtLimitText) into this engine and clears g_RdtRequest, so that
   // no other engine's reading takes it.

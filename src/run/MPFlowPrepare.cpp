@@ -135,10 +135,13 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
 // Step 7.2: the RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
 // run whether the judgement passed or not.
 bool CMPFlow::JudgeRdtResults() {
-  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
-  const std::uint8_t judged = m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, kRdtJudgementProgressPoints, dramOnly,
-                                                  0, m_runInfo.data(), m_blockInfo.get(), 1);
+  const std::uint8_t judged = m_device.ReadRDTLog({.saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1,
+                                                   .progress = m_task.m_pProgress,
+                                                   .progressSpan = kRdtJudgementProgressPoints,
+                                                   .dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1,
+                                                   .infoRecordOut = m_runInfo.data(),
+                                                   .blockInfo = m_blockInfo.get(),
+                                                   .ignoreBadBlockVerdict = true});
   StoreBlockInfo();
   if (!judged) return FailOut();
   m_rdtJudged = true;

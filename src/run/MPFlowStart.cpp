@@ -171,8 +171,8 @@ bool CMPFlow::CheckRunningCode() {
   }
 
   if (m_outputRdt) {
-    const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-    if (!m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, 0, 0, 1, nullptr, nullptr, 0)) return FailOut();
+    const bool saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1;
+    if (!m_device.ReadRDTLog({.saveCsv = saveCsv, .progress = m_task.m_pProgress, .probe = true})) return FailOut();
   }
   return true;
 }

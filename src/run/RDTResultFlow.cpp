@@ -86,13 +86,15 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
 // The RDT path: the RDT results read and judged, the "RDT" record stored whatever the verdict.
 std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startMs) {
   CMPDevice& device = *m_pDevice;
-  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtInfo{};
   const auto blockInfo = std::make_unique<BlockInfoRecord>();
   blockInfo->Clear();
-  const std::uint8_t judged =
-      device.ReadRDTLog(saveCsv, 1, m_pProgress, kRdtReadPoints, dramOnly, 0, rdtInfo.data(), blockInfo.get(), 0);
+  const std::uint8_t judged = device.ReadRDTLog({.saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1,
+                                                 .progress = m_pProgress,
+                                                 .progressSpan = kRdtReadPoints,
+                                                 .dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1,
+                                                 .infoRecordOut = rdtInfo.data(),
+                                                 .blockInfo = blockInfo.get()});
   WriteBlockInfoToFile(*blockInfo);
   if (!judged) {
     for (const RdtResultFailure& failure : kRdtResultFailures) {

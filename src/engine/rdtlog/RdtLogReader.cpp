@@ -61,7 +61,8 @@ std::string TurnedTag(std::string tag) {
 
 }  // namespace
 
-CRdtLogReader::CRdtLogReader(CMPDevice& engine, const RdtReadRequest& request) : m_engine(engine), m_request(request) {}
+CRdtLogReader::CRdtLogReader(CMPDevice& engine, const CMPDevice::RdtReadRequest& request)
+    : m_engine(engine), m_request(request) {}
 
 // ---- output ---------------------------------------------------------------------------------
 

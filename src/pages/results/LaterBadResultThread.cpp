@@ -23,7 +23,6 @@ namespace {
 // Task kind of the worker's engine and the kind its logs are named by.
 constexpr int kEngineTaskKind = 10;
 constexpr int kLogKind = 5;
-// Running-code check that takes any code (an unknown firmware name counts as ROM code).
 // Characters of the CE map setting read at most (a buffer of 10).
 constexpr std::size_t kCeMapBuffer = 10;
 
@@ -92,7 +91,10 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
       engine->WriteTempReportLine("START", CMPDevice::kSuccessLine, "");
       std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
       auto blockInfo = std::make_unique<BlockInfoRecord>();
-      if (engine->ReadRDTLog(0, 0, &page.Progress(), 70, 0, 0, record.data(), blockInfo.get(), 0)) {
+      if (engine->ReadRDTLog({.progress = &page.Progress(),
+                              .progressSpan = kRdtReadingProgressSpan,
+                              .infoRecordOut = record.data(),
+                              .blockInfo = blockInfo.get()})) {
         page.SetReportKind(kRdtReportKind);
         page.FillBadBlockLists(kRdtReportKind);
         page.LayoutBadBlockSummary(kRdtReportKind);
