@@ -9,10 +9,12 @@
 #include "device/DevicePaths.h"
 #include "device/StationHelpers.h"
 #include "device/records/InfoBlock.h"
+#include "engine/reports/BlockStatistics.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/MPFlow.h"
+#include "run/SlotLayouts.h"
 
 namespace {
 
@@ -25,7 +27,10 @@ constexpr int kRdtJudgementProgressPoints = 5;
 constexpr char kWindowScanVersion[] = "0.6";
 
 // Statistics items of the status cell: 8 slots show more than 16.
-std::uint32_t StatisticsItems(int slotLayout) { return slotLayout == 8 ? 0x0C : 0x04; }
+std::uint32_t StatisticsItems(int slotLayout) {
+  return slotLayout == kEightSlotLayout ? engine::kStatisticsRdtItems | engine::kStatisticsPairItems
+                                        : engine::kStatisticsPairItems;
+}
 
 // MpInfo.RunInfo.CEBitMap of the run-information record.
 std::uint16_t CeBitMapOf(const std::array<std::uint8_t, CMPDevice::kRecordBytes>& record) {
@@ -252,7 +257,7 @@ bool CMPFlow::EraseFlash(int progressPoints) {
 }
 
 bool CMPFlow::ReadStatisticsText() {
-  if (m_slotLayout != 8 && m_slotLayout != 16) return true;
+  if (!ShowsBlockStatistics(m_slotLayout)) return true;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
   if (!m_device.ReadRDTInfo(record.data(), nullptr)) return true;
   // Statistics of a table that could not be read would be made up: the drive fails with the

@@ -11,16 +11,19 @@
 #include "engine/BlockInfoRecord.h"
 #include "engine/MPDevice.h"
 #include "engine/rdtlog/RdtResultCode.h"
+#include "engine/reports/BlockStatistics.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
+#include "run/SlotLayouts.h"
 #include "run/SlotTestTask.h"
 
 namespace {
 
 constexpr int kRdtReadPoints = 70;
 // Statistics items of the 8-slot and 16-slot layouts.
-constexpr std::uint32_t kStatistics8Slots = 11;
-constexpr std::uint32_t kStatistics16Slots = 10;
+constexpr std::uint32_t kStatistics8Slots =
+    engine::kStatisticsRdtItems | engine::kStatisticsSumItems | engine::kStatisticsPerCeItems;
+constexpr std::uint32_t kStatistics16Slots = engine::kStatisticsRdtItems | engine::kStatisticsSumItems;
 
 // The RDT result codes whose failure the station names itself.
 struct RdtResultFailure {
@@ -36,17 +39,16 @@ constexpr RdtResultFailure kRdtResultFailures[] = {
     {kRdtResultSystemBlockError, "I_T54", "RDT_RESULT_SYS_BlK_ERROR"},
 };
 
-bool ShowsStatistics(int slotLayout) { return slotLayout == 8 || slotLayout == 16; }
-
-// The statistics text of a layout: 8 slots "<prefix><statistics of 11 items>", 16 slots the
-// statistics of 10 items; nullopt when the drive's table (no record given) could not be read.
+// The statistics text of a layout: 8 slots "<prefix><statistics of kStatistics8Slots>", 16 slots
+// the statistics of kStatistics16Slots; nullopt when the drive's table (no record given) could
+// not be read.
 std::optional<std::string> StatisticsText(CMPDevice& device, int slotLayout, std::string_view prefix8Slots,
                                           const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
   const std::uint8_t fromRecord = blockInfo != nullptr ? 1 : 0;
-  const std::uint32_t items = slotLayout == 8 ? kStatistics8Slots : kStatistics16Slots;
+  const std::uint32_t items = slotLayout == kEightSlotLayout ? kStatistics8Slots : kStatistics16Slots;
   const std::optional<std::string> statistics = device.FormatBlockStatistics(items, fromRecord, blockInfo, rdtInfo64);
   if (!statistics) return std::nullopt;
-  return slotLayout == 8 ? std::string(prefix8Slots) + *statistics : *statistics;
+  return slotLayout == kEightSlotLayout ? std::string(prefix8Slots) + *statistics : *statistics;
 }
 
 }  // namespace
@@ -74,7 +76,7 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   }
 
   const int slotLayout = settings::ReadInt(settings::keys::SlotNumber);
-  if (!device.m_RunOnFlashCode || (!ShowsStatistics(slotLayout) && !device.m_RunRDTFirmware)) {
+  if (!device.m_RunOnFlashCode || (!ShowsBlockStatistics(slotLayout) && !device.m_RunRDTFirmware)) {
     SetFlowFailure("I_B67", "[ChkRC]Not Running on Flash Code now");
     return StatusOnlyFail();
   }
@@ -105,7 +107,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
     device.m_HasExtraStatus = 0;
     device.m_ExtraStatusText.clear();
     // A bad-block judgement that failed shows the statistics it judged.
-    if (ShowsStatistics(slotLayout) && m_ErrorTag == "F_T31") {
+    if (ShowsBlockStatistics(slotLayout) && m_ErrorTag == "F_T31") {
       device.m_ExtraStatusText = *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
       device.m_HasExtraStatus = 1;
     }
@@ -114,7 +116,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
   }
   SetProgress(95);
   std::string text = "Pass";
-  if (ShowsStatistics(slotLayout)) {
+  if (ShowsBlockStatistics(slotLayout)) {
     text += "*" + *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
   }
   SetSlotStatus(kSlotPass, text, "");
