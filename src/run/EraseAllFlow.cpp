@@ -11,6 +11,10 @@
 
 namespace {
 
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 15;
+constexpr int kProgressImageLoaded = 20;
+constexpr int kProgressErased = 90;
 constexpr int kEraseProgressPoints = 70;
 
 }  // namespace
@@ -21,13 +25,13 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   const std::uint8_t usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   const std::uint64_t start = platform::TickCountMs();
   device.WriteReportLine("START", CMPDevice::kSuccessLine);
-  SetProgress(5);
+  SetProgress(kProgressStarted);
 
   if (testerMode && !device.CheckIOState(kTaskInit)) {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : FailOut();
   }
 
-  SetProgress(15);
+  SetProgress(kProgressDriveFound);
   if (!ControllerIsSupported()) return FailOut();
   if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
     return FailOut();
@@ -51,7 +55,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   CountFlashChips();
 
   if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
-  SetProgress(20);
+  SetProgress(kProgressImageLoaded);
   const int eraseType = GetPretestEraseType();
 
   if (settings::ReadInt(settings::keys::SkipCEMapAtEraseAll) == 0) {
@@ -73,7 +77,7 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
     return FailOut();
   }
 
-  SetProgress(90);
+  SetProgress(kProgressErased);
   WriteTotalTimeLine("Erase Progress OK,", start);
   return PassOut("Pass");
 }

@@ -74,10 +74,10 @@ std::uint8_t CSlotTestTask::EndPass(bool copyReport) {
       m_pDevice->WriteReportLine("UN Lock Drive Fail", CMPDevice::kPlainLine);
     }
   }
-  SetProgress(100);
+  SetProgress(kProgressFull);
   if (RecordVerdict(1, copyReport) == 0) return 0;
   platform::Sleep(kPassPauseMs);
-  SetProgress(0);
+  SetProgress(kProgressEmpty);
   SetResultText("0_00");
   return 1;
 }

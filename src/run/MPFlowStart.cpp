@@ -11,12 +11,6 @@
 #include "run/FlowDriveFacts.h"
 #include "run/MPFlow.h"
 
-namespace {
-
-constexpr int kStartProgress = 5;
-
-}  // namespace
-
 std::uint8_t CSlotTestTask::RunMPFlow() {
   if (!m_pDevice) return 0;
   CMPFlow flow(*this);
@@ -67,7 +61,7 @@ bool CMPFlow::Start() {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
     m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), CMPDevice::kPlainLine);
   }
-  m_task.SetProgress(kStartProgress);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
 
   // Step 4: the drive in the slot (tester mode only).
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
@@ -129,7 +123,7 @@ bool CMPFlow::HandOutSerialNumber() {
 
 // Steps 5 and 6: the controller and the flash chips.
 bool CMPFlow::IdentifyDrive() {
-  m_task.SetProgress(kStartProgress);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (!m_task.ControllerIsSupported()) return FailOut();
   m_task.CountFlashChips();
   return true;

@@ -19,7 +19,6 @@ namespace {
 constexpr std::uint8_t kRdtBinClass = 1;
 // The even-loop rule of an RDT that cycles SLC blocks only.
 constexpr std::uint8_t kSlcCycleRule = 4;
-constexpr int kProgressStart = 5;
 constexpr int kProgressChecked = 10;
 constexpr int kProgressPrepared = 20;
 constexpr int kProgressInBurnerCode = 35;
@@ -101,7 +100,7 @@ bool CRDTFlow::HandOutSerialNumber() {
 
 // Steps 5 to 10: the drive in the slot, the controller, the running code and the flash chips.
 bool CRDTFlow::CheckDrive() {
-  m_task.SetProgress(kProgressStart);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
     if (CSlotTestTask::IsNoDriveTag(m_device.m_ErrorTag)) {
       m_task.NoDriveOut(0);

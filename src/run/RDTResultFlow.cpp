@@ -19,6 +19,9 @@
 
 namespace {
 
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 10;
+constexpr int kProgressShown = 95;
 constexpr int kRdtReadPoints = 70;
 // Statistics items of the 8-slot and 16-slot layouts.
 constexpr std::uint32_t kStatistics8Slots =
@@ -58,7 +61,7 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
   device.WriteReportLine("START", CMPDevice::kSuccessLine);
-  SetProgress(5);
+  SetProgress(kProgressStarted);
   const auto failOutWithLogCopy = [this] {
     CopyReportToStationLog();
     return StatusOnlyFail();
@@ -69,7 +72,7 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
     CopyReportToStationLog();
     return NoDriveOut(0);
   }
-  SetProgress(10);
+  SetProgress(kProgressDriveFound);
   if (!ControllerIsSupported()) return failOutWithLogCopy();
   if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
     return failOutWithLogCopy();
@@ -114,7 +117,7 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
     SetSlotStatus(kSlotFail, m_ErrorTag, device.m_ErrorMessage);
     return 0;
   }
-  SetProgress(95);
+  SetProgress(kProgressShown);
   std::string text = "Pass";
   if (ShowsBlockStatistics(slotLayout)) {
     text += "*" + *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
@@ -147,7 +150,7 @@ std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uin
       StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data());
   if (!statistics) return tableUnread();
   SetSlotStatus(kSlotPassOrange, "Pass*" + *statistics, "");
-  SetProgress(95);
+  SetProgress(kProgressShown);
   WriteTotalTimeLine("Read BBT Info,", startMs);
   return 1;
 }

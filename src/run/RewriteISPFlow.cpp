@@ -9,6 +9,12 @@
 
 namespace {
 
+// Progress points of the flow.
+constexpr int kProgressIdentified = 20;
+constexpr int kProgressImageLoaded = 40;
+constexpr int kProgressIspErased = 70;
+constexpr int kProgressProgrammed = 90;
+
 // The RDT firmware is not rewritten here: the drive fails with a tag of its own, its message
 // and its fail record (an empty tag would show no reason and count under no name).
 constexpr char kRdtFirmwareTag[] = "I_B68";
@@ -20,21 +26,21 @@ std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
   device.WriteReportLine("START", CMPDevice::kSuccessLine);
-  SetProgress(5);
+  SetProgress(kProgressStarted);
   if (!IdentifyForBootCodeWork()) return 0;
   if (device.m_RunRDTFirmware) {
     SetFlowFailure(kRdtFirmwareTag, kRdtFirmwareMessage);
     return FailOut();
   }
 
-  SetProgress(20);
+  SetProgress(kProgressIdentified);
   if (device.m_RunOnFlashCode) {
     LockDriveVolumes();
     if (!BringFlashCodeToBootCode()) return 0;
   }
   if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
-  SetProgress(40);
+  SetProgress(kProgressImageLoaded);
   device.WriteReportLine("Check Card info", CMPDevice::kPlainLine);
   if (!device.CheckAllFlashID(0, 0, 1, 0)) return FailOut();
   {
@@ -46,11 +52,11 @@ std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
   device.WriteReportLine("Do Erase ISP Code", CMPDevice::kPlainLine);
   if (!device.DoEraseISPCode()) return FailOut();
 
-  SetProgress(70);
+  SetProgress(kProgressIspErased);
   device.WriteReportLine("Do Write Run Code", CMPDevice::kPlainLine);
   if (!device.ProgramFlashFirmware(CMPDevice::kMpImage, 1, "")) return FailOut();
 
-  SetProgress(90);
+  SetProgress(kProgressProgrammed);
   // Two blanks between the first two words, as the station has always written this line.
   WriteTotalTimeLine("Upgrade  Firmware", start);
   return PassOut("Pass");
