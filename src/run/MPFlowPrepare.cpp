@@ -52,9 +52,10 @@ bool CMPFlow::Prepare() {
     if (!PrepareOnBootCode()) return false;
   }
 
-  // Step 3.
+  // The drive's system information and flash ID, and the run information's CE map against the
+  // drive's CEs.
   if (!m_device.VerifyDeviceInfo(kTaskInit, 0, m_runInfo.data())) return FailOut();
-  // Step 4: the CE map of the run information of a drive on its MP firmware.
+  // The CE map of the run information of a drive on its MP firmware.
   if (onFlashCode && !onRdtFirmware) {
     m_haveRunInfoMap = false;
     const std::uint16_t map = CeBitMapOf(m_runInfo);
@@ -67,7 +68,8 @@ bool CMPFlow::Prepare() {
   }
   m_task.SetProgress(kDeviceCheckedProgress);
 
-  // Step 6: the drive that came in on boot code now runs the MP firmware in RAM.
+  // The drive that came in on boot code now runs the MP firmware in RAM: its DRAM test, the
+  // sort and the erase.
   if (m_loadedFromBoot) {
     if (settings::ReadInt(settings::keys::SkipSDRWriteReadTest) == 0 &&
         !m_device.DoSDRWriteReadTest(m_task.m_pProgress, kStepProgressPoints, 0)) {
@@ -82,7 +84,7 @@ bool CMPFlow::Prepare() {
   if (onFlashCode) {
     if (!PrepareOnFlashCode(onRdtFirmware)) return false;
   } else {
-    SetCeMap(true);  // step 8
+    SetCeMap(true);  // the CE map in use for the scan and the preformat
   }
 
   m_task.SetProgress(kFirstScanProgress);
@@ -94,7 +96,7 @@ bool CMPFlow::Prepare() {
   return ProgramFirmware();
 }
 
-// Step 1: burner code runs the MP firmware's RAM code already: erase at once.
+// Burner code runs the MP firmware's RAM code already: erase at once.
 bool CMPFlow::PrepareOnBurnerCode() {
   if (!SortBadBlockTable()) return false;
   ChooseEraseType();
@@ -103,7 +105,7 @@ bool CMPFlow::PrepareOnBurnerCode() {
   return EraseFlash(kStepProgressPoints);
 }
 
-// Step 2: boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
+// Boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
 bool CMPFlow::PrepareOnBootCode() {
   if (!m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
   ReadRunInformation();
@@ -113,7 +115,7 @@ bool CMPFlow::PrepareOnBootCode() {
   return true;
 }
 
-// Step 7: code from flash (the MP or the RDT firmware) is judged when it is the RDT firmware,
+// Code from flash (the MP or the RDT firmware) is judged when it is the RDT firmware,
 // forced back to boot code and given the MP firmware in RAM.
 bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   if (!onRdtFirmware && !m_device.ReadInfoPage()) return FailOut();
@@ -137,7 +139,7 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   return EraseFlash(kStepProgressPoints);
 }
 
-// Step 7.2: the RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
+// The RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
 // run whether the judgement passed or not.
 bool CMPFlow::JudgeRdtResults() {
   const std::uint8_t judged = m_device.ReadRDTLog({.saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1,
@@ -274,7 +276,7 @@ bool CMPFlow::ReadStatisticsText() {
 
 void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
 
-// Step 10: the early-bad scan, stored as the "SCA1" record.
+// The early-bad scan, stored as the "SCA1" record.
 bool CMPFlow::FirstScan() {
   m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   return ScanAndStore(1, kStepProgressPoints);
@@ -291,14 +293,14 @@ bool CMPFlow::ScanAndStore(std::uint8_t earlyBadScan, int progressPoints) {
   return scanned ? true : FailOut();
 }
 
-// Step 11: the info block with the serial number of this run, one slot at a time.
+// The info block with the serial number of this run, one slot at a time.
 bool CMPFlow::WriteInfoBlock() {
   platform::CriticalSectionGuard serialLock(m_task.PageLock(kLockSerialNumber));
   if (!m_device.ModifyInfoBlock(0, m_keepDeviceInfo, m_runInfo.data(), 1)) return FailOut();
   return true;
 }
 
-// Step 13: the MP firmware into flash; a short run skips the checks of the programmed drive.
+// The MP firmware into flash; a short run skips the checks of the programmed drive.
 bool CMPFlow::ProgramFirmware() {
   m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
   if (!m_device.ProgramFlashFirmware(CMPDevice::kMpImage, m_shortRun)) return FailOut();

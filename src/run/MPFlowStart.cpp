@@ -43,7 +43,7 @@ bool CMPFlow::FailOutWithoutSerial() {
 }
 
 bool CMPFlow::Start() {
-  // Step 1: the records of the run, the snapshot of the settings.
+  // The records of the run, the snapshot of the settings.
   m_runInfo.fill(0);
   m_blockInfo->Clear();
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
@@ -54,7 +54,7 @@ bool CMPFlow::Start() {
 
   if (!HandOutSerialNumber()) return false;
 
-  // Step 3.
+  // The settings of the run: whether the drive keeps its device information, the UI CE map.
   m_keepDeviceInfo = settings::ReadInt(settings::keys::KeepDeviceInfo) == 1 ? 1 : 0;
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
@@ -63,7 +63,7 @@ bool CMPFlow::Start() {
   }
   m_task.SetProgress(CSlotTestTask::kProgressStarted);
 
-  // Step 4: the drive in the slot (tester mode only).
+  // The drive in the slot (tester mode only).
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
     if (CSlotTestTask::IsNoDriveTag(m_device.m_ErrorTag)) {
       m_task.NoDriveOut(1);
@@ -74,7 +74,7 @@ bool CMPFlow::Start() {
   return IdentifyDrive();
 }
 
-// Step 2, all under lock 2: one slot at a time detects its running code for KeepSN, checks
+// All under lock 2: one slot at a time detects its running code for KeepSN, checks
 // the bin type and takes the next serial number.
 bool CMPFlow::HandOutSerialNumber() {
   platform::CriticalSectionGuard serialLock(m_task.PageLock(kLockSerialNumber));
@@ -121,7 +121,7 @@ bool CMPFlow::HandOutSerialNumber() {
   return true;
 }
 
-// Steps 5 and 6: the controller and the flash chips.
+// The controller and the flash chips.
 bool CMPFlow::IdentifyDrive() {
   m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (!m_task.ControllerIsSupported()) return FailOut();
@@ -129,7 +129,9 @@ bool CMPFlow::IdentifyDrive() {
   return true;
 }
 
-// Steps 7 to 9; the endless test comes back here.
+// The running code: the volumes of a drive on code from flash locked, the flash IDs of one
+// on boot code checked, and the RDT probe of a drive on the RDT firmware. The endless test
+// comes back here.
 bool CMPFlow::CheckRunningCode() {
   if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
                       nullptr)) {

@@ -53,7 +53,7 @@ bool CRDTFlow::FailOut() {
   return false;
 }
 
-// Steps 1 to 4: the records of the run, the bin class, the settings of the run and the serial
+// The records of the run, the bin class, the settings of the run and the serial
 // number.
 bool CRDTFlow::Start() {
   m_device.m_SLCCycleRDT = 0;
@@ -73,7 +73,7 @@ bool CRDTFlow::Start() {
   return HandOutSerialNumber();
 }
 
-// Step 2: the flash database's bin class of the flash against the RDT bin type.
+// The flash database's bin class of the flash against the RDT bin type.
 bool CRDTFlow::CheckBinClass() {
   const bool onlyReport = settings::ReadInt(settings::keys::SkipCheckINIBinClass) != 0;
   if (m_device.CheckBinType(kRdtBinClass)) return true;
@@ -87,7 +87,7 @@ bool CRDTFlow::CheckBinClass() {
   return true;
 }
 
-// Step 4: one slot at a time takes the next serial number; the preformat writes it into the
+// One slot at a time takes the next serial number; the preformat writes it into the
 // info block.
 bool CRDTFlow::HandOutSerialNumber() {
   std::uint8_t handedOut = 0;
@@ -98,7 +98,7 @@ bool CRDTFlow::HandOutSerialNumber() {
   return handedOut ? true : FailOut();
 }
 
-// Steps 5 to 10: the drive in the slot, the controller, the running code and the flash chips.
+// The drive in the slot, the controller, the running code and the flash chips.
 bool CRDTFlow::CheckDrive() {
   m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
@@ -119,7 +119,8 @@ bool CRDTFlow::CheckDrive() {
   return true;
 }
 
-// Steps 11 to 16: every way ends with the controller on burner code.
+// The drive prepared from the code it came in on; every way ends with the controller on
+// burner code.
 bool CRDTFlow::Prepare() {
   const bool onBurnerCode = m_device.m_RunOnBurnerCode != 0;
   const bool onBootCode = m_device.m_RunOnBootCode != 0;
@@ -139,7 +140,8 @@ bool CRDTFlow::Prepare() {
 
 bool CRDTFlow::LoadProgramRam() { return m_device.LoadPRAMCode(m_programRamImage, "") ? true : FailOut(); }
 
-// Preparation P: the RDT information of the earlier run (ReRDT), the sort, the erase.
+// A drive on burner code (a drive on boot code once it has its program-RAM image): the RDT
+// information of the earlier run (ReRDT), the sort, the erase.
 bool CRDTFlow::PrepareOnBurnerCode() {
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
@@ -148,7 +150,9 @@ bool CRDTFlow::PrepareOnBurnerCode() {
   return true;
 }
 
-// Preparation F.
+// A drive on code from flash: forced to its boot code and given its program-RAM image, then
+// the RDT information of the earlier run, the sort and the erase, and a restart into burner
+// code.
 bool CRDTFlow::PrepareOnFlashCode() {
   if (!m_task.ForceDriveToBootCode()) return FailOut();
   if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
@@ -236,7 +240,7 @@ bool CRDTFlow::RestartIntoBurnerCode() {
   return LoadProgramRam();
 }
 
-// Steps 17 to 19: the controller's DRAM, then the early-bad scan (its record stored whatever
+// The controller's DRAM, then the early-bad scan (its record stored whatever
 // its verdict) or the check of the first blocks of each CE.
 bool CRDTFlow::TestDramAndScan() {
   if (!m_device.DoSDRWriteReadTest(m_task.m_pProgress, kDramTestPoints, 0)) return FailOut();
@@ -256,7 +260,7 @@ bool CRDTFlow::TestDramAndScan() {
   return true;
 }
 
-// Steps 20 and 21: the preformat with the RDT parameters and the CE map in use, then the RDT
+// The preformat with the RDT parameters and the CE map in use, then the RDT
 // firmware into flash.
 bool CRDTFlow::PreformatAndProgram() {
   const std::uint16_t ceMap = m_runInfoCeMap != 0 ? m_runInfoCeMap : m_uiCeMap;
@@ -267,7 +271,7 @@ bool CRDTFlow::PreformatAndProgram() {
   return true;
 }
 
-// Step 22: the capacity setting must fit the flash (CEs x capacity of one CE, in MB, as GB).
+// The capacity setting must fit the flash (CEs x capacity of one CE, in MB, as GB).
 bool CRDTFlow::CheckCapacity() {
   if (settings::ReadInt(settings::keys::AutoCapacityEnable) != 0) return true;
   const std::string capacity = platform::Trim(settings::ReadText(settings::keys::Capacity, 40));
@@ -285,7 +289,7 @@ bool CRDTFlow::CheckCapacity() {
   return true;
 }
 
-// Steps 23 to 25.
+// The end: the total time, the running firmware's bin type and the pass text.
 std::uint8_t CRDTFlow::Pass() {
   m_task.SetProgress(kProgressProgrammed);
   m_task.WriteTotalTimeLine("RDT PreTest OK,", m_startMs);

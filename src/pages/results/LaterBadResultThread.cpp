@@ -41,7 +41,7 @@ const char* RunningCodeText(const CMPDevice& engine) {
   return "Burn mode";
 }
 
-// Steps 8 and 9 of a drive without RDT firmware: the CE map, then the scan.
+// A drive without the RDT firmware: the CE map, then the scan.
 bool ChooseCeMapAndScan(CMPDevice& engine, ui::CProgressCtrl& progress, std::uint8_t romMode) {
   progress.SetPos(40);
   const std::uint16_t settingsMap = SettingsCeMap();
