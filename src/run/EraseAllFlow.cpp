@@ -15,6 +15,7 @@ namespace {
 constexpr int kProgressDriveFound = 15;
 constexpr int kProgressImageLoaded = 20;
 constexpr int kProgressErased = 90;
+
 constexpr int kEraseProgressPoints = 70;
 
 }  // namespace

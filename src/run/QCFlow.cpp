@@ -24,6 +24,7 @@ constexpr int kProgressInfoBlockWritten = 15;
 constexpr int kProgressInfoBlockChecked = 30;
 constexpr int kProgressWriteReadTested = 70;
 constexpr int kProgressScanned = 95;
+
 constexpr std::uint8_t kQcStage = 2;
 constexpr std::uint32_t kAfterWriteReadMs = 300;
 constexpr int kWriteReadPoints = 40;

@@ -22,6 +22,7 @@ namespace {
 // Progress points of the flow.
 constexpr int kProgressDriveFound = 10;
 constexpr int kProgressShown = 95;
+
 constexpr int kRdtReadPoints = 70;
 // Statistics items of the 8-slot and 16-slot layouts.
 constexpr std::uint32_t kStatistics8Slots =

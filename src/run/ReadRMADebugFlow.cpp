@@ -16,6 +16,7 @@ constexpr int kProgressIdentified = 20;
 constexpr int kProgressImageLoaded = 40;
 constexpr int kProgressSmartRead = 70;
 constexpr int kProgressInfoBlockRead = 90;
+
 // Selectors of the debug-information read.
 constexpr std::uint8_t kSmartPage = 0;
 constexpr std::uint8_t kInfoBlock = 1;

@@ -15,6 +15,7 @@ constexpr int kProgressDriveFound = 10;
 constexpr int kProgressOnBootCode = 50;
 constexpr int kProgressImageLoaded = 60;
 constexpr int kProgressDramTested = 95;
+
 constexpr int kDramTestProgressPoints = 30;
 
 }  // namespace
