@@ -75,8 +75,11 @@ class CMPDevice {
   CMPDevice& operator=(const CMPDevice&) = delete;
 
   // ---- slot report and logs (core/SlotReport.cpp) ---------------------------------------
+  // The line form of a report text other than "START" and "END" (which take either).
+  static constexpr std::uint8_t kSuccessLine = 0;  // "[ Success ] %s \r\n"
+  static constexpr std::uint8_t kPlainLine = 1;    // "   %s \r\n"
   // "START" creates the slot report and writes its banner, "END" its end line and pass line;
-  // any other text is appended as "   %s \r\n" (plain 1) or "[ Success ] %s \r\n" (plain 0).
+  // any other text is appended in the line form that `plain` names.
   // Stores the report's path in m_ReportFile. Never fails towards the caller: a line that
   // cannot be written is noted as a lost record (NoteRecordWriteFailure). When the banner
   // cannot be written, no later text of this engine goes into that file (it still holds an
@@ -159,6 +162,11 @@ class CMPDevice {
   static constexpr std::uint8_t kRequireBurnerCode = 1;  // the burner: the RAM code a download starts
   static constexpr std::uint8_t kRequireFlashCode = 2;
   static constexpr std::uint8_t kRequireAnyCode = 3;
+  // ChkRC's version-check flag (cleared on entry: no version check runs either way) and its
+  // fail-record flag.
+  static constexpr std::uint8_t kNoVersionCheck = 0;
+  static constexpr std::uint8_t kCheckVersions = 1;
+  static constexpr std::uint8_t kWriteFailRecord = 1;
   // Running-code check: required code 0 boot, 1 burner, 2 flash, 3 or 4 any code. The
   // version-check flag is cleared on entry (no version check runs). Sets the running-code
   // flags and m_FirmwareName; copies IDENTIFY data into identify512 (when given) for a drive
@@ -236,11 +244,23 @@ class CMPDevice {
   int UnlockDiskVolumes();
 
   // ---- firmware download and preparation (firmware/*.cpp) -------------------------------
+  // Erase types of DoEraseAllBlock that the flows and pages name (GetPretestEraseType gives the
+  // station's type; what each type erases is the drive's business).
+  static constexpr std::uint8_t kEraseNone = 1;             // nothing is erased: the flows skip the erase
+  static constexpr std::uint8_t kEraseAll = 9;              // every block, the earlier RDT information with them
+  static constexpr std::uint8_t kEraseKeepingRdtInfo = 17;  // the drive's later-bad counter is kept
+  static constexpr std::uint8_t kEraseForSlcCycleRdt = 0;   // a drive whose RDT cycles SLC blocks only
   std::uint8_t DoEraseAllBlock(std::uint8_t eraseType, std::uint8_t reserved, ui::CProgressCtrl* progress,
                                int progressPoints, std::uint8_t usePolling);
   std::uint8_t DoEraseISPCode();
   std::uint8_t ForceToBootCode();
+  // The pause after the jump command that every caller of JumpToBootAndWait gives it.
+  static constexpr std::uint32_t kJumpToBootPauseMs = 5000;
   std::uint8_t JumpToBootAndWait(std::uint32_t pauseMs);
+  // The firmware image of the parameter file that LoadPRAMCode puts into the controller's
+  // program RAM and ProgramFlashFirmware writes into flash.
+  static constexpr std::uint8_t kMpImage = 0;   // ISP_MPBINCode: the MP firmware
+  static constexpr std::uint8_t kRdtImage = 1;  // ISP_RDTBINCode: the RDT firmware
   std::uint8_t LoadPRAMCode(std::uint8_t loadRdtImage, std::string_view sectionSelector);
   std::uint8_t ModifyInfoBlock(std::uint8_t serialOnly, std::uint8_t keepDeviceInfo, const std::uint8_t* runInfo64,
                                std::uint8_t temperatureLog);
@@ -320,6 +340,19 @@ class CMPDevice {
   std::uint8_t ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, ui::CProgressCtrl* progress,
                           int progressSpan, std::uint8_t dramOnly, std::uint8_t probe, std::uint8_t* infoRecordOut64,
                           BlockInfoRecord* blockInfo, std::uint8_t ignoreBadBlockVerdict);
+  // The same reading with its inputs named: a caller sets the ones it needs (designated
+  // initializers) and leaves the others as they are here.
+  struct RdtReadRequest {
+    bool saveCsv = false;                   // the logs are saved as CSV files too
+    ui::CProgressCtrl* progress = nullptr;  // the bar the reading advances
+    int progressSpan = 0;                   // the points it may add to the bar
+    bool dramOnly = false;                  // no bad-block log and judgement: the DRAM log only
+    bool probe = false;                     // only whether the drive runs the RDT firmware
+    std::uint8_t* infoRecordOut = nullptr;  // 64 bytes for the RDT information record, or none
+    BlockInfoRecord* blockInfo = nullptr;   // the block-information record to fill, or none
+    bool ignoreBadBlockVerdict = false;     // a failing bad-block judgement does not fail the drive
+  };
+  std::uint8_t ReadRDTLog(const RdtReadRequest& request);
   // Called by the RDT result page's worker before its ReadRDTLog: moves the page's one-shot
   // limit (g_RdtRequest, g_RdtLimitText) into this engine and clears g_RdtRequest, so that
   // no other engine's reading takes it.

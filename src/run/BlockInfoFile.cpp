@@ -29,7 +29,7 @@ std::vector<BlockInfoRecord> ReadBlockInfoRecords(const std::string& path) {
 bool CSlotTestTask::WriteBlockInfoToFile(const BlockInfoRecord& record) {
   const std::string path = BlockInfoFilePath(m_PortNumber);
   const auto reportLine = [this](const char* text) {
-    if (m_pDevice) m_pDevice->WriteReportLine(text, 1);
+    if (m_pDevice) m_pDevice->WriteReportLine(text, CMPDevice::kPlainLine);
   };
   const std::string_view bytes(reinterpret_cast<const char*>(&record), kBlockInfoRecordBytes);
   // The record goes in whole or not at all: a part of one would shift every later record.

@@ -11,7 +11,11 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 15;
+constexpr int kProgressImageLoaded = 20;
+constexpr int kProgressErased = 90;
+
 constexpr int kEraseProgressPoints = 70;
 
 }  // namespace
@@ -21,33 +25,38 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
   const bool testerMode = g_U2AMode == 0;
   const std::uint8_t usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 1);
-  SetProgress(5);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
+  SetProgress(kProgressStarted);
 
   if (testerMode && !device.CheckIOState(kTaskInit)) {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : FailOut();
   }
 
-  SetProgress(15);
+  SetProgress(kProgressDriveFound);
   if (!ControllerIsSupported()) return FailOut();
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return FailOut();
+  }
   if (!NoteRunningCode()) return FailOut();
 
   if (device.m_RunOnFlashCode) {
     if (!ForceDriveToBootCode()) return FailOut();
   } else if (device.m_RunOnBurnerCode) {
-    if (!device.JumpToBootAndWait(kJumpToBootPauseMs)) {
+    if (!device.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) {
       device.WriteFailReport();
       return FailOut();
     }
   }
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailOut();
+  }
 
   // The PRAM load compares the number of flash chips with the second bin type's CE limit.
   CountFlashChips();
 
-  if (!device.LoadPRAMCode(0, "")) return FailOut();
-  SetProgress(20);
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
+  SetProgress(kProgressImageLoaded);
   const int eraseType = GetPretestEraseType();
 
   if (settings::ReadInt(settings::keys::SkipCEMapAtEraseAll) == 0) {
@@ -64,9 +73,12 @@ std::uint8_t CSlotTestTask::RunEraseAllFlow() {
     TurnErrorTagPhase('I');
     return FailOut();
   }
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailOut();
+  }
 
-  SetProgress(90);
+  SetProgress(kProgressErased);
   WriteTotalTimeLine("Erase Progress OK,", start);
   return PassOut("Pass");
 }

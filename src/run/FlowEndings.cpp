@@ -57,7 +57,8 @@ void CSlotTestTask::SetFlowFailure(std::string_view tag, std::string message) {
 void CSlotTestTask::WriteTotalTimeLine(std::string_view title, std::uint64_t startMs) {
   if (!m_pDevice) return;
   const double seconds = static_cast<double>(platform::TickCountMs() - startMs) / 1000.0;
-  m_pDevice->WriteReportLine(platform::Format("%s Total take(sec): %.3f sec.", std::string(title).c_str(), seconds), 0);
+  m_pDevice->WriteReportLine(platform::Format("%s Total take(sec): %.3f sec.", std::string(title).c_str(), seconds),
+                             CMPDevice::kSuccessLine);
 }
 
 std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
@@ -70,13 +71,13 @@ std::uint8_t CSlotTestTask::EndPass(bool copyReport) {
     if (m_pDevice->UnlockDiskVolumes() != 0) {
       m_VolumesLocked = 0;
     } else {
-      m_pDevice->WriteReportLine("UN Lock Drive Fail", 1);
+      m_pDevice->WriteReportLine("UN Lock Drive Fail", CMPDevice::kPlainLine);
     }
   }
-  SetProgress(100);
+  SetProgress(kProgressFull);
   if (RecordVerdict(1, copyReport) == 0) return 0;
   platform::Sleep(kPassPauseMs);
-  SetProgress(0);
+  SetProgress(kProgressEmpty);
   SetResultText("0_00");
   return 1;
 }

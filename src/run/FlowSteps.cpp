@@ -52,9 +52,9 @@ void CSlotTestTask::CountFlashChips() {
 void CSlotTestTask::LockDriveVolumes() {
   if (m_pDevice->LockDiskVolumes() != 0) {
     m_VolumesLocked = 1;
-    m_pDevice->WriteReportLine("Drive Letter are Locked.", 1);
+    m_pDevice->WriteReportLine("Drive Letter are Locked.", CMPDevice::kPlainLine);
   } else {
-    m_pDevice->WriteReportLine("Drive Letter are Not Locked.", 1);
+    m_pDevice->WriteReportLine("Drive Letter are Not Locked.", CMPDevice::kPlainLine);
   }
 }
 
@@ -62,9 +62,9 @@ bool CSlotTestTask::NoteRunningCode() {
   CMPDevice& device = *m_pDevice;
   if (device.m_RunOnFlashCode) {
     LockDriveVolumes();
-    device.WriteReportLine("ROM mode", 1);
+    device.WriteReportLine("ROM mode", CMPDevice::kPlainLine);
   } else if (device.m_RunOnBootCode) {
-    device.WriteReportLine("Boot mode", 1);
+    device.WriteReportLine("Boot mode", CMPDevice::kPlainLine);
     return CheckBootCodeFlashId();
   }
   return true;
@@ -99,7 +99,8 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
   }
   // A drive on its code from flash is identified as well: its records name its serial number.
   std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", identify.data())) {
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    identify.data())) {
     // The check has written its fail record with its own tag; the slot shows the flow's,
     // unless the code was named and only its IDENTIFY failed.
     if (!device.m_RunOnFlashCode) {
@@ -117,7 +118,8 @@ bool CSlotTestTask::IdentifyForBootCodeWork() {
 }
 
 bool CSlotTestTask::BringFlashCodeToBootCode() {
-  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) {
+  if (!ForceDriveToBootCode() || !m_pDevice->ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck,
+                                                   CMPDevice::kWriteFailRecord, "", nullptr)) {
     FailOut();
     return false;
   }
@@ -144,7 +146,8 @@ bool CSlotTestTask::SortBadBlockTableOnSortStation(const std::uint8_t* rdtInfo64
   const std::optional<TableSortLengths> lengths = TableSortLengthsOf(parameters, table.size());
   if (!lengths) {
     device.WriteReportLine(
-        platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).", table.size()), 1);
+        platform::Format("Sort BBT skipped: the BBT parameters do not fit the table buffer(%zu).", table.size()),
+        CMPDevice::kPlainLine);
     return true;
   }
   std::fill_n(table.begin(), lengths->tableBytes, 0xFF);
@@ -222,10 +225,11 @@ bool CSlotTestTask::CheckFirmwareBinType(bool rdtImage) {
     device.m_ErrorTag = "S_x30";
     if (rdtImage) {
       m_ErrorTag = device.m_ErrorTag;
-      device.WriteReportLine(platform::Format("Bin file fail, FW do not equal to ini(%s)", firmwareType.c_str()), 1);
+      device.WriteReportLine(platform::Format("Bin file fail, FW do not equal to ini(%s)", firmwareType.c_str()),
+                             CMPDevice::kPlainLine);
     } else {
       device.m_ErrorMessage = failure;
-      device.WriteReportLine(failure, 1);
+      device.WriteReportLine(failure, CMPDevice::kPlainLine);
     }
   }
   if (device.m_CECount != 1) return true;

@@ -52,6 +52,8 @@ class CMPFlow {
   bool SortBadBlockTable();
   bool ScanTimingWindow(bool forceBootAfterReset);
   bool ForceToBootCode();
+  // The drive must run its boot code, which is given the MP firmware in RAM.
+  bool LoadMpImageOnBootCode();
   bool CheckEFuseBeforeCut();
   bool EraseFlash(int progressPoints);
   void ChooseEraseType();

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr std::uint32_t kRestartSettleMs = 1000;
 constexpr std::uint32_t kEFuseSettleMs = 300;
 constexpr std::uint32_t kReadyLimitSeconds = 20;
@@ -51,12 +50,12 @@ bool CMPFlow::CheckProgrammedDrive() {
   return ReadIdentity();
 }
 
-// Step 1: the drive restarts on the firmware just programmed: the endless test jumps to the
+// The drive restarts on the firmware just programmed: the endless test jumps to the
 // boot entry, whose boot code starts the firmware on flash; otherwise the slot's power is
 // cycled (tester mode) or the drive goes on as it runs (bridge mode).
 bool CMPFlow::RestartOnNewFirmware() {
   if (settings::ReadInt(settings::keys::TestInFinity) != 0) {
-    if (!m_device.JumpToBootAndWait(kJumpToBootPauseMs)) {
+    if (!m_device.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) {
       m_device.WriteFailReport();
       return FailOut();
     }
@@ -67,7 +66,7 @@ bool CMPFlow::RestartOnNewFirmware() {
   return true;
 }
 
-// Step 5: the copy-compare test, or the burn-in by percent or by capacity.
+// The copy-compare test, or the burn-in by percent or by capacity.
 bool CMPFlow::WriteReadTest() {
   if (settings::ReadInt(settings::keys::BurnInEnable) == 0) {
     if (settings::ReadInt(settings::keys::SkipCopyCompare) != 0) return true;
@@ -92,10 +91,10 @@ void CMPFlow::RecordWriteReadCurrent(bool onlyClearPending) {
   m_device.m_WRCurrentPending = 0;
 }
 
-// Step 7: the full scan, stored as the "SCA2" record.
+// The full scan, stored as the "SCA2" record.
 bool CMPFlow::SecondScan() { return ScanAndStore(0, kSecondScanProgressPoints); }
 
-// Step 8: the UART and JTAG eFuses cut when asked (never the AES eFuse), then checked.
+// The UART and JTAG eFuses cut when asked (never the AES eFuse), then checked.
 bool CMPFlow::CutEFuses() {
   if (settings::ReadInt(settings::keys::CutEFuse) != 1) return true;
   const std::uint8_t uart = settings::ReadInt(settings::keys::CutUART) != 0 ? 1 : 0;
@@ -107,14 +106,14 @@ bool CMPFlow::CutEFuses() {
   return true;
 }
 
-// Step 10.
+// The drive's SMART return status, then its SMART data reset when the settings ask for it.
 bool CMPFlow::CheckSmart() {
   if (!m_device.CheckSmartReturnStatus()) return FailOut();
   if (settings::ReadInt(settings::keys::AfterMpDoResetSMART) != 0 && !m_device.ResetSmart()) return FailOut();
   return true;
 }
 
-// Steps 11 and 12: the drive's size against the range and the exact capacity of the settings.
+// The drive's size against the range and the exact capacity of the settings.
 bool CMPFlow::CheckCapacity() {
   DiskGeometryEx geometry{};
   GetDiskGeometryEx(DevicePathOfListedDrive(m_device.GetDriveNumber()), &geometry);
@@ -161,7 +160,7 @@ bool CMPFlow::CheckCapacity() {
   return true;
 }
 
-// Step 13: the model and serial texts of the pass text, then the drive goes to stand-by.
+// The model and serial texts of the pass text, then the drive goes to stand-by.
 bool CMPFlow::ReadIdentity() {
   m_identify.fill(0);
   if (!m_device.ReadFirmwareName(m_identify.data(), g_U2AMode)) {
@@ -175,11 +174,12 @@ bool CMPFlow::ReadIdentity() {
   return true;
 }
 
-// Steps 16 and 17: the firmware's bin type against the parameter file, and the plane modes
+// The firmware's bin type against the parameter file, and the plane modes
 // a one-CE drive cannot run.
 bool CMPFlow::CheckFirmwareType() { return m_task.CheckFirmwareBinType(false) ? true : FailOutWithoutSerial(); }
 
-// Steps 15 to 21.
+// The end: the total time, the firmware type and the pass text with the drive's capacity,
+// model, serial number, statistics and window-scan texts.
 std::uint8_t CMPFlow::Pass() {
   m_task.WriteTotalTimeLine("MP PreTest Process", m_startMs);
   if (!CheckFirmwareType()) return 0;

@@ -9,17 +9,15 @@
 #include "device/DevicePaths.h"
 #include "device/StationHelpers.h"
 #include "device/records/InfoBlock.h"
+#include "engine/reports/BlockStatistics.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/MPFlow.h"
+#include "run/SlotLayouts.h"
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
-constexpr int kNoErase = 1;
-constexpr int kEraseKeepingRdtInfo = 17;
-constexpr int kEraseForgettingRdt = 9;
 constexpr int kDeviceCheckedProgress = 10;
 constexpr int kFirstScanProgress = 45;
 constexpr int kStepProgressPoints = 10;
@@ -29,7 +27,10 @@ constexpr int kRdtJudgementProgressPoints = 5;
 constexpr char kWindowScanVersion[] = "0.6";
 
 // Statistics items of the status cell: 8 slots show more than 16.
-std::uint32_t StatisticsItems(int slotLayout) { return slotLayout == 8 ? 0x0C : 0x04; }
+std::uint32_t StatisticsItems(int slotLayout) {
+  return slotLayout == kEightSlotLayout ? engine::kStatisticsRdtItems | engine::kStatisticsPairItems
+                                        : engine::kStatisticsPairItems;
+}
 
 // MpInfo.RunInfo.CEBitMap of the run-information record.
 std::uint16_t CeBitMapOf(const std::array<std::uint8_t, CMPDevice::kRecordBytes>& record) {
@@ -51,9 +52,10 @@ bool CMPFlow::Prepare() {
     if (!PrepareOnBootCode()) return false;
   }
 
-  // Step 3.
+  // The drive's system information and flash ID, and the run information's CE map against the
+  // drive's CEs.
   if (!m_device.VerifyDeviceInfo(kTaskInit, 0, m_runInfo.data())) return FailOut();
-  // Step 4: the CE map of the run information of a drive on its MP firmware.
+  // The CE map of the run information of a drive on its MP firmware.
   if (onFlashCode && !onRdtFirmware) {
     m_haveRunInfoMap = false;
     const std::uint16_t map = CeBitMapOf(m_runInfo);
@@ -62,11 +64,12 @@ bool CMPFlow::Prepare() {
       m_runInfoCeMap = map;
       m_haveRunInfoMap = true;
     }
-    m_device.WriteReportLine(platform::Format("Run info CE map=%x", map), 1);
+    m_device.WriteReportLine(platform::Format("Run info CE map=%x", map), CMPDevice::kPlainLine);
   }
   m_task.SetProgress(kDeviceCheckedProgress);
 
-  // Step 6: the drive that came in on boot code now runs the MP firmware in RAM.
+  // The drive that came in on boot code now runs the MP firmware in RAM: its DRAM test, the
+  // sort and the erase.
   if (m_loadedFromBoot) {
     if (settings::ReadInt(settings::keys::SkipSDRWriteReadTest) == 0 &&
         !m_device.DoSDRWriteReadTest(m_task.m_pProgress, kStepProgressPoints, 0)) {
@@ -81,7 +84,7 @@ bool CMPFlow::Prepare() {
   if (onFlashCode) {
     if (!PrepareOnFlashCode(onRdtFirmware)) return false;
   } else {
-    SetCeMap(true);  // step 8
+    SetCeMap(true);  // the CE map in use for the scan and the preformat
   }
 
   m_task.SetProgress(kFirstScanProgress);
@@ -93,7 +96,7 @@ bool CMPFlow::Prepare() {
   return ProgramFirmware();
 }
 
-// Step 1: burner code runs the MP firmware's RAM code already: erase at once.
+// Burner code runs the MP firmware's RAM code already: erase at once.
 bool CMPFlow::PrepareOnBurnerCode() {
   if (!SortBadBlockTable()) return false;
   ChooseEraseType();
@@ -102,9 +105,9 @@ bool CMPFlow::PrepareOnBurnerCode() {
   return EraseFlash(kStepProgressPoints);
 }
 
-// Step 2: boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
+// Boot code gets the MP firmware in RAM, a timing-window scan and an eFuse check.
 bool CMPFlow::PrepareOnBootCode() {
-  if (!m_device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
   ReadRunInformation();
   if (!ScanTimingWindow(false) || !CheckEFuseBeforeCut()) return false;
   m_loadedFromBoot = true;
@@ -112,7 +115,7 @@ bool CMPFlow::PrepareOnBootCode() {
   return true;
 }
 
-// Step 7: code from flash (the MP or the RDT firmware) is judged when it is the RDT firmware,
+// Code from flash (the MP or the RDT firmware) is judged when it is the RDT firmware,
 // forced back to boot code and given the MP firmware in RAM.
 bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   if (!onRdtFirmware && !m_device.ReadInfoPage()) return FailOut();
@@ -122,8 +125,7 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
     m_rdtJudged = true;
   }
   if (!ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
-    return FailOut();
+  if (!LoadMpImageOnBootCode()) return false;
   if (m_outputRdt || m_rdtFirmwareSeen) {
     m_device.ReadRDTInfo(m_runInfo.data(), nullptr);
     TakeRunInfoCeMap();
@@ -137,13 +139,16 @@ bool CMPFlow::PrepareOnFlashCode(bool onRdtFirmware) {
   return EraseFlash(kStepProgressPoints);
 }
 
-// Step 7.2: the RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
+// The RDT results of a drive on the RDT firmware, stored as the "RDT" record of the
 // run whether the judgement passed or not.
 bool CMPFlow::JudgeRdtResults() {
-  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
-  const std::uint8_t judged = m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, kRdtJudgementProgressPoints, dramOnly,
-                                                  0, m_runInfo.data(), m_blockInfo.get(), 1);
+  const std::uint8_t judged = m_device.ReadRDTLog({.saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1,
+                                                   .progress = m_task.m_pProgress,
+                                                   .progressSpan = kRdtJudgementProgressPoints,
+                                                   .dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1,
+                                                   .infoRecordOut = m_runInfo.data(),
+                                                   .blockInfo = m_blockInfo.get(),
+                                                   .ignoreBadBlockVerdict = true});
   StoreBlockInfo();
   if (!judged) return FailOut();
   m_rdtJudged = true;
@@ -160,7 +165,7 @@ void CMPFlow::TakeRunInfoCeMap() {
   m_device.m_CEMap = map;
   m_runInfoCeMap = map;
   m_haveRunInfoMap = true;
-  m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+  m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), CMPDevice::kPlainLine);
 }
 
 void CMPFlow::ReadRunInformation() {
@@ -174,7 +179,7 @@ void CMPFlow::ReadRunInformation() {
   m_runInfoCeMap = map;
   if (map != 0) {
     m_haveRunInfoMap = true;
-    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), 1);
+    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", map), CMPDevice::kPlainLine);
   }
 }
 
@@ -190,7 +195,7 @@ void CMPFlow::SetCeMap(bool readDynamicKey) {
   } else {
     set = m_device.SetCEMap(m_uiCeMap, m_haveRunInfoMap ? 1 : 0);
   }
-  if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", 0);
+  if (!set && readDynamicKey) m_device.WriteReportLine("Set CE bitmap fail.", CMPDevice::kSuccessLine);
 }
 
 // The bad-block table sorted anew on the sort stations, without RDT information.
@@ -214,12 +219,19 @@ bool CMPFlow::ScanTimingWindow(bool fromFlashCode) {
   const bool testerMode = g_U2AMode == 0;
   if (testerMode && !m_device.ResetCardAndTesterPower(1, 0, m_task.m_DevSleepControl)) return FailOut();
   if ((!testerMode || fromFlashCode) && !ForceToBootCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr) || !m_device.LoadPRAMCode(kMpImage, ""))
-    return FailOut();
-  return true;
+  return LoadMpImageOnBootCode();
 }
 
 bool CMPFlow::ForceToBootCode() { return m_task.ForceDriveToBootCode() ? true : FailOut(); }
+
+bool CMPFlow::LoadMpImageOnBootCode() {
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr) ||
+      !m_device.LoadPRAMCode(CMPDevice::kMpImage, "")) {
+    return FailOut();
+  }
+  return true;
+}
 
 bool CMPFlow::CheckEFuseBeforeCut() {
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !m_device.CheckEFuse(0, 0, 0, 0)) return FailOut();
@@ -228,16 +240,16 @@ bool CMPFlow::CheckEFuseBeforeCut() {
 
 void CMPFlow::ChooseEraseType() {
   m_eraseType = GetPretestEraseType();
-  if (m_eraseType == kEraseForgettingRdt) m_preformatRdtOption = 0;
-  if (m_eraseType != kNoErase && m_eraseType != kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
+  if (m_eraseType == CMPDevice::kEraseAll) m_preformatRdtOption = 0;
+  if (m_eraseType != CMPDevice::kEraseNone && m_eraseType != CMPDevice::kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
 }
 
-// The erase of the erase type (type 1: none), the unique IDs read first when the engine
+// The erase of the erase type (none for kEraseNone), the unique IDs read first when the engine
 // keeps them.
 bool CMPFlow::EraseFlash(int progressPoints) {
-  if (m_eraseType == kNoErase) return true;
+  if (m_eraseType == CMPDevice::kEraseNone) return true;
   if ((m_device.m_ReadUniqueIdFlag != 0 || m_device.m_KeepUniqueIdFlag != 0) && !m_device.ReadAllUniqueID()) {
-    m_device.WriteReportLine("Read UID fail", 1);
+    m_device.WriteReportLine("Read UID fail", CMPDevice::kPlainLine);
   }
   if (!m_device.DoEraseAllBlock(static_cast<std::uint8_t>(m_eraseType), 1, m_task.m_pProgress, progressPoints,
                                 m_usePolling)) {
@@ -247,7 +259,7 @@ bool CMPFlow::EraseFlash(int progressPoints) {
 }
 
 bool CMPFlow::ReadStatisticsText() {
-  if (m_slotLayout != 8 && m_slotLayout != 16) return true;
+  if (!ShowsBlockStatistics(m_slotLayout)) return true;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
   if (!m_device.ReadRDTInfo(record.data(), nullptr)) return true;
   // Statistics of a table that could not be read would be made up: the drive fails with the
@@ -264,7 +276,7 @@ bool CMPFlow::ReadStatisticsText() {
 
 void CMPFlow::StoreBlockInfo() { m_task.WriteBlockInfoToFile(*m_blockInfo); }
 
-// Step 10: the early-bad scan, stored as the "SCA1" record.
+// The early-bad scan, stored as the "SCA1" record.
 bool CMPFlow::FirstScan() {
   m_slotLayout = settings::ReadInt(settings::keys::SlotNumber);
   return ScanAndStore(1, kStepProgressPoints);
@@ -281,16 +293,16 @@ bool CMPFlow::ScanAndStore(std::uint8_t earlyBadScan, int progressPoints) {
   return scanned ? true : FailOut();
 }
 
-// Step 11: the info block with the serial number of this run, one slot at a time.
+// The info block with the serial number of this run, one slot at a time.
 bool CMPFlow::WriteInfoBlock() {
   platform::CriticalSectionGuard serialLock(m_task.PageLock(kLockSerialNumber));
   if (!m_device.ModifyInfoBlock(0, m_keepDeviceInfo, m_runInfo.data(), 1)) return FailOut();
   return true;
 }
 
-// Step 13: the MP firmware into flash; a short run skips the checks of the programmed drive.
+// The MP firmware into flash; a short run skips the checks of the programmed drive.
 bool CMPFlow::ProgramFirmware() {
   m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
-  if (!m_device.ProgramFlashFirmware(kMpImage, m_shortRun)) return FailOut();
+  if (!m_device.ProgramFlashFirmware(CMPDevice::kMpImage, m_shortRun)) return FailOut();
   return true;
 }

@@ -11,12 +11,6 @@
 #include "run/FlowDriveFacts.h"
 #include "run/MPFlow.h"
 
-namespace {
-
-constexpr int kStartProgress = 5;
-
-}  // namespace
-
 std::uint8_t CSlotTestTask::RunMPFlow() {
   if (!m_pDevice) return 0;
   CMPFlow flow(*this);
@@ -49,27 +43,27 @@ bool CMPFlow::FailOutWithoutSerial() {
 }
 
 bool CMPFlow::Start() {
-  // Step 1: the records of the run, the snapshot of the settings.
+  // The records of the run, the snapshot of the settings.
   m_runInfo.fill(0);
   m_blockInfo->Clear();
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   m_eraseType = GetPretestEraseType();
   m_startMs = platform::TickCountMs();
-  m_device.WriteReportLine("START", 0);
+  m_device.WriteReportLine("START", CMPDevice::kSuccessLine);
   m_device.WriteReportSettings();
 
   if (!HandOutSerialNumber()) return false;
 
-  // Step 3.
+  // The settings of the run: whether the drive keeps its device information, the UI CE map.
   m_keepDeviceInfo = settings::ReadInt(settings::keys::KeepDeviceInfo) == 1 ? 1 : 0;
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
-    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), 1);
+    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), CMPDevice::kPlainLine);
   }
-  m_task.SetProgress(kStartProgress);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
 
-  // Step 4: the drive in the slot (tester mode only).
+  // The drive in the slot (tester mode only).
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
     if (CSlotTestTask::IsNoDriveTag(m_device.m_ErrorTag)) {
       m_task.NoDriveOut(1);
@@ -80,14 +74,15 @@ bool CMPFlow::Start() {
   return IdentifyDrive();
 }
 
-// Step 2, all under lock 2: one slot at a time detects its running code for KeepSN, checks
+// All under lock 2: one slot at a time detects its running code for KeepSN, checks
 // the bin type and takes the next serial number.
 bool CMPFlow::HandOutSerialNumber() {
   platform::CriticalSectionGuard serialLock(m_task.PageLock(kLockSerialNumber));
   if (settings::ReadInt(settings::keys::KeepSN) != 0) {
     m_newSerialNeeded = false;
     m_identify.fill(0);
-    if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", m_identify.data())) {
+    if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                        m_identify.data())) {
       m_task.StatusOnlyFail();
       return false;
     }
@@ -100,10 +95,11 @@ bool CMPFlow::HandOutSerialNumber() {
     if (serial.empty()) {
       m_newSerialNeeded = true;
     } else {
-      m_device.WriteReportLine("Keep SN is Enable", 1);
+      m_device.WriteReportLine("Keep SN is Enable", CMPDevice::kPlainLine);
       m_device.m_SerialNumber = serial;
       m_device.m_SerialCounterText = serial;
-      m_device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", serial.c_str()), 1);
+      m_device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", serial.c_str()),
+                               CMPDevice::kPlainLine);
     }
   }
 
@@ -111,7 +107,7 @@ bool CMPFlow::HandOutSerialNumber() {
   if (!m_device.CheckBinType(0)) {
     m_device.m_ErrorTag = "S_x30";
     if (skipBinClassCheck) {
-      m_device.WriteReportLine("INI class & Bintype Fail !!", 1);
+      m_device.WriteReportLine("INI class & Bintype Fail !!", CMPDevice::kPlainLine);
     } else {
       m_task.SetFlowFailure("S_x30", "INI class & Bintype Fail !!");
       return FailOut();
@@ -125,38 +121,43 @@ bool CMPFlow::HandOutSerialNumber() {
   return true;
 }
 
-// Steps 5 and 6: the controller and the flash chips.
+// The controller and the flash chips.
 bool CMPFlow::IdentifyDrive() {
-  m_task.SetProgress(kStartProgress);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (!m_task.ControllerIsSupported()) return FailOut();
   m_task.CountFlashChips();
   return true;
 }
 
-// Steps 7 to 9; the endless test comes back here.
+// The running code: the volumes of a drive on code from flash locked, the flash IDs of one
+// on boot code checked, and the RDT probe of a drive on the RDT firmware. The endless test
+// comes back here.
 bool CMPFlow::CheckRunningCode() {
-  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (m_device.m_RunOnFlashCode) {
     // The endless test finds the volumes still locked from its previous round: the handle
     // held is kept rather than opened a second time.
     if (m_task.m_VolumesLocked != 0 && m_device.m_VolumeLock && m_device.m_VolumeLock->IsHeld()) {
-      m_device.WriteReportLine("Drive Letter are Locked.", 1);
+      m_device.WriteReportLine("Drive Letter are Locked.", CMPDevice::kPlainLine);
     } else {
       m_task.LockDriveVolumes();
     }
     m_rdtFirmwareSeen = m_device.m_RunRDTFirmware != 0;
     if (m_device.m_RunRDTFirmware) {
       m_outputRdt = true;
-      m_device.WriteReportLine("ROM mode - RDTFW, Should output RDT result", 1);
+      m_device.WriteReportLine("ROM mode - RDTFW, Should output RDT result", CMPDevice::kPlainLine);
     } else {
-      m_device.WriteReportLine("ROM mode", 1);
+      m_device.WriteReportLine("ROM mode", CMPDevice::kPlainLine);
     }
     if (m_task.m_StationMode == kStationEraseMP) {
       m_rdtFirmwareSeen = false;
       m_outputRdt = false;
     }
   } else if (m_device.m_RunOnBootCode) {
-    m_device.WriteReportLine("Boot mode", 1);
+    m_device.WriteReportLine("Boot mode", CMPDevice::kPlainLine);
     if (!m_task.CheckBootCodeFlashId()) return FailOutWithoutSerial();
   }
 
@@ -166,8 +167,8 @@ bool CMPFlow::CheckRunningCode() {
   }
 
   if (m_outputRdt) {
-    const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-    if (!m_device.ReadRDTLog(saveCsv, 0, m_task.m_pProgress, 0, 0, 1, nullptr, nullptr, 0)) return FailOut();
+    const bool saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1;
+    if (!m_device.ReadRDTLog({.saveCsv = saveCsv, .progress = m_task.m_pProgress, .probe = true})) return FailOut();
   }
   return true;
 }

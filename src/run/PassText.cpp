@@ -2,10 +2,10 @@
 
 #include "platform/Text.h"
 #include "run/FlowDriveFacts.h"
+#include "run/SlotLayouts.h"
 
 namespace {
 
-constexpr int kEightSlotLayout = 8;
 constexpr int kFullNameSlotLayout = 24;
 constexpr std::size_t kCellFieldLength = 10;
 

@@ -18,6 +18,13 @@
 
 namespace {
 
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 10;
+constexpr int kProgressInfoBlockWritten = 15;
+constexpr int kProgressInfoBlockChecked = 30;
+constexpr int kProgressWriteReadTested = 70;
+constexpr int kProgressScanned = 95;
+
 constexpr std::uint8_t kQcStage = 2;
 constexpr std::uint32_t kAfterWriteReadMs = 300;
 constexpr int kWriteReadPoints = 40;
@@ -50,8 +57,8 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   if (!m_pDevice) return 0;
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
-  SetProgress(5);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
+  SetProgress(kProgressStarted);
 
   if (g_U2AMode != 0) {
     if (!device.CheckSerialNumber(0, 1)) return StatusOnlyFail();
@@ -59,10 +66,13 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   }
 
-  SetProgress(10);
+  SetProgress(kProgressDriveFound);
   const bool checkInfoBlock = settings::ReadInt(settings::keys::SkipGoodMarkCheck) == 0;
   if (!ControllerIsSupported()) return StatusOnlyFail();
-  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 1, 1, "", nullptr)) return StatusOnlyFail();
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, CMPDevice::kCheckVersions, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return StatusOnlyFail();
+  }
   if (!device.VerifyFlashFirmware()) return StatusOnlyFail();
   if (settings::ReadInt(settings::keys::SkipCheckEFuse) == 0 && !device.CheckEFuse(0, 1, 0, 0)) {
     return StatusOnlyFail();
@@ -73,11 +83,11 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   }
   if (!RewriteQCInfoBlock()) return 0;
 
-  SetProgress(15);
+  SetProgress(kProgressInfoBlockWritten);
   if (!device.CheckInfoBlock(0)) return StatusOnlyFail();
   if (settings::ReadInt(settings::keys::DevslpEnable) == 1 && !device.CheckDEVSLP()) return StatusOnlyFail();
 
-  SetProgress(30);
+  SetProgress(kProgressInfoBlockChecked);
   if (settings::ReadInt(settings::keys::BurnInEnable) == 0) {
     if (!device.CopyCompareTestPIO(m_pProgress, kWriteReadPoints)) return StatusOnlyFail();
   } else if (!RunWriteReadBurnIn(kWriteReadPoints).passed) {
@@ -86,10 +96,10 @@ std::uint8_t CSlotTestTask::RunQCFlow() {
   platform::Sleep(kAfterWriteReadMs);
   if (AsksSecurityErase() && !device.DoSecurityErase()) return StatusOnlyFail();
 
-  SetProgress(70);
+  SetProgress(kProgressWriteReadTested);
   const std::uint8_t scanMode = settings::ReadInt(settings::keys::SaveBadBlockLog) == 1 ? 0 : 2;
   if (!device.ScanBadBlock(0, scanMode, m_pProgress, kScanPoints, 0, nullptr, 0)) return StatusOnlyFail();
-  SetProgress(95);
+  SetProgress(kProgressScanned);
   if (!device.WriteGoodCardMark(kQcStage)) return StatusOnlyFail();
   if (!device.CheckSmartReturnStatus()) return StatusOnlyFail();
   if (settings::ReadInt(settings::keys::DoResetSMART) != 0 && !device.ResetSmart()) return StatusOnlyFail();
@@ -124,7 +134,7 @@ bool CSlotTestTask::RewriteQCInfoBlock() {
       }
       device.m_SerialNumber = device.m_DriveSerial;
       device.WriteReportLine(platform::Format("Serial Number write to infoblock: %s", device.m_SerialNumber.c_str()),
-                             1);
+                             CMPDevice::kPlainLine);
     }
   }
   if (!device.ModifyInfoBlock(0, 0, rdtInfo.data(), 1)) {

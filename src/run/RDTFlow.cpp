@@ -17,13 +17,8 @@
 namespace {
 
 constexpr std::uint8_t kRdtBinClass = 1;
-constexpr std::uint8_t kRdtImage = 1;
-constexpr int kEraseForgettingRdt = 9;
-constexpr int kNoErase = 1;
-constexpr int kEraseKeepingRdtInfo = 17;
 // The even-loop rule of an RDT that cycles SLC blocks only.
 constexpr std::uint8_t kSlcCycleRule = 4;
-constexpr int kProgressStart = 5;
 constexpr int kProgressChecked = 10;
 constexpr int kProgressPrepared = 20;
 constexpr int kProgressInBurnerCode = 35;
@@ -58,27 +53,27 @@ bool CRDTFlow::FailOut() {
   return false;
 }
 
-// Steps 1 to 4: the records of the run, the bin class, the settings of the run and the serial
+// The records of the run, the bin class, the settings of the run and the serial
 // number.
 bool CRDTFlow::Start() {
   m_device.m_SLCCycleRDT = 0;
   m_blockInfo->Clear();
   m_usePolling = settings::ReadInt(settings::keys::UsePolling) == 1 ? 1 : 0;
   m_startMs = platform::TickCountMs();
-  m_device.WriteReportLine("START", 0);
+  m_device.WriteReportLine("START", CMPDevice::kSuccessLine);
   m_device.WriteReportSettings();
   if (!CheckBinClass()) return false;
 
-  m_loadRdtBin = settings::ReadInt(settings::keys::RDTUseMPBin) == 1 ? 0 : 1;
+  m_programRamImage = settings::ReadInt(settings::keys::RDTUseMPBin) == 1 ? CMPDevice::kMpImage : CMPDevice::kRdtImage;
   const std::string mapText = platform::Trim(settings::ReadText(settings::keys::CHCEMap, 10));
   if (!mapText.empty()) {
     m_uiCeMap = static_cast<std::uint16_t>(ParseCeMapText(mapText));
-    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), 1);
+    m_device.WriteReportLine(platform::Format("UI CHCE Map : %X", m_uiCeMap), CMPDevice::kPlainLine);
   }
   return HandOutSerialNumber();
 }
 
-// Step 2: the flash database's bin class of the flash against the RDT bin type.
+// The flash database's bin class of the flash against the RDT bin type.
 bool CRDTFlow::CheckBinClass() {
   const bool onlyReport = settings::ReadInt(settings::keys::SkipCheckINIBinClass) != 0;
   if (m_device.CheckBinType(kRdtBinClass)) return true;
@@ -88,11 +83,11 @@ bool CRDTFlow::CheckBinClass() {
     m_task.SetFlowFailure("S_x30", "INI class & Bintype Fail !!");
     return FailOut();
   }
-  m_device.WriteReportLine("INI class & Bintype Fail !!", 1);
+  m_device.WriteReportLine("INI class & Bintype Fail !!", CMPDevice::kPlainLine);
   return true;
 }
 
-// Step 4: one slot at a time takes the next serial number; the preformat writes it into the
+// One slot at a time takes the next serial number; the preformat writes it into the
 // info block.
 bool CRDTFlow::HandOutSerialNumber() {
   std::uint8_t handedOut = 0;
@@ -103,9 +98,9 @@ bool CRDTFlow::HandOutSerialNumber() {
   return handedOut ? true : FailOut();
 }
 
-// Steps 5 to 10: the drive in the slot, the controller, the running code and the flash chips.
+// The drive in the slot, the controller, the running code and the flash chips.
 bool CRDTFlow::CheckDrive() {
-  m_task.SetProgress(kProgressStart);
+  m_task.SetProgress(CSlotTestTask::kProgressStarted);
   if (g_U2AMode == 0 && !m_device.CheckIOState(kTaskInit)) {
     if (CSlotTestTask::IsNoDriveTag(m_device.m_ErrorTag)) {
       m_task.NoDriveOut(0);
@@ -114,14 +109,18 @@ bool CRDTFlow::CheckDrive() {
     return FailOut();
   }
   if (!m_task.ControllerIsSupported()) return FailOut();
-  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (!m_task.NoteRunningCode()) return FailOut();
   m_task.SetProgress(kProgressChecked);
   m_task.CountFlashChips();
   return true;
 }
 
-// Steps 11 to 16: every way ends with the controller on burner code.
+// The drive prepared from the code it came in on; every way ends with the controller on
+// burner code.
 bool CRDTFlow::Prepare() {
   const bool onBurnerCode = m_device.m_RunOnBurnerCode != 0;
   const bool onBootCode = m_device.m_RunOnBootCode != 0;
@@ -131,14 +130,18 @@ bool CRDTFlow::Prepare() {
   if (!m_device.VerifyDeviceInfo(kTaskInit, 0, nullptr)) return FailOut();
   m_task.SetProgress(kProgressPrepared);
   if (onFlashCode && !PrepareOnFlashCode()) return false;
-  if (!m_device.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBurnerCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   m_task.SetProgress(kProgressInBurnerCode);
   return true;
 }
 
-bool CRDTFlow::LoadProgramRam() { return m_device.LoadPRAMCode(m_loadRdtBin, "") ? true : FailOut(); }
+bool CRDTFlow::LoadProgramRam() { return m_device.LoadPRAMCode(m_programRamImage, "") ? true : FailOut(); }
 
-// Preparation P: the RDT information of the earlier run (ReRDT), the sort, the erase.
+// A drive on burner code (a drive on boot code once it has its program-RAM image): the RDT
+// information of the earlier run (ReRDT), the sort, the erase.
 bool CRDTFlow::PrepareOnBurnerCode() {
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
@@ -147,10 +150,15 @@ bool CRDTFlow::PrepareOnBurnerCode() {
   return true;
 }
 
-// Preparation F.
+// A drive on code from flash: forced to its boot code and given its program-RAM image, then
+// the RDT information of the earlier run, the sort and the erase, and a restart into burner
+// code.
 bool CRDTFlow::PrepareOnFlashCode() {
   if (!m_task.ForceDriveToBootCode()) return FailOut();
-  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+  if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                      nullptr)) {
+    return FailOut();
+  }
   if (!LoadProgramRam()) return false;
   ReadRunInformation();
   if (!m_task.SortBadBlockTableOnSortStation(m_rdtInfo.data(), "")) return false;
@@ -177,23 +185,25 @@ void CRDTFlow::ReadRunInformation() {
   m_device.m_RDTInfoValid = 1;
   m_runInfoCeMap = static_cast<std::uint16_t>(info.ceBitMap.Get());
   m_device.m_RunInfoCEMap = m_runInfoCeMap;
-  if (m_runInfoCeMap != 0) m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", m_runInfoCeMap), 1);
+  if (m_runInfoCeMap != 0) {
+    m_device.WriteReportLine(platform::Format("Run Info CHCE Map : %X", m_runInfoCeMap), CMPDevice::kPlainLine);
+  }
   if ((info.loopRules & 0x0F) == kSlcCycleRule) m_device.m_SLCCycleRDT = 1;
 }
 
-// The erase of the pretest's erase type; erase type 9 forgets the run information's CE map.
+// The erase of the pretest's erase type; kEraseAll forgets the run information's CE map.
 bool CRDTFlow::Erase(bool fromFlashCode) {
   int eraseType = GetPretestEraseType();
   if (fromFlashCode) {
-    if (eraseType == kEraseForgettingRdt) m_keepRdt = 0;
-    if (eraseType != kNoErase && eraseType != kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
+    if (eraseType == CMPDevice::kEraseAll) m_keepRdt = 0;
+    if (eraseType != CMPDevice::kEraseNone && eraseType != CMPDevice::kEraseKeepingRdtInfo) m_device.m_ScanStage = 0;
   }
   if (settings::ReadInt(settings::keys::SkipCEMapAtEraseAll) == 0) {
-    if (eraseType == kEraseForgettingRdt) m_runInfoCeMap = 0;
+    if (eraseType == CMPDevice::kEraseAll) m_runInfoCeMap = 0;
     SetCeMap();
   }
   // An RDT that cycles SLC blocks needs its flash as it left it.
-  if (m_device.m_SLCCycleRDT) eraseType = 0;
+  if (m_device.m_SLCCycleRDT) eraseType = CMPDevice::kEraseForSlcCycleRdt;
   if (!m_device.DoEraseAllBlock(static_cast<std::uint8_t>(eraseType), 1, m_task.m_pProgress, kErasePoints,
                                 m_usePolling)) {
     return FailOut();
@@ -220,14 +230,17 @@ bool CRDTFlow::RestartIntoBurnerCode() {
       m_task.TurnErrorTagPhase('I');
       return FailOut();
     }
-    if (!m_device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailOut();
+    if (!m_device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                        nullptr)) {
+      return FailOut();
+    }
     return LoadProgramRam();
   }
   if (!m_task.ForceDriveToBootCode()) return FailOut();
   return LoadProgramRam();
 }
 
-// Steps 17 to 19: the controller's DRAM, then the early-bad scan (its record stored whatever
+// The controller's DRAM, then the early-bad scan (its record stored whatever
 // its verdict) or the check of the first blocks of each CE.
 bool CRDTFlow::TestDramAndScan() {
   if (!m_device.DoSDRWriteReadTest(m_task.m_pProgress, kDramTestPoints, 0)) return FailOut();
@@ -247,18 +260,18 @@ bool CRDTFlow::TestDramAndScan() {
   return true;
 }
 
-// Steps 20 and 21: the preformat with the RDT parameters and the CE map in use, then the RDT
+// The preformat with the RDT parameters and the CE map in use, then the RDT
 // firmware into flash.
 bool CRDTFlow::PreformatAndProgram() {
   const std::uint16_t ceMap = m_runInfoCeMap != 0 ? m_runInfoCeMap : m_uiCeMap;
   m_device.ReadSystemInfo();
   if (!m_device.PreFormat(0, m_task.m_pProgress, kPreformatPoints, m_keepRdt, m_usePolling, ceMap)) return FailOut();
   m_shortRun = settings::ReadInt(settings::keys::Short) == 1 ? 1 : 0;
-  if (!m_device.ProgramFlashFirmware(kRdtImage, m_shortRun)) return FailOut();
+  if (!m_device.ProgramFlashFirmware(CMPDevice::kRdtImage, m_shortRun)) return FailOut();
   return true;
 }
 
-// Step 22: the capacity setting must fit the flash (CEs x capacity of one CE, in MB, as GB).
+// The capacity setting must fit the flash (CEs x capacity of one CE, in MB, as GB).
 bool CRDTFlow::CheckCapacity() {
   if (settings::ReadInt(settings::keys::AutoCapacityEnable) != 0) return true;
   const std::string capacity = platform::Trim(settings::ReadText(settings::keys::Capacity, 40));
@@ -276,7 +289,7 @@ bool CRDTFlow::CheckCapacity() {
   return true;
 }
 
-// Steps 23 to 25.
+// The end: the total time, the running firmware's bin type and the pass text.
 std::uint8_t CRDTFlow::Pass() {
   m_task.SetProgress(kProgressProgrammed);
   m_task.WriteTotalTimeLine("RDT PreTest OK,", m_startMs);

@@ -55,7 +55,7 @@ class CRDTFlow {
   std::unique_ptr<BlockInfoRecord> m_blockInfo;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> m_rdtInfo{};
   std::uint8_t m_usePolling = 0;
-  std::uint8_t m_loadRdtBin = 1;
+  std::uint8_t m_programRamImage = CMPDevice::kRdtImage;  // RDTUseMPBin 1: the MP image
   std::uint16_t m_uiCeMap = 0;
   std::uint16_t m_runInfoCeMap = 0;
   std::uint8_t m_keepRdt = 1;

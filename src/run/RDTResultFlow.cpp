@@ -11,16 +11,23 @@
 #include "engine/BlockInfoRecord.h"
 #include "engine/MPDevice.h"
 #include "engine/rdtlog/RdtResultCode.h"
+#include "engine/reports/BlockStatistics.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
+#include "run/SlotLayouts.h"
 #include "run/SlotTestTask.h"
 
 namespace {
 
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 10;
+constexpr int kProgressShown = 95;
+
 constexpr int kRdtReadPoints = 70;
 // Statistics items of the 8-slot and 16-slot layouts.
-constexpr std::uint32_t kStatistics8Slots = 11;
-constexpr std::uint32_t kStatistics16Slots = 10;
+constexpr std::uint32_t kStatistics8Slots =
+    engine::kStatisticsRdtItems | engine::kStatisticsSumItems | engine::kStatisticsPerCeItems;
+constexpr std::uint32_t kStatistics16Slots = engine::kStatisticsRdtItems | engine::kStatisticsSumItems;
 
 // The RDT result codes whose failure the station names itself.
 struct RdtResultFailure {
@@ -36,17 +43,16 @@ constexpr RdtResultFailure kRdtResultFailures[] = {
     {kRdtResultSystemBlockError, "I_T54", "RDT_RESULT_SYS_BlK_ERROR"},
 };
 
-bool ShowsStatistics(int slotLayout) { return slotLayout == 8 || slotLayout == 16; }
-
-// The statistics text of a layout: 8 slots "<prefix><statistics of 11 items>", 16 slots the
-// statistics of 10 items; nullopt when the drive's table (no record given) could not be read.
+// The statistics text of a layout: 8 slots "<prefix><statistics of kStatistics8Slots>", 16 slots
+// the statistics of kStatistics16Slots; nullopt when the drive's table (no record given) could
+// not be read.
 std::optional<std::string> StatisticsText(CMPDevice& device, int slotLayout, std::string_view prefix8Slots,
                                           const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64) {
   const std::uint8_t fromRecord = blockInfo != nullptr ? 1 : 0;
-  const std::uint32_t items = slotLayout == 8 ? kStatistics8Slots : kStatistics16Slots;
+  const std::uint32_t items = slotLayout == kEightSlotLayout ? kStatistics8Slots : kStatistics16Slots;
   const std::optional<std::string> statistics = device.FormatBlockStatistics(items, fromRecord, blockInfo, rdtInfo64);
   if (!statistics) return std::nullopt;
-  return slotLayout == 8 ? std::string(prefix8Slots) + *statistics : *statistics;
+  return slotLayout == kEightSlotLayout ? std::string(prefix8Slots) + *statistics : *statistics;
 }
 
 }  // namespace
@@ -55,8 +61,8 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
   if (!m_pDevice) return 0;
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
-  SetProgress(5);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
+  SetProgress(kProgressStarted);
   const auto failOutWithLogCopy = [this] {
     CopyReportToStationLog();
     return StatusOnlyFail();
@@ -67,12 +73,14 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
     CopyReportToStationLog();
     return NoDriveOut(0);
   }
-  SetProgress(10);
+  SetProgress(kProgressDriveFound);
   if (!ControllerIsSupported()) return failOutWithLogCopy();
-  if (!device.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return failOutWithLogCopy();
+  if (!device.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return failOutWithLogCopy();
+  }
 
   const int slotLayout = settings::ReadInt(settings::keys::SlotNumber);
-  if (!device.m_RunOnFlashCode || (!ShowsStatistics(slotLayout) && !device.m_RunRDTFirmware)) {
+  if (!device.m_RunOnFlashCode || (!ShowsBlockStatistics(slotLayout) && !device.m_RunRDTFirmware)) {
     SetFlowFailure("I_B67", "[ChkRC]Not Running on Flash Code now");
     return StatusOnlyFail();
   }
@@ -84,13 +92,15 @@ std::uint8_t CSlotTestTask::RunRDTResultFlow() {
 // The RDT path: the RDT results read and judged, the "RDT" record stored whatever the verdict.
 std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startMs) {
   CMPDevice& device = *m_pDevice;
-  const std::uint8_t saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1 ? 1 : 0;
-  const std::uint8_t dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1 ? 1 : 0;
   std::array<std::uint8_t, CMPDevice::kRecordBytes> rdtInfo{};
   const auto blockInfo = std::make_unique<BlockInfoRecord>();
   blockInfo->Clear();
-  const std::uint8_t judged =
-      device.ReadRDTLog(saveCsv, 1, m_pProgress, kRdtReadPoints, dramOnly, 0, rdtInfo.data(), blockInfo.get(), 0);
+  const std::uint8_t judged = device.ReadRDTLog({.saveCsv = settings::ReadInt(settings::keys::SaveRDTLog) == 1,
+                                                 .progress = m_pProgress,
+                                                 .progressSpan = kRdtReadPoints,
+                                                 .dramOnly = settings::ReadInt(settings::keys::OnlyDoDRAM) == 1,
+                                                 .infoRecordOut = rdtInfo.data(),
+                                                 .blockInfo = blockInfo.get()});
   WriteBlockInfoToFile(*blockInfo);
   if (!judged) {
     for (const RdtResultFailure& failure : kRdtResultFailures) {
@@ -101,16 +111,16 @@ std::uint8_t CSlotTestTask::JudgeRdtResults(int slotLayout, std::uint64_t startM
     device.m_HasExtraStatus = 0;
     device.m_ExtraStatusText.clear();
     // A bad-block judgement that failed shows the statistics it judged.
-    if (ShowsStatistics(slotLayout) && m_ErrorTag == "F_T31") {
+    if (ShowsBlockStatistics(slotLayout) && m_ErrorTag == "F_T31") {
       device.m_ExtraStatusText = *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
       device.m_HasExtraStatus = 1;
     }
     SetSlotStatus(kSlotFail, m_ErrorTag, device.m_ErrorMessage);
     return 0;
   }
-  SetProgress(95);
+  SetProgress(kProgressShown);
   std::string text = "Pass";
-  if (ShowsStatistics(slotLayout)) {
+  if (ShowsBlockStatistics(slotLayout)) {
     text += "*" + *StatisticsText(device, slotLayout, "CE:OB/RB*", blockInfo.get(), rdtInfo.data());
   }
   SetSlotStatus(kSlotPass, text, "");
@@ -141,7 +151,7 @@ std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uin
       StatisticsText(device, slotLayout, "CE:OB+OLB/RB*", nullptr, rdtInfo.data());
   if (!statistics) return tableUnread();
   SetSlotStatus(kSlotPassOrange, "Pass*" + *statistics, "");
-  SetProgress(95);
+  SetProgress(kProgressShown);
   WriteTotalTimeLine("Read BBT Info,", startMs);
   return 1;
 }

@@ -11,7 +11,12 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
+// Progress points of the flow.
+constexpr int kProgressIdentified = 20;
+constexpr int kProgressImageLoaded = 40;
+constexpr int kProgressSmartRead = 70;
+constexpr int kProgressInfoBlockRead = 90;
+
 // Selectors of the debug-information read.
 constexpr std::uint8_t kSmartPage = 0;
 constexpr std::uint8_t kInfoBlock = 1;
@@ -22,28 +27,28 @@ std::uint8_t CSlotTestTask::RunReadRMADebugFlow() {
   CMPDevice& device = *m_pDevice;
   std::array<std::uint8_t, CMPDevice::kSectorBytes> sector{};
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
-  SetProgress(5);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
+  SetProgress(kProgressStarted);
   if (!IdentifyForBootCodeWork()) return 0;
 
   // A drive on the RDT firmware runs code from flash too: it is forced down like any other.
-  SetProgress(20);
+  SetProgress(kProgressIdentified);
   if (device.m_RunOnFlashCode && !BringFlashCodeToBootCode()) return 0;
-  if (!device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
-  SetProgress(40);
-  device.WriteReportLine("SMART Information", 1);
+  SetProgress(kProgressImageLoaded);
+  device.WriteReportLine("SMART Information", CMPDevice::kPlainLine);
   sector.fill(0);
   if (!device.ReadDebugData(sector, 1, kSmartPage)) return FailOut();
   const std::string smartSummary = device.WriteSmartReport(sector.data());
 
-  SetProgress(70);
-  device.WriteReportLine("Info Block Information", 1);
+  SetProgress(kProgressSmartRead);
+  device.WriteReportLine("Info Block Information", CMPDevice::kPlainLine);
   sector.fill(0);
   if (!device.ReadDebugData(sector, 1, kInfoBlock)) return FailOut();
   device.WriteInfoBlockReport(sector.data());
 
-  SetProgress(90);
+  SetProgress(kProgressInfoBlockRead);
   WriteTotalTimeLine("Read RMA DBG Info", start);
   return PassOut("Pass*" + smartSummary);
 }

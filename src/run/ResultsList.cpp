@@ -58,7 +58,8 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
   NoteLostRecord(workOrder);
   if (!platform::ReadWholeFile(workOrder)) {
     // The old checksum stays: a made-up value would pass for a check of a file never read.
-    m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read", 1);
+    m_pDevice->WriteReportLine("Results list checksum not updated: work-order file cannot be read",
+                               CMPDevice::kPlainLine);
   }
   return false;
 }

@@ -9,7 +9,11 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
+// Progress points of the flow.
+constexpr int kProgressIdentified = 20;
+constexpr int kProgressImageLoaded = 40;
+constexpr int kProgressIspErased = 70;
+constexpr int kProgressProgrammed = 90;
 
 // The RDT firmware is not rewritten here: the drive fails with a tag of its own, its message
 // and its fail record (an empty tag would show no reason and count under no name).
@@ -21,38 +25,38 @@ constexpr char kRdtFirmwareMessage[] = "[ChkRC]Running on RDT Firmware, ISP rewr
 std::uint8_t CSlotTestTask::RunRewriteISPFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
-  SetProgress(5);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
+  SetProgress(kProgressStarted);
   if (!IdentifyForBootCodeWork()) return 0;
   if (device.m_RunRDTFirmware) {
     SetFlowFailure(kRdtFirmwareTag, kRdtFirmwareMessage);
     return FailOut();
   }
 
-  SetProgress(20);
+  SetProgress(kProgressIdentified);
   if (device.m_RunOnFlashCode) {
     LockDriveVolumes();
     if (!BringFlashCodeToBootCode()) return 0;
   }
-  if (!device.LoadPRAMCode(kMpImage, "")) return FailOut();
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailOut();
 
-  SetProgress(40);
-  device.WriteReportLine("Check Card info", 1);
+  SetProgress(kProgressImageLoaded);
+  device.WriteReportLine("Check Card info", CMPDevice::kPlainLine);
   if (!device.CheckAllFlashID(0, 0, 1, 0)) return FailOut();
   {
     // The info code is rewritten by one slot at a time, as the info blocks of the other flows.
     platform::CriticalSectionGuard guard(PageLock(kLockSerialNumber));
-    device.WriteReportLine("Check Info Block", 1);
+    device.WriteReportLine("Check Info Block", CMPDevice::kPlainLine);
     if (!device.UpdateInfoCode()) return FailOut();
   }
-  device.WriteReportLine("Do Erase ISP Code", 1);
+  device.WriteReportLine("Do Erase ISP Code", CMPDevice::kPlainLine);
   if (!device.DoEraseISPCode()) return FailOut();
 
-  SetProgress(70);
-  device.WriteReportLine("Do Write Run Code", 1);
-  if (!device.ProgramFlashFirmware(kMpImage, 1, "")) return FailOut();
+  SetProgress(kProgressIspErased);
+  device.WriteReportLine("Do Write Run Code", CMPDevice::kPlainLine);
+  if (!device.ProgramFlashFirmware(CMPDevice::kMpImage, 1, "")) return FailOut();
 
-  SetProgress(90);
+  SetProgress(kProgressProgrammed);
   // Two blanks between the first two words, as the station has always written this line.
   WriteTotalTimeLine("Upgrade  Firmware", start);
   return PassOut("Pass");

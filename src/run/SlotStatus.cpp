@@ -95,7 +95,7 @@ void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_
     return;
   }
   if (m_pStatusBox) PaintSlotCell(*m_pStatusBox, state, text, message);
-  if (state == kSlotWaiting) SetProgress(0);
+  if (state == kSlotWaiting) SetProgress(kProgressEmpty);
   m_SlotState = painting->portState;
   if (painting->resultShown && m_pPortResults && m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {
     (*m_pPortResults)[static_cast<std::size_t>(m_PortNumber - 1)] = kPortResultShown;

@@ -242,7 +242,7 @@ void CSlotTestTask::RunExchangePath(bool stopIfFail) {
           m_pStatusBox->SetWindowText(platform::Format(" %d ", m_PortNumber));
           m_pStatusBox->RedrawWindow();
         }
-        SetProgress(0);
+        SetProgress(kProgressEmpty);
         break;
       }
       if (g_ExchangePhase == 0) break;

@@ -267,6 +267,11 @@ class CSlotTestTask : public CPoolTask {
   bool CheckFirmwareBinType(bool rdtImage);
   // Runs the chosen flow through the dispatch table.
   std::uint8_t RunFlow(SlotFlow flow);
+  // Points of the slot's progress bar that every flow shares; each flow names its own
+  // points in between.
+  static constexpr int kProgressEmpty = 0;    // no drive under way: the bar of a waiting slot
+  static constexpr int kProgressStarted = 5;  // the slot report begun
+  static constexpr int kProgressFull = 100;   // a passed drive, before its verdict is recorded
   // Sets the slot's progress bar (virtual so that tests can follow the positions).
   virtual void SetProgress(int position);
   void SetResultText(std::string_view text);

@@ -10,25 +10,35 @@
 #include "platform/Clock.h"
 #include "run/SlotTestTask.h"
 
-namespace {}  // namespace
+namespace {
+
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 50;
+constexpr int kProgressOnFlashCode = 60;
+constexpr int kProgressUpgraded = 90;
+
+}  // namespace
 
 std::uint8_t CSlotTestTask::RunUpgradeFirmwareFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
 
-  SetProgress(5);
+  SetProgress(kProgressStarted);
   if (g_U2AMode == 0 && !device.CheckIOState(kTaskInit)) {
     return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
   }
-  SetProgress(50);
+  SetProgress(kProgressDriveFound);
   // The drive on its code from flash is identified as well: its records name its serial number.
   std::array<std::uint8_t, CMPDevice::kIdentifyBytes> identify{};
-  if (!device.ChkRC(CMPDevice::kRequireFlashCode, 0, 1, "", identify.data())) return StatusOnlyFail();
-  SetProgress(60);
+  if (!device.ChkRC(CMPDevice::kRequireFlashCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    identify.data())) {
+    return StatusOnlyFail();
+  }
+  SetProgress(kProgressOnFlashCode);
   if (!device.UpgradeFirmware()) return StatusOnlyFail();
 
-  SetProgress(90);
+  SetProgress(kProgressUpgraded);
   // Two blanks between the words, as the station has always written this line.
   WriteTotalTimeLine("Upgrade  Firmware", start);
   return PassOut("Pass");

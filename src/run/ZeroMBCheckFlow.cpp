@@ -10,7 +10,12 @@
 
 namespace {
 
-constexpr std::uint8_t kMpImage = 0;
+// Progress points of the flow.
+constexpr int kProgressDriveFound = 10;
+constexpr int kProgressOnBootCode = 50;
+constexpr int kProgressImageLoaded = 60;
+constexpr int kProgressDramTested = 95;
+
 constexpr int kDramTestProgressPoints = 30;
 
 }  // namespace
@@ -18,18 +23,21 @@ constexpr int kDramTestProgressPoints = 30;
 std::uint8_t CSlotTestTask::RunZeroMBCheckFlow() {
   CMPDevice& device = *m_pDevice;
   const std::uint64_t start = platform::TickCountMs();
-  device.WriteReportLine("START", 0);
+  device.WriteReportLine("START", CMPDevice::kSuccessLine);
 
-  SetProgress(5);
+  SetProgress(kProgressStarted);
   if (!device.CheckIOState(kTaskInit)) return IsNoDriveTag(device.m_ErrorTag) ? NoDriveOut(0) : StatusOnlyFail();
-  SetProgress(10);
-  if (!device.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return StatusOnlyFail();
-  SetProgress(50);
-  if (!device.LoadPRAMCode(kMpImage, "")) return StatusOnlyFail();
-  SetProgress(60);
+  SetProgress(kProgressDriveFound);
+  if (!device.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return StatusOnlyFail();
+  }
+  SetProgress(kProgressOnBootCode);
+  if (!device.LoadPRAMCode(CMPDevice::kMpImage, "")) return StatusOnlyFail();
+  SetProgress(kProgressImageLoaded);
   if (!device.DoSDRWriteReadTest(m_pProgress, kDramTestProgressPoints, 0)) return StatusOnlyFail();
 
-  SetProgress(95);
+  SetProgress(kProgressDramTested);
   WriteTotalTimeLine("0MB Check Process", start);
   return PassOut("Pass");
 }

@@ -66,7 +66,7 @@ settings::StrictNumber CMPDevice::SetCapacitySetting() const {
 std::uint32_t CMPDevice::SelectAutoCapacity(std::uint32_t capacityGB) {
   if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return 0;
   const settings::Key& percentKey = *kMaxBadPercentKeys[m_CECount - 1];
-  WriteReportLine(platform::Format("Select %s", percentKey.name), 1);
+  WriteReportLine(platform::Format("Select %s", percentKey.name), kPlainLine);
   const std::vector<int> sizes = engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray));
   const std::vector<int> percents = engine::ParseDecimalList(settings::ReadText(percentKey));
   for (std::size_t i = 0; i < sizes.size() && i < percents.size(); ++i) {

@@ -122,7 +122,7 @@ std::uint8_t CMPDevice::CheckInfoBlock(std::uint8_t mode) {
                                                       static_cast<unsigned long long>(lastLba + 1)));
     }
   } else {
-    WriteReportLine("Read Capacity not supported, HPA not checked", 1);
+    WriteReportLine("Read Capacity not supported, HPA not checked", kPlainLine);
   }
   return 1;
 }

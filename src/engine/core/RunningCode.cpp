@@ -39,7 +39,7 @@ std::uint8_t CMPDevice::EnableAPKey(std::uint8_t checkReply, std::uint32_t waitM
     if (!commandFailed && (!checkReply || reply[offsetof(device::ApKeyReply, enabled)] == device::kApKeyEnabled)) {
       return 1;
     }
-    WriteReportLine(platform::Format("Set AP Key retry = %d", attempt), 1);
+    WriteReportLine(platform::Format("Set AP Key retry = %d", attempt), kPlainLine);
     platform::Sleep(waitMs);
   }
   return commandFailed ? Fail("I_x01", "Issue Set AP key command Fail.") : Fail("I_x02", "AP-key NOT Enable by Device.");

@@ -42,6 +42,6 @@ std::uint8_t CMPDevice::JumpToBootAndWait(std::uint32_t pauseMs) {
 
 std::uint8_t CMPDevice::StandByImmediate() {
   if (Command().StandbyImmediate() == 0) return FailWithRecord(kTagStandby, "Issue StandBy Immediate command Fail.");
-  WriteReportLine("StandBy.", 1);
+  WriteReportLine("StandBy.", kPlainLine);
   return 1;
 }

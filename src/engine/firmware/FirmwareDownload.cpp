@@ -55,9 +55,9 @@ std::uint8_t CMPDevice::LoadPRAMCode(std::uint8_t loadRdtImage, std::string_view
   // timing-window scan needs burner code from version 0.6 on).
   const std::string ramName = loaded.image->RamCodeName();
   if (ramName.rfind("SBB", 0) == 0) m_BurnerVersion = ramName.substr(3);
-  WriteReportLine(platform::Format("Load PRAM Code %s OK (%s)", loaded.image->RamCodeName().c_str(),
-                                   loaded.path.c_str()),
-                  1);
+  WriteReportLine(
+      platform::Format("Load PRAM Code %s OK (%s)", loaded.image->RamCodeName().c_str(), loaded.path.c_str()),
+      kPlainLine);
   return 1;
 }
 
@@ -81,15 +81,15 @@ std::uint8_t CMPDevice::ProgramFlashFirmware(std::uint8_t rdtImage, std::uint8_t
   if (Command().StartFlashCode() == 0) return FailWithRecord(kTagFlashStart, "Issue Start Flash Code command Fail.");
   const std::string expected = loaded.image->FlashCodeName();
   if (shortRun != 0) {
-    WriteReportLine("Short, skip check running code!!", 1);
+    WriteReportLine("Short, skip check running code!!", kPlainLine);
   } else {
     if (WaitForStartedCode() == 0) {
       WriteFailReport();
       return 0;
     }
-    if (ChkRC(kRequireFlashCode, 0, 1, expected, nullptr) == 0) return 0;
+    if (ChkRC(kRequireFlashCode, kNoVersionCheck, kWriteFailRecord, expected, nullptr) == 0) return 0;
   }
-  WriteReportLine(platform::Format("Program Flash Code %s OK", expected.c_str()), 1);
+  WriteReportLine(platform::Format("Program Flash Code %s OK", expected.c_str()), kPlainLine);
   return 1;
 }
 
@@ -102,7 +102,7 @@ std::uint8_t CMPDevice::UpgradeFirmware() {
     return FailWithRecord(kTagMicrocode,
                           platform::Format("Issue Download Microcode command Fail.(Sector %u)", sent.sector));
   }
-  WriteReportLine(platform::Format("Download Microcode %s OK", loaded.image->FlashCodeName().c_str()), 1);
+  WriteReportLine(platform::Format("Download Microcode %s OK", loaded.image->FlashCodeName().c_str()), kPlainLine);
   return 1;
 }
 
@@ -132,6 +132,6 @@ std::uint8_t CMPDevice::UpdateInfoCode() {
   std::array<std::uint8_t, kSectorBytes> readBack{};
   if (Command().ReadInfoCode(readBack) == 0) return FailWithRecord(kTagInfoCodeRead, "Issue Read Info Code command Fail.");
   if (readBack != sector) return FailWithRecord(kTagInfoCodeWrite, "Info Code verify Fail.");
-  WriteReportLine(platform::Format("Update Info Code %s OK", loaded.image->FlashCodeName().c_str()), 1);
+  WriteReportLine(platform::Format("Update Info Code %s OK", loaded.image->FlashCodeName().c_str()), kPlainLine);
   return 1;
 }

@@ -50,7 +50,8 @@ std::uint8_t CMPDevice::DoEraseAllBlock(std::uint8_t eraseType, std::uint8_t, ui
   }
   share.Finish();
   const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  WriteReportLine(platform::Format("Erase All Block(Type %u) OK, Total take %.3f sec.", eraseType, seconds), 0);
+  WriteReportLine(platform::Format("Erase All Block(Type %u) OK, Total take %.3f sec.", eraseType, seconds),
+                  kSuccessLine);
   return 1;
 }
 
@@ -61,13 +62,14 @@ std::uint8_t CMPDevice::DoEraseAllBlock(std::uint8_t eraseType, std::uint8_t, ui
 // reconciled map without those switches stays the engine's, and the drive keeps the map it
 // has (the one its run information reported). A map of 0 means every CE that carries flash.
 std::uint8_t CMPDevice::SetCEMap(std::uint16_t ceMap, std::uint8_t compare) {
-  WriteReportLine(platform::Format("Original CE Map=%x, UI CE Map=%x, Compare=%d", m_CEMap, ceMap, compare), 1);
+  WriteReportLine(platform::Format("Original CE Map=%x, UI CE Map=%x, Compare=%d", m_CEMap, ceMap, compare),
+                  kPlainLine);
   if (compare == 0) {
     m_CEMap = ceMap;
   } else if (ceMap != 0) {
     m_CEMap = m_CEMap == 0 ? ceMap : static_cast<std::uint16_t>(m_CEMap & ceMap);
   }
-  WriteReportLine(platform::Format("Set CE Map=%x", m_CEMap), 1);
+  WriteReportLine(platform::Format("Set CE Map=%x", m_CEMap), kPlainLine);
   if (m_CEMap != 0) m_CECount = static_cast<std::uint32_t>(std::popcount(m_CEMap));
   const bool dynamicCe = settings::ReadInt(settings::keys::RdtDynamicCEEn) != 0 ||
                          settings::ReadInt(settings::keys::AutoCapacityDynamicCEEn) != 0;
@@ -90,7 +92,7 @@ std::uint8_t CMPDevice::ReadAllUniqueID() {
     std::copy_n(reply.begin(), kUniqueIdBytes, m_UniqueIds.begin() + static_cast<std::ptrdiff_t>(ce * kUniqueIdBytes));
     std::string hex;
     for (std::size_t i = 0; i < kUniqueIdBytes; ++i) hex += platform::Format("%02X", reply[i]);
-    WriteReportLine(platform::Format("CE%zu UID: %s", ce, hex.c_str()), 1);
+    WriteReportLine(platform::Format("CE%zu UID: %s", ce, hex.c_str()), kPlainLine);
   }
   return 1;
 }

@@ -25,7 +25,7 @@ std::uint8_t CMPDevice::MakeSerialNumber() {
   if (!handOut.ok) return FailWithRecord(kTagSerialNumber, handOut.message);
   m_SerialNumber = handOut.serial;
   m_SerialCounterText = handOut.serial;
-  WriteReportLine(platform::Format("Serial Number : %s", handOut.serial.c_str()), 1);
+  WriteReportLine(platform::Format("Serial Number : %s", handOut.serial.c_str()), kPlainLine);
   return 1;
 }
 
@@ -36,7 +36,7 @@ std::uint8_t CMPDevice::ModifyInfoBlock(std::uint8_t serialOnly, std::uint8_t ke
   bool tookRunInfo = false;
   if (BuildDriveInfoBlock(keepDeviceInfo != 0, runInfo64, temperatureLog != 0, block, tookRunInfo) == 0) return 0;
   WriteReportLine(tookRunInfo ? "InfoBlock Get Temperature log 64 bytes" : "InfoBlock Reset Temperature log 64 bytes",
-                  1);
+                  kPlainLine);
   return WriteInfoBlockImage(block);
 }
 
@@ -91,6 +91,6 @@ std::uint8_t CMPDevice::WriteInfoBlockImage(std::span<const std::uint8_t, kInfoB
   m_InfoBlockImage.assign(written.begin(), written.end());
   const std::string serial =
       platform::Trim(engine::GetInfoFieldText(engine::InfoBlockView(written), engine::InfoField("ubSerialNumber")));
-  WriteReportLine(platform::Format("Write InfoBlock OK, SN: %s", serial.c_str()), 1);
+  WriteReportLine(platform::Format("Write InfoBlock OK, SN: %s", serial.c_str()), kPlainLine);
   return 1;
 }

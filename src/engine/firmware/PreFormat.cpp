@@ -64,6 +64,6 @@ std::uint8_t CMPDevice::PreFormat(std::uint8_t fromMpFlow, ui::CProgressCtrl* pr
   share.Finish();
   m_InfoBlockImage.assign(block.begin(), block.end());
   const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  WriteReportLine(platform::Format("PreFormat OK, Total take %.3f sec.", seconds), 0);
+  WriteReportLine(platform::Format("PreFormat OK, Total take %.3f sec.", seconds), kSuccessLine);
   return 1;
 }

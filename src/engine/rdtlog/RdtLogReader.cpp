@@ -61,7 +61,8 @@ std::string TurnedTag(std::string tag) {
 
 }  // namespace
 
-CRdtLogReader::CRdtLogReader(CMPDevice& engine, const RdtReadRequest& request) : m_engine(engine), m_request(request) {}
+CRdtLogReader::CRdtLogReader(CMPDevice& engine, const CMPDevice::RdtReadRequest& request)
+    : m_engine(engine), m_request(request) {}
 
 // ---- output ---------------------------------------------------------------------------------
 
@@ -70,7 +71,7 @@ constexpr std::size_t kReportRowPieceBytes = 256 * 1024;
 
 void CRdtLogReader::ReportLine(const std::string& text) {
   if (!m_collectingRows) {
-    m_engine.WriteReportLine(text, 1);
+    m_engine.WriteReportLine(text, CMPDevice::kPlainLine);
     return;
   }
   engine::report::AppendPlainLine(m_reportRows, text);  // as WriteReportLine frames it
@@ -86,7 +87,9 @@ void CRdtLogReader::FlushReportRows() {
 
 bool CRdtLogReader::Writes(RdtCsv csv) const { return m_csv[static_cast<std::size_t>(csv)].IsOpen(); }
 
-void CRdtLogReader::TempReportLine(const std::string& text) { m_engine.WriteTempReportLine(text, 1, ""); }
+void CRdtLogReader::TempReportLine(const std::string& text) {
+  m_engine.WriteTempReportLine(text, CMPDevice::kPlainLine, "");
+}
 
 void CRdtLogReader::CsvLine(RdtCsv csv, const std::string& line) {
   CRdtCsvFile& file = m_csv[static_cast<std::size_t>(csv)];
@@ -153,7 +156,7 @@ std::uint8_t CRdtLogReader::Run() {
 }
 
 std::uint8_t CRdtLogReader::ReadAndJudge() {
-  m_engine.WriteTempReportLine("START", 1, "");
+  m_engine.WriteTempReportLine("START", CMPDevice::kSuccessLine, "");
   m_engine.m_RDTResultCode = 0;
   // The RDT result page's limit serves this reading only.
   m_limitRequest.pending = m_engine.m_RdtRequest != 0;
@@ -626,6 +629,6 @@ std::uint8_t CRdtLogReader::Finish() {
   }
   if (!m_pass) return 0;
   AdvanceProgress();
-  m_engine.WriteReportLine("[end]Read RDT Log ok.", 0);
+  m_engine.WriteReportLine("[end]Read RDT Log ok.", CMPDevice::kSuccessLine);
   return 1;
 }

@@ -12,6 +12,7 @@
 
 #include "device/records/InfoBlock.h"
 #include "engine/BlockInfoRecord.h"
+#include "engine/MPDevice.h"
 #include "engine/rdtlog/BadBlockLog.h"
 #include "engine/rdtlog/RdtBadBlockSpec.h"
 #include "engine/rdtlog/RdtCsvFile.h"
@@ -20,25 +21,13 @@
 #include "engine/rdtlog/SpecialTestLog.h"
 #include "engine/rdtlog/TemperatureText.h"
 
-class CMPDevice;
 namespace ui {
 class CProgressCtrl;
 }
 
-struct RdtReadRequest {
-  bool saveCsv = false;
-  ui::CProgressCtrl* progress = nullptr;
-  int progressSpan = 0;
-  bool dramOnly = false;
-  bool probe = false;
-  std::uint8_t* infoRecordOut = nullptr;  // 64 bytes, or none
-  BlockInfoRecord* blockInfo = nullptr;
-  bool ignoreBadBlockVerdict = false;
-};
-
 class CRdtLogReader final : private RdtOutput {
  public:
-  CRdtLogReader(CMPDevice& engine, const RdtReadRequest& request);
+  CRdtLogReader(CMPDevice& engine, const CMPDevice::RdtReadRequest& request);
   std::uint8_t Run();
 
  private:
@@ -99,7 +88,7 @@ class CRdtLogReader final : private RdtOutput {
   void AdvanceProgress();
 
   CMPDevice& m_engine;
-  RdtReadRequest m_request;
+  CMPDevice::RdtReadRequest m_request;
   RdtLimitRequest m_limitRequest;   // the RDT result page's limit, taken from the engine
   bool m_dynamicCe = false;
   bool m_running = false;           // start mark without end mark: the RDT still runs

@@ -12,15 +12,17 @@ std::uint8_t CMPDevice::ReadRDTLog(std::uint8_t saveCsv, std::uint8_t ignored, u
                                    std::uint8_t* infoRecordOut64, BlockInfoRecord* blockInfo,
                                    std::uint8_t ignoreBadBlockVerdict) {
   (void)ignored;
-  RdtReadRequest request;
-  request.saveCsv = saveCsv != 0;
-  request.progress = progress;
-  request.progressSpan = progressSpan;
-  request.dramOnly = dramOnly != 0;
-  request.probe = probe != 0;
-  request.infoRecordOut = infoRecordOut64;
-  request.blockInfo = blockInfo;
-  request.ignoreBadBlockVerdict = ignoreBadBlockVerdict != 0;
+  return ReadRDTLog(RdtReadRequest{.saveCsv = saveCsv != 0,
+                                   .progress = progress,
+                                   .progressSpan = progressSpan,
+                                   .dramOnly = dramOnly != 0,
+                                   .probe = probe != 0,
+                                   .infoRecordOut = infoRecordOut64,
+                                   .blockInfo = blockInfo,
+                                   .ignoreBadBlockVerdict = ignoreBadBlockVerdict != 0});
+}
+
+std::uint8_t CMPDevice::ReadRDTLog(const RdtReadRequest& request) {
   try {
     // The reader holds the tallies of a whole log; it lives on the heap, not on the stack.
     auto reader = std::make_unique<CRdtLogReader>(*this, request);

@@ -8,11 +8,6 @@
 namespace engine {
 namespace {
 
-constexpr std::uint32_t kPerCeItems = 0x01;
-constexpr std::uint32_t kSumItems = 0x02;
-constexpr std::uint32_t kPairItems = 0x04;
-constexpr std::uint32_t kRdtItems = 0x08;
-
 // Channel group of a CE in the record: 0 for CEs 0-7, 1 for CEs 8-15.
 std::size_t ChannelGroup(int ce) { return ce >= 8 ? 1 : 0; }
 
@@ -118,7 +113,7 @@ void ShiftProgramToRead(BlockStatisticsCounts& counts) {
 std::string FormatBlockStatisticsText(std::uint32_t itemMask, const BlockStatisticsCounts& counts,
                                       std::span<const std::uint8_t, kMpInfoBytes> rdtInfo) {
   std::string text;
-  if (itemMask & kPerCeItems) {
+  if (itemMask & kStatisticsPerCeItems) {
     for (int ce = 0; ce < kStatisticsCes; ++ce) {
       text += platform::Format("%02d: %lld/ %lld (P: %lld)*", ce, counts.factoryBad[ce], counts.rdtBad[ce],
                                counts.programFail[ce]);
@@ -132,11 +127,11 @@ std::string FormatBlockStatisticsText(std::uint32_t itemMask, const BlockStatist
     text += platform::Format("OB+OLB/RB:%lld+%lld/%lld*", counts.pureFactoryBad,
                              sumFactoryBad - counts.pureFactoryBad, sumRdtBad);
   }
-  if (itemMask & kSumItems) {
+  if (itemMask & kStatisticsSumItems) {
     text += platform::Format("P OLB+RB:%lld*", counts.programOlb + counts.programRb);
     text += platform::Format("E OLB+RB:%lld*", counts.eraseOlb + counts.eraseRb);
     text += platform::Format("R OLB+RB:%lld*", counts.readOlb + counts.readRb);
-  } else if (itemMask & kPairItems) {
+  } else if (itemMask & kStatisticsPairItems) {
     text += platform::Format("P OLB/RB:%lld/%lld*", counts.programOlb, counts.programRb);
     text += platform::Format("E OLB/RB:%lld/%lld*", counts.eraseOlb, counts.eraseRb);
     text += platform::Format("R OLB/RB:%lld/%lld*", counts.readOlb, counts.readRb);
@@ -146,7 +141,7 @@ std::string FormatBlockStatisticsText(std::uint32_t itemMask, const BlockStatist
   text += platform::Format("T(\xA2\x58"
                            "C):%d*",
                            figures.temperature);
-  if (itemMask & kRdtItems) {
+  if (itemMask & kStatisticsRdtItems) {
     text += platform::Format("FW%s*", figures.firmware.c_str());
     text += platform::Format("ECC(T/S):%d/%d*", figures.tlcEcc, figures.slcEcc);
     text += platform::Format("Loop(T/S):%d/%d*", figures.tlcLoops, figures.slcLoops);

@@ -2,10 +2,6 @@
 // The block statistics text of the slot's result text: a drive's bad-block counts and its
 // RDT figures as short items separated by "*". The counts come either from a
 // block-information record of an RDT result or from the drive's bad-block map.
-//
-// Item mask: bit 0 the per-CE items; bit 1 the three "OLB+RB" sums; bit 2 the three
-// "OLB/RB" pairs (only when bit 1 is clear); bit 3 the firmware, ECC, loop and time items.
-// The temperature item is always there.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +14,13 @@
 #include "engine/InfoBlockFields.h"
 
 namespace engine {
+
+// The items of the text, bits of the item mask (CMPDevice::FormatBlockStatistics); the
+// temperature item is always there.
+inline constexpr std::uint32_t kStatisticsPerCeItems = 0x01;
+inline constexpr std::uint32_t kStatisticsSumItems = 0x02;   // the three "OLB+RB" sums
+inline constexpr std::uint32_t kStatisticsPairItems = 0x04;  // the three "OLB/RB" pairs, only without the sums
+inline constexpr std::uint32_t kStatisticsRdtItems = 0x08;   // the firmware, ECC, loop and time items
 
 // CEs the statistics walk, whatever the drive's real CE count.
 inline constexpr int kStatisticsCes = 16;

@@ -63,7 +63,7 @@ std::uint8_t CMPDevice::SaveBadBlockFile(std::string_view path, std::uint32_t ce
 
 std::uint8_t CMPDevice::RefuseBadBlockFile(std::string_view path, const std::string& problem) {
   const std::string pathText(path);
-  WriteReportLine(platform::Format("Bad block file %s: %s", pathText.c_str(), problem.c_str()), 1);
+  WriteReportLine(platform::Format("Bad block file %s: %s", pathText.c_str(), problem.c_str()), kPlainLine);
   return Fail(scan_tags::kLoadFile, platform::Format(scan_tags::kLoadFileFailed, pathText.c_str()));
 }
 

@@ -151,6 +151,6 @@ std::uint8_t CMPDevice::CheckFirst4Blocks(std::uint8_t reserved) {
       }
     }
   }
-  WriteReportLine("Check First 4 Blocks OK.", 1);
+  WriteReportLine("Check First 4 Blocks OK.", kPlainLine);
   return 1;
 }

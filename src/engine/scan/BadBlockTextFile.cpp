@@ -191,8 +191,6 @@ class Parser {
     if (ceSlots * perSlot > mapBytes) return RefuseTaken("the CEs listed do not fit the block map");
     if (!Key("Map CRC", 16, 0xFFFF, m_mapCrc)) return false;
     m_mapCrcLine = m_lines.LastNumber();
-    if (ceSlots == 0 || perSlot == 0 || units == 0 || planes == 0) return RefuseTaken("empty geometry");
-    if (ceSlots * perSlot > mapBytes) return RefuseTaken("the CEs listed do not fit the block map");
     image.ceSlots = static_cast<std::uint32_t>(ceSlots);
     image.ceMap = ceMap;
     image.ceNumberedByMap = numbered != 0;

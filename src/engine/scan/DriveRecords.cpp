@@ -19,7 +19,7 @@ std::uint8_t CMPDevice::ReadRDTInfo(std::uint8_t* rdtInfo64, std::uint16_t* chec
   if (rdtInfo64) std::memset(rdtInfo64, 0, kRecordBytes);
   std::array<std::uint8_t, kSectorBytes> sector{};
   if (!Command().ReadRdtInfo(sector)) {
-    WriteReportLine(kReadRdtInfoFailed, 1);
+    WriteReportLine(kReadRdtInfoFailed, kPlainLine);
     return Fail(kRdtInfo, kReadRdtInfoFailed);
   }
   // A drive that never ran the RDT has no record: not worth a report line.

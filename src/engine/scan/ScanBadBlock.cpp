@@ -35,7 +35,7 @@ constexpr int kScanDonePercent = 80;
 class ScanReportOutput final : public RdtOutput {
  public:
   explicit ScanReportOutput(CMPDevice& engine) : m_engine(engine) {}
-  void ReportLine(const std::string& text) override { m_engine.WriteReportLine(text, 1); }
+  void ReportLine(const std::string& text) override { m_engine.WriteReportLine(text, CMPDevice::kPlainLine); }
   void TempReportLine(const std::string&) override {}
   void CsvLine(RdtCsv, const std::string&) override {}
   bool Writes(RdtCsv) const override { return false; }
@@ -82,7 +82,8 @@ std::optional<std::uint32_t> CMPDevice::ScanMaxBadPercent() {
   const std::uint32_t capacity = *setSize.value > 0 ? static_cast<std::uint32_t>(*setSize.value) : GetCapacity();
   const std::uint32_t percent = SelectAutoCapacity(capacity);
   if (percent != 0) {
-    WriteReportLine(platform::Format("Get XCE %u GB, Max Bad block number Percent= %u ", capacity, percent), 1);
+    WriteReportLine(platform::Format("Get XCE %u GB, Max Bad block number Percent= %u ", capacity, percent),
+                    kPlainLine);
   }
   return percent;
 }
@@ -119,7 +120,8 @@ std::uint32_t CMPDevice::ChooseAutoCapacity(std::uint32_t worstPlane, std::uint3
     m_SelectedCapacity = capacity;
     percentOut = percent;
     WriteReportLine(platform::Format("Auto Capacity Select %u GB, Max Bad block number Percent= %u, per Plane = %u",
-                                     capacity, percent, limit), 1);
+                                     capacity, percent, limit),
+                    kPlainLine);
     return capacity;
   }
   return 0;
@@ -134,8 +136,9 @@ void CMPDevice::WriteScanRdtInfoLines() {
   std::memcpy(&system, m_SystemInfoBuffer.data(), std::min(sizeof(system), m_SystemInfoBuffer.size()));
   ScanReportOutput out(*this);
   WriteRdtInfoLines(info, std::string(system.rdtFirmwareDate.chars, strnlen(system.rdtFirmwareDate.chars, 9)), out);
-  WriteReportLine(std::string("RDT Info_MultiPlane   = ") + ((info.skipFlags & kMultiPlaneTest) ? "Enable" : "Disable"), 1);
-  WriteReportLine(platform::Format("RDT Info_BBSource     =%u", info.sortBbSource), 1);
+  WriteReportLine(std::string("RDT Info_MultiPlane   = ") + ((info.skipFlags & kMultiPlaneTest) ? "Enable" : "Disable"),
+                  kPlainLine);
+  WriteReportLine(platform::Format("RDT Info_BBSource     =%u", info.sortBbSource), kPlainLine);
 }
 
 std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMode, ui::CProgressCtrl* progress,
@@ -162,9 +165,9 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   }
   std::uint32_t pageLimit = 0;
   if (!limitText.empty() && limitText != "0") {
-    WriteReportLine(platform::Format("Later Bad Result Bad Block limit = %s", limitText.c_str()), 1);
+    WriteReportLine(platform::Format("Later Bad Result Bad Block limit = %s", limitText.c_str()), kPlainLine);
     pageLimit = MaxBadPerPlaneOfLimit(limitText, m_BlocksPerCE, m_DiesPerCE, m_Planes);
-    WriteReportLine(platform::Format("Later Bad Result max bad pre plane = %u", pageLimit), 1);
+    WriteReportLine(platform::Format("Later Bad Result max bad pre plane = %u", pageLimit), kPlainLine);
   }
   ScanLimitLines limits;
   limits.dies = m_DiesPerCE;
@@ -174,7 +177,7 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   if (!percentSet) return 0;
   limits.percent = *percentSet;
   limits.maxBadPerPlane = pageLimit != 0 ? pageLimit : MaxBadPerPlane(m_BlocksPerCE, limits.percent, m_DiesPerCE, m_Planes);
-  for (const std::string& line : ScanGeometryLines(limits)) WriteReportLine(line, 1);
+  for (const std::string& line : ScanGeometryLines(limits)) WriteReportLine(line, kPlainLine);
   if (blockInfo) blockInfo->perPlaneLimit = limits.maxBadPerPlane;
   // A limit of 0 would judge nothing: the drive is not scanned without one. With the
   // automatic capacity choice the limit is chosen after the scan.
@@ -200,8 +203,8 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   view.ceNumberedByMap = m_CEMaskFlag != 0;
   view.planes = m_Planes;
   const ScanTally tally = TallyBlockMap(view);
-  for (const std::string& line : ScanDieLines(tally, scanMode == 0)) WriteReportLine(line, 1);
-  for (const std::string& line : ScanCountLines(tally)) WriteReportLine(line, 1);
+  for (const std::string& line : ScanDieLines(tally, scanMode == 0)) WriteReportLine(line, kPlainLine);
+  for (const std::string& line : ScanCountLines(tally)) WriteReportLine(line, kPlainLine);
   if (blockInfo) Fill(*blockInfo, tally, firstScan == 0);
 
   std::uint32_t limit = limits.maxBadPerPlane;
@@ -218,11 +221,11 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
       return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, limits.blocksPerCe));
     }
   }
-  WriteReportLine("Identify_FW Version = " + m_FirmwareName, 1);
-  WriteReportLine(platform::Format("Info Block_Max Bad Percent = %u", percent), 1);
+  WriteReportLine("Identify_FW Version = " + m_FirmwareName, kPlainLine);
+  WriteReportLine(platform::Format("Info Block_Max Bad Percent = %u", percent), kPlainLine);
   WriteScanRdtInfoLines();
   const std::vector<std::string> errors = ScanPlaneErrorLines(tally, limit);
-  for (const std::string& line : errors) WriteReportLine(line, 1);
+  for (const std::string& line : errors) WriteReportLine(line, kPlainLine);
   if (!errors.empty()) {
     return FailWithRecord(kPlaneOverLimit, platform::Format("Bad Block over Spec!!! All Bad PrePlane Number(%u) over "
                                                             "Spec(%u)", tally.WorstPlane(), limit));
@@ -230,6 +233,6 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   m_ScanStage = firstScan ? 1 : 2;
   reportShare.Finish();
   const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  WriteReportLine(platform::Format("Scan Bad Block, Total take %.3f sec.", seconds), 0);
+  WriteReportLine(platform::Format("Scan Bad Block, Total take %.3f sec.", seconds), kSuccessLine);
   return 1;
 }

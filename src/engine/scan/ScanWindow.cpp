@@ -20,12 +20,12 @@ std::uint8_t CMPDevice::ScanWindow() {
   const std::optional<WindowScanResult> result = DecodeWindowScan(sector);
   if (!result) return FailWithRecord(kWindowCommand, "Window Scan result not valid !!!");
   m_WindowScanText = result->Text();
-  WriteReportLine("Window Scan: " + m_WindowScanText, 1);
+  WriteReportLine("Window Scan: " + m_WindowScanText, kPlainLine);
   if (!result->Passes()) {
     return FailWithRecord(kWindowEmpty, platform::Format("Window Scan Fail!! status %u, %s", result->status,
                                                          m_WindowScanText.c_str()));
   }
   const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  WriteReportLine(platform::Format("Window Scan, Total take %.3f sec.", seconds), 0);
+  WriteReportLine(platform::Format("Window Scan, Total take %.3f sec.", seconds), kSuccessLine);
   return 1;
 }

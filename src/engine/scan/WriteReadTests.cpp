@@ -107,7 +107,7 @@ void CMPDevice::EndWriteReadTest(const char* what, std::uint64_t start) {
     }
   }
   const double seconds = static_cast<double>(platform::TickCountMs() - start) / 1000.0;
-  WriteReportLine(platform::Format("%s, Total take %.3f sec.", what, seconds), 0);
+  WriteReportLine(platform::Format("%s, Total take %.3f sec.", what, seconds), kSuccessLine);
 }
 
 std::uint8_t CMPDevice::CopyCompareTest(ui::CProgressCtrl* progress, int progressPoints, bool dma) {

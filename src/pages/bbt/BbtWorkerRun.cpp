@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint32_t kJumpToBootPauseMs = 5000;
 constexpr const char* kIcVersionTag = "I_V01";
 constexpr const char* kIcVersionMessage = "IC ver Error";
 
@@ -43,7 +42,7 @@ CBbtWorkerRun::CBbtWorkerRun(CPropertyPage_DBT& page, int taskKind)
   m_engine->SetLogFileNames(0);
   // The page writes into a folder a station's passes use: their reports are kept.
   m_engine->KeepEarlierReports();
-  m_engine->WriteReportLine("START", 1);
+  m_engine->WriteReportLine("START", CMPDevice::kSuccessLine);
 }
 
 CBbtWorkerRun::~CBbtWorkerRun() {
@@ -64,21 +63,26 @@ bool CBbtWorkerRun::BringToRamCode(bool tableWork) {
   if (!engine.CheckICVer()) return Fail(kIcVersionTag, kIcVersionMessage);
   Progress(10);
   engine.m_RunningCodeCheck = 1;
-  if (!engine.ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return FailWithEngineError();
+  }
   Progress(20);
   if (engine.m_RunOnFlashCode) {
     if (tableWork && !engine.ReadSystemInfo()) return FailWithEngineError();
     if (!engine.ForceToBootCode()) return FailWithEngineError();
   } else if (engine.m_RunOnBootCode) {
     if (tableWork && !engine.ReadSystemInfo()) return FailWithEngineError();
-    if (!engine.JumpToBootAndWait(kJumpToBootPauseMs)) return FailWithEngineError();
+    if (!engine.JumpToBootAndWait(CMPDevice::kJumpToBootPauseMs)) return FailWithEngineError();
   } else if (tableWork) {
     std::array<std::uint8_t, kFlashIdTableBytes> flashIds{};
     if (!engine.ReadAllFlashID(flashIds.data())) return FailWithEngineError();
     engine.m_CECount = CesWithFlash(flashIds);
   }
-  if (!engine.ChkRC(CMPDevice::kRequireBootCode, 0, 1, "", nullptr)) return FailWithEngineError();
-  if (!engine.LoadPRAMCode(0, "")) return FailWithEngineError();
+  if (!engine.ChkRC(CMPDevice::kRequireBootCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
+    return FailWithEngineError();
+  }
+  if (!engine.LoadPRAMCode(CMPDevice::kMpImage, "")) return FailWithEngineError();
   Progress(40);
   return true;
 }
@@ -96,7 +100,7 @@ bool CBbtWorkerRun::FailWithEngineError() {
 }
 
 bool CBbtWorkerRun::FailWithRecord(std::string_view tag, std::string_view message, std::string_view reason) {
-  if (!reason.empty()) m_engine->WriteReportLine(reason, 1);
+  if (!reason.empty()) m_engine->WriteReportLine(reason, CMPDevice::kPlainLine);
   m_engine->m_ErrorTag.assign(tag);
   m_engine->m_ErrorMessage.assign(message);
   m_engine->WriteFailReport();
@@ -110,7 +114,7 @@ bool CBbtWorkerRun::Refuse(std::string_view text) {
 
 void CBbtWorkerRun::Pass(std::string_view verdict, std::string_view listedFile) {
   Progress(100);
-  m_engine->WriteReportLine("END", 1);
+  m_engine->WriteReportLine("END", CMPDevice::kSuccessLine);
   if (!listedFile.empty()) m_page.ShowCompanionTextFile(listedFile);
   m_page.StatusBox().SetWindowText(verdict);
 }

@@ -23,7 +23,6 @@ namespace {
 
 using Record = std::array<std::uint8_t, kBbtRecordBytes>;
 
-constexpr std::uint8_t kEraseAllType = 9;
 constexpr int kEraseProgressEnd = 70;
 constexpr std::uint16_t kChecksumPreset = 0xFFFF;
 constexpr std::uint32_t kTextFileCeCountAll = 64;
@@ -281,14 +280,15 @@ std::uint32_t EraseAllThread(CPropertyPage_DBT* page) {
   CBbtWorkerRun run(*page, CBbtWorkerRun::kEraseTask);
   if (!run.BringToRamCode(false)) return 1;
   CMPDevice& engine = run.Engine();
-  if (!engine.DoEraseAllBlock(kEraseAllType, 1, &page->Progress(), kEraseProgressEnd, run.Polling())) {
+  if (!engine.DoEraseAllBlock(CMPDevice::kEraseAll, 1, &page->Progress(), kEraseProgressEnd, run.Polling())) {
     run.FailWithEngineError();
     return 1;
   }
   run.Progress(90);
   // The erase leaves the controller on the RAM code it was given until the drive is plugged in
   // again; that it still answers on it is what is checked.
-  if (!engine.ChkRC(CMPDevice::kRequireBurnerCode, 0, 1, "", nullptr)) {
+  if (!engine.ChkRC(CMPDevice::kRequireBurnerCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                    nullptr)) {
     run.FailWithEngineError();
     return 1;
   }

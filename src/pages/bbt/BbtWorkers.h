@@ -11,7 +11,7 @@
 // read the system information first), a drive on neither gives the table workers its CE count
 // from its flash IDs; the boot code is checked; the RAM code is downloaded; progress 40.
 //
-//  EraseAllThread          erases every block (type 9, progress to 70, polling as param.ini's
+//  EraseAllThread          erases every block (kEraseAll, progress to 70, polling as param.ini's
 //                          use_polling says), progress 90, checks that the controller still
 //                          runs the RAM code it was given, "Pass, please re-plug in!!".
 //  GetBbtThread            reads the RDT info and the table ("TV BBT" checked) or the table and

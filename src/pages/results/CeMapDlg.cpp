@@ -102,7 +102,10 @@ bool CCeMapDlg::ReadDrive() {
   if (g_U2AMode.load() == 0 && !engine->CheckIOState(1)) return fail("Tester Failed!!!");
   if (!engine->CheckICVer()) return fail("IC ver error!!");
   engine->m_RunningCodeCheck = 1;
-  if (!engine->ChkRC(CMPDevice::kRequireAnyCode, 0, 1, "", nullptr)) return fail("Check identify fail!!");
+  if (!engine->ChkRC(CMPDevice::kRequireAnyCode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "",
+                     nullptr)) {
+    return fail("Check identify fail!!");
+  }
 
   std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
   std::array<std::uint8_t, CMPDevice::kSectorBytes> sector{};
@@ -136,7 +139,7 @@ bool CCeMapDlg::ReadDrive() {
   }
   m_scanCe.SetWindowText(CeBitString(scanned));
 
-  if ((engine->m_RunOnBootCode || engine->m_RunOnFlashCode) && !engine->LoadPRAMCode(0, "")) {
+  if ((engine->m_RunOnBootCode || engine->m_RunOnFlashCode) && !engine->LoadPRAMCode(CMPDevice::kMpImage, "")) {
     return fail("Load fw fail!!");
   }
   record.fill(0);

@@ -33,7 +33,7 @@ class CPropertyPage_LBResult : public CResultPage {
   // Places the lists, their labels and the count boxes for the kind, sets the column widths,
   // labels and visibility, empties the hidden report lines and forgets the chosen drive.
   void LayoutBadBlockSummary(int kind);
-  // Step 11 of the worker: the report's first marker picks the kind and the reader.
+  // The worker's last step: the report's first marker picks the kind and the reader.
   void ReadReportBack(const std::string& reportPath);
 
   int ReportKind() const { return m_reportKind.load(); }

@@ -23,7 +23,6 @@ namespace {
 // Task kind of the worker's engine and the kind its logs are named by.
 constexpr int kEngineTaskKind = 10;
 constexpr int kLogKind = 5;
-// Running-code check that takes any code (an unknown firmware name counts as ROM code).
 // Characters of the CE map setting read at most (a buffer of 10).
 constexpr std::size_t kCeMapBuffer = 10;
 
@@ -42,7 +41,7 @@ const char* RunningCodeText(const CMPDevice& engine) {
   return "Burn mode";
 }
 
-// Steps 8 and 9 of a drive without RDT firmware: the CE map, then the scan.
+// A drive without the RDT firmware: the CE map, then the scan.
 bool ChooseCeMapAndScan(CMPDevice& engine, ui::CProgressCtrl& progress, std::uint8_t romMode) {
   progress.SetPos(40);
   const std::uint16_t settingsMap = SettingsCeMap();
@@ -81,18 +80,21 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
   engine->SetLogFileNames(kLogKind);
   // The page writes into the QC station's folder: the reports of its passes are kept.
   engine->KeepEarlierReports();
-  engine->WriteReportLine("START", 0);
+  engine->WriteReportLine("START", CMPDevice::kSuccessLine);
   page.Progress().SetPos(5);
 
   bool driveDone = steps.CheckController(*engine, CMPDevice::kRequireAnyCode);
   if (driveDone) {
-    engine->WriteReportLine(RunningCodeText(*engine), 1);
+    engine->WriteReportLine(RunningCodeText(*engine), CMPDevice::kPlainLine);
     page.Progress().SetPos(20);
     if (engine->m_RunRDTFirmware) {
-      engine->WriteTempReportLine("START", 0, "");
+      engine->WriteTempReportLine("START", CMPDevice::kSuccessLine, "");
       std::array<std::uint8_t, CMPDevice::kRecordBytes> record{};
       auto blockInfo = std::make_unique<BlockInfoRecord>();
-      if (engine->ReadRDTLog(0, 0, &page.Progress(), 70, 0, 0, record.data(), blockInfo.get(), 0)) {
+      if (engine->ReadRDTLog({.progress = &page.Progress(),
+                              .progressSpan = kRdtReadingProgressSpan,
+                              .infoRecordOut = record.data(),
+                              .blockInfo = blockInfo.get()})) {
         page.SetReportKind(kRdtReportKind);
         page.FillBadBlockLists(kRdtReportKind);
         page.LayoutBadBlockSummary(kRdtReportKind);
@@ -104,7 +106,8 @@ void LaterBadResultThread(CPropertyPage_LBResult& page, const ResultRun& run) {
       bool prepared = true;
       if (!engine->m_RunOnFlashCode) {
         page.Status().SetWindowText("Not Rom mode!");
-        prepared = engine->m_RunOnBootCode ? engine->LoadPRAMCode(0, "") != 0 : engine->ReadSystemInfo() != 0;
+        prepared = engine->m_RunOnBootCode ? engine->LoadPRAMCode(CMPDevice::kMpImage, "") != 0
+                                           : engine->ReadSystemInfo() != 0;
       } else {
         romMode = 1;
         page.Progress().SetPos(30);

@@ -20,7 +20,6 @@ namespace {
 // Task kind of the worker's engine and the kind its logs are named by.
 constexpr int kEngineTaskKind = 10;
 constexpr int kLogKind = 2;
-// Running-code check of a drive that must run its ROM code.
 
 }  // namespace
 
@@ -33,7 +32,7 @@ void RdtResultThread(CPropertyPage_RDTResult& page, const ResultRun& run) {
   // Only this engine's reading takes the page's limit.
   engine->TakeRdtLimitRequest();
   engine->SetLogFileNames(kLogKind);
-  engine->WriteReportLine("START", 0);
+  engine->WriteReportLine("START", CMPDevice::kSuccessLine);
   PrepareRdtPageLists(page.View());
   page.Status().SetWindowText("");
   page.Progress().SetPos(5);
@@ -41,7 +40,10 @@ void RdtResultThread(CPropertyPage_RDTResult& page, const ResultRun& run) {
   bool driveDone = steps.CheckController(*engine, CMPDevice::kRequireFlashCode);
   if (driveDone) {
     page.Progress().SetPos(20);
-    if (engine->ReadRDTLog(0, 0, &page.Progress(), 70, 0, 0, record.data(), blockInfo.get(), 0)) {
+    if (engine->ReadRDTLog({.progress = &page.Progress(),
+                            .progressSpan = kRdtReadingProgressSpan,
+                            .infoRecordOut = record.data(),
+                            .blockInfo = blockInfo.get()})) {
       page.Progress().SetPos(90);
     } else {
       driveDone = steps.Fail(*engine);

@@ -25,6 +25,6 @@ std::string RdtSummaryPath(std::string_view reportPath) {
 void WriteRdtSummary(std::string_view reportPath, const std::vector<std::string>& lines) {
   const std::string name = RdtSummaryPath(reportPath);
   CMPDevice engine(1, kSummaryTaskKind, name, 0, 0);
-  engine.WriteTempReportLine("START", 0, name);
-  for (const std::string& line : lines) engine.WriteTempReportLine(line, 1, name);
+  engine.WriteTempReportLine("START", CMPDevice::kSuccessLine, name);
+  for (const std::string& line : lines) engine.WriteTempReportLine(line, CMPDevice::kPlainLine, name);
 }

@@ -31,7 +31,9 @@ bool CResultWorkerSteps::CheckController(CMPDevice& engine, std::uint8_t running
   }
   m_progress.SetPos(10);
   engine.m_RunningCodeCheck = 1;
-  if (!engine.ChkRC(runningCodeMode, 0, 1, "", nullptr)) return Fail(engine);
+  if (!engine.ChkRC(runningCodeMode, CMPDevice::kNoVersionCheck, CMPDevice::kWriteFailRecord, "", nullptr)) {
+    return Fail(engine);
+  }
   return true;
 }
 

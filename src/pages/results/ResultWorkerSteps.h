@@ -12,6 +12,8 @@ class CProgressCtrl;
 
 // Pause of the workers before the verdict and after the engine object is gone.
 inline constexpr std::uint32_t kWorkerPauseMs = 100;
+// The points the workers' RDT log reading may add to the progress bar.
+inline constexpr int kRdtReadingProgressSpan = 70;
 
 class CResultWorkerSteps {
  public:

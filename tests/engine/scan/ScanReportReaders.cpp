@@ -28,7 +28,7 @@ std::string UpTo(std::string& rest, char end) {
   return field;
 }
 
-// Block A step 3: "<ce>/<die>-><channel>,<p0>,<p1>,<p2>,<p3>".
+// The fields of a per-plane row, its words removed: "<ce>/<die>-><channel>,<p0>,<p1>,<p2>,<p3>".
 PlaneRow ReadPlaneFields(std::string rest) {
   PlaneRow row;
   row.ce = UpTo(rest, '/');
@@ -63,13 +63,13 @@ ScanReportView ReadScanReport(const std::vector<std::string>& lines) {
   std::pair<std::string, std::string> remembered;
   for (const std::string& line : lines) {
     if (Has(line, "Get Max Bad block number Percent")) view.scanMarker = true;
-    // A: per-plane early line.
+    // A per-plane early-bad line.
     if (Has(line, "/Die_") && !Has(line, "All Bad Block Count") && !Has(line, "LaterBad:")) {
       view.earlyRows.push_back(ReadPlaneFields(RemoveWords(line, {"Die_", "CENo_", "Plane:", "EarlyBad:", "Channel:",
                                                                   "Plane0=", "Plane1=", "Plane2=", "Plane3="})));
     }
     std::string copy = line;
-    // B: all-bad line (and every line with "/Die_").
+    // An all-bad line (and every line with "/Die_").
     if (Has(line, "/Die_") || Has(line, "All Bad Block Count")) {
       copy = RemoveWords(copy, {"Die_", "CENo_", "Plane:", "EarlyBad:", "AllBadBlockCount=", "Channel:", "Plane0=",
                                 "Plane1=", "Plane2=", "Plane3="});
@@ -82,7 +82,7 @@ ScanReportView ReadScanReport(const std::vector<std::string>& lines) {
         view.allBad[remembered] += static_cast<unsigned>(std::atoi(UpTo(rest, '(').c_str()));
       }
     }
-    // C: later per-plane line.
+    // A per-plane later-bad line.
     if (Has(line, "LaterBad:")) {
       const std::string rest = RemoveWords(copy, {"Channel:", "LaterBad:", "Plane0=", "Plane1=", "Plane2=", "Plane3="});
       std::vector<std::string> fields;
@@ -90,7 +90,7 @@ ScanReportView ReadScanReport(const std::vector<std::string>& lines) {
       for (int i = 0; i < 5; ++i) fields.push_back(UpTo(left, ','));
       view.laterRows.push_back({fields.begin() + 1, fields.end()});
     }
-    // D: bad-block lines.
+    // The bad-block list lines.
     const bool early = Has(line, "Early Bad Block_");
     if (early || Has(line, "Later Bad Block_")) {
       std::string rest = RemoveWords(line, {"Channel:", "CE:", "Die:", "Plane:", early ? "EarlyBadBlock_" : "LaterBadBlock_"});
@@ -115,7 +115,7 @@ ScanReportView ReadScanReport(const std::vector<std::string>& lines) {
         view.laterList.push_back(block);
       }
     }
-    // F, G, H: value lines by their keys.
+    // The count and value lines, by their keys.
     for (const char* key : {"OB + OLB     Count", "RDT      Bad Count", "Later    Bad Count", "All Good Blk Count",
                             "Identify_FW Version", "Info Block_Max Bad Percent", "RDT Info_RDT Loop", "RDT Info_CE Map"}) {
       if (Has(line, key)) {
