@@ -605,7 +605,9 @@ TEST_F(FullDiskRecords, ASlotOfADiskThatFillsUpTellsOneVerdictInEveryRecordItCou
     const std::string report = Report(port);
     EXPECT_EQ(report.find("Result     : PASS") != std::string::npos, pass) << report;
     const std::string line = platform::ReadProfileString("S:\\WO1_PC\\WO_1.txt", "Results List", keys[port], "");
-    if (pass || !line.empty()) EXPECT_EQ(line.ends_with(",Pass"), pass) << line;
+    if (pass || !line.empty()) {
+      EXPECT_EQ(line.ends_with(",Pass"), pass) << line;
+    }
     const std::string serial = ",SN" + std::to_string(port) + ",";
     const std::size_t row = csv.find(serial);
     if (pass || row != std::string::npos) {
