@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 #include "platform/Files.h"
 #include "platform/IniDocument.h"
@@ -244,7 +246,6 @@ class KeyReader {
     }
     return *value;
   }
-  bool Flag(const std::string& key, bool fallback) { return Int(key, fallback ? 1 : 0, 0, 1) != 0; }
   // One of the given words (without regard to case); its index.
   std::size_t Choice(const std::string& key, std::size_t fallback, const std::vector<std::string>& words) {
     if (!Has(key)) return fallback;
@@ -326,20 +327,273 @@ class KeyReader {
 
 std::uint8_t Byte(std::int64_t value) { return static_cast<std::uint8_t>(value); }
 
-void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
-  geometry.ceMap = keys.Hex("CeMap", geometry.ceMap, ~0ull);
-  geometry.ceNumberedByMap = keys.Flag("CeNumberedByMap", geometry.ceNumberedByMap);
-  geometry.diesPerCe = static_cast<unsigned>(keys.Int("Dies", geometry.diesPerCe, 1, 8));
-  geometry.planes = static_cast<unsigned>(keys.Int("Planes", geometry.planes, 1, 4));
-  if (geometry.planes == 3) keys.Fail("Planes", "expected 1, 2 or 4");
-  geometry.blocksPerCe = static_cast<std::uint32_t>(keys.Int("BlocksPerCe", geometry.blocksPerCe, 8, 65535));
-  if (geometry.blocksPerCe % geometry.diesPerCe != 0) keys.Fail("BlocksPerCe", "must divide evenly by Dies");
-  geometry.diesPerChip = static_cast<unsigned>(keys.Int("DiesPerChip", geometry.diesPerChip, 0, 8));
-  if (geometry.diesPerChip != 0 && geometry.diesPerCe % geometry.diesPerChip != 0) {
-    keys.Fail("DiesPerChip", "must divide Dies evenly");
+// ---- keys that set one field each -----------------------------------------------------------
+
+enum class Notation { Decimal, Hex, Text };
+
+// A key that sets one field of the object a table reads into: a decimal number from low to
+// high (a flag is one from 0 to 1), a hexadecimal number up to high, or a text of at most high
+// characters. The field's value before the read is the key's fallback. Once the key is read,
+// `refuse` names what the object may not be (the reason; null where it may be).
+template <class Target>
+struct FieldKey {
+  using Field = std::variant<bool Target::*, std::uint8_t Target::*, std::uint16_t Target::*, std::uint32_t Target::*,
+                             std::uint64_t Target::*, std::string Target::*>;
+  using Refusal = const char* (*)(const Target&);
+
+  const char* key;
+  Field field;
+  Notation notation;
+  std::int64_t low;
+  std::uint64_t high;
+  Refusal refuse;
+};
+
+template <class Target, class Value>
+constexpr FieldKey<Target> DecimalKey(const char* key, Value Target::*field, std::int64_t low, std::int64_t high,
+                                      typename FieldKey<Target>::Refusal refuse = nullptr) {
+  return {key, field, Notation::Decimal, low, static_cast<std::uint64_t>(high), refuse};
+}
+template <class Target, class Value>
+constexpr FieldKey<Target> HexKey(const char* key, Value Target::*field, std::uint64_t high) {
+  return {key, field, Notation::Hex, 0, high, nullptr};
+}
+template <class Target>
+constexpr FieldKey<Target> FlagKey(const char* key, bool Target::*field) {
+  return {key, field, Notation::Decimal, 0, 1, nullptr};
+}
+template <class Target>
+constexpr FieldKey<Target> TextKey(const char* key, std::string Target::*field, std::size_t limit = std::string::npos,
+                                   typename FieldKey<Target>::Refusal refuse = nullptr) {
+  return {key, field, Notation::Text, 0, limit, refuse};
+}
+
+// Reads the keys of the table in its order into the target.
+template <class Target, std::size_t N>
+void ReadFields(KeyReader& keys, const FieldKey<Target> (&table)[N], Target& target) {
+  for (const FieldKey<Target>& entry : table) {
+    std::visit(
+        [&](auto member) {
+          auto& field = target.*member;
+          using Value = std::remove_reference_t<decltype(field)>;
+          if constexpr (std::is_same_v<Value, std::string>) {
+            field = keys.Text(entry.key, field, static_cast<std::size_t>(entry.high));
+          } else if (entry.notation == Notation::Hex) {
+            field = static_cast<Value>(keys.Hex(entry.key, field, entry.high));
+          } else {
+            field = static_cast<Value>(keys.Int(entry.key, static_cast<std::int64_t>(field), entry.low,
+                                                static_cast<std::int64_t>(entry.high)));
+          }
+        },
+        entry.field);
+    if (entry.refuse == nullptr) continue;
+    if (const char* reason = entry.refuse(target)) keys.Fail(entry.key, reason);
   }
-  geometry.pageSectors = static_cast<std::uint32_t>(keys.Int("PageSectors", geometry.pageSectors, 1, 256));
-  geometry.ceSizeExponent = static_cast<unsigned>(keys.Int("CeSizeExponent", geometry.ceSizeExponent, 0, 10));
+}
+
+constexpr FieldKey<BoardProfile> kBoardKeys[] = {
+    TextKey("Product", &BoardProfile::product, std::string::npos,
+            [](const BoardProfile& board) -> const char* {
+              return platform::EqualsNoCase(board.product, device::kTesterProductSataS) ||
+                             platform::EqualsNoCase(board.product, device::kTesterProductSata3)
+                         ? nullptr
+                         : "expected SATA TESTER-S or SATA3-TESTER";
+            }),
+    DecimalKey("Slots", &BoardProfile::slots, 1, kMaxSlots),
+    DecimalKey("FirstTester", &BoardProfile::firstTesterNumber, 1, kMaxTesterNumber,
+               [](const BoardProfile& board) -> const char* {
+                 return board.firstTesterNumber + board.slots - 1 > kMaxTesterNumber
+                            ? "slot tester numbers must stay within 1..48"
+                            : nullptr;
+               }),
+    DecimalKey("TesterType", &BoardProfile::testerType, 1, 4),
+};
+
+// IDENTIFY DEVICE holds 20 characters of serial number and 40 of model number.
+constexpr FieldKey<DriveProfile> kDriveIdentityKeys[] = {
+    TextKey("BootName", &DriveProfile::bootName),
+    TextKey("BurnerName", &DriveProfile::burnerName),
+    TextKey("FlashName", &DriveProfile::flashName),
+    TextKey("RdtName", &DriveProfile::rdtName),
+    TextKey("Serial", &DriveProfile::serialNumber, 20),
+    TextKey("Model", &DriveProfile::modelNumber, 40),
+    TextKey("BinType", &DriveProfile::binType),
+    HexKey("IcVersion", &DriveProfile::icVersion, 0xFFFF),
+};
+
+constexpr FieldKey<FlashGeometry> kGeometryKeys[] = {
+    HexKey("CeMap", &FlashGeometry::ceMap, ~0ull),
+    FlagKey("CeNumberedByMap", &FlashGeometry::ceNumberedByMap),
+    DecimalKey("Dies", &FlashGeometry::diesPerCe, 1, 8),
+    DecimalKey("Planes", &FlashGeometry::planes, 1, 4,
+               [](const FlashGeometry& geometry) -> const char* {
+                 return geometry.planes == 3 ? "expected 1, 2 or 4" : nullptr;
+               }),
+    DecimalKey("BlocksPerCe", &FlashGeometry::blocksPerCe, 8, 65535,
+               [](const FlashGeometry& geometry) -> const char* {
+                 return geometry.blocksPerCe % geometry.diesPerCe != 0 ? "must divide evenly by Dies" : nullptr;
+               }),
+    DecimalKey("DiesPerChip", &FlashGeometry::diesPerChip, 0, 8,
+               [](const FlashGeometry& geometry) -> const char* {
+                 return geometry.diesPerChip != 0 && geometry.diesPerCe % geometry.diesPerChip != 0
+                            ? "must divide Dies evenly"
+                            : nullptr;
+               }),
+    DecimalKey("PageSectors", &FlashGeometry::pageSectors, 1, 256),
+    DecimalKey("CeSizeExponent", &FlashGeometry::ceSizeExponent, 0, 10),
+};
+
+constexpr FieldKey<BadBlockPlan> kBadBlockCountKeys[] = {
+    DecimalKey("EarlyBadPerCe", &BadBlockPlan::earlyBadPerCe, 0, 65535),
+    DecimalKey("LaterBadPerCe", &BadBlockPlan::laterBadPerCe, 0, 65535),
+};
+
+// What an earlier run left on the drive, and the drive's own faults.
+constexpr FieldKey<DriveProfile> kDriveStateKeys[] = {
+    HexKey("GoodMark", &DriveProfile::goodMark, 0xFF),
+    FlagKey("DramFail", &DriveProfile::dramFail),
+    FlagKey("EFuseBad", &DriveProfile::eFuseBad),
+    FlagKey("SmartThresholdExceeded", &DriveProfile::smartThresholdExceeded),
+    FlagKey("ApKeyRefused", &DriveProfile::apKeyRefused),
+};
+
+// The RDT's results and settings before its firmware version ...
+constexpr FieldKey<RdtPlan> kRdtResultKeys[] = {
+    HexKey("RdtResultCode", &RdtPlan::resultCode, 0xFF),
+    DecimalKey("RdtBadBlockNumber", &RdtPlan::badBlockNumber, 0, 0xFFFFFF),
+    HexKey("RdtCeMap", &RdtPlan::ceMap, 0xFFFF),
+    DecimalKey("RdtTlcLoops", &RdtPlan::tlcLoops, 0, 255),
+    DecimalKey("RdtSlcLoops", &RdtPlan::slcLoops, 0, 255),
+    DecimalKey("RdtTlcEcc", &RdtPlan::tlcEccThreshold, 0, 255),
+    DecimalKey("RdtSlcEcc", &RdtPlan::slcEccThreshold, 0, 255),
+    DecimalKey("RdtMinTemp", &RdtPlan::minTemperature, 0, 255),
+    DecimalKey("RdtMaxTemp", &RdtPlan::maxTemperature, 0, 255),
+    DecimalKey("RdtTemp", &RdtPlan::temperature, 0, 255),
+    DecimalKey("RdtTotalTime", &RdtPlan::totalTimeSeconds, 0, 0xFFFFFFFF),
+};
+// ... and the run information after it.
+constexpr FieldKey<RdtPlan> kRdtRunKeys[] = {
+    HexKey("RdtSkipFlags", &RdtPlan::skipFlags, 0xFF),
+    HexKey("RdtRunFlags", &RdtPlan::runFlags, 0xFFFF),
+    HexKey("RdtRunWord", &RdtPlan::runWord, 0xFFFFFFFF),
+    DecimalKey("RdtTestUnit", &RdtPlan::testUnitNumber, 0, 65535),
+    FlagKey("RdtDramFail", &RdtPlan::dramFail),
+};
+
+// ---- listed entries of numbers --------------------------------------------------------------
+
+// One number of a listed entry: its range and how it goes into the record (Field, HighNibble
+// or LowNibble below).
+template <class Record>
+struct EntryNumber {
+  FieldRange range;
+  void (*store)(Record&, std::int64_t);
+};
+
+// The number as the record's field `member`.
+template <auto member, class Record>
+void Field(Record& record, std::int64_t number) {
+  auto& value = record.*member;
+  using Value = std::remove_reference_t<decltype(value)>;
+  if constexpr (std::is_integral_v<Value>) {
+    value = static_cast<Value>(number);
+  } else {
+    value.Set(static_cast<std::uint64_t>(number));
+  }
+}
+// The number (4 bits) as the high or the low half of the byte `member`.
+template <auto member, class Record>
+void HighNibble(Record& record, std::int64_t number) {
+  record.*member = static_cast<std::uint8_t>(record.*member | (number & 0x0F) << 4);
+}
+template <auto member, class Record>
+void LowNibble(Record& record, std::int64_t number) {
+  record.*member = static_cast<std::uint8_t>(record.*member | (number & 0x0F));
+}
+
+// The entries <prefix><k>, one record each of the numbers in the table's order; `given`, when
+// there is one, is set once an entry is taken.
+template <class Record, std::size_t N>
+void ReadEntries(KeyReader& keys, const std::string& prefix, const EntryNumber<Record> (&table)[N],
+                 std::vector<Record>& records, bool* given = nullptr) {
+  std::vector<FieldRange> ranges;
+  for (const EntryNumber<Record>& number : table) ranges.push_back(number.range);
+  for (const auto& [key, value] : keys.Listed(prefix)) {
+    const auto numbers = keys.Numbers(key, value, ranges);
+    if (!numbers) continue;
+    Record record{};
+    for (std::size_t i = 0; i < N; ++i) table[i].store(record, (*numbers)[i]);
+    records.push_back(record);
+    if (given != nullptr) *given = true;
+  }
+}
+
+// A SMART raw value has 48 bits.
+constexpr FieldRange kSmartRawValue{0, 0xFFFFFFFFFFFFll};
+constexpr EntryNumber<SmartAttribute> kSmartAttribute[] = {
+    {kHexByte, Field<&SmartAttribute::id>},
+    {kSmartRawValue, Field<&SmartAttribute::value>},
+};
+
+constexpr EntryNumber<TemperatureLogRecord> kTemperatureRecord[] = {
+    {kByte, Field<&TemperatureLogRecord::cycle>},
+    {kNibble, HighNibble<&TemperatureLogRecord::stepAndKind>},
+    {kNibble, LowNibble<&TemperatureLogRecord::stepAndKind>},
+    {kByte, Field<&TemperatureLogRecord::temperatureCode>},
+    {kLong, Field<&TemperatureLogRecord::value>},
+};
+
+constexpr EntryNumber<SdrLogRecord> kSdrRecord[] = {
+    {kByte, Field<&SdrLogRecord::result>},
+    {kByte, Field<&SdrLogRecord::cycle>},
+    {kNibble, HighNibble<&SdrLogRecord::step>},
+    {kByte, Field<&SdrLogRecord::temperatureCode>},
+    {kLong, Field<&SdrLogRecord::timeMs>},
+};
+
+constexpr EntryNumber<RdtSpecialLogEntry> kSpecialEntry[] = {
+    {kHexByte, Field<&RdtSpecialLogEntry::failureType>},
+    {kByte, Field<&RdtSpecialLogEntry::ce>},
+    {kByte, Field<&RdtSpecialLogEntry::channel>},
+    {kByte, Field<&RdtSpecialLogEntry::plane>},
+    {kWord, Field<&RdtSpecialLogEntry::block>},
+    {kWord, Field<&RdtSpecialLogEntry::page>},
+    {kSignedByte, Field<&RdtSpecialLogEntry::temperature>},
+    {kByte, Field<&RdtSpecialLogEntry::retryCount>},
+    {kByte, Field<&RdtSpecialLogEntry::cellMode>},
+    {kWord, Field<&RdtSpecialLogEntry::rawBitErrors>},
+    {kHexByte, Field<&RdtSpecialLogEntry::logKind>},
+    {kLong, Field<&RdtSpecialLogEntry::maxProgramTimeUs>},
+    {kWord, Field<&RdtSpecialLogEntry::cycle>},
+};
+
+constexpr EntryNumber<RdtBadBlockLogEntry> kBadBlockEntry[] = {
+    {kHexByte, Field<&RdtBadBlockLogEntry::failType>},
+    {kByte, Field<&RdtBadBlockLogEntry::ce>},
+    {kByte, Field<&RdtBadBlockLogEntry::channel>},
+    {kByte, Field<&RdtBadBlockLogEntry::totalLoop>},
+    {kWord, Field<&RdtBadBlockLogEntry::block>},
+    {kWord, Field<&RdtBadBlockLogEntry::page>},
+    {kByte, Field<&RdtBadBlockLogEntry::runLoop>},
+    {kByte, Field<&RdtBadBlockLogEntry::runCycle>},
+    {kNibble, HighNibble<&RdtBadBlockLogEntry::stepAndStage>},
+    {kNibble, LowNibble<&RdtBadBlockLogEntry::stepAndStage>},
+    {kWord, Field<&RdtBadBlockLogEntry::overThresholdBits>},
+    {kLong, Field<&RdtBadBlockLogEntry::timeStamp>},
+    {kByte, Field<&RdtBadBlockLogEntry::slcMode>},
+    {kByte, Field<&RdtBadBlockLogEntry::plane>},
+};
+
+constexpr EntryNumber<RdtEccBitRecord> kEccRecord[] = {
+    {kByte, Field<&RdtEccBitRecord::ce>},
+    {kByte, Field<&RdtEccBitRecord::maxErrorBits>},
+    {kWord, Field<&RdtEccBitRecord::block>},
+};
+
+// ---- drive profiles -------------------------------------------------------------------------
+
+void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
+  ReadFields(keys, kGeometryKeys, geometry);
   if (geometry.ceMap == 0) keys.Fail("CeMap", "at least one CE must carry flash");
   if (keys.Has("FlashId")) {
     std::vector<std::uint8_t> bytes;
@@ -358,8 +612,7 @@ void ReadGeometry(KeyReader& keys, FlashGeometry& geometry) {
 }
 
 void ReadBadBlocks(KeyReader& keys, BadBlockPlan& plan, std::uint32_t blocksPerCe) {
-  plan.earlyBadPerCe = static_cast<unsigned>(keys.Int("EarlyBadPerCe", plan.earlyBadPerCe, 0, 65535));
-  plan.laterBadPerCe = static_cast<unsigned>(keys.Int("LaterBadPerCe", plan.laterBadPerCe, 0, 65535));
+  ReadFields(keys, kBadBlockCountKeys, plan);
   static const std::vector<std::string> kinds = {"Factory", "Erase", "Program", "Read"};
   static const std::uint8_t statuses[] = {kBlockFactoryBad, kBlockEraseFail, kBlockProgramFail, kBlockReadFail};
   for (const auto& [key, value] : keys.Listed("BadBlock")) {
@@ -418,80 +671,8 @@ void CheckDriveSize(KeyReader& keys, const DriveProfile& drive) {
   }
 }
 
-void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
-  for (const auto& [key, value] : keys.Listed("RdtTemperature")) {
-    const auto n = keys.Numbers(key, value, {kByte, kNibble, kNibble, kByte, kLong});
-    if (!n) continue;
-    TemperatureLogRecord record{};
-    record.cycle = Byte((*n)[0]);
-    record.stepAndKind = static_cast<std::uint8_t>(((*n)[1] & 0x0F) << 4 | ((*n)[2] & 0x0F));
-    record.temperatureCode = Byte((*n)[3]);
-    record.value.Set(static_cast<std::uint32_t>((*n)[4]));
-    rdt.temperatureRecords.push_back(record);
-    rdt.temperatureRecordsGiven = true;
-  }
-  for (const auto& [key, value] : keys.Listed("RdtSdr")) {
-    const auto n = keys.Numbers(key, value, {kByte, kByte, kNibble, kByte, kLong});
-    if (!n) continue;
-    SdrLogRecord record{};
-    record.result = Byte((*n)[0]);
-    record.cycle = Byte((*n)[1]);
-    record.step = static_cast<std::uint8_t>(((*n)[2] & 0x0F) << 4);
-    record.temperatureCode = Byte((*n)[3]);
-    record.timeMs.Set(static_cast<std::uint32_t>((*n)[4]));
-    rdt.sdrRecords.push_back(record);
-    rdt.sdrRecordsGiven = true;
-  }
-  for (const auto& [key, value] : keys.Listed("RdtSpecial")) {
-    const auto n = keys.Numbers(key, value, {kHexByte, kByte, kByte, kByte, kWord, kWord, kSignedByte, kByte, kByte,
-                                             kWord, kHexByte, kLong, kWord});
-    if (!n) continue;
-    RdtSpecialLogEntry entry{};
-    entry.failureType = Byte((*n)[0]);
-    entry.ce = Byte((*n)[1]);
-    entry.channel = Byte((*n)[2]);
-    entry.plane = Byte((*n)[3]);
-    entry.block.Set(static_cast<std::uint16_t>((*n)[4]));
-    entry.page.Set(static_cast<std::uint16_t>((*n)[5]));
-    entry.temperature = static_cast<std::int8_t>((*n)[6]);
-    entry.retryCount = Byte((*n)[7]);
-    entry.cellMode = Byte((*n)[8]);
-    entry.rawBitErrors.Set(static_cast<std::uint16_t>((*n)[9]));
-    entry.logKind = Byte((*n)[10]);
-    entry.maxProgramTimeUs.Set(static_cast<std::uint32_t>((*n)[11]));
-    entry.cycle.Set(static_cast<std::uint16_t>((*n)[12]));
-    rdt.specialEntries.push_back(entry);
-  }
-  for (const auto& [key, value] : keys.Listed("RdtBadBlock")) {
-    const auto n = keys.Numbers(key, value, {kHexByte, kByte, kByte, kByte, kWord, kWord, kByte, kByte, kNibble,
-                                             kNibble, kWord, kLong, kByte, kByte});
-    if (!n) continue;
-    RdtBadBlockLogEntry entry{};
-    entry.failType = Byte((*n)[0]);
-    entry.ce = Byte((*n)[1]);
-    entry.channel = Byte((*n)[2]);
-    entry.totalLoop = Byte((*n)[3]);
-    entry.block.Set(static_cast<std::uint16_t>((*n)[4]));
-    entry.page.Set(static_cast<std::uint16_t>((*n)[5]));
-    entry.runLoop = Byte((*n)[6]);
-    entry.runCycle = Byte((*n)[7]);
-    entry.stepAndStage = static_cast<std::uint8_t>(((*n)[8] & 0x0F) << 4 | ((*n)[9] & 0x0F));
-    entry.overThresholdBits.Set(static_cast<std::uint16_t>((*n)[10]));
-    entry.timeStamp.Set(static_cast<std::uint32_t>((*n)[11]));
-    entry.slcMode = Byte((*n)[12]);
-    entry.plane = Byte((*n)[13]);
-    rdt.badBlockEntries.push_back(entry);
-    rdt.badBlockEntriesGiven = true;
-  }
-  for (const auto& [key, value] : keys.Listed("RdtEcc")) {
-    const auto n = keys.Numbers(key, value, {kByte, kByte, kWord});
-    if (!n) continue;
-    RdtEccBitRecord record{};
-    record.ce = Byte((*n)[0]);
-    record.maxErrorBits = Byte((*n)[1]);
-    record.block.Set(static_cast<std::uint16_t>((*n)[2]));
-    rdt.eccRecords.push_back(record);
-  }
+// Corrupt<k>: bytes written over an encoded log.
+void ReadLogPatches(KeyReader& keys, std::vector<LogPatch>& patches) {
   static const std::vector<std::string> logs = {"Temperature", "Sdr", "Special", "BadBlock"};
   for (const auto& [key, value] : keys.Listed("Corrupt")) {
     const auto fields = Fields(value);
@@ -516,35 +697,26 @@ void ReadRdtEntries(KeyReader& keys, RdtPlan& rdt) {
       }
       patch.bytes.push_back(static_cast<std::uint8_t>(*byte));
     }
-    rdt.patches.push_back(std::move(patch));
+    patches.push_back(std::move(patch));
   }
 }
 
 void ReadRdt(KeyReader& keys, RdtPlan& rdt) {
   rdt.state = static_cast<RdtState>(keys.Choice("RdtState", static_cast<std::size_t>(rdt.state),
                                                 {"NotRun", "Running", "Done"}));
-  rdt.resultCode = Byte(keys.Hex("RdtResultCode", rdt.resultCode, 0xFF));
-  rdt.badBlockNumber = static_cast<std::uint32_t>(keys.Int("RdtBadBlockNumber", rdt.badBlockNumber, 0, 0xFFFFFF));
-  rdt.ceMap = static_cast<std::uint16_t>(keys.Hex("RdtCeMap", rdt.ceMap, 0xFFFF));
-  rdt.tlcLoops = Byte(keys.Int("RdtTlcLoops", rdt.tlcLoops, 0, 255));
-  rdt.slcLoops = Byte(keys.Int("RdtSlcLoops", rdt.slcLoops, 0, 255));
-  rdt.tlcEccThreshold = Byte(keys.Int("RdtTlcEcc", rdt.tlcEccThreshold, 0, 255));
-  rdt.slcEccThreshold = Byte(keys.Int("RdtSlcEcc", rdt.slcEccThreshold, 0, 255));
-  rdt.minTemperature = Byte(keys.Int("RdtMinTemp", rdt.minTemperature, 0, 255));
-  rdt.maxTemperature = Byte(keys.Int("RdtMaxTemp", rdt.maxTemperature, 0, 255));
-  rdt.temperature = Byte(keys.Int("RdtTemp", rdt.temperature, 0, 255));
-  rdt.totalTimeSeconds = static_cast<std::uint32_t>(keys.Int("RdtTotalTime", rdt.totalTimeSeconds, 0, 0xFFFFFFFF));
+  ReadFields(keys, kRdtResultKeys, rdt);
   if (keys.Has("RdtFwVersion")) {
     const std::string version = keys.Text("RdtFwVersion", "");
     if (version.size() != 4) keys.Fail("RdtFwVersion", "expected 4 characters");
     std::memcpy(rdt.firmwareVersion, version.data(), std::min<std::size_t>(version.size(), 4));
   }
-  rdt.skipFlags = Byte(keys.Hex("RdtSkipFlags", rdt.skipFlags, 0xFF));
-  rdt.runFlags = static_cast<std::uint16_t>(keys.Hex("RdtRunFlags", rdt.runFlags, 0xFFFF));
-  rdt.runWord = static_cast<std::uint32_t>(keys.Hex("RdtRunWord", rdt.runWord, 0xFFFFFFFF));
-  rdt.testUnitNumber = static_cast<std::uint16_t>(keys.Int("RdtTestUnit", rdt.testUnitNumber, 0, 65535));
-  rdt.dramFail = keys.Flag("RdtDramFail", rdt.dramFail);
-  ReadRdtEntries(keys, rdt);
+  ReadFields(keys, kRdtRunKeys, rdt);
+  ReadEntries(keys, "RdtTemperature", kTemperatureRecord, rdt.temperatureRecords, &rdt.temperatureRecordsGiven);
+  ReadEntries(keys, "RdtSdr", kSdrRecord, rdt.sdrRecords, &rdt.sdrRecordsGiven);
+  ReadEntries(keys, "RdtSpecial", kSpecialEntry, rdt.specialEntries);
+  ReadEntries(keys, "RdtBadBlock", kBadBlockEntry, rdt.badBlockEntries, &rdt.badBlockEntriesGiven);
+  ReadEntries(keys, "RdtEcc", kEccRecord, rdt.eccRecords);
+  ReadLogPatches(keys, rdt.patches);
   const std::size_t log = keys.Choice("RdtBadBlockLog", rdt.badBlockEntriesGiven ? 1 : 0, {"Map", "Listed"});
   rdt.badBlockEntriesGiven = log == 1;
 }
@@ -585,29 +757,13 @@ DriveProfile ReadDriveProfile(KeyReader& keys, FlashImages& images) {
   drive.startOnBurner = code == 1;
   drive.flashFirmware = code == 2 ? FlashFirmware::Mp : code == 3 ? FlashFirmware::Rdt : FlashFirmware::None;
   ReadFlashImage(keys, drive, images);
-  drive.bootName = keys.Text("BootName", drive.bootName);
-  drive.burnerName = keys.Text("BurnerName", drive.burnerName);
-  drive.flashName = keys.Text("FlashName", drive.flashName);
-  drive.rdtName = keys.Text("RdtName", drive.rdtName);
-  // IDENTIFY DEVICE holds 20 characters of serial number and 40 of model number.
-  drive.serialNumber = keys.Text("Serial", drive.serialNumber, 20);
-  drive.modelNumber = keys.Text("Model", drive.modelNumber, 40);
-  drive.binType = keys.Text("BinType", drive.binType);
-  drive.icVersion = static_cast<std::uint16_t>(keys.Hex("IcVersion", drive.icVersion, 0xFFFF));
+  ReadFields(keys, kDriveIdentityKeys, drive);
   ReadGeometry(keys, drive.geometry);
   ReadBadBlocks(keys, drive.badBlocks, drive.geometry.blocksPerCe);
   CheckDriveSize(keys, drive);
   drive.infoBlockWritten = keys.Choice("InfoBlock", 0, {"Blank", "Written"}) == 1;
-  drive.goodMark = Byte(keys.Hex("GoodMark", 0, 0xFF));
-  drive.dramFail = keys.Flag("DramFail", false);
-  drive.eFuseBad = keys.Flag("EFuseBad", false);
-  drive.smartThresholdExceeded = keys.Flag("SmartThresholdExceeded", false);
-  drive.apKeyRefused = keys.Flag("ApKeyRefused", false);
-  for (const auto& [key, value] : keys.Listed("Smart")) {
-    // A SMART raw value has 48 bits.
-    const auto n = keys.Numbers(key, value, {kHexByte, {0, 0xFFFFFFFFFFFFll}});
-    if (n) drive.smart.push_back({Byte((*n)[0]), static_cast<std::uint64_t>((*n)[1])});
-  }
+  ReadFields(keys, kDriveStateKeys, drive);
+  ReadEntries(keys, "Smart", kSmartAttribute, drive.smart);
   for (const auto& [key, value] : keys.Listed("Fault")) {
     const auto rule = ParseFaultRule(value);
     if (!rule) {
@@ -619,6 +775,8 @@ DriveProfile ReadDriveProfile(KeyReader& keys, FlashImages& images) {
   ReadRdt(keys, drive.rdt);
   return drive;
 }
+
+// ---- the station and its boards -------------------------------------------------------------
 
 // Slot numbers of a list such as "3,5-7"; false on a malformed item or a slot outside 1..slots.
 bool ParseSlotList(const std::string& text, unsigned slots, std::vector<unsigned>& out) {
@@ -633,17 +791,8 @@ bool ParseSlotList(const std::string& text, unsigned slots, std::vector<unsigned
   return true;
 }
 
-
-}  // namespace
-
-std::string ScenarioPath(const std::string& file) {
-  if (file.find('\\') != std::string::npos || file.find('/') != std::string::npos) return file;
-  return std::string(kScenarioFolder) + file;
-}
-
-bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string& error) {
-  const std::string file = ScenarioPath(fileText);
-  error.clear();
+// The scenario file read and checked line by line; false with the error where it cannot be.
+bool ReadScenarioFile(const std::string& file, CheckedFile& checked, std::string& error) {
   if (!platform::FileExists(file) || platform::IsDirectory(file)) {
     error = "Scenario file " + file + " not found";
     return false;
@@ -658,61 +807,59 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
     error = "Scenario file " + file + " cannot be read: " + platform::ErrnoText(platform::LastFileErrno());
     return false;
   }
-  CheckedFile checked;
-  if (!CheckScenarioFile(file, std::move(*bytes), checked, error)) return false;
+  return CheckScenarioFile(file, std::move(*bytes), checked, error);
+}
 
-  plan = StationPlan{};
-  KeyReader station(file, checked, "Station", ScenarioSection::Station, checked.Keys("Station"), error);
-  const auto boards = static_cast<unsigned>(station.Int("Boards", 1, 1, kMaxBoards));
-  plan.seed = static_cast<std::uint64_t>(station.Int("Seed", 1, 0, INT64_MAX));
-  if (station.Has("TimeScale")) {
-    // The range of Platform.ini's own scale.
-    const auto scale = ParseTimeScale(platform::Trim(station.Text("TimeScale", "")));
-    if (!scale) station.Fail("TimeScale", platform::Format("expected a number from 0 to %g", kMaxTimeScale));
-    plan.timeScale = scale.value_or(1.0);
+// Reads a checked scenario file into a plan: [Station], then every board with the drive
+// profile of each of its slots. The first error ends the reading.
+class PlanReader {
+ public:
+  PlanReader(std::string file, const CheckedFile& checked, std::string& error)
+      : m_file(std::move(file)), m_checked(checked), m_error(error), m_driveDefaults(checked.Keys(kDriveSection)) {}
+
+  bool Read(StationPlan& plan) {
+    plan = StationPlan{};
+    const unsigned boards = ReadStation(plan);
+    if (!m_error.empty() || !RefuseBoardsBeyond(boards)) return false;
+    for (unsigned b = 1; b <= boards && m_error.empty(); ++b) plan.boards.push_back(ReadBoard(b, plan.seed));
+    return m_error.empty();
   }
-  if (!error.empty()) return false;
+
+ private:
+  // [Station]: the plan's seed and time scale; the number of boards.
+  unsigned ReadStation(StationPlan& plan) {
+    KeyReader station(m_file, m_checked, "Station", ScenarioSection::Station, m_checked.Keys("Station"), m_error);
+    const auto boards = static_cast<unsigned>(station.Int("Boards", 1, 1, kMaxBoards));
+    plan.seed = static_cast<std::uint64_t>(station.Int("Seed", 1, 0, INT64_MAX));
+    if (station.Has("TimeScale")) {
+      // The range of Platform.ini's own scale.
+      const auto scale = ParseTimeScale(platform::Trim(station.Text("TimeScale", "")));
+      if (!scale) station.Fail("TimeScale", platform::Format("expected a number from 0 to %g", kMaxTimeScale));
+      plan.timeScale = scale.value_or(1.0);
+    }
+    return boards;
+  }
+
   // A board section the station does not have would be ignored: it is refused instead.
-  for (const auto& [lower, section] : checked.sections) {
-    const unsigned board = BoardNumber(section.name);
-    if (board > boards) {
-      error = At(file, section.line) + platform::Format(", [%s]: unknown section (the station has %u board%s)",
-                                                        section.name.c_str(), boards, boards == 1 ? "" : "s");
-      return false;
-    }
-  }
-  const KeyMap driveDefaults = checked.Keys(kDriveSection);
-  FlashImages flashImages;
-  std::uint64_t stationBlocks = 0;
-  unsigned nextTester = 1;
-  unsigned position = 0;
-  for (unsigned b = 1; b <= boards && error.empty(); ++b) {
-    const std::string sectionName = platform::Format("Board%u", b);
-    KeyReader section(file, checked, sectionName, ScenarioSection::Board, checked.Keys(sectionName), error);
-    BoardPlan board;
-    board.board.product = section.Text("Product", board.board.product);
-    if (!platform::EqualsNoCase(board.board.product, device::kTesterProductSataS) &&
-        !platform::EqualsNoCase(board.board.product, device::kTesterProductSata3)) {
-      section.Fail("Product", "expected SATA TESTER-S or SATA3-TESTER");
-    }
-    board.board.slots = static_cast<unsigned>(section.Int("Slots", 24, 1, kMaxSlots));
-    board.board.firstTesterNumber = static_cast<unsigned>(section.Int("FirstTester", nextTester, 1, kMaxTesterNumber));
-    if (board.board.firstTesterNumber + board.board.slots - 1 > kMaxTesterNumber) {
-      section.Fail("FirstTester", "slot tester numbers must stay within 1..48");
-    }
-    nextTester = board.board.firstTesterNumber + board.board.slots;
-    board.board.testerType = Byte(section.Int("TesterType", board.board.testerType, 1, 4));
-    if (section.Has("Version")) {
-      const auto parts = platform::Split(section.Text("Version", ""), '.');
-      const auto major = parts.size() == 2 ? ParseDecimal(parts[0]) : std::nullopt;
-      const auto minor = parts.size() == 2 ? ParseHexText(parts[1]) : std::nullopt;
-      if (!major || !minor || *major < 0 || *major > 255 || *minor > 255) {
-        section.Fail("Version", "expected <major>.<minor hex>");
-      } else {
-        board.board.versionMajor = Byte(*major);
-        board.board.versionMinor = static_cast<std::uint8_t>(*minor);
+  bool RefuseBoardsBeyond(unsigned boards) {
+    for (const auto& [lower, section] : m_checked.sections) {
+      if (BoardNumber(section.name) > boards) {
+        m_error = At(m_file, section.line) + platform::Format(", [%s]: unknown section (the station has %u board%s)",
+                                                              section.name.c_str(), boards, boards == 1 ? "" : "s");
+        return false;
       }
     }
+    return true;
+  }
+
+  BoardPlan ReadBoard(unsigned b, std::uint64_t seed) {
+    const std::string sectionName = platform::Format("Board%u", b);
+    KeyReader section(m_file, m_checked, sectionName, ScenarioSection::Board, m_checked.Keys(sectionName), m_error);
+    BoardPlan board;
+    board.board.firstTesterNumber = m_nextTester;
+    ReadFields(section, kBoardKeys, board.board);
+    m_nextTester = board.board.firstTesterNumber + board.board.slots;
+    ReadVersion(section, board.board);
     board.board.extraValue = Byte(section.Int("ExtraValue", 0, 0, 255));
     std::vector<unsigned> empty;
     if (!ParseSlotList(section.Text("Empty", ""), board.board.slots, empty)) section.Fail("Empty", "bad slot list");
@@ -724,41 +871,86 @@ bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string
       }
     }
     const std::string boardProfile = section.Text("Drive", kDriveSection);
-    for (unsigned s = 1; s <= board.board.slots && error.empty(); ++s, ++position) {
-      SlotPlan slot;
-      std::string profileName = section.Text(platform::Format("Slot%u", s), boardProfile);
+    for (unsigned s = 1; s <= board.board.slots && m_error.empty(); ++s, ++m_position) {
+      const std::string slotKey = platform::Format("Slot%u", s);
+      const std::string profileName = section.Text(slotKey, boardProfile);
       const bool listedEmpty = std::find(empty.begin(), empty.end(), s) != empty.end();
       if (listedEmpty || profileName.empty() || platform::EqualsNoCase(profileName, kEmpty)) {
-        board.slots.push_back(slot);
+        board.slots.push_back(SlotPlan{});
         continue;
       }
-      if (!platform::EqualsNoCase(profileName, kDriveSection) && checked.Find(profileName) == nullptr) {
-        section.Fail(section.Has(platform::Format("Slot%u", s)) ? platform::Format("Slot%u", s) : "Drive",
-                     "no section [" + profileName + "]");
+      if (!platform::EqualsNoCase(profileName, kDriveSection) && m_checked.Find(profileName) == nullptr) {
+        section.Fail(section.Has(slotKey) ? slotKey : "Drive", "no section [" + profileName + "]");
         break;
       }
-      KeyMap keys = driveDefaults;
-      if (!platform::EqualsNoCase(profileName, kDriveSection)) {
-        for (auto& [key, entry] : checked.Keys(profileName)) keys[key] = entry;
-      }
-      KeyReader profile(file, checked, profileName, ScenarioSection::Drive, std::move(keys), error);
-      slot.empty = false;
-      slot.drive = ReadDriveProfile(profile, flashImages);
-      stationBlocks += MapBlocksOf(slot.drive.geometry);
-      if (error.empty() && stationBlocks > kMaxBlocksPerStation) {
-        section.Fail(section.Has(platform::Format("Slot%u", s)) ? platform::Format("Slot%u", s) : "Slots",
-                     platform::Format("the drives up to slot %u hold %llu blocks, more than one simulated station "
-                                      "may hold (%llu)",
-                                      s, static_cast<unsigned long long>(stationBlocks),
-                                      static_cast<unsigned long long>(kMaxBlocksPerStation)));
-      }
-      slot.drive.badBlocks.seed = plan.seed + position;
+      board.slots.push_back(ReadSlotDrive(section, s, profileName));
+      SlotPlan& slot = board.slots.back();
+      slot.drive.badBlocks.seed = seed + m_position;
       if (slot.drive.serialNumber.empty()) slot.drive.serialNumber = platform::Format("SIM%02u%02u0001", b, s);
-      board.slots.push_back(std::move(slot));
     }
-    plan.boards.push_back(std::move(board));
+    return board;
   }
-  return error.empty();
+
+  // Version=<major>.<minor hex>.
+  static void ReadVersion(KeyReader& section, BoardProfile& board) {
+    if (!section.Has("Version")) return;
+    const auto parts = platform::Split(section.Text("Version", ""), '.');
+    const auto major = parts.size() == 2 ? ParseDecimal(parts[0]) : std::nullopt;
+    const auto minor = parts.size() == 2 ? ParseHexText(parts[1]) : std::nullopt;
+    if (!major || !minor || *major < 0 || *major > 255 || *minor > 255) {
+      section.Fail("Version", "expected <major>.<minor hex>");
+      return;
+    }
+    board.versionMajor = Byte(*major);
+    board.versionMinor = static_cast<std::uint8_t>(*minor);
+  }
+
+  // The drive of a slot: [Drive] with the keys of its profile section over it. The station's
+  // drives together stay within what one simulated station may hold.
+  SlotPlan ReadSlotDrive(KeyReader& section, unsigned s, const std::string& profileName) {
+    const std::string slotKey = platform::Format("Slot%u", s);
+    KeyMap keys = m_driveDefaults;
+    if (!platform::EqualsNoCase(profileName, kDriveSection)) {
+      for (auto& [key, entry] : m_checked.Keys(profileName)) keys[key] = entry;
+    }
+    KeyReader profile(m_file, m_checked, profileName, ScenarioSection::Drive, std::move(keys), m_error);
+    SlotPlan slot;
+    slot.empty = false;
+    slot.drive = ReadDriveProfile(profile, m_flashImages);
+    m_stationBlocks += MapBlocksOf(slot.drive.geometry);
+    if (m_error.empty() && m_stationBlocks > kMaxBlocksPerStation) {
+      section.Fail(section.Has(slotKey) ? slotKey : "Slots",
+                   platform::Format("the drives up to slot %u hold %llu blocks, more than one simulated station "
+                                    "may hold (%llu)",
+                                    s, static_cast<unsigned long long>(m_stationBlocks),
+                                    static_cast<unsigned long long>(kMaxBlocksPerStation)));
+    }
+    return slot;
+  }
+
+  std::string m_file;
+  const CheckedFile& m_checked;
+  std::string& m_error;
+  const KeyMap m_driveDefaults;
+  FlashImages m_flashImages;
+  std::uint64_t m_stationBlocks = 0;  // of the drives read so far
+  unsigned m_nextTester = 1;          // the default first tester number of the next board
+  unsigned m_position = 0;            // device position of the next slot, from 0
+};
+
+}  // namespace
+
+std::string ScenarioPath(const std::string& file) {
+  if (file.find('\\') != std::string::npos || file.find('/') != std::string::npos) return file;
+  return std::string(kScenarioFolder) + file;
+}
+
+bool LoadStationPlan(const std::string& fileText, StationPlan& plan, std::string& error) {
+  const std::string file = ScenarioPath(fileText);
+  error.clear();
+  CheckedFile checked;
+  if (!ReadScenarioFile(file, checked, error)) return false;
+  return PlanReader(file, checked, error).Read(plan);
 }
 
 std::shared_ptr<SimStation> BuildStation(const StationPlan& plan) {

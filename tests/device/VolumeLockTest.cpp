@@ -2,52 +2,20 @@
 // unlock, and closed in every case; with a fake mount table and fake system calls.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
 #include "FakeTransport.h"
 #include "device/DevicePaths.h"
 #include "device/VolumeLock.h"
+#include "support/FakeVolumes.h"
 
 namespace {
 
-class FakeVolumes : public device::VolumeSystem {
- public:
-  std::vector<device::MountEntry> mounts;
-  bool openFails = false;
-  bool lockFails = false;
-  bool unmountFails = false;
-  std::vector<std::string> opened;
-  std::vector<std::string> unmounted;
-  std::vector<int> closed;
-  int locked = 0;
-
-  std::vector<device::MountEntry> MountTable() override { return mounts; }
-  int OpenVolume(const std::string& path) override {
-    opened.push_back(path);
-    if (openFails) {
-      errno = EACCES;
-      return -1;
-    }
-    return 100 + static_cast<int>(opened.size());
-  }
-  bool LockExclusive(int) override {
-    if (lockFails) return false;
-    ++locked;
-    return true;
-  }
-  bool Unmount(const std::string& mountPoint) override {
-    unmounted.push_back(mountPoint);
-    if (unmountFails) errno = EPERM;
-    return !unmountFails;
-  }
-  void CloseVolume(int fd) override { closed.push_back(fd); }
-};
+using testsupport::FakeVolumes;
 
 std::shared_ptr<FakeVolumes> Station() {
-  auto volumes = std::make_shared<FakeVolumes>();
-  volumes->mounts = {{"/dev/sda1", "/"}, {"/dev/sdbb1", "/media/other"}, {"/dev/sdb2", "/media/slot 3"},
-                     {"/dev/sdb1", "/media/slot3b"}};
-  return volumes;
+  return FakeVolumes::Mounted({{"/dev/sda1", "/"},
+                               {"/dev/sdbb1", "/media/other"},
+                               {"/dev/sdb2", "/media/slot 3"},
+                               {"/dev/sdb1", "/media/slot3b"}});
 }
 
 TEST(VolumeLock, LocksTheFirstVolumeOfTheDriveAndDismountsItOnUnlock) {

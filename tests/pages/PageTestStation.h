@@ -13,13 +13,13 @@
 
 #include "device/DevicePaths.h"
 #include "device/Transport.h"
-#include "engine/firmware/FirmwareImage.h"
-#include "engine/firmware/SampleImages.h"
 #include "platform/Profile.h"
 #include "run/RunGlobals.h"
 #include "sim/ScenarioLoader.h"
 #include "sim/SimTransport.h"
+#include "support/SampleImageFiles.h"
 #include "support/ScratchStation.h"
+#include "support/SettingKeys.h"
 #include "ui/Dispatcher.h"
 #include "ui/ScriptedHost.h"
 
@@ -90,7 +90,7 @@ class PageTestStation {
   PageTestStation& operator=(const PageTestStation&) = delete;
 
   void SetKey(const char* file, const char* section, const char* key, const std::string& value) {
-    ASSERT_TRUE(platform::WriteProfileString(file, section, key, value));
+    testsupport::SetKey(file, section, key, value);
   }
   // Pumps the user-interface thread until the condition holds (false after a minute).
   bool PumpUntil(const std::function<bool()>& done) { return dispatcher.PumpUntil(done, 60000); }
@@ -109,23 +109,10 @@ class PageTestStation {
 
   testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
   // The sample images are there before the scenario loads (a drive's flash may hold one).
-  bool imagesWritten = WriteSampleImages(station);
+  bool imagesWritten = (testsupport::WriteSampleImages(station), true);
   SimStationScope sim;
   ui::Dispatcher dispatcher;
   ui::ScriptedHost host;
-
- private:
-  static bool WriteSampleImages(const testsupport::ScratchStation& station) {
-    for (const bool rdt : {false, true}) {
-      const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
-      std::string path(rdt ? engine::firmware::kSampleRdtImagePath : engine::firmware::kSampleMpImagePath);
-      for (char& c : path) {
-        if (c == '\\') c = '/';
-      }
-      station.WriteFile(path, std::string(image.begin(), image.end()));
-    }
-    return true;
-  }
 };
 
 }  // namespace pagestest

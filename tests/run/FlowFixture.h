@@ -9,9 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "device/VolumeLock.h"
 #include "run/BlockInfoFile.h"
 #include "run/RunFixture.h"
+#include "support/DriveProfiles.h"
+#include "support/FakeVolumes.h"
 
 namespace runtest {
 
@@ -20,26 +21,16 @@ inline constexpr char kParam[] = ".\\param.ini";
 inline constexpr char kParamFdb[] = ".\\paramFDB.ini";
 inline constexpr char kFlashInfo[] = ".\\Configuration\\System\\FlashInfo.ini";
 
-// Drives on the burner code, on the MP firmware from flash with the info block of an earlier
-// MP, and on the RDT firmware whose test has finished.
-inline sim::DriveProfile OnBurner() {
-  sim::DriveProfile profile;
-  profile.startOnBurner = true;
-  return profile;
-}
-inline sim::DriveProfile OnMpFirmware() {
-  sim::DriveProfile profile;
-  profile.flashFirmware = sim::FlashFirmware::Mp;
-  profile.infoBlockWritten = true;
-  profile.goodMark = 0x01;
-  return profile;
-}
-inline sim::DriveProfile OnRdtFirmware() {
-  sim::DriveProfile profile;
-  profile.flashFirmware = sim::FlashFirmware::Rdt;
-  profile.rdt.state = sim::RdtState::Done;
-  return profile;
-}
+using testsupport::FakeVolumes;
+using testsupport::OnBurner;
+using testsupport::OnMpFirmwareAfterMp;
+using testsupport::OnRdtFirmware;
+using testsupport::VolumeTransport;
+
+// Drive 1 seen as a block device with one mounted volume: the block device VolumeTransport
+// names and the mount table of FakeVolumes.
+inline constexpr char kDriveBlockDevice[] = "/dev/simdrive";
+inline std::shared_ptr<FakeVolumes> DriveVolume() { return FakeVolumes::Mounted({{"/dev/simdrive1", "/media/slot1"}}); }
 
 class FlowTest : public RunTest {
  public:
@@ -146,33 +137,5 @@ inline bool FlowTest::LockIsFree(std::size_t index) {
   other.join();
   return free;
 }
-
-// The simulated drive seen as a block device with one mounted volume, whose opens the test
-// counts.
-class OneVolume : public device::VolumeSystem {
- public:
-  std::vector<device::MountEntry> MountTable() override { return {{"/dev/simdrive1", "/media/slot1"}}; }
-  int OpenVolume(const std::string&) override { return 100 + ++opened; }
-  bool LockExclusive(int) override { return true; }
-  bool Unmount(const std::string&) override { return true; }
-  void CloseVolume(int) override { ++closed; }
-  int opened = 0;
-  int closed = 0;
-};
-
-// The simulated station's transport, its drives seen as the block device of OneVolume.
-class VolumeTransport : public device::Transport {
- public:
-  explicit VolumeTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
-    return m_inner->Execute(path, request);
-  }
-  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string&) override { return "/dev/simdrive"; }
-
- private:
-  std::shared_ptr<device::Transport> m_inner;
-};
 
 }  // namespace runtest

@@ -19,7 +19,7 @@ class BootCodeFlowOpening : public FlowTest, public ::testing::WithParamInterfac
   void SetUp() override {
     FlowTest::SetUp();
     SetStation(GetParam().station);
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
   }
   std::uint8_t Run() { return RunFlowOf(GetParam().flow, kTaskQC); }
 };
@@ -34,7 +34,7 @@ TEST_P(BootCodeFlowOpening, ARunningCodeThatCannotBeNamedShowsIB67WhileItsRecord
 }
 
 TEST_P(BootCodeFlowOpening, TheControllerAndTheFlashOfADriveOnBootCodeAreChecked) {
-  sim::DriveProfile other = OnMpFirmware();
+  sim::DriveProfile other = OnMpFirmwareAfterMp();
   other.icVersion = 0x3150;
   Install(other);
   EXPECT_EQ(Run(), 0);
@@ -64,11 +64,11 @@ TEST_P(BootCodeFlowOpening, ADriveOnBurnerCodeIsNeitherForcedNorCheckedBeforeThe
 }
 
 TEST_P(BootCodeFlowOpening, AnEmptySlotWaitsAndBridgeModeSendsNoTesterCommand) {
-  Install(OnMpFirmware(), 4, {1});
+  Install(OnMpFirmwareAfterMp(), 4, {1});
   EXPECT_EQ(Run(), 0);
   ExpectNoDrive();
 
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   UseBridgeMode();
   Fault(1, "Tester Power", sim::FaultAction::Timeout, 0, 0);
   Fault(1, "Card Detect", sim::FaultAction::Timeout, 0, 0);

@@ -80,7 +80,7 @@ TEST_F(MPFlow, ADriveOnBurnerCodeIsPreparedAtOnceAndPassesWithThe24SlotText) {
 
 TEST_F(MPFlow, ADriveOnTheMpFirmwareIsReadForcedToBootCodeAndRebuilt) {
   SetSlotLayout(16);
-  sim::DriveProfile profile = OnMpFirmware();
+  sim::DriveProfile profile = OnMpFirmwareAfterMp();
   profile.goodMark = 0x12;  // an earlier QC mark and a further one stay
   Install(profile);
   EXPECT_EQ(RunFlow(), 1) << Report(1);
@@ -180,7 +180,7 @@ TEST_F(MPFlow, TheStartTimeComesFromTheSteadyClock) {
 
 TEST_F(MPFlow, KeepSnKeepsTheSerialOfADriveOnTheMpFirmware) {
   SetKey(kToolSettings, "General Info", "KeepSN", "1");
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   EXPECT_EQ(RunFlow(), 1) << Report(1);
   EXPECT_TRUE(ReportHas("   Keep SN is Enable \r\n   Serial Number write to infoblock: SIMSERIAL1 \r\n"));
   EXPECT_FALSE(ReportHas("Serial Number : "));
@@ -200,7 +200,7 @@ TEST_F(MPFlow, KeepSnHandsOutANewSerialWhenTheDriveHasNoneToKeep) {
   // A blank serial and a NUL-filled one: no serial to keep.
   for (const std::string& serial : {std::string(20, ' '), std::string(20, '\0')}) {
     SCOPED_TRACE(serial[0] == ' ' ? "blank" : "NUL-filled");
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
     InfoBlockRecord block;
     std::memcpy(&block, DriveInfoBlock().data(), sizeof(block));
     std::memset(&block.serialNumber, 0, sizeof(block.serialNumber));
@@ -444,8 +444,8 @@ TEST_F(MPFlow, LockTwoIsLeftOnEveryWayOutOfTheSerialAndInfoBlockSteps) {
 
 TEST_F(MPFlow, TheEndlessTestRestartsOnTheNewFirmwareAndKeepsTheVolumeItLocked) {
   SetKey(kParam, "RD Debug", "TestInFinity", "1");
-  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport()));
-  auto volumes = std::make_shared<OneVolume>();
+  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport(), kDriveBlockDevice));
+  auto volumes = DriveVolume();
   beforeFlow = [volumes](CMPDevice& device) { device.m_VolumeLock = std::make_unique<CVolumeLock>(volumes); };
   // Round 1 on boot code, rounds 2 and 3 on the firmware it programmed; round 3 fails.
   Fault(1, "Standby Immediate", sim::FaultAction::Sense, 2);
@@ -462,8 +462,8 @@ TEST_F(MPFlow, TheEndlessTestRestartsOnTheNewFirmwareAndKeepsTheVolumeItLocked) 
   EXPECT_TRUE(ReportHas("   Drive Letter are Locked. \r\n   ROM mode \r\n"));
   EXPECT_FALSE(ReportHas("MP PreTest Process Total"));
   // Locked once in round 2 and kept in round 3; the failure closes it.
-  EXPECT_EQ(volumes->opened, 1);
-  EXPECT_EQ(volumes->closed, 1);
+  EXPECT_EQ(volumes->opened.size(), 1u);
+  EXPECT_EQ(volumes->closed.size(), 1u);
   EXPECT_EQ(task->m_VolumesLocked, 0);
 }
 

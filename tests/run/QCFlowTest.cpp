@@ -15,9 +15,9 @@ namespace {
 // A drive as the MP station leaves it: the MP firmware of the station's image on flash, an
 // info block with its identity and the MP mark.
 sim::DriveProfile ProgrammedAtMp() {
-  sim::DriveProfile profile = OnMpFirmware();
-  const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(false));
-  profile.flashImage = sim::FlashSectionOfImageFile(image).value_or(std::vector<std::uint8_t>{});
+  sim::DriveProfile profile = OnMpFirmwareAfterMp();
+  profile.flashImage =
+      sim::FlashSectionOfImageFile(testsupport::SampleImage(false)).value_or(std::vector<std::uint8_t>{});
   return profile;
 }
 
@@ -143,7 +143,7 @@ TEST_F(QCFlow, TheDriveMustRunTheStationsMpFirmwareFromFlash) {
   EXPECT_EQ(PortStateOf(1), kPortFail);
   EXPECT_EQ(ResultText(1).substr(0, 2), "I_");
   // Firmware on flash whose code is not the station's MP BIN.
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   EXPECT_EQ(RunFlow(), 0);
   ExpectFailed("F_x91", "Flash Code not match MP Bin at 0x0");
 }

@@ -81,7 +81,7 @@ TEST_F(RDTFlow, ADriveOnBurnerCodeIsPreparedWithoutAProgramRamLoad) {
 }
 
 TEST_F(RDTFlow, ADriveOnFlashCodeIsForcedToBootCodeLoadedErasedAndRestarted) {
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   EXPECT_EQ(RunFlow(), 1) << Report(1);
   ExpectPassed("Pass");
   ExpectInOrder({"   Drive Letter are Not Locked. \r\n   ROM mode \r\n", "   Load PRAM Code SBB2.0.2 OK",
@@ -192,7 +192,7 @@ TEST_F(RDTFlow, ReRdtOfADriveOnFlashCodeRestartsIntoBootCodeOnlyAfterAnErase) {
   // A ReRDT station sets erase type 9: the drive is erased, restarts on boot code and gets the
   // RDT firmware again, the earlier run's information kept.
   SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", "9");
-  for (const sim::DriveProfile& profile : {OnRdtFirmware(), OnMpFirmware()}) {
+  for (const sim::DriveProfile& profile : {OnRdtFirmware(), OnMpFirmwareAfterMp()}) {
     Install(profile);
     EXPECT_EQ(RunFlow(), 1) << Report(1);
     EXPECT_TRUE(ReportHas("Erase All Block(Type 9)")) << Report(1);
@@ -307,7 +307,7 @@ TEST_F(RDTFlow, AnRdtBinType8311IsLookedForAs311AndOneCeCannotRunIt) {
 
 TEST_F(RDTFlow, TheRunningFirmwaresBinTypeIsCheckedAgainstTheRdtBinType) {
   // A drive whose running firmware reports the bin type "311".
-  sim::DriveProfile onFlash = OnMpFirmware();
+  sim::DriveProfile onFlash = OnMpFirmwareAfterMp();
   onFlash.binType = "311";
   Install(onFlash);
   task.reset(NewTask(1));
@@ -331,7 +331,7 @@ TEST_F(RDTFlow, TheRunningFirmwaresBinTypeIsCheckedAgainstTheRdtBinType) {
 }
 
 TEST_F(RDTFlow, AFailedPowerResetShowsItsTagInTheFlowsPhaseOverTheResetsOnlyRecord) {
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   // The IO-state check powers the slot on; the restart after the erase switches it off first.
   Fault(1, "Tester Power", sim::FaultAction::Sense, 1);
   EXPECT_EQ(RunFlow(), 0);

@@ -127,7 +127,7 @@ TEST_F(RDTResultFlow, AnyOtherFailureOfTheReaderKeepsItsOwnTag) {
 
 TEST_F(RDTResultFlow, ADriveOnItsMpFirmwareShowsItsTablesStatisticsInOrange) {
   SetSlotLayout(8);
-  sim::DriveProfile programmed = OnMpFirmware();
+  sim::DriveProfile programmed = OnMpFirmwareAfterMp();
   programmed.badBlocks.earlyBadPerCe = 3;
   Install(programmed);
   EXPECT_EQ(RunFlow(), 1) << Report(1);
@@ -140,7 +140,7 @@ TEST_F(RDTResultFlow, ADriveOnItsMpFirmwareShowsItsTablesStatisticsInOrange) {
   ExpectReportCopied();
 
   SetSlotLayout(16);
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   EXPECT_EQ(RunFlow(), 1) << Report(1);
   ExpectPassed(std::string("Pass*OB+OLB/RB:0+0/0*P OLB+RB:0*E OLB+RB:0*R OLB+RB:0*") + kNoRdtInfoText);
 }
@@ -149,7 +149,7 @@ TEST_F(RDTResultFlow, OnlyTheEightAndSixteenSlotTestersTakeOtherFlashCode) {
   for (const int slots : {12, 24}) {
     SCOPED_TRACE(slots);
     SetSlotLayout(slots);
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
     EXPECT_EQ(RunFlow(), 0);
     ExpectFailed("I_B67", "[ChkRC]Not Running on Flash Code now");
     EXPECT_FALSE(ReportCopied());
@@ -163,14 +163,14 @@ TEST_F(RDTResultFlow, OnlyTheEightAndSixteenSlotTestersTakeOtherFlashCode) {
 
 TEST_F(RDTResultFlow, ASystemInformationOrTableThatCannotBeReadFailsTheDrive) {
   SetSlotLayout(8);
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   Fault(1, "GetSystemInfo", sim::FaultAction::Timeout, 0, 0);
   EXPECT_EQ(RunFlow(), 0);
   ExpectFailed("I_S08", "Issue GetSystemInfo Command Failed.");
   EXPECT_FALSE(ReportCopied());
 
   // Statistics of a table that was not read would be made up.
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   Fault(1, "Read BBT Parameter", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 0);
   EXPECT_EQ(ResultText(1), "F_D01");
@@ -185,7 +185,7 @@ TEST_F(RDTResultFlow, ATableReadThatFailsAtTheStatisticsOrItsChecksumTestFailsTh
                                         std::pair{"Read BBT Parameter", sim::FaultAction::Pull},
                                         std::pair{"Read BBT", sim::FaultAction::Timeout}}) {
     SCOPED_TRACE(command);
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
     Fault(1, command, action, 1, 0);
     EXPECT_EQ(RunFlow(), 0);
     EXPECT_EQ(ResultText(1), "F_D01");
@@ -195,7 +195,7 @@ TEST_F(RDTResultFlow, ATableReadThatFailsAtTheStatisticsOrItsChecksumTestFailsTh
     EXPECT_FALSE(ReportHas("END        :"));
   }
   // A table that came over garbled fails its checksum test: no made-up counts.
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   Fault(1, "Read BBT", sim::FaultAction::Garbage);
   EXPECT_EQ(RunFlow(), 0);
   EXPECT_EQ(ResultText(1), "F_D01");

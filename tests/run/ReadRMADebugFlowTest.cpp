@@ -16,7 +16,7 @@ class ReadRMADebugFlow : public FlowTest {
   }
   // A drive on its firmware with two SMART attributes and the info block of its MP run.
   static sim::DriveProfile ReturnedDrive() {
-    sim::DriveProfile profile = OnMpFirmware();
+    sim::DriveProfile profile = OnMpFirmwareAfterMp();
     profile.smart = {{0x09, 10000}, {0xC2, 0x100000005ull}};
     return profile;
   }

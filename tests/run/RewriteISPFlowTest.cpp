@@ -13,7 +13,7 @@ class RewriteISPFlow : public FlowTest {
   void SetUp() override {
     FlowTest::SetUp();
     SetStation("UpdateFW");
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
   }
   std::uint8_t Run(int port = 1) { return RunFlowOf(&CSlotTestTask::RunRewriteISPFlow, kTaskQC, port); }
   InfoCodeRecord DriveInfoCode() {
@@ -75,7 +75,7 @@ TEST_F(RewriteISPFlow, AFlashCountOtherThanTheParameterFilesFailsTheCardCheck) {
 TEST_F(RewriteISPFlow, LockTwoIsLeftWhetherTheInfoCodeUpdatePassesOrFails) {
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(LockIsFree(kLockSerialNumber));
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   Fault(1, "Write Info Code", sim::FaultAction::Timeout);
   EXPECT_EQ(Run(), 0);
   ExpectFailedAt("I_x49", "Issue Write Info Code command Fail.", 40);
@@ -85,20 +85,20 @@ TEST_F(RewriteISPFlow, LockTwoIsLeftWhetherTheInfoCodeUpdatePassesOrFails) {
 }
 
 TEST_F(RewriteISPFlow, ALockedVolumeIsUnlockedAfterAPassAndClosedAfterAFailure) {
-  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport()));
-  auto volumes = std::make_shared<OneVolume>();
+  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport(), kDriveBlockDevice));
+  auto volumes = DriveVolume();
   beforeFlow = [volumes](CMPDevice& device) { device.m_VolumeLock = std::make_unique<CVolumeLock>(volumes); };
   EXPECT_EQ(Run(), 1) << Report(1);
   EXPECT_TRUE(ReportHas("   Drive Letter are Locked. \r\n"));
-  EXPECT_EQ(volumes->opened, 1);
-  EXPECT_EQ(volumes->closed, 1);
+  EXPECT_EQ(volumes->opened.size(), 1u);
+  EXPECT_EQ(volumes->closed.size(), 1u);
   EXPECT_EQ(task->m_VolumesLocked, 0);
 
   Fault(1, "Erase ISP Code", sim::FaultAction::Sense);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(ResultText(1), "F_x94");
-  EXPECT_EQ(volumes->opened, 2);
-  EXPECT_EQ(volumes->closed, 2);
+  EXPECT_EQ(volumes->opened.size(), 2u);
+  EXPECT_EQ(volumes->closed.size(), 2u);
   EXPECT_EQ(task->m_VolumesLocked, 0);
 }
 

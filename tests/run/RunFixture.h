@@ -15,8 +15,6 @@
 #include "device/StationHelpers.h"
 #include "device/Transport.h"
 #include "engine/MPDevice.h"
-#include "engine/firmware/FirmwareImage.h"
-#include "engine/firmware/SampleImages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -26,7 +24,10 @@
 #include "sim/SimDrive.h"
 #include "sim/SimStation.h"
 #include "sim/SimTransport.h"
+#include "support/SampleImageFiles.h"
 #include "support/ScratchStation.h"
+#include "support/SettingKeys.h"
+#include "support/SimStationSetup.h"
 #include "ui/Button.h"
 #include "ui/ProgressCtrl.h"
 
@@ -35,6 +36,8 @@ namespace runtest {
 inline constexpr char kHost[] = "HOST";
 inline constexpr char kLogFolder[] = ".\\WO1_PC";
 inline const platform::LocalTime kFixedTime{2024, 5, 6, 7, 8, 9, 123, 1};
+
+using testsupport::SetKey;
 
 // A task whose protected parts the tests reach, noting the progress positions its flow sets.
 class TaskProbe : public CSlotTestTask {
@@ -85,8 +88,7 @@ class RunTest : public ::testing::Test {
     g_WorkingNo.Set("");
     ResetPortStates();
     station.WriteFile("PC_MAC_Address.txt", std::string("[PC Info]\r\nMAC_Address=") + kHost + "\r\n");
-    WriteImage("FW/MP/TV3160_MP_Sample.bin", false);
-    WriteImage("FW/RDT/TV3160_RDT_Sample.bin", true);
+    testsupport::WriteSampleImages(station);
     platform::FlushProfileCache();
     platform::SetFixedLocalTime(kFixedTime);
     Install(sim::DriveProfile{});
@@ -106,23 +108,9 @@ class RunTest : public ::testing::Test {
   }
 
   // A board of `slots` slots, each with a drive of the profile except the empty ones.
-  void Install(const sim::DriveProfile& profile, unsigned slots = 4, std::vector<unsigned> empty = {}) {
-    simStation = std::make_shared<sim::SimStation>();
-    sim::BoardProfile board;
-    board.slots = slots;
-    sim::SimBoard& added = simStation->AddBoard(board);
-    for (unsigned slot = 1; slot <= slots; ++slot) {
-      if (std::find(empty.begin(), empty.end(), slot) != empty.end()) continue;
-      added.Slot(slot).Insert(std::make_shared<sim::SimDrive>(profile, "SIMSERIAL" + std::to_string(slot)));
-    }
+  void Install(const sim::DriveProfile& profile, unsigned slots = 4, const std::vector<unsigned>& emptySlots = {}) {
+    simStation = testsupport::OneBoardStation(profile, slots, emptySlots);
     device::SetTransport(std::make_shared<sim::SimTransport>(simStation));
-  }
-  void WriteImage(const std::string& path, bool rdt) {
-    const auto image = engine::firmware::BuildFirmwareImage(engine::firmware::SampleImageContents(rdt));
-    station.WriteFile(path, std::string(image.begin(), image.end()));
-  }
-  void SetKey(const char* file, const char* section, const char* key, const std::string& value) {
-    ASSERT_TRUE(platform::WriteProfileString(file, section, key, value));
   }
   void SetStation(const std::string& name) {
     SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", name);
@@ -139,12 +127,7 @@ class RunTest : public ::testing::Test {
   sim::SimSlot& Slot(unsigned slot) { return *simStation->SlotOfDrive(static_cast<int>(slot)); }
   void Fault(unsigned slot, const std::string& command, sim::FaultAction action, unsigned skip = 0,
              unsigned times = 1) {
-    sim::FaultRule rule;
-    rule.command = command;
-    rule.action = action;
-    rule.skip = skip;
-    rule.times = times;
-    Slot(slot).Faults().Add(rule);
+    testsupport::AddFault(Slot(slot), command, action, skip, times);
   }
   std::string Report(int port) const {
     return station.ReadFile("WO1_PC/D_Reports/HOST_" + std::to_string(port) + "_Report.txt");

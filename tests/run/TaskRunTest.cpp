@@ -6,6 +6,7 @@
 
 #include "run/FlowDispatch.h"
 #include "run/RunFixture.h"
+#include "support/ForwardingTransport.h"
 
 namespace runtest {
 namespace {
@@ -270,16 +271,12 @@ TEST_F(TaskRun, AFlowThatEndsWithoutShowingAVerdictShowsTheFailureItStoppedOn) {
 }
 
 // The station's transport with a driver layer that gives up by throwing.
-class ThrowingTransport : public device::Transport {
+class ThrowingTransport : public testsupport::ForwardingTransport {
  public:
-  explicit ThrowingTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  using ForwardingTransport::ForwardingTransport;
   device::PassThroughResult Execute(const std::string&, device::PassThroughRequest&) override {
     throw std::runtime_error("driver layer gave up");
   }
-
- private:
-  std::shared_ptr<device::Transport> m_inner;
 };
 
 TEST_F(TaskRun, AnExceptionBeforeAnyFlowStartedLeavesTheSlotIdleAndTheTaskDeleted) {

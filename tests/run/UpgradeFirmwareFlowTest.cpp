@@ -13,7 +13,7 @@ class UpgradeFirmwareFlow : public FlowTest {
     FlowTest::SetUp();
     SetStation("MP");
     SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
-    Install(OnMpFirmware());
+    Install(OnMpFirmwareAfterMp());
   }
   std::uint8_t Run(int port = 1) { return RunFlowOf(&CSlotTestTask::RunUpgradeFirmwareFlow, kTaskInit, port); }
 };
@@ -41,7 +41,7 @@ TEST_F(UpgradeFirmwareFlow, ADriveOnBootOrBurnerCodeFailsTheRunningCodeCheckAndT
 }
 
 TEST_F(UpgradeFirmwareFlow, AnEmptySlotWaits) {
-  Install(OnMpFirmware(), 4, {1});
+  Install(OnMpFirmwareAfterMp(), 4, {1});
   EXPECT_EQ(Run(), 0);
   ExpectNoDrive();
   // The waiting slot's bar goes back to 0.
@@ -57,7 +57,7 @@ TEST_F(UpgradeFirmwareFlow, BehindABridgeTheRunningCodeCheckComesFirstAndFailsIn
   EXPECT_EQ(Run(), 0);
   ExpectFailedAt("I_x67", "[ChkRC]Not Running on Flash Code now", 50);
 
-  Install(OnMpFirmware());
+  Install(OnMpFirmwareAfterMp());
   UseBridgeMode();
   Fault(1, "Tester Power", sim::FaultAction::Timeout, 0, 0);
   EXPECT_EQ(Run(), 1) << Report(1);

@@ -30,7 +30,7 @@ TEST_F(ZeroMBCheckFlow, ADriveOnBootCodeGetsTheMpFirmwareInRamItsDramTestedAndPa
 }
 
 TEST_F(ZeroMBCheckFlow, EveryOtherRunningCodeFailsTheBootCodeCheck) {
-  for (const sim::DriveProfile& profile : {OnBurner(), OnMpFirmware(), OnRdtFirmware()}) {
+  for (const sim::DriveProfile& profile : {OnBurner(), OnMpFirmwareAfterMp(), OnRdtFirmware()}) {
     Install(profile);
     EXPECT_EQ(Run(), 0);
     ExpectFailedAt("I_x65", "[ChkRC]Not Running on Boot Code now", 10);

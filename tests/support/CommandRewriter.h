@@ -11,25 +11,26 @@
 
 #include "device/Transport.h"
 #include "sim/SlotCommands.h"
+#include "support/ForwardingTransport.h"
 
 namespace testsupport {
 
-class CommandRewriter : public device::Transport {
+class CommandRewriter : public ForwardingTransport {
  public:
   enum class Data { Sent, Answered };
   using Change = std::function<void(std::span<std::uint8_t>)>;
 
   // command: the name the simulator's decoder gives it ("Write BBT"), in either command form.
   CommandRewriter(std::shared_ptr<device::Transport> inner, std::string command, Data data, Change change)
-      : m_inner(std::move(inner)), m_command(std::move(command)), m_data(data), m_change(std::move(change)) {}
+      : ForwardingTransport(std::move(inner)),
+        m_command(std::move(command)),
+        m_data(data),
+        m_change(std::move(change)) {}
 
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string& devicePath) override { return m_inner->BlockDeviceOf(devicePath); }
   device::PassThroughResult Execute(const std::string& path, device::PassThroughRequest& request) override {
     const bool matches = Matches(request);
     if (matches && m_data == Data::Sent) m_change(DataOf(request));
-    const device::PassThroughResult result = m_inner->Execute(path, request);
+    const device::PassThroughResult result = ForwardingTransport::Execute(path, request);
     if (matches && m_data == Data::Answered && result.Succeeded()) m_change(DataOf(request));
     return result;
   }
@@ -42,7 +43,6 @@ class CommandRewriter : public device::Transport {
     return {request.data, request.dataLength};
   }
 
-  std::shared_ptr<device::Transport> m_inner;
   std::string m_command;
   Data m_data;
   Change m_change;

@@ -11,24 +11,22 @@
 #include "device/Transport.h"
 #include "sim/SimTransport.h"
 #include "sim/SlotCommands.h"
+#include "support/ForwardingTransport.h"
 
 namespace testsupport {
 
-class CommandTrace : public device::Transport {
+class CommandTrace : public ForwardingTransport {
  public:
   CommandTrace(std::shared_ptr<device::Transport> inner, std::string tracedDevicePath)
-      : m_inner(std::move(inner)), m_traced(std::move(tracedDevicePath)) {}
+      : ForwardingTransport(std::move(inner)), m_traced(std::move(tracedDevicePath)) {}
 
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string& devicePath) override { return m_inner->BlockDeviceOf(devicePath); }
   device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
     if (devicePath == m_traced) {
       std::lock_guard guard(m_mutex);
       m_names.push_back(sim::DecodeCommand(request).Name());
       m_readsData.push_back(request.direction == device::DataDirection::In && request.data != nullptr);
     }
-    return m_inner->Execute(devicePath, request);
+    return ForwardingTransport::Execute(devicePath, request);
   }
 
   std::vector<std::string> Names() const {
@@ -42,7 +40,6 @@ class CommandTrace : public device::Transport {
   }
 
  private:
-  std::shared_ptr<device::Transport> m_inner;
   std::string m_traced;
   mutable std::mutex m_mutex;
   std::vector<std::string> m_names;

@@ -4,8 +4,10 @@
 // and a fixed local time; the engine of slot 1 and helpers to read its report.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/DevicePaths.h"
 #include "device/Transport.h"
@@ -17,6 +19,7 @@
 #include "sim/SimStation.h"
 #include "sim/SimTransport.h"
 #include "support/ScratchStation.h"
+#include "support/SimStationSetup.h"
 
 namespace enginetest {
 
@@ -38,16 +41,10 @@ class EngineTest : public ::testing::Test {
     platform::SetFixedLocalTime(std::nullopt);
   }
 
-  // A station of `slots` slots, each with a drive of the profile (none when empty), and a
+  // A station of `slots` slots, each with a drive of the profile but the empty ones, and a
   // fresh engine for slot 1.
-  void Install(const sim::DriveProfile& profile, unsigned slots = 2, bool empty = false) {
-    simStation = std::make_shared<sim::SimStation>();
-    sim::BoardProfile board;
-    board.slots = slots;
-    sim::SimBoard& added = simStation->AddBoard(board);
-    for (unsigned slot = 1; slot <= slots && !empty; ++slot) {
-      added.Slot(slot).Insert(std::make_shared<sim::SimDrive>(profile, "SIMSERIAL" + std::to_string(slot)));
-    }
+  void Install(const sim::DriveProfile& profile, unsigned slots = 2, const std::vector<unsigned>& emptySlots = {}) {
+    simStation = testsupport::OneBoardStation(profile, slots, emptySlots);
     device::SetTransport(std::make_shared<sim::SimTransport>(simStation));
     device = std::make_unique<CMPDevice>(1, 1, 1, kLogFolder, nullptr, nullptr);
   }
@@ -56,12 +53,13 @@ class EngineTest : public ::testing::Test {
   sim::SimDrive& Drive(unsigned slot = 1) { return *Slot(slot).Drive(); }
   // A fault on the slot's next call(s) of a command ("Any" for every command).
   void Fault(const std::string& command, sim::FaultAction action, unsigned skip = 0, unsigned times = 1) {
-    sim::FaultRule rule;
-    rule.command = command;
-    rule.action = action;
-    rule.skip = skip;
-    rule.times = times;
-    Slot().Faults().Add(rule);
+    testsupport::AddFault(Slot(), command, action, skip, times);
+  }
+  // The info block the drive of slot 1 holds.
+  std::array<std::uint8_t, 512> DriveInfoBlock() {
+    std::array<std::uint8_t, 512> block{};
+    EXPECT_EQ(Drive().ReadInfoBlock(0, block), sim::DriveStatus::Ok);
+    return block;
   }
   // The slot report of slot 1 as written so far.
   std::string Report() const { return station.ReadFile("WO1_PC/D_Reports/HOST_1_Report.txt"); }

@@ -4,36 +4,17 @@
 #include <vector>
 
 #include "EngineFixture.h"
+#include "support/FakeVolumes.h"
 
 namespace {
 
 using enginetest::EngineTest;
+using testsupport::FakeVolumes;
+using testsupport::VolumeTransport;
 
-// Volumes of a drive as a test stages them: one mounted partition of /dev/sdb.
-class FakeVolumes : public device::VolumeSystem {
- public:
-  std::vector<device::MountEntry> MountTable() override { return {{"/dev/sdb1", "/media/ssd"}}; }
-  int OpenVolume(const std::string& path) override {
-    opened.push_back(path);
-    return 7;
-  }
-  bool LockExclusive(int) override { return true; }
-  bool Unmount(const std::string& mountPoint) override {
-    unmounted.push_back(mountPoint);
-    return true;
-  }
-  void CloseVolume(int fd) override { closed.push_back(fd); }
-  std::vector<std::string> opened;
-  std::vector<std::string> unmounted;
-  std::vector<int> closed;
-};
-
-// The simulated station, with block devices behind its slots.
-class VolumeTransport : public sim::SimTransport {
- public:
-  using sim::SimTransport::SimTransport;
-  std::string BlockDeviceOf(const std::string&) override { return "/dev/sdb"; }
-};
+// The drive seen as the block device /dev/sdb, whose one mounted partition opens as handle 7.
+constexpr char kBlockDevice[] = "/dev/sdb";
+std::shared_ptr<FakeVolumes> DriveVolumes() { return FakeVolumes::Mounted({{"/dev/sdb1", "/media/ssd"}}, 7); }
 
 TEST_F(EngineTest, SettingsFormReadsTheStationAndTheReportName) {
   station.WriteFile("Configuration/System/MPToolSetting.ini", "[General Info]\r\nTestStation=QC\r\n");
@@ -80,8 +61,8 @@ TEST_F(EngineTest, VolumesOfASimulatedDriveCannotBeLocked) {
 }
 
 TEST_F(EngineTest, LockAndUnlockTheDrivesVolume) {
-  device::SetTransport(std::make_shared<VolumeTransport>(simStation));
-  auto volumes = std::make_shared<FakeVolumes>();
+  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport(), kBlockDevice));
+  auto volumes = DriveVolumes();
   device->m_VolumeLock = std::make_unique<CVolumeLock>(volumes);
   EXPECT_NE(device->LockDiskVolumes(), 0);
   EXPECT_EQ(volumes->opened, std::vector<std::string>{"/dev/sdb1"});
@@ -91,8 +72,8 @@ TEST_F(EngineTest, LockAndUnlockTheDrivesVolume) {
 }
 
 TEST_F(EngineTest, DestructorClosesAVolumeAFlowLeftLocked) {
-  device::SetTransport(std::make_shared<VolumeTransport>(simStation));
-  auto volumes = std::make_shared<FakeVolumes>();
+  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport(), kBlockDevice));
+  auto volumes = DriveVolumes();
   auto engine = std::make_unique<CMPDevice>(1, 1, 1, enginetest::kLogFolder, nullptr, nullptr);
   engine->m_VolumeLock = std::make_unique<CVolumeLock>(volumes);
   ASSERT_NE(engine->LockDiskVolumes(), 0);

@@ -6,24 +6,16 @@
 #include "EngineFixture.h"
 #include "device/records/InfoBlock.h"
 #include "engine/firmware/FirmwareImage.h"
+#include "support/DriveProfiles.h"
 
 namespace {
 
 using enginetest::EngineTest;
 using sim::FaultAction;
 
+// A drive on the MP firmware whose info block an MP run wrote, with the good mark.
 sim::DriveProfile ProgrammedDrive(std::uint8_t goodMark = 0) {
-  sim::DriveProfile profile;
-  profile.flashFirmware = sim::FlashFirmware::Mp;
-  profile.infoBlockWritten = true;
-  profile.goodMark = goodMark;
-  return profile;
-}
-
-std::array<std::uint8_t, 512> DriveInfoBlock(sim::SimDrive& drive) {
-  std::array<std::uint8_t, 512> block{};
-  EXPECT_EQ(drive.ReadInfoBlock(0, block), sim::DriveStatus::Ok);
-  return block;
+  return testsupport::OnMpFirmware(testsupport::InfoBlockState::Written, goodMark);
 }
 
 TEST_F(EngineTest, DirectAccessInfoBlockReadsAndWrites) {
@@ -34,7 +26,7 @@ TEST_F(EngineTest, DirectAccessInfoBlockReadsAndWrites) {
   EXPECT_TRUE(Drive().ApKeyEnabled());
   block[300] = 0x42;
   ASSERT_EQ(device->DirectAccessInfoBlock(block.data(), 1, 0), 1);
-  EXPECT_EQ(DriveInfoBlock(Drive())[300], 0x42);
+  EXPECT_EQ(DriveInfoBlock()[300], 0x42);
   std::array<std::uint8_t, 512> again{};
   ASSERT_EQ(device->ReadInfoBlock(again.data()), 1);
   EXPECT_EQ(again, block);
@@ -50,7 +42,7 @@ TEST_F(EngineTest, DirectAccessInfoBlockReadsAndWrites) {
 TEST_F(EngineTest, ReadInfoPageFillsTheEngineImage) {
   Install(ProgrammedDrive(0x01));
   ASSERT_EQ(device->ReadInfoPage(), 1);
-  const auto block = DriveInfoBlock(Drive());
+  const auto block = DriveInfoBlock();
   EXPECT_TRUE(std::equal(block.begin(), block.end(), device->m_InfoBlockImage.begin()));
 
   device->WriteReportLine("START", 0);
@@ -63,15 +55,15 @@ TEST_F(EngineTest, ReadInfoPageFillsTheEngineImage) {
 TEST_F(EngineTest, WriteGoodCardMarkSetsTheStageMarkInByte511) {
   Install(ProgrammedDrive());
   ASSERT_EQ(device->WriteGoodCardMark(1), 1);
-  EXPECT_EQ(DriveInfoBlock(Drive())[511], 0x01);
+  EXPECT_EQ(DriveInfoBlock()[511], 0x01);
   ASSERT_EQ(device->WriteGoodCardMark(2), 1);
-  EXPECT_EQ(DriveInfoBlock(Drive())[511], 0x03);
+  EXPECT_EQ(DriveInfoBlock()[511], 0x03);
   ASSERT_EQ(device->WriteGoodCardMark(3), 1);
-  EXPECT_EQ(DriveInfoBlock(Drive())[511], 0x07);
+  EXPECT_EQ(DriveInfoBlock()[511], 0x07);
   ASSERT_EQ(device->WriteGoodCardMark(4), 1);
-  EXPECT_EQ(DriveInfoBlock(Drive())[511], 0x17);
+  EXPECT_EQ(DriveInfoBlock()[511], 0x17);
   // The rest of the block is the drive's own.
-  EXPECT_EQ(std::memcmp(DriveInfoBlock(Drive()).data(), "Tervid", 6), 0);
+  EXPECT_EQ(std::memcmp(DriveInfoBlock().data(), "Tervid", 6), 0);
 
   device->WriteReportLine("START", 0);
   EXPECT_EQ(device->WriteGoodCardMark(7), 0);
@@ -115,7 +107,7 @@ TEST_F(EngineTest, CheckInfoBlockFailures) {
   boot.infoBlockWritten = true;
   Install(boot);
   device->WriteReportLine("START", 0);
-  auto block = DriveInfoBlock(Drive());
+  auto block = DriveInfoBlock();
   InfoBlockRecord record;
   std::memcpy(&record, block.data(), sizeof(record));
   record.serialNumber.Set("OTHERSERIAL");

@@ -118,7 +118,7 @@ TEST_F(EngineTest, CheckIOStateBehindABridgeOnlyAsksTheDrive) {
 }
 
 TEST_F(EngineTest, CheckIOStateOnAnEmptySlotIsTheAbsentDrive) {
-  Install(sim::DriveProfile{}, 2, true);
+  Install(sim::DriveProfile{}, 2, {1, 2});
   device->WriteReportLine("START", 0);
   EXPECT_EQ(device->CheckIOState(1), 0);
   ExpectFailure("P_A01", "No Device in the slot.");

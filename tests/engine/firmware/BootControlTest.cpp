@@ -4,9 +4,10 @@
 namespace {
 
 using firmwaretest::FirmwareTest;
-using firmwaretest::OnBurner;
-using firmwaretest::OnMpFirmware;
 using sim::FaultAction;
+using testsupport::InfoBlockState;
+using testsupport::OnBurner;
+using testsupport::OnMpFirmware;
 
 using BootControlTest = FirmwareTest;
 
@@ -21,7 +22,7 @@ TEST_F(BootControlTest, JumpToBootReachesBootCodeFromRamCodeAndRestartsTheFirmwa
   // on flash again (the MP flow's endless test restarts a programmed drive this way).
   sim::DriveProfile rdt;
   rdt.flashFirmware = sim::FlashFirmware::Rdt;
-  for (const sim::DriveProfile& profile : {OnMpFirmware(), rdt}) {
+  for (const sim::DriveProfile& profile : {OnMpFirmware(InfoBlockState::Blank), rdt}) {
     Use(profile);
     const std::string name = Drive().FirmwareName();
     ASSERT_EQ(device->JumpToBootAndWait(5000), 1) << device->m_ErrorMessage;
@@ -59,12 +60,12 @@ TEST_F(BootControlTest, JumpToBootWaitsTwentySecondsForTheBootCodeToAnswerReady)
 }
 
 TEST_F(BootControlTest, ForceToBootLeavesTheFirmwareOnFlash) {
-  Use(OnMpFirmware());
+  Use(OnMpFirmware(InfoBlockState::Blank));
   ASSERT_EQ(device->ForceToBootCode(), 1) << device->m_ErrorMessage;
   EXPECT_EQ(Drive().Code(), sim::RunningCode::Boot);
   EXPECT_EQ(Drive().FlashHolds(), sim::FlashFirmware::Mp);
 
-  Use(OnMpFirmware());
+  Use(OnMpFirmware(InfoBlockState::Blank));
   Fault("Force To Boot", FaultAction::Sense);
   EXPECT_EQ(device->ForceToBootCode(), 0);
   ExpectFailure("I_x33", "Issue Force to Boot Code command Fail.");
@@ -73,12 +74,12 @@ TEST_F(BootControlTest, ForceToBootLeavesTheFirmwareOnFlash) {
 }
 
 TEST_F(BootControlTest, StandByImmediate) {
-  Use(OnMpFirmware());
+  Use(OnMpFirmware(InfoBlockState::Blank));
   ASSERT_EQ(device->StandByImmediate(), 1);
   EXPECT_TRUE(Drive().InStandby());
   EXPECT_TRUE(ReportHas("   StandBy. \r\n"));
 
-  Use(OnMpFirmware());
+  Use(OnMpFirmware(InfoBlockState::Blank));
   Fault("Standby Immediate", FaultAction::Sense);
   EXPECT_EQ(device->StandByImmediate(), 0);
   ExpectFailure("M_x75", "Issue StandBy Immediate command Fail.");

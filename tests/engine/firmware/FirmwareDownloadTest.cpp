@@ -10,10 +10,12 @@ namespace {
 
 using firmwaretest::Bytes;
 using firmwaretest::FirmwareTest;
-using firmwaretest::OnBurner;
-using firmwaretest::OnMpFirmware;
 using firmwaretest::SampleSection;
 using sim::FaultAction;
+using testsupport::InfoBlockState;
+using testsupport::OnBurner;
+using testsupport::OnMpFirmware;
+using testsupport::SetKey;
 
 using LoadPramTest = FirmwareTest;
 
@@ -34,7 +36,7 @@ TEST_F(LoadPramTest, RdtImageWhenAsked) {
 }
 
 TEST_F(LoadPramTest, ImageFoundByItsNameInTheProgramFolder) {
-  WriteImage("Elsewhere.bin", firmwaretest::SampleImage(false));
+  WriteImage("Elsewhere.bin", testsupport::SampleImage(false));
   SetKey(".\\param.ini", "Device Info", "ISP_MPBINCode", "D:\\Images\\Elsewhere.bin");
   ASSERT_EQ(device->LoadPRAMCode(0, ""), 1) << device->m_ErrorMessage;
   EXPECT_TRUE(ReportHas("Load PRAM Code SBB2.0.1 OK (S:\\Elsewhere.bin)"));
@@ -50,7 +52,7 @@ TEST_F(LoadPramTest, ImageProblemsFailBeforeAnyByteIsSent) {
   EXPECT_EQ(device->LoadPRAMCode(0, ""), 0);
   ExpectFailure("A_x09", "MP BIN file fail!! Open BIN file S:\\Missing.bin Failed");
 
-  Bytes broken = firmwaretest::SampleImage(true);
+  Bytes broken = testsupport::SampleImage(true);
   broken[600] ^= 0xFF;
   WriteImage("FW/RDT/TV3160_RDT_Sample.bin", broken);
   const unsigned calls = DriveCalls();
@@ -191,7 +193,7 @@ TEST_F(ProgramFlashTest, StartedFirmwareThatCannotBeIdentifiedFails) {
 using UpgradeTest = FirmwareTest;
 
 TEST_F(UpgradeTest, DownloadMicrocodeReplacesTheRunningFirmware) {
-  Use(OnMpFirmware());
+  Use(OnMpFirmware(InfoBlockState::Blank));
   EXPECT_EQ(Drive().FirmwareName(), "SBF10A01");
   ASSERT_EQ(device->UpgradeFirmware(), 1) << device->m_ErrorMessage;
   const Bytes flash = SampleSection(false, false);

@@ -7,8 +7,9 @@
 namespace {
 
 using firmwaretest::FirmwareTest;
-using firmwaretest::OnBurner;
 using sim::FaultAction;
+using testsupport::OnBurner;
+using testsupport::SetKey;
 
 class EraseTest : public FirmwareTest {
  protected:

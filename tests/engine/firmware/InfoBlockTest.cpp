@@ -13,8 +13,9 @@ namespace {
 namespace fw = engine::firmware;
 using firmwaretest::Bytes;
 using firmwaretest::FirmwareTest;
-using firmwaretest::OnBurner;
 using sim::FaultAction;
+using testsupport::OnBurner;
+using testsupport::SetKey;
 
 using Block = std::array<std::uint8_t, 512>;
 

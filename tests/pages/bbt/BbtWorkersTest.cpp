@@ -15,6 +15,8 @@
 #include "platform/Text.h"
 #include "sim/SlotCommands.h"
 #include "support/CommandRewriter.h"
+#include "support/ForwardingTransport.h"
+#include "support/SimStationSetup.h"
 
 namespace bbttest {
 namespace {
@@ -30,11 +32,9 @@ struct ThirdPartyWrite {
 };
 
 // The simulated station's transport, noting every "Write 3rd BBT" request on its way.
-class RecordingTransport : public device::Transport {
+class RecordingTransport : public testsupport::ForwardingTransport {
  public:
-  explicit RecordingTransport(std::shared_ptr<device::Transport> inner) : m_inner(std::move(inner)) {}
-  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
-  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
+  using ForwardingTransport::ForwardingTransport;
   device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
     const sim::DecodedCommand command = sim::DecodeCommand(request);
     if (command.Name() == "Write 3rd BBT") {
@@ -42,7 +42,7 @@ class RecordingTransport : public device::Transport {
       m_writes.push_back({static_cast<unsigned>(command.vendor.argument & 0xFF), request.dataLength / 512u,
                           Bytes(request.data, request.data + request.dataLength)});
     }
-    return m_inner->Execute(devicePath, request);
+    return ForwardingTransport::Execute(devicePath, request);
   }
   std::vector<ThirdPartyWrite> Writes() const {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -50,7 +50,6 @@ class RecordingTransport : public device::Transport {
   }
 
  private:
-  std::shared_ptr<device::Transport> m_inner;
   mutable std::mutex m_mutex;
   std::vector<ThirdPartyWrite> m_writes;
 };
@@ -104,11 +103,7 @@ class BbtWorkersThreads : public BbtPageTest {
   bool ReportHas(int port, const std::string& text) { return Report(port).find(text) != std::string::npos; }
   // The drive's next call of the command (after the skipped ones) fails so.
   void Fault(int driveNumber, const char* command, sim::FaultAction action, unsigned skip = 0) {
-    sim::FaultRule rule;
-    rule.command = command;
-    rule.action = action;
-    rule.skip = skip;
-    test.sim.Station().SlotOfDrive(driveNumber)->Faults().Add(rule);
+    testsupport::AddFault(*test.sim.Station().SlotOfDrive(driveNumber), command, action, skip);
   }
 
   std::shared_ptr<RecordingTransport> recorder;
