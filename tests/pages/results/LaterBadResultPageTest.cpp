@@ -5,6 +5,7 @@
 // map opened from the page.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "ResultPageStation.h"
@@ -15,6 +16,7 @@
 #include "pages/results/ResultReportPaths.h"
 #include "device/StationHelpers.h"
 #include "platform/Files.h"
+#include "support/HeldTransport.h"
 
 namespace {
 
@@ -34,12 +36,17 @@ class LaterBadResultPageTest : public ::testing::Test {
     page.OnSetActive();
   }
   void Choose(int port) { page.Disk().SetCurSel(page.Disk().FindStringExact(-1, std::to_string(port))); }
-  // Presses Show Result for the port and waits for the worker.
+  // Presses Show Result for the port and waits for the worker (which may have ended already).
   void ShowResult(int port) {
     Choose(port);
     page.ShowResultButton().Click();
-    ASSERT_TRUE(page.IsBusy());
     ASSERT_TRUE(test.PumpUntil([&] { return !page.IsBusy(); }));
+  }
+  // Holds the drives' requests, so the page's next worker stays busy until Release.
+  std::shared_ptr<testsupport::HeldTransport> HoldTheDrives() {
+    auto held = std::make_shared<testsupport::HeldTransport>(device::GetTransport());
+    device::SetTransport(held);
+    return held;
   }
   std::string Report(int port) { return test.Report(ResultLogFolder(kLaterBadLogKind), port); }
 
@@ -191,7 +198,9 @@ TEST_F(LaterBadResultPageTest, AFailingDriveStillHasItsReportReadBack) {
 TEST_F(LaterBadResultPageTest, ABusyPageRefusesShowResultLoadDataAndTheCeMap) {
   Open();
   Choose(1);
+  const auto held = HoldTheDrives();
   ASSERT_TRUE(page.OnBtnShowResult());
+  ASSERT_TRUE(held->WaitForRequest());
   EXPECT_TRUE(page.IsBusy());
   EXPECT_FALSE(page.ShowResultButton().IsWindowEnabled());
   EXPECT_FALSE(page.GetDlgItem(ids::kLoadData)->IsWindowEnabled());
@@ -206,6 +215,7 @@ TEST_F(LaterBadResultPageTest, ABusyPageRefusesShowResultLoadDataAndTheCeMap) {
   EXPECT_FALSE(page.ShowResultButton().IsWindowEnabled());
   EXPECT_FALSE(page.Disk().IsWindowEnabled());
   EXPECT_FALSE(page.OnQueryCancel());
+  held->Release();
   ASSERT_TRUE(test.PumpUntil([&] { return !page.IsBusy(); }));
   EXPECT_TRUE(page.ShowResultButton().IsWindowEnabled());
   EXPECT_TRUE(page.OnQueryCancel());
@@ -214,8 +224,11 @@ TEST_F(LaterBadResultPageTest, ABusyPageRefusesShowResultLoadDataAndTheCeMap) {
 TEST_F(LaterBadResultPageTest, ChoosingAPortShowsItsResultAtOnce) {
   Open();
   EXPECT_FALSE(page.IsBusy());  // activating the page did not
+  const auto held = HoldTheDrives();
   page.Disk().UserSelect(page.Disk().FindStringExact(-1, "1"));
+  ASSERT_TRUE(held->WaitForRequest());  // the choice alone started a worker on the drive
   EXPECT_TRUE(page.IsBusy());
+  held->Release();
   ASSERT_TRUE(test.PumpUntil([&] { return !page.IsBusy(); }));
   EXPECT_EQ(page.Status().GetWindowText(), "Pass");
 }

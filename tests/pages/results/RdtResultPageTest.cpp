@@ -27,8 +27,7 @@ class RdtResultPageTest : public ::testing::Test {
   }
   void ShowResult(int port) {
     page.Disk().SetCurSel(page.Disk().FindStringExact(-1, std::to_string(port)));
-    page.ShowResultButton().Click();
-    ASSERT_TRUE(page.IsBusy());
+    page.ShowResultButton().Click();  // the worker may have ended already
     ASSERT_TRUE(test.PumpUntil([&] { return !page.IsBusy(); }));
   }
   std::string Report(int port) { return test.Report(ResultLogFolder(kRdtLogKind), port); }
