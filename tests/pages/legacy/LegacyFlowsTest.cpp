@@ -6,7 +6,6 @@
 // cannot be made, a quit request during the wait.
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "pages/legacy/LegacyGlobals.h"
 #include "sim/SimDrive.h"
 #include "sim/SimStation.h"
+#include "support/Waits.h"
 
 namespace legacytest {
 namespace {
@@ -48,7 +48,7 @@ class LegacyFlowsThreads : public LegacyPageTest {
   // back in, powered.
   void ExchangeEveryDriveWhenAsked() {
     m_operator = std::thread([this] {
-      if (!WaitFor([] { return g_ExchangePhase.load() == 1; })) return;
+      if (!testsupport::WaitUntil([] { return g_ExchangePhase.load() == 1; })) return;
       std::vector<std::shared_ptr<sim::SimDrive>> drives(kSlotCount + 1);
       for (int slot = 1; slot <= kSlotCount; ++slot) {
         sim::SimSlot& simSlot = SimSlot(slot);
@@ -56,7 +56,7 @@ class LegacyFlowsThreads : public LegacyPageTest {
         drives[static_cast<std::size_t>(slot)] = simSlot.Drive();
         simSlot.Pull();
       }
-      const bool painted = WaitFor([this] {
+      const bool painted = testsupport::WaitUntil([this] {
         for (int slot = 1; slot <= kSlotCount; ++slot) {
           const ui::COLORREF background = page.SlotBox(slot).GetBkColor();
           if (background != kPassedGreen && background != kFailedRed) return false;
@@ -77,20 +77,12 @@ class LegacyFlowsThreads : public LegacyPageTest {
   // Presses Bad Block on the page's thread once the exchange phase runs.
   void PressBadBlockDuringTheExchangePhase() {
     m_operator = std::thread([this] {
-      if (!WaitFor([] { return g_ExchangePhase.load() == 1; })) return;
+      if (!testsupport::WaitUntil([] { return g_ExchangePhase.load() == 1; })) return;
       test.dispatcher.Post([this] {
         m_exchangeSeen = true;
         page.FlowButton(ids::kBadBlock).Click();
       });
     });
-  }
-  static bool WaitFor(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
   }
   void ExpectIdleEnd() {
     EXPECT_FALSE(page.FlowRunning());
