@@ -33,6 +33,8 @@ class SheetPassTest : public ::testing::Test {
     sheet.reset();
     app.ExitInstance();
   }
+  // The pass has ended when the page has written its summary log and enabled Start again;
+  // the wait also lets the notices its workers posted run (support/Waits.h).
   void PressStartAndWait() {
     ASSERT_TRUE(page->StartButton().IsWindowEnabled());
     page->StartButton().Click();

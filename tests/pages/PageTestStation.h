@@ -20,6 +20,7 @@
 #include "support/SampleImageFiles.h"
 #include "support/ScratchStation.h"
 #include "support/SettingKeys.h"
+#include "support/Waits.h"
 #include "ui/Dispatcher.h"
 #include "ui/ScriptedHost.h"
 
@@ -92,8 +93,11 @@ class PageTestStation {
   void SetKey(const char* file, const char* section, const char* key, const std::string& value) {
     testsupport::SetKey(file, section, key, value);
   }
-  // Pumps the user-interface thread until the condition holds (false after a minute).
-  bool PumpUntil(const std::function<bool()>& done) { return dispatcher.PumpUntil(done, 60000); }
+  // Pumps the user-interface thread until the condition holds and the messages posted before
+  // it came have run (support/Waits.h).
+  ::testing::AssertionResult PumpUntil(const std::function<bool()>& done, const testsupport::SeenState& seen = {}) {
+    return testsupport::PumpUntil(dispatcher, done, seen);
+  }
   // A file of a folder given as the station writes it (".\\WO1_PC\\EraseAll").
   std::string ReadStationFile(const std::string& folderText, const std::string& name) const {
     std::string folder = folderText.rfind(".\\", 0) == 0 ? folderText.substr(2) : folderText;

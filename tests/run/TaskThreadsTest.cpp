@@ -4,28 +4,28 @@
 #include <cerrno>
 #include <chrono>
 #include <algorithm>
-#include <functional>
 #include <set>
 #include <thread>
 
 #include "platform/FileFaults.h"
 #include "run/RunFixture.h"
+#include "support/Waits.h"
 
 namespace runtest {
 namespace {
 
-// Waits for a condition that other threads bring about; false when it never comes.
-bool WaitUntil(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testsupport::WaitUntil;
 
 class TaskThreads : public RunTest {
  protected:
+  // Ends the worker's loop as its test does (auto-detect unticked, the exchange phase over) and
+  // waits for it, so that a wait that failed ends its test cleanly.
+  void TearDown() override {
+    page.autoDetect.SetCheck(ui::BST_UNCHECKED);
+    g_ExchangePhase = 0;
+    if (worker.joinable()) worker.join();
+    RunTest::TearDown();
+  }
   void PullDrive(unsigned slot) {
     std::lock_guard<std::mutex> guard(Slot(slot).Lock());
     Slot(slot).Pull();
@@ -36,6 +36,8 @@ class TaskThreads : public RunTest {
     std::lock_guard<std::mutex> guard(Slot(slot).Lock());
     Slot(slot).Insert(std::make_shared<sim::SimDrive>(sim::DriveProfile{}, serial));
   }
+
+  std::thread worker;  // the slot task of the test, on a thread of its own
 };
 
 TEST_F(TaskThreads, TwentyFourSlotsEndingAtOnceLoseNoLineAndWriteTheCsvHeaderOnce) {
@@ -110,7 +112,7 @@ TEST_F(TaskThreads, AutoDetectTestsEveryNewlyInsertedDriveOnceAndLogsIt) {
   RoundTask::rounds = 0;
   page.autoDetect.SetCheck(ui::BST_CHECKED);
   RoundTask* task = NewTask<RoundTask>(1);
-  std::thread worker([task] { task->Run(0); });
+  worker = std::thread([task] { task->Run(0); });
 
   ASSERT_TRUE(WaitUntil([] { return RoundTask::rounds.load() == 1; }));
   ASSERT_TRUE(WaitUntil([] {
@@ -169,7 +171,7 @@ TEST_F(TaskThreads, AutoDetectWithoutAFlowLeavesTheSlotIdleAndLogsNothing) {
   page.autoDetect.SetCheck(ui::BST_CHECKED);
   page.resultTexts[0].Set("H_F8");
   TaskProbe* task = NewTask(1, kTaskBadBlock);
-  std::thread worker([task] { task->Run(0); });
+  worker = std::thread([task] { task->Run(0); });
   ASSERT_TRUE(WaitUntil([this] { return page.resultCodes[0].load() == kPortResultAutoRound; }));
   const unsigned calls = Slot(1).Faults().Calls();
   ASSERT_TRUE(WaitUntil([&] { return Slot(1).Faults().Calls() > calls + 10; }));
@@ -185,7 +187,7 @@ TEST_F(TaskThreads, TheExchangeRoundShowsTheVerdictOnRemovalAndTheReadySlotOnIns
   g_ExchangePhase = 1;
   g_PortState[0] = kPortFail;
   TaskProbe* task = NewTask(1, kTaskExchange);
-  std::thread worker([task] { task->Run(0); });
+  worker = std::thread([task] { task->Run(0); });
   PullDrive(1);
   ASSERT_TRUE(WaitUntil([this] { return Cell(1).GetBkColor() == ui::RGB(255, 100, 100); }));
   EXPECT_EQ(Cell(1).GetTextColor(), ui::RGB(0, 0, 0));
@@ -206,7 +208,7 @@ TEST_F(TaskThreads, TheExchangeRoundEndsWhenThePhaseEnds) {
   Cell(2).SetWindowText("Pass");
   SetKey(".\\param.ini", "RD Debug", "StopIfFail", "1");
   TaskProbe* task = NewTask(2, kTaskExchange);
-  std::thread worker([task] { task->Run(0); });
+  worker = std::thread([task] { task->Run(0); });
   const unsigned calls = Slot(2).Faults().Calls();
   ASSERT_TRUE(WaitUntil([&] { return Slot(2).Faults().Calls() > calls + 3; }));
   g_ExchangePhase = 0;

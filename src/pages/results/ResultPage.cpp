@@ -201,8 +201,10 @@ bool CResultPage::OnBtnShowResult() {
     RunWorker(run);
     claim->Release();
     ClearRequest();
-    m_busy.store(false);
     EnableRunControls(true);
+    // Said last: whoever sees the page free finds the drive given back and the controls enabled,
+    // and a next run that disables them is not undone by this worker.
+    m_busy.store(false);
   });
   if (started) return true;
   m_busy.store(false);

@@ -10,7 +10,8 @@
 // page's worker holds is refused with DiskInUseText). While it runs the page refuses Show
 // Result and Load Data and keeps the "Disk :" list, Show Result, Load Data (and the later-bad
 // page's "...") disabled; leaving the page does not enable them again, the worker does so at
-// its end, after it has cleared the page's request to the engine.
+// its end, after it has cleared the page's request to the engine, and only then says the page
+// is no longer busy (IsBusy).
 //
 // Handlers run on the user-interface thread; the worker writes the page's controls from its
 // own thread (the controls are thread-safe). The page's destructor waits for a running worker.

@@ -6,15 +6,16 @@
 // cannot be made, a quit request during the wait.
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "LegacyPageFixture.h"
 #include "pages/legacy/LegacyGlobals.h"
+#include "platform/Clock.h"
 #include "sim/SimDrive.h"
 #include "sim/SimStation.h"
+#include "support/Waits.h"
 
 namespace legacytest {
 namespace {
@@ -48,7 +49,7 @@ class LegacyFlowsThreads : public LegacyPageTest {
   // back in, powered.
   void ExchangeEveryDriveWhenAsked() {
     m_operator = std::thread([this] {
-      if (!WaitFor([] { return g_ExchangePhase.load() == 1; })) return;
+      if (!testsupport::WaitUntil([] { return g_ExchangePhase.load() == 1; })) return;
       std::vector<std::shared_ptr<sim::SimDrive>> drives(kSlotCount + 1);
       for (int slot = 1; slot <= kSlotCount; ++slot) {
         sim::SimSlot& simSlot = SimSlot(slot);
@@ -56,7 +57,7 @@ class LegacyFlowsThreads : public LegacyPageTest {
         drives[static_cast<std::size_t>(slot)] = simSlot.Drive();
         simSlot.Pull();
       }
-      const bool painted = WaitFor([this] {
+      const bool painted = testsupport::WaitUntil([this] {
         for (int slot = 1; slot <= kSlotCount; ++slot) {
           const ui::COLORREF background = page.SlotBox(slot).GetBkColor();
           if (background != kPassedGreen && background != kFailedRed) return false;
@@ -77,20 +78,12 @@ class LegacyFlowsThreads : public LegacyPageTest {
   // Presses Bad Block on the page's thread once the exchange phase runs.
   void PressBadBlockDuringTheExchangePhase() {
     m_operator = std::thread([this] {
-      if (!WaitFor([] { return g_ExchangePhase.load() == 1; })) return;
+      if (!testsupport::WaitUntil([] { return g_ExchangePhase.load() == 1; })) return;
       test.dispatcher.Post([this] {
         m_exchangeSeen = true;
         page.FlowButton(ids::kBadBlock).Click();
       });
     });
-  }
-  static bool WaitFor(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
   }
   void ExpectIdleEnd() {
     EXPECT_FALSE(page.FlowRunning());
@@ -185,7 +178,14 @@ TEST_F(LegacyFlowsThreads, AFlowButtonEndsTheExchangePhaseOfQcWithoutStartingAFl
 TEST_F(LegacyFlowsThreads, BadBlockTestsEverySlotWithADriveAndShowsThePassTime) {
   Open();
   page.SelectSlot(3, false);
+  // The pass lasts 62 min 5 s by the tick source, which moves on while the pass waits for its
+  // tasks (a message served meanwhile), not with the machine's speed. The elapsed-time timer
+  // would show "02:05": its minutes wrap at the hour.
+  std::atomic<std::uint64_t> ticks{1000};
+  platform::SetTickSource([&ticks] { return ticks.load(); });
+  test.dispatcher.Post([&ticks] { ticks = 1000 + 3725 * 1000; });
   page.FlowButton(ids::kBadBlock).Click();
+  platform::SetTickSource({});
   EXPECT_EQ(page.PassesRun(), 1);
   EXPECT_EQ(page.ExchangePhasesRun(), 0);
   // Kind 11 runs no station flow: each task shows its slot waiting and leaves "H_F8".
@@ -195,7 +195,7 @@ TEST_F(LegacyFlowsThreads, BadBlockTestsEverySlotWithADriveAndShowsThePassTime) 
   }
   EXPECT_EQ(Key("Total_QC.log", "Total Results", "Total"), "0");
   EXPECT_EQ(Key("Total_QC.log", "General Info", "MPVersion"), "2.0a");
-  EXPECT_EQ(page.TimeButton().GetWindowText(), "00:00");
+  EXPECT_EQ(page.TimeButton().GetWindowText(), "62:05");
   ExpectIdleEnd();
 }
 

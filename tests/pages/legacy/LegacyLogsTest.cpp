@@ -144,11 +144,15 @@ TEST_F(ResultDialogThreads, TheListFollowsTheReportAsItGrowsAndIsRewritten) {
   EXPECT_EQ(dialog.List().GetText(1), "two");
   // Three lines more, an empty one among them.
   Replace("one\r\ntwo  \r\nthree\r\n\r\nfive\r\n" + std::string(300, 'x') + "\r\n");
-  ASSERT_TRUE(test.PumpUntil([&] { return dialog.List().GetCount() == 7; }));
+  // The watcher adds the lines, then selects the last: the wait is for both.
+  ASSERT_TRUE(test.PumpUntil([&] { return dialog.List().GetCount() == 7 && dialog.List().GetCurSel() == 6; },
+                             [&] {
+                               return "count " + std::to_string(dialog.List().GetCount()) + ", selection " +
+                                      std::to_string(dialog.List().GetCurSel());
+                             }));
   EXPECT_EQ(dialog.List().GetText(3), "");
   EXPECT_EQ(dialog.List().GetText(5), std::string(254, 'x'));
   EXPECT_EQ(dialog.List().GetText(6), std::string(46, 'x'));
-  EXPECT_EQ(dialog.List().GetCurSel(), 6);
   // Rewritten shorter: the list empties; the next change brings the lines back.
   Replace("new\r\n");
   ASSERT_TRUE(test.PumpUntil([&] { return dialog.List().GetCount() == 0; }));

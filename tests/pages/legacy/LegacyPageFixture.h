@@ -45,7 +45,10 @@ class LegacyPageTest : public ::testing::Test {
     message.virtualKey = key;
     ui::DispatchKey(page, message);
   }
-  std::vector<std::string> MessageTexts() const {
+  // The message boxes shown so far. A worker's notice, shown without waiting, is posted to this
+  // thread before the flow that made it ends: what was posted runs first.
+  std::vector<std::string> MessageTexts() {
+    test.dispatcher.ProcessPending();
     std::vector<std::string> texts;
     for (const auto& request : test.host.MessageBoxes()) texts.push_back(request.text);
     return texts;

@@ -1,7 +1,14 @@
 // Both result pages' workers at once on different drives while the user-interface thread
-// pumps, sorts the lists they fill and resizes a page; and one drive claimed by one page's
-// worker is refused to the other page. Runs under ThreadSanitizer.
+// pumps, sorts the lists they fill and resizes a page; one drive claimed by one page's worker
+// is refused to the other page; and a page is free only once its worker has enabled its
+// controls again. Runs under ThreadSanitizer.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "ResultPageStation.h"
 #include "engine/rdtlog/RdtLimitRequest.h"
@@ -63,6 +70,58 @@ TEST_F(ResultPageThreads, ADriveInUseByOnePagesWorkerIsRefusedToTheOther) {
   ASSERT_TRUE(test.PumpUntil([&] { return !rdt.IsBusy(); }));
   EXPECT_TRUE(laterBad.OnBtnShowResult());
   ASSERT_TRUE(test.PumpUntil([&] { return !laterBad.IsBusy(); }));
+}
+
+// A front end as the pump serves it: it paints the dirty controls whenever it is served and
+// is woken whenever a control changes. When a worker's change wakes it, it looks at the page
+// as it would paint it: a page that says it is free must show its run controls enabled.
+class PaintingFrontEnd : public ui::PumpBackend {
+ public:
+  explicit PaintingFrontEnd(CResultPage& page) : m_page(page) {}
+  void ProcessEvents() override {
+    m_page.ShowResultButton().TakeDirty();
+    m_page.Disk().TakeDirty();
+  }
+  void WaitForEvents(std::uint32_t timeoutMs) override {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_woken; });
+    m_woken = false;
+  }
+  void Wake() override {
+    if (std::this_thread::get_id() != m_uiThread && !m_page.IsBusy() &&
+        !(m_page.ShowResultButton().IsWindowEnabled() && m_page.Disk().IsWindowEnabled())) {
+      freeWithControlsDisabled = true;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_woken = true;
+    m_wake.notify_all();
+  }
+
+  std::atomic<bool> freeWithControlsDisabled{false};
+
+ private:
+  CResultPage& m_page;
+  const std::thread::id m_uiThread = std::this_thread::get_id();
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_woken = false;
+};
+
+// The worker gives the controls back before it says the page is free: whoever sees the page
+// free (the front end, the operator's next press, which disables them again) finds them
+// enabled, and no ending worker enables them under the next run.
+TEST_F(ResultPageThreads, ThePageIsFreeOnlyOnceItsWorkerHasGivenTheControlsBack) {
+  PaintingFrontEnd frontEnd(laterBad);
+  test.dispatcher.SetBackend(&frontEnd);
+  Choose(laterBad, 1);
+  const bool started = laterBad.OnBtnShowResult();
+  const ::testing::AssertionResult ended = test.PumpUntil([&] { return !laterBad.IsBusy(); });
+  test.dispatcher.SetBackend(nullptr);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(ended);
+  EXPECT_FALSE(frontEnd.freeWithControlsDisabled.load());
+  EXPECT_TRUE(laterBad.ShowResultButton().IsWindowEnabled());
+  EXPECT_TRUE(laterBad.Disk().IsWindowEnabled());
 }
 
 }  // namespace
