@@ -2,7 +2,6 @@
 // path that tests each newly inserted drive, and the drive-exchange path. These suites run
 // under ThreadSanitizer.
 #include <cerrno>
-#include <chrono>
 #include <algorithm>
 #include <set>
 #include <thread>
