@@ -28,12 +28,7 @@ class BbtPageView : public qttest::SimPageView {
 
 TEST_F(BbtPageView, TheControlsAreShownAndTheDropDownListsTheDrives) {
   CPropertyPage_DBT page;
-  ui::CPropertySheet sheet("sheet");
-  sheet.AddPage(&page);
-  bool checked = false;
-  host->SetWindowShownHook([&](QWidget*) {
-    uiqt::WindowView* view = host->Sheet()->PageView(0);
-    ASSERT_NE(view, nullptr);
+  CheckShownPage(page, [&](uiqt::WindowView* view) {
     EXPECT_EQ(host->Sheet()->Tabs()->tabText(0), QString("Dialog"));
     auto* getBbt = qobject_cast<QAbstractButton*>(view->WidgetOf(page.GetBbtButton()));
     ASSERT_NE(getBbt, nullptr);
@@ -70,11 +65,7 @@ TEST_F(BbtPageView, TheControlsAreShownAndTheDropDownListsTheDrives) {
     EXPECT_EQ(list->geometry(), QRect(rect.left, rect.top, rect.Width(), rect.Height()));
     EXPECT_EQ(rect.left, 10);
     EXPECT_EQ(rect.top, 50);
-    checked = true;
-    sheet.RequestClose();
   });
-  sheet.DoModal();
-  EXPECT_TRUE(checked);
 }
 
 }  // namespace

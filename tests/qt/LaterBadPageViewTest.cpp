@@ -38,12 +38,7 @@ class LaterBadPageView : public qttest::SimPageView {
 
 TEST_F(LaterBadPageView, EveryValueBoxShowsItsWholeText) {
   CPropertyPage_LBResult page;
-  ui::CPropertySheet sheet("sheet");
-  sheet.AddPage(&page);
-  bool checked = false;
-  host->SetWindowShownHook([&](QWidget*) {
-    uiqt::WindowView* view = host->Sheet()->PageView(0);
-    ASSERT_NE(view, nullptr);
+  CheckShownPage(page, [&](uiqt::WindowView* view) {
     int count = 0;
     const int* boxes = LaterBadValueBoxes(count);
     for (int i = 0; i < count; ++i) page.SetDlgItemText(boxes[i], "88888");
@@ -66,11 +61,7 @@ TEST_F(LaterBadPageView, EveryValueBoxShowsItsWholeText) {
     host->SyncNow();
     auto* rdtVersion = qobject_cast<QLineEdit*>(view->WidgetOf(*page.GetDlgItem(ids::kRdtVersion)));
     EXPECT_EQ(QFontInfo(rdtVersion->font()).pixelSize(), QFontInfo(QFont()).pixelSize());
-    checked = true;
-    sheet.RequestClose();
   });
-  sheet.DoModal();
-  EXPECT_TRUE(checked);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // before Qt's, whose "slots" keyword would clash with them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,8 +17,11 @@
 #include "sim/SimTransport.h"
 #include "support/ScratchStation.h"
 #include "ui/Dispatcher.h"
+#include "ui/PropertySheet.h"
 
 #include "ui/qt/QtHost.h"
+#include "ui/qt/SheetWindow.h"
+#include "ui/qt/WindowView.h"
 
 namespace qttest {
 
@@ -41,6 +45,24 @@ class SimPageView : public ::testing::Test {
     host.reset();
     device::SetTransport(nullptr);
     g_U2AMode.store(m_savedBridgeMode);
+  }
+
+  // Shows the page alone in a sheet, runs the check on its view (never null) once the window is
+  // up, and closes the sheet; the check must have run.
+  void CheckShownPage(ui::CPropertyPage& page, const std::function<void(uiqt::WindowView* view)>& check) {
+    ui::CPropertySheet sheet("sheet");
+    sheet.AddPage(&page);
+    bool checked = false;
+    host->SetWindowShownHook([&](QWidget*) {
+      uiqt::WindowView* view = host->Sheet()->PageView(0);
+      if (view != nullptr) {
+        check(view);
+        checked = true;
+      }
+      sheet.RequestClose();
+    });
+    sheet.DoModal();
+    EXPECT_TRUE(checked) << "the page's view never showed";
   }
 
   testsupport::ScratchStation station{testsupport::ScratchStation::Template::Copy};
