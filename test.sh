@@ -27,15 +27,18 @@ if [ -d "$scratch_parent" ] && [ -w "$scratch_parent" ] &&
   trap 'rm -rf "$TMPDIR"' EXIT
 fi
 
+# time_line <phase> <seconds> [note]: one line of the timing summary.
+time_line() {
+  printf '[time] %-22s %3d min %02d s%s\n' "$1" $(($2 / 60)) $(($2 % 60)) "${3:-}"
+}
+
 # timed <phase> <command...>: runs the command and notes how long the phase took.
 timed() {
   local phase="$1"
   shift
   local start=$SECONDS status=0
   "$@" || status=$?
-  local took=$((SECONDS - start))
-  printf '[time] %-22s %3d min %02d s%s\n' "$phase" $((took / 60)) $((took % 60)) \
-    "$([ "$status" -eq 0 ] || echo '  (failed)')" >> "$timing"
+  time_line "$phase" $((SECONDS - start)) "$([ "$status" -eq 0 ] || echo '  (failed)')" >> "$timing"
   return "$status"
 }
 
@@ -106,17 +109,11 @@ fuzz_all() {
   rm -f build/fuzz/*.result
   local status=0 fuzzer running=0
   for fuzzer in build/fuzz/*_fuzzer; do
-    if [ "$running" -ge "$jobs" ]; then
-      wait -n || status=1
-      running=$((running - 1))
-    fi
+    [ "$running" -lt "$jobs" ] || { wait -n || status=1; running=$((running - 1)); }
     fuzz_one "$fuzzer" &
     running=$((running + 1))
   done
-  while [ "$running" -gt 0 ]; do
-    wait -n || status=1
-    running=$((running - 1))
-  done
+  for ((; running > 0; running--)); do wait -n || status=1; done
   cat build/fuzz/*.result >> "$summary"
   return "$status"
 }
@@ -145,5 +142,5 @@ cat "$summary"
 echo
 echo "== time of each phase ($jobs cores)"
 cat "$timing"
-printf '[time] %-22s %3d min %02d s\n' "all" $((SECONDS / 60)) $((SECONDS % 60))
+time_line "all" "$SECONDS"
 exit "$overall"

@@ -65,9 +65,7 @@ int main(int argc, char** argv) {
     host.AddOperatorMenu({QStringLiteral("Re-plug a drive"), [station = std::move(station)] {
                             std::vector<uiqt::OperatorMenuEntry> entries;
                             for (sim::ReplugChoice& choice : sim::ReplugChoices(station)) {
-                              entries.push_back({QString::fromStdString(choice.label), [replug = std::move(choice.replug)] {
-                                                   replug();
-                                                 }});
+                              entries.push_back({QString::fromStdString(choice.label), std::move(choice.replug)});
                             }
                             return entries;
                           }});

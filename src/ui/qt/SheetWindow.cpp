@@ -100,7 +100,7 @@ void SheetWindow::AddOperatorMenus(const std::vector<OperatorMenu>& menus, QLayo
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, entries = operatorMenu.entries] {
       menu->clear();
       for (OperatorMenuEntry& entry : entries()) {
-        QObject::connect(menu->addAction(entry.text), &QAction::triggered, menu, [run = std::move(entry.run)] { run(); });
+        QObject::connect(menu->addAction(entry.text), &QAction::triggered, menu, std::move(entry.run));
       }
     });
   }
