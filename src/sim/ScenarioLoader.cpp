@@ -329,8 +329,6 @@ std::uint8_t Byte(std::int64_t value) { return static_cast<std::uint8_t>(value);
 
 // ---- keys that set one field each -----------------------------------------------------------
 
-enum class Notation { Decimal, Hex, Text };
-
 // A key that sets one field of the object a table reads into: a decimal number from low to
 // high (a flag is one from 0 to 1), a hexadecimal number up to high, or a text of at most high
 // characters. The field's value before the read is the key's fallback. Once the key is read,
@@ -343,7 +341,7 @@ struct FieldKey {
 
   const char* key;
   Field field;
-  Notation notation;
+  bool hex;  // a number written in hexadecimal (a text is told by its field)
   std::int64_t low;
   std::uint64_t high;
   Refusal refuse;
@@ -352,20 +350,20 @@ struct FieldKey {
 template <class Target, class Value>
 constexpr FieldKey<Target> DecimalKey(const char* key, Value Target::*field, std::int64_t low, std::int64_t high,
                                       typename FieldKey<Target>::Refusal refuse = nullptr) {
-  return {key, field, Notation::Decimal, low, static_cast<std::uint64_t>(high), refuse};
+  return {key, field, false, low, static_cast<std::uint64_t>(high), refuse};
 }
 template <class Target, class Value>
 constexpr FieldKey<Target> HexKey(const char* key, Value Target::*field, std::uint64_t high) {
-  return {key, field, Notation::Hex, 0, high, nullptr};
+  return {key, field, true, 0, high, nullptr};
 }
 template <class Target>
 constexpr FieldKey<Target> FlagKey(const char* key, bool Target::*field) {
-  return {key, field, Notation::Decimal, 0, 1, nullptr};
+  return {key, field, false, 0, 1, nullptr};
 }
 template <class Target>
 constexpr FieldKey<Target> TextKey(const char* key, std::string Target::*field, std::size_t limit = std::string::npos,
                                    typename FieldKey<Target>::Refusal refuse = nullptr) {
-  return {key, field, Notation::Text, 0, limit, refuse};
+  return {key, field, false, 0, limit, refuse};
 }
 
 // Reads the keys of the table in its order into the target.
@@ -378,7 +376,7 @@ void ReadFields(KeyReader& keys, const FieldKey<Target> (&table)[N], Target& tar
           using Value = std::remove_reference_t<decltype(field)>;
           if constexpr (std::is_same_v<Value, std::string>) {
             field = keys.Text(entry.key, field, static_cast<std::size_t>(entry.high));
-          } else if (entry.notation == Notation::Hex) {
+          } else if (entry.hex) {
             field = static_cast<Value>(keys.Hex(entry.key, field, entry.high));
           } else {
             field = static_cast<Value>(keys.Int(entry.key, static_cast<std::int64_t>(field), entry.low,

@@ -13,8 +13,7 @@ void SimSlot::Insert(std::shared_ptr<SimDrive> drive) {
   m_drive = std::move(drive);
   if (!m_drive) return;
   m_drive->Reinsert();
-  m_powered = true;
-  m_drive->PowerOn();
+  SetPower(true);
   for (const auto& rule : m_drive->TakeProfileFaults()) m_faults.Add(rule);
 }
 

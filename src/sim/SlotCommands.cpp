@@ -33,13 +33,18 @@ std::uint32_t DataBytes(const CommandSpec& spec, std::uint32_t sectors) {
   return spec.transfer == device::TransferRule::None ? 0 : sectors * static_cast<std::uint32_t>(kSectorBytes);
 }
 
-// A command the simulated station knows by its bytes; its sizes are those of the station's
-// table entry of the same command. A request that moves its data in another way than the
+// A command the simulated station knows by its bytes: its sizes are those of the station's
+// table entry of the same command, its data moves the way the simulator knows it to.
+void TakeKnown(const KnownCommand& known, DecodedCommand& command) {
+  command.spec = &device::Spec(known.id);
+  command.protocol = known.protocol;
+}
+
+// A known command counted in sectors. A request that moves its data in another way than the
 // drive does for that command, or a length the command cannot have, is an invalid field.
 void Recognise(const KnownCommand& known, TransferProtocol sentProtocol, std::uint32_t sectors,
                DecodedCommand& command) {
-  command.spec = &device::Spec(known.id);
-  command.protocol = known.protocol;
+  TakeKnown(known, command);
   command.dataBytes = DataBytes(*command.spec, sectors);
   command.invalidField = !SectorsFit(*command.spec, sectors) || known.protocol != sentProtocol;
 }
@@ -76,8 +81,7 @@ DecodedCommand DecodeTester(const device::cdb::TesterFields& fields) {
   command.tester = fields;
   const KnownCommand* tester = FindKnownCommand(CommandFamily::Tester, fields.function, 0);
   if (!tester) return command;
-  command.spec = &device::Spec(tester->id);
-  command.protocol = tester->protocol;
+  TakeKnown(*tester, command);
   command.dataBytes = fields.transferLength;
   command.invalidField = tester->protocol != fields.protocol ||
                          fields.transferLength != device::TransferBytes(*command.spec, 0);
@@ -89,8 +93,7 @@ DecodedCommand DecodeScsi(std::uint8_t operationCode, std::uint8_t serviceAction
   DecodedCommand command;
   const KnownCommand* scsi = FindKnownCommand(CommandFamily::Scsi, operationCode, serviceAction);
   if (!scsi) return command;
-  command.spec = &device::Spec(scsi->id);
-  command.protocol = scsi->protocol;
+  TakeKnown(*scsi, command);
   command.allocationLength = allocationLength;
   command.dataBytes = allocationLength;
   return command;

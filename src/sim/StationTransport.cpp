@@ -1,7 +1,5 @@
 #include "sim/StationTransport.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <functional>
-#include <set>
 
 #include "CommandCalls.h"
 #include "FakeTransport.h"
@@ -25,7 +23,7 @@ using devicetest::CommandCall;
 using devicetest::InstalledFakeTransport;
 using devicetest::ListDrives;
 using devicetest::NumberedDisks;
-using Bytes = std::array<std::uint8_t, 16>;
+using Bytes = devicetest::Block;
 
 // Checks one recorded request against the command table entry and the invocation.
 void ExpectMatchesTable(const CommandCall& invocation, const devicetest::RecordedRequest& request, bool bridge) {

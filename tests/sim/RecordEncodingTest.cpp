@@ -268,11 +268,7 @@ TEST(FlashIdTable, EntryPerCeZeroForAbsentCes) {
 }
 
 TEST(BadBlockTable, ParameterRecordMapSizeAndAbsentCes) {
-  sim::BbtGeometry geometry;
-  geometry.ceSlots = 3;
-  geometry.unitsPerCe = 2;
-  geometry.blocksPerUnit = 1000;
-  geometry.presentCeMask = 0x5;
+  const sim::BbtGeometry geometry{.ceSlots = 3, .unitsPerCe = 2, .blocksPerUnit = 1000, .presentCeMask = 0x5};
   const auto record = sim::EncodeBbtParameters(geometry, 0xBEEF);
   EXPECT_EQ(Slice(record, 0, 8), (Bytes{'D', 'B', 'T', 'P', 0x00, 0x3F, 0x02, 0x3F}));
   EXPECT_EQ(Slice(record, 0x24, 14), (Bytes{0xE8, 0x03, 0x00, 0x00, 16, 0, 1, 3, 2, 1, 0x0C, 0x00, 0xEF, 0xBE}));
@@ -285,12 +281,8 @@ TEST(BadBlockTable, ParameterRecordMapSizeAndAbsentCes) {
 }
 
 TEST(BadBlockTable, DiesGroupedUnderOneChipNumberShiftTheChipsOfTheLaterGroups) {
-  sim::BbtGeometry geometry;
-  geometry.ceSlots = 4;
-  geometry.unitsPerCe = 4;
-  geometry.unitsPerGroup = 2;
-  geometry.blocksPerUnit = 256;
-  geometry.presentCeMask = 0xF;
+  sim::BbtGeometry geometry{
+      .ceSlots = 4, .unitsPerCe = 4, .unitsPerGroup = 2, .blocksPerUnit = 256, .presentCeMask = 0xF};
   const BbtParameterRecord record = sim::EncodeBbtParameters(geometry, 0);
   // Two dies per group, two groups per CE: the map is as large as without groups.
   EXPECT_EQ(Slice(record, 40, 6), (Bytes{16, 1, 1, 4, 2, 2}));
