@@ -246,8 +246,8 @@ void CheckAes(FuzzedDataProvider& input, const Bytes& key, const Bytes& iv, bool
   const Bytes cbc = OpenSslCipher(AesCipher(key.size(), 1), true, key, iv.data(), blocks);
   for (const bool encrypt : {true, false}) {
     const std::uint32_t direction = encrypt ? crypto::CAes::kEncrypt : crypto::CAes::kDecrypt;
-    CheckChainedInPieces(input, encrypt ? "AES CBC" : "AES CBC back", encrypt ? blocks : cbc, encrypt ? cbc : blocks, iv,
-                         inPlace, offset, 16,
+    CheckChainedInPieces(input, encrypt ? "AES CBC" : "AES CBC back", encrypt ? blocks : cbc, encrypt ? cbc : blocks,
+                         iv, inPlace, offset, 16,
                          [&](std::size_t piece, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out) {
                            return aes.ProcessCbc(direction, piece, chain, in, out) == crypto::CAes::kOk;
                          });
