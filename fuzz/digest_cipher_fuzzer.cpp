@@ -195,6 +195,22 @@ void CheckHmac(FuzzedDataProvider& input, const Bytes& key, const Bytes& message
   }
 }
 
+// A chained mode run over `from` in pieces (multiples of `unit` bytes), in place or into a
+// buffer of its own, the chain starting at `iv`: `process` (piece length, chain, in, out) must
+// succeed on every piece and the whole must come out as `expected`.
+template <typename Process>
+void CheckChainedInPieces(FuzzedDataProvider& input, const char* what, const Bytes& from, const Bytes& expected,
+                          const Bytes& iv, bool inPlace, std::size_t offset, std::size_t unit, Process process) {
+  Placed placed(from, offset);
+  Bytes out(from.size());
+  Bytes chain = iv;
+  InPieces(Pieces(input, from.size(), unit), [&](std::size_t at, std::size_t piece) {
+    std::uint8_t* target = inPlace ? placed.Data() + at : out.data() + at;
+    Holds(what, process(piece, chain.data(), placed.Data() + at, target));
+  });
+  Same(what, inPlace ? placed.Data() : out.data(), expected, from.size());
+}
+
 const EVP_CIPHER* AesCipher(std::size_t keyLength, int mode) {
   static const EVP_CIPHER* const kCiphers[3][3] = {
       {EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_cfb128()},
@@ -229,35 +245,26 @@ void CheckAes(FuzzedDataProvider& input, const Bytes& key, const Bytes& iv, bool
   // CBC in pieces of whole blocks, the chain carried by the IV.
   const Bytes cbc = OpenSslCipher(AesCipher(key.size(), 1), true, key, iv.data(), blocks);
   for (const bool encrypt : {true, false}) {
-    const Bytes& from = encrypt ? blocks : cbc;
-    Placed placed(from, offset);
-    Bytes out(from.size());
-    Bytes chain = iv;
-    InPieces(Pieces(input, from.size(), 16), [&](std::size_t at, std::size_t piece) {
-      std::uint8_t* target = inPlace ? placed.Data() + at : out.data() + at;
-      Holds("AES CBC", aes.ProcessCbc(encrypt ? crypto::CAes::kEncrypt : crypto::CAes::kDecrypt, piece, chain.data(),
-                                      placed.Data() + at, target) == crypto::CAes::kOk);
-    });
-    Same(encrypt ? "AES CBC" : "AES CBC back", inPlace ? placed.Data() : out.data(), encrypt ? cbc : blocks, from.size());
+    const std::uint32_t direction = encrypt ? crypto::CAes::kEncrypt : crypto::CAes::kDecrypt;
+    CheckChainedInPieces(input, encrypt ? "AES CBC" : "AES CBC back", encrypt ? blocks : cbc, encrypt ? cbc : blocks,
+                         iv, inPlace, offset, 16,
+                         [&](std::size_t piece, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out) {
+                           return aes.ProcessCbc(direction, piece, chain, in, out) == crypto::CAes::kOk;
+                         });
   }
 
   // CFB-128 over the whole message in pieces of any length, the stream carried by the IV and
   // its offset.
   const Bytes cfb = OpenSslCipher(AesCipher(key.size(), 2), true, key, iv.data(), message);
   for (const bool encrypt : {true, false}) {
-    const Bytes& from = encrypt ? message : cfb;
-    Placed placed(from, offset);
-    Bytes out(from.size());
-    Bytes chain = iv;
+    const std::uint32_t direction = encrypt ? crypto::CAes::kEncrypt : crypto::CAes::kDecrypt;
     std::uint32_t ivOffset = 0;
-    InPieces(Pieces(input, from.size()), [&](std::size_t at, std::size_t piece) {
-      std::uint8_t* target = inPlace ? placed.Data() + at : out.data() + at;
-      Holds("AES CFB-128", aes.ProcessCfb128(encrypt ? crypto::CAes::kEncrypt : crypto::CAes::kDecrypt, piece, &ivOffset,
-                                             chain.data(), placed.Data() + at, target) == crypto::CAes::kOk);
-    });
-    Same(encrypt ? "AES CFB-128" : "AES CFB-128 back", inPlace ? placed.Data() : out.data(), encrypt ? cfb : message,
-         from.size());
-    Holds("the CFB-128 offset goes on", ivOffset == from.size() % 16);
+    CheckChainedInPieces(input, encrypt ? "AES CFB-128" : "AES CFB-128 back", encrypt ? message : cfb,
+                         encrypt ? cfb : message, iv, inPlace, offset, 1,
+                         [&](std::size_t piece, std::uint8_t* chain, const std::uint8_t* in, std::uint8_t* out) {
+                           return aes.ProcessCfb128(direction, piece, &ivOffset, chain, in, out) == crypto::CAes::kOk;
+                         });
+    Holds("the CFB-128 offset goes on", ivOffset == message.size() % 16);
   }
 }
 

@@ -46,6 +46,13 @@ struct PathParts {
   std::string drive, folder, name, extension;
 };
 
+// A file name (no folder) into name and extension, the extension from its last dot.
+void SplitFileName(const std::string& file, PathParts& parts) {
+  const std::size_t dot = file.find_last_of('.');
+  parts.name = dot == std::string::npos ? file : file.substr(0, dot);
+  parts.extension = dot == std::string::npos ? std::string() : file.substr(dot);
+}
+
 // The text of a whole number as the C runtime's atoi reads it from the start of `text`
 // (blanks, a sign, digits), plus one, with as many digits as it takes.
 std::string NextNumber(std::string_view text) {
@@ -85,10 +92,7 @@ PathParts SplitPath(const std::string& path) {
     parts.folder = path.substr(start, lastSeparator + 1 - start);
     nameStart = lastSeparator + 1;
   }
-  const std::string file = path.substr(nameStart);
-  const std::size_t dot = file.find_last_of('.');
-  parts.name = dot == std::string::npos ? file : file.substr(0, dot);
-  parts.extension = dot == std::string::npos ? std::string() : file.substr(dot);
+  SplitFileName(path.substr(nameStart), parts);
   return parts;
 }
 
@@ -110,11 +114,9 @@ std::string NextCopyName(const std::string& name, const std::string& extension) 
 // The next copy name of the last component of a native path, beside it. The name is the one
 // on disk, whatever characters it holds.
 fs::path NextCopyPath(const fs::path& path) {
-  const std::string file = path.filename().string();
-  const std::size_t dot = file.find_last_of('.');
-  const std::string name = dot == std::string::npos ? file : file.substr(0, dot);
-  const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
-  return path.parent_path() / NextCopyName(name, extension);
+  PathParts parts;
+  SplitFileName(path.filename().string(), parts);
+  return path.parent_path() / NextCopyName(parts.name, parts.extension);
 }
 
 std::string WithSeparator(std::string path) {
@@ -131,10 +133,10 @@ int KindOf(const std::optional<platform::FileEntry>& entry) {
   return entry->IsDirectory() ? 2 : 1;
 }
 
-// The kind of the entry itself: a symbolic link, to a folder or not, is a file to copy, move
-// or delete (as the link it is), never a folder to go into.
-int EntryKind(const fs::path& path) {
-  const std::optional<platform::FileEntry> entry = platform::native::EntryInfo(path);
+// The kind of an entry itself (as native::EntryInfo gave it, or its failure): a symbolic
+// link, to a folder or not, is a file to copy, move or delete (as the link it is), never a
+// folder to go into.
+int EntryKind(const std::optional<platform::FileEntry>& entry) {
   if (entry && entry->symbolicLink) return 1;
   return KindOf(entry);
 }
@@ -200,7 +202,7 @@ bool CFileOperation::MovePath(const std::string& source, const std::string& dest
   const bool moved = Attempt([&] {
     const fs::path sourceNative = NativeOf(source);
     // A folder moved into its own subtree would be deleted together with its copy.
-    if (EntryKind(sourceNative) == 2 && IsWithin(NativeOf(destination), sourceNative)) {
+    if (EntryKind(platform::native::EntryInfo(sourceNative)) == 2 && IsWithin(NativeOf(destination), sourceNative)) {
       throw CFExeption::FromText("Wrong operation");
     }
     CopyAny(source, destination, true);
@@ -241,7 +243,8 @@ bool CFileOperation::DeletePath(const std::string& path) {
 
 void CFileOperation::CopyAny(const std::string& source, const std::string& destination, bool deleteAfter) {
   const fs::path sourceNative = NativeOf(source);
-  const int sourceKind = EntryKind(sourceNative);
+  const std::optional<platform::FileEntry> sourceEntry = platform::native::EntryInfo(sourceNative);
+  const int sourceKind = EntryKind(sourceEntry);
   if (sourceKind == 0) throw CFExeption::FromText(source + " not found");
   const int destinationKind = PathKind(destination);
   if (destinationKind == 0) throw CFExeption::FromText(destination + " not found");
@@ -265,10 +268,10 @@ void CFileOperation::CopyAny(const std::string& source, const std::string& desti
     if (IsWithin(target, sourceNative)) m_skipFolder = target;
     CopyEntries(sourceNative, entries, target, deleteAfter);
   } else if (sourceKind == 1 && destinationKind == 1) {
-    CopyFileTo(sourceNative, destinationNative, false);
+    CopyFileTo(sourceNative, sourceEntry->symbolicLink, destinationNative, false);
   } else if (sourceKind == 1 && destinationKind == 2) {
     const PathParts parts = SplitPath(source);
-    CopyFileTo(sourceNative, destinationNative / (parts.name + parts.extension), false);
+    CopyFileTo(sourceNative, sourceEntry->symbolicLink, destinationNative / (parts.name + parts.extension), false);
   }
   // Any other combination (a path whose kind cannot be read) does nothing.
 }
@@ -297,7 +300,7 @@ void CFileOperation::CopyEntries(const fs::path& folder, const std::vector<platf
   for (const platform::FileEntry& entry : entries) {
     const fs::path full = folder / entry.name;
     if (!IsFolder(entry)) {
-      CopyFileTo(full, destination / entry.name, deleteAfter);
+      CopyFileTo(full, entry.symbolicLink, destination / entry.name, deleteAfter);
       continue;
     }
     if (m_nRecursionLimit == 0) continue;
@@ -309,9 +312,7 @@ void CFileOperation::CopyEntries(const fs::path& folder, const std::vector<platf
   }
 }
 
-void CFileOperation::CopyFileTo(const fs::path& source, const fs::path& destination, bool deleteAfter) {
-  const std::optional<platform::FileEntry> entry = platform::native::EntryInfo(source);
-  const bool link = entry && entry->symbolicLink;
+void CFileOperation::CopyFileTo(const fs::path& source, bool link, const fs::path& destination, bool deleteAfter) {
   const auto copy = [&source, link](const fs::path& to, bool failIfExists) {
     return link ? platform::native::CopySymbolicLink(source, to, failIfExists)
                 : platform::native::CopyFile(source, to, failIfExists);

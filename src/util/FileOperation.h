@@ -111,8 +111,10 @@ class CFileOperation {
                           bool deleteAfter);
   void CopyEntries(const std::filesystem::path& folder, const std::vector<platform::FileEntry>& entries,
                    const std::filesystem::path& destination, bool deleteAfter);
-  // A file or a symbolic link (copied as a link).
-  void CopyFileTo(const std::filesystem::path& source, const std::filesystem::path& destination, bool deleteAfter);
+  // A file, or a symbolic link (`link`, as the listing or lookup found the source) copied as
+  // a link.
+  void CopyFileTo(const std::filesystem::path& source, bool link, const std::filesystem::path& destination,
+                  bool deleteAfter);
   // Creates the folder a copy goes into, unless it is there already as a real folder.
   void MakeFolder(const std::filesystem::path& folder);
   void DeleteTree(const std::filesystem::path& path);

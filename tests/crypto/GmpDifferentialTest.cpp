@@ -32,55 +32,53 @@ class RandomDraw : public gmporacle::Draw {
 // Each differing result is a failure; a test stops at the end of the round that had one.
 class GmpDifferential : public ::testing::Test {
  protected:
-  gmporacle::Report Reporter() {
-    return [](const std::string& what, const std::string& ours, const std::string& theirs) {
-      ADD_FAILURE() << what << "\n  ours:   " << ours << "\n  theirs: " << theirs;
-    };
+  // body(draw, round) for each of `rounds` rounds, the operands drawn from the seed.
+  template <typename Body>
+  void Rounds(unsigned seed, int rounds, Body body) {
+    RandomDraw draw(seed);
+    for (int round = 0; round < rounds && !HasFailure(); ++round) body(draw, round);
   }
+
+  const gmporacle::Report m_report = [](const std::string& what, const std::string& ours, const std::string& theirs) {
+    ADD_FAILURE() << what << "\n  ours:   " << ours << "\n  theirs: " << theirs;
+  };
 };
 
 TEST_F(GmpDifferential, ArithmeticDivisionShiftsAndText) {
-  RandomDraw draw(2024);
-  const gmporacle::Report report = Reporter();
-  for (int round = 0; round < 5000 && !HasFailure(); ++round) {
+  Rounds(2024, 5000, [&](RandomDraw& draw, int round) {
     const std::size_t words = round < 3000 ? 16 : 128;
     const CInteger a = gmporacle::Operand(draw, words);
     const CInteger b = gmporacle::Operand(draw, round % 3 == 0 ? words : words / 4, round % 2 == 0 ? &a : nullptr);
-    gmporacle::CheckArithmetic(a, b, report);
-    gmporacle::CheckDivision(a, b, report);
+    gmporacle::CheckArithmetic(a, b, m_report);
+    gmporacle::CheckDivision(a, b, m_report);
     const auto value = static_cast<std::int32_t>(draw.AnyWord());
-    gmporacle::CheckSmallDivisors(a, draw.AnyWord() >> draw.Below(32), value >> draw.Below(32), draw.Below(300), report);
-    gmporacle::CheckBitsAndText(a, draw.Below(static_cast<std::uint32_t>(32 * words + 64)), report);
-  }
+    gmporacle::CheckSmallDivisors(a, draw.AnyWord() >> draw.Below(32), value >> draw.Below(32), draw.Below(300),
+                                  m_report);
+    gmporacle::CheckBitsAndText(a, draw.Below(static_cast<std::uint32_t>(32 * words + 64)), m_report);
+  });
 }
 
 TEST_F(GmpDifferential, NumberTheory) {
-  RandomDraw draw(77);
-  const gmporacle::Report report = Reporter();
-  for (int round = 0; round < 1200 && !HasFailure(); ++round) {
+  Rounds(77, 1200, [&](RandomDraw& draw, int round) {
     const std::size_t words = round < 1000 ? 32 : 128;
     const CInteger a = gmporacle::Operand(draw, words);
     const CInteger b = gmporacle::Operand(draw, words, round % 4 == 0 ? &a : nullptr);
-    gmporacle::CheckNumberTheory(a, b, report);
-  }
+    gmporacle::CheckNumberTheory(a, b, m_report);
+  });
 }
 
 TEST_F(GmpDifferential, ModularExponentiation) {
-  RandomDraw draw(4096);
-  const gmporacle::Report report = Reporter();
-  for (int round = 0; round < 160 && !HasFailure(); ++round) {
+  Rounds(4096, 160, [&](RandomDraw& draw, int round) {
     const std::size_t words = round < 120 ? 19 : 66;
     const CInteger base = gmporacle::Operand(draw, words);
     const CInteger exponent = gmporacle::Operand(draw, round < 150 ? words : 2);
     const CInteger modulus = gmporacle::Operand(draw, words);
-    gmporacle::CheckPowers(base, exponent, modulus.IsZero() ? CInteger(7) : modulus, round % 8 == 0, report);
-  }
+    gmporacle::CheckPowers(base, exponent, modulus.IsZero() ? CInteger(7) : modulus, round % 8 == 0, m_report);
+  });
 }
 
 TEST_F(GmpDifferential, PrimeTestsAndTheSearchForPrimes) {
-  RandomDraw draw(31);
-  const gmporacle::Report report = Reporter();
-  for (int round = 0; round < 600 && !HasFailure(); ++round) {
+  Rounds(31, 600, [&](RandomDraw& draw, int round) {
     CInteger n = gmporacle::Operand(draw, 1 + round % 4);
     if (round % 2 == 0) {  // every other value a prime
       const Mpz from(n.Abs());
@@ -89,24 +87,21 @@ TEST_F(GmpDifferential, PrimeTestsAndTheSearchForPrimes) {
       n = prime.ToInteger();
     }
     const CInteger start = gmporacle::Operand(draw, 1 + round % 3);
-    gmporacle::CheckPrimes(n, start, draw.Below(round % 5 == 0 ? 40000 : 600), report);
-  }
+    gmporacle::CheckPrimes(n, start, draw.Below(round % 5 == 0 ? 40000 : 600), m_report);
+  });
 }
 
 TEST_F(GmpDifferential, DrawsStayInTheirRange) {
-  RandomDraw draw(5);
-  const gmporacle::Report report = Reporter();
-  for (int round = 0; round < 600 && !HasFailure(); ++round) {
+  Rounds(5, 600, [&](RandomDraw& draw, int round) {
     const std::size_t words = round % 2 == 0 ? 1 : 8;
     const CInteger min = gmporacle::Operand(draw, words);
     const CInteger max = gmporacle::Operand(draw, words, &min);
-    gmporacle::CheckDraws(draw.AnyWord(), min, max, report);
-  }
+    gmporacle::CheckDraws(draw.AnyWord(), min, max, m_report);
+  });
 }
 
 TEST_F(GmpDifferential, RecursiveProductsOfEveryEvenLength) {
   RandomDraw draw(64);
-  const gmporacle::Report report = Reporter();
   for (std::size_t n = 2; n <= 130 && !HasFailure(); n += 2) {
     for (int round = 0; round < 3; ++round) {
       std::vector<Word> a(n), b(n);
@@ -114,7 +109,7 @@ TEST_F(GmpDifferential, RecursiveProductsOfEveryEvenLength) {
         a[i] = round == 1 ? 0xFFFFFFFFu : draw.AnyWord();
         b[i] = round == 1 ? 0xFFFFFFFFu : draw.AnyWord();
       }
-      gmporacle::CheckWordProducts(a, b, report);
+      gmporacle::CheckWordProducts(a, b, m_report);
     }
   }
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "crypto/HexText.h"
+#include "platform/Text.h"
 #include "util/Blowfish.h"
 #include "util/OpenSslBlowfish.h"
 
@@ -18,22 +20,11 @@ namespace {
 using util::BlowfishBlock;
 using util::CBlowfish;
 
-std::vector<std::uint8_t> Hex(const std::string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
-}
+using cryptotest::FromHex;
 
+// Upper-case hexadecimal text, as the published vectors are written.
 std::string ToHex(const std::uint8_t* bytes, std::size_t size) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (std::size_t i = 0; i < size; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0xF];
-  }
-  return text;
+  return platform::ToUpper(cryptotest::ToHex(bytes, size));
 }
 
 struct Vector {
@@ -57,21 +48,21 @@ constexpr Vector kEcbVectors[] = {
 TEST(Blowfish, PublishedVectorsEncryptAndDecrypt) {
   for (const Vector& vector : kEcbVectors) {
     SCOPED_TRACE(vector.key);
-    const std::vector<std::uint8_t> key = Hex(vector.key);
+    const std::vector<std::uint8_t> key = FromHex(vector.key);
     const CBlowfish cipher(key.data(), static_cast<std::uint32_t>(key.size()));
-    std::vector<std::uint8_t> buffer = Hex(vector.plain);
+    std::vector<std::uint8_t> buffer = FromHex(vector.plain);
     cipher.EncryptBuffer(buffer.data(), 8, util::kBlowfishEcb);
     EXPECT_EQ(ToHex(buffer.data(), 8), vector.cipher);
     cipher.DecryptBuffer(buffer.data(), 8, util::kBlowfishEcb);
     EXPECT_EQ(ToHex(buffer.data(), 8), vector.plain);
 
-    BlowfishBlock block = util::BytesToBlock(Hex(vector.plain).data());
+    BlowfishBlock block = util::BytesToBlock(FromHex(vector.plain).data());
     cipher.EncryptBlock(block);
     std::uint8_t bytes[8];
     util::BlockToBytes(block, bytes);
     EXPECT_EQ(ToHex(bytes, 8), vector.cipher);
     cipher.DecryptBlock(block);
-    EXPECT_EQ(block, util::BytesToBlock(Hex(vector.plain).data()));
+    EXPECT_EQ(block, util::BytesToBlock(FromHex(vector.plain).data()));
   }
 }
 
@@ -147,7 +138,7 @@ TEST(Blowfish, RefusesEmptyKeyAndPartialBlocks) {
 }
 
 TEST(Blowfish, ChainedModesRoundTripAndRestartEveryCall) {
-  const std::vector<std::uint8_t> key = Hex("0123456789ABCDEFF0E1D2C3B4A59687");
+  const std::vector<std::uint8_t> key = FromHex("0123456789ABCDEFF0E1D2C3B4A59687");
   const BlowfishBlock chain(0xFEDCBA98, 0x76543210);
   const CBlowfish sender(key.data(), 16, chain);
   const CBlowfish receiver(key.data(), 16, chain);
@@ -184,7 +175,7 @@ TEST(Blowfish, ChainedModesRoundTripAndRestartEveryCall) {
 TEST(Blowfish, PublishedCbcVector) {
   // The published CBC example: key 0123456789ABCDEFF0E1D2C3B4A59687, IV FEDCBA9876543210,
   // "7654321 Now is the time for " and its terminating zero, padded with zeros to 32 bytes.
-  const std::vector<std::uint8_t> key = Hex("0123456789ABCDEFF0E1D2C3B4A59687");
+  const std::vector<std::uint8_t> key = FromHex("0123456789ABCDEFF0E1D2C3B4A59687");
   const CBlowfish cipher(key.data(), 16, BlowfishBlock(0xFEDCBA98, 0x76543210));
   std::uint8_t data[32] = {};
   std::memcpy(data, "7654321 Now is the time for ", 28);
