@@ -11,8 +11,8 @@
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
-#include "run/IniText.h"
 #include "run/FlowDispatch.h"
+#include "run/IniText.h"
 #include "run/RunGlobals.h"
 
 namespace {
