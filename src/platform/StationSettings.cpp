@@ -43,10 +43,9 @@ std::string RangeText(int low, int high) { return platform::Format("from %d to %
 StrictNumber ReadStrictInt(const Key& key, int low, int high, std::size_t bufferSize) {
   const std::string text = platform::Trim(platform::ReadProfileString(key.file, key.section, key.name, "", bufferSize));
   // An empty key has the key's default, and a key without a default is 0.
-  std::string used = text.empty() ? platform::Trim(key.defaultValue) : text;
-  if (used.empty()) used = "0";
+  const std::string used = text.empty() ? platform::Trim(key.defaultValue) : text;
   StrictNumber number;
-  number.value = StrictNumberOf(used, low, high);
+  number.value = StrictNumberOf(used.empty() ? std::string_view("0") : std::string_view(used), low, high);
   if (!number.value) {
     number.problem = platform::Format("%s is \"%s\": expected a whole number %s", KeyPlace(key).c_str(), text.c_str(),
                                       RangeText(low, high).c_str());
@@ -58,17 +57,11 @@ StrictNumberList ReadStrictIntList(const Key& key, int low, int high) {
   const std::string text = platform::ReadProfileString(key.file, key.section, key.name, key.defaultValue);
   StrictNumberList list;
   std::vector<int> values;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t end = text.find_first_of(" \t,", at);
-    const std::string_view item = std::string_view(text).substr(at, end == std::string::npos ? std::string::npos : end - at);
-    at = end == std::string::npos ? text.size() : end + 1;
-    if (item.empty()) continue;
+  for (const std::string& item : platform::SplitBlankOrComma(text)) {
     const std::optional<int> value = StrictNumberOf(item, low, high);
     if (!value) {
       list.problem = platform::Format("%s is \"%s\": item \"%s\" is not a whole number %s", KeyPlace(key).c_str(),
-                                      platform::Trim(text).c_str(), std::string(item).c_str(),
-                                      RangeText(low, high).c_str());
+                                      platform::Trim(text).c_str(), item.c_str(), RangeText(low, high).c_str());
       return list;
     }
     values.push_back(*value);

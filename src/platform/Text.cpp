@@ -223,6 +223,21 @@ std::vector<std::string> Split(std::string_view text, char separator) {
   }
 }
 
+std::vector<std::string> SplitBlankOrComma(std::string_view text) {
+  std::vector<std::string> items;
+  std::string item;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n') {
+      if (!item.empty()) items.push_back(std::move(item));
+      item.clear();
+    } else {
+      item += c;
+    }
+  }
+  if (!item.empty()) items.push_back(std::move(item));
+  return items;
+}
+
 // ---------------------------------------------------------------------------------------
 // Numbers
 

@@ -33,6 +33,9 @@ bool WildcardMatchesNoCase(std::string_view pattern, std::string_view name);
 
 // Splits at every occurrence of the separator character (empty fields kept).
 std::vector<std::string> Split(std::string_view text, char separator);
+// The items of a settings list: the runs between blanks, tabs, commas, CR and LF ("98 3C 98
+// B3", "128,256, 512"); no empty item.
+std::vector<std::string> SplitBlankOrComma(std::string_view text);
 // Field `index` (from 0) of a text cut at every delimiter, trimmed at both ends; empty when
 // the delimiter does not occur in the text or the index lies beyond the last field.
 std::string GetDelimitedField(std::string_view text, char delimiter, std::size_t index);

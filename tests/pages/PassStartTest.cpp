@@ -9,8 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "PageTestStation.h"
-#include "pages/production/ProductionPage.h"
+#include "ProductionPageFixture.h"
 #include "pages/production/ProductionPageLayout.h"
 #include "pages/production/RunFiles.h"
 #include "platform/Path.h"
@@ -18,14 +17,8 @@
 
 namespace {
 
-using pagestest::PageTestStation;
-
-class PassStart : public ::testing::Test {
+class PassStart : public pagestest::ProductionPageFixture {
  public:
-  void Open() {
-    ASSERT_TRUE(page.Create(nullptr));
-    ASSERT_TRUE(test.PumpUntil([&] { return page.HasScanned(); }));
-  }
   void SetStation(const std::string& name) {
     test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", name);
   }
@@ -45,9 +38,6 @@ class PassStart : public ::testing::Test {
     return test.host.MessageBoxes().empty() ? std::string() : test.host.MessageBoxes().back().text;
   }
   std::string Native(const std::string& stationPath) const { return platform::ToNativePath(stationPath).string(); }
-
-  PageTestStation test;
-  CProductionPage page;
 };
 
 TEST_F(PassStart, AStationSettingThatNamesNoStationStartsNoPass) {

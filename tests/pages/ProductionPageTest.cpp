@@ -3,10 +3,9 @@
 // watch and the guards while a pass runs.
 #include <gtest/gtest.h>
 
-#include "PageTestStation.h"
+#include "ProductionPageFixture.h"
 #include "pages/common/DiskSelectClaim.h"
 #include "pages/common/PageGlobals.h"
-#include "pages/production/ProductionPage.h"
 #include "pages/production/ProductionPageLayout.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -14,15 +13,9 @@
 namespace {
 
 namespace ids = production_ids;
-using pagestest::PageTestStation;
 
-class ProductionPageTest : public ::testing::Test {
+class ProductionPageTest : public pagestest::ProductionPageFixture {
  protected:
-  // Opens the page and waits for its first scan.
-  void Open() {
-    ASSERT_TRUE(page.Create(nullptr));
-    ASSERT_TRUE(test.PumpUntil([&] { return page.HasScanned(); }));
-  }
   // Presses Start and pumps until every pass of the run has ended.
   void RunToTheEnd() {
     page.StartButton().Click();
@@ -34,9 +27,6 @@ class ProductionPageTest : public ::testing::Test {
     for (const auto& request : test.host.MessageBoxes()) texts.push_back(request.text);
     return texts;
   }
-
-  PageTestStation test;
-  CProductionPage page;
 };
 
 TEST_F(ProductionPageTest, TwentyFourPortGroupsInAGridOfSixAcross) {

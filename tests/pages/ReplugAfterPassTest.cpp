@@ -4,8 +4,8 @@
 // The pages' workers run on threads of their own while the test pumps, hence the suite's name.
 #include <gtest/gtest.h>
 
+#include "ProductionPageFixture.h"
 #include "pages/bbt/BbtPage.h"
-#include "pages/production/ProductionPage.h"
 #include "pages/results/LaterBadResultPage.h"
 #include "results/ResultPageStation.h"
 #include "sim/OperatorReplug.h"
@@ -15,8 +15,7 @@ namespace {
 class ReplugAfterPassThreads : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(production.Create(nullptr));
-    ASSERT_TRUE(test.PumpUntil([&] { return production.HasScanned(); }));
+    ASSERT_NO_FATAL_FAILURE(pagestest::OpenProductionPage(test, production));
     ASSERT_TRUE(bbt.Create(nullptr));
     ASSERT_TRUE(laterBad.Create(nullptr));
     laterBad.OnSetActive();

@@ -21,6 +21,11 @@ const settings::Key* const kMaxBadPercentKeys[] = {
     &settings::keys::AutoCapacityMaxBadPercent15CE, &settings::keys::AutoCapacityMaxBadPercent16CE,
 };
 
+// The key of the percentage list of a drive of that many CEs; none outside 1..16.
+const settings::Key* MaxBadPercentKeyOf(std::uint32_t ceCount) {
+  return ceCount >= 1 && ceCount <= std::size(kMaxBadPercentKeys) ? kMaxBadPercentKeys[ceCount - 1] : nullptr;
+}
+
 std::uint32_t PositiveOrZero(int value) { return value > 0 ? static_cast<std::uint32_t>(value) : 0; }
 
 }  // namespace
@@ -52,9 +57,9 @@ std::string CMPDevice::AutoCapacityTableProblem() {
   const settings::StrictNumberList sizes = settings::ReadStrictIntList(settings::keys::AutoCapacitySizeArray, 1,
                                                                        settings::kMaxCapacityGbSetting);
   if (!sizes.values) return sizes.problem;
-  if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return {};
-  const settings::StrictNumberList percents =
-      settings::ReadStrictIntList(*kMaxBadPercentKeys[m_CECount - 1], 0, settings::kMaxPercentSetting);
+  const settings::Key* percentKey = MaxBadPercentKeyOf(m_CECount);
+  if (percentKey == nullptr) return {};
+  const settings::StrictNumberList percents = settings::ReadStrictIntList(*percentKey, 0, settings::kMaxPercentSetting);
   return percents.values ? std::string() : percents.problem;
 }
 
@@ -64,11 +69,11 @@ settings::StrictNumber CMPDevice::SetCapacitySetting() const {
 }
 
 std::uint32_t CMPDevice::SelectAutoCapacity(std::uint32_t capacityGB) {
-  if (m_CECount < 1 || m_CECount > std::size(kMaxBadPercentKeys)) return 0;
-  const settings::Key& percentKey = *kMaxBadPercentKeys[m_CECount - 1];
-  WriteReportLine(platform::Format("Select %s", percentKey.name), kPlainLine);
+  const settings::Key* percentKey = MaxBadPercentKeyOf(m_CECount);
+  if (percentKey == nullptr) return 0;
+  WriteReportLine(platform::Format("Select %s", percentKey->name), kPlainLine);
   const std::vector<int> sizes = engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray));
-  const std::vector<int> percents = engine::ParseDecimalList(settings::ReadText(percentKey));
+  const std::vector<int> percents = engine::ParseDecimalList(settings::ReadText(*percentKey));
   for (std::size_t i = 0; i < sizes.size() && i < percents.size(); ++i) {
     if (sizes[i] > 0 && static_cast<std::uint32_t>(sizes[i]) == capacityGB) return PositiveOrZero(percents[i]);
   }

@@ -5,24 +5,9 @@
 
 namespace engine {
 
-std::vector<std::string> SplitBlankOrComma(std::string_view text) {
-  std::vector<std::string> items;
-  std::string item;
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n') {
-      if (!item.empty()) items.push_back(std::move(item));
-      item.clear();
-    } else {
-      item += c;
-    }
-  }
-  if (!item.empty()) items.push_back(std::move(item));
-  return items;
-}
-
 std::vector<std::uint8_t> ParseHexByteList(std::string_view text) {
   std::vector<std::uint8_t> bytes;
-  for (const std::string& item : SplitBlankOrComma(text)) {
+  for (const std::string& item : platform::SplitBlankOrComma(text)) {
     std::string digits = item;
     if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
     if (digits.empty() || digits.size() > 2) break;
@@ -49,7 +34,7 @@ std::string NoBadBlockLimitText(std::uint32_t percent, std::uint32_t blocksPerCe
 
 std::vector<int> ParseDecimalList(std::string_view text) {
   std::vector<int> numbers;
-  for (const std::string& item : SplitBlankOrComma(text)) numbers.push_back(platform::ParseLeadingInt(item));
+  for (const std::string& item : platform::SplitBlankOrComma(text)) numbers.push_back(platform::ParseLeadingInt(item));
   return numbers;
 }
 

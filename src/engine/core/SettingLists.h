@@ -1,6 +1,6 @@
 #pragma once
 // Lists in settings texts: items separated by blanks, tabs or commas ("98 3C 98 B3",
-// "128,256, 512").
+// "128,256, 512"; platform::SplitBlankOrComma).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,7 +8,6 @@
 
 namespace engine {
 
-std::vector<std::string> SplitBlankOrComma(std::string_view text);
 // Items read as hexadecimal bytes; an item that is not hexadecimal or above 0xFF ends the list.
 std::vector<std::uint8_t> ParseHexByteList(std::string_view text);
 // Items read as leading decimal numbers ("12GB" counts as 12).

@@ -68,13 +68,14 @@ void Fill(BlockInfoRecord& record, const ScanTally& tally, bool withLater) {
 }  // namespace
 
 std::optional<std::uint32_t> CMPDevice::ScanMaxBadPercent() {
-  const settings::StrictNumber configured = settings::ReadStrictInt(settings::keys::ScanMaxBadPercent, 0,
-                                                                            settings::kMaxPercentSetting);
-  std::string problem = configured.problem;
+  const settings::StrictNumber configured =
+      settings::ReadStrictInt(settings::keys::ScanMaxBadPercent, 0, settings::kMaxPercentSetting);
   if (configured.value && *configured.value > 0) return static_cast<std::uint32_t>(*configured.value);
+  // The first setting that cannot be used of those the percentage comes from.
   const settings::StrictNumber setSize = SetCapacitySetting();
-  if (problem.empty()) problem = setSize.problem;
-  if (problem.empty()) problem = AutoCapacityTableProblem();
+  const std::string problem = !configured.value ? configured.problem
+                              : !setSize.value  ? setSize.problem
+                                                : AutoCapacityTableProblem();
   if (!problem.empty()) {
     FailWithRecord(engine::kLimitSettingTag, problem);
     return std::nullopt;
@@ -182,7 +183,9 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   // A limit of 0 would judge nothing: the drive is not scanned without one. With the
   // automatic capacity choice the limit is chosen after the scan.
   const bool chosenAfterScan = !request && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0;
-  if (limits.maxBadPerPlane == 0 && !chosenAfterScan) return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, limits.blocksPerCe));
+  if (limits.maxBadPerPlane == 0 && !chosenAfterScan) {
+    return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, m_BlocksPerCE));
+  }
 
   // A drive on its ROM code keeps its table current: it is read without a test.
   if (romMode == 0) {
@@ -209,17 +212,14 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
 
   std::uint32_t limit = limits.maxBadPerPlane;
   std::uint32_t percent = limits.percent;
-  if (!request && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0) {
+  if (chosenAfterScan) {
     if (ChooseAutoCapacity(tally.WorstPlane(), percent) == 0) {
       return FailWithRecord(kNoCapacityFits, platform::Format("Auto Capacity: no capacity fits the bad blocks "
                                                               "(worst plane %u) !!!", tally.WorstPlane()));
     }
     limit = MaxBadPerPlane(m_BlocksPerCE, percent, m_DiesPerCE, m_Planes);
     if (blockInfo) blockInfo->perPlaneLimit = limit;
-    if (limit == 0) {
-      limits.percent = percent;
-      return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, limits.blocksPerCe));
-    }
+    if (limit == 0) return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(percent, m_BlocksPerCE));
   }
   WriteReportLine("Identify_FW Version = " + m_FirmwareName, kPlainLine);
   WriteReportLine(platform::Format("Info Block_Max Bad Percent = %u", percent), kPlainLine);

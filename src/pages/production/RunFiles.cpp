@@ -11,8 +11,8 @@
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
-#include "run/IniText.h"
 #include "run/FlowDispatch.h"
+#include "run/IniText.h"
 #include "run/RunGlobals.h"
 
 namespace {
@@ -24,10 +24,13 @@ std::string FileNamePart(std::string text) {
   return text;
 }
 
+// The folder of the run's temporary files (the block-information files among them).
+std::string RunTempFolder() { return GetModuleFolder() + "\\" + settings::kTempFolder; }
+
 }  // namespace
 
 bool ClearRunTempFolder() {
-  const std::string folder = GetModuleFolder() + "\\" + settings::kTempFolder;
+  const std::string folder = RunTempFolder();
   if (!platform::IsDirectory(folder) && MakeDirectoryPath(folder) == 0) return false;
   return platform::ClearDirectory(folder);
 }
@@ -79,7 +82,7 @@ std::string FolderOfPath(const std::string& path) {
 
 std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder) {
   if (workOrder.empty()) return CannotWrite(WorkOrderFilePath(logFolder));
-  std::vector<std::string> folders{logFolder, logFolder + "\\D_Reports", GetModuleFolder() + "\\" + settings::kTempFolder};
+  std::vector<std::string> folders{logFolder, logFolder + "\\D_Reports", RunTempFolder()};
   const SlotFlow flow = ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp);
   if (flow == SlotFlow::RDTResult) folders.push_back(g_WorkFolder.Get() + "Log");
   const bool summaryRows = plan.stationIndex == kStationMP && plan.taskKind == kTaskInit;

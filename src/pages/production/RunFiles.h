@@ -37,9 +37,10 @@ std::string PrepareWorkOrderFile(const std::string& logFolder);
 // folder of the block-information files, the station log folder of the RDT result station,
 // MPTestSummary where Summary.csv is written, and where serial numbers are handed out the
 // folders of SATA_Setting.ini and of the serial record) take a file, and Summary.csv, which
-// takes its rows by appends, can be opened for writing. Folders that are missing are made. Returns "" when the pass can record, else the message that names the folder or file
-// and the reason; the work-order file, already written by PrepareWorkOrderFile, is given (""
-// when it could not be).
+// takes its rows by appends, can be opened for writing. Folders that are missing are made.
+// Returns "" when the pass can record, else the message that names the folder or file and the
+// reason; the work-order file, already written by PrepareWorkOrderFile, is given ("" when it
+// could not be).
 struct PassRecordsPlan {
   int stationIndex = 0;
   int taskKind = 1;

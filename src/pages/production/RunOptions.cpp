@@ -59,7 +59,6 @@ std::string DescribeRunOptions(const RunOptions& options) {
   const std::string station = options.stationProblem.empty() ? std::string(GetTestStationName(options.stationIndex))
                                                              : "none (" + options.stationProblem + ")";
   return platform::Format("Station: %s   Kind: %d   Passes: %d   Serial: %s   Mapping: %s   %s", station.c_str(),
-                          options.taskKind, options.passes,
-                          options.autoSerialNumber ? "auto" : "fixed", MappingName(options.mappingType),
-                          options.bridgeMode ? "Bridge" : "Tester");
+                          options.taskKind, options.passes, options.autoSerialNumber ? "auto" : "fixed",
+                          MappingName(options.mappingType), options.bridgeMode ? "Bridge" : "Tester");
 }

@@ -13,8 +13,8 @@
 #include "device/VendorCommands.h"
 #include "device/records/BadBlockTable.h"
 #include "device/records/InfoBlock.h"
-#include "support/CommandRewriter.h"
 #include "engine/scan/BlockMapLayout.h"
+#include "support/CommandRewriter.h"
 
 namespace {
 

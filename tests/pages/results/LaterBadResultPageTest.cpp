@@ -9,12 +9,12 @@
 #include <string>
 
 #include "ResultPageStation.h"
+#include "device/StationHelpers.h"
 #include "engine/scan/LaterBadRequest.h"
 #include "pages/results/BlockMapDlg.h"
 #include "pages/results/CeMapDlg.h"
 #include "pages/results/LaterBadResultPage.h"
 #include "pages/results/ResultReportPaths.h"
-#include "device/StationHelpers.h"
 #include "platform/Files.h"
 #include "support/HeldTransport.h"
 
