@@ -131,13 +131,8 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
     // No flow runs for this kind at this station: the slot shows idle and nothing is recorded.
     SetSlotStatus(kSlotWaiting, "", "");
   } else {
-    SetSlotStatus(kSlotTesting, "Testing", "");
-    if (m_pProgress) m_pProgress->SetRange(0, 100);
-    m_StartTimeText = LocalStartTimeText();
-    m_StartClock = platform::TickCountMs();
-    BeginTestRecords();
-    const std::uint8_t flowResult = RunFlow(flow);
-    std::uint8_t result = FailIfRecordsLost(flowResult);
+    BeginTest();
+    const std::uint8_t result = FailIfRecordsLost(RunFlow(flow));
     // A slot without a drive stays waiting, without a fail text; under StopIfFail its flow's
     // 0 stops the run all the same.
     const bool noDrive = m_SlotState == kPortWaiting;
@@ -152,6 +147,14 @@ void CSlotTestTask::RunSinglePath(SlotFlow flow, bool stopIfFail) {
   }
   PowerOffSlot();
   DeleteDevice();
+}
+
+void CSlotTestTask::BeginTest() {
+  SetSlotStatus(kSlotTesting, "Testing", "");
+  if (m_pProgress) m_pProgress->SetRange(kProgressEmpty, kProgressFull);
+  m_StartTimeText = LocalStartTimeText();
+  m_StartClock = platform::TickCountMs();
+  BeginTestRecords();
 }
 
 void CSlotTestTask::KeepPassRecord() {
@@ -190,11 +193,7 @@ void CSlotTestTask::RunAutoDetectPath(SlotFlow flow, bool stopIfFail) {
       seenWithoutFlow = true;
       continue;
     }
-    SetSlotStatus(kSlotTesting, "Testing", "");
-    if (m_pProgress) m_pProgress->SetRange(0, 100);
-    m_StartTimeText = LocalStartTimeText();
-    m_StartClock = platform::TickCountMs();
-    BeginTestRecords();
+    BeginTest();
     const std::uint8_t flowResult = FailIfRecordsLost(RunFlow(flow));
     // A flow that ended in its pass has written the slot logs before its END.
     const std::uint8_t result = m_VerdictRecorded ? flowResult : RecordVerdict(flowResult, false);

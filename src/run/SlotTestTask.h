@@ -359,6 +359,9 @@ class CSlotTestTask : public CPoolTask {
 
   // The path of Run the task kind and the auto-detect box choose, with the flow of the station.
   void RunPath();
+  // A test of the drive begins: the slot shows "Testing", its bar's range is set, the start
+  // time is taken and what the task knows of the records of a test is reset.
+  void BeginTest();
   // The three paths of Run.
   void RunSinglePath(SlotFlow flow, bool stopIfFail);
   void RunAutoDetectPath(SlotFlow flow, bool stopIfFail);

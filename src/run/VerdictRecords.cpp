@@ -31,6 +31,12 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
   if (!m_pDevice) return verdict;
   WrittenPassRecords written;
   verdict = FailIfRecordsLost(verdict);
+  // Notes whether a record just written said Pass; a lost one fails the drive, and the records
+  // that said Pass are taken back.
+  const auto recorded = [&](bool& saidPass, bool writtenWhole) {
+    saidPass = writtenWhole && verdict != 0;
+    verdict = FailTakingBack(verdict, written);
+  };
   // A slot without a drive shows no verdict: it is listed (as the failure its flow found) but
   // not counted.
   const bool counted = verdict != 0 || m_SlotState == kPortFail;
@@ -38,20 +44,15 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
   {
     platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
     if (m_AutoDetectRound && counted) {
-      written.slotLogs =
-          UpdateTotalLogs(verdict != 0 ? SlotLogChange::Pass : SlotLogChange::Fail, now) && verdict != 0;
-      verdict = FailTakingBack(verdict, written);
+      recorded(written.slotLogs, UpdateTotalLogs(verdict != 0 ? SlotLogChange::Pass : SlotLogChange::Fail, now));
     }
     if ((m_AutoDetectRound || m_CountsInSummaryLog) && counted) {
-      written.summaryLog = AddDriveToSummaryLog(verdict, now) && verdict != 0;
-      verdict = FailTakingBack(verdict, written);
+      recorded(written.summaryLog, AddDriveToSummaryLog(verdict, now));
     }
     if (!m_AutoDetectRound && m_StationMode != kStationEraseAll) {
-      written.resultsList = WriteResultsList(verdict) && verdict != 0;
-      verdict = FailTakingBack(verdict, written);
+      recorded(written.resultsList, WriteResultsList(verdict));
       if (m_StationMode == kStationMP && m_Kind == kTaskInit) {
-        written.summaryCsv = WriteSummaryCsv(m_pDevice.get(), verdict) && verdict != 0;
-        verdict = FailTakingBack(verdict, written);
+        recorded(written.summaryCsv, WriteSummaryCsv(m_pDevice.get(), verdict));
       }
     }
   }

@@ -81,6 +81,13 @@ inline bool FullSweepAsked() {
 // full sweep is asked for.
 inline bool SweepsVariantStations() { return kSanitizerRunStride == 1 || FullSweepAsked(); }
 
+// Profiles of drives (the keys of a scenario's drive section): on boot code; on the MP
+// firmware from flash after an MP (its info block and good mark written); on the RDT firmware
+// whose test has finished and passed.
+inline const std::string kOnBootCode = "Code=Boot\r\n";
+inline const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
+inline const std::string kRdtPassed = "Code=Rdt\r\nRdtState=Done\r\nRdtResultCode=0\r\n";
+
 // A 24-slot station whose drives have the profile `drives` (the keys of [Drive]) and whose
 // faulted port has `faulted` on top, with the fault line when there is one.
 inline std::string SweepScenario(const std::string& drives, const std::string& faulted,

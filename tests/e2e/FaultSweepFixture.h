@@ -33,7 +33,7 @@ class FaultSweepTest : public StationPassTest {
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(logFolder, ignored)) {
       const std::string name = entry.path().filename().string();
-      if (name.rfind("WO_", 0) == 0 || name == "_Summary.log") std::filesystem::remove(entry.path(), ignored);
+      if (name.starts_with("WO_") || name == "_Summary.log") std::filesystem::remove(entry.path(), ignored);
     }
     std::filesystem::remove_all(logFolder / "Fail_Log", ignored);
     std::filesystem::remove(platform::ToNativePath(SummaryCsvPath()), ignored);
@@ -42,7 +42,7 @@ class FaultSweepTest : public StationPassTest {
     const std::string path = g_WorkOrderFilePath.Get();
     const std::string suffix = platform::Format(",%02d]", port);
     for (const std::string& key : platform::ReadProfileKeys(path, "Results List")) {
-      if (key.size() >= suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      if (key.ends_with(suffix)) {
         return platform::ReadProfileString(path, "Results List", key, "");
       }
     }
@@ -59,7 +59,7 @@ class FaultSweepTest : public StationPassTest {
     std::vector<std::string> rows;
     if (!text) return rows;
     for (const std::string& line : platform::Split(*text, '\n')) {
-      if (!line.empty() && line.rfind("Date,", 0) != 0) rows.push_back(line);
+      if (!line.empty() && !line.starts_with("Date,")) rows.push_back(line);
     }
     return rows;
   }
@@ -80,11 +80,8 @@ class FaultSweepTest : public StationPassTest {
     std::size_t faulted = 0;
     const std::string faultedEnd = "," + CMPDevice::ErrorTagToCode(faultedTag);
     for (const std::string& row : rows) {
-      passes += row.size() > 5 && row.compare(row.size() - 5, 5, ",Pass") == 0 ? 1 : 0;
-      faulted += row.size() > faultedEnd.size() &&
-                         row.compare(row.size() - faultedEnd.size(), faultedEnd.size(), faultedEnd) == 0
-                     ? 1
-                     : 0;
+      passes += row.ends_with(",Pass") ? 1 : 0;
+      faulted += row.ends_with(faultedEnd) ? 1 : 0;
     }
     EXPECT_EQ(passes, 23u);
     EXPECT_EQ(faulted, 1u) << faultedEnd;
@@ -123,7 +120,7 @@ class FaultSweepTest : public StationPassTest {
     sweepPage.expectPassRecorded = [this](int port) {
       if (!WritesResultsList()) return;
       const std::string line = ResultsListLine(port);
-      EXPECT_TRUE(line.size() >= 5 && line.compare(line.size() - 5, 5, ",Pass") == 0) << line;
+      EXPECT_TRUE(line.ends_with(",Pass")) << line;
     };
     sweepPage.blockInfoTags = [this](int port) { return BlockInfoTags(port); };
     sweepPage.failLogCopy = [this](int port) { return FailLogCopy(port); };

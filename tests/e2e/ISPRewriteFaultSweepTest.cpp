@@ -5,10 +5,9 @@
 
 namespace {
 
+using e2etest::kOnBootCode;
+using e2etest::kOnMpFirmware;
 using e2etest::SweepScenario;
-
-const std::string kOnBootCode = "Code=Boot\r\n";
-const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
 
 class ISPRewriteFaultSweepThreads : public e2etest::FaultSweepTest {
  protected:

@@ -10,9 +10,9 @@ using e2etest::FaultSweepTest;
 using e2etest::SweepScenario;
 
 std::string MPSweepScenario(const std::string& faultedCode, const std::string& faultLine = "") {
-  std::string faulted = "Code=" + faultedCode + "\r\n";
-  if (faultedCode == "Rdt") faulted += "RdtState=Done\r\nRdtResultCode=0\r\n";
-  if (faultedCode == "Flash") faulted += "InfoBlock=Written\r\nGoodMark=01\r\n";
+  const std::string faulted = faultedCode == "Rdt"     ? e2etest::kRdtPassed
+                              : faultedCode == "Flash" ? e2etest::kOnMpFirmware
+                                                       : "Code=" + faultedCode + "\r\n";
   return SweepScenario("Code=Burner\r\n", faulted, faultLine);
 }
 

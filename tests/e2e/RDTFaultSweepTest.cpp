@@ -11,8 +11,7 @@ using e2etest::FaultSweepTest;
 using e2etest::SweepScenario;
 
 std::string RDTSweepScenario(const std::string& faultedCode, const std::string& faultLine = "") {
-  std::string faulted = "Code=" + faultedCode + "\r\n";
-  if (faultedCode == "Rdt") faulted += "RdtState=Done\r\nRdtResultCode=0\r\n";
+  const std::string faulted = faultedCode == "Rdt" ? e2etest::kRdtPassed : "Code=" + faultedCode + "\r\n";
   return SweepScenario("Code=Burner\r\n", faulted, faultLine);
 }
 

@@ -6,10 +6,9 @@
 namespace {
 
 using e2etest::FaultSweepTest;
+using e2etest::kOnMpFirmware;
+using e2etest::kRdtPassed;
 using e2etest::SweepScenario;
-
-const std::string kRdtPassed = "Code=Rdt\r\nRdtState=Done\r\nRdtResultCode=0\r\n";
-const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
 
 class RDTResultFaultSweepThreads : public FaultSweepTest {
  protected:

@@ -4,10 +4,9 @@
 
 namespace {
 
+using e2etest::kOnBootCode;
+using e2etest::kOnMpFirmware;
 using e2etest::SweepScenario;
-
-const std::string kOnBootCode = "Code=Boot\r\n";
-const std::string kOnMpFirmware = "Code=Flash\r\nInfoBlock=Written\r\nGoodMark=01\r\n";
 
 std::string RMASweepScenario(const std::string& faultLine = "") {
   return SweepScenario(kOnBootCode, kOnMpFirmware, faultLine);

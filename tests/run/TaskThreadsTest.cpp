@@ -151,7 +151,7 @@ TEST_F(TaskThreads, AnAutoDetectRoundWhoseSummaryLogIsLostIsCountedBadEverywhere
   page.autoDetect.SetCheck(ui::BST_CHECKED);
   platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
   RoundTask* task = NewTask<RoundTask>(1);
-  std::thread worker([task] { task->Run(0); });
+  worker = std::thread([task] { task->Run(0); });
   ASSERT_TRUE(WaitUntil([] { return RoundTask::rounds.load() == 1; }));
   ASSERT_TRUE(WaitUntil([] {
     return platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Bad", 0) == 1;
