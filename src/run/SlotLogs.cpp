@@ -1,6 +1,8 @@
 // The INI-format slot logs of auto-detect runs (total, error and summary logs) and the copy
 // of a log under a station-and-time name.
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
@@ -19,6 +21,16 @@ bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   const bool totals = UpdateTotalLogs(pass ? SlotLogChange::Pass : SlotLogChange::Fail, now);
   return AddDriveToSummaryLog(pass, now) && totals;
 }
+
+namespace {
+
+// The total log's last serial number as it reads back; none when the log names no drive.
+std::optional<std::string> ReadLastSerialNumber(const std::string& totalLog) {
+  if (platform::ReadProfileKeyLine(totalLog, "Serial Number", "Last Serial Number") == 0) return std::nullopt;
+  return platform::ReadProfileString(totalLog, "Serial Number", "Last Serial Number", "");
+}
+
+}  // namespace
 
 bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now) {
   const char* const logName = m_Kind == kTaskInit ? "Init" : m_Kind == kTaskQC ? "QC" : "Debug";
@@ -39,16 +51,27 @@ bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalT
   const std::string totalText = platform::Format("%d", total + 1);
   const std::string goodText = platform::Format("%d", pass ? good + 1 : std::max(0, good - 1));
   const std::string badText = platform::Format("%d", bad + 1);
-  // The total log in one write: its counters, end time and (on a pass) last serial number. A
-  // pass taken back stays counted in Total and moves from Good to Bad.
+  // The last drive that passed: a pass names its own; a pass taken back gives the name back to
+  // the drive before it, unless a later pass has named its own since.
+  const std::optional<std::string> lastSerial = ReadLastSerialNumber(m_TotalLogPath);
+  if (pass) m_LastSerialBeforePass = lastSerial;
+  const bool giveBack = takenBack && lastSerial && lastSerial == m_LastSerialOfPass;
+  // The total log in one write: its counters, end time and last serial number. A pass taken
+  // back stays counted in Total and moves from Good to Bad.
   std::vector<platform::ProfileValue> totals;
   if (!takenBack) totals.push_back({"Total Results", "Total", totalText});
   if (pass || takenBack) totals.push_back({"Total Results", "Good", goodText});
   if (!pass) totals.push_back({"Total Results", "Bad", badText});
   totals.push_back({"Time", "End Time", endTime});
   if (pass) totals.push_back({"Serial Number", "Last Serial Number", serialText});
+  if (giveBack && m_LastSerialBeforePass) totals.push_back({"Serial Number", "Last Serial Number", *m_LastSerialBeforePass});
 
   bool written = platform::WriteProfileStrings(m_TotalLogPath, totals) || NoteLostRecord(m_TotalLogPath);
+  if (written && pass) m_LastSerialOfPass = ReadLastSerialNumber(m_TotalLogPath);
+  if (written && giveBack && !m_LastSerialBeforePass &&
+      !platform::DeleteProfileKey(m_TotalLogPath, "Serial Number", "Last Serial Number")) {
+    written = NoteLostRecord(m_TotalLogPath);
+  }
   if (!pass && !platform::WriteProfileString(m_ErrorLogPath, "Error List",
                                              engine::report::ErrorListKey(now, m_PortNumber, serial),
                                              platform::Format("--%s", IniValueText(engineTag).c_str()))) {

@@ -320,6 +320,10 @@ class CSlotTestTask : public CPoolTask {
   bool m_VerdictRecorded = false;      // RecordVerdict ran for the test
   ResultsListLine m_ListLine;          // the results-list line last written for the drive
   SummaryCsvRow m_SummaryRow;          // the Summary.csv pass row written for the drive
+  // The total log's last serial number before this drive's pass named its own, and as the pass
+  // left it; none where the log named no drive.
+  std::optional<std::string> m_LastSerialBeforePass;
+  std::optional<std::string> m_LastSerialOfPass;
   CSharedPassRecord* m_pPassRecord = nullptr;
 
  private:

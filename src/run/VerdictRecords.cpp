@@ -24,6 +24,8 @@ void CSlotTestTask::BeginTestRecords() {
   m_FailedForLostRecords = false;
   m_ListLine = {};
   m_SummaryRow = {};
+  m_LastSerialBeforePass.reset();
+  m_LastSerialOfPass.reset();
 }
 
 std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStationLogCopy) {

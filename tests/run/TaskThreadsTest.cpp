@@ -145,9 +145,10 @@ TEST_F(TaskThreads, AutoDetectTestsEveryNewlyInsertedDriveOnceAndLogsIt) {
 
 // The slot logs of an auto-detect round are written before the report's END: a round whose
 // summary log cannot be written ends failed, its report never says PASS, and the total log
-// counts it bad, not good.
+// counts it bad, not good, and still names the drive that passed before it as the last one.
 TEST_F(TaskThreads, AnAutoDetectRoundWhoseSummaryLogIsLostIsCountedBadEverywhere) {
   RoundTask::rounds = 0;
+  station.WriteFile("WO1_PC/Total_Init.log", "[Serial Number]\r\nLast Serial Number=EARLIER\r\n");
   page.autoDetect.SetCheck(ui::BST_CHECKED);
   platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
   RoundTask* task = NewTask<RoundTask>(1);
@@ -164,6 +165,23 @@ TEST_F(TaskThreads, AnAutoDetectRoundWhoseSummaryLogIsLostIsCountedBadEverywhere
   EXPECT_EQ(Report(1).find("Result     : PASS"), std::string::npos) << Report(1);
   EXPECT_NE(Report(1).find("Error Tag  : A_W01\r\n"), std::string::npos) << Report(1);
   EXPECT_EQ(platform::ReadProfileKeys(".\\WO1_PC\\Error_Init.log", "Error List").size(), 1u);
+  EXPECT_EQ(platform::ReadProfileString(".\\WO1_PC\\Total_Init.log", "Serial Number", "Last Serial Number", ""),
+            "EARLIER");
+}
+
+// A total log that named no drive before a pass that is taken back names none after it.
+TEST_F(TaskThreads, APassTakenBackLeavesNoLastSerialNumberWhereThereWasNone) {
+  RoundTask::rounds = 0;
+  page.autoDetect.SetCheck(ui::BST_CHECKED);
+  platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
+  RoundTask* task = NewTask<RoundTask>(1);
+  worker = std::thread([task] { task->Run(0); });
+  ASSERT_TRUE(WaitUntil([] {
+    return platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Bad", 0) == 1;
+  }));
+  page.autoDetect.SetCheck(ui::BST_UNCHECKED);
+  worker.join();
+  EXPECT_EQ(platform::ReadProfileKeyLine(".\\WO1_PC\\Total_Init.log", "Serial Number", "Last Serial Number"), 0u);
 }
 
 TEST_F(TaskThreads, AutoDetectWithoutAFlowLeavesTheSlotIdleAndLogsNothing) {
