@@ -22,3 +22,5 @@ SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp) {
       return SlotFlow::None;
   }
 }
+
+bool WritesSummaryCsvRow(int kind, int stationMode) { return kind == kTaskInit && stationMode == kStationMP; }

@@ -28,3 +28,7 @@ enum class SlotFlow : std::uint8_t {
 // The flow of a task kind at a station mode (0..10); onlyDoIsp is OnlyDoISP of [Options] in
 // param.ini being non-zero.
 SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp);
+
+// Whether a test of the task kind at the station mode writes a row of Summary.csv: the
+// initial test of the MP station.
+bool WritesSummaryCsvRow(int kind, int stationMode);

@@ -7,6 +7,10 @@ CSharedText g_WorkOrderFilePath;
 CSharedText g_WorkFolder;
 CSharedText g_WorkingNo;
 
+std::string StationLogFolder() { return g_WorkFolder.Get() + "Log"; }
+std::string SummaryCsvFolder() { return g_WorkFolder.Get() + "MPTestSummary"; }
+std::string SummaryCsvPath() { return SummaryCsvFolder() + "\\Summary.csv"; }
+
 namespace {
 // Every port starts idle, before any page or task looks.
 const bool g_portStatesIdle = [] {

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "platform/StationSettings.h"
 #include "run/SharedText.h"
@@ -47,6 +48,11 @@ extern CSharedText g_WorkOrderFilePath;
 // The program's work folder with a trailing "\" (the parent of "Log" and "MPTestSummary");
 // set by the page when it builds its log paths. Empty: the station folder itself.
 extern CSharedText g_WorkFolder;
+// The work folder's station log folder ("<work folder>Log", where the RDT result station
+// copies its reports), and the MP station's Summary.csv and its folder.
+std::string StationLogFolder();
+std::string SummaryCsvFolder();
+std::string SummaryCsvPath();
 // The cached work number; when it is empty readers take WorkingNo of [General Info] in
 // param.ini instead.
 extern CSharedText g_WorkingNo;

@@ -81,7 +81,7 @@ bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalT
 }
 
 std::string CSlotTestTask::StationLogCopyPath(int stationIndex) const {
-  const std::string folder = g_WorkFolder.Get() + "Log";
+  const std::string folder = StationLogFolder();
   MakeDirectoryPath(folder);
   const platform::LocalTime now = platform::Now();
   const std::string name =

@@ -18,9 +18,8 @@ constexpr std::string_view kSummaryHeader = "Date,Cap,SN,TestResult\n";
 
 bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
   if (device == nullptr) return true;
-  const std::string folder = g_WorkFolder.Get() + "MPTestSummary";
-  MakeDirectoryPath(folder);
-  const std::string path = folder + "\\Summary.csv";
+  MakeDirectoryPath(SummaryCsvFolder());
+  const std::string path = SummaryCsvPath();
   if (!platform::FileExists(path) && !platform::WriteWholeFile(path, kSummaryHeader)) {
     NoteLostRecord(path);
     ShowNoticeWithoutWaiting("Create file fail (Summary.csv)");

@@ -53,7 +53,7 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
     }
     if (!m_AutoDetectRound && m_StationMode != kStationEraseAll) {
       recorded(written.resultsList, WriteResultsList(verdict));
-      if (m_StationMode == kStationMP && m_Kind == kTaskInit) {
+      if (WritesSummaryCsvRow(m_Kind, m_StationMode)) {
         recorded(written.summaryCsv, WriteSummaryCsv(m_pDevice.get(), verdict));
       }
     }

@@ -84,9 +84,9 @@ std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& log
   if (workOrder.empty()) return CannotWrite(WorkOrderFilePath(logFolder));
   std::vector<std::string> folders{logFolder, logFolder + "\\D_Reports", RunTempFolder()};
   const SlotFlow flow = ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp);
-  if (flow == SlotFlow::RDTResult) folders.push_back(g_WorkFolder.Get() + "Log");
-  const bool summaryRows = plan.stationIndex == kStationMP && plan.taskKind == kTaskInit;
-  if (summaryRows) folders.push_back(g_WorkFolder.Get() + "MPTestSummary");
+  if (flow == SlotFlow::RDTResult) folders.push_back(StationLogFolder());
+  const bool summaryRows = WritesSummaryCsvRow(plan.taskKind, plan.stationIndex);
+  if (summaryRows) folders.push_back(SummaryCsvFolder());
   if (flow == SlotFlow::MP || flow == SlotFlow::RDT) {
     folders.push_back(FolderOfPath(settings::keys::LastSN.file));
     folders.push_back(FolderOfPath(engine::firmware::SerialRecordPath(logFolder)));
@@ -95,7 +95,7 @@ std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& log
     if (std::string problem = CheckFolder(folder); !problem.empty()) return problem;
   }
   // Summary.csv takes its rows by appends: the file itself must open for writing.
-  const std::string summaryCsv = g_WorkFolder.Get() + "MPTestSummary\\Summary.csv";
+  const std::string summaryCsv = SummaryCsvPath();
   if (summaryRows && platform::FileExists(summaryCsv) && !platform::AppendToFile(summaryCsv, "", false)) {
     return CannotWrite(summaryCsv);
   }
