@@ -366,8 +366,8 @@ class CMPDevice {
   std::string WriteSmartReport(const std::uint8_t* smartPage512);
   // The statistics text of the block-information record (fromRecord set) or of the drive's
   // bad-block table read now; the empty text without the records it needs. nullopt when the
-  // table could not be read (or failed its checksum test): the read's tag and message are
-  // left for the caller, as counts of a block map that was not read would be made up.
+  // table could not be read: the read's tag and message are left for the caller, as counts of
+  // a block map that was not read would be made up.
   std::optional<std::string> FormatBlockStatistics(std::uint32_t itemMask, std::uint8_t fromRecord,
                                                    const BlockInfoRecord* blockInfo, const std::uint8_t* rdtInfo64);
 

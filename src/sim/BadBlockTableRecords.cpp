@@ -17,7 +17,7 @@ std::uint32_t TableSectors(const BbtGeometry& geometry) {
   return static_cast<std::uint32_t>((BlockMapBytes(geometry) + kSectorBytes - 1) / kSectorBytes);
 }
 
-BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry, std::uint16_t mapChecksum) {
+BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry) {
   BbtParameterRecord record;
   std::memset(&record, 0, sizeof(record));
   record.magic.Set(kBbtParameterMagic);
@@ -40,7 +40,6 @@ BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry, std::uint16_
   record.unitsPerCe = static_cast<std::uint8_t>(group);
   record.mapFactor = static_cast<std::uint8_t>(units / group);
   record.tableSectors.Set(TableSectors(geometry));
-  record.mapChecksum.Set(mapChecksum);
   return record;
 }
 

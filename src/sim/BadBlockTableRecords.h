@@ -19,8 +19,8 @@ struct BbtGeometry {
 
 std::uint32_t BlockMapBytes(const BbtGeometry& geometry);
 std::uint32_t TableSectors(const BbtGeometry& geometry);
-// The parameter record of the geometry, carrying the CRC-16 of the block map as it stands.
-BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry, std::uint16_t mapChecksum);
+// The parameter record of the geometry.
+BbtParameterRecord EncodeBbtParameters(const BbtGeometry& geometry);
 
 // The table image of a block map (geometry's map size), padded with 0xFF to whole sectors.
 std::vector<std::uint8_t> EncodeBadBlockTable(std::span<const std::uint8_t> blockMap);

@@ -408,8 +408,7 @@ std::uint16_t SimDrive::TableCheckSum() const {
   return CCrc16::Ccitt(m_table.data(), mapBytes);
 }
 
-// The controller keeps the record's checksum with its table: every table write changes both.
-BbtParameterRecord SimDrive::BbtParameters() const { return EncodeBbtParameters(TableGeometry(), TableCheckSum()); }
+BbtParameterRecord SimDrive::BbtParameters() const { return EncodeBbtParameters(TableGeometry()); }
 
 DriveStatus SimDrive::ReadBadBlockTable(std::uint32_t firstSector, std::uint32_t count,
                                         std::span<std::uint8_t> out) const {

@@ -4,13 +4,16 @@
 // which the report's total-time line names. Every drive passes, and its results-list line
 // names its serial number.
 #include "e2e/StationPassFixture.h"
+#include <algorithm>
 #include <set>
 #include <vector>
 
+#include "device/records/BadBlockTable.h"
 #include "pages/PageTestStation.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/RunGlobals.h"
+#include "support/CommandRewriter.h"
 
 namespace {
 
@@ -99,5 +102,42 @@ INSTANTIATE_TEST_SUITE_P(
                       StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"},  // kind 4: RMA read
                       StationPass{"MP", "ProgrammedAtMp.ini", "Upgrade  Firmware", "", "", true}),  // kind 1: upgrade
     [](const ::testing::TestParamInfo<StationPass>& info) { return NameOf(info.param); });
+
+// The parameter record's bytes after the table size are the controller's own: whatever it keeps
+// there (a reserved field reads 0), every drive of an MP and of an RDT pass passes.
+struct ParameterRecordTail {
+  const char* station;
+  std::uint8_t fill;
+};
+
+class ParameterRecordTailThreads : public e2etest::StationPassTest,
+                                   public ::testing::WithParamInterface<ParameterRecordTail> {
+ protected:
+  ParameterRecordTailThreads() : StationPassTest(GetParam().station, pagestest::kTwentyFourDrives) {}
+};
+
+TEST_P(ParameterRecordTailThreads, TwentyFourDrivesPassWhateverTheControllerKeepsAfterTheTableSize) {
+  const std::uint8_t fill = GetParam().fill;
+  device::SetTransport(std::make_shared<testsupport::CommandRewriter>(
+      device::GetTransport(), "Read BBT Parameter", testsupport::CommandRewriter::Data::Answered,
+      [fill](std::span<std::uint8_t> data) {
+        constexpr std::size_t kTail = offsetof(BbtParameterRecord, tableSectors) + 2;
+        constexpr std::size_t kEnd = sizeof(BbtParameterRecord);
+        if (data.size() >= kEnd) std::fill(data.begin() + kTail, data.begin() + kEnd, fill);
+      }));
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) {
+    SCOPED_TRACE("port " + std::to_string(port));
+    EXPECT_EQ(PortStateOf(port), kPortPass) << Report(port);
+  }
+  EXPECT_NE(summary.find("[Results]\r\nPass=24\r\n"), std::string::npos) << summary;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stations, ParameterRecordTailThreads,
+                         ::testing::Values(ParameterRecordTail{"MP", 0x00}, ParameterRecordTail{"MP", 0x5A},
+                                           ParameterRecordTail{"RDT", 0x00}, ParameterRecordTail{"RDT", 0x5A}),
+                         [](const ::testing::TestParamInfo<ParameterRecordTail>& info) {
+                           return std::string(info.param.station) + "Fill" + std::to_string(info.param.fill);
+                         });
 
 }  // namespace

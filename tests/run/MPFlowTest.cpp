@@ -117,12 +117,12 @@ TEST_F(MPFlow, ADriveOnTheRdtFirmwareHasItsResultsJudgedAndStoresThreeRecords) {
 TEST_F(MPFlow, StatisticsOfATableThatWasNotReadFailTheDriveBeforeTheScan) {
   SetSlotLayout(8);
   SetKey(kParam, "Options", "save_RDT_log", "0");
-  // The statistics read the table before the first scan; a garbled table fails its checksum test.
+  // The statistics read the table before the first scan; a table read that is refused fails it.
   Install(OnRdtFirmware());
-  Fault(1, "Read BBT", sim::FaultAction::Garbage);
+  Fault(1, "Read BBT", sim::FaultAction::Sense);
   EXPECT_EQ(RunFlow(), 0);
   const std::string message = task->m_pDevice->m_ErrorMessage;
-  EXPECT_EQ(message.rfind("BBT check sum error!!! (read ", 0), 0u) << message;
+  EXPECT_EQ(message.rfind("Issue Read BBT Command Failed !!!", 0), 0u) << message;
   ExpectFailedAt("F_D01", message, page.bars[0].GetPos());
   EXPECT_EQ(BlockInfoTags(), std::string("RDT\0;", 5));
 }

@@ -269,9 +269,9 @@ TEST(FlashIdTable, EntryPerCeZeroForAbsentCes) {
 
 TEST(BadBlockTable, ParameterRecordMapSizeAndAbsentCes) {
   const sim::BbtGeometry geometry{.ceSlots = 3, .unitsPerCe = 2, .blocksPerUnit = 1000, .presentCeMask = 0x5};
-  const auto record = sim::EncodeBbtParameters(geometry, 0xBEEF);
+  const auto record = sim::EncodeBbtParameters(geometry);
   EXPECT_EQ(Slice(record, 0, 8), (Bytes{'D', 'B', 'T', 'P', 0x00, 0x3F, 0x02, 0x3F}));
-  EXPECT_EQ(Slice(record, 0x24, 14), (Bytes{0xE8, 0x03, 0x00, 0x00, 16, 0, 1, 3, 2, 1, 0x0C, 0x00, 0xEF, 0xBE}));
+  EXPECT_EQ(Slice(record, 0x24, 14), (Bytes{0xE8, 0x03, 0x00, 0x00, 16, 0, 1, 3, 2, 1, 0x0C, 0x00, 0x00, 0x00}));
   EXPECT_EQ(sim::BlockMapBytes(geometry), 6000u);  // 3 x 2 x 1 x 1000
   const std::vector<std::uint8_t> map(6000, 0x00);
   const auto table = sim::EncodeBadBlockTable(map);
@@ -283,7 +283,7 @@ TEST(BadBlockTable, ParameterRecordMapSizeAndAbsentCes) {
 TEST(BadBlockTable, DiesGroupedUnderOneChipNumberShiftTheChipsOfTheLaterGroups) {
   sim::BbtGeometry geometry{
       .ceSlots = 4, .unitsPerCe = 4, .unitsPerGroup = 2, .blocksPerUnit = 256, .presentCeMask = 0xF};
-  const BbtParameterRecord record = sim::EncodeBbtParameters(geometry, 0);
+  const BbtParameterRecord record = sim::EncodeBbtParameters(geometry);
   // Two dies per group, two groups per CE: the map is as large as without groups.
   EXPECT_EQ(Slice(record, 40, 6), (Bytes{16, 1, 1, 4, 2, 2}));
   EXPECT_EQ(sim::BlockMapBytes(geometry), 4096u);
@@ -292,9 +292,9 @@ TEST(BadBlockTable, DiesGroupedUnderOneChipNumberShiftTheChipsOfTheLaterGroups) 
   EXPECT_EQ(ThirdPartyChipNumber(record, 1, 1, 2), 1);
   // A group of every die (or none given) shifts nothing.
   geometry.unitsPerGroup = 4;
-  EXPECT_EQ(Slice(sim::EncodeBbtParameters(geometry, 0), 40, 6), (Bytes{16, 0, 1, 4, 4, 1}));
+  EXPECT_EQ(Slice(sim::EncodeBbtParameters(geometry), 40, 6), (Bytes{16, 0, 1, 4, 4, 1}));
   geometry.unitsPerGroup = 0;
-  EXPECT_EQ(Slice(sim::EncodeBbtParameters(geometry, 0), 40, 6), (Bytes{16, 0, 1, 4, 4, 1}));
+  EXPECT_EQ(Slice(sim::EncodeBbtParameters(geometry), 40, 6), (Bytes{16, 0, 1, 4, 4, 1}));
 }
 
 TEST(BadBlockTable, ThirdPartySliceHasItsChecksumInTheFirstSectorOnly) {

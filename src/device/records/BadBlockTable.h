@@ -1,10 +1,8 @@
 #pragma once
 // The controller's bad-block table and its two companions:
 //  - the 64-byte BBT parameter record ("DBTP"): the CE address bytes, the chip-number rule,
-//    the geometry whose product is the size of the block map, the table size in sectors and
-//    the controller's CRC-16 (CCITT) of its block map, which it keeps with every table write
-//    (the checksum a table read is tested against; the RDT information record carries
-//    another one, of the table the RDT firmware left);
+//    the geometry whose product is the size of the block map and the table size in sectors;
+//    the bytes after it are the controller's own and are passed on as they come;
 //  - the table itself: one status byte per block, CE slot after CE slot, blocks in order
 //    (0x80 factory bad, 0x40 found bad by the RDT, 0x04 erase fail, 0x02 program fail,
 //    0x01 read fail, 0x10 / 0x20 further marks), padded with 0xFF to whole sectors;
@@ -34,8 +32,7 @@ struct BbtParameterRecord {
   std::uint8_t unitsPerCe;          // 0x2C (44): units (dies) per group, under one chip number
   std::uint8_t mapFactor;           // 0x2D (45): groups per CE (1: one group holds every unit)
   LeU16 tableSectors;               // 0x2E (46): table size in 512-byte sectors
-  LeU16 mapChecksum;                // 0x30 (48): CRC-16 (CCITT) of the block map
-  std::uint8_t reserved32[0x40 - 0x32];
+  std::uint8_t reserved30[0x40 - 0x30];
 };
 #pragma pack(pop)
 
@@ -49,7 +46,6 @@ static_assert(offsetof(BbtParameterRecord, ceSlots) == 43);
 static_assert(offsetof(BbtParameterRecord, unitsPerCe) == 44);
 static_assert(offsetof(BbtParameterRecord, mapFactor) == 45);
 static_assert(offsetof(BbtParameterRecord, tableSectors) == 46);
-static_assert(offsetof(BbtParameterRecord, mapChecksum) == 48);
 
 inline constexpr char kBbtParameterMagic[] = "DBTP";
 inline constexpr std::uint8_t kAbsentCeAddress = 0x3F;

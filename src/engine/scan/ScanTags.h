@@ -27,7 +27,6 @@ inline constexpr const char* kWriteTableFailed = "Issue Write BBT Command Failed
 inline constexpr const char* kReadRdtInfoFailed = "Issue ReadRDTInfo Command Failed !!!";
 inline constexpr const char* kRead3rdFailed = "Read 3rd BBT Failed !!!";
 inline constexpr const char* kTableSizeError = "BBT Info BBTSize error!!!";
-inline constexpr const char* kTableChecksumError = "BBT check sum error!!!";
 inline constexpr const char* kLoadFileFailed = "Load BBT File: %s failed!!!";
 inline constexpr const char* kSaveFileFailed = "Open saving file-%s Failed";
 
