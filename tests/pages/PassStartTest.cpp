@@ -1,10 +1,12 @@
 // What a Start of the production page refuses before any drive is touched: a station setting
 // that names no station (or no station settings file at all), and a pass that could not record
-// what it does (a log folder, the station's log folder, MPTestSummary, Summary.csv or the
-// serial record that cannot be written). The operator is told the file and key or the folder,
-// no task runs, no serial number is used; the line of the run options says what is wrong.
+// what it does (a log folder or its slot report folder, the station's log folder, MPTestSummary,
+// Summary.csv or the serial record that cannot be written). The operator is told the file and
+// key or the folder, no task runs, no serial number is used; the line of the run options says
+// what is wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -71,6 +73,8 @@ TEST_F(PassStart, AStationSettingThatNamesNoStationStartsNoPass) {
 TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
   const std::string logFolder = LogFolderText("MP");
   const std::string logRoot = logFolder.substr(2, logFolder.rfind('\\') - 2);
+  std::string reportFolder = logFolder.substr(2) + "/D_Reports";
+  std::replace(reportFolder.begin(), reportFolder.end(), '\\', '/');
   const struct {
     const char* name;
     const char* station;
@@ -79,6 +83,7 @@ TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
     std::function<void(PassStart&)> setUp;
   } cases[] = {
       {"log folder", "MP", logRoot, logFolder + "\\WO_", nullptr},
+      {"slot report folder", "MP", reportFolder, logFolder + "\\D_Reports", nullptr},
       {"MPTestSummary", "MP", "MPTestSummary", ".\\MPTestSummary", nullptr},
       {"serial record folder", "RDT", "SerialRecords", ".\\SerialRecords",
        [](PassStart& t) { t.test.SetKey(".\\SATA_Setting.ini", "Global_Setting", "SN_Log_Path", ".\\SerialRecords"); }},

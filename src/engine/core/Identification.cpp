@@ -36,21 +36,15 @@ std::uint16_t IdentifyWord(const std::vector<std::uint8_t>& data, std::size_t wo
 }
 
 // IDENTIFY data that the drive sent, not noise: its text fields are ATA strings (printable
-// ASCII; a field the drive leaves empty may be zero bytes), and data that carries the
-// integrity signature (word 255, low byte 0xA5) sums to 0 over its 512 bytes.
+// ASCII; a field the drive leaves empty may be zero bytes). Data that carries the integrity
+// signature and does not sum to 0 never gets here: the IDENTIFY command refuses it.
 template <std::size_t N>
 bool IsAtaString(const WordSwappedText<N>& text) {
   return std::all_of(std::begin(text.chars), std::end(text.chars),
                      [](char c) { return c == '\0' || (c >= 0x20 && c <= 0x7E); });
 }
-bool IdentifyDataValid(const std::vector<std::uint8_t>& bytes, const IdentifyData& data) {
-  if (!IsAtaString(data.serialNumber) || !IsAtaString(data.firmwareRevision) || !IsAtaString(data.modelNumber)) {
-    return false;
-  }
-  if ((data.integrity.Get() & 0xFF) != 0xA5) return true;
-  std::uint8_t sum = 0;
-  for (std::size_t i = 0; i < sizeof(IdentifyData) && i < bytes.size(); ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
-  return sum == 0;
+bool IdentifyDataValid(const IdentifyData& data) {
+  return IsAtaString(data.serialNumber) && IsAtaString(data.firmwareRevision) && IsAtaString(data.modelNumber);
 }
 
 std::string FlashIdText(const std::uint8_t* id, std::size_t count) {
@@ -73,7 +67,7 @@ std::uint8_t CMPDevice::IdentifyDrive(std::string_view failTag) {
   if (!Command().Identify(m_IdentifyBuffer)) return Fail(failTag, "Issue Identify Command Fail.");
   IdentifyData data;
   std::memcpy(&data, m_IdentifyBuffer.data(), sizeof(data));
-  if (!IdentifyDataValid(m_IdentifyBuffer, data)) return Fail(failTag, "Identify data not valid.");
+  if (!IdentifyDataValid(data)) return Fail(failTag, "Identify data not valid.");
   m_DriveSerial = engine::TrimmedText(data.serialNumber);
   m_FirmwareRevision = engine::TrimmedText(data.firmwareRevision);
   const std::uint64_t lba48 = data.lba48Sectors.Get();

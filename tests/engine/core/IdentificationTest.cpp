@@ -1,8 +1,11 @@
 // Identification on the simulated station: system information, flash IDs against the
 // parameter file, the IC version, the bin type of the flash-type table and the serial number.
 #include <array>
+#include <cstddef>
 
 #include "EngineFixture.h"
+#include "device/records/IdentifyData.h"
+#include "support/CommandRewriter.h"
 
 namespace {
 
@@ -220,6 +223,32 @@ TEST_F(EngineTest, CheckSerialNumberChecksAWorldWideNameTheDriveReports) {
   EXPECT_EQ(device->CheckSerialNumber(0, 0), 0);
   ExpectFailure("S_x17", "WWN is not valid.");
   EXPECT_TRUE(HasFailRecord("S_x17"));
+}
+
+TEST_F(EngineTest, IdentifyDataThatCarriesItsIntegritySignatureMustSumToZero) {
+  // One byte of the sector count changed on the way: the text fields stay ATA strings, so only
+  // the signed data's sum tells the change (the command is refused); data without the
+  // signature has no sum to test.
+  const struct {
+    bool signatureKept;
+    std::uint8_t result;
+  } cases[] = {{true, 0}, {false, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.signatureKept ? "signed" : "unsigned");
+    Install(sim::DriveProfile{});
+    device::SetTransport(std::make_shared<testsupport::CommandRewriter>(
+        device::GetTransport(), "Identify", testsupport::CommandRewriter::Data::Answered,
+        [keep = c.signatureKept](std::span<std::uint8_t> data) {
+          if (data.size() < sizeof(IdentifyData)) return;
+          data[offsetof(IdentifyData, lba28Sectors)] ^= 0x01;
+          if (!keep) data[offsetof(IdentifyData, integrity)] = 0;
+        }));
+    device->WriteReportLine("START", 0);
+    EXPECT_EQ(device->CheckSerialNumber(0, 0), c.result);
+    if (c.result == 0) {
+      ExpectFailure("I_x06", "Issue Identify Command Fail.");
+    }
+  }
 }
 
 }  // namespace

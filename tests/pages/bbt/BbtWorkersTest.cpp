@@ -12,6 +12,7 @@
 #include "device/Transport.h"
 #include "device/records/InfoBlock.h"
 #include "device/Crc16.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 #include "sim/SlotCommands.h"
 #include "support/CommandRewriter.h"
@@ -118,6 +119,22 @@ TEST_F(BbtWorkersThreads, EraseAllErasesTheFlashAndAsksForARePlug) {
   EXPECT_EQ(Drive(2).FlashHolds(), sim::FlashFirmware::None);
   EXPECT_TRUE(ReportHas(2, "Erase All Block(Type 9) OK"));
   EXPECT_TRUE(ReportHas(2, "Result     : PASS"));
+}
+
+// The page writes into the QC station's log folder: a slot report it replaces (a QC pass's, or
+// its own of an earlier job) is moved aside, under the time it was moved.
+TEST_F(BbtWorkersThreads, AWorkerKeepsTheSlotReportItReplaces) {
+  Choose(2);
+  Press(page.EraseAllButton());
+  const std::string earlier = Report(2);
+  ASSERT_NE(earlier.find("Result     : PASS"), std::string::npos);
+  Replug(2);
+  Press(page.EraseAllButton());
+  EXPECT_EQ(Status(), "Pass, please re-plug in!!");
+  const std::string kept = page.LogFolder() + "\\D_Reports\\Earlier\\";
+  const auto files = platform::FindFiles(kept + "*_2_Report_*.txt");
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(platform::ReadWholeFile(kept + files[0].name), earlier);
 }
 
 TEST_F(BbtWorkersThreads, EraseAllPollsTheDriveWhenParamIniSaysSo) {
