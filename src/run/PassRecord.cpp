@@ -1,5 +1,8 @@
 #include "run/PassRecord.h"
 
+#include <functional>
+#include <utility>
+
 #include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "engine/core/SlotReportText.h"
@@ -9,6 +12,7 @@
 #include "run/RunGlobals.h"
 #include "run/SharedText.h"
 #include "run/SlotTestTask.h"
+#include "run/VerdictRecords.h"
 
 namespace {
 
@@ -29,23 +33,31 @@ bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& fai
   if (slot >= 1 && slot <= kSlotCount) g_PortState[static_cast<std::size_t>(slot - 1)] = kPortFail;
   if (record.slot != slot) return true;  // no pass of the slot was recorded
 
+  // A take-back the disk refuses is owed, and written as soon as it can be (VerdictRecords.h).
+  const auto takeBack = [&](const std::string& file, std::string wrong, std::function<bool()> write) {
+    return Noted(WriteOrOweTakeBack({file, slot, record.serial, std::move(wrong), std::move(write)}), file);
+  };
   bool written = true;
   if (!record.reportPath.empty()) {
     const std::string failRecord = engine::report::FailRecordText(tag, CMPDevice::ErrorTagToCode(tag), failure,
                                                                   record.serial, record.slot, platform::Now());
-    if (Noted(platform::AppendToFile(record.reportPath, failRecord, false), record.reportPath)) {
-      if (!record.failLogCopy.empty()) {
-        written = Noted(CMPDevice::CopyReportToFailLog(record.reportPath, record.failLogCopy), record.failLogCopy);
-      }
-    } else {
-      written = false;
+    written = takeBack(record.reportPath, "still says PASS", [path = record.reportPath, failRecord] {
+      return !platform::FileExists(path) || platform::AppendToFile(path, failRecord, false);
+    });
+    if (written && !record.failLogCopy.empty()) {
+      written = Noted(CMPDevice::CopyReportToFailLog(record.reportPath, record.failLogCopy), record.failLogCopy);
     }
   }
   if (!record.listLine.workOrder.empty()) {
-    written = Noted(WriteResultsListEntry(record.listLine, false, tag, failure), record.listLine.workOrder) && written;
+    const auto listLine = [line = record.listLine, tag, failure] {
+      return WriteResultsListEntry(line, false, tag, failure);
+    };
+    written = takeBack(record.listLine.workOrder, "still lists the drive as Pass", listLine) && written;
   }
   if (!record.summaryRow.path.empty()) {
-    written = Noted(TakeBackSummaryCsvRow(record.summaryRow), record.summaryRow.path) && written;
+    written =
+        takeBack(record.summaryRow.path, "still has the drive's row as Pass", SummaryCsvRowTakeBack(record.summaryRow)) &&
+        written;
   }
   return written;
 }

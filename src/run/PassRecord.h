@@ -5,6 +5,7 @@
 // page then takes the pass back: the slot report gets the lost-records fail record (and its
 // copy in Fail_Log), and the drive's results-list line becomes a failure, as a slot task does
 // when one of its own records is lost after its flow passed.
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -24,6 +25,9 @@ struct SummaryCsvRow {
 // replacement of the file; true when done or when no row was added, false (the file as it
 // was) when the row is not found or the file cannot be written.
 bool TakeBackSummaryCsvRow(const SummaryCsvRow& row);
+// The take-back of a pass row as a take-back owed writes it: done once the file no longer
+// holds the row (taken back now, or the file without it meanwhile).
+std::function<bool()> SummaryCsvRowTakeBack(const SummaryCsvRow& row);
 
 struct SlotPassRecord {
   int slot = 0;               // 0: no pass recorded
@@ -56,6 +60,7 @@ class CSharedPassRecord {
 // pass: the slot's cell shows the lost-records failure, its result text and port state say
 // so, and the records of the pass say so too (fail record in the report, copied to Fail_Log;
 // the results-list line and the Summary.csv row a failure). False when one of those records could not be written
-// (the slot shows the failure all the same).
+// (the slot shows the failure all the same); a record that still says Pass is then owed its
+// take-back (VerdictRecords.h).
 bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& failure, CColorEdit& cell,
                   CSharedText& resultText);

@@ -12,6 +12,7 @@
 #include "run/IniText.h"
 #include "run/ResultsList.h"
 #include "run/SlotTestTask.h"
+#include "run/VerdictRecords.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ bool CSlotTestTask::WriteResultsListLine(int result) {
   const std::string workOrder = g_WorkOrderFilePath.Get();
   // Before the page has made the work-order file there is no list to write to.
   if (workOrder.empty() || !m_pDevice) return true;
+  WriteOwedTakeBacks(workOrder);
   const bool rdtImage =
       m_StationMode == kStationRDT || m_StationMode == kStationReRDT || m_StationMode == kStationSortRDT;
   m_TextBuffer = settings::ReadText(rdtImage ? settings::keys::IspRDTBinCode : settings::keys::IspMPBinCode,

@@ -14,6 +14,7 @@
 #include "run/IniText.h"
 #include "run/SlotTestTask.h"
 #include "run/SummaryLog.h"
+#include "run/VerdictRecords.h"
 
 bool CSlotTestTask::WriteSlotLogs(std::uint8_t pass) {
   // One time for every log: the summary's End Time is the very value of the total log's.
@@ -39,38 +40,32 @@ bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalT
   // The logs would be lost silently if the page had not made the folder yet.
   MakeDirectoryPath(m_LogFolder);
   const bool pass = change == SlotLogChange::Pass;
-  const bool takenBack = change == SlotLogChange::PassTakenBack;
   const std::string serial = m_pDevice ? m_pDevice->m_SerialNumber : std::string();
   const std::string engineTag = m_pDevice ? m_pDevice->m_ErrorTag : std::string();
-
-  const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
-  const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
-  const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
   const std::string endTime = engine::report::LogTimeText(now);
-  const std::string serialText = IniValueText(serial);
-  const std::string totalText = platform::Format("%d", total + 1);
-  const std::string goodText = platform::Format("%d", pass ? good + 1 : std::max(0, good - 1));
-  const std::string badText = platform::Format("%d", bad + 1);
-  // The last drive that passed: a pass names its own; a pass taken back gives the name back to
-  // the drive before it, unless a later pass has named its own since.
-  const std::optional<std::string> lastSerial = ReadLastSerialNumber(m_TotalLogPath);
-  if (pass) m_LastSerialBeforePass = lastSerial;
-  const bool giveBack = takenBack && lastSerial && lastSerial == m_LastSerialOfPass;
-  // The total log in one write: its counters, end time and last serial number. A pass taken
-  // back stays counted in Total and moves from Good to Bad.
-  std::vector<platform::ProfileValue> totals;
-  if (!takenBack) totals.push_back({"Total Results", "Total", totalText});
-  if (pass || takenBack) totals.push_back({"Total Results", "Good", goodText});
-  if (!pass) totals.push_back({"Total Results", "Bad", badText});
-  totals.push_back({"Time", "End Time", endTime});
-  if (pass) totals.push_back({"Serial Number", "Last Serial Number", serialText});
-  if (giveBack && m_LastSerialBeforePass) totals.push_back({"Serial Number", "Last Serial Number", *m_LastSerialBeforePass});
 
-  bool written = platform::WriteProfileStrings(m_TotalLogPath, totals) || NoteLostRecord(m_TotalLogPath);
-  if (written && pass) m_LastSerialOfPass = ReadLastSerialNumber(m_TotalLogPath);
-  if (written && giveBack && !m_LastSerialBeforePass &&
-      !platform::DeleteProfileKey(m_TotalLogPath, "Serial Number", "Last Serial Number")) {
-    written = NoteLostRecord(m_TotalLogPath);
+  bool written = true;
+  if (change == SlotLogChange::PassTakenBack) {
+    TakeBackTotalLog();
+  } else {
+    WriteOwedTakeBacks(m_TotalLogPath);
+    const int total = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Total", 0);
+    const int good = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Good", 0);
+    const int bad = platform::ReadProfileInt(m_TotalLogPath, "Total Results", "Bad", 0);
+    const std::string serialText = IniValueText(serial);
+    const std::string totalText = platform::Format("%d", total + 1);
+    const std::string goodText = platform::Format("%d", good + 1);
+    const std::string badText = platform::Format("%d", bad + 1);
+    // The last drive that passed names its own; the name before it is kept for a take-back.
+    if (pass) m_LastSerialBeforePass = ReadLastSerialNumber(m_TotalLogPath);
+    // The total log in one write: its counters, end time and last serial number.
+    std::vector<platform::ProfileValue> totals{{"Total Results", "Total", totalText}};
+    totals.push_back(pass ? platform::ProfileValue{"Total Results", "Good", goodText}
+                          : platform::ProfileValue{"Total Results", "Bad", badText});
+    totals.push_back({"Time", "End Time", endTime});
+    if (pass) totals.push_back({"Serial Number", "Last Serial Number", serialText});
+    written = platform::WriteProfileStrings(m_TotalLogPath, totals) || NoteLostRecord(m_TotalLogPath);
+    if (written && pass) m_LastSerialOfPass = ReadLastSerialNumber(m_TotalLogPath);
   }
   if (!pass && !platform::WriteProfileString(m_ErrorLogPath, "Error List",
                                              engine::report::ErrorListKey(now, m_PortNumber, serial),
@@ -78,6 +73,36 @@ bool CSlotTestTask::UpdateTotalLogs(SlotLogChange change, const platform::LocalT
     written = NoteLostRecord(m_ErrorLogPath);
   }
   return written;
+}
+
+void CSlotTestTask::TakeBackTotalLog() {
+  const std::string totalLog = m_TotalLogPath;
+  const std::optional<std::string> ofPass = m_LastSerialOfPass;
+  const std::optional<std::string> beforePass = m_LastSerialBeforePass;
+  // The last serial number is the pass's own until a later pass names its own.
+  const auto namesThePass = [totalLog, ofPass] {
+    const std::optional<std::string> last = ReadLastSerialNumber(totalLog);
+    return last && last == ofPass;
+  };
+  // The drive stays counted in Total and moves from Good to Bad, in one write with the end time
+  // and the last serial number given back to the drive that passed before it.
+  const auto counters = [totalLog, beforePass, namesThePass] {
+    const int good = platform::ReadProfileInt(totalLog, "Total Results", "Good", 0);
+    const int bad = platform::ReadProfileInt(totalLog, "Total Results", "Bad", 0);
+    const std::string goodText = platform::Format("%d", std::max(0, good - 1));
+    const std::string badText = platform::Format("%d", bad + 1);
+    const std::string endTime = engine::report::LogTimeText(platform::Now());
+    std::vector<platform::ProfileValue> totals{
+        {"Total Results", "Good", goodText}, {"Total Results", "Bad", badText}, {"Time", "End Time", endTime}};
+    if (beforePass && namesThePass()) totals.push_back({"Serial Number", "Last Serial Number", *beforePass});
+    return platform::WriteProfileStrings(totalLog, totals);
+  };
+  TakeBackRecord(totalLog, "still counts the drive as good", counters);
+  // Where no drive had passed before it, the log names none again.
+  if (beforePass) return;
+  TakeBackRecord(totalLog, "still names the drive as the last that passed", [totalLog, namesThePass] {
+    return !namesThePass() || platform::DeleteProfileKey(totalLog, "Serial Number", "Last Serial Number");
+  });
 }
 
 std::string CSlotTestTask::StationLogCopyPath(int stationIndex) const {

@@ -25,6 +25,9 @@ constexpr ui::COLORREF kWhite = ui::RGB(255, 255, 255);
 constexpr ui::COLORREF kRed = ui::RGB(255, 0, 0);
 constexpr ui::COLORREF kBlue = ui::RGB(0, 100, 255);
 
+// What a testing slot's cell says while the records of its pass are written.
+constexpr const char* kWritingRecordsText = "Writing records";
+
 constexpr StatePainting kStatePaintings[] = {
     {kSlotIdle, kRed, kBlack, kPortIdle, false, StateWord::Text},
     {kSlotFail, kBlack, kRed, kPortFail, true, StateWord::Error},
@@ -94,6 +97,14 @@ void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_
     FailIfRecordsLost(1);
     return;
   }
+  // The slot shows its verdict once, after the records it depends on: a pass a flow paints
+  // before the test's records are written waits for them.
+  if (painting->portState == kPortPass && m_FlowStarted && !m_VerdictRecorded) {
+    m_PassAfterRecords = PassPainting{state, std::string(text), std::string(message)};
+    if (m_pStatusBox) PaintSlotCell(*m_pStatusBox, kSlotTesting, kWritingRecordsText, "");
+    return;
+  }
+  m_PassAfterRecords.reset();
   if (m_pStatusBox) PaintSlotCell(*m_pStatusBox, state, text, message);
   if (state == kSlotWaiting) SetProgress(kProgressEmpty);
   m_SlotState = painting->portState;
@@ -104,6 +115,12 @@ void CSlotTestTask::SetSlotStatus(int state, std::string_view text, std::string_
   if (m_PortNumber >= 1 && m_PortNumber <= kSlotCount) {
     g_PortState[static_cast<std::size_t>(m_PortNumber - 1)] = painting->portState;
   }
+}
+
+void CSlotTestTask::ShowPassAfterRecords() {
+  if (!m_PassAfterRecords) return;
+  const PassPainting pass = std::move(*m_PassAfterRecords);
+  SetSlotStatus(pass.state, pass.text, pass.message);
 }
 
 void CSlotTestTask::FinishSlotStatus(std::uint8_t withSerial, int state, std::string_view text,

@@ -272,7 +272,8 @@ std::uint8_t CSlotTestTask::RunFlow(SlotFlow flow) {
   for (const FlowEntry& entry : kFlows) {
     if (entry.flow != flow) continue;
     const std::uint8_t result = (this->*entry.run)();
-    if (m_SlotState != kPortTesting) return result;
+    // A pass the flow painted is shown once Run has recorded it.
+    if (m_SlotState != kPortTesting || (result != 0 && m_PassAfterRecords)) return result;
     // A flow that ended without showing its verdict would leave the page waiting for the slot
     // for ever: the slot shows the failure the engine stopped on.
     TakeEngineErrorTag();

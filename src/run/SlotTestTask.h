@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -121,7 +122,9 @@ class CSlotTestTask : public CPoolTask {
 
   // ---- slot status (SlotStatus.cpp)
   // Paints the cell for one state and publishes it in g_PortState; state 3 and unknown
-  // states change nothing.
+  // states change nothing. A pass (states 1, 7, 8) that a flow paints before the test's
+  // verdict is recorded is shown once its records are written (RecordVerdict): until then the
+  // slot stays "Testing" and its cell says it is writing the records.
   void SetSlotStatus(int state, std::string_view text, std::string_view message);
   // SetSlotStatus, then releases a volume lock the flow holds and, with withSerial, extends
   // the engine's extra status text with the drive's serial number split after ten characters.
@@ -182,13 +185,15 @@ class CSlotTestTask : public CPoolTask {
   // A failure of the flow's own finding: sets the engine's tag and message and writes the
   // fail record.
   void SetFlowFailure(std::string_view tag, std::string message);
-  // The pass ending: state 1 with the pass text, then EndPass without the log copy.
+  // The pass ending: state 1 with the pass text (shown once the records are written), then
+  // EndPass without the log copy.
   std::uint8_t PassOut(std::string_view passText);
-  // The end of a pass whose state is shown: a volume lock released (a failed unlock is only
-  // reported), progress 100, the records of the pass and the report's "END" (RecordVerdict;
-  // with copyReport the slot report with its END copied into the station's log folder first),
-  // a 100 ms pause, progress 0, the result text "0_00"; returns 1. A pass whose records could
-  // not all be written ends with the lost-records failure shown instead, and returns 0.
+  // The end of a pass whose state the flow painted: a volume lock released (a failed unlock
+  // is only reported), progress 100, the records of the pass and the report's "END"
+  // (RecordVerdict; with copyReport the slot report with its END copied into the station's
+  // log folder first), the pass shown, a 100 ms pause, progress 0, the result text "0_00";
+  // returns 1. A pass whose records could not all be written ends with the lost-records
+  // failure shown instead, and returns 0.
   std::uint8_t EndPass(bool copyReport);
   // Copies the engine's tag into m_ErrorTag and the port's result text.
   void TakeEngineErrorTag();
@@ -209,8 +214,9 @@ class CSlotTestTask : public CPoolTask {
   // last the report's END itself, so that nothing that can still fail the drive comes after
   // its pass line. Once a record cannot be written the drive fails for its lost records
   // (FailIfRecordsLost, whose fail record goes into the report instead of the END), the
-  // records still to come say so, and the records that already said Pass are taken back.
-  // Returns the verdict after the records.
+  // records still to come say so, and the records that already said Pass are taken back (a
+  // take-back the disk refuses is owed, VerdictRecords.h). A pass that keeps its verdict is
+  // shown last. Returns the verdict after the records.
   std::uint8_t RecordVerdict(std::uint8_t verdict, bool withStationLogCopy);
   // ---- steps that several station flows share (FlowSteps.cpp); each works on the engine
   // object, and a step that returns false has set the failure (tag, message, fail record)
@@ -318,6 +324,13 @@ class CSlotTestTask : public CPoolTask {
   bool m_CountsInSummaryLog = false;   // the task counts its drive in the summary log
   bool m_AutoDetectRound = false;      // the test runs in an auto-detect round (slot logs)
   bool m_VerdictRecorded = false;      // RecordVerdict ran for the test
+  // The pass the flow painted, shown once the test's records are written.
+  struct PassPainting {
+    int state = kSlotPass;
+    std::string text;
+    std::string message;
+  };
+  std::optional<PassPainting> m_PassAfterRecords;
   ResultsListLine m_ListLine;          // the results-list line last written for the drive
   SummaryCsvRow m_SummaryRow;          // the Summary.csv pass row written for the drive
   // The total log's last serial number before this drive's pass named its own, and as the pass
@@ -348,6 +361,10 @@ class CSlotTestTask : public CPoolTask {
   // records that said Pass.
   std::uint8_t FailTakingBack(std::uint8_t verdict, WrittenPassRecords& written);
   void TakeBackPassRecords(const WrittenPassRecords& written);
+  // Writes the take-back of a record of the drive that says Pass; one the disk refuses is
+  // owed (VerdictRecords.h) and noted as a lost record. `wrong` says what the record says
+  // meanwhile.
+  void TakeBackRecord(const std::string& file, std::string wrong, std::function<bool()> write);
   // The drive's verdict added to the summary log, with the given end time.
   bool AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime);
   // The slot report and its END (not yet in the report) copied into the station's log
@@ -355,11 +372,17 @@ class CSlotTestTask : public CPoolTask {
   std::string CopyReportWithEndToStationLog(const platform::LocalTime& endTime);
   // Resets what one test of the task knows of its records (auto-detect rounds run many).
   void BeginTestRecords();
+  // Shows the pass the flow painted before the records were written (SlotStatus.cpp).
+  void ShowPassAfterRecords();
   // The total and error logs of the slot logs (WriteSlotLogs adds the summary log): a pass, a
   // failure, or a pass taken back (counted again as a failure, without counting the drive
   // twice in Total).
   enum class SlotLogChange { Pass, Fail, PassTakenBack };
   bool UpdateTotalLogs(SlotLogChange change, const platform::LocalTime& now);
+  // A pass taken back in the total log: still counted in Total, moved from Good to Bad, and
+  // the last serial number given back to the drive that passed before it (or none where none
+  // had) unless a later pass has named its own since; owed where the disk refuses it.
+  void TakeBackTotalLog();
 
   // The path of Run the task kind and the auto-detect box choose, with the flow of the station.
   void RunPath();

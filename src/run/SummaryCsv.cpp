@@ -9,6 +9,7 @@
 #include "run/OperatorNotice.h"
 #include "run/PassRecord.h"
 #include "run/SlotTestTask.h"
+#include "run/VerdictRecords.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
   if (device == nullptr) return true;
   MakeDirectoryPath(SummaryCsvFolder());
   const std::string path = SummaryCsvPath();
+  WriteOwedTakeBacks(path);
   if (!platform::FileExists(path) && !platform::WriteWholeFile(path, kSummaryHeader)) {
     NoteLostRecord(path);
     ShowNoticeWithoutWaiting("Create file fail (Summary.csv)");
@@ -39,16 +41,35 @@ bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
   return true;
 }
 
+namespace {
+
+// Where the last whole line that equals the row starts (at the start of the text or after a
+// line break); npos when none does.
+std::size_t LastWholeRow(const std::string& text, const std::string& row) {
+  std::size_t at = text.rfind(row);
+  while (at != std::string::npos && at != 0 && text[at - 1] != '\n') {
+    at = text.rfind(row, at - 1);
+  }
+  return at;
+}
+
+}  // namespace
+
 bool TakeBackSummaryCsvRow(const SummaryCsvRow& row) {
   if (row.path.empty()) return true;
   std::optional<std::string> text = platform::ReadWholeFile(row.path);
   if (!text || row.passRow.empty()) return false;
-  // The last whole line that equals the row: at the start of the file or after a line break.
-  std::size_t at = text->rfind(row.passRow);
-  while (at != std::string::npos && at != 0 && (*text)[at - 1] != '\n') {
-    at = text->rfind(row.passRow, at - 1);
-  }
+  const std::size_t at = LastWholeRow(*text, row.passRow);
   if (at == std::string::npos) return false;
   text->replace(at, row.passRow.size(), row.failRow);
   return platform::WriteWholeFile(row.path, *text);
+}
+
+std::function<bool()> SummaryCsvRowTakeBack(const SummaryCsvRow& row) {
+  return [row] {
+    if (!platform::FileExists(row.path)) return true;
+    const std::optional<std::string> text = platform::ReadWholeFile(row.path);
+    if (text && LastWholeRow(*text, row.passRow) == std::string::npos) return true;
+    return TakeBackSummaryCsvRow(row);
+  };
 }

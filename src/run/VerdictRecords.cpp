@@ -1,14 +1,108 @@
 // Records before verdicts: the records of a finished test are written before the report's
 // END, and every one of them tells the verdict the slot shows. A record that cannot be
 // written turns a pass into the lost-records failure; the records written after it say so,
-// and those written before it with "Pass" are taken back.
+// and those written before it with "Pass" are taken back - now, or as soon as the disk takes
+// the take-back (the take-backs owed, VerdictRecords.h).
+#include "run/VerdictRecords.h"
+
+#include <cerrno>
+#include <list>
+#include <mutex>
+#include <utility>
+
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
 #include "engine/core/SlotReportText.h"
 #include "platform/Files.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
 #include "run/PassRecord.h"
 #include "run/SlotTestTask.h"
 #include "run/SummaryLog.h"
+
+namespace {
+
+// The take-backs owed, in the order they were owed. The lock is held while they are written,
+// so that no take-back is written twice (a summary-log count would be taken back twice).
+std::mutex g_owedLock;
+std::list<OwedTakeBack> g_owed;
+
+bool WriteOwedLocked(std::string_view file) {
+  bool allWritten = true;
+  for (auto owed = g_owed.begin(); owed != g_owed.end();) {
+    if (!file.empty() && owed->file != file) {
+      ++owed;
+      continue;
+    }
+    if (owed->write()) {
+      owed = g_owed.erase(owed);
+      continue;
+    }
+    owed->error = platform::LastFileErrno();
+    allWritten = false;
+    ++owed;
+  }
+  return allWritten;
+}
+
+std::string NativePathText(const std::string& path) {
+  try {
+    return platform::ToNativePath(path).string();
+  } catch (...) {
+    return path;  // the path text as the station wrote it still names the file
+  }
+}
+
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "\r\n" + line;
+  return text;
+}
+
+}  // namespace
+
+bool WriteOrOweTakeBack(OwedTakeBack takeBack) {
+  const std::lock_guard<std::mutex> guard(g_owedLock);
+  WriteOwedLocked(takeBack.file);
+  if (takeBack.write()) return true;
+  takeBack.error = platform::LastFileErrno();
+  g_owed.push_back(std::move(takeBack));
+  return false;
+}
+
+bool WriteOwedTakeBacks(std::string_view file) {
+  const std::lock_guard<std::mutex> guard(g_owedLock);
+  return WriteOwedLocked(file);
+}
+
+std::vector<std::string> OwedTakeBackLines() {
+  const std::lock_guard<std::mutex> guard(g_owedLock);
+  std::vector<std::string> lines;
+  for (const OwedTakeBack& owed : g_owed) {
+    const std::string drive = owed.serial.empty() ? std::string() : " (" + owed.serial + ")";
+    lines.push_back(platform::Format("Port %d%s: %s %s (%s)", owed.port, drive.c_str(),
+                                     NativePathText(owed.file).c_str(), owed.wrong.c_str(),
+                                     platform::ErrnoText(owed.error != 0 ? owed.error : EIO).c_str()));
+  }
+  return lines;
+}
+
+std::string OwedTakeBacksStartText() {
+  return "The pass does not start: a record still says Pass for a drive that failed, and it cannot be corrected "
+         "yet. Make room on the disk, then press Start again." +
+         JoinedLines(OwedTakeBackLines());
+}
+
+std::string OwedTakeBacksClosingText() {
+  return "These records still say Pass for drives that failed, and could not be corrected; each of these drives "
+         "failed:" +
+         JoinedLines(OwedTakeBackLines());
+}
+
+void ForgetOwedTakeBacks() {
+  const std::lock_guard<std::mutex> guard(g_owedLock);
+  g_owed.clear();
+}
 
 // The records of this test that say Pass, to be taken back when the pass turns into a failure.
 struct CSlotTestTask::WrittenPassRecords {
@@ -21,6 +115,7 @@ struct CSlotTestTask::WrittenPassRecords {
 
 void CSlotTestTask::BeginTestRecords() {
   m_VerdictRecorded = false;
+  m_PassAfterRecords.reset();
   m_FailedForLostRecords = false;
   m_ListLine = {};
   m_SummaryRow = {};
@@ -72,7 +167,10 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
   }
   // The pass line last: nothing that can still fail the drive comes after it.
   m_pDevice->WriteReportEnd(endTime);
-  return FailTakingBack(verdict, written);
+  verdict = FailTakingBack(verdict, written);
+  // The slot shows its pass once the records it depends on are written.
+  if (verdict != 0) ShowPassAfterRecords();
+  return verdict;
 }
 
 std::uint8_t CSlotTestTask::FailTakingBack(std::uint8_t verdict, WrittenPassRecords& written) {
@@ -86,24 +184,42 @@ std::uint8_t CSlotTestTask::FailTakingBack(std::uint8_t verdict, WrittenPassReco
 void CSlotTestTask::TakeBackPassRecords(const WrittenPassRecords& written) {
   const CMPDevice& device = *m_pDevice;
   platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
-  if (written.summaryLog && !AddToSummaryLog(m_LogFolder, {{m_PortNumber, kPortFail, m_ErrorTag}}, platform::Now(),
-                                             {{m_PortNumber, kPortPass, "0_00"}})) {
-    NoteLostRecord(SummaryLogPath(m_LogFolder));
+  const int port = m_PortNumber;
+  if (written.summaryLog) {
+    TakeBackRecord(SummaryLogPath(m_LogFolder), "still counts the drive as a pass",
+                   [folder = m_LogFolder, port, tag = m_ErrorTag] {
+                     return AddToSummaryLog(folder, {{port, kPortFail, tag}}, platform::Now(),
+                                            {{port, kPortPass, "0_00"}});
+                   });
   }
-  if (written.resultsList && !WriteResultsListEntry(m_ListLine, false, device.m_ErrorTag, device.m_ErrorMessage)) {
-    NoteLostRecord(m_ListLine.workOrder);
+  if (written.resultsList) {
+    TakeBackRecord(m_ListLine.workOrder, "still lists the drive as Pass",
+                   [line = m_ListLine, tag = device.m_ErrorTag, message = device.m_ErrorMessage] {
+                     return WriteResultsListEntry(line, false, tag, message);
+                   });
   }
-  if (written.summaryCsv && !TakeBackSummaryCsvRow(m_SummaryRow)) NoteLostRecord(m_SummaryRow.path);
+  if (written.summaryCsv) {
+    TakeBackRecord(m_SummaryRow.path, "still has the drive's row as Pass", SummaryCsvRowTakeBack(m_SummaryRow));
+  }
   if (written.slotLogs) UpdateTotalLogs(SlotLogChange::PassTakenBack, platform::Now());
   if (!written.stationLogCopy.empty() && !platform::CopyFile(device.m_ReportFile, written.stationLogCopy, false)) {
     // A copy that still says PASS must not stay: without it the station's log tells nothing
     // of the drive rather than the wrong verdict.
     NoteLostRecord(written.stationLogCopy);
-    platform::DeleteFile(written.stationLogCopy);
+    TakeBackRecord(written.stationLogCopy, "is a copy of the drive's report that still says PASS",
+                   [copy = written.stationLogCopy] {
+                     return !platform::FileExists(copy) || platform::DeleteFile(copy);
+                   });
   }
 }
 
+void CSlotTestTask::TakeBackRecord(const std::string& file, std::string wrong, std::function<bool()> write) {
+  const std::string serial = m_pDevice ? m_pDevice->RecordedSerial() : std::string();
+  if (!WriteOrOweTakeBack({file, m_PortNumber, serial, std::move(wrong), std::move(write)})) NoteLostRecord(file);
+}
+
 bool CSlotTestTask::AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime) {
+  WriteOwedTakeBacks(SummaryLogPath(m_LogFolder));
   const PortOutcome outcome{m_PortNumber, verdict != 0 ? kPortPass : kPortFail,
                             verdict != 0 ? std::string("0_00") : m_ErrorTag};
   return AddToSummaryLog(m_LogFolder, {outcome}, endTime) || NoteLostRecord(SummaryLogPath(m_LogFolder));

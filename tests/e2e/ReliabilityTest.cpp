@@ -14,8 +14,10 @@
 #include "engine/ErrorTags.h"
 #include "engine/MPDevice.h"
 #include "platform/Files.h"
+#include "platform/Path.h"
 #include "platform/Text.h"
 #include "run/RunGlobals.h"
+#include "run/VerdictRecords.h"
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "sim/StationTransport.h"
@@ -105,7 +107,6 @@ TEST_F(ReliabilityThreads, AResultsListThatTurnsReadOnlyInThePassFailsEveryDrive
   EXPECT_EQ(rows.find(",Pass\n"), std::string::npos) << rows;
   const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
   EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), passes);
-  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 24);
   EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
 }
 
@@ -171,6 +172,60 @@ TEST_F(ReliabilityThreads, ASummaryLogThatCannotBeWrittenFailsEveryDriveOfThePas
   EXPECT_EQ(takenBack.size(), 24u);
   for (const auto& [port, lines] : takenBack) EXPECT_EQ(lines, 1) << port;
   EXPECT_EQ(passes + 24, list.size());
+}
+
+// A take-back the full disk refuses: every results-list write and the second
+// summary-log write of the pass are refused. Each drive fails for its lost list line; the
+// summary log's take-back of the one pass it counted is refused, owed, and written before
+// the next drive's count. Once space is back, the counts are the cells'.
+TEST_F(ReliabilityThreads, ATakeBackTheDiskRefusedIsWrittenAndTheSummaryCountsTheCells) {
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
+  PressStartAndWait();
+  const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
+  ASSERT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 24);
+  platform::ArmFileFault({"WO_*", platform::kWriteAny, ENOSPC});
+  platform::ArmFileFault({"_Summary.log", platform::kWriteReplace, ENOSPC, 1, 1});
+  PressStartAndWait();
+  platform::DisarmFileFaults();
+  for (int port = 1; port <= 24; ++port) ExpectLostRecords(port, "No space left on device");
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 24);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 24);
+  PressStartAndWait();
+  for (int port = 1; port <= 24; ++port) ASSERT_EQ(PortStateOf(port), kPortPass) << port;
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 48);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
+}
+
+// A take-back still owed after the pass: Start does not start a pass and names the file and
+// the drive; closing names them too; once space is back, Start writes it and starts.
+TEST_F(ReliabilityThreads, StartWaitsForATakeBackTheDiskStillRefuses) {
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
+  PressStartAndWait();
+  const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
+  // Only the first count of the pass reaches the summary log; its take-back is refused too.
+  platform::ArmFileFault({"WO_*", platform::kWriteAny, ENOSPC});
+  platform::ArmFileFault({"_Summary.log", platform::kWriteReplace, ENOSPC, 1});
+  PressStartAndWait();
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 25);
+  const std::size_t boxes = test.host.MessageBoxes().size();
+  page->StartButton().Click();
+  EXPECT_FALSE(page->IsRunning());
+  ASSERT_EQ(test.host.MessageBoxes().size(), boxes + 1);
+  const std::string told = test.host.MessageBoxes().back().text;
+  const std::string owed = ": " + platform::ToNativePath(summaryLog).string() + " still counts the drive as a pass";
+  EXPECT_EQ(told.rfind("The pass does not start: ", 0), 0u) << told;
+  EXPECT_NE(told.find("\r\nPort "), std::string::npos) << told;
+  EXPECT_NE(told.find(owed), std::string::npos) << told;
+  // Closing names the record as well.
+  EXPECT_TRUE(page->OnQueryCancel());
+  ASSERT_EQ(test.host.MessageBoxes().size(), boxes + 2);
+  EXPECT_NE(test.host.MessageBoxes().back().text.find(owed), std::string::npos);
+  platform::DisarmFileFaults();
+  PressStartAndWait();
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 48);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 1);
+  EXPECT_TRUE(page->OnQueryCancel());
+  EXPECT_EQ(test.host.MessageBoxes().size(), boxes + 2);
 }
 
 TEST_F(ReliabilityThreads, TheCaptionSaysWhenTheSimulatorServesTheDrives) {

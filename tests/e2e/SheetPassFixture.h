@@ -11,6 +11,7 @@
 #include "pages/PageTestStation.h"
 #include "pages/production/ProductionPage.h"
 #include "platform/FileFaults.h"
+#include "run/VerdictRecords.h"
 
 namespace e2etest {
 
@@ -29,6 +30,7 @@ class SheetPassTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::DisarmFileFaults();
+    ForgetOwedTakeBacks();
     sheet->DestroyWindow();
     sheet.reset();
     app.ExitInstance();

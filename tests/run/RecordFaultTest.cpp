@@ -24,6 +24,7 @@
 #include "run/OperatorNotice.h"
 #include "run/RunFixture.h"
 #include "run/SummaryLog.h"
+#include "run/VerdictRecords.h"
 #include "ui/Host.h"
 #include "ui/ScriptedHost.h"
 
@@ -38,7 +39,8 @@ class RecordingFlowTask : public TaskProbe {
  public:
   using TaskProbe::TaskProbe;
   static inline bool failTheDrive = false;
-  static inline int passPaintsSeen = 0;  // cells that showed "Pass" right after the flow painted it
+  // Slots that showed "Pass" right after the flow painted it, before its records were written.
+  static inline int passPaintsSeen = 0;
 
   std::uint8_t RunMPFlow() override { return Flow(); }
   std::uint8_t RunEraseAllFlow() override { return Flow(); }
@@ -64,7 +66,7 @@ class RecordingFlowTask : public TaskProbe {
       return FailOut();
     }
     SetSlotStatus(kSlotPass, "Pass", "");
-    if (m_pStatusBox->GetWindowText() == "Pass") ++passPaintsSeen;
+    if (m_pStatusBox->GetWindowText() == "Pass" || PortStateOf(PortNumber()) == kPortPass) ++passPaintsSeen;
     return EndPass(m_StationMode == kStationRDTResult);
   }
 };
@@ -99,9 +101,11 @@ class RecordFault : public RunTest {
     g_WorkFolder.Set("S:\\");
     ui::SetHost(&host);
     ForgetRecordFailureNotice();
+    ForgetOwedTakeBacks();
   }
   void TearDown() override {
     platform::DisarmFileFaults();
+    ForgetOwedTakeBacks();
     ui::SetHost(nullptr);
     ForgetRecordFailureNotice();
     RunTest::TearDown();
@@ -183,10 +187,8 @@ TEST_F(RecordFault, EveryKindOfRecordAndEveryFailureFailsTheSlotAndKeepsTheEarli
         EXPECT_NE(after.at("MPTestSummary/Summary.csv").rfind("," + CMPDevice::ErrorTagToCode("A_W01") + "\n"),
                   std::string::npos);
       }
-      // Nothing was shown passed, not even for a moment, once the record was lost before it.
-      if (kind.fault.kinds == platform::kWriteReplace && std::string(kind.file).ends_with("_Report.txt")) {
-        EXPECT_EQ(RecordingFlowTask::passPaintsSeen, 0);
-      }
+      // Nothing was shown passed, not even for a moment.
+      EXPECT_EQ(RecordingFlowTask::passPaintsSeen, 0);
       ForgetRecordFailureNotice();
     }
   }
@@ -313,6 +315,7 @@ class OneVerdict : public RecordFault {
     SetStation(records.station);
     RecordingFlowTask* task = NewTask<RecordingFlowTask>(1, records.kind);
     task->CountDriveInSummaryLog();
+    RecordingFlowTask::passPaintsSeen = 0;
     task->Run(0);
     runKey = platform::Format("[2024/05/06_07:%02d:09~07:%02d:09,01]", minute, minute);
   }
@@ -320,6 +323,8 @@ class OneVerdict : public RecordFault {
   // (`lost`) may be missing, but never tells another verdict.
   void ExpectOneVerdict(const StationRecords& records, const Before& before, bool pass, const char* lost = "") {
     const std::string lostName(lost);
+    // The cell shows the verdict once, after the records: never "Pass" before them.
+    EXPECT_EQ(RecordingFlowTask::passPaintsSeen, 0);
     EXPECT_EQ(PortStateOf(1), pass ? kPortPass : kPortFail);
     EXPECT_EQ(ResultText(1), pass ? "0_00" : engine::kRecordWriteFailedTag);
     EXPECT_EQ(Cell(1).GetBkColor(), pass ? ui::RGB(0, 255, 0) : ui::RGB(255, 0, 0));
@@ -400,6 +405,71 @@ TEST_F(OneVerdict, ARecordThatCannotBeWrittenFailsTheDriveInEveryRecordAtEverySt
         EXPECT_NE(std::string(Cell(1).GetSubText()).find(platform::ErrnoText(error)), std::string::npos)
             << std::string(Cell(1).GetSubText());
         ExpectOneVerdict(records, before, false, lost.name);
+      }
+    }
+  }
+}
+
+// A take-back the disk refuses: the report's END of a passing drive cannot be written, and the
+// take-back of a record that already said Pass is refused too. It is owed, named with its file
+// and port, and written before the next record of its file; then every record of both runs
+// tells the verdict its cell showed.
+struct RefusedTakeBack {
+  const char* name;
+  platform::FileFault refused;
+  const char* file;  // the owed record's file, relative to the station folder
+  bool (*kept)(const StationRecords&);
+};
+const RefusedTakeBack kRefusedTakeBacks[] = {
+    {"summary log", {"_Summary.log", platform::kWriteReplace, ENOSPC, 1, 1}, "WO1_PC/_Summary.log",
+     [](const StationRecords&) { return true; }},
+    {"results list", {"WO_1.txt", platform::kWriteReplace, ENOSPC, 1, 1}, "WO_1.txt",
+     [](const StationRecords& s) { return s.listed; }},
+    {"Summary.csv row", {"Summary.csv", platform::kWriteReplace, ENOSPC}, "MPTestSummary/Summary.csv",
+     [](const StationRecords& s) { return s.csvRow; }},
+};
+
+TEST_F(OneVerdict, ATakeBackTheDiskRefusesIsWrittenBeforeTheNextRecordOfItsFile) {
+  int minute = 0;
+  for (const StationRecords& records : kStationRecords) {
+    for (const RefusedTakeBack& refused : kRefusedTakeBacks) {
+      if (!refused.kept(records)) continue;
+      SCOPED_TRACE(std::string(records.station) + ", " + refused.name);
+      ForgetRecordFailureNotice();
+      const Before before = Take();
+      {
+        platform::ScopedFileFault lostEnd({"*_Report.txt", platform::kWriteAppend, EIO, 1, 1});
+        platform::ArmFileFault(refused.refused);
+        RunAt(records, ++minute);
+      }
+      const std::string failedKey = runKey;
+      EXPECT_EQ(ResultText(1), engine::kRecordWriteFailedTag);
+      const std::vector<std::string> owed = OwedTakeBackLines();
+      EXPECT_EQ(owed.size(), 1u);
+      for (const std::string& line : owed) {
+        EXPECT_EQ(line.rfind("Port 1 (SN1): " + (station.Folder() / refused.file).string() + " still ", 0), 0u)
+            << line;
+        EXPECT_TRUE(line.ends_with(" (No space left on device)")) << line;
+      }
+
+      RunAt(records, ++minute);
+      EXPECT_TRUE(OwedTakeBackLines().empty());
+      EXPECT_EQ(PortStateOf(1), kPortPass);
+      EXPECT_EQ(platform::ReadProfileInt(kSummary, "Results", "Pass", 0) - before.passes, 1);
+      EXPECT_EQ(platform::ReadProfileInt(kSummary, "Results", "TotalErrorCount", 0) - before.errors, 1);
+      if (records.listed) {
+        const std::string failed = platform::ReadProfileString("S:\\WO_1.txt", "Results List", failedKey, "");
+        EXPECT_NE(failed.find(",Fail,A_W01,Log write failed: "), std::string::npos) << failed;
+        EXPECT_TRUE(platform::ReadProfileString("S:\\WO_1.txt", "Results List", runKey, "").ends_with(",Pass"));
+      }
+      if (records.csvRow) {
+        std::string rows = station.ReadFile("MPTestSummary/Summary.csv").substr(before.csv.size());
+        if (rows.starts_with("Date,")) rows.erase(0, rows.find('\n') + 1);
+        const std::size_t firstEnd = rows.find('\n');
+        ASSERT_NE(firstEnd, std::string::npos) << rows;
+        EXPECT_TRUE(rows.substr(0, firstEnd).ends_with(",SN1," + CMPDevice::ErrorTagToCode("A_W01"))) << rows;
+        EXPECT_TRUE(rows.substr(firstEnd + 1).ends_with(",SN1,Pass\n")) << rows;
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2) << rows;
       }
     }
   }

@@ -8,6 +8,7 @@
 
 #include "platform/FileFaults.h"
 #include "run/RunFixture.h"
+#include "run/VerdictRecords.h"
 #include "support/Waits.h"
 
 namespace runtest {
@@ -117,7 +118,8 @@ TEST_F(TaskThreads, AutoDetectTestsEveryNewlyInsertedDriveOnceAndLogsIt) {
   ASSERT_TRUE(WaitUntil([] {
     return platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Good", 0) == 1;
   }));
-  EXPECT_EQ(page.resultCodes[0].load(), kPortResultShown);
+  // The pass is shown once its logs are written.
+  ASSERT_TRUE(WaitUntil([this] { return page.resultCodes[0].load() == kPortResultShown; }));
   // The tested drive stays in its slot: the task keeps polling but tests it no more.
   const unsigned calls = Slot(1).Faults().Calls();
   ASSERT_TRUE(WaitUntil([&] { return Slot(1).Faults().Calls() > calls + 10; }));
@@ -182,6 +184,26 @@ TEST_F(TaskThreads, APassTakenBackLeavesNoLastSerialNumberWhereThereWasNone) {
   page.autoDetect.SetCheck(ui::BST_UNCHECKED);
   worker.join();
   EXPECT_EQ(platform::ReadProfileKeyLine(".\\WO1_PC\\Total_Init.log", "Serial Number", "Last Serial Number"), 0u);
+}
+
+// The total log's take-back refused as well: it is owed, and written once the disk takes it.
+TEST_F(TaskThreads, ATotalLogTakeBackTheDiskRefusedIsWrittenOnceItCanBe) {
+  RoundTask::rounds = 0;
+  station.WriteFile("WO1_PC/Total_Init.log", "[Serial Number]\r\nLast Serial Number=EARLIER\r\n");
+  page.autoDetect.SetCheck(ui::BST_CHECKED);
+  platform::ScopedFileFault full({"_Summary.log", platform::kWriteReplace, ENOSPC});
+  platform::ArmFileFault({"Total_Init.log", platform::kWriteReplace, ENOSPC, 1, 1});
+  RoundTask* task = NewTask<RoundTask>(1);
+  worker = std::thread([task] { task->Run(0); });
+  ASSERT_TRUE(WaitUntil([this] { return ResultText(1) == "A_W01"; }));
+  page.autoDetect.SetCheck(ui::BST_UNCHECKED);
+  worker.join();
+  EXPECT_EQ(OwedTakeBackLines().size(), 1u);
+  EXPECT_TRUE(WriteOwedTakeBacks());
+  EXPECT_EQ(platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Good", 0), 0);
+  EXPECT_EQ(platform::ReadProfileInt(".\\WO1_PC\\Total_Init.log", "Total Results", "Bad", 0), 1);
+  EXPECT_EQ(platform::ReadProfileString(".\\WO1_PC\\Total_Init.log", "Serial Number", "Last Serial Number", ""),
+            "EARLIER");
 }
 
 TEST_F(TaskThreads, AutoDetectWithoutAFlowLeavesTheSlotIdleAndLogsNothing) {

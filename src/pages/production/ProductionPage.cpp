@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
+#include "run/VerdictRecords.h"
 #include "ui/Dispatcher.h"
 
 namespace {
@@ -143,7 +144,10 @@ bool CProductionPage::OnSetActive() {
 }
 
 bool CProductionPage::OnQueryCancel() {
-  if (!m_running && !m_scanning) return true;
+  if (!m_running && !m_scanning) {
+    TellOfRecordsStillWrong();
+    return true;
+  }
   MessageBox("A production pass is running; close the program when it has ended.");
   return false;
 }
@@ -276,6 +280,7 @@ bool CProductionPage::StartRun() {
 }
 
 bool CProductionPage::StartPass() {
+  if (!OwedTakeBacksWritten()) return false;
   std::vector<int> ports;
   for (int port = 1; port <= kPortCount; ++port) {
     if (m_ports.drive[port] != 0 && m_portChecks[Index(port)].GetCheck() == ui::BST_CHECKED) ports.push_back(port);
@@ -396,6 +401,7 @@ void CProductionPage::EndPass() {
   KillTimer(kRunTimer);
   m_driveClaims.clear();
   m_running = false;
+  WriteOwedTakeBacks();  // a take-back the disk refused during the pass, if it takes it now
   EnableChoices(true);
   if (--m_passesLeft > 0 && g_StopAll.load() == 0) StartPass();
 }
@@ -405,4 +411,14 @@ void CProductionPage::ShowElapsed() { m_elapsed.SetWindowText(FormatElapsed(plat
 void CProductionPage::WatchDisks() {
   if (m_running || m_scanning) return;
   if (m_diskWatch.Changed()) Scan();
+}
+
+bool CProductionPage::OwedTakeBacksWritten() {
+  if (WriteOwedTakeBacks()) return true;
+  MessageBox(OwedTakeBacksStartText());
+  return false;
+}
+
+void CProductionPage::TellOfRecordsStillWrong() {
+  if (!WriteOwedTakeBacks()) MessageBox(OwedTakeBacksClosingText());
 }

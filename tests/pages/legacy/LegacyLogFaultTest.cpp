@@ -16,6 +16,7 @@
 #include "platform/FileFaults.h"
 #include "run/OperatorNotice.h"
 #include "run/RunGlobals.h"
+#include "run/VerdictRecords.h"
 
 namespace legacytest {
 namespace {
@@ -41,6 +42,7 @@ class LegacyLogFaultThreads : public LegacyPageTest {
     platform::DisarmFileFaults();
     g_WorkOrderFilePath.Set("");
     ForgetRecordFailureNotice();
+    ForgetOwedTakeBacks();
   }
   void RunInitialPass() {
     KeyUp(kF4);
@@ -67,6 +69,14 @@ class LegacyLogFaultThreads : public LegacyPageTest {
   std::string LostMessage(const char* file, int error) const {
     return engine::report::LostRecordText(page.LogFolder() + "\\" + file, error);
   }
+  // One failure line per drive of the pass, named by the failure.
+  void ExpectFailureLines(const std::string& failure) {
+    std::map<int, int> failed;
+    for (const auto& [key, value] : platform::ReadProfileSection(kWorkOrder, "Results List")) {
+      if (value.find(",Fail,A_W01," + failure) != std::string::npos) ++failed[std::stoi(key.substr(key.rfind(',') + 1))];
+    }
+    EXPECT_EQ(failed, (std::map<int, int>{{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+  }
   // Every drive of the pass shows the failure and its records say so.
   void ExpectPassesTakenBack(const std::string& failure) {
     for (int slot = 1; slot <= kDrives; ++slot) {
@@ -87,12 +97,7 @@ class LegacyLogFaultThreads : public LegacyPageTest {
           << report;
       EXPECT_LT(report.find("Result     : PASS\r\n"), record);
     }
-    // One failure line per drive of this pass, named by the failure.
-    std::map<int, int> failed;
-    for (const auto& [key, value] : platform::ReadProfileSection(kWorkOrder, "Results List")) {
-      if (value.find(",Fail,A_W01," + failure) != std::string::npos) ++failed[std::stoi(key.substr(key.rfind(',') + 1))];
-    }
-    EXPECT_EQ(failed, (std::map<int, int>{{1, 1}, {2, 1}, {3, 1}, {4, 1}}));
+    ExpectFailureLines(failure);
     const auto boxes = MessageTexts();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back(), RecordFailureNoticeText(failure));
@@ -128,6 +133,20 @@ TEST_F(LegacyLogFaultThreads, ASummaryLogThatCannotBeWrittenTakesThePassesBackAn
   ExpectPassesTakenBack(LostMessage("_Summary.log", EIO));
   EXPECT_EQ(LogTotals(), "8/4/4");
   EXPECT_EQ(Counts(), "8/4/4");
+}
+
+// The take-backs of the results-list lines refused as well: they are owed, and written once the
+// disk takes them.
+TEST_F(LegacyLogFaultThreads, ResultsListTakeBacksTheDiskRefusedAreOwedUntilItTakesThem) {
+  RunInitialPass();
+  {
+    platform::ScopedFileFault full({"Total_Init.log", platform::kWriteReplace, ENOSPC});
+    platform::ArmFileFault({"WO_Legacy.txt", platform::kWriteReplace, ENOSPC, kDrives});
+    RunInitialPass();
+  }
+  EXPECT_EQ(OwedTakeBackLines().size(), static_cast<std::size_t>(kDrives));
+  EXPECT_TRUE(WriteOwedTakeBacks());
+  ExpectFailureLines(LostMessage("Total_Init.log", ENOSPC));
 }
 
 TEST_F(LegacyLogFaultThreads, ATotalLogWhoseHeadCannotBeWrittenIsNotBegunAndCountsNothing) {

@@ -1,0 +1,38 @@
+#pragma once
+// Take-backs owed. A pass that turns into a failure after some of the drive's records already
+// said Pass has those records taken back (CSlotTestTask::RecordVerdict, TakeBackPass); a
+// take-back is a write to the disk that may just have run full. One that cannot be written is
+// not dropped: it is owed, and written as soon as it can be - before the next record of its
+// file, at the end of the production pass and at the next Start, which starts no pass while
+// one is still owed. Closing with one still owed tells the operator which records are wrong.
+//
+// Owed take-backs are kept in memory for the session only: a list on the disk would be lost
+// on the very disk that refused the take-back, and a summary-log count taken back from a list
+// replayed after a crash could be taken back twice.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct OwedTakeBack {
+  std::string file;              // the record's file, as its writers name it (a station path text)
+  int port = 0;                  // the drive's port
+  std::string serial;            // the drive's serial number ("" none)
+  std::string wrong;             // what the record says instead of the failure, e.g. "still says Pass"
+  std::function<bool()> write;   // writes the take-back; true once written
+  int error = 0;                 // the errno of the last attempt
+};
+
+// Writes the take-back; when it cannot be written, keeps it owed (with the errno the write
+// left) and returns false. Owed take-backs of the same file are written first.
+bool WriteOrOweTakeBack(OwedTakeBack takeBack);
+// Writes the take-backs owed for `file` (every file when empty) that can be written now, in
+// the order they were owed; true when none of them is still owed.
+bool WriteOwedTakeBacks(std::string_view file = {});
+// One line per record still owed: "Port <n> (<serial>): <file> <what it says> (<reason>)".
+std::vector<std::string> OwedTakeBackLines();
+// The operator's messages: Start refused, and the program closing, while one is owed.
+std::string OwedTakeBacksStartText();
+std::string OwedTakeBacksClosingText();
+// Forgets every take-back owed (tests).
+void ForgetOwedTakeBacks();
