@@ -278,59 +278,84 @@ TEST(SgTransportListing, NodeTextsKeepChannelTargetAndLun) {
 // ---- a drive number names one disk for the whole pass -----------------------------------------
 
 // A pass on four disks (sg0, sg2, sg3, sg4; sg1 is a CD drive). Mid-pass the disk of drive 2
-// (sg2) goes, and another disk arrives and is given the freed sg2; later a listing (another
-// page's drop-down) gives drive 2's empty place to the new disk. Drive 2's commands fail as a
-// pulled drive's, the other drives keep their disks, and nothing reaches the new disk but a
-// command made after that listing.
+// (sg2) goes, and a disk arrives and is given the freed sg2: another disk, or the same one back
+// in its USB port under a new SCSI host. Later a listing (another page's drop-down) gives drive
+// 2's empty place to the arrival. Drive 2's commands fail as a pulled drive's, the other drives
+// keep their disks, and nothing reaches the arrival but a command made after that listing.
 TEST(SgTransportDriveNumbers, ADriveNumberNamesOneDiskForThePass) {
-  for (const std::uint8_t bridge : {0, 1}) {
-    SCOPED_TRACE(bridge ? "bridge mode" : "tester mode");
-    FakeSgStation kernel;
-    kernel.AddDisk("sg0", UsbPort("2-1", 6));
-    kernel.AddDisk("sg1", UsbPort("2-5", 10), "", 8, 0, 5);
-    const fs::path second = kernel.AddDisk("sg2", UsbPort("2-2", 7));
-    kernel.AddDisk("sg3", UsbPort("2-3", 8));
-    kernel.AddDisk("sg4", UsbPort("2-4", 9));
-    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
-    const auto transport = std::make_shared<SgTransport>(kernel.System());
-    device::SetTransport(transport);
-    BridgeMode mode(bridge);
-    devicetest::ListDrives();  // the scan
+  const std::pair<const char*, Address> arrivals[] = {{"another disk", UsbPort("2-7", 11)},
+                                                      {"the same disk back under another host", UsbPort("2-2", 11)}};
+  for (const auto& [arrival, arrivalAddress] : arrivals) {
+    for (const std::uint8_t bridge : {0, 1}) {
+      SCOPED_TRACE(std::string(arrival) + (bridge ? ", bridge mode" : ", tester mode"));
+      FakeSgStation kernel;
+      kernel.AddDisk("sg0", UsbPort("2-1", 6));
+      kernel.AddDisk("sg1", UsbPort("2-5", 10), "", 8, 0, 5);
+      const fs::path second = kernel.AddDisk("sg2", UsbPort("2-2", 7));
+      kernel.AddDisk("sg3", UsbPort("2-3", 8));
+      kernel.AddDisk("sg4", UsbPort("2-4", 9));
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      const auto transport = std::make_shared<SgTransport>(kernel.System());
+      device::SetTransport(transport);
+      BridgeMode mode(bridge);
+      devicetest::ListDrives();  // the scan
 
-    std::vector<std::unique_ptr<CDeviceCommand>> drives;
-    std::array<std::uint8_t, 512> buffer{};
-    for (int number = 1; number <= 4; ++number) {
-      drives.push_back(std::make_unique<CDeviceCommand>(number));
-      ASSERT_EQ(drives.back()->ReadFirmwareName(buffer), 1);
-    }
-    EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4"}));
-
-    kernel.RemoveDisk("sg2", second);
-    kernel.AddDisk("sg2", UsbPort("2-7", 11));
-    kernel.sentTo.clear();
-    const auto sendToEveryDrive = [&] {
-      for (std::size_t i = 0; i < drives.size(); ++i) {
-        const std::uint8_t passed = drives[i]->ReadFirmwareName(buffer);
-        EXPECT_EQ(passed, i == 1 ? 0 : 1) << "drive " << i + 1;
+      std::vector<std::unique_ptr<CDeviceCommand>> drives;
+      std::array<std::uint8_t, 512> buffer{};
+      for (int number = 1; number <= 4; ++number) {
+        drives.push_back(std::make_unique<CDeviceCommand>(number));
+        ASSERT_EQ(drives.back()->ReadFirmwareName(buffer), 1);
       }
-      EXPECT_EQ(drives[1]->LastError(), CommandError::NoDevice);
-      EXPECT_EQ(drives[1]->LastAttempts(), 1u);
-    };
-    sendToEveryDrive();
-    CDeviceCommand again(2);
-    EXPECT_EQ(again.ReadFirmwareName(buffer), 0) << "drive 2 stays gone for the pass";
-    EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4"}));
 
-    devicetest::ListDrives();  // another page's drop-down
-    kernel.sentTo.clear();
-    sendToEveryDrive();
-    EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
-    CDeviceCommand found(2);
-    EXPECT_EQ(found.ReadFirmwareName(buffer), 1) << "a listing finds the new disk in the empty place";
-    EXPECT_EQ(kernel.sentTo.back(), "/dev/sg2");
-    EXPECT_EQ(device::DevicePathOfDrive(4), "/dev/sg4");
-    device::SetTransport(nullptr);
+      kernel.RemoveDisk("sg2", second);
+      kernel.AddDisk("sg2", arrivalAddress);
+      kernel.sentTo.clear();
+      const auto sendToEveryDrive = [&] {
+        for (std::size_t i = 0; i < drives.size(); ++i) {
+          const std::uint8_t passed = drives[i]->ReadFirmwareName(buffer);
+          EXPECT_EQ(passed, i == 1 ? 0 : 1) << "drive " << i + 1;
+        }
+        EXPECT_EQ(drives[1]->LastError(), CommandError::NoDevice);
+        EXPECT_EQ(drives[1]->LastAttempts(), 1u);
+      };
+      sendToEveryDrive();
+      CDeviceCommand again(2);
+      EXPECT_EQ(again.ReadFirmwareName(buffer), 0) << "drive 2 stays gone for the pass";
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+
+      devicetest::ListDrives();  // another page's drop-down
+      kernel.sentTo.clear();
+      sendToEveryDrive();
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+      CDeviceCommand found(2);
+      EXPECT_EQ(found.ReadFirmwareName(buffer), 1) << "a listing finds the new disk in the empty place";
+      EXPECT_EQ(kernel.sentTo.back(), "/dev/sg2");
+      EXPECT_EQ(device::DevicePathOfDrive(4), "/dev/sg4");
+      device::SetTransport(nullptr);
+    }
   }
+}
+
+// A disk that drops off and comes back at the very place it left (libata attaches a drive anew
+// when its IDENTIFY data changed after a firmware jump: same port, same host, same sg number)
+// is the disk of its drive number still.
+TEST(SgTransportDriveNumbers, ADiskBackAtItsOwnAddressKeepsItsDriveNumber) {
+  FakeSgStation kernel;
+  kernel.AddDisk("sg0", {"ata1", 0});
+  const fs::path disk = kernel.AddDisk("sg1", {"ata2", 1});
+  device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+  BridgeMode mode(1);
+  devicetest::ListDrives();
+  CDeviceCommand command(2);
+  std::array<std::uint8_t, 512> buffer{};
+  ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+  kernel.RemoveDisk("sg1", disk);
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+  kernel.AddDisk("sg1", {"ata2", 1});
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+  EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg1", "/dev/sg1"}));
+  device::SetTransport(nullptr);
 }
 
 // ---- a real device --------------------------------------------------------------------------
