@@ -111,6 +111,7 @@ device::SgSystem FakeSgStation::System() {
   system.procRoot = m_root / "proc";
   system.deviceRoot = "/dev";
   system.open = [this](const char* path, int flags) {
+    std::lock_guard<std::mutex> guard(m_callLock);
     opened.emplace_back(path);
     openFlags.push_back(flags);
     if (openErrno != 0) {
@@ -122,11 +123,13 @@ device::SgSystem FakeSgStation::System() {
     return fd;
   };
   system.close = [this](int fd) {
+    std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(m_open.erase(fd), 1u) << "a descriptor closed that is not open";
     ++closes;
     return 0;
   };
   system.ioctl = [this](int fd, unsigned long request, void* argument) {
+    std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(request, static_cast<unsigned long>(SG_IO));
     const auto node = m_open.find(fd);
     EXPECT_NE(node, m_open.end()) << "SG_IO on a descriptor that is not open";

@@ -4,9 +4,11 @@
 // and sd names, partitions, device-mapper and md devices with their slaves, device numbers
 // under dev/block), a /proc tree with the mount table and the swap table, and system calls
 // that note every open, close and SG_IO with the node it went to and answer as the test says.
+// The system calls may come from many threads at once; the tree is staged by one.
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <scsi/sg.h>
 #include <string>
 #include <vector>
@@ -70,6 +72,7 @@ class FakeSgStation {
   void AppendLine(const std::filesystem::path& file, const std::string& line);
 
   std::filesystem::path m_root;
+  std::mutex m_callLock;              // guards the kernel side while system calls run
   std::map<int, std::string> m_open;  // descriptor -> node
   int m_nextDescriptor = 100;
 };
