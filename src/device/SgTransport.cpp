@@ -151,6 +151,7 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& devicePath, const st
   FillHeader(header, request, sense, sizeof(sense));
   if (m_system.ioctl(node->fd, SG_IO, &header) < 0) {
     result.systemError = errno != 0 ? errno : EIO;
+    if (result.systemError == ENODEV || result.systemError == ENXIO) Forget(devicePath, node.get());
   } else {
     result = ResultOf(header, sense);
   }
@@ -201,6 +202,12 @@ std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std:
     return nullptr;
   }
   return node;
+}
+
+void SgTransport::Forget(const std::string& devicePath, const OpenNode* node) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  const auto kept = m_kept.find(devicePath);
+  if (kept != m_kept.end() && kept->second.get() == node) m_kept.erase(kept);
 }
 
 std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {

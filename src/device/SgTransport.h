@@ -107,6 +107,9 @@ class SgTransport : public Transport {
   // The node opened for a request to the disk with this identity, or null with errno's value.
   std::shared_ptr<const OpenNode> Open(const std::string& devicePath, const std::string& identity, int& error);
   std::shared_ptr<const OpenNode> OpenKept(const std::string& devicePath, const std::string& identity, int& error);
+  // A kept node whose device has gone (a disk dropped and attached anew at its own address
+  // keeps its identity, but not its old node) is opened again for the next request.
+  void Forget(const std::string& devicePath, const OpenNode* node);
   // Opens the node (access: O_RDWR or O_RDONLY; always non-blocking) and checks that it belongs
   // to the disk with this identity.
   std::shared_ptr<const OpenNode> OpenChecked(const std::string& devicePath, const std::string& identity, int access,

@@ -188,16 +188,25 @@ TEST(SgTransportRequests, TheBlockDeviceFallbackIsOpenedReadOnlyOnceForThePass) 
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(transport.Execute("/dev/sda", request).Succeeded());
     transport.Execute("/dev/sdb", request);
     ASSERT_EQ(kernel.opened, (std::vector<std::string>{"/dev/sda", "/dev/sdb"}));
+    EXPECT_EQ(kernel.closes, 0);
+
+    // The disk dropped off and was attached anew at its own address: the kept node is dead.
+    kernel.ioctlErrno = ENODEV;
+    EXPECT_EQ(transport.Execute("/dev/sdb", request).systemError, ENODEV);
+    kernel.ioctlErrno = 0;
+    EXPECT_TRUE(transport.Execute("/dev/sdb", request).Succeeded());
+    EXPECT_EQ(kernel.opened.back(), "/dev/sdb");
+    EXPECT_EQ(kernel.closes, 1);
+
     for (const int flags : kernel.openFlags) {
       EXPECT_EQ(flags & O_ACCMODE, O_RDONLY);
       EXPECT_NE(flags & O_NONBLOCK, 0);
     }
-    EXPECT_EQ(kernel.closes, 0);
 
     kernel.RemoveDisk("", pulled, "sda");
     EXPECT_EQ(transport.Execute("/dev/sda", request).systemError, ENODEV);
-    EXPECT_EQ(kernel.closes, 1) << "the node of a disk that has gone is closed";
-    EXPECT_EQ(kernel.sentTo.size(), 4u);
+    EXPECT_EQ(kernel.closes, 2) << "the node of a disk that has gone is closed";
+    EXPECT_EQ(kernel.sentTo.size(), 6u);
   }
   EXPECT_EQ(kernel.OpenDescriptors(), 0) << "the transport closes what it kept";
 }
