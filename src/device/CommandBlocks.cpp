@@ -209,5 +209,15 @@ std::optional<std::uint32_t> DecodeReadCapacity16Cdb(const std::array<std::uint8
   return static_cast<std::uint32_t>(LoadBigEndian(&bytes[10], 4));
 }
 
+ReadCapacity10Cdb BuildReadCapacity10Cdb() {
+  ReadCapacity10Cdb block{};
+  block.opcode = kReadCapacity10Opcode;
+  return block;
+}
+
+bool IsReadCapacity10Cdb(const std::array<std::uint8_t, 16>& bytes) {
+  return bytes[0] == kReadCapacity10Opcode && (bytes[8] & 0x01) == 0;
+}
+
 }  // namespace cdb
 }  // namespace device

@@ -65,6 +65,7 @@ inline constexpr std::uint8_t kTesterCdbOpcode = 0xF1;
 inline constexpr std::uint8_t kInquiryOpcode = 0x12;
 inline constexpr std::uint8_t kServiceActionIn16Opcode = 0x9E;
 inline constexpr std::uint8_t kReadCapacity16ServiceAction = 0x10;
+inline constexpr std::uint8_t kReadCapacity10Opcode = 0x25;
 
 // SAT protocol field values (byte 1, bits 4..1).
 inline constexpr std::uint8_t kSatProtocolNonData = 3;
@@ -225,6 +226,20 @@ static_assert(sizeof(ReadCapacity16Cdb) == 16);
 static_assert(offsetof(ReadCapacity16Cdb, allocationLength) == 10);
 ReadCapacity16Cdb BuildReadCapacity16Cdb(std::uint32_t allocationLength);
 std::optional<std::uint32_t> DecodeReadCapacity16Cdb(const std::array<std::uint8_t, 16>& bytes);
+
+// READ CAPACITY (10): no fields of its own; the reply is 8 bytes.
+struct ReadCapacity10Cdb {
+  std::uint8_t opcode;               // 0: 0x25
+  std::uint8_t reserved1;            // 1
+  std::uint8_t lba[4];               // 2..5: 0
+  std::uint8_t reserved6[2];         // 6..7
+  std::uint8_t pmi;                  // 8: 0
+  std::uint8_t control;              // 9
+};
+static_assert(sizeof(ReadCapacity10Cdb) == 10);
+ReadCapacity10Cdb BuildReadCapacity10Cdb();
+// Whether the bytes are a READ CAPACITY (10) block.
+bool IsReadCapacity10Cdb(const std::array<std::uint8_t, 16>& bytes);
 
 // The raw bytes of a block, zero-padded to 16, for a pass-through request.
 template <typename Block>

@@ -42,6 +42,13 @@ namespace {
 
 // Pause before a request is sent again (scaled by the time scale, so tests do not wait).
 constexpr std::uint32_t kRetryPauseMs = 100;
+// Sends that a UNIT ATTENTION and a BUSY answer earn besides the command's retries.
+constexpr std::uint32_t kUnitAttentionResends = 1;
+constexpr std::uint32_t kBusyResends = 3;
+
+bool AtaStatusFailed(const device::SenseInfo& sense) {
+  return sense.hasAtaRegisters && (sense.ata.status & (device::kAtaStatusError | device::kAtaStatusDeviceFault)) != 0;
+}
 
 std::string SystemErrorText(int error) { return std::system_category().message(error); }
 
@@ -101,27 +108,44 @@ const CommandSpec* CDeviceCommand::Begin(CommandId id, std::span<std::uint8_t> b
   return &spec;
 }
 
+bool CDeviceCommand::BindDisk(const std::shared_ptr<device::Transport>& transport) {
+  if (!m_disk.devicePath.empty() && m_disk.transport.lock() == transport) return true;
+  const std::string target =
+      m_pathText.empty() ? device::DevicePathOfDrive(m_driveNumber) : device::ResolveDevicePath(m_pathText);
+  if (target.empty()) return false;
+  m_disk = BoundDisk{transport, target, transport->IdentityOf(target)};
+  return true;
+}
+
 std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& request) {
   const auto transport = device::GetTransport();
   if (!transport) return Fail(CommandError::NoTransport, "no transport is installed");
-  const std::string target =
-      m_pathText.empty() ? device::DevicePathOfDrive(m_driveNumber) : device::ResolveDevicePath(m_pathText);
-  if (target.empty()) {
+  if (!BindDisk(transport)) {
     return Fail(CommandError::NoDevice, m_pathText.empty() ? platform::Format("drive %d is not connected", m_driveNumber)
                                                             : platform::Format("%s is not connected", m_pathText.c_str()));
   }
   request.timeoutSeconds = spec.timeoutSeconds;
-  for (std::uint32_t attempt = 0;; ++attempt) {
-    if (attempt > 0) {
-      ++m_retries;
-      platform::Sleep(kRetryPauseMs);
-    }
-    m_lastResult = transport->Execute(target, request);
+  std::uint32_t retries = 0;
+  std::uint32_t unitAttentions = 0;
+  std::uint32_t busyAnswers = 0;
+  for (;;) {
+    m_lastResult = transport->ExecuteOn(m_disk.devicePath, m_disk.identity, request);
     ++m_requestsSent;
     ++m_lastAttempts;
     Outcome outcome = Judge(spec, request);
     if (outcome.error == CommandError::None) return 1;
-    if (!outcome.retry || attempt >= spec.retries) return Fail(outcome.error, std::move(outcome.message));
+    // The device did not run the command: it goes again without spending a retry.
+    const bool notRun = (outcome.again == Again::UnitAttention && unitAttentions++ < kUnitAttentionResends) ||
+                        (outcome.again == Again::Busy && busyAnswers++ < kBusyResends);
+    if (!notRun) {
+      if (outcome.again == Again::Never || retries >= spec.retries) {
+        return Fail(outcome.error, std::move(outcome.message));
+      }
+      ++retries;
+    }
+    ++m_retries;
+    // A UNIT ATTENTION is cleared by its answer; anything else is given a moment.
+    if (outcome.again != Again::UnitAttention) platform::Sleep(kRetryPauseMs);
   }
 }
 
@@ -133,62 +157,74 @@ CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const Pas
   if (result.systemError != 0) {
     const int error = result.systemError;
     if (DeviceIsGone(error)) {
-      return {CommandError::NoDevice, false, platform::Format("the device is gone (%s)", SystemErrorText(error).c_str())};
+      return {CommandError::NoDevice, Again::Never,
+              platform::Format("the device is gone (%s)", SystemErrorText(error).c_str())};
     }
-    return {CommandError::NotDelivered, MayPassOnResend(error),
+    return {CommandError::NotDelivered, MayPassOnResend(error) ? Again::OnRetry : Again::Never,
             platform::Format("request not delivered: %s (errno %d)", SystemErrorText(error).c_str(), error)};
   }
   const std::uint8_t driverCode = result.driverStatus & 0x07;
   if (result.hostStatus == device::kHostTimeOut || driverCode == device::kDriverTimeOut) {
     ++m_timeOuts;
-    return {CommandError::TimedOut, true, platform::Format("no answer within %u seconds", request.timeoutSeconds)};
+    return {CommandError::TimedOut, Again::OnRetry,
+            platform::Format("no answer within %u seconds", request.timeoutSeconds)};
   }
   if (result.hostStatus == device::kHostNoConnect || result.hostStatus == device::kHostBadTarget) {
-    return {CommandError::NoDevice, false, platform::Format("the device is gone (host status 0x%02X)", result.hostStatus)};
+    return {CommandError::NoDevice, Again::Never,
+            platform::Format("the device is gone (host status 0x%02X)", result.hostStatus)};
   }
   if (result.hostStatus != device::kHostOk) {
-    return {CommandError::HostError, true, platform::Format("host status 0x%02X", result.hostStatus)};
+    return {CommandError::HostError, Again::OnRetry, platform::Format("host status 0x%02X", result.hostStatus)};
   }
   if (driverCode != device::kDriverOk) {
     const bool passing = driverCode == device::kDriverBusy || driverCode == device::kDriverSoft;
-    return {CommandError::HostError, passing, platform::Format("driver status 0x%02X", result.driverStatus)};
+    return {CommandError::HostError, passing ? Again::OnRetry : Again::Never,
+            platform::Format("driver status 0x%02X", result.driverStatus)};
   }
   if (result.scsiStatus == device::kScsiBusy) {
-    return {CommandError::CheckCondition, true, "device busy (SCSI status 0x08)"};
+    return {CommandError::CheckCondition, Again::Busy, "device busy (SCSI status 0x08)"};
   }
   if (result.scsiStatus != device::kScsiGood && result.scsiStatus != device::kScsiCheckCondition) {
-    return {CommandError::CheckCondition, false, platform::Format("SCSI status 0x%02X", result.scsiStatus)};
+    return {CommandError::CheckCondition, Again::Never, platform::Format("SCSI status 0x%02X", result.scsiStatus)};
   }
 
   const device::SenseInfo& sense = m_lastSense;
   if (result.scsiStatus == device::kScsiCheckCondition || sense.ReportsError()) {
-    if (!sense.valid) return {CommandError::CheckCondition, false, "CHECK CONDITION without readable sense data"};
-    if (sense.senseKey == device::kSenseUnitAttention) {
-      return {CommandError::CheckCondition, true, "CHECK CONDITION: " + device::DescribeSense(sense)};
+    if (!sense.valid) {
+      return {CommandError::CheckCondition, Again::Never, "CHECK CONDITION without readable sense data"};
     }
-    const bool answered = sense.AtaInformationAvailable() || sense.senseKey == device::kSenseRecoveredError;
-    if (!answered) {
-      const bool ataFailed = sense.hasAtaRegisters &&
-                             (sense.ata.status & (device::kAtaStatusError | device::kAtaStatusDeviceFault)) != 0;
-      return {ataFailed ? CommandError::AtaError : CommandError::CheckCondition, false,
+    if (sense.senseKey == device::kSenseUnitAttention) {
+      return {CommandError::CheckCondition, Again::UnitAttention,
+              "CHECK CONDITION: " + device::DescribeSense(sense)};
+    }
+    // NO SENSE and RECOVERED ERROR: the command ran. A NO SENSE answer tells how only through
+    // the ATA status it brings back (some bridges answer an ATA command so).
+    const bool ran = sense.senseKey == device::kSenseRecoveredError ||
+                     (sense.senseKey == device::kSenseNoSense && sense.hasAtaRegisters);
+    if (!ran) {
+      return {AtaStatusFailed(sense) ? CommandError::AtaError : CommandError::CheckCondition, Again::Never,
               "CHECK CONDITION: " + device::DescribeSense(sense)};
     }
   }
-  if (sense.hasAtaRegisters && (sense.ata.status & (device::kAtaStatusError | device::kAtaStatusDeviceFault)) != 0) {
-    return {CommandError::AtaError, false,
+  if (AtaStatusFailed(sense)) {
+    return {CommandError::AtaError, Again::Never,
             platform::Format("ATA status 0x%02X, error 0x%02X", sense.ata.status, sense.ata.error)};
   }
+  if (sense.hasAtaRegisters && (sense.ata.status & device::kAtaStatusBusy) != 0) {
+    return {CommandError::BadReply, Again::Never,
+            platform::Format("ATA status 0x%02X: the device had not finished the command", sense.ata.status)};
+  }
   if (spec.returnsRegisters && !sense.hasAtaRegisters) {
-    return {CommandError::BadReply, false, "the ATA registers did not come back"};
+    return {CommandError::BadReply, Again::Never, "the ATA registers did not come back"};
   }
   if (result.transferred > request.dataLength) {
-    return {CommandError::BadReply, false,
+    return {CommandError::BadReply, Again::Never,
             platform::Format("the device reports %u bytes moved for a transfer of %u", result.transferred,
                              request.dataLength)};
   }
   if (result.transferred < request.dataLength &&
       (spec.minimumReplyBytes == 0 || result.transferred < spec.minimumReplyBytes)) {
-    return {CommandError::ShortTransfer, false,
+    return {CommandError::ShortTransfer, Again::Never,
             platform::Format("%u of %u bytes moved", result.transferred, request.dataLength)};
   }
   return {};
@@ -563,6 +599,21 @@ std::uint8_t CDeviceCommand::TesterSetDevSleep(bool assert) {
 std::uint8_t CDeviceCommand::Inquiry(std::span<std::uint8_t> buffer) {
   const auto cdb = device::cdb::ToBytes(device::cdb::BuildInquiryCdb(device::kInquiryLength));
   return RunScsi(CommandId::Inquiry, cdb, sizeof(device::cdb::InquiryCdb), buffer);
+}
+
+std::uint8_t CDeviceCommand::ReadCapacity10(std::uint64_t& lastLba, std::uint32_t& blockLength) {
+  std::array<std::uint8_t, device::kReadCapacity10Length> reply{};
+  const auto cdb = device::cdb::ToBytes(device::cdb::BuildReadCapacity10Cdb());
+  if (!RunScsi(CommandId::ReadCapacity10, cdb, sizeof(device::cdb::ReadCapacity10Cdb), reply)) return 0;
+  device::ReadCapacity10Data data;
+  std::memcpy(&data, reply.data(), sizeof(data));
+  if (data.LastLba() == device::kReadCapacity10Overflow) {
+    return Fail(CommandError::BadReply, "the disk is too large for READ CAPACITY (10)");
+  }
+  if (data.BlockLength() == 0) return Fail(CommandError::BadReply, "the drive reports a block length of 0");
+  lastLba = data.LastLba();
+  blockLength = data.BlockLength();
+  return 1;
 }
 
 std::uint8_t CDeviceCommand::ReadCapacity16(std::uint64_t& lastLba, std::uint32_t& blockLength) {

@@ -4,8 +4,18 @@
 // transport with the time-out and the retries of its entry in the command table
 // (VendorCommands.h); in bridge mode (g_U2AMode) a vendor command takes its ATA PASS-THROUGH
 // form; tester-board commands keep their own block in both modes (a USB-to-ATA bridge without
-// a tester refuses them). The device is looked up anew for every command (DevicePaths.h), as the original
-// opened the drive for each request, so a drive that vanished fails its next command.
+// a tester refuses them).
+//
+// The disk. The first command that finds the drive (DevicePaths.h) takes its device path and
+// what the transport knows the disk by (Transport::IdentityOf); every later command of the
+// object goes to that disk only. A drive that vanished fails its next command as a pulled drive
+// does, and a disk that later takes its path or its drive number is never sent one.
+//
+// Sent again. A device that answers UNIT ATTENTION did not run the command (a reset or a power
+// cycle of a bridge or tester board leaves one for the next command): the command goes once
+// more. A device that answers BUSY could not take it yet: a few more tries follow, each after a
+// short pause. Neither counts against the command's retries, which are spent on failures that
+// may pass when the command is sent again (time-outs, passing host and system errors).
 //
 // Every command returns a byte, 1 when the drive did what was asked and 0 otherwise. After a
 // failure the object keeps what went wrong for the caller: the kind of failure and a message,
@@ -15,6 +25,7 @@
 // command without a request. A reply is never copied beyond the bytes the command asks for.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -154,6 +165,8 @@ class CDeviceCommand {
   // Standard INQUIRY data (96 bytes asked; a device may answer with fewer, LastTransferred()).
   std::uint8_t Inquiry(std::span<std::uint8_t> buffer);
   std::uint8_t ReadCapacity16(std::uint64_t& lastLba, std::uint32_t& blockLength);
+  // READ CAPACITY (10); fails for a disk too large for it (last LBA 0xFFFFFFFF).
+  std::uint8_t ReadCapacity10(std::uint64_t& lastLba, std::uint32_t& blockLength);
 
   // ---- What the last command did ---------------------------------------------------------------
   device::CommandError LastError() const { return m_lastError; }
@@ -171,7 +184,7 @@ class CDeviceCommand {
   bool HasAtaRegisters() const { return m_lastSense.hasAtaRegisters; }
   const device::AtaOutputRegisters& LastAtaRegisters() const { return m_lastSense.ata; }
   std::uint32_t LastTransferred() const { return m_lastResult.transferred; }
-  // Requests sent for the last command (1 + its retries).
+  // Requests sent for the last command (1 + the times it was sent again).
   std::uint32_t LastAttempts() const { return m_lastAttempts; }
   // Totals over the object's life.
   std::uint64_t RequestsSent() const { return m_requestsSent; }
@@ -179,10 +192,23 @@ class CDeviceCommand {
   std::uint64_t TimeOuts() const { return m_timeOuts; }
 
  private:
+  // Whether a failed request is sent again.
+  enum class Again : std::uint8_t {
+    Never,
+    OnRetry,        // while the command has retries left
+    UnitAttention,  // once, whatever the retries; then as OnRetry
+    Busy,           // a few times after a pause, whatever the retries; then as OnRetry
+  };
   struct Outcome {
     device::CommandError error = device::CommandError::None;
-    bool retry = false;
+    Again again = Again::Never;
     std::string message;
+  };
+  // The disk the object's commands go to, once a command has found it.
+  struct BoundDisk {
+    std::weak_ptr<device::Transport> transport;
+    std::string devicePath;
+    std::string identity;
   };
 
   std::uint8_t RunAta(device::CommandId id, device::AtaTaskFile taskFile, std::span<std::uint8_t> buffer,
@@ -195,6 +221,9 @@ class CDeviceCommand {
                        std::span<std::uint8_t> buffer);
   // Sends the request with the command's time-out and retries and judges the answer.
   std::uint8_t Send(const device::CommandSpec& spec, device::PassThroughRequest& request);
+  // Finds the drive for the first command (or the first after the transport changed); false
+  // when there is none.
+  bool BindDisk(const std::shared_ptr<device::Transport>& transport);
   Outcome Judge(const device::CommandSpec& spec, const device::PassThroughRequest& request);
   // Starts a command: forgets the last one's outcome, checks the buffer against the command
   // and the sector count and fills the request's data fields. The command's entry, or null
@@ -206,6 +235,7 @@ class CDeviceCommand {
 
   int m_driveNumber = 0;
   std::string m_pathText;   // set when the object was made for a path text
+  BoundDisk m_disk;
 
   device::CommandId m_lastCommand = device::CommandId::Count;
   device::CommandError m_lastError = device::CommandError::None;

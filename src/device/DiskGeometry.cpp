@@ -12,7 +12,9 @@ int GetDiskGeometryEx(std::string_view devicePath, DiskGeometryEx* geometry) {
   CDeviceCommand command{std::string(devicePath)};
   std::uint64_t lastLba = 0;
   std::uint32_t blockLength = 0;
-  if (!command.ReadCapacity16(lastLba, blockLength)) return 0;
+  // Some USB bridges refuse READ CAPACITY (16) or answer it with nothing; READ CAPACITY (10)
+  // tells the size of any disk up to 2 TiB.
+  if (!command.ReadCapacity16(lastLba, blockLength) && !command.ReadCapacity10(lastLba, blockLength)) return 0;
   // Block sizes of real disks; anything else is not a size to trust.
   if (blockLength < 512 || blockLength > 65536 || (blockLength & (blockLength - 1)) != 0) return 0;
   const std::uint64_t maxBlocks = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) / blockLength;

@@ -2,7 +2,7 @@
 // GetDiskGeometryEx: the size and a conventional geometry of a disk. The 40-byte record has
 // the layout the station reads: the geometry, then the disk size in bytes as a 64-bit number.
 // We ask the drive with READ CAPACITY (16) through the transport, so real drives and the
-// simulator answer alike.
+// simulator answer alike, and with READ CAPACITY (10) when that fails.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

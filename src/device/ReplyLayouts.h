@@ -54,6 +54,16 @@ struct ReadCapacity16Data {
 static_assert(sizeof(ReadCapacity16Data) == 32);
 static_assert(offsetof(ReadCapacity16Data, blockLength) == 8);
 
+// ---- READ CAPACITY (10) data ---------------------------------------------------------
+struct ReadCapacity10Data {
+  std::uint8_t lastLba[4];          // 0..3, big-endian; 0xFFFFFFFF: the disk is too large for it
+  std::uint8_t blockLength[4];      // 4..7, big-endian
+  std::uint32_t LastLba() const { return static_cast<std::uint32_t>(LoadBigEndian(lastLba, 4)); }
+  std::uint32_t BlockLength() const { return static_cast<std::uint32_t>(LoadBigEndian(blockLength, 4)); }
+};
+static_assert(sizeof(ReadCapacity10Data) == 8);
+inline constexpr std::uint32_t kReadCapacity10Overflow = 0xFFFFFFFF;
+
 // ---- Vendor command replies (one 512-byte sector each) -------------------------------
 // SetApKey: byte 0 is 1 when the drive enabled its vendor commands.
 struct ApKeyReply {

@@ -32,10 +32,10 @@ struct SenseInfo {
   bool hasAtaRegisters = false;    // the ATA output registers below came back
   AtaOutputRegisters ata;
 
-  // RECOVERED ERROR with "ATA pass through information available" (0x00/0x1D): the answer
-  // of an ATA command sent with CK_COND, not an error.
+  // "ATA pass through information available" (0x00/0x1D) with RECOVERED ERROR (the answer of
+  // an ATA command sent with CK_COND) or NO SENSE (as some USB bridges answer): not an error.
   bool AtaInformationAvailable() const {
-    return senseKey == kSenseRecoveredError && asc == 0x00 && ascq == 0x1D;
+    return (senseKey == kSenseRecoveredError || senseKey == kSenseNoSense) && asc == 0x00 && ascq == 0x1D;
   }
   // Whether the sense reports a failure (anything but NO SENSE and a RECOVERED ERROR).
   bool ReportsError() const {

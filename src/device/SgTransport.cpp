@@ -9,6 +9,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "device/SystemDisks.h"
+#include "platform/Debug.h"
+
 namespace device {
 namespace fs = std::filesystem;
 
@@ -28,6 +31,8 @@ int GenericNumber(const std::string& name) {
   return number;
 }
 
+bool IsBlockName(const std::string& name) { return name.size() > 2 && name.compare(0, 2, "sd") == 0; }
+
 // The first line of a small sysfs file as a number; -1 when it cannot be read.
 int ReadNumberFile(const fs::path& path) {
   std::ifstream file(path);
@@ -37,6 +42,36 @@ int ReadNumberFile(const fs::path& path) {
 }
 
 bool ValidCdbLength(std::uint8_t length) { return length == 6 || length == 10 || length == 12 || length == 16; }
+
+fs::path Canonical(const fs::path& path) {
+  std::error_code error;
+  fs::path real = fs::canonical(path, error);
+  return error ? fs::path() : real;
+}
+
+// Whether a SCSI device's block device is one of the system's disks.
+bool HoldsSystem(const fs::path& scsiDevice, const std::set<std::string>& systemDisks) {
+  std::error_code error;
+  for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
+    if (systemDisks.count(Canonical(block.path()).string()) != 0) return true;
+  }
+  return false;
+}
+
+// "7:0:1:2" (host:channel:target:LUN) -> "0:1:2"; empty for any other name.
+std::string ChannelTargetLun(const std::string& name) {
+  const std::size_t colon = name.find(':');
+  if (colon == 0 || colon == std::string::npos) return {};
+  int colons = 0;
+  for (const char c : name) {
+    if (c == ':') {
+      ++colons;
+    } else if (c < '0' || c > '9') {
+      return {};
+    }
+  }
+  return colons == 3 ? name.substr(colon + 1) : std::string();
+}
 
 }  // namespace
 
@@ -51,6 +86,8 @@ SgSystem SgSystem::Linux() {
 SgTransport::SgTransport() : SgTransport(SgSystem::Linux()) {}
 
 SgTransport::SgTransport(SgSystem system) : m_system(std::move(system)) {}
+
+SgTransport::~SgTransport() = default;
 
 void SgTransport::FillHeader(sg_io_hdr_t& header, PassThroughRequest& request, unsigned char* sense,
                              unsigned char senseSize) {
@@ -93,50 +130,123 @@ PassThroughResult SgTransport::ResultOf(const sg_io_hdr_t& header, const unsigne
   return result;
 }
 
+// ---- requests ------------------------------------------------------------------------------
+
 PassThroughResult SgTransport::Execute(const std::string& devicePath, PassThroughRequest& request) {
+  return ExecuteOn(devicePath, IdentityOf(devicePath), request);
+}
+
+PassThroughResult SgTransport::ExecuteOn(const std::string& devicePath, const std::string& identity,
+                                         PassThroughRequest& request) {
   PassThroughResult result;
   if (!ValidCdbLength(request.cdbLength) ||
       (request.direction != DataDirection::None && request.data == nullptr && request.dataLength != 0)) {
     result.systemError = EINVAL;
     return result;
   }
-  const int fd = m_system.open(devicePath.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    result.systemError = errno != 0 ? errno : EIO;
-    return result;
-  }
+  const std::shared_ptr<const OpenNode> node = Open(devicePath, identity, result.systemError);
+  if (!node) return result;
   unsigned char sense[32] = {};
   sg_io_hdr_t header;
   FillHeader(header, request, sense, sizeof(sense));
-  if (m_system.ioctl(fd, SG_IO, &header) < 0) {
+  if (m_system.ioctl(node->fd, SG_IO, &header) < 0) {
     result.systemError = errno != 0 ? errno : EIO;
+    if (result.systemError == ENODEV || result.systemError == ENXIO) Forget(devicePath, node.get());
   } else {
     result = ResultOf(header, sense);
   }
-  m_system.close(fd);
   return result;
 }
 
-std::string SgTransport::NodeTextOf(const fs::path& deviceLink) const {
-  std::error_code error;
-  const fs::path real = fs::canonical(deviceLink, error);
-  if (error) return {};
-  const std::string text = real.generic_string();
+std::shared_ptr<const SgTransport::OpenNode> SgTransport::Open(const std::string& devicePath,
+                                                               const std::string& identity, int& error) {
+  // A node the listing does not hold (the system's own disk among them) is never opened.
+  if (identity.empty()) {
+    error = ENODEV;
+    return nullptr;
+  }
+  if (IsBlockName(fs::path(devicePath).filename().string())) return OpenKept(devicePath, identity, error);
+  return OpenChecked(devicePath, identity, O_RDWR, error);
+}
+
+std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenKept(const std::string& devicePath,
+                                                                   const std::string& identity, int& error) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  const auto kept = m_kept.find(devicePath);
+  if (kept != m_kept.end()) {
+    if (kept->second->identity == identity && CurrentIdentity(devicePath) == identity) return kept->second;
+    m_kept.erase(kept);
+  }
+  auto node = OpenChecked(devicePath, identity, O_RDONLY, error);
+  if (node) m_kept[devicePath] = node;
+  return node;
+}
+
+std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std::string& devicePath,
+                                                                      const std::string& identity, int access,
+                                                                      int& error) const {
+  // Checked before the open, so that no other disk's node is opened, and once the node is
+  // open, for the open node cannot pass to another disk any more.
+  if (CurrentIdentity(devicePath) != identity) {
+    error = ENODEV;
+    return nullptr;
+  }
+  const int fd = m_system.open(devicePath.c_str(), access | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno != 0 ? errno : EIO;
+    return nullptr;
+  }
+  auto node = std::make_shared<const OpenNode>(fd, identity, m_system.close);
+  if (CurrentIdentity(devicePath) != identity) {
+    error = ENODEV;
+    return nullptr;
+  }
+  return node;
+}
+
+void SgTransport::Forget(const std::string& devicePath, const OpenNode* node) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  const auto kept = m_kept.find(devicePath);
+  if (kept != m_kept.end() && kept->second.get() == node) m_kept.erase(kept);
+}
+
+std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
+  const fs::path path(devicePath);
+  if (path.parent_path() != m_system.deviceRoot) return {};
+  const std::string name = path.filename().string();
+  fs::path link;
+  if (GenericNumber(name) >= 0) {
+    link = m_system.sysfsRoot / "class" / "scsi_generic" / name / "device";
+  } else if (IsBlockName(name)) {
+    link = m_system.sysfsRoot / "block" / name / "device";
+  } else {
+    return {};
+  }
+  return Canonical(link).string();
+}
+
+// ---- the listing -----------------------------------------------------------------------------
+
+std::string SgTransport::NodeTextOf(const fs::path& scsiDevice) const {
+  const std::string text = scsiDevice.generic_string();
   const std::size_t devices = text.find("/devices/");
   std::string node = devices == std::string::npos ? text : text.substr(devices + 9);
-  // Up to the SCSI host: the host number changes when a disk is plugged in again.
+  // Up to the SCSI host, whose number changes when a disk is plugged in again, then the
+  // channel, target and LUN.
   for (std::size_t at = node.find("/host"); at != std::string::npos; at = node.find("/host", at + 1)) {
     if (at + 5 < node.size() && node[at + 5] >= '0' && node[at + 5] <= '9') {
+      const std::string address = ChannelTargetLun(scsiDevice.filename().string());
       node.resize(at);
+      if (!address.empty()) node += "/" + address;
       break;
     }
   }
   return node;
 }
 
-std::vector<TransportDisk> SgTransport::ListGenericDevices() {
+std::vector<SgTransport::Place> SgTransport::FindGenericDisks(const std::set<std::string>& systemDisks) const {
   const fs::path folder = m_system.sysfsRoot / "class" / "scsi_generic";
-  std::vector<std::pair<int, std::string>> found;
+  std::vector<std::pair<int, Place>> found;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const std::string name = entry.path().filename().string();
@@ -144,50 +254,120 @@ std::vector<TransportDisk> SgTransport::ListGenericDevices() {
     if (number < 0) continue;
     const int type = ReadNumberFile(folder / name / "device" / "type");
     if (type != kDiskType && type != kSimplifiedDirectAccessType) continue;
-    found.emplace_back(number, name);
+    const fs::path scsiDevice = Canonical(folder / name / "device");
+    if (scsiDevice.empty() || HoldsSystem(scsiDevice, systemDisks)) continue;
+    found.emplace_back(number,
+                       Place{(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), scsiDevice.string()});
   }
-  std::sort(found.begin(), found.end());
-  std::vector<TransportDisk> disks;
-  for (const auto& [number, name] : found) {
-    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(folder / name / "device")});
-  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Place> disks;
+  for (auto& [number, place] : found) disks.push_back(std::move(place));
   return disks;
 }
 
-std::vector<TransportDisk> SgTransport::ListBlockDevices() {
+std::vector<SgTransport::Place> SgTransport::FindBlockDisks(const std::set<std::string>& systemDisks) const {
   const fs::path folder = m_system.sysfsRoot / "block";
   std::vector<std::string> names;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() > 2 && name.compare(0, 2, "sd") == 0) names.push_back(name);
+    if (IsBlockName(name) && systemDisks.count(Canonical(folder / name).string()) == 0) names.push_back(name);
   }
   // sda..sdz before sdaa..: shorter names first.
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return a.size() != b.size() ? a.size() < b.size() : a < b;
   });
-  std::vector<TransportDisk> disks;
+  std::vector<Place> disks;
   for (const std::string& name : names) {
-    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(folder / name / "device")});
+    const fs::path scsiDevice = Canonical(folder / name / "device");
+    if (scsiDevice.empty()) continue;
+    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), scsiDevice.string()});
   }
   return disks;
 }
 
+std::vector<SgTransport::Place> SgTransport::FindDisks() const {
+  const auto systemDisks = FindSystemDisks(m_system.sysfsRoot, m_system.procRoot);
+  if (!systemDisks) {
+    platform::DebugOutput("SgTransport: the mount table cannot be read, so no disk can be told apart from the "
+                          "system's own and none is listed\n");
+    return {};
+  }
+  std::error_code error;
+  if (fs::exists(m_system.sysfsRoot / "class" / "scsi_generic", error)) return FindGenericDisks(*systemDisks);
+  return FindBlockDisks(*systemDisks);
+}
+
 std::vector<TransportDisk> SgTransport::ListDisks() {
-  std::vector<TransportDisk> disks = ListGenericDevices();
-  if (disks.empty()) disks = ListBlockDevices();
+  std::vector<Place> found = FindDisks();
+  std::lock_guard<std::mutex> guard(m_lock);
+  // Disks still there keep their places; the places of disks that have gone are emptied.
+  std::vector<bool> placed(found.size(), false);
+  for (Place& place : m_places) {
+    const auto same = std::find_if(found.begin(), found.end(),
+                                   [&](const Place& disk) { return disk.identity == place.identity; });
+    if (same == found.end()) {
+      place = Place{};
+    } else {
+      place = *same;
+      placed[static_cast<std::size_t>(same - found.begin())] = true;
+    }
+  }
+  // Disks not seen before take the empty places, then places after the last.
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (placed[i]) continue;
+    const auto empty =
+        std::find_if(m_places.begin(), m_places.end(), [](const Place& place) { return place.identity.empty(); });
+    if (empty != m_places.end()) {
+      *empty = std::move(found[i]);
+    } else {
+      m_places.push_back(std::move(found[i]));
+    }
+  }
+  while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
+  m_listed = true;
+  // A kept node whose disk has left its place is closed once no request uses it any more.
+  std::erase_if(m_kept, [&](const auto& kept) {
+    return std::none_of(m_places.begin(), m_places.end(), [&](const Place& place) {
+      return place.devicePath == kept.first && place.identity == kept.second->identity;
+    });
+  });
+  std::vector<TransportDisk> disks;
+  for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText});
   return disks;
 }
 
+void SgTransport::ListIfNeverListed() {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_listed) return;
+  }
+  ListDisks();
+}
+
+std::string SgTransport::DevicePathOfDrive(int driveNumber) {
+  ListIfNeverListed();
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
+  return m_places[static_cast<std::size_t>(driveNumber) - 1].devicePath;
+}
+
+std::string SgTransport::IdentityOf(const std::string& devicePath) {
+  if (devicePath.empty()) return {};
+  ListIfNeverListed();
+  std::lock_guard<std::mutex> guard(m_lock);
+  const auto place = std::find_if(m_places.begin(), m_places.end(),
+                                  [&](const Place& listed) { return listed.devicePath == devicePath; });
+  return place == m_places.end() ? std::string() : place->identity;
+}
+
 std::string SgTransport::BlockDeviceOf(const std::string& devicePath) {
-  const fs::path path(devicePath);
-  if (path.parent_path() != m_system.deviceRoot) return {};
-  const std::string name = path.filename().string();
-  if (name.size() > 2 && name.compare(0, 2, "sd") == 0) return devicePath;
-  if (GenericNumber(name) < 0) return {};
+  const std::string identity = IdentityOf(devicePath);
+  if (identity.empty() || CurrentIdentity(devicePath) != identity) return {};
+  const std::string name = fs::path(devicePath).filename().string();
+  if (IsBlockName(name)) return devicePath;
   std::error_code error;
-  const fs::path blockFolder = m_system.sysfsRoot / "class" / "scsi_generic" / name / "device" / "block";
-  const fs::directory_iterator first(blockFolder, error);
+  const fs::directory_iterator first(fs::path(identity) / "block", error);
   if (error || first == fs::directory_iterator()) return {};
   return (m_system.deviceRoot / first->path().filename()).string();
 }

@@ -11,6 +11,13 @@ std::string Transport::DevicePathOfDrive(int driveNumber) {
   return disks[static_cast<std::size_t>(driveNumber) - 1].devicePath;
 }
 
+std::string Transport::IdentityOf(const std::string& /*devicePath*/) { return {}; }
+
+PassThroughResult Transport::ExecuteOn(const std::string& devicePath, const std::string& /*identity*/,
+                                       PassThroughRequest& request) {
+  return Execute(devicePath, request);
+}
+
 std::string Transport::BlockDeviceOf(const std::string& /*devicePath*/) { return {}; }
 
 std::string Transport::OperatorLabel() const { return {}; }

@@ -103,6 +103,15 @@ class Transport {
   // The device path of drive number driveNumber (1-based), or empty when there is none.
   // The default asks ListDisks; a transport may answer faster.
   virtual std::string DevicePathOfDrive(int driveNumber);
+  // What tells the disk that devicePath names now apart from any disk that may get the same
+  // path later: a token of the transport's own, or empty when the transport never hands a path
+  // to another disk (the default) or does not know the path.
+  virtual std::string IdentityOf(const std::string& devicePath);
+  // Execute, for the disk that IdentityOf gave this identity: a transport whose paths can pass
+  // to another disk answers ENODEV, as for a pulled drive, once the path names any other disk.
+  // The default sends to the path.
+  virtual PassThroughResult ExecuteOn(const std::string& devicePath, const std::string& identity,
+                                      PassThroughRequest& request);
   // The block device whose partitions are the volumes of the device at devicePath
   // ("/dev/sdb" for "/dev/sg2"), or empty when the device has no volumes (the simulator).
   virtual std::string BlockDeviceOf(const std::string& devicePath);

@@ -110,6 +110,8 @@ enum class CommandId : std::uint8_t {
   ReadCapacity16,
   // Vendor commands appended after the first table (running code and firmware).
   StartFlashCode,
+  // SCSI commands appended: the size from bridges that refuse READ CAPACITY (16).
+  ReadCapacity10,
   Count
 };
 
@@ -166,9 +168,10 @@ inline constexpr std::uint64_t kArgumentPollingFlag = 1ull << 24;
 // ReadCurrent selector (tester parameter 0).
 inline constexpr std::uint8_t kCurrentMaximum = 0;
 inline constexpr std::uint8_t kCurrentPresent = 1;
-// INQUIRY allocation length of tester detection and READ CAPACITY (16) reply length.
+// INQUIRY allocation length of tester detection and READ CAPACITY (16) and (10) reply lengths.
 inline constexpr std::uint32_t kInquiryLength = 96;
 inline constexpr std::uint32_t kReadCapacity16Length = 32;
+inline constexpr std::uint32_t kReadCapacity10Length = 8;
 inline constexpr std::uint32_t kTesterUsbPageLength = 528;
 
 namespace command_table_detail {
@@ -322,6 +325,9 @@ inline constexpr std::array<CommandSpec, kCommandCount> kTable{{
     // ---- Vendor, appended: running code and firmware (codes of ours) -----------------
     {C::StartFlashCode, "Start Flash Code", Vendor, kVendorCodeCommand, 0x0B, P::NonData, None, 0, 0, true,
      false, 20, 0, "none; the burner code starts the firmware it programmed into flash"},
+    // ---- SCSI, appended ---------------------------------------------------------------
+    {C::ReadCapacity10, "Read Capacity (10)", Scsi, cdb::kReadCapacity10Opcode, 0x00, P::PioIn, FixedBytes,
+     kReadCapacity10Length, 0, false, false, 10, 2, "reply ReadCapacity10Data"},
 }};
 
 constexpr bool TableInIdOrder() {

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <system_error>
@@ -17,30 +15,12 @@
 namespace device {
 namespace {
 
-// Decodes the octal escapes of a mount-table field ("\040" is a blank).
-std::string Unescape(std::string_view field) {
-  std::string text;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      const char a = field[i + 1], b = field[i + 2], c = field[i + 3];
-      if (a >= '0' && a <= '3' && b >= '0' && b <= '7' && c >= '0' && c <= '7') {
-        text.push_back(static_cast<char>(((a - '0') << 6) | ((b - '0') << 3) | (c - '0')));
-        i += 3;
-        continue;
-      }
-    }
-    text.push_back(field[i]);
-  }
-  return text;
-}
-
 class LinuxVolumes : public VolumeSystem {
  public:
+  explicit LinuxVolumes(UnmountCall unmount) : m_unmount(unmount) {}
+
   std::vector<MountEntry> MountTable() override {
-    std::ifstream file("/proc/self/mounts");
-    std::stringstream text;
-    text << file.rdbuf();
-    std::vector<MountEntry> entries = ParseMountTable(text.str());
+    std::vector<MountEntry> entries = ParseMountTable(ReadKernelTable("/proc/self/mounts").value_or(""));
     // Sources given as links (/dev/disk/by-uuid/...) are compared by the node they name.
     for (MountEntry& entry : entries) {
       std::error_code error;
@@ -51,28 +31,14 @@ class LinuxVolumes : public VolumeSystem {
   }
   int OpenVolume(const std::string& path) override { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
   bool LockExclusive(int fd) override { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
-  bool Unmount(const std::string& mountPoint) override { return ::umount2(mountPoint.c_str(), MNT_DETACH) == 0; }
+  bool Unmount(const std::string& mountPoint) override { return m_unmount(mountPoint.c_str(), 0) == 0; }
   void CloseVolume(int fd) override { ::close(fd); }
+
+ private:
+  UnmountCall m_unmount;
 };
 
 }  // namespace
-
-std::vector<MountEntry> ParseMountTable(std::string_view text) {
-  std::vector<MountEntry> entries;
-  for (const std::string& line : platform::Split(text, '\n')) {
-    std::vector<std::string> fields;
-    std::size_t at = 0;
-    while (at < line.size() && fields.size() < 2) {
-      while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-      const std::size_t start = at;
-      while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
-      if (at > start) fields.emplace_back(line, start, at - start);
-    }
-    if (fields.size() < 2) continue;
-    entries.push_back({Unescape(fields[0]), Unescape(fields[1])});
-  }
-  return entries;
-}
 
 bool IsVolumeOf(std::string_view source, std::string_view blockDevice) {
   if (blockDevice.empty() || source.substr(0, blockDevice.size()) != blockDevice) return false;
@@ -85,7 +51,11 @@ bool IsVolumeOf(std::string_view source, std::string_view blockDevice) {
   return true;
 }
 
-std::shared_ptr<VolumeSystem> LinuxVolumeSystem() { return std::make_shared<LinuxVolumes>(); }
+std::shared_ptr<VolumeSystem> LinuxVolumeSystem() { return LinuxVolumeSystem(::umount2); }
+
+std::shared_ptr<VolumeSystem> LinuxVolumeSystem(UnmountCall unmount) {
+  return std::make_shared<LinuxVolumes>(unmount);
+}
 
 }  // namespace device
 

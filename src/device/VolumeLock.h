@@ -2,10 +2,10 @@
 // The volume lock behind CMPDevice::LockDiskVolumes and CMPDevice::UnlockDiskVolumes. On Linux
 // a mounted partition of the drive (or the whole drive mounted as one file system) is its
 // volume. Lock finds the first such volume in the mount table, opens it and holds an
-// exclusive lock on the open node; Unlock dismounts it (a lazy unmount, so programs that still
-// use it keep working while the drive disappears from the file system), releases the lock and
-// closes the node; Close only releases and closes, as a failed flow does. The engine holds
-// one object and keeps it across its steps.
+// exclusive lock on the open node; Unlock dismounts it (a plain unmount: a file system that a
+// program still uses is busy and stays mounted, and the unlock fails, as a volume in use
+// cannot be locked), releases the lock and closes the node; Close only releases and closes, as
+// a failed flow does. The engine holds one object and keeps it across its steps.
 //
 // The mount table and the system calls go through VolumeSystem, so tests run without root.
 #include <memory>
@@ -13,16 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "device/MountTable.h"
+
 namespace device {
-
-struct MountEntry {
-  std::string source;       // "/dev/sdb1"
-  std::string mountPoint;   // "/media/usb"
-};
-
-// Lines of a mount table in the form of /proc/self/mounts (octal escapes such as "\040" for a
-// blank are decoded); lines that are not of that form are skipped.
-std::vector<MountEntry> ParseMountTable(std::string_view text);
 
 // Whether a mount source is the block device itself or one of its partitions
 // ("/dev/sdb1" for "/dev/sdb", "/dev/nvme0n1p2" for "/dev/nvme0n1").
@@ -39,8 +32,11 @@ class VolumeSystem {
   virtual void CloseVolume(int fd) = 0;
 };
 
-// /proc/self/mounts, open(2), flock(2), umount2(2) with MNT_DETACH, close(2).
+// /proc/self/mounts, open(2), flock(2), umount2(2) without flags, close(2); the unmount call
+// can be given, so that a test sees what would be asked of the kernel.
+using UnmountCall = int (*)(const char* target, int flags);
 std::shared_ptr<VolumeSystem> LinuxVolumeSystem();
+std::shared_ptr<VolumeSystem> LinuxVolumeSystem(UnmountCall unmount);
 
 }  // namespace device
 

@@ -85,6 +85,7 @@ constexpr std::array kKnown{
     KnownCommand{CommandId::Inquiry, CommandFamily::Scsi, kInquiryBlock, 0x00, P::PioIn},
     KnownCommand{CommandId::ReadCapacity16, CommandFamily::Scsi, kServiceActionIn16Block, kReadCapacity16Action,
                  P::PioIn},
+    KnownCommand{CommandId::ReadCapacity10, CommandFamily::Scsi, kReadCapacity10Block, 0x00, P::PioIn},
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ inline constexpr std::uint8_t kTesterBlock = 0xF1;            // the tester boar
 inline constexpr std::uint8_t kInquiryBlock = 0x12;           // INQUIRY (6)
 inline constexpr std::uint8_t kServiceActionIn16Block = 0x9E; // READ CAPACITY (16) ...
 inline constexpr std::uint8_t kReadCapacity16Action = 0x10;   // ... its service action
+inline constexpr std::uint8_t kReadCapacity10Block = 0x25;    // READ CAPACITY (10)
 
 struct KnownCommand {
   device::CommandId id;

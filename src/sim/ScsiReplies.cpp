@@ -84,4 +84,12 @@ device::ReadCapacity16Data EncodeReadCapacity16(std::uint64_t sectors) {
   return data;
 }
 
+device::ReadCapacity10Data EncodeReadCapacity10(std::uint64_t sectors) {
+  device::ReadCapacity10Data data;
+  const std::uint64_t lastLba = sectors == 0 ? 0 : sectors - 1;
+  device::StoreBigEndian(data.lastLba, 4, std::min<std::uint64_t>(lastLba, device::kReadCapacity10Overflow));
+  device::StoreBigEndian(data.blockLength, 4, 512);
+  return data;
+}
+
 }  // namespace sim

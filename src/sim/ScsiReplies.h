@@ -36,5 +36,7 @@ void SetAtaSense(device::PassThroughResult& result, std::uint8_t key, std::uint8
 device::InquiryData EncodeTesterInquiry(const std::string& product, std::uint8_t versionMajor,
                                         std::uint8_t versionMinor, std::uint8_t testerNumber);
 device::ReadCapacity16Data EncodeReadCapacity16(std::uint64_t sectors);
+// The last LBA reads 0xFFFFFFFF for a drive too large for READ CAPACITY (10).
+device::ReadCapacity10Data EncodeReadCapacity10(std::uint64_t sectors);
 
 }  // namespace sim

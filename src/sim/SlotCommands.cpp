@@ -121,6 +121,11 @@ DecodedCommand DecodeCommand(const PassThroughRequest& request) {
         return DecodeScsi(kServiceActionIn16Block, kReadCapacity16Action, *length);
       }
       break;
+    case kReadCapacity10Block:
+      if (device::cdb::IsReadCapacity10Cdb(bytes)) {
+        return DecodeScsi(kReadCapacity10Block, 0, sizeof(device::ReadCapacity10Data));
+      }
+      break;
     default:
       break;
   }
@@ -234,6 +239,10 @@ void CommandRun::RunScsi() {
   }
   const std::shared_ptr<SimDrive> drive = m_slot.Drive();
   if (!drive || !drive->Answers()) return SetFixedSense(m_result, kSenseNotReady, kAscMediumNotPresent, 0);
+  if (m_command.spec->id == CommandId::ReadCapacity10) {
+    ReplyRecord(EncodeReadCapacity10(drive->UserSectors()));
+    return;
+  }
   ReplyRecord(EncodeReadCapacity16(drive->UserSectors()));
 }
 

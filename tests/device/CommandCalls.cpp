@@ -421,6 +421,17 @@ std::vector<CommandCall> AllCommandCalls() {
        .call = [](CDeviceCommand& c, B&) { std::uint64_t lba; std::uint32_t length; return c.ReadCapacity16(lba, length); },
        .block = Hex("9E 10 00 00 00 00 00 00 00 00 00 00 00 20 00 00"),
        .dataBytes = 32},
+      // READ CAPACITY (10): no fields, 8 bytes.
+      {.id = CommandId::ReadCapacity10,
+       .call =
+           [](CDeviceCommand& c, B&) {
+             std::uint64_t lba;
+             std::uint32_t length;
+             return c.ReadCapacity10(lba, length);
+           },
+       .block = Hex("25 00 00 00 00 00 00 00 00 00"),
+       .blockLength = 10,
+       .dataBytes = 8},
   };
 }
 

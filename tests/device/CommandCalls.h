@@ -5,7 +5,7 @@
 // ATA commands as the ATA command set codes them, in the ATA PASS-THROUGH (16) block of the
 // SCSI/ATA translation standard; the RDT results family as the controller codes it (vendor
 // command 0x21; sub-operations 0x50 for the bad-block log and 0x54 for the special-test log);
-// INQUIRY and READ CAPACITY (16) as SCSI has them. The controller's other vendor operations,
+// INQUIRY and READ CAPACITY (16) and (10) as SCSI has them. The controller's other vendor operations,
 // the vendor block's layout and the tester boards' functions and block carry codes of our own,
 // pinned here as chosen.
 #include <array>

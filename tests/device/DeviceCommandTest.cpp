@@ -217,10 +217,11 @@ TEST(DeviceCommandFailures, BridgeModeTakesThePathOfTheListing) {
   // tester mode asks the transport.
   transport->SetDisks({{"/dev/other1", "a"}, {"/dev/other2", "b"}});
   std::array<std::uint8_t, 512> buffer{};
-  CDeviceCommand command(2);
-  ASSERT_EQ(command.Identify(buffer), 1);
+  CDeviceCommand bridged(2);
+  ASSERT_EQ(bridged.Identify(buffer), 1);
   g_U2AMode = 0;
-  ASSERT_EQ(command.Identify(buffer), 1);
+  CDeviceCommand tested(2);
+  ASSERT_EQ(tested.Identify(buffer), 1);
   const auto requests = transport->Requests();
   EXPECT_EQ(requests[0].devicePath, "/dev/fake2");
   EXPECT_EQ(requests[1].devicePath, "/dev/other2");
@@ -325,6 +326,60 @@ TEST(DeviceCommandRetries, UnitAttentionAndBusyAreRetriedADeviceAnswerIsNot) {
   EXPECT_EQ(command.LastSenseInfo().senseKey, device::kSenseIllegalRequest);
   EXPECT_EQ(command.LastSenseInfo().asc, 0x20);
   EXPECT_EQ(command.LastSense().size(), 18u);
+}
+
+// A device that answers UNIT ATTENTION or BUSY did not run the command: it goes again even when
+// the command has no retries (the tester power commands, the jumps, the erase), and the
+// command's retries still bound the rest.
+TEST(DeviceCommandRetries, WhatTheDeviceDidNotRunIsSentAgainWhateverTheRetries) {
+  enum Answer { kUnitAttention, kBusy, kGood };
+  struct Case {
+    const char* what;
+    CommandId id;
+    std::vector<Answer> answers;  // the last one repeats
+    std::uint8_t passes;
+    std::uint32_t attempts;
+  };
+  const Case cases[] = {
+      {"reset left a unit attention", CommandId::JumpToBoot, {kUnitAttention, kGood}, 1, 2},
+      {"busy three times", CommandId::EraseByType, {kBusy, kBusy, kBusy, kGood}, 1, 4},
+      {"both", CommandId::TesterSetPower, {kUnitAttention, kBusy, kBusy, kBusy, kGood}, 1, 5},
+      {"a second unit attention is a failure", CommandId::JumpToBoot, {kUnitAttention, kUnitAttention, kGood}, 0, 2},
+      {"busy for good", CommandId::EraseByType, {kBusy}, 0, 4},
+      {"a second unit attention spends a retry", CommandId::ReadRdtInfo,
+       {kUnitAttention, kUnitAttention, kGood}, 1, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstalledFakeTransport transport(NumberedDisks(1));
+    BridgeMode mode(0);
+    std::size_t calls = 0;
+    transport->SetAnswer([&](const std::string&, device::PassThroughRequest& request) {
+      device::PassThroughResult result;
+      switch (c.answers[std::min(calls++, c.answers.size() - 1)]) {
+        case kUnitAttention:
+          result.scsiStatus = device::kScsiCheckCondition;
+          result.sense = {0x70, 0, device::kSenseUnitAttention, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x29, 0x00};
+          result.senseLength = 18;
+          break;
+        case kBusy: result.scsiStatus = device::kScsiBusy; break;
+        case kGood: result.transferred = request.dataLength; break;
+      }
+      return result;
+    });
+    CDeviceCommand command(1);
+    std::array<std::uint8_t, 512> buffer{};
+    std::uint8_t passed = 0;
+    switch (c.id) {
+      case CommandId::JumpToBoot: passed = command.JumpToBoot(); break;
+      case CommandId::EraseByType: passed = command.EraseByType(9, false); break;
+      case CommandId::TesterSetPower: passed = command.TesterSetPower(1, 0, 0, 0); break;
+      default: passed = command.ReadRdtInfo(buffer); break;
+    }
+    EXPECT_EQ(passed, c.passes);
+    EXPECT_EQ(command.LastAttempts(), c.attempts);
+    EXPECT_EQ(transport->Requests().size(), c.attempts);
+  }
 }
 
 // ---- bad answers ------------------------------------------------------------------------------------
@@ -479,6 +534,55 @@ TEST(DeviceCommandSmart, ReturnStatusReadsTheRegisters) {
   });
   ASSERT_EQ(command.SmartReturnStatus(exceeded), 1);
   EXPECT_TRUE(exceeded);
+}
+
+// CHECK CONDITION with NO SENSE or RECOVERED ERROR: the command ran, and the ATA status it
+// brings back (descriptor or fixed format) tells whether it did what was asked.
+TEST(DeviceCommandSmart, NoSenseOrRecoveredErrorIsJudgedByTheAtaStatus) {
+  using Sense = std::array<std::uint8_t, 32>;
+  const auto descriptor = [](std::uint8_t key, std::uint8_t ascq, std::uint8_t status) {
+    return Sense{0x72, key,  0x00, ascq, 0, 0, 0, 14,   0x09, 0x0C, 0x00,
+                 0x00, 0,    0,    0,    0, 0, 0x4F, 0, 0xC2, 0x00, status};
+  };
+  struct Case {
+    const char* what;
+    Sense sense;
+    std::uint8_t senseLength;
+    std::uint8_t passes;
+    CommandError error;
+  };
+  const Case cases[] = {
+      {"NO SENSE with the ATA status return", descriptor(device::kSenseNoSense, 0x00, 0x50), 22, 1,
+       CommandError::None},
+      {"NO SENSE, fixed format",
+       {0x70, 0, device::kSenseNoSense, 0x00, 0x50, 0x00, 0x00, 10, 0x00, 0x00, 0x4F, 0xC2, 0x00, 0x1D},
+       18, 1, CommandError::None},
+      {"RECOVERED ERROR", descriptor(device::kSenseRecoveredError, 0x1D, 0x50), 22, 1, CommandError::None},
+      {"NO SENSE with ERR", descriptor(device::kSenseNoSense, 0x00, 0x51), 22, 0, CommandError::AtaError},
+      {"RECOVERED ERROR with DF", descriptor(device::kSenseRecoveredError, 0x1D, 0x60), 22, 0,
+       CommandError::AtaError},
+      {"NO SENSE with BSY", descriptor(device::kSenseNoSense, 0x00, 0xD0), 22, 0, CommandError::BadReply},
+      {"NO SENSE without registers",
+       {0x70, 0, device::kSenseNoSense, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x00, 0x00},
+       18, 0, CommandError::CheckCondition},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstalledFakeTransport transport(NumberedDisks(1));
+    BridgeMode mode(0);
+    transport->SetAnswer([&c](const std::string&, device::PassThroughRequest&) {
+      device::PassThroughResult result;
+      result.scsiStatus = device::kScsiCheckCondition;
+      result.sense = c.sense;
+      result.senseLength = c.senseLength;
+      return result;
+    });
+    CDeviceCommand command(1);
+    bool exceeded = true;
+    EXPECT_EQ(command.SmartReturnStatus(exceeded), c.passes);
+    EXPECT_EQ(command.LastError(), c.error);
+    if (c.passes) EXPECT_FALSE(exceeded) << "LBA mid/high 4F/C2 read from the registers";
+  }
 }
 
 TEST(DeviceCommandTester, CardDetectCurrentAndInquiry) {

@@ -1,4 +1,5 @@
-// GetDiskGeometryEx: the 40-byte record from READ CAPACITY (16), and sizes that make no sense.
+// GetDiskGeometryEx: the 40-byte record from READ CAPACITY (16), or (10) from a bridge that
+// refuses (16), and sizes that make no sense.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "device/ByteOrder.h"
 #include "device/DeviceListing.h"
 #include "device/DiskGeometry.h"
+#include "device/Sense.h"
 
 namespace {
 
@@ -48,6 +50,45 @@ TEST(DiskGeometry, RecordFromReadCapacity) {
   std::uint8_t raw[40];
   std::memcpy(raw, &geometry, sizeof(raw));
   EXPECT_EQ(device::LoadLittleEndian(raw + 24, 8), 250069680ull * 512);
+}
+
+// A bridge that refuses READ CAPACITY (16), or answers it with nothing, still tells the size by
+// READ CAPACITY (10).
+TEST(DiskGeometry, ReadCapacity10WhenTheBridgeRefuses16) {
+  enum Refusal { kIllegalRequest, kEmptyReply };
+  struct Case {
+    const char* what;
+    Refusal refusal;
+    std::uint32_t lastLba;  // in the READ CAPACITY (10) reply
+    std::int64_t size;
+  };
+  const Case cases[] = {
+      {"invalid operation code", kIllegalRequest, 250069679, 250069680ll * 512},
+      {"an all-zero reply", kEmptyReply, 250069679, 250069680ll * 512},
+      {"a disk too large for READ CAPACITY (10)", kIllegalRequest, 0xFFFFFFFF, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstalledFakeTransport transport(NumberedDisks(1));
+    transport->SetAnswer([&c](const std::string&, device::PassThroughRequest& request) {
+      device::PassThroughResult result;
+      std::memset(request.data, 0, request.dataLength);
+      if (request.cdb[0] == 0x25) {
+        device::StoreBigEndian(request.data, 4, c.lastLba);
+        device::StoreBigEndian(request.data + 4, 4, 512);
+      } else if (c.refusal == kIllegalRequest) {
+        result.scsiStatus = device::kScsiCheckCondition;
+        result.sense = {0x70, 0, device::kSenseIllegalRequest, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+        result.senseLength = 18;
+        return result;
+      }
+      result.transferred = request.dataLength;
+      return result;
+    });
+    DiskGeometryEx geometry;
+    EXPECT_EQ(GetDiskGeometryEx("/dev/fake1", &geometry) != 0, c.size != 0);
+    EXPECT_EQ(geometry.diskSize, c.size);
+  }
 }
 
 TEST(DiskGeometry, AListedDevicePathWorksToo) {

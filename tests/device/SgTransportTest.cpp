@@ -1,81 +1,59 @@
-// SgTransport: the SG_IO header it fills and the outcome it reads back (against a fake ioctl),
-// the disk list from a fake sysfs tree, and an INQUIRY on a real /dev/sg device when the
-// machine has one we may open.
+// SgTransport: the SG_IO header it fills and the outcome it reads back, the disk list, the
+// drive numbers and node texts, and the nodes it opens, all against a fake kernel with its
+// sysfs and /proc trees; and an INQUIRY on a real disk when the machine has one we may open.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <unistd.h>
 
-#include "FakeTransport.h"
+#include "CommandCalls.h"
+#include "FakeSgStation.h"
 #include "device/DeviceCommand.h"
+#include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
-#include "device/SgTransport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using device::CommandError;
 using device::DataDirection;
 using device::PassThroughRequest;
 using device::SgTransport;
+using devicetest::BridgeMode;
+using devicetest::FakeSgStation;
+using Address = FakeSgStation::Address;
 
-// What the fake ioctl saw, and what it answers.
-struct FakeKernel {
-  int openCalls = 0;
-  int closeCalls = 0;
-  std::string openedPath;
-  int openFlags = 0;
-  int openErrno = 0;            // non-zero: open fails with it
-  int ioctlErrno = 0;           // non-zero: ioctl fails with it
-  unsigned long ioctlRequest = 0;
-  sg_io_hdr_t seen{};
-  std::array<unsigned char, 16> seenCdb{};
-  std::function<void(sg_io_hdr_t&)> answer;
+Address UsbPort(const std::string& port, int host, int lun = 0) {
+  return {port + "/" + port + ":1.0", host, 0, 0, lun};
+}
 
-  device::SgSystem System() {
-    device::SgSystem system;
-    system.open = [this](const char* path, int flags) {
-      ++openCalls;
-      openedPath = path;
-      openFlags = flags;
-      if (openErrno != 0) {
-        errno = openErrno;
-        return -1;
-      }
-      return 42;
-    };
-    system.close = [this](int fd) {
-      EXPECT_EQ(fd, 42);
-      ++closeCalls;
-      return 0;
-    };
-    system.ioctl = [this](int fd, unsigned long request, void* argument) {
-      EXPECT_EQ(fd, 42);
-      ioctlRequest = request;
-      auto* header = static_cast<sg_io_hdr_t*>(argument);
-      seen = *header;
-      std::memcpy(seenCdb.data(), header->cmdp, header->cmd_len);
-      if (ioctlErrno != 0) {
-        errno = ioctlErrno;
-        return -1;
-      }
-      if (answer) answer(*header);
-      return 0;
-    };
-    return system;
+// A station with disks on sg3 and sg9, listed.
+struct ListedStation {
+  FakeSgStation station;
+  SgTransport transport;
+  ListedStation() : transport(Staged(station)) { transport.ListDisks(); }
+  static device::SgSystem Staged(FakeSgStation& station) {
+    station.AddDisk("sg3", UsbPort("2-3", 7), "sdb", 8, 16);
+    station.AddDisk("sg9", UsbPort("2-9", 8), "sdc", 8, 32);
+    return station.System();
   }
 };
 
+PassThroughRequest NonDataRequest() {
+  PassThroughRequest request;
+  request.cdbLength = 16;
+  return request;
+}
+
 TEST(SgTransportRequests, FillsTheHeaderForADataInCommand) {
-  FakeKernel kernel;
+  ListedStation listed;
+  FakeSgStation& kernel = listed.station;
   kernel.answer = [](sg_io_hdr_t& header) {
     static_cast<unsigned char*>(header.dxferp)[0] = 0x77;
     header.resid = 0;
   };
-  SgTransport transport(kernel.System());
   std::vector<std::uint8_t> buffer(65536);
   PassThroughRequest request;
   request.cdb = {0xF0, 0x21, 0x50, 0x01, 0x00, 0x80, 0, 0, 0, 0, 0x01, 0x00, 0x40, 0, 0, 0};
@@ -84,12 +62,11 @@ TEST(SgTransportRequests, FillsTheHeaderForADataInCommand) {
   request.data = buffer.data();
   request.dataLength = 65536;
   request.timeoutSeconds = 30;
-  const auto result = transport.Execute("/dev/sg3", request);
+  const auto result = listed.transport.Execute("/dev/sg3", request);
 
-  EXPECT_EQ(kernel.openedPath, "/dev/sg3");
-  EXPECT_EQ(kernel.openFlags & O_ACCMODE, O_RDWR);
-  EXPECT_NE(kernel.openFlags & O_NONBLOCK, 0);
-  EXPECT_EQ(kernel.ioctlRequest, static_cast<unsigned long>(SG_IO));
+  ASSERT_EQ(kernel.opened, std::vector<std::string>{"/dev/sg3"});
+  EXPECT_EQ(kernel.openFlags[0] & O_ACCMODE, O_RDWR);
+  EXPECT_NE(kernel.openFlags[0] & O_NONBLOCK, 0);
   EXPECT_EQ(kernel.seen.interface_id, 'S');
   EXPECT_EQ(kernel.seen.dxfer_direction, SG_DXFER_FROM_DEV);
   EXPECT_EQ(kernel.seen.cmd_len, 16);
@@ -100,7 +77,7 @@ TEST(SgTransportRequests, FillsTheHeaderForADataInCommand) {
   EXPECT_NE(kernel.seen.sbp, nullptr);
   EXPECT_EQ(kernel.seen.timeout, 30000u);
   EXPECT_EQ(kernel.seen.iovec_count, 0);
-  EXPECT_EQ(kernel.closeCalls, 1);
+  EXPECT_EQ(kernel.closes, 1);
 
   EXPECT_TRUE(result.Succeeded());
   EXPECT_EQ(result.transferred, 65536u);
@@ -108,12 +85,10 @@ TEST(SgTransportRequests, FillsTheHeaderForADataInCommand) {
 }
 
 TEST(SgTransportRequests, NonDataAndDataOutDirections) {
-  FakeKernel kernel;
-  SgTransport transport(kernel.System());
-  PassThroughRequest request;
-  request.cdbLength = 16;
-  request.direction = DataDirection::None;
-  transport.Execute("/dev/sg0", request);
+  ListedStation listed;
+  FakeSgStation& kernel = listed.station;
+  PassThroughRequest request = NonDataRequest();
+  listed.transport.Execute("/dev/sg3", request);
   EXPECT_EQ(kernel.seen.dxfer_direction, SG_DXFER_NONE);
   EXPECT_EQ(kernel.seen.dxfer_len, 0u);
   EXPECT_EQ(kernel.seen.dxferp, nullptr);
@@ -122,14 +97,14 @@ TEST(SgTransportRequests, NonDataAndDataOutDirections) {
   request.direction = DataDirection::Out;
   request.data = block.data();
   request.dataLength = 512;
-  transport.Execute("/dev/sg0", request);
+  listed.transport.Execute("/dev/sg3", request);
   EXPECT_EQ(kernel.seen.dxfer_direction, SG_DXFER_TO_DEV);
   EXPECT_EQ(kernel.seen.dxfer_len, 512u);
 }
 
 TEST(SgTransportRequests, ReadsStatusSenseAndResidBack) {
-  FakeKernel kernel;
-  kernel.answer = [](sg_io_hdr_t& header) {
+  ListedStation listed;
+  listed.station.answer = [](sg_io_hdr_t& header) {
     header.status = 0x02;
     header.host_status = 0;
     header.driver_status = 0x08;
@@ -139,14 +114,12 @@ TEST(SgTransportRequests, ReadsStatusSenseAndResidBack) {
     std::memcpy(header.sbp, sense, sizeof(sense));
     header.resid = 512;
   };
-  SgTransport transport(kernel.System());
   std::vector<std::uint8_t> buffer(1024);
-  PassThroughRequest request;
-  request.cdbLength = 16;
+  PassThroughRequest request = NonDataRequest();
   request.direction = DataDirection::In;
   request.data = buffer.data();
   request.dataLength = 1024;
-  const auto result = transport.Execute("/dev/sg1", request);
+  const auto result = listed.transport.Execute("/dev/sg9", request);
   EXPECT_FALSE(result.Succeeded());
   EXPECT_EQ(result.scsiStatus, 0x02);
   EXPECT_EQ(result.driverStatus, 0x08);
@@ -170,146 +143,246 @@ TEST(SgTransportRequests, OddResidAndOversizedSenseStayInBounds) {
 }
 
 TEST(SgTransportRequests, SystemErrorsComeBackAsErrno) {
-  FakeKernel kernel;
+  ListedStation listed;
+  FakeSgStation& kernel = listed.station;
   kernel.openErrno = ENOENT;
-  SgTransport transport(kernel.System());
-  PassThroughRequest request;
-  request.cdbLength = 16;
-  auto result = transport.Execute("/dev/sg9", request);
+  PassThroughRequest request = NonDataRequest();
+  auto result = listed.transport.Execute("/dev/sg9", request);
   EXPECT_EQ(result.systemError, ENOENT);
-  EXPECT_EQ(kernel.closeCalls, 0);
+  EXPECT_EQ(kernel.closes, 0);
 
   kernel.openErrno = 0;
   kernel.ioctlErrno = EIO;
-  result = transport.Execute("/dev/sg9", request);
+  result = listed.transport.Execute("/dev/sg9", request);
   EXPECT_EQ(result.systemError, EIO);
-  EXPECT_EQ(kernel.closeCalls, 1) << "the node is closed after a failed request too";
+  EXPECT_EQ(kernel.closes, 1) << "the node is closed after a failed request too";
 
   request.cdbLength = 17;
-  result = transport.Execute("/dev/sg9", request);
+  result = listed.transport.Execute("/dev/sg9", request);
   EXPECT_EQ(result.systemError, EINVAL);
 }
 
 TEST(SgTransportRequests, DeviceCommandThroughTheSgTransport) {
-  FakeKernel kernel;
+  FakeSgStation kernel;
+  kernel.AddDisk("sg5", UsbPort("2-5", 7));
   kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
-  auto transport = std::make_shared<SgTransport>(kernel.System());
-  device::SetTransport(transport);
-  const std::uint8_t previous = g_U2AMode.load();
-  g_U2AMode = 0;
+  device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+  BridgeMode mode(0);
   CDeviceCommand command(std::string("/dev/sg5"));
   std::array<std::uint8_t, 528> page{};
   EXPECT_EQ(command.TesterReadUsbPage(page), 1);
   EXPECT_EQ(kernel.seen.dxfer_len, 528u);
   EXPECT_EQ(kernel.seen.timeout, 10000u);
   EXPECT_EQ(kernel.seenCdb[0], device::cdb::kTesterCdbOpcode);
-  g_U2AMode = previous;
   device::SetTransport(nullptr);
 }
 
-// ---- disk list from sysfs ------------------------------------------------------------------
+TEST(SgTransportRequests, TheBlockDeviceFallbackIsOpenedReadOnlyOnceForThePass) {
+  FakeSgStation kernel;  // no sg driver
+  const fs::path pulled = kernel.AddBlockDisk("sda", UsbPort("2-1", 6));
+  kernel.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16);
+  {
+    SgTransport transport(kernel.System());
+    transport.ListDisks();
+    PassThroughRequest request = NonDataRequest();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(transport.Execute("/dev/sda", request).Succeeded());
+    transport.Execute("/dev/sdb", request);
+    ASSERT_EQ(kernel.opened, (std::vector<std::string>{"/dev/sda", "/dev/sdb"}));
+    EXPECT_EQ(kernel.closes, 0);
 
-class FakeSysfs {
- public:
-  FakeSysfs() : m_root(fs::temp_directory_path() / ("sgsysfs-" + std::to_string(::getpid()) + "-" +
-                                                    std::to_string(reinterpret_cast<std::uintptr_t>(this)))) {
-    fs::create_directories(m_root);
-  }
-  ~FakeSysfs() {
-    std::error_code error;
-    fs::remove_all(m_root, error);
-  }
-  const fs::path& Root() const { return m_root; }
+    // The disk dropped off and was attached anew at its own address: the kept node is dead.
+    kernel.ioctlErrno = ENODEV;
+    EXPECT_EQ(transport.Execute("/dev/sdb", request).systemError, ENODEV);
+    kernel.ioctlErrno = 0;
+    EXPECT_TRUE(transport.Execute("/dev/sdb", request).Succeeded());
+    EXPECT_EQ(kernel.opened.back(), "/dev/sdb");
+    EXPECT_EQ(kernel.closes, 1);
 
-  // A SCSI device below a USB port, with an sg node, a type and optionally a block device.
-  void AddGeneric(const std::string& sgName, int type, const std::string& port, int host, const std::string& block) {
-    const fs::path device = m_root / "devices/pci0000:00/0000:00:14.0/usb2" / port /
-                            ("host" + std::to_string(host)) / "target0:0:0" / "0:0:0:0";
-    fs::create_directories(device);
-    std::ofstream(device / "type") << type << "\n";
-    if (!block.empty()) fs::create_directories(device / "block" / block);
-    const fs::path link = m_root / "class/scsi_generic" / sgName;
-    fs::create_directories(link);
-    fs::create_directory_symlink(device, link / "device");
-  }
-  void AddBlock(const std::string& name, const std::string& port) {
-    const fs::path device = m_root / "devices/platform" / port / "host0/target0:0:0/0:0:0:0";
-    fs::create_directories(device);
-    fs::create_directories(m_root / "block" / name);
-    fs::create_directory_symlink(device, m_root / "block" / name / "device");
-  }
-  device::SgSystem System() const {
-    device::SgSystem system = device::SgSystem::Linux();
-    system.sysfsRoot = m_root;
-    system.deviceRoot = "/dev";
-    return system;
-  }
+    for (const int flags : kernel.openFlags) {
+      EXPECT_EQ(flags & O_ACCMODE, O_RDONLY);
+      EXPECT_NE(flags & O_NONBLOCK, 0);
+    }
 
- private:
-  fs::path m_root;
-};
+    kernel.RemoveDisk("", pulled, "sda");
+    EXPECT_EQ(transport.Execute("/dev/sda", request).systemError, ENODEV);
+    EXPECT_EQ(kernel.closes, 2) << "the node of a disk that has gone is closed";
+    EXPECT_EQ(kernel.sentTo.size(), 6u);
+  }
+  EXPECT_EQ(kernel.OpenDescriptors(), 0) << "the transport closes what it kept";
+}
+
+// ---- the disk list from sysfs ----------------------------------------------------------------
 
 TEST(SgTransportListing, DisksInSgOrderWithTheirPorts) {
-  FakeSysfs sysfs;
-  sysfs.AddGeneric("sg10", 0, "2-3/2-3:1.0", 9, "sdc");
-  sysfs.AddGeneric("sg2", 0, "2-2/2-2:1.0", 7, "sdb");
-  sysfs.AddGeneric("sg0", 5, "2-9/2-9:1.0", 3, "");  // a CD drive: not a disk
-  sysfs.AddGeneric("sg1", 0x0E, "2-1/2-1:1.0", 6, "sda");
-  SgTransport transport(sysfs.System());
+  FakeSgStation kernel;
+  kernel.AddDisk("sg10", UsbPort("2-3", 9), "sdc", 8, 32);
+  kernel.AddDisk("sg2", UsbPort("2-2", 7), "sdb", 8, 16);
+  kernel.AddDisk("sg0", UsbPort("2-9", 3), "", 8, 0, 5);  // a CD drive: not a disk
+  kernel.AddDisk("sg1", UsbPort("2-1", 6), "sda", 8, 0, 0x0E);
+  SgTransport transport(kernel.System());
   const auto disks = transport.ListDisks();
   ASSERT_EQ(disks.size(), 3u);
   EXPECT_EQ(disks[0].devicePath, "/dev/sg1");
   EXPECT_EQ(disks[1].devicePath, "/dev/sg2");
   EXPECT_EQ(disks[2].devicePath, "/dev/sg10");
-  EXPECT_EQ(disks[1].nodeText, "pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0");
+  EXPECT_EQ(disks[1].nodeText, "pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/0:0:0");
   EXPECT_EQ(transport.DevicePathOfDrive(3), "/dev/sg10");
   EXPECT_EQ(transport.DevicePathOfDrive(4), "");
   EXPECT_EQ(transport.DevicePathOfDrive(0), "");
   EXPECT_EQ(transport.BlockDeviceOf("/dev/sg2"), "/dev/sdb");
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sg0"), "");
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sdq"), "/dev/sdq");
-  EXPECT_EQ(transport.BlockDeviceOf("/tmp/sg2"), "");
+  EXPECT_EQ(transport.BlockDeviceOf("/dev/sg0"), "") << "not a listed disk";
+  EXPECT_EQ(transport.BlockDeviceOf("/dev/sdq"), "");
 }
 
 TEST(SgTransportListing, WithoutTheSgDriverTheBlockDevicesInNameOrder) {
-  FakeSysfs sysfs;
-  sysfs.AddBlock("sdaa", "p3");
-  sysfs.AddBlock("sdb", "p2");
-  sysfs.AddBlock("sda", "p1");
-  SgTransport transport(sysfs.System());
+  FakeSgStation kernel;
+  kernel.AddBlockDisk("sdaa", UsbPort("2-3", 8), 65, 160);
+  kernel.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16);
+  kernel.AddBlockDisk("sda", UsbPort("2-1", 6), 8, 0);
+  SgTransport transport(kernel.System());
   const auto disks = transport.ListDisks();
   ASSERT_EQ(disks.size(), 3u);
   EXPECT_EQ(disks[0].devicePath, "/dev/sda");
   EXPECT_EQ(disks[1].devicePath, "/dev/sdb");
   EXPECT_EQ(disks[2].devicePath, "/dev/sdaa");
-  EXPECT_EQ(disks[0].nodeText, "platform/p1");
+  EXPECT_EQ(disks[0].nodeText, "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/0:0:0");
+  EXPECT_EQ(transport.BlockDeviceOf("/dev/sdb"), "/dev/sdb");
 }
 
 TEST(SgTransportListing, NoSysfsGivesNoDisks) {
-  device::SgSystem system = device::SgSystem::Linux();
+  FakeSgStation kernel;
+  device::SgSystem system = kernel.System();
   system.sysfsRoot = "/nonexistent-sysfs-root";
   SgTransport transport(system);
   EXPECT_TRUE(transport.ListDisks().empty());
 }
 
+// Node texts leave out only the host number: what tells disks apart stays.
+TEST(SgTransportListing, NodeTextsKeepChannelTargetAndLun) {
+  struct Case {
+    const char* what;
+    Address first;
+    Address second;
+    bool sameNode;
+  };
+  const Case cases[] = {
+      {"two LUNs of one USB device", UsbPort("2-2", 7, 0), UsbPort("2-2", 7, 1), false},
+      {"two disks behind one port multiplier", {"ata3", 2, 0, 0, 0}, {"ata3", 2, 1, 0, 0}, false},
+      {"one disk plugged in again under another host", UsbPort("2-2", 7), UsbPort("2-2", 12), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeSgStation kernel;
+    kernel.AddDisk("sg0", c.first);
+    kernel.AddDisk("sg1", c.second);
+    SgTransport transport(kernel.System());
+    const auto disks = transport.ListDisks();
+    ASSERT_EQ(disks.size(), 2u);
+    EXPECT_EQ(disks[0].nodeText == disks[1].nodeText, c.sameNode)
+        << disks[0].nodeText << " / " << disks[1].nodeText;
+    EXPECT_EQ(disks[0].nodeText.find("host"), std::string::npos);
+  }
+}
+
+// ---- a drive number names one disk for the whole pass -----------------------------------------
+
+// A pass on four disks (sg0, sg2, sg3, sg4; sg1 is a CD drive). Mid-pass the disk of drive 2
+// (sg2) goes, and a disk arrives and is given the freed sg2: another disk, or the same one back
+// in its USB port under a new SCSI host. Later a listing (another page's drop-down) gives drive
+// 2's empty place to the arrival. Drive 2's commands fail as a pulled drive's, the other drives
+// keep their disks, and nothing reaches the arrival but a command made after that listing.
+TEST(SgTransportDriveNumbers, ADriveNumberNamesOneDiskForThePass) {
+  const std::pair<const char*, Address> arrivals[] = {{"another disk", UsbPort("2-7", 11)},
+                                                      {"the same disk back under another host", UsbPort("2-2", 11)}};
+  for (const auto& [arrival, arrivalAddress] : arrivals) {
+    for (const std::uint8_t bridge : {0, 1}) {
+      SCOPED_TRACE(std::string(arrival) + (bridge ? ", bridge mode" : ", tester mode"));
+      FakeSgStation kernel;
+      kernel.AddDisk("sg0", UsbPort("2-1", 6));
+      kernel.AddDisk("sg1", UsbPort("2-5", 10), "", 8, 0, 5);
+      const fs::path second = kernel.AddDisk("sg2", UsbPort("2-2", 7));
+      kernel.AddDisk("sg3", UsbPort("2-3", 8));
+      kernel.AddDisk("sg4", UsbPort("2-4", 9));
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      const auto transport = std::make_shared<SgTransport>(kernel.System());
+      device::SetTransport(transport);
+      BridgeMode mode(bridge);
+      devicetest::ListDrives();  // the scan
+
+      std::vector<std::unique_ptr<CDeviceCommand>> drives;
+      std::array<std::uint8_t, 512> buffer{};
+      for (int number = 1; number <= 4; ++number) {
+        drives.push_back(std::make_unique<CDeviceCommand>(number));
+        ASSERT_EQ(drives.back()->ReadFirmwareName(buffer), 1);
+      }
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4"}));
+
+      kernel.RemoveDisk("sg2", second);
+      kernel.AddDisk("sg2", arrivalAddress);
+      kernel.sentTo.clear();
+      const auto sendToEveryDrive = [&] {
+        for (std::size_t i = 0; i < drives.size(); ++i) {
+          const std::uint8_t passed = drives[i]->ReadFirmwareName(buffer);
+          EXPECT_EQ(passed, i == 1 ? 0 : 1) << "drive " << i + 1;
+        }
+        EXPECT_EQ(drives[1]->LastError(), CommandError::NoDevice);
+        EXPECT_EQ(drives[1]->LastAttempts(), 1u);
+      };
+      sendToEveryDrive();
+      CDeviceCommand again(2);
+      EXPECT_EQ(again.ReadFirmwareName(buffer), 0) << "drive 2 stays gone for the pass";
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+
+      devicetest::ListDrives();  // another page's drop-down
+      kernel.sentTo.clear();
+      sendToEveryDrive();
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+      CDeviceCommand found(2);
+      EXPECT_EQ(found.ReadFirmwareName(buffer), 1) << "a listing finds the new disk in the empty place";
+      EXPECT_EQ(kernel.sentTo.back(), "/dev/sg2");
+      EXPECT_EQ(device::DevicePathOfDrive(4), "/dev/sg4");
+      device::SetTransport(nullptr);
+    }
+  }
+}
+
+// A disk that drops off and comes back at the very place it left (libata attaches a drive anew
+// when its IDENTIFY data changed after a firmware jump: same port, same host, same sg number)
+// is the disk of its drive number still.
+TEST(SgTransportDriveNumbers, ADiskBackAtItsOwnAddressKeepsItsDriveNumber) {
+  FakeSgStation kernel;
+  kernel.AddDisk("sg0", {"ata1", 0});
+  const fs::path disk = kernel.AddDisk("sg1", {"ata2", 1});
+  device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+  BridgeMode mode(1);
+  devicetest::ListDrives();
+  CDeviceCommand command(2);
+  std::array<std::uint8_t, 512> buffer{};
+  ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+  kernel.RemoveDisk("sg1", disk);
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+  kernel.AddDisk("sg1", {"ata2", 1});
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+  EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg1", "/dev/sg1"}));
+  device::SetTransport(nullptr);
+}
+
 // ---- a real device --------------------------------------------------------------------------
 
 TEST(SgTransportRealDevice, InquiryOnARealGenericDevice) {
+  const auto transport = std::make_shared<SgTransport>();
   std::string usable;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator("/dev", error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("sg", 0) != 0) continue;
-    const int fd = ::open(entry.path().c_str(), O_RDWR | O_NONBLOCK);
+  for (const device::TransportDisk& disk : transport->ListDisks()) {
+    const int fd = ::open(disk.devicePath.c_str(), O_RDWR | O_NONBLOCK);
     if (fd >= 0) {
       ::close(fd);
-      usable = entry.path().string();
+      usable = disk.devicePath;
       break;
     }
   }
-  if (usable.empty()) GTEST_SKIP() << "no /dev/sg device that this user may open";
+  if (usable.empty()) GTEST_SKIP() << "no disk that this user may open beside the system's own";
 
-  device::SetTransport(std::make_shared<SgTransport>());
+  device::SetTransport(transport);
   CDeviceCommand command(usable);
   std::array<std::uint8_t, device::kInquiryLength> data{};
   const std::uint8_t passed = command.Inquiry(data);

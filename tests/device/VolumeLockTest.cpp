@@ -2,6 +2,8 @@
 // unlock, and closed in every case; with a fake mount table and fake system calls.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "FakeTransport.h"
 #include "device/DevicePaths.h"
 #include "device/VolumeLock.h"
@@ -70,6 +72,20 @@ TEST(VolumeLock, AFailedDismountStillClosesAndCloseDoesNotDismount) {
     ASSERT_NE(lock.Lock("/dev/sdb"), 0);
   }
   EXPECT_EQ(volumes->closed.size(), 4u) << "the destructor closes a held volume";
+}
+
+// The dismount is a plain unmount: a file system still in use is busy and stays, and the unlock
+// fails, instead of living on detached and writing to the drive during its raw tests.
+TEST(VolumeLock, TheDismountIsPlain) {
+  static std::vector<int> flagsSeen;
+  flagsSeen.clear();
+  const auto system = device::LinuxVolumeSystem([](const char*, int flags) {
+    flagsSeen.push_back(flags);
+    errno = EBUSY;
+    return -1;
+  });
+  EXPECT_FALSE(system->Unmount("/media/slot 3"));
+  EXPECT_EQ(flagsSeen, std::vector<int>{0});
 }
 
 class BlockTransport : public devicetest::FakeTransport {

@@ -1,0 +1,150 @@
+#include "FakeSgStation.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+namespace devicetest {
+namespace fs = std::filesystem;
+
+FakeSgStation::FakeSgStation()
+    : m_root(fs::temp_directory_path() / ("sgstation-" + std::to_string(::getpid()) + "-" +
+                                          std::to_string(reinterpret_cast<std::uintptr_t>(this)))) {
+  fs::create_directories(m_root / "proc" / "self");
+  std::ofstream(m_root / "proc" / "self" / "mountinfo");
+  std::ofstream(m_root / "proc" / "swaps") << "Filename\t\t\t\tType\t\tSize\t\tUsed\t\tPriority\n";
+}
+
+FakeSgStation::~FakeSgStation() {
+  std::error_code error;
+  fs::remove_all(m_root, error);
+}
+
+fs::path FakeSgStation::ScsiFolder(const Address& a) const {
+  const std::string host = std::to_string(a.host);
+  const std::string target = host + ":" + std::to_string(a.channel) + ":" + std::to_string(a.target);
+  return m_root / "devices/pci0000:00/0000:00:14.0/usb2" / a.port / ("host" + host) / ("target" + target) /
+         (target + ":" + std::to_string(a.lun));
+}
+
+void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& folder, int major, int minor) {
+  fs::create_directories(m_root / "class" / "block");
+  fs::create_directories(m_root / "dev" / "block");
+  fs::create_directory_symlink(folder, m_root / "class" / "block" / name);
+  const std::string number = std::to_string(major) + ":" + std::to_string(minor);
+  fs::create_directory_symlink(folder, m_root / "dev" / "block" / number);
+}
+
+fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
+  const fs::path scsi = ScsiFolder(address);
+  fs::create_directories(scsi);
+  std::ofstream(scsi / "type") << 0 << "\n";
+  const fs::path folder = scsi / "block" / block;
+  fs::create_directories(folder);
+  fs::create_directory_symlink(scsi, folder / "device");
+  fs::create_directories(m_root / "block");
+  fs::create_directory_symlink(folder, m_root / "block" / block);
+  LinkBlockNames(block, folder, major, minor);
+  return scsi;
+}
+
+fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& address, const std::string& block, int major,
+                                int minor, int type) {
+  const fs::path scsi = block.empty() ? ScsiFolder(address) : AddBlockDisk(block, address, major, minor);
+  fs::create_directories(scsi);
+  std::ofstream(scsi / "type") << type << "\n";
+  const fs::path node = m_root / "class" / "scsi_generic" / sgName;
+  fs::create_directories(node);
+  fs::create_directory_symlink(scsi, node / "device");
+  return scsi;
+}
+
+void FakeSgStation::RemoveDisk(const std::string& sgName, const fs::path& scsiDevice, const std::string& block) {
+  if (!sgName.empty()) fs::remove_all(m_root / "class" / "scsi_generic" / sgName);
+  if (!block.empty()) {
+    fs::remove(m_root / "block" / block);
+    fs::remove(m_root / "class" / "block" / block);
+  }
+  fs::remove_all(scsiDevice);
+}
+
+void FakeSgStation::AddPartition(const std::string& block, const std::string& partition, int major, int minor) {
+  const fs::path folder = fs::canonical(m_root / "class" / "block" / block) / partition;
+  fs::create_directories(folder);
+  std::ofstream(folder / "partition") << 1 << "\n";
+  LinkBlockNames(partition, folder, major, minor);
+}
+
+void FakeSgStation::AddStackedDevice(const std::string& name, int major, int minor,
+                                     const std::vector<std::string>& slaves) {
+  const fs::path folder = m_root / "devices" / "virtual" / "block" / name;
+  fs::create_directories(folder / "slaves");
+  for (const std::string& slave : slaves) {
+    fs::create_directory_symlink(fs::canonical(m_root / "class" / "block" / slave), folder / "slaves" / slave);
+  }
+  LinkBlockNames(name, folder, major, minor);
+}
+
+void FakeSgStation::AppendLine(const fs::path& file, const std::string& line) {
+  std::ofstream(file, std::ios::app) << line << "\n";
+}
+
+void FakeSgStation::Mount(int major, int minor, const std::string& source, const std::string& mountPoint) {
+  AppendLine(m_root / "proc" / "self" / "mountinfo",
+             "25 1 " + std::to_string(major) + ":" + std::to_string(minor) + " / " + mountPoint +
+                 " rw,relatime shared:1 - ext4 " + source + " rw");
+}
+
+void FakeSgStation::Swap(const std::string& path, bool isFile) {
+  AppendLine(m_root / "proc" / "swaps", path + "\t" + (isFile ? "file" : "partition") + "\t8388604\t0\t-2");
+}
+
+void FakeSgStation::RemoveMountTable() { fs::remove(m_root / "proc" / "self" / "mountinfo"); }
+
+device::SgSystem FakeSgStation::System() {
+  device::SgSystem system;
+  system.sysfsRoot = m_root;
+  system.procRoot = m_root / "proc";
+  system.deviceRoot = "/dev";
+  system.open = [this](const char* path, int flags) {
+    std::lock_guard<std::mutex> guard(m_callLock);
+    opened.emplace_back(path);
+    openFlags.push_back(flags);
+    if (openErrno != 0) {
+      errno = openErrno;
+      return -1;
+    }
+    const int fd = m_nextDescriptor++;
+    m_open[fd] = path;
+    return fd;
+  };
+  system.close = [this](int fd) {
+    std::lock_guard<std::mutex> guard(m_callLock);
+    EXPECT_EQ(m_open.erase(fd), 1u) << "a descriptor closed that is not open";
+    ++closes;
+    return 0;
+  };
+  system.ioctl = [this](int fd, unsigned long request, void* argument) {
+    std::lock_guard<std::mutex> guard(m_callLock);
+    EXPECT_EQ(request, static_cast<unsigned long>(SG_IO));
+    const auto node = m_open.find(fd);
+    EXPECT_NE(node, m_open.end()) << "SG_IO on a descriptor that is not open";
+    sentTo.push_back(node == m_open.end() ? std::string() : node->second);
+    auto* header = static_cast<sg_io_hdr_t*>(argument);
+    seen = *header;
+    seenCdb.assign(header->cmdp, header->cmdp + header->cmd_len);
+    if (ioctlErrno != 0) {
+      errno = ioctlErrno;
+      return -1;
+    }
+    if (answer) answer(*header);
+    return 0;
+  };
+  return system;
+}
+
+}  // namespace devicetest

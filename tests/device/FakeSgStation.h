@@ -1,0 +1,80 @@
+#pragma once
+// A Linux machine as the SCSI generic transport sees it, staged in a temporary folder: a sysfs
+// tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link, sg
+// and sd names, partitions, device-mapper and md devices with their slaves, device numbers
+// under dev/block), a /proc tree with the mount table and the swap table, and system calls
+// that note every open, close and SG_IO with the node it went to and answer as the test says.
+// The system calls may come from many threads at once; the tree is staged by one.
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <scsi/sg.h>
+#include <string>
+#include <vector>
+
+#include "device/SgTransport.h"
+
+namespace devicetest {
+
+class FakeSgStation {
+ public:
+  FakeSgStation();
+  ~FakeSgStation();
+  FakeSgStation(const FakeSgStation&) = delete;
+  FakeSgStation& operator=(const FakeSgStation&) = delete;
+
+  // Where a SCSI device hangs: below a USB port ("2-2/2-2:1.0") with host:channel:target:LUN.
+  struct Address {
+    std::string port;
+    int host = 0;
+    int channel = 0;
+    int target = 0;
+    int lun = 0;
+  };
+
+  // A SCSI device of the type (0 disk) with its sg node and, when block is given, its sd disk
+  // with that device number. Returns the SCSI device's folder.
+  std::filesystem::path AddDisk(const std::string& sgName, const Address& address, const std::string& block = "",
+                                int major = 8, int minor = 0, int type = 0);
+  // The same without the sg driver: the sd disk alone.
+  std::filesystem::path AddBlockDisk(const std::string& block, const Address& address, int major = 8, int minor = 0);
+  // The SCSI device and every name of it go, as when the disk is pulled.
+  void RemoveDisk(const std::string& sgName, const std::filesystem::path& scsiDevice, const std::string& block = "");
+  // A partition of an sd disk.
+  void AddPartition(const std::string& block, const std::string& partition, int major, int minor);
+  // A device-mapper or md device built on the named block devices.
+  void AddStackedDevice(const std::string& name, int major, int minor, const std::vector<std::string>& slaves);
+  // A line of /proc/self/mountinfo and of /proc/swaps.
+  void Mount(int major, int minor, const std::string& source, const std::string& mountPoint);
+  void Swap(const std::string& path, bool isFile);
+  void RemoveMountTable();
+
+  const std::filesystem::path& Root() const { return m_root; }
+  // The calls of the transport: system calls into this kernel, folders of this machine.
+  device::SgSystem System();
+
+  // ---- the kernel side ----
+  int openErrno = 0;    // non-zero: open fails with it
+  int ioctlErrno = 0;   // non-zero: SG_IO fails with it
+  std::function<void(sg_io_hdr_t&)> answer;
+  std::vector<std::string> opened;        // every node opened, in order
+  std::vector<int> openFlags;             // and its flags
+  std::vector<std::string> sentTo;        // the node of every SG_IO
+  int closes = 0;
+  sg_io_hdr_t seen{};                     // the last SG_IO header
+  std::vector<unsigned char> seenCdb;     // and its CDB
+  int OpenDescriptors() const { return static_cast<int>(m_open.size()); }
+
+ private:
+  std::filesystem::path ScsiFolder(const Address& address) const;
+  void LinkBlockNames(const std::string& name, const std::filesystem::path& folder, int major, int minor);
+  void AppendLine(const std::filesystem::path& file, const std::string& line);
+
+  std::filesystem::path m_root;
+  std::mutex m_callLock;              // guards the kernel side while system calls run
+  std::map<int, std::string> m_open;  // descriptor -> node
+  int m_nextDescriptor = 100;
+};
+
+}  // namespace devicetest
