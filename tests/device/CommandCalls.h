@@ -40,7 +40,7 @@ struct CommandCall {
   // Vendor commands take another block in bridge mode; every other command sends one block
   // in both modes.
   Block block{};
-  std::optional<Block> bridgeBlock;
+  std::optional<Block> bridgeBlock{};
   std::uint8_t blockLength = 16;
   std::uint32_t dataBytes = 0;
 };

@@ -581,7 +581,9 @@ TEST(DeviceCommandSmart, NoSenseOrRecoveredErrorIsJudgedByTheAtaStatus) {
     bool exceeded = true;
     EXPECT_EQ(command.SmartReturnStatus(exceeded), c.passes);
     EXPECT_EQ(command.LastError(), c.error);
-    if (c.passes) EXPECT_FALSE(exceeded) << "LBA mid/high 4F/C2 read from the registers";
+    if (c.passes) {
+      EXPECT_FALSE(exceeded) << "LBA mid/high 4F/C2 read from the registers";
+    }
   }
 }
 
