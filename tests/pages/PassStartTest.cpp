@@ -1,8 +1,9 @@
 // What a Start of the production page refuses before any drive is touched: a station setting
-// that names no station (or no station settings file at all), and a pass that could not record
-// what it does (a log folder, the station's log folder, MPTestSummary, Summary.csv or the
-// serial record that cannot be written). The operator is told the file and key or the folder,
-// no task runs, no serial number is used; the line of the run options says what is wrong.
+// that names no station (or no station settings file at all), a chosen parameter file that is
+// not the working copy, and a pass that could not record what it does (a log folder, the
+// station's log folder, MPTestSummary, Summary.csv or the serial record that cannot be
+// written). The operator is told the file and key or the folder, no task runs, no serial
+// number is used; the line of the run options says what is wrong.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -102,6 +103,31 @@ TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
   std::filesystem::create_directories(test.station.Folder() / "MPTestSummary" / "Summary.csv");
   const std::string told = PressStartAndBeRefused();
   EXPECT_EQ(told.rfind(Native(".\\MPTestSummary\\Summary.csv") + " cannot be written (Is a directory)", 0), 0u) << told;
+}
+
+// A chosen parameter file that could not be copied leaves the working copy of another recipe:
+// Start names the file and refuses until a file that copies is chosen.
+TEST_F(PassStart, AChosenParameterFileThatIsNotTheWorkingCopyStartsNoPass) {
+  test.station.WriteFile("Configuration/Param/Gone.ini", "[Flash Info]\r\n");
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "IniFilePath",
+              ".\\Configuration\\Param\\ProductB.ini");
+  Open();
+  EXPECT_EQ(test.host.MessageBoxes().back().text, "Copy parameter file fail (ProductB.ini)");
+  const auto refused = [](const std::string& name) {
+    return "Copy parameter file fail (" + name + "): .\\paramFDB.ini is not a copy of .\\Configuration\\Param\\" + name +
+           "; choose a parameter file that can be copied: the pass does not start, and no drive is touched.";
+  };
+  EXPECT_EQ(PressStartAndBeRefused(), refused("ProductB.ini"));
+
+  ui::CComboBox& list = page.ParameterList();
+  std::filesystem::remove(test.station.Folder() / "Configuration/Param/Gone.ini");
+  list.UserSelect(list.FindStringExact(-1, "Gone.ini"));
+  EXPECT_EQ(PressStartAndBeRefused(), refused("Gone.ini"));
+
+  list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  page.StartButton().Click();
+  EXPECT_TRUE(page.IsRunning());
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
 }
 
 }  // namespace

@@ -122,9 +122,7 @@ bool CProductionPage::OnInitDialog() {
     PaintPortCaption(m_cells[Index(port)], port, false);
   }
   FillParameterList();
-  if (!ChosenParameterFile().empty() && !CopyChosenParameterFile()) {
-    MessageBox(platform::Format("Copy parameter file fail (%s)", ChosenParameterFile().c_str()));
-  }
+  if (!ChosenParameterFile().empty()) NoteParameterFileCopy(CopyChosenParameterFile(), ChosenParameterFile());
   ShowRunOptions();
   SetTimer(kDiskWatchTimer, kTimerPeriodMs);
   // The first scan runs once the page is up, so that it opens ready for Start.
@@ -190,7 +188,12 @@ void CProductionPage::OnParameterFileChosen() {
   const int selected = m_paramList.GetCurSel();
   if (selected < 0) return;
   const std::string name = m_paramList.GetLBText(selected);
-  if (!ChooseParameterFile(name)) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
+  NoteParameterFileCopy(ChooseParameterFile(name), name);
+}
+
+void CProductionPage::NoteParameterFileCopy(bool copied, const std::string& name) {
+  m_copiedParameterFile = copied ? ChosenParameterPath() : std::string();
+  if (!copied) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
 }
 
 void CProductionPage::ShowRunOptions() {
@@ -282,6 +285,11 @@ bool CProductionPage::StartPass() {
   }
   if (ports.empty()) {
     MessageBox("No port is mapped and selected: press Scan and select the ports to test.");
+    return false;
+  }
+  // A settings file that would fail every drive the same way starts no pass.
+  if (const std::string problem = CheckWorkingParameterFile(m_copiedParameterFile); !problem.empty()) {
+    MessageBox(problem);
     return false;
   }
   if (!ClaimDrives(ports)) return false;

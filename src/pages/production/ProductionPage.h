@@ -90,6 +90,9 @@ class CProductionPage : public ui::CPropertyPage {
   void ApplyCaptions();
   void FillParameterList();
   void OnParameterFileChosen();
+  // Notes whether the chosen file (named so in the list) was just copied over the working
+  // copy; the operator is told when it was not.
+  void NoteParameterFileCopy(bool copied, const std::string& name);
   void ShowRunOptions();
   void ShowPortMapping();
   void EnableChoices(bool enable);
@@ -128,6 +131,9 @@ class CProductionPage : public ui::CPropertyPage {
   bool m_scanned = false;
   bool m_scanning = false;
   RunOptions m_options;
+  // The chosen parameter file whose copy is the working copy (its path as IniFilePath gave
+  // it); empty while the chosen file could not be copied.
+  std::string m_copiedParameterFile;
   std::string m_logFolder;
   std::unique_ptr<PortLocks> m_locks;
   std::vector<CDiskClaim> m_driveClaims;

@@ -4,6 +4,7 @@
 
 #include "device/StationHelpers.h"
 #include "engine/firmware/SerialNumbers.h"
+#include "pages/production/ParameterFiles.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
@@ -100,6 +101,14 @@ std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& log
     return CannotWrite(summaryCsv);
   }
   return {};
+}
+
+std::string CheckWorkingParameterFile(const std::string& copiedFile) {
+  const std::string chosen = ChosenParameterPath();
+  if (chosen.empty() || chosen == copiedFile) return {};
+  return platform::Format("Copy parameter file fail (%s): %s is not a copy of %s; choose a parameter file that can be "
+                          "copied: the pass does not start, and no drive is touched.",
+                          ChosenParameterFile().c_str(), g_ParamFdbIniPath, chosen.c_str());
 }
 
 std::string WorkOrderFilePath(const std::string& logFolder) {

@@ -47,3 +47,9 @@ struct PassRecordsPlan {
   bool onlyDoIsp = false;
 };
 std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder);
+
+// A pass tests its drives on the recipe of the chosen parameter file only: "" when the working
+// copy .\paramFDB.ini is the copy of the chosen file (copiedFile: the path of the chosen file
+// whose copy was last made, "" when the copy of the chosen file failed) or no file is chosen,
+// else the message that names the chosen file.
+std::string CheckWorkingParameterFile(const std::string& copiedFile);
