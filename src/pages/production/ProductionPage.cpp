@@ -287,10 +287,14 @@ bool CProductionPage::StartPass() {
     MessageBox("No port is mapped and selected: press Scan and select the ports to test.");
     return false;
   }
-  // A settings file that would fail every drive the same way starts no pass.
-  if (const std::string problem = CheckWorkingParameterFile(m_copiedParameterFile); !problem.empty()) {
-    MessageBox(problem);
-    return false;
+  // A setting that would fail every drive the same way starts no pass.
+  const PassRecordsPlan plan{m_options.stationIndex, m_options.taskKind,
+                             settings::ReadInt(settings::keys::OnlyDoISP) != 0};
+  for (const std::string& problem : {CheckWorkingParameterFile(m_copiedParameterFile), CheckLimitSettings(plan)}) {
+    if (!problem.empty()) {
+      MessageBox(problem);
+      return false;
+    }
   }
   if (!ClaimDrives(ports)) return false;
   if (!ClearRunTempFolder()) {
@@ -301,9 +305,7 @@ bool CProductionPage::StartPass() {
   // Nothing changes a drive until the pass knows it can record what it does.
   const std::string logFolder = PrepareLogFolder(m_options.stationIndex);
   const std::string workOrder = PrepareWorkOrderFile(logFolder);
-  const std::string problem = CheckPassRecords(
-      {m_options.stationIndex, m_options.taskKind, settings::ReadInt(settings::keys::OnlyDoISP) != 0}, logFolder,
-      workOrder);
+  const std::string problem = CheckPassRecords(plan, logFolder, workOrder);
   if (!problem.empty()) {
     m_driveClaims.clear();
     MessageBox(problem);

@@ -13,6 +13,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/FlowDispatch.h"
+#include "run/FlowLimitSettings.h"
 #include "run/IniText.h"
 #include "run/RunGlobals.h"
 
@@ -101,6 +102,12 @@ std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& log
     return CannotWrite(summaryCsv);
   }
   return {};
+}
+
+std::string CheckLimitSettings(const PassRecordsPlan& plan) {
+  const std::string problem =
+      FlowLimitSettingsProblem(ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp));
+  return problem.empty() ? problem : problem + ": the pass does not start, and no drive is touched.";
 }
 
 std::string CheckWorkingParameterFile(const std::string& copiedFile) {
