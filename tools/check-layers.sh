@@ -2,8 +2,9 @@
 # Checks every #include of the station's sources against the layers that docs/ARCHITECTURE.md
 # draws: the note's table between "<!-- layers: begin -->" and "<!-- layers: end -->" names,
 # for each folder of src/ (and for main.cpp), the folders its files may include besides their
-# own. Every target has src/ on its include path, so a wrong-way include would compile; this
-# check is what keeps the layers. Qt is included only by src/ui/qt and main.cpp.
+# own. Every target has src/ on its include path, so a wrong-way include would compile, in
+# quotes or in angle brackets alike; this check is what keeps the layers. Qt is included only
+# by src/ui/qt and main.cpp.
 #
 #   tools/check-layers.sh [source tree]      (default: the tree this script is in)
 #
@@ -66,8 +67,11 @@ while IFS= read -r found; do
     if [[ "$included" == Q* ]] && [ "$from" != "ui/qt" ] && [ "$from" != "main.cpp" ]; then
       echo "src/$file:$number: $from may not include Qt (<$included>): only ui/qt and main.cpp do"
       wrong=$((wrong + 1))
+      continue
     fi
-    continue
+    # A path whose first folder is a folder of src/ is one of ours in angle brackets: it
+    # keeps the layers as the quoted form does. Anything else is a system or library header.
+    [[ "$included" == */* ]] && [ -d "$src/${included%%/*}" ] || continue
   fi
   if [[ "$included" == *..* ]]; then
     echo "src/$file:$number: \"$included\": an include names its folder below src/, never a relative path"

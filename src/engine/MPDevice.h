@@ -34,6 +34,7 @@
 #include "device/LogFile.h"
 #include "device/VolumeLock.h"
 #include "engine/BlockInfoRecord.h"
+#include "engine/core/BadPercentSettings.h"
 #include "platform/Clock.h"
 #include "platform/StationSettings.h"
 
@@ -221,19 +222,15 @@ class CMPDevice {
   std::uint8_t DoSDRWriteReadTest(ui::CProgressCtrl* progress, int progressPoints, std::uint8_t reserved);
 
   // ---- capacity (core/Capacity.cpp) ------------------------------------------------------
-  std::uint32_t GetCapacity();
+  // The capacity in GB the settings give the drive; `table`: the capacity table read for a
+  // limit, whose sizes stand for AutoCapacity_SizeArray.
+  std::uint32_t GetCapacity(const engine::CapacityTable* table = nullptr);
   std::uint32_t GetSelectedCapacity() const { return m_SelectedCapacity; }
   int GetDriveNumber() const { return m_DriveNumber; }
-  // The maximum bad-block percentage for a capacity from AutoCapacity_SizeArray and
-  // AutoCapacity_MaxBadPercent_%dCE; 0 when the lists give none.
-  std::uint32_t SelectAutoCapacity(std::uint32_t capacityGB);
-  // Why the capacity table cannot choose a limit ("" when it can be read): an item of
-  // AutoCapacity_SizeArray or of the drive's AutoCapacity_MaxBadPercent_%dCE that is not a
-  // whole number in its range. Limits are chosen by it only after it was checked.
-  std::string AutoCapacityTableProblem();
-  // The capacity in GB that SetSSDSize gives (0: empty or "0", the capacity of GetCapacity),
-  // read strictly; nothing with the problem when it is not a capacity.
-  settings::StrictNumber SetCapacitySetting() const;
+  // The maximum bad-block percentage for a capacity from the capacity table read for this
+  // drive's CE count (AutoCapacity_SizeArray and AutoCapacity_MaxBadPercent_%dCE), with the
+  // "Select" line of the list; 0 when the lists give none.
+  std::uint32_t SelectAutoCapacity(const engine::CapacityTable& table, std::uint32_t capacityGB);
 
   // ---- block-information file and volume lock (core/BlockInfoFile.cpp, DiskVolumes.cpp)
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
@@ -296,6 +293,10 @@ class CMPDevice {
   std::uint8_t ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMode, ui::CProgressCtrl* progress,
                             int progressPoints, std::uint8_t scanOption, BlockInfoRecord* blockInfo,
                             std::uint8_t romMode);
+  // Whether ScanBadBlock chooses the drive's capacity by the capacity table after the scan
+  // (AutoCapacity_Enable), which it never does for a later-bad page request (that gives its
+  // own limit). The scan reads its limit settings with the table then (ReadBadPercentSettings).
+  static bool ChoosesCapacityAfterScan(bool laterBadRequest);
   std::uint8_t ScanWindow();
   // The checksum continues from its preset (0xFFFF). The RDT record is written with the table
   // when it carries "TVRT"; flag 1 (a table the station rebuilt) gives it, or else the
@@ -320,12 +321,12 @@ class CMPDevice {
 
  private:
   // Scan helpers (scan/*.cpp).
-  // Scan_MaxBadPercent, or the percentage chosen by capacity when it is 0; nothing (failure
-  // kLimitSettingTag with its record) when a setting it comes from cannot be used.
-  std::optional<std::uint32_t> ScanMaxBadPercent();
+  // Scan_MaxBadPercent, or the percentage chosen by capacity when it is 0.
+  std::uint32_t ScanMaxBadPercent(const engine::BadPercentSettings& limitSettings);
   std::uint8_t SendScanCommand(std::uint8_t firstScan, std::uint8_t scanMode, std::uint8_t polling,
                                ui::CProgressCtrl* progress, int progressPoints);
-  std::uint32_t ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut);
+  std::uint32_t ChooseAutoCapacity(const engine::CapacityTable& table, std::uint32_t worstPlane,
+                                   std::uint32_t& percentOut);
   void WriteScanRdtInfoLines();
   std::uint8_t CopyCompareTest(ui::CProgressCtrl* progress, int progressPoints, bool dma);
   std::uint8_t BeginWriteReadTest(std::uint64_t& userSectors);

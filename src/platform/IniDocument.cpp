@@ -25,12 +25,15 @@ std::string_view Unquote(std::string_view value) {
 
 bool IsBlankLine(std::string_view text) { return TrimView(text).empty(); }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 IniDocument::IniDocument(std::string bytes) : m_bytes(std::move(bytes)) { Parse(); }
 
 void IniDocument::Parse() {
-  std::size_t offset = 0;
+  if (std::string_view(m_bytes).starts_with(kUtf8ByteOrderMark)) m_byteOrderMark = kUtf8ByteOrderMark.size();
+  std::size_t offset = m_byteOrderMark;
   while (offset < m_bytes.size()) {
     Line line;
     line.offset = offset;
@@ -188,7 +191,7 @@ std::vector<IniDocument::OutLine> IniDocument::Originals(std::size_t from, std::
 }
 
 std::string IniDocument::Serialise(const std::vector<OutLine>& lines) const {
-  std::string bytes;
+  std::string bytes(m_bytes, 0, m_byteOrderMark);
   bytes.reserve(m_bytes.size() + 64);
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const OutLine& out = lines[index];

@@ -4,6 +4,8 @@
 // not touch keeps its bytes (line end included) and every line it writes ends in CRLF.
 //
 // Line rules:
+//  - a UTF-8 byte-order mark at the start of the file (as Windows editors may save one) is
+//    no part of the first line; every edit keeps it;
 //  - a line ends at LF; a CR just before the LF belongs to the line end; the last line may
 //    have no line end at all;
 //  - a section header is a line that starts with "[" (after blanks and tabs) and holds no
@@ -119,6 +121,7 @@ class IniDocument {
   std::string Serialise(const std::vector<OutLine>& lines) const;
 
   std::string m_bytes;
+  std::size_t m_byteOrderMark = 0;  // length of the mark that opens the file (0 or 3)
   std::vector<Line> m_lines;
   std::vector<Section> m_sections;                             // every header, file order
   std::unordered_map<std::string, std::size_t> m_firstSection;  // lower-case name -> index

@@ -40,34 +40,50 @@ std::string RangeText(int low, int high) { return platform::Format("from %d to %
 
 }  // namespace
 
-StrictNumber ReadStrictInt(const Key& key, int low, int high, std::size_t bufferSize) {
-  const std::string text = platform::Trim(platform::ReadProfileString(key.file, key.section, key.name, "", bufferSize));
+StrictNumber ReadStrictInt(const StrictKey& strict) {
+  const Key& key = *strict.key;
+  const std::string text =
+      platform::Trim(platform::ReadProfileString(key.file, key.section, key.name, "", strict.bufferSize));
   // An empty key has the key's default, and a key without a default is 0.
   const std::string used = text.empty() ? platform::Trim(key.defaultValue) : text;
   StrictNumber number;
-  number.value = StrictNumberOf(used.empty() ? std::string_view("0") : std::string_view(used), low, high);
+  number.value =
+      StrictNumberOf(used.empty() ? std::string_view("0") : std::string_view(used), strict.low, strict.high);
   if (!number.value) {
     number.problem = platform::Format("%s is \"%s\": expected a whole number %s", KeyPlace(key).c_str(), text.c_str(),
-                                      RangeText(low, high).c_str());
+                                      RangeText(strict.low, strict.high).c_str());
   }
   return number;
 }
 
-StrictNumberList ReadStrictIntList(const Key& key, int low, int high) {
-  const std::string text = platform::ReadProfileString(key.file, key.section, key.name, key.defaultValue);
+StrictNumberList ReadStrictIntList(const StrictKey& strict) {
+  const Key& key = *strict.key;
+  const std::string text =
+      platform::ReadProfileString(key.file, key.section, key.name, key.defaultValue, strict.bufferSize);
   StrictNumberList list;
   std::vector<int> values;
   for (const std::string& item : platform::SplitBlankOrComma(text)) {
-    const std::optional<int> value = StrictNumberOf(item, low, high);
+    const std::optional<int> value = StrictNumberOf(item, strict.low, strict.high);
     if (!value) {
       list.problem = platform::Format("%s is \"%s\": item \"%s\" is not a whole number %s", KeyPlace(key).c_str(),
-                                      platform::Trim(text).c_str(), item.c_str(), RangeText(low, high).c_str());
+                                      platform::Trim(text).c_str(), item.c_str(),
+                                      RangeText(strict.low, strict.high).c_str());
       return list;
     }
     values.push_back(*value);
   }
   list.values = std::move(values);
   return list;
+}
+
+int StrictReads::Number(const StrictKey& key) {
+  const StrictNumber number = ReadStrictInt(key);
+  Note(number.problem);
+  return number.value.value_or(0);
+}
+
+void StrictReads::Note(const std::string& problem) {
+  if (m_problem.empty()) m_problem = problem;
 }
 
 namespace {
@@ -80,6 +96,17 @@ constexpr const Key* kAllKeys[] = {STATION_SETTINGS_KEYS(STATION_SETTINGS_KEY_AD
 const Key* const* AllKeys(std::size_t& count) {
   count = std::size(kAllKeys);
   return kAllKeys;
+}
+
+namespace {
+#define STATION_STRICT_KEY_ADDRESS(id, low, high, bufferSize) &strict::id,
+constexpr const StrictKey* kAllStrictKeys[] = {STATION_STRICT_KEYS(STATION_STRICT_KEY_ADDRESS)};
+#undef STATION_STRICT_KEY_ADDRESS
+}  // namespace
+
+const StrictKey* const* AllStrictKeys(std::size_t& count) {
+  count = std::size(kAllStrictKeys);
+  return kAllStrictKeys;
 }
 
 }  // namespace settings

@@ -33,26 +33,6 @@ std::string ReadText(const Key& key, std::size_t bufferSize = static_cast<std::s
 int ReadInt(const Key& key);
 bool WriteText(const Key& key, const std::string& value);
 
-// A number that sets a limit a drive is judged against (or what is done to it), read strictly:
-// its text (cut to the buffer, blanks trimmed) is empty, which gives the key's default, or a
-// whole decimal number from low to high. Anything else is refused: no value, and the problem,
-// which names the file, the section and the key ("Scan_MaxBadPercent of [Options] in
-// .\param.ini is "abc": expected a whole number from 0 to 100"). Never read as 0.
-struct StrictNumber {
-  std::optional<int> value;
-  std::string problem;
-};
-StrictNumber ReadStrictInt(const Key& key, int low, int high, std::size_t bufferSize = static_cast<std::size_t>(-1));
-// The same for a list of such numbers separated by blanks, tabs or commas (empty: no item).
-struct StrictNumberList {
-  std::optional<std::vector<int>> values;
-  std::string problem;
-};
-StrictNumberList ReadStrictIntList(const Key& key, int low, int high);
-// The ranges the limit settings are read in: percentages, capacities in GB, block counts.
-inline constexpr int kMaxPercentSetting = 100;
-inline constexpr int kMaxCapacityGbSetting = 1 << 20;
-inline constexpr int kMaxBlockCountSetting = 1 << 24;
 // "<key> of [<section>] in <file>", as the problems name a key.
 std::string KeyPlace(const Key& key);
 
@@ -263,5 +243,109 @@ STATION_SETTINGS_KEYS(STATION_SETTINGS_DECLARE_KEY)
 // Every key of the list above, in list order, for checks of the registry and of the
 // station template.
 const Key* const* AllKeys(std::size_t& count);
+
+// A key that sets a limit a drive is judged against (or what is done to it), read strictly:
+// the range of its numbers and the size of the buffer its text is read into, as the station
+// always read it (kWholeText: all of it).
+struct StrictKey {
+  const Key* key;
+  int low;
+  int high;
+  std::size_t bufferSize;
+};
+inline constexpr std::size_t kWholeText = static_cast<std::size_t>(-1);
+// The ranges the limit settings are read in: percentages, capacities in GB, block counts.
+inline constexpr int kMaxPercentSetting = 100;
+inline constexpr int kMaxCapacityGbSetting = 1 << 20;
+inline constexpr int kMaxBlockCountSetting = 1 << 24;
+
+// The keys read strictly, in ONE list: the strict reads below take only these, so that the
+// Start of a pass can check every one that a pass could read (AllStrictKeys). Each S(...) line
+// declares settings::strict::<Id> for the key settings::keys::<Id>:
+//
+//     S(<Id>, <low>, <high>, <buffer size>)
+#define STATION_STRICT_KEYS(S)                                                \
+  /* param.ini, [Options] */                                                  \
+  S(ScanMaxBadPercent, 0, kMaxPercentSetting, kWholeText)                     \
+  S(SetSSDSize, 0, kMaxCapacityGbSetting, 20)                                 \
+  S(EarlyBadSpec, 0, kMaxBlockCountSetting, 20)                               \
+  S(TotalLaterBadSpec, 0, kMaxBlockCountSetting, kWholeText)                  \
+  S(StlLaterBadSpec, 0, kMaxBlockCountSetting, kWholeText)                    \
+  S(BtlLaterBadSpec, 0, kMaxBlockCountSetting, kWholeText)                    \
+  S(MaxCapacity, 0, kMaxCapacityGbSetting, kWholeText)                        \
+  S(MinCapacity, 0, kMaxCapacityGbSetting, kWholeText)                        \
+  S(TemperatureFixed, 0, 0xFF, kWholeText)                                    \
+  S(TemperatureMax, 0, 0xFF, kWholeText)                                      \
+  /* paramFDB.ini, [Options]: the capacity table (lists) */                   \
+  S(AutoCapacitySizeArray, 1, kMaxCapacityGbSetting, kWholeText)              \
+  S(AutoCapacityMaxBadPercent1CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent2CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent3CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent4CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent5CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent6CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent7CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent8CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent9CE, 0, kMaxPercentSetting, kWholeText)          \
+  S(AutoCapacityMaxBadPercent10CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent11CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent12CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent13CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent14CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent15CE, 0, kMaxPercentSetting, kWholeText)         \
+  S(AutoCapacityMaxBadPercent16CE, 0, kMaxPercentSetting, kWholeText)         \
+  /* paramFDB.ini, [RDT]: what the preformat sets for the drive's own test */ \
+  S(RdtPlaneMaxBadBlkRatioTV, 0, kMaxPercentSetting, kWholeText)              \
+  S(RdtMaxEraseBadBlkRatio, 0, kMaxPercentSetting, kWholeText)                \
+  S(RdtMaxProgBadBlkRatio, 0, kMaxPercentSetting, kWholeText)                 \
+  S(RdtMaxReadBadBlkRatio, 0, kMaxPercentSetting, kWholeText)                 \
+  S(RdtMaxEraseBadBlkCount, 0, 0xFFFF, kWholeText)                            \
+  S(RdtMaxProgBadBlkCount, 0, 0xFFFF, kWholeText)                             \
+  S(RdtMaxReadBadBlkCount, 0, 0xFFFF, kWholeText)                             \
+  S(EccThreshold, 0, 0xFF, kWholeText)                                        \
+  S(SlcEccThreshold, 0, 0xFF, kWholeText)                                     \
+  S(Cycle, 0, 0xFF, kWholeText)                                               \
+  S(CycleSLC, 0, 0xFF, kWholeText)                                            \
+  /* end of the strict key list */
+
+namespace strict {
+#define STATION_STRICT_DECLARE_KEY(id, low, high, bufferSize) \
+  inline constexpr StrictKey id{&keys::id, low, high, bufferSize};
+STATION_STRICT_KEYS(STATION_STRICT_DECLARE_KEY)
+#undef STATION_STRICT_DECLARE_KEY
+}  // namespace strict
+
+// Every key of the strict list, in list order.
+const StrictKey* const* AllStrictKeys(std::size_t& count);
+
+// A number read strictly: its text (cut to the key's buffer, blanks trimmed) is empty, which
+// gives the key's default, or a whole decimal number in the key's range. Anything else is
+// refused: no value, and the problem, which names the file, the section and the key
+// ("Scan_MaxBadPercent of [Options] in .\param.ini is "abc": expected a whole number from 0 to
+// 100"). Never read as 0.
+struct StrictNumber {
+  std::optional<int> value;
+  std::string problem;
+};
+StrictNumber ReadStrictInt(const StrictKey& key);
+// The same for a list of such numbers separated by blanks, tabs or commas (empty: no item).
+struct StrictNumberList {
+  std::optional<std::vector<int>> values;
+  std::string problem;
+};
+StrictNumberList ReadStrictIntList(const StrictKey& key);
+// Several numbers read strictly for one purpose: each read gives its value (0 when it is
+// refused), and the problem of the first refused is kept; nothing is to be formed from the
+// values while there is one.
+class StrictReads {
+ public:
+  int Number(const StrictKey& key);
+  // A problem found by another reader, kept when it is the first.
+  void Note(const std::string& problem);
+  const std::string& FirstProblem() const { return m_problem; }
+
+ private:
+  std::string m_problem;
+};
 
 }  // namespace settings

@@ -13,6 +13,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/CapacityUnits.h"
+#include "run/FlowLimitSettings.h"
 #include "run/MPFlow.h"
 #include "run/PassText.h"
 
@@ -126,16 +127,13 @@ bool CMPFlow::CheckCapacity() {
     return percent ? ApplySizePercent(megabytes, *percent) : megabytes;
   };
   // The range the drive's size is judged against is read strictly: garbage would drop it.
-  const settings::StrictNumber maxSetting =
-      settings::ReadStrictInt(settings::keys::MaxCapacity, 0, settings::kMaxCapacityGbSetting);
-  const settings::StrictNumber minSetting =
-      settings::ReadStrictInt(settings::keys::MinCapacity, 0, settings::kMaxCapacityGbSetting);
-  if (!maxSetting.value || !minSetting.value) {
-    m_task.SetFlowFailure(engine::kLimitSettingTag, maxSetting.value ? minSetting.problem : maxSetting.problem);
+  const CapacityRangeSettings range = ReadCapacityRangeSettings();
+  if (!range.problem.empty()) {
+    m_task.SetFlowFailure(engine::kLimitSettingTag, range.problem);
     return FailOut();
   }
-  const int maxGB = *maxSetting.value;
-  const int minGB = *minSetting.value;
+  const int maxGB = range.maxGb;
+  const int minGB = range.minGb;
   if (maxGB > 0 && maxGB >= minGB) {
     const std::int64_t maxMB = scaled(CapacityMBOfGB(maxGB));
     const std::int64_t minMB = scaled(CapacityMBOfGB(minGB));

@@ -33,6 +33,7 @@ constexpr char kErrorInvalidColumn[] = "Invalid field name or column alphabet\n"
 constexpr char kErrorTooManyValues[] = "Number of values cannot be greater than the number of fields\n";
 constexpr char kErrorNoValues[] = "No values to update\n";
 constexpr char kErrorWorkbookPath[] = "Workbook path cannot be passed to the ODBC driver:%s\n";
+constexpr char kErrorValueSplit[] = "Value would be split at the separator:%s\n";
 
 constexpr char kWorkbookExtension[] = ".xls";
 
@@ -192,19 +193,24 @@ std::string CSpreadSheet::JoinLine(const std::vector<std::string>& values) const
   return line;
 }
 
-std::string CSpreadSheet::EmptyValue() const { return m_bWorkbook ? "\" \"" : "\"\""; }
-
-std::string CSpreadSheet::LineWithValue(int count, int column, const std::string& value) const {
-  std::string line;
-  for (int c = 1; c <= count; ++c) {
-    line += c == column ? "\"" + value + "\"" : EmptyValue();
-    if (c != count) line += m_strSeparator;
-  }
-  return line;
+std::vector<std::string> CSpreadSheet::RowWithValue(int count, int column, const std::string& value) const {
+  // An empty cell of a workbook is written as a blank.
+  std::vector<std::string> values(static_cast<std::size_t>(std::max(count, 0)), m_bWorkbook ? " " : "");
+  if (column >= 1 && column <= count) values[static_cast<std::size_t>(column - 1)] = value;
+  return values;
 }
 
 void CSpreadSheet::AppendFillerRows(int uptoRow) {
-  while (static_cast<int>(m_aRows.size()) < uptoRow - 1) m_aRows.push_back(LineWithValue(m_nTotalColumns, 0, {}));
+  while (static_cast<int>(m_aRows.size()) < uptoRow - 1) m_aRows.push_back(JoinLine(RowWithValue(m_nTotalColumns, 0, {})));
+}
+
+bool CSpreadSheet::RefuseSplitRow(const std::vector<std::string>& values) {
+  if (!m_bWorkbook || SplitLine(JoinLine(values)) == values) return false;
+  // Only a value that holds the separator can be cut.
+  const auto cut = std::find_if(values.begin(), values.end(),
+                                [&](const std::string& value) { return value.find(m_strSeparator) != std::string::npos; });
+  Fail(platform::Format(kErrorValueSplit, cut == values.end() ? "" : cut->c_str()));
+  return true;
 }
 
 bool CSpreadSheet::FindDuplicate(const std::vector<std::string>& names, std::string& duplicate) const {
@@ -358,7 +364,7 @@ bool CSpreadSheet::WriteRow(const std::vector<std::string>& values, int row, boo
 }
 
 bool CSpreadSheet::PutRow(const std::vector<std::string>& values, int row, bool replace) {
-  if (RefuseRow(row)) return false;
+  if (RefuseRow(row) || RefuseSplitRow(values)) return false;
   if (row == 1) {
     if (m_bWorkbook) {
       std::string duplicate;
@@ -405,8 +411,9 @@ bool CSpreadSheet::WriteCell(const std::string& value, std::int16_t column, int 
   }
 
   if (row == 0 || row > m_nTotalRows) {
-    const int width = std::max<int>(m_nTotalColumns, column);
-    m_strLine = LineWithValue(width, column, value);
+    const std::vector<std::string> cells = RowWithValue(std::max<int>(m_nTotalColumns, column), column, value);
+    if (RefuseSplitRow(cells)) return false;
+    m_strLine = JoinLine(cells);
     if (row == 0) {
       m_aRows.push_back(m_strLine);
     } else {
@@ -482,6 +489,11 @@ bool CSpreadSheet::SaveWorkbook() {
   // No fields, no table: the statement would not even be complete.
   if (m_aFieldNames.empty()) return Fail(kErrorNoHeader);
   if (m_bPartialLoad) return Fail(kErrorReadingRow);
+  // Every row goes in whole or the sheet is not touched: a line that splits into more values
+  // than there are fields (a value of the loaded sheet that held the separator) is refused.
+  for (int row = 2; row <= m_nTotalRows; ++row) {
+    if (RowValues(row).size() > m_aFieldNames.size()) return Fail(kErrorTooManyColumns);
+  }
   if (!OpenConnection()) return false;
   const bool existed = m_bSheetExists;
   if (existed) {

@@ -17,7 +17,9 @@
 // column letters are A to Z only; rows and columns below 1 are refused; a workbook row
 // shorter than the header inserts only its own cells; a sheet that could not be read to its
 // end is not saved over; a workbook path that the driver's connect string cannot carry is
-// refused with a text, never cut short to another file's name.
+// refused with a text, never cut short to another file's name; a workbook row is never saved
+// short: a value its line would split is refused when written, and a save of a loaded row
+// that splits into more values than fields fails before the sheet is touched.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -103,9 +105,14 @@ class CSpreadSheet {
   std::vector<std::string> SplitLine(const std::string& line) const;
   std::vector<std::string> RowValues(int row) const;
   std::string JoinLine(const std::vector<std::string>& values) const;
-  // `count` empty values, or a line with one value at `column` (from 1) among empty ones.
-  std::string LineWithValue(int count, int column, const std::string& value) const;
-  std::string EmptyValue() const;
+  // `count` empty values (a blank in a workbook), with `value` at `column` (from 1) when it
+  // is one of them.
+  std::vector<std::string> RowWithValue(int count, int column, const std::string& value) const;
+  // A workbook keeps a row only as its line, which has no escaping: a row whose line would
+  // not split back into its values (a value that holds the separator where the cells are
+  // cut) is refused with a text rather than stored cut into other cells or past the last
+  // field. True when refused.
+  bool RefuseSplitRow(const std::vector<std::string>& values);
   void AppendFillerRows(int uptoRow);
   bool FindDuplicate(const std::vector<std::string>& names, std::string& duplicate) const;
   void SetCount(std::int16_t& total, std::size_t count);

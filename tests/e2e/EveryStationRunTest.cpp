@@ -2,7 +2,8 @@
 // 24 simulated drives: the production page gives each station's tasks their kind (1, 4 for
 // QC, UpdateFW and RMADBG, 10 for RDTResult), and the kind at the station chooses the flow,
 // which the report's total-time line names. Every drive passes, and its results-list line
-// names its serial number.
+// names its serial number. Every strict limit setting that the Start of the station's pass
+// does not check holds garbage: the flow reads none of them, or its drives would fail here.
 #include "e2e/StationPassFixture.h"
 #include <algorithm>
 #include <set>
@@ -10,6 +11,9 @@
 
 #include "device/records/BadBlockTable.h"
 #include "pages/PageTestStation.h"
+#include "pages/production/RunFiles.h"
+#include "pages/production/RunOptions.h"
+#include "platform/StationSettings.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "run/RunGlobals.h"
@@ -52,6 +56,25 @@ class EveryStationThreads : public e2etest::StationPassTest, public ::testing::W
       test.SetKey(".\\Configuration\\System\\Debug.ini", "DEBUG", "EraseType", GetParam().eraseType);
     }
     if (GetParam().onlyDoIsp) test.SetKey(".\\param.ini", "Options", "OnlyDoISP", "1");
+    SpoilTheLimitSettingsStartLeavesUnchecked();
+  }
+
+  // Each strict key in turn holds garbage while the Start's check of the station's limit
+  // settings looks; those it lets through hold garbage for the pass.
+  void SpoilTheLimitSettingsStartLeavesUnchecked() {
+    const RunOptions options = ReadRunOptions();
+    const PassRecordsPlan plan{options.stationIndex, options.taskKind, GetParam().onlyDoIsp};
+    std::size_t count = 0;
+    const settings::StrictKey* const* keys = settings::AllStrictKeys(count);
+    std::vector<const settings::Key*> unchecked;
+    for (std::size_t i = 0; i < count; ++i) {
+      const settings::Key& key = *keys[i]->key;
+      const std::string kept = settings::ReadText(key);
+      ASSERT_TRUE(settings::WriteText(key, "x"));
+      if (CheckLimitSettings(plan).empty()) unchecked.push_back(&key);
+      ASSERT_TRUE(settings::WriteText(key, kept));
+    }
+    for (const settings::Key* key : unchecked) ASSERT_TRUE(settings::WriteText(*key, "x"));
   }
 };
 

@@ -1,9 +1,10 @@
 // What a Start of the production page refuses before any drive is touched: a station setting
-// that names no station (or no station settings file at all), and a pass that could not record
-// what it does (a log folder or its slot report folder, the station's log folder, MPTestSummary,
-// Summary.csv or the serial record that cannot be written). The operator is told the file and
-// key or the folder, no task runs, no serial number is used; the line of the run options says
-// what is wrong.
+// that names no station (or no station settings file at all), a chosen parameter file that is
+// not the working copy, a limit setting that every drive would fail on, and a pass that could
+// not record what it does (a log folder or its slot report folder, the station's log folder,
+// MPTestSummary, Summary.csv or the serial record that cannot be written). The operator is
+// told the file and key or the folder, no task runs, no serial number is used; the line of the
+// run options says what is wrong.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -107,6 +108,70 @@ TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
   std::filesystem::create_directories(test.station.Folder() / "MPTestSummary" / "Summary.csv");
   const std::string told = PressStartAndBeRefused();
   EXPECT_EQ(told.rfind(Native(".\\MPTestSummary\\Summary.csv") + " cannot be written (Is a directory)", 0), 0u) << told;
+}
+
+// A limit setting that a step of the station's flow would fail every drive on (naming the file,
+// the section and the key) is refused at Start with the step's own message, before a serial
+// number is taken or a command sent: a key the drive's CE count chooses counts for every
+// count.
+TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
+  const std::string tail = ": the pass does not start, and no drive is touched.";
+  const struct {
+    const char* station;
+    const char* file;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string told;
+  } cases[] = {
+      {"MP", ".\\param.ini", "Options", "Scan_MaxBadPercent", "abc",
+       "Scan_MaxBadPercent of [Options] in .\\param.ini is \"abc\": expected a whole number from 0 to 100"},
+      {"MP", ".\\param.ini", "Options", "MinCapacity", "480GB",
+       "MinCapacity of [Options] in .\\param.ini is \"480GB\": expected a whole number from 0 to 1048576"},
+      {"QC", ".\\paramFDB.ini", "Options", "AutoCapacity_MaxBadPercent_16CE", "20 x",
+       "AutoCapacity_MaxBadPercent_16CE of [Options] in .\\paramFDB.ini is \"20 x\": item \"x\" is not a whole number "
+       "from 0 to 100"},
+      {"RDT", ".\\paramFDB.ini", "RDT", "ECC_threshold", "4O",
+       "ECC_threshold of [RDT] in .\\paramFDB.ini is \"4O\": expected a whole number from 0 to 255"},
+      {"RDTResult", ".\\param.ini", "Options", "EarlyBad_Spec", "-3",
+       "EarlyBad_Spec of [Options] in .\\param.ini is \"-3\": expected a whole number from 0 to 16777216"},
+  };
+  Open();
+  for (const auto& refused : cases) {
+    SCOPED_TRACE(std::string(refused.station) + ": " + refused.key);
+    SetStation(refused.station);
+    // The capacity table is what the limit comes from while the percentage is 0.
+    test.SetKey(".\\param.ini", "Options", "Scan_MaxBadPercent", "0");
+    const std::string kept = platform::ReadProfileString(refused.file, refused.section, refused.key, "");
+    test.SetKey(refused.file, refused.section, refused.key, refused.value);
+    EXPECT_EQ(PressStartAndBeRefused(), refused.told + tail);
+    test.SetKey(refused.file, refused.section, refused.key, kept);
+  }
+}
+
+// A chosen parameter file that could not be copied leaves the working copy of another recipe:
+// Start names the file and refuses until a file that copies is chosen.
+TEST_F(PassStart, AChosenParameterFileThatIsNotTheWorkingCopyStartsNoPass) {
+  test.station.WriteFile("Configuration/Param/Gone.ini", "[Flash Info]\r\n");
+  test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "IniFilePath",
+              ".\\Configuration\\Param\\ProductB.ini");
+  Open();
+  EXPECT_EQ(test.host.MessageBoxes().back().text, "Copy parameter file fail (ProductB.ini)");
+  const auto refused = [](const std::string& name) {
+    return "Copy parameter file fail (" + name + "): .\\paramFDB.ini is not a copy of .\\Configuration\\Param\\" + name +
+           "; choose a parameter file that can be copied: the pass does not start, and no drive is touched.";
+  };
+  EXPECT_EQ(PressStartAndBeRefused(), refused("ProductB.ini"));
+
+  ui::CComboBox& list = page.ParameterList();
+  std::filesystem::remove(test.station.Folder() / "Configuration/Param/Gone.ini");
+  list.UserSelect(list.FindStringExact(-1, "Gone.ini"));
+  EXPECT_EQ(PressStartAndBeRefused(), refused("Gone.ini"));
+
+  list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  page.StartButton().Click();
+  EXPECT_TRUE(page.IsRunning());
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -166,6 +167,38 @@ TEST(ProfileRead, BinaryJunkLongLinesAndNoFinalLineEndReadSafely) {
   EXPECT_TRUE(WriteProfileString(".\\junk.ini", "S", "K", "v"));
   EXPECT_EQ(ReadProfileString(".\\junk.ini", "S", "K", ""), "v");
   EXPECT_EQ(station.ReadFile("junk.ini").substr(0, random.size()), random);
+}
+
+// A file saved with a UTF-8 byte-order mark (as Windows editors may) reads as without it:
+// its first section is there, the station's drive settings in Platform.ini among them, and
+// every edit keeps the mark.
+TEST(ProfileRead, AByteOrderMarkHidesNoSectionAndEditsKeepIt) {
+  ScratchStation station;
+  const std::string mark = "\xEF\xBB\xBF";
+  station.WriteFile("param.ini", mark + "[Device Info]\r\nISP_MPBINCode=MP.bin\r\n[Options]\r\nA=1\r\n");
+  EXPECT_EQ(ReadProfileString(kFile, "Device Info", "ISP_MPBINCode", ""), "MP.bin");
+  EXPECT_EQ(platform::ReadProfileSectionNames(kFile), (std::vector<std::string>{"Device Info", "Options"}));
+  const struct {
+    const char* name;
+    std::function<bool()> edit;
+    std::string after;
+  } edits[] = {
+      {"a value", [] { return WriteProfileString(kFile, "Device Info", "ISP_MPBINCode", "New.bin"); },
+       "[Device Info]\r\nISP_MPBINCode=New.bin\r\n[Options]\r\nA=1\r\n"},
+      {"a key deleted", [] { return platform::DeleteProfileKey(kFile, "Options", "A"); },
+       "[Device Info]\r\nISP_MPBINCode=New.bin\r\n[Options]\r\n"},
+      {"the first section deleted", [] { return platform::DeleteProfileSection(kFile, "Device Info"); },
+       "[Options]\r\n"},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.name);
+    ASSERT_TRUE(edit.edit());
+    EXPECT_EQ(station.ReadFile("param.ini"), mark + edit.after);
+  }
+
+  station.WriteFile("drives/q/MP_SSD_NODE/AutoMapping.ini", "[S]\r\nK=moved\r\n");
+  station.WriteFile("Platform.ini", mark + "[Drives]\r\nC=drives/q\r\n");
+  EXPECT_EQ(ReadProfileString("C:\\MP_SSD_NODE\\AutoMapping.ini", "S", "K", ""), "moved");
 }
 
 // ---------------------------------------------------------------------------------------

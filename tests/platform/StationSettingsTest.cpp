@@ -88,7 +88,7 @@ TEST(StationSettingsAccess, ReadsAndWritesTheKeyOfItsFile) {
 // its file.
 TEST(StationSettingsAccess, StrictNumbersTakeWholeNumbersInTheirRangeOnly) {
   ScratchStation station;
-  const settings::Key& key = settings::keys::ScanMaxBadPercent;  // no default: empty is 0
+  const settings::StrictKey& key = settings::strict::ScanMaxBadPercent;  // 0 to 100, no default: empty is 0
   const struct {
     const char* value;
     std::optional<int> number;
@@ -97,30 +97,28 @@ TEST(StationSettingsAccess, StrictNumbersTakeWholeNumbersInTheirRangeOnly) {
                {"0x10", std::nullopt}, {"99999999999", std::nullopt}};
   for (const auto& item : cases) {
     SCOPED_TRACE(item.value);
-    ASSERT_TRUE(settings::WriteText(key, item.value));
-    const settings::StrictNumber number = settings::ReadStrictInt(key, 0, 100);
+    ASSERT_TRUE(settings::WriteText(*key.key, item.value));
+    const settings::StrictNumber number = settings::ReadStrictInt(key);
     EXPECT_EQ(number.value, item.number);
     EXPECT_EQ(number.problem.empty(), item.number.has_value()) << number.problem;
   }
-  ASSERT_TRUE(settings::WriteText(key, "abc"));
-  EXPECT_EQ(settings::ReadStrictInt(key, 0, 100).problem,
+  ASSERT_TRUE(settings::WriteText(*key.key, "abc"));
+  EXPECT_EQ(settings::ReadStrictInt(key).problem,
             "Scan_MaxBadPercent of [Options] in .\\param.ini is \"abc\": expected a whole number from 0 to 100");
-  // An empty key with a default has its default.
-  EXPECT_EQ(settings::ReadStrictInt(settings::keys::LoopCount, 1, 10).value, 1);
-  // Text cut to its buffer is judged as cut.
-  ASSERT_TRUE(settings::WriteText(key, "12345"));
-  EXPECT_EQ(settings::ReadStrictInt(key, 0, 100000, 4).value, 123);
+  // Text cut to its buffer (SetSSDSize: 20 characters) is judged as cut.
+  ASSERT_TRUE(settings::WriteText(settings::keys::SetSSDSize, "0000000000000000012345"));
+  EXPECT_EQ(settings::ReadStrictInt(settings::strict::SetSSDSize).value, 12);
 
-  const settings::Key& list = settings::keys::AutoCapacitySizeArray;
-  ASSERT_TRUE(settings::WriteText(list, " 32, 64\t128 "));
-  EXPECT_EQ(settings::ReadStrictIntList(list, 1, 1024).values, (std::vector<int>{32, 64, 128}));
-  ASSERT_TRUE(settings::WriteText(list, ""));
-  EXPECT_EQ(settings::ReadStrictIntList(list, 1, 1024).values, std::vector<int>{});
-  ASSERT_TRUE(settings::WriteText(list, "32,,64GB"));
-  const settings::StrictNumberList refused = settings::ReadStrictIntList(list, 1, 1024);
+  const settings::StrictKey& list = settings::strict::AutoCapacitySizeArray;  // 1 to 1048576
+  ASSERT_TRUE(settings::WriteText(*list.key, " 32, 64\t128 "));
+  EXPECT_EQ(settings::ReadStrictIntList(list).values, (std::vector<int>{32, 64, 128}));
+  ASSERT_TRUE(settings::WriteText(*list.key, ""));
+  EXPECT_EQ(settings::ReadStrictIntList(list).values, std::vector<int>{});
+  ASSERT_TRUE(settings::WriteText(*list.key, "32,,64GB"));
+  const settings::StrictNumberList refused = settings::ReadStrictIntList(list);
   EXPECT_FALSE(refused.values);
   EXPECT_EQ(refused.problem, "AutoCapacity_SizeArray of [Options] in .\\paramFDB.ini is \"32,,64GB\": item \"64GB\" is "
-                             "not a whole number from 1 to 1024");
+                             "not a whole number from 1 to 1048576");
 }
 
 }  // namespace

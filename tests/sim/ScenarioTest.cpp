@@ -116,6 +116,14 @@ TEST_F(ScenarioTest, TwoBoardsNumberTheirTestersOneToThirtyTwo) {
   EXPECT_EQ(page.buffer[256], 1);
 }
 
+// A scenario saved with a UTF-8 byte-order mark keeps its first section.
+TEST_F(ScenarioTest, AByteOrderMarkHidesNoSection) {
+  scratch.WriteFile("Configuration/Sim/Marked.ini", "\xEF\xBB\xBF[Station]\r\nBoards=2\r\n[Board1]\r\nSlots=4\r\n"
+                                                    "[Board2]\r\nSlots=4\r\n");
+  Load("Marked.ini");
+  EXPECT_EQ(transport->ListDisks().size(), 8u);
+}
+
 TEST_F(ScenarioTest, EmptySlotsAnswerCardDetectWithNoCard) {
   Load("EmptySlot.ini");
   for (int drive : {3, 5, 10, 11, 12}) EXPECT_EQ(CardState(drive), device::kCardEmpty) << drive;

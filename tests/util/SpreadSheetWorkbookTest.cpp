@@ -3,6 +3,7 @@
 // removal, with the failures of the connection and of single statements.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,48 @@ TEST_F(SpreadSheetWorkbookTest, EmptyRowsShortRowsAndQuotedNames) {
   Values row;
   ASSERT_TRUE(sheet.ReadRow(row, 3));
   EXPECT_EQ(row, (Values{" ", " ", " "}));
+}
+
+// The line of a workbook row has no escaping: a value holding the separator between quotes
+// would reach the sheet as two cells, and the last cell past the fields would be lost. Such a
+// row is refused with a text when written; a loaded one fails the save before the sheet is
+// dropped. A value holding the separator that splits back whole is kept.
+TEST_F(SpreadSheetWorkbookTest, ARowIsNeverSavedShort) {
+  const std::string split = "a\",;.?\"b";
+  const struct {
+    const char* name;
+    std::function<bool(CSpreadSheet&)> write;
+  } refused[] = {
+      {"row", [&](CSpreadSheet& sheet) { return sheet.WriteRow({split, "c"}, 0, false); }},
+      {"cell of a row", [&](CSpreadSheet& sheet) { return sheet.WriteCell(split, 1, 2); }},
+      {"cell of a new row", [&](CSpreadSheet& sheet) { return sheet.WriteCell(split, 2, 0); }},
+      {"one-cell row", [&](CSpreadSheet& sheet) { return sheet.WriteRow({"x,;.?y"}, 0, false); }},
+  };
+  GiveSheet({"ID", "Name"}, {{"1", "Ann"}});
+  for (const auto& write : refused) {
+    SCOPED_TRACE(write.name);
+    CSpreadSheet sheet(File(), "Sheet1", false, m_recorder.Factory());
+    m_recorder.Take();
+    EXPECT_FALSE(write.write(sheet));
+    EXPECT_TRUE(sheet.GetLastError().starts_with("Value would be split at the separator:")) << sheet.GetLastError();
+    EXPECT_TRUE(m_recorder.Take().empty());
+    EXPECT_EQ(sheet.GetTotalRows(), 2);
+    Values row;
+    ASSERT_TRUE(sheet.ReadRow(row, 2));
+    EXPECT_EQ(row, (Values{"1", "Ann"}));
+  }
+  CSpreadSheet sheet(File(), "Sheet1", false, m_recorder.Factory());
+  ASSERT_TRUE(sheet.WriteRow({"x,;.?y", "c"}, 0, false)) << sheet.GetLastError();
+  Values row;
+  ASSERT_TRUE(sheet.ReadRow(row, 3));
+  EXPECT_EQ(row, (Values{"x,;.?y", "c"}));
+
+  GiveSheet({"ID", "Name"}, {{split, "c"}});
+  CSpreadSheet loaded(File(), "Sheet1", false, m_recorder.Factory());
+  m_recorder.Take();
+  EXPECT_FALSE(loaded.Save());
+  EXPECT_EQ(loaded.GetLastError(), "Number of columns to be added cannot be greater than the number of fields\n");
+  EXPECT_TRUE(m_recorder.Take().empty());
 }
 
 TEST_F(SpreadSheetWorkbookTest, CellsAddFieldsOnlyInTheHeader) {

@@ -29,9 +29,8 @@ constexpr std::uint32_t kPreformatLimitSeconds = 600;
 std::uint8_t CMPDevice::PreFormat(std::uint8_t fromMpFlow, ui::CProgressCtrl* progress, int progressPoints,
                                   std::uint8_t keepRdt, std::uint8_t usePolling, std::uint16_t ceMap) {
   const std::uint64_t start = platform::TickCountMs();
-  if (const std::string problem = fw::PreformatSettingsProblem(); !problem.empty()) {
-    return FailWithRecord(engine::kLimitSettingTag, problem);
-  }
+  const fw::PreformatRdtSettings rdt = fw::ReadPreformatRdtSettings(m_RDT_Loops, m_RDTFastPageLoops);
+  if (!rdt.parameters) return FailWithRecord(engine::kLimitSettingTag, rdt.problem);
   std::array<std::uint8_t, kInfoBlockImageBytes> block{};
   const bool haveBuiltBlock = fromMpFlow != 0 && m_InfoBlockImage.size() == kInfoBlockImageBytes &&
                               fw::HasInfoBlockMark(m_InfoBlockImage.data());
@@ -47,7 +46,7 @@ std::uint8_t CMPDevice::PreFormat(std::uint8_t fromMpFlow, ui::CProgressCtrl* pr
                                                        (m_SLCCycleRDT != 0 ? kPreformatSlcCycleRdt : 0) |
                                                        (keepRdt != 0 ? kPreformatKeepRdt : 0));
   std::vector<std::uint8_t> parameters =
-      fw::BuildPreformatParameters(fromMpFlow != 0 ? 1 : 0, flags, map, m_RDT_Loops, m_RDTFastPageLoops, block);
+      fw::BuildPreformatParameters(fromMpFlow != 0 ? 1 : 0, flags, map, *rdt.parameters, block);
 
   fw::ProgressShare share(progress, progressPoints);
   const std::uint8_t options = keepRdt != 0 ? kPreformatOptionKeepRdt : 0;

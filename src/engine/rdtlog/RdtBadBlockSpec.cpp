@@ -8,13 +8,8 @@
 
 namespace {
 
-// Texts are read into a fixed buffer of this size (one byte for the terminator).
-constexpr std::size_t kSpecTextBuffer = 20;
+// The percentage text is read into a fixed buffer of this size (one byte for the terminator).
 constexpr std::size_t kPercentTextBuffer = 5;
-
-std::string ReadCutText(const settings::Key& key, std::size_t bufferSize) {
-  return platform::Trim(settings::ReadText(key, bufferSize));
-}
 
 // A count that a drive reported as 0 is left out of a division.
 std::uint32_t Divisor(std::uint32_t count) { return count == 0 ? 1 : count; }
@@ -36,25 +31,21 @@ constexpr PercentRow kPercentRows[] = {
 
 }  // namespace
 
-RdtSpecSettings RdtSpecSettings::Read() {
-  namespace keys = settings::keys;
+RdtSpecSettings RdtSpecSettings::Read(std::uint32_t ceCount) {
+  namespace strict = settings::strict;
   RdtSpecSettings values;
   // Every number that sets a limit is read strictly; the first that cannot be used is named.
-  const auto strict = [&values](const settings::Key& key, int high, std::size_t buffer = static_cast<std::size_t>(-1)) {
-    const settings::StrictNumber number = settings::ReadStrictInt(key, 0, high, buffer);
-    if (!number.value && values.problem.empty()) values.problem = number.problem;
-    return number.value.value_or(0);
-  };
-  values.skipBadSpecByFw = settings::ReadInt(keys::SkipBadSpecByFw);
-  values.earlyBadSpec = ReadCutText(keys::EarlyBadSpec, kSpecTextBuffer);
-  strict(keys::EarlyBadSpec, settings::kMaxBlockCountSetting, kSpecTextBuffer);
-  values.earlyBadSpecPercent = ReadCutText(keys::EarlyBadSpecPercent, kPercentTextBuffer);
-  values.totalLaterBadSpec = strict(keys::TotalLaterBadSpec, settings::kMaxBlockCountSetting);
-  values.scanMaxBadPercent = strict(keys::ScanMaxBadPercent, settings::kMaxPercentSetting);
-  values.setSsdSize = ReadCutText(keys::SetSSDSize, kSpecTextBuffer);
-  strict(keys::SetSSDSize, settings::kMaxCapacityGbSetting, kSpecTextBuffer);
-  values.stlLaterBadSpec = strict(keys::StlLaterBadSpec, settings::kMaxBlockCountSetting);
-  values.btlLaterBadSpec = strict(keys::BtlLaterBadSpec, settings::kMaxBlockCountSetting);
+  settings::StrictReads reads;
+  values.skipBadSpecByFw = settings::ReadInt(settings::keys::SkipBadSpecByFw);
+  values.earlyBadSpec = reads.Number(strict::EarlyBadSpec);
+  values.earlyBadSpecPercent =
+      platform::Trim(settings::ReadText(settings::keys::EarlyBadSpecPercent, kPercentTextBuffer));
+  values.totalLaterBadSpec = reads.Number(strict::TotalLaterBadSpec);
+  values.badPercent = engine::ReadBadPercentSettings(ceCount, false);
+  reads.Note(values.badPercent.problem);
+  values.stlLaterBadSpec = reads.Number(strict::StlLaterBadSpec);
+  values.btlLaterBadSpec = reads.Number(strict::BtlLaterBadSpec);
+  values.problem = reads.FirstProblem();
   return values;
 }
 
@@ -80,17 +71,17 @@ RdtBadBlockSpec BuildRdtBadBlockSpec(const RdtSpecSettings& settings, const RdtF
   RdtBadBlockSpec spec;
   if (settings.skipBadSpecByFw == 0) out.ReportLine(platform::Format("Die Size = %d GB", DieSizeGb(geometry)));
 
-  const std::uint32_t earlyBad =
-      settings.earlyBadSpec.empty() ? 0 : static_cast<std::uint32_t>(platform::ParseLeadingInt(settings.earlyBadSpec));
-  spec.earlyBadSpec = EarlyBadSpecFromPercent(settings.earlyBadSpecPercent, geometry.blocksPerCe, earlyBad);
+  spec.earlyBadSpec = EarlyBadSpecFromPercent(settings.earlyBadSpecPercent, geometry.blocksPerCe,
+                                              static_cast<std::uint32_t>(settings.earlyBadSpec));
   spec.totalLaterBadSpec = static_cast<std::uint32_t>(settings.totalLaterBadSpec);
 
-  spec.maxBadPercent = static_cast<std::uint32_t>(settings.scanMaxBadPercent);
-  if (spec.maxBadPercent == 0) {
-    // A size that is empty, "0" or no number leaves the choice to the parameter file.
-    const int setSize = platform::ParseLeadingInt(settings.setSsdSize);
-    const std::uint32_t capacityGb = setSize > 0 ? static_cast<std::uint32_t>(setSize) : capacity.CapacityGb();
-    const std::uint32_t percent = capacity.MaxBadPercentFor(capacityGb);
+  const engine::BadPercentSettings& badPercent = settings.badPercent;
+  spec.maxBadPercent = static_cast<std::uint32_t>(badPercent.scanMaxBadPercent);
+  if (spec.maxBadPercent == 0 && badPercent.table) {
+    // A size that is empty or "0" leaves the choice to the parameter files.
+    const std::uint32_t capacityGb = badPercent.setSsdSize > 0 ? static_cast<std::uint32_t>(badPercent.setSsdSize)
+                                                               : capacity.CapacityGb(*badPercent.table);
+    const std::uint32_t percent = capacity.MaxBadPercentFor(*badPercent.table, capacityGb);
     if (percent != 0) {
       spec.maxBadPercent = percent;
       out.ReportLine(platform::Format("Get XCE %d GB, Max Bad block number Percent= %d ", static_cast<int>(capacityGb),

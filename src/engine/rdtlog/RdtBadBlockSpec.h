@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/core/BadPercentSettings.h"
 #include "engine/rdtlog/RdtOutput.h"
 
 // The flash geometry that the drive's system information gave the engine.
@@ -26,32 +27,34 @@ struct RdtBadBlockSpec {
   std::uint32_t btlLaterBadSpec = 0;    // the same for the baking test
 };
 
-// The keys of section Options of .\param.ini that the limits come from.
+// The keys of section Options of .\param.ini that the limits come from, with the capacity
+// table of .\paramFDB.ini when the percentage is chosen by capacity.
 struct RdtSpecSettings {
   int skipBadSpecByFw = 0;
-  std::string earlyBadSpec;         // at most 19 characters
-  std::string earlyBadSpecPercent;  // at most 4 characters
+  int earlyBadSpec = 0;
+  std::string earlyBadSpecPercent;        // at most 4 characters
   int totalLaterBadSpec = 0;
-  int scanMaxBadPercent = 0;
-  std::string setSsdSize;           // at most 19 characters
+  engine::BadPercentSettings badPercent;  // Scan_MaxBadPercent, SetSSDSize and the capacity table
   int stlLaterBadSpec = 0;
   int btlLaterBadSpec = 0;
   // The first key that is not a whole number in its range ("" none); the limits are not
   // formed then, the drive is failed rather than judged without them.
   std::string problem;
 
-  // Reads them afresh; the numbers strictly.
-  static RdtSpecSettings Read();
+  // Reads them afresh for a drive of ceCount CEs (which names its percentage list), the
+  // numbers strictly; the limits are formed from these very values.
+  static RdtSpecSettings Read(std::uint32_t ceCount);
 };
 
-// The engine's choice of a maximum bad-block percentage by capacity.
+// The engine's choice of a maximum bad-block percentage by capacity, from the capacity table
+// read with the settings.
 class RdtCapacityChoice {
  public:
   virtual ~RdtCapacityChoice() = default;
-  // The drive capacity in GB as the parameter file sets it.
-  virtual std::uint32_t CapacityGb() = 0;
+  // The drive capacity in GB as the parameter files set it.
+  virtual std::uint32_t CapacityGb(const engine::CapacityTable& table) = 0;
   // The maximum bad-block percentage for a capacity; 0 when the recipe gives none.
-  virtual std::uint32_t MaxBadPercentFor(std::uint32_t capacityGb) = 0;
+  virtual std::uint32_t MaxBadPercentFor(const engine::CapacityTable& table, std::uint32_t capacityGb) = 0;
 };
 
 // The early-bad allowance that EarlyBad_Spec_Percent gives ("2%", "2.5%", "3%", "3.5%",

@@ -398,8 +398,10 @@ namespace {
 class EngineCapacityChoice final : public RdtCapacityChoice {
  public:
   explicit EngineCapacityChoice(CMPDevice& engine) : m_engine(engine) {}
-  std::uint32_t CapacityGb() override { return m_engine.GetCapacity(); }
-  std::uint32_t MaxBadPercentFor(std::uint32_t capacityGb) override { return m_engine.SelectAutoCapacity(capacityGb); }
+  std::uint32_t CapacityGb(const engine::CapacityTable& table) override { return m_engine.GetCapacity(&table); }
+  std::uint32_t MaxBadPercentFor(const engine::CapacityTable& table, std::uint32_t capacityGb) override {
+    return m_engine.SelectAutoCapacity(table, capacityGb);
+  }
 
  private:
   CMPDevice& m_engine;
@@ -417,10 +419,8 @@ RdtFlashGeometry GeometryOf(const CMPDevice& engine) {
 }  // namespace
 
 bool CRdtLogReader::BadBlockLimitsPhase() {
-  const RdtSpecSettings settings = RdtSpecSettings::Read();
-  std::string problem = settings.problem;
-  if (problem.empty() && settings.scanMaxBadPercent == 0) problem = m_engine.AutoCapacityTableProblem();
-  if (!problem.empty()) return FailWithRecord(engine::kLimitSettingTag, problem);
+  const RdtSpecSettings settings = RdtSpecSettings::Read(m_engine.m_CECount);
+  if (!settings.problem.empty()) return FailWithRecord(engine::kLimitSettingTag, settings.problem);
   EngineCapacityChoice capacity(m_engine);
   m_spec = BuildRdtBadBlockSpec(settings, GeometryOf(m_engine), capacity, *this);
   // A per-plane limit of 0 judges nothing: without one from the settings (or from the RDT

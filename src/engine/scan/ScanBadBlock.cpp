@@ -44,17 +44,6 @@ class ScanReportOutput final : public RdtOutput {
   CMPDevice& m_engine;
 };
 
-// Capacities of AutoCapacity_SizeArray (numbers separated by blanks or commas), largest first.
-std::vector<std::uint32_t> AutoCapacitySizes() {
-  std::vector<std::uint32_t> sizes;
-  for (const int size : engine::ParseDecimalList(settings::ReadText(settings::keys::AutoCapacitySizeArray))) {
-    if (size > 0) sizes.push_back(static_cast<std::uint32_t>(size));
-  }
-  std::sort(sizes.rbegin(), sizes.rend());
-  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
-  return sizes;
-}
-
 void Fill(BlockInfoRecord& record, const ScanTally& tally, bool withLater) {
   for (const ScanDieTally& die : tally.dies) {
     if (die.ce >= kBlockInfoCeSlots || die.channel >= kBlockInfoChannelSlots) continue;
@@ -67,21 +56,17 @@ void Fill(BlockInfoRecord& record, const ScanTally& tally, bool withLater) {
 
 }  // namespace
 
-std::optional<std::uint32_t> CMPDevice::ScanMaxBadPercent() {
-  const settings::StrictNumber configured =
-      settings::ReadStrictInt(settings::keys::ScanMaxBadPercent, 0, settings::kMaxPercentSetting);
-  if (configured.value && *configured.value > 0) return static_cast<std::uint32_t>(*configured.value);
-  // The first setting that cannot be used of those the percentage comes from.
-  const settings::StrictNumber setSize = SetCapacitySetting();
-  const std::string problem = !configured.value ? configured.problem
-                              : !setSize.value  ? setSize.problem
-                                                : AutoCapacityTableProblem();
-  if (!problem.empty()) {
-    FailWithRecord(engine::kLimitSettingTag, problem);
-    return std::nullopt;
-  }
-  const std::uint32_t capacity = *setSize.value > 0 ? static_cast<std::uint32_t>(*setSize.value) : GetCapacity();
-  const std::uint32_t percent = SelectAutoCapacity(capacity);
+bool CMPDevice::ChoosesCapacityAfterScan(bool laterBadRequest) {
+  return !laterBadRequest && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0;
+}
+
+std::uint32_t CMPDevice::ScanMaxBadPercent(const engine::BadPercentSettings& limitSettings) {
+  if (limitSettings.scanMaxBadPercent > 0) return static_cast<std::uint32_t>(limitSettings.scanMaxBadPercent);
+  if (!limitSettings.table) return 0;  // the table is read whenever the percentage is 0
+  const engine::CapacityTable& table = *limitSettings.table;
+  const std::uint32_t capacity =
+      limitSettings.setSsdSize > 0 ? static_cast<std::uint32_t>(limitSettings.setSsdSize) : GetCapacity(&table);
+  const std::uint32_t percent = SelectAutoCapacity(table, capacity);
   if (percent != 0) {
     WriteReportLine(platform::Format("Get XCE %u GB, Max Bad block number Percent= %u ", capacity, percent),
                     kPlainLine);
@@ -111,10 +96,11 @@ std::uint8_t CMPDevice::SendScanCommand(std::uint8_t firstScan, std::uint8_t sca
   return FailWithRecord(kScanCommand, platform::Format("Scan Bad Block not done in %u sec. !!!", kScanLimitSeconds));
 }
 
-std::uint32_t CMPDevice::ChooseAutoCapacity(std::uint32_t worstPlane, std::uint32_t& percentOut) {
+std::uint32_t CMPDevice::ChooseAutoCapacity(const engine::CapacityTable& table, std::uint32_t worstPlane,
+                                            std::uint32_t& percentOut) {
   m_SelectedCapacity = 0;
-  for (const std::uint32_t capacity : AutoCapacitySizes()) {
-    const std::uint32_t percent = SelectAutoCapacity(capacity);
+  for (const std::uint32_t capacity : table.SizesLargestFirst()) {
+    const std::uint32_t percent = SelectAutoCapacity(table, capacity);
     if (percent == 0) continue;
     const std::uint32_t limit = MaxBadPerPlane(m_BlocksPerCE, percent, m_DiesPerCE, m_Planes);
     if (worstPlane > limit) continue;
@@ -174,15 +160,15 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   limits.dies = m_DiesPerCE;
   limits.planes = m_Planes;
   limits.blocksPerCe = m_BlocksPerCE;
-  const std::optional<std::uint32_t> percentSet = ScanMaxBadPercent();
-  if (!percentSet) return 0;
-  limits.percent = *percentSet;
+  const bool chosenAfterScan = ChoosesCapacityAfterScan(request);
+  const engine::BadPercentSettings limitSettings = engine::ReadBadPercentSettings(m_CECount, chosenAfterScan);
+  if (!limitSettings.problem.empty()) return FailWithRecord(engine::kLimitSettingTag, limitSettings.problem);
+  limits.percent = ScanMaxBadPercent(limitSettings);
   limits.maxBadPerPlane = pageLimit != 0 ? pageLimit : MaxBadPerPlane(m_BlocksPerCE, limits.percent, m_DiesPerCE, m_Planes);
   for (const std::string& line : ScanGeometryLines(limits)) WriteReportLine(line, kPlainLine);
   if (blockInfo) blockInfo->perPlaneLimit = limits.maxBadPerPlane;
   // A limit of 0 would judge nothing: the drive is not scanned without one. With the
-  // automatic capacity choice the limit is chosen after the scan.
-  const bool chosenAfterScan = !request && settings::ReadInt(settings::keys::AutoCapacityEnable) != 0;
+  // automatic capacity choice the limit is chosen after the scan, by the table read with it.
   if (limits.maxBadPerPlane == 0 && !chosenAfterScan) {
     return FailWithRecord(engine::kLimitSettingTag, engine::NoBadBlockLimitText(limits.percent, m_BlocksPerCE));
   }
@@ -213,7 +199,7 @@ std::uint8_t CMPDevice::ScanBadBlock(std::uint8_t firstScan, std::uint8_t scanMo
   std::uint32_t limit = limits.maxBadPerPlane;
   std::uint32_t percent = limits.percent;
   if (chosenAfterScan) {
-    if (ChooseAutoCapacity(tally.WorstPlane(), percent) == 0) {
+    if (ChooseAutoCapacity(*limitSettings.table, tally.WorstPlane(), percent) == 0) {
       return FailWithRecord(kNoCapacityFits, platform::Format("Auto Capacity: no capacity fits the bad blocks "
                                                               "(worst plane %u) !!!", tally.WorstPlane()));
     }

@@ -9,17 +9,16 @@ namespace {
 
 constexpr const char* kDefaultParameterFolder = ".\\Configuration\\Param\\";
 
-// The chosen file's path; a bare file name lies in the default folder.
-std::string ChosenPath() {
+}  // namespace
+
+std::string ChosenParameterPath() {
   const std::string chosen = platform::Trim(settings::ReadText(settings::keys::IniFilePath, 260));
   if (chosen.empty() || chosen.find_first_of("\\/") != std::string::npos) return chosen;
   return kDefaultParameterFolder + chosen;
 }
 
-}  // namespace
-
 std::string ParameterFolder() {
-  const std::string chosen = ChosenPath();
+  const std::string chosen = ChosenParameterPath();
   const std::size_t slash = chosen.find_last_of("\\/");
   return slash == std::string::npos ? std::string(kDefaultParameterFolder) : chosen.substr(0, slash + 1);
 }
@@ -33,13 +32,13 @@ std::vector<std::string> ListParameterFiles() {
 }
 
 std::string ChosenParameterFile() {
-  const std::string chosen = ChosenPath();
+  const std::string chosen = ChosenParameterPath();
   const std::size_t slash = chosen.find_last_of("\\/");
   return slash == std::string::npos ? chosen : chosen.substr(slash + 1);
 }
 
 bool CopyChosenParameterFile() {
-  const std::string chosen = ChosenPath();
+  const std::string chosen = ChosenParameterPath();
   if (chosen.empty()) return false;
   return platform::CopyFile(chosen, g_ParamFdbIniPath, false);
 }

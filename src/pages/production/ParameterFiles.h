@@ -7,6 +7,9 @@
 #include <vector>
 
 std::string ParameterFolder();
+// The path of the chosen file (a bare file name lies in ".\Configuration\Param\"); empty when
+// none is chosen.
+std::string ChosenParameterPath();
 // File names, sorted as the folder lists them.
 std::vector<std::string> ListParameterFiles();
 // The file name of the chosen file (empty when none is chosen).

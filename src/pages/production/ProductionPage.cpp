@@ -123,9 +123,7 @@ bool CProductionPage::OnInitDialog() {
     PaintPortCaption(m_cells[Index(port)], port, false);
   }
   FillParameterList();
-  if (!ChosenParameterFile().empty() && !CopyChosenParameterFile()) {
-    MessageBox(platform::Format("Copy parameter file fail (%s)", ChosenParameterFile().c_str()));
-  }
+  if (!ChosenParameterFile().empty()) NoteParameterFileCopy(CopyChosenParameterFile(), ChosenParameterFile());
   ShowRunOptions();
   SetTimer(kDiskWatchTimer, kTimerPeriodMs);
   // The first scan runs once the page is up, so that it opens ready for Start.
@@ -194,7 +192,12 @@ void CProductionPage::OnParameterFileChosen() {
   const int selected = m_paramList.GetCurSel();
   if (selected < 0) return;
   const std::string name = m_paramList.GetLBText(selected);
-  if (!ChooseParameterFile(name)) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
+  NoteParameterFileCopy(ChooseParameterFile(name), name);
+}
+
+void CProductionPage::NoteParameterFileCopy(bool copied, const std::string& name) {
+  m_copiedParameterFile = copied ? ChosenParameterPath() : std::string();
+  if (!copied) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
 }
 
 void CProductionPage::ShowRunOptions() {
@@ -289,6 +292,15 @@ bool CProductionPage::StartPass() {
     MessageBox("No port is mapped and selected: press Scan and select the ports to test.");
     return false;
   }
+  // A setting that would fail every drive the same way starts no pass.
+  const PassRecordsPlan plan{m_options.stationIndex, m_options.taskKind,
+                             settings::ReadInt(settings::keys::OnlyDoISP) != 0};
+  for (const std::string& problem : {CheckWorkingParameterFile(m_copiedParameterFile), CheckLimitSettings(plan)}) {
+    if (!problem.empty()) {
+      MessageBox(problem);
+      return false;
+    }
+  }
   if (!ClaimDrives(ports)) return false;
   if (!ClearRunTempFolder()) {
     m_driveClaims.clear();
@@ -298,9 +310,7 @@ bool CProductionPage::StartPass() {
   // Nothing changes a drive until the pass knows it can record what it does.
   const std::string logFolder = PrepareLogFolder(m_options.stationIndex);
   const std::string workOrder = PrepareWorkOrderFile(logFolder);
-  const std::string problem = CheckPassRecords(
-      {m_options.stationIndex, m_options.taskKind, settings::ReadInt(settings::keys::OnlyDoISP) != 0}, logFolder,
-      workOrder);
+  const std::string problem = CheckPassRecords(plan, logFolder, workOrder);
   if (!problem.empty()) {
     m_driveClaims.clear();
     MessageBox(problem);

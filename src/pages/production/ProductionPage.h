@@ -5,11 +5,13 @@
 // watches the 24 status cells, progress bars and the elapsed time until the pass ends.
 //
 // A pass:
-//  - Start (UI thread): reads the run options and the station, clears Configuration\Temp, sets
-//    every port state idle, disables Start, Scan and the choices, starts the one-second timer,
-//    creates the 24 per-port locks, makes the log folder and the work-order file, creates the
-//    pool with one worker per mapped and selected port and makes one task per port with the
-//    kind the station gives;
+//  - Start (UI thread): reads the run options and the station; refuses the pass, before any
+//    drive is touched, while the chosen parameter file is not the working copy or a limit
+//    setting that the station's flow reads would fail every drive; clears Configuration\Temp,
+//    sets every port state idle, disables Start, Scan and the choices, starts the one-second
+//    timer, creates the 24 per-port locks, makes the log folder and the work-order file,
+//    creates the pool with one worker per mapped and selected port and makes one task per port
+//    with the kind the station gives;
 //  - a helper thread posts the tasks (100 ms apart) and shuts the pool down, which returns once
 //    every task has run, while the UI thread keeps pumping its messages;
 //  - the drives of the pass are claimed for it: a drive the worker of another page holds keeps
@@ -90,6 +92,9 @@ class CProductionPage : public ui::CPropertyPage {
   void ApplyCaptions();
   void FillParameterList();
   void OnParameterFileChosen();
+  // Notes whether the chosen file (named so in the list) was just copied over the working
+  // copy; the operator is told when it was not.
+  void NoteParameterFileCopy(bool copied, const std::string& name);
   void ShowRunOptions();
   void ShowPortMapping();
   void EnableChoices(bool enable);
@@ -135,6 +140,9 @@ class CProductionPage : public ui::CPropertyPage {
   bool m_scanned = false;
   bool m_scanning = false;
   RunOptions m_options;
+  // The chosen parameter file whose copy is the working copy (its path as IniFilePath gave
+  // it); empty while the chosen file could not be copied.
+  std::string m_copiedParameterFile;
   std::string m_logFolder;
   std::unique_ptr<PortLocks> m_locks;
   std::vector<CDiskClaim> m_driveClaims;

@@ -4,6 +4,7 @@
 
 #include "device/StationHelpers.h"
 #include "engine/firmware/SerialNumbers.h"
+#include "pages/production/ParameterFiles.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
@@ -12,6 +13,7 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 #include "run/FlowDispatch.h"
+#include "run/FlowLimitSettings.h"
 #include "run/IniText.h"
 #include "run/RunGlobals.h"
 
@@ -100,6 +102,20 @@ std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& log
     return CannotWrite(summaryCsv);
   }
   return {};
+}
+
+std::string CheckLimitSettings(const PassRecordsPlan& plan) {
+  const std::string problem =
+      FlowLimitSettingsProblem(ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp));
+  return problem.empty() ? problem : problem + ": the pass does not start, and no drive is touched.";
+}
+
+std::string CheckWorkingParameterFile(const std::string& copiedFile) {
+  const std::string chosen = ChosenParameterPath();
+  if (chosen.empty() || chosen == copiedFile) return {};
+  return platform::Format("Copy parameter file fail (%s): %s is not a copy of %s; choose a parameter file that can be "
+                          "copied: the pass does not start, and no drive is touched.",
+                          ChosenParameterFile().c_str(), g_ParamFdbIniPath, chosen.c_str());
 }
 
 std::string WorkOrderFilePath(const std::string& logFolder) {

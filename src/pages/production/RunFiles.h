@@ -47,3 +47,14 @@ struct PassRecordsPlan {
   bool onlyDoIsp = false;
 };
 std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder);
+
+// "" when every limit setting the flow of the plan could read, for any drive, is one a drive
+// can be judged by, else the message that names the file, the section and the key, as a drive
+// that read it would fail with.
+std::string CheckLimitSettings(const PassRecordsPlan& plan);
+
+// A pass tests its drives on the recipe of the chosen parameter file only: "" when the working
+// copy .\paramFDB.ini is the copy of the chosen file (copiedFile: the path of the chosen file
+// whose copy was last made, "" when the copy of the chosen file failed) or no file is chosen,
+// else the message that names the chosen file.
+std::string CheckWorkingParameterFile(const std::string& copiedFile);

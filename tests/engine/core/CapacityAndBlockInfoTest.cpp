@@ -35,23 +35,27 @@ TEST_F(EngineTest, SelectAutoCapacityReadsTheListsOfTheCeCount) {
   WriteSettings(station, "",
                 "[Options]\r\nAutoCapacity_SizeArray=120 240,480\r\nAutoCapacity_MaxBadPercent_4CE=3,5 8\r\n"
                 "AutoCapacity_MaxBadPercent_2CE=9 9 9\r\n");
+  // The table as a limit reads it for the drive's CE count.
+  const auto select = [this](std::uint32_t capacityGb) {
+    return device->SelectAutoCapacity(*engine::ReadBadPercentSettings(device->m_CECount, true).table, capacityGb);
+  };
   device->m_CECount = 4;
   device->WriteReportLine("START", 0);
-  EXPECT_EQ(device->SelectAutoCapacity(240), 5u);
+  EXPECT_EQ(select(240), 5u);
   EXPECT_TRUE(ReportHas("   Select AutoCapacity_MaxBadPercent_4CE \r\n"));
-  EXPECT_EQ(device->SelectAutoCapacity(480), 8u);
-  EXPECT_EQ(device->SelectAutoCapacity(256), 0u);
+  EXPECT_EQ(select(480), 8u);
+  EXPECT_EQ(select(256), 0u);
   device->m_CECount = 2;
-  EXPECT_EQ(device->SelectAutoCapacity(120), 9u);
+  EXPECT_EQ(select(120), 9u);
   device->m_CECount = 17;
-  EXPECT_EQ(device->SelectAutoCapacity(120), 0u);
+  EXPECT_EQ(select(120), 0u);
   device->m_CECount = 0;
-  EXPECT_EQ(device->SelectAutoCapacity(120), 0u);
+  EXPECT_EQ(select(120), 0u);
   // A percentage list shorter than the size list gives nothing for the sizes it lacks.
   WriteSettings(station, "", "[Options]\r\nAutoCapacity_SizeArray=120 240\r\nAutoCapacity_MaxBadPercent_1CE=4\r\n");
   device->m_CECount = 1;
-  EXPECT_EQ(device->SelectAutoCapacity(120), 4u);
-  EXPECT_EQ(device->SelectAutoCapacity(240), 0u);
+  EXPECT_EQ(select(120), 4u);
+  EXPECT_EQ(select(240), 0u);
 }
 
 class BlockInfoFileTest : public EngineTest {

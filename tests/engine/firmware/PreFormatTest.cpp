@@ -53,7 +53,9 @@ TEST_F(PreFormatTest, DataCarriesSmartArrayRdtParametersAndInfoBlock) {
   Block block{};
   block[0] = 'T';
   block[511] = 0x77;
-  const Bytes data = fw::BuildPreformatParameters(1, 0x09, 0x00F3, 3, 5, block);
+  const fw::PreformatRdtSettings settings = fw::ReadPreformatRdtSettings(3, 5);
+  ASSERT_TRUE(settings.parameters) << settings.problem;
+  const Bytes data = fw::BuildPreformatParameters(1, 0x09, 0x00F3, *settings.parameters, block);
   ASSERT_EQ(data.size(), 3u * 512);
   const Bytes head(data.begin(), data.begin() + 0x28);
   EXPECT_EQ(head, (Bytes{'P', 'F', 'M', 'T', 1, 0x09, 0xF3, 0x00, 6, 0, 0, 0, 0, 0, 0, 0,

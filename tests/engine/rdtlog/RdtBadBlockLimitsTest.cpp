@@ -12,11 +12,11 @@ using Strings = std::vector<std::string>;
 
 class FixedCapacity final : public RdtCapacityChoice {
  public:
-  std::uint32_t CapacityGb() override {
+  std::uint32_t CapacityGb(const engine::CapacityTable&) override {
     ++capacityAsked;
     return capacity;
   }
-  std::uint32_t MaxBadPercentFor(std::uint32_t capacityGb) override {
+  std::uint32_t MaxBadPercentFor(const engine::CapacityTable&, std::uint32_t capacityGb) override {
     askedFor = capacityGb;
     return percent;
   }
@@ -38,7 +38,7 @@ RdtFlashGeometry Geometry(std::uint32_t blocks, std::uint32_t dies, std::uint32_
 
 TEST(RdtBadBlockLimits, TheWorkedExampleOfOneDieTwoPlanesAndFourPercent) {
   RdtSpecSettings settings;
-  settings.scanMaxBadPercent = 4;
+  settings.badPercent.scanMaxBadPercent = 4;
   FixedCapacity capacity;
   CollectedOutput out;
   const auto spec = BuildRdtBadBlockSpec(settings, Geometry(2000, 1, 2), capacity, out);
@@ -79,19 +79,17 @@ TEST(RdtBadBlockLimits, SettingsAreReadFromTheRunParameterFileAndCut) {
                     "[Options]\r\nskip_BadSpec_byFW=1\r\nEarlyBad_Spec=70\r\nEarlyBad_Spec_Percent=2.50%\r\n"
                     "Total_LaterBad_Spec=12\r\nScan_MaxBadPercent=3\r\nSetSSDSize=123456789012345678901234\r\n"
                     "STL_LaterBad_Spec=2\r\nBTL_LaterBad_Spec=5\r\n");
-  const auto settings = RdtSpecSettings::Read();
+  const auto settings = RdtSpecSettings::Read(4);
   EXPECT_EQ(settings.skipBadSpecByFw, 1);
-  EXPECT_EQ(settings.earlyBadSpec, "70");
+  EXPECT_EQ(settings.earlyBadSpec, 70);
   EXPECT_EQ(settings.earlyBadSpecPercent, "2.50");
   EXPECT_EQ(settings.totalLaterBadSpec, 12);
-  EXPECT_EQ(settings.scanMaxBadPercent, 3);
-  EXPECT_EQ(settings.setSsdSize, "1234567890123456789");
+  EXPECT_EQ(settings.badPercent.scanMaxBadPercent, 3);
   EXPECT_EQ(settings.stlLaterBadSpec, 2);
   EXPECT_EQ(settings.btlLaterBadSpec, 5);
-  // A capacity beyond any drive's is no setting to choose a limit by.
-  EXPECT_EQ(settings.problem,
-            "SetSSDSize of [Options] in .\\param.ini is \"1234567890123456789\": expected a whole number from 0 to "
-            "1048576");
+  // The size and the capacity table choose nothing while the percentage is set.
+  EXPECT_FALSE(settings.badPercent.table);
+  EXPECT_EQ(settings.problem, "");
 
   // The cut percentage matches no row: the early-bad spec stays 70, above the all-bad limit.
   FixedCapacity capacity;
@@ -106,11 +104,18 @@ TEST(RdtBadBlockLimits, SettingsAreReadFromTheRunParameterFileAndCut) {
   EXPECT_EQ(spec.btlLaterBadSpec, 5u);
   EXPECT_EQ(out.report[5], "Max All Bad Block = 30, EarlyBad_Spec = 70");
   EXPECT_EQ(out.report[6], "Max All Bad Block = EarlyBad_Spec = 70");
+
+  // A capacity beyond any drive's, cut to its 19 characters, is no setting to choose a limit by.
+  station.WriteFile("param.ini", "[Options]\r\nScan_MaxBadPercent=0\r\nSetSSDSize=123456789012345678901234\r\n");
+  EXPECT_EQ(RdtSpecSettings::Read(4).problem,
+            "SetSSDSize of [Options] in .\\param.ini is \"1234567890123456789\": expected a whole number from 0 to "
+            "1048576");
 }
 
 TEST(RdtBadBlockLimits, PercentByCapacityFromTheSetSizeOrTheDrive) {
   RdtSpecSettings settings;
-  settings.setSsdSize = "480";
+  settings.badPercent.setSsdSize = 480;
+  settings.badPercent.table = engine::CapacityTable{};
   FixedCapacity capacity;
   capacity.percent = 5;
   CollectedOutput out;
@@ -120,21 +125,20 @@ TEST(RdtBadBlockLimits, PercentByCapacityFromTheSetSizeOrTheDrive) {
   EXPECT_EQ(spec.maxBadPercent, 5u);
   EXPECT_EQ(out.report[1], "Get XCE 480 GB, Max Bad block number Percent= 5 ");
 
-  // "0", an empty size and a size that is no number ask the drive's capacity.
-  for (const char* size : {"0", "", "abc"}) {
-    settings.setSsdSize = size;
-    FixedCapacity drive;
-    drive.capacity = 960;
-    CollectedOutput lines;
-    BuildRdtBadBlockSpec(settings, Geometry(2000, 1, 2), drive, lines);
-    EXPECT_EQ(drive.capacityAsked, 1) << size;
-    EXPECT_EQ(drive.askedFor, 960u) << size;
-  }
+  // A size of 0 (empty or "0") asks the drive's capacity.
+  settings.badPercent.setSsdSize = 0;
+  FixedCapacity drive;
+  drive.capacity = 960;
+  CollectedOutput lines;
+  BuildRdtBadBlockSpec(settings, Geometry(2000, 1, 2), drive, lines);
+  EXPECT_EQ(drive.capacityAsked, 1);
+  EXPECT_EQ(drive.askedFor, 960u);
 }
 
 TEST(RdtBadBlockLimits, NoCapacityRowGivesZeroLimitsAndTheEarlyBadFloor) {
   RdtSpecSettings settings;
-  settings.earlyBadSpec = "50";
+  settings.earlyBadSpec = 50;
+  settings.badPercent.table = engine::CapacityTable{};
   FixedCapacity capacity;  // percent 0
   CollectedOutput out;
   const auto spec = BuildRdtBadBlockSpec(settings, Geometry(2000, 1, 2), capacity, out);
@@ -158,7 +162,7 @@ TEST(RdtBadBlockLimits, NoCapacityRowGivesZeroLimitsAndTheEarlyBadFloor) {
 
 TEST(RdtBadBlockLimits, ZeroDiesOrPlanesAreLeftOutOfTheDivisions) {
   RdtSpecSettings settings;
-  settings.scanMaxBadPercent = 10;
+  settings.badPercent.scanMaxBadPercent = 10;
   FixedCapacity capacity;
   CollectedOutput out;
   const auto spec = BuildRdtBadBlockSpec(settings, Geometry(1000, 0, 0), capacity, out);

@@ -319,6 +319,37 @@ TEST_F(ScanBadBlockTest, AutomaticCapacityTakesTheLargestCapacityThatFits) {
   ExpectFailure("S_x43", engine::NoBadBlockLimitText(1, device->m_BlocksPerCE));
 }
 
+// The capacity chosen after the scan comes from the capacity table as it was checked, also
+// while the percentage is set: an item that is no whole number in its range fails the drive
+// for its settings before it is scanned, never is it read as the number it begins with.
+TEST_F(ScanBadBlockTest, TheCapacityChosenAfterTheScanComesFromTheCheckedTable) {
+  const struct {
+    const settings::Key* key;
+    const char* value;
+    std::string problem;
+  } cases[] = {
+      {&settings::keys::AutoCapacitySizeArray, "32,128GB,64",
+       "AutoCapacity_SizeArray of [Options] in .\\paramFDB.ini is \"32,128GB,64\": item \"128GB\" is not a whole "
+       "number from 1 to 1048576"},
+      {&settings::keys::AutoCapacityMaxBadPercent2CE, "5,1%,3",
+       "AutoCapacity_MaxBadPercent_2CE of [Options] in .\\paramFDB.ini is \"5,1%,3\": item \"1%\" is not a whole "
+       "number from 0 to 100"},
+  };
+  Set(settings::keys::AutoCapacityEnable, "1");
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(bad.key->name);
+    Install(scantest::ThousandBlockDrive(0, 22));
+    device->WriteReportLine("START", 1);
+    Set(settings::keys::AutoCapacitySizeArray, "32,128,64");
+    Set(settings::keys::AutoCapacityMaxBadPercent2CE, "5,1,3");
+    Set(*bad.key, bad.value);
+    EXPECT_EQ(device->ScanBadBlock(1, 0, nullptr, 10, 0, nullptr, 0), 0);
+    ExpectFailure("S_x43", bad.problem);
+    EXPECT_EQ(device->GetSelectedCapacity(), 0u);
+    EXPECT_FALSE(ReportHas("CENo_")) << "the drive was scanned";
+  }
+}
+
 TEST_F(ScanBadBlockTest, AutomaticCapacityFailsWhenNoCapacityFits) {
   Install(scantest::ThousandBlockDrive(1, 100));
   Set(settings::keys::AutoCapacityEnable, "1");
