@@ -55,9 +55,8 @@ bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& fai
     written = takeBack(record.listLine.workOrder, "still lists the drive as Pass", listLine) && written;
   }
   if (!record.summaryRow.path.empty()) {
-    written =
-        takeBack(record.summaryRow.path, "still has the drive's row as Pass", SummaryCsvRowTakeBack(record.summaryRow)) &&
-        written;
+    const auto summaryRow = SummaryCsvRowTakeBack(record.summaryRow);
+    written = takeBack(record.summaryRow.path, "still has the drive's row as Pass", summaryRow) && written;
   }
   return written;
 }

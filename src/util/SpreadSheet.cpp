@@ -201,14 +201,16 @@ std::vector<std::string> CSpreadSheet::RowWithValue(int count, int column, const
 }
 
 void CSpreadSheet::AppendFillerRows(int uptoRow) {
-  while (static_cast<int>(m_aRows.size()) < uptoRow - 1) m_aRows.push_back(JoinLine(RowWithValue(m_nTotalColumns, 0, {})));
+  while (static_cast<int>(m_aRows.size()) < uptoRow - 1) {
+    m_aRows.push_back(JoinLine(RowWithValue(m_nTotalColumns, 0, {})));
+  }
 }
 
 bool CSpreadSheet::RefuseSplitRow(const std::vector<std::string>& values) {
   if (!m_bWorkbook || SplitLine(JoinLine(values)) == values) return false;
   // Only a value that holds the separator can be cut.
-  const auto cut = std::find_if(values.begin(), values.end(),
-                                [&](const std::string& value) { return value.find(m_strSeparator) != std::string::npos; });
+  const auto holdsSeparator = [&](const std::string& value) { return value.find(m_strSeparator) != std::string::npos; };
+  const auto cut = std::find_if(values.begin(), values.end(), holdsSeparator);
   Fail(platform::Format(kErrorValueSplit, cut == values.end() ? "" : cut->c_str()));
   return true;
 }
