@@ -157,8 +157,7 @@ TEST_P(ParameterRecordTailThreads, TwentyFourDrivesPassWhateverTheControllerKeep
 }
 
 INSTANTIATE_TEST_SUITE_P(Stations, ParameterRecordTailThreads,
-                         ::testing::Values(ParameterRecordTail{"MP", 0x00}, ParameterRecordTail{"MP", 0x5A},
-                                           ParameterRecordTail{"RDT", 0x00}, ParameterRecordTail{"RDT", 0x5A}),
+                         ::testing::Values(ParameterRecordTail{"MP", 0x00}, ParameterRecordTail{"RDT", 0x5A}),
                          [](const ::testing::TestParamInfo<ParameterRecordTail>& info) {
                            return std::string(info.param.station) + "Fill" + std::to_string(info.param.fill);
                          });
