@@ -1,6 +1,5 @@
 #include "run/PassRecord.h"
 
-#include <functional>
 #include <utility>
 
 #include "engine/ErrorTags.h"
@@ -34,29 +33,24 @@ bool TakeBackPass(int slot, const SlotPassRecord& record, const std::string& fai
   if (record.slot != slot) return true;  // no pass of the slot was recorded
 
   // A take-back the disk refuses is owed, and written as soon as it can be (VerdictRecords.h).
-  const auto takeBack = [&](const std::string& file, std::string wrong, std::function<bool()> write) {
-    return Noted(WriteOrOweTakeBack({file, slot, record.serial, std::move(wrong), std::move(write)}), file);
+  const auto takeBack = [&](RecordTakeBack recordTakeBack) {
+    const std::string file = recordTakeBack.file;
+    return Noted(WriteOrOweTakeBack(std::move(recordTakeBack), slot, record.serial), file);
   };
   bool written = true;
   if (!record.reportPath.empty()) {
     const std::string failRecord = engine::report::FailRecordText(tag, CMPDevice::ErrorTagToCode(tag), failure,
                                                                   record.serial, record.slot, platform::Now());
-    written = takeBack(record.reportPath, "still says PASS", [path = record.reportPath, failRecord] {
-      return !platform::FileExists(path) || platform::AppendToFile(path, failRecord, false);
-    });
+    written = takeBack({record.reportPath, "still says PASS", [path = record.reportPath, failRecord] {
+                          return !platform::FileExists(path) || platform::AppendToFile(path, failRecord, false);
+                        }});
     if (written && !record.failLogCopy.empty()) {
       written = Noted(CMPDevice::CopyReportToFailLog(record.reportPath, record.failLogCopy), record.failLogCopy);
     }
   }
   if (!record.listLine.workOrder.empty()) {
-    const auto listLine = [line = record.listLine, tag, failure] {
-      return WriteResultsListEntry(line, false, tag, failure);
-    };
-    written = takeBack(record.listLine.workOrder, "still lists the drive as Pass", listLine) && written;
+    written = takeBack(ResultsListLineTakeBack(record.listLine, tag, failure)) && written;
   }
-  if (!record.summaryRow.path.empty()) {
-    const auto summaryRow = SummaryCsvRowTakeBack(record.summaryRow);
-    written = takeBack(record.summaryRow.path, "still has the drive's row as Pass", summaryRow) && written;
-  }
+  if (!record.summaryRow.path.empty()) written = takeBack(SummaryCsvRowTakeBack(record.summaryRow)) && written;
   return written;
 }

@@ -5,7 +5,6 @@
 // page then takes the pass back: the slot report gets the lost-records fail record (and its
 // copy in Fail_Log), and the drive's results-list line becomes a failure, as a slot task does
 // when one of its own records is lost after its flow passed.
-#include <functional>
 #include <mutex>
 #include <string>
 
@@ -25,9 +24,9 @@ struct SummaryCsvRow {
 // replacement of the file; true when done or when no row was added, false (the file as it
 // was) when the row is not found or the file cannot be written.
 bool TakeBackSummaryCsvRow(const SummaryCsvRow& row);
-// The take-back of a pass row as a take-back owed writes it: done once the file no longer
+// The take-back of the pass row as a take-back owed writes it: done once the file no longer
 // holds the row (taken back now, or the file without it meanwhile).
-std::function<bool()> SummaryCsvRowTakeBack(const SummaryCsvRow& row);
+RecordTakeBack SummaryCsvRowTakeBack(const SummaryCsvRow& row);
 
 struct SlotPassRecord {
   int slot = 0;               // 0: no pass recorded

@@ -1,5 +1,7 @@
 // The work-order file's results list: one line per drive tested at any station but EraseAll,
 // and the file's checksum over its kept lines.
+#include <utility>
+
 #include "device/Crc16.h"
 #include "device/StationHelpers.h"
 #include "engine/MPDevice.h"
@@ -80,6 +82,13 @@ bool WriteResultsListEntry(const ResultsListLine& line, bool pass, std::string_v
     checksum = platform::Format("%04x", CSlotTestTask::ChecksumOfText(withLine ? *withLine : list.Bytes()));
     return std::vector<platform::ProfileValue>{entry, {"Base Info", "Checksum", checksum}};
   });
+}
+
+RecordTakeBack ResultsListLineTakeBack(const ResultsListLine& line, std::string tag, std::string failure) {
+  return {line.workOrder, "still lists the drive as Pass",
+          [line, tag = std::move(tag), failure = std::move(failure)] {
+            return WriteResultsListEntry(line, false, tag, failure);
+          }};
 }
 
 std::uint16_t CSlotTestTask::ChecksumOfText(std::string_view text) {

@@ -97,12 +97,13 @@ void CSlotTestTask::TakeBackTotalLog() {
     if (beforePass && namesThePass()) totals.push_back({"Serial Number", "Last Serial Number", *beforePass});
     return platform::WriteProfileStrings(totalLog, totals);
   };
-  TakeBackRecord(totalLog, "still counts the drive as good", counters);
+  TakeBackRecord({totalLog, "still counts the drive as good", counters});
   // Where no drive had passed before it, the log names none again.
   if (beforePass) return;
-  TakeBackRecord(totalLog, "still names the drive as the last that passed", [totalLog, namesThePass] {
-    return !namesThePass() || platform::DeleteProfileKey(totalLog, "Serial Number", "Last Serial Number");
-  });
+  TakeBackRecord({totalLog, "still names the drive as the last that passed", [totalLog, namesThePass] {
+                    return !namesThePass() ||
+                           platform::DeleteProfileKey(totalLog, "Serial Number", "Last Serial Number");
+                  }});
 }
 
 std::string CSlotTestTask::StationLogCopyPath(int stationIndex) const {

@@ -18,7 +18,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +31,7 @@
 #include "run/ResultsList.h"
 #include "run/RunGlobals.h"
 #include "run/SharedText.h"
+#include "run/VerdictRecords.h"
 #include "run/WorkerPool.h"
 
 class CColorEdit;
@@ -362,9 +362,8 @@ class CSlotTestTask : public CPoolTask {
   std::uint8_t FailTakingBack(std::uint8_t verdict, WrittenPassRecords& written);
   void TakeBackPassRecords(const WrittenPassRecords& written);
   // Writes the take-back of a record of the drive that says Pass; one the disk refuses is
-  // owed (VerdictRecords.h) and noted as a lost record. `wrong` says what the record says
-  // meanwhile.
-  void TakeBackRecord(const std::string& file, std::string wrong, std::function<bool()> write);
+  // owed (VerdictRecords.h) and noted as a lost record.
+  void TakeBackRecord(RecordTakeBack takeBack);
   // The drive's verdict added to the summary log, with the given end time.
   bool AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime);
   // The slot report and its END (not yet in the report) copied into the station's log

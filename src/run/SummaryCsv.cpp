@@ -43,33 +43,29 @@ bool CSlotTestTask::WriteSummaryCsv(CMPDevice* device, int result) {
 
 namespace {
 
-// Where the last whole line that equals the row starts (at the start of the text or after a
-// line break); npos when none does.
-std::size_t LastWholeRow(const std::string& text, const std::string& row) {
-  std::size_t at = text.rfind(row);
-  while (at != std::string::npos && at != 0 && text[at - 1] != '\n') {
-    at = text.rfind(row, at - 1);
+enum class RowReplaced { Yes, NotFound, Failed };
+
+// Replaces the last whole line that equals the pass row (at the start of the file or after a
+// line break) by the fail row, in one replacement of the file.
+RowReplaced ReplacePassRow(const SummaryCsvRow& row) {
+  std::optional<std::string> text = platform::ReadWholeFile(row.path);
+  if (!text || row.passRow.empty()) return RowReplaced::Failed;
+  std::size_t at = text->rfind(row.passRow);
+  while (at != std::string::npos && at != 0 && (*text)[at - 1] != '\n') {
+    at = text->rfind(row.passRow, at - 1);
   }
-  return at;
+  if (at == std::string::npos) return RowReplaced::NotFound;
+  text->replace(at, row.passRow.size(), row.failRow);
+  return platform::WriteWholeFile(row.path, *text) ? RowReplaced::Yes : RowReplaced::Failed;
 }
 
 }  // namespace
 
 bool TakeBackSummaryCsvRow(const SummaryCsvRow& row) {
-  if (row.path.empty()) return true;
-  std::optional<std::string> text = platform::ReadWholeFile(row.path);
-  if (!text || row.passRow.empty()) return false;
-  const std::size_t at = LastWholeRow(*text, row.passRow);
-  if (at == std::string::npos) return false;
-  text->replace(at, row.passRow.size(), row.failRow);
-  return platform::WriteWholeFile(row.path, *text);
+  return row.path.empty() || ReplacePassRow(row) == RowReplaced::Yes;
 }
 
-std::function<bool()> SummaryCsvRowTakeBack(const SummaryCsvRow& row) {
-  return [row] {
-    if (!platform::FileExists(row.path)) return true;
-    const std::optional<std::string> text = platform::ReadWholeFile(row.path);
-    if (text && LastWholeRow(*text, row.passRow) == std::string::npos) return true;
-    return TakeBackSummaryCsvRow(row);
-  };
+RecordTakeBack SummaryCsvRowTakeBack(const SummaryCsvRow& row) {
+  return {row.path, "still has the drive's row as Pass",
+          [row] { return !platform::FileExists(row.path) || ReplacePassRow(row) != RowReplaced::Failed; }};
 }

@@ -22,6 +22,13 @@
 
 namespace {
 
+struct OwedTakeBack {
+  RecordTakeBack record;
+  int port = 0;         // the drive's port
+  std::string serial;   // the drive's serial number ("" none)
+  int error = 0;        // the errno of the last attempt
+};
+
 // The take-backs owed, in the order they were owed. The lock is held while they are written,
 // so that no take-back is written twice (a summary-log count would be taken back twice).
 std::mutex g_owedLock;
@@ -30,11 +37,11 @@ std::list<OwedTakeBack> g_owed;
 bool WriteOwedLocked(std::string_view file) {
   bool allWritten = true;
   for (auto owed = g_owed.begin(); owed != g_owed.end();) {
-    if (!file.empty() && owed->file != file) {
+    if (!file.empty() && owed->record.file != file) {
       ++owed;
       continue;
     }
-    if (owed->write()) {
+    if (owed->record.write()) {
       owed = g_owed.erase(owed);
       continue;
     }
@@ -61,12 +68,12 @@ std::string JoinedLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-bool WriteOrOweTakeBack(OwedTakeBack takeBack) {
+bool WriteOrOweTakeBack(RecordTakeBack takeBack, int port, std::string serial) {
   const std::lock_guard<std::mutex> guard(g_owedLock);
   WriteOwedLocked(takeBack.file);
   if (takeBack.write()) return true;
-  takeBack.error = platform::LastFileErrno();
-  g_owed.push_back(std::move(takeBack));
+  const int error = platform::LastFileErrno();
+  g_owed.push_back({std::move(takeBack), port, std::move(serial), error});
   return false;
 }
 
@@ -81,7 +88,7 @@ std::vector<std::string> OwedTakeBackLines() {
   for (const OwedTakeBack& owed : g_owed) {
     const std::string drive = owed.serial.empty() ? std::string() : " (" + owed.serial + ")";
     lines.push_back(platform::Format("Port %d%s: %s %s (%s)", owed.port, drive.c_str(),
-                                     NativePathText(owed.file).c_str(), owed.wrong.c_str(),
+                                     NativePathText(owed.record.file).c_str(), owed.record.wrong.c_str(),
                                      platform::ErrnoText(owed.error != 0 ? owed.error : EIO).c_str()));
   }
   return lines;
@@ -186,36 +193,32 @@ void CSlotTestTask::TakeBackPassRecords(const WrittenPassRecords& written) {
   platform::CriticalSectionGuard guard(PageLock(kLockEndOfTest));
   const int port = m_PortNumber;
   if (written.summaryLog) {
-    TakeBackRecord(SummaryLogPath(m_LogFolder), "still counts the drive as a pass",
-                   [folder = m_LogFolder, port, tag = m_ErrorTag] {
-                     return AddToSummaryLog(folder, {{port, kPortFail, tag}}, platform::Now(),
-                                            {{port, kPortPass, "0_00"}});
-                   });
+    TakeBackRecord({SummaryLogPath(m_LogFolder), "still counts the drive as a pass",
+                    [folder = m_LogFolder, port, tag = m_ErrorTag] {
+                      return AddToSummaryLog(folder, {{port, kPortFail, tag}}, platform::Now(),
+                                             {{port, kPortPass, "0_00"}});
+                    }});
   }
   if (written.resultsList) {
-    TakeBackRecord(m_ListLine.workOrder, "still lists the drive as Pass",
-                   [line = m_ListLine, tag = device.m_ErrorTag, message = device.m_ErrorMessage] {
-                     return WriteResultsListEntry(line, false, tag, message);
-                   });
+    TakeBackRecord(ResultsListLineTakeBack(m_ListLine, device.m_ErrorTag, device.m_ErrorMessage));
   }
-  if (written.summaryCsv) {
-    TakeBackRecord(m_SummaryRow.path, "still has the drive's row as Pass", SummaryCsvRowTakeBack(m_SummaryRow));
-  }
+  if (written.summaryCsv) TakeBackRecord(SummaryCsvRowTakeBack(m_SummaryRow));
   if (written.slotLogs) UpdateTotalLogs(SlotLogChange::PassTakenBack, platform::Now());
   if (!written.stationLogCopy.empty() && !platform::CopyFile(device.m_ReportFile, written.stationLogCopy, false)) {
     // A copy that still says PASS must not stay: without it the station's log tells nothing
     // of the drive rather than the wrong verdict.
     NoteLostRecord(written.stationLogCopy);
-    TakeBackRecord(written.stationLogCopy, "is a copy of the drive's report that still says PASS",
-                   [copy = written.stationLogCopy] {
-                     return !platform::FileExists(copy) || platform::DeleteFile(copy);
-                   });
+    TakeBackRecord({written.stationLogCopy, "is a copy of the drive's report that still says PASS",
+                    [copy = written.stationLogCopy] {
+                      return !platform::FileExists(copy) || platform::DeleteFile(copy);
+                    }});
   }
 }
 
-void CSlotTestTask::TakeBackRecord(const std::string& file, std::string wrong, std::function<bool()> write) {
+void CSlotTestTask::TakeBackRecord(RecordTakeBack takeBack) {
+  const std::string file = takeBack.file;
   const std::string serial = m_pDevice ? m_pDevice->RecordedSerial() : std::string();
-  if (!WriteOrOweTakeBack({file, m_PortNumber, serial, std::move(wrong), std::move(write)})) NoteLostRecord(file);
+  if (!WriteOrOweTakeBack(std::move(takeBack), m_PortNumber, serial)) NoteLostRecord(file);
 }
 
 bool CSlotTestTask::AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime) {

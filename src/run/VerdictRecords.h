@@ -14,18 +14,17 @@
 #include <string_view>
 #include <vector>
 
-struct OwedTakeBack {
+// A record of a drive that says Pass, and how it is taken back.
+struct RecordTakeBack {
   std::string file;              // the record's file, as its writers name it (a station path text)
-  int port = 0;                  // the drive's port
-  std::string serial;            // the drive's serial number ("" none)
-  std::string wrong;             // what the record says instead of the failure, e.g. "still says Pass"
+  std::string wrong;             // what the record says instead of the failure, e.g. "still says PASS"
   std::function<bool()> write;   // writes the take-back; true once written
-  int error = 0;                 // the errno of the last attempt
 };
 
-// Writes the take-back; when it cannot be written, keeps it owed (with the errno the write
-// left) and returns false. Owed take-backs of the same file are written first.
-bool WriteOrOweTakeBack(OwedTakeBack takeBack);
+// Writes the take-back of the drive's record; when it cannot be written, keeps it owed (with
+// the errno the write left) and returns false. Owed take-backs of the same file are written
+// first. serial: the drive's serial number ("" none).
+bool WriteOrOweTakeBack(RecordTakeBack takeBack, int port, std::string serial);
 // Writes the take-backs owed for `file` (every file when empty) that can be written now, in
 // the order they were owed; true when none of them is still owed.
 bool WriteOwedTakeBacks(std::string_view file = {});
