@@ -43,8 +43,8 @@ namespace {
 // Pause before a request is sent again (scaled by the time scale, so tests do not wait).
 constexpr std::uint32_t kRetryPauseMs = 100;
 // Sends that a UNIT ATTENTION and a BUSY answer earn besides the command's retries. Five
-// resends, the tries the SCSI midlayer gives the commands of the sd driver, cover the attentions
-// a reset may queue.
+// resends, the retries the SCSI midlayer allows the sd driver's own commands, cover the
+// attentions a reset may queue.
 constexpr std::uint32_t kUnitAttentionResends = 5;
 constexpr std::uint32_t kBusyResends = 3;
 

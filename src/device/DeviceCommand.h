@@ -17,11 +17,11 @@
 // Sent again. A device that answers UNIT ATTENTION did not run the command: a reset or a power
 // cycle of a bridge or tester board leaves one for the next command, and a reset may queue
 // several (power on or reset, then capacity data changed after a firmware jump, then reported
-// LUNs changed). The command goes again, up to five times, as often as the SCSI midlayer tries
-// a disk's own commands. A device that answers BUSY could not take it yet: a few more tries
-// follow, each after a short pause. Neither counts against the command's retries, which are
-// spent on failures that may pass when the command is sent again (time-outs, passing host and
-// system errors).
+// LUNs changed). The command goes again up to five times, the retries the SCSI midlayer allows
+// the sd driver's own commands. A device that answers BUSY could not take it yet: a few more
+// tries follow, each after a short pause. Neither counts against the command's retries, which
+// are spent on failures that may pass when the command is sent again (time-outs, passing host
+// and system errors).
 //
 // Every command returns a byte, 1 when the drive did what was asked and 0 otherwise. After a
 // failure the object keeps what went wrong for the caller: the kind of failure and a message,

@@ -147,15 +147,14 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
   if (!opened.node) return result;
   result = Send(*opened.node, request);
   if (result.systemError != ENODEV && result.systemError != ENXIO) return result;
+  // The node's device has gone. A kept node, opened for an earlier request, never took this one
+  // to the disk: when the disk is at its address again, the request goes once more, on its node
+  // opened anew.
   Forget(identity, opened.node.get());
-  // A kept node whose device has gone never took the request to the disk: when the disk is at
-  // its address again, the request goes once more, on its node opened anew.
-  if (opened.kept) {
-    int error = 0;
-    const RequestNode reopened = Open(identity, error);
-    if (reopened.node) result = Send(*reopened.node, request);
-  }
-  return result;
+  if (!opened.kept) return result;
+  int error = 0;
+  const RequestNode reopened = Open(identity, error);
+  return reopened.node ? Send(*reopened.node, request) : result;
 }
 
 PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& request) const {
@@ -397,14 +396,6 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   return place == m_places.end() ? std::string() : place->identity;
 }
 
-std::string SgTransport::BlockDeviceOf(const std::string& identity) {
-  if (identity.empty()) return {};
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fs::path(identity) / "block", error)) {
-    const std::string devicePath = (m_system.deviceRoot / entry.path().filename()).string();
-    if (CurrentIdentity(devicePath) == identity) return devicePath;
-  }
-  return {};
-}
+std::string SgTransport::BlockDeviceOf(const std::string& identity) { return NodeOf(identity, false); }
 
 }  // namespace device
