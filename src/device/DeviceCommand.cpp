@@ -42,8 +42,10 @@ namespace {
 
 // Pause before a request is sent again (scaled by the time scale, so tests do not wait).
 constexpr std::uint32_t kRetryPauseMs = 100;
-// Sends that a UNIT ATTENTION and a BUSY answer earn besides the command's retries.
-constexpr std::uint32_t kUnitAttentionResends = 1;
+// Sends that a UNIT ATTENTION and a BUSY answer earn besides the command's retries. Five
+// resends, the retries the SCSI midlayer allows the sd driver's own commands, cover the
+// attentions a reset may queue.
+constexpr std::uint32_t kUnitAttentionResends = 5;
 constexpr std::uint32_t kBusyResends = 3;
 
 bool AtaStatusFailed(const device::SenseInfo& sense) {
@@ -109,12 +111,18 @@ const CommandSpec* CDeviceCommand::Begin(CommandId id, std::span<std::uint8_t> b
 }
 
 bool CDeviceCommand::BindDisk(const std::shared_ptr<device::Transport>& transport) {
-  if (!m_disk.devicePath.empty() && m_disk.transport.lock() == transport) return true;
+  if (m_disk.transport.lock() == transport) return true;
   const std::string target =
       m_pathText.empty() ? device::DevicePathOfDrive(m_driveNumber) : device::ResolveDevicePath(m_pathText);
   if (target.empty()) return false;
-  m_disk = BoundDisk{transport, target, transport->IdentityOf(target)};
+  m_disk = BoundDisk{transport, transport->IdentityOf(target)};
   return true;
+}
+
+std::string CDeviceCommand::BlockDevice() {
+  const auto transport = device::GetTransport();
+  if (!transport || !BindDisk(transport)) return {};
+  return transport->BlockDeviceOf(m_disk.identity);
 }
 
 std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& request) {
@@ -129,7 +137,7 @@ std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& r
   std::uint32_t unitAttentions = 0;
   std::uint32_t busyAnswers = 0;
   for (;;) {
-    m_lastResult = transport->ExecuteOn(m_disk.devicePath, m_disk.identity, request);
+    m_lastResult = transport->ExecuteOn(m_disk.identity, request);
     ++m_requestsSent;
     ++m_lastAttempts;
     Outcome outcome = Judge(spec, request);

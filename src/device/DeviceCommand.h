@@ -6,16 +6,22 @@
 // form; tester-board commands keep their own block in both modes (a USB-to-ATA bridge without
 // a tester refuses them).
 //
-// The disk. The first command that finds the drive (DevicePaths.h) takes its device path and
-// what the transport knows the disk by (Transport::IdentityOf); every later command of the
-// object goes to that disk only. A drive that vanished fails its next command as a pulled drive
-// does, and a disk that later takes its path or its drive number is never sent one.
+// The disk. The first command that finds the drive (DevicePaths.h) takes what the transport
+// knows the disk by (Transport::IdentityOf: for a real drive its SCSI device in sysfs, its
+// address on the bus; for the simulator its path) and holds it; every later command of the
+// object goes to that disk only, through whatever node the transport finds it under at the
+// time. A drive that vanished fails its next command as a pulled drive does, and is reached
+// again when it comes back at its address; a disk that later takes its node, its drive number
+// or its place in a listing is never sent one.
 //
-// Sent again. A device that answers UNIT ATTENTION did not run the command (a reset or a power
-// cycle of a bridge or tester board leaves one for the next command): the command goes once
-// more. A device that answers BUSY could not take it yet: a few more tries follow, each after a
-// short pause. Neither counts against the command's retries, which are spent on failures that
-// may pass when the command is sent again (time-outs, passing host and system errors).
+// Sent again. A device that answers UNIT ATTENTION did not run the command: a reset or a power
+// cycle of a bridge or tester board leaves one for the next command, and a reset may queue
+// several (power on or reset, then capacity data changed after a firmware jump, then reported
+// LUNs changed). The command goes again up to five times, the retries the SCSI midlayer allows
+// the sd driver's own commands. A device that answers BUSY could not take it yet: a few more
+// tries follow, each after a short pause. Neither counts against the command's retries, which
+// are spent on failures that may pass when the command is sent again (time-outs, passing host
+// and system errors).
 //
 // Every command returns a byte, 1 when the drive did what was asked and 0 otherwise. After a
 // failure the object keeps what went wrong for the caller: the kind of failure and a message,
@@ -62,6 +68,10 @@ class CDeviceCommand {
   explicit CDeviceCommand(std::string pathText);
 
   int DriveNumber() const { return m_driveNumber; }
+  // The block device whose partitions are the volumes of the object's disk (Transport::
+  // BlockDeviceOf), the disk found now when no command has found it yet; empty when the drive
+  // is not connected or has no volumes.
+  std::string BlockDevice();
 
   // ---- ATA commands ------------------------------------------------------------------
   // IDENTIFY DEVICE into a 512-byte buffer. Data whose integrity word carries the
@@ -196,7 +206,7 @@ class CDeviceCommand {
   enum class Again : std::uint8_t {
     Never,
     OnRetry,        // while the command has retries left
-    UnitAttention,  // once, whatever the retries; then as OnRetry
+    UnitAttention,  // a few times, whatever the retries; then as OnRetry
     Busy,           // a few times after a pause, whatever the retries; then as OnRetry
   };
   struct Outcome {
@@ -204,10 +214,10 @@ class CDeviceCommand {
     Again again = Again::Never;
     std::string message;
   };
-  // The disk the object's commands go to, once a command has found it.
+  // The disk the object's commands go to, once a command has found it: the transport, and the
+  // disk's identity on it (empty when the transport did not know the drive's path).
   struct BoundDisk {
     std::weak_ptr<device::Transport> transport;
-    std::string devicePath;
     std::string identity;
   };
 

@@ -7,9 +7,13 @@
 #include "device/DeviceCommand.h"
 
 int GetDiskGeometryEx(std::string_view devicePath, DiskGeometryEx* geometry) {
+  CDeviceCommand command{std::string(devicePath)};
+  return GetDiskGeometryEx(command, geometry);
+}
+
+int GetDiskGeometryEx(CDeviceCommand& command, DiskGeometryEx* geometry) {
   if (geometry == nullptr) return 0;
   std::memset(geometry, 0, sizeof(*geometry));
-  CDeviceCommand command{std::string(devicePath)};
   std::uint64_t lastLba = 0;
   std::uint32_t blockLength = 0;
   // Some USB bridges refuse READ CAPACITY (16) or answer it with nothing; READ CAPACITY (10)

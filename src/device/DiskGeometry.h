@@ -24,7 +24,11 @@ inline constexpr std::uint32_t kFixedMedia = 12;
 inline constexpr std::uint32_t kGeometryTracksPerCylinder = 255;
 inline constexpr std::uint32_t kGeometrySectorsPerTrack = 63;
 
+class CDeviceCommand;
+
 // Fills the record for the device at the path text ("\\.\PhysicalDrive%d" or a listed device
 // path). Non-zero on success; 0 when the device cannot be reached or answers a size that makes
 // no sense, and the record is then all zero.
 int GetDiskGeometryEx(std::string_view devicePath, DiskGeometryEx* geometry);
+// The same for the disk that the drive's commands go to, asked through them.
+int GetDiskGeometryEx(CDeviceCommand& drive, DiskGeometryEx* geometry);

@@ -133,53 +133,74 @@ PassThroughResult SgTransport::ResultOf(const sg_io_hdr_t& header, const unsigne
 // ---- requests ------------------------------------------------------------------------------
 
 PassThroughResult SgTransport::Execute(const std::string& devicePath, PassThroughRequest& request) {
-  return ExecuteOn(devicePath, IdentityOf(devicePath), request);
+  return ExecuteOn(IdentityOf(devicePath), request);
 }
 
-PassThroughResult SgTransport::ExecuteOn(const std::string& devicePath, const std::string& identity,
-                                         PassThroughRequest& request) {
+PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroughRequest& request) {
   PassThroughResult result;
   if (!ValidCdbLength(request.cdbLength) ||
       (request.direction != DataDirection::None && request.data == nullptr && request.dataLength != 0)) {
     result.systemError = EINVAL;
     return result;
   }
-  const std::shared_ptr<const OpenNode> node = Open(devicePath, identity, result.systemError);
-  if (!node) return result;
+  const RequestNode opened = Open(identity, result.systemError);
+  if (!opened.node) return result;
+  result = Send(*opened.node, request);
+  if (result.systemError != ENODEV && result.systemError != ENXIO) return result;
+  // The node's device has gone. A kept node, opened for an earlier request, never took this one
+  // to the disk: when the disk is at its address again, the request goes once more, on its node
+  // opened anew.
+  Forget(identity, opened.node.get());
+  if (!opened.kept) return result;
+  int error = 0;
+  const RequestNode reopened = Open(identity, error);
+  return reopened.node ? Send(*reopened.node, request) : result;
+}
+
+PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& request) const {
+  PassThroughResult result;
   unsigned char sense[32] = {};
   sg_io_hdr_t header;
   FillHeader(header, request, sense, sizeof(sense));
-  if (m_system.ioctl(node->fd, SG_IO, &header) < 0) {
+  if (m_system.ioctl(node.fd, SG_IO, &header) < 0) {
     result.systemError = errno != 0 ? errno : EIO;
-    if (result.systemError == ENODEV || result.systemError == ENXIO) Forget(devicePath, node.get());
   } else {
     result = ResultOf(header, sense);
   }
   return result;
 }
 
-std::shared_ptr<const SgTransport::OpenNode> SgTransport::Open(const std::string& devicePath,
-                                                               const std::string& identity, int& error) {
-  // A node the listing does not hold (the system's own disk among them) is never opened.
-  if (identity.empty()) {
+SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error) {
+  // A disk that no listing found (the system's own disk among them) is never opened.
+  const bool generic = GenericDriverLoaded();
+  const std::string devicePath = NodeOf(identity, generic);
+  if (!generic) return OpenKept(devicePath, identity, error);
+  if (devicePath.empty()) {
     error = ENODEV;
-    return nullptr;
+    return {};
   }
-  if (IsBlockName(fs::path(devicePath).filename().string())) return OpenKept(devicePath, identity, error);
-  return OpenChecked(devicePath, identity, O_RDWR, error);
+  return {OpenChecked(devicePath, identity, O_RDWR, error), false};
 }
 
-std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenKept(const std::string& devicePath,
-                                                                   const std::string& identity, int& error) {
+SgTransport::RequestNode SgTransport::OpenKept(const std::string& devicePath, const std::string& identity,
+                                               int& error) {
   std::lock_guard<std::mutex> guard(m_lock);
-  const auto kept = m_kept.find(devicePath);
+  const auto kept = m_kept.find(identity);
   if (kept != m_kept.end()) {
-    if (kept->second->identity == identity && CurrentIdentity(devicePath) == identity) return kept->second;
+    if (!devicePath.empty() && kept->second->path == devicePath && CurrentIdentity(devicePath) == identity) {
+      return {kept->second, true};
+    }
+    // The disk has gone or has another node: its old node is closed, so that the kernel can
+    // free the name.
     m_kept.erase(kept);
   }
+  if (devicePath.empty()) {
+    error = ENODEV;
+    return {};
+  }
   auto node = OpenChecked(devicePath, identity, O_RDONLY, error);
-  if (node) m_kept[devicePath] = node;
-  return node;
+  if (node) m_kept[identity] = node;
+  return {node, false};
 }
 
 std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std::string& devicePath,
@@ -196,7 +217,7 @@ std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std:
     error = errno != 0 ? errno : EIO;
     return nullptr;
   }
-  auto node = std::make_shared<const OpenNode>(fd, identity, m_system.close);
+  auto node = std::make_shared<const OpenNode>(fd, devicePath, m_system.close);
   if (CurrentIdentity(devicePath) != identity) {
     error = ENODEV;
     return nullptr;
@@ -204,9 +225,9 @@ std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std:
   return node;
 }
 
-void SgTransport::Forget(const std::string& devicePath, const OpenNode* node) {
+void SgTransport::Forget(const std::string& identity, const OpenNode* node) {
   std::lock_guard<std::mutex> guard(m_lock);
-  const auto kept = m_kept.find(devicePath);
+  const auto kept = m_kept.find(identity);
   if (kept != m_kept.end() && kept->second.get() == node) m_kept.erase(kept);
 }
 
@@ -223,6 +244,21 @@ std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
     return {};
   }
   return Canonical(link).string();
+}
+
+std::string SgTransport::NodeOf(const std::string& identity, bool generic) const {
+  if (identity.empty()) return {};
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(fs::path(identity) / (generic ? "scsi_generic" : "block"), error)) {
+    const std::string devicePath = (m_system.deviceRoot / entry.path().filename()).string();
+    if (CurrentIdentity(devicePath) == identity) return devicePath;
+  }
+  return {};
+}
+
+bool SgTransport::GenericDriverLoaded() const {
+  std::error_code error;
+  return fs::exists(m_system.sysfsRoot / "class" / "scsi_generic", error);
 }
 
 // ---- the listing -----------------------------------------------------------------------------
@@ -293,9 +329,7 @@ std::vector<SgTransport::Place> SgTransport::FindDisks() const {
                           "system's own and none is listed\n");
     return {};
   }
-  std::error_code error;
-  if (fs::exists(m_system.sysfsRoot / "class" / "scsi_generic", error)) return FindGenericDisks(*systemDisks);
-  return FindBlockDisks(*systemDisks);
+  return GenericDriverLoaded() ? FindGenericDisks(*systemDisks) : FindBlockDisks(*systemDisks);
 }
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
@@ -326,10 +360,11 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
   }
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
   m_listed = true;
-  // A kept node whose disk has left its place is closed once no request uses it any more.
+  // A kept node of a disk that has gone, or is listed under another node, is closed once no
+  // request uses it any more.
   std::erase_if(m_kept, [&](const auto& kept) {
     return std::none_of(m_places.begin(), m_places.end(), [&](const Place& place) {
-      return place.devicePath == kept.first && place.identity == kept.second->identity;
+      return place.identity == kept.first && place.devicePath == kept.second->path;
     });
   });
   std::vector<TransportDisk> disks;
@@ -361,15 +396,6 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   return place == m_places.end() ? std::string() : place->identity;
 }
 
-std::string SgTransport::BlockDeviceOf(const std::string& devicePath) {
-  const std::string identity = IdentityOf(devicePath);
-  if (identity.empty() || CurrentIdentity(devicePath) != identity) return {};
-  const std::string name = fs::path(devicePath).filename().string();
-  if (IsBlockName(name)) return devicePath;
-  std::error_code error;
-  const fs::directory_iterator first(fs::path(identity) / "block", error);
-  if (error || first == fs::directory_iterator()) return {};
-  return (m_system.deviceRoot / first->path().filename()).string();
-}
+std::string SgTransport::BlockDeviceOf(const std::string& identity) { return NodeOf(identity, false); }
 
 }  // namespace device

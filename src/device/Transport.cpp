@@ -11,14 +11,13 @@ std::string Transport::DevicePathOfDrive(int driveNumber) {
   return disks[static_cast<std::size_t>(driveNumber) - 1].devicePath;
 }
 
-std::string Transport::IdentityOf(const std::string& /*devicePath*/) { return {}; }
+std::string Transport::IdentityOf(const std::string& devicePath) { return devicePath; }
 
-PassThroughResult Transport::ExecuteOn(const std::string& devicePath, const std::string& /*identity*/,
-                                       PassThroughRequest& request) {
-  return Execute(devicePath, request);
+PassThroughResult Transport::ExecuteOn(const std::string& identity, PassThroughRequest& request) {
+  return Execute(identity, request);
 }
 
-std::string Transport::BlockDeviceOf(const std::string& /*devicePath*/) { return {}; }
+std::string Transport::BlockDeviceOf(const std::string& /*identity*/) { return {}; }
 
 std::string Transport::OperatorLabel() const { return {}; }
 

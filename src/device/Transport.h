@@ -104,17 +104,18 @@ class Transport {
   // The default asks ListDisks; a transport may answer faster.
   virtual std::string DevicePathOfDrive(int driveNumber);
   // What tells the disk that devicePath names now apart from any disk that may get the same
-  // path later: a token of the transport's own, or empty when the transport never hands a path
-  // to another disk (the default) or does not know the path.
+  // path later; a command holds it from its first request to its last. A transport that never
+  // hands a path to another disk answers the path itself (the default); one whose paths can
+  // pass to another disk answers a token of its own, or empty when it does not know the path.
   virtual std::string IdentityOf(const std::string& devicePath);
-  // Execute, for the disk that IdentityOf gave this identity: a transport whose paths can pass
-  // to another disk answers ENODEV, as for a pulled drive, once the path names any other disk.
-  // The default sends to the path.
-  virtual PassThroughResult ExecuteOn(const std::string& devicePath, const std::string& identity,
-                                      PassThroughRequest& request);
-  // The block device whose partitions are the volumes of the device at devicePath
-  // ("/dev/sdb" for "/dev/sg2"), or empty when the device has no volumes (the simulator).
-  virtual std::string BlockDeviceOf(const std::string& devicePath);
+  // Execute, for the disk that IdentityOf gave this identity, wherever that disk is now: a
+  // transport whose paths can pass to another disk finds the disk's node from the identity at
+  // each request, and answers ENODEV, as for a pulled drive, when the disk is not there (or the
+  // identity is empty). The default sends to the path that is the identity.
+  virtual PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request);
+  // The block device whose partitions are the volumes of the disk with this identity
+  // ("/dev/sdb"), or empty when the disk is not there or has no volumes (the simulator).
+  virtual std::string BlockDeviceOf(const std::string& identity);
   // What the operator must be told about the drives this transport serves, shown in the
   // window's caption ("Simulated station"); empty for real drives.
   virtual std::string OperatorLabel() const;

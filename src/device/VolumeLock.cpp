@@ -8,8 +8,7 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "device/DevicePaths.h"
-#include "device/Transport.h"
+#include "device/DeviceCommand.h"
 #include "platform/Text.h"
 
 namespace device {
@@ -65,16 +64,7 @@ CVolumeLock::CVolumeLock(std::shared_ptr<device::VolumeSystem> system) : m_syste
 
 CVolumeLock::~CVolumeLock() { Close(); }
 
-int CVolumeLock::LockDrive(int driveNumber) {
-  const auto transport = device::GetTransport();
-  const std::string devicePath = device::DevicePathOfDrive(driveNumber);
-  if (!transport || devicePath.empty()) {
-    Close();
-    m_lastError = platform::Format("drive %d is not connected", driveNumber);
-    return 0;
-  }
-  return Lock(transport->BlockDeviceOf(devicePath));
-}
+int CVolumeLock::LockDrive(CDeviceCommand& drive) { return Lock(drive.BlockDevice()); }
 
 int CVolumeLock::Lock(const std::string& blockDevice) {
   Close();

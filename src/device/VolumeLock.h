@@ -40,6 +40,8 @@ std::shared_ptr<VolumeSystem> LinuxVolumeSystem(UnmountCall unmount);
 
 }  // namespace device
 
+class CDeviceCommand;
+
 class CVolumeLock {
  public:
   CVolumeLock();
@@ -48,10 +50,11 @@ class CVolumeLock {
   CVolumeLock(const CVolumeLock&) = delete;
   CVolumeLock& operator=(const CVolumeLock&) = delete;
 
-  // Locks the first volume of the drive with this number (1-based, in the current mode).
-  // Non-zero when the lock succeeded; 0 when no volume lies on the drive or the open or the
-  // lock failed. A volume still held from an earlier call is closed first.
-  int LockDrive(int driveNumber);
+  // Locks the first volume of the disk that the drive's commands go to (its block device found
+  // through the disk's identity, never through a listing made since). Non-zero when the lock
+  // succeeded; 0 when no volume lies on the drive or the open or the lock failed. A volume
+  // still held from an earlier call is closed first.
+  int LockDrive(CDeviceCommand& drive);
   // The same for a block device ("/dev/sdb").
   int Lock(const std::string& blockDevice);
   // Dismounts, unlocks and closes the held volume. Non-zero on success; 0 when none is held or

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/DiskGeometry.h"
 #include "engine/ErrorTags.h"
@@ -117,7 +116,8 @@ bool CMPFlow::CheckSmart() {
 // The drive's size against the range and the exact capacity of the settings.
 bool CMPFlow::CheckCapacity() {
   DiskGeometryEx geometry{};
-  GetDiskGeometryEx(DevicePathOfListedDrive(m_device.GetDriveNumber()), &geometry);
+  // Asked of the disk the slot bound, whatever a listing has put in its place since.
+  GetDiskGeometryEx(*m_device.m_DeviceCommand, &geometry);
   m_sizeMB = CapacityMBOfSectors(m_device.m_IdentifiedSectors);
   if (m_sizeMB == 0)
     m_sizeMB = CapacityMBOfBytes(static_cast<std::uint64_t>(std::max<std::int64_t>(geometry.diskSize, 0)));

@@ -329,8 +329,9 @@ TEST(DeviceCommandRetries, UnitAttentionAndBusyAreRetriedADeviceAnswerIsNot) {
 }
 
 // A device that answers UNIT ATTENTION or BUSY did not run the command: it goes again even when
-// the command has no retries (the tester power commands, the jumps, the erase), and the
-// command's retries still bound the rest.
+// the command has no retries (the tester power commands, the jumps, the erase), up to the
+// attentions a reset can queue (power on or reset, capacity data changed, reported LUNs
+// changed), and the command's retries still bound the rest.
 TEST(DeviceCommandRetries, WhatTheDeviceDidNotRunIsSentAgainWhateverTheRetries) {
   enum Answer { kUnitAttention, kBusy, kGood };
   struct Case {
@@ -344,11 +345,15 @@ TEST(DeviceCommandRetries, WhatTheDeviceDidNotRunIsSentAgainWhateverTheRetries) 
       {"reset left a unit attention", CommandId::JumpToBoot, {kUnitAttention, kGood}, 1, 2},
       {"busy three times", CommandId::EraseByType, {kBusy, kBusy, kBusy, kGood}, 1, 4},
       {"both", CommandId::TesterSetPower, {kUnitAttention, kBusy, kBusy, kBusy, kGood}, 1, 5},
-      {"a second unit attention is a failure", CommandId::JumpToBoot, {kUnitAttention, kUnitAttention, kGood}, 0, 2},
+      {"three queued unit attentions", CommandId::JumpToBoot,
+       {kUnitAttention, kUnitAttention, kUnitAttention, kGood}, 1, 4},
       {"busy for good", CommandId::EraseByType, {kBusy}, 0, 4},
-      {"a second unit attention spends a retry", CommandId::ReadRdtInfo,
-       {kUnitAttention, kUnitAttention, kGood}, 1, 3},
+      {"unit attentions for good", CommandId::JumpToBoot, {kUnitAttention}, 0, 6},
+      {"unit attentions past five spend retries", CommandId::ReadRdtInfo,
+       {kUnitAttention, kUnitAttention, kUnitAttention, kUnitAttention, kUnitAttention, kUnitAttention, kGood}, 1, 7},
   };
+  // The attentions of a reset in the order a drive queues them (ASC, ASCQ).
+  const std::pair<std::uint8_t, std::uint8_t> attentions[] = {{0x29, 0x00}, {0x2A, 0x09}, {0x3F, 0x0E}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     InstalledFakeTransport transport(NumberedDisks(1));
@@ -356,10 +361,11 @@ TEST(DeviceCommandRetries, WhatTheDeviceDidNotRunIsSentAgainWhateverTheRetries) 
     std::size_t calls = 0;
     transport->SetAnswer([&](const std::string&, device::PassThroughRequest& request) {
       device::PassThroughResult result;
+      const auto [asc, ascq] = attentions[calls % 3];
       switch (c.answers[std::min(calls++, c.answers.size() - 1)]) {
         case kUnitAttention:
           result.scsiStatus = device::kScsiCheckCondition;
-          result.sense = {0x70, 0, device::kSenseUnitAttention, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x29, 0x00};
+          result.sense = {0x70, 0, device::kSenseUnitAttention, 0, 0, 0, 0, 10, 0, 0, 0, 0, asc, ascq};
           result.senseLength = 18;
           break;
         case kBusy: result.scsiStatus = device::kScsiBusy; break;

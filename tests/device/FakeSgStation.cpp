@@ -57,19 +57,31 @@ fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& addres
   const fs::path scsi = block.empty() ? ScsiFolder(address) : AddBlockDisk(block, address, major, minor);
   fs::create_directories(scsi);
   std::ofstream(scsi / "type") << type << "\n";
-  const fs::path node = m_root / "class" / "scsi_generic" / sgName;
+  const fs::path node = scsi / "scsi_generic" / sgName;
   fs::create_directories(node);
   fs::create_directory_symlink(scsi, node / "device");
+  fs::create_directories(m_root / "class" / "scsi_generic");
+  fs::create_directory_symlink(node, m_root / "class" / "scsi_generic" / sgName);
   return scsi;
 }
 
 void FakeSgStation::RemoveDisk(const std::string& sgName, const fs::path& scsiDevice, const std::string& block) {
-  if (!sgName.empty()) fs::remove_all(m_root / "class" / "scsi_generic" / sgName);
-  if (!block.empty()) {
-    fs::remove(m_root / "block" / block);
-    fs::remove(m_root / "class" / "block" / block);
-  }
+  if (!sgName.empty()) fs::remove(m_root / "class" / "scsi_generic" / sgName);
+  if (!block.empty()) fs::remove(m_root / "block" / block);
   fs::remove_all(scsiDevice);
+  // The names of the disk and of its partitions lead nowhere now.
+  std::vector<fs::path> dangling;
+  for (const char* folder : {"class/block", "dev/block"}) {
+    std::error_code error;
+    for (const auto& name : fs::directory_iterator(m_root / folder, error)) {
+      if (!fs::exists(name.path())) dangling.push_back(name.path());
+    }
+  }
+  for (const fs::path& name : dangling) fs::remove(name);
+  std::lock_guard<std::mutex> guard(m_callLock);
+  for (const auto& [fd, node] : m_open) {
+    if (node == "/dev/" + sgName || node == "/dev/" + block) m_gone.insert(fd);
+  }
 }
 
 void FakeSgStation::AddPartition(const std::string& block, const std::string& partition, int major, int minor) {
@@ -125,6 +137,7 @@ device::SgSystem FakeSgStation::System() {
   system.close = [this](int fd) {
     std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(m_open.erase(fd), 1u) << "a descriptor closed that is not open";
+    m_gone.erase(fd);
     ++closes;
     return 0;
   };
@@ -137,8 +150,8 @@ device::SgSystem FakeSgStation::System() {
     auto* header = static_cast<sg_io_hdr_t*>(argument);
     seen = *header;
     seenCdb.assign(header->cmdp, header->cmdp + header->cmd_len);
-    if (ioctlErrno != 0) {
-      errno = ioctlErrno;
+    if (ioctlErrno != 0 || m_gone.count(fd) != 0) {
+      errno = ioctlErrno != 0 ? ioctlErrno : ENODEV;
       return -1;
     }
     if (answer) answer(*header);

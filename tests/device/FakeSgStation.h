@@ -1,14 +1,17 @@
 #pragma once
 // A Linux machine as the SCSI generic transport sees it, staged in a temporary folder: a sysfs
-// tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link, sg
-// and sd names, partitions, device-mapper and md devices with their slaves, device numbers
-// under dev/block), a /proc tree with the mount table and the swap table, and system calls
-// that note every open, close and SG_IO with the node it went to and answer as the test says.
-// The system calls may come from many threads at once; the tree is staged by one.
+// tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link, their
+// sg and sd devices below them and named in class/scsi_generic and block, partitions,
+// device-mapper and md devices with their slaves, device numbers under dev/block), a /proc tree
+// with the mount table and the swap table, and system calls that note every open, close and
+// SG_IO with the node it went to and answer as the test says; a descriptor of a disk that has
+// gone answers ENODEV, as the kernel's does. The system calls may come from many threads at
+// once; the tree is staged by one.
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <scsi/sg.h>
 #include <string>
 #include <vector>
@@ -39,7 +42,8 @@ class FakeSgStation {
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
   std::filesystem::path AddBlockDisk(const std::string& block, const Address& address, int major = 8, int minor = 0);
-  // The SCSI device and every name of it go, as when the disk is pulled.
+  // The SCSI device and every name of it go, as when the disk is pulled; descriptors still open
+  // on its nodes answer ENODEV from then on.
   void RemoveDisk(const std::string& sgName, const std::filesystem::path& scsiDevice, const std::string& block = "");
   // A partition of an sd disk.
   void AddPartition(const std::string& block, const std::string& partition, int major, int minor);
@@ -74,6 +78,7 @@ class FakeSgStation {
   std::filesystem::path m_root;
   std::mutex m_callLock;              // guards the kernel side while system calls run
   std::map<int, std::string> m_open;  // descriptor -> node
+  std::set<int> m_gone;               // descriptors whose disk has gone
   int m_nextDescriptor = 100;
 };
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 
 #include "CommandCalls.h"
@@ -190,14 +191,6 @@ TEST(SgTransportRequests, TheBlockDeviceFallbackIsOpenedReadOnlyOnceForThePass) 
     ASSERT_EQ(kernel.opened, (std::vector<std::string>{"/dev/sda", "/dev/sdb"}));
     EXPECT_EQ(kernel.closes, 0);
 
-    // The disk dropped off and was attached anew at its own address: the kept node is dead.
-    kernel.ioctlErrno = ENODEV;
-    EXPECT_EQ(transport.Execute("/dev/sdb", request).systemError, ENODEV);
-    kernel.ioctlErrno = 0;
-    EXPECT_TRUE(transport.Execute("/dev/sdb", request).Succeeded());
-    EXPECT_EQ(kernel.opened.back(), "/dev/sdb");
-    EXPECT_EQ(kernel.closes, 1);
-
     for (const int flags : kernel.openFlags) {
       EXPECT_EQ(flags & O_ACCMODE, O_RDONLY);
       EXPECT_NE(flags & O_NONBLOCK, 0);
@@ -205,10 +198,47 @@ TEST(SgTransportRequests, TheBlockDeviceFallbackIsOpenedReadOnlyOnceForThePass) 
 
     kernel.RemoveDisk("", pulled, "sda");
     EXPECT_EQ(transport.Execute("/dev/sda", request).systemError, ENODEV);
-    EXPECT_EQ(kernel.closes, 2) << "the node of a disk that has gone is closed";
-    EXPECT_EQ(kernel.sentTo.size(), 6u);
+    EXPECT_EQ(kernel.closes, 1) << "the node of a disk that has gone is closed";
+    EXPECT_EQ(kernel.sentTo.size(), 4u);
   }
   EXPECT_EQ(kernel.OpenDescriptors(), 0) << "the transport closes what it kept";
+}
+
+// A kept sd node of a disk that the kernel dropped answers ENODEV without reaching the disk. When
+// the disk is back at its address under the same name, the request goes once more on the node
+// opened anew; a disk that is not back, or another disk that took the name, is sent nothing.
+TEST(SgTransportRequests, ARequestADeadKeptNodeDidNotTakeGoesOnceMoreToTheDiskBack) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeSgStation&)> arrive;
+    bool succeeds;
+    std::vector<std::string> sentTo;  // after the first request
+  };
+  const Case cases[] = {
+      {"back under its name", [](FakeSgStation& k) { k.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16); }, true,
+       {"/dev/sdb", "/dev/sdb"}},
+      {"another disk under its name", [](FakeSgStation& k) { k.AddBlockDisk("sdb", UsbPort("2-6", 9), 8, 16); }, false,
+       {}},
+      {"not back", [](FakeSgStation&) {}, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeSgStation kernel;  // no sg driver
+    kernel.AddBlockDisk("sda", UsbPort("2-1", 6));
+    const fs::path disk = kernel.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16);
+    SgTransport transport(kernel.System());
+    transport.ListDisks();
+    PassThroughRequest request = NonDataRequest();
+    ASSERT_TRUE(transport.Execute("/dev/sdb", request).Succeeded());
+    kernel.RemoveDisk("", disk, "sdb");
+    c.arrive(kernel);
+    kernel.sentTo.clear();
+    const auto result = transport.Execute("/dev/sdb", request);
+    EXPECT_EQ(result.Succeeded(), c.succeeds);
+    EXPECT_EQ(result.systemError, c.succeeds ? 0 : ENODEV);
+    EXPECT_EQ(kernel.sentTo, c.sentTo);
+    EXPECT_EQ(kernel.OpenDescriptors(), c.succeeds ? 1 : 0) << "the dead node is closed";
+  }
 }
 
 // ---- the disk list from sysfs ----------------------------------------------------------------
@@ -229,9 +259,9 @@ TEST(SgTransportListing, DisksInSgOrderWithTheirPorts) {
   EXPECT_EQ(transport.DevicePathOfDrive(3), "/dev/sg10");
   EXPECT_EQ(transport.DevicePathOfDrive(4), "");
   EXPECT_EQ(transport.DevicePathOfDrive(0), "");
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sg2"), "/dev/sdb");
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sg0"), "") << "not a listed disk";
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sdq"), "");
+  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sg2")), "/dev/sdb");
+  EXPECT_EQ(transport.IdentityOf("/dev/sg0"), "") << "not a listed disk";
+  EXPECT_EQ(transport.IdentityOf("/dev/sdq"), "");
 }
 
 TEST(SgTransportListing, WithoutTheSgDriverTheBlockDevicesInNameOrder) {
@@ -246,7 +276,7 @@ TEST(SgTransportListing, WithoutTheSgDriverTheBlockDevicesInNameOrder) {
   EXPECT_EQ(disks[1].devicePath, "/dev/sdb");
   EXPECT_EQ(disks[2].devicePath, "/dev/sdaa");
   EXPECT_EQ(disks[0].nodeText, "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/0:0:0");
-  EXPECT_EQ(transport.BlockDeviceOf("/dev/sdb"), "/dev/sdb");
+  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sdb")), "/dev/sdb");
 }
 
 TEST(SgTransportListing, NoSysfsGivesNoDisks) {
@@ -365,6 +395,60 @@ TEST(SgTransportDriveNumbers, ADiskBackAtItsOwnAddressKeepsItsDriveNumber) {
   EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
   EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg1", "/dev/sg1"}));
   device::SetTransport(nullptr);
+}
+
+// Twenty-four disks drop off at once (a firmware jump, a power cycle of the tester) and the
+// kernel attaches them again at their own addresses in another order, each under the node that
+// the driver hands out next; listings run while they are away and after (another page's
+// drop-down), and hand the places to the disks in their new order. Every drive's commands reach
+// its own disk under its new node, and no other disk.
+TEST(SgTransportDriveNumbers, DisksBackAtTheirAddressesUnderNewNodesAreReachedByTheirOwnDrives) {
+  constexpr int kDisks = 24;
+  // Disk k is the (7k + 3) mod 24-th to arrive again, and gets the node of that number.
+  const auto arrival = [](int k) { return (7 * k + 3) % kDisks; };
+  for (const bool generic : {true, false}) {
+    for (const std::uint8_t bridge : {0, 1}) {
+      SCOPED_TRACE(std::string(generic ? "sg nodes" : "sd nodes") + (bridge ? ", bridge mode" : ", tester mode"));
+      FakeSgStation kernel;
+      const auto node = [&](int n) {
+        return generic ? "sg" + std::to_string(n) : "sd" + std::string(1, static_cast<char>('a' + n));
+      };
+      const auto attach = [&](int k, int n) {
+        const Address address = UsbPort("1-" + std::to_string(k + 1), 10 + k);
+        return generic ? kernel.AddDisk(node(n), address) : kernel.AddBlockDisk(node(n), address, 8, 16 * n);
+      };
+      std::vector<fs::path> disks;
+      for (int k = 0; k < kDisks; ++k) disks.push_back(attach(k, k));
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+      BridgeMode mode(bridge);
+      devicetest::ListDrives();
+      std::vector<std::unique_ptr<CDeviceCommand>> drives;
+      std::array<std::uint8_t, 512> buffer{};
+      for (int k = 0; k < kDisks; ++k) {
+        drives.push_back(std::make_unique<CDeviceCommand>(k + 1));
+        EXPECT_EQ(drives.back()->ReadFirmwareName(buffer), 1);
+      }
+
+      for (int k = 0; k < kDisks; ++k) kernel.RemoveDisk(generic ? node(k) : "", disks[k], generic ? "" : node(k));
+      devicetest::ListDrives();
+      std::vector<int> arrivals(kDisks);
+      for (int k = 0; k < kDisks; ++k) arrivals[arrival(k)] = k;
+      for (int n = 0; n < kDisks; ++n) attach(arrivals[n], n);
+      devicetest::ListDrives();
+      EXPECT_EQ(device::DevicePathOfDrive(1), "/dev/" + node(0)) << "the listing gave place 1 to another disk";
+
+      kernel.sentTo.clear();
+      std::vector<std::string> expected;
+      for (int k = 0; k < kDisks; ++k) {
+        EXPECT_EQ(drives[k]->ReadFirmwareName(buffer), 1) << "drive " << k + 1;
+        expected.push_back("/dev/" + node(arrival(k)));
+      }
+      EXPECT_EQ(kernel.sentTo, expected);
+      drives.clear();
+      device::SetTransport(nullptr);
+    }
+  }
 }
 
 // ---- a real device --------------------------------------------------------------------------

@@ -85,7 +85,7 @@ TEST(SystemDisks, TheSystemsDiskIsNeverListedNorSentARequest) {
       device::PassThroughRequest request;
       request.cdbLength = 16;
       EXPECT_EQ(transport.Execute(sgDriver ? "/dev/sg0" : "/dev/sda", request).systemError, ENODEV);
-      EXPECT_EQ(transport.BlockDeviceOf(sgDriver ? "/dev/sg0" : "/dev/sda"), "");
+      EXPECT_EQ(transport.IdentityOf(sgDriver ? "/dev/sg0" : "/dev/sda"), "");
       EXPECT_TRUE(kernel.opened.empty());
     }
   }

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "FakeTransport.h"
+#include "device/DeviceCommand.h"
 #include "device/DevicePaths.h"
 #include "device/VolumeLock.h"
 #include "support/FakeVolumes.h"
@@ -103,10 +104,11 @@ TEST(VolumeLock, LockDriveFindsTheBlockDeviceThroughTheTransport) {
   g_U2AMode = 0;
   auto volumes = Station();
   CVolumeLock lock(volumes);
-  EXPECT_NE(lock.LockDrive(2), 0);
+  CDeviceCommand second(2), first(1), third(3);
+  EXPECT_NE(lock.LockDrive(second), 0);
   EXPECT_EQ(lock.VolumePath(), "/dev/sdb2");
-  EXPECT_EQ(lock.LockDrive(1), 0) << "a drive without volumes (the simulator's)";
-  EXPECT_EQ(lock.LockDrive(3), 0);
+  EXPECT_EQ(lock.LockDrive(first), 0) << "a drive without volumes (the simulator's)";
+  EXPECT_EQ(lock.LockDrive(third), 0);
   g_U2AMode = previous;
   device::SetTransport(nullptr);
 }

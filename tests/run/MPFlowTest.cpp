@@ -440,6 +440,64 @@ TEST_F(MPFlow, LockTwoIsLeftOnEveryWayOutOfTheSerialAndInfoBlockSteps) {
   }
 }
 
+// ---- the drive's disk for the whole pass ----------------------------------------------------
+
+// At the pass's first request a listing (another page's drop-down) finds a newcomer, the disk of
+// slot 2, in drive 1's place; the volumes of each disk lie on a block device of its own. Every
+// request is noted with the path it went to.
+class NewcomerTransport : public testsupport::ForwardingTransport {
+ public:
+  NewcomerTransport(std::shared_ptr<device::Transport> inner, std::string newcomer)
+      : ForwardingTransport(std::move(inner)), m_newcomer(std::move(newcomer)) {}
+  std::vector<device::TransportDisk> ListDisks() override {
+    auto disks = ForwardingTransport::ListDisks();
+    if (m_arrived && !disks.empty()) disks[0].devicePath = m_newcomer;
+    return disks;
+  }
+  std::string DevicePathOfDrive(int driveNumber) override {
+    return m_arrived && driveNumber == 1 ? m_newcomer : ForwardingTransport::DevicePathOfDrive(driveNumber);
+  }
+  device::PassThroughResult Execute(const std::string& devicePath, device::PassThroughRequest& request) override {
+    if (!m_arrived) {
+      m_arrived = true;
+      g_RootDevice.request = kListRequest;
+      ListTvDevice(&g_RootDevice);
+    }
+    sent.emplace_back(devicePath, request.cdb[0]);
+    return ForwardingTransport::Execute(devicePath, request);
+  }
+  std::string BlockDeviceOf(const std::string& identity) override {
+    return identity == m_newcomer ? "/dev/newcomer" : kDriveBlockDevice;
+  }
+  std::vector<std::pair<std::string, std::uint8_t>> sent;  // path and operation code
+
+ private:
+  std::string m_newcomer;
+  bool m_arrived = false;
+};
+
+TEST_F(MPFlow, ANewcomerInTheDrivesListingPlaceIsNeitherSizedNorLocked) {
+  for (const std::uint8_t bridge : {0, 1}) {
+    SCOPED_TRACE(bridge ? "bridge mode" : "tester mode");
+    Install(OnMpFirmwareAfterMp());
+    if (bridge != 0) UseBridgeMode();
+    const std::string own = Slot(1).DevicePath();
+    const std::string newcomer = Slot(2).DevicePath();
+    auto transport = std::make_shared<NewcomerTransport>(device::GetTransport(), newcomer);
+    device::SetTransport(transport);
+    auto volumes = FakeVolumes::Mounted({{"/dev/newcomer1", "/media/newcomer"}, {"/dev/simdrive1", "/media/slot1"}});
+    beforeFlow = [volumes](CMPDevice& device) { device.m_VolumeLock = std::make_unique<CVolumeLock>(volumes); };
+    EXPECT_EQ(RunFlow(), 1) << Report(1);
+    EXPECT_EQ(volumes->opened, std::vector<std::string>{"/dev/simdrive1"});
+    std::size_t sized = 0;
+    for (const auto& [path, operation] : transport->sent) {
+      EXPECT_EQ(path, own);
+      if (operation == device::cdb::kServiceActionIn16Opcode) ++sized;
+    }
+    EXPECT_GE(sized, 1u) << "the size is asked of the drive's own disk";
+  }
+}
+
 // ---- the endless test -----------------------------------------------------------------------
 
 TEST_F(MPFlow, TheEndlessTestRestartsOnTheNewFirmwareAndKeepsTheVolumeItLocked) {

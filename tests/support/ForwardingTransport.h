@@ -19,7 +19,7 @@ class ForwardingTransport : public device::Transport {
     return m_inner->Execute(devicePath, request);
   }
   std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string& devicePath) override { return m_inner->BlockDeviceOf(devicePath); }
+  std::string BlockDeviceOf(const std::string& identity) override { return m_inner->BlockDeviceOf(identity); }
   std::string OperatorLabel() const override { return m_inner->OperatorLabel(); }
 
  private:
