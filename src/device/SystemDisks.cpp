@@ -16,9 +16,9 @@ namespace {
 constexpr std::string_view kSystemMountPoints[] = {"/", "/boot", "/usr", "/var"};
 // File systems that lie on no disk of this machine: network and memory file systems, and the
 // automounter's placeholder (the file system it mounts on demand is a mount of its own).
-constexpr std::string_view kDisklessTypes[] = {"nfs",    "nfs4",      "cifs",           "smb3",       "smbfs", "9p",
-                                               "virtiofs", "ceph",    "afs",            "lustre",     "glusterfs",
-                                               "fuse.glusterfs", "fuse.sshfs", "tmpfs", "ramfs", "rootfs", "autofs"};
+constexpr std::string_view kDisklessTypes[] = {"nfs",        "nfs4",  "cifs",  "smb3",   "smbfs",     "9p",
+                                               "virtiofs",   "ceph",  "afs",   "lustre", "glusterfs", "fuse.glusterfs",
+                                               "fuse.sshfs", "tmpfs", "ramfs", "rootfs", "autofs"};
 // File systems, devices and mounts stack on one another; deeper than this is a loop.
 constexpr int kMaxStackDepth = 32;
 // Overlay options that name a folder the overlay is made of; "lowerdir" names a list.
@@ -133,14 +133,14 @@ class SystemDiskSearch {
       TraceBlockLink(m_sysfsRoot / "dev" / "block" / platform::Format("%u:%u", mount.major, mount.minor), depth + 1);
     } else if (StartsWith(mount.source, "/")) {
       // bcachefs names all its devices, separated by ":".
-      for (const std::string& node : mount.type == "bcachefs" ? platform::Split(mount.source, ':')
-                                                                : std::vector<std::string>{mount.source}) {
+      for (const std::string& node :
+           mount.type == "bcachefs" ? platform::Split(mount.source, ':') : std::vector<std::string>{mount.source}) {
         TraceNode(node, depth + 1);
       }
       if (mount.type == "btrfs") TraceBtrfsDevices(mount.source, depth + 1);
     } else {
-      Untraceable(platform::Format("a %s file system, %s, names no block device", mount.type.c_str(),
-                                   mount.source.c_str()));
+      Untraceable(
+          platform::Format("a %s file system, %s, names no block device", mount.type.c_str(), mount.source.c_str()));
     }
     m_state[index] = State::Traced;
   }
@@ -155,7 +155,8 @@ class SystemDiskSearch {
     std::optional<std::size_t> holder;
     for (std::size_t i = 0; i < m_mounts.size(); ++i) {
       const std::string& point = m_mounts[i].mountPoint;
-      const bool above = point == "/" || (StartsWith(text, point) && (text.size() == point.size() || text[point.size()] == '/'));
+      const bool above =
+          point == "/" || (StartsWith(text, point) && (text.size() == point.size() || text[point.size()] == '/'));
       if (above && (!holder || point.size() >= m_mounts[*holder].mountPoint.size())) holder = i;
     }
     if (!holder) return Untraceable(platform::Format("no mount holds %s", text.c_str()));
@@ -207,8 +208,7 @@ class SystemDiskSearch {
     if (fs::exists(folder / "loop", error)) {
       const std::string backingFile = ReadLine(folder / "loop" / "backing_file");
       if (backingFile.empty()) {
-        return Untraceable(
-            platform::Format("the loop device %s has no backing file", folder.filename().c_str()));
+        return Untraceable(platform::Format("the loop device %s has no backing file", folder.filename().c_str()));
       }
       return TraceFile(backingFile, depth + 1);
     }

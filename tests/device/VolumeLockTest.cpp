@@ -17,7 +17,10 @@ using testsupport::FakeVolumes;
 
 // Drive sdb has two volumes mounted, among those of other drives.
 std::vector<device::MountEntry> StationMounts() {
-  return {{"/dev/sda1", "/"}, {"/dev/sdbb1", "/media/other"}, {"/dev/sdb2", "/media/slot 3"}, {"/dev/sdb1", "/media/slot3b"}};
+  return {{"/dev/sda1", "/"},
+          {"/dev/sdbb1", "/media/other"},
+          {"/dev/sdb2", "/media/slot 3"},
+          {"/dev/sdb1", "/media/slot3b"}};
 }
 
 std::shared_ptr<FakeVolumes> Station() { return FakeVolumes::Mounted(StationMounts()); }
