@@ -217,13 +217,6 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
        {},
        "the file system at / cannot be traced to its disks (a zfs file system, rpool/ROOT/debian, names no block "
        "device)"},
-      {"/var on ZFS",
-       [](FakeSgStation& s) {
-         SystemPartition(s, "/");
-         s.Mount(0, 26, "rpool/var", "/var", "zfs");
-       },
-       {},
-       "the file system at /var cannot"},
       {"root on a loop device without a backing file",
        [](FakeSgStation& s) {
          s.AddLoopDevice("loop0", 7, 0, "");
