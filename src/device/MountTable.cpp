@@ -74,7 +74,14 @@ std::vector<MountInfoEntry> ParseMountInfo(std::string_view text) {
       continue;
     }
     entry.mountPoint = Unescape(fields[4]);
+    entry.type = Unescape(fields[separator + 1]);
     entry.source = Unescape(fields[separator + 2]);
+    // Options are split before they are decoded: a comma inside a value comes escaped.
+    if (separator + 3 < fields.size()) {
+      for (const std::string& option : platform::Split(fields[separator + 3], ',')) {
+        if (!option.empty()) entry.options.push_back(Unescape(option));
+      }
+    }
     entries.push_back(std::move(entry));
   }
   return entries;

@@ -19,13 +19,16 @@ struct MountEntry {
 std::vector<MountEntry> ParseMountTable(std::string_view text);
 
 // A line of /proc/self/mountinfo: the device number of the mounted file system (major 0 for
-// file systems without a block device of their own, btrfs among them), where it is mounted
-// and the source the mount names.
+// file systems without a block device of their own, btrfs, ZFS, overlay and network file
+// systems among them), where it is mounted, its type, the source the mount names and the file
+// system's options, each decoded ("lowerdir=/media/root-ro", "upperdir=/media/root-rw/up").
 struct MountInfoEntry {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::string mountPoint;
+  std::string type;
   std::string source;
+  std::vector<std::string> options;
 };
 
 std::vector<MountInfoEntry> ParseMountInfo(std::string_view text);

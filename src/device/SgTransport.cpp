@@ -9,8 +9,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "device/RecordFolders.h"
 #include "device/SystemDisks.h"
 #include "platform/Debug.h"
+#include "platform/Text.h"
 
 namespace device {
 namespace fs = std::filesystem;
@@ -80,6 +82,7 @@ SgSystem SgSystem::Linux() {
   system.open = [](const char* path, int flags) { return ::open(path, flags); };
   system.close = [](int fd) { return ::close(fd); };
   system.ioctl = [](int fd, unsigned long request, void* argument) { return ::ioctl(fd, request, argument); };
+  system.recordFolders = StationRecordFolders;
   return system;
 }
 
@@ -323,13 +326,16 @@ std::vector<SgTransport::Place> SgTransport::FindBlockDisks(const std::set<std::
 }
 
 std::vector<SgTransport::Place> SgTransport::FindDisks() const {
-  const auto systemDisks = FindSystemDisks(m_system.sysfsRoot, m_system.procRoot);
-  if (!systemDisks) {
-    platform::DebugOutput("SgTransport: the mount table cannot be read, so no disk can be told apart from the "
-                          "system's own and none is listed\n");
+  const SystemDisks system = FindSystemDisks(m_system.sysfsRoot, m_system.procRoot,
+                                             m_system.recordFolders ? m_system.recordFolders()
+                                                                    : std::vector<fs::path>());
+  if (!system.untraceable.empty()) {
+    platform::DebugOutput(platform::Format("SgTransport: %s, so no disk can be told apart from the system's own and "
+                                           "none is listed\n",
+                                           system.untraceable.c_str()));
     return {};
   }
-  return GenericDriverLoaded() ? FindGenericDisks(*systemDisks) : FindBlockDisks(*systemDisks);
+  return GenericDriverLoaded() ? FindGenericDisks(system.disks) : FindBlockDisks(system.disks);
 }
 
 std::vector<TransportDisk> SgTransport::ListDisks() {

@@ -8,8 +8,9 @@
 //
 // The disks. A listing reads sysfs: every SCSI generic device of type disk (0) or simplified
 // direct access (0x0E), in the order of its sg number; without the sg driver, the sd block
-// devices in name order (sda, ..., sdz, sdaa). A disk that holds the running system
-// (SystemDisks.h) is never listed, and a disk that no listing found is never sent a request.
+// devices in name order (sda, ..., sdz, sdaa). A disk that holds the running system or the
+// station's records (SystemDisks.h) is never listed, nor any disk while those disks cannot all
+// be found, and a node that the listing does not hold is never sent a request.
 //
 // Drive numbers. A disk is known by the sysfs path of its SCSI device
 // ("/sys/devices/.../host6/target6:0:0/6:0:0:0"), its identity, which stays the same for as long
@@ -57,6 +58,8 @@ struct SgSystem {
   std::filesystem::path sysfsRoot = "/sys";
   std::filesystem::path deviceRoot = "/dev";
   std::filesystem::path procRoot = "/proc";  // the mount table and the swap table
+  // The folders the station's records go to (SystemDisks.h); none when not given.
+  std::function<std::vector<std::filesystem::path>()> recordFolders;
   // The real system calls and folders.
   static SgSystem Linux();
 };

@@ -1,5 +1,6 @@
 #include "device/VolumeLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -72,26 +73,53 @@ int CVolumeLock::Lock(const std::string& blockDevice) {
     m_lastError = "the drive has no volumes";
     return 0;
   }
-  for (const device::MountEntry& entry : m_system->MountTable()) {
-    if (!device::IsVolumeOf(entry.source, blockDevice)) continue;
-    const int fd = m_system->OpenVolume(entry.source);
-    if (fd < 0) {
-      m_lastError = platform::Format("cannot open %s: %s", entry.source.c_str(),
-                                     std::system_category().message(errno).c_str());
-      return 0;
-    }
-    if (!m_system->LockExclusive(fd)) {
-      m_lastError = platform::Format("%s is in use", entry.source.c_str());
-      m_system->CloseVolume(fd);
-      return 0;
-    }
-    m_fd = fd;
-    m_volume = entry;
-    m_lastError.clear();
-    return 1;
+  const std::vector<device::MountEntry> mounts = m_system->MountTable();
+  if (std::none_of(mounts.begin(), mounts.end(),
+                   [&](const device::MountEntry& entry) { return device::IsVolumeOf(entry.source, blockDevice); })) {
+    m_lastError = platform::Format("no volume of %s is mounted", blockDevice.c_str());
+    return 0;
   }
-  m_lastError = platform::Format("no volume of %s is mounted", blockDevice.c_str());
-  return 0;
+  if (!UnmountVolumes(mounts, blockDevice)) return 0;
+  const int fd = m_system->OpenVolume(blockDevice);
+  if (fd < 0) {
+    m_lastError = platform::Format("cannot open %s: %s", blockDevice.c_str(),
+                                   std::system_category().message(errno).c_str());
+    return 0;
+  }
+  if (!m_system->LockExclusive(fd)) {
+    m_lastError = platform::Format("%s is in use", blockDevice.c_str());
+    m_system->CloseVolume(fd);
+    return 0;
+  }
+  m_fd = fd;
+  m_drive = blockDevice;
+  m_lastError.clear();
+  return 1;
+}
+
+bool CVolumeLock::UnmountVolumes(const std::vector<device::MountEntry>& mounts, const std::string& blockDevice) {
+  bool unmounted = true;
+  const auto fail = [&](const device::MountEntry& entry, const std::string& reason) {
+    if (unmounted) {
+      m_lastError = platform::Format("cannot unmount %s from %s: %s", entry.source.c_str(), entry.mountPoint.c_str(),
+                                     reason.c_str());
+    }
+    unmounted = false;
+  };
+  for (auto entry = mounts.rbegin(); entry != mounts.rend(); ++entry) {
+    if (!device::IsVolumeOf(entry->source, blockDevice)) continue;
+    // An unmount takes the file system mounted last at a point: one of another device mounted
+    // over the volume would go instead.
+    const bool covered = std::any_of(mounts.rbegin(), entry, [&](const device::MountEntry& later) {
+      return later.mountPoint == entry->mountPoint && !device::IsVolumeOf(later.source, blockDevice);
+    });
+    if (covered) {
+      fail(*entry, "another file system is mounted over it");
+    } else if (!m_system->Unmount(entry->mountPoint)) {
+      fail(*entry, std::system_category().message(errno));
+    }
+  }
+  return unmounted;
 }
 
 int CVolumeLock::Unlock() {
@@ -99,20 +127,15 @@ int CVolumeLock::Unlock() {
     m_lastError = "no volume is locked";
     return 0;
   }
-  const bool dismounted = m_system->Unmount(m_volume.mountPoint);
-  if (dismounted) {
-    m_lastError.clear();
-  } else {
-    m_lastError = platform::Format("cannot dismount %s: %s", m_volume.mountPoint.c_str(),
-                                   std::system_category().message(errno).c_str());
-  }
+  const bool unmounted = UnmountVolumes(m_system->MountTable(), m_drive);
+  if (unmounted) m_lastError.clear();
   Close();
-  return dismounted ? 1 : 0;
+  return unmounted ? 1 : 0;
 }
 
 void CVolumeLock::Close() {
   if (m_fd < 0) return;
   m_system->CloseVolume(m_fd);  // closing the node releases its lock
   m_fd = -1;
-  m_volume = device::MountEntry{};
+  m_drive.clear();
 }

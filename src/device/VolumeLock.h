@@ -1,11 +1,15 @@
 #pragma once
 // The volume lock behind CMPDevice::LockDiskVolumes and CMPDevice::UnlockDiskVolumes. On Linux
 // a mounted partition of the drive (or the whole drive mounted as one file system) is its
-// volume. Lock finds the first such volume in the mount table, opens it and holds an
-// exclusive lock on the open node; Unlock dismounts it (a plain unmount: a file system that a
-// program still uses is busy and stays mounted, and the unlock fails, as a volume in use
-// cannot be locked), releases the lock and closes the node; Close only releases and closes, as
-// a failed flow does. The engine holds one object and keeps it across its steps.
+// volume, and a locked volume is one taken out of the kernel's hands: Lock unmounts every
+// mounted volume of the drive (a plain unmount: a file system that a program still uses is
+// busy and stays mounted, and the lock fails, as a volume in use cannot be locked), then opens
+// the drive's own node and holds an exclusive lock on it, the lock that keeps udev from probing
+// the disk while it is written. The volumes it could unmount stay unmounted whether the lock
+// succeeds or not. Unlock unmounts whatever was mounted on the drive again meanwhile (an
+// automounter), releases the lock and closes the node, and fails when such a volume is busy;
+// Close only releases and closes, as a failed flow does. The engine holds one object and keeps
+// it across its steps.
 //
 // The mount table and the system calls go through VolumeSystem, so tests run without root.
 #include <memory>
@@ -28,6 +32,7 @@ class VolumeSystem {
   // An open node, or -1 with errno set.
   virtual int OpenVolume(const std::string& path) = 0;
   virtual bool LockExclusive(int fd) = 0;
+  // False with errno set (EBUSY: the file system is in use).
   virtual bool Unmount(const std::string& mountPoint) = 0;
   virtual void CloseVolume(int fd) = 0;
 };
@@ -50,26 +55,33 @@ class CVolumeLock {
   CVolumeLock(const CVolumeLock&) = delete;
   CVolumeLock& operator=(const CVolumeLock&) = delete;
 
-  // Locks the first volume of the disk that the drive's commands go to (its block device found
-  // through the disk's identity, never through a listing made since). Non-zero when the lock
-  // succeeded; 0 when no volume lies on the drive or the open or the lock failed. A volume
-  // still held from an earlier call is closed first.
+  // Locks the volumes of the disk that the drive's commands go to (its block device found
+  // through the disk's identity, never through a listing made since).
   int LockDrive(CDeviceCommand& drive);
-  // The same for a block device ("/dev/sdb").
+  // The same for a block device ("/dev/sdb"). Non-zero when every mounted volume of it was
+  // unmounted and its node is held; 0 when none is mounted, one could not be unmounted, or the
+  // open or the lock of the node failed. Whatever was held from an earlier call is released
+  // first.
   int Lock(const std::string& blockDevice);
-  // Dismounts, unlocks and closes the held volume. Non-zero on success; 0 when none is held or
-  // the dismount failed (the volume is closed either way).
+  // Unmounts the volumes of the drive mounted again since the lock, unlocks and closes its
+  // node. Non-zero on success; 0 when nothing is held or a volume could not be unmounted (the
+  // node is closed either way).
   int Unlock();
-  // Unlocks and closes the held volume without dismounting it.
+  // Unlocks and closes the held node without unmounting anything.
   void Close();
 
   bool IsHeld() const { return m_fd >= 0; }
-  const std::string& VolumePath() const { return m_volume.source; }
+  // The block device whose node is held; empty when none is.
+  const std::string& DrivePath() const { return m_drive; }
   const std::string& LastErrorMessage() const { return m_lastError; }
 
  private:
+  // Unmounts every volume of the block device in the mount table, the last mounted first (a
+  // file system mounted inside another goes before it); false when one stays mounted.
+  bool UnmountVolumes(const std::vector<device::MountEntry>& mounts, const std::string& blockDevice);
+
   std::shared_ptr<device::VolumeSystem> m_system;
   int m_fd = -1;
-  device::MountEntry m_volume;
+  std::string m_drive;
   std::string m_lastError;
 };

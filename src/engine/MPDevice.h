@@ -235,9 +235,10 @@ class CMPDevice {
   // ---- block-information file and volume lock (core/BlockInfoFile.cpp, DiskVolumes.cpp)
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
   std::uint8_t LoadBlockInfoFile();
-  // Non-zero when a volume of the drive is locked (kept in m_VolumeLock).
+  // Non-zero when every mounted volume of the drive was unmounted and the drive is held
+  // (kept in m_VolumeLock).
   int LockDiskVolumes();
-  // Dismounts, unlocks and closes the kept volume; non-zero on success.
+  // Unmounts what was mounted on the drive again meanwhile and releases it; non-zero on success.
   int UnlockDiskVolumes();
 
   // ---- firmware download and preparation (firmware/*.cpp) -------------------------------

@@ -101,14 +101,30 @@ void FakeSgStation::AddStackedDevice(const std::string& name, int major, int min
   LinkBlockNames(name, folder, major, minor);
 }
 
+void FakeSgStation::AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile) {
+  const fs::path folder = m_root / "devices" / "virtual" / "block" / name;
+  fs::create_directories(folder / "loop");
+  if (!backingFile.empty()) std::ofstream(folder / "loop" / "backing_file") << backingFile << "\n";
+  LinkBlockNames(name, folder, major, minor);
+}
+
+void FakeSgStation::AddBtrfs(const std::string& fsid, const std::vector<std::string>& devices) {
+  const fs::path folder = m_root / "fs" / "btrfs" / fsid / "devices";
+  fs::create_directories(folder);
+  for (const std::string& device : devices) {
+    fs::create_directory_symlink(fs::canonical(m_root / "class" / "block" / device), folder / device);
+  }
+}
+
 void FakeSgStation::AppendLine(const fs::path& file, const std::string& line) {
   std::ofstream(file, std::ios::app) << line << "\n";
 }
 
-void FakeSgStation::Mount(int major, int minor, const std::string& source, const std::string& mountPoint) {
+void FakeSgStation::Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
+                          const std::string& type, const std::string& options) {
   AppendLine(m_root / "proc" / "self" / "mountinfo",
              "25 1 " + std::to_string(major) + ":" + std::to_string(minor) + " / " + mountPoint +
-                 " rw,relatime shared:1 - ext4 " + source + " rw");
+                 " rw,relatime shared:1 - " + type + " " + source + " " + options);
 }
 
 void FakeSgStation::Swap(const std::string& path, bool isFile) {

@@ -2,11 +2,11 @@
 // A Linux machine as the SCSI generic transport sees it, staged in a temporary folder: a sysfs
 // tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link, their
 // sg and sd devices below them and named in class/scsi_generic and block, partitions,
-// device-mapper and md devices with their slaves, device numbers under dev/block), a /proc tree
-// with the mount table and the swap table, and system calls that note every open, close and
-// SG_IO with the node it went to and answer as the test says; a descriptor of a disk that has
-// gone answers ENODEV, as the kernel's does. The system calls may come from many threads at
-// once; the tree is staged by one.
+// device-mapper and md devices with their slaves, device numbers under dev/block, loop devices
+// with their backing files, btrfs devices under fs/btrfs), a /proc tree with the mount table and
+// the swap table, and system calls that note every open, close and SG_IO with the node it went
+// to and answer as the test says; a descriptor of a disk that has gone answers ENODEV, as the
+// kernel's does. The system calls may come from many threads at once; the tree is staged by one.
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -49,8 +49,14 @@ class FakeSgStation {
   void AddPartition(const std::string& block, const std::string& partition, int major, int minor);
   // A device-mapper or md device built on the named block devices.
   void AddStackedDevice(const std::string& name, int major, int minor, const std::vector<std::string>& slaves);
-  // A line of /proc/self/mountinfo and of /proc/swaps.
-  void Mount(int major, int minor, const std::string& source, const std::string& mountPoint);
+  // A loop device whose backing file is the given path ("" for none).
+  void AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile);
+  // A btrfs made of the named block devices (/sys/fs/btrfs/<fsid>/devices).
+  void AddBtrfs(const std::string& fsid, const std::vector<std::string>& devices);
+  // A line of /proc/self/mountinfo (type and the file system's options as the kernel writes
+  // them) and of /proc/swaps.
+  void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
+             const std::string& type = "ext4", const std::string& options = "rw");
   void Swap(const std::string& path, bool isFile);
   void RemoveMountTable();
 

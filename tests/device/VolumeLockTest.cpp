@@ -1,8 +1,10 @@
-// The volume lock: the first mounted volume of the drive is opened and locked, dismounted on
-// unlock, and closed in every case; with a fake mount table and fake system calls.
+// The volume lock: every mounted volume of the drive is unmounted and the drive's node opened
+// and locked; what was mounted again meanwhile is unmounted on unlock, and the node is closed
+// in every case; with a fake mount table and fake system calls.
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <set>
 
 #include "FakeTransport.h"
 #include "device/DeviceCommand.h"
@@ -14,26 +16,86 @@ namespace {
 
 using testsupport::FakeVolumes;
 
-std::shared_ptr<FakeVolumes> Station() {
-  return FakeVolumes::Mounted({{"/dev/sda1", "/"},
-                               {"/dev/sdbb1", "/media/other"},
-                               {"/dev/sdb2", "/media/slot 3"},
-                               {"/dev/sdb1", "/media/slot3b"}});
+// Drive sdb has two volumes mounted, among those of other drives.
+std::vector<device::MountEntry> StationMounts() {
+  return {{"/dev/sda1", "/"},
+          {"/dev/sdbb1", "/media/other"},
+          {"/dev/sdb2", "/media/slot 3"},
+          {"/dev/sdb1", "/media/slot3b"}};
 }
 
-TEST(VolumeLock, LocksTheFirstVolumeOfTheDriveAndDismountsItOnUnlock) {
-  auto volumes = Station();
-  CVolumeLock lock(volumes);
-  ASSERT_NE(lock.Lock("/dev/sdb"), 0);
-  EXPECT_TRUE(lock.IsHeld());
-  EXPECT_EQ(lock.VolumePath(), "/dev/sdb2");
-  EXPECT_EQ(volumes->opened, std::vector<std::string>{"/dev/sdb2"});
-  EXPECT_EQ(volumes->locked, 1);
-  ASSERT_NE(lock.Unlock(), 0);
-  EXPECT_EQ(volumes->unmounted, std::vector<std::string>{"/media/slot 3"});
-  EXPECT_EQ(volumes->closed, std::vector<int>{101});
-  EXPECT_FALSE(lock.IsHeld());
-  EXPECT_EQ(lock.Unlock(), 0) << "nothing left to unlock";
+std::shared_ptr<FakeVolumes> Station() { return FakeVolumes::Mounted(StationMounts()); }
+
+// The volumes of sdb still in the mount table.
+std::vector<std::string> StillMounted(const FakeVolumes& volumes) {
+  std::vector<std::string> points;
+  for (const device::MountEntry& entry : volumes.mounts) {
+    if (device::IsVolumeOf(entry.source, "/dev/sdb")) points.push_back(entry.mountPoint);
+  }
+  return points;
+}
+
+TEST(VolumeLock, LockUnmountsEveryVolumeOfTheDriveAndABusyOneFailsIt) {
+  struct Case {
+    const char* what;
+    std::set<std::string> busy;
+    std::vector<device::MountEntry> mountedLater;  // after the station's volumes
+    int locked;
+    std::vector<std::string> unmounted;  // every unmount asked for, in order
+    std::vector<std::string> stillMounted;
+  };
+  const Case cases[] = {
+      {"both volumes free", {}, {}, 1, {"/media/slot3b", "/media/slot 3"}, {}},
+      {"one volume busy", {"/media/slot 3"}, {}, 0, {"/media/slot3b", "/media/slot 3"}, {"/media/slot 3"}},
+      {"a volume under another drive's file system",
+       {},
+       {{"/dev/sdc1", "/media/slot3b"}},
+       0,
+       {"/media/slot 3"},
+       {"/media/slot3b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto volumes = Station();
+    volumes->busy = c.busy;
+    volumes->mounts.insert(volumes->mounts.end(), c.mountedLater.begin(), c.mountedLater.end());
+    CVolumeLock lock(volumes);
+    EXPECT_EQ(lock.Lock("/dev/sdb"), c.locked);
+    EXPECT_EQ(volumes->unmounted, c.unmounted);
+    EXPECT_EQ(StillMounted(*volumes), c.stillMounted);
+    EXPECT_EQ(lock.IsHeld(), c.locked != 0);
+    EXPECT_EQ(volumes->opened, c.locked ? std::vector<std::string>{"/dev/sdb"} : std::vector<std::string>{});
+    EXPECT_EQ(volumes->locked, c.locked);
+  }
+}
+
+TEST(VolumeLock, UnlockUnmountsWhatWasMountedAgainAndReleasesTheDrive) {
+  struct Case {
+    const char* what;
+    std::vector<device::MountEntry> mountedAgain;
+    std::set<std::string> busy;
+    int unlocked;
+    std::vector<std::string> unmounted;  // by the unlock
+  };
+  const Case cases[] = {
+      {"nothing mounted again", {}, {}, 1, {}},
+      {"an automounter mounted a volume again", {{"/dev/sdb1", "/media/auto"}}, {}, 1, {"/media/auto"}},
+      {"the volume mounted again is busy", {{"/dev/sdb1", "/media/auto"}}, {"/media/auto"}, 0, {"/media/auto"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto volumes = Station();
+    CVolumeLock lock(volumes);
+    ASSERT_NE(lock.Lock("/dev/sdb"), 0);
+    volumes->unmounted.clear();
+    volumes->mounts.insert(volumes->mounts.end(), c.mountedAgain.begin(), c.mountedAgain.end());
+    volumes->busy = c.busy;
+    EXPECT_EQ(lock.Unlock(), c.unlocked);
+    EXPECT_EQ(volumes->unmounted, c.unmounted);
+    EXPECT_EQ(volumes->closed, std::vector<int>{101}) << "the drive is released either way";
+    EXPECT_FALSE(lock.IsHeld());
+    EXPECT_EQ(lock.Unlock(), 0) << "nothing left to unlock";
+  }
 }
 
 TEST(VolumeLock, NoVolumeOpenFailureAndLockFailure) {
@@ -42,37 +104,36 @@ TEST(VolumeLock, NoVolumeOpenFailureAndLockFailure) {
   EXPECT_EQ(lock.Lock("/dev/sdc"), 0);
   EXPECT_EQ(lock.Lock(""), 0);
   EXPECT_TRUE(volumes->opened.empty());
+  EXPECT_TRUE(volumes->unmounted.empty());
 
   volumes->openFails = true;
   EXPECT_EQ(lock.Lock("/dev/sdb"), 0);
-  EXPECT_NE(lock.LastErrorMessage().find("/dev/sdb2"), std::string::npos);
+  EXPECT_NE(lock.LastErrorMessage().find("/dev/sdb"), std::string::npos);
 
+  volumes->mounts = StationMounts();
   volumes->openFails = false;
   volumes->lockFails = true;
   EXPECT_EQ(lock.Lock("/dev/sdb"), 0);
-  EXPECT_EQ(volumes->closed.size(), 1u) << "a volume that cannot be locked is closed again";
+  EXPECT_EQ(volumes->closed.size(), 1u) << "a drive that cannot be locked is closed again";
   EXPECT_FALSE(lock.IsHeld());
 }
 
-TEST(VolumeLock, AFailedDismountStillClosesAndCloseDoesNotDismount) {
+TEST(VolumeLock, CloseReleasesWithoutUnmounting) {
   auto volumes = Station();
   {
     CVolumeLock lock(volumes);
     ASSERT_NE(lock.Lock("/dev/sdb"), 0);
-    volumes->unmountFails = true;
-    EXPECT_EQ(lock.Unlock(), 0);
-    EXPECT_FALSE(lock.IsHeld());
+    volumes->mounts = StationMounts();
+    ASSERT_NE(lock.Lock("/dev/sdb"), 0) << "locking again closes the drive held before";
     EXPECT_EQ(volumes->closed.size(), 1u);
-
-    ASSERT_NE(lock.Lock("/dev/sdb"), 0);
-    ASSERT_NE(lock.Lock("/dev/sdb"), 0) << "locking again closes the volume held before";
-    EXPECT_EQ(volumes->closed.size(), 2u);
+    volumes->mounts = StationMounts();
+    volumes->unmounted.clear();
     lock.Close();
-    EXPECT_EQ(volumes->closed.size(), 3u);
-    EXPECT_EQ(volumes->unmounted.size(), 1u);
+    EXPECT_EQ(volumes->closed.size(), 2u);
+    EXPECT_TRUE(volumes->unmounted.empty());
     ASSERT_NE(lock.Lock("/dev/sdb"), 0);
   }
-  EXPECT_EQ(volumes->closed.size(), 4u) << "the destructor closes a held volume";
+  EXPECT_EQ(volumes->closed.size(), 3u) << "the destructor closes a held drive";
 }
 
 // The dismount is a plain unmount: a file system still in use is busy and stays, and the unlock
@@ -106,7 +167,7 @@ TEST(VolumeLock, LockDriveFindsTheBlockDeviceThroughTheTransport) {
   CVolumeLock lock(volumes);
   CDeviceCommand second(2), first(1), third(3);
   EXPECT_NE(lock.LockDrive(second), 0);
-  EXPECT_EQ(lock.VolumePath(), "/dev/sdb2");
+  EXPECT_EQ(lock.DrivePath(), "/dev/sdb");
   EXPECT_EQ(lock.LockDrive(first), 0) << "a drive without volumes (the simulator's)";
   EXPECT_EQ(lock.LockDrive(third), 0);
   g_U2AMode = previous;

@@ -488,7 +488,8 @@ TEST_F(MPFlow, ANewcomerInTheDrivesListingPlaceIsNeitherSizedNorLocked) {
     auto volumes = FakeVolumes::Mounted({{"/dev/newcomer1", "/media/newcomer"}, {"/dev/simdrive1", "/media/slot1"}});
     beforeFlow = [volumes](CMPDevice& device) { device.m_VolumeLock = std::make_unique<CVolumeLock>(volumes); };
     EXPECT_EQ(RunFlow(), 1) << Report(1);
-    EXPECT_EQ(volumes->opened, std::vector<std::string>{"/dev/simdrive1"});
+    EXPECT_EQ(volumes->opened, std::vector<std::string>{kDriveBlockDevice});
+    EXPECT_EQ(volumes->unmounted, std::vector<std::string>{"/media/slot1"}) << "the newcomer's volume stays mounted";
     std::size_t sized = 0;
     for (const auto& [path, operation] : transport->sent) {
       EXPECT_EQ(path, own);

@@ -94,6 +94,7 @@ TEST_F(RewriteISPFlow, ALockedVolumeIsUnlockedAfterAPassAndClosedAfterAFailure) 
   EXPECT_EQ(volumes->closed.size(), 1u);
   EXPECT_EQ(task->m_VolumesLocked, 0);
 
+  volumes->mounts = DriveVolume()->mounts;  // mounted again between the passes
   Fault(1, "Erase ISP Code", sim::FaultAction::Sense);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(ResultText(1), "F_x94");

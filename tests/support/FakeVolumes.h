@@ -1,9 +1,12 @@
 #pragma once
 // Volumes of drives as a test stages them, so the volume lock runs without root: a mount table
-// the test gives, system calls that succeed unless the test makes one fail, and every call
-// noted; and a transport whose drives are seen as a block device with volumes.
+// the test gives and that unmounts change, system calls that succeed unless the test makes one
+// fail, and every call noted; and a transport whose drives are seen as a block device with volumes.
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,10 +40,17 @@ class FakeVolumes : public device::VolumeSystem {
     ++locked;
     return true;
   }
+  // A successful unmount takes the file system mounted last at the point out of the table.
   bool Unmount(const std::string& mountPoint) override {
     unmounted.push_back(mountPoint);
-    if (unmountFails) errno = EPERM;
-    return !unmountFails;
+    if (unmountFails || busy.count(mountPoint) != 0) {
+      errno = unmountFails ? EPERM : EBUSY;
+      return false;
+    }
+    const auto last = std::find_if(mounts.rbegin(), mounts.rend(),
+                                   [&](const device::MountEntry& entry) { return entry.mountPoint == mountPoint; });
+    if (last != mounts.rend()) mounts.erase(std::next(last).base());
+    return true;
   }
   void CloseVolume(int fd) override { closed.push_back(fd); }
 
@@ -48,6 +58,7 @@ class FakeVolumes : public device::VolumeSystem {
   bool openFails = false;
   bool lockFails = false;
   bool unmountFails = false;
+  std::set<std::string> busy;  // mount points whose unmount fails as in use
   std::vector<std::string> opened;
   std::vector<std::string> unmounted;
   std::vector<int> closed;

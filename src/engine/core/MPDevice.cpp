@@ -54,8 +54,8 @@ CMPDevice::CMPDevice(int driveNumber, int taskKind, std::string fileName, int, i
 }
 
 CMPDevice::~CMPDevice() {
-  // A flow that failed after LockDiskVolumes may leave the volume locked; release it so the
-  // drive's file system is usable again (the lock would otherwise outlive the engine).
+  // A flow that failed after LockDiskVolumes may leave the drive held; release it (the lock
+  // would otherwise outlive the engine).
   if (m_VolumeLock && m_VolumeLock->IsHeld()) m_VolumeLock->Close();
 }
 
