@@ -8,13 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ProductionPageFixture.h"
 #include "pages/production/ProductionPageLayout.h"
 #include "pages/production/RunFiles.h"
+#include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 
@@ -149,6 +152,28 @@ TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
   }
 }
 
+// A read-only chosen parameter file (a recipe kept safe from edits) leaves a working copy that
+// is the station's own: the next choice replaces it, and the pass starts.
+TEST_F(PassStart, AReadOnlyChosenParameterFileLeavesAWorkingCopyTheNextChoiceReplaces) {
+  const std::string sample = test.station.ReadFile("Configuration/Param/TV3160_Sample.ini");
+  test.station.WriteFile("Configuration/Param/Locked.ini", sample + "; kept safe from edits\r\n");
+  std::filesystem::permissions(test.station.Folder() / "Configuration/Param/Locked.ini",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  Open();
+  const std::size_t boxes = test.host.MessageBoxes().size();
+  ui::CComboBox& list = page.ParameterList();
+  list.UserSelect(list.FindStringExact(-1, "Locked.ini"));
+  const std::optional<std::uint32_t> workingCopy = platform::FileAttributes(".\\paramFDB.ini");
+  ASSERT_TRUE(workingCopy);
+  EXPECT_EQ(*workingCopy & platform::kAttributeReadOnly, 0u);
+  list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  EXPECT_EQ(test.host.MessageBoxes().size(), boxes) << test.host.MessageBoxes().back().text;
+  EXPECT_EQ(test.station.ReadFile("paramFDB.ini"), sample);
+  page.StartButton().Click();
+  EXPECT_TRUE(page.IsRunning());
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
+}
+
 // A chosen parameter file that could not be copied leaves the working copy of another recipe:
 // Start names the file and refuses until a file that copies is chosen.
 TEST_F(PassStart, AChosenParameterFileThatIsNotTheWorkingCopyStartsNoPass) {
@@ -156,7 +181,9 @@ TEST_F(PassStart, AChosenParameterFileThatIsNotTheWorkingCopyStartsNoPass) {
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "IniFilePath",
               ".\\Configuration\\Param\\ProductB.ini");
   Open();
-  EXPECT_EQ(test.host.MessageBoxes().back().text, "Copy parameter file fail (ProductB.ini)");
+  EXPECT_EQ(test.host.MessageBoxes().back().text,
+            "Copy parameter file fail (ProductB.ini): .\\Configuration\\Param\\ProductB.ini cannot be copied to "
+            ".\\paramFDB.ini (No such file or directory)");
   const auto refused = [](const std::string& name) {
     return "Copy parameter file fail (" + name + "): .\\paramFDB.ini is not a copy of .\\Configuration\\Param\\" + name +
            "; choose a parameter file that can be copied: the pass does not start, and no drive is touched.";
