@@ -116,12 +116,15 @@ TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
 // A limit setting that a step of the station's flow would fail every drive on (naming the file,
 // the section and the key) is refused at Start with the step's own message, before a serial
 // number is taken or a command sent: a key the drive's CE count chooses counts for every
-// count.
+// count. A value of the chosen parameter file is named in its working copy and in the chosen
+// file, the one to edit; a value put into the working copy itself is named there alone.
 TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
   const std::string tail = ": the pass does not start, and no drive is touched.";
+  const std::string recipe = ".\\Configuration\\Param\\TV3160_Sample.ini";
+  const std::string copied = ".\\paramFDB.ini (copied from " + recipe + ")";
   const struct {
     const char* station;
-    const char* file;
+    std::string file;  // where the value is put
     const char* section;
     const char* key;
     const char* value;
@@ -131,24 +134,32 @@ TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
        "Scan_MaxBadPercent of [Options] in .\\param.ini is \"abc\": expected a whole number from 0 to 100"},
       {"MP", ".\\param.ini", "Options", "MinCapacity", "480GB",
        "MinCapacity of [Options] in .\\param.ini is \"480GB\": expected a whole number from 0 to 1048576"},
-      {"QC", ".\\paramFDB.ini", "Options", "AutoCapacity_MaxBadPercent_16CE", "20 x",
-       "AutoCapacity_MaxBadPercent_16CE of [Options] in .\\paramFDB.ini is \"20 x\": item \"x\" is not a whole number "
-       "from 0 to 100"},
+      {"QC", recipe, "Options", "AutoCapacity_MaxBadPercent_16CE", "20 x",
+       "AutoCapacity_MaxBadPercent_16CE of [Options] in " + copied +
+           " is \"20 x\": item \"x\" is not a whole number from 0 to 100"},
+      {"RDT", recipe, "RDT", "RDT_MaxEraseBadBlkRatio", "1x",
+       "RDT_MaxEraseBadBlkRatio of [RDT] in " + copied + " is \"1x\": expected a whole number from 0 to 100"},
       {"RDT", ".\\paramFDB.ini", "RDT", "ECC_threshold", "4O",
        "ECC_threshold of [RDT] in .\\paramFDB.ini is \"4O\": expected a whole number from 0 to 255"},
       {"RDTResult", ".\\param.ini", "Options", "EarlyBad_Spec", "-3",
        "EarlyBad_Spec of [Options] in .\\param.ini is \"-3\": expected a whole number from 0 to 16777216"},
   };
   Open();
+  ui::CComboBox& list = page.ParameterList();
+  // A value of the chosen file reaches the working copy when the file is chosen again.
+  const auto put = [&](const std::string& file, const char* section, const char* key, const std::string& value) {
+    test.SetKey(file.c_str(), section, key, value);
+    if (file == recipe) list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  };
   for (const auto& refused : cases) {
     SCOPED_TRACE(std::string(refused.station) + ": " + refused.key);
     SetStation(refused.station);
     // The capacity table is what the limit comes from while the percentage is 0.
     test.SetKey(".\\param.ini", "Options", "Scan_MaxBadPercent", "0");
     const std::string kept = platform::ReadProfileString(refused.file, refused.section, refused.key, "");
-    test.SetKey(refused.file, refused.section, refused.key, refused.value);
+    put(refused.file, refused.section, refused.key, refused.value);
     EXPECT_EQ(PressStartAndBeRefused(), refused.told + tail);
-    test.SetKey(refused.file, refused.section, refused.key, kept);
+    put(refused.file, refused.section, refused.key, kept);
   }
 }
 

@@ -56,6 +56,7 @@ std::string CopyChosenParameterFile() {
   if (!platform::CopyFile(chosen, g_ParamFdbIniPath, false) || !platform::SetReadOnly(g_ParamFdbIniPath, false)) {
     return WithReason(chosen + " cannot be copied to " + g_ParamFdbIniPath);
   }
+  settings::NoteCopyOrigin(g_ParamFdbIniPath, chosen);
   return {};
 }
 

@@ -15,8 +15,9 @@ std::vector<std::string> ListParameterFiles();
 // The file name of the chosen file (empty when none is chosen).
 std::string ChosenParameterFile();
 // Copies the chosen file over the working copy, which is left writable whatever the mode of
-// the chosen file. "" when copied; otherwise why not ("<chosen file> cannot be copied to
-// .\paramFDB.ini (<the system's reason>)"), the copy's text unchanged.
+// the chosen file, and notes the copy's origin for the messages that name a key of it
+// (settings::NoteCopyOrigin). "" when copied; otherwise why not ("<chosen file> cannot be
+// copied to .\paramFDB.ini (<the system's reason>)"), the copy's text unchanged.
 std::string CopyChosenParameterFile();
 // Makes the named file of the folder the chosen one and copies it: "" when copied, otherwise
 // why not, as above.
