@@ -1,9 +1,14 @@
 #include "platform/StationSettings.h"
 
 #include <charconv>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <mutex>
 #include <string_view>
 
+#include "platform/IniFile.h"
+#include "platform/Path.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -22,7 +27,46 @@ bool WriteText(const Key& key, const std::string& value) {
   return platform::WriteProfileString(key.file, key.section, key.name, value);
 }
 
-std::string KeyPlace(const Key& key) { return platform::Format("%s of [%s] in %s", key.name, key.section, key.file); }
+namespace {
+
+// A copy's origin and the version of the copy it was noted for.
+struct CopyOrigin {
+  std::string origin;
+  platform::FileIdentity copy;
+};
+
+std::mutex g_copyOriginsLock;
+std::map<std::string, CopyOrigin, std::less<>> g_copyOrigins;
+
+}  // namespace
+
+void NoteCopyOrigin(const char* file, const std::string& origin) {
+  CopyOrigin noted{origin, {}};
+  const bool copied = platform::StatIniFile(platform::ToNativePath(file), noted.copy);
+  const std::lock_guard<std::mutex> lock(g_copyOriginsLock);
+  if (copied) {
+    g_copyOrigins[file] = std::move(noted);
+  } else {
+    g_copyOrigins.erase(file);
+  }
+}
+
+std::string FilePlace(const char* file) {
+  std::optional<CopyOrigin> noted;
+  {
+    const std::lock_guard<std::mutex> lock(g_copyOriginsLock);
+    if (const auto found = g_copyOrigins.find(std::string_view(file)); found != g_copyOrigins.end()) {
+      noted = found->second;
+    }
+  }
+  platform::FileIdentity now;
+  if (!noted || !platform::StatIniFile(platform::ToNativePath(file), now) || !(now == noted->copy)) return file;
+  return platform::Format("%s (copied from %s)", file, noted->origin.c_str());
+}
+
+std::string KeyPlace(const Key& key) {
+  return platform::Format("%s of [%s] in %s", key.name, key.section, FilePlace(key.file).c_str());
+}
 
 namespace {
 

@@ -33,7 +33,14 @@ std::string ReadText(const Key& key, std::size_t bufferSize = static_cast<std::s
 int ReadInt(const Key& key);
 bool WriteText(const Key& key, const std::string& value);
 
-// "<key> of [<section>] in <file>", as the problems name a key.
+// The file a settings file was copied from, noted where the copy is made (the chosen
+// parameter file that .\paramFDB.ini is the working copy of): while the file stays as it was
+// copied, the problems that name a key of it name that file too, as the one to edit. A file
+// changed since (or a station folder changed) is named alone.
+void NoteCopyOrigin(const char* file, const std::string& origin);
+// "<file>", or "<file> (copied from <origin>)" while the file is the noted copy.
+std::string FilePlace(const char* file);
+// "<key> of [<section>] in <file>" (the file as FilePlace names it), as the problems name a key.
 std::string KeyPlace(const Key& key);
 
 // The registry: every key the system reads, in ONE list. Each X(...) line declares the

@@ -1,8 +1,5 @@
 #include "run/FlowLimitSettings.h"
 
-#include <cstdint>
-#include <functional>
-
 #include "engine/MPDevice.h"
 #include "engine/core/BadPercentSettings.h"
 #include "engine/firmware/PreformatData.h"
@@ -38,15 +35,6 @@ FlowLimitReads LimitReadsOf(SlotFlow flow) {
   }
 }
 
-// The first problem for a drive of any CE count that names a percentage list of the capacity
-// table (a drive of another count reads the table without one).
-std::string ForEveryCeCount(const std::function<std::string(std::uint32_t)>& problemOf) {
-  for (std::uint32_t ceCount = 1; ceCount <= engine::kCapacityTableCeCounts; ++ceCount) {
-    if (std::string problem = problemOf(ceCount); !problem.empty()) return problem;
-  }
-  return {};
-}
-
 }  // namespace
 
 CapacityRangeSettings ReadCapacityRangeSettings() {
@@ -64,13 +52,9 @@ std::string FlowLimitSettingsProblem(SlotFlow flow) {
   if (reads.scan) {
     // A later-bad page request never comes with a pass.
     const bool capacityAfterScan = CMPDevice::ChoosesCapacityAfterScan(false);
-    problem = ForEveryCeCount([capacityAfterScan](std::uint32_t ceCount) {
-      return engine::ReadBadPercentSettings(ceCount, capacityAfterScan).problem;
-    });
+    problem = engine::ReadBadPercentSettings(engine::kNoPercentList, capacityAfterScan).problem;
   }
-  if (problem.empty() && reads.rdtJudgement) {
-    problem = ForEveryCeCount([](std::uint32_t ceCount) { return RdtSpecSettings::Read(ceCount).problem; });
-  }
+  if (problem.empty() && reads.rdtJudgement) problem = RdtSpecSettings::Read(engine::kNoPercentList).problem;
   if (problem.empty() && reads.preformat) problem = engine::firmware::ReadPreformatRdtSettings(0, 0).problem;
   if (problem.empty() && reads.capacityRange) problem = ReadCapacityRangeSettings().problem;
   return problem;

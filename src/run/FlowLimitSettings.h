@@ -1,9 +1,10 @@
 #pragma once
 // The settings that decide how hard a flow judges a drive, as its steps read them strictly
 // (settings::strict): the flows' own (the capacity range of the MP flow), and the check the
-// Start of a pass makes of every one that the station's flow could read, for any drive it
-// could meet, with the very readers the steps use: a setting that would fail every drive the
-// same way is refused before any drive is touched. The steps keep their own checks.
+// Start of a pass makes of every one that the station's flow reads the same way for every
+// drive, with the very readers the steps use: a setting that would fail every drive the same
+// way is refused before any drive is touched. A percentage list of the capacity table, which
+// only a drive of its CE count reads, is left to the drive's own check.
 #include <string>
 
 #include "run/FlowDispatch.h"

@@ -26,7 +26,7 @@ TEST_F(ParameterFiles, WithoutAChoiceTheDefaultFolderIsListedAndNothingIsCopied)
   EXPECT_EQ(ParameterFolder(), ".\\Configuration\\Param\\");
   EXPECT_EQ(ListParameterFiles(), (std::vector<std::string>{"a.ini", "B.ini"}));
   EXPECT_EQ(ChosenParameterFile(), "");
-  EXPECT_FALSE(CopyChosenParameterFile());
+  EXPECT_EQ(CopyChosenParameterFile(), "no parameter file is chosen");
   EXPECT_EQ(station.ReadFile("paramFDB.ini"), "working copy");
 }
 
@@ -37,10 +37,10 @@ TEST_F(ParameterFiles, TheChosenFilesFolderIsListedAndTheFileCopiedOverTheWorkin
   EXPECT_EQ(ParameterFolder(), ".\\Recipes\\");
   EXPECT_EQ(ListParameterFiles(), (std::vector<std::string>{"R1.ini", "R2.ini"}));
   EXPECT_EQ(ChosenParameterFile(), "R1.ini");
-  EXPECT_TRUE(CopyChosenParameterFile());
+  EXPECT_EQ(CopyChosenParameterFile(), "");
   EXPECT_EQ(station.ReadFile("paramFDB.ini"), "[Flash Info]\r\nFlh_Number=4\r\n");
 
-  EXPECT_TRUE(ChooseParameterFile("R2.ini"));
+  EXPECT_EQ(ChooseParameterFile("R2.ini"), "");
   EXPECT_EQ(settings::ReadText(settings::keys::IniFilePath), ".\\Recipes\\R2.ini");
   EXPECT_EQ(station.ReadFile("paramFDB.ini"), "[Flash Info]\r\nFlh_Number=8\r\n");
 }
@@ -49,14 +49,15 @@ TEST_F(ParameterFiles, ABareFileNameLiesInTheDefaultFolder) {
   station.WriteFile("Configuration/Param/Only.ini", "recipe");
   Choose("Only.ini");
   EXPECT_EQ(ParameterFolder(), ".\\Configuration\\Param\\");
-  EXPECT_TRUE(CopyChosenParameterFile());
+  EXPECT_EQ(CopyChosenParameterFile(), "");
   EXPECT_EQ(station.ReadFile("paramFDB.ini"), "recipe");
 }
 
 TEST_F(ParameterFiles, AMissingChosenFileLeavesTheWorkingCopyAlone) {
   station.WriteFile("paramFDB.ini", "working copy");
   Choose(".\\Configuration\\Param\\Gone.ini");
-  EXPECT_FALSE(CopyChosenParameterFile());
+  EXPECT_EQ(CopyChosenParameterFile(),
+            ".\\Configuration\\Param\\Gone.ini cannot be copied to .\\paramFDB.ini (No such file or directory)");
   EXPECT_EQ(station.ReadFile("paramFDB.ini"), "working copy");
 }
 

@@ -8,13 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ProductionPageFixture.h"
 #include "pages/production/ProductionPageLayout.h"
 #include "pages/production/RunFiles.h"
+#include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 
@@ -112,13 +115,16 @@ TEST_F(PassStart, APassThatCouldNotRecordWhatItDoesStartsNoPass) {
 
 // A limit setting that a step of the station's flow would fail every drive on (naming the file,
 // the section and the key) is refused at Start with the step's own message, before a serial
-// number is taken or a command sent: a key the drive's CE count chooses counts for every
-// count.
+// number is taken or a command sent. A value of the chosen parameter file is named in its
+// working copy and in the chosen file, the one to edit; a value put into the working copy
+// itself is named there alone.
 TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
   const std::string tail = ": the pass does not start, and no drive is touched.";
+  const std::string recipe = ".\\Configuration\\Param\\TV3160_Sample.ini";
+  const std::string copied = ".\\paramFDB.ini (copied from " + recipe + ")";
   const struct {
     const char* station;
-    const char* file;
+    std::string file;  // where the value is put
     const char* section;
     const char* key;
     const char* value;
@@ -128,25 +134,94 @@ TEST_F(PassStart, ALimitSettingEveryDriveWouldFailOnStartsNoPass) {
        "Scan_MaxBadPercent of [Options] in .\\param.ini is \"abc\": expected a whole number from 0 to 100"},
       {"MP", ".\\param.ini", "Options", "MinCapacity", "480GB",
        "MinCapacity of [Options] in .\\param.ini is \"480GB\": expected a whole number from 0 to 1048576"},
-      {"QC", ".\\paramFDB.ini", "Options", "AutoCapacity_MaxBadPercent_16CE", "20 x",
-       "AutoCapacity_MaxBadPercent_16CE of [Options] in .\\paramFDB.ini is \"20 x\": item \"x\" is not a whole number "
-       "from 0 to 100"},
+      {"QC", recipe, "Options", "AutoCapacity_SizeArray", "32, 64GB",
+       "AutoCapacity_SizeArray of [Options] in " + copied +
+           " is \"32, 64GB\": item \"64GB\" is not a whole number from 1 to 1048576"},
+      {"RDT", recipe, "RDT", "RDT_MaxEraseBadBlkRatio", "1x",
+       "RDT_MaxEraseBadBlkRatio of [RDT] in " + copied + " is \"1x\": expected a whole number from 0 to 100"},
       {"RDT", ".\\paramFDB.ini", "RDT", "ECC_threshold", "4O",
        "ECC_threshold of [RDT] in .\\paramFDB.ini is \"4O\": expected a whole number from 0 to 255"},
       {"RDTResult", ".\\param.ini", "Options", "EarlyBad_Spec", "-3",
        "EarlyBad_Spec of [Options] in .\\param.ini is \"-3\": expected a whole number from 0 to 16777216"},
   };
   Open();
+  ui::CComboBox& list = page.ParameterList();
+  // A value of the chosen file reaches the working copy when the file is chosen again.
+  const auto put = [&](const std::string& file, const char* section, const char* key, const std::string& value) {
+    test.SetKey(file.c_str(), section, key, value);
+    if (file == recipe) list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  };
   for (const auto& refused : cases) {
     SCOPED_TRACE(std::string(refused.station) + ": " + refused.key);
     SetStation(refused.station);
     // The capacity table is what the limit comes from while the percentage is 0.
     test.SetKey(".\\param.ini", "Options", "Scan_MaxBadPercent", "0");
     const std::string kept = platform::ReadProfileString(refused.file, refused.section, refused.key, "");
-    test.SetKey(refused.file, refused.section, refused.key, refused.value);
+    put(refused.file, refused.section, refused.key, refused.value);
     EXPECT_EQ(PressStartAndBeRefused(), refused.told + tail);
-    test.SetKey(refused.file, refused.section, refused.key, kept);
+    put(refused.file, refused.section, refused.key, kept);
   }
+}
+
+// A percentage list of the capacity table is read only by a drive of its CE count: Start lets
+// it through, a drive of that count fails on a value that is no list of percentages (naming
+// the key), and a drive of another count passes.
+TEST_F(PassStart, APercentListOfOneCeCountIsCheckedAtTheDrivesThatReadIt) {
+  // Two drives of 4 CEs (256 GB) as the MP station leaves them, judged at QC by the table.
+  test.sim.Install(test.station,
+                   "[Station]\r\nSeed=3160\r\n[Board1]\r\nSlots=2\r\n[Drive]\r\nCode=Flash\r\n"
+                   "FlashImage=FW\\MP\\TV3160_MP_Sample.bin\r\nInfoBlock=Written\r\nGoodMark=01\r\n");
+  SetStation("QC");
+  const std::string recipe = ".\\Configuration\\Param\\TV3160_Sample.ini";
+  test.SetKey(".\\param.ini", "Options", "Scan_MaxBadPercent", "0");
+  test.SetKey(recipe.c_str(), "Options", "AutoCapacity_SizeArray", "128,256");
+  test.SetKey(recipe.c_str(), "Options", "AutoCapacity_MaxBadPercent_4CE", "4,5");
+  const struct {
+    const char* key;
+    const char* value;
+    std::string failure;  // "" the drives pass
+  } cases[] = {
+      {"AutoCapacity_MaxBadPercent_16CE", "n/a", ""},
+      {"AutoCapacity_MaxBadPercent_4CE", "4,5 x",
+       "AutoCapacity_MaxBadPercent_4CE of [Options] in .\\paramFDB.ini (copied from " + recipe +
+           ") is \"4,5 x\": item \"x\" is not a whole number from 0 to 100"},
+  };
+  Open();
+  ui::CComboBox& list = page.ParameterList();
+  for (const auto& pass : cases) {
+    SCOPED_TRACE(std::string(pass.key) + "=" + pass.value);
+    test.SetKey(recipe.c_str(), "Options", pass.key, pass.value);
+    list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+    page.StartButton().Click();
+    ASSERT_TRUE(page.IsRunning()) << test.host.MessageBoxes().size() << " message(s)";
+    ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
+    for (int port = 1; port <= 2; ++port) {
+      EXPECT_EQ(page.ResultTextOfPort(port), pass.failure.empty() ? "0_00" : "S_x43") << port;
+      EXPECT_EQ(std::string(page.PortCell(port).GetSubText()), pass.failure) << port;
+    }
+  }
+}
+
+// A read-only chosen parameter file (a recipe kept safe from edits) leaves a working copy that
+// is the station's own: the next choice replaces it, and the pass starts.
+TEST_F(PassStart, AReadOnlyChosenParameterFileLeavesAWorkingCopyTheNextChoiceReplaces) {
+  const std::string sample = test.station.ReadFile("Configuration/Param/TV3160_Sample.ini");
+  test.station.WriteFile("Configuration/Param/Locked.ini", sample + "; kept safe from edits\r\n");
+  std::filesystem::permissions(test.station.Folder() / "Configuration/Param/Locked.ini",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  Open();
+  const std::size_t boxes = test.host.MessageBoxes().size();
+  ui::CComboBox& list = page.ParameterList();
+  list.UserSelect(list.FindStringExact(-1, "Locked.ini"));
+  const std::optional<std::uint32_t> workingCopy = platform::FileAttributes(".\\paramFDB.ini");
+  ASSERT_TRUE(workingCopy);
+  EXPECT_EQ(*workingCopy & platform::kAttributeReadOnly, 0u);
+  list.UserSelect(list.FindStringExact(-1, "TV3160_Sample.ini"));
+  EXPECT_EQ(test.host.MessageBoxes().size(), boxes) << test.host.MessageBoxes().back().text;
+  EXPECT_EQ(test.station.ReadFile("paramFDB.ini"), sample);
+  page.StartButton().Click();
+  EXPECT_TRUE(page.IsRunning());
+  ASSERT_TRUE(test.PumpUntil([&] { return !page.IsRunning(); }));
 }
 
 // A chosen parameter file that could not be copied leaves the working copy of another recipe:
@@ -156,7 +231,9 @@ TEST_F(PassStart, AChosenParameterFileThatIsNotTheWorkingCopyStartsNoPass) {
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "IniFilePath",
               ".\\Configuration\\Param\\ProductB.ini");
   Open();
-  EXPECT_EQ(test.host.MessageBoxes().back().text, "Copy parameter file fail (ProductB.ini)");
+  EXPECT_EQ(test.host.MessageBoxes().back().text,
+            "Copy parameter file fail (ProductB.ini): .\\Configuration\\Param\\ProductB.ini cannot be copied to "
+            ".\\paramFDB.ini (No such file or directory)");
   const auto refused = [](const std::string& name) {
     return "Copy parameter file fail (" + name + "): .\\paramFDB.ini is not a copy of .\\Configuration\\Param\\" + name +
            "; choose a parameter file that can be copied: the pass does not start, and no drive is touched.";

@@ -26,8 +26,11 @@ struct CapacityTable {
   std::vector<std::uint32_t> SizesLargestFirst() const;
 };
 
-// The CE counts that have a percentage list: a check made for any drive reads each of them.
+// The CE counts that have a percentage list.
 inline constexpr std::uint32_t kCapacityTableCeCounts = 16;
+// A CE count that names no percentage list: the settings read as every drive reads them (the
+// check of the Start of a pass), the list of the drive's own count left to the drive.
+inline constexpr std::uint32_t kNoPercentList = 0;
 
 struct BadPercentSettings {
   int scanMaxBadPercent = 0;

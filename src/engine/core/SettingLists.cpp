@@ -29,7 +29,7 @@ std::vector<std::uint8_t> ParseHexByteList(std::string_view text) {
 std::string NoBadBlockLimitText(std::uint32_t percent, std::uint32_t blocksPerCe) {
   return platform::Format("No bad-block limit: %u%% of %u blocks per CE is 0 per plane (%s, or the capacity table of %s)",
                           percent, blocksPerCe, settings::KeyPlace(settings::keys::ScanMaxBadPercent).c_str(),
-                          settings::kParamFdbIni);
+                          settings::FilePlace(settings::kParamFdbIni).c_str());
 }
 
 std::vector<int> ParseDecimalList(std::string_view text) {

@@ -14,8 +14,11 @@ std::string ChosenParameterPath();
 std::vector<std::string> ListParameterFiles();
 // The file name of the chosen file (empty when none is chosen).
 std::string ChosenParameterFile();
-// Copies the chosen file over the working copy; false (and the copy unchanged) when none is
-// chosen or the copy fails.
-bool CopyChosenParameterFile();
-// Makes the named file of the folder the chosen one and copies it; false when the copy fails.
-bool ChooseParameterFile(const std::string& fileName);
+// Copies the chosen file over the working copy, which is left writable whatever the mode of
+// the chosen file, and notes the copy's origin for the messages that name a key of it
+// (settings::NoteCopyOrigin). "" when copied; otherwise why not ("<chosen file> cannot be
+// copied to .\paramFDB.ini (<the system's reason>)"), the copy's text unchanged.
+std::string CopyChosenParameterFile();
+// Makes the named file of the folder the chosen one and copies it: "" when copied, otherwise
+// why not, as above.
+std::string ChooseParameterFile(const std::string& fileName);

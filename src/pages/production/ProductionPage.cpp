@@ -195,9 +195,11 @@ void CProductionPage::OnParameterFileChosen() {
   NoteParameterFileCopy(ChooseParameterFile(name), name);
 }
 
-void CProductionPage::NoteParameterFileCopy(bool copied, const std::string& name) {
-  m_copiedParameterFile = copied ? ChosenParameterPath() : std::string();
-  if (!copied) MessageBox(platform::Format("Copy parameter file fail (%s)", name.c_str()));
+void CProductionPage::NoteParameterFileCopy(const std::string& problem, const std::string& name) {
+  m_copiedParameterFile = problem.empty() ? ChosenParameterPath() : std::string();
+  if (!problem.empty()) {
+    MessageBox(platform::Format("Copy parameter file fail (%s): %s", name.c_str(), problem.c_str()));
+  }
 }
 
 void CProductionPage::ShowRunOptions() {

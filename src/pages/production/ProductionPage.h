@@ -93,8 +93,8 @@ class CProductionPage : public ui::CPropertyPage {
   void FillParameterList();
   void OnParameterFileChosen();
   // Notes whether the chosen file (named so in the list) was just copied over the working
-  // copy; the operator is told when it was not.
-  void NoteParameterFileCopy(bool copied, const std::string& name);
+  // copy (problem "": it was); the operator is told why when it was not.
+  void NoteParameterFileCopy(const std::string& problem, const std::string& name);
   void ShowRunOptions();
   void ShowPortMapping();
   void EnableChoices(bool enable);
