@@ -102,11 +102,19 @@ class CMPDevice {
   // "<report folder>\<report name>_<port>_Report_Temp.txt"; "START" writes its header.
   void WriteTempReportLine(std::string_view text, std::uint8_t plain, std::string_view path);
   // Appends the fail record of m_ErrorTag / m_ErrorMessage to the slot report, copies the
-  // report into the log folder's "Fail_Log" folder and, when SetLogFileNames has set it,
-  // adds the failure to the error log.
+  // report (when it is this engine's own, OwnsReport) into the log folder's "Fail_Log" folder
+  // and, when SetLogFileNames has set it, adds the failure to the error log.
   void WriteFailReport();
   // Stores the station index and sets the total and error log paths under the log folder.
   void SetLogFileNames(int stationIndex);
+  // True when the file at the path is this engine's own report: it wrote the file's banner,
+  // or started the file with a line of its own. A report whose banner it could not write (or
+  // never wrote) still holds an earlier run, perhaps its PASS: no copy of it is this run's.
+  bool OwnsReport(const std::string& path) const;
+  // What this run's slot report would hold for a copy when the file is not its own: the
+  // banner the report could not take (none when "START" was never written) and the fail
+  // record of m_ErrorTag / m_ErrorMessage at the current time.
+  std::string UnwrittenReportText() const;
   // Where WriteFailReport copies the slot report: "<log folder>\Fail_Log\<report name>_<slot>_Report.txt"
   // ("" for an engine without a log folder).
   std::string FailLogCopyPath() const;
@@ -503,8 +511,12 @@ class CMPDevice {
   enum class MissingReport { Start, Drop };
   bool AppendToReport(const std::string& path, std::string_view text, MissingReport missing);
   bool ReportUnstarted(const std::string& path) const;
+  // The fail record of m_ErrorTag / m_ErrorMessage at the given time.
+  std::string FailRecordAt(const platform::LocalTime& time) const;
   std::string m_RecordFailureText;
   std::vector<std::string> m_UnstartedReports;  // reports whose banner could not be written
+  std::vector<std::string> m_OwnReports;        // reports this engine started (OwnsReport)
+  std::string m_UnwrittenBanner;                // the banner the slot report could not take
   bool m_KeepEarlierReports = false;            // KeepEarlierReports was asked
   // Moves an existing slot report aside (KeepEarlierReports); false when it could not.
   bool MoveEarlierReportAside(const std::string& path, const platform::LocalTime& now);

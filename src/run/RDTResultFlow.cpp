@@ -3,7 +3,8 @@
 // block-information record stored whatever the verdict) and the status shows the verdict with
 // the per-CE block statistics; a drive on other flash code (8- and 16-slot testers only) shows
 // the statistics of its bad-block table in the orange pass state. The slot report the engine
-// wrote is copied into the station's log folder after the checks of the drive and at the end.
+// wrote is copied into the station's log folder after the checks of the drive and at the end
+// (never a report that still holds an earlier test: CopyReportToStationLog).
 #include <array>
 
 #include "device/DevicePaths.h"
@@ -154,9 +155,4 @@ std::uint8_t CSlotTestTask::ShowBadBlockTableStatistics(int slotLayout, std::uin
   SetProgress(kProgressShown);
   WriteTotalTimeLine("Read BBT Info,", startMs);
   return 1;
-}
-
-// The slot report as the engine wrote it (the path it stored), under the station's name.
-void CSlotTestTask::CopyReportToStationLog() {
-  if (m_pDevice) CopyStationLog(m_pDevice->m_ReportFile, m_StationMode);
 }

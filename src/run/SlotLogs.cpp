@@ -121,3 +121,23 @@ bool CSlotTestTask::CopyStationLog(std::string_view sourcePath, int stationIndex
   const std::string copy = StationLogCopyPath(stationIndex);
   return platform::CopyFile(sourcePath, copy, false) || NoteLostRecord(copy);
 }
+
+void CSlotTestTask::CopyReportToStationLog() {
+  if (!m_pDevice) return;
+  if (!m_pDevice->OwnsReport(m_pDevice->m_ReportFile)) {
+    m_StationLogCopyDue = true;
+    return;
+  }
+  CopyStationLog(m_pDevice->m_ReportFile, m_StationMode);
+}
+
+void CSlotTestTask::CopyFailureToStationLog() {
+  m_StationLogCopyDue = false;
+  if (!m_pDevice) return;
+  if (m_pDevice->OwnsReport(m_pDevice->m_ReportFile)) {
+    CopyReportToStationLog();
+    return;
+  }
+  const std::string copy = StationLogCopyPath(m_StationMode);
+  if (!platform::WriteWholeFile(copy, m_pDevice->UnwrittenReportText())) NoteLostRecord(copy);
+}

@@ -154,6 +154,7 @@ void CSlotTestTask::BeginTest() {
   if (m_pProgress) m_pProgress->SetRange(kProgressEmpty, kProgressFull);
   m_StartTimeText = LocalStartTimeText();
   m_StartClock = platform::TickCountMs();
+  m_StationLogCopyDue = false;
   BeginTestRecords();
 }
 

@@ -324,6 +324,7 @@ class CSlotTestTask : public CPoolTask {
   bool m_CountsInSummaryLog = false;   // the task counts its drive in the summary log
   bool m_AutoDetectRound = false;      // the test runs in an auto-detect round (slot logs)
   bool m_VerdictRecorded = false;      // RecordVerdict ran for the test
+  bool m_StationLogCopyDue = false;    // a failure copy waits for the verdict (CopyReportToStationLog)
   // The pass the flow painted, shown once the test's records are written.
   struct PassPainting {
     int state = kSlotPass;
@@ -352,8 +353,15 @@ class CSlotTestTask : public CPoolTask {
   // ending.
   std::uint8_t JudgeRdtResults(int slotLayout, std::uint64_t startMs);
   std::uint8_t ShowBadBlockTableStatistics(int slotLayout, std::uint64_t startMs);
-  // Copies the slot report the engine wrote (the path it stored) into the station's log folder.
+  // The failure copies of the slot report in the station's log folder (SlotLogs.cpp). The
+  // flow's copy is of the report the engine wrote (the path it stored), when the file is this
+  // test's own (CMPDevice::OwnsReport). One that is not still holds an earlier test, perhaps
+  // its PASS, and is never copied: the copy is then due, and made when the verdict is recorded.
   void CopyReportToStationLog();
+  // RecordVerdict's copy for a failure: the report when it is this test's own, else what this
+  // test could not write to it (CMPDevice::UnwrittenReportText), which tells the failure
+  // every record of the drive tells.
+  void CopyFailureToStationLog();
 
   // ---- records of the verdict (VerdictRecords.cpp)
   struct WrittenPassRecords;

@@ -162,8 +162,9 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
   }
   if (verdict == 0) {
     // A pass that lost a record is a failure of the station: its report goes to the station's
-    // log folder as a failure's does, with the fail record that says why.
-    if (withStationLogCopy && m_FailedForLostRecords) CopyStationLog(m_pDevice->m_ReportFile, m_StationMode);
+    // log folder as a failure's does, with the fail record that says why; so does a failure
+    // copy the flow could not make from a report that is not this test's own.
+    if ((withStationLogCopy && m_FailedForLostRecords) || m_StationLogCopyDue) CopyFailureToStationLog();
     return 0;
   }
   const platform::LocalTime endTime = platform::Now();

@@ -53,6 +53,10 @@ bool CMPDevice::ReportUnstarted(const std::string& path) const {
   return std::find(m_UnstartedReports.begin(), m_UnstartedReports.end(), path) != m_UnstartedReports.end();
 }
 
+bool CMPDevice::OwnsReport(const std::string& path) const {
+  return !path.empty() && std::find(m_OwnReports.begin(), m_OwnReports.end(), path) != m_OwnReports.end();
+}
+
 bool CMPDevice::AppendToReport(const std::string& path, std::string_view text, MissingReport missing) {
   if (path.empty() || ReportUnstarted(path)) return false;
   if (m_LogFile.AppendText(path, text) == 0) return true;
@@ -61,6 +65,7 @@ bool CMPDevice::AppendToReport(const std::string& path, std::string_view text, M
     // A line before "START" (or after the report was removed): start the file rather than lose it.
     MakeFolderOf(path);
     if (platform::AppendToFile(path, text, true)) {
+      if (!OwnsReport(path)) m_OwnReports.push_back(path);
       platform::DebugOutput(text);
       return true;
     }
@@ -80,9 +85,14 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
     facts.host = m_ReportName;
     const std::string banner = engine::report::BannerText(facts, now);
     std::erase(m_UnstartedReports, path);
-    if (m_KeepEarlierReports && path == SlotReportPath() && !MoveEarlierReportAside(path, now)) {
-      // The earlier report stays where it is, whole; this run's lines stay out of it.
+    std::erase(m_OwnReports, path);
+    // The earlier report stays where it is, whole; this run's lines stay out of it.
+    const auto unstarted = [&] {
       m_UnstartedReports.push_back(path);
+      if (path == SlotReportPath()) m_UnwrittenBanner = banner;
+    };
+    if (m_KeepEarlierReports && path == SlotReportPath() && !MoveEarlierReportAside(path, now)) {
+      unstarted();
       return;
     }
     // The banner replaces the file, which is then held for the lines that follow. The
@@ -94,11 +104,12 @@ void CMPDevice::WriteLineTo(const std::string& path, std::string_view text, std:
       written = m_LogFile.ReplaceText(path, banner) == 0;
     }
     if (written) {
+      m_OwnReports.push_back(path);
       platform::DebugOutput(banner);
     } else {
       // The file still holds an earlier run (or nothing): this run's lines stay out of it.
       NoteRecordWriteFailure(path);
-      m_UnstartedReports.push_back(path);
+      unstarted();
     }
     return;
   }
@@ -143,11 +154,16 @@ void CMPDevice::WriteTempReportLine(std::string_view text, std::uint8_t plain, s
   WriteLineTo(path.empty() ? TempReportPath() : std::string(path), text, plain);
 }
 
+std::string CMPDevice::FailRecordAt(const platform::LocalTime& time) const {
+  return engine::report::FailRecordText(m_ErrorTag, ErrorTagToCode(m_ErrorTag), m_ErrorMessage, m_SerialNumber,
+                                        m_SlotNumber, time);
+}
+
+std::string CMPDevice::UnwrittenReportText() const { return m_UnwrittenBanner + FailRecordAt(platform::Now()); }
+
 void CMPDevice::WriteFailReport() {
   const platform::LocalTime now = platform::Now();
-  const std::string code = ErrorTagToCode(m_ErrorTag);
-  const std::string record =
-      engine::report::FailRecordText(m_ErrorTag, code, m_ErrorMessage, m_SerialNumber, m_SlotNumber, now);
+  const std::string record = FailRecordAt(now);
   const std::string report = SlotReportPath();
   if (report.empty()) {
     platform::DebugOutput(record);
@@ -156,7 +172,7 @@ void CMPDevice::WriteFailReport() {
   m_ReportFile = report;
   // The copy of the report as it stands at the failure, in the log folder's Fail_Log folder;
   // only a report that holds this run and its fail record is copied.
-  if (AppendToReport(report, record, MissingReport::Start) && !m_LogFolder.empty()) {
+  if (AppendToReport(report, record, MissingReport::Start) && OwnsReport(report) && !m_LogFolder.empty()) {
     const std::string copy = FailLogCopyPath();
     if (!CopyReportToFailLog(report, copy)) NoteRecordWriteFailure(copy);
   }
