@@ -1,9 +1,10 @@
 // A production pass at each of the eleven stations (and the MP station's firmware upgrade) on
-// 24 simulated drives: the production page gives each station's tasks their kind (1, 4 for
-// QC, UpdateFW and RMADBG, 10 for RDTResult), and the kind at the station chooses the flow,
-// which the report's total-time line names. Every drive passes, and its results-list line
-// names its serial number. Every strict limit setting that the Start of the station's pass
-// does not check holds garbage: the flow reads none of them, or its drives would fail here.
+// the template's scenario of 24 simulated drives that the README names for the station: the
+// production page gives each station's tasks their kind (1, 4 for QC, UpdateFW and RMADBG, 10
+// for RDTResult), and the kind at the station chooses the flow, which the report's total-time
+// line names. Every drive passes, and its results-list line names its serial number. Every
+// strict limit setting that the Start of the station's pass does not check holds garbage: the
+// flow reads none of them, or its drives would fail here.
 #include "e2e/StationPassFixture.h"
 #include <algorithm>
 #include <set>
@@ -25,7 +26,7 @@ using e2etest::TemplateScenario;
 
 struct StationPass {
   const char* station;
-  const char* scenarioFile;  // empty: 24 drives on boot code
+  const char* scenarioFile;  // the template's scenario file the drives come from
   const char* timingLine;    // the flow's total-time line
   const char* eraseType = "";  // Debug.ini's erase type, when the station needs one
   const char* name = "";       // the test's name, when not the station's
@@ -47,9 +48,7 @@ std::string SerialField(const std::string& value) {
 class EveryStationThreads : public e2etest::StationPassTest, public ::testing::WithParamInterface<StationPass> {
  protected:
   EveryStationThreads()
-      : StationPassTest(GetParam().station, *GetParam().scenarioFile == '\0'
-                                                 ? pagestest::kTwentyFourDrives
-                                                 : TemplateScenario(GetParam().scenarioFile)) {
+      : StationPassTest(GetParam().station, TemplateScenario(GetParam().scenarioFile)) {
     // The RDT result station's CSV logs of 24 drives only cost time here.
     test.SetKey(".\\param.ini", "Options", "save_RDT_log", "0");
     if (*GetParam().eraseType != '\0') {
@@ -108,20 +107,20 @@ TEST_P(EveryStationThreads, TwentyFourDrivesPassByTheFlowOfTheirKind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Stations, EveryStationThreads,
-    ::testing::Values(StationPass{"EraseAll", "", "Erase Progress OK,"},      // kind 1: erase
-                      StationPass{"RDT", "", "RDT PreTest OK,"},              // kind 1: RDT pretest
+    ::testing::Values(StationPass{"EraseAll", "Default.ini", "Erase Progress OK,"},  // kind 1: erase
+                      StationPass{"RDT", "Default.ini", "RDT PreTest OK,"},  // kind 1: RDT pretest
                       StationPass{"RDTResult", "RdtResults.ini", "Read RDT Log,"},  // kind 10: RDT result
-                      StationPass{"MP", "", "MP PreTest Process"},            // kind 1: MP
-                      StationPass{"EraseMP", "", "MP PreTest Process"},       // kind 1: MP
+                      StationPass{"MP", "Default.ini", "MP PreTest Process"},  // kind 1: MP
+                      StationPass{"EraseMP", "Default.ini", "MP PreTest Process"},  // kind 1: MP
                       StationPass{"QC", "ProgrammedAtMp.ini", "QC Process"},  // kind 4: QC
                       StationPass{"UpdateFW", "ProgrammedAtMp.ini", "Upgrade  Firmware"},  // kind 4: ISP rewrite
-                      StationPass{"ReRDT", "", "RDT PreTest OK,"},            // kind 1: RDT pretest
+                      StationPass{"ReRDT", "Default.ini", "RDT PreTest OK,"},  // kind 1: RDT pretest
                       // Drives back from the RDT on its firmware and on the MP firmware (among
                       // boot and burner code): code from flash restarts into boot code only
                       // after an erase, which the station's own erase type (1) does not run.
                       StationPass{"ReRDT", "MixedCodes.ini", "RDT PreTest OK,", "9", "ReRDTOfDrivesOnFlashCode"},
-                      StationPass{"SortMP", "", "MP PreTest Process"},        // kind 1: MP
-                      StationPass{"SortRDT", "", "RDT PreTest OK,"},          // kind 1: RDT pretest
+                      StationPass{"SortMP", "Default.ini", "MP PreTest Process"},  // kind 1: MP
+                      StationPass{"SortRDT", "Default.ini", "RDT PreTest OK,"},  // kind 1: RDT pretest
                       StationPass{"RMADBG", "ProgrammedAtMp.ini", "Read RMA DBG Info"},  // kind 4: RMA read
                       StationPass{"MP", "ProgrammedAtMp.ini", "Upgrade  Firmware", "", "", true}),  // kind 1: upgrade
     [](const ::testing::TestParamInfo<StationPass>& info) { return NameOf(info.param); });

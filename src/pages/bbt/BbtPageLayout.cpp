@@ -6,13 +6,14 @@ using ui::ControlKind;
 using ui::DialogItem;
 namespace ids = bbt_ids;
 
+// The page is 620 dialog units wide (1240 pixels), whole on a 1280-pixel screen.
 // One row of controls in the top band (25 dialog units, the 50 pixels above the list box).
 constexpr int kRowTop = 5;
 constexpr int kRowHeight = 14;
 constexpr int kButtonWidth = 50;
 
 ui::DialogTemplate MakeTemplate() {
-  ui::DialogTemplate page{ids::kTemplate, "Dialog", 647, 163, ui::DialogFont{}, {}};
+  ui::DialogTemplate page{ids::kTemplate, "Dialog", 620, 163, ui::DialogFont{}, {}};
   auto& items = page.items;
   items.push_back(DialogItem{ids::kDiskLabel, ControlKind::Static, "Disk :", 5, kRowTop + 3, 24, 10, ui::SS_RIGHT});
   items.push_back(DialogItem{ids::kDisk, ControlKind::ComboBox, "", 31, kRowTop, 40, 150,
@@ -25,10 +26,10 @@ ui::DialogTemplate MakeTemplate() {
   }
   items.push_back(DialogItem{ids::kTvBbt, ControlKind::Button, "TV BBT", 298, kRowTop + 2, 42, 10,
                              ui::BS_AUTOCHECKBOX | ui::WS_TABSTOP});
-  items.push_back(DialogItem{ids::kStatus, ControlKind::Edit, "", 344, kRowTop, 216, kRowHeight,
+  items.push_back(DialogItem{ids::kStatus, ControlKind::Edit, "", 344, kRowTop, 200, kRowHeight,
                              ui::ES_AUTOHSCROLL | ui::ES_READONLY | ui::WS_BORDER});
-  items.push_back(DialogItem{ids::kProgress, ControlKind::ProgressCtrl, "", 566, kRowTop, 76, kRowHeight, ui::WS_BORDER});
-  items.push_back(DialogItem{ids::kFileLines, ControlKind::ListBox, "", 5, 25, 637, 133,
+  items.push_back(DialogItem{ids::kProgress, ControlKind::ProgressCtrl, "", 550, kRowTop, 66, kRowHeight, ui::WS_BORDER});
+  items.push_back(DialogItem{ids::kFileLines, ControlKind::ListBox, "", 5, 25, 610, 133,
                              ui::WS_VSCROLL | ui::WS_HSCROLL | ui::WS_BORDER | ui::WS_TABSTOP});
   return page;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The bad-block-table page's dialog template (dialog 327, 647 x 163 dialog units): along the
+// The bad-block-table page's dialog template (dialog 327, 620 x 163 dialog units): along the
 // top, the "Disk :" label and drop-down, the Get BBT, Write BBT, Erase All and Open file
 // buttons, the "TV BBT" check box, the status box and the progress bar; below them the list box
 // of the bad-block text file, which the page lays out over the rest of its client area.

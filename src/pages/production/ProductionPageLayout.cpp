@@ -10,13 +10,14 @@ using ui::ControlKind;
 using ui::DialogItem;
 namespace ids = production_ids;
 
-constexpr int kGroupWidth = 94;
-constexpr int kGroupPitchX = 98;
+// Six groups across fit a 1024-pixel screen: 492 dialog units are 984 pixels.
+constexpr int kGroupWidth = 78;
+constexpr int kGroupPitchX = 82;
 constexpr int kGroupPitchY = 64;
 constexpr int kGridTop = 48;
 
 ui::DialogTemplate MakeTemplate() {
-  ui::DialogTemplate page{ids::kTemplate, "Production", 596, 302, ui::DialogFont{}, {}};
+  ui::DialogTemplate page{ids::kTemplate, "Production", 496, 302, ui::DialogFont{}, {}};
   auto& items = page.items;
   items.push_back(DialogItem{ids::kScan, ControlKind::Button, "Scan", 4, 4, 50, 16, ui::BS_PUSHBUTTON | ui::WS_TABSTOP});
   items.push_back(DialogItem{ids::kStart, ControlKind::Button, "Start", 58, 4, 50, 16, ui::BS_PUSHBUTTON | ui::WS_TABSTOP});
@@ -25,8 +26,8 @@ ui::DialogTemplate MakeTemplate() {
                              ui::CBS_DROPDOWNLIST | ui::CBS_SORT | ui::WS_VSCROLL | ui::WS_TABSTOP});
   items.push_back(DialogItem{ids::kElapsedLabel, ControlKind::Static, "Time :", 356, 7, 34, 10, ui::SS_RIGHT});
   items.push_back(DialogItem{ids::kElapsed, ControlKind::Static, "00:00:00", 392, 7, 60, 10, ui::SS_LEFT});
-  items.push_back(DialogItem{ids::kRunOptions, ControlKind::Static, "", 4, 24, 588, 10, ui::SS_LEFT});
-  items.push_back(DialogItem{ids::kScanStatus, ControlKind::Static, "", 4, 35, 588, 10, ui::SS_LEFT});
+  items.push_back(DialogItem{ids::kRunOptions, ControlKind::Static, "", 4, 24, 488, 10, ui::SS_LEFT});
+  items.push_back(DialogItem{ids::kScanStatus, ControlKind::Static, "", 4, 35, 488, 10, ui::SS_LEFT});
   for (int port = 1; port <= 24; ++port) {
     const int x = 4 + ((port - 1) % kPortColumns) * kGroupPitchX;
     const int y = kGridTop + ((port - 1) / kPortColumns) * kGroupPitchY;

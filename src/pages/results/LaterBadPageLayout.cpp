@@ -68,7 +68,7 @@ constexpr int kValueBoxes[] = {ids::kEraseFail,   ids::kProgramFail,    ids::kRe
                                ids::kMaxBad,      ids::kSpareBlock,     ids::kCeMapBox,   ids::kBbSource};
 
 ui::DialogTemplate MakeTemplate() {
-  ui::DialogTemplate page{ids::kTemplate, "Dialog", 701, 380, ui::DialogFont{}, {}};
+  ui::DialogTemplate page{ids::kTemplate, "Dialog", kResultPageWidth, kResultPageHeight, ui::DialogFont{}, {}};
   AddResultPageTopArea(page.items, kLaterBadPageSetup);
   result_items::Items items(page.items);
   for (const ValueColumn& column : kValueColumns) {

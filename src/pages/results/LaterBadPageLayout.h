@@ -1,5 +1,5 @@
 #pragma once
-// The later-bad result page's dialog template (326, 701 x 380 dialog units, "System" 10): the
+// The later-bad result page's dialog template (326, 620 x 380 dialog units, "System" 10): the
 // "Disk :" choice, Show Result, Open File, Load Data and Block Map, the bad-block limit, the
 // status box and progress bar, five columns of value boxes, the six result lists with their
 // labels and count boxes (placed by LayoutBadBlockSummary) and the hidden list of report

@@ -60,7 +60,7 @@ constexpr BoxRole kBoxes[] = {
 };
 
 ui::DialogTemplate MakeTemplate() {
-  ui::DialogTemplate page{ids::kTemplate, "RDT Result", 701, 380, ui::DialogFont{}, {}};
+  ui::DialogTemplate page{ids::kTemplate, "RDT Result", kResultPageWidth, kResultPageHeight, ui::DialogFont{}, {}};
   AddResultPageTopArea(page.items, kRdtPageSetup);
   result_items::Items items(page.items);
   for (const BoxRole& box : kBoxes) {

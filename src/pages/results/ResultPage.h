@@ -59,6 +59,12 @@ struct ResultPageSetup {
   int sortableLists[2];
 };
 
+// The size of both pages' templates in dialog units: the top area ends at 581 (the last column
+// of value boxes), and 620 units (1240 pixels) leave the page whole on a 1280-pixel screen; the
+// lists fill whatever room the page is given.
+inline constexpr int kResultPageWidth = 620;
+inline constexpr int kResultPageHeight = 380;
+
 // The template items both pages have alike: "Disk :" and its list, Show Result, Open File,
 // Load Data and Block Map, the bad-block limit, the status box with its label and the
 // progress bar, at the places both pages use.

@@ -108,12 +108,15 @@ class DrawnWidget : public QWidget {
           painter.fillRect(rect, ToQColor(command.color));
           break;
         case ui::DrawCommand::Kind::Text: {
-          painter.setFont(ToQFont(command.font, font()));
+          // A line too wide for its place takes a smaller font; only what does not fit at the
+          // smallest is cut.
+          const QString whole = FromStation(command.text);
+          painter.setFont(FontFittingWidth(ToQFont(command.font, font()), whole, rect.width()));
           painter.setPen(ToQColor(command.color));
           const Qt::Alignment align = command.align == ui::HorizontalAlign::Left    ? Qt::AlignLeft
                                       : command.align == ui::HorizontalAlign::Right ? Qt::AlignRight
                                                                                     : Qt::AlignHCenter;
-          const QString text = painter.fontMetrics().elidedText(FromStation(command.text), Qt::ElideRight, rect.width());
+          const QString text = painter.fontMetrics().elidedText(whole, Qt::ElideRight, rect.width());
           painter.drawText(rect, align | Qt::AlignVCenter, text);
           break;
         }
