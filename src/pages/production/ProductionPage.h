@@ -9,8 +9,9 @@
 //    drive is touched, while the chosen parameter file is not the working copy or a limit
 //    setting that the station's flow reads would fail every drive; clears Configuration\Temp,
 //    sets every port state idle, disables Start, Scan and the choices, starts the one-second
-//    timer, creates the 24 per-port locks, makes the log folder and the work-order file,
-//    creates the pool with one worker per mapped and selected port and makes one task per port
+//    timer, creates the 24 per-port locks, makes the log folder and the work-order file
+//    (refusing the pass when a folder of its records takes no data or its disk has no room
+//    for it, RecordRoom.h), creates the pool with one worker per mapped and selected port and makes one task per port
 //    with the kind the station gives;
 //  - a helper thread posts the tasks (100 ms apart) and shuts the pool down, which returns once
 //    every task has run, while the UI thread keeps pumping its messages;
