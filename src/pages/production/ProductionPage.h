@@ -113,8 +113,8 @@ class CProductionPage : public ui::CPropertyPage {
   std::string DescribePortMapping() const;
   void ShowElapsed();
   void WatchDisks();
-  // A record that still says Pass for a drive whose cell shows a failure (a take-back the disk
-  // refused, run/VerdictRecords.h) is written first; while one cannot be, no pass starts and
+  // A record that still says Pass for a drive whose cell shows a failure, or a drive's count
+  // the summary log refused (owed, run/VerdictRecords.h), is written first; while one cannot be, no pass starts and
   // the operator is told which file and which drive. True when the pass may start.
   bool OwedTakeBacksWritten();
   // On closing: such records are written if they can be; the operator is told of those that
