@@ -13,6 +13,10 @@ namespace {
 
 constexpr const char* kProbeName = "~RecordCheck.tmp";
 
+// What a file system needs besides the records' bytes: its own entries and blocks, and the
+// bytes other programs write while the pass runs.
+constexpr std::uint64_t kRecordRoomReserve = 4u << 20;
+
 // The probe's data: as large as the largest block a file system gives a file, and bytes that
 // no compressing file system can store in less.
 const std::string& ProbeBytes() {

@@ -2,9 +2,9 @@
 // Whether the folders of a pass's records can take what the pass writes there, before any
 // drive is touched: each folder (made when missing) takes a block of real data that is synced
 // to the disk, and the file system that holds it has room left for what the pass writes to
-// all of its folders on it at most, with a reserve. A full disk still takes an empty file (a
+// all of its folders on it at most, and 4 MB more. A full disk still takes an empty file (a
 // name needs no data block), and an almost full one takes a block but not a pass: the probe
-// finds what the room reported cannot show (a quota, a read-only or refusing file system), the
+// finds what the room reported cannot show (a quota used up, a file system that refuses data), the
 // room finds what one block cannot. A file system that reports no size is judged by the probe.
 #include <cstdint>
 #include <string>
@@ -18,10 +18,6 @@ struct RecordFolder {
   std::vector<std::string> replaced;  // files the pass replaces whole there: while one is
                                       // replaced its old and new bytes are both on the disk
 };
-
-// What the file system keeps besides the records' bytes: its own entries and blocks, and
-// the bytes other programs write while the pass runs.
-inline constexpr std::uint64_t kRecordRoomReserve = 4u << 20;
 
 // The operator's message for a record that cannot be written, with the reason.
 std::string CannotRecordText(std::string_view path, std::string_view reason);
