@@ -4,8 +4,9 @@
 // to the disk, and the file system that holds it has room left for what the pass writes to
 // all of its folders on it at most, and 4 MB more. A full disk still takes an empty file (a
 // name needs no data block), and an almost full one takes a block but not a pass: the probe
-// finds what the room reported cannot show (a quota used up, a file system that refuses data), the
-// room finds what one block cannot. A file system that reports no size is judged by the probe.
+// finds what the room reported cannot show (a quota used up, a file system that refuses
+// data), the room finds what one block cannot. A file system that reports no size is judged
+// by the probe.
 #include <cstdint>
 #include <string>
 #include <string_view>
