@@ -21,6 +21,7 @@ struct Registry {
   std::vector<ArmedFault> faults;
   std::atomic<bool> armed{false};
   std::atomic<unsigned> strikes{0};
+  std::optional<std::uint64_t> available;  // the room every file system reports
 };
 
 Registry& Faults() {
@@ -37,17 +38,25 @@ void ArmFileFault(const FileFault& fault) {
   registry.armed.store(true);
 }
 
+void ArmSpaceFault(std::uint64_t available) {
+  Registry& registry = Faults();
+  std::lock_guard guard(registry.lock);
+  registry.available = available;
+  registry.armed.store(true);
+}
+
 void DisarmFileFaults() {
   Registry& registry = Faults();
   std::lock_guard guard(registry.lock);
   registry.faults.clear();
+  registry.available.reset();
   registry.armed.store(false);
   registry.strikes.store(0);
 }
 
 unsigned FileFaultStrikes() { return Faults().strikes.load(); }
 
-int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind) {
+int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind, bool carriesData) {
   Registry& registry = Faults();
   if (!registry.armed.load(std::memory_order_acquire)) return 0;
   const std::string name = target.filename().string();
@@ -55,6 +64,7 @@ int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind) {
   for (ArmedFault& armed : registry.faults) {
     const FileFault& fault = armed.fault;
     if ((fault.kinds & kind) == 0 || !WildcardMatchesNoCase(fault.namePattern, name)) continue;
+    if (!carriesData && FaultStrikesAfterPartialWrite(fault.error)) continue;
     if (armed.seen++ < fault.skip) return 0;
     if (fault.times != 0 && armed.struck >= fault.times) continue;
     ++armed.struck;
@@ -62,6 +72,13 @@ int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind) {
     return fault.error;
   }
   return 0;
+}
+
+std::optional<std::uint64_t> SpaceFault() {
+  Registry& registry = Faults();
+  if (!registry.armed.load(std::memory_order_acquire)) return std::nullopt;
+  std::lock_guard guard(registry.lock);
+  return registry.available;
 }
 
 bool FaultStrikesBeforeOpening(int error) { return error == EROFS || error == EACCES || error == EPERM; }

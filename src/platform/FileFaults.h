@@ -3,14 +3,18 @@
 // write to the files whose name matches a pattern; from then on the file helpers of Files.h
 // fail those writes as the system would:
 //  - EROFS, EACCES and EPERM strike before anything is created or opened for writing;
-//  - ENOSPC, EDQUOT and EFBIG strike after part of the data reached the file (a full disk);
+//  - ENOSPC, EDQUOT and EFBIG strike after part of the data reached the file (a full disk),
+//    and only a write that carries data: a full disk still takes an empty file (a name needs
+//    no data block);
 //  - any other error strikes on the write itself, before any data.
 // Everything above the file helpers (profile writes, log appends, copies, the station's
-// records) sees an ordinary failure with that errno. Nothing is armed unless a test arms it;
-// an unarmed seam costs one atomic load per write.
+// records) sees an ordinary failure with that errno. A test may also make every file system
+// report little room left (FreeDiskSpace), as a nearly full disk does. Nothing is armed
+// unless a test arms it; an unarmed seam costs one atomic load per write.
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -34,7 +38,9 @@ struct FileFault {
 
 // Adds a fault (several may be armed at once; the first that matches a write strikes).
 void ArmFileFault(const FileFault& fault);
-// Removes every fault and sets the strike count back to 0.
+// From now on every file system reports `available` bytes left for the calling user.
+void ArmSpaceFault(std::uint64_t available);
+// Removes every fault (the space fault too) and sets the strike count back to 0.
 void DisarmFileFaults();
 // Writes failed by armed faults since they were last disarmed.
 unsigned FileFaultStrikes();
@@ -49,7 +55,10 @@ class ScopedFileFault {
 };
 
 // For the file helpers: the errno with which this write of `target` must fail, or 0.
-int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind);
+// carriesData: the write puts at least one byte into the file (see the full disk above).
+int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind, bool carriesData = true);
+// For FreeDiskSpace: the room an armed space fault reports, or nothing.
+std::optional<std::uint64_t> SpaceFault();
 // When the fault's errno strikes (see above).
 bool FaultStrikesBeforeOpening(int error);
 bool FaultStrikesAfterPartialWrite(int error);

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -278,8 +279,9 @@ bool NameUnnamedFile(int fd, const fs::path& path) {
 // what happens on a file system without unnamed files.
 class TemporaryFile {
  public:
-  TemporaryFile(const fs::path& target, FileWriteKind kind)
-      : m_target(target), m_path(TemporaryPathBeside(target)), m_fault(FileFaultFor(target, kind)) {
+  // carriesData: at least one byte is to be written (a full disk takes an empty file).
+  TemporaryFile(const fs::path& target, FileWriteKind kind, bool carriesData)
+      : m_target(target), m_path(TemporaryPathBeside(target)), m_fault(FileFaultFor(target, kind, carriesData)) {
     if (FaultStrikesBeforeOpening(m_fault)) {
       FailWithFault(m_fault, m_target);
       return;
@@ -369,7 +371,7 @@ bool CopyNative(const fs::path& source, const fs::path& target, bool failIfExist
 
   FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.Valid()) return FailErrno(source);
-  TemporaryFile temporary(target, kWriteCopy);
+  TemporaryFile temporary(target, kWriteCopy, sourceInfo.st_size > 0);
   if (!temporary.Valid()) return false;
   char buffer[64 * 1024];
   for (;;) {
@@ -505,6 +507,23 @@ std::optional<std::uint64_t> FileSize(std::string_view path) {
     return std::nullopt;
   }
   return info->size;
+}
+
+std::optional<DiskSpace> FreeDiskSpace(std::string_view folder) {
+  const fs::path native = Native(folder);
+  if (native.empty()) return std::nullopt;
+  struct stat info {};
+  struct statvfs room {};
+  if (::stat(native.c_str(), &info) != 0 || ::statvfs(native.c_str(), &room) != 0) {
+    FailErrno(native);
+    return std::nullopt;
+  }
+  Succeed();
+  if (const std::optional<std::uint64_t> reported = SpaceFault()) {
+    return DiskSpace{*reported, static_cast<std::uint64_t>(info.st_dev)};
+  }
+  if (room.f_blocks == 0) return std::nullopt;
+  return DiskSpace{static_cast<std::uint64_t>(room.f_bavail) * room.f_frsize, static_cast<std::uint64_t>(info.st_dev)};
 }
 
 std::optional<std::uint32_t> FileAttributes(std::string_view path) {
@@ -737,7 +756,7 @@ bool AppendToOpenFile(int fd, const fs::path& native, const struct stat& before,
 bool AppendToFile(std::string_view path, std::string_view bytes, bool createIfMissing) {
   const fs::path native = Native(path);
   if (native.empty()) return false;
-  const int fault = FileFaultFor(native, kWriteAppend);
+  const int fault = FileFaultFor(native, kWriteAppend, !bytes.empty());
   if (FaultStrikesBeforeOpening(fault)) return FailWithFault(fault, native);
   FileDescriptor file(::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
   bool created = false;
@@ -790,7 +809,7 @@ bool AppendFile::OpenNative() {
 
 bool AppendFile::Append(std::string_view bytes) {
   if (m_native.empty()) return Fail(kErrorPathNotFound);
-  const int fault = FileFaultFor(m_native, kWriteAppend);
+  const int fault = FileFaultFor(m_native, kWriteAppend, !bytes.empty());
   if (FaultStrikesBeforeOpening(fault)) return FailWithFault(fault, m_native);
   struct stat held {};
   // A file no name leads to any more (removed, or replaced by a rename): open the path again.
@@ -814,7 +833,7 @@ bool ReplaceFile(const fs::path& native, std::string_view bytes, FileDescriptor*
     return Fail(kErrorAccessDenied);
   }
   if (exists && S_ISLNK(existing.st_mode)) exists = ::stat(native.c_str(), &existing) == 0;
-  TemporaryFile temporary(native, kWriteReplace);
+  TemporaryFile temporary(native, kWriteReplace, !bytes.empty());
   if (!temporary.Valid() || !temporary.Write(bytes)) return false;
   if (exists) ::fchmod(temporary.Fd(), existing.st_mode & 07777);
   return temporary.Publish(false, kErrorAlreadyExists, kept);

@@ -41,6 +41,17 @@ std::optional<std::uint32_t> FileAttributes(std::string_view path);
 bool SetReadOnly(std::string_view path, bool readOnly);
 bool SetModifiedTime(std::string_view path, std::int64_t secondsSince1970);
 
+// The room left on the file system that holds a folder (as GetDiskFreeSpaceEx tells it): the
+// bytes an ordinary user may still write there (the blocks kept for the system's own user
+// not counted), and which file system it is, so that folders on one file system share its
+// room. Nothing, with the failure left, when the folder cannot be asked; nothing, and no
+// failure, when its file system reports no size (some virtual and network file systems).
+struct DiskSpace {
+  std::uint64_t available = 0;
+  std::uint64_t fileSystem = 0;  // the file system's device number
+};
+std::optional<DiskSpace> FreeDiskSpace(std::string_view folder);
+
 // Copies a file; with failIfExists an existing target makes it fail. The copy goes to a
 // temporary file first, so a failed copy never leaves half a target. As on Windows the copy
 // keeps the source's attributes and time of last change, and a read-only target or a

@@ -14,6 +14,15 @@ std::string BlockInfoFolder() { return GetModuleFolder() + "\\Configuration\\Tem
 
 std::string BlockInfoFilePath(int port) { return BlockInfoFolder() + platform::Format("#%d.bin", port); }
 
+int MostBlockInfoRecords(SlotFlow flow) {
+  switch (flow) {
+    case SlotFlow::MP: return 3;
+    case SlotFlow::RDT:
+    case SlotFlow::RDTResult: return 1;
+    default: return 0;
+  }
+}
+
 std::vector<BlockInfoRecord> ReadBlockInfoRecords(const std::string& path) {
   std::vector<BlockInfoRecord> records;
   const std::optional<std::string> contents = platform::ReadWholeFile(path);

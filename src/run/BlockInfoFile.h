@@ -7,11 +7,16 @@
 #include <vector>
 
 #include "engine/BlockInfoRecord.h"
+#include "run/FlowDispatch.h"
 
 // "<program folder>\Configuration\Temp\"
 std::string BlockInfoFolder();
 // "<program folder>\Configuration\Temp\#<port>.bin"
 std::string BlockInfoFilePath(int port);
+
+// The most records a drive's run of the flow stores: the MP flow's RDT judgement and its two
+// scans, the RDT pretest's scan, the RDT result station's judgement; no other flow stores one.
+int MostBlockInfoRecords(SlotFlow flow);
 
 // Every whole record of the file, in file order; empty when it cannot be read.
 std::vector<BlockInfoRecord> ReadBlockInfoRecords(const std::string& path);

@@ -374,6 +374,10 @@ class CSlotTestTask : public CPoolTask {
   void TakeBackRecord(RecordTakeBack takeBack);
   // The drive's verdict added to the summary log, with the given end time.
   bool AddDriveToSummaryLog(std::uint8_t verdict, const platform::LocalTime& endTime);
+  // The drive's count that the summary log refused, once the cell shows the lost-records
+  // failure: written now or owed as a take-back is (VerdictRecords.h), so that the log counts
+  // the cell once space is back.
+  void OweSummaryLogCount();
   // The slot report and its END (not yet in the report) copied into the station's log
   // folder; the copy's path, or "" (noted as a lost record) when it could not be written.
   std::string CopyReportWithEndToStationLog(const platform::LocalTime& endTime);

@@ -95,14 +95,14 @@ std::vector<std::string> OwedTakeBackLines() {
 }
 
 std::string OwedTakeBacksStartText() {
-  return "The pass does not start: a record still says Pass for a drive that failed, and it cannot be corrected "
-         "yet. Make room on the disk, then press Start again." +
+  return "The pass does not start: a record of a drive that failed is still wrong (it says Pass, or lacks the "
+         "drive's count), and it cannot be corrected yet. Make room on the disk, then press Start again." +
          JoinedLines(OwedTakeBackLines());
 }
 
 std::string OwedTakeBacksClosingText() {
-  return "These records still say Pass for drives that failed, and could not be corrected; each of these drives "
-         "failed:" +
+  return "These records of drives that failed are still wrong (they say Pass, or lack the drive's count), and could "
+         "not be corrected; each of these drives failed:" +
          JoinedLines(OwedTakeBackLines());
 }
 
@@ -151,7 +151,9 @@ std::uint8_t CSlotTestTask::RecordVerdict(std::uint8_t verdict, bool withStation
       recorded(written.slotLogs, UpdateTotalLogs(verdict != 0 ? SlotLogChange::Pass : SlotLogChange::Fail, now));
     }
     if ((m_AutoDetectRound || m_CountsInSummaryLog) && counted) {
-      recorded(written.summaryLog, AddDriveToSummaryLog(verdict, now));
+      const bool countWritten = AddDriveToSummaryLog(verdict, now);
+      recorded(written.summaryLog, countWritten);
+      if (!countWritten) OweSummaryLogCount();
     }
     if (!m_AutoDetectRound && m_StationMode != kStationEraseAll) {
       recorded(written.resultsList, WriteResultsList(verdict));
@@ -227,6 +229,14 @@ bool CSlotTestTask::AddDriveToSummaryLog(std::uint8_t verdict, const platform::L
   const PortOutcome outcome{m_PortNumber, verdict != 0 ? kPortPass : kPortFail,
                             verdict != 0 ? std::string("0_00") : m_ErrorTag};
   return AddToSummaryLog(m_LogFolder, {outcome}, endTime) || NoteLostRecord(SummaryLogPath(m_LogFolder));
+}
+
+void CSlotTestTask::OweSummaryLogCount() {
+  // The cell shows the lost-records failure now (FailTakingBack): that is what is counted.
+  TakeBackRecord({SummaryLogPath(m_LogFolder), "still lacks the drive's count",
+                  [folder = m_LogFolder, port = m_PortNumber, tag = m_ErrorTag] {
+                    return AddToSummaryLog(folder, {{port, kPortFail, tag}}, platform::Now());
+                  }});
 }
 
 std::string CSlotTestTask::CopyReportWithEndToStationLog(const platform::LocalTime& endTime) {

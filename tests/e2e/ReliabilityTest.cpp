@@ -196,13 +196,15 @@ TEST_F(ReliabilityThreads, ATakeBackTheDiskRefusedIsWrittenAndTheSummaryCountsTh
   EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
 }
 
-// A take-back still owed after the pass: Start does not start a pass and names the file and
-// the drive; closing names them too; once space is back, Start writes it and starts.
+// A take-back still owed after the pass, and the counts the summary log refused: Start does not
+// start a pass and names the file and the drives; closing names them too; once space is back,
+// Start writes them and starts, and the summary log counts every cell once.
 TEST_F(ReliabilityThreads, StartWaitsForATakeBackTheDiskStillRefuses) {
   test.SetKey(".\\Configuration\\System\\MPToolSetting.ini", "General Info", "TestStation", "MP");
   PressStartAndWait();
   const std::string summaryLog = page->LogFolder() + "\\_Summary.log";
-  // Only the first count of the pass reaches the summary log; its take-back is refused too.
+  // Only the first count of the pass reaches the summary log; its take-back and the other
+  // drives' counts are refused.
   platform::ArmFileFault({"WO_*", platform::kWriteAny, ENOSPC});
   platform::ArmFileFault({"_Summary.log", platform::kWriteReplace, ENOSPC, 1});
   PressStartAndWait();
@@ -213,9 +215,11 @@ TEST_F(ReliabilityThreads, StartWaitsForATakeBackTheDiskStillRefuses) {
   ASSERT_EQ(test.host.MessageBoxes().size(), boxes + 1);
   const std::string told = test.host.MessageBoxes().back().text;
   const std::string owed = ": " + platform::ToNativePath(summaryLog).string() + " still counts the drive as a pass";
+  const std::string count = ": " + platform::ToNativePath(summaryLog).string() + " still lacks the drive's count";
   EXPECT_EQ(told.rfind("The pass does not start: ", 0), 0u) << told;
   EXPECT_NE(told.find("\r\nPort "), std::string::npos) << told;
   EXPECT_NE(told.find(owed), std::string::npos) << told;
+  EXPECT_NE(told.find(count), std::string::npos) << told;
   // Closing names the record as well.
   EXPECT_TRUE(page->OnQueryCancel());
   ASSERT_EQ(test.host.MessageBoxes().size(), boxes + 2);
@@ -223,7 +227,8 @@ TEST_F(ReliabilityThreads, StartWaitsForATakeBackTheDiskStillRefuses) {
   platform::DisarmFileFaults();
   PressStartAndWait();
   EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "Pass", 0), 48);
-  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 1);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "Results", "TotalErrorCount", 0), 24);
+  EXPECT_EQ(platform::ReadProfileInt(summaryLog, "ErrorList", "A_W01", 0), 24);
   EXPECT_TRUE(page->OnQueryCancel());
   EXPECT_EQ(test.host.MessageBoxes().size(), boxes + 2);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,8 +16,10 @@
 #include <string>
 
 #include "ProductionPageFixture.h"
+#include "device/StationHelpers.h"
 #include "pages/production/ProductionPageLayout.h"
 #include "pages/production/RunFiles.h"
+#include "platform/FileFaults.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
@@ -71,6 +74,36 @@ TEST_F(PassStart, AStationSettingThatNamesNoStationStartsNoPass) {
               0u)
         << page.GetDlgItemText(production_ids::kRunOptions);
     EXPECT_EQ(PressStartAndBeRefused(), refused.problem + "; the pass does not start.");
+  }
+}
+
+// The day's work-order file is there (no write at Start needs a byte of data) and the disk of
+// the records is full: it still makes folders and empty files, but takes no data - or it has
+// less room left than a pass of the station's drives writes. Start names the log folder, the
+// first the records go to, and the reason.
+TEST_F(PassStart, ADiskWithoutRoomForThePassStartsNoPass) {
+  const struct {
+    const char* name;
+    std::function<void()> fill;
+    std::string reason;
+  } cases[] = {
+      {"full", [] { platform::ArmFileFault({"*", platform::kWriteAny & ~platform::kWriteFolder, ENOSPC}); },
+       "No space left on device): "},
+      {"nearly full", [] { platform::ArmSpaceFault(8u << 20); },
+       "No space left on device: 8.0 MB left, and a pass of 24 drives needs "},
+  };
+  SetStation("MP");
+  const std::string logFolder = LogFolderText("MP");
+  ASSERT_NE(MakeDirectoryPath(logFolder), 0);
+  ASSERT_FALSE(PrepareWorkOrderFile(logFolder).empty());
+  Open();
+  for (const auto& refused : cases) {
+    SCOPED_TRACE(refused.name);
+    refused.fill();
+    const std::string told = PressStartAndBeRefused();
+    platform::DisarmFileFaults();
+    EXPECT_EQ(told.rfind(Native(logFolder) + " cannot be written (" + refused.reason, 0), 0u) << told;
+    EXPECT_TRUE(told.ends_with(": the pass does not start, and no drive is touched.")) << told;
   }
 }
 

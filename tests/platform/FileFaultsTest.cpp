@@ -103,6 +103,30 @@ TEST_F(FileFaults, SkipAndTimesChooseWhichWritesFail) {
   EXPECT_EQ(platform::FileFaultStrikes(), 1u);
 }
 
+// A full disk (or a full quota, or a file at its size limit) refuses data, not names: an empty
+// file is still made, an empty append or copy still succeeds, and no strike is spent on them.
+// A read-only file system refuses the empty file too.
+TEST_F(FileFaults, AFullDiskTakesAnEmptyFileButNoData) {
+  station.WriteFile("logs/empty.log", "");
+  const struct {
+    int error;
+    bool takesEmptyFile;
+  } cases[] = {{ENOSPC, true}, {EDQUOT, true}, {EFBIG, true}, {EROFS, false}};
+  for (const auto& disk : cases) {
+    SCOPED_TRACE(platform::ErrnoText(disk.error));
+    platform::ScopedFileFault fault({"*", platform::kWriteAny, disk.error});
+    EXPECT_EQ(platform::WriteWholeFile(".\\logs\\new.log", ""), disk.takesEmptyFile);
+    EXPECT_EQ(platform::AppendToFile(".\\logs\\a.log", "", false), disk.takesEmptyFile);
+    EXPECT_EQ(platform::CopyFile(".\\logs\\empty.log", ".\\logs\\copy.log", false), disk.takesEmptyFile);
+    EXPECT_FALSE(platform::AppendToFile(".\\logs\\a.log", "data\r\n", false));
+    EXPECT_EQ(platform::LastFileErrno(), disk.error);
+    EXPECT_EQ(platform::FileFaultStrikes(), disk.takesEmptyFile ? 1u : 4u);
+    EXPECT_EQ(station.ReadFile("logs/a.log"), "earlier\r\n");
+    std::filesystem::remove(station.Folder() / "logs" / "new.log");
+    std::filesystem::remove(station.Folder() / "logs" / "copy.log");
+  }
+}
+
 TEST_F(FileFaults, ProfileWritesFailWholeAndSayWhy) {
   station.WriteFile("logs/Total.log", "[Total Results]\r\nTotal=4\r\n");
   const platform::ProfileValue values[] = {

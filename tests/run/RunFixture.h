@@ -20,6 +20,7 @@
 #include "platform/Profile.h"
 #include "run/RunGlobals.h"
 #include "run/SlotTestTask.h"
+#include "run/VerdictRecords.h"
 #include "sim/FaultInjector.h"
 #include "sim/SimDrive.h"
 #include "sim/SimStation.h"
@@ -105,6 +106,7 @@ class RunTest : public ::testing::Test {
     g_WorkFolder.Set("");
     ResetPortStates();
     platform::SetFixedLocalTime(std::nullopt);
+    ForgetOwedTakeBacks();  // what a test's refused records owe stays with that test
   }
 
   // A board of `slots` slots, each with a drive of the profile except the empty ones.

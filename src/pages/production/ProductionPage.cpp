@@ -296,7 +296,7 @@ bool CProductionPage::StartPass() {
   }
   // A setting that would fail every drive the same way starts no pass.
   const PassRecordsPlan plan{m_options.stationIndex, m_options.taskKind,
-                             settings::ReadInt(settings::keys::OnlyDoISP) != 0};
+                             settings::ReadInt(settings::keys::OnlyDoISP) != 0, static_cast<int>(ports.size())};
   for (const std::string& problem : {CheckWorkingParameterFile(m_copiedParameterFile), CheckLimitSettings(plan)}) {
     if (!problem.empty()) {
       MessageBox(problem);

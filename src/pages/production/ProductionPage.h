@@ -9,8 +9,9 @@
 //    drive is touched, while the chosen parameter file is not the working copy or a limit
 //    setting that the station's flow reads would fail every drive; clears Configuration\Temp,
 //    sets every port state idle, disables Start, Scan and the choices, starts the one-second
-//    timer, creates the 24 per-port locks, makes the log folder and the work-order file,
-//    creates the pool with one worker per mapped and selected port and makes one task per port
+//    timer, creates the 24 per-port locks, makes the log folder and the work-order file
+//    (refusing the pass when a folder of its records takes no data or its disk has no room
+//    for it, RecordRoom.h), creates the pool with one worker per mapped and selected port and makes one task per port
 //    with the kind the station gives;
 //  - a helper thread posts the tasks (100 ms apart) and shuts the pool down, which returns once
 //    every task has run, while the UI thread keeps pumping its messages;
@@ -112,8 +113,8 @@ class CProductionPage : public ui::CPropertyPage {
   std::string DescribePortMapping() const;
   void ShowElapsed();
   void WatchDisks();
-  // A record that still says Pass for a drive whose cell shows a failure (a take-back the disk
-  // refused, run/VerdictRecords.h) is written first; while one cannot be, no pass starts and
+  // A record that still says Pass for a drive whose cell shows a failure, or a drive's count
+  // the summary log refused (owed, run/VerdictRecords.h), is written first; while one cannot be, no pass starts and
   // the operator is told which file and which drive. True when the pass may start.
   bool OwedTakeBacksWritten();
   // On closing: such records are written if they can be; the operator is told of those that

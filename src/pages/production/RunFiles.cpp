@@ -5,6 +5,7 @@
 #include "device/StationHelpers.h"
 #include "engine/firmware/SerialNumbers.h"
 #include "pages/production/ParameterFiles.h"
+#include "pages/production/RecordRoom.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
@@ -12,10 +13,12 @@
 #include "platform/Profile.h"
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
+#include "run/BlockInfoFile.h"
 #include "run/FlowDispatch.h"
 #include "run/FlowLimitSettings.h"
 #include "run/IniText.h"
 #include "run/RunGlobals.h"
+#include "run/SummaryLog.h"
 
 namespace {
 
@@ -57,22 +60,8 @@ std::string PrepareLogFolder(int stationIndex) {
 
 namespace {
 
-constexpr const char* kProbeName = "~RecordCheck.tmp";
-
 std::string CannotWrite(std::string_view path) {
-  return platform::Format("%s cannot be written (%s): the pass does not start, and no drive is touched.",
-                          platform::ToNativePath(path).string().c_str(),
-                          platform::ErrnoText(platform::LastFileErrno()).c_str());
-}
-
-// "" when the folder (made when missing) takes a file, else the message. A folder that could
-// not be made fails the probe with the reason.
-std::string CheckFolder(const std::string& folder) {
-  if (!platform::IsDirectory(folder)) MakeDirectoryPath(folder);
-  const std::string probe = folder + "\\" + kProbeName;
-  if (!platform::WriteWholeFile(probe, "")) return CannotWrite(folder);
-  platform::DeleteFile(probe);
-  return {};
+  return CannotRecordText(path, platform::ErrnoText(platform::LastFileErrno()));
 }
 
 std::string FolderOfPath(const std::string& path) {
@@ -80,25 +69,46 @@ std::string FolderOfPath(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+// What one drive's records add to a folder at most. A slot report, or a copy of it, is given
+// room for some 4000 lines (the reports of the stations' flows are 1-7 KB on a drive without
+// bad blocks); a line of a list, a row or a count, the block a file gives it.
+constexpr std::uint64_t kReportRoom = 256u << 10;
+constexpr std::uint64_t kLineRoom = 4u << 10;
+
+// The folders of every record of a pass, with what the pass writes there.
+std::vector<RecordFolder> PassRecordFolders(const PassRecordsPlan& plan, const std::string& logFolder,
+                                            const std::string& workOrder) {
+  const SlotFlow flow = ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp);
+  // The log folder: the report's failure copy, the RDT logs of a flow that reads them, the
+  // results-list line and the summary-log count, in files replaced whole.
+  const bool readsRdtLogs = flow == SlotFlow::MP || flow == SlotFlow::RDTResult;
+  std::vector<RecordFolder> folders{
+      {logFolder, kReportRoom * (readsRdtLogs ? 2 : 1) + kLineRoom, {workOrder, SummaryLogPath(logFolder)}},
+      {logFolder + "\\D_Reports", kReportRoom, {}},
+      {RunTempFolder(), MostBlockInfoRecords(flow) * std::uint64_t{kBlockInfoRecordBytes}, {}}};
+  if (flow == SlotFlow::RDTResult) folders.push_back({StationLogFolder(), kReportRoom, {}});
+  if (WritesSummaryCsvRow(plan.taskKind, plan.stationIndex)) folders.push_back({SummaryCsvFolder(), kLineRoom, {}});
+  if (flow == SlotFlow::MP || flow == SlotFlow::RDT) {
+    const std::string serialSettings = settings::keys::LastSN.file;
+    const std::string serialRecord = engine::firmware::SerialRecordPath(logFolder);
+    folders.push_back({FolderOfPath(serialSettings), 0, {serialSettings}});
+    folders.push_back({FolderOfPath(serialRecord), kLineRoom, {serialRecord}});
+  }
+  return folders;
+}
+
 }  // namespace
 
 std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder) {
   if (workOrder.empty()) return CannotWrite(WorkOrderFilePath(logFolder));
-  std::vector<std::string> folders{logFolder, logFolder + "\\D_Reports", RunTempFolder()};
-  const SlotFlow flow = ChooseSlotFlow(plan.taskKind, plan.stationIndex, plan.onlyDoIsp);
-  if (flow == SlotFlow::RDTResult) folders.push_back(StationLogFolder());
-  const bool summaryRows = WritesSummaryCsvRow(plan.taskKind, plan.stationIndex);
-  if (summaryRows) folders.push_back(SummaryCsvFolder());
-  if (flow == SlotFlow::MP || flow == SlotFlow::RDT) {
-    folders.push_back(FolderOfPath(settings::keys::LastSN.file));
-    folders.push_back(FolderOfPath(engine::firmware::SerialRecordPath(logFolder)));
-  }
-  for (const std::string& folder : folders) {
-    if (std::string problem = CheckFolder(folder); !problem.empty()) return problem;
+  if (std::string problem = CheckRecordRoom(PassRecordFolders(plan, logFolder, workOrder), plan.drives);
+      !problem.empty()) {
+    return problem;
   }
   // Summary.csv takes its rows by appends: the file itself must open for writing.
   const std::string summaryCsv = SummaryCsvPath();
-  if (summaryRows && platform::FileExists(summaryCsv) && !platform::AppendToFile(summaryCsv, "", false)) {
+  if (WritesSummaryCsvRow(plan.taskKind, plan.stationIndex) && platform::FileExists(summaryCsv) &&
+      !platform::AppendToFile(summaryCsv, "", false)) {
     return CannotWrite(summaryCsv);
   }
   return {};

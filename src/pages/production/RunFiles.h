@@ -36,8 +36,9 @@ std::string PrepareWorkOrderFile(const std::string& logFolder);
 // the folders of every record of the pass (the log folder with its reports, the temporary
 // folder of the block-information files, the station log folder of the RDT result station,
 // MPTestSummary where Summary.csv is written, and where serial numbers are handed out the
-// folders of SATA_Setting.ini and of the serial record) take a file, and Summary.csv, which
-// takes its rows by appends, can be opened for writing. Folders that are missing are made.
+// folders of SATA_Setting.ini and of the serial record) take data, their disks have room for
+// what a pass of the plan's drives writes there (RecordRoom.h), and Summary.csv, which takes
+// its rows by appends, can be opened for writing. Folders that are missing are made.
 // Returns "" when the pass can record, else the message that names the folder or file and the
 // reason; the work-order file, already written by PrepareWorkOrderFile, is given ("" when it
 // could not be).
@@ -45,6 +46,7 @@ struct PassRecordsPlan {
   int stationIndex = 0;
   int taskKind = 1;
   bool onlyDoIsp = false;
+  int drives = 0;  // the drives of the pass
 };
 std::string CheckPassRecords(const PassRecordsPlan& plan, const std::string& logFolder, const std::string& workOrder);
 
