@@ -128,7 +128,8 @@ timed "packages" ./scripts/packages.sh
 timed "default: build" build_preset default || overall=1
 timed "default: tests" test_preset default || overall=1
 timed "window" smoke_window || overall=1
-timed "asan: build" build_preset asan || overall=1
+# Under AddressSanitizer only the tests run: the test binaries are built, not the program.
+timed "asan: build" build_preset asan test_binaries || overall=1
 timed "asan: tests" test_preset asan || overall=1
 if [ ${#tsan_targets[@]} -gt 0 ]; then
   timed "tsan: build" build_preset tsan "${tsan_targets[@]}" || overall=1
