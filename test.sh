@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds and passes the tests: installs what is missing, builds the default and the
-# AddressSanitizer/UndefinedBehaviorSanitizer presets, runs every test on both, runs the
-# threaded tests under ThreadSanitizer, checks the program's window under Xvfb and fuzzes every
-# libFuzzer target briefly. Prints ctest's summary lines and the time of each phase at the end.
+# Builds and passes the tests: installs what is missing, builds the default preset and the test
+# binaries of the AddressSanitizer/UndefinedBehaviorSanitizer preset, runs every test on both,
+# runs the threaded tests under ThreadSanitizer, checks the program's window under Xvfb and
+# fuzzes every libFuzzer target briefly. Prints ctest's summary lines and the time of each phase
+# at the end.
 set -euo pipefail
 cd "$(dirname "$0")"
 
