@@ -1,5 +1,7 @@
 # Helpers that keep every folder's target alike.
 
+include("${CMAKE_CURRENT_LIST_DIR}/UnityBuild.cmake")
+
 # station_library(<name> [DEPS <targets...>] [SYSTEM_DEPS <libs...>])
 # Builds every .cpp below src/<name>/ (sub-folders too) into the library
 # target station_<name>; headers are included as "<name>/File.h".
@@ -13,6 +15,7 @@ function(station_library name)
   add_library(station_${name} STATIC ${sources})
   target_include_directories(station_${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
   target_link_libraries(station_${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_DEPS})
+  station_unity_build(station_${name} ${STATION_UNITY_BATCH_LIBRARY})
 endfunction()
 
 # station_tests(<folder> LABEL <label> DEPS <targets...>)
@@ -32,6 +35,8 @@ function(station_tests folder)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} station_testsupport GTest::gtest GTest::gmock)
   target_compile_definitions(${target} PRIVATE
     STATION_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  station_unity_build(${target} ${STATION_UNITY_BATCH_TESTS})
+  add_dependencies(test_binaries ${target})
   gtest_discover_tests(${target}
     TEST_FILTER "-*Threads.*"
     PROPERTIES LABELS "${ARG_LABEL}"

@@ -11,6 +11,8 @@ PACKAGES=(
   # The SQLite ODBC driver: the spreadsheet writer's integration test stores its sheets through it.
   libsqliteodbc
   clang-14 libclang-rt-14-dev
+  # The linker of the builds (CMakeLists.txt falls back to the default one without it).
+  lld
 )
 
 missing=()

@@ -15,8 +15,9 @@
 
 namespace e2etest {
 
-// The suites' names end in "Threads": a pass runs on the pool's workers and the page's helper
-// thread, so the runs are also checked under ThreadSanitizer.
+// A pass runs on the pool's workers and the page's helper thread: suites whose names end in
+// "Threads" are also checked under ThreadSanitizer, where a pass costs many times what it costs
+// elsewhere; a suite that checks only what a pass records keeps a name without it.
 class SheetPassTest : public ::testing::Test {
  protected:
   explicit SheetPassTest(const std::string& scenario = pagestest::kTwentyFourDrives) : test(scenario) {}
