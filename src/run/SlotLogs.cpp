@@ -135,7 +135,7 @@ void CSlotTestTask::CopyFailureToStationLog() {
   m_StationLogCopyDue = false;
   if (!m_pDevice) return;
   if (m_pDevice->OwnsReport(m_pDevice->m_ReportFile)) {
-    CopyReportToStationLog();
+    CopyStationLog(m_pDevice->m_ReportFile, m_StationMode);
     return;
   }
   const std::string copy = StationLogCopyPath(m_StationMode);
