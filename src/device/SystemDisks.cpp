@@ -13,12 +13,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kSystemMountPoints[] = {"/", "/boot", "/usr", "/var"};
-// File systems that lie on no disk of this machine: network and memory file systems, and the
-// automounter's placeholder (the file system it mounts on demand is a mount of its own).
-constexpr std::string_view kDisklessTypes[] = {"nfs",        "nfs4",  "cifs",  "smb3",   "smbfs",     "9p",
-                                               "virtiofs",   "ceph",  "afs",   "lustre", "glusterfs", "fuse.glusterfs",
-                                               "fuse.sshfs", "tmpfs", "ramfs", "rootfs", "autofs"};
+// File systems that lie on no disk: the kernel's own, memory and network file systems, and the
+// automounter's placeholder (the file system it mounts on demand is a mount of its own). A FUSE
+// file system lies on a disk only when the kernel gives it a block device (fuseblk).
+constexpr std::string_view kDisklessTypes[] = {
+    // the kernel's own
+    "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "cpuset", "tracefs", "debugfs", "securityfs", "pstore",
+    "efivarfs", "bpf", "binfmt_misc", "configfs", "fusectl", "mqueue", "hugetlbfs", "nsfs", "selinuxfs", "smackfs",
+    "apparmorfs", "rpc_pipefs", "nfsd", "resctrl", "autofs",
+    // memory
+    "tmpfs", "ramfs", "rootfs",
+    // network
+    "nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "virtiofs", "vboxsf", "ceph", "afs", "lustre", "glusterfs"};
+constexpr std::string_view kFuseType = "fuse";
+constexpr std::string_view kFuseSubtypes = "fuse.";
+// Options that name a block device the file system keeps part of itself on: an XFS's log and
+// realtime section, an ext4's journal.
+constexpr std::string_view kDeviceOptions[] = {"logdev=", "rtdev=", "journal_path="};
+// Where the automounter mounts the file systems of removable media, one folder below for each
+// user or medium. A file system there is a drive the operator plugged in, maybe the one to test.
+constexpr std::string_view kRemovableMediaPlaces[] = {"/media/", "/run/media/"};
 // File systems, devices and mounts stack on one another; deeper than this is a loop.
 constexpr int kMaxStackDepth = 32;
 // Overlay options that name a folder the overlay is made of; "lowerdir" names a list.
@@ -37,6 +51,41 @@ bool IsOneOf(std::string_view text, const std::string_view (&list)[N]) {
 }
 
 bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+// Whether a path is the folder or lies below it (both normal, without a trailing "/").
+bool AtOrBelow(std::string_view path, std::string_view folder) {
+  return folder == "/" || (StartsWith(path, folder) && (path.size() == folder.size() || path[folder.size()] == '/'));
+}
+
+// A full path as the mount table writes it: normal, without a trailing "/".
+std::string MountTableForm(const fs::path& path) {
+  std::string text = path.lexically_normal().string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+bool LiesOnNoDisk(const MountInfoEntry& mount) {
+  const bool fuse = mount.type == kFuseType || StartsWith(mount.type, kFuseSubtypes);
+  return IsOneOf(mount.type, kDisklessTypes) || (fuse && mount.major == 0);
+}
+
+bool IsRemovableMedia(std::string_view mountPoint) {
+  return std::any_of(std::begin(kRemovableMediaPlaces), std::end(kRemovableMediaPlaces), [&](std::string_view place) {
+    return StartsWith(mountPoint, place) && mountPoint.size() > place.size();
+  });
+}
+
+// The values of the options that start with one of the names ("upperdir=/x" gives "/x").
+template <std::size_t N>
+std::vector<std::string> OptionValues(const MountInfoEntry& mount, const std::string_view (&names)[N]) {
+  std::vector<std::string> values;
+  for (const std::string& option : mount.options) {
+    for (const std::string_view name : names) {
+      if (StartsWith(option, name)) values.push_back(option.substr(name.size()));
+    }
+  }
+  return values;
+}
 
 // The folders of an overlay's "lowerdir" list: ":" separates them, "\" takes the next
 // character as it is, and "::" marks the data-only layers.
@@ -57,12 +106,9 @@ void AddLowerLayers(std::string_view list, std::vector<std::string>& folders) {
 
 // The folders an overlay's options name.
 std::vector<std::string> OverlayFolders(const MountInfoEntry& mount) {
-  std::vector<std::string> folders;
+  std::vector<std::string> folders = OptionValues(mount, kOverlayFolders);
   for (const std::string& option : mount.options) {
     if (StartsWith(option, kLowerLayers)) AddLowerLayers(std::string_view(option).substr(kLowerLayers.size()), folders);
-    for (const std::string_view name : kOverlayFolders) {
-      if (StartsWith(option, name)) folders.push_back(option.substr(name.size()));
-    }
   }
   return folders;
 }
@@ -102,7 +148,7 @@ class SystemDiskSearch {
  private:
   enum class State { NotTraced, Tracing, Traced };
 
-  // The first reason is kept: it names the system mount, swap area or folder it was found for.
+  // The first reason is kept: it names the mount, swap area or folder it was found for.
   void Untraceable(const std::string& reason) {
     if (m_untraceable.empty()) {
       m_untraceable = platform::Format("%s cannot be traced to its disks (%s)", m_what.c_str(), reason.c_str());
@@ -123,41 +169,47 @@ class SystemDiskSearch {
       return;
     }
     m_state[index] = State::Tracing;
-    if (IsOneOf(mount.type, kDisklessTypes)) {
+    if (LiesOnNoDisk(mount)) {
       // on no disk
     } else if (mount.type == "overlay") {
       const std::vector<std::string> folders = OverlayFolders(mount);
       if (folders.empty()) Untraceable(platform::Format("the overlay at %s names no layer", mount.mountPoint.c_str()));
       for (const std::string& folder : folders) TraceFile(folder, depth + 1);
-    } else if (mount.major != 0) {
-      TraceBlockLink(m_sysfsRoot / "dev" / "block" / platform::Format("%u:%u", mount.major, mount.minor), depth + 1);
-    } else if (StartsWith(mount.source, "/")) {
-      // bcachefs names all its devices, separated by ":".
-      for (const std::string& node :
-           mount.type == "bcachefs" ? platform::Split(mount.source, ':') : std::vector<std::string>{mount.source}) {
-        TraceNode(node, depth + 1);
-      }
-      if (mount.type == "btrfs") TraceBtrfsDevices(mount.source, depth + 1);
     } else {
-      Untraceable(
+      TraceFileSystemDevices(mount, depth + 1);
+    }
+    for (const std::string& node : OptionValues(mount, kDeviceOptions)) TraceNode(node, depth + 1);
+    m_state[index] = State::Traced;
+  }
+
+  // The devices of a file system: its device number and, when it has several devices, every one
+  // it names. bcachefs names them all in its source, separated by ":", and takes the first one's
+  // number (or none); btrfs names one and keeps them all in sysfs; a file system without a
+  // number of its own is found by the device its source names.
+  void TraceFileSystemDevices(const MountInfoEntry& mount, int depth) {
+    const bool bcachefs = mount.type == "bcachefs";
+    if (mount.major != 0) {
+      TraceBlockLink(m_sysfsRoot / "dev" / "block" / platform::Format("%u:%u", mount.major, mount.minor), depth);
+      if (!bcachefs) return;
+    } else if (!StartsWith(mount.source, "/")) {
+      return Untraceable(
           platform::Format("a %s file system, %s, names no block device", mount.type.c_str(), mount.source.c_str()));
     }
-    m_state[index] = State::Traced;
+    for (const std::string& node : bcachefs ? platform::Split(mount.source, ':') : std::vector{mount.source}) {
+      TraceNode(node, depth);
+    }
+    if (mount.type == "btrfs") TraceBtrfsDevices(mount.source, depth);
   }
 
   // The mount with the longest mount point above the file (the last such, which covers those
   // mounted there before it).
   void TraceFile(const std::string& file, int depth) {
-    const fs::path path = fs::path(file).lexically_normal();
-    if (!path.is_absolute()) return Untraceable(platform::Format("%s is not a full path", file.c_str()));
-    std::string text = path.string();
-    if (text.size() > 1 && text.back() == '/') text.pop_back();
+    if (!fs::path(file).is_absolute()) return Untraceable(platform::Format("%s is not a full path", file.c_str()));
+    const std::string text = MountTableForm(file);
     std::optional<std::size_t> holder;
     for (std::size_t i = 0; i < m_mounts.size(); ++i) {
       const std::string& point = m_mounts[i].mountPoint;
-      const bool above =
-          point == "/" || (StartsWith(text, point) && (text.size() == point.size() || text[point.size()] == '/'));
-      if (above && (!holder || point.size() >= m_mounts[*holder].mountPoint.size())) holder = i;
+      if (AtOrBelow(text, point) && (!holder || point.size() >= m_mounts[*holder].mountPoint.size())) holder = i;
     }
     if (!holder) return Untraceable(platform::Format("no mount holds %s", text.c_str()));
     TraceMount(*holder, depth + 1);
@@ -229,10 +281,21 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
                             const std::vector<fs::path>& recordFolders) {
   const std::optional<std::string> mountInfo = ReadKernelTable((procRoot / "self" / "mountinfo").string());
   if (!mountInfo) return {{}, "the mount table cannot be read"};
+  std::vector<std::string> records;
+  for (const fs::path& folder : recordFolders) {
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(folder, error);
+    records.push_back(MountTableForm(error ? folder : real));
+  }
   SystemDiskSearch search(sysfsRoot, ParseMountInfo(*mountInfo));
   for (std::size_t i = 0; i < search.Mounts().size(); ++i) {
+    // The operator's removable media are left to the volume lock, unless records go there: to a
+    // folder on the medium (found below) or to a folder it is mounted in.
     const std::string& point = search.Mounts()[i].mountPoint;
-    if (IsOneOf(point, kSystemMountPoints)) search.AddMount(i, "the file system at " + point);
+    const bool inRecords = std::any_of(records.begin(), records.end(),
+                                       [&](const std::string& folder) { return AtOrBelow(point, folder); });
+    if (IsRemovableMedia(point) && !inRecords) continue;
+    search.AddMount(i, "the file system at " + point);
   }
   // Without swap support the kernel has no swap table, and then no swap area is active.
   for (const SwapEntry& swap : ParseSwaps(ReadKernelTable((procRoot / "swaps").string()).value_or(""))) {
@@ -242,12 +305,7 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
       search.AddDeviceNode(swap.path, "the swap area " + swap.path);
     }
   }
-  for (const fs::path& folder : recordFolders) {
-    std::error_code error;
-    const fs::path real = fs::weakly_canonical(folder, error);
-    const std::string text = (error ? folder : real).string();
-    search.AddFile(text, "the records folder " + text);
-  }
+  for (const std::string& folder : records) search.AddFile(folder, "the records folder " + folder);
   return search.Take();
 }
 

@@ -1,22 +1,28 @@
 #pragma once
-// The disks that hold the running system or the station's records. A disk holds the system
-// when a file system mounted at "/", "/boot", "/usr" or "/var", or an active swap area, lies on
-// it; it holds the records when a folder they go to lies on it. The SCSI generic transport never
-// lists such a disk, so the station never maps it to a port and never sends it a command.
+// The disks the machine uses itself. A disk is one when it, one of its partitions or a device
+// built on it holds a mounted file system (wherever it is mounted), an active swap area, a
+// device a mounted file system's options name, a member of a mounted file system of several
+// devices, or a folder the station's records go to. The SCSI generic transport never lists such
+// a disk, so the station never maps it to a port and never sends it a command. A file system
+// mounted below /media or /run/media, where the automounter mounts removable media, is on a
+// drive the operator plugged in, perhaps to test it, and the volume lock unmounts it; that file
+// system counts only when a record folder lies on it or it is mounted at or below one.
 //
 // A disk is named by its canonical block folder in sysfs ("/sys/devices/.../block/sda"). A
 // mounted file system is traced down to its disks: by its device number
-// (/sys/dev/block/<major>:<minor>) or, without one of its own, by the device its mount names
-// (btrfs, with every other device of the same btrfs, and each device of a bcachefs); an overlay
-// by the mounts that hold its lower, upper and work folders; a file (a swap file, a loop
-// device's backing file, a folder) by the mount that holds it; a block device by the devices it
-// is built on (device-mapper, LVM and md "slaves"), a partition by its disk, a loop device by
-// the mount that holds its backing file.
+// (/sys/dev/block/<major>:<minor>) and by the devices it names: without a number of its own,
+// the device of its source (btrfs, with every other device of the same btrfs); each device of a
+// bcachefs, whose number is its first device's; the devices of an XFS's "logdev=" and "rtdev="
+// and of an ext4's "journal_path=". An overlay is traced by the mounts that hold its lower, upper
+// and work folders; a file (a swap file, a loop device's backing file, a folder) by the mount
+// that holds it; a block device by the devices it is built on (device-mapper, LVM, dm-crypt and
+// md "slaves"), a partition by its disk, a loop device by the mount that holds its backing file.
 //
-// A network or memory file system (NFS, SMB, tmpfs, ...) lies on no disk here. Anything else
-// that cannot be traced (a ZFS pool, a device missing from sysfs, a loop device without a
-// backing file, a layer that lies on the file system it makes up) leaves the disks unknown,
-// and then no disk can be known to be free of the system.
+// The kernel's own file systems (proc, sysfs, cgroup2, tracefs, ...), memory and network file
+// systems (tmpfs, NFS, SMB, ...) and FUSE file systems without a block device lie on no disk.
+// Anything else that cannot be traced (a ZFS pool, a device missing from sysfs, a loop device
+// without a backing file, a layer that lies on the file system it makes up) leaves the disks
+// unknown, and then no disk can be known to be free of the system.
 #include <filesystem>
 #include <set>
 #include <string>
@@ -29,9 +35,9 @@ struct SystemDisks {
   std::string untraceable;      // why some disk could not be found; empty when all were
 };
 
-// The disks under the system's mounts, its swap areas and the record folders, from the mount
-// table and the swap table under procRoot and the sysfs tree under sysfsRoot. An unreadable
-// mount table leaves them unknown too.
+// The disks under the mounts, the swap areas and the record folders, from the mount table and
+// the swap table under procRoot and the sysfs tree under sysfsRoot. An unreadable mount table
+// leaves them unknown too.
 SystemDisks FindSystemDisks(const std::filesystem::path& sysfsRoot, const std::filesystem::path& procRoot,
                             const std::vector<std::filesystem::path>& recordFolders);
 

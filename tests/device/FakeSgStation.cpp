@@ -127,6 +127,10 @@ void FakeSgStation::Mount(int major, int minor, const std::string& source, const
                  " rw,relatime shared:1 - " + type + " " + source + " " + options);
 }
 
+void FakeSgStation::MountInfoLine(const std::string& line) {
+  AppendLine(m_root / "proc" / "self" / "mountinfo", line);
+}
+
 void FakeSgStation::Swap(const std::string& path, bool isFile) {
   AppendLine(m_root / "proc" / "swaps", path + "\t" + (isFile ? "file" : "partition") + "\t8388604\t0\t-2");
 }

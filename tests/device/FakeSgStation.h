@@ -57,6 +57,8 @@ class FakeSgStation {
   // them) and of /proc/swaps.
   void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
              const std::string& type = "ext4", const std::string& options = "rw");
+  // A line of /proc/self/mountinfo written out whole, as a real machine's table has it.
+  void MountInfoLine(const std::string& line);
   void Swap(const std::string& path, bool isFile);
   void RemoveMountTable();
 

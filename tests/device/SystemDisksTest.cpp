@@ -1,8 +1,9 @@
-// The disk the machine runs from is never listed and never sent a request, however it holds
-// the system: a file system at "/", "/boot", "/usr" or "/var" on the disk, on a partition, on
-// LVM, device-mapper or md devices built on it, under an overlay, a loop device or a btrfs of
-// several disks, or active swap on it; nor the disks of the station's records. When one of
-// them cannot be traced to its disks, no disk is listed.
+// A disk the machine uses is never listed and never sent a request: one that holds the system
+// however it does (a file system on the disk, on a partition, on LVM, device-mapper or md devices
+// built on it, under an overlay, a loop device or a btrfs of several disks, or active swap on
+// it), any other mounted file system, a device a file system's options name, or the station's
+// records. A drive the automounter mounted below /media stays listed unless records go there.
+// When one of them cannot be traced to its disks, no disk is listed.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -78,7 +79,7 @@ TEST(SystemDisks, TheSystemsDiskIsNeverListedNorSentARequest) {
         kernel.AddBlockDisk("sda", {"2-1/2-1:1.0", 6}, 8, 0);
         kernel.AddBlockDisk("sdb", {"2-2/2-2:1.0", 7}, 8, 16);
       }
-      // A file system of another disk mounted elsewhere does not make it the system's.
+      // A drive the automounter mounted for the operator is no disk of the system's.
       kernel.AddPartition("sdb", "sdb1", 8, 17);
       kernel.Mount(8, 17, "/dev/sdb1", "/media/usb");
       c.stage(kernel);
@@ -204,6 +205,177 @@ TEST(SystemDisks, TheDisksUnderALayeredSystemAreNeverListed) {
   }
 }
 
+// sdb1 (8:17) and sdc1 (8:33) beside the system on sda1.
+void DataPartitions(FakeSgStation& s) {
+  s.AddPartition("sdb", "sdb1", 8, 17);
+  s.AddPartition("sdc", "sdc1", 8, 33);
+}
+
+std::function<void(FakeSgStation&)> OnSdb1(std::string point, std::string type = "ext4", std::string options = "rw") {
+  return [=](FakeSgStation& s) {
+    DataPartitions(s);
+    s.Mount(8, 17, "/dev/sdb1", point, type, options);
+  };
+}
+
+// A file system of the system disk (sda2) that keeps part of itself on sdc1, as its options say.
+std::function<void(FakeSgStation&)> PartOnSdc1(std::string type, std::string options) {
+  return [=](FakeSgStation& s) {
+    DataPartitions(s);
+    s.AddPartition("sda", "sda2", 8, 2);
+    s.Mount(8, 2, "/dev/sda2", "/srv", type, options);
+  };
+}
+
+TEST(SystemDisks, ADiskThatHoldsAnyMountedFileSystemIsNeverListed) {
+  const LayoutCase cases[] = {
+      {"the EFI system partition at /boot/efi",
+       OnSdb1("/boot/efi", "vfat", "rw,fmask=0077,dmask=0077,codepage=437,iocharset=iso8859-1,shortname=mixed"),
+       {"/dev/sg2"}},
+      {"/var/log", OnSdb1("/var/log"), {"/dev/sg2"}},
+      {"a data file system at /srv", OnSdb1("/srv", "xfs", "rw,attr2,inode64,logbufs=8,logbsize=32k,noquota"),
+       {"/dev/sg2"}},
+      {"an NTFS through FUSE", OnSdb1("/mnt/windows", "fuseblk", "rw,user_id=0,group_id=0,allow_other,blksize=4096"),
+       {"/dev/sg2"}},
+      {"/srv on LVM on LUKS",
+       [](FakeSgStation& s) {
+         DataPartitions(s);
+         s.AddStackedDevice("dm-0", 253, 0, {"sdb1"});
+         s.AddStackedDevice("dm-1", 253, 1, {"dm-0"});
+         s.Mount(253, 1, "/dev/mapper/data-srv", "/srv");
+       },
+       {"/dev/sg2"}},
+      {"/home on md built on sdb1 and sdc1",
+       [](FakeSgStation& s) {
+         DataPartitions(s);
+         s.AddStackedDevice("md0", 9, 0, {"sdb1", "sdc1"});
+         s.Mount(9, 0, "/dev/md0", "/home");
+       },
+       {}},
+      {"bcachefs of sdb1 and sdc1, mounted with sdb1's number",
+       [](FakeSgStation& s) {
+         DataPartitions(s);
+         s.Mount(8, 17, "/dev/sdb1:/dev/sdc1", "/srv", "bcachefs", "rw,relatime");
+       },
+       {}},
+      {"an XFS whose log is on sdc1", PartOnSdc1("xfs", "rw,attr2,inode64,logdev=/dev/sdc1,noquota"), {"/dev/sg1"}},
+      {"an XFS whose realtime section is on sdc1", PartOnSdc1("xfs", "rw,attr2,inode64,rtdev=/dev/sdc1,noquota"),
+       {"/dev/sg1"}},
+      {"an ext4 whose journal is on sdc1", PartOnSdc1("ext4", "rw,journal_path=/dev/sdc1"), {"/dev/sg1"}},
+  };
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Listing listing = ListThreeDisks([&](FakeSgStation& s) {
+      SystemPartition(s, "/");
+      c.stage(s);
+    });
+    EXPECT_EQ(listing.nodes, c.listed);
+    EXPECT_EQ(listing.debugLines, "");
+  }
+}
+
+TEST(SystemDisks, TheAutomountersRemovableMediaStayListedUnlessTheyHoldRecords) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeSgStation&)> stage;
+    std::vector<std::filesystem::path> recordFolders;
+    std::vector<std::string> listed;
+  };
+  const Case cases[] = {
+      {"a drive under /media/<user>", OnSdb1("/media/operator/SSD"), {}, kAllButSda},
+      {"a drive under /run/media/<user>", OnSdb1("/run/media/operator/SSD"), {}, kAllButSda},
+      {"a file system at /mediadata", OnSdb1("/mediadata"), {}, {"/dev/sg2"}},
+      {"a record folder on a stick under /media", OnSdb1("/media/operator/STICK"), {"/media/operator/STICK/sn"},
+       {"/dev/sg2"}},
+      {"a stick under /media below a record folder", OnSdb1("/media/operator/STICK"), {"/media/operator"},
+       {"/dev/sg2"}},
+      {"an image on a stick under /media, mounted through a loop device",
+       [](FakeSgStation& s) {
+         OnSdb1("/media/operator/STICK")(s);
+         s.AddLoopDevice("loop0", 7, 0, "/media/operator/STICK/tools.iso");
+         s.Mount(7, 0, "/dev/loop0", "/mnt/tools", "iso9660", "ro");
+       },
+       {},
+       {"/dev/sg2"}},
+      {"a swap file on a stick under /media",
+       [](FakeSgStation& s) {
+         OnSdb1("/media/operator/STICK")(s);
+         s.Swap("/media/operator/STICK/swapfile", true);
+       },
+       {},
+       {"/dev/sg2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Listing listing = ListThreeDisks(
+        [&](FakeSgStation& s) {
+          SystemPartition(s, "/");
+          c.stage(s);
+        },
+        [&] { return c.recordFolders; });
+    EXPECT_EQ(listing.nodes, c.listed);
+    EXPECT_EQ(listing.debugLines, "");
+  }
+}
+
+// An Ubuntu desktop's mount table: the system on sda, /home on sdb, snaps on loop devices whose
+// files lie on the root, Docker, the desktop's FUSE file systems and the kernel's own; the drive
+// to test, sdc, mounted by the automounter.
+TEST(SystemDisks, ADesktopsMountTableStillListsTheDriveToTest) {
+  const Listing listing = ListThreeDisks([](FakeSgStation& s) {
+    s.AddPartition("sda", "sda1", 8, 1);
+    s.AddPartition("sda", "sda2", 8, 2);
+    DataPartitions(s);
+    s.AddLoopDevice("loop0", 7, 0, "/var/lib/snapd/snaps/bare_5.snap");
+    s.AddLoopDevice("loop1", 7, 1, "/var/lib/snapd/snaps/firefox_4173.snap");
+    for (const char* line : {
+             "24 30 0:22 / /sys rw,nosuid,nodev,noexec,relatime shared:7 - sysfs sysfs rw",
+             "25 30 0:23 / /proc rw,nosuid,nodev,noexec,relatime shared:13 - proc proc rw",
+             "26 30 0:5 / /dev rw,nosuid,relatime shared:2 - devtmpfs udev rw,size=8029388k,nr_inodes=2007347,mode=755",
+             "27 26 0:24 / /dev/pts rw,nosuid,noexec,relatime shared:3 - devpts devpts rw,gid=5,mode=620,ptmxmode=000",
+             "28 30 0:25 / /run rw,nosuid,nodev,noexec,relatime shared:5 - tmpfs tmpfs rw,size=1612196k,mode=755",
+             "30 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw,errors=remount-ro",
+             "31 24 0:6 / /sys/kernel/security rw,nosuid,nodev,noexec,relatime shared:8 - securityfs securityfs rw",
+             "34 24 0:28 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime shared:9 - cgroup2 cgroup2 rw,nsdelegate",
+             "35 24 0:29 / /sys/fs/pstore rw,nosuid,nodev,noexec,relatime shared:10 - pstore pstore rw",
+             "36 24 0:30 / /sys/firmware/efi/efivars rw,nosuid,nodev,noexec,relatime shared:11 - efivarfs efivarfs rw",
+             "37 24 0:31 / /sys/fs/bpf rw,nosuid,nodev,noexec,relatime shared:12 - bpf bpf rw,mode=700",
+             "38 25 0:32 / /proc/sys/fs/binfmt_misc rw,relatime shared:14 - autofs systemd-1 "
+             "rw,fd=32,pgrp=1,timeout=0,minproto=5,maxproto=5,direct,pipe_ino=2917",
+             "39 26 0:20 / /dev/mqueue rw,nosuid,nodev,noexec,relatime shared:15 - mqueue mqueue rw",
+             "40 26 0:33 / /dev/hugepages rw,nosuid,nodev,relatime shared:16 - hugetlbfs hugetlbfs rw,pagesize=2M",
+             "41 24 0:7 / /sys/kernel/debug rw,nosuid,nodev,noexec,relatime shared:17 - debugfs debugfs rw",
+             "42 24 0:12 / /sys/kernel/tracing rw,nosuid,nodev,noexec,relatime shared:18 - tracefs tracefs rw",
+             "43 24 0:34 / /sys/fs/fuse/connections rw,nosuid,nodev,noexec,relatime shared:19 - fusectl fusectl rw",
+             "44 24 0:35 / /sys/kernel/config rw,nosuid,nodev,noexec,relatime shared:20 - configfs configfs rw",
+             "68 30 7:0 / /snap/bare/5 ro,nodev,relatime shared:36 - squashfs /dev/loop0 ro,errors=continue",
+             "71 30 7:1 / /snap/firefox/4173 ro,nodev,relatime shared:38 - squashfs /dev/loop1 ro,errors=continue",
+             "90 30 8:1 / /boot/efi rw,relatime shared:48 - vfat /dev/sda1 rw,fmask=0077,dmask=0077,codepage=437",
+             "92 30 8:17 / /home rw,relatime shared:50 - ext4 /dev/sdb1 rw",
+             "95 38 0:45 / /proc/sys/fs/binfmt_misc rw,nosuid,nodev,noexec,relatime shared:52 - binfmt_misc "
+             "binfmt_misc rw",
+             "540 28 0:4 mnt:[4026532628] /run/snapd/ns/firefox.mnt rw - nsfs nsfs rw",
+             "612 28 0:58 / /run/user/1000 rw,nosuid,nodev,relatime shared:331 - tmpfs tmpfs "
+             "rw,size=1612192k,nr_inodes=403048,mode=700,uid=1000,gid=1000",
+             "640 612 0:59 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:347 - fuse.portal portal "
+             "rw,user_id=1000,group_id=1000",
+             "655 612 0:60 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:355 - fuse.gvfsd-fuse gvfsd-fuse "
+             "rw,user_id=1000,group_id=1000",
+             "700 30 0:64 / /var/lib/docker/overlay2/9d3c0e5b7f1a/merged rw,relatime - overlay overlay "
+             "rw,lowerdir=/var/lib/docker/overlay2/l/ZK4QW3:/var/lib/docker/overlay2/l/7HLX2B,"
+             "upperdir=/var/lib/docker/overlay2/9d3c0e5b7f1a/diff,workdir=/var/lib/docker/overlay2/9d3c0e5b7f1a/work",
+             "712 28 0:4 net:[4026532790] /run/docker/netns/5f0a3c2b91de rw shared:390 - nsfs nsfs rw",
+             "730 30 8:33 / /media/operator/SSD\\040under\\040test rw,nosuid,nodev,relatime shared:400 - exfat "
+             "/dev/sdc1 rw,uid=1000,gid=1000,fmask=0022,dmask=0022,iocharset=utf8,errors=remount-ro",
+         }) {
+      s.MountInfoLine(line);
+    }
+    s.Swap("/swap.img", true);
+  });
+  EXPECT_EQ(listing.nodes, std::vector<std::string>{"/dev/sg2"});
+  EXPECT_EQ(listing.debugLines, "");
+}
+
 TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) {
   struct Case {
     const char* what;
@@ -236,6 +408,14 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
        [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); },
        {},
        "dev/block/8:5 is not in sysfs"},
+      {"a ZFS pool beside an ext4 root",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.Mount(0, 26, "tank/media", "/tank/media", "zfs", "rw,xattr,noacl");
+       },
+       {},
+       "the file system at /tank/media cannot be traced to its disks (a zfs file system, tank/media, names no block "
+       "device)"},
       {"NFS root", [](FakeSgStation& s) { s.Mount(0, 50, "server:/export/root", "/", "nfs4", "rw,vers=4.2"); },
        {"/dev/sg0", "/dev/sg1", "/dev/sg2"}, ""},
       {"tmpfs root with /boot behind the automounter",
@@ -282,6 +462,12 @@ TEST(SystemDisks, TheDisksOfTheRecordsAreNeverListed) {
       {"the folder of a drive", "Platform.ini", "[Drives]\r\nP=/mnt/server\r\n", onSdb("/mnt/server"), {"/dev/sg2"}},
       {"the serial-number record folder", "SATA_Setting.ini", "[Global_Setting]\r\nSN_Log_Path=/mnt/sn/today\r\n",
        onSdb("/mnt/sn"), {"/dev/sg2"}},
+      {"a disk mounted inside the station folder", "Platform.ini", "",
+       [](FakeSgStation& s, const std::string& station) {
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         s.Mount(8, 17, "/dev/sdb1", station + "/Log");
+       },
+       {"/dev/sg2"}},
       {"the legacy page's log folder", "param.ini", "[Log Path]\r\nSetLogFolderPath=/mnt/logs\r\n",
        onSdb("/mnt/logs"), {"/dev/sg2"}},
       {"a records folder on ZFS", "SATA_Setting.ini", "[Global_Setting]\r\nSN_Log_Path=/tank/sn\r\n",
