@@ -65,21 +65,25 @@ CVolumeLock::CVolumeLock(std::shared_ptr<device::VolumeSystem> system) : m_syste
 
 CVolumeLock::~CVolumeLock() { Close(); }
 
-int CVolumeLock::LockDrive(CDeviceCommand& drive) { return Lock(drive.BlockDevice()); }
+int CVolumeLock::LockDrive(CDeviceCommand& drive) {
+  return Hold(drive.BlockDevice(), [&drive] { return drive.BlockDevice(); });
+}
 
 int CVolumeLock::Lock(const std::string& blockDevice) {
+  return Hold(blockDevice, [blockDevice] { return blockDevice; });
+}
+
+int CVolumeLock::Hold(const std::string& blockDevice, std::function<std::string()> findBlockDevice) {
   Close();
   if (blockDevice.empty()) {
     m_lastError = "the drive has no volumes";
     return 0;
   }
   const std::vector<device::MountEntry> mounts = m_system->MountTable();
-  if (std::none_of(mounts.begin(), mounts.end(),
-                   [&](const device::MountEntry& entry) { return device::IsVolumeOf(entry.source, blockDevice); })) {
-    m_lastError = platform::Format("no volume of %s is mounted", blockDevice.c_str());
-    return 0;
-  }
-  if (!UnmountVolumes(mounts, blockDevice)) return 0;
+  const bool mounted = std::any_of(mounts.begin(), mounts.end(), [&](const device::MountEntry& entry) {
+    return device::IsVolumeOf(entry.source, blockDevice);
+  });
+  if (!UnmountVolumes(mounts, {blockDevice})) return 0;
   const int fd = m_system->OpenVolume(blockDevice);
   if (fd < 0) {
     m_lastError = platform::Format("cannot open %s: %s", blockDevice.c_str(),
@@ -93,11 +97,22 @@ int CVolumeLock::Lock(const std::string& blockDevice) {
   }
   m_fd = fd;
   m_drive = blockDevice;
+  m_findBlockDevice = std::move(findBlockDevice);
+  // The node is held, but there was no volume to lock: the caller hears that none is locked.
+  if (!mounted) {
+    m_lastError = platform::Format("no volume of %s is mounted", blockDevice.c_str());
+    return 0;
+  }
   m_lastError.clear();
   return 1;
 }
 
-bool CVolumeLock::UnmountVolumes(const std::vector<device::MountEntry>& mounts, const std::string& blockDevice) {
+bool CVolumeLock::UnmountVolumes(const std::vector<device::MountEntry>& mounts,
+                                 const std::vector<std::string>& blockDevices) {
+  const auto onDrive = [&](const device::MountEntry& entry) {
+    return std::any_of(blockDevices.begin(), blockDevices.end(),
+                       [&](const std::string& blockDevice) { return device::IsVolumeOf(entry.source, blockDevice); });
+  };
   bool unmounted = true;
   const auto fail = [&](const device::MountEntry& entry, const std::string& reason) {
     if (unmounted) {
@@ -107,11 +122,11 @@ bool CVolumeLock::UnmountVolumes(const std::vector<device::MountEntry>& mounts, 
     unmounted = false;
   };
   for (auto entry = mounts.rbegin(); entry != mounts.rend(); ++entry) {
-    if (!device::IsVolumeOf(entry->source, blockDevice)) continue;
+    if (!onDrive(*entry)) continue;
     // An unmount takes the file system mounted last at a point: one of another device mounted
     // over the volume would go instead.
     const bool covered = std::any_of(mounts.rbegin(), entry, [&](const device::MountEntry& later) {
-      return later.mountPoint == entry->mountPoint && !device::IsVolumeOf(later.source, blockDevice);
+      return later.mountPoint == entry->mountPoint && !onDrive(later);
     });
     if (covered) {
       fail(*entry, "another file system is mounted over it");
@@ -127,7 +142,12 @@ int CVolumeLock::Unlock() {
     m_lastError = "no volume is locked";
     return 0;
   }
-  const bool unmounted = UnmountVolumes(m_system->MountTable(), m_drive);
+  // An open node keeps its sd number taken, so the name held is still this drive's; a drive
+  // that came back at its address meanwhile is found under its new name.
+  std::vector<std::string> blockDevices{m_drive};
+  const std::string current = m_findBlockDevice();
+  if (!current.empty() && current != m_drive) blockDevices.push_back(current);
+  const bool unmounted = UnmountVolumes(m_system->MountTable(), blockDevices);
   if (unmounted) m_lastError.clear();
   Close();
   return unmounted ? 1 : 0;
@@ -138,4 +158,5 @@ void CVolumeLock::Close() {
   m_system->CloseVolume(m_fd);  // closing the node releases its lock
   m_fd = -1;
   m_drive.clear();
+  m_findBlockDevice = nullptr;
 }

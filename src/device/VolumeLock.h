@@ -5,13 +5,16 @@
 // mounted volume of the drive (a plain unmount: a file system that a program still uses is
 // busy and stays mounted, and the lock fails, as a volume in use cannot be locked), then opens
 // the drive's own node and holds an exclusive lock on it, the lock that keeps udev from probing
-// the disk while it is written. The volumes it could unmount stay unmounted whether the lock
-// succeeds or not. Unlock unmounts whatever was mounted on the drive again meanwhile (an
-// automounter), releases the lock and closes the node, and fails when such a volume is busy;
-// Close only releases and closes, as a failed flow does. The engine holds one object and keeps
-// it across its steps.
+// the disk while it is written. The node is held whether or not anything was mounted (a new
+// drive has no partitions), though a drive without a mounted volume has none locked. The
+// volumes it could unmount stay unmounted whether the lock succeeds or not. Unlock unmounts
+// whatever was mounted on the drive again meanwhile (an automounter), releases the lock and
+// closes the node, and fails when such a volume is busy; Close only releases and closes, as a
+// failed flow does. The engine holds one object for a drive's test and keeps it across its
+// steps; when it ends with the test, a node still held is released.
 //
 // The mount table and the system calls go through VolumeSystem, so tests run without root.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,16 +59,18 @@ class CVolumeLock {
   CVolumeLock& operator=(const CVolumeLock&) = delete;
 
   // Locks the volumes of the disk that the drive's commands go to (its block device found
-  // through the disk's identity, never through a listing made since).
+  // through the disk's identity, never through a listing made since). Unlock finds the block
+  // device the same way again, so the drive must outlive what is held.
   int LockDrive(CDeviceCommand& drive);
   // The same for a block device ("/dev/sdb"). Non-zero when every mounted volume of it was
-  // unmounted and its node is held; 0 when none is mounted, one could not be unmounted, or the
-  // open or the lock of the node failed. Whatever was held from an earlier call is released
-  // first.
+  // unmounted and its node is held; 0 when none is mounted (its node is held all the same),
+  // one could not be unmounted, or the open or the lock of the node failed. Whatever was held
+  // from an earlier call is released first.
   int Lock(const std::string& blockDevice);
-  // Unmounts the volumes of the drive mounted again since the lock, unlocks and closes its
-  // node. Non-zero on success; 0 when nothing is held or a volume could not be unmounted (the
-  // node is closed either way).
+  // Unmounts the volumes of the drive mounted since the lock, unlocks and closes its node. A
+  // drive that dropped off and came back meanwhile has another name (the node held keeps its
+  // old one taken): the volumes of both are unmounted. Non-zero on success; 0 when nothing is
+  // held or a volume could not be unmounted (the node is closed either way).
   int Unlock();
   // Unlocks and closes the held node without unmounting anything.
   void Close();
@@ -76,12 +81,15 @@ class CVolumeLock {
   const std::string& LastErrorMessage() const { return m_lastError; }
 
  private:
-  // Unmounts every volume of the block device in the mount table, the last mounted first (a
+  // Lock, with how Unlock finds the drive's block device again.
+  int Hold(const std::string& blockDevice, std::function<std::string()> findBlockDevice);
+  // Unmounts every volume of the block devices in the mount table, the last mounted first (a
   // file system mounted inside another goes before it); false when one stays mounted.
-  bool UnmountVolumes(const std::vector<device::MountEntry>& mounts, const std::string& blockDevice);
+  bool UnmountVolumes(const std::vector<device::MountEntry>& mounts, const std::vector<std::string>& blockDevices);
 
   std::shared_ptr<device::VolumeSystem> m_system;
   int m_fd = -1;
   std::string m_drive;
+  std::function<std::string()> m_findBlockDevice;  // while the node is held
   std::string m_lastError;
 };

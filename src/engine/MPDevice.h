@@ -244,7 +244,8 @@ class CMPDevice {
   // The first "RDT" record of the slot's "#%d.bin": CEs 0..15 against the all-bad limit.
   std::uint8_t LoadBlockInfoFile();
   // Non-zero when every mounted volume of the drive was unmounted and the drive is held
-  // (kept in m_VolumeLock).
+  // (kept in m_VolumeLock); 0 for a drive with nothing mounted, which is held all the same
+  // until the unlock or the end of the engine object.
   int LockDiskVolumes();
   // Unmounts what was mounted on the drive again meanwhile and releases it; non-zero on success.
   int UnlockDiskVolumes();

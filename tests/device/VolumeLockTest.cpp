@@ -1,11 +1,14 @@
 // The volume lock: every mounted volume of the drive is unmounted and the drive's node opened
-// and locked; what was mounted again meanwhile is unmounted on unlock, and the node is closed
-// in every case; with a fake mount table and fake system calls.
+// and locked; what was mounted again meanwhile is unmounted on unlock, also on a drive back
+// under a new name, and the node is closed in every case; with a fake mount table and fake
+// system calls.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <set>
 
+#include "CommandCalls.h"
+#include "FakeSgStation.h"
 #include "FakeTransport.h"
 #include "device/DeviceCommand.h"
 #include "device/DevicePaths.h"
@@ -98,24 +101,40 @@ TEST(VolumeLock, UnlockUnmountsWhatWasMountedAgainAndReleasesTheDrive) {
   }
 }
 
+// No volume is locked in any of these; a drive with nothing mounted still has its node held
+// (udev must not probe it while it is written), until the unlock or the close.
 TEST(VolumeLock, NoVolumeOpenFailureAndLockFailure) {
-  auto volumes = Station();
-  CVolumeLock lock(volumes);
-  EXPECT_EQ(lock.Lock("/dev/sdc"), 0);
-  EXPECT_EQ(lock.Lock(""), 0);
-  EXPECT_TRUE(volumes->opened.empty());
-  EXPECT_TRUE(volumes->unmounted.empty());
-
-  volumes->openFails = true;
-  EXPECT_EQ(lock.Lock("/dev/sdb"), 0);
-  EXPECT_NE(lock.LastErrorMessage().find("/dev/sdb"), std::string::npos);
-
-  volumes->mounts = StationMounts();
-  volumes->openFails = false;
-  volumes->lockFails = true;
-  EXPECT_EQ(lock.Lock("/dev/sdb"), 0);
-  EXPECT_EQ(volumes->closed.size(), 1u) << "a drive that cannot be locked is closed again";
-  EXPECT_FALSE(lock.IsHeld());
+  struct Case {
+    const char* what;
+    std::string drive;
+    bool openFails;
+    bool lockFails;
+    bool held;
+    bool closed;  // a node was opened and closed again by the end
+  };
+  const Case cases[] = {
+      {"nothing mounted", "/dev/sdc", false, false, true, true},
+      {"nothing mounted, the open fails", "/dev/sdc", true, false, false, false},
+      {"nothing mounted, the lock fails", "/dev/sdc", false, true, false, true},
+      {"volumes mounted, the open fails", "/dev/sdb", true, false, false, false},
+      {"volumes mounted, the lock fails", "/dev/sdb", false, true, false, true},
+      {"no block device", "", false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto volumes = Station();
+    volumes->openFails = c.openFails;
+    volumes->lockFails = c.lockFails;
+    CVolumeLock lock(volumes);
+    EXPECT_EQ(lock.Lock(c.drive), 0);
+    EXPECT_EQ(lock.IsHeld(), c.held);
+    EXPECT_EQ(volumes->opened, c.drive.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.drive});
+    if (!c.drive.empty()) {
+      EXPECT_NE(lock.LastErrorMessage().find(c.drive), std::string::npos);
+    }
+    lock.Close();
+    EXPECT_EQ(volumes->closed, c.closed ? std::vector<int>{101} : std::vector<int>{});
+  }
 }
 
 TEST(VolumeLock, CloseReleasesWithoutUnmounting) {
@@ -172,6 +191,40 @@ TEST(VolumeLock, LockDriveFindsTheBlockDeviceThroughTheTransport) {
   EXPECT_EQ(lock.LockDrive(third), 0);
   g_U2AMode = previous;
   device::SetTransport(nullptr);
+}
+
+// A drive that drops off while it is held comes back at its address under a new name (the node
+// held keeps the old one taken), and an automounter mounts its partition there.
+TEST(VolumeLock, UnlockUnmountsWhatIsMountedOnTheDriveUnderTheNameItCameBackUnder) {
+  struct Case {
+    const char* what;
+    std::set<std::string> busy;
+    int unlocked;
+  };
+  const Case cases[] = {{"free", {}, 1}, {"busy", {"/media/auto"}, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    devicetest::FakeSgStation kernel;
+    kernel.AddDisk("sg0", {"ata1", 0}, "sda", 8, 0);
+    const auto disk = kernel.AddDisk("sg1", {"ata2", 1}, "sdb", 8, 16);
+    device::SetTransport(std::make_shared<device::SgTransport>(kernel.System()));
+    devicetest::BridgeMode mode(0);
+    auto volumes = FakeVolumes::Mounted({{"/dev/sda1", "/"}, {"/dev/sdb1", "/media/slot"}});
+    CVolumeLock lock(volumes);
+    CDeviceCommand drive(2);
+    ASSERT_NE(lock.LockDrive(drive), 0);
+    ASSERT_EQ(lock.DrivePath(), "/dev/sdb");
+
+    kernel.RemoveDisk("sg1", disk, "sdb");
+    kernel.AddDisk("sg2", {"ata2", 1}, "sdc", 8, 32);
+    volumes->mounts.push_back({"/dev/sdc1", "/media/auto"});
+    volumes->busy = c.busy;
+    volumes->unmounted.clear();
+    EXPECT_EQ(lock.Unlock(), c.unlocked);
+    EXPECT_EQ(volumes->unmounted, std::vector<std::string>{"/media/auto"});
+    EXPECT_EQ(volumes->closed, std::vector<int>{101});
+    device::SetTransport(nullptr);
+  }
 }
 
 TEST(VolumeLock, MountTableAndPartitionNames) {

@@ -103,5 +103,25 @@ TEST_F(RewriteISPFlow, ALockedVolumeIsUnlockedAfterAPassAndClosedAfterAFailure) 
   EXPECT_EQ(task->m_VolumesLocked, 0);
 }
 
+// A drive with nothing mounted has no volume to lock and is reported so, but its node is held
+// all the same until the drive's test ends, passed or failed.
+TEST_F(RewriteISPFlow, ADriveWithNothingMountedIsNotLockedButHeldUntilItsTestEnds) {
+  device::SetTransport(std::make_shared<VolumeTransport>(device::GetTransport(), kDriveBlockDevice));
+  auto volumes = FakeVolumes::Mounted({});
+  beforeFlow = [volumes](CMPDevice& device) { device.m_VolumeLock = std::make_unique<CVolumeLock>(volumes); };
+  EXPECT_EQ(Run(), 1) << Report(1);
+  EXPECT_TRUE(ReportHas("   Drive Letter are Not Locked. \r\n"));
+  EXPECT_EQ(volumes->opened, std::vector<std::string>{kDriveBlockDevice});
+  task->m_pDevice.reset();  // the drive's test ends with its engine object
+  EXPECT_EQ(volumes->closed.size(), 1u);
+
+  Fault(1, "Erase ISP Code", sim::FaultAction::Sense);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(volumes->opened.size(), 2u);
+  task->m_pDevice.reset();
+  EXPECT_EQ(volumes->closed.size(), 2u);
+  EXPECT_TRUE(volumes->unmounted.empty());
+}
+
 }  // namespace
 }  // namespace runtest
