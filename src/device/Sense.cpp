@@ -1,6 +1,7 @@
 #include "device/Sense.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/Text.h"
 
@@ -47,38 +48,76 @@ void ParseDescriptorFormat(std::span<const std::uint8_t> sense, SenseInfo& info)
   }
 }
 
-void ParseFixedFormat(std::span<const std::uint8_t> sense, SenseInfo& info) {
+// Where fixed-format sense holds an ATA PASS-THROUGH's output registers: error, status,
+// device and count (7:0) in four bytes from `registersAt`, LBA (7:0), (15:8) and (23:16) in
+// three from `lbaAt` (the upper bytes of a 48-bit command do not come back here).
+struct FixedAtaLayout {
+  std::size_t registersAt;
+  std::size_t lbaAt;
+};
+
+// SAT: the information field (bytes 3-6) holds error, status, device and count; the
+// command-specific information field (bytes 8-11) the extend, count-upper and LBA-upper
+// flags and the LBA. SAT bridges answer so, and libata since Linux 6.10.
+constexpr FixedAtaLayout kSatLayout{3, 9};
+// libata before Linux 6.10 wrote the same fields from byte 8 on as though the sense had
+// descriptor format: error, status, device and count at bytes 8-11, the flags at 16, the LBA
+// at 17-19. Its additional length (10) ends the sense at byte 17, so of the LBA only (7:0)
+// comes back; bytes 3-6 stay zero. It answered so only a command that failed.
+constexpr FixedAtaLayout kOldLibataLayout{8, 17};
+
+bool AnyByteSet(std::span<const std::uint8_t> sense, std::size_t from, std::size_t to) {
+  return std::any_of(sense.begin() + static_cast<std::ptrdiff_t>(std::min(from, sense.size())),
+                     sense.begin() + static_cast<std::ptrdiff_t>(std::min(to, sense.size())),
+                     [](std::uint8_t byte) { return byte != 0; });
+}
+
+// Where the ATA registers lie in fixed-format sense `sense` (cut at its additional length),
+// if it carries them.
+std::optional<FixedAtaLayout> FixedAtaLayoutOf(std::span<const std::uint8_t> sense, const SenseInfo& info,
+                                               SenseOf command) {
+  if (info.AtaInformationAvailable()) return kSatLayout;
+  if (command != SenseOf::AtaPassThrough) return std::nullopt;
+  if (AnyByteSet(sense, 3, 7)) return kSatLayout;
+  if (AnyByteSet(sense, 8, 12)) return kOldLibataLayout;
+  return std::nullopt;
+}
+
+void ReadFixedAtaFields(std::span<const std::uint8_t> sense, FixedAtaLayout layout, SenseInfo& info) {
+  if (sense.size() < layout.registersAt + 4) return;
+  AtaOutputRegisters& ata = info.ata;
+  ata.error = sense[layout.registersAt];
+  ata.status = sense[layout.registersAt + 1];
+  ata.device = sense[layout.registersAt + 2];
+  ata.count = sense[layout.registersAt + 3];
+  ata.lba = 0;
+  for (std::size_t i = 0; i < 3 && layout.lbaAt + i < sense.size(); ++i) {
+    ata.lba |= static_cast<std::uint64_t>(sense[layout.lbaAt + i]) << (8 * i);
+  }
+  info.hasAtaRegisters = true;
+}
+
+void ParseFixedFormat(std::span<const std::uint8_t> sense, SenseOf command, SenseInfo& info) {
   if (sense.size() < 3) return;
   info.senseKey = sense[2] & 0x0F;
   info.valid = true;
-  const std::size_t end = sense.size() >= 8 ? std::min<std::size_t>(sense.size(), 8u + sense[7]) : sense.size();
-  if (end >= 14) {
+  if (sense.size() >= 8) sense = sense.first(std::min<std::size_t>(sense.size(), 8u + sense[7]));
+  if (sense.size() >= 14) {
     info.asc = sense[12];
     info.ascq = sense[13];
   }
-  // With "ATA pass through information available" the information and command-specific
-  // fields hold the ATA registers (28-bit form only).
-  if (info.AtaInformationAvailable() && end >= 12) {
-    AtaOutputRegisters& ata = info.ata;
-    ata.error = sense[3];
-    ata.status = sense[4];
-    ata.device = sense[5];
-    ata.count = sense[6];
-    ata.lba = static_cast<std::uint64_t>(sense[9]) | (static_cast<std::uint64_t>(sense[10]) << 8) |
-              (static_cast<std::uint64_t>(sense[11]) << 16);
-    info.hasAtaRegisters = true;
-  }
+  if (const auto layout = FixedAtaLayoutOf(sense, info, command)) ReadFixedAtaFields(sense, *layout, info);
 }
 
 }  // namespace
 
-SenseInfo ParseSense(std::span<const std::uint8_t> sense) {
+SenseInfo ParseSense(std::span<const std::uint8_t> sense, SenseOf command) {
   SenseInfo info;
   if (sense.empty()) return info;
   info.responseCode = sense[0] & 0x7F;
   switch (info.responseCode) {
     case 0x70:
-    case 0x71: ParseFixedFormat(sense, info); break;
+    case 0x71: ParseFixedFormat(sense, command, info); break;
     case 0x72:
     case 0x73: ParseDescriptorFormat(sense, info); break;
     default: break;

@@ -1,8 +1,9 @@
 #pragma once
 // Sense data as a device returns it after a SCSI command: fixed format (0x70/0x71) or
 // descriptor format (0x72/0x73), and the ATA registers that an ATA PASS-THROUGH command
-// brings back (the ATA Status Return descriptor, or the ATA fields of fixed-format sense).
-// Parsing never reads past the bytes the device returned.
+// brings back (the ATA Status Return descriptor, or the ATA fields of fixed-format sense in
+// either of the two places Linux has put them). Parsing never reads past the bytes the device
+// returned.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -43,7 +44,13 @@ struct SenseInfo {
   }
 };
 
-SenseInfo ParseSense(std::span<const std::uint8_t> sense);
+// The command that sense data answer. Fixed-format sense says by itself that it carries ATA
+// registers only with "ATA pass through information available"; otherwise its information and
+// command-specific fields hold ATA registers in the answer to an ATA PASS-THROUGH, and that
+// command's own values (a failing block's address) in the answer to any other.
+enum class SenseOf : std::uint8_t { AnyCommand, AtaPassThrough };
+
+SenseInfo ParseSense(std::span<const std::uint8_t> sense, SenseOf command = SenseOf::AnyCommand);
 
 // "sense key 0x5, ASC 0x24, ASCQ 0x00" (and the ATA status and error when they came back).
 std::string DescribeSense(const SenseInfo& sense);

@@ -80,17 +80,21 @@ TEST_F(PassStart, AStationSettingThatNamesNoStationStartsNoPass) {
 // The day's work-order file is there (no write at Start needs a byte of data) and the disk of
 // the records is full: it still makes folders and empty files, but takes no data - or it has
 // less room left than a pass of the station's drives writes. Start names the log folder, the
-// first the records go to, and the reason.
+// first the records go to, and the reason; a folder that takes data but has too little room
+// is told so, in the unit it counts in, with what to do.
 TEST_F(PassStart, ADiskWithoutRoomForThePassStartsNoPass) {
+  const std::string tail = ": the pass does not start, and no drive is touched.";
   const struct {
     const char* name;
     std::function<void()> fill;
-    std::string reason;
+    std::string told;  // after the folder
+    std::string end;
   } cases[] = {
       {"full", [] { platform::ArmFileFault({"*", platform::kWriteAny & ~platform::kWriteFolder, ENOSPC}); },
-       "No space left on device): "},
+       " cannot be written (No space left on device)" + tail, tail},
       {"nearly full", [] { platform::ArmSpaceFault(8u << 20); },
-       "No space left on device: 8.0 MB left, and a pass of 24 drives needs "},
+       " has too little room for the pass: 8.0 MiB left, and a pass of 24 drives needs ",
+       " MiB there; free space on its disk or choose another folder" + tail},
   };
   SetStation("MP");
   const std::string logFolder = LogFolderText("MP");
@@ -102,8 +106,8 @@ TEST_F(PassStart, ADiskWithoutRoomForThePassStartsNoPass) {
     refused.fill();
     const std::string told = PressStartAndBeRefused();
     platform::DisarmFileFaults();
-    EXPECT_EQ(told.rfind(Native(logFolder) + " cannot be written (" + refused.reason, 0), 0u) << told;
-    EXPECT_TRUE(told.ends_with(": the pass does not start, and no drive is touched.")) << told;
+    EXPECT_EQ(told.rfind(Native(logFolder) + refused.told, 0), 0u) << told;
+    EXPECT_TRUE(told.ends_with(refused.end)) << told;
   }
 }
 

@@ -76,7 +76,7 @@ TEST_F(ProductionPageTest, OpeningCopiesTheChosenParameterFileAndMapsEveryTester
   }
   EXPECT_EQ(page.GetDlgItemText(ids::kScanStatus), "24 port(s) mapped to drives (tester boards)");
   EXPECT_EQ(page.GetDlgItemText(ids::kRunOptions),
-            "Station: EraseAll   Kind: 1   Passes: 1   Serial: auto   Mapping: by hub   Tester");
+            "Station: EraseAll   Kind: 1   Passes: 1   Mapping: by hub   Tester");
   EXPECT_TRUE(MessageTexts().empty());
 }
 

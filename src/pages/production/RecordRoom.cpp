@@ -1,6 +1,5 @@
 #include "pages/production/RecordRoom.h"
 
-#include <cerrno>
 #include <map>
 #include <optional>
 
@@ -12,6 +11,7 @@
 namespace {
 
 constexpr const char* kProbeName = "~RecordCheck.tmp";
+constexpr const char* kNoPass = ": the pass does not start, and no drive is touched.";
 
 // What a file system needs besides the records' bytes: its own entries and blocks, and the
 // bytes other programs write while the pass runs.
@@ -47,8 +47,8 @@ std::string CheckFolderTakesData(const std::string& folder) {
   return {};
 }
 
-std::string MegabytesText(std::uint64_t bytes) {
-  return platform::Format("%.1f MB", static_cast<double>(bytes) / (1u << 20));
+std::string MebibytesText(std::uint64_t bytes) {
+  return platform::Format("%.1f MiB", static_cast<double>(bytes) / (1u << 20));
 }
 
 // A file system's room and what the pass writes to it; `named` is its first folder.
@@ -61,8 +61,8 @@ struct FileSystemNeed {
 }  // namespace
 
 std::string CannotRecordText(std::string_view path, std::string_view reason) {
-  return platform::Format("%s cannot be written (%s): the pass does not start, and no drive is touched.",
-                          platform::ToNativePath(path).string().c_str(), std::string(reason).c_str());
+  return platform::Format("%s cannot be written (%s)%s", platform::ToNativePath(path).string().c_str(),
+                          std::string(reason).c_str(), kNoPass);
 }
 
 std::string CheckRecordRoom(const std::vector<RecordFolder>& folders, int drives) {
@@ -85,10 +85,11 @@ std::string CheckRecordRoom(const std::vector<RecordFolder>& folders, int drives
   for (const std::uint64_t id : order) {
     const FileSystemNeed& fileSystem = fileSystems.at(id);
     if (fileSystem.available >= fileSystem.need) continue;
-    return CannotRecordText(
-        fileSystem.named,
-        platform::Format("%s: %s left, and a pass of %d drives needs %s there", platform::ErrnoText(ENOSPC).c_str(),
-                         MegabytesText(fileSystem.available).c_str(), drives, MegabytesText(fileSystem.need).c_str()));
+    return platform::Format(
+        "%s has too little room for the pass: %s left, and a pass of %d drives needs %s there; free space on its "
+        "disk or choose another folder%s",
+        platform::ToNativePath(fileSystem.named).string().c_str(), MebibytesText(fileSystem.available).c_str(), drives,
+        MebibytesText(fileSystem.need).c_str(), kNoPass);
   }
   return {};
 }

@@ -25,6 +25,13 @@ const char* MappingName(int mappingType) {
   }
 }
 
+// Whether the station's flow hands out serial numbers (the MP and RDT pretest flows).
+bool TakesSerialNumbers(const RunOptions& options) {
+  if (!options.stationProblem.empty()) return false;
+  const SlotFlow flow = ChooseSlotFlow(options.taskKind, options.stationIndex, options.onlyDoIsp);
+  return flow == SlotFlow::MP || flow == SlotFlow::RDT;
+}
+
 }  // namespace
 
 int TaskKindOfStation(int stationIndex) {
@@ -50,6 +57,7 @@ RunOptions ReadRunOptions() {
   options.taskKind = TaskKindOfStation(options.stationIndex);
   options.passes = std::max(1, settings::ReadInt(settings::keys::LoopCount));
   options.autoSerialNumber = settings::ReadInt(settings::keys::AutoIncreseSerialNum) != 0;
+  options.onlyDoIsp = settings::ReadInt(settings::keys::OnlyDoISP) != 0;
   options.mappingType = g_MappingType.load();
   options.bridgeMode = g_U2AMode.load() != 0;
   return options;
@@ -58,7 +66,9 @@ RunOptions ReadRunOptions() {
 std::string DescribeRunOptions(const RunOptions& options) {
   const std::string station = options.stationProblem.empty() ? std::string(GetTestStationName(options.stationIndex))
                                                              : "none (" + options.stationProblem + ")";
-  return platform::Format("Station: %s   Kind: %d   Passes: %d   Serial: %s   Mapping: %s   %s", station.c_str(),
-                          options.taskKind, options.passes, options.autoSerialNumber ? "auto" : "fixed",
-                          MappingName(options.mappingType), options.bridgeMode ? "Bridge" : "Tester");
+  const std::string serial =
+      TakesSerialNumbers(options) ? platform::Format("   Serial: %s", options.autoSerialNumber ? "auto" : "fixed") : "";
+  return platform::Format("Station: %s   Kind: %d   Passes: %d%s   Mapping: %s   %s", station.c_str(), options.taskKind,
+                          options.passes, serial.c_str(), MappingName(options.mappingType),
+                          options.bridgeMode ? "Bridge" : "Tester");
 }

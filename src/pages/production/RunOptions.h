@@ -10,6 +10,7 @@ struct RunOptions {
   int taskKind = 1;           // kind of the posted tasks
   int passes = 1;             // LoopCount of [Options] in param.ini, at least 1
   bool autoSerialNumber = false;  // AutoIncreseSerialNum of [Options] in param.ini
+  bool onlyDoIsp = false;     // OnlyDoISP of [Options] in param.ini: the MP stations upgrade firmware instead
   int mappingType = 0;        // g_MappingType
   bool bridgeMode = false;    // g_U2AMode
 };
@@ -20,6 +21,7 @@ int TaskKindOfStation(int stationIndex);
 
 RunOptions ReadRunOptions();
 
-// "Station: EraseAll   Kind: 1   Passes: 1   Serial: auto   Mapping: by drive number   Tester";
-// without a station, "Station: none (<the problem>)" and the rest.
+// "Station: MP   Kind: 1   Passes: 1   Serial: auto   Mapping: by drive number   Tester"; the
+// serial source only at a station that takes serial numbers; without a station,
+// "Station: none (<the problem>)" and the rest.
 std::string DescribeRunOptions(const RunOptions& options);
