@@ -29,6 +29,9 @@ enum class SlotFlow : std::uint8_t {
 // param.ini being non-zero.
 SlotFlow ChooseSlotFlow(int kind, int stationMode, bool onlyDoIsp);
 
+// Whether the flow hands out serial numbers: the MP and RDT pretest flows.
+constexpr bool HandsOutSerialNumbers(SlotFlow flow) { return flow == SlotFlow::MP || flow == SlotFlow::RDT; }
+
 // Whether a test of the task kind at the station mode writes a row of Summary.csv: the
 // initial test of the MP station.
 bool WritesSummaryCsvRow(int kind, int stationMode);

@@ -88,7 +88,7 @@ std::vector<RecordFolder> PassRecordFolders(const PassRecordsPlan& plan, const s
       {RunTempFolder(), MostBlockInfoRecords(flow) * std::uint64_t{kBlockInfoRecordBytes}, {}}};
   if (flow == SlotFlow::RDTResult) folders.push_back({StationLogFolder(), kReportRoom, {}});
   if (WritesSummaryCsvRow(plan.taskKind, plan.stationIndex)) folders.push_back({SummaryCsvFolder(), kLineRoom, {}});
-  if (flow == SlotFlow::MP || flow == SlotFlow::RDT) {
+  if (HandsOutSerialNumbers(flow)) {
     const std::string serialSettings = settings::keys::LastSN.file;
     const std::string serialRecord = engine::firmware::SerialRecordPath(logFolder);
     folders.push_back({FolderOfPath(serialSettings), 0, {serialSettings}});

@@ -25,11 +25,10 @@ const char* MappingName(int mappingType) {
   }
 }
 
-// Whether the station's flow hands out serial numbers (the MP and RDT pretest flows).
+// Whether the station's flow hands out serial numbers.
 bool TakesSerialNumbers(const RunOptions& options) {
   if (!options.stationProblem.empty()) return false;
-  const SlotFlow flow = ChooseSlotFlow(options.taskKind, options.stationIndex, options.onlyDoIsp);
-  return flow == SlotFlow::MP || flow == SlotFlow::RDT;
+  return HandsOutSerialNumbers(ChooseSlotFlow(options.taskKind, options.stationIndex, options.onlyDoIsp));
 }
 
 }  // namespace
