@@ -413,6 +413,56 @@ TEST(SgTransportDriveNumbers, ADriveNumberNamesOneDiskForThePass) {
   }
 }
 
+// The station's transport, but a lookup of the disk at a path lists the drives again first, as a
+// drop-down on another thread may between a command's lookups.
+class ListingBeforeEveryPathLookup : public device::Transport {
+ public:
+  explicit ListingBeforeEveryPathLookup(std::shared_ptr<SgTransport> inner) : m_inner(std::move(inner)) {}
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  device::PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override {
+    return m_inner->Execute(devicePath, request);
+  }
+  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
+  std::string IdentityOf(const std::string& devicePath) override {
+    devicetest::ListDrives();
+    return m_inner->IdentityOf(devicePath);
+  }
+  std::string IdentityOfDrive(int driveNumber) override { return m_inner->IdentityOfDrive(driveNumber); }
+  device::PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override {
+    return m_inner->ExecuteOn(identity, request);
+  }
+
+ private:
+  std::shared_ptr<SgTransport> m_inner;
+};
+
+// Drive 2's disk drops and comes back at its address under sg5, and a newcomer at another port
+// takes the freed sg2, when a command first finds drive 2: a listing between finding the
+// drive's node and finding that node's disk would give it the newcomer. It finds its own disk.
+TEST(SgTransportDriveNumbers, AListingWhileACommandFindsItsDriveLeavesItTheDrivesOwnDisk) {
+  for (const std::uint8_t bridge : {0, 1}) {
+    SCOPED_TRACE(bridge ? "bridge mode" : "tester mode");
+    FakeSgStation kernel;
+    kernel.AddDisk("sg1", UsbPort("2-1", 6));
+    const fs::path second = kernel.AddDisk("sg2", UsbPort("2-2", 7));
+    kernel.AddDisk("sg3", UsbPort("2-3", 8));
+    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+    device::SetTransport(
+        std::make_shared<ListingBeforeEveryPathLookup>(std::make_shared<SgTransport>(kernel.System())));
+    BridgeMode mode(bridge);
+    devicetest::ListDrives();
+
+    kernel.RemoveDisk("sg2", second);
+    kernel.AddDisk("sg5", UsbPort("2-2", 7));
+    kernel.AddDisk("sg2", UsbPort("2-7", 11));
+    CDeviceCommand command(2);
+    std::array<std::uint8_t, 512> buffer{};
+    EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+    EXPECT_EQ(kernel.sentTo, std::vector<std::string>{"/dev/sg5"});
+    device::SetTransport(nullptr);
+  }
+}
+
 // A disk that drops off and comes back at the very place it left (libata attaches a drive anew
 // when its IDENTIFY data changed after a firmware jump: same port, same host, same sg number)
 // is the disk of its drive number still.
