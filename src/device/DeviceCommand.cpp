@@ -112,10 +112,10 @@ const CommandSpec* CDeviceCommand::Begin(CommandId id, std::span<std::uint8_t> b
 
 bool CDeviceCommand::BindDisk(const std::shared_ptr<device::Transport>& transport) {
   if (m_disk.transport.lock() == transport) return true;
-  const std::string target =
-      m_pathText.empty() ? device::DevicePathOfDrive(m_driveNumber) : device::ResolveDevicePath(m_pathText);
-  if (target.empty()) return false;
-  m_disk = BoundDisk{transport, transport->IdentityOf(target)};
+  std::string identity = m_pathText.empty() ? device::IdentityOfDrive(*transport, m_driveNumber)
+                                            : device::IdentityOfPathText(*transport, m_pathText);
+  if (identity.empty()) return false;
+  m_disk = BoundDisk{transport, std::move(identity)};
   return true;
 }
 

@@ -7,8 +7,8 @@
 // a tester refuses them).
 //
 // The disk. The first command that finds the drive (DevicePaths.h) takes what the transport
-// knows the disk by (Transport::IdentityOf: for a real drive its SCSI device in sysfs, its
-// address on the bus; for the simulator its path) and holds it; every later command of the
+// knows the disk by (its identity, Transport.h: for a real drive its address on the bus; for
+// the simulator its path), in one lookup, and holds it; every later command of the
 // object goes to that disk only, through whatever node the transport finds it under at the
 // time. A drive that vanished fails its next command as a pulled drive does, and is reached
 // again when it comes back at its address; a disk that later takes its node, its drive number

@@ -1,6 +1,7 @@
 #include "device/DeviceListing.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,22 @@ void CopyText(char (&field)[kDeviceTextLength], const std::string& text) {
 
 std::string FieldText(const char (&field)[kDeviceTextLength]) {
   return std::string(field, strnlen(field, kDeviceTextLength));
+}
+
+// Entry j: the identity of drive number j + 1's disk in the last listing.
+using ListedIdentities = std::array<std::string, kMaxListedDevices>;
+ListedIdentities& Identities() {
+  static ListedIdentities identities;
+  return identities;
+}
+
+// The entry of a drive number, or null when the number is outside the table or the entry holds
+// no device; called under the listing lock.
+const DevicePathRecord* ListedEntry(int driveNumber) {
+  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > kMaxListedDevices) return nullptr;
+  const DevicePathRecord& entry = g_DevicePathTable[driveNumber - 1];
+  const std::string path = FieldText(entry.devicePath);
+  return path.empty() || path == kNoDevicePath ? nullptr : &entry;
 }
 
 }  // namespace
@@ -49,6 +66,7 @@ void ListTvDevice(ROOT_Device* root) {
   // Built aside, so that a reader never sees half a listing.
   auto listing = std::make_unique<ROOT_Device>();
   auto table = std::make_unique<DevicePathRecord[]>(kMaxListedDevices);
+  ListedIdentities identities;
   listing->deviceCount = static_cast<std::uint32_t>(disks.size());
   for (std::size_t j = 0; j < disks.size(); ++j) {
     const std::string path = disks[j].devicePath.empty() ? std::string(kNoDevicePath) : disks[j].devicePath;
@@ -56,6 +74,7 @@ void ListTvDevice(ROOT_Device* root) {
     CopyText(listing->devices[j].devicePath, path);
     CopyText(table[j].devicePath, path);
     CopyText(table[j].nodeText, disks[j].nodeText);
+    identities[j] = disks[j].identity.empty() ? disks[j].devicePath : std::move(disks[j].identity);
   }
 
   std::lock_guard<std::mutex> guard(DeviceListingLock());
@@ -64,6 +83,7 @@ void ListTvDevice(ROOT_Device* root) {
   listing->reserved3 = root->reserved3;
   std::memcpy(root, listing.get(), sizeof(ROOT_Device));
   std::memcpy(g_DevicePathTable, table.get(), sizeof(g_DevicePathTable));
+  Identities().swap(identities);
 }
 
 ROOT_Device CopyRootDevice() {
@@ -72,10 +92,14 @@ ROOT_Device CopyRootDevice() {
 }
 
 std::string DevicePathOfListedDrive(int driveNumber) {
-  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > kMaxListedDevices) return {};
   std::lock_guard<std::mutex> guard(DeviceListingLock());
-  const std::string path = FieldText(g_DevicePathTable[driveNumber - 1].devicePath);
-  return path == kNoDevicePath ? std::string() : path;
+  const DevicePathRecord* entry = ListedEntry(driveNumber);
+  return entry == nullptr ? std::string() : FieldText(entry->devicePath);
+}
+
+std::string IdentityOfListedDrive(int driveNumber) {
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  return ListedEntry(driveNumber) == nullptr ? std::string() : Identities()[driveNumber - 1];
 }
 
 bool CGetDevLibrary::Load() {

@@ -8,7 +8,8 @@
 // Threads. The production page's mapping worker and the pages' drop-downs list on different
 // threads, and the engine reads device paths on the worker threads, so every fill and every
 // read goes under one listing lock: ListTvDevice builds the new record aside and copies it in
-// under the lock; other threads read through CopyRootDevice() and DevicePathOfListedDrive().
+// under the lock; other threads read through CopyRootDevice(), DevicePathOfListedDrive() and
+// IdentityOfListedDrive().
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,7 +66,11 @@ ROOT_Device CopyRootDevice();
 // The device path of a drive number (1-based) in the last listing; empty when the number is
 // outside the listing or its entry holds no device.
 std::string DevicePathOfListedDrive(int driveNumber);
-// The lock that guards g_RootDevice and g_DevicePathTable.
+// What the transport knew the disk of a drive number by at the last listing (its identity,
+// Transport.h), kept beside the drive's path and read under the same lock; empty when the
+// drive's entry holds no device.
+std::string IdentityOfListedDrive(int driveNumber);
+// The lock that guards g_RootDevice, g_DevicePathTable and the drives' identities.
 std::mutex& DeviceListingLock();
 
 // The wrapper around the listing library. The program loads it at start-up and unloads it at

@@ -41,4 +41,13 @@ std::string ResolveDevicePath(std::string_view pathText) {
   return std::string(pathText);
 }
 
+std::string IdentityOfDrive(Transport& transport, int driveNumber) {
+  return g_U2AMode.load() != 0 ? IdentityOfListedDrive(driveNumber) : transport.IdentityOfDrive(driveNumber);
+}
+
+std::string IdentityOfPathText(Transport& transport, std::string_view pathText) {
+  if (const auto driveNumber = ParsePhysicalDrivePath(pathText)) return transport.IdentityOfDrive(*driveNumber);
+  return transport.IdentityOf(std::string(pathText));
+}
+
 }  // namespace device

@@ -5,6 +5,8 @@
 //    see Transport.h).
 //  - Bridge mode (g_U2AMode non-zero): the drive is the device path of entry drive number - 1
 //    of g_DevicePathTable, the last device listing.
+// A command binds the disk of its drive by the disk's identity, taken in one lookup of the same
+// list, never by a path looked up first and its disk afterwards, between which a listing may run.
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -17,6 +19,8 @@ extern std::atomic<std::uint8_t> g_U2AMode;
 
 namespace device {
 
+class Transport;
+
 // "\\.\PhysicalDrive%d".
 std::string PhysicalDrivePathText(int driveNumber);
 // The drive number of a "\\.\PhysicalDrive%d" text (case ignored); nullopt for any other text.
@@ -27,5 +31,13 @@ std::string DevicePathOfDrive(int driveNumber);
 // The transport's device path for a path text: "\\.\PhysicalDrive%d" through the transport's
 // disk list, any other text as it stands; empty when the drive does not exist.
 std::string ResolveDevicePath(std::string_view pathText);
+
+// The identity (Transport.h) of the disk of a drive number in the current mode, found in one
+// lookup: in bridge mode the one the last device listing kept beside the drive's path, in tester
+// mode the transport's; empty when there is none.
+std::string IdentityOfDrive(Transport& transport, int driveNumber);
+// The identity of the disk of a path text: "\\.\PhysicalDrive%d" through the transport's disk
+// list, any other text as the transport knows that path; empty when there is none.
+std::string IdentityOfPathText(Transport& transport, std::string_view pathText);
 
 }  // namespace device

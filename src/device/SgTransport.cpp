@@ -75,6 +75,37 @@ std::string ChannelTargetLun(const std::string& name) {
   return colons == 3 ? name.substr(colon + 1) : std::string();
 }
 
+// What a SCSI device's place on the bus keeps of its host: nothing (the node text), or the host
+// folder where it hangs below no port of its own (the address).
+enum class HostFolder : std::uint8_t { LeftOut, KeptWhereNoPortIsAbove };
+
+// Where a SCSI device hangs: its path below /sys/devices up to its SCSI host, whose number
+// changes when the disk is plugged in again, then channel:target:LUN ("7:0:1:2" -> ".../0:1:2");
+// the whole path below /sys/devices when no host is in it.
+std::string PlaceOnTheBus(const fs::path& scsiDevice, HostFolder host) {
+  const std::string text = scsiDevice.generic_string();
+  const std::size_t devices = text.find("/devices/");
+  std::string place = devices == std::string::npos ? text : text.substr(devices + 9);
+  for (std::size_t at = place.find("/host"); at != std::string::npos; at = place.find("/host", at + 1)) {
+    if (at + 5 < place.size() && place[at + 5] >= '0' && place[at + 5] <= '9') {
+      const std::string above = place.substr(0, at);
+      const bool keepHost =
+          host == HostFolder::KeptWhereNoPortIsAbove && (above == "platform" || above == "virtual");
+      const std::string address = ChannelTargetLun(scsiDevice.filename().string());
+      place.resize(keepHost ? std::min(place.find('/', at + 1), place.size()) : at);
+      if (!address.empty()) place += "/" + address;
+      break;
+    }
+  }
+  return place;
+}
+
+std::string AddressOf(const fs::path& scsiDevice) {
+  return PlaceOnTheBus(scsiDevice, HostFolder::KeptWhereNoPortIsAbove);
+}
+
+std::string NodeTextOf(const fs::path& scsiDevice) { return PlaceOnTheBus(scsiDevice, HostFolder::LeftOut); }
+
 }  // namespace
 
 SgSystem SgSystem::Linux() {
@@ -152,8 +183,8 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
   if (result.systemError != ENODEV && result.systemError != ENXIO) return result;
   // The node's device has gone. A kept node, opened for an earlier request, never took this one
   // to the disk: when the disk is at its address again, the request goes once more, on its node
-  // opened anew.
-  Forget(identity, opened.node.get());
+  // looked up and opened anew.
+  Forget(identity, opened.node);
   if (!opened.kept) return result;
   int error = 0;
   const RequestNode reopened = Open(identity, error);
@@ -174,36 +205,31 @@ PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& re
 }
 
 SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error) {
-  // A disk that no listing found (the system's own disk among them) is never opened.
+  // A disk that no listing found (the system's own disk among them) has no identity and is
+  // never opened.
+  if (identity.empty()) {
+    error = ENODEV;
+    return {};
+  }
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto kept = m_kept.find(identity);
+    if (kept != m_kept.end()) return {kept->second, true};
+  }
+  // The disk's first request, or its first since its kept node went: the node is looked up.
   const bool generic = GenericDriverLoaded();
   const std::string devicePath = NodeOf(identity, generic);
-  if (!generic) return OpenKept(devicePath, identity, error);
   if (devicePath.empty()) {
     error = ENODEV;
     return {};
   }
-  return {OpenChecked(devicePath, identity, O_RDWR, error), false};
-}
-
-SgTransport::RequestNode SgTransport::OpenKept(const std::string& devicePath, const std::string& identity,
-                                               int& error) {
+  const std::shared_ptr<const OpenNode> node = OpenChecked(devicePath, identity, generic ? O_RDWR : O_RDONLY, error);
+  if (!node) return {};
+  // A node that another request opened meanwhile is kept instead; this one is closed when the
+  // request lets it go, after the lock.
   std::lock_guard<std::mutex> guard(m_lock);
-  const auto kept = m_kept.find(identity);
-  if (kept != m_kept.end()) {
-    if (!devicePath.empty() && kept->second->path == devicePath && CurrentIdentity(devicePath) == identity) {
-      return {kept->second, true};
-    }
-    // The disk has gone or has another node: its old node is closed, so that the kernel can
-    // free the name.
-    m_kept.erase(kept);
-  }
-  if (devicePath.empty()) {
-    error = ENODEV;
-    return {};
-  }
-  auto node = OpenChecked(devicePath, identity, O_RDONLY, error);
-  if (node) m_kept[identity] = node;
-  return {node, false};
+  const auto [kept, added] = m_kept.try_emplace(identity, node);
+  return {kept->second, !added};
 }
 
 std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std::string& devicePath,
@@ -228,10 +254,11 @@ std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std:
   return node;
 }
 
-void SgTransport::Forget(const std::string& identity, const OpenNode* node) {
+void SgTransport::Forget(const std::string& identity, const std::shared_ptr<const OpenNode>& node) {
   std::lock_guard<std::mutex> guard(m_lock);
   const auto kept = m_kept.find(identity);
-  if (kept != m_kept.end() && kept->second.get() == node) m_kept.erase(kept);
+  // The caller still holds the node, so it is not closed here, under the lock.
+  if (kept != m_kept.end() && kept->second == node) m_kept.erase(kept);
 }
 
 std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
@@ -246,13 +273,15 @@ std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
   } else {
     return {};
   }
-  return Canonical(link).string();
+  const fs::path scsiDevice = Canonical(link);
+  return scsiDevice.empty() ? std::string() : AddressOf(scsiDevice);
 }
 
 std::string SgTransport::NodeOf(const std::string& identity, bool generic) const {
   if (identity.empty()) return {};
+  const fs::path folder = generic ? m_system.sysfsRoot / "class" / "scsi_generic" : m_system.sysfsRoot / "block";
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fs::path(identity) / (generic ? "scsi_generic" : "block"), error)) {
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
     const std::string devicePath = (m_system.deviceRoot / entry.path().filename()).string();
     if (CurrentIdentity(devicePath) == identity) return devicePath;
   }
@@ -265,23 +294,6 @@ bool SgTransport::GenericDriverLoaded() const {
 }
 
 // ---- the listing -----------------------------------------------------------------------------
-
-std::string SgTransport::NodeTextOf(const fs::path& scsiDevice) const {
-  const std::string text = scsiDevice.generic_string();
-  const std::size_t devices = text.find("/devices/");
-  std::string node = devices == std::string::npos ? text : text.substr(devices + 9);
-  // Up to the SCSI host, whose number changes when a disk is plugged in again, then the
-  // channel, target and LUN.
-  for (std::size_t at = node.find("/host"); at != std::string::npos; at = node.find("/host", at + 1)) {
-    if (at + 5 < node.size() && node[at + 5] >= '0' && node[at + 5] <= '9') {
-      const std::string address = ChannelTargetLun(scsiDevice.filename().string());
-      node.resize(at);
-      if (!address.empty()) node += "/" + address;
-      break;
-    }
-  }
-  return node;
-}
 
 std::vector<SgTransport::Place> SgTransport::FindGenericDisks(const std::set<std::string>& systemDisks) const {
   const fs::path folder = m_system.sysfsRoot / "class" / "scsi_generic";
@@ -296,7 +308,7 @@ std::vector<SgTransport::Place> SgTransport::FindGenericDisks(const std::set<std
     const fs::path scsiDevice = Canonical(folder / name / "device");
     if (scsiDevice.empty() || HoldsSystem(scsiDevice, systemDisks)) continue;
     found.emplace_back(number,
-                       Place{(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), scsiDevice.string()});
+                       Place{(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), AddressOf(scsiDevice)});
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<Place> disks;
@@ -320,7 +332,7 @@ std::vector<SgTransport::Place> SgTransport::FindBlockDisks(const std::set<std::
   for (const std::string& name : names) {
     const fs::path scsiDevice = Canonical(folder / name / "device");
     if (scsiDevice.empty()) continue;
-    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), scsiDevice.string()});
+    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), AddressOf(scsiDevice)});
   }
   return disks;
 }
@@ -340,6 +352,10 @@ std::vector<SgTransport::Place> SgTransport::FindDisks() const {
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
   std::vector<Place> found = FindDisks();
+  // The kept nodes of disks that have gone, or are listed under another node, closed once the
+  // lock is let go and no request uses them any more.
+  std::vector<std::shared_ptr<const OpenNode>> closing;
+  std::vector<TransportDisk> disks;
   std::lock_guard<std::mutex> guard(m_lock);
   // Disks still there keep their places; the places of disks that have gone are emptied.
   std::vector<bool> placed(found.size(), false);
@@ -366,15 +382,18 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
   }
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
   m_listed = true;
-  // A kept node of a disk that has gone, or is listed under another node, is closed once no
-  // request uses it any more.
-  std::erase_if(m_kept, [&](const auto& kept) {
-    return std::none_of(m_places.begin(), m_places.end(), [&](const Place& place) {
-      return place.identity == kept.first && place.devicePath == kept.second->path;
+  for (auto kept = m_kept.begin(); kept != m_kept.end();) {
+    const bool listed = std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
+      return place.identity == kept->first && place.devicePath == kept->second->path;
     });
-  });
-  std::vector<TransportDisk> disks;
-  for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText});
+    if (listed) {
+      ++kept;
+    } else {
+      closing.push_back(std::move(kept->second));
+      kept = m_kept.erase(kept);
+    }
+  }
+  for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
   return disks;
 }
 
@@ -386,12 +405,16 @@ void SgTransport::ListIfNeverListed() {
   ListDisks();
 }
 
-std::string SgTransport::DevicePathOfDrive(int driveNumber) {
+SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
   if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
-  return m_places[static_cast<std::size_t>(driveNumber) - 1].devicePath;
+  return m_places[static_cast<std::size_t>(driveNumber) - 1];
 }
+
+std::string SgTransport::DevicePathOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).devicePath; }
+
+std::string SgTransport::IdentityOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).identity; }
 
 std::string SgTransport::IdentityOf(const std::string& devicePath) {
   if (devicePath.empty()) return {};

@@ -1,10 +1,11 @@
 #pragma once
 // The transport of real drives: the Linux SCSI generic driver. Every request is one SG_IO
-// ioctl on the disk's node: /dev/sgN, opened for the request (read and write, non-blocking)
-// and closed after it; or, when the sg driver is not loaded, /dev/sdX, opened once read-only
-// and non-blocking and kept until the disk has gone or the transport ends (every close of a
-// writable block device makes udev probe the disk again, which a drive on boot or vendor code
-// may not answer).
+// ioctl on the disk's node: /dev/sgN, opened read and write, or, when the sg driver is not
+// loaded, /dev/sdX, opened read-only (every close of a writable block device makes udev probe
+// the disk again, which a drive on boot or vendor code may not answer); both non-blocking. A
+// node is opened at the first request to its disk and kept for the next ones, until the disk
+// has gone or the transport ends: an sg open allocates the driver's reserve buffer, and a
+// request then costs one system call.
 //
 // The disks. A listing reads sysfs: every SCSI generic device of type disk (0) or simplified
 // direct access (0x0E), in the order of its sg number; without the sg driver, the sd block
@@ -12,32 +13,46 @@
 // station's records (SystemDisks.h) is never listed, nor any disk while those disks cannot all
 // be found, and a node that the listing does not hold is never sent a request.
 //
-// Drive numbers. A disk is known by the sysfs path of its SCSI device
-// ("/sys/devices/.../host6/target6:0:0/6:0:0:0"), its identity, which stays the same for as long
+// A disk's address is its place on the bus: the path of its SCSI device below /sys/devices
+// with the SCSI host left out, then channel:target:LUN ("pci0000:00/0000:00:14.0/usb2/2-2/
+// 2-2:1.0/0:0:0" for a USB disk, ".../0000:00:1f.2/ata3/0:0:0" for a SATA disk). The kernel
+// gives a SCSI host the lowest free number and every USB enumeration makes a new host, so a
+// bridge that enumerates again brings its disks back at their own ports under other hosts.
+// Where a host hangs below no port of its own (directly below /sys/devices/platform or
+// /sys/devices/virtual, as an iSCSI session's), the host folder is part of the address, for it
+// is all that tells such disks apart.
+//
+// Drive numbers. A disk is known by its address, its identity, which stays the same for as long
 // as the disk stays where it is connected; its sg or sd name may pass to another disk (Linux
 // gives a freed number to the next disk that arrives), and a disk that the kernel drops and
-// attaches again at its own address (after a firmware jump or a power cycle of its slot) may
-// come back under another name. Drive number n names the disk in place n of the listing. A
-// later listing keeps every disk that is still there in its place, leaves the place of a disk
-// that has gone empty, and gives empty places (the first one first, in node order) only to
-// disks it has not seen before.
+// attaches again at its address (after a firmware jump, a power cycle of its slot or of its
+// bridge) comes back under other host, sg and sd numbers. Drive number n names the disk in
+// place n of the listing. A later listing keeps every disk that is still there in its place,
+// leaves the place of a disk that has gone empty, and gives empty places (the first one first,
+// in node order) only to disks it has not seen before.
 //
-// A request names the disk by its identity, and its node is found from the identity when the
-// request opens it: the sg node below the SCSI device (<identity>/scsi_generic/sgN), or, without
-// the sg driver, its sd node (<identity>/block/sdX). Once the node is open, and before it is
-// used, the request checks that the node still belongs to the disk meant; when the disk is not
-// at its address or the node has passed to another disk, the request fails with ENODEV, as for
-// a pulled drive. A disk that comes back somewhere else on the bus (another port, another SCSI
-// host) is another disk to the station, found by the next listing. A kept sd node whose disk
-// was dropped and attached again under the same name answers ENODEV without reaching the disk:
-// the request is then sent once more on the node opened anew, when it still belongs to the disk.
+// A request names the disk by its identity and goes through the disk's kept node. The node is
+// looked up only when the disk has none: at the first request, after the kept node answered
+// ENODEV or ENXIO, and after a listing that did not find the disk under that node (the listing
+// closes such kept nodes). The lookup reads sysfs for the node whose SCSI device is at the
+// address (<sysfs>/class/scsi_generic/sgN, or <sysfs>/block/sdX without the sg driver), and the
+// node is checked against the address before it is opened and once it is open; when the disk
+// is not at its address, the request fails with ENODEV, as for a pulled drive. An open node
+// pins its device (its sg or sd number is freed only when the last descriptor closes), so a
+// kept node that answers is still its disk. A disk that comes back elsewhere on the bus
+// (another port) is another disk to the station, found by the next listing. A kept node whose
+// disk was dropped answers ENODEV without reaching the disk: the request is then sent once more
+// on the node looked up and opened anew, when the disk is at its address again.
 //
-// A disk's node text is where it hangs: its sysfs device path below /sys/devices without the
-// SCSI host number (for a USB disk the USB port, then channel:target:LUN), which stays the same
-// when the disk is plugged in again and tells apart the LUNs of one USB device and the disks
-// behind one port multiplier.
+// Threads. The transport's own lock guards the places and the kept nodes only while they are
+// read or changed; an open, a close and an SG_IO, which can block in the kernel for as long as
+// a host recovers from errors, run outside it, so that a disk that hangs holds no other.
 //
-// The system calls go through SgSystem, so tests run the transport against a fake ioctl and
+// A disk's node text is where it hangs: its address with the host left out even where the
+// address keeps it; it stays the same when the disk is plugged in again and tells apart the
+// LUNs of one USB device and the disks behind one port multiplier.
+//
+// The system calls go through SgSystem, so tests run the transport against a fake kernel and
 // fake sysfs and /proc trees.
 #include <filesystem>
 #include <functional>
@@ -76,11 +91,13 @@ class SgTransport : public Transport {
   PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override;
   // The place's node of the last listing (a first listing is made when there was none).
   std::string DevicePathOfDrive(int driveNumber) override;
-  // The sysfs path of the SCSI device that the last listing found at the node; empty for a node
-  // the listing does not hold.
+  // The address of the disk that the last listing found at the node; empty for a node the
+  // listing does not hold.
   std::string IdentityOf(const std::string& devicePath) override;
+  // The address of the disk in the place of the last listing.
+  std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
-  // The sd block device of the SCSI device while it belongs to it.
+  // The sd block device of the SCSI device at the address now.
   std::string BlockDeviceOf(const std::string& identity) override;
 
   // The SG_IO header of a request: direction, CDB, data, sense buffer and the time-out in ms.
@@ -96,7 +113,7 @@ class SgTransport : public Transport {
     std::string nodeText;
     std::string identity;
   };
-  // An open node; closed when the last request that uses it lets it go.
+  // An open node; closed once the transport no longer keeps it and no request uses it.
   struct OpenNode {
     OpenNode(int fd, std::string path, std::function<int(int)> close)
         : fd(fd), path(std::move(path)), close(std::move(close)) {}
@@ -107,8 +124,8 @@ class SgTransport : public Transport {
     std::string path;
     std::function<int(int)> close;
   };
-  // The node a request goes through, and whether it is a kept node that an earlier request
-  // opened.
+  // The node a request goes through, and whether it was kept (opened for an earlier request,
+  // or by another thread meanwhile) rather than opened for this one.
   struct RequestNode {
     std::shared_ptr<const OpenNode> node;
     bool kept = false;
@@ -119,19 +136,21 @@ class SgTransport : public Transport {
   std::vector<Place> FindBlockDisks(const std::set<std::string>& systemDisks) const;
   // Whether the sg driver is loaded: the disks are then reached through their sg nodes.
   bool GenericDriverLoaded() const;
-  std::string NodeTextOf(const std::filesystem::path& scsiDevice) const;
-  // The sysfs path of the SCSI device that owns the node now; empty when none does.
+  // The address of the SCSI device that owns the node now; empty when none does.
   std::string CurrentIdentity(const std::string& devicePath) const;
-  // The node of the SCSI device now (sg, or sd without the sg driver) while it belongs to the
-  // device; empty when the device has none.
+  // The node (sg, or sd without the sg driver) of the SCSI device at the address now; empty
+  // when there is none.
   std::string NodeOf(const std::string& identity, bool generic) const;
   void ListIfNeverListed();
-  // The node opened for a request to the disk with this identity, or a null node with errno's
-  // value.
+  // Place n - 1 of the last listing (a first listing is made when there was none); an empty
+  // place for a number outside the listing.
+  Place PlaceOfDrive(int driveNumber);
+  // The node a request to the disk with this identity goes through: its kept node, or one
+  // looked up and opened now; a null node with errno's value when there is none.
   RequestNode Open(const std::string& identity, int& error);
-  RequestNode OpenKept(const std::string& devicePath, const std::string& identity, int& error);
-  // A kept node that answered as a node whose device has gone is opened anew by the next open.
-  void Forget(const std::string& identity, const OpenNode* node);
+  // A kept node that answered as a node whose device has gone is looked up anew by the next
+  // open.
+  void Forget(const std::string& identity, const std::shared_ptr<const OpenNode>& node);
   // Opens the node (access: O_RDWR or O_RDONLY; always non-blocking) and checks that it belongs
   // to the disk with this identity.
   std::shared_ptr<const OpenNode> OpenChecked(const std::string& devicePath, const std::string& identity, int access,
@@ -140,10 +159,12 @@ class SgTransport : public Transport {
   PassThroughResult Send(const OpenNode& node, PassThroughRequest& request) const;
 
   SgSystem m_system;
-  std::mutex m_lock;                 // guards the members below
+  // Guards the members below; held only while they are read or changed, never across an open,
+  // a close or an SG_IO (a node that goes is moved out and closed once the lock is let go).
+  std::mutex m_lock;
   bool m_listed = false;
   std::vector<Place> m_places;       // entry n - 1: drive number n
-  std::map<std::string, std::shared_ptr<const OpenNode>> m_kept;  // sd nodes, by identity
+  std::map<std::string, std::shared_ptr<const OpenNode>> m_kept;  // the kept nodes, by identity
 };
 
 }  // namespace device

@@ -13,6 +13,8 @@ std::string Transport::DevicePathOfDrive(int driveNumber) {
 
 std::string Transport::IdentityOf(const std::string& devicePath) { return devicePath; }
 
+std::string Transport::IdentityOfDrive(int driveNumber) { return IdentityOf(DevicePathOfDrive(driveNumber)); }
+
 PassThroughResult Transport::ExecuteOn(const std::string& identity, PassThroughRequest& request) {
   return Execute(identity, request);
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace device {
@@ -84,11 +85,17 @@ struct PassThroughResult {
 
 // A disk the transport can reach.
 struct TransportDisk {
+  TransportDisk() = default;
+  TransportDisk(std::string devicePath, std::string nodeText, std::string identity = {})
+      : devicePath(std::move(devicePath)), nodeText(std::move(nodeText)), identity(std::move(identity)) {}
   // The native node ("/dev/sg3") or the simulator's name. Empty for a place in the listing
   // that holds no device at the moment; the listing shows it as "NULL" and keeps the drive
   // numbers of the disks after it.
   std::string devicePath;
   std::string nodeText;     // where it hangs (bus / port), for the listing record
+  // What IdentityOf answers for devicePath at this listing; a transport whose identities are
+  // its paths may leave it empty.
+  std::string identity;
 };
 
 class Transport {
@@ -108,10 +115,16 @@ class Transport {
   // hands a path to another disk answers the path itself (the default); one whose paths can
   // pass to another disk answers a token of its own, or empty when it does not know the path.
   virtual std::string IdentityOf(const std::string& devicePath);
+  // The identity of drive number driveNumber's disk, found in one lookup, so that no listing
+  // between finding the drive's path and finding that path's disk can give the drive another
+  // place's disk; empty when there is none. The default asks DevicePathOfDrive and IdentityOf,
+  // which is one lookup where the identity is the path; a transport with identities of its own
+  // answers from its listing under its lock.
+  virtual std::string IdentityOfDrive(int driveNumber);
   // Execute, for the disk that IdentityOf gave this identity, wherever that disk is now: a
-  // transport whose paths can pass to another disk finds the disk's node from the identity at
-  // each request, and answers ENODEV, as for a pulled drive, when the disk is not there (or the
-  // identity is empty). The default sends to the path that is the identity.
+  // transport whose paths can pass to another disk finds the disk's node from the identity (and
+  // may keep it while it is the disk's), and answers ENODEV, as for a pulled drive, when the disk
+  // is not there (or the identity is empty). The default sends to the path that is the identity.
   virtual PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request);
   // The block device whose partitions are the volumes of the disk with this identity
   // ("/dev/sdb"), or empty when the disk is not there or has no volumes (the simulator).

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
 #include <map>
 #include <thread>
 
@@ -95,6 +98,103 @@ TEST(DeviceAccessThreads, TheSgTransportServesManyDrivesWhileItLists) {
   EXPECT_EQ(kernel.opened.size(), static_cast<std::size_t>(kDrives)) << "one kept node per disk";
   EXPECT_EQ(kernel.sentTo.size(), static_cast<std::size_t>(kDrives * kCommandsPerDrive));
   EXPECT_EQ(kernel.OpenDescriptors(), 0);
+}
+
+// Only so that a fault fails the test instead of hanging it: nothing waits this long when the
+// transport is right.
+constexpr auto kGenerousWait = std::chrono::seconds(30);
+
+// Holds the first call on one node in the fake kernel until released, as the kernel holds an
+// sd open while the disk's host recovers from errors.
+class HeldCall {
+ public:
+  explicit HeldCall(std::string node) : m_node(std::move(node)) {}
+  void operator()(const std::string& node) {
+    if (node != m_node || m_held.exchange(true)) return;
+    m_entered.set_value();
+    m_released.wait_for(kGenerousWait);
+  }
+  bool Entered() { return m_enteredFuture.wait_for(kGenerousWait) == std::future_status::ready; }
+  void Release() { m_release.set_value(); }
+
+ private:
+  std::string m_node;
+  std::atomic<bool> m_held{false};
+  std::promise<void> m_entered;
+  std::future<void> m_enteredFuture = m_entered.get_future();
+  std::promise<void> m_release;
+  std::shared_future<void> m_released = m_release.get_future().share();
+};
+
+// One disk's open, or the close of the node of a disk that has gone, hangs in the kernel: the
+// commands of the other drives and a listing go on meanwhile.
+TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
+  enum class Hanging { Open, Close };
+  struct Case {
+    const char* what;
+    bool generic;
+    Hanging hanging;
+  };
+  const Case cases[] = {{"an sg open", true, Hanging::Open},
+                        {"an sd open", false, Hanging::Open},
+                        {"an sg close", true, Hanging::Close},
+                        {"an sd close", false, Hanging::Close}};
+  const std::uint8_t previous = g_U2AMode.load();
+  g_U2AMode = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    devicetest::FakeSgStation kernel;
+    std::vector<std::filesystem::path> disks;
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+      names.push_back(c.generic ? "sg" + std::to_string(i) : std::string("sd") + static_cast<char>('a' + i));
+      const devicetest::FakeSgStation::Address address{"2-" + std::to_string(i + 1), 6 + i};
+      disks.push_back(c.generic ? kernel.AddDisk(names[i], address) : kernel.AddBlockDisk(names[i], address, 8, 16 * i));
+    }
+    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+    HeldCall held("/dev/" + names[0]);
+    (c.hanging == Hanging::Open ? kernel.beforeOpen : kernel.beforeClose) = [&held](const std::string& node) {
+      held(node);
+    };
+    const auto transport = std::make_shared<device::SgTransport>(kernel.System());
+    device::SetTransport(transport);
+    std::array<std::unique_ptr<CDeviceCommand>, 3> drives;
+    for (int i = 0; i < 3; ++i) drives[i] = std::make_unique<CDeviceCommand>(i + 1);
+    std::atomic<int> failures{0};
+    const auto command = [&](int i) {
+      std::array<std::uint8_t, 512> buffer{};
+      if (!drives[i]->ReadFirmwareName(buffer)) ++failures;
+    };
+    if (c.hanging == Hanging::Close) {
+      for (int i = 0; i < 3; ++i) command(i);
+      kernel.RemoveDisk(c.generic ? names[0] : "", disks[0], c.generic ? "" : names[0]);
+    }
+
+    std::thread hanging([&] {
+      if (c.hanging == Hanging::Open) {
+        command(0);
+      } else {
+        transport->ListDisks();  // closes the node of the disk that has gone
+      }
+    });
+    EXPECT_TRUE(held.Entered()) << "the call never reached the kernel";
+    std::promise<void> othersDone;
+    std::thread others([&] {
+      command(1);
+      command(2);
+      transport->ListDisks();
+      othersDone.set_value();
+    });
+    EXPECT_EQ(othersDone.get_future().wait_for(kGenerousWait), std::future_status::ready)
+        << "the other drives waited for the hanging disk";
+    held.Release();
+    hanging.join();
+    others.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(kernel.sentTo.size(), c.hanging == Hanging::Open ? 3u : 5u);
+    device::SetTransport(nullptr);
+  }
+  g_U2AMode = previous;
 }
 
 }  // namespace

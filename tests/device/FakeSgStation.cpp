@@ -27,8 +27,23 @@ FakeSgStation::~FakeSgStation() {
 fs::path FakeSgStation::ScsiFolder(const Address& a) const {
   const std::string host = std::to_string(a.host);
   const std::string target = host + ":" + std::to_string(a.channel) + ":" + std::to_string(a.target);
-  return m_root / "devices/pci0000:00/0000:00:14.0/usb2" / a.port / ("host" + host) / ("target" + target) /
-         (target + ":" + std::to_string(a.lun));
+  const fs::path port = a.port.starts_with("/") ? m_root / "devices" / a.port.substr(1)
+                                                : m_root / "devices/pci0000:00/0000:00:14.0/usb2" / a.port;
+  return port / ("host" + host) / ("target" + target) / (target + ":" + std::to_string(a.lun));
+}
+
+FakeSgStation::Address FakeSgStation::Numbered(const Address& address) const {
+  if (address.host != kNewHost) return address;
+  std::set<int> taken;
+  std::error_code error;  // no devices yet
+  for (const auto& entry : fs::recursive_directory_iterator(m_root / "devices", error)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_directory() && !entry.is_symlink() && name.starts_with("host")) taken.insert(std::stoi(name.substr(4)));
+  }
+  Address numbered = address;
+  numbered.host = 0;
+  while (taken.count(numbered.host) != 0) ++numbered.host;
+  return numbered;
 }
 
 void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& folder, int major, int minor) {
@@ -40,7 +55,7 @@ void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& fold
 }
 
 fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
-  const fs::path scsi = ScsiFolder(address);
+  const fs::path scsi = ScsiFolder(Numbered(address));
   fs::create_directories(scsi);
   std::ofstream(scsi / "type") << 0 << "\n";
   const fs::path folder = scsi / "block" / block;
@@ -54,7 +69,7 @@ fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& ad
 
 fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& address, const std::string& block, int major,
                                 int minor, int type) {
-  const fs::path scsi = block.empty() ? ScsiFolder(address) : AddBlockDisk(block, address, major, minor);
+  const fs::path scsi = block.empty() ? ScsiFolder(Numbered(address)) : AddBlockDisk(block, address, major, minor);
   fs::create_directories(scsi);
   std::ofstream(scsi / "type") << type << "\n";
   const fs::path node = scsi / "scsi_generic" / sgName;
@@ -69,6 +84,9 @@ void FakeSgStation::RemoveDisk(const std::string& sgName, const fs::path& scsiDe
   if (!sgName.empty()) fs::remove(m_root / "class" / "scsi_generic" / sgName);
   if (!block.empty()) fs::remove(m_root / "block" / block);
   fs::remove_all(scsiDevice);
+  for (const fs::path& emptied : {scsiDevice.parent_path(), scsiDevice.parent_path().parent_path()}) {
+    if (fs::is_empty(emptied)) fs::remove(emptied);  // the target, then the host
+  }
   // The names of the disk and of its partitions lead nowhere now.
   std::vector<fs::path> dangling;
   for (const char* folder : {"class/block", "dev/block"}) {
@@ -143,6 +161,7 @@ device::SgSystem FakeSgStation::System() {
   system.procRoot = m_root / "proc";
   system.deviceRoot = "/dev";
   system.open = [this](const char* path, int flags) {
+    if (beforeOpen) beforeOpen(path);
     std::lock_guard<std::mutex> guard(m_callLock);
     opened.emplace_back(path);
     openFlags.push_back(flags);
@@ -155,6 +174,15 @@ device::SgSystem FakeSgStation::System() {
     return fd;
   };
   system.close = [this](int fd) {
+    if (beforeClose) {
+      std::string node;
+      {
+        std::lock_guard<std::mutex> guard(m_callLock);
+        const auto open = m_open.find(fd);
+        if (open != m_open.end()) node = open->second;
+      }
+      beforeClose(node);
+    }
     std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(m_open.erase(fd), 1u) << "a descriptor closed that is not open";
     m_gone.erase(fd);
@@ -166,12 +194,16 @@ device::SgSystem FakeSgStation::System() {
     EXPECT_EQ(request, static_cast<unsigned long>(SG_IO));
     const auto node = m_open.find(fd);
     EXPECT_NE(node, m_open.end()) << "SG_IO on a descriptor that is not open";
-    sentTo.push_back(node == m_open.end() ? std::string() : node->second);
     auto* header = static_cast<sg_io_hdr_t*>(argument);
     seen = *header;
     seenCdb.assign(header->cmdp, header->cmdp + header->cmd_len);
-    if (ioctlErrno != 0 || m_gone.count(fd) != 0) {
-      errno = ioctlErrno != 0 ? ioctlErrno : ENODEV;
+    if (m_gone.count(fd) != 0) {
+      errno = ENODEV;
+      return -1;
+    }
+    sentTo.push_back(node == m_open.end() ? std::string() : node->second);
+    if (ioctlErrno != 0) {
+      errno = ioctlErrno;
       return -1;
     }
     if (answer) answer(*header);

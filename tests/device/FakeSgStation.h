@@ -27,7 +27,12 @@ class FakeSgStation {
   FakeSgStation(const FakeSgStation&) = delete;
   FakeSgStation& operator=(const FakeSgStation&) = delete;
 
-  // Where a SCSI device hangs: below a USB port ("2-2/2-2:1.0") with host:channel:target:LUN.
+  // A SCSI host numbered as the kernel numbers a new one: the lowest number that no host holds.
+  // Every USB enumeration makes a new host.
+  static constexpr int kNewHost = -1;
+  // Where a SCSI device hangs: below a USB port ("2-2/2-2:1.0"), or below another folder of
+  // /sys/devices when the port begins with "/" ("/platform" for an iSCSI session's host), with
+  // host:channel:target:LUN.
   struct Address {
     std::string port;
     int host = 0;
@@ -42,8 +47,9 @@ class FakeSgStation {
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
   std::filesystem::path AddBlockDisk(const std::string& block, const Address& address, int major = 8, int minor = 0);
-  // The SCSI device and every name of it go, as when the disk is pulled; descriptors still open
-  // on its nodes answer ENODEV from then on.
+  // The SCSI device and every name of it go, as when the disk is pulled, and its host with it
+  // when the host holds no other device; descriptors still open on its nodes answer ENODEV from
+  // then on.
   void RemoveDisk(const std::string& sgName, const std::filesystem::path& scsiDevice, const std::string& block = "");
   // A partition of an sd disk.
   void AddPartition(const std::string& block, const std::string& partition, int major, int minor);
@@ -70,9 +76,13 @@ class FakeSgStation {
   int openErrno = 0;    // non-zero: open fails with it
   int ioctlErrno = 0;   // non-zero: SG_IO fails with it
   std::function<void(sg_io_hdr_t&)> answer;
+  // Run with the node before every open and close, outside the kernel's lock, as the kernel runs
+  // calls on different disks side by side; a test holds a call there to stage one that hangs.
+  std::function<void(const std::string& node)> beforeOpen;
+  std::function<void(const std::string& node)> beforeClose;
   std::vector<std::string> opened;        // every node opened, in order
   std::vector<int> openFlags;             // and its flags
-  std::vector<std::string> sentTo;        // the node of every SG_IO
+  std::vector<std::string> sentTo;        // the node of every SG_IO that reached a disk
   int closes = 0;
   sg_io_hdr_t seen{};                     // the last SG_IO header
   std::vector<unsigned char> seenCdb;     // and its CDB
@@ -80,6 +90,8 @@ class FakeSgStation {
 
  private:
   std::filesystem::path ScsiFolder(const Address& address) const;
+  // The address with a kNewHost host given its number.
+  Address Numbered(const Address& address) const;
   void LinkBlockNames(const std::string& name, const std::filesystem::path& folder, int major, int minor);
   void AppendLine(const std::filesystem::path& file, const std::string& line);
 

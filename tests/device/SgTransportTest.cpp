@@ -78,7 +78,7 @@ TEST(SgTransportRequests, FillsTheHeaderForADataInCommand) {
   EXPECT_NE(kernel.seen.sbp, nullptr);
   EXPECT_EQ(kernel.seen.timeout, 30000u);
   EXPECT_EQ(kernel.seen.iovec_count, 0);
-  EXPECT_EQ(kernel.closes, 1);
+  EXPECT_EQ(kernel.closes, 0) << "the node is kept for the next request";
 
   EXPECT_TRUE(result.Succeeded());
   EXPECT_EQ(result.transferred, 65536u);
@@ -156,7 +156,7 @@ TEST(SgTransportRequests, SystemErrorsComeBackAsErrno) {
   kernel.ioctlErrno = EIO;
   result = listed.transport.Execute("/dev/sg9", request);
   EXPECT_EQ(result.systemError, EIO);
-  EXPECT_EQ(kernel.closes, 1) << "the node is closed after a failed request too";
+  EXPECT_EQ(kernel.closes, 0) << "a node whose request failed is still its disk's";
 
   request.cdbLength = 17;
   result = listed.transport.Execute("/dev/sg9", request);
@@ -178,66 +178,82 @@ TEST(SgTransportRequests, DeviceCommandThroughTheSgTransport) {
   device::SetTransport(nullptr);
 }
 
-TEST(SgTransportRequests, TheBlockDeviceFallbackIsOpenedReadOnlyOnceForThePass) {
-  FakeSgStation kernel;  // no sg driver
-  const fs::path pulled = kernel.AddBlockDisk("sda", UsbPort("2-1", 6));
-  kernel.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16);
-  {
-    SgTransport transport(kernel.System());
-    transport.ListDisks();
-    PassThroughRequest request = NonDataRequest();
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(transport.Execute("/dev/sda", request).Succeeded());
-    transport.Execute("/dev/sdb", request);
-    ASSERT_EQ(kernel.opened, (std::vector<std::string>{"/dev/sda", "/dev/sdb"}));
-    EXPECT_EQ(kernel.closes, 0);
+// A disk's node is opened at its first request and kept for the pass: the sg node read and
+// write, the sd node (without the sg driver) read-only; both non-blocking.
+TEST(SgTransportRequests, ADisksNodeIsOpenedOnceForThePass) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    FakeSgStation kernel;
+    const auto attach = [&](const std::string& name, const Address& address, int minor) {
+      return generic ? kernel.AddDisk(name, address) : kernel.AddBlockDisk(name, address, 8, minor);
+    };
+    const std::string first = generic ? "sg0" : "sda";
+    const std::string second = generic ? "sg1" : "sdb";
+    const fs::path pulled = attach(first, UsbPort("2-1", 6), 0);
+    attach(second, UsbPort("2-2", 7), 16);
+    {
+      SgTransport transport(kernel.System());
+      transport.ListDisks();
+      PassThroughRequest request = NonDataRequest();
+      for (int i = 0; i < 3; ++i) EXPECT_TRUE(transport.Execute("/dev/" + first, request).Succeeded());
+      transport.Execute("/dev/" + second, request);
+      ASSERT_EQ(kernel.opened, (std::vector<std::string>{"/dev/" + first, "/dev/" + second}));
+      EXPECT_EQ(kernel.closes, 0);
 
-    for (const int flags : kernel.openFlags) {
-      EXPECT_EQ(flags & O_ACCMODE, O_RDONLY);
-      EXPECT_NE(flags & O_NONBLOCK, 0);
+      for (const int flags : kernel.openFlags) {
+        EXPECT_EQ(flags & O_ACCMODE, generic ? O_RDWR : O_RDONLY);
+        EXPECT_NE(flags & O_NONBLOCK, 0);
+      }
+
+      kernel.RemoveDisk(generic ? first : "", pulled, generic ? "" : first);
+      EXPECT_EQ(transport.Execute("/dev/" + first, request).systemError, ENODEV);
+      EXPECT_EQ(kernel.closes, 1) << "the node of a disk that has gone is closed";
+      EXPECT_EQ(kernel.sentTo.size(), 4u);
     }
-
-    kernel.RemoveDisk("", pulled, "sda");
-    EXPECT_EQ(transport.Execute("/dev/sda", request).systemError, ENODEV);
-    EXPECT_EQ(kernel.closes, 1) << "the node of a disk that has gone is closed";
-    EXPECT_EQ(kernel.sentTo.size(), 4u);
+    EXPECT_EQ(kernel.OpenDescriptors(), 0) << "the transport closes what it kept";
   }
-  EXPECT_EQ(kernel.OpenDescriptors(), 0) << "the transport closes what it kept";
 }
 
-// A kept sd node of a disk that the kernel dropped answers ENODEV without reaching the disk. When
-// the disk is back at its address under the same name, the request goes once more on the node
-// opened anew; a disk that is not back, or another disk that took the name, is sent nothing.
+// A kept node of a disk that the kernel dropped answers ENODEV without reaching the disk. When
+// the disk is back at its address, the request goes once more on its node opened anew; a disk
+// that is not back, or another disk that took the name, is sent nothing.
 TEST(SgTransportRequests, ARequestADeadKeptNodeDidNotTakeGoesOnceMoreToTheDiskBack) {
   struct Case {
     const char* what;
-    std::function<void(FakeSgStation&)> arrive;
+    int arrival;    // the number of the node that arrives; none when negative
+    Address address;
     bool succeeds;
-    std::vector<std::string> sentTo;  // after the first request
   };
   const Case cases[] = {
-      {"back under its name", [](FakeSgStation& k) { k.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16); }, true,
-       {"/dev/sdb", "/dev/sdb"}},
-      {"another disk under its name", [](FakeSgStation& k) { k.AddBlockDisk("sdb", UsbPort("2-6", 9), 8, 16); }, false,
-       {}},
-      {"not back", [](FakeSgStation&) {}, false, {}},
+      {"back under its name", 1, UsbPort("2-2", 7), true},
+      {"back under another name and host", 2, UsbPort("2-2", 9), true},
+      {"another disk under its name", 1, UsbPort("2-6", 9), false},
+      {"not back", -1, {}, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakeSgStation kernel;  // no sg driver
-    kernel.AddBlockDisk("sda", UsbPort("2-1", 6));
-    const fs::path disk = kernel.AddBlockDisk("sdb", UsbPort("2-2", 7), 8, 16);
-    SgTransport transport(kernel.System());
-    transport.ListDisks();
-    PassThroughRequest request = NonDataRequest();
-    ASSERT_TRUE(transport.Execute("/dev/sdb", request).Succeeded());
-    kernel.RemoveDisk("", disk, "sdb");
-    c.arrive(kernel);
-    kernel.sentTo.clear();
-    const auto result = transport.Execute("/dev/sdb", request);
-    EXPECT_EQ(result.Succeeded(), c.succeeds);
-    EXPECT_EQ(result.systemError, c.succeeds ? 0 : ENODEV);
-    EXPECT_EQ(kernel.sentTo, c.sentTo);
-    EXPECT_EQ(kernel.OpenDescriptors(), c.succeeds ? 1 : 0) << "the dead node is closed";
+  for (const bool generic : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      const auto node = [&](int n) { return generic ? "sg" + std::to_string(n) : "sd" + std::string(1, 'a' + n); };
+      const auto attach = [&](int n, const Address& address) {
+        return generic ? kernel.AddDisk(node(n), address) : kernel.AddBlockDisk(node(n), address, 8, 16 * n);
+      };
+      attach(0, UsbPort("2-1", 6));
+      const fs::path disk = attach(1, UsbPort("2-2", 7));
+      SgTransport transport(kernel.System());
+      transport.ListDisks();
+      PassThroughRequest request = NonDataRequest();
+      ASSERT_TRUE(transport.Execute("/dev/" + node(1), request).Succeeded());
+      kernel.RemoveDisk(generic ? node(1) : "", disk, generic ? "" : node(1));
+      if (c.arrival >= 0) attach(c.arrival, c.address);
+      kernel.sentTo.clear();
+      const auto result = transport.Execute("/dev/" + node(1), request);
+      EXPECT_EQ(result.Succeeded(), c.succeeds);
+      EXPECT_EQ(result.systemError, c.succeeds ? 0 : ENODEV);
+      EXPECT_EQ(kernel.sentTo, c.succeeds ? std::vector<std::string>{"/dev/" + node(c.arrival)}
+                                          : std::vector<std::string>{});
+      EXPECT_EQ(kernel.OpenDescriptors(), c.succeeds ? 1 : 0) << "the dead node is closed";
+    }
   }
 }
 
@@ -287,18 +303,23 @@ TEST(SgTransportListing, NoSysfsGivesNoDisks) {
   EXPECT_TRUE(transport.ListDisks().empty());
 }
 
-// Node texts leave out only the host number: what tells disks apart stays.
-TEST(SgTransportListing, NodeTextsKeepChannelTargetAndLun) {
+// Node texts and identities leave out the SCSI host number, which the kernel hands out anew at
+// every enumeration, and keep what tells disks apart: an identity keeps a host that hangs below
+// no port of its own.
+TEST(SgTransportListing, NodeTextsAndIdentitiesLeaveOutTheHostNumber) {
   struct Case {
     const char* what;
     Address first;
     Address second;
     bool sameNode;
+    bool sameDisk;
   };
   const Case cases[] = {
-      {"two LUNs of one USB device", UsbPort("2-2", 7, 0), UsbPort("2-2", 7, 1), false},
-      {"two disks behind one port multiplier", {"ata3", 2, 0, 0, 0}, {"ata3", 2, 1, 0, 0}, false},
-      {"one disk plugged in again under another host", UsbPort("2-2", 7), UsbPort("2-2", 12), true},
+      {"two LUNs of one USB device", UsbPort("2-2", 7, 0), UsbPort("2-2", 7, 1), false, false},
+      {"two disks behind one port multiplier", {"ata3", 2, 0, 0, 0}, {"ata3", 2, 1, 0, 0}, false, false},
+      {"one disk plugged in again under another host", UsbPort("2-2", 7), UsbPort("2-2", 12), true, true},
+      {"one SATA disk under another host", {"ata3", 2}, {"ata3", 5}, true, true},
+      {"two iSCSI sessions", {"/platform", 3}, {"/platform", 4}, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -311,6 +332,8 @@ TEST(SgTransportListing, NodeTextsKeepChannelTargetAndLun) {
     EXPECT_EQ(disks[0].nodeText == disks[1].nodeText, c.sameNode)
         << disks[0].nodeText << " / " << disks[1].nodeText;
     EXPECT_EQ(disks[0].nodeText.find("host"), std::string::npos);
+    const std::string first = transport.IdentityOf("/dev/sg0");
+    EXPECT_EQ(first == transport.IdentityOf("/dev/sg1"), c.sameDisk) << first;
   }
 }
 
@@ -318,15 +341,21 @@ TEST(SgTransportListing, NodeTextsKeepChannelTargetAndLun) {
 
 // A pass on four disks (sg0, sg2, sg3, sg4; sg1 is a CD drive). Mid-pass the disk of drive 2
 // (sg2) goes, and a disk arrives and is given the freed sg2: another disk, or the same one back
-// in its USB port under a new SCSI host. Later a listing (another page's drop-down) gives drive
-// 2's empty place to the arrival. Drive 2's commands fail as a pulled drive's, the other drives
-// keep their disks, and nothing reaches the arrival but a command made after that listing.
+// in its USB port under a new SCSI host. Later a listing (another page's drop-down) runs. The
+// other drives keep their disks throughout; drive 2 reaches its own disk back at its port, and
+// fails as a pulled drive while its place holds no disk of its own, for the other disk is sent
+// nothing but by a command made after that listing, which gives it drive 2's empty place.
 TEST(SgTransportDriveNumbers, ADriveNumberNamesOneDiskForThePass) {
-  const std::pair<const char*, Address> arrivals[] = {{"another disk", UsbPort("2-7", 11)},
-                                                      {"the same disk back under another host", UsbPort("2-2", 11)}};
-  for (const auto& [arrival, arrivalAddress] : arrivals) {
+  struct Arrival {
+    const char* what;
+    Address address;
+    bool ownDisk;
+  };
+  const Arrival arrivals[] = {{"another disk", UsbPort("2-7", 11), false},
+                              {"the same disk back under another host", UsbPort("2-2", 11), true}};
+  for (const Arrival& arrival : arrivals) {
     for (const std::uint8_t bridge : {0, 1}) {
-      SCOPED_TRACE(std::string(arrival) + (bridge ? ", bridge mode" : ", tester mode"));
+      SCOPED_TRACE(std::string(arrival.what) + (bridge ? ", bridge mode" : ", tester mode"));
       FakeSgStation kernel;
       kernel.AddDisk("sg0", UsbPort("2-1", 6));
       kernel.AddDisk("sg1", UsbPort("2-5", 10), "", 8, 0, 5);
@@ -345,34 +374,92 @@ TEST(SgTransportDriveNumbers, ADriveNumberNamesOneDiskForThePass) {
         drives.push_back(std::make_unique<CDeviceCommand>(number));
         ASSERT_EQ(drives.back()->ReadFirmwareName(buffer), 1);
       }
-      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4"}));
+      const std::vector<std::string> everyDrive{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4"};
+      EXPECT_EQ(kernel.sentTo, everyDrive);
 
       kernel.RemoveDisk("sg2", second);
-      kernel.AddDisk("sg2", arrivalAddress);
+      kernel.AddDisk("sg2", arrival.address);
       kernel.sentTo.clear();
       const auto sendToEveryDrive = [&] {
         for (std::size_t i = 0; i < drives.size(); ++i) {
           const std::uint8_t passed = drives[i]->ReadFirmwareName(buffer);
-          EXPECT_EQ(passed, i == 1 ? 0 : 1) << "drive " << i + 1;
+          EXPECT_EQ(passed, i != 1 || arrival.ownDisk) << "drive " << i + 1;
         }
-        EXPECT_EQ(drives[1]->LastError(), CommandError::NoDevice);
-        EXPECT_EQ(drives[1]->LastAttempts(), 1u);
+        if (!arrival.ownDisk) {
+          EXPECT_EQ(drives[1]->LastError(), CommandError::NoDevice);
+          EXPECT_EQ(drives[1]->LastAttempts(), 1u);
+        }
       };
+      const std::vector<std::string> otherDrives{"/dev/sg0", "/dev/sg3", "/dev/sg4"};
       sendToEveryDrive();
       CDeviceCommand again(2);
-      EXPECT_EQ(again.ReadFirmwareName(buffer), 0) << "drive 2 stays gone for the pass";
-      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+      EXPECT_EQ(again.ReadFirmwareName(buffer), arrival.ownDisk ? 1 : 0) << "drive 2 names its own disk only";
+      if (arrival.ownDisk) {
+        EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg2", "/dev/sg3", "/dev/sg4", "/dev/sg2"}));
+      } else {
+        EXPECT_EQ(kernel.sentTo, otherDrives);
+      }
 
       devicetest::ListDrives();  // another page's drop-down
       kernel.sentTo.clear();
       sendToEveryDrive();
-      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg3", "/dev/sg4"}));
+      EXPECT_EQ(kernel.sentTo, arrival.ownDisk ? everyDrive : otherDrives);
       CDeviceCommand found(2);
-      EXPECT_EQ(found.ReadFirmwareName(buffer), 1) << "a listing finds the new disk in the empty place";
+      EXPECT_EQ(found.ReadFirmwareName(buffer), 1) << "a listing finds the disk in drive 2's place";
       EXPECT_EQ(kernel.sentTo.back(), "/dev/sg2");
       EXPECT_EQ(device::DevicePathOfDrive(4), "/dev/sg4");
       device::SetTransport(nullptr);
     }
+  }
+}
+
+// The station's transport, but a lookup of the disk at a path lists the drives again first, as a
+// drop-down on another thread may between a command's lookups.
+class ListingBeforeEveryPathLookup : public device::Transport {
+ public:
+  explicit ListingBeforeEveryPathLookup(std::shared_ptr<SgTransport> inner) : m_inner(std::move(inner)) {}
+  std::vector<device::TransportDisk> ListDisks() override { return m_inner->ListDisks(); }
+  device::PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override {
+    return m_inner->Execute(devicePath, request);
+  }
+  std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
+  std::string IdentityOf(const std::string& devicePath) override {
+    devicetest::ListDrives();
+    return m_inner->IdentityOf(devicePath);
+  }
+  std::string IdentityOfDrive(int driveNumber) override { return m_inner->IdentityOfDrive(driveNumber); }
+  device::PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override {
+    return m_inner->ExecuteOn(identity, request);
+  }
+
+ private:
+  std::shared_ptr<SgTransport> m_inner;
+};
+
+// Drive 2's disk drops and comes back at its address under sg5, and a newcomer at another port
+// takes the freed sg2, when a command first finds drive 2: a listing between finding the
+// drive's node and finding that node's disk would give it the newcomer. It finds its own disk.
+TEST(SgTransportDriveNumbers, AListingWhileACommandFindsItsDriveLeavesItTheDrivesOwnDisk) {
+  for (const std::uint8_t bridge : {0, 1}) {
+    SCOPED_TRACE(bridge ? "bridge mode" : "tester mode");
+    FakeSgStation kernel;
+    kernel.AddDisk("sg1", UsbPort("2-1", 6));
+    const fs::path second = kernel.AddDisk("sg2", UsbPort("2-2", 7));
+    kernel.AddDisk("sg3", UsbPort("2-3", 8));
+    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+    device::SetTransport(
+        std::make_shared<ListingBeforeEveryPathLookup>(std::make_shared<SgTransport>(kernel.System())));
+    BridgeMode mode(bridge);
+    devicetest::ListDrives();
+
+    kernel.RemoveDisk("sg2", second);
+    kernel.AddDisk("sg5", UsbPort("2-2", 7));
+    kernel.AddDisk("sg2", UsbPort("2-7", 11));
+    CDeviceCommand command(2);
+    std::array<std::uint8_t, 512> buffer{};
+    EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+    EXPECT_EQ(kernel.sentTo, std::vector<std::string>{"/dev/sg5"});
+    device::SetTransport(nullptr);
   }
 }
 
@@ -397,14 +484,16 @@ TEST(SgTransportDriveNumbers, ADiskBackAtItsOwnAddressKeepsItsDriveNumber) {
   device::SetTransport(nullptr);
 }
 
-// Twenty-four disks drop off at once (a firmware jump, a power cycle of the tester) and the
-// kernel attaches them again at their own addresses in another order, each under the node that
-// the driver hands out next; listings run while they are away and after (another page's
-// drop-down), and hand the places to the disks in their new order. Every drive's commands reach
-// its own disk under its new node, and no other disk.
-TEST(SgTransportDriveNumbers, DisksBackAtTheirAddressesUnderNewNodesAreReachedByTheirOwnDrives) {
+// Twenty-four disks drop off at once (a firmware jump, a power cycle of the tester or of the USB
+// bridges) and the kernel attaches them again in another order, each under the SCSI host and
+// the node that it hands out next (the lowest free numbers); one comes back at another port.
+// Listings run while they are away and after (another page's drop-down), and hand the places to
+// the disks in their new order. Every drive's commands reach its own disk under its new host and
+// node, and no other disk; the drive of the disk at another port fails as a pulled drive.
+TEST(SgTransportDriveNumbers, DisksBackAtTheirPortsUnderNewHostsAndNodesAreReachedByTheirOwnDrives) {
   constexpr int kDisks = 24;
-  // Disk k is the (7k + 3) mod 24-th to arrive again, and gets the node of that number.
+  constexpr int kMoved = 5;  // back at another port
+  // Disk k is the (7k + 3) mod 24-th to arrive again, and gets the host and node of that number.
   const auto arrival = [](int k) { return (7 * k + 3) % kDisks; };
   for (const bool generic : {true, false}) {
     for (const std::uint8_t bridge : {0, 1}) {
@@ -413,12 +502,13 @@ TEST(SgTransportDriveNumbers, DisksBackAtTheirAddressesUnderNewNodesAreReachedBy
       const auto node = [&](int n) {
         return generic ? "sg" + std::to_string(n) : "sd" + std::string(1, static_cast<char>('a' + n));
       };
-      const auto attach = [&](int k, int n) {
-        const Address address = UsbPort("1-" + std::to_string(k + 1), 10 + k);
+      const auto attach = [&](int n, const std::string& port) {
+        const Address address = UsbPort(port, FakeSgStation::kNewHost);
         return generic ? kernel.AddDisk(node(n), address) : kernel.AddBlockDisk(node(n), address, 8, 16 * n);
       };
+      const auto ownPort = [](int k) { return "1-" + std::to_string(k + 1); };
       std::vector<fs::path> disks;
-      for (int k = 0; k < kDisks; ++k) disks.push_back(attach(k, k));
+      for (int k = 0; k < kDisks; ++k) disks.push_back(attach(k, ownPort(k)));
       kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
       device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
       BridgeMode mode(bridge);
@@ -434,16 +524,22 @@ TEST(SgTransportDriveNumbers, DisksBackAtTheirAddressesUnderNewNodesAreReachedBy
       devicetest::ListDrives();
       std::vector<int> arrivals(kDisks);
       for (int k = 0; k < kDisks; ++k) arrivals[arrival(k)] = k;
-      for (int n = 0; n < kDisks; ++n) attach(arrivals[n], n);
+      for (int n = 0; n < kDisks; ++n) {
+        const int k = arrivals[n];
+        const fs::path back = attach(n, k == kMoved ? "1-30" : ownPort(k));
+        EXPECT_NE(back.parent_path().parent_path(), disks[k].parent_path().parent_path())
+            << "disk " << k << " keeps its SCSI host";
+      }
       devicetest::ListDrives();
       EXPECT_EQ(device::DevicePathOfDrive(1), "/dev/" + node(0)) << "the listing gave place 1 to another disk";
 
       kernel.sentTo.clear();
       std::vector<std::string> expected;
       for (int k = 0; k < kDisks; ++k) {
-        EXPECT_EQ(drives[k]->ReadFirmwareName(buffer), 1) << "drive " << k + 1;
-        expected.push_back("/dev/" + node(arrival(k)));
+        EXPECT_EQ(drives[k]->ReadFirmwareName(buffer), k == kMoved ? 0 : 1) << "drive " << k + 1;
+        if (k != kMoved) expected.push_back("/dev/" + node(arrival(k)));
       }
+      EXPECT_EQ(drives[kMoved]->LastError(), CommandError::NoDevice);
       EXPECT_EQ(kernel.sentTo, expected);
       drives.clear();
       device::SetTransport(nullptr);
