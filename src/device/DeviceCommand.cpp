@@ -160,7 +160,9 @@ std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& r
 CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const PassThroughRequest& request) {
   device::PassThroughResult& result = m_lastResult;
   if (result.senseLength > result.sense.size()) result.senseLength = static_cast<std::uint8_t>(result.sense.size());
-  m_lastSense = device::ParseSense(LastSense());
+  m_lastSense = device::ParseSense(LastSense(), request.cdb[0] == device::cdb::kAtaPassThrough16Opcode
+                                                    ? device::SenseOf::AtaPassThrough
+                                                    : device::SenseOf::AnyCommand);
 
   if (result.systemError != 0) {
     const int error = result.systemError;

@@ -425,26 +425,44 @@ TEST(DeviceCommandFailures, GoodStatusWithErrorSenseFails) {
   EXPECT_EQ(command.LastSenseInfo().ascq, 0x04);
 }
 
+// A vendor command the drive refuses (ABRT), with the registers in the ATA status return or
+// in fixed-format sense where Linux's libata puts them before 6.10 and since.
 TEST(DeviceCommandFailures, AbortedAtaCommandKeepsTheRegisters) {
-  InstalledFakeTransport transport(NumberedDisks(1));
-  BridgeMode mode(1);
-  ListDrives();
-  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
-    device::PassThroughResult result;
-    result.scsiStatus = device::kScsiCheckCondition;
-    result.sense = {0x72, device::kSenseAbortedCommand, 0x00, 0x00, 0, 0, 0, 14,
-                    0x09, 0x0C, 0x00, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x51};
-    result.senseLength = 22;
-    return result;
-  });
-  std::array<std::uint8_t, 512> buffer{};
-  CDeviceCommand command(1);
-  EXPECT_EQ(command.SetApKey(buffer), 0);
-  EXPECT_EQ(command.LastError(), CommandError::AtaError);
-  ASSERT_TRUE(command.HasAtaRegisters());
-  EXPECT_EQ(command.LastAtaRegisters().status, 0x51);
-  EXPECT_EQ(command.LastAtaRegisters().error, 0x04);
-  EXPECT_NE(command.LastErrorMessage().find("Set AP Key"), std::string::npos);
+  using Sense = std::array<std::uint8_t, 32>;
+  const struct {
+    const char* what;
+    Sense sense;
+    std::uint8_t senseLength;
+  } cases[] = {
+      {"descriptor format",
+       {0x72, device::kSenseAbortedCommand, 0, 0, 0, 0, 0, 14, 0x09, 0x0C, 0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x51},
+       22},
+      {"Linux 6.1", {0x70, 0, device::kSenseAbortedCommand, 0, 0, 0, 0, 10, 0x04, 0x51, 0x40, 0, 0, 0, 0, 0, 0x80, 0},
+       18},
+      {"Linux 6.10", {0xF0, 0, device::kSenseAbortedCommand, 0x04, 0x51, 0x40, 0, 10, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+       18},
+  };
+  for (const auto& refused : cases) {
+    SCOPED_TRACE(refused.what);
+    InstalledFakeTransport transport(NumberedDisks(1));
+    BridgeMode mode(1);
+    ListDrives();
+    transport->SetAnswer([&refused](const std::string&, device::PassThroughRequest&) {
+      device::PassThroughResult result;
+      result.scsiStatus = device::kScsiCheckCondition;
+      result.sense = refused.sense;
+      result.senseLength = refused.senseLength;
+      return result;
+    });
+    std::array<std::uint8_t, 512> buffer{};
+    CDeviceCommand command(1);
+    EXPECT_EQ(command.SetApKey(buffer), 0);
+    EXPECT_EQ(command.LastError(), CommandError::AtaError);
+    EXPECT_TRUE(command.HasAtaRegisters());
+    EXPECT_EQ(command.LastAtaRegisters().status, 0x51);
+    EXPECT_EQ(command.LastAtaRegisters().error, 0x04);
+    EXPECT_NE(command.LastErrorMessage().find("Set AP Key"), std::string::npos);
+  }
 }
 
 TEST(DeviceCommandFailures, GarbageAnswersAreRefused) {
