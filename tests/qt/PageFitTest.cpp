@@ -123,7 +123,7 @@ struct SlotPainting {
 
 const SlotPainting kSlotPaintings[] = {
     {kSlotTesting, "Writing records", "", {"Writing records"}},
-    {kSlotPass, "Pass*238(256) GB*TV3160 SAT*A SSD*00000000*", "", {"Pass", "238(256) GB", "TV3160 SAT", "A SSD", "00000000"}},
+    {kSlotPass, "Pass*238(256) GB*TV3160 SAT*A SSD*00000000*", "", {"Pass", "238(256) GB", "TV3160 SATA SSD", "00000000"}},
     {kSlotFail, "0x464", "[ChkRC]Read Firmware Name Fail", {"Error", "0x464", "[ChkRC]", "[ChkRC]Read Firmware Name Fail"}},
 };
 
