@@ -5,6 +5,26 @@
 #include "platform/StationSettings.h"
 #include "platform/Text.h"
 
+namespace {
+
+// The flows split a long model or serial number with "*" after every ten characters.
+constexpr std::size_t kSplitPieceLength = 10;
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether a field continues the word that the field before it (as the text gives it) ends
+// with: the one is a ten-character piece, the other a piece of at most ten, and the cut falls
+// between two letters or two digits ("TV3160 SAT" and "A SSD").
+bool ContinuesWord(const std::string& piece, const std::string& field) {
+  if (piece.size() != kSplitPieceLength || field.empty() || field.size() > kSplitPieceLength) return false;
+  const char last = piece.back();
+  const char first = field.front();
+  return (IsAsciiLetter(last) && IsAsciiLetter(first)) || (IsAsciiDigit(last) && IsAsciiDigit(first));
+}
+
+}  // namespace
+
 CColorEdit::TextMember& CColorEdit::TextMember::operator=(std::string_view text) {
   {
     std::lock_guard<std::recursive_mutex> guard(m_owner.StateLock());
@@ -62,8 +82,16 @@ CColorEdit::Painting CColorEdit::PaintPlan() const {
   }
   if (!state.empty()) painting.lines.push_back(PaintLine{state, height, width, true});
   std::vector<std::string> fields;
+  std::string previous;  // the field before, as the text gives it
   for (const std::string& field : platform::Split(text, '*')) {
-    if (!field.empty()) fields.push_back(field);
+    if (!field.empty()) {
+      if (!fields.empty() && ContinuesWord(previous, field)) {
+        fields.back() += field;
+      } else {
+        fields.push_back(field);
+      }
+    }
+    previous = field;
   }
   if (!fields.empty() && !state.empty() && fields.front() == state) fields.erase(fields.begin());
   for (const std::string& field : fields) painting.lines.push_back(PaintLine{field, height, width, false});

@@ -8,7 +8,9 @@
 // colour (PaintPlan):
 //  1. the state word, in bold, when it is not empty;
 //  2. the fields of the window text (fields are separated by "*"; empty fields are left
-//     out), without a first field that repeats the state word;
+//     out), without a first field that repeats the state word; a model or serial number that
+//     the flows split after every ten characters stands on one line where the cut falls
+//     inside a word;
 //  3. the main text, when it is not empty and not already one of those fields;
 //  4. the sub text, when it is not empty, at two thirds of the text height.
 // The text height and width are those of SetTextSize (0: the control's default font).

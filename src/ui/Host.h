@@ -51,6 +51,9 @@ class Host {
   virtual ~Host() = default;
   // Shows the dialog (already initialised) and pumps until it has ended.
   virtual void RunModal(CDialog& dialog) = 0;
+  // Creates the sheet (CPropertySheet::CreateSheet) once it has given the pages their areas, so
+  // that the first page too is activated at the size it is shown at; shows it and pumps until
+  // it has ended.
   virtual void RunModal(CPropertySheet& sheet) = 0;
   // Returns the button pressed (IDOK, IDCANCEL, IDYES ...).
   virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;

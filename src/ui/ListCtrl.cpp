@@ -227,7 +227,23 @@ int CListCtrl::MaxScrollX() const {
 }
 
 int CListCtrl::MaxScrollY() const {
-  return std::max(0, static_cast<int>(m_rows.size()) * kRowHeight - GetClientRect().Height());
+  return std::max(0, static_cast<int>(m_rows.size()) * m_rowHeight - GetClientRect().Height());
+}
+
+bool CListCtrl::SetRowHeight(int pixels) {
+  if (pixels < 1) return false;
+  {
+    Guard guard(StateLock());
+    if (m_rowHeight == pixels) return true;
+    m_rowHeight = pixels;
+  }
+  MarkDirty(kDirtyState);
+  return true;
+}
+
+int CListCtrl::GetRowHeight() const {
+  Guard guard(StateLock());
+  return m_rowHeight;
 }
 
 bool CListCtrl::Scroll(CSize delta) {
@@ -235,8 +251,8 @@ bool CListCtrl::Scroll(CSize delta) {
     Guard guard(StateLock());
     if (GetStyle() & LVS_NOSCROLL) return false;
     m_scroll.x = std::clamp(m_scroll.x + delta.cx, 0, MaxScrollX());
-    const int rows = delta.cy / kRowHeight;
-    m_scroll.y = std::clamp(m_scroll.y + rows * kRowHeight, 0, MaxScrollY());
+    const int rows = delta.cy / m_rowHeight;
+    m_scroll.y = std::clamp(m_scroll.y + rows * m_rowHeight, 0, MaxScrollY());
   }
   MarkDirty(kDirtyScroll);
   return true;

@@ -42,7 +42,7 @@ class CListCtrl : public CWnd {
  public:
   // A column inserted without a width gets this many pixels.
   static constexpr int kDefaultColumnWidth = 60;
-  // Height of one row in report view, in pixels.
+  // Height of one row, in pixels, unless the list is given its own.
   static constexpr int kRowHeight = 17;
 
   CListCtrl() : CWnd(ControlKind::ListCtrl) {}
@@ -84,6 +84,11 @@ class CListCtrl : public CWnd {
   // The comparison receives the rows' indexes before the sort.
   bool SortItemsEx(const CompareFunction& compare);
 
+  // ---- row height: a dialog that stands a label beside each row gives the rows the labels'
+  // pitch (a height below 1 pixel is refused)
+  bool SetRowHeight(int pixels);
+  int GetRowHeight() const;
+
   // ---- scrolling, in pixels (vertically rounded to whole rows)
   bool Scroll(CSize delta);
   CPoint GetScrollPosition() const;
@@ -121,6 +126,7 @@ class CListCtrl : public CWnd {
   std::vector<ListColumn> m_columns;
   std::vector<Row> m_rows;
   std::uint32_t m_extendedStyle = 0;
+  int m_rowHeight = kRowHeight;
   std::uint64_t m_structureSerial = 0;
   CPoint m_scroll;
   bool m_editingAllowed = false;

@@ -17,6 +17,7 @@ CPropertySheet::~CPropertySheet() = default;
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (!page || std::find(m_pages.begin(), m_pages.end(), page) != m_pages.end()) return;
   m_pages.push_back(page);
+  m_ownAreas.emplace_back();
   MarkDirty(kDirtyStructure);
 }
 
@@ -36,7 +37,8 @@ bool CPropertySheet::ActivatePage(int index) {
   if (!page) return false;
   if (!page->IsCreated()) {
     if (!page->CreatePage(*this)) return false;
-    page->MoveWindow(CRect(0, 0, m_pageArea.cx, m_pageArea.cy));
+    const CSize area = PageAreaOf(index);
+    page->MoveWindow(CRect(0, 0, area.cx, area.cy));
   }
   m_active = index;
   for (CPropertyPage* other : m_pages) {
@@ -78,8 +80,7 @@ bool CPropertySheet::CreateSheet() {
 std::intptr_t CPropertySheet::DoModal() {
   std::intptr_t passed = -1;
   if (RunModalOnUiThread([this] { return DoModal(); }, passed)) return passed;
-  CreateSheet();
-  if (!IsEnded()) CurrentHost().RunModal(*this);
+  CurrentHost().RunModal(*this);
   const int result = GetResult();
   DestroyWindow();
   return result;
@@ -101,11 +102,23 @@ bool CPropertySheet::RequestClose() {
 
 CSize CPropertySheet::PageAreaSize() const { return m_pageArea; }
 
+CSize CPropertySheet::PageAreaOf(int index) const {
+  return m_ownAreas[static_cast<std::size_t>(index)].value_or(m_pageArea);
+}
+
 void CPropertySheet::ResizePageArea(CSize size) {
   m_pageArea = size;
+  for (std::optional<CSize>& own : m_ownAreas) own.reset();
   for (CPropertyPage* page : m_pages) {
     if (page->IsCreated()) page->MoveWindow(CRect(0, 0, size.cx, size.cy));
   }
+}
+
+void CPropertySheet::ResizePageArea(int index, CSize size) {
+  CPropertyPage* page = GetPage(index);
+  if (!page) return;
+  m_ownAreas[static_cast<std::size_t>(index)] = size;
+  if (page->IsCreated()) page->MoveWindow(CRect(0, 0, size.cx, size.cy));
 }
 
 void CPropertySheet::DestroyWindow() {

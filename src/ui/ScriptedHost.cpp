@@ -93,7 +93,8 @@ void ScriptedHost::RunModal(CPropertySheet& sheet) {
     m_modalDialogs.push_back(sheet.GetWindowText());
     script = PopFront(m_sheetScripts);
   }
-  if (script && *script) (*script)(sheet);
+  sheet.CreateSheet();
+  if (script && *script && !sheet.IsEnded()) (*script)(sheet);
   if (!sheet.IsEnded()) sheet.EndDialog(IDCANCEL);
 }
 

@@ -1,18 +1,24 @@
-// Every page of the sheet on the screens it is used on (the production page from 1024 x 768 up,
-// every page at 1280 x 1024), in the window the program shows there (the screen's size, with the
-// simulated station's menu bar): the page does not scroll sideways and every control it shows
-// lies whole inside the window; on the production page every slot's check box shows its whole
-// caption and every line a slot's cell paints shows whole.
+// Every page of the sheet on the screens it is used on, 1024 x 768 and 1280 x 1024, with
+// each kind of report a result page shows, in the window the program shows there (the
+// screen's size, with the simulated station's menu bar): no control covers what another shows
+// (the text of a label, the whole of any other control; a group box only shows its title);
+// where the page fits the screen (the production page from 1024 x 768 up, every page at
+// 1280 x 1024) it does not scroll sideways and every control it shows lies whole inside the
+// window; on the production page every slot's check box shows its whole caption and every line
+// a slot's cell paints shows whole.
 #include "SimPageView.h"
 #include "pages/bbt/BbtPage.h"
 #include "pages/production/ProductionPage.h"
 #include "pages/production/ProductionPageLayout.h"
+#include "pages/results/BadBlockLists.h"
 #include "pages/results/LaterBadResultPage.h"
 #include "pages/results/RdtResultPage.h"
 #include "run/SlotTestTask.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QScrollArea>
@@ -70,8 +76,12 @@ std::vector<std::string> PaintedTexts(QWidget& widget) {
 
 struct PageOnScreen {
   const char* page;
+  const char* report;  // the kind of report the page shows, where it shows one
   QSize screen;
+  bool fitsTheScreen;
   std::function<std::unique_ptr<ui::CPropertyPage>()> make;
+  // Brings the page to the report kind of the row; nothing for the page as it opens.
+  std::function<void(ui::CPropertyPage&)> showReport;
 };
 
 template <typename Page>
@@ -79,12 +89,28 @@ std::unique_ptr<ui::CPropertyPage> Make() {
   return std::make_unique<Page>();
 }
 
+// The later-bad page as it stands after reading a drive on its RDT firmware.
+void ShowRdtReport(ui::CPropertyPage& page) {
+  auto& laterBad = dynamic_cast<CPropertyPage_LBResult&>(page);
+  laterBad.SetReportKind(kRdtReportKind);
+  laterBad.FillBadBlockLists(kRdtReportKind);
+  laterBad.LayoutBadBlockSummary(kRdtReportKind);
+}
+
+const QSize kSmallScreen(1024, 768);
+const QSize kLargeScreen(1280, 1024);
+
 const PageOnScreen kPagesOnScreens[] = {
-    {"production", {1024, 768}, Make<CProductionPage>},
-    {"production", {1280, 1024}, Make<CProductionPage>},
-    {"RDT result", {1280, 1024}, Make<CPropertyPage_RDTResult>},
-    {"later-bad result", {1280, 1024}, Make<CPropertyPage_LBResult>},
-    {"bad-block table", {1280, 1024}, Make<CPropertyPage_DBT>},
+    {"production", "", kSmallScreen, true, Make<CProductionPage>, nullptr},
+    {"production", "", kLargeScreen, true, Make<CProductionPage>, nullptr},
+    {"RDT result", "RDT", kSmallScreen, false, Make<CPropertyPage_RDTResult>, nullptr},
+    {"RDT result", "RDT", kLargeScreen, true, Make<CPropertyPage_RDTResult>, nullptr},
+    {"later-bad result", "MP scan", kSmallScreen, false, Make<CPropertyPage_LBResult>, nullptr},
+    {"later-bad result", "MP scan", kLargeScreen, true, Make<CPropertyPage_LBResult>, nullptr},
+    {"later-bad result", "RDT", kSmallScreen, false, Make<CPropertyPage_LBResult>, ShowRdtReport},
+    {"later-bad result", "RDT", kLargeScreen, true, Make<CPropertyPage_LBResult>, ShowRdtReport},
+    {"bad-block table", "", kSmallScreen, false, Make<CPropertyPage_DBT>, nullptr},
+    {"bad-block table", "", kLargeScreen, true, Make<CPropertyPage_DBT>, nullptr},
 };
 
 // What a slot's cell shows in its longest states, and the lines it paints for them.
@@ -97,7 +123,7 @@ struct SlotPainting {
 
 const SlotPainting kSlotPaintings[] = {
     {kSlotTesting, "Writing records", "", {"Writing records"}},
-    {kSlotPass, "Pass*238(256) GB*TV3160 SAT*A SSD*00000000*", "", {"Pass", "238(256) GB", "TV3160 SAT", "A SSD", "00000000"}},
+    {kSlotPass, "Pass*238(256) GB*TV3160 SAT*A SSD*00000000*", "", {"Pass", "238(256) GB", "TV3160 SATA SSD", "00000000"}},
     {kSlotFail, "0x464", "[ChkRC]Read Firmware Name Fail", {"Error", "0x464", "[ChkRC]", "[ChkRC]Read Firmware Name Fail"}},
 };
 
@@ -108,6 +134,43 @@ const SlotPainting kSlotPaintings[] = {
   return ::testing::AssertionFailure() << "at " << shown.x() << "," << shown.y() << " " << shown.width() << "x"
                                        << shown.height() << " in a window of " << scroller.viewport()->width() << "x"
                                        << scroller.viewport()->height();
+}
+
+// What a control shows that another must leave uncovered, in the page's coordinates: the text
+// of a label, the title of a group box (its frame holds its own controls), the whole of any
+// other control.
+QRect ShownPart(const QWidget& control, const QWidget& page) {
+  QRect part = control.rect();
+  if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+    const int flags = static_cast<int>(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    part = label->text().isEmpty() ? QRect() : label->fontMetrics().boundingRect(label->contentsRect(), flags, label->text()) & part;
+  } else if (qobject_cast<const QGroupBox*>(&control) != nullptr) {
+    part.setHeight(control.fontMetrics().height());
+  }
+  return QRect(control.mapTo(&page, part.topLeft()), part.size());
+}
+
+// No control shown covers what another shows.
+void CheckNothingCovered(ui::CPropertyPage& page, const uiqt::WindowView& view) {
+  struct Shown {
+    int id;
+    QRect part;
+  };
+  std::vector<Shown> shown;
+  for (ui::CWnd* control : page.Children()) {
+    const QWidget* widget = view.WidgetOf(*control);
+    if (widget == nullptr || widget->isHidden()) continue;
+    const QRect part = ShownPart(*widget, *widget->parentWidget());
+    if (!part.isEmpty()) shown.push_back({control->GetDlgCtrlID(), part});
+  }
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    for (std::size_t j = i + 1; j < shown.size(); ++j) {
+      const QRect overlap = shown[i].part & shown[j].part;
+      EXPECT_TRUE(overlap.isEmpty()) << "controls " << shown[i].id << " and " << shown[j].id << " overlap at "
+                                     << overlap.x() << "," << overlap.y() << " " << overlap.width() << "x"
+                                     << overlap.height();
+    }
+  }
 }
 
 // Twenty-four drives on boot code on a tester board.
@@ -135,11 +198,11 @@ class PageFit : public qttest::SimPageView {
   }
 };
 
-TEST_F(PageFit, EveryPageShowsEveryControlWithoutScrollingSidewaysOnItsScreens) {
+TEST_F(PageFit, EveryPageShowsEveryControlUncoveredAndWithoutScrollingSidewaysOnItsScreens) {
   host->AddOperatorMenu({QStringLiteral("Re-plug a drive"), [] { return std::vector<uiqt::OperatorMenuEntry>{}; }});
   for (const PageOnScreen& row : kPagesOnScreens) {
-    SCOPED_TRACE(std::string(row.page) + " page at " + std::to_string(row.screen.width()) + " x " +
-                 std::to_string(row.screen.height()));
+    SCOPED_TRACE(std::string(row.page) + " page" + (*row.report ? std::string(" with an ") + row.report + " report" : "") +
+                 " at " + std::to_string(row.screen.width()) + " x " + std::to_string(row.screen.height()));
     std::unique_ptr<ui::CPropertyPage> page = row.make();
     auto* production = dynamic_cast<CProductionPage*>(page.get());
     CheckShownPage(*page, [&](uiqt::WindowView* view) {
@@ -149,8 +212,11 @@ TEST_F(PageFit, EveryPageShowsEveryControlWithoutScrollingSidewaysOnItsScreens) 
       window->showNormal();
       window->resize(row.screen);
       QApplication::processEvents();
+      if (row.showReport) row.showReport(*page);
       host->SyncNow();
       ASSERT_EQ(window->size(), row.screen);
+      CheckNothingCovered(*page, *view);
+      if (!row.fitsTheScreen) return;
       auto* scroller = qobject_cast<QScrollArea*>(host->Sheet()->Tabs()->widget(0));
       ASSERT_NE(scroller, nullptr);
       EXPECT_EQ(scroller->horizontalScrollBar()->maximum(), 0);

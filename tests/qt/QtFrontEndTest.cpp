@@ -294,6 +294,55 @@ TEST_F(QtFrontEnd, AWindowSmallerThanThePageScrollsThePageWhichKeepsItsSize) {
   EXPECT_TRUE(checked);
 }
 
+// A page larger than most screens, and pages that note their size at each activation.
+const ui::DialogTemplate kLargePage{327, "Large", 700, 400, ui::DialogFont{}, {}};
+
+class SizeNotingPage : public ui::CPropertyPage {
+ public:
+  explicit SizeNotingPage(const ui::DialogTemplate& dialogTemplate) : CPropertyPage(&dialogTemplate) {}
+  bool OnSetActive() override {
+    activeSize = GetClientRect().Size();
+    return CPropertyPage::OnSetActive();
+  }
+  ui::CSize activeSize;
+};
+
+TEST_F(QtFrontEnd, EachPageIsAtItsTabsSizeWhenItIsActivated) {
+  SizeNotingPage small(kPage), large(kLargePage);
+  ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");
+  sheet.AddPage(&small);
+  sheet.AddPage(&large);
+  struct Step {
+    const char* what;
+    QSize window;  // empty: as it is
+    int tab;
+    SizeNotingPage& page;
+  };
+  const Step steps[] = {
+      {"the first page as the window opens", QSize(), 0, small},
+      {"a page opened at 1024 x 768", QSize(1024, 768), 1, large},
+      {"the first page again", QSize(), 0, small},
+      {"the page opened again after the window grew", QSize(1280, 1024), 1, large},
+  };
+  bool checked = false;
+  host->SetWindowShownHook([&](QWidget* window) {
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.what);
+      if (!step.window.isEmpty()) {
+        window->showNormal();
+        window->resize(step.window);
+      }
+      host->Sheet()->Tabs()->setCurrentIndex(step.tab);
+      QApplication::processEvents();
+      EXPECT_EQ(step.page.activeSize, step.page.GetClientRect().Size());
+    }
+    checked = true;
+    sheet.RequestClose();
+  });
+  sheet.DoModal();
+  EXPECT_TRUE(checked);
+}
+
 TEST_F(QtFrontEnd, WithoutOperatorMenusTheWindowHasNoMenuBar) {
   TestPage page;
   ui::CPropertySheet sheet("SATA SSD MP Tool V1.0.0");

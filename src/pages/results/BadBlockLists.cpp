@@ -1,5 +1,6 @@
 #include "pages/results/BadBlockLists.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -54,7 +55,7 @@ void InsertColumns(ui::CListCtrl& list, std::span<const char* const> headings) {
   for (const char* heading : headings) list.InsertColumn(list.GetColumnCount(), heading, ui::LVCFMT_LEFT);
 }
 
-BadBlockArrangement ArrangeBadBlockLists(int kind, int width, int height, int scrollWidth) {
+BadBlockArrangement ArrangeBadBlockLists(int kind, int width, int height, int scrollWidth, int topAreaFoot) {
   const int W = width;
   const int H = height;
   const int VS = scrollWidth;
@@ -90,18 +91,19 @@ BadBlockArrangement ArrangeBadBlockLists(int kind, int width, int height, int sc
     a.badBlockWidths.push_back(C / 5 - VS - 5);
     return a;
   }
-  const int Y0 = H / 6 + 37;
+  constexpr int kLabelHeight = 15;
+  const int Y0 = std::max(H / 6 + 37, topAreaFoot + kLabelHeight);
   const int D = W / 2 - 10;
   const int ceHeight = (9 * H / 40 - 5) / 2;
   a.ce0 = CRect::FromSize(10, Y0, D, ceHeight);
-  a.ce1 = CRect::FromSize(10, 3 * Y0 / 2, D, ceHeight);
+  a.ce1 = CRect::FromSize(10, std::max(3 * Y0 / 2, Y0 + ceHeight), D, ceHeight);
   a.perPlane = CRect::FromSize(10 + D, Y0, D, 9 * H / 40 - 5);
   a.early = CRect::FromSize(10, H / 2 - 8, W - 20, 9 * H / 40);
   a.later = CRect::FromSize(10, 3 * H / 4, W - 20, H / 4);
-  a.ceLabel = CRect::FromSize(10, Y0 - 15, 150, 15);
-  a.perPlaneLabel = CRect::FromSize(10 + D, Y0 - 15, 150, 15);
-  a.earlyLabel = CRect::FromSize(10, H / 2 - 8 - 15, 150, 15);
-  a.laterLabel = CRect::FromSize(10, 3 * H / 4 - 15, 150, 15);
+  a.ceLabel = CRect::FromSize(10, Y0 - kLabelHeight, 150, kLabelHeight);
+  a.perPlaneLabel = CRect::FromSize(10 + D, Y0 - kLabelHeight, 150, kLabelHeight);
+  a.earlyLabel = CRect::FromSize(10, H / 2 - 8 - kLabelHeight, 150, kLabelHeight);
+  a.laterLabel = CRect::FromSize(10, 3 * H / 4 - kLabelHeight, 150, kLabelHeight);
   a.perPlaneWidths = {3 * D / 19, 2 * D / 19, 2 * D / 19, 3 * D / 19, 3 * D / 19, 3 * D / 19, 3 * D / 19 - VS - 5};
   a.ceWidths = std::vector<int>(8, D / 9);
   a.ceWidths.push_back(D / 9 - VS - 2);

@@ -28,7 +28,10 @@ void InsertColumns(ui::CListCtrl& list, std::span<const char* const> headings);
 
 // Places and column widths of one arrangement, for a client area of width x height pixels
 // and a vertical scroll bar of scrollWidth pixels. Kind 0 has the later per-plane list, its
-// label and the two count boxes; kind 1 does not (their rectangles stay empty).
+// label and the two count boxes; kind 1 does not (their rectangles stay empty). The places
+// follow the client size; where kind 1's would overlap, its lists move down: their labels
+// stand below topAreaFoot (the pixel row where the controls above the lists end), and the
+// channel-1 list below the channel-0 list.
 struct BadBlockArrangement {
   ui::CRect perPlane, laterPerPlane, ce0, ce1, early, later;
   ui::CRect perPlaneLabel, laterPerPlaneLabel, ceLabel, earlyLabel, laterLabel;
@@ -37,7 +40,7 @@ struct BadBlockArrangement {
   std::vector<int> ceWidths;
   std::vector<int> badBlockWidths;
 };
-BadBlockArrangement ArrangeBadBlockLists(int kind, int width, int height, int scrollWidth);
+BadBlockArrangement ArrangeBadBlockLists(int kind, int width, int height, int scrollWidth, int topAreaFoot);
 
 // Sets the widths of the list's first columns; each width goes to the list as a signed
 // 16-bit number of pixels.

@@ -22,6 +22,10 @@ constexpr int kEngineTaskKind = 11;
 // Running-code check that takes any code.
 // The info block's mark word says nothing when it reads this.
 constexpr std::uint16_t kNoMarks = 0xFFFF;
+// The lists of flash IDs, one row per CE, and the CE labels beside them (dialog units): a
+// label stands a unit below the top of its row, and the rows take the labels' pitch.
+constexpr int kListTop = 54;
+constexpr int kRowPitch = 10;
 
 ui::DialogTemplate MakeTemplate() {
   using ui::ControlKind;
@@ -41,12 +45,12 @@ ui::DialogTemplate MakeTemplate() {
   items.push_back(DialogItem{2105, ControlKind::Static, "Channel 1", 136, 44, 60, 8, ui::SS_LEFT});
   for (int ce = 0; ce < kCes; ++ce) {
     const int x = ce < 8 ? 6 : 136;
-    const int y = 55 + (ce % 8) * 10;
+    const int y = kListTop + 1 + (ce % 8) * kRowPitch;
     items.push_back(DialogItem{2110 + ce, ControlKind::Static, platform::Format("CE%d", ce), x, y, 20, 8, ui::SS_LEFT});
   }
-  items.push_back(DialogItem{ids::kChannel0, ControlKind::ListCtrl, "", 28, 54, 100, 82,
+  items.push_back(DialogItem{ids::kChannel0, ControlKind::ListCtrl, "", 28, kListTop, 100, 82,
                              ui::LVS_SMALLICON | ui::LVS_NOSCROLL | ui::LVS_AUTOARRANGE | ui::WS_BORDER});
-  items.push_back(DialogItem{ids::kChannel1, ControlKind::ListCtrl, "", 158, 54, 100, 82,
+  items.push_back(DialogItem{ids::kChannel1, ControlKind::ListCtrl, "", 158, kListTop, 100, 82,
                              ui::LVS_SMALLICON | ui::LVS_NOSCROLL | ui::WS_BORDER});
   return dialog;
 }
@@ -90,6 +94,10 @@ void CCeMapDlg::DoDataExchange(ui::CDataExchange* exchange) {
 
 bool CCeMapDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Each flash ID stands beside its CE's label, at any dialog font.
+  const int rowHeight = MapDialogRect(0, 0, 0, kRowPitch).Height();
+  m_channel0.SetRowHeight(rowHeight);
+  m_channel1.SetRowHeight(rowHeight);
   return ReadDrive();
 }
 

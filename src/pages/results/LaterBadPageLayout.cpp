@@ -1,5 +1,6 @@
 #include "pages/results/LaterBadPageLayout.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "pages/results/LaterBadResultPage.h"
@@ -100,6 +101,10 @@ ui::DialogTemplate MakeTemplate() {
 const ui::DialogTemplate& LaterBadPageTemplate() {
   static const ui::DialogTemplate page = MakeTemplate();
   return page;
+}
+
+int LaterBadTopAreaFoot() {
+  return std::max(kResultTopAreaFoot, kValueRows[std::size(kValueRows) - 1] + result_items::kValueBoxHeight);
 }
 
 const int* LaterBadValueBoxes(int& count) {

@@ -71,5 +71,9 @@ inline constexpr int LabelOf(int box) { return box == kObOlbCount ? kObOlbLabel 
 
 const ui::DialogTemplate& LaterBadPageTemplate();
 
+// The foot of the page's top area (its last row of value boxes), in dialog units: the lists
+// and their labels stand below it.
+int LaterBadTopAreaFoot();
+
 // Every value box of the page, in template order.
 const int* LaterBadValueBoxes(int& count);

@@ -192,7 +192,8 @@ void CPropertyPage_LBResult::LayoutBadBlockSummary(int kind) {
   m_disk.ClearSelection();
   const ui::CRect client = GetClientRect();
   const BadBlockArrangement a = ArrangeBadBlockLists(kind, client.Width(), client.Height(),
-                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth));
+                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth),
+                                                     MapDialogRect(0, 0, 0, LaterBadTopAreaFoot()).Height());
   auto place = [this](int id, const ui::CRect& rect) {
     if (ui::CWnd* control = GetDlgItem(id)) control->MoveWindow(rect, true);
   };

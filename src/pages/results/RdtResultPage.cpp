@@ -1,5 +1,6 @@
 #include "pages/results/RdtResultPage.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/rdtlog/RdtLimitRequest.h"
@@ -58,6 +59,11 @@ constexpr BoxRole kBoxes[] = {
     {ResultBox::RdtVersion, ids::kFirmware, "RDT FW:", 366, 30, 398, 40, 21},
     {ResultBox::EccXs, ids::kEcc, "ECC:", 366, 30, 398, 40, 33},
 };
+
+// The value boxes end above the Block Map button: the shared top area's foot is the page's.
+static_assert(std::ranges::all_of(kBoxes, [](const BoxRole& box) {
+  return box.y + result_items::kValueBoxHeight <= kResultTopAreaFoot;
+}));
 
 ui::DialogTemplate MakeTemplate() {
   ui::DialogTemplate page{ids::kTemplate, "RDT Result", kResultPageWidth, kResultPageHeight, ui::DialogFont{}, {}};
@@ -148,7 +154,8 @@ void CPropertyPage_RDTResult::LayoutBadBlockSummary() {
   m_disk.ClearSelection();
   const ui::CRect client = GetClientRect();
   const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, client.Width(), client.Height(),
-                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth));
+                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth),
+                                                     MapDialogRect(0, 0, 0, kResultTopAreaFoot).Height());
   m_channel0.MoveWindow(a.ce0, true);
   m_channel1.MoveWindow(a.ce1, true);
   m_perPlane.MoveWindow(a.perPlane, true);

@@ -52,7 +52,7 @@ void AddResultPageTopArea(std::vector<ui::DialogItem>& list, const ResultPageSet
   items.Push(setup.showResult, "Show Result", 95, 3);
   items.Push(setup.openFile, "Open File", 95, 21);
   items.Push(setup.loadData, "Load Data", 95, 38);
-  items.Push(setup.blockMap, "Block Map", 95, 55);
+  items.Push(setup.blockMap, "Block Map", 95, kBlockMapY);
   items.LimitChoice(setup.limitCheck, setup.limit, setup.perPlaneHint, 11, 24, 61, 30, 22, 42);
   items.Label(setup.resultLabel, setup.resultLabelText, 149, 6, 62, 10);
   items.StatusAndProgress(setup.status, 212, 3, 267, setup.progress, 480, 5);

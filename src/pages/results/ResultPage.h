@@ -23,6 +23,7 @@
 #include "controls/ColorEdit.h"
 #include "pages/common/DiskSelectCombo.h"
 #include "pages/results/ResultControls.h"
+#include "pages/results/ResultPageItems.h"
 #include "pages/results/ResultReportPaths.h"
 #include "platform/Thread.h"
 #include "ui/Button.h"
@@ -64,6 +65,12 @@ struct ResultPageSetup {
 // lists fill whatever room the page is given.
 inline constexpr int kResultPageWidth = 620;
 inline constexpr int kResultPageHeight = 380;
+
+// The Block Map button, the lowest control of the top area both pages share, stands at y 55
+// (dialog units); each page's lists and their labels stand below the foot of that area and of
+// the page's own value boxes.
+inline constexpr int kBlockMapY = 55;
+inline constexpr int kResultTopAreaFoot = kBlockMapY + result_items::kPushHeight;
 
 // The template items both pages have alike: "Disk :" and its list, Show Result, Open File,
 // Load Data and Block Map, the bad-block limit, the status box with its label and the

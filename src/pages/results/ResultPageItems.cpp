@@ -20,7 +20,7 @@ void Items::Push(int id, const char* text, int x, int y, int width, int height) 
 
 void Items::LimitChoice(int checkId, int limitId, int hintId, int checkX, int checkY, int limitX, int limitY,
                         int hintX, int hintY) {
-  m_items.push_back(DialogItem{checkId, ControlKind::Button, "Bad Block Limit :", checkX, checkY, 76, 8,
+  m_items.push_back(DialogItem{checkId, ControlKind::Button, "Bad Block Limit :", checkX, checkY, 76, limitY - checkY,
                                ui::BS_AUTOCHECKBOX | ui::WS_TABSTOP});
   m_items.push_back(DialogItem{limitId, ControlKind::Edit, "0", limitX, limitY, 26, 12,
                                ui::ES_AUTOHSCROLL | ui::WS_BORDER | ui::WS_TABSTOP | ui::WS_DISABLED});
@@ -36,7 +36,7 @@ void Items::StatusAndProgress(int statusId, int x, int y, int width, int progres
 void Items::ValueBox(int labelId, const char* label, int labelX, int labelWidth, int boxId, int boxX, int boxWidth,
                      int y) {
   Label(labelId, label, labelX, y + 1, labelWidth, 9);
-  m_items.push_back(DialogItem{boxId, ControlKind::Edit, "", boxX, y, boxWidth, 11,
+  m_items.push_back(DialogItem{boxId, ControlKind::Edit, "", boxX, y, boxWidth, kValueBoxHeight,
                                ui::ES_AUTOHSCROLL | ui::ES_READONLY | ui::WS_BORDER});
 }
 

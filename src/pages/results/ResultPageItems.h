@@ -9,14 +9,20 @@
 
 namespace result_items {
 
+// Heights of a push button and of a value box.
+inline constexpr int kPushHeight = 14;
+inline constexpr int kValueBoxHeight = 11;
+
 class Items {
  public:
   explicit Items(std::vector<ui::DialogItem>& items) : m_items(items) {}
 
   void Label(int id, const char* text, int x, int y, int width, int height);
   void DiskCombo(int id, int x, int y, int width);
-  void Push(int id, const char* text, int x, int y, int width = 50, int height = 14);
-  // "Bad Block Limit :" check box, the limit box (disabled, "0") and "(PrePlane)" below it.
+  void Push(int id, const char* text, int x, int y, int width = 50, int height = kPushHeight);
+  // "Bad Block Limit :" check box, the limit box (disabled, "0") and "(PrePlane)" below it. The
+  // check box ends where the limit box begins (6 units below it), so its caption, which reaches
+  // past the limit box's left edge, stays clear of the box.
   void LimitChoice(int checkId, int limitId, int hintId, int checkX, int checkY, int limitX, int limitY, int hintX,
                    int hintY);
   void StatusAndProgress(int statusId, int x, int y, int width, int progressId, int progressX, int progressY);

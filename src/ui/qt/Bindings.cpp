@@ -429,7 +429,7 @@ class ListCtrlBinding : public Binding {
     view->setModel(m_model);
     view->setItemDelegate(m_delegate);
     view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(ui::CListCtrl::kRowHeight);
+    view->verticalHeader()->setDefaultSectionSize(list.GetRowHeight());
     view->verticalHeader()->setMinimumSectionSize(1);
     view->horizontalHeader()->setMinimumSectionSize(0);
     view->horizontalHeader()->setStretchLastSection(false);
@@ -483,14 +483,15 @@ class ListCtrlBinding : public Binding {
   // A disabled list (a legend) cannot be scrolled: its rows are made as short as it takes,
   // with a font to match, for all of them to show in its rectangle.
   void FitRowsOfAnUnscrolledList(QTableView& view) {
-    int rowHeight = ui::CListCtrl::kRowHeight;
+    const int listRowHeight = m_list.GetRowHeight();
+    int rowHeight = listRowHeight;
     QFont font = ModelFont();
     const int rows = m_model->rowCount();
     if (!m_list.IsWindowEnabled() && rows > 0) {
       const int frame = view.frameWidth();
       const int header = view.horizontalHeader()->isVisible() ? view.horizontalHeader()->sizeHint().height() : 0;
       const int height = m_list.GetWindowRect().Height() - 2 * frame - header;
-      rowHeight = std::clamp(height / rows, 1, ui::CListCtrl::kRowHeight);
+      rowHeight = std::clamp(height / rows, 1, listRowHeight);
       font = FontFittingHeight(font, rowHeight);
     }
     if (view.font() != font) view.setFont(font);

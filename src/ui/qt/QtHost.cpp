@@ -87,6 +87,10 @@ void QtHost::RunModal(ui::CPropertySheet& sheet) {
   // Maximised; the full screen size also serves where no window manager maximises it.
   if (QScreen* screen = window.screen()) window.resize(screen->availableGeometry().size());
   window.showMaximized();
+  // The window system's answer to the maximising and the window's layouts give each tab its
+  // size; then the first page is activated at its own.
+  QApplication::processEvents();
+  sheet.CreateSheet();
   Shown(&window);
   m_dispatcher.PumpUntil([&] { return sheet.IsEnded(); });
   window.hide();

@@ -13,17 +13,18 @@
 #include "ui/qt/StationImages.h"
 
 namespace uiqt {
-namespace {
 
-// The tab's page area: its size is the model's page area.
+// The tab's page area: its size is the area of the tab's page in the model. Tabs differ in
+// size (a tab scrolls a page larger than the window), so each gives its own page its area.
 class PageHost : public QWidget {
  public:
-  PageHost(ui::CPropertySheet& sheet, QWidget* parent) : QWidget(parent), m_sheet(sheet) {}
+  PageHost(ui::CPropertySheet& sheet, int index) : m_sheet(sheet), m_index(index) {}
+  void GivePageItsArea() { m_sheet.ResizePageArea(m_index, ui::CSize{width(), height()}); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QWidget::resizeEvent(event);
-    if (isVisible()) m_sheet.ResizePageArea(ui::CSize{width(), height()});
+    GivePageItsArea();
     for (QObject* child : children()) {
       if (auto* page = qobject_cast<QWidget*>(child)) page->setGeometry(rect());
     }
@@ -31,7 +32,10 @@ class PageHost : public QWidget {
 
  private:
   ui::CPropertySheet& m_sheet;
+  int m_index;
 };
+
+namespace {
 
 // The tab itself: it scrolls its page when the tab is smaller than the page's own size (the
 // size of its template), and otherwise lets the page fill it.
@@ -77,7 +81,7 @@ SheetWindow::SheetWindow(ui::CPropertySheet& sheet, const std::vector<OperatorMe
   setWindowIcon(QIcon(StationImage(139, QSize(32, 32))));
   for (int index = 0; index < sheet.GetPageCount(); ++index) {
     const ui::CPropertyPage& page = *sheet.GetPage(index);
-    auto* host = new PageHost(sheet, nullptr);
+    auto* host = new PageHost(sheet, index);
     m_pageHosts.push_back(host);
     m_pageViews.push_back(nullptr);
     m_tabs->addTab(new PageScroller(host, TemplateSizeOf(page), m_tabs), FromStation(page.GetTitle()));
@@ -121,12 +125,13 @@ void SheetWindow::BuildCreatedPages() {
 void SheetWindow::OnTabChosen(int index) {
   if (m_choosing) return;
   m_choosing = true;
+  // The page is laid out at its tab's size before it is activated: what it fills in then
+  // (the drive list of a result page) is what the operator sees.
+  m_pageHosts[static_cast<std::size_t>(index)]->GivePageItsArea();
   if (!m_sheet.SetActivePage(index)) {
     const QSignalBlocker block(m_tabs);
     m_tabs->setCurrentIndex(m_sheet.GetActiveIndex());
   } else {
-    QWidget* host = m_pageHosts[static_cast<std::size_t>(index)];
-    m_sheet.ResizePageArea(ui::CSize{host->width(), host->height()});
     BuildCreatedPages();
   }
   m_choosing = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The window of a property sheet: one tab per page. Choosing a tab asks the model (the page
-// being left may refuse); a page's widgets are built when the model has created the page; the
-// size of the page area goes back to the model; a tab smaller than its page's template scrolls
+// being left may refuse); a page's widgets are built when the model has created the page; each
+// tab gives its page its own area in the model before the page is activated, so that the page
+// fills itself in at the size it is shown at; a tab smaller than its page's template scrolls
 // the page, which keeps the template's size; closing the window asks the pages first. The
 // operator's menus, when there are any, stand in a menu bar above the tabs.
 #include <QTabWidget>
@@ -14,6 +15,8 @@
 #include "ui/qt/WindowView.h"
 
 namespace uiqt {
+
+class PageHost;
 
 class SheetWindow : public QWidget {
  public:
@@ -37,7 +40,7 @@ class SheetWindow : public QWidget {
   void AddOperatorMenus(const std::vector<OperatorMenu>& menus, QLayout* layout);
   ui::CPropertySheet& m_sheet;
   QTabWidget* m_tabs;
-  std::vector<QWidget*> m_pageHosts;
+  std::vector<PageHost*> m_pageHosts;
   std::vector<std::unique_ptr<WindowView>> m_pageViews;
   bool m_choosing = false;
 };

@@ -12,7 +12,7 @@ namespace {
 using ui::CRect;
 
 TEST(BadBlockArrangement, ScanReportsSplitThePageInThreeRowsOfLists) {
-  const BadBlockArrangement a = ArrangeBadBlockLists(kScanReportKind, 1402, 760, 17);
+  const BadBlockArrangement a = ArrangeBadBlockLists(kScanReportKind, 1402, 760, 17, 160);
   EXPECT_EQ(a.perPlane, CRect::FromSize(10, 213, 420, 152));
   EXPECT_EQ(a.laterPerPlane, CRect::FromSize(430, 213, 420, 152));
   EXPECT_EQ(a.ce0, CRect::FromSize(850, 213, 550, 76));
@@ -30,9 +30,9 @@ TEST(BadBlockArrangement, ScanReportsSplitThePageInThreeRowsOfLists) {
 }
 
 TEST(BadBlockArrangement, RdtReportsPutTheCeListsBesideThePlaneList) {
-  const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, 1402, 760, 17);
+  const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, 1402, 760, 17, 138);
   EXPECT_EQ(a.ce0, CRect::FromSize(10, 163, 691, 83));
-  EXPECT_EQ(a.ce1, CRect::FromSize(10, 244, 691, 83));
+  EXPECT_EQ(a.ce1, CRect::FromSize(10, 246, 691, 83));
   EXPECT_EQ(a.perPlane, CRect::FromSize(701, 163, 691, 166));
   EXPECT_EQ(a.early, CRect::FromSize(10, 372, 1382, 171));
   EXPECT_EQ(a.later, CRect::FromSize(10, 570, 1382, 190));
@@ -43,6 +43,31 @@ TEST(BadBlockArrangement, RdtReportsPutTheCeListsBesideThePlaneList) {
   EXPECT_EQ(a.perPlaneWidths, (std::vector<int>{109, 72, 72, 109, 109, 109, 87}));
   EXPECT_EQ(a.ceWidths, (std::vector<int>{76, 76, 76, 76, 76, 76, 76, 76, 57}));
   EXPECT_EQ(a.badBlockWidths, (std::vector<int>{69, 69, 69, 138, 138, 138, 138, 138, 207, 254}));
+}
+
+// Where the places the client size gives would overlap, the lists move down: their labels below
+// the controls above them, the channel-1 list below the channel-0 list.
+TEST(BadBlockArrangement, RdtReportListsStandBelowTheTopAreaAndEachOther) {
+  struct Case {
+    const char* what;
+    int width, height, topAreaFoot;
+    CRect ce0, ce1, perPlane, perPlaneLabel;
+  };
+  const Case cases[] = {
+      {"a top area that reaches below the labels' place", 1240, 760, 160, CRect::FromSize(10, 175, 610, 83),
+       CRect::FromSize(10, 262, 610, 83), CRect::FromSize(620, 175, 610, 166), CRect::FromSize(620, 160, 150, 15)},
+      {"a page so tall that the channel lists' places overlap", 1268, 988, 160, CRect::FromSize(10, 201, 624, 108),
+       CRect::FromSize(10, 309, 624, 108), CRect::FromSize(634, 201, 624, 217), CRect::FromSize(634, 186, 150, 15)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, c.width, c.height, 17, c.topAreaFoot);
+    EXPECT_EQ(a.ce0, c.ce0);
+    EXPECT_EQ(a.ce1, c.ce1);
+    EXPECT_EQ(a.perPlane, c.perPlane);
+    EXPECT_EQ(a.perPlaneLabel, c.perPlaneLabel);
+    EXPECT_EQ(a.ceLabel, CRect::FromSize(10, c.perPlaneLabel.top, 150, 15));
+  }
 }
 
 TEST(BadBlockArrangement, WidthsReachTheListAsSixteenBitNumbers) {

@@ -46,7 +46,8 @@ TEST_F(RdtResultPageTest, SetUpInTheRdtArrangement) {
   EXPECT_EQ(page.List(ResultList::CeChannel1).GetExtendedStyle(), ui::LVS_EX_GRIDLINES);
   const ui::CRect client = page.GetClientRect();
   const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, client.Width(), client.Height(),
-                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth));
+                                                     ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth),
+                                                     page.MapDialogRect(0, 0, 0, kResultTopAreaFoot).Height());
   EXPECT_EQ(page.List(ResultList::CeChannel1).GetWindowRect(), a.ce1);
   EXPECT_EQ(page.GetDlgItem(ids::kFactoryLabel)->GetWindowRect(), a.earlyLabel);
   EXPECT_EQ(page.List(ResultList::LaterBad).GetColumnWidth(9), a.badBlockWidths[9]);
