@@ -7,20 +7,22 @@
 
 namespace {
 
-// The flows split a long model or serial number with "*" after every ten characters.
-constexpr std::size_t kSplitPieceLength = 10;
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether a field continues the word that the field before it (as the text gives it) ends
-// with: the one is a ten-character piece, the other a piece of at most ten, and the cut falls
-// between two letters or two digits ("TV3160 SAT" and "A SSD").
-bool ContinuesWord(const std::string& piece, const std::string& field) {
-  if (piece.size() != kSplitPieceLength || field.empty() || field.size() > kSplitPieceLength) return false;
-  const char last = piece.back();
-  const char first = field.front();
-  return (IsAsciiLetter(last) && IsAsciiLetter(first)) || (IsAsciiDigit(last) && IsAsciiDigit(first));
+// The number of fields from `at` on that are the pieces of one of the wrapped texts (0 when
+// they are none), with the text they make up, trimmed. A wrapped text that ends with "*" brings
+// the separator of the field after it.
+std::size_t WrappedRunAt(const std::vector<std::string>& fields, std::size_t at,
+                         const std::vector<std::string>& wrappedTexts, std::string& whole) {
+  for (const std::string& wrapped : wrappedTexts) {
+    std::vector<std::string> pieces = platform::Split(wrapped, '*');
+    while (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
+    if (pieces.size() < 2 || pieces.size() > fields.size() - at) continue;
+    if (!std::equal(pieces.begin(), pieces.end(), fields.begin() + static_cast<std::ptrdiff_t>(at))) continue;
+    std::string joined;
+    for (const std::string& piece : pieces) joined += piece;
+    whole = platform::Trim(joined);
+    return pieces.size();
+  }
+  return 0;
 }
 
 }  // namespace
@@ -65,11 +67,20 @@ int CColorEdit::GetTextWidth() const {
 
 void CColorEdit::Clear() { SetWindowText(""); }
 
+void CColorEdit::SetWrappedTexts(std::vector<std::string> texts) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(StateLock());
+    m_wrappedTexts = std::move(texts);
+  }
+  Invalidate();
+}
+
 CColorEdit::Painting CColorEdit::PaintPlan() const {
   Painting painting;
   painting.textColor = GetTextColor();
   painting.backgroundColor = GetBkColor();
   std::string state, main, sub, text;
+  std::vector<std::string> wrappedTexts;
   int height, width;
   {
     std::lock_guard<std::recursive_mutex> guard(StateLock());
@@ -79,19 +90,17 @@ CColorEdit::Painting CColorEdit::PaintPlan() const {
     height = m_textHeight;
     width = m_textWidth;
     text = GetWindowText();
+    wrappedTexts = m_wrappedTexts;
   }
   if (!state.empty()) painting.lines.push_back(PaintLine{state, height, width, true});
   std::vector<std::string> fields;
-  std::string previous;  // the field before, as the text gives it
-  for (const std::string& field : platform::Split(text, '*')) {
-    if (!field.empty()) {
-      if (!fields.empty() && ContinuesWord(previous, field)) {
-        fields.back() += field;
-      } else {
-        fields.push_back(field);
-      }
-    }
-    previous = field;
+  const std::vector<std::string> pieces = platform::Split(text, '*');
+  for (std::size_t at = 0; at < pieces.size();) {
+    std::string field;
+    const std::size_t run = WrappedRunAt(pieces, at, wrappedTexts, field);
+    if (run == 0) field = pieces[at];
+    at += std::max<std::size_t>(run, 1);
+    if (!field.empty()) fields.push_back(std::move(field));
   }
   if (!fields.empty() && !state.empty() && fields.front() == state) fields.erase(fields.begin());
   for (const std::string& field : fields) painting.lines.push_back(PaintLine{field, height, width, false});

@@ -8,9 +8,8 @@
 // colour (PaintPlan):
 //  1. the state word, in bold, when it is not empty;
 //  2. the fields of the window text (fields are separated by "*"; empty fields are left
-//     out), without a first field that repeats the state word; a model or serial number that
-//     the flows split after every ten characters stands on one line where the cut falls
-//     inside a word;
+//     out), without a first field that repeats the state word; the pieces of a wrapped text
+//     (SetWrappedTexts) stand on one line, as the one text they are;
 //  3. the main text, when it is not empty and not already one of those fields;
 //  4. the sub text, when it is not empty, at two thirds of the text height.
 // The text height and width are those of SetTextSize (0: the control's default font).
@@ -66,6 +65,11 @@ class CColorEdit : public ui::CEdit, public CColorSet {
   // Empties the window text (the edit control's clear message on the whole contents).
   void Clear();
 
+  // Texts that the window text may hold whose "*" cut one text into pieces (a drive's model or
+  // serial number after every ten characters) instead of separating fields: where the window
+  // text holds one, its pieces are painted as the one text they make up.
+  void SetWrappedTexts(std::vector<std::string> texts);
+
   Painting PaintPlan() const;
   bool BuildDrawing(ui::DrawList& drawing) const override;
 
@@ -76,6 +80,7 @@ class CColorEdit : public ui::CEdit, public CColorSet {
   std::string m_stateText;
   std::string m_mainText;
   std::string m_subText;
+  std::vector<std::string> m_wrappedTexts;
   int m_textHeight = 0;
   int m_textWidth = 0;
 };

@@ -1,6 +1,7 @@
 // The endings that every station flow shares: the failure endings (fail-out with and without
 // the serial number, the status-only fail, the empty slot), the flow's own fail record, the
 // line of the flow's total time and the pass ending.
+#include "controls/ColorEdit.h"
 #include "engine/MPDevice.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
@@ -61,7 +62,8 @@ void CSlotTestTask::WriteTotalTimeLine(std::string_view title, std::uint64_t sta
                              CMPDevice::kSuccessLine);
 }
 
-std::uint8_t CSlotTestTask::PassOut(std::string_view passText) {
+std::uint8_t CSlotTestTask::PassOut(std::string_view passText, std::vector<std::string> wrappedTexts) {
+  if (m_pStatusBox) m_pStatusBox->SetWrappedTexts(std::move(wrappedTexts));
   SetSlotStatus(kSlotPass, passText, "");
   return EndPass(false);
 }

@@ -200,5 +200,5 @@ std::uint8_t CMPFlow::Pass() {
   }
   fields.windowScanText = m_device.m_WindowScanText;
   fields.firstScanSlotLayout = m_slotLayout;
-  return m_task.PassOut(BuildPassText(fields));
+  return m_task.PassOut(BuildPassText(fields), {m_modelText, m_serialText});
 }

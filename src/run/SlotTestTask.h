@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/BlockInfoRecord.h"
 #include "platform/Clock.h"
@@ -186,8 +187,9 @@ class CSlotTestTask : public CPoolTask {
   // fail record.
   void SetFlowFailure(std::string_view tag, std::string message);
   // The pass ending: state 1 with the pass text (shown once the records are written), then
-  // EndPass without the log copy.
-  std::uint8_t PassOut(std::string_view passText);
+  // EndPass without the log copy. wrappedTexts: the texts of the pass text that "*" cuts to
+  // fit the cell (the drive's model and serial number), which the cell paints whole.
+  std::uint8_t PassOut(std::string_view passText, std::vector<std::string> wrappedTexts = {});
   // The end of a pass whose state the flow painted: a volume lock released (a failed unlock
   // is only reported), progress 100, the records of the pass and the report's "END"
   // (RecordVerdict; with copyReport the slot report with its END copied into the station's

@@ -58,25 +58,34 @@ TEST(ColorEdit, APassShowsItsFieldsOnceAndAnIdleSlotItsNumber) {
   EXPECT_EQ(Texts(idle.PaintPlan()), (std::vector<std::string>{"a", "b", "c"}));
 }
 
-// The flows split a long model or serial number after every ten characters: where the cut
-// falls inside a word the pieces stand on one line, elsewhere every field stands on its own.
-TEST(ColorEdit, ATextSplitInsideAWordStandsOnOneLine) {
+// The flows cut a drive's long model and serial number with "*" to fit the cell: their pieces
+// stand on one line; every other field, whatever its length or neighbour, on its own.
+TEST(ColorEdit, TheTextsCutToFitTheCellStandWhole) {
   struct Case {
     const char* what;
     const char* text;
+    std::vector<std::string> wrapped;
     std::vector<std::string> lines;
   };
   const Case cases[] = {
-      {"a model in two pieces", "Pass*238(256) GB*TV3160 SAT*A SSD*00000000  **",
+      {"a model in two pieces", "Pass*238(256) GB*TV3160 SAT*A SSD*00000000  **", {"TV3160 SAT*A SSD", "00000000"},
        {"Pass", "238(256) GB", "TV3160 SATA SSD", "00000000  "}},
-      {"a model in three pieces and a serial in two", "Pass*TV3160 SAT*A SSD 512G*B*AB12345678*90*OB+OLB/RB:0+0/0",
-       {"Pass", "TV3160 SATA SSD 512GB", "AB1234567890", "OB+OLB/RB:0+0/0"}},
-      {"a model cut between words", "Pass*SSD TV3160* 128GB", {"Pass", "SSD TV3160", " 128GB"}},
-      {"a capacity of ten characters", "Pass*1953514 MB*1907(2048) GB", {"Pass", "1953514 MB", "1907(2048) GB"}},
+      {"a 40-character model that brings its own separator",
+       "Pass*TV3160 SAT*A SSD     *          *00000000  ** *W", {"TV3160 SAT*A SSD     *          *", "00000000"},
+       {"Pass", "TV3160 SATA SSD", "00000000  ", " ", "W"}},
+      {"a model and a serial of two full pieces, the statistics after them",
+       "Pass*TV3160 SAT*A SSD 256G*SIMSERIAL1*2345678901*OB/RB:0/0",
+       {"TV3160 SAT*A SSD 256G", "SIMSERIAL1*2345678901"},
+       {"Pass", "TV3160 SATA SSD 256G", "SIMSERIAL12345678901", "OB/RB:0/0"}},
+      {"no wrapped text", "Pass*TV3160 SAT*A SSD 256G*SIMSERIAL1", {},
+       {"Pass", "TV3160 SAT", "A SSD 256G", "SIMSERIAL1"}},
+      {"a wrapped text the window text does not hold", "Pass*TV3160 SAT*A SSD", {"TV3160 SAT*A SSD 256G"},
+       {"Pass", "TV3160 SAT", "A SSD"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CColorEdit cell;
+    cell.SetWrappedTexts(c.wrapped);
     cell.SetWindowText(c.text);
     EXPECT_EQ(Texts(cell.PaintPlan()), c.lines);
   }
@@ -108,15 +117,15 @@ TEST(ColorEdit, LinesTallerThanTheCellShrinkAlikeAndStayInside) {
   CColorEdit cell;
   cell.Create(ui::WS_VISIBLE, ui::CRect(0, 0, 150, 75), nullptr, 1488);
   cell.SetTextSize(20, 10);
-  // A pass text of five lines: 5 x 20 pixels of font plus 5 x 2 of spacing in a 75-pixel cell
-  // leaves 65 pixels for 100 pixels of font.
+  // A pass text of six fields: 6 x 20 pixels of font plus 6 x 2 of spacing in a 75-pixel cell
+  // leaves 63 pixels for 120 pixels of font.
   cell.SetWindowText("Pass*238(256) GB*TV3160 SAT*A SSD*SN0000001*CE:16 Bad:3");
   ui::DrawList drawing;
   ASSERT_TRUE(cell.BuildDrawing(drawing));
-  ASSERT_EQ(drawing.size(), 6u);
+  ASSERT_EQ(drawing.size(), 7u);
   for (std::size_t i = 1; i < drawing.size(); ++i) {
-    EXPECT_EQ(drawing[i].font.lfHeight, -(20 * 65 / 100)) << i;
-    EXPECT_EQ(drawing[i].font.lfWidth, 10 * 65 / 100) << i;
+    EXPECT_EQ(drawing[i].font.lfHeight, -(20 * 63 / 120)) << i;
+    EXPECT_EQ(drawing[i].font.lfWidth, 10 * 63 / 120) << i;
     EXPECT_GE(drawing[i].rect.top, 0) << i;
     EXPECT_LE(drawing[i].rect.bottom, 75) << i;
   }

@@ -189,6 +189,7 @@ class PageFit : public qttest::SimPageView {
       EXPECT_LE(check->sizeHint().width(), check->width()) << "the caption is cut";
       QWidget* cell = view.WidgetOf(page.PortCell(port));
       ASSERT_NE(cell, nullptr);
+      page.PortCell(port).SetWrappedTexts({"TV3160 SAT*A SSD"});
       for (const SlotPainting& painting : kSlotPaintings) {
         PaintSlotCell(page.PortCell(port), painting.state, painting.text, painting.message);
         host->SyncNow();

@@ -2,6 +2,7 @@
 // code, the pass texts of the slot layouts, the serial number kept or handed out, the failure
 // endings of the flow's own checks, the capacity and write-read settings, lock 2, the endless
 // test and the records of the run.
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -185,6 +186,9 @@ TEST_F(MPFlow, KeepSnKeepsTheSerialOfADriveOnTheMpFirmware) {
   EXPECT_TRUE(ReportHas("   Keep SN is Enable \r\n   Serial Number write to infoblock: SIMSERIAL1 \r\n"));
   EXPECT_FALSE(ReportHas("Serial Number : "));
   EXPECT_EQ(Cell(1).GetWindowText(), "Pass*238(256) GB*TV3160 SAT*A SSD*SIMSERIAL1**");
+  // The model that the text cuts to fit the cell is painted whole.
+  const auto lines = Cell(1).PaintPlan().lines;
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& line) { return line.text == "TV3160 SATA SSD"; }));
 }
 
 TEST_F(MPFlow, KeepSnHandsOutANewSerialWhenTheDriveHasNoneToKeep) {
