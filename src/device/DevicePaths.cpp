@@ -33,14 +33,6 @@ std::string DevicePathOfDrive(int driveNumber) {
   return transport ? transport->DevicePathOfDrive(driveNumber) : std::string();
 }
 
-std::string ResolveDevicePath(std::string_view pathText) {
-  if (const auto driveNumber = ParsePhysicalDrivePath(pathText)) {
-    const auto transport = GetTransport();
-    return transport ? transport->DevicePathOfDrive(*driveNumber) : std::string();
-  }
-  return std::string(pathText);
-}
-
 std::string IdentityOfDrive(Transport& transport, int driveNumber) {
   return g_U2AMode.load() != 0 ? IdentityOfListedDrive(driveNumber) : transport.IdentityOfDrive(driveNumber);
 }

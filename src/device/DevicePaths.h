@@ -28,10 +28,6 @@ std::optional<int> ParsePhysicalDrivePath(std::string_view text);
 
 // The transport's device path for a drive number in the current mode; empty when there is none.
 std::string DevicePathOfDrive(int driveNumber);
-// The transport's device path for a path text: "\\.\PhysicalDrive%d" through the transport's
-// disk list, any other text as it stands; empty when the drive does not exist.
-std::string ResolveDevicePath(std::string_view pathText);
-
 // The identity (Transport.h) of the disk of a drive number in the current mode, found in one
 // lookup: in bridge mode the one the last device listing kept beside the drive's path, in tester
 // mode the transport's; empty when there is none.

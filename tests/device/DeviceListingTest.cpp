@@ -130,10 +130,10 @@ TEST(DrivePaths, PhysicalDriveTexts) {
   EXPECT_FALSE(device::ParsePhysicalDrivePath("/dev/sg1").has_value());
 
   InstalledFakeTransport transport(NumberedDisks(2));
-  EXPECT_EQ(device::ResolveDevicePath("\\\\.\\PhysicalDrive2"), "/dev/fake2");
-  EXPECT_EQ(device::ResolveDevicePath("\\\\.\\PhysicalDrive0"), "");
-  EXPECT_EQ(device::ResolveDevicePath("\\\\.\\PhysicalDrive3"), "");
-  EXPECT_EQ(device::ResolveDevicePath("/dev/sg9"), "/dev/sg9");
+  EXPECT_EQ(device::IdentityOfPathText(*transport, "\\\\.\\PhysicalDrive2"), "/dev/fake2");
+  EXPECT_EQ(device::IdentityOfPathText(*transport, "\\\\.\\PhysicalDrive0"), "");
+  EXPECT_EQ(device::IdentityOfPathText(*transport, "\\\\.\\PhysicalDrive3"), "");
+  EXPECT_EQ(device::IdentityOfPathText(*transport, "/dev/sg9"), "/dev/sg9");
 }
 
 }  // namespace
