@@ -26,6 +26,8 @@ constexpr std::string_view kDisklessTypes[] = {
     // network
     "nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "virtiofs", "vboxsf", "ceph", "afs", "lustre", "glusterfs"};
 constexpr std::string_view kFuseType = "fuse";
+// A file system stacked on a folder, which its source names (an encrypted home folder).
+constexpr std::string_view kFolderStackedType = "ecryptfs";
 constexpr std::string_view kFuseSubtypes = "fuse.";
 // Options that name a block device the file system keeps part of itself on: an XFS's log and
 // realtime section, an ext4's journal.
@@ -175,6 +177,8 @@ class SystemDiskSearch {
       const std::vector<std::string> folders = OverlayFolders(mount);
       if (folders.empty()) Untraceable(platform::Format("the overlay at %s names no layer", mount.mountPoint.c_str()));
       for (const std::string& folder : folders) TraceFile(folder, depth + 1);
+    } else if (mount.type == kFolderStackedType) {
+      TraceFile(mount.source, depth + 1);
     } else {
       TraceFileSystemDevices(mount, depth + 1);
     }

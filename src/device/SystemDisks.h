@@ -14,7 +14,7 @@
 // the device of its source (btrfs, with every other device of the same btrfs); each device of a
 // bcachefs, whose number is its first device's; the devices of an XFS's "logdev=" and "rtdev="
 // and of an ext4's "journal_path=". An overlay is traced by the mounts that hold its lower, upper
-// and work folders; a file (a swap file, a loop device's backing file, a folder) by the mount
+// and work folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a loop device's backing file, a folder) by the mount
 // that holds it; a block device by the devices it is built on (device-mapper, LVM, dm-crypt and
 // md "slaves"), a partition by its disk, a loop device by the mount that holds its backing file.
 //

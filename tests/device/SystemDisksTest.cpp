@@ -297,6 +297,14 @@ TEST(SystemDisks, TheAutomountersRemovableMediaStayListedUnlessTheyHoldRecords) 
        },
        {},
        {"/dev/sg2"}},
+      {"an encrypted folder on a stick under /media",
+       [](FakeSgStation& s) {
+         OnSdb1("/media/operator/STICK")(s);
+         s.Mount(0, 61, "/media/operator/STICK/.Private", "/home/operator/Private", "ecryptfs",
+                 "rw,ecryptfs_sig=0123456789abcdef,ecryptfs_cipher=aes,ecryptfs_key_bytes=16");
+       },
+       {},
+       {"/dev/sg2"}},
       {"a swap file on a stick under /media",
        [](FakeSgStation& s) {
          OnSdb1("/media/operator/STICK")(s);
