@@ -9,9 +9,9 @@
 //
 // The disks. A listing reads sysfs: every SCSI generic device of type disk (0) or simplified
 // direct access (0x0E), in the order of its sg number; without the sg driver, the sd block
-// devices in name order (sda, ..., sdz, sdaa). A disk that holds the running system or the
-// station's records (SystemDisks.h) is never listed, nor any disk while those disks cannot all
-// be found, and a node that the listing does not hold is never sent a request.
+// devices in name order (sda, ..., sdz, sdaa). A disk that the machine uses itself (a mounted
+// file system, swap, the station's records: SystemDisks.h) is never listed, nor any disk while
+// those disks cannot all be found, and a node that the listing does not hold is never sent a request.
 //
 // A disk's address is its place on the bus: the path of its SCSI device below /sys/devices
 // with the SCSI host left out, then channel:target:LUN ("pci0000:00/0000:00:14.0/usb2/2-2/
