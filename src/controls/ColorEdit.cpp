@@ -7,14 +7,19 @@
 
 namespace {
 
-// The number of fields from `at` on that are the pieces of one of the wrapped texts (0 when
-// they are none), with the text they make up, trimmed. A wrapped text that ends with "*" brings
-// the separator of the field after it.
+// The pieces of a wrapped text; one that ends with "*" brings the separator of the field after
+// it, which is no piece of its own.
+std::vector<std::string> PiecesOf(std::string_view wrapped) {
+  std::vector<std::string> pieces = platform::Split(wrapped, '*');
+  while (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
+  return pieces;
+}
+
+// The number of fields from `at` on that are the pieces of one wrapped text (0 when they are
+// none), with the text they make up, trimmed.
 std::size_t WrappedRunAt(const std::vector<std::string>& fields, std::size_t at,
-                         const std::vector<std::string>& wrappedTexts, std::string& whole) {
-  for (const std::string& wrapped : wrappedTexts) {
-    std::vector<std::string> pieces = platform::Split(wrapped, '*');
-    while (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
+                         const std::vector<std::vector<std::string>>& wrappedPieces, std::string& whole) {
+  for (const std::vector<std::string>& pieces : wrappedPieces) {
     if (pieces.size() < 2 || pieces.size() > fields.size() - at) continue;
     if (!std::equal(pieces.begin(), pieces.end(), fields.begin() + static_cast<std::ptrdiff_t>(at))) continue;
     std::string joined;
@@ -67,10 +72,12 @@ int CColorEdit::GetTextWidth() const {
 
 void CColorEdit::Clear() { SetWindowText(""); }
 
-void CColorEdit::SetWrappedTexts(std::vector<std::string> texts) {
+void CColorEdit::SetWrappedTexts(const std::vector<std::string>& texts) {
+  std::vector<std::vector<std::string>> pieces;
+  for (const std::string& text : texts) pieces.push_back(PiecesOf(text));
   {
     std::lock_guard<std::recursive_mutex> guard(StateLock());
-    m_wrappedTexts = std::move(texts);
+    m_wrappedPieces = std::move(pieces);
   }
   Invalidate();
 }
@@ -80,7 +87,7 @@ CColorEdit::Painting CColorEdit::PaintPlan() const {
   painting.textColor = GetTextColor();
   painting.backgroundColor = GetBkColor();
   std::string state, main, sub, text;
-  std::vector<std::string> wrappedTexts;
+  std::vector<std::vector<std::string>> wrappedPieces;
   int height, width;
   {
     std::lock_guard<std::recursive_mutex> guard(StateLock());
@@ -90,14 +97,14 @@ CColorEdit::Painting CColorEdit::PaintPlan() const {
     height = m_textHeight;
     width = m_textWidth;
     text = GetWindowText();
-    wrappedTexts = m_wrappedTexts;
+    wrappedPieces = m_wrappedPieces;
   }
   if (!state.empty()) painting.lines.push_back(PaintLine{state, height, width, true});
   std::vector<std::string> fields;
   const std::vector<std::string> pieces = platform::Split(text, '*');
   for (std::size_t at = 0; at < pieces.size();) {
     std::string field;
-    const std::size_t run = WrappedRunAt(pieces, at, wrappedTexts, field);
+    const std::size_t run = WrappedRunAt(pieces, at, wrappedPieces, field);
     if (run == 0) field = pieces[at];
     at += std::max<std::size_t>(run, 1);
     if (!field.empty()) fields.push_back(std::move(field));

@@ -68,7 +68,7 @@ class CColorEdit : public ui::CEdit, public CColorSet {
   // Texts that the window text may hold whose "*" cut one text into pieces (a drive's model or
   // serial number after every ten characters) instead of separating fields: where the window
   // text holds one, its pieces are painted as the one text they make up.
-  void SetWrappedTexts(std::vector<std::string> texts);
+  void SetWrappedTexts(const std::vector<std::string>& texts);
 
   Painting PaintPlan() const;
   bool BuildDrawing(ui::DrawList& drawing) const override;
@@ -80,7 +80,7 @@ class CColorEdit : public ui::CEdit, public CColorSet {
   std::string m_stateText;
   std::string m_mainText;
   std::string m_subText;
-  std::vector<std::string> m_wrappedTexts;
+  std::vector<std::vector<std::string>> m_wrappedPieces;  // of each wrapped text
   int m_textHeight = 0;
   int m_textWidth = 0;
 };

@@ -62,8 +62,8 @@ void CSlotTestTask::WriteTotalTimeLine(std::string_view title, std::uint64_t sta
                              CMPDevice::kSuccessLine);
 }
 
-std::uint8_t CSlotTestTask::PassOut(std::string_view passText, std::vector<std::string> wrappedTexts) {
-  if (m_pStatusBox) m_pStatusBox->SetWrappedTexts(std::move(wrappedTexts));
+std::uint8_t CSlotTestTask::PassOut(std::string_view passText, const std::vector<std::string>& wrappedTexts) {
+  if (m_pStatusBox) m_pStatusBox->SetWrappedTexts(wrappedTexts);
   SetSlotStatus(kSlotPass, passText, "");
   return EndPass(false);
 }

@@ -189,7 +189,7 @@ class CSlotTestTask : public CPoolTask {
   // The pass ending: state 1 with the pass text (shown once the records are written), then
   // EndPass without the log copy. wrappedTexts: the texts of the pass text that "*" cuts to
   // fit the cell (the drive's model and serial number), which the cell paints whole.
-  std::uint8_t PassOut(std::string_view passText, std::vector<std::string> wrappedTexts = {});
+  std::uint8_t PassOut(std::string_view passText, const std::vector<std::string>& wrappedTexts = {});
   // The end of a pass whose state the flow painted: a volume lock released (a failed unlock
   // is only reported), progress 100, the records of the pass and the report's "END"
   // (RecordVerdict; with copyReport the slot report with its END copied into the station's

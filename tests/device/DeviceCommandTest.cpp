@@ -24,6 +24,16 @@ using devicetest::InstalledFakeTransport;
 using devicetest::ListDrives;
 using devicetest::NumberedDisks;
 using Bytes = devicetest::Block;
+using Sense = std::array<std::uint8_t, 32>;
+
+// A CHECK CONDITION answer with the sense data given.
+device::PassThroughResult CheckCondition(const Sense& sense, std::uint8_t senseLength) {
+  device::PassThroughResult result;
+  result.scsiStatus = device::kScsiCheckCondition;
+  result.sense = sense;
+  result.senseLength = senseLength;
+  return result;
+}
 
 // Checks one recorded request against the command table entry and the invocation.
 void ExpectMatchesTable(const CommandCall& invocation, const devicetest::RecordedRequest& request, bool bridge) {
@@ -428,7 +438,6 @@ TEST(DeviceCommandFailures, GoodStatusWithErrorSenseFails) {
 // A vendor command the drive refuses (ABRT), with the registers in the ATA status return or
 // in fixed-format sense where Linux's libata puts them before 6.10 and since.
 TEST(DeviceCommandFailures, AbortedAtaCommandKeepsTheRegisters) {
-  using Sense = std::array<std::uint8_t, 32>;
   const struct {
     const char* what;
     Sense sense;
@@ -448,11 +457,7 @@ TEST(DeviceCommandFailures, AbortedAtaCommandKeepsTheRegisters) {
     BridgeMode mode(1);
     ListDrives();
     transport->SetAnswer([&refused](const std::string&, device::PassThroughRequest&) {
-      device::PassThroughResult result;
-      result.scsiStatus = device::kScsiCheckCondition;
-      result.sense = refused.sense;
-      result.senseLength = refused.senseLength;
-      return result;
+      return CheckCondition(refused.sense, refused.senseLength);
     });
     std::array<std::uint8_t, 512> buffer{};
     CDeviceCommand command(1);
@@ -516,12 +521,9 @@ TEST(DeviceCommandFailures, GarbageAnswersAreRefused) {
 }
 
 device::PassThroughResult SmartStatusAnswer(std::uint8_t mid, std::uint8_t high) {
-  device::PassThroughResult result;
-  result.scsiStatus = device::kScsiCheckCondition;
-  result.sense = {0x72, device::kSenseRecoveredError, 0x00, 0x1D, 0, 0, 0, 14,
-                  0x09, 0x0C, 0x00, 0x00, 0, 0, 0, 0, 0, mid, 0, high, 0x00, 0x50};
-  result.senseLength = 22;
-  return result;
+  return CheckCondition({0x72, device::kSenseRecoveredError, 0x00, 0x1D, 0, 0, 0, 14, 0x09, 0x0C, 0x00, 0x00, 0, 0, 0,
+                         0, 0, mid, 0, high, 0x00, 0x50},
+                        22);
 }
 
 TEST(DeviceCommandSmart, ReturnStatusReadsTheRegisters) {
@@ -563,7 +565,6 @@ TEST(DeviceCommandSmart, ReturnStatusReadsTheRegisters) {
 // CHECK CONDITION with NO SENSE or RECOVERED ERROR: the command ran, and the ATA status it
 // brings back (descriptor or fixed format) tells whether it did what was asked.
 TEST(DeviceCommandSmart, NoSenseOrRecoveredErrorIsJudgedByTheAtaStatus) {
-  using Sense = std::array<std::uint8_t, 32>;
   const auto descriptor = [](std::uint8_t key, std::uint8_t ascq, std::uint8_t status) {
     return Sense{0x72, key,  0x00, ascq, 0, 0, 0, 14,   0x09, 0x0C, 0x00,
                  0x00, 0,    0,    0,    0, 0, 0x4F, 0, 0xC2, 0x00, status};
@@ -594,13 +595,8 @@ TEST(DeviceCommandSmart, NoSenseOrRecoveredErrorIsJudgedByTheAtaStatus) {
     SCOPED_TRACE(c.what);
     InstalledFakeTransport transport(NumberedDisks(1));
     BridgeMode mode(0);
-    transport->SetAnswer([&c](const std::string&, device::PassThroughRequest&) {
-      device::PassThroughResult result;
-      result.scsiStatus = device::kScsiCheckCondition;
-      result.sense = c.sense;
-      result.senseLength = c.senseLength;
-      return result;
-    });
+    transport->SetAnswer(
+        [&c](const std::string&, device::PassThroughRequest&) { return CheckCondition(c.sense, c.senseLength); });
     CDeviceCommand command(1);
     bool exceeded = true;
     EXPECT_EQ(command.SmartReturnStatus(exceeded), c.passes);
