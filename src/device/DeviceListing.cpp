@@ -33,6 +33,12 @@ ListedIdentities& Identities() {
   return identities;
 }
 
+// Why the last listing listed no disk.
+std::string& ListingProblem() {
+  static std::string problem;
+  return problem;
+}
+
 // The entry of a drive number, or null when the number is outside the table or the entry holds
 // no device; called under the listing lock.
 const DevicePathRecord* ListedEntry(int driveNumber) {
@@ -56,7 +62,11 @@ void ListTvDevice(ROOT_Device* root) {
     if (root->request != kListRequest) return;
   }
   std::vector<device::TransportDisk> disks;
-  if (auto transport = device::GetTransport()) disks = transport->ListDisks();
+  std::string problem;
+  if (auto transport = device::GetTransport()) {
+    disks = transport->ListDisks();
+    problem = transport->ListingProblem();
+  }
   if (disks.size() > kMaxListedDevices) {
     platform::DebugOutput(platform::Format("ListTvDevice: %zu disks found, only the first %zu are listed\n",
                                            disks.size(), kMaxListedDevices));
@@ -84,6 +94,7 @@ void ListTvDevice(ROOT_Device* root) {
   std::memcpy(root, listing.get(), sizeof(ROOT_Device));
   std::memcpy(g_DevicePathTable, table.get(), sizeof(g_DevicePathTable));
   Identities().swap(identities);
+  ListingProblem().swap(problem);
 }
 
 ROOT_Device CopyRootDevice() {
@@ -100,6 +111,11 @@ std::string DevicePathOfListedDrive(int driveNumber) {
 std::string IdentityOfListedDrive(int driveNumber) {
   std::lock_guard<std::mutex> guard(DeviceListingLock());
   return ListedEntry(driveNumber) == nullptr ? std::string() : Identities()[driveNumber - 1];
+}
+
+std::string ListingProblemOfLastListing() {
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  return ListingProblem();
 }
 
 bool CGetDevLibrary::Load() {

@@ -70,6 +70,10 @@ std::string DevicePathOfListedDrive(int driveNumber);
 // Transport.h), kept beside the drive's path and read under the same lock; empty when the
 // drive's entry holds no device.
 std::string IdentityOfListedDrive(int driveNumber);
+// Why the last listing listed no disk although there may be disks to list (the transport's
+// ListingProblem, kept beside the listing and read under the same lock); empty when nothing
+// kept it from listing them.
+std::string ListingProblemOfLastListing();
 // The lock that guards g_RootDevice, g_DevicePathTable and the drives' identities.
 std::mutex& DeviceListingLock();
 

@@ -337,21 +337,22 @@ std::vector<SgTransport::Place> SgTransport::FindBlockDisks(const std::set<std::
   return disks;
 }
 
-std::vector<SgTransport::Place> SgTransport::FindDisks() const {
-  const SystemDisks system = FindSystemDisks(m_system.sysfsRoot, m_system.procRoot,
-                                             m_system.recordFolders ? m_system.recordFolders()
-                                                                    : std::vector<fs::path>());
+std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem) const {
+  const SystemDisks system =
+      FindSystemDisks(m_system.sysfsRoot, m_system.procRoot, m_system.udevDataRoot,
+                      m_system.recordFolders ? m_system.recordFolders() : std::vector<fs::path>());
   if (!system.untraceable.empty()) {
-    platform::DebugOutput(platform::Format("SgTransport: %s, so no disk can be told apart from the system's own and "
-                                           "none is listed\n",
-                                           system.untraceable.c_str()));
+    problem = platform::Format("%s, so no disk can be told apart from the machine's own and none is listed",
+                               system.untraceable.c_str());
+    platform::DebugOutput("SgTransport: " + problem + "\n");
     return {};
   }
   return GenericDriverLoaded() ? FindGenericDisks(system.disks) : FindBlockDisks(system.disks);
 }
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
-  std::vector<Place> found = FindDisks();
+  std::string problem;
+  std::vector<Place> found = FindDisks(problem);
   // The kept nodes of disks that have gone, or are listed under another node, closed once the
   // lock is let go and no request uses them any more.
   std::vector<std::shared_ptr<const OpenNode>> closing;
@@ -382,6 +383,7 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
   }
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
   m_listed = true;
+  m_listingProblem = std::move(problem);
   for (auto kept = m_kept.begin(); kept != m_kept.end();) {
     const bool listed = std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
       return place.identity == kept->first && place.devicePath == kept->second->path;
@@ -426,5 +428,10 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
 }
 
 std::string SgTransport::BlockDeviceOf(const std::string& identity) { return NodeOf(identity, false); }
+
+std::string SgTransport::ListingProblem() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_listingProblem;
+}
 
 }  // namespace device

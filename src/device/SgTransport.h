@@ -73,6 +73,7 @@ struct SgSystem {
   std::filesystem::path sysfsRoot = "/sys";
   std::filesystem::path deviceRoot = "/dev";
   std::filesystem::path procRoot = "/proc";  // the mount table and the swap table
+  std::filesystem::path udevDataRoot = "/run/udev/data";  // udev's record of every block device
   // The folders the station's records go to (SystemDisks.h); none when not given.
   std::function<std::vector<std::filesystem::path>()> recordFolders;
   // The real system calls and folders.
@@ -99,6 +100,8 @@ class SgTransport : public Transport {
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
   // The sd block device of the SCSI device at the address now.
   std::string BlockDeviceOf(const std::string& identity) override;
+  // What kept the last listing from listing any disk (a mount that cannot be traced).
+  std::string ListingProblem() override;
 
   // The SG_IO header of a request: direction, CDB, data, sense buffer and the time-out in ms.
   static void FillHeader(sg_io_hdr_t& header, PassThroughRequest& request, unsigned char* sense,
@@ -131,7 +134,9 @@ class SgTransport : public Transport {
     bool kept = false;
   };
 
-  std::vector<Place> FindDisks() const;
+  // The disks to list; problem tells why none is listed when the machine's own disks cannot all
+  // be found.
+  std::vector<Place> FindDisks(std::string& problem) const;
   std::vector<Place> FindGenericDisks(const std::set<std::string>& systemDisks) const;
   std::vector<Place> FindBlockDisks(const std::set<std::string>& systemDisks) const;
   // Whether the sg driver is loaded: the disks are then reached through their sg nodes.
@@ -164,6 +169,7 @@ class SgTransport : public Transport {
   std::mutex m_lock;
   bool m_listed = false;
   std::vector<Place> m_places;       // entry n - 1: drive number n
+  std::string m_listingProblem;      // why the last listing listed no disk
   std::map<std::string, std::shared_ptr<const OpenNode>> m_kept;  // the kept nodes, by identity
 };
 

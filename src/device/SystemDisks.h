@@ -36,9 +36,11 @@ struct SystemDisks {
 };
 
 // The disks under the mounts, the swap areas and the record folders, from the mount table and
-// the swap table under procRoot and the sysfs tree under sysfsRoot. An unreadable mount table
-// leaves them unknown too.
+// the swap table under procRoot, the sysfs tree under sysfsRoot and udev's records of the block
+// devices under udevDataRoot ("b<major>:<minor>" files). An unreadable mount table leaves them
+// unknown too.
 SystemDisks FindSystemDisks(const std::filesystem::path& sysfsRoot, const std::filesystem::path& procRoot,
+                            const std::filesystem::path& udevDataRoot,
                             const std::vector<std::filesystem::path>& recordFolders);
 
 }  // namespace device

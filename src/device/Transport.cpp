@@ -21,6 +21,8 @@ PassThroughResult Transport::ExecuteOn(const std::string& identity, PassThroughR
 
 std::string Transport::BlockDeviceOf(const std::string& /*identity*/) { return {}; }
 
+std::string Transport::ListingProblem() { return {}; }
+
 std::string Transport::OperatorLabel() const { return {}; }
 
 namespace {

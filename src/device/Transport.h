@@ -129,6 +129,10 @@ class Transport {
   // The block device whose partitions are the volumes of the disk with this identity
   // ("/dev/sdb"), or empty when the disk is not there or has no volumes (the simulator).
   virtual std::string BlockDeviceOf(const std::string& identity);
+  // Why the last listing left out every disk, for the operator: what the machine uses that
+  // cannot be traced to its disks, and why ("the file system at /tank cannot be traced to its
+  // disks (...)"); empty when the listing left out no disk but the machine's own (the default).
+  virtual std::string ListingProblem();
   // What the operator must be told about the drives this transport serves, shown in the
   // window's caption ("Simulated station"); empty for real drives.
   virtual std::string OperatorLabel() const;

@@ -159,6 +159,7 @@ device::SgSystem FakeSgStation::System() {
   device::SgSystem system;
   system.sysfsRoot = m_root;
   system.procRoot = m_root / "proc";
+  system.udevDataRoot = m_root / "run" / "udev" / "data";
   system.deviceRoot = "/dev";
   system.open = [this](const char* path, int flags) {
     if (beforeOpen) beforeOpen(path);

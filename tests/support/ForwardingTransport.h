@@ -20,6 +20,7 @@ class ForwardingTransport : public device::Transport {
   }
   std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
   std::string BlockDeviceOf(const std::string& identity) override { return m_inner->BlockDeviceOf(identity); }
+  std::string ListingProblem() override { return m_inner->ListingProblem(); }
   std::string OperatorLabel() const override { return m_inner->OperatorLabel(); }
 
  private:
