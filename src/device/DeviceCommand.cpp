@@ -164,6 +164,11 @@ CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const Pas
                                                     ? device::SenseOf::AtaPassThrough
                                                     : device::SenseOf::AnyCommand);
 
+  if (result.machinesDisk) {
+    return {CommandError::NoDevice, Again::Never,
+            "the disk at the drive's place is one that the machine uses now (a mounted file system, swap or the "
+            "station's records), or the machine's own disks cannot all be found: nothing is sent to it"};
+  }
   if (result.systemError != 0) {
     const int error = result.systemError;
     if (DeviceIsGone(error)) {

@@ -9,8 +9,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "device/BusAddress.h"
 #include "device/RecordFolders.h"
-#include "device/SystemDisks.h"
+#include "device/SysfsFiles.h"
 #include "platform/Debug.h"
 #include "platform/Text.h"
 
@@ -35,78 +36,22 @@ int GenericNumber(const std::string& name) {
 
 bool IsBlockName(const std::string& name) { return name.size() > 2 && name.compare(0, 2, "sd") == 0; }
 
-// The first line of a small sysfs file as a number; -1 when it cannot be read.
-int ReadNumberFile(const fs::path& path) {
-  std::ifstream file(path);
-  int value = -1;
-  if (!(file >> value)) return -1;
-  return value;
-}
-
 bool ValidCdbLength(std::uint8_t length) { return length == 6 || length == 10 || length == 12 || length == 16; }
 
-fs::path Canonical(const fs::path& path) {
-  std::error_code error;
-  fs::path real = fs::canonical(path, error);
-  return error ? fs::path() : real;
-}
-
-// Whether a SCSI device's block device is one of the system's disks.
-bool HoldsSystem(const fs::path& scsiDevice, const std::set<std::string>& systemDisks) {
-  std::error_code error;
-  for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
-    if (systemDisks.count(Canonical(block.path()).string()) != 0) return true;
-  }
-  return false;
-}
-
-// "7:0:1:2" (host:channel:target:LUN) -> "0:1:2"; empty for any other name.
-std::string ChannelTargetLun(const std::string& name) {
-  const std::size_t colon = name.find(':');
-  if (colon == 0 || colon == std::string::npos) return {};
-  int colons = 0;
-  for (const char c : name) {
-    if (c == ':') {
-      ++colons;
-    } else if (c < '0' || c > '9') {
-      return {};
-    }
-  }
-  return colons == 3 ? name.substr(colon + 1) : std::string();
-}
-
-// What a SCSI device's place on the bus keeps of its host: nothing (the node text), or the host
-// folder where it hangs below no port of its own (the address).
-enum class HostFolder : std::uint8_t { LeftOut, KeptWhereNoPortIsAbove };
-
-// Where a SCSI device hangs: its path below /sys/devices up to its SCSI host, whose number
-// changes when the disk is plugged in again, then channel:target:LUN ("7:0:1:2" -> ".../0:1:2");
-// the whole path below /sys/devices when no host is in it.
-std::string PlaceOnTheBus(const fs::path& scsiDevice, HostFolder host) {
-  const std::string text = scsiDevice.generic_string();
-  const std::size_t devices = text.find("/devices/");
-  std::string place = devices == std::string::npos ? text : text.substr(devices + 9);
-  for (std::size_t at = place.find("/host"); at != std::string::npos; at = place.find("/host", at + 1)) {
-    if (at + 5 < place.size() && place[at + 5] >= '0' && place[at + 5] <= '9') {
-      const std::string above = place.substr(0, at);
-      const bool keepHost =
-          host == HostFolder::KeptWhereNoPortIsAbove && (above == "platform" || above == "virtual");
-      const std::string address = ChannelTargetLun(scsiDevice.filename().string());
-      place.resize(keepHost ? std::min(place.find('/', at + 1), place.size()) : at);
-      if (!address.empty()) place += "/" + address;
-      break;
-    }
-  }
-  return place;
-}
-
-std::string AddressOf(const fs::path& scsiDevice) {
-  return PlaceOnTheBus(scsiDevice, HostFolder::KeptWhereNoPortIsAbove);
-}
-
-std::string NodeTextOf(const fs::path& scsiDevice) { return PlaceOnTheBus(scsiDevice, HostFolder::LeftOut); }
-
 }  // namespace
+
+SgTransport::DiskStanding SgTransport::StandingOf(const fs::path& scsiDevice, bool sdDriverLoaded,
+                                                  const std::set<std::string>& machineDisks) {
+  const int type = ReadNumberFile(scsiDevice / "type");
+  if (type != kDiskType && type != kSimplifiedDirectAccessType) return DiskStanding::NotADisk;
+  std::error_code error;
+  bool hasBlockDevice = false;
+  for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
+    hasBlockDevice = true;
+    if (machineDisks.count(CanonicalOrEmpty(block.path()).string()) != 0) return DiskStanding::MachinesOwn;
+  }
+  return sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList;
+}
 
 SgSystem SgSystem::Linux() {
   SgSystem system;
@@ -177,7 +122,7 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
     result.systemError = EINVAL;
     return result;
   }
-  const RequestNode opened = Open(identity, result.systemError);
+  const RequestNode opened = Open(identity, result.systemError, result.machinesDisk);
   if (!opened.node) return result;
   result = Send(*opened.node, request);
   if (result.systemError != ENODEV && result.systemError != ENXIO) return result;
@@ -186,9 +131,9 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
   // looked up and opened anew.
   Forget(identity, opened.node);
   if (!opened.kept) return result;
-  int error = 0;
-  const RequestNode reopened = Open(identity, error);
-  return reopened.node ? Send(*reopened.node, request) : result;
+  PassThroughResult refused;
+  const RequestNode reopened = Open(identity, refused.systemError, refused.machinesDisk);
+  return reopened.node ? Send(*reopened.node, request) : refused.machinesDisk ? refused : result;
 }
 
 PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& request) const {
@@ -204,7 +149,7 @@ PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& re
   return result;
 }
 
-SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error) {
+SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error, bool& machinesDisk) {
   // A disk that no listing found (the system's own disk among them) has no identity and is
   // never opened.
   if (identity.empty()) {
@@ -216,11 +161,15 @@ SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& err
     const auto kept = m_kept.find(identity);
     if (kept != m_kept.end()) return {kept->second, true};
   }
-  // The disk's first request, or its first since its kept node went: the node is looked up.
+  // The disk's first request, or its first since its kept node went: the node is looked up, and
+  // the disk at the address is checked as a listing checks it, for it may have come back as one
+  // that the machine uses (a disk with a file system in the machine's mount table).
   const bool generic = GenericDriverLoaded();
   const std::string devicePath = NodeOf(identity, generic);
-  if (devicePath.empty()) {
-    error = ENODEV;
+  const DiskStanding standing = devicePath.empty() ? DiskStanding::NotADisk : CheckedNow(ScsiDeviceOf(devicePath));
+  if (standing != DiskStanding::ToList) {
+    machinesDisk = standing == DiskStanding::MachinesOwn;
+    error = machinesDisk ? EPERM : ENODEV;
     return {};
   }
   const std::shared_ptr<const OpenNode> node = OpenChecked(devicePath, identity, generic ? O_RDWR : O_RDONLY, error);
@@ -261,20 +210,18 @@ void SgTransport::Forget(const std::string& identity, const std::shared_ptr<cons
   if (kept != m_kept.end() && kept->second == node) m_kept.erase(kept);
 }
 
-std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
+fs::path SgTransport::ScsiDeviceOf(const std::string& devicePath) const {
   const fs::path path(devicePath);
   if (path.parent_path() != m_system.deviceRoot) return {};
   const std::string name = path.filename().string();
-  fs::path link;
-  if (GenericNumber(name) >= 0) {
-    link = m_system.sysfsRoot / "class" / "scsi_generic" / name / "device";
-  } else if (IsBlockName(name)) {
-    link = m_system.sysfsRoot / "block" / name / "device";
-  } else {
-    return {};
-  }
-  const fs::path scsiDevice = Canonical(link);
-  return scsiDevice.empty() ? std::string() : AddressOf(scsiDevice);
+  if (GenericNumber(name) >= 0) return CanonicalOrEmpty(m_system.sysfsRoot / "class" / "scsi_generic" / name / "device");
+  if (IsBlockName(name)) return CanonicalOrEmpty(m_system.sysfsRoot / "block" / name / "device");
+  return {};
+}
+
+std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
+  const fs::path scsiDevice = ScsiDeviceOf(devicePath);
+  return scsiDevice.empty() ? std::string() : BusAddressOf(scsiDevice);
 }
 
 std::string SgTransport::NodeOf(const std::string& identity, bool generic) const {
@@ -293,61 +240,57 @@ bool SgTransport::GenericDriverLoaded() const {
   return fs::exists(m_system.sysfsRoot / "class" / "scsi_generic", error);
 }
 
+bool SgTransport::SdDriverLoaded() const {
+  std::error_code error;
+  return fs::exists(m_system.sysfsRoot / "bus" / "scsi" / "drivers" / "sd", error);
+}
+
+SystemDisks SgTransport::MachinesDisks() const {
+  return FindSystemDisks(m_system.sysfsRoot, m_system.procRoot, m_system.udevDataRoot,
+                         m_system.recordFolders ? m_system.recordFolders() : std::vector<fs::path>());
+}
+
+SgTransport::DiskStanding SgTransport::CheckedNow(const fs::path& scsiDevice) const {
+  if (scsiDevice.empty()) return DiskStanding::NotADisk;
+  const SystemDisks machine = MachinesDisks();
+  // While the machine's disks cannot all be found, no disk can be told apart from them.
+  if (!machine.untraceable.empty()) return DiskStanding::MachinesOwn;
+  return StandingOf(scsiDevice, SdDriverLoaded(), machine.disks);
+}
+
 // ---- the listing -----------------------------------------------------------------------------
 
-std::vector<SgTransport::Place> SgTransport::FindGenericDisks(const std::set<std::string>& systemDisks) const {
-  const fs::path folder = m_system.sysfsRoot / "class" / "scsi_generic";
-  std::vector<std::pair<int, Place>> found;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    const int number = GenericNumber(name);
-    if (number < 0) continue;
-    const int type = ReadNumberFile(folder / name / "device" / "type");
-    if (type != kDiskType && type != kSimplifiedDirectAccessType) continue;
-    const fs::path scsiDevice = Canonical(folder / name / "device");
-    if (scsiDevice.empty() || HoldsSystem(scsiDevice, systemDisks)) continue;
-    found.emplace_back(number,
-                       Place{(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), AddressOf(scsiDevice)});
-  }
-  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<Place> disks;
-  for (auto& [number, place] : found) disks.push_back(std::move(place));
-  return disks;
-}
-
-std::vector<SgTransport::Place> SgTransport::FindBlockDisks(const std::set<std::string>& systemDisks) const {
-  const fs::path folder = m_system.sysfsRoot / "block";
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (IsBlockName(name) && systemDisks.count(Canonical(folder / name).string()) == 0) names.push_back(name);
-  }
-  // sda..sdz before sdaa..: shorter names first.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-  });
-  std::vector<Place> disks;
-  for (const std::string& name : names) {
-    const fs::path scsiDevice = Canonical(folder / name / "device");
-    if (scsiDevice.empty()) continue;
-    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), AddressOf(scsiDevice)});
-  }
-  return disks;
-}
-
 std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem) const {
-  const SystemDisks system =
-      FindSystemDisks(m_system.sysfsRoot, m_system.procRoot, m_system.udevDataRoot,
-                      m_system.recordFolders ? m_system.recordFolders() : std::vector<fs::path>());
-  if (!system.untraceable.empty()) {
+  const SystemDisks machine = MachinesDisks();
+  if (!machine.untraceable.empty()) {
     problem = platform::Format("%s, so no disk can be told apart from the machine's own and none is listed",
-                               system.untraceable.c_str());
+                               machine.untraceable.c_str());
     platform::DebugOutput("SgTransport: " + problem + "\n");
     return {};
   }
-  return GenericDriverLoaded() ? FindGenericDisks(system.disks) : FindBlockDisks(system.disks);
+  // With the sg driver, every SCSI generic device in the order of its number; without it, the
+  // sd disks in name order: sda..sdz before sdaa...
+  const bool generic = GenericDriverLoaded();
+  const fs::path folder = generic ? m_system.sysfsRoot / "class" / "scsi_generic" : m_system.sysfsRoot / "block";
+  const auto before = [generic](const std::string& a, const std::string& b) {
+    if (generic) return GenericNumber(a) < GenericNumber(b);
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  };
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    std::string name = entry.path().filename().string();
+    if (generic ? GenericNumber(name) >= 0 : IsBlockName(name)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end(), before);
+  const bool sdDriverLoaded = SdDriverLoaded();
+  std::vector<Place> disks;
+  for (const std::string& name : names) {
+    const fs::path scsiDevice = CanonicalOrEmpty(folder / name / "device");
+    if (scsiDevice.empty() || StandingOf(scsiDevice, sdDriverLoaded, machine.disks) != DiskStanding::ToList) continue;
+    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), BusAddressOf(scsiDevice)});
+  }
+  return disks;
 }
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
@@ -427,7 +370,12 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   return place == m_places.end() ? std::string() : place->identity;
 }
 
-std::string SgTransport::BlockDeviceOf(const std::string& identity) { return NodeOf(identity, false); }
+std::string SgTransport::BlockDeviceOf(const std::string& identity) {
+  // The volume lock unmounts the volumes of this device: never those of a disk the machine uses.
+  const std::string devicePath = NodeOf(identity, false);
+  return devicePath.empty() || CheckedNow(ScsiDeviceOf(devicePath)) != DiskStanding::ToList ? std::string()
+                                                                                          : devicePath;
+}
 
 std::string SgTransport::ListingProblem() {
   std::lock_guard<std::mutex> guard(m_lock);

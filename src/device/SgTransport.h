@@ -62,6 +62,7 @@
 #include <scsi/sg.h>
 #include <set>
 
+#include "device/SystemDisks.h"
 #include "device/Transport.h"
 
 namespace device {
@@ -134,13 +135,30 @@ class SgTransport : public Transport {
     bool kept = false;
   };
 
+  // What a listing makes of a SCSI device.
+  enum class DiskStanding : std::uint8_t {
+    ToList,
+    NotADisk,      // another type of device (a CD drive, an enclosure), or none
+    HiddenFromSd,  // a disk that the sd driver, while loaded, has not taken: an array member it
+                   // was kept from, or a disk it is still attaching (listed once it has)
+    MachinesOwn,   // its block device is one of the machine's own disks, or they cannot all be found
+  };
+  static DiskStanding StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded,
+                                 const std::set<std::string>& machineDisks);
+
   // The disks to list; problem tells why none is listed when the machine's own disks cannot all
   // be found.
   std::vector<Place> FindDisks(std::string& problem) const;
-  std::vector<Place> FindGenericDisks(const std::set<std::string>& systemDisks) const;
-  std::vector<Place> FindBlockDisks(const std::set<std::string>& systemDisks) const;
+  // The disks the machine uses now (SystemDisks.h).
+  SystemDisks MachinesDisks() const;
+  // The standing of the SCSI device's disk now, as a listing would find it.
+  DiskStanding CheckedNow(const std::filesystem::path& scsiDevice) const;
   // Whether the sg driver is loaded: the disks are then reached through their sg nodes.
   bool GenericDriverLoaded() const;
+  // Whether the sd driver is loaded: a disk is then listed once it has taken it.
+  bool SdDriverLoaded() const;
+  // The sysfs folder of the SCSI device that owns the node now; empty when none does.
+  std::filesystem::path ScsiDeviceOf(const std::string& devicePath) const;
   // The address of the SCSI device that owns the node now; empty when none does.
   std::string CurrentIdentity(const std::string& devicePath) const;
   // The node (sg, or sd without the sg driver) of the SCSI device at the address now; empty
@@ -151,8 +169,9 @@ class SgTransport : public Transport {
   // place for a number outside the listing.
   Place PlaceOfDrive(int driveNumber);
   // The node a request to the disk with this identity goes through: its kept node, or one
-  // looked up and opened now; a null node with errno's value when there is none.
-  RequestNode Open(const std::string& identity, int& error);
+  // looked up, checked and opened now; a null node with errno's value when there is none, and
+  // machinesDisk set when the disk at the address is one the machine uses.
+  RequestNode Open(const std::string& identity, int& error, bool& machinesDisk);
   // A kept node that answered as a node whose device has gone is looked up anew by the next
   // open.
   void Forget(const std::string& identity, const std::shared_ptr<const OpenNode>& node);

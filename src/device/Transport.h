@@ -76,6 +76,10 @@ struct PassThroughResult {
   std::array<std::uint8_t, 32> sense{};
   std::uint8_t senseLength = 0;
   std::uint32_t transferred = 0;     // bytes actually moved
+  // Nothing was sent (systemError EPERM): the disk at the drive's address has become one that
+  // the machine uses (a mounted file system, swap, the station's records), or the machine's own
+  // disks cannot all be found, so it cannot be told apart from them.
+  bool machinesDisk = false;
   bool Delivered() const { return systemError == 0; }
   bool Succeeded() const {
     return systemError == 0 && scsiStatus == kScsiGood && hostStatus == kHostOk &&

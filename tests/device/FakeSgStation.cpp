@@ -54,9 +54,47 @@ void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& fold
   fs::create_directory_symlink(folder, m_root / "dev" / "block" / number);
 }
 
+fs::path FakeSgStation::HubPort(const fs::path& hub, const std::string& port) const {
+  const std::string name = hub.filename().string();
+  // A root hub "usbN" keeps its ports below its interface "N-0:1.0", another hub below "<hub>:1.0".
+  const std::string interface = name.starts_with("usb") ? name.substr(3) + "-0:1.0" : name + ":1.0";
+  return hub / interface / port;
+}
+
+void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
+  for (fs::path folder = scsiFolder; folder.has_relative_path() && folder != m_root; folder = folder.parent_path()) {
+    const std::string name = folder.filename().string();
+    const std::string device = folder.parent_path().filename().string();
+    if (name.find(':') == std::string::npos || name.substr(0, name.find(':')) != device) continue;
+    // "2-3:1.0" below the USB device "2-3", plugged in port 3 of its hub.
+    const fs::path hub = folder.parent_path().parent_path();
+    const std::string hubName = hub.filename().string();
+    const fs::path port = HubPort(hub, hubName + "-port" + device.substr(device.find_last_of("-.") + 1));
+    fs::create_directories(port);
+    if (!fs::exists(folder.parent_path() / "port")) fs::create_directory_symlink(port, folder.parent_path() / "port");
+    return;
+  }
+}
+
+void FakeSgStation::PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort) {
+  const fs::path controller = m_root / "devices/pci0000:00/0000:00:14.0";
+  const auto hubOf = [&](const std::string& port) { return controller / port.substr(0, port.find('-')); };
+  const fs::path superSpeed = HubPort(hubOf(superSpeedPort), superSpeedPort);
+  const fs::path highSpeed = HubPort(hubOf(highSpeedPort), highSpeedPort);
+  fs::create_directories(superSpeed);
+  fs::create_directories(highSpeed);
+  fs::create_directory_symlink(highSpeed, superSpeed / "peer");
+  fs::create_directory_symlink(superSpeed, highSpeed / "peer");
+  std::ofstream(hubOf(superSpeedPort) / "speed") << "5000\n";
+  std::ofstream(hubOf(highSpeedPort) / "speed") << "480\n";
+}
+
+void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
+
 fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
   const fs::path scsi = ScsiFolder(Numbered(address));
   fs::create_directories(scsi);
+  LinkUsbPort(scsi);
   std::ofstream(scsi / "type") << 0 << "\n";
   const fs::path folder = scsi / "block" / block;
   fs::create_directories(folder);
@@ -71,6 +109,7 @@ fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& addres
                                 int minor, int type) {
   const fs::path scsi = block.empty() ? ScsiFolder(Numbered(address)) : AddBlockDisk(block, address, major, minor);
   fs::create_directories(scsi);
+  LinkUsbPort(scsi);
   std::ofstream(scsi / "type") << type << "\n";
   const fs::path node = scsi / "scsi_generic" / sgName;
   fs::create_directories(node);
@@ -155,6 +194,12 @@ void FakeSgStation::Swap(const std::string& path, bool isFile) {
 
 void FakeSgStation::RemoveMountTable() { fs::remove(m_root / "proc" / "self" / "mountinfo"); }
 
+std::string FakeSgStation::NodeOfDescriptor(int fd) {
+  std::lock_guard<std::mutex> guard(m_callLock);
+  const auto open = m_open.find(fd);
+  return open == m_open.end() ? std::string() : open->second;
+}
+
 device::SgSystem FakeSgStation::System() {
   device::SgSystem system;
   system.sysfsRoot = m_root;
@@ -175,15 +220,7 @@ device::SgSystem FakeSgStation::System() {
     return fd;
   };
   system.close = [this](int fd) {
-    if (beforeClose) {
-      std::string node;
-      {
-        std::lock_guard<std::mutex> guard(m_callLock);
-        const auto open = m_open.find(fd);
-        if (open != m_open.end()) node = open->second;
-      }
-      beforeClose(node);
-    }
+    if (beforeClose) beforeClose(NodeOfDescriptor(fd));
     std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(m_open.erase(fd), 1u) << "a descriptor closed that is not open";
     m_gone.erase(fd);
@@ -191,6 +228,7 @@ device::SgSystem FakeSgStation::System() {
     return 0;
   };
   system.ioctl = [this](int fd, unsigned long request, void* argument) {
+    if (beforeIoctl) beforeIoctl(NodeOfDescriptor(fd));
     std::lock_guard<std::mutex> guard(m_callLock);
     EXPECT_EQ(request, static_cast<unsigned long>(SG_IO));
     const auto node = m_open.find(fd);

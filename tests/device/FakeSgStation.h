@@ -42,7 +42,8 @@ class FakeSgStation {
   };
 
   // A SCSI device of the type (0 disk) with its sg node and, when block is given, its sd disk
-  // with that device number. Returns the SCSI device's folder.
+  // with that device number. Returns the SCSI device's folder. A USB device that holds the
+  // device's interface is linked to its hub port ("port"), as the kernel links it.
   std::filesystem::path AddDisk(const std::string& sgName, const Address& address, const std::string& block = "",
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
@@ -59,6 +60,12 @@ class FakeSgStation {
   void AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile);
   // A btrfs made of the named block devices (/sys/fs/btrfs/<fsid>/devices).
   void AddBtrfs(const std::string& fsid, const std::vector<std::string>& devices);
+  // The sd driver is loaded (bus/scsi/drivers/sd): the disks it did not take have no block device.
+  void LoadSdDriver();
+  // A USB 3 root hub port and its USB 2 peer, each the other's "peer", on the hubs of the USB
+  // controller that the ports without a leading "/" hang below: ("usb2-port3", "usb1-port3").
+  // The root hubs tell their speeds (5000 and 480).
+  void PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort);
   // A line of /proc/self/mountinfo (type and the file system's options as the kernel writes
   // them) and of /proc/swaps.
   void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
@@ -76,10 +83,11 @@ class FakeSgStation {
   int openErrno = 0;    // non-zero: open fails with it
   int ioctlErrno = 0;   // non-zero: SG_IO fails with it
   std::function<void(sg_io_hdr_t&)> answer;
-  // Run with the node before every open and close, outside the kernel's lock, as the kernel runs
+  // Run with the node before every open, close and SG_IO, outside the kernel's lock, as the kernel runs
   // calls on different disks side by side; a test holds a call there to stage one that hangs.
   std::function<void(const std::string& node)> beforeOpen;
   std::function<void(const std::string& node)> beforeClose;
+  std::function<void(const std::string& node)> beforeIoctl;
   std::vector<std::string> opened;        // every node opened, in order
   std::vector<int> openFlags;             // and its flags
   std::vector<std::string> sentTo;        // the node of every SG_IO that reached a disk
@@ -93,6 +101,10 @@ class FakeSgStation {
   // The address with a kNewHost host given its number.
   Address Numbered(const Address& address) const;
   void LinkBlockNames(const std::string& name, const std::filesystem::path& folder, int major, int minor);
+  void LinkUsbPort(const std::filesystem::path& scsiFolder);
+  std::string NodeOfDescriptor(int fd);
+  // A port folder of a hub ("usb2" and "usb2-port3", "2-3" and "2-3-port1").
+  std::filesystem::path HubPort(const std::filesystem::path& hub, const std::string& port) const;
   void AppendLine(const std::filesystem::path& file, const std::string& line);
 
   std::filesystem::path m_root;

@@ -304,36 +304,82 @@ TEST(SgTransportListing, NoSysfsGivesNoDisks) {
 }
 
 // Node texts and identities leave out the SCSI host number, which the kernel hands out anew at
-// every enumeration, and keep what tells disks apart: an identity keeps a host that hangs below
-// no port of its own.
-TEST(SgTransportListing, NodeTextsAndIdentitiesLeaveOutTheHostNumber) {
+// every enumeration, where a host is the one below its port; they keep the hosts where two disks
+// would be alike without them. An identity takes a USB 3 port and its USB 2 peer as one port.
+TEST(SgTransportListing, NodeTextsAndIdentitiesTellEveryTwoDisksApart) {
   struct Case {
     const char* what;
     Address first;
     Address second;
+    bool together;  // both attached at once; else the first is pulled and the second attached
     bool sameNode;
     bool sameDisk;
   };
+  const Address isciFunction{"/pci0000:00/0000:00:1f.0", 6};
+  const Address fcPort{"/pci0000:00/0000:03:00.0", 5};
   const Case cases[] = {
-      {"two LUNs of one USB device", UsbPort("2-2", 7, 0), UsbPort("2-2", 7, 1), false, false},
-      {"two disks behind one port multiplier", {"ata3", 2, 0, 0, 0}, {"ata3", 2, 1, 0, 0}, false, false},
-      {"one disk plugged in again under another host", UsbPort("2-2", 7), UsbPort("2-2", 12), true, true},
-      {"one SATA disk under another host", {"ata3", 2}, {"ata3", 5}, true, true},
-      {"two iSCSI sessions", {"/platform", 3}, {"/platform", 4}, true, false},
+      {"two LUNs of one USB device", UsbPort("2-2", 7, 0), UsbPort("2-2", 7, 1), true, false, false},
+      {"two disks behind one port multiplier", {"ata3", 2, 0, 0, 0}, {"ata3", 2, 1, 0, 0}, true, false, false},
+      {"two hosts below one controller function", isciFunction, {"/pci0000:00/0000:00:1f.0", 7}, true, false, false},
+      {"an NPIV host below its port's host", fcPort, {"/pci0000:00/0000:03:00.0/host5/vport-5:0-0", 6}, true, false,
+       false},
+      {"two iSCSI sessions", {"/platform", 3}, {"/platform", 4}, true, false, false},
+      {"one USB disk plugged in again under another host", UsbPort("2-2", 7), UsbPort("2-2", 12), false, true, true},
+      {"one SATA disk under another host", {"ata3", 2}, {"ata3", 5}, false, true, true},
+      {"a USB 3 disk back at its port's USB 2 peer", UsbPort("2-3", 7),
+       {"/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0", 8}, false, false, true},
+      {"a USB 3 disk back at another USB 2 port", UsbPort("2-3", 7), {"/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.0", 8},
+       false, false, false},
+      {"a USB disk back at another port", UsbPort("2-3", 7), UsbPort("2-4", 7), false, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeSgStation kernel;
-    kernel.AddDisk("sg0", c.first);
-    kernel.AddDisk("sg1", c.second);
+    kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
+    kernel.PeerUsbPorts("usb2-port4", "usb1-port5");
+    const fs::path first = kernel.AddDisk("sg0", c.first);
     SgTransport transport(kernel.System());
-    const auto disks = transport.ListDisks();
-    ASSERT_EQ(disks.size(), 2u);
-    EXPECT_EQ(disks[0].nodeText == disks[1].nodeText, c.sameNode)
-        << disks[0].nodeText << " / " << disks[1].nodeText;
-    EXPECT_EQ(disks[0].nodeText.find("host"), std::string::npos);
-    const std::string first = transport.IdentityOf("/dev/sg0");
-    EXPECT_EQ(first == transport.IdentityOf("/dev/sg1"), c.sameDisk) << first;
+    std::vector<std::string> nodes;
+    std::vector<std::string> identities;
+    const auto list = [&] {
+      for (const auto& disk : transport.ListDisks()) {
+        nodes.push_back(disk.nodeText);
+        identities.push_back(disk.identity);
+      }
+    };
+    if (c.together) {
+      kernel.AddDisk("sg1", c.second);
+      list();
+    } else {
+      list();
+      kernel.RemoveDisk("sg0", first);
+      kernel.AddDisk("sg1", c.second);
+      transport.ListDisks();
+      list();
+    }
+    ASSERT_EQ(identities.size(), 2u);
+    EXPECT_EQ(nodes[0] == nodes[1], c.sameNode) << nodes[0] << " / " << nodes[1];
+    EXPECT_EQ(identities[0] == identities[1], c.sameDisk) << identities[0] << " / " << identities[1];
+  }
+}
+
+// While the sd driver is loaded, a disk that it did not take (a hardware array's member that the
+// HBA keeps from it, which the machine may run on) is not listed; without sd, the sg disks are.
+TEST(SgTransportListing, DisksTheSdDriverDidNotTakeAreNotListedWhileItIsLoaded) {
+  for (const bool sdLoaded : {true, false}) {
+    SCOPED_TRACE(sdLoaded ? "sd loaded" : "sd not loaded");
+    FakeSgStation kernel;
+    if (sdLoaded) kernel.LoadSdDriver();
+    kernel.AddDisk("sg0", UsbPort("2-1", 6), sdLoaded ? "sda" : "", 8, 0);
+    kernel.AddDisk("sg1", {"/pci0000:00/0000:01:00.0", 2, 0, 1, 0});  // no block device
+    kernel.AddDisk("sg2", UsbPort("2-2", 7), sdLoaded ? "sdb" : "", 8, 16);
+    SgTransport transport(kernel.System());
+    std::vector<std::string> listed;
+    for (const auto& disk : transport.ListDisks()) listed.push_back(disk.devicePath);
+    const std::vector<std::string> expected =
+        sdLoaded ? std::vector<std::string>{"/dev/sg0", "/dev/sg2"}
+                 : std::vector<std::string>{"/dev/sg0", "/dev/sg1", "/dev/sg2"};
+    EXPECT_EQ(listed, expected);
   }
 }
 
@@ -542,6 +588,139 @@ TEST(SgTransportDriveNumbers, DisksBackAtTheirPortsUnderNewHostsAndNodesAreReach
       EXPECT_EQ(drives[kMoved]->LastError(), CommandError::NoDevice);
       EXPECT_EQ(kernel.sentTo, expected);
       drives.clear();
+      device::SetTransport(nullptr);
+    }
+  }
+}
+
+// Two disks whose SCSI hosts hang below one device: the two hosts of one controller function, or
+// an FC port's NPIV host below the physical port's host. Each drive's commands reach its own
+// disk, and a second listing keeps every disk in its place.
+TEST(SgTransportDriveNumbers, DisksOfTwoHostsBelowOneDeviceAreReachedByTheirOwnDrives) {
+  struct Layout {
+    const char* what;
+    Address first;
+    Address second;
+  };
+  const Layout layouts[] = {
+      {"two hosts of one controller function", {"/pci0000:00/0000:00:1f.0", 6}, {"/pci0000:00/0000:00:1f.0", 7}},
+      {"an NPIV host below its port's host", {"/pci0000:00/0000:03:00.0", 5},
+       {"/pci0000:00/0000:03:00.0/host5/vport-5:0-0", 6}},
+  };
+  for (const Layout& layout : layouts) {
+    for (const std::uint8_t bridge : {0, 1}) {
+      SCOPED_TRACE(std::string(layout.what) + (bridge ? ", bridge mode" : ", tester mode"));
+      FakeSgStation kernel;
+      kernel.AddDisk("sg1", layout.first, "sdb", 8, 16);
+      kernel.AddDisk("sg2", layout.second, "sdc", 8, 32);
+      kernel.AddDisk("sg3", UsbPort("2-3", 8), "sdd", 8, 48);
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      const auto transport = std::make_shared<SgTransport>(kernel.System());
+      device::SetTransport(transport);
+      BridgeMode mode(bridge);
+      devicetest::ListDrives();
+      const std::vector<std::string> everyDisk{"/dev/sg1", "/dev/sg2", "/dev/sg3"};
+      std::array<std::uint8_t, 512> buffer{};
+      for (int number = 1; number <= 3; ++number) {
+        CDeviceCommand command(number);
+        EXPECT_EQ(command.ReadFirmwareName(buffer), 1) << "drive " << number;
+        EXPECT_EQ(command.BlockDevice(), "/dev/sd" + std::string(1, static_cast<char>('a' + number)));
+      }
+      EXPECT_EQ(kernel.sentTo, everyDisk);
+      devicetest::ListDrives();
+      for (int number = 1; number <= 3; ++number) EXPECT_EQ(device::DevicePathOfDrive(number), everyDisk[number - 1]);
+      device::SetTransport(nullptr);
+    }
+  }
+}
+
+// A USB 3 bridge whose link trains at USB 2 speed after a power cycle comes back at its
+// connector's USB 2 port, the peer of the port it left: its drive reaches it there. Back at any
+// other port it stays gone for the pass.
+TEST(SgTransportDriveNumbers, ABridgeBackAtItsPortsUsb2PeerIsReachedByItsDrive) {
+  struct Case {
+    const char* what;
+    std::string port;  // below the controller's root hubs
+    bool reached;
+  };
+  const Case cases[] = {{"back at the USB 2 peer", "usb1/1-3/1-3:1.0", true},
+                        {"back at another USB 2 port", "usb1/1-4/1-4:1.0", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeSgStation kernel;
+    kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
+    kernel.PeerUsbPorts("usb2-port4", "usb1-port4");
+    kernel.AddDisk("sg0", UsbPort("2-2", FakeSgStation::kNewHost));
+    const fs::path disk = kernel.AddDisk("sg1", UsbPort("2-3", FakeSgStation::kNewHost));
+    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+    device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+    BridgeMode mode(1);
+    devicetest::ListDrives();
+    CDeviceCommand command(2);
+    std::array<std::uint8_t, 512> buffer{};
+    ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+    kernel.RemoveDisk("sg1", disk);
+    kernel.AddDisk("sg1", {"/pci0000:00/0000:00:14.0/" + c.port, FakeSgStation::kNewHost});
+    devicetest::ListDrives();
+    EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
+    const std::vector<std::string> sent =
+        c.reached ? std::vector<std::string>{"/dev/sg1", "/dev/sg1"} : std::vector<std::string>{"/dev/sg1"};
+    EXPECT_EQ(kernel.sentTo, sent);
+    if (!c.reached) {
+      EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+    }
+    device::SetTransport(nullptr);
+  }
+}
+
+// A drive's disk drops and comes back at its address as a disk the machine uses (a partition of it
+// mounted at /mnt/backup): its bound command sends it nothing, fails saying so, and the volume
+// lock is given no block device to unmount. The automounter's mount below /media is the
+// operator's: that disk is reached.
+TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
+  struct Case {
+    const char* what;
+    const char* mountPoint;
+    bool reached;
+  };
+  const Case cases[] = {{"mounted by the machine", "/mnt/backup", false},
+                        {"mounted by the automounter", "/media/operator/DRIVE", true}};
+  for (const bool generic : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      const auto attach = [&](const std::string& sg, const std::string& sd, const std::string& port, int minor) {
+        return generic ? kernel.AddDisk(sg, UsbPort(port, FakeSgStation::kNewHost), sd, 8, minor)
+                       : kernel.AddBlockDisk(sd, UsbPort(port, FakeSgStation::kNewHost), 8, minor);
+      };
+      attach("sg0", "sda", "2-1", 0);
+      const fs::path disk = attach("sg1", "sdb", "2-2", 16);
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+      BridgeMode mode(1);
+      devicetest::ListDrives();
+      CDeviceCommand command(2);
+      std::array<std::uint8_t, 512> buffer{};
+      ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+      const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
+      ASSERT_EQ(kernel.sentTo, std::vector<std::string>{node});
+
+      kernel.RemoveDisk(generic ? "sg1" : "", disk, "sdb");
+      attach("sg2", "sdc", "2-2", 32);
+      kernel.AddPartition("sdc", "sdc1", 8, 33);
+      kernel.Mount(8, 33, "/dev/sdc1", c.mountPoint);
+      const std::string back = generic ? "/dev/sg2" : "/dev/sdc";
+      EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
+      const std::vector<std::string> sent = c.reached ? std::vector<std::string>{node, back} : std::vector<std::string>{node};
+      EXPECT_EQ(kernel.sentTo, sent);
+      EXPECT_EQ(command.BlockDevice(), c.reached ? "/dev/sdc" : "");
+      if (!c.reached) {
+        EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+        EXPECT_NE(command.LastErrorMessage().find("one that the machine uses"), std::string::npos)
+            << command.LastErrorMessage();
+      }
+      devicetest::ListDrives();
+      EXPECT_EQ(device::DevicePathOfDrive(2), c.reached ? back : "");
       device::SetTransport(nullptr);
     }
   }

@@ -1,0 +1,28 @@
+#include "device/SysfsFiles.h"
+
+#include <fstream>
+
+namespace device {
+namespace fs = std::filesystem;
+
+fs::path CanonicalOrEmpty(const fs::path& path) {
+  std::error_code error;
+  fs::path real = fs::canonical(path, error);
+  return error ? fs::path() : real;
+}
+
+std::string ReadFirstLine(const fs::path& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
+int ReadNumberFile(const fs::path& path) {
+  std::ifstream file(path);
+  int value = -1;
+  if (!(file >> value)) return -1;
+  return value;
+}
+
+}  // namespace device
