@@ -9,18 +9,18 @@
 //
 // The disks. A listing reads sysfs: every SCSI generic device of type disk (0) or simplified
 // direct access (0x0E), in the order of its sg number; without the sg driver, the sd block
-// devices in name order (sda, ..., sdz, sdaa). A disk that the machine uses itself (a mounted
-// file system, swap, the station's records: SystemDisks.h) is never listed, nor any disk while
-// those disks cannot all be found, and a node that the listing does not hold is never sent a request.
+// devices in name order (sda, ..., sdz, sdaa). While the sd driver is loaded
+// (<sysfs>/bus/scsi/drivers/sd), a disk that it has not taken (no block device) is not listed:
+// a hardware array's member that the HBA keeps from sd, on which the machine may run, or a disk
+// that sd is still attaching, listed by the next listing. A disk that the machine uses itself (a
+// mounted file system, swap, the station's records: SystemDisks.h) is never listed, nor any disk
+// while those disks cannot all be found (ListingProblem then says why).
 //
-// A disk's address is its place on the bus: the path of its SCSI device below /sys/devices
-// with the SCSI host left out, then channel:target:LUN ("pci0000:00/0000:00:14.0/usb2/2-2/
-// 2-2:1.0/0:0:0" for a USB disk, ".../0000:00:1f.2/ata3/0:0:0" for a SATA disk). The kernel
-// gives a SCSI host the lowest free number and every USB enumeration makes a new host, so a
-// bridge that enumerates again brings its disks back at their own ports under other hosts.
-// Where a host hangs below no port of its own (directly below /sys/devices/platform or
-// /sys/devices/virtual, as an iSCSI session's), the host folder is part of the address, for it
-// is all that tells such disks apart.
+// A disk's address is its place on the bus (BusAddress.h): the path of its SCSI device below
+// /sys/devices down to its SCSI host, with the host left out where it is the one host below a
+// port of its own, then channel:target:LUN; a USB device is named by its hub port, and a USB 3
+// port and its USB 2 peer are one port. No two disks have the same address, and a disk back at
+// its port keeps its address under whatever host the kernel gives it.
 //
 // Drive numbers. A disk is known by its address, its identity, which stays the same for as long
 // as the disk stays where it is connected; its sg or sd name may pass to another disk (Linux
@@ -35,9 +35,12 @@
 // looked up only when the disk has none: at the first request, after the kept node answered
 // ENODEV or ENXIO, and after a listing that did not find the disk under that node (the listing
 // closes such kept nodes). The lookup reads sysfs for the node whose SCSI device is at the
-// address (<sysfs>/class/scsi_generic/sgN, or <sysfs>/block/sdX without the sg driver), and the
-// node is checked against the address before it is opened and once it is open; when the disk
-// is not at its address, the request fails with ENODEV, as for a pulled drive. An open node
+// address (<sysfs>/class/scsi_generic/sgN, or <sysfs>/block/sdX without the sg driver), the
+// disk found there is checked as a listing checks it, and the node is checked against the
+// address before it is opened and once it is open; when the disk is not at its address, the
+// request fails with ENODEV, as for a pulled drive, and when it has come back as a disk the
+// machine uses, with EPERM and machinesDisk set: nothing is sent to it, and BlockDeviceOf names
+// no block device for it, so the volume lock unmounts nothing of the machine's. An open node
 // pins its device (its sg or sd number is freed only when the last descriptor closes), so a
 // kept node that answers is still its disk. A disk that comes back elsewhere on the bus
 // (another port) is another disk to the station, found by the next listing. A kept node whose
@@ -48,9 +51,8 @@
 // read or changed; an open, a close and an SG_IO, which can block in the kernel for as long as
 // a host recovers from errors, run outside it, so that a disk that hangs holds no other.
 //
-// A disk's node text is where it hangs: its address with the host left out even where the
-// address keeps it; it stays the same when the disk is plugged in again and tells apart the
-// LUNs of one USB device and the disks behind one port multiplier.
+// A disk's node text, which the port-mapping records keep, is where it hangs: its address with
+// the USB device where it is plugged in now.
 //
 // The system calls go through SgSystem, so tests run the transport against a fake kernel and
 // fake sysfs and /proc trees.
@@ -99,7 +101,8 @@ class SgTransport : public Transport {
   // The address of the disk in the place of the last listing.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
-  // The sd block device of the SCSI device at the address now.
+  // The sd block device of the SCSI device at the address now; empty when there is none or it is
+  // a disk the machine uses.
   std::string BlockDeviceOf(const std::string& identity) override;
   // What kept the last listing from listing any disk (a mount that cannot be traced).
   std::string ListingProblem() override;

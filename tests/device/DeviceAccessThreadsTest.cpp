@@ -126,10 +126,11 @@ class HeldCall {
   std::shared_future<void> m_released = m_release.get_future().share();
 };
 
-// One disk's open, or the close of the node of a disk that has gone, hangs in the kernel: the
-// commands of the other drives and a listing go on meanwhile.
-TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
-  enum class Hanging { Open, Close };
+// One disk's open, its SG_IO, or the close of the node of a disk that has gone, hangs in the
+// kernel (as while its host recovers from errors): the commands of the other drives and a
+// listing go on meanwhile.
+TEST(DeviceAccessThreads, OneDisksHangingOpenRequestOrCloseHoldsNoOtherDrive) {
+  enum class Hanging { Open, Request, Close };
   struct Case {
     const char* what;
     bool generic;
@@ -137,6 +138,8 @@ TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
   };
   const Case cases[] = {{"an sg open", true, Hanging::Open},
                         {"an sd open", false, Hanging::Open},
+                        {"an SG_IO on an sg node", true, Hanging::Request},
+                        {"an SG_IO on an sd node", false, Hanging::Request},
                         {"an sg close", true, Hanging::Close},
                         {"an sd close", false, Hanging::Close}};
   const std::uint8_t previous = g_U2AMode.load();
@@ -153,9 +156,9 @@ TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
     }
     kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
     HeldCall held("/dev/" + names[0]);
-    (c.hanging == Hanging::Open ? kernel.beforeOpen : kernel.beforeClose) = [&held](const std::string& node) {
-      held(node);
-    };
+    (c.hanging == Hanging::Open      ? kernel.beforeOpen
+     : c.hanging == Hanging::Request ? kernel.beforeIoctl
+                                     : kernel.beforeClose) = [&held](const std::string& node) { held(node); };
     const auto transport = std::make_shared<device::SgTransport>(kernel.System());
     device::SetTransport(transport);
     std::array<std::unique_ptr<CDeviceCommand>, 3> drives;
@@ -171,7 +174,7 @@ TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
     }
 
     std::thread hanging([&] {
-      if (c.hanging == Hanging::Open) {
+      if (c.hanging != Hanging::Close) {
         command(0);
       } else {
         transport->ListDisks();  // closes the node of the disk that has gone
@@ -191,7 +194,7 @@ TEST(DeviceAccessThreads, OneDisksHangingOpenOrCloseHoldsNoOtherDrive) {
     hanging.join();
     others.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(kernel.sentTo.size(), c.hanging == Hanging::Open ? 3u : 5u);
+    EXPECT_EQ(kernel.sentTo.size(), c.hanging == Hanging::Close ? 5u : 3u);
     device::SetTransport(nullptr);
   }
   g_U2AMode = previous;
