@@ -634,6 +634,25 @@ TEST(SgTransportDriveNumbers, DisksOfTwoHostsBelowOneDeviceAreReachedByTheirOwnD
   }
 }
 
+// The fake kernel's transport installed in bridge mode and listed, and drive 2's command bound to
+// its disk by a first request, which succeeds.
+struct BoundDriveTwo {
+  explicit BoundDriveTwo(FakeSgStation& kernel) {
+    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+    device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+    devicetest::ListDrives();
+    EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+  }
+  ~BoundDriveTwo() { device::SetTransport(nullptr); }
+  BoundDriveTwo(const BoundDriveTwo&) = delete;
+  BoundDriveTwo& operator=(const BoundDriveTwo&) = delete;
+  std::uint8_t Send() { return command.ReadFirmwareName(buffer); }
+
+  BridgeMode mode{1};
+  CDeviceCommand command{2};
+  std::array<std::uint8_t, 512> buffer{};
+};
+
 // A USB 3 bridge whose link trains at USB 2 speed after a power cycle comes back at its
 // connector's USB 2 port, the peer of the port it left: its drive reaches it there. Back at any
 // other port it stays gone for the pass.
@@ -652,24 +671,17 @@ TEST(SgTransportDriveNumbers, ABridgeBackAtItsPortsUsb2PeerIsReachedByItsDrive) 
     kernel.PeerUsbPorts("usb2-port4", "usb1-port4");
     kernel.AddDisk("sg0", UsbPort("2-2", FakeSgStation::kNewHost));
     const fs::path disk = kernel.AddDisk("sg1", UsbPort("2-3", FakeSgStation::kNewHost));
-    kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
-    device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
-    BridgeMode mode(1);
-    devicetest::ListDrives();
-    CDeviceCommand command(2);
-    std::array<std::uint8_t, 512> buffer{};
-    ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+    BoundDriveTwo drive(kernel);
     kernel.RemoveDisk("sg1", disk);
     kernel.AddDisk("sg1", {"/pci0000:00/0000:00:14.0/" + c.port, FakeSgStation::kNewHost});
     devicetest::ListDrives();
-    EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
+    EXPECT_EQ(drive.Send(), c.reached ? 1 : 0);
     const std::vector<std::string> sent =
         c.reached ? std::vector<std::string>{"/dev/sg1", "/dev/sg1"} : std::vector<std::string>{"/dev/sg1"};
     EXPECT_EQ(kernel.sentTo, sent);
     if (!c.reached) {
-      EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+      EXPECT_EQ(drive.command.LastError(), CommandError::NoDevice);
     }
-    device::SetTransport(nullptr);
   }
 }
 
@@ -695,13 +707,8 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       };
       attach("sg0", "sda", "2-1", 0);
       const fs::path disk = attach("sg1", "sdb", "2-2", 16);
-      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
-      device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
-      BridgeMode mode(1);
-      devicetest::ListDrives();
-      CDeviceCommand command(2);
-      std::array<std::uint8_t, 512> buffer{};
-      ASSERT_EQ(command.ReadFirmwareName(buffer), 1);
+      BoundDriveTwo drive(kernel);
+      CDeviceCommand& command = drive.command;
       const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
       ASSERT_EQ(kernel.sentTo, std::vector<std::string>{node});
 
@@ -710,8 +717,9 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       kernel.AddPartition("sdc", "sdc1", 8, 33);
       kernel.Mount(8, 33, "/dev/sdc1", c.mountPoint);
       const std::string back = generic ? "/dev/sg2" : "/dev/sdc";
-      EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
-      const std::vector<std::string> sent = c.reached ? std::vector<std::string>{node, back} : std::vector<std::string>{node};
+      EXPECT_EQ(drive.Send(), c.reached ? 1 : 0);
+      const std::vector<std::string> sent =
+          c.reached ? std::vector<std::string>{node, back} : std::vector<std::string>{node};
       EXPECT_EQ(kernel.sentTo, sent);
       EXPECT_EQ(command.BlockDevice(), c.reached ? "/dev/sdc" : "");
       if (!c.reached) {
@@ -721,7 +729,6 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       }
       devicetest::ListDrives();
       EXPECT_EQ(device::DevicePathOfDrive(2), c.reached ? back : "");
-      device::SetTransport(nullptr);
     }
   }
 }
