@@ -13,6 +13,8 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   # The linker of the builds (CMakeLists.txt falls back to the default one without it).
   lld
+  # xdg-open: the pages' "Open File" hands a file to the desktop's program for it.
+  xdg-utils
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "platform/Text.h"
 #include "platform/Thread.h"
 #include "ui/Dispatcher.h"
 #include "ui/ScriptedHost.h"
@@ -51,6 +52,19 @@ bool OpenWithDesktop(std::string_view path) {
     waitpid(child, &status, WNOHANG);
   }
   return true;
+}
+
+bool OpenFileOrSaySo(std::string_view path, const CWnd* owner) {
+  if (ShellExecute("open", path)) return true;
+  const std::string native = platform::ToNativePath(path).string();
+  const std::string text =
+      platform::FileExists(path)
+          ? platform::Format("%s could not be opened: no program to open it could be started (xdg-open, of the "
+                             "package xdg-utils, opens files).",
+                             native.c_str())
+          : platform::Format("%s could not be opened: the file does not exist.", native.c_str());
+  ShowMessageBox(text, {}, MB_OK | MB_ICONWARNING, owner);
+  return false;
 }
 
 int ShowMessageBox(std::string_view text, std::string_view caption, unsigned type, const CWnd* owner) {

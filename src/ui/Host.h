@@ -77,4 +77,8 @@ bool ShellExecute(std::string_view verb, std::string_view path);
 // could be started.
 bool OpenWithDesktop(std::string_view path);
 
+// The pages' "Open File": the shell's "open" on a station path text; when it could not start,
+// a message box owned by `owner` tells the user which file stayed closed and why. False then.
+bool OpenFileOrSaySo(std::string_view path, const CWnd* owner);
+
 }  // namespace ui

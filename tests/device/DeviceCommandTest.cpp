@@ -435,6 +435,24 @@ TEST(DeviceCommandFailures, GoodStatusWithErrorSenseFails) {
   EXPECT_EQ(command.LastSenseInfo().ascq, 0x04);
 }
 
+// The information field of fixed-format sense holds ATA registers only in the answer to an ATA
+// PASS-THROUGH: a vendor command in tester mode travels in a block of its own, and a medium
+// error there names the failing block (0x00512345), whose bytes read as registers would be an
+// ATA status with ERR set.
+TEST(DeviceCommandFailures, FixedSenseOfACommandThatIsNoAtaPassThroughHoldsNoRegisters) {
+  InstalledFakeTransport transport(NumberedDisks(1));
+  BridgeMode mode(0);
+  transport->SetAnswer([](const std::string&, device::PassThroughRequest&) {
+    return CheckCondition({0xF0, 0, device::kSenseMediumError, 0x00, 0x51, 0x23, 0x45, 10, 0, 0, 0, 0, 0x11, 0x00},
+                          18);
+  });
+  std::vector<std::uint8_t> buffer(512);
+  CDeviceCommand command(1);
+  EXPECT_EQ(command.GetSystemInfo(buffer, 1), 0);
+  EXPECT_EQ(command.LastError(), CommandError::CheckCondition);
+  EXPECT_FALSE(command.HasAtaRegisters());
+}
+
 // A vendor command the drive refuses (ABRT), with the registers in the ATA status return or
 // in fixed-format sense where Linux's libata puts them before 6.10 and since.
 TEST(DeviceCommandFailures, AbortedAtaCommandKeepsTheRegisters) {

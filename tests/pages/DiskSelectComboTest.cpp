@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PageTestStation.h"
+#include "UntraceableMountTransport.h"
 #include "pages/common/DiskSelectClaim.h"
 #include "pages/common/DiskSelectCombo.h"
 #include "pages/common/PageGlobals.h"
@@ -143,6 +144,18 @@ TEST_F(DiskSelectComboTest, MappingByDriveNumberKeepsKnownPortsAndGivesNewDrives
 TEST_F(DiskSelectComboTest, WithoutTheMappingFileTheListStaysEmptyAndNoFileIsMade) {
   EXPECT_TRUE(DropDown(kMappingByDriveNumber).empty());
   EXPECT_FALSE(std::filesystem::exists(test.station.Folder() / "drives"));
+  EXPECT_EQ(dialog.disk.SelectedDevice(), CDiskSelectCombo::kNoDevice);
+}
+
+// A mount that cannot be traced keeps every disk out of the listing: the ports that held the
+// drives before are listed no more, and nothing chosen gives a drive.
+TEST_F(DiskSelectComboTest, AMountThatCannotBeTracedLeavesTheListEmpty) {
+  WriteMapping("");
+  ASSERT_EQ(DropDown(kMappingByDriveNumber).size(), 3u);
+  dialog.disk.UserSelect(0);
+  device::SetTransport(std::make_shared<pagestest::UntraceableMountTransport>());
+  EXPECT_TRUE(DropDown(kMappingByDriveNumber).empty());
+  EXPECT_EQ(dialog.disk.PortDevices(), PortDeviceTable{});
   EXPECT_EQ(dialog.disk.SelectedDevice(), CDiskSelectCombo::kNoDevice);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ProductionPageFixture.h"
+#include "UntraceableMountTransport.h"
 #include "pages/common/DiskSelectClaim.h"
 #include "pages/common/PageGlobals.h"
 #include "pages/production/ProductionPageLayout.h"
@@ -103,6 +104,30 @@ TEST_F(ProductionPageTest, WithoutTestersTheOperatorIsToldAndStartPostsNothing) 
   EXPECT_FALSE(page.IsRunning());
   EXPECT_EQ(MessageTexts().back(), "No port is mapped and selected: press Scan and select the ports to test.");
   EXPECT_TRUE(page.StartButton().IsWindowEnabled());
+}
+
+// A mount that cannot be traced keeps every disk out of the listing: each Scan says why, in
+// tester and in bridge mode, and a Scan that lists the disks again says nothing.
+TEST_F(ProductionPageTest, ScanNamesTheMountThatKeepsEveryDiskOutOfTheListing) {
+  const auto toldWhy = [](const std::string& text) {
+    return text.find(pagestest::kUntraceableMount) != std::string::npos;
+  };
+  device::SetTransport(std::make_shared<pagestest::UntraceableMountTransport>());
+  Open();
+  ASSERT_EQ(MessageTexts().size(), 2u);
+  EXPECT_EQ(MessageTexts()[0], "Detect SATA Testers failed !!!");
+  EXPECT_TRUE(toldWhy(MessageTexts()[1])) << MessageTexts()[1];
+
+  g_U2AMode.store(1);
+  page.ScanButton().Click();
+  ASSERT_EQ(MessageTexts().size(), 3u);
+  EXPECT_TRUE(toldWhy(MessageTexts()[2])) << MessageTexts()[2];
+  for (int port = 1; port <= 24; ++port) EXPECT_EQ(page.DriveOfPort(port), 0) << port;
+
+  device::SetTransport(std::make_shared<sim::SimTransport>(test.sim.Shared()));
+  page.ScanButton().Click();
+  EXPECT_EQ(MessageTexts().size(), 3u);
+  EXPECT_EQ(page.DriveOfPort(1), 1);
 }
 
 TEST_F(ProductionPageTest, APassRunsTheSelectedPortsOnlyAndEndsWithItsLogs) {

@@ -164,7 +164,7 @@ void CPropertyPage_DBT::OnBtnOpenFile() {
     return;
   }
   file.close();
-  ui::ShellExecute("open", path);
+  ui::OpenFileOrSaySo(path, this);
 }
 
 void CPropertyPage_DBT::ShowCompanionTextFile(std::string_view fileName) {

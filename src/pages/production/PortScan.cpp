@@ -1,5 +1,6 @@
 #include "pages/production/PortScan.h"
 
+#include <mutex>
 #include <string>
 
 #include "device/ScsiPassThrough.h"
@@ -18,10 +19,21 @@ void MakeMappingFileWhenMissing() {
 
 }  // namespace
 
+std::string ListingProblemMessage(const std::string& listingProblem) {
+  return "Scan lists no drive: " + listingProblem + ".";
+}
+
 PortScanResult ScanPorts(bool bridgeMode, int mappingType) {
   PortScanResult result;
   MakeMappingFileWhenMissing();
-  const PortDeviceTable mapped = RefreshPortMapping(mappingType);
+  PortDeviceTable mapped;
+  {
+    // The reason is read under the hold of the listing it belongs to: a drop-down's listing
+    // cannot come between.
+    std::lock_guard<std::recursive_mutex> mapping(PortMappingLock());
+    mapped = RefreshPortMapping(mappingType);
+    result.listingProblem = ListingProblemOfLastListing();
+  }
   if (bridgeMode) {
     for (int port = 1; port <= kPortCount; ++port) result.drive[port] = static_cast<int>(mapped[port]);
   } else {

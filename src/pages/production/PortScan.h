@@ -17,9 +17,15 @@ struct PortScanResult {
   // Tester mode: testers numbered beyond the page's ports (25..48) that hold a drive; no port
   // shows them, so the page names them.
   std::vector<int> unshownTesters;
+  // Why the listing left out every disk (a mount that cannot be traced to its disks), as the
+  // transport tells it; empty when nothing kept the disks out.
+  std::string listingProblem;
 };
 
 // The text shown when no tester board is found.
 inline constexpr const char* kNoTesterMessage = "Detect SATA Testers failed !!!";
+
+// The text shown when the listing left out every disk, naming why.
+std::string ListingProblemMessage(const std::string& listingProblem);
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType);

@@ -265,6 +265,7 @@ void CProductionPage::Scan() {
   ShowPortMapping();
   EnableChoices(true);
   if (!bridgeMode && !result.testersOk) MessageBox(kNoTesterMessage);
+  if (!result.listingProblem.empty()) MessageBox(ListingProblemMessage(result.listingProblem));
   // Drives that no port can show are named once, and again whenever they change.
   if (result.unshownTesters != m_unshownTestersTold) {
     m_unshownTestersTold = result.unshownTesters;

@@ -225,7 +225,7 @@ void CResultPage::OnCheckBadBlockLimit() {
 void CResultPage::OnBtnOpenFile() {
   const ResultReportLocation location = ChosenReport();
   SetReportPath(location.reportPath);
-  ui::ShellExecute("open", location.reportPath);
+  ui::OpenFileOrSaySo(location.reportPath, this);
 }
 
 bool CResultPage::OnBtnLoadData() {

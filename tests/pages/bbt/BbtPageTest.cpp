@@ -166,6 +166,19 @@ TEST_F(BbtPageTest, OpenFileOpensAnExistingTextFileWithTheShell) {
   EXPECT_TRUE(test.host.MessageBoxes().empty());
 }
 
+TEST_F(BbtPageTest, AnOpenThatCannotStartNamesTheFile) {
+  Open();
+  test.station.WriteFile("notes.txt", "hello\r\n");
+  test.host.SetShellResult(false);
+  test.host.AnswerNextFileDialog(std::string("notes.txt"));
+  page.OpenFileButton().Click();
+  ASSERT_EQ(test.host.MessageBoxes().size(), 1u);
+  const std::string text = test.host.MessageBoxes()[0].text;
+  EXPECT_EQ(text.rfind((test.station.Folder() / "notes.txt").string() + " could not be opened: no program", 0), 0u)
+      << text;
+  EXPECT_NE(text.find("xdg-utils"), std::string::npos) << text;
+}
+
 TEST_F(BbtPageTest, OpenFileOnAMissingFileOrACancelledDialogSaysSo) {
   Open();
   test.host.AnswerNextFileDialog(std::string("missing.txt"));

@@ -16,6 +16,7 @@
 #include "pages/results/LaterBadResultPage.h"
 #include "pages/results/ResultReportPaths.h"
 #include "platform/Files.h"
+#include "platform/Path.h"
 #include "support/HeldTransport.h"
 
 namespace {
@@ -282,6 +283,17 @@ TEST_F(LaterBadResultPageTest, OpenFileOpensTheChosenPortsReport) {
   ASSERT_EQ(test.host.ShellRequests().size(), 1u);
   EXPECT_EQ(test.host.ShellRequests()[0].verb, "open");
   EXPECT_EQ(test.host.ShellRequests()[0].path, ResultLogFolder(kLaterBadLogKind) + "\\D_Reports\\HOST_2_Report.txt");
+}
+
+TEST_F(LaterBadResultPageTest, OpenFileOfAPortWithoutAReportSaysTheReportIsMissing) {
+  Open();
+  Choose(2);
+  test.host.SetShellResult(false);
+  page.OnBtnOpenFile();
+  ASSERT_EQ(test.host.MessageBoxes().size(), 1u);
+  EXPECT_EQ(test.host.MessageBoxes()[0].text,
+            platform::ToNativePath(ResultLogFolder(kLaterBadLogKind) + "\\D_Reports\\HOST_2_Report.txt").string() +
+                " could not be opened: the file does not exist.");
 }
 
 TEST_F(LaterBadResultPageTest, TheBlockMapOpensTheChosenPortsReportAfterShowResult) {
