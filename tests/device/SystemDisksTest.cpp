@@ -337,9 +337,8 @@ void FourthDisk(FakeSgStation& s, const std::string& port, int host) {
   s.AddPartition("sdd", "sdd1", 8, 49);
 }
 
-const char kAtaPort[] = "/pci0000:00/0000:00:1f.2/ata3";
-
-void InternalDisk(FakeSgStation& s) { FourthDisk(s, kAtaPort, 2); }
+// The fourth disk on a SATA port of the machine's own controller.
+void InternalDisk(FakeSgStation& s) { FourthDisk(s, "/pci0000:00/0000:00:1f.2/ata3", 2); }
 
 TEST(SystemDisks, OnlyPluggedInDrivesMountedWhereTheAutomounterMountsStayListed) {
   const LayoutCase cases[] = {
