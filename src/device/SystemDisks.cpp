@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string_view>
 
 #include "device/MountTable.h"
+#include "device/UdevRecords.h"
 #include "platform/Text.h"
 
 namespace device {
@@ -33,8 +35,17 @@ constexpr std::string_view kFuseSubtypes = "fuse.";
 // realtime section, an ext4's journal.
 constexpr std::string_view kDeviceOptions[] = {"logdev=", "rtdev=", "journal_path="};
 // Where the automounter mounts the file systems of removable media, one folder below for each
-// user or medium. A file system there is a drive the operator plugged in, maybe the one to test.
+// user or medium. A file system there on a USB, FireWire or removable drive is a drive the
+// operator plugged in, maybe the one to test.
 constexpr std::string_view kRemovableMediaPlaces[] = {"/media/", "/run/media/"};
+// The folders of sysfs a drive attached through USB or FireWire lies below: a USB root hub
+// ("usb2") and a FireWire node ("fw1"), each followed by its number.
+constexpr std::string_view kHotplugBusFolders[] = {"usb", "fw"};
+// A ZFS file system names its dataset ("rpool/ROOT/ubuntu", "tank/media@daily"), whose pool is
+// the name before the first "/" or "@"; blkid tells the pool's members by their type and gives
+// the pool's name as their label.
+constexpr std::string_view kZfsType = "zfs";
+constexpr std::string_view kZfsMemberType = "zfs_member";
 // File systems, devices and mounts stack on one another; deeper than this is a loop.
 constexpr int kMaxStackDepth = 32;
 // Overlay options that name a folder the overlay is made of; "lowerdir" names a list.
@@ -71,10 +82,16 @@ bool LiesOnNoDisk(const MountInfoEntry& mount) {
   return IsOneOf(mount.type, kDisklessTypes) || (fuse && mount.major == 0);
 }
 
-bool IsRemovableMedia(std::string_view mountPoint) {
+bool IsRemovableMediaPlace(std::string_view mountPoint) {
   return std::any_of(std::begin(kRemovableMediaPlaces), std::end(kRemovableMediaPlaces), [&](std::string_view place) {
     return StartsWith(mountPoint, place) && mountPoint.size() > place.size();
   });
+}
+
+// Whether a folder's name is the prefix followed by a number ("usb2" for "usb").
+bool IsNumbered(std::string_view name, std::string_view prefix) {
+  return name.size() > prefix.size() && StartsWith(name, prefix) &&
+         std::all_of(name.begin() + prefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The values of the options that start with one of the names ("upperdir=/x" gives "/x").
@@ -123,12 +140,35 @@ std::string ReadLine(const fs::path& path) {
   return line;
 }
 
+// Whether the automounter mounts a disk (its canonical sysfs block folder) for the operator: a
+// drive with removable media, or one attached through USB or FireWire (below a USB root hub or a
+// FireWire node in /sys/devices). Any other disk (ATA, SAS, NVMe) is built into the machine.
+bool IsOperatorsDrive(const fs::path& devicesFolder, const fs::path& disk) {
+  if (ReadLine(disk / "removable") == "1") return true;
+  for (const fs::path& folder : disk.lexically_relative(devicesFolder)) {
+    const std::string name = folder.string();
+    if (std::any_of(std::begin(kHotplugBusFolders), std::end(kHotplugBusFolders),
+                    [&](std::string_view bus) { return IsNumbered(name, bus); })) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Which mounts a search traces. The automounter's mounts are traced apart so that their drives
+// can be told from the machine's; a device of theirs missing from sysfs is a drive that was
+// pulled before its mount was cleaned up, and lies on no disk.
+enum class MountOwner { Machine, Automounter };
+
 class SystemDiskSearch {
  public:
-  SystemDiskSearch(fs::path sysfsRoot, std::vector<MountInfoEntry> mounts)
-      : m_sysfsRoot(std::move(sysfsRoot)), m_mounts(std::move(mounts)), m_state(m_mounts.size(), State::NotTraced) {}
-
-  const std::vector<MountInfoEntry>& Mounts() const { return m_mounts; }
+  SystemDiskSearch(fs::path sysfsRoot, fs::path udevDataRoot, const std::vector<MountInfoEntry>& mounts,
+                   MountOwner owner)
+      : m_sysfsRoot(std::move(sysfsRoot)),
+        m_udevDataRoot(std::move(udevDataRoot)),
+        m_mounts(mounts),
+        m_owner(owner),
+        m_state(m_mounts.size(), State::NotTraced) {}
 
   // The disks under a mount, under the mount that holds a file, or under a block device
   // given by its node; `what` names it when it cannot be traced.
@@ -179,6 +219,8 @@ class SystemDiskSearch {
       for (const std::string& folder : folders) TraceFile(folder, depth + 1);
     } else if (mount.type == kFolderStackedType) {
       TraceFile(mount.source, depth + 1);
+    } else if (mount.type == kZfsType) {
+      TraceZfsPool(mount.source, depth + 1);
     } else {
       TraceFileSystemDevices(mount, depth + 1);
     }
@@ -228,6 +270,36 @@ class SystemDiskSearch {
     TraceBlockLink(m_sysfsRoot / "class" / "block" / name, depth + 1);
   }
 
+  // The members of the ZFS pool a dataset lies in.
+  void TraceZfsPool(const std::string& dataset, int depth) {
+    const std::string pool = dataset.substr(0, dataset.find_first_of("/@"));
+    const auto [first, last] = ZfsPoolMembers().equal_range(pool);
+    if (first == last) {
+      return Untraceable(platform::Format("no member of the ZFS pool %s is in udev's records of the block devices",
+                                          pool.c_str()));
+    }
+    for (auto member = first; member != last; ++member) {
+      TraceBlockLink(m_sysfsRoot / "dev" / "block" / member->second, depth + 1);
+    }
+  }
+
+  // The device numbers ("8:1") of the block devices in sysfs that udev found to hold a member of
+  // a ZFS pool, by the pool's name; read once.
+  const std::multimap<std::string, std::string>& ZfsPoolMembers() {
+    if (m_zfsPoolMembers) return *m_zfsPoolMembers;
+    m_zfsPoolMembers.emplace();
+    std::error_code error;
+    for (const auto& device : fs::directory_iterator(m_sysfsRoot / "dev" / "block", error)) {
+      const std::string number = device.path().filename().string();
+      const UdevProperties properties = ReadUdevProperties(m_udevDataRoot, number);
+      const auto type = properties.find("ID_FS_TYPE");
+      if (type != properties.end() && type->second == kZfsMemberType) {
+        m_zfsPoolMembers->emplace(FileSystemLabel(properties), number);
+      }
+    }
+    return *m_zfsPoolMembers;
+  }
+
   // Every device of the btrfs that the device lies in (/sys/fs/btrfs/<fsid>/devices).
   void TraceBtrfsDevices(const std::string& node, int depth) {
     std::error_code error;
@@ -243,8 +315,9 @@ class SystemDiskSearch {
 
   void TraceBlockLink(const fs::path& link, int depth) {
     const fs::path folder = Canonical(link);
+    if (folder.empty() && m_owner == MountOwner::Automounter) return;
     if (folder.empty()) {
-      return Untraceable(platform::Format("%s is not in sysfs", link.lexically_relative(m_sysfsRoot).c_str()));
+      return Untraceable(platform::Format("the block device %s is not in sysfs", link.filename().c_str()));
     }
     TraceBlockFolder(folder, depth);
   }
@@ -272,8 +345,11 @@ class SystemDiskSearch {
   }
 
   fs::path m_sysfsRoot;
-  std::vector<MountInfoEntry> m_mounts;
+  fs::path m_udevDataRoot;
+  const std::vector<MountInfoEntry>& m_mounts;
+  MountOwner m_owner;
   std::vector<State> m_state;  // of each mount
+  std::optional<std::multimap<std::string, std::string>> m_zfsPoolMembers;
   std::string m_what;
   std::set<std::string> m_disks;
   std::string m_untraceable;
@@ -283,7 +359,6 @@ class SystemDiskSearch {
 
 SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot, const fs::path& udevDataRoot,
                             const std::vector<fs::path>& recordFolders) {
-  static_cast<void>(udevDataRoot);
   const std::optional<std::string> mountInfo = ReadKernelTable((procRoot / "self" / "mountinfo").string());
   if (!mountInfo) return {{}, "the mount table cannot be read"};
   std::vector<std::string> records;
@@ -292,15 +367,16 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
     const fs::path real = fs::weakly_canonical(folder, error);
     records.push_back(MountTableForm(error ? folder : real));
   }
-  SystemDiskSearch search(sysfsRoot, ParseMountInfo(*mountInfo));
-  for (std::size_t i = 0; i < search.Mounts().size(); ++i) {
-    // The operator's removable media are left to the volume lock, unless records go there: to a
-    // folder on the medium (found below) or to a folder it is mounted in.
-    const std::string& point = search.Mounts()[i].mountPoint;
+  const std::vector<MountInfoEntry> mounts = ParseMountInfo(*mountInfo);
+  SystemDiskSearch search(sysfsRoot, udevDataRoot, mounts, MountOwner::Machine);
+  SystemDiskSearch automounted(sysfsRoot, udevDataRoot, mounts, MountOwner::Automounter);
+  for (std::size_t i = 0; i < mounts.size(); ++i) {
+    // The operator's drives that the automounter mounted are left to the volume lock, unless
+    // records go there: to a folder on the drive (found below) or to a folder it is mounted in.
+    const std::string& point = mounts[i].mountPoint;
     const bool inRecords = std::any_of(records.begin(), records.end(),
                                        [&](const std::string& folder) { return AtOrBelow(point, folder); });
-    if (IsRemovableMedia(point) && !inRecords) continue;
-    search.AddMount(i, "the file system at " + point);
+    (IsRemovableMediaPlace(point) && !inRecords ? automounted : search).AddMount(i, "the file system at " + point);
   }
   // Without swap support the kernel has no swap table, and then no swap area is active.
   for (const SwapEntry& swap : ParseSwaps(ReadKernelTable((procRoot / "swaps").string()).value_or(""))) {
@@ -311,7 +387,15 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
     }
   }
   for (const std::string& folder : records) search.AddFile(folder, "the records folder " + folder);
-  return search.Take();
+  SystemDisks disks = search.Take();
+  SystemDisks automountedDisks = automounted.Take();
+  // An internal disk is the machine's wherever it is mounted.
+  const fs::path devicesFolder = Canonical(sysfsRoot / "devices");
+  for (const std::string& disk : automountedDisks.disks) {
+    if (!IsOperatorsDrive(devicesFolder, disk)) disks.disks.insert(disk);
+  }
+  if (disks.untraceable.empty()) disks.untraceable = std::move(automountedDisks.untraceable);
+  return disks;
 }
 
 }  // namespace device

@@ -5,24 +5,31 @@
 // devices, or a folder the station's records go to. The SCSI generic transport never lists such
 // a disk, so the station never maps it to a port and never sends it a command. A file system
 // mounted below /media or /run/media, where the automounter mounts removable media, is on a
-// drive the operator plugged in, perhaps to test it, and the volume lock unmounts it; that file
-// system counts only when a record folder lies on it or it is mounted at or below one.
+// drive the operator plugged in, perhaps to test it, when the drive is attached through USB or
+// FireWire or has removable media; the volume lock unmounts it, and it counts only when a record
+// folder lies on it or it is mounted at or below one. An internal disk (ATA, SAS, NVMe) mounted
+// there is the machine's, also when the file system spans it and a plugged-in drive.
 //
 // A disk is named by its canonical block folder in sysfs ("/sys/devices/.../block/sda"). A
 // mounted file system is traced down to its disks: by its device number
 // (/sys/dev/block/<major>:<minor>) and by the devices it names: without a number of its own,
 // the device of its source (btrfs, with every other device of the same btrfs); each device of a
 // bcachefs, whose number is its first device's; the devices of an XFS's "logdev=" and "rtdev="
-// and of an ext4's "journal_path=". An overlay is traced by the mounts that hold its lower, upper
-// and work folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a loop device's backing file, a folder) by the mount
-// that holds it; a block device by the devices it is built on (device-mapper, LVM, dm-crypt and
-// md "slaves"), a partition by its disk, a loop device by the mount that holds its backing file.
+// and of an ext4's "journal_path="; the members of a ZFS pool, the block devices whose udev
+// record says they hold a member of the pool its dataset lies in (udev's records are read, no
+// device is opened). An overlay is traced by the mounts that hold its lower, upper and work
+// folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a
+// loop device's backing file, a folder) by the mount that holds it; a block device by the
+// devices it is built on (device-mapper, LVM, dm-crypt and md "slaves"), a partition by its
+// disk, a loop device by the mount that holds its backing file.
 //
 // The kernel's own file systems (proc, sysfs, cgroup2, tracefs, ...), memory and network file
 // systems (tmpfs, NFS, SMB, ...) and FUSE file systems without a block device lie on no disk.
-// Anything else that cannot be traced (a ZFS pool, a device missing from sysfs, a loop device
-// without a backing file, a layer that lies on the file system it makes up) leaves the disks
-// unknown, and then no disk can be known to be free of the system.
+// Anything else that cannot be traced (a ZFS pool none of whose members is in udev's records, a
+// device missing from sysfs, a loop device without a backing file, a layer that lies on the
+// file system it makes up) leaves the disks unknown, and then no disk can be known to be free of
+// the system. A device of a file system the automounter mounted that is missing from sysfs is a
+// drive pulled before its mount was cleaned up, and lies on no disk.
 #include <filesystem>
 #include <set>
 #include <string>

@@ -251,4 +251,17 @@ device::SgSystem FakeSgStation::System() {
   return system;
 }
 
+// ---- what the machine knows of its disks beside their place ----
+
+void FakeSgStation::UdevRecord(int major, int minor, const std::vector<std::string>& lines) {
+  const fs::path folder = m_root / "run" / "udev" / "data";
+  fs::create_directories(folder);
+  std::ofstream record(folder / ("b" + std::to_string(major) + ":" + std::to_string(minor)));
+  for (const std::string& line : lines) record << line << "\n";
+}
+
+void FakeSgStation::SetRemovable(const std::string& block) {
+  std::ofstream(fs::canonical(m_root / "class" / "block" / block) / "removable") << 1 << "\n";
+}
+
 }  // namespace devicetest

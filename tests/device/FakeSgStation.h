@@ -96,6 +96,13 @@ class FakeSgStation {
   std::vector<unsigned char> seenCdb;     // and its CDB
   int OpenDescriptors() const { return static_cast<int>(m_open.size()); }
 
+  // ---- what the machine knows of its disks beside their place ----
+  // udev's record of the block device numbered major:minor in the database folder that System()
+  // names, written with these lines as udev writes them ("E:ID_FS_TYPE=zfs_member").
+  void UdevRecord(int major, int minor, const std::vector<std::string>& lines);
+  // An sd disk's "removable" attribute: set for a drive whose media can be taken out.
+  void SetRemovable(const std::string& block);
+
  private:
   std::filesystem::path ScsiFolder(const Address& address) const;
   // The address with a kNewHost host given its number.

@@ -2,12 +2,14 @@
 // however it does (a file system on the disk, on a partition, on LVM, device-mapper or md devices
 // built on it, under an overlay, a loop device or a btrfs of several disks, or active swap on
 // it), any other mounted file system, a device a file system's options name, or the station's
-// records. A drive the automounter mounted below /media stays listed unless records go there.
-// When one of them cannot be traced to its disks, no disk is listed.
+// records. A USB, FireWire or removable drive the automounter mounted below /media stays listed
+// unless records go there; an internal disk mounted there does not. A ZFS pool's members are
+// found in udev's records. When one of them cannot be traced to its disks, no disk is listed.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <functional>
+#include <span>
 
 #include "FakeSgStation.h"
 #include "device/RecordFolders.h"
@@ -154,6 +156,22 @@ struct LayoutCase {
 
 const std::vector<std::string> kAllButSda = {"/dev/sg1", "/dev/sg2"};
 
+// Where the root file system is: as the case stages it, or on sda1.
+enum class Root { AsStaged, OnSda1 };
+
+// Each case lists the disks it names, with nothing said to the debugger.
+void ExpectEachListed(std::span<const LayoutCase> cases, Root root) {
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Listing listing = ListThreeDisks([&](FakeSgStation& s) {
+      if (root == Root::OnSda1) SystemPartition(s, "/");
+      c.stage(s);
+    });
+    EXPECT_EQ(listing.nodes, c.listed);
+    EXPECT_EQ(listing.debugLines, "");
+  }
+}
+
 TEST(SystemDisks, TheDisksUnderALayeredSystemAreNeverListed) {
   const LayoutCase cases[] = {
       {"overlay root whose lower layer is a partition",
@@ -197,12 +215,7 @@ TEST(SystemDisks, TheDisksUnderALayeredSystemAreNeverListed) {
        [](FakeSgStation& s) { s.Mount(0, 32, "/dev/sda:/dev/sdc", "/", "bcachefs"); },
        {"/dev/sg1"}},
   };
-  for (const LayoutCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Listing listing = ListThreeDisks(c.stage);
-    EXPECT_EQ(listing.nodes, c.listed);
-    EXPECT_EQ(listing.debugLines, "");
-  }
+  ExpectEachListed(cases, Root::AsStaged);
 }
 
 // sdb1 (8:17) and sdc1 (8:33) beside the system on sda1.
@@ -263,15 +276,7 @@ TEST(SystemDisks, ADiskThatHoldsAnyMountedFileSystemIsNeverListed) {
        {"/dev/sg1"}},
       {"an ext4 whose journal is on sdc1", PartOnSdc1("ext4", "rw,journal_path=/dev/sdc1"), {"/dev/sg1"}},
   };
-  for (const LayoutCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Listing listing = ListThreeDisks([&](FakeSgStation& s) {
-      SystemPartition(s, "/");
-      c.stage(s);
-    });
-    EXPECT_EQ(listing.nodes, c.listed);
-    EXPECT_EQ(listing.debugLines, "");
-  }
+  ExpectEachListed(cases, Root::OnSda1);
 }
 
 TEST(SystemDisks, TheAutomountersRemovableMediaStayListedUnlessTheyHoldRecords) {
@@ -324,6 +329,57 @@ TEST(SystemDisks, TheAutomountersRemovableMediaStayListedUnlessTheyHoldRecords) 
     EXPECT_EQ(listing.nodes, c.listed);
     EXPECT_EQ(listing.debugLines, "");
   }
+}
+
+// A fourth disk, sdd (8:48) on sg3, attached where the port says, with its partition sdd1 (8:49).
+void FourthDisk(FakeSgStation& s, const std::string& port, int host) {
+  s.AddDisk("sg3", {port, host}, "sdd", 8, 48);
+  s.AddPartition("sdd", "sdd1", 8, 49);
+}
+
+// The fourth disk on a SATA port of the machine's own controller.
+void InternalDisk(FakeSgStation& s) { FourthDisk(s, "/pci0000:00/0000:00:1f.2/ata3", 2); }
+
+TEST(SystemDisks, OnlyPluggedInDrivesMountedWhereTheAutomounterMountsStayListed) {
+  const LayoutCase cases[] = {
+      {"an ATA disk that fstab mounts at /media/data, beside a USB stick under /media/<user>",
+       [](FakeSgStation& s) {
+         InternalDisk(s);
+         s.Mount(8, 49, "/dev/sdd1", "/media/data");
+         OnSdb1("/media/operator/STICK")(s);
+       },
+       kAllButSda},
+      {"an ATA disk under /run/media/<user>",
+       [](FakeSgStation& s) {
+         InternalDisk(s);
+         s.Mount(8, 49, "/dev/sdd1", "/run/media/operator/DATA");
+       },
+       kAllButSda},
+      {"a FireWire drive under /media/<user>",
+       [](FakeSgStation& s) {
+         FourthDisk(s, "/pci0000:00/0000:00:1e.0/0000:05:00.0/fw1/fw1.0", 9);
+         s.Mount(8, 49, "/dev/sdd1", "/media/operator/FW");
+       },
+       {"/dev/sg1", "/dev/sg2", "/dev/sg3"}},
+      {"a drive with removable media on an ATA port under /media/<user>",
+       [](FakeSgStation& s) {
+         InternalDisk(s);
+         s.SetRemovable("sdd");
+         s.Mount(8, 49, "/dev/sdd1", "/media/operator/CARD");
+       },
+       {"/dev/sg1", "/dev/sg2", "/dev/sg3"}},
+      {"an md array of the ATA disk and a USB drive under /media/<user>",
+       [](FakeSgStation& s) {
+         InternalDisk(s);
+         DataPartitions(s);
+         s.AddStackedDevice("md0", 9, 0, {"sdd1", "sdb1"});
+         s.Mount(9, 0, "/dev/md0", "/media/operator/ARRAY");
+       },
+       kAllButSda},
+      {"a USB stick pulled while its mount under /media/<user> stays",
+       [](FakeSgStation& s) { s.Mount(8, 65, "/dev/sde1", "/media/operator/GONE"); }, kAllButSda},
+  };
+  ExpectEachListed(cases, Root::OnSda1);
 }
 
 // An Ubuntu desktop's mount table: the system on sda, /home on sdb, snaps on loop devices whose
@@ -384,6 +440,75 @@ TEST(SystemDisks, ADesktopsMountTableStillListsTheDriveToTest) {
   EXPECT_EQ(listing.debugLines, "");
 }
 
+// udev's record of a block device that holds a member of the ZFS pool, with the pool's name as
+// blkid gives it: with blanks as "_" and with every unsafe byte escaped.
+void ZfsMember(FakeSgStation& s, int major, int minor, const std::string& label, const std::string& encodedLabel) {
+  s.UdevRecord(major, minor,
+               {"S:disk/by-partuuid/6f1c2a3e-9b0d-4e5f-8a7b-1c2d3e4f5a6b", "I:2468135", "E:ID_FS_VERSION=5000",
+                "E:ID_FS_LABEL=" + label, "E:ID_FS_LABEL_ENC=" + encodedLabel, "E:ID_FS_UUID=1508091572857626210",
+                "E:ID_FS_UUID_ENC=1508091572857626210", "E:ID_FS_UUID_SUB=8345710966283847719",
+                "E:ID_FS_TYPE=zfs_member", "E:ID_FS_USAGE=raid", "G:systemd", "Q:systemd", "V:1"});
+}
+
+void ZfsMember(FakeSgStation& s, int major, int minor, const std::string& pool) {
+  ZfsMember(s, major, minor, pool, pool);
+}
+
+TEST(SystemDisks, TheMembersOfAMountedZfsPoolAreNeverListed) {
+  const LayoutCase cases[] = {
+      {"ZFS root and boot pools on partitions of sda, beside an ext4 labelled like the pool",
+       [](FakeSgStation& s) {
+         s.AddPartition("sda", "sda3", 8, 3);
+         s.AddPartition("sda", "sda4", 8, 4);
+         ZfsMember(s, 8, 3, "bpool");
+         ZfsMember(s, 8, 4, "rpool");
+         s.Mount(0, 26, "rpool/ROOT/ubuntu_k2b7x1", "/", "zfs", "rw,xattr,posixacl");
+         s.Mount(0, 27, "bpool/BOOT/ubuntu_k2b7x1", "/boot", "zfs", "rw,nodevices,xattr,posixacl");
+         s.Mount(0, 28, "rpool/USERDATA/home_k2b7x1", "/home", "zfs", "rw,xattr,posixacl");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         s.UdevRecord(8, 17, {"E:ID_FS_LABEL=rpool", "E:ID_FS_LABEL_ENC=rpool", "E:ID_FS_TYPE=ext4"});
+       },
+       kAllButSda},
+      {"a pool at /tank on a partition of sdb, with a snapshot mounted, beside an ext4 root",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         ZfsMember(s, 8, 17, "tank");
+         s.Mount(0, 30, "tank", "/tank", "zfs");
+         s.Mount(0, 31, "tank@daily", "/tank/.zfs/snapshot/daily", "zfs", "ro");
+       },
+       {"/dev/sg2"}},
+      {"a root pool mirrored on sda and sdb",
+       [](FakeSgStation& s) {
+         DataPartitions(s);
+         s.AddPartition("sda", "sda1", 8, 1);
+         ZfsMember(s, 8, 1, "rpool");
+         ZfsMember(s, 8, 17, "rpool");
+         s.Mount(0, 26, "rpool/ROOT/pve-1", "/", "zfs");
+       },
+       {"/dev/sg2"}},
+      {"a pool on LUKS on sdb",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         s.UdevRecord(8, 17, {"E:ID_FS_TYPE=crypto_LUKS", "E:ID_FS_VERSION=2"});
+         s.AddStackedDevice("dm-0", 253, 0, {"sdb1"});
+         ZfsMember(s, 253, 0, "vault");
+         s.Mount(0, 30, "vault/data", "/srv/data", "zfs");
+       },
+       {"/dev/sg2"}},
+      {"a pool whose name holds a blank",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         ZfsMember(s, 8, 17, "media_pool", "media\\x20pool");
+         s.Mount(0, 30, "media\\040pool/films", "/srv/films", "zfs");
+       },
+       {"/dev/sg2"}},
+  };
+  ExpectEachListed(cases, Root::AsStaged);
+}
+
 TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) {
   struct Case {
     const char* what;
@@ -392,11 +517,11 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
     const char* why;  // in the debugger line of an empty listing
   };
   const Case cases[] = {
-      {"ZFS root",
+      {"ZFS root without udev's records",
        [](FakeSgStation& s) { s.Mount(0, 25, "rpool/ROOT/debian", "/", "zfs", "rw,xattr,posixacl"); },
        {},
-       "the file system at / cannot be traced to its disks (a zfs file system, rpool/ROOT/debian, names no block "
-       "device)"},
+       "the file system at / cannot be traced to its disks (no member of the ZFS pool rpool is in udev's records "
+       "of the block devices)"},
       {"root on a loop device without a backing file",
        [](FakeSgStation& s) {
          s.AddLoopDevice("loop0", 7, 0, "");
@@ -415,15 +540,17 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
       {"/usr on a device missing from sysfs",
        [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); },
        {},
-       "dev/block/8:5 is not in sysfs"},
-      {"a ZFS pool beside an ext4 root",
+       "the file system at /usr cannot be traced to its disks (the block device 8:5 is not in sysfs)"},
+      {"a ZFS pool beside an ext4 root, its member's record missing",
        [](FakeSgStation& s) {
          SystemPartition(s, "/");
-         s.Mount(0, 26, "tank/media", "/tank/media", "zfs", "rw,xattr,noacl");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         s.UdevRecord(8, 1, {"E:ID_FS_TYPE=ext4"});
+         s.Mount(0, 26, "tank", "/tank", "zfs", "rw,xattr,noacl");
        },
        {},
-       "the file system at /tank/media cannot be traced to its disks (a zfs file system, tank/media, names no block "
-       "device)"},
+       "the file system at /tank cannot be traced to its disks (no member of the ZFS pool tank is in udev's records "
+       "of the block devices)"},
       {"NFS root", [](FakeSgStation& s) { s.Mount(0, 50, "server:/export/root", "/", "nfs4", "rw,vers=4.2"); },
        {"/dev/sg0", "/dev/sg1", "/dev/sg2"}, ""},
       {"tmpfs root with /boot behind the automounter",
