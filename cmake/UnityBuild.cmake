@@ -24,7 +24,7 @@ endfunction()
 # The files that define a file-scope name another file of their target defines too (paths from
 # the source root): each is compiled on its own, outside the unity batches.
 set(STATION_COMPILE_APART
-  src/platform/Text.cpp src/device/SystemDisks.cpp src/sim/RdtLogRecords.cpp src/sim/SimDrive.cpp
+  src/platform/Text.cpp src/sim/RdtLogRecords.cpp src/sim/SimDrive.cpp
   src/sim/SlotCommands.cpp src/crypto/AesRounds.cpp src/crypto/ShaBlockDigest.cpp
   src/engine/firmware/FlashPreparation.cpp src/engine/rdtlog/SpecialTestLog.cpp
   src/run/QCFlow.cpp src/run/RDTFlow.cpp src/run/RDTResultFlow.cpp src/run/ReadRMADebugFlow.cpp

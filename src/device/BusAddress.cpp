@@ -13,12 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool AllDigits(std::string_view text) { return IsNumberedName(text, ""); }
 
 // "host7": a SCSI host's folder.
-bool IsHostFolder(std::string_view name) { return name.size() > 4 && name.substr(0, 4) == "host" && AllDigits(name.substr(4)); }
+bool IsHostFolder(std::string_view name) { return IsNumberedName(name, "host"); }
 
 // "2-2:1.0", "1-3.4:1.0": a USB interface (bus-port[.port...]:configuration.interface).
 bool IsUsbInterface(std::string_view name) {
@@ -31,9 +29,7 @@ bool IsUsbInterface(std::string_view name) {
 // "7:0:1:2" (host:channel:target:LUN) -> "0:1:2"; empty for any other name.
 std::string ChannelTargetLun(const std::string& name) {
   const std::vector<std::string> fields = platform::Split(name, ':');
-  if (fields.size() != 4 || !std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return AllDigits(f); })) {
-    return {};
-  }
+  if (fields.size() != 4 || !std::all_of(fields.begin(), fields.end(), AllDigits)) return {};
   return name.substr(name.find(':') + 1);
 }
 
@@ -57,7 +53,7 @@ std::size_t HostFoldersIn(const fs::path& folder) {
 std::optional<int> RootHubSpeed(fs::path port) {
   for (; port.has_relative_path(); port = port.parent_path()) {
     const std::string name = port.filename().string();
-    if (name.size() > 3 && name.compare(0, 3, "usb") == 0 && AllDigits(std::string_view(name).substr(3))) {
+    if (IsNumberedName(name, "usb")) {
       const int speed = ReadNumberFile(port / "speed");
       return speed < 0 ? std::nullopt : std::optional<int>(speed);
     }

@@ -1,5 +1,6 @@
 #include "device/SysfsFiles.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace device {
@@ -23,6 +24,12 @@ int ReadNumberFile(const fs::path& path) {
   int value = -1;
   if (!(file >> value)) return -1;
   return value;
+}
+
+bool IsNumberedName(std::string_view name, std::string_view prefix) {
+  return name.size() > prefix.size() && name.substr(0, prefix.size()) == prefix &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace device

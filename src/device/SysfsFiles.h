@@ -1,8 +1,9 @@
 #pragma once
-// Small reads of sysfs: a link or folder resolved to its real place, and the first line of an
-// attribute file, as text or as a number.
+// Small reads of sysfs: a link or folder resolved to its real place, the first line of an
+// attribute file, as text or as a number, and the numbered names of its folders.
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace device {
 
@@ -12,5 +13,9 @@ std::filesystem::path CanonicalOrEmpty(const std::filesystem::path& path);
 std::string ReadFirstLine(const std::filesystem::path& path);
 // The leading decimal number of a small file; -1 when it holds none or cannot be read.
 int ReadNumberFile(const std::filesystem::path& path);
+
+// Whether a name is the prefix followed by a number ("usb2" for "usb", "host7" for "host"); any
+// number for an empty prefix.
+bool IsNumberedName(std::string_view name, std::string_view prefix);
 
 }  // namespace device

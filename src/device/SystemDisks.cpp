@@ -1,12 +1,12 @@
 #include "device/SystemDisks.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string_view>
 
 #include "device/MountTable.h"
+#include "device/SysfsFiles.h"
 #include "device/UdevRecords.h"
 #include "platform/Text.h"
 
@@ -46,17 +46,15 @@ constexpr std::string_view kHotplugBusFolders[] = {"usb", "fw"};
 // the pool's name as their label.
 constexpr std::string_view kZfsType = "zfs";
 constexpr std::string_view kZfsMemberType = "zfs_member";
+// A ZFS volume's block device ("zd0"; "zd0p1" is a partition of it) and the links that udev's
+// rules give it ("zvol/tank/swap").
+constexpr std::string_view kZfsVolumeName = "zd";
+constexpr std::string_view kZfsVolumeLinks = "zvol/";
 // File systems, devices and mounts stack on one another; deeper than this is a loop.
 constexpr int kMaxStackDepth = 32;
 // Overlay options that name a folder the overlay is made of; "lowerdir" names a list.
 constexpr std::string_view kLowerLayers = "lowerdir=";
 constexpr std::string_view kOverlayFolders[] = {"lowerdir+=", "datadir+=", "upperdir=", "workdir="};
-
-fs::path Canonical(const fs::path& path) {
-  std::error_code error;
-  fs::path real = fs::canonical(path, error);
-  return error ? fs::path() : real;
-}
 
 template <std::size_t N>
 bool IsOneOf(std::string_view text, const std::string_view (&list)[N]) {
@@ -86,12 +84,6 @@ bool IsRemovableMediaPlace(std::string_view mountPoint) {
   return std::any_of(std::begin(kRemovableMediaPlaces), std::end(kRemovableMediaPlaces), [&](std::string_view place) {
     return StartsWith(mountPoint, place) && mountPoint.size() > place.size();
   });
-}
-
-// Whether a folder's name is the prefix followed by a number ("usb2" for "usb").
-bool IsNumbered(std::string_view name, std::string_view prefix) {
-  return name.size() > prefix.size() && StartsWith(name, prefix) &&
-         std::all_of(name.begin() + prefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The values of the options that start with one of the names ("upperdir=/x" gives "/x").
@@ -132,23 +124,15 @@ std::vector<std::string> OverlayFolders(const MountInfoEntry& mount) {
   return folders;
 }
 
-// The first line of a small sysfs file; empty when it cannot be read.
-std::string ReadLine(const fs::path& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  return line;
-}
-
 // Whether the automounter mounts a disk (its canonical sysfs block folder) for the operator: a
 // drive with removable media, or one attached through USB or FireWire (below a USB root hub or a
 // FireWire node in /sys/devices). Any other disk (ATA, SAS, NVMe) is built into the machine.
 bool IsOperatorsDrive(const fs::path& devicesFolder, const fs::path& disk) {
-  if (ReadLine(disk / "removable") == "1") return true;
+  if (ReadFirstLine(disk / "removable") == "1") return true;
   for (const fs::path& folder : disk.lexically_relative(devicesFolder)) {
     const std::string name = folder.string();
     if (std::any_of(std::begin(kHotplugBusFolders), std::end(kHotplugBusFolders),
-                    [&](std::string_view bus) { return IsNumbered(name, bus); })) {
+                    [&](std::string_view bus) { return IsNumberedName(name, bus); })) {
       return true;
     }
   }
@@ -283,6 +267,19 @@ class SystemDiskSearch {
     }
   }
 
+  // A ZFS volume (zd0, a block device the pool serves) lies on the members of its pool, which
+  // udev's rules name in the volume's link "zvol/<pool>/<volume>".
+  void TraceZfsVolume(const fs::path& folder, int depth) {
+    const std::vector<std::string> links = ReadUdevLinks(m_udevDataRoot, ReadFirstLine(folder / "dev"));
+    const auto link = std::find_if(links.begin(), links.end(),
+                                   [](const std::string& name) { return StartsWith(name, kZfsVolumeLinks); });
+    if (link == links.end()) {
+      return Untraceable(platform::Format("the pool of the ZFS volume %s is not in udev's records of the block devices",
+                                          folder.filename().c_str()));
+    }
+    TraceZfsPool(link->substr(kZfsVolumeLinks.size()), depth + 1);
+  }
+
   // The device numbers ("8:1") of the block devices in sysfs that udev found to hold a member of
   // a ZFS pool, by the pool's name; read once.
   const std::multimap<std::string, std::string>& ZfsPoolMembers() {
@@ -314,7 +311,7 @@ class SystemDiskSearch {
   }
 
   void TraceBlockLink(const fs::path& link, int depth) {
-    const fs::path folder = Canonical(link);
+    const fs::path folder = CanonicalOrEmpty(link);
     if (folder.empty() && m_owner == MountOwner::Automounter) return;
     if (folder.empty()) {
       return Untraceable(platform::Format("the block device %s is not in sysfs", link.filename().c_str()));
@@ -323,7 +320,8 @@ class SystemDiskSearch {
   }
 
   // The whole disks under a block folder: the devices it is built on, the disk of a
-  // partition, the disks under a loop device's backing file, or the disk itself.
+  // partition, the disks under a loop device's backing file, the members of a ZFS volume's pool,
+  // or the disk itself.
   void TraceBlockFolder(const fs::path& folder, int depth) {
     if (TooDeep(depth)) return;
     std::error_code error;
@@ -335,12 +333,13 @@ class SystemDiskSearch {
     if (stacked) return;
     if (fs::exists(folder / "partition", error)) return TraceBlockFolder(folder.parent_path(), depth + 1);
     if (fs::exists(folder / "loop", error)) {
-      const std::string backingFile = ReadLine(folder / "loop" / "backing_file");
+      const std::string backingFile = ReadFirstLine(folder / "loop" / "backing_file");
       if (backingFile.empty()) {
         return Untraceable(platform::Format("the loop device %s has no backing file", folder.filename().c_str()));
       }
       return TraceFile(backingFile, depth + 1);
     }
+    if (IsNumberedName(folder.filename().string(), kZfsVolumeName)) return TraceZfsVolume(folder, depth + 1);
     m_disks.insert(folder.string());
   }
 
@@ -390,7 +389,7 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
   SystemDisks disks = search.Take();
   SystemDisks automountedDisks = automounted.Take();
   // An internal disk is the machine's wherever it is mounted.
-  const fs::path devicesFolder = Canonical(sysfsRoot / "devices");
+  const fs::path devicesFolder = CanonicalOrEmpty(sysfsRoot / "devices");
   for (const std::string& disk : automountedDisks.disks) {
     if (!IsOperatorsDrive(devicesFolder, disk)) disks.disks.insert(disk);
   }

@@ -21,7 +21,8 @@
 // folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a
 // loop device's backing file, a folder) by the mount that holds it; a block device by the
 // devices it is built on (device-mapper, LVM, dm-crypt and md "slaves"), a partition by its
-// disk, a loop device by the mount that holds its backing file.
+// disk, a loop device by the mount that holds its backing file, a ZFS volume (zd0) by the
+// members of the pool that its udev link ("zvol/<pool>/<volume>") names.
 //
 // The kernel's own file systems (proc, sysfs, cgroup2, tracefs, ...), memory and network file
 // systems (tmpfs, NFS, SMB, ...) and FUSE file systems without a block device lie on no disk.

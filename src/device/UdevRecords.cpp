@@ -27,18 +27,31 @@ std::string DecodeUdevText(std::string_view text) {
   return decoded;
 }
 
+// The text after the kind of every line of one kind ("E:", "S:") of the device's record.
+std::vector<std::string> RecordLines(const std::filesystem::path& udevDataRoot, const std::string& number,
+                                     std::string_view kind) {
+  std::vector<std::string> lines;
+  std::ifstream record(udevDataRoot / ("b" + number));
+  std::string line;
+  while (std::getline(record, line)) {
+    if (line.compare(0, kind.size(), kind) == 0) lines.push_back(line.substr(kind.size()));
+  }
+  return lines;
+}
+
 }  // namespace
 
 UdevProperties ReadUdevProperties(const std::filesystem::path& udevDataRoot, const std::string& number) {
   UdevProperties properties;
-  std::ifstream record(udevDataRoot / ("b" + number));
-  std::string line;
-  while (std::getline(record, line)) {
-    const std::size_t equals = line.find('=');
-    if (line.rfind("E:", 0) != 0 || equals == std::string::npos) continue;
-    properties[line.substr(2, equals - 2)] = line.substr(equals + 1);
+  for (const std::string& property : RecordLines(udevDataRoot, number, "E:")) {
+    const std::size_t equals = property.find('=');
+    if (equals != std::string::npos) properties[property.substr(0, equals)] = property.substr(equals + 1);
   }
   return properties;
+}
+
+std::vector<std::string> ReadUdevLinks(const std::filesystem::path& udevDataRoot, const std::string& number) {
+  return RecordLines(udevDataRoot, number, "S:");
 }
 
 std::string FileSystemLabel(const UdevProperties& properties) {

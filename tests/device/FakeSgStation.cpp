@@ -52,6 +52,7 @@ void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& fold
   fs::create_directory_symlink(folder, m_root / "class" / "block" / name);
   const std::string number = std::to_string(major) + ":" + std::to_string(minor);
   fs::create_directory_symlink(folder, m_root / "dev" / "block" / number);
+  std::ofstream(folder / "dev") << number << "\n";
 }
 
 fs::path FakeSgStation::HubPort(const fs::path& hub, const std::string& port) const {

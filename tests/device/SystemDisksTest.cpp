@@ -497,6 +497,17 @@ TEST(SystemDisks, TheMembersOfAMountedZfsPoolAreNeverListed) {
          s.Mount(0, 30, "vault/data", "/srv/data", "zfs");
        },
        {"/dev/sg2"}},
+      {"swap on a partition of a ZFS volume of a pool on sdb, no dataset of the pool mounted",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         ZfsMember(s, 8, 17, "tank");
+         s.AddStackedDevice("zd0", 230, 0, {});
+         s.UdevRecord(230, 0, {"S:zvol/tank/swap", "E:DEVTYPE=disk"});
+         s.AddPartition("zd0", "zd0p1", 230, 1);
+         s.Swap("/dev/zd0p1", false);
+       },
+       {"/dev/sg2"}},
       {"a pool whose name holds a blank",
        [](FakeSgStation& s) {
          SystemPartition(s, "/");
