@@ -246,8 +246,9 @@ bool SgTransport::SdDriverLoaded() const {
 }
 
 SystemDisks SgTransport::MachinesDisks() const {
-  return FindSystemDisks(m_system.sysfsRoot, m_system.procRoot, m_system.udevDataRoot,
-                         m_system.recordFolders ? m_system.recordFolders() : std::vector<fs::path>());
+  return FindSystemDisks(m_system.sysfsRoot, m_system.procRoot,
+                         m_system.recordFolders ? m_system.recordFolders() : std::vector<fs::path>(),
+                         m_system.udevDataRoot);
 }
 
 SgTransport::DiskStanding SgTransport::CheckedNow(const fs::path& scsiDevice) const {

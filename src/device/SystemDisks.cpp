@@ -356,8 +356,8 @@ class SystemDiskSearch {
 
 }  // namespace
 
-SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot, const fs::path& udevDataRoot,
-                            const std::vector<fs::path>& recordFolders) {
+SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
+                            const std::vector<fs::path>& recordFolders, const fs::path& udevDataRoot) {
   const std::optional<std::string> mountInfo = ReadKernelTable((procRoot / "self" / "mountinfo").string());
   if (!mountInfo) return {{}, "the mount table cannot be read"};
   std::vector<std::string> records;

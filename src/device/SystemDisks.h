@@ -48,7 +48,7 @@ struct SystemDisks {
 // devices under udevDataRoot ("b<major>:<minor>" files). An unreadable mount table leaves them
 // unknown too.
 SystemDisks FindSystemDisks(const std::filesystem::path& sysfsRoot, const std::filesystem::path& procRoot,
-                            const std::filesystem::path& udevDataRoot,
-                            const std::vector<std::filesystem::path>& recordFolders);
+                            const std::vector<std::filesystem::path>& recordFolders,
+                            const std::filesystem::path& udevDataRoot = "/run/udev/data");
 
 }  // namespace device
