@@ -302,17 +302,46 @@ class ComboWidget : public QComboBox {
   ui::CComboBox& m_combo;
 };
 
+// The edit field of a combo box, which says whether it is handling an event. QComboBox matches
+// the field's text against the items when the field loses the focus (to the list it opens,
+// too) or takes Enter, and reports a match as an item activated; that is the field's doing, no
+// choice of the user's.
+class ComboField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+  bool IsHandlingAnEvent() const { return m_depth > 0; }
+
+ protected:
+  bool event(QEvent* event) override {
+    ++m_depth;
+    const bool handled = QLineEdit::event(event);
+    --m_depth;
+    return handled;
+  }
+
+ private:
+  int m_depth = 0;
+};
+
 class ComboBinding : public Binding {
  public:
   ComboBinding(ui::CComboBox& combo, QWidget* parent) : Binding(combo, new ComboWidget(combo, parent)), m_combo(combo) {
     auto* widget = static_cast<ComboWidget*>(Widget());
     const std::uint32_t type = combo.GetStyle() & ui::CBS_TYPEMASK;
-    widget->setEditable(type == ui::CBS_DROPDOWN || type == ui::CBS_SIMPLE);
+    ComboField* field = nullptr;
+    if (type == ui::CBS_DROPDOWN || type == ui::CBS_SIMPLE) {
+      widget->setEditable(true);
+      field = new ComboField(widget);
+      widget->setLineEdit(field);
+    }
     widget->setInsertPolicy(QComboBox::NoInsert);
     widget->setMaxVisibleItems(24);
     widget->beforePopup = [this] { SyncItems(); };
-    QObject::connect(widget, qOverload<int>(&QComboBox::activated), widget, [this](int index) {
-      m_combo.UserSelect(index);
+    // The parent hears CBN_SELCHANGE, as from a native combo box, only when the user chooses an
+    // item in the list or steps to one with the keys; the widget shows the model's choice again
+    // after whatever it activated.
+    QObject::connect(widget, qOverload<int>(&QComboBox::activated), widget, [this, field](int index) {
+      if (field == nullptr || !field->IsHandlingAnEvent()) m_combo.UserSelect(index);
       SyncItems();
     });
     if (QLineEdit* line = widget->lineEdit()) {
