@@ -9,6 +9,12 @@ int CComboBox::SetCurSel(int index) {
   return selected ? index : CB_ERR;
 }
 
+void CComboBox::ResetContent() {
+  std::lock_guard<std::recursive_mutex> guard(StateLock());
+  ClearItems();
+  SetWindowText("");
+}
+
 int CComboBox::SelectString(int start, std::string_view text) {
   const int index = FindItem(start, text, false);
   return index < 0 ? CB_ERR : SetCurSel(index);

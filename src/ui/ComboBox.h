@@ -19,8 +19,8 @@ class CComboBox : public CItemListWnd {
   int AddString(std::string_view text) { return AddItem(text, (GetStyle() & CBS_SORT) != 0); }
   int InsertString(int index, std::string_view text) { return InsertItem(index, text); }
   int DeleteString(int index) { return RemoveItem(index); }
-  // Empties the list; the edit field of a drop-down combo keeps its text, as the framework's.
-  void ResetContent() { ClearItems(); }
+  // Empties the list and the edit field, as the framework's does.
+  void ResetContent();
   // Selects the item and shows its text in the edit field; -1 clears both. Returns the index,
   // or CB_ERR when it is out of range.
   int SetCurSel(int index);
