@@ -72,48 +72,51 @@ fs::path OnePortOfThePair(const fs::path& port) {
   return std::min(port, peer);
 }
 
-enum class UsbDevice : std::uint8_t { WherePlugged, ByPortPair };
+}  // namespace
 
-std::string PlaceOnTheBus(const fs::path& scsiDevice, UsbDevice usb) {
+BusPlace BusPlaceOf(const fs::path& scsiDevice) {
   const std::string text = scsiDevice.generic_string();
   constexpr std::string_view kDevices = "/devices/";
   const std::size_t devices = text.find(kDevices);
-  if (devices == std::string::npos) return text;
+  if (devices == std::string::npos) return {text, text};
   const fs::path devicesRoot = text.substr(0, devices + kDevices.size() - 1);
   std::vector<std::string> parts = platform::Split(std::string_view(text).substr(devices + kDevices.size()), '/');
   std::vector<std::size_t> hosts;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (IsHostFolder(parts[i])) hosts.push_back(i);
   }
-  if (hosts.empty()) return Joined(parts, 0, parts.size());
+  if (hosts.empty()) {
+    const std::string whole = Joined(parts, 0, parts.size());
+    return {whole, whole};
+  }
 
   const std::string above = Joined(parts, 0, hosts.front());
   const bool keepHosts = hosts.size() > 1 || above == "platform" || above == "virtual" ||
                          HostFoldersIn(devicesRoot / above) > 1;
   const std::size_t end = keepHosts ? hosts.back() + 1 : hosts.front();
-  std::string place = Joined(parts, 0, end);
+  const std::string channelTargetLun = ChannelTargetLun(scsiDevice.filename().string());
+  const auto withLun = [&](std::string place) {
+    return channelTargetLun.empty() ? place : place + "/" + channelTargetLun;
+  };
+  BusPlace found;
+  found.nodeText = withLun(Joined(parts, 0, end));
+  found.address = found.nodeText;
 
   // The USB device that holds the host's interface, by its port.
   const auto interface = std::find_if(parts.rend() - static_cast<std::ptrdiff_t>(hosts.front()), parts.rend(),
                                       [](const std::string& part) { return IsUsbInterface(part); });
-  if (usb == UsbDevice::ByPortPair && interface != parts.rend()) {
-    const std::size_t at = static_cast<std::size_t>(parts.rend() - interface) - 1;
-    const fs::path port = CanonicalOrEmpty(devicesRoot / Joined(parts, 0, at) / "port");
-    if (!port.empty()) {
-      // "2-2:1.0" -> "1.0": the interface without the device's name, which holds its bus.
-      place = OnePortOfThePair(port).lexically_relative(devicesRoot).generic_string() + "/" +
-              parts[at].substr(parts[at].find(':') + 1);
-      if (at + 1 < end) place += "/" + Joined(parts, at + 1, end);
-    }
-  }
-  const std::string address = ChannelTargetLun(scsiDevice.filename().string());
-  return address.empty() ? place : place + "/" + address;
+  if (interface == parts.rend()) return found;
+  const std::size_t at = static_cast<std::size_t>(parts.rend() - interface) - 1;
+  const fs::path port = CanonicalOrEmpty(devicesRoot / Joined(parts, 0, at) / "port");
+  if (port.empty()) return found;
+  // "2-2:1.0" -> "1.0": the interface without the device's name, which holds its bus.
+  std::string place = OnePortOfThePair(port).lexically_relative(devicesRoot).generic_string() + "/" +
+                      parts[at].substr(parts[at].find(':') + 1);
+  if (at + 1 < end) place += "/" + Joined(parts, at + 1, end);
+  found.address = withLun(std::move(place));
+  return found;
 }
 
-}  // namespace
-
-std::string BusAddressOf(const fs::path& scsiDevice) { return PlaceOnTheBus(scsiDevice, UsbDevice::ByPortPair); }
-
-std::string NodeTextOf(const fs::path& scsiDevice) { return PlaceOnTheBus(scsiDevice, UsbDevice::WherePlugged); }
+std::string BusAddressOf(const fs::path& scsiDevice) { return BusPlaceOf(scsiDevice).address; }
 
 }  // namespace device

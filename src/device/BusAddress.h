@@ -24,10 +24,16 @@
 
 namespace device {
 
-// The address of the SCSI device in this sysfs folder: it stays the same while the disk stays
-// connected where it is, and no two disks have the same.
+struct BusPlace {
+  // Stays the same while the disk stays connected where it is; no two disks have the same.
+  std::string address;
+  // The place with the USB device where it is plugged in now.
+  std::string nodeText;
+};
+
+// The address and node text of the SCSI device in this sysfs folder, read from sysfs once.
+BusPlace BusPlaceOf(const std::filesystem::path& scsiDevice);
+// Its address alone.
 std::string BusAddressOf(const std::filesystem::path& scsiDevice);
-// The node text of the SCSI device: its place with the USB device where it is plugged in now.
-std::string NodeTextOf(const std::filesystem::path& scsiDevice);
 
 }  // namespace device

@@ -133,7 +133,9 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
   if (!opened.kept) return result;
   PassThroughResult refused;
   const RequestNode reopened = Open(identity, refused.systemError, refused.machinesDisk);
-  return reopened.node ? Send(*reopened.node, request) : refused.machinesDisk ? refused : result;
+  if (reopened.node) return Send(*reopened.node, request);
+  // A disk back as one the machine uses is reported so; any other failed lookup as the gone node.
+  return refused.machinesDisk ? refused : result;
 }
 
 PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& request) const {
@@ -289,7 +291,8 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem) con
   for (const std::string& name : names) {
     const fs::path scsiDevice = CanonicalOrEmpty(folder / name / "device");
     if (scsiDevice.empty() || StandingOf(scsiDevice, sdDriverLoaded, machine.disks) != DiskStanding::ToList) continue;
-    disks.push_back({(m_system.deviceRoot / name).string(), NodeTextOf(scsiDevice), BusAddressOf(scsiDevice)});
+    BusPlace place = BusPlaceOf(scsiDevice);
+    disks.push_back({(m_system.deviceRoot / name).string(), std::move(place.nodeText), std::move(place.address)});
   }
   return disks;
 }
