@@ -119,7 +119,7 @@ bool CDeviceCommand::BindDisk(const std::shared_ptr<device::Transport>& transpor
   return true;
 }
 
-std::string CDeviceCommand::BlockDevice() {
+device::BlockDeviceLookup CDeviceCommand::BlockDevice() {
   const auto transport = device::GetTransport();
   if (!transport || !BindDisk(transport)) return {};
   return transport->BlockDeviceOf(m_disk.identity);
@@ -166,8 +166,9 @@ CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const Pas
 
   if (result.machinesDisk) {
     return {CommandError::NoDevice, Again::Never,
-            "the disk at the drive's place is one that the machine uses now (a mounted file system, swap or the "
-            "station's records), or the machine's own disks cannot all be found: nothing is sent to it"};
+            platform::Format("the disk at the drive's place is one that the machine uses now (%s), or the machine's "
+                             "own disks cannot all be found: nothing is sent to it",
+                             device::kWhatTheMachineUses)};
   }
   if (result.systemError != 0) {
     const int error = result.systemError;

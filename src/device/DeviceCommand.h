@@ -69,9 +69,9 @@ class CDeviceCommand {
 
   int DriveNumber() const { return m_driveNumber; }
   // The block device whose partitions are the volumes of the object's disk (Transport::
-  // BlockDeviceOf), the disk found now when no command has found it yet; empty when the drive
-  // is not connected or has no volumes.
-  std::string BlockDevice();
+  // BlockDeviceOf), the disk found now when no command has found it yet; none when the drive
+  // is not connected, has no volumes or is a disk the machine uses.
+  device::BlockDeviceLookup BlockDevice();
 
   // ---- ATA commands ------------------------------------------------------------------
   // IDENTIFY DEVICE into a 512-byte buffer. Data whose integrity word carries the

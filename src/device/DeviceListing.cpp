@@ -39,6 +39,12 @@ std::string& ListingProblem() {
   return problem;
 }
 
+// The disks the last listing left out because something holds them.
+std::vector<std::string>& HeldDisks() {
+  static std::vector<std::string> held;
+  return held;
+}
+
 // The entry of a drive number, or null when the number is outside the table or the entry holds
 // no device; called under the listing lock.
 const DevicePathRecord* ListedEntry(int driveNumber) {
@@ -63,9 +69,11 @@ void ListTvDevice(ROOT_Device* root) {
   }
   std::vector<device::TransportDisk> disks;
   std::string problem;
+  std::vector<std::string> held;
   if (auto transport = device::GetTransport()) {
     disks = transport->ListDisks();
     problem = transport->ListingProblem();
+    held = transport->HeldDisks();
   }
   if (disks.size() > kMaxListedDevices) {
     platform::DebugOutput(platform::Format("ListTvDevice: %zu disks found, only the first %zu are listed\n",
@@ -95,6 +103,7 @@ void ListTvDevice(ROOT_Device* root) {
   std::memcpy(g_DevicePathTable, table.get(), sizeof(g_DevicePathTable));
   Identities().swap(identities);
   ListingProblem().swap(problem);
+  HeldDisks().swap(held);
 }
 
 ROOT_Device CopyRootDevice() {
@@ -116,6 +125,11 @@ std::string IdentityOfListedDrive(int driveNumber) {
 std::string ListingProblemOfLastListing() {
   std::lock_guard<std::mutex> guard(DeviceListingLock());
   return ListingProblem();
+}
+
+std::vector<std::string> HeldDisksOfLastListing() {
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  return HeldDisks();
 }
 
 bool CGetDevLibrary::Load() {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace device {
 class Transport;
@@ -74,6 +75,9 @@ std::string IdentityOfListedDrive(int driveNumber);
 // ListingProblem, kept beside the listing and read under the same lock); empty when nothing
 // kept it from listing them.
 std::string ListingProblemOfLastListing();
+// The disks the last listing left out because a device of the machine holds them, with their
+// holders (the transport's HeldDisks, kept beside the listing); none when it left out no such disk.
+std::vector<std::string> HeldDisksOfLastListing();
 // The lock that guards g_RootDevice, g_DevicePathTable and the drives' identities.
 std::mutex& DeviceListingLock();
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "device/BusAddress.h"
+#include "device/DiskHolders.h"
 #include "device/RecordFolders.h"
 #include "device/SysfsFiles.h"
 #include "platform/Debug.h"
@@ -46,11 +47,25 @@ SgTransport::DiskStanding SgTransport::StandingOf(const fs::path& scsiDevice, bo
   if (type != kDiskType && type != kSimplifiedDirectAccessType) return DiskStanding::NotADisk;
   std::error_code error;
   bool hasBlockDevice = false;
+  bool held = false;
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
-    if (machineDisks.count(CanonicalOrEmpty(block.path()).string()) != 0) return DiskStanding::MachinesOwn;
+    const fs::path disk = CanonicalOrEmpty(block.path());
+    if (machineDisks.count(disk.string()) != 0) return DiskStanding::MachinesOwn;
+    held = held || !HoldersOf(disk).empty();
   }
+  if (held) return DiskStanding::Held;
   return sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList;
+}
+
+std::string SgTransport::HeldDiskNote(const fs::path& scsiDevice) {
+  std::string note;
+  std::error_code error;
+  for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
+    const std::vector<std::string> holders = HoldersOf(CanonicalOrEmpty(block.path()));
+    if (!holders.empty()) note += (note.empty() ? "" : "; ") + HeldDiskText(block.path().filename().string(), holders);
+  }
+  return note;
 }
 
 SgSystem SgSystem::Linux() {
@@ -165,12 +180,13 @@ SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& err
   }
   // The disk's first request, or its first since its kept node went: the node is looked up, and
   // the disk at the address is checked as a listing checks it, for it may have come back as one
-  // that the machine uses (a disk with a file system in the machine's mount table).
+  // that the machine uses (a disk with a file system in the machine's mount table, or one that a
+  // device built on it holds).
   const bool generic = GenericDriverLoaded();
   const std::string devicePath = NodeOf(identity, generic);
   const DiskStanding standing = devicePath.empty() ? DiskStanding::NotADisk : CheckedNow(ScsiDeviceOf(devicePath));
   if (standing != DiskStanding::ToList) {
-    machinesDisk = standing == DiskStanding::MachinesOwn;
+    machinesDisk = MachineUses(standing);
     error = machinesDisk ? EPERM : ENODEV;
     return {};
   }
@@ -221,18 +237,23 @@ fs::path SgTransport::ScsiDeviceOf(const std::string& devicePath) const {
   return {};
 }
 
+std::string SgTransport::IdentityAmong(const BusPlaces& places, const fs::path& scsiDevice) {
+  const auto place = scsiDevice.empty() ? places.end() : places.find(scsiDevice);
+  return place == places.end() ? std::string() : place->second.address;
+}
+
 std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
-  const fs::path scsiDevice = ScsiDeviceOf(devicePath);
-  return scsiDevice.empty() ? std::string() : BusAddressOf(scsiDevice);
+  return IdentityAmong(BusPlacesNow(m_system.sysfsRoot), ScsiDeviceOf(devicePath));
 }
 
 std::string SgTransport::NodeOf(const std::string& identity, bool generic) const {
   if (identity.empty()) return {};
   const fs::path folder = generic ? m_system.sysfsRoot / "class" / "scsi_generic" : m_system.sysfsRoot / "block";
+  const BusPlaces places = BusPlacesNow(m_system.sysfsRoot);
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(folder, error)) {
     const std::string devicePath = (m_system.deviceRoot / entry.path().filename()).string();
-    if (CurrentIdentity(devicePath) == identity) return devicePath;
+    if (IdentityAmong(places, ScsiDeviceOf(devicePath)) == identity) return devicePath;
   }
   return {};
 }
@@ -263,7 +284,7 @@ SgTransport::DiskStanding SgTransport::CheckedNow(const fs::path& scsiDevice) co
 
 // ---- the listing -----------------------------------------------------------------------------
 
-std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem) const {
+std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std::vector<std::string>& held) const {
   const SystemDisks machine = MachinesDisks();
   if (!machine.untraceable.empty()) {
     problem = platform::Format("%s, so no disk can be told apart from the machine's own and none is listed",
@@ -287,19 +308,24 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem) con
   }
   std::sort(names.begin(), names.end(), before);
   const bool sdDriverLoaded = SdDriverLoaded();
+  // Read after the names, so that every device named is on the bus unless it went meanwhile.
+  const BusPlaces places = BusPlacesNow(m_system.sysfsRoot);
   std::vector<Place> disks;
   for (const std::string& name : names) {
-    const fs::path scsiDevice = CanonicalOrEmpty(folder / name / "device");
-    if (scsiDevice.empty() || StandingOf(scsiDevice, sdDriverLoaded, machine.disks) != DiskStanding::ToList) continue;
-    BusPlace place = BusPlaceOf(scsiDevice);
-    disks.push_back({(m_system.deviceRoot / name).string(), std::move(place.nodeText), std::move(place.address)});
+    const auto place = places.find(CanonicalOrEmpty(folder / name / "device"));
+    if (place == places.end()) continue;
+    const DiskStanding standing = StandingOf(place->first, sdDriverLoaded, machine.disks);
+    if (standing == DiskStanding::Held) held.push_back(HeldDiskNote(place->first));
+    if (standing != DiskStanding::ToList) continue;
+    disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
   }
   return disks;
 }
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
   std::string problem;
-  std::vector<Place> found = FindDisks(problem);
+  std::vector<std::string> held;
+  std::vector<Place> found = FindDisks(problem, held);
   // The kept nodes of disks that have gone, or are listed under another node, closed once the
   // lock is let go and no request uses them any more.
   std::vector<std::shared_ptr<const OpenNode>> closing;
@@ -331,6 +357,7 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
   m_listed = true;
   m_listingProblem = std::move(problem);
+  m_heldDisks = std::move(held);
   for (auto kept = m_kept.begin(); kept != m_kept.end();) {
     const bool listed = std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
       return place.identity == kept->first && place.devicePath == kept->second->path;
@@ -374,16 +401,23 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   return place == m_places.end() ? std::string() : place->identity;
 }
 
-std::string SgTransport::BlockDeviceOf(const std::string& identity) {
+BlockDeviceLookup SgTransport::BlockDeviceOf(const std::string& identity) {
   // The volume lock unmounts the volumes of this device: never those of a disk the machine uses.
   const std::string devicePath = NodeOf(identity, false);
-  return devicePath.empty() || CheckedNow(ScsiDeviceOf(devicePath)) != DiskStanding::ToList ? std::string()
-                                                                                          : devicePath;
+  if (devicePath.empty()) return {};
+  const DiskStanding standing = CheckedNow(ScsiDeviceOf(devicePath));
+  if (standing == DiskStanding::ToList) return {devicePath, false};
+  return {{}, MachineUses(standing)};
 }
 
 std::string SgTransport::ListingProblem() {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_listingProblem;
+}
+
+std::vector<std::string> SgTransport::HeldDisks() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_heldDisks;
 }
 
 }  // namespace device

@@ -13,14 +13,17 @@
 // (<sysfs>/bus/scsi/drivers/sd), a disk that it has not taken (no block device) is not listed:
 // a hardware array's member that the HBA keeps from sd, on which the machine may run, or a disk
 // that sd is still attaching, listed by the next listing. A disk that the machine uses itself (a
-// mounted file system, swap, the station's records: SystemDisks.h) is never listed, nor any disk
-// while those disks cannot all be found (ListingProblem then says why).
+// mounted file system, swap, the station's records: SystemDisks.h) is never listed, nor one that
+// a device built on it holds (md, device mapper, bcache: DiskHolders.h; HeldDisks names them and
+// their holders for the operator), nor any disk while the machine's disks cannot all be found
+// (ListingProblem then says why).
 //
 // A disk's address is its place on the bus (BusAddress.h): the path of its SCSI device below
 // /sys/devices down to its SCSI host, with the host left out where it is the one host below a
 // port of its own, then channel:target:LUN; a USB device is named by its hub port, and a USB 3
-// port and its USB 2 peer are one port. No two disks have the same address, and a disk back at
-// its port keeps its address under whatever host the kernel gives it.
+// port and its USB 2 peer are one port, unless that makes two disks on the bus alike. No two
+// disks have the same address, and a disk back at its port keeps its address under whatever host
+// the kernel gives it. The addresses are read for every SCSI device on the bus at once.
 //
 // Drive numbers. A disk is known by its address, its identity, which stays the same for as long
 // as the disk stays where it is connected; its sg or sd name may pass to another disk (Linux
@@ -64,6 +67,7 @@
 #include <scsi/sg.h>
 #include <set>
 
+#include "device/BusAddress.h"
 #include "device/SystemDisks.h"
 #include "device/Transport.h"
 
@@ -101,11 +105,13 @@ class SgTransport : public Transport {
   // The address of the disk in the place of the last listing.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
-  // The sd block device of the SCSI device at the address now; empty when there is none or it is
-  // a disk the machine uses.
-  std::string BlockDeviceOf(const std::string& identity) override;
+  // The sd block device of the SCSI device at the address now; none when there is none or it is
+  // a disk the machine uses (said so).
+  BlockDeviceLookup BlockDeviceOf(const std::string& identity) override;
   // What kept the last listing from listing any disk (a mount that cannot be traced).
   std::string ListingProblem() override;
+  // The disks the last listing left out because a device built on them holds them.
+  std::vector<std::string> HeldDisks() override;
 
   // The SG_IO header of a request: direction, CDB, data, sense buffer and the time-out in ms.
   static void FillHeader(sg_io_hdr_t& header, PassThroughRequest& request, unsigned char* sense,
@@ -145,13 +151,21 @@ class SgTransport : public Transport {
     HiddenFromSd,  // a disk that the sd driver, while loaded, has not taken: an array member it
                    // was kept from, or a disk it is still attaching (listed once it has)
     MachinesOwn,   // its block device is one of the machine's own disks, or they cannot all be found
+    Held,          // a device built on it or on a partition of it holds it (md, device mapper)
   };
   static DiskStanding StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded,
                                  const std::set<std::string>& machineDisks);
+  static bool MachineUses(DiskStanding standing) {
+    return standing == DiskStanding::MachinesOwn || standing == DiskStanding::Held;
+  }
+  // "sdc is held by md127": what holds the SCSI device's disk.
+  static std::string HeldDiskNote(const std::filesystem::path& scsiDevice);
+  // The address of the SCSI device among the places on the bus; empty when it is not there.
+  static std::string IdentityAmong(const BusPlaces& places, const std::filesystem::path& scsiDevice);
 
   // The disks to list; problem tells why none is listed when the machine's own disks cannot all
-  // be found.
-  std::vector<Place> FindDisks(std::string& problem) const;
+  // be found, and held names the disks left out because a device built on them holds them.
+  std::vector<Place> FindDisks(std::string& problem, std::vector<std::string>& held) const;
   // The disks the machine uses now (SystemDisks.h).
   SystemDisks MachinesDisks() const;
   // The standing of the SCSI device's disk now, as a listing would find it.
@@ -192,6 +206,7 @@ class SgTransport : public Transport {
   bool m_listed = false;
   std::vector<Place> m_places;       // entry n - 1: drive number n
   std::string m_listingProblem;      // why the last listing listed no disk
+  std::vector<std::string> m_heldDisks;  // the disks it left out that something holds
   std::map<std::string, std::shared_ptr<const OpenNode>> m_kept;  // the kept nodes, by identity
 };
 

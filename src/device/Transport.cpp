@@ -19,9 +19,11 @@ PassThroughResult Transport::ExecuteOn(const std::string& identity, PassThroughR
   return Execute(identity, request);
 }
 
-std::string Transport::BlockDeviceOf(const std::string& /*identity*/) { return {}; }
+BlockDeviceLookup Transport::BlockDeviceOf(const std::string& /*identity*/) { return {}; }
 
 std::string Transport::ListingProblem() { return {}; }
+
+std::vector<std::string> Transport::HeldDisks() { return {}; }
 
 std::string Transport::OperatorLabel() const { return {}; }
 

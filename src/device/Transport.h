@@ -77,8 +77,9 @@ struct PassThroughResult {
   std::uint8_t senseLength = 0;
   std::uint32_t transferred = 0;     // bytes actually moved
   // Nothing was sent (systemError EPERM): the disk at the drive's address has become one that
-  // the machine uses (a mounted file system, swap, the station's records), or the machine's own
-  // disks cannot all be found, so it cannot be told apart from them.
+  // the machine uses (a mounted file system, swap, the station's records, a device built on it
+  // such as an md array), or the machine's own disks cannot all be found, so it cannot be told
+  // apart from them.
   bool machinesDisk = false;
   bool Delivered() const { return systemError == 0; }
   bool Succeeded() const {
@@ -100,6 +101,18 @@ struct TransportDisk {
   // What IdentityOf answers for devicePath at this listing; a transport whose identities are
   // its paths may leave it empty.
   std::string identity;
+};
+
+// What makes a disk one that the machine uses, as messages name it.
+inline constexpr const char* kWhatTheMachineUses =
+    "a mounted file system, swap, the station's records, or an md array or device-mapper device built on it";
+
+// The block device of a disk, as the volume lock asks for it.
+struct BlockDeviceLookup {
+  // "/dev/sdb"; empty when the disk is not there, has no volumes, or is one the machine uses.
+  std::string path;
+  // The disk at the address is one that the machine uses (nothing of it may be unmounted).
+  bool machinesDisk = false;
 };
 
 class Transport {
@@ -131,12 +144,16 @@ class Transport {
   // is not there (or the identity is empty). The default sends to the path that is the identity.
   virtual PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request);
   // The block device whose partitions are the volumes of the disk with this identity
-  // ("/dev/sdb"), or empty when the disk is not there or has no volumes (the simulator).
-  virtual std::string BlockDeviceOf(const std::string& identity);
+  // ("/dev/sdb"), or none when the disk is not there, has no volumes (the simulator) or is one
+  // that the machine uses.
+  virtual BlockDeviceLookup BlockDeviceOf(const std::string& identity);
   // Why the last listing left out every disk, for the operator: what the machine uses that
   // cannot be traced to its disks, and why ("the file system at /tank cannot be traced to its
   // disks (...)"); empty when the listing left out no disk but the machine's own (the default).
   virtual std::string ListingProblem();
+  // The disks the last listing left out because a device of the machine holds them, each with
+  // its holders, for the operator ("sdc is held by md127"); none by default.
+  virtual std::vector<std::string> HeldDisks();
   // What the operator must be told about the drives this transport serves, shown in the
   // window's caption ("Simulated station"); empty for real drives.
   virtual std::string OperatorLabel() const;

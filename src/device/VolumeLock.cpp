@@ -66,7 +66,14 @@ CVolumeLock::CVolumeLock(std::shared_ptr<device::VolumeSystem> system) : m_syste
 CVolumeLock::~CVolumeLock() { Close(); }
 
 int CVolumeLock::LockDrive(CDeviceCommand& drive) {
-  return Hold(drive.BlockDevice(), [&drive] { return drive.BlockDevice(); });
+  const device::BlockDeviceLookup found = drive.BlockDevice();
+  if (found.machinesDisk) {
+    Close();
+    m_lastError = platform::Format("the disk is one that the machine uses (%s): none of its volumes is locked",
+                                   device::kWhatTheMachineUses);
+    return 0;
+  }
+  return Hold(found.path, [&drive] { return drive.BlockDevice().path; });
 }
 
 int CVolumeLock::Lock(const std::string& blockDevice) {

@@ -62,7 +62,7 @@ fs::path FakeSgStation::HubPort(const fs::path& hub, const std::string& port) co
   return hub / interface / port;
 }
 
-void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
+std::pair<fs::path, fs::path> FakeSgStation::UsbPortOf(const fs::path& scsiFolder) {
   for (fs::path folder = scsiFolder; folder.has_relative_path() && folder != m_root; folder = folder.parent_path()) {
     const std::string name = folder.filename().string();
     const std::string device = folder.parent_path().filename().string();
@@ -72,12 +72,27 @@ void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
     const std::string hubName = hub.filename().string();
     const fs::path port = HubPort(hub, hubName + "-port" + device.substr(device.find_last_of("-.") + 1));
     fs::create_directories(port);
-    if (!fs::exists(folder.parent_path() / "port")) fs::create_directory_symlink(port, folder.parent_path() / "port");
-    return;
+    return {port, folder.parent_path()};
   }
+  return {};
 }
 
-void FakeSgStation::PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort) {
+void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
+  const auto [port, device] = UsbPortOf(scsiFolder);
+  if (!port.empty() && !fs::exists(device / "port")) fs::create_directory_symlink(port, device / "port");
+}
+
+void FakeSgStation::LinkScsiDevice(const fs::path& scsiFolder) {
+  const fs::path devices = m_root / "bus" / "scsi" / "devices";
+  fs::create_directories(devices);
+  if (!fs::exists(devices / scsiFolder.filename())) {
+    fs::create_directory_symlink(scsiFolder, devices / scsiFolder.filename());
+  }
+  UsbPortOf(scsiFolder);  // the hub has the port whether or not the device is linked to it yet
+  if (linkUsbPorts) LinkUsbPort(scsiFolder);
+}
+
+void FakeSgStation::PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort, bool speeds) {
   const fs::path controller = m_root / "devices/pci0000:00/0000:00:14.0";
   const auto hubOf = [&](const std::string& port) { return controller / port.substr(0, port.find('-')); };
   const fs::path superSpeed = HubPort(hubOf(superSpeedPort), superSpeedPort);
@@ -86,8 +101,16 @@ void FakeSgStation::PeerUsbPorts(const std::string& superSpeedPort, const std::s
   fs::create_directories(highSpeed);
   fs::create_directory_symlink(highSpeed, superSpeed / "peer");
   fs::create_directory_symlink(superSpeed, highSpeed / "peer");
+  if (!speeds) return;
   std::ofstream(hubOf(superSpeedPort) / "speed") << "5000\n";
   std::ofstream(hubOf(highSpeedPort) / "speed") << "480\n";
+}
+
+void FakeSgStation::ImportZfsPool(const std::string& pool) {
+  const fs::path statistics = m_root / "proc" / "spl" / "kstat" / "zfs";
+  fs::create_directories(statistics / pool);
+  for (const char* name : {"state", "io", "txgs"}) std::ofstream(statistics / pool / name) << "\n";
+  for (const char* name : {"arcstats", "dbufstats", "zil"}) std::ofstream(statistics / name) << "\n";
 }
 
 void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
@@ -95,7 +118,7 @@ void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "sc
 fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
   const fs::path scsi = ScsiFolder(Numbered(address));
   fs::create_directories(scsi);
-  LinkUsbPort(scsi);
+  LinkScsiDevice(scsi);
   std::ofstream(scsi / "type") << 0 << "\n";
   const fs::path folder = scsi / "block" / block;
   fs::create_directories(folder);
@@ -110,7 +133,7 @@ fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& addres
                                 int minor, int type) {
   const fs::path scsi = block.empty() ? ScsiFolder(Numbered(address)) : AddBlockDisk(block, address, major, minor);
   fs::create_directories(scsi);
-  LinkUsbPort(scsi);
+  LinkScsiDevice(scsi);
   std::ofstream(scsi / "type") << type << "\n";
   const fs::path node = scsi / "scsi_generic" / sgName;
   fs::create_directories(node);
@@ -123,6 +146,7 @@ fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& addres
 void FakeSgStation::RemoveDisk(const std::string& sgName, const fs::path& scsiDevice, const std::string& block) {
   if (!sgName.empty()) fs::remove(m_root / "class" / "scsi_generic" / sgName);
   if (!block.empty()) fs::remove(m_root / "block" / block);
+  fs::remove(m_root / "bus" / "scsi" / "devices" / scsiDevice.filename());
   fs::remove_all(scsiDevice);
   for (const fs::path& emptied : {scsiDevice.parent_path(), scsiDevice.parent_path().parent_path()}) {
     if (fs::is_empty(emptied)) fs::remove(emptied);  // the target, then the host
@@ -150,11 +174,18 @@ void FakeSgStation::AddPartition(const std::string& block, const std::string& pa
 }
 
 void FakeSgStation::AddStackedDevice(const std::string& name, int major, int minor,
-                                     const std::vector<std::string>& slaves) {
+                                     const std::vector<std::string>& slaves, const std::string& mappedName) {
   const fs::path folder = m_root / "devices" / "virtual" / "block" / name;
   fs::create_directories(folder / "slaves");
   for (const std::string& slave : slaves) {
-    fs::create_directory_symlink(fs::canonical(m_root / "class" / "block" / slave), folder / "slaves" / slave);
+    const fs::path slaveFolder = fs::canonical(m_root / "class" / "block" / slave);
+    fs::create_directory_symlink(slaveFolder, folder / "slaves" / slave);
+    fs::create_directories(slaveFolder / "holders");
+    fs::create_directory_symlink(folder, slaveFolder / "holders" / name);
+  }
+  if (!mappedName.empty()) {
+    fs::create_directories(folder / "dm");
+    std::ofstream(folder / "dm" / "name") << mappedName << "\n";
   }
   LinkBlockNames(name, folder, major, minor);
 }

@@ -1,10 +1,11 @@
 #pragma once
 // A Linux machine as the SCSI generic transport sees it, staged in a temporary folder: a sysfs
-// tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link, their
-// sg and sd devices below them and named in class/scsi_generic and block, partitions,
-// device-mapper and md devices with their slaves, device numbers under dev/block, loop devices
-// with their backing files, btrfs devices under fs/btrfs), a /proc tree with the mount table and
-// the swap table, and system calls that note every open, close and SG_IO with the node it went
+// tree laid out as the kernel lays it out (SCSI devices below their USB port or ATA link and named
+// in bus/scsi/devices, their sg and sd devices below them and named in class/scsi_generic and
+// block, partitions, device-mapper and md devices with their slaves and their slaves' holders,
+// device numbers under dev/block, loop devices with their backing files, btrfs devices under
+// fs/btrfs), a /proc tree with the mount table, the swap table and ZFS's pool statistics, and
+// system calls that note every open, close and SG_IO with the node it went
 // to and answer as the test says; a descriptor of a disk that has gone answers ENODEV, as the
 // kernel's does. The system calls may come from many threads at once; the tree is staged by one.
 #include <filesystem>
@@ -43,7 +44,8 @@ class FakeSgStation {
 
   // A SCSI device of the type (0 disk) with its sg node and, when block is given, its sd disk
   // with that device number. Returns the SCSI device's folder. A USB device that holds the
-  // device's interface is linked to its hub port ("port"), as the kernel links it.
+  // device's interface is linked to its hub port ("port"), as the kernel links it once the
+  // device's drivers are bound, unless linkUsbPorts is false (then LinkUsbPort links it later).
   std::filesystem::path AddDisk(const std::string& sgName, const Address& address, const std::string& block = "",
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
@@ -54,8 +56,10 @@ class FakeSgStation {
   void RemoveDisk(const std::string& sgName, const std::filesystem::path& scsiDevice, const std::string& block = "");
   // A partition of an sd disk.
   void AddPartition(const std::string& block, const std::string& partition, int major, int minor);
-  // A device-mapper or md device built on the named block devices.
-  void AddStackedDevice(const std::string& name, int major, int minor, const std::vector<std::string>& slaves);
+  // A device-mapper or md device built on the named block devices, each of which names it among
+  // its holders; a device-mapper device's own name ("vg0-vm1") when given.
+  void AddStackedDevice(const std::string& name, int major, int minor, const std::vector<std::string>& slaves,
+                        const std::string& mappedName = "");
   // A loop device whose backing file is the given path ("" for none).
   void AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile);
   // A btrfs made of the named block devices (/sys/fs/btrfs/<fsid>/devices).
@@ -64,8 +68,13 @@ class FakeSgStation {
   void LoadSdDriver();
   // A USB 3 root hub port and its USB 2 peer, each the other's "peer", on the hubs of the USB
   // controller that the ports without a leading "/" hang below: ("usb2-port3", "usb1-port3").
-  // The root hubs tell their speeds (5000 and 480).
-  void PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort);
+  // The root hubs tell their speeds (5000 and 480) unless told not to.
+  void PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort, bool speeds = true);
+  bool linkUsbPorts = true;
+  // Links the USB device that holds the SCSI device's interface to its hub port.
+  void LinkUsbPort(const std::filesystem::path& scsiFolder);
+  // An imported ZFS pool: its folder of statistics in /proc/spl/kstat/zfs, beside the module's.
+  void ImportZfsPool(const std::string& pool);
   // A line of /proc/self/mountinfo (type and the file system's options as the kernel writes
   // them) and of /proc/swaps.
   void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
@@ -108,7 +117,11 @@ class FakeSgStation {
   // The address with a kNewHost host given its number.
   Address Numbered(const Address& address) const;
   void LinkBlockNames(const std::string& name, const std::filesystem::path& folder, int major, int minor);
-  void LinkUsbPort(const std::filesystem::path& scsiFolder);
+  // The port folder of the hub that the USB device of a SCSI device's interface is plugged in,
+  // made when missing, and the USB device's folder; empty when the device hangs on no USB port.
+  std::pair<std::filesystem::path, std::filesystem::path> UsbPortOf(const std::filesystem::path& scsiFolder);
+  // Names the SCSI device in bus/scsi/devices and, with linkUsbPorts, links its USB device's port.
+  void LinkScsiDevice(const std::filesystem::path& scsiFolder);
   std::string NodeOfDescriptor(int fd);
   // A port folder of a hub ("usb2" and "usb2-port3", "2-3" and "2-3-port1").
   std::filesystem::path HubPort(const std::filesystem::path& hub, const std::string& port) const;

@@ -275,7 +275,7 @@ TEST(SgTransportListing, DisksInSgOrderWithTheirPorts) {
   EXPECT_EQ(transport.DevicePathOfDrive(3), "/dev/sg10");
   EXPECT_EQ(transport.DevicePathOfDrive(4), "");
   EXPECT_EQ(transport.DevicePathOfDrive(0), "");
-  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sg2")), "/dev/sdb");
+  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sg2")).path, "/dev/sdb");
   EXPECT_EQ(transport.IdentityOf("/dev/sg0"), "") << "not a listed disk";
   EXPECT_EQ(transport.IdentityOf("/dev/sdq"), "");
 }
@@ -292,7 +292,7 @@ TEST(SgTransportListing, WithoutTheSgDriverTheBlockDevicesInNameOrder) {
   EXPECT_EQ(disks[1].devicePath, "/dev/sdb");
   EXPECT_EQ(disks[2].devicePath, "/dev/sdaa");
   EXPECT_EQ(disks[0].nodeText, "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/0:0:0");
-  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sdb")), "/dev/sdb");
+  EXPECT_EQ(transport.BlockDeviceOf(transport.IdentityOf("/dev/sdb")).path, "/dev/sdb");
 }
 
 TEST(SgTransportListing, NoSysfsGivesNoDisks) {
@@ -624,7 +624,7 @@ TEST(SgTransportDriveNumbers, DisksOfTwoHostsBelowOneDeviceAreReachedByTheirOwnD
       for (int number = 1; number <= 3; ++number) {
         CDeviceCommand command(number);
         EXPECT_EQ(command.ReadFirmwareName(buffer), 1) << "drive " << number;
-        EXPECT_EQ(command.BlockDevice(), "/dev/sd" + std::string(1, static_cast<char>('a' + number)));
+        EXPECT_EQ(command.BlockDevice().path, "/dev/sd" + std::string(1, static_cast<char>('a' + number)));
       }
       EXPECT_EQ(kernel.sentTo, everyDisk);
       devicetest::ListDrives();
@@ -721,7 +721,7 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       const std::vector<std::string> sent =
           c.reached ? std::vector<std::string>{node, back} : std::vector<std::string>{node};
       EXPECT_EQ(kernel.sentTo, sent);
-      EXPECT_EQ(command.BlockDevice(), c.reached ? "/dev/sdc" : "");
+      EXPECT_EQ(command.BlockDevice().path, c.reached ? "/dev/sdc" : "");
       if (!c.reached) {
         EXPECT_EQ(command.LastError(), CommandError::NoDevice);
         EXPECT_NE(command.LastErrorMessage().find("one that the machine uses"), std::string::npos)

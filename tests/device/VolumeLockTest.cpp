@@ -171,8 +171,8 @@ TEST(VolumeLock, TheDismountIsPlain) {
 
 class BlockTransport : public devicetest::FakeTransport {
  public:
-  std::string BlockDeviceOf(const std::string& devicePath) override {
-    return devicePath == "/dev/fake2" ? "/dev/sdb" : "";
+  device::BlockDeviceLookup BlockDeviceOf(const std::string& devicePath) override {
+    return {devicePath == "/dev/fake2" ? "/dev/sdb" : ""};
   }
 };
 

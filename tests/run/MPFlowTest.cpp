@@ -470,8 +470,8 @@ class NewcomerTransport : public testsupport::ForwardingTransport {
     sent.emplace_back(devicePath, request.cdb[0]);
     return ForwardingTransport::Execute(devicePath, request);
   }
-  std::string BlockDeviceOf(const std::string& identity) override {
-    return identity == m_newcomer ? "/dev/newcomer" : kDriveBlockDevice;
+  device::BlockDeviceLookup BlockDeviceOf(const std::string& identity) override {
+    return {identity == m_newcomer ? "/dev/newcomer" : kDriveBlockDevice};
   }
   std::vector<std::pair<std::string, std::uint8_t>> sent;  // path and operation code
 

@@ -74,7 +74,7 @@ class VolumeTransport : public ForwardingTransport {
  public:
   VolumeTransport(std::shared_ptr<device::Transport> inner, std::string blockDevice)
       : ForwardingTransport(std::move(inner)), m_blockDevice(std::move(blockDevice)) {}
-  std::string BlockDeviceOf(const std::string&) override { return m_blockDevice; }
+  device::BlockDeviceLookup BlockDeviceOf(const std::string&) override { return {m_blockDevice}; }
 
  private:
   std::string m_blockDevice;

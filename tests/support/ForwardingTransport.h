@@ -19,7 +19,9 @@ class ForwardingTransport : public device::Transport {
     return m_inner->Execute(devicePath, request);
   }
   std::string DevicePathOfDrive(int driveNumber) override { return m_inner->DevicePathOfDrive(driveNumber); }
-  std::string BlockDeviceOf(const std::string& identity) override { return m_inner->BlockDeviceOf(identity); }
+  device::BlockDeviceLookup BlockDeviceOf(const std::string& identity) override {
+    return m_inner->BlockDeviceOf(identity);
+  }
   std::string ListingProblem() override { return m_inner->ListingProblem(); }
   std::string OperatorLabel() const override { return m_inner->OperatorLabel(); }
 

@@ -23,6 +23,12 @@ std::string ListingProblemMessage(const std::string& listingProblem) {
   return "Scan lists no drive: " + listingProblem + ".";
 }
 
+std::string HeldDisksMessage(const std::vector<std::string>& heldDisks) {
+  std::string text = "Scan does not list the disks that a device of this machine holds: ";
+  for (std::size_t i = 0; i < heldDisks.size(); ++i) text += (i == 0 ? "" : "; ") + heldDisks[i];
+  return text + ". To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).";
+}
+
 PortScanResult ScanPorts(bool bridgeMode, int mappingType) {
   PortScanResult result;
   MakeMappingFileWhenMissing();
@@ -33,6 +39,7 @@ PortScanResult ScanPorts(bool bridgeMode, int mappingType) {
     std::lock_guard<std::recursive_mutex> mapping(PortMappingLock());
     mapped = RefreshPortMapping(mappingType);
     result.listingProblem = ListingProblemOfLastListing();
+    result.heldDisks = HeldDisksOfLastListing();
   }
   if (bridgeMode) {
     for (int port = 1; port <= kPortCount; ++port) result.drive[port] = static_cast<int>(mapped[port]);

@@ -20,6 +20,9 @@ struct PortScanResult {
   // Why the listing left out every disk (a mount that cannot be traced to its disks), as the
   // transport tells it; empty when nothing kept the disks out.
   std::string listingProblem;
+  // The disks the listing left out because a device of the machine holds them, with their holders
+  // ("sdc is held by md127").
+  std::vector<std::string> heldDisks;
 };
 
 // The text shown when no tester board is found.
@@ -27,5 +30,9 @@ inline constexpr const char* kNoTesterMessage = "Detect SATA Testers failed !!!"
 
 // The text shown when the listing left out every disk, naming why.
 std::string ListingProblemMessage(const std::string& listingProblem);
+
+// The text that names the disks the listing left out because something holds them, and how the
+// operator releases one.
+std::string HeldDisksMessage(const std::vector<std::string>& heldDisks);
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType);

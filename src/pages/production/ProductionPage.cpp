@@ -266,10 +266,15 @@ void CProductionPage::Scan() {
   EnableChoices(true);
   if (!bridgeMode && !result.testersOk) MessageBox(kNoTesterMessage);
   if (!result.listingProblem.empty()) MessageBox(ListingProblemMessage(result.listingProblem));
-  // Drives that no port can show are named once, and again whenever they change.
+  // Drives that no port can show, and disks that something holds, are named once, and again
+  // whenever they change.
   if (result.unshownTesters != m_unshownTestersTold) {
     m_unshownTestersTold = result.unshownTesters;
     if (!m_unshownTestersTold.empty()) ShowNoticeWithoutWaiting(UnshownTestersNotice(m_unshownTestersTold));
+  }
+  if (result.heldDisks != m_heldDisksTold) {
+    m_heldDisksTold = result.heldDisks;
+    if (!m_heldDisksTold.empty()) ShowNoticeWithoutWaiting(HeldDisksMessage(m_heldDisksTold));
   }
 }
 
