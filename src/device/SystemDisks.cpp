@@ -46,6 +46,14 @@ constexpr std::string_view kHotplugBusFolders[] = {"usb", "fw"};
 // the pool's name as their label.
 constexpr std::string_view kZfsType = "zfs";
 constexpr std::string_view kZfsMemberType = "zfs_member";
+// OpenZFS keeps a folder of statistics for every imported pool, named as the pool, beside the
+// module's own files ("arcstats", ...).
+constexpr std::string_view kZfsPoolStatistics = "spl/kstat/zfs";
+// Signs of a ZFS member that name no pool: blkid found a second signature beside the member's
+// and gives all of them, "usage:type[:version]" each, instead of a type and a label; or the
+// partition carries ZFS's partition type.
+constexpr std::string_view kAmbivalentSignatures = "ID_FS_AMBIVALENT";
+constexpr std::string_view kZfsPartitionType = "6a898cc3-1dd2-11b2-99a6-080020736631";
 // A ZFS volume's block device ("zd0"; "zd0p1" is a partition of it) and the links that udev's
 // rules give it ("zvol/tank/swap").
 constexpr std::string_view kZfsVolumeName = "zd";
@@ -168,6 +176,16 @@ class SystemDiskSearch {
     m_what = what;
     TraceNode(node, 0);
   }
+  // The members of a ZFS pool, and the block devices with signs of a ZFS member that name no
+  // pool, which may belong to any pool.
+  void AddZfsPool(const std::string& pool, const std::string& what) {
+    m_what = what;
+    TraceZfsPool(pool, 0);
+  }
+  void AddZfsMembersOfNoNamedPool() {
+    m_what = "a block device with signs of a ZFS member";
+    for (const std::string& number : ZfsSigns().unnamed) TraceBlockLink(m_sysfsRoot / "dev" / "block" / number, 0);
+  }
 
   SystemDisks Take() { return {std::move(m_disks), std::move(m_untraceable)}; }
 
@@ -257,7 +275,7 @@ class SystemDiskSearch {
   // The members of the ZFS pool a dataset lies in.
   void TraceZfsPool(const std::string& dataset, int depth) {
     const std::string pool = dataset.substr(0, dataset.find_first_of("/@"));
-    const auto [first, last] = ZfsPoolMembers().equal_range(pool);
+    const auto [first, last] = ZfsSigns().members.equal_range(pool);
     if (first == last) {
       return Untraceable(platform::Format("no member of the ZFS pool %s is in udev's records of the block devices",
                                           pool.c_str()));
@@ -280,21 +298,44 @@ class SystemDiskSearch {
     TraceZfsPool(link->substr(kZfsVolumeLinks.size()), depth + 1);
   }
 
-  // The device numbers ("8:1") of the block devices in sysfs that udev found to hold a member of
-  // a ZFS pool, by the pool's name; read once.
-  const std::multimap<std::string, std::string>& ZfsPoolMembers() {
-    if (m_zfsPoolMembers) return *m_zfsPoolMembers;
-    m_zfsPoolMembers.emplace();
+  // The device numbers ("8:1") of the block devices in sysfs whose udev record shows a ZFS
+  // member: by the pool's name, or among those that name none; read once.
+  struct ZfsMembers {
+    std::multimap<std::string, std::string> members;
+    std::vector<std::string> unnamed;
+  };
+  const ZfsMembers& ZfsSigns() {
+    if (m_zfsSigns) return *m_zfsSigns;
+    m_zfsSigns.emplace();
     std::error_code error;
     for (const auto& device : fs::directory_iterator(m_sysfsRoot / "dev" / "block", error)) {
       const std::string number = device.path().filename().string();
       const UdevProperties properties = ReadUdevProperties(m_udevDataRoot, number);
       const auto type = properties.find("ID_FS_TYPE");
-      if (type != properties.end() && type->second == kZfsMemberType) {
-        m_zfsPoolMembers->emplace(FileSystemLabel(properties), number);
+      const std::string pool = FileSystemLabel(properties);
+      if (type != properties.end() && type->second == kZfsMemberType && !pool.empty()) {
+        m_zfsSigns->members.emplace(pool, number);
+      } else if (HasZfsSigns(properties)) {
+        m_zfsSigns->unnamed.push_back(number);
       }
     }
-    return *m_zfsPoolMembers;
+    return *m_zfsSigns;
+  }
+
+  // Whether a block device's udev record shows a ZFS member in any form: its type, one of the
+  // signatures blkid could not choose between, or ZFS's partition type.
+  static bool HasZfsSigns(const UdevProperties& properties) {
+    const auto type = properties.find("ID_FS_TYPE");
+    if (type != properties.end() && type->second == kZfsMemberType) return true;
+    const auto ambivalent = properties.find(std::string(kAmbivalentSignatures));
+    if (ambivalent != properties.end()) {
+      for (const std::string& signature : platform::Split(ambivalent->second, ' ')) {
+        const std::vector<std::string> fields = platform::Split(signature, ':');
+        if (fields.size() >= 2 && fields[1] == kZfsMemberType) return true;
+      }
+    }
+    const auto partitionType = properties.find("ID_PART_ENTRY_TYPE");
+    return partitionType != properties.end() && platform::ToLower(partitionType->second) == kZfsPartitionType;
   }
 
   // Every device of the btrfs that the device lies in (/sys/fs/btrfs/<fsid>/devices).
@@ -348,11 +389,23 @@ class SystemDiskSearch {
   const std::vector<MountInfoEntry>& m_mounts;
   MountOwner m_owner;
   std::vector<State> m_state;  // of each mount
-  std::optional<std::multimap<std::string, std::string>> m_zfsPoolMembers;
+  std::optional<ZfsMembers> m_zfsSigns;
   std::string m_what;
   std::set<std::string> m_disks;
   std::string m_untraceable;
 };
+
+// The pools that ZFS has imported: the folders of its pools' statistics.
+std::vector<std::string> ImportedZfsPools(const fs::path& procRoot) {
+  std::vector<std::string> pools;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(procRoot / kZfsPoolStatistics, error)) {
+    std::error_code notFolder;
+    if (entry.is_directory(notFolder)) pools.push_back(entry.path().filename().string());
+  }
+  std::sort(pools.begin(), pools.end());
+  return pools;
+}
 
 }  // namespace
 
@@ -386,6 +439,14 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
     }
   }
   for (const std::string& folder : records) search.AddFile(folder, "the records folder " + folder);
+  // An imported pool uses its members whether or not a dataset of it is mounted (its volumes may
+  // serve virtual machines); while any pool is imported, a member whose pool udev cannot name may
+  // be one of its.
+  const std::vector<std::string> pools = ImportedZfsPools(procRoot);
+  for (const std::string& pool : pools) search.AddZfsPool(pool, "the imported ZFS pool " + pool);
+  const bool zfsMounted = std::any_of(mounts.begin(), mounts.end(),
+                                      [](const MountInfoEntry& mount) { return mount.type == kZfsType; });
+  if (!pools.empty() || zfsMounted) search.AddZfsMembersOfNoNamedPool();
   SystemDisks disks = search.Take();
   SystemDisks automountedDisks = automounted.Take();
   // An internal disk is the machine's wherever it is mounted.

@@ -17,7 +17,12 @@
 // bcachefs, whose number is its first device's; the devices of an XFS's "logdev=" and "rtdev="
 // and of an ext4's "journal_path="; the members of a ZFS pool, the block devices whose udev
 // record says they hold a member of the pool its dataset lies in (udev's records are read, no
-// device is opened). An overlay is traced by the mounts that hold its lower, upper and work
+// device is opened). Every pool that ZFS has imported (a folder of its statistics in
+// /proc/spl/kstat/zfs) uses its members, mounted or not; while any pool is imported or mounted,
+// a block device whose udev record shows a ZFS member without a pool's name (blkid found a second
+// signature beside it, or only ZFS's partition type is there) may be any pool's, and counts too. A
+// member of a pool that is not imported (a customer's pool on a drive back for repair) is a
+// drive to test. An overlay is traced by the mounts that hold its lower, upper and work
 // folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a
 // loop device's backing file, a folder) by the mount that holds it; a block device by the
 // devices it is built on (device-mapper, LVM, dm-crypt and md "slaves"), a partition by its
@@ -26,10 +31,10 @@
 //
 // The kernel's own file systems (proc, sysfs, cgroup2, tracefs, ...), memory and network file
 // systems (tmpfs, NFS, SMB, ...) and FUSE file systems without a block device lie on no disk.
-// Anything else that cannot be traced (a ZFS pool none of whose members is in udev's records, a
-// device missing from sysfs, a loop device without a backing file, a layer that lies on the
-// file system it makes up) leaves the disks unknown, and then no disk can be known to be free of
-// the system. A device of a file system the automounter mounted that is missing from sysfs is a
+// Anything else that cannot be traced (a mounted or imported ZFS pool none of whose members is
+// in udev's records, a device missing from sysfs, a loop device without a backing file, a layer
+// that lies on the file system it makes up) leaves the disks unknown, and then no disk can be
+// known to be free of the system. A device of a file system the automounter mounted that is missing from sysfs is a
 // drive pulled before its mount was cleaned up, and lies on no disk.
 #include <filesystem>
 #include <set>

@@ -14,6 +14,8 @@
 #include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
+#include "device/VolumeLock.h"
+#include "support/FakeVolumes.h"
 
 namespace {
 
@@ -28,6 +30,17 @@ using Address = FakeSgStation::Address;
 
 Address UsbPort(const std::string& port, int host, int lun = 0) {
   return {port + "/" + port + ":1.0", host, 0, 0, lun};
+}
+
+// A USB device plugged in a port of the controller's USB 2 root hub ("1-3").
+Address Usb2Port(const std::string& port) {
+  return {"/pci0000:00/0000:00:14.0/usb1/" + port + "/" + port + ":1.0", FakeSgStation::kNewHost};
+}
+
+// A disk attached with its sg node and sd disk, or, without the sg driver, its sd disk alone.
+fs::path Attach(FakeSgStation& kernel, bool generic, const std::string& sg, const std::string& sd,
+                const Address& address, int minor) {
+  return generic ? kernel.AddDisk(sg, address, sd, 8, minor) : kernel.AddBlockDisk(sd, address, 8, minor);
 }
 
 // A station with disks on sg3 and sg9, listed.
@@ -383,6 +396,29 @@ TEST(SgTransportListing, DisksTheSdDriverDidNotTakeAreNotListedWhileItIsLoaded) 
   }
 }
 
+// A disk that a device built on it holds is the machine's with nothing mounted: the members of an
+// md array that nothing mounts, and an LVM physical volume whose volume a virtual machine uses
+// raw, are not listed, and the listing names them with their holders for the operator.
+TEST(SgTransportListing, DisksThatADeviceOfTheMachineHoldsAreNotListedButNamed) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    FakeSgStation kernel;
+    Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+    Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+    Attach(kernel, generic, "sg2", "sdc", UsbPort("2-3", 8), 32);
+    Attach(kernel, generic, "sg3", "sdd", UsbPort("2-4", 9), 48);
+    kernel.AddStackedDevice("md0", 9, 0, {"sdb", "sdc"});
+    kernel.AddPartition("sdd", "sdd1", 8, 49);
+    kernel.AddStackedDevice("dm-0", 253, 0, {"sdd1"}, "vg0-vm1");
+    SgTransport transport(kernel.System());
+    std::vector<std::string> listed;
+    for (const auto& disk : transport.ListDisks()) listed.push_back(disk.devicePath);
+    EXPECT_EQ(listed, std::vector<std::string>{generic ? "/dev/sg0" : "/dev/sda"});
+    EXPECT_EQ(transport.HeldDisks(),
+              (std::vector<std::string>{"sdb is held by md0", "sdc is held by md0", "sdd is held by dm-0 (vg0-vm1)"}));
+  }
+}
+
 // ---- a drive number names one disk for the whole pass -----------------------------------------
 
 // A pass on four disks (sg0, sg2, sg3, sg4; sg1 is a CD drive). Mid-pass the disk of drive 2
@@ -653,22 +689,45 @@ struct BoundDriveTwo {
   std::array<std::uint8_t, 512> buffer{};
 };
 
+// An iSCSI session's disk keeps its SCSI host in its address, also while it is the only session,
+// so a second session that logs in leaves the first one's drive its disk.
+TEST(SgTransportDriveNumbers, AnIscsiSessionsDiskKeepsItsDriveWhenAnotherSessionLogsIn) {
+  FakeSgStation kernel;
+  kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+  kernel.AddDisk("sg0", {"/platform", 3}, "sda", 8, 0);
+  device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+  BridgeMode mode(1);
+  devicetest::ListDrives();
+  CDeviceCommand command(1);
+  std::array<std::uint8_t, 512> buffer{};
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+  kernel.AddDisk("sg1", {"/platform", 4}, "sdb", 8, 16);
+  devicetest::ListDrives();
+  EXPECT_EQ(command.ReadFirmwareName(buffer), 1);
+  EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{"/dev/sg0", "/dev/sg0"}));
+  EXPECT_EQ(device::DevicePathOfDrive(1), "/dev/sg0");
+  device::SetTransport(nullptr);
+}
+
 // A USB 3 bridge whose link trains at USB 2 speed after a power cycle comes back at its
 // connector's USB 2 port, the peer of the port it left: its drive reaches it there. Back at any
-// other port it stays gone for the pass.
+// other port it stays gone for the pass. Where the root hubs give no speed, a port and its peer
+// are one port all the same.
 TEST(SgTransportDriveNumbers, ABridgeBackAtItsPortsUsb2PeerIsReachedByItsDrive) {
   struct Case {
     const char* what;
     std::string port;  // below the controller's root hubs
+    bool speeds;       // the root hubs tell their speeds
     bool reached;
   };
-  const Case cases[] = {{"back at the USB 2 peer", "usb1/1-3/1-3:1.0", true},
-                        {"back at another USB 2 port", "usb1/1-4/1-4:1.0", false}};
+  const Case cases[] = {{"back at the USB 2 peer", "usb1/1-3/1-3:1.0", true, true},
+                        {"back at the peer of hubs without speeds", "usb1/1-3/1-3:1.0", false, true},
+                        {"back at another USB 2 port", "usb1/1-4/1-4:1.0", true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeSgStation kernel;
-    kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
-    kernel.PeerUsbPorts("usb2-port4", "usb1-port4");
+    kernel.PeerUsbPorts("usb2-port3", "usb1-port3", c.speeds);
+    kernel.PeerUsbPorts("usb2-port4", "usb1-port4", c.speeds);
     kernel.AddDisk("sg0", UsbPort("2-2", FakeSgStation::kNewHost));
     const fs::path disk = kernel.AddDisk("sg1", UsbPort("2-3", FakeSgStation::kNewHost));
     BoundDriveTwo drive(kernel);
@@ -702,8 +761,7 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
       FakeSgStation kernel;
       const auto attach = [&](const std::string& sg, const std::string& sd, const std::string& port, int minor) {
-        return generic ? kernel.AddDisk(sg, UsbPort(port, FakeSgStation::kNewHost), sd, 8, minor)
-                       : kernel.AddBlockDisk(sd, UsbPort(port, FakeSgStation::kNewHost), 8, minor);
+        return Attach(kernel, generic, sg, sd, UsbPort(port, FakeSgStation::kNewHost), minor);
       };
       attach("sg0", "sda", "2-1", 0);
       const fs::path disk = attach("sg1", "sdb", "2-2", 16);
@@ -729,6 +787,126 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
       }
       devicetest::ListDrives();
       EXPECT_EQ(device::DevicePathOfDrive(2), c.reached ? back : "");
+    }
+  }
+}
+
+// A disk listed free that the machine takes before the drive's first command (an md array
+// assembled over it, an LVM volume activated on it, or a mount that cannot be traced comes up) is
+// sent nothing: the command fails saying so, and the volume lock says that the disk is the
+// machine's.
+TEST(SgTransportDriveNumbers, ADiskTheMachineTakesAfterTheListingIsSentNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeSgStation&)> take;
+    bool reached;
+  };
+  const Case cases[] = {
+      {"an md array assembled over it", [](FakeSgStation& s) { s.AddStackedDevice("md127", 9, 127, {"sdb"}); }, false},
+      {"an LVM volume activated on a partition of it",
+       [](FakeSgStation& s) {
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         s.AddStackedDevice("dm-0", 253, 0, {"sdb1"}, "vg0-vm1");
+       },
+       false},
+      {"a mount that cannot be traced", [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); }, false},
+      {"nothing", [](FakeSgStation&) {}, true},
+  };
+  for (const bool generic : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+      Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+      device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+      BridgeMode mode(1);
+      devicetest::ListDrives();
+      c.take(kernel);
+      CDeviceCommand command(2);
+      std::array<std::uint8_t, 512> buffer{};
+      EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
+      CVolumeLock lock(testsupport::FakeVolumes::Mounted({}));
+      lock.LockDrive(command);
+      const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
+      EXPECT_EQ(kernel.sentTo, c.reached ? std::vector<std::string>{node} : std::vector<std::string>{});
+      if (!c.reached) {
+        EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+        EXPECT_NE(command.LastErrorMessage().find("one that the machine uses"), std::string::npos)
+            << command.LastErrorMessage();
+        EXPECT_NE(lock.LastErrorMessage().find("one that the machine uses"), std::string::npos)
+            << lock.LastErrorMessage();
+      }
+      EXPECT_EQ(lock.IsHeld(), c.reached);
+      device::SetTransport(nullptr);
+    }
+  }
+}
+
+// A USB port and its peer are one place only while that gives no two disks one address. Bridges
+// at both halves of a connector are each reached by their own drive; a drive bound while its
+// bridge was alone at 2-3 sends nothing to a bridge that then comes at 1-3; and a bridge listed
+// before the kernel linked it to its port keeps its address once it is linked. The ports are
+// peered by number, as the kernel peers them where the firmware gives no connector locations.
+TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    const std::string first = generic ? "/dev/sg0" : "/dev/sda";
+    const std::string second = generic ? "/dev/sg1" : "/dev/sdb";
+    std::array<std::uint8_t, 512> buffer{};
+    // Ports 3 of both root hubs peered, and the fake kernel's transport installed for the block.
+    struct PeeredStation {
+      PeeredStation() {
+        kernel.answer = [](sg_io_hdr_t& header) { header.resid = 0; };
+        kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
+        device::SetTransport(std::make_shared<SgTransport>(kernel.System()));
+      }
+      ~PeeredStation() { device::SetTransport(nullptr); }
+      PeeredStation(const PeeredStation&) = delete;
+      PeeredStation& operator=(const PeeredStation&) = delete;
+      FakeSgStation kernel;
+    };
+    BridgeMode mode(1);
+    {
+      SCOPED_TRACE("bridges at 2-3 and 1-3");
+      PeeredStation peered;
+      FakeSgStation& kernel = peered.kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-3", FakeSgStation::kNewHost), 0);
+      Attach(kernel, generic, "sg1", "sdb", Usb2Port("1-3"), 16);
+      devicetest::ListDrives();
+      CDeviceCommand one(1);
+      CDeviceCommand two(2);
+      EXPECT_EQ(one.ReadFirmwareName(buffer), 1);
+      EXPECT_EQ(two.ReadFirmwareName(buffer), 1);
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{first, second}));
+    }
+    {
+      SCOPED_TRACE("a drive bound while alone at 2-3, then a bridge at 1-3");
+      PeeredStation peered;
+      FakeSgStation& kernel = peered.kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-3", FakeSgStation::kNewHost), 0);
+      devicetest::ListDrives();
+      CDeviceCommand alone(1);
+      EXPECT_EQ(alone.ReadFirmwareName(buffer), 1);
+      Attach(kernel, generic, "sg1", "sdb", Usb2Port("1-3"), 16);
+      devicetest::ListDrives();
+      EXPECT_EQ(alone.ReadFirmwareName(buffer), 0);
+      EXPECT_EQ(alone.LastError(), CommandError::NoDevice);
+      EXPECT_EQ(kernel.sentTo, std::vector<std::string>{first});
+    }
+    {
+      SCOPED_TRACE("a bridge listed before its port link");
+      PeeredStation peered;
+      FakeSgStation& kernel = peered.kernel;
+      kernel.linkUsbPorts = false;
+      const fs::path disk = Attach(kernel, generic, "sg0", "sda", UsbPort("2-3", FakeSgStation::kNewHost), 0);
+      devicetest::ListDrives();
+      CDeviceCommand early(1);
+      EXPECT_EQ(early.ReadFirmwareName(buffer), 1);
+      kernel.LinkUsbPort(disk);
+      devicetest::ListDrives();
+      EXPECT_EQ(early.ReadFirmwareName(buffer), 1);
+      EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{first, first}));
     }
   }
 }

@@ -112,6 +112,7 @@ TEST(SystemDisks, WithoutAMountTableNoDiskIsListed) {
 struct Listing {
   std::vector<std::string> nodes;
   std::string debugLines;
+  std::string problem;  // what the transport tells the operator
 };
 
 Listing ListThreeDisks(const std::function<void(FakeSgStation&)>& stage,
@@ -128,6 +129,7 @@ Listing ListThreeDisks(const std::function<void(FakeSgStation&)>& stage,
   platform::SetDebugSink([&](std::string_view text) { listing.debugLines += text; });
   for (const auto& disk : transport.ListDisks()) listing.nodes.push_back(disk.devicePath);
   platform::SetDebugSink({});
+  listing.problem = transport.ListingProblem();
   return listing;
 }
 
@@ -520,6 +522,64 @@ TEST(SystemDisks, TheMembersOfAMountedZfsPoolAreNeverListed) {
   ExpectEachListed(cases, Root::AsStaged);
 }
 
+// udev's records of a partition that holds a ZFS member whose pool they do not name: blkid found
+// another signature beside it, or only the partition's type tells.
+void AmbivalentZfsMember(FakeSgStation& s, int major, int minor) {
+  s.UdevRecord(major, minor, {"E:ID_FS_AMBIVALENT=raid:zfs_member:5000 filesystem:ext4:1.0", "E:ID_PART_ENTRY_NUMBER=1"});
+}
+void ZfsPartitionTypeOnly(FakeSgStation& s, int major, int minor) {
+  s.UdevRecord(major, minor, {"E:ID_PART_ENTRY_SCHEME=gpt", "E:ID_PART_ENTRY_TYPE=6A898CC3-1DD2-11B2-99A6-080020736631",
+                              "E:ID_PART_ENTRY_NUMBER=1"});
+}
+
+// A pool counts while it is imported, mounted or not; while one is, a member whose pool udev
+// cannot name may be its. A member of a pool this machine has not imported is a drive to test.
+TEST(SystemDisks, TheMembersOfAnImportedZfsPoolAreNeverListed) {
+  const auto rpoolOnSda2 = [](FakeSgStation& s) {
+    s.AddPartition("sda", "sda2", 8, 2);
+    ZfsMember(s, 8, 2, "rpool");
+    s.ImportZfsPool("rpool");
+    s.AddPartition("sdb", "sdb1", 8, 17);
+  };
+  const LayoutCase cases[] = {
+      {"a pool imported with nothing mounted, its volumes serving virtual machines",
+       [](FakeSgStation& s) {
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         ZfsMember(s, 8, 17, "vmpool");
+         s.ImportZfsPool("vmpool");
+       },
+       {"/dev/sg2"}},
+      {"a member of the mounted pool tank that carries a second signature",
+       [](FakeSgStation& s) {
+         s.AddPartition("sda", "sda2", 8, 2);
+         ZfsMember(s, 8, 2, "tank");
+         s.Mount(0, 30, "tank", "/tank", "zfs");
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         AmbivalentZfsMember(s, 8, 17);
+       },
+       {"/dev/sg2"}},
+      {"a member that only ZFS's partition type tells, while rpool is imported",
+       [&](FakeSgStation& s) {
+         rpoolOnSda2(s);
+         ZfsPartitionTypeOnly(s, 8, 17);
+       },
+       {"/dev/sg2"}},
+      {"a customer's pool on a drive back for repair, while rpool is imported",
+       [&](FakeSgStation& s) {
+         rpoolOnSda2(s);
+         ZfsMember(s, 8, 17, "customer");
+       },
+       {"/dev/sg1", "/dev/sg2"}},
+      {"signs of a ZFS member while no pool is imported",
+       [](FakeSgStation& s) {
+         s.AddPartition("sdb", "sdb1", 8, 17);
+         AmbivalentZfsMember(s, 8, 17);
+       },
+       {"/dev/sg1", "/dev/sg2"}},
+  };
+  ExpectEachListed(cases, Root::OnSda1);
+}
+
 TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) {
   struct Case {
     const char* what;
@@ -562,6 +622,23 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
        {},
        "the file system at /tank cannot be traced to its disks (no member of the ZFS pool tank is in udev's records "
        "of the block devices)"},
+      {"a pool imported with nothing mounted, none of its members in udev's records",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.ImportZfsPool("vmpool");
+       },
+       {},
+       "the imported ZFS pool vmpool cannot be traced to its disks (no member of the ZFS pool vmpool is in udev's "
+       "records of the block devices)"},
+      {"swap on a ZFS volume that udev gave no zvol/ link",
+       [](FakeSgStation& s) {
+         SystemPartition(s, "/");
+         s.AddStackedDevice("zd0", 230, 0, {});
+         s.Swap("/dev/zd0", false);
+       },
+       {},
+       "the swap area /dev/zd0 cannot be traced to its disks (the pool of the ZFS volume zd0 is not in udev's "
+       "records of the block devices)"},
       {"NFS root", [](FakeSgStation& s) { s.Mount(0, 50, "server:/export/root", "/", "nfs4", "rw,vers=4.2"); },
        {"/dev/sg0", "/dev/sg1", "/dev/sg2"}, ""},
       {"tmpfs root with /boot behind the automounter",
@@ -577,8 +654,10 @@ TEST(SystemDisks, AFileSystemOnNoKnownDiskListsNoDiskUnlessItIsNetworkOrMemory) 
     EXPECT_EQ(listing.nodes, c.listed);
     if (*c.why == '\0') {
       EXPECT_EQ(listing.debugLines, "");
+      EXPECT_EQ(listing.problem, "");
     } else {
       EXPECT_NE(listing.debugLines.find(c.why), std::string::npos) << listing.debugLines;
+      EXPECT_NE(listing.problem.find(c.why), std::string::npos) << listing.problem;
       EXPECT_NE(listing.debugLines.find("none is listed"), std::string::npos) << listing.debugLines;
     }
   }

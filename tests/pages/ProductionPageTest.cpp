@@ -5,6 +5,7 @@
 
 #include "ProductionPageFixture.h"
 #include "UntraceableMountTransport.h"
+#include "support/ForwardingTransport.h"
 #include "pages/common/DiskSelectClaim.h"
 #include "pages/common/PageGlobals.h"
 #include "pages/production/ProductionPageLayout.h"
@@ -128,6 +129,35 @@ TEST_F(ProductionPageTest, ScanNamesTheMountThatKeepsEveryDiskOutOfTheListing) {
   page.ScanButton().Click();
   EXPECT_EQ(MessageTexts().size(), 3u);
   EXPECT_EQ(page.DriveOfPort(1), 1);
+}
+
+// The simulated station, with disks that the machine's md array holds beside its drives.
+class HeldDisksTransport : public testsupport::ForwardingTransport {
+ public:
+  using ForwardingTransport::ForwardingTransport;
+  std::vector<std::string> HeldDisks() override { return held; }
+  std::vector<std::string> held{"sdy is held by md127", "sdz is held by md127"};
+};
+
+// Scan lists the drives and names beside them the disks that it left out because something
+// holds them, with how to release one; the notice comes again only when they change.
+TEST_F(ProductionPageTest, ScanNamesTheDisksThatADeviceOfTheMachineHolds) {
+  const auto transport = std::make_shared<HeldDisksTransport>(std::make_shared<sim::SimTransport>(test.sim.Shared()));
+  device::SetTransport(transport);
+  Open();
+  EXPECT_EQ(page.DriveOfPort(1), 1);
+  EXPECT_NE(page.ScanStatusText().find("not listed: sdy is held by md127; sdz is held by md127"), std::string::npos)
+      << page.ScanStatusText();
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_EQ(MessageTexts()[0],
+            "Scan does not list the disks that a device of this machine holds: sdy is held by md127; sdz is held by "
+            "md127. To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).");
+  page.ScanButton().Click();
+  EXPECT_EQ(MessageTexts().size(), 1u);
+  transport->held = {"sdy is held by md127"};
+  page.ScanButton().Click();
+  ASSERT_EQ(MessageTexts().size(), 2u);
+  EXPECT_NE(MessageTexts()[1].find(": sdy is held by md127. "), std::string::npos) << MessageTexts()[1];
 }
 
 TEST_F(ProductionPageTest, APassRunsTheSelectedPortsOnlyAndEndsWithItsLogs) {

@@ -223,6 +223,9 @@ std::string CProductionPage::DescribePortMapping() const {
     text += platform::Format("; not shown: the drives of %s beyond the %d ports",
                              DescribeTesterNumbers(m_ports.unshownTesters).c_str(), kPortCount);
   }
+  for (std::size_t i = 0; i < m_ports.heldDisks.size(); ++i) {
+    text += (i == 0 ? "; not listed: " : "; ") + m_ports.heldDisks[i];
+  }
   return text;
 }
 
