@@ -849,8 +849,8 @@ TEST(SgTransportDriveNumbers, ADiskTheMachineTakesAfterTheListingIsSentNothing) 
 // before the kernel linked it to its port keeps its address once it is linked. The ports are
 // peered by number, as the kernel peers them where the firmware gives no connector locations.
 TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
-  for (const bool generic : {true, false}) {
-    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+  for (const auto& [generic, bridge] : {std::pair{true, 0}, {true, 1}, {false, 0}, {false, 1}}) {
+    SCOPED_TRACE(std::string(generic ? "sg nodes" : "sd nodes") + (bridge ? ", bridge mode" : ", tester mode"));
     const std::string first = generic ? "/dev/sg0" : "/dev/sda";
     const std::string second = generic ? "/dev/sg1" : "/dev/sdb";
     std::array<std::uint8_t, 512> buffer{};
@@ -866,7 +866,7 @@ TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
       PeeredStation& operator=(const PeeredStation&) = delete;
       FakeSgStation kernel;
     };
-    BridgeMode mode(1);
+    BridgeMode mode(static_cast<std::uint8_t>(bridge));
     {
       SCOPED_TRACE("bridges at 2-3 and 1-3");
       PeeredStation peered;
