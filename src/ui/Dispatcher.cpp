@@ -32,12 +32,28 @@ void RunGuarded(const std::function<void()>& work) {
 
 }  // namespace
 
+bool DispatcherLink::Post(std::function<void()> message) const {
+  if (!m_target) return false;
+  std::lock_guard<std::mutex> guard(m_target->mutex);
+  if (!m_target->dispatcher) return false;
+  m_target->dispatcher->Post(std::move(message));
+  return true;
+}
+
 Dispatcher::Dispatcher()
-    : m_uiThread(std::this_thread::get_id()), m_clock([] { return platform::TickCountMs(); }) {
+    : m_uiThread(std::this_thread::get_id()),
+      m_linkTarget(std::make_shared<DispatcherLink::Target>()),
+      m_clock([] { return platform::TickCountMs(); }) {
+  m_linkTarget->dispatcher = this;
   g_current.store(this);
 }
 
 Dispatcher::~Dispatcher() {
+  {
+    // A post through a link that has begun ends first; later ones are dropped.
+    std::lock_guard<std::mutex> guard(m_linkTarget->mutex);
+    m_linkTarget->dispatcher = nullptr;
+  }
   Dispatcher* self = this;
   g_current.compare_exchange_strong(self, nullptr);
   std::deque<Posted> pending;

@@ -4,6 +4,7 @@
 // One dispatcher serves the thread that made it (the user-interface thread). It carries
 //  - posted messages: work that any thread hands to the user-interface thread, run there in
 //    posting order; a message posted to a window is dropped when the window is gone;
+//    a link (DispatcherLink) posts from a thread that may outlive the dispatcher;
 //  - sent messages: the same, but the sender waits until the work has run (a worker asking
 //    for a file dialog or a message box blocks until the user-interface thread answers);
 //  - timers per window and id, fired in order of their due time (ties in the order they were
@@ -41,6 +42,26 @@ class PumpBackend {
   virtual void Wake() = 0;
 };
 
+class Dispatcher;
+
+// Posts to a dispatcher from a thread that may outlive it (a detached thread): once the
+// dispatcher has gone, a post is dropped. A link made without a dispatcher posts nowhere.
+class DispatcherLink {
+ public:
+  DispatcherLink() = default;
+  // Any thread; false when the message was dropped.
+  bool Post(std::function<void()> message) const;
+
+ private:
+  friend class Dispatcher;
+  struct Target {
+    std::mutex mutex;
+    Dispatcher* dispatcher = nullptr;
+  };
+  explicit DispatcherLink(std::shared_ptr<Target> target) : m_target(std::move(target)) {}
+  std::shared_ptr<Target> m_target;
+};
+
 class Dispatcher {
  public:
   // The calling thread becomes the user-interface thread; the dispatcher becomes Current().
@@ -66,6 +87,8 @@ class Dispatcher {
   bool Send(std::function<void()> message);
   // Messages waiting to run.
   std::size_t PendingCount() const;
+  // A link for posting from threads that may outlive the dispatcher.
+  DispatcherLink Link() const { return DispatcherLink(m_linkTarget); }
 
   // ---- timers
   bool SetTimer(CWnd& window, std::uintptr_t id, std::uint32_t elapseMs);
@@ -117,6 +140,7 @@ class Dispatcher {
   void WaitForWork(std::uint32_t timeoutMs);
 
   const std::thread::id m_uiThread;
+  const std::shared_ptr<DispatcherLink::Target> m_linkTarget;
   PumpBackend* m_backend = nullptr;
   std::function<std::uint64_t()> m_clock;
 

@@ -1,17 +1,15 @@
 #include "ui/Host.h"
 
 #include <atomic>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <string>
 
+#include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
-#include "platform/Thread.h"
+#include "ui/DesktopOpen.h"
 #include "ui/Dispatcher.h"
 #include "ui/ScriptedHost.h"
-
-extern char** environ;
 
 namespace ui {
 namespace {
@@ -20,6 +18,11 @@ std::atomic<Host*> g_host{nullptr};
 Host& FallbackHost() {
   static ScriptedHost host(true);
   return host;
+}
+
+// The message of a file that stayed closed: its native path and why.
+std::string NotOpenedText(const std::string& native, const char* reason) {
+  return platform::Format("%s could not be opened: %s.", native.c_str(), reason);
 }
 }  // namespace
 
@@ -38,20 +41,16 @@ bool Host::ShellExecute(std::string_view verb, std::string_view path) {
 bool OpenWithDesktop(std::string_view path) {
   if (!platform::FileExists(path)) return false;
   const std::string native = platform::ToNativePath(path).string();
-  char program[] = "xdg-open";
-  std::string argument = native;
-  char* argv[] = {program, argument.data(), nullptr};
-  pid_t child = 0;
-  if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
-  // Reap the child when it ends, so that it leaves no zombie behind.
-  if (!platform::StartDetachedThread([child] {
-        int status = 0;
-        waitpid(child, &status, 0);
-      })) {
-    int status = 0;
-    waitpid(child, &status, WNOHANG);
-  }
-  return true;
+  // A failure comes later, on the watching thread; it is told on the user-interface thread,
+  // in a box that no window owns, as the window that asked may have gone by then.
+  const Dispatcher* dispatcher = Dispatcher::Current();
+  const DispatcherLink link = dispatcher ? dispatcher->Link() : DispatcherLink();
+  return StartDesktopOpen(native, [native, link](const std::string& reason) {
+    const std::string text = NotOpenedText(native, reason.c_str());
+    if (!link.Post([text] { ShowMessageBox(text, {}, MB_OK | MB_ICONWARNING); })) {
+      platform::DebugOutput("ui: " + text + "\r\n");
+    }
+  });
 }
 
 bool OpenFileOrSaySo(std::string_view path, const CWnd* owner) {
@@ -59,10 +58,8 @@ bool OpenFileOrSaySo(std::string_view path, const CWnd* owner) {
   const std::string native = platform::ToNativePath(path).string();
   const std::string text =
       platform::FileExists(path)
-          ? platform::Format("%s could not be opened: no program to open it could be started (xdg-open, of the "
-                             "package xdg-utils, opens files).",
-                             native.c_str())
-          : platform::Format("%s could not be opened: the file does not exist.", native.c_str());
+          ? NotOpenedText(native, "no program to open it could be started (xdg-open, of the package xdg-utils, opens files)")
+          : NotOpenedText(native, "the file does not exist");
   ShowMessageBox(text, {}, MB_OK | MB_ICONWARNING, owner);
   return false;
 }

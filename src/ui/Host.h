@@ -74,11 +74,13 @@ int ShowMessageBox(std::string_view text, std::string_view caption = {}, unsigne
 bool ShellExecute(std::string_view verb, std::string_view path);
 
 // Starts xdg-open on a station path text; false when the path does not exist or nothing
-// could be started.
+// could be started. Nothing waits for xdg-open; when it ends in failure, a message box on the
+// user-interface thread names the file and xdg-open's reason.
 bool OpenWithDesktop(std::string_view path);
 
 // The pages' "Open File": the shell's "open" on a station path text; when it could not start,
 // a message box owned by `owner` tells the user which file stayed closed and why. False then.
+// An xdg-open that starts and then fails is told later (OpenWithDesktop).
 bool OpenFileOrSaySo(std::string_view path, const CWnd* owner);
 
 }  // namespace ui

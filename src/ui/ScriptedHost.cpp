@@ -54,6 +54,11 @@ void ScriptedHost::SetShellResult(bool started) {
   m_shellResult = started;
 }
 
+void ScriptedHost::CarryOutShellRequests() {
+  std::lock_guard<std::mutex> guard(m_mutex);
+  m_carryOutShellRequests = true;
+}
+
 std::vector<MessageBoxRequest> ScriptedHost::MessageBoxes() const {
   std::lock_guard<std::mutex> guard(m_mutex);
   return m_messageBoxes;
@@ -117,9 +122,12 @@ std::optional<std::string> ScriptedHost::ShowFileDialog(const FileDialogRequest&
 }
 
 bool ScriptedHost::ShellExecute(std::string_view verb, std::string_view path) {
-  std::lock_guard<std::mutex> guard(m_mutex);
-  m_shellRequests.push_back(ShellRequest{std::string(verb), std::string(path)});
-  return m_shellResult;
+  {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_shellRequests.push_back(ShellRequest{std::string(verb), std::string(path)});
+    if (!m_carryOutShellRequests) return m_shellResult;
+  }
+  return Host::ShellExecute(verb, path);
 }
 
 }  // namespace ui

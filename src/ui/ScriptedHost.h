@@ -26,8 +26,11 @@ class ScriptedHost : public Host {
   // Answers of the next message box / file dialog (nothing: cancelled).
   void AnswerNextMessageBox(int answer);
   void AnswerNextFileDialog(std::optional<std::string> path);
-  // Whether shell requests report success (they are never carried out).
+  // Whether shell requests report success (they are not carried out).
   void SetShellResult(bool started);
+  // From now on shell requests are carried out as the program does (xdg-open), and report
+  // whether it started.
+  void CarryOutShellRequests();
 
   struct ShellRequest {
     std::string verb;
@@ -53,6 +56,7 @@ class ScriptedHost : public Host {
   std::deque<int> m_messageBoxAnswers;
   std::deque<std::optional<std::string>> m_fileAnswers;
   bool m_shellResult = true;
+  bool m_carryOutShellRequests = false;
   std::vector<MessageBoxRequest> m_messageBoxes;
   std::vector<FileDialogRequest> m_fileDialogs;
   std::vector<ShellRequest> m_shellRequests;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "HostScope.h"
 #include "ui/Button.h"
 #include "ui/Dialog.h"
 #include "ui/Dispatcher.h"
@@ -16,6 +17,7 @@
 
 namespace {
 
+using uitest::HostScope;
 using ui::ControlKind;
 using ui::DialogItem;
 
@@ -59,12 +61,6 @@ class NameDialog : public ui::CDialog {
   std::string m_value = "from member";
   int m_remember = 0;
   bool initialised = false;
-};
-
-class HostScope {
- public:
-  explicit HostScope(ui::Host& host) { ui::SetHost(&host); }
-  ~HostScope() { ui::SetHost(nullptr); }
 };
 
 TEST(Dialog, TemplateItemsBecomeControlsInPixelsOfTheSystemFont) {

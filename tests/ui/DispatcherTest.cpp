@@ -165,6 +165,17 @@ TEST(DispatcherThreads, ASendStillWaitingWhenTheDispatcherEndsIsReleased) {
   EXPECT_EQ(result, 0);
 }
 
+TEST(DispatcherThreads, ALinkPostsFromAnotherThreadUntilTheDispatcherHasGone) {
+  auto dispatcher = std::make_unique<ui::Dispatcher>();
+  const ui::DispatcherLink link = dispatcher->Link();
+  bool ran = false;
+  std::thread([&] { EXPECT_TRUE(link.Post([&] { ran = true; })); }).join();
+  dispatcher->ProcessPending();
+  EXPECT_TRUE(ran);
+  dispatcher.reset();
+  std::thread([&] { EXPECT_FALSE(link.Post([] {})); }).join();
+}
+
 TEST(DispatcherThreads, RunWhilePumpingServesMessagesUntilTheWorkEnds) {
   ui::Dispatcher dispatcher;
   std::atomic<int> served{0};

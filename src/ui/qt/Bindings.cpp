@@ -33,6 +33,7 @@
 #include "ui/qt/CheckComboBinding.h"
 #include "ui/qt/Convert.h"
 #include "ui/qt/FittingFont.h"
+#include "ui/qt/FocusReturn.h"
 #include "ui/qt/ListModels.h"
 #include "ui/qt/StationImages.h"
 
@@ -48,7 +49,7 @@ std::uint32_t Binding::Sync(bool everything) {
   }
   if (dirty & ui::kDirtyState) {
     if (FollowsModelGeometry()) m_widget->setVisible((m_window.GetStyle() & ui::WS_VISIBLE) != 0);
-    m_widget->setEnabled(m_window.IsWindowEnabled());
+    SetEnabledReturningFocus(*m_widget, m_window.IsWindowEnabled());
   }
   if (dirty & ui::kDirtyText) SyncText(m_window.GetWindowText());
   SyncContent(dirty);

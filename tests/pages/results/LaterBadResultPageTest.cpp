@@ -1,8 +1,8 @@
 // The later-bad result page, headless on the simulated station: its set-up and captions, the
 // bad-block limit, Show Result end to end (a drive on its ROM code is scanned with the page's
 // limit, a drive on its RDT firmware has its RDT results read), the page while its worker
-// runs, Load Data of both report kinds, the kind-dependent layout, the block map and the CE
-// map opened from the page.
+// runs, Load Data of both report kinds, Open File, the kind-dependent layout, the block map and
+// the CE map opened from the page.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -17,7 +17,9 @@
 #include "pages/results/ResultReportPaths.h"
 #include "platform/Files.h"
 #include "platform/Path.h"
+#include "support/FakeXdgOpen.h"
 #include "support/HeldTransport.h"
+#include "ui/DesktopOpen.h"
 
 namespace {
 
@@ -294,6 +296,29 @@ TEST_F(LaterBadResultPageTest, OpenFileOfAPortWithoutAReportSaysTheReportIsMissi
   EXPECT_EQ(test.host.MessageBoxes()[0].text,
             platform::ToNativePath(ResultLogFolder(kLaterBadLogKind) + "\\D_Reports\\HOST_2_Report.txt").string() +
                 " could not be opened: the file does not exist.");
+}
+
+TEST_F(LaterBadResultPageTest, AnOpenFileThatFailsAfterXdgOpenStartedIsToldWhenThePageHasGone) {
+  const testsupport::FakeXdgOpen xdgOpen(test.station.Folder() / "bin");
+  xdgOpen.Runs("exit 3");
+  test.host.CarryOutShellRequests();
+  const ResultReportLocation location = LocateResultReport(kLaterBadLogKind, 2);
+  ASSERT_NE(MakeDirectoryPath(location.reportFolder), 0);
+  ASSERT_TRUE(platform::WriteWholeFile(location.reportPath, "the report of slot 2\r\n"));
+  {
+    CPropertyPage_LBResult gone;
+    ASSERT_TRUE(gone.Create(nullptr));
+    gone.OnSetActive();
+    gone.Disk().SetCurSel(gone.Disk().FindStringExact(-1, "2"));
+    gone.OnBtnOpenFile();
+  }
+  ASSERT_TRUE(test.PumpUntil([] { return ui::WatchedDesktopOpens() == 0; }));
+  ASSERT_EQ(test.host.MessageBoxes().size(), 1u);
+  EXPECT_EQ(test.host.MessageBoxes()[0].text,
+            platform::ToNativePath(location.reportPath).string() +
+                " could not be opened: xdg-open found no program for it (exit status 3: a required tool could not be "
+                "found).");
+  EXPECT_EQ(test.host.MessageBoxes()[0].owner, nullptr);
 }
 
 TEST_F(LaterBadResultPageTest, TheBlockMapOpensTheChosenPortsReportAfterShowResult) {
