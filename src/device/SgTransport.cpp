@@ -42,30 +42,24 @@ bool ValidCdbLength(std::uint8_t length) { return length == 6 || length == 10 ||
 }  // namespace
 
 SgTransport::DiskStanding SgTransport::StandingOf(const fs::path& scsiDevice, bool sdDriverLoaded,
-                                                  const std::set<std::string>& machineDisks) {
+                                                  const std::set<std::string>& machineDisks, std::string* heldBy) {
   const int type = ReadNumberFile(scsiDevice / "type");
   if (type != kDiskType && type != kSimplifiedDirectAccessType) return DiskStanding::NotADisk;
   std::error_code error;
   bool hasBlockDevice = false;
-  bool held = false;
+  std::string held;
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
     const fs::path disk = CanonicalOrEmpty(block.path());
     if (machineDisks.count(disk.string()) != 0) return DiskStanding::MachinesOwn;
-    held = held || !HoldersOf(disk).empty();
+    const std::vector<std::string> holders = HoldersOf(disk);
+    if (!holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(block.path().filename().string(), holders);
   }
-  if (held) return DiskStanding::Held;
+  if (!held.empty()) {
+    if (heldBy != nullptr) *heldBy = std::move(held);
+    return DiskStanding::Held;
+  }
   return sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList;
-}
-
-std::string SgTransport::HeldDiskNote(const fs::path& scsiDevice) {
-  std::string note;
-  std::error_code error;
-  for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
-    const std::vector<std::string> holders = HoldersOf(CanonicalOrEmpty(block.path()));
-    if (!holders.empty()) note += (note.empty() ? "" : "; ") + HeldDiskText(block.path().filename().string(), holders);
-  }
-  return note;
 }
 
 SgSystem SgSystem::Linux() {
@@ -314,8 +308,9 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
   for (const std::string& name : names) {
     const auto place = places.find(CanonicalOrEmpty(folder / name / "device"));
     if (place == places.end()) continue;
-    const DiskStanding standing = StandingOf(place->first, sdDriverLoaded, machine.disks);
-    if (standing == DiskStanding::Held) held.push_back(HeldDiskNote(place->first));
+    std::string heldBy;
+    const DiskStanding standing = StandingOf(place->first, sdDriverLoaded, machine.disks, &heldBy);
+    if (standing == DiskStanding::Held) held.push_back(std::move(heldBy));
     if (standing != DiskStanding::ToList) continue;
     disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
   }

@@ -153,13 +153,12 @@ class SgTransport : public Transport {
     MachinesOwn,   // its block device is one of the machine's own disks, or they cannot all be found
     Held,          // a device built on it or on a partition of it holds it (md, device mapper)
   };
+  // heldBy, when given, takes what holds a Held disk ("sdc is held by md127").
   static DiskStanding StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded,
-                                 const std::set<std::string>& machineDisks);
+                                 const std::set<std::string>& machineDisks, std::string* heldBy = nullptr);
   static bool MachineUses(DiskStanding standing) {
     return standing == DiskStanding::MachinesOwn || standing == DiskStanding::Held;
   }
-  // "sdc is held by md127": what holds the SCSI device's disk.
-  static std::string HeldDiskNote(const std::filesystem::path& scsiDevice);
   // The address of the SCSI device among the places on the bus; empty when it is not there.
   static std::string IdentityAmong(const BusPlaces& places, const std::filesystem::path& scsiDevice);
 

@@ -184,7 +184,7 @@ class SystemDiskSearch {
   }
   void AddZfsMembersOfNoNamedPool() {
     m_what = "a block device with signs of a ZFS member";
-    for (const std::string& number : ZfsSigns().unnamed) TraceBlockLink(m_sysfsRoot / "dev" / "block" / number, 0);
+    for (const std::string& number : ZfsMembersInUdev().unnamed) TraceBlockLink(m_sysfsRoot / "dev" / "block" / number, 0);
   }
 
   SystemDisks Take() { return {std::move(m_disks), std::move(m_untraceable)}; }
@@ -275,7 +275,7 @@ class SystemDiskSearch {
   // The members of the ZFS pool a dataset lies in.
   void TraceZfsPool(const std::string& dataset, int depth) {
     const std::string pool = dataset.substr(0, dataset.find_first_of("/@"));
-    const auto [first, last] = ZfsSigns().members.equal_range(pool);
+    const auto [first, last] = ZfsMembersInUdev().members.equal_range(pool);
     if (first == last) {
       return Untraceable(platform::Format("no member of the ZFS pool %s is in udev's records of the block devices",
                                           pool.c_str()));
@@ -304,9 +304,9 @@ class SystemDiskSearch {
     std::multimap<std::string, std::string> members;
     std::vector<std::string> unnamed;
   };
-  const ZfsMembers& ZfsSigns() {
-    if (m_zfsSigns) return *m_zfsSigns;
-    m_zfsSigns.emplace();
+  const ZfsMembers& ZfsMembersInUdev() {
+    if (m_zfsMembers) return *m_zfsMembers;
+    m_zfsMembers.emplace();
     std::error_code error;
     for (const auto& device : fs::directory_iterator(m_sysfsRoot / "dev" / "block", error)) {
       const std::string number = device.path().filename().string();
@@ -314,12 +314,12 @@ class SystemDiskSearch {
       const auto type = properties.find("ID_FS_TYPE");
       const std::string pool = FileSystemLabel(properties);
       if (type != properties.end() && type->second == kZfsMemberType && !pool.empty()) {
-        m_zfsSigns->members.emplace(pool, number);
+        m_zfsMembers->members.emplace(pool, number);
       } else if (HasZfsSigns(properties)) {
-        m_zfsSigns->unnamed.push_back(number);
+        m_zfsMembers->unnamed.push_back(number);
       }
     }
-    return *m_zfsSigns;
+    return *m_zfsMembers;
   }
 
   // Whether a block device's udev record shows a ZFS member in any form: its type, one of the
@@ -389,7 +389,7 @@ class SystemDiskSearch {
   const std::vector<MountInfoEntry>& m_mounts;
   MountOwner m_owner;
   std::vector<State> m_state;  // of each mount
-  std::optional<ZfsMembers> m_zfsSigns;
+  std::optional<ZfsMembers> m_zfsMembers;
   std::string m_what;
   std::set<std::string> m_disks;
   std::string m_untraceable;

@@ -23,10 +23,15 @@ std::string ListingProblemMessage(const std::string& listingProblem) {
   return "Scan lists no drive: " + listingProblem + ".";
 }
 
+std::string HeldDisksList(const std::vector<std::string>& heldDisks) {
+  std::string list;
+  for (const std::string& disk : heldDisks) list += (list.empty() ? "" : "; ") + disk;
+  return list;
+}
+
 std::string HeldDisksMessage(const std::vector<std::string>& heldDisks) {
-  std::string text = "Scan does not list the disks that a device of this machine holds: ";
-  for (std::size_t i = 0; i < heldDisks.size(); ++i) text += (i == 0 ? "" : "; ") + heldDisks[i];
-  return text + ". To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).";
+  return "Scan does not list the disks that a device of this machine holds: " + HeldDisksList(heldDisks) +
+         ". To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).";
 }
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType) {

@@ -34,5 +34,7 @@ std::string ListingProblemMessage(const std::string& listingProblem);
 // The text that names the disks the listing left out because something holds them, and how the
 // operator releases one.
 std::string HeldDisksMessage(const std::vector<std::string>& heldDisks);
+// The held disks one after another: "sdy is held by md127; sdz is held by md127".
+std::string HeldDisksList(const std::vector<std::string>& heldDisks);
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType);

@@ -223,9 +223,7 @@ std::string CProductionPage::DescribePortMapping() const {
     text += platform::Format("; not shown: the drives of %s beyond the %d ports",
                              DescribeTesterNumbers(m_ports.unshownTesters).c_str(), kPortCount);
   }
-  for (std::size_t i = 0; i < m_ports.heldDisks.size(); ++i) {
-    text += (i == 0 ? "; not listed: " : "; ") + m_ports.heldDisks[i];
-  }
+  if (!m_ports.heldDisks.empty()) text += "; not listed: " + HeldDisksList(m_ports.heldDisks);
   return text;
 }
 
