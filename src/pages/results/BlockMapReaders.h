@@ -27,9 +27,11 @@ struct BlockCellMark {
 inline constexpr int kBlockGridColumns = 137;
 inline constexpr int kBlockGroupColumns = 17;
 inline constexpr int kBlockGridGroups = 8;
-// Blocks in one grid at most: the drive logs name blocks with 16 bits, so a report that
-// claims more describes no flash this station tests; its grid gets no rows.
-inline constexpr long long kMaxGridBlocks = 65536;
+// Blocks in one grid at most. A CE's block count is its blocks per die times its dies, and no
+// flash has a quarter million blocks behind one chip enable (eight dies of 32,768 blocks): a
+// report that claims more is garbled, and its grids get no rows, as for an unknown plane count.
+// Its rows, 137 cells each in both grids, would take over 180 MB and long to fill.
+inline constexpr long long kMaxGridBlocks = 262144;
 inline constexpr int kMaxGridRows = static_cast<int>(kMaxGridBlocks / 16) + 1;
 
 class CBlockGridView {

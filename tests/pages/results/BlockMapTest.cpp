@@ -164,7 +164,7 @@ TEST_F(BlockMapTest, AnRdtReportMarksItsFailRecordsByTheirTables) {
 
 TEST_F(BlockMapTest, ThePlaneCountAndTheBlockCountDecideTheRows) {
   for (const auto& [planes, blocks, rows] : std::vector<std::tuple<int, long long, int>>{
-           {1, 4096, 0}, {3, 4096, 0}, {2, 0, 1}, {4, 15, 1}, {4, 16, 2}, {2, 65537, 0}, {2, -32, 0}}) {
+           {1, 4096, 0}, {3, 4096, 0}, {2, 0, 1}, {4, 15, 1}, {4, 16, 2}, {2, kMaxGridBlocks + 1, 0}, {2, -32, 0}}) {
     CBlockMapDlg grid;
     grid.SetUpGrids();
     EXPECT_EQ(grid.FillBlockGrid(planes, blocks), rows) << planes << " " << blocks;
@@ -176,6 +176,32 @@ TEST_F(BlockMapTest, ThePlaneCountAndTheBlockCountDecideTheRows) {
   EXPECT_EQ(grid.FillBlockGrid(2, 32), 3);
   EXPECT_EQ(grid.FillBlockGrid(2, 32), 6);
   EXPECT_EQ(grid.FillBlockGrid(2, kMaxGridBlocks), 6);
+}
+
+// A CE of two dies of 33,600 blocks (67,200) has every row of its count, up to block 0x10680;
+// a count no flash has (eight dies of 40,000 blocks) leaves the map empty.
+TEST_F(BlockMapTest, ALargeCeHasEveryRowOfItsBlockCount) {
+  struct Case {
+    const char* dies;
+    const char* blocksPerCe;
+    int rows;
+  };
+  for (const Case& each : {Case{"2", "33600", 4201}, Case{"8", "40000", 0}}) {
+    CBlockMapDlg map;
+    const std::string text = std::string("   Die Per Flash= ") + each.dies + "; \r\n   Plane Number = 2; \r\n" +
+                             "   Max Block Per CE= " + each.blocksPerCe + "; \r\n" +
+                             "   Get Max Bad block number Percent= 4 \r\n" +
+                             "     Channel:1,CE:9,Die:1,Plane:1;    Later Bad Block_67199 (0x1067f)\r\n";
+    station.WriteFile("W_PC/QC/D_Reports/HOST_5_Report.txt", text);
+    map.SetReportLocation(".\\W_PC\\QC\\D_Reports\\HOST_5_Report.txt", ".\\W_PC\\QC\\D_Reports");
+    ASSERT_TRUE(map.Create(nullptr));
+    EXPECT_EQ(map.m_listCh0.GetItemCount(), each.rows) << each.dies << " x " << each.blocksPerCe;
+    EXPECT_EQ(map.m_listCh1.GetItemCount(), each.rows) << each.dies << " x " << each.blocksPerCe;
+    if (each.rows == 0) continue;
+    EXPECT_EQ(map.m_listCh0.GetItemText(4200, 0), "10680 h");
+    EXPECT_EQ(map.m_listCh1.GetItemText(4200, 1 + 17 * 7), "10680 h");
+    EXPECT_EQ(map.m_listCh1.GetItemText(4199, 2 + 17 + 15), "1_Later Bad");
+  }
 }
 
 TEST_F(BlockMapTest, WithoutTheReportTheFileDialogChoosesIt) {
