@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <latch>
+#include <mutex>
 #include <thread>
 
 #include "SimRequests.h"
