@@ -9,6 +9,7 @@
 // the key). On the simulated station the window has a menu to plug a drive in again, as an
 // operator does at a real station.
 #include <QApplication>
+#include <QThreadPool>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -61,11 +62,16 @@ int main(int argc, char** argv) {
   }
 
   // On the simulated station the operator plugs drives in again through a menu of the window.
+  // A re-plug waits for the command its slot is running, so it runs on a pool thread: the
+  // window goes on while it waits. The application waits for the pool before it ends.
   if (std::shared_ptr<sim::SimStation> station = sim::InstalledSimStation()) {
     host.AddOperatorMenu({QStringLiteral("Re-plug a drive"), [station = std::move(station)] {
                             std::vector<uiqt::OperatorMenuEntry> entries;
                             for (sim::ReplugChoice& choice : sim::ReplugChoices(station)) {
-                              entries.push_back({QString::fromStdString(choice.label), std::move(choice.replug)});
+                              entries.push_back({QString::fromStdString(choice.label),
+                                                 [replug = std::move(choice.replug)] {
+                                                   QThreadPool::globalInstance()->start([replug] { replug(); });
+                                                 }});
                             }
                             return entries;
                           }});

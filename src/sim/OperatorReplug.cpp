@@ -12,10 +12,8 @@ namespace sim {
 std::vector<ReplugChoice> ReplugChoices(const std::shared_ptr<SimStation>& station) {
   std::vector<ReplugChoice> choices;
   for (SimSlot* slot : station->Slots()) {
-    {
-      std::lock_guard<std::mutex> guard(slot->Lock());
-      if (!slot->Drive()) continue;
-    }
+    // Read without the slot's lock, which a running command holds.
+    if (!slot->HoldsDrive()) continue;
     ReplugChoice choice;
     choice.label =
         platform::Format("Tester %u (board %u, slot %u)", slot->TesterNumber(), slot->BoardNumber(), slot->SlotNumber());

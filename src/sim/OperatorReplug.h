@@ -20,8 +20,9 @@ struct ReplugChoice {
   std::function<bool()> replug;  // false when the slot is found empty
 };
 
-// One choice per slot that holds a drive, in drive-number order. A choice re-plugs under the
-// slot's lock, so it waits for a command the slot is running.
+// One choice per slot that holds a drive, in drive-number order. Listing them waits for no
+// slot, not even one that is running a command. A choice re-plugs under its slot's lock, so it
+// waits for a command that slot is running, and for no other slot.
 std::vector<ReplugChoice> ReplugChoices(const std::shared_ptr<SimStation>& station);
 
 // The simulated station the installed transport serves; null when the drives are real.

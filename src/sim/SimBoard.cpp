@@ -11,6 +11,7 @@ SimSlot::SimSlot(std::string devicePath, std::string nodeText, unsigned boardNum
 
 void SimSlot::Insert(std::shared_ptr<SimDrive> drive) {
   m_drive = std::move(drive);
+  m_holdsDrive.store(m_drive != nullptr);
   if (!m_drive) return;
   m_drive->Reinsert();
   SetPower(true);
@@ -23,6 +24,7 @@ void SimSlot::Pull() {
     m_drive->PowerOff();
   }
   m_drive.reset();
+  m_holdsDrive.store(false);
 }
 
 bool SimSlot::Replug() {

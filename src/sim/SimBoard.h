@@ -4,6 +4,7 @@
 // INQUIRY as the tester (vendor "TERVID"), takes the tester commands for that slot (power,
 // card detect, current, the 528-byte USB page, DEVSLP) and passes ATA and vendor commands
 // on to the drive in the slot, if there is one.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,9 @@ class SimSlot {
 
   // The drive in the slot, or null. Changes only under Lock().
   std::shared_ptr<SimDrive> Drive() const { return m_drive; }
+  // Whether the slot holds a drive, readable without Lock(): what the operator sees of a slot
+  // while it runs a command.
+  bool HoldsDrive() const { return m_holdsDrive.load(); }
   // A drive plugged in: like the real boards, the board powers the slot for it, so the drive
   // boots as from power-on whatever the slot's power was (a slot the last test switched off
   // included). Out of its slot a drive has no power.
@@ -66,6 +70,7 @@ class SimSlot {
   std::mutex m_mutex;
   FaultInjector m_faults;
   std::shared_ptr<SimDrive> m_drive;
+  std::atomic<bool> m_holdsDrive{false};  // follows m_drive
   bool m_powered = true;
   bool m_devSleep = false;
   std::optional<std::uint8_t> m_reportedCardState;
