@@ -101,6 +101,14 @@ bool CPropertyPage_LBResult::OnInitDialog() {
   CResultPage::OnInitDialog();
   m_layoutReady = false;
   LoadPageCaptions();
+  m_limit.SetWindowText("0");
+  m_disk.ClearSelection();
+  m_layoutReady = true;
+  ArrangeForScanReport();
+  return true;
+}
+
+void CPropertyPage_LBResult::InsertScanColumns() {
   InsertColumns(List(ResultList::PerPlane), PerPlaneColumns(kScanReportKind));
   InsertColumns(List(ResultList::LaterPerPlane), PerPlaneColumns(kScanReportKind));
   InsertColumns(List(ResultList::CeChannel0), CeChannel0Columns());
@@ -108,12 +116,18 @@ bool CPropertyPage_LBResult::OnInitDialog() {
   InsertColumns(List(ResultList::EarlyBad), EarlyBadColumns(kScanReportKind));
   InsertColumns(List(ResultList::LaterBad), LaterBadColumns(kScanReportKind));
   for (ui::CListCtrl& list : m_lists) TurnOnGridLines(list);
+}
+
+void CPropertyPage_LBResult::ArrangeForScanReport() {
+  for (ui::CListCtrl& list : m_lists) RemoveColumns(list);
+  InsertScanColumns();
   SetReportKind(kScanReportKind);
-  m_limit.SetWindowText("0");
-  m_disk.ClearSelection();
-  m_layoutReady = true;
   LayoutBadBlockSummary(kScanReportKind);
-  return true;
+}
+
+void CPropertyPage_LBResult::EmptyResult() {
+  CResultPage::EmptyResult();
+  ArrangeForScanReport();
 }
 
 bool CPropertyPage_LBResult::OnCommand(int id, int code) {
@@ -153,13 +167,7 @@ void CPropertyPage_LBResult::FillBadBlockLists(int kind) {
   if (kind == kScanReportKind) {
     for (ui::CListCtrl& list : m_lists) list.DeleteAllItems();
     for (int box : kFailBoxes) SetDlgItemText(box, " 0");
-    InsertColumns(List(ResultList::PerPlane), PerPlaneColumns(kind));
-    InsertColumns(List(ResultList::LaterPerPlane), PerPlaneColumns(kind));
-    InsertColumns(List(ResultList::CeChannel0), CeChannel0Columns());
-    InsertColumns(List(ResultList::CeChannel1), CeChannel1Columns());
-    InsertColumns(List(ResultList::EarlyBad), EarlyBadColumns(kind));
-    InsertColumns(List(ResultList::LaterBad), LaterBadColumns(kind));
-    for (ui::CListCtrl& list : m_lists) TurnOnGridLines(list);
+    InsertScanColumns();
     for (int box : {ids::kObOlbCount, ids::kRdtBadCount, ids::kLaterBadCount, ids::kGoodBlockCount}) {
       SetDlgItemText(box, "0");
     }

@@ -46,8 +46,14 @@ class CPropertyPage_LBResult : public CResultPage {
   void RunWorker(const ResultRun& run) override;
   void LoadReport(const std::string& path) override;
   void EnableRunControls(bool enable) override;
+  // Also gives the page its scan-kind columns and arrangement again, as set up.
+  void EmptyResult() override;
 
  private:
+  // The lists' columns of a scan report, with grid lines.
+  void InsertScanColumns();
+  // The page as set up, before any result: scan-kind columns, report kind and arrangement.
+  void ArrangeForScanReport();
   // Reads a report of the kind in the section style into the page (and writes the summary of
   // an RDT report).
   void ParseReport(const std::string& path, int kind, int sectionStyle);

@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "ui/FileDialog.h"
 #include "ui/Host.h"
+#include "ui/ListCtrl.h"
 
 namespace {
 
@@ -81,11 +82,53 @@ std::string CResultPage::LoadCaptions(int id) {
 bool CResultPage::OnSetActive() {
   g_ActivePage.store(m_setup.activePageCode);
   m_disk.OnDropDownDisk();
-  if (m_disk.GetCount() > 0) {
-    m_disk.SetCurSel(0);
+  // Chosen without a selection-change notice: coming back starts no reading.
+  const int item = ItemOfShownPort();
+  if (item != ui::CB_ERR) {
+    m_disk.SetCurSel(item);
     SetTimer(kSelectTimer, kSelectTimerMs);
   }
   return CPropertyPage::OnSetActive();
+}
+
+int CResultPage::ItemOfShownPort() {
+  std::lock_guard<std::mutex> guard(m_shownLock);
+  if (m_shownPort > 0) {
+    const int item = m_disk.FindStringExact(-1, platform::Format("%d", m_shownPort));
+    if (item != ui::CB_ERR) return item;
+  }
+  m_shownPort = 0;
+  EmptyResult();
+  return m_disk.GetCount() > 0 ? 0 : ui::CB_ERR;
+}
+
+int CResultPage::ShowResultOf(int port) {
+  std::lock_guard<std::mutex> guard(m_shownLock);
+  return std::exchange(m_shownPort, port);
+}
+
+void CResultPage::KeepResultOnlyUnder(int port) {
+  std::lock_guard<std::mutex> guard(m_shownLock);
+  if (m_shownPort != port) EmptyResult();
+}
+
+void CResultPage::EmptyResult() {
+  for (const ui::DialogItem& item : GetTemplate()->items) {
+    ui::CWnd* control = GetDlgItem(item.id);
+    if (!control) continue;
+    switch (item.kind) {
+      case ui::ControlKind::Edit:
+        if (item.id != m_setup.limit) control->SetWindowText(item.caption);
+        break;
+      case ui::ControlKind::ListCtrl:
+        if (auto* list = dynamic_cast<ui::CListCtrl*>(control)) list->DeleteAllItems();
+        break;
+      default:
+        break;
+    }
+  }
+  m_reportLines.ResetContent();
+  m_progress.SetPos(0);
 }
 
 bool CResultPage::OnKillActive() {
@@ -196,17 +239,20 @@ bool CResultPage::OnBtnShowResult() {
   SetRequest(platform::Trim(m_limit.GetWindowText()));
   SetReportPath(run.location.reportPath);
   WaitForWorker();  // a worker that has ended may still be leaving its thread
+  const int shownBefore = ShowResultOf(run.location.port);
   m_busy.store(true);
   const bool started = m_worker.Start([this, run, claim] {
     RunWorker(run);
     claim->Release();
     ClearRequest();
+    KeepResultOnlyUnder(run.location.port);
     EnableRunControls(true);
     // Said last: whoever sees the page free finds the drive given back and the controls enabled,
     // and a next run that disables them is not undone by this worker.
     m_busy.store(false);
   });
   if (started) return true;
+  ShowResultOf(shownBefore);
   m_busy.store(false);
   ClearRequest();
   EnableRunControls(true);
@@ -238,6 +284,8 @@ bool CResultPage::OnBtnLoadData() {
   if (dialog.DoModal() != ui::IDOK) return false;
   const std::string path = dialog.GetPathName();
   if (path.empty() || !ReportCanBeOpened(path)) return false;
+  // A saved report is no listed port's result.
+  ShowResultOf(0);
   LoadReport(path);
   return true;
 }

@@ -13,10 +13,17 @@
 // its end, after it has cleared the page's request to the engine, and only then says the page
 // is no longer busy (IsBusy).
 //
+// The page's result (verdict, lists, value boxes, report lines) belongs to one port, the port of
+// the last Show Result; a report Load Data read belongs to none. When the page comes back, it
+// keeps that port chosen in "Disk :" while the port is listed; otherwise it chooses item 0 and
+// empties the result, so that no verdict stands under a port it does not belong to. Neither
+// starts a reading.
+//
 // Handlers run on the user-interface thread; the worker writes the page's controls from its
 // own thread (the controls are thread-safe). The page's destructor waits for a running worker.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -141,6 +148,11 @@ class CResultPage : public ui::CPropertyPage {
   const char* CaptionKey(int id) const;
   // The captions of "Disk :", Show Result and the status box's label.
   void LoadPageCaptions();
+  // Empties the result: every value and status box shows its template text again, the lists and
+  // the report lines lose their rows, the progress bar goes back to 0 (the limit is the
+  // operator's and stays). A page whose arrangement follows its result sets that up again too.
+  // Called with the shown port's lock held, from the user-interface thread or the worker's.
+  virtual void EmptyResult();
   // Hands the limit to the engine's next reading (g_LaterBadRequest or g_RdtRequest).
   virtual void SetRequest(const std::string& limitText) = 0;
   // Clears that request (every worker does at its end).
@@ -167,8 +179,21 @@ class CResultPage : public ui::CPropertyPage {
   CResultControls m_view;
 
  private:
+  // The item of "Disk :" to choose when the page comes back: the shown port's while it is
+  // listed; otherwise item 0, with the shown port forgotten and the result emptied. CB_ERR when
+  // the list is empty.
+  int ItemOfShownPort();
+  // The port whose result the page shows from now on (0: none); returns the one before.
+  int ShowResultOf(int port);
+  // A worker's last look: when an activation found its port gone while it read, the result it
+  // wrote since is emptied too.
+  void KeepResultOnlyUnder(int port);
+
   const ResultPageSetup& m_setup;
   std::atomic<bool> m_busy{false};
+  // The port whose result the page shows (0: none); the lock also keeps two emptyings apart.
+  std::mutex m_shownLock;
+  int m_shownPort = 0;
   platform::Thread m_worker;
   mutable std::mutex m_pathLock;
   std::string m_reportPath;
