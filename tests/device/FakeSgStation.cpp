@@ -79,7 +79,9 @@ std::pair<fs::path, fs::path> FakeSgStation::UsbPortOf(const fs::path& scsiFolde
 
 void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
   const auto [port, device] = UsbPortOf(scsiFolder);
-  if (!port.empty() && !fs::exists(device / "port")) fs::create_directory_symlink(port, device / "port");
+  if (port.empty()) return;
+  if (!fs::exists(device / "port")) fs::create_directory_symlink(port, device / "port");
+  if (!fs::exists(port / "device")) fs::create_directory_symlink(device, port / "device");
 }
 
 void FakeSgStation::LinkScsiDevice(const fs::path& scsiFolder) {

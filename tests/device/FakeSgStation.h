@@ -44,8 +44,9 @@ class FakeSgStation {
 
   // A SCSI device of the type (0 disk) with its sg node and, when block is given, its sd disk
   // with that device number. Returns the SCSI device's folder. A USB device that holds the
-  // device's interface is linked to its hub port ("port"), as the kernel links it once the
-  // device's drivers are bound, unless linkUsbPorts is false (then LinkUsbPort links it later).
+  // device's interface is linked to its hub port ("port") and the port to it ("device"), as the
+  // kernel links them once the device's drivers are bound, unless linkUsbPorts is false (then
+  // LinkUsbPort links them later).
   std::filesystem::path AddDisk(const std::string& sgName, const Address& address, const std::string& block = "",
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
@@ -71,7 +72,8 @@ class FakeSgStation {
   // The root hubs tell their speeds (5000 and 480) unless told not to.
   void PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort, bool speeds = true);
   bool linkUsbPorts = true;
-  // Links the USB device that holds the SCSI device's interface to its hub port.
+  // Links the USB device that holds the SCSI device's interface to its hub port ("port"), and
+  // the port to the device ("device"), as the kernel links them.
   void LinkUsbPort(const std::filesystem::path& scsiFolder);
   // An imported ZFS pool: its folder of statistics in /proc/spl/kstat/zfs, beside the module's.
   void ImportZfsPool(const std::string& pool);

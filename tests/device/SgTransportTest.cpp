@@ -14,6 +14,7 @@
 #include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
+#include "device/SysfsFiles.h"
 #include "device/VolumeLock.h"
 #include "support/FakeVolumes.h"
 
@@ -908,6 +909,30 @@ TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
       EXPECT_EQ(early.ReadFirmwareName(buffer), 1);
       EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{first, first}));
     }
+  }
+}
+
+// A drive's first request reads as much of sysfs with one other disk on the bus as with 25.
+TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksOnTheBus) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    const auto readsOfAFirstRequest = [generic](int disks) {
+      FakeSgStation kernel;
+      for (int k = 0; k < disks; ++k) {
+        const std::string port = std::to_string(k + 1);
+        kernel.PeerUsbPorts("usb2-port" + port, "usb1-port" + port);
+        Attach(kernel, generic, "sg" + std::to_string(k), "sd" + std::string(1, static_cast<char>('a' + k)),
+               UsbPort("2-" + port, FakeSgStation::kNewHost), 16 * k);
+      }
+      SgTransport transport(kernel.System());
+      transport.ListDisks();
+      const std::string identity = transport.IdentityOfDrive(1);
+      PassThroughRequest request = NonDataRequest();
+      const std::uint64_t before = device::SysfsReadsOfThisThread();
+      EXPECT_TRUE(transport.ExecuteOn(identity, request).Succeeded());
+      return device::SysfsReadsOfThisThread() - before;
+    };
+    EXPECT_EQ(readsOfAFirstRequest(2), readsOfAFirstRequest(26));
   }
 }
 
