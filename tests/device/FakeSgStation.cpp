@@ -117,11 +117,16 @@ void FakeSgStation::ImportZfsPool(const std::string& pool) {
 
 void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
 
-fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
+fs::path FakeSgStation::AddNodelessDevice(const Address& address, int type) {
   const fs::path scsi = ScsiFolder(Numbered(address));
   fs::create_directories(scsi);
   LinkScsiDevice(scsi);
-  std::ofstream(scsi / "type") << 0 << "\n";
+  std::ofstream(scsi / "type") << type << "\n";
+  return scsi;
+}
+
+fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
+  const fs::path scsi = AddNodelessDevice(address);
   const fs::path folder = scsi / "block" / block;
   fs::create_directories(folder);
   fs::create_directory_symlink(scsi, folder / "device");
@@ -133,9 +138,7 @@ fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& ad
 
 fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& address, const std::string& block, int major,
                                 int minor, int type) {
-  const fs::path scsi = block.empty() ? ScsiFolder(Numbered(address)) : AddBlockDisk(block, address, major, minor);
-  fs::create_directories(scsi);
-  LinkScsiDevice(scsi);
+  const fs::path scsi = block.empty() ? AddNodelessDevice(address, type) : AddBlockDisk(block, address, major, minor);
   std::ofstream(scsi / "type") << type << "\n";
   const fs::path node = scsi / "scsi_generic" / sgName;
   fs::create_directories(node);

@@ -51,6 +51,9 @@ class FakeSgStation {
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
   std::filesystem::path AddBlockDisk(const std::string& block, const Address& address, int major = 8, int minor = 0);
+  // A SCSI device of the type that no driver has given a node yet (the sd driver is still
+  // attaching it). Returns its folder.
+  std::filesystem::path AddNodelessDevice(const Address& address, int type = 0);
   // The SCSI device and every name of it go, as when the disk is pulled, and its host with it
   // when the host holds no other device; descriptors still open on its nodes answer ENODEV from
   // then on.

@@ -936,6 +936,23 @@ TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksO
   }
 }
 
+// Without the sg driver, a device at the peer port that sd has not given a node yet makes the two
+// ports' addresses alike all the same: a disk bound while it was alone at 2-3 looks gone.
+TEST(SgTransportDriveNumbers, ADeviceWithoutANodeYetAtThePeerPortKeepsTheAddressesApart) {
+  FakeSgStation kernel;
+  kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
+  kernel.AddBlockDisk("sda", UsbPort("2-3", FakeSgStation::kNewHost), 8, 0);
+  SgTransport transport(kernel.System());
+  transport.ListDisks();
+  const std::string alone = transport.IdentityOfDrive(1);
+  PassThroughRequest request = NonDataRequest();
+  ASSERT_TRUE(transport.ExecuteOn(alone, request).Succeeded());
+  kernel.AddNodelessDevice(Usb2Port("1-3"));
+  transport.ListDisks();
+  EXPECT_EQ(transport.ExecuteOn(alone, request).systemError, ENODEV);
+  EXPECT_EQ(kernel.sentTo, std::vector<std::string>{"/dev/sda"});
+}
+
 // ---- a real device --------------------------------------------------------------------------
 
 TEST(SgTransportRealDevice, InquiryOnARealGenericDevice) {
