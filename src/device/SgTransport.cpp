@@ -312,15 +312,7 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
   return disks;
 }
 
-std::vector<TransportDisk> SgTransport::ListDisks() {
-  std::string problem;
-  std::vector<std::string> held;
-  std::vector<Place> found = FindDisks(problem, held);
-  // The kept nodes of disks that have gone, or are listed under another node, closed once the
-  // lock is let go and no request uses them any more.
-  std::vector<std::shared_ptr<const OpenNode>> closing;
-  std::vector<TransportDisk> disks;
-  std::lock_guard<std::mutex> guard(m_lock);
+void SgTransport::PlaceDisks(std::vector<Place> found) {
   // Disks still there keep their places; the places of disks that have gone are emptied.
   std::vector<bool> placed(found.size(), false);
   for (Place& place : m_places) {
@@ -345,11 +337,26 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
     }
   }
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
+}
+
+std::vector<TransportDisk> SgTransport::ListDisks() {
+  std::string problem;
+  std::vector<std::string> held;
+  std::vector<Place> found = FindDisks(problem, held);
+  // The kept nodes of disks that have gone, or are listed under another node, closed once the
+  // lock is let go and no request uses them any more.
+  std::vector<std::shared_ptr<const OpenNode>> closing;
+  std::vector<TransportDisk> disks;
+  std::lock_guard<std::mutex> guard(m_lock);
+  // A listing that cannot tell the machine's disks apart knows nothing of the places: they stay as
+  // they were, for the next listing to keep every disk still there in its place, but none of them
+  // names a disk meanwhile.
+  if (problem.empty()) PlaceDisks(std::move(found));
   m_listed = true;
   m_listingProblem = std::move(problem);
   m_heldDisks = std::move(held);
   for (auto kept = m_kept.begin(); kept != m_kept.end();) {
-    const bool listed = std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
+    const bool listed = PlacesNameDisks() && std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
       return place.identity == kept->first && place.devicePath == kept->second->path;
     });
     if (listed) {
@@ -359,7 +366,9 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
       kept = m_kept.erase(kept);
     }
   }
-  for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+  if (PlacesNameDisks()) {
+    for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+  }
   return disks;
 }
 
@@ -374,7 +383,7 @@ void SgTransport::ListIfNeverListed() {
 SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
-  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
+  if (!PlacesNameDisks() || driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
   return m_places[static_cast<std::size_t>(driveNumber) - 1];
 }
 
@@ -386,6 +395,7 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   if (devicePath.empty()) return {};
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
+  if (!PlacesNameDisks()) return {};
   const auto place = std::find_if(m_places.begin(), m_places.end(),
                                   [&](const Place& listed) { return listed.devicePath == devicePath; });
   return place == m_places.end() ? std::string() : place->identity;

@@ -33,7 +33,9 @@
 // bridge) comes back under other host, sg and sd numbers. Drive number n names the disk in
 // place n of the listing. A later listing keeps every disk that is still there in its place,
 // leaves the place of a disk that has gone empty, and gives empty places (the first one first,
-// in node order) only to disks it has not seen before.
+// in node order) only to disks it has not seen before. A listing that cannot tell the machine's
+// disks apart lists no disk and leaves the places as they were; until a listing can, no drive
+// number names a disk, and the first one that can finds every disk still there in its place.
 //
 // A request names the disk by its identity and goes through the disk's kept node. The node is
 // looked up only when the disk has none: at the first request, after the kept node answered ENODEV
@@ -101,12 +103,14 @@ class SgTransport : public Transport {
 
   std::vector<TransportDisk> ListDisks() override;
   PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override;
-  // The place's node of the last listing (a first listing is made when there was none).
+  // The place's node of the last listing (a first listing is made when there was none); none
+  // while the last listing could not tell the machine's disks apart.
   std::string DevicePathOfDrive(int driveNumber) override;
   // The address of the disk that the last listing found at the node; empty for a node the
   // listing does not hold.
   std::string IdentityOf(const std::string& devicePath) override;
-  // The address of the disk in the place of the last listing.
+  // The address of the disk in the place of the last listing; none while that listing could not
+  // tell the machine's disks apart.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
   // The sd block device of the SCSI device at the address now; none when there is none or it is
@@ -185,6 +189,13 @@ class SgTransport : public Transport {
   // The node (sg, or sd without the sg driver) of the SCSI device at the address now, found from
   // the address (BusAddress.h); empty when there is none.
   Located NodeOf(const std::string& identity, bool generic) const;
+  // Gives the disks of a listing their places (called under the lock): a disk still there keeps
+  // its place, the place of one that has gone is emptied, and a disk not seen before takes the
+  // first empty place, or one after the last.
+  void PlaceDisks(std::vector<Place> found);
+  // Whether the places name their disks: not while the last listing could not tell the machine's
+  // disks apart (called under the lock).
+  bool PlacesNameDisks() const { return m_listingProblem.empty(); }
   void ListIfNeverListed();
   // Place n - 1 of the last listing (a first listing is made when there was none); an empty
   // place for a number outside the listing.

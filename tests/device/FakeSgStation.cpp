@@ -115,6 +115,10 @@ void FakeSgStation::ImportZfsPool(const std::string& pool) {
   for (const char* name : {"arcstats", "dbufstats", "zil"}) std::ofstream(statistics / name) << "\n";
 }
 
+void FakeSgStation::ExportZfsPool(const std::string& pool) {
+  fs::remove_all(m_root / "proc" / "spl" / "kstat" / "zfs" / pool);
+}
+
 void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
 
 fs::path FakeSgStation::AddNodelessDevice(const Address& address, int type) {
@@ -219,6 +223,17 @@ void FakeSgStation::Mount(int major, int minor, const std::string& source, const
   AppendLine(m_root / "proc" / "self" / "mountinfo",
              "25 1 " + std::to_string(major) + ":" + std::to_string(minor) + " / " + mountPoint +
                  " rw,relatime shared:1 - " + type + " " + source + " " + options);
+}
+
+void FakeSgStation::Unmount(const std::string& mountPoint) {
+  const fs::path table = m_root / "proc" / "self" / "mountinfo";
+  std::ifstream in(table);
+  std::string kept;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(" " + mountPoint + " ") == std::string::npos) kept += line + "\n";
+  }
+  in.close();
+  std::ofstream(table) << kept;
 }
 
 void FakeSgStation::MountInfoLine(const std::string& line) {

@@ -80,10 +80,14 @@ class FakeSgStation {
   void LinkUsbPort(const std::filesystem::path& scsiFolder);
   // An imported ZFS pool: its folder of statistics in /proc/spl/kstat/zfs, beside the module's.
   void ImportZfsPool(const std::string& pool);
+  // The pool exported: its folder of statistics goes.
+  void ExportZfsPool(const std::string& pool);
   // A line of /proc/self/mountinfo (type and the file system's options as the kernel writes
   // them) and of /proc/swaps.
   void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
              const std::string& type = "ext4", const std::string& options = "rw");
+  // The lines of /proc/self/mountinfo that name the mount point go.
+  void Unmount(const std::string& mountPoint);
   // A line of /proc/self/mountinfo written out whole, as a real machine's table has it.
   void MountInfoLine(const std::string& line);
   void Swap(const std::string& path, bool isFile);

@@ -912,6 +912,56 @@ TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
   }
 }
 
+// A listing that cannot tell the machine's disks apart (a mount, or an imported ZFS pool, that
+// cannot be traced to its disks) lists nothing, names the problem and names no disk by any drive
+// number, but keeps the places: once the problem has gone, every disk still there has its old
+// drive number, and the place of the disk pulled meanwhile is empty.
+TEST(SgTransportDriveNumbers, AListingThatCannotTellTheMachinesDisksApartKeepsEveryPlace) {
+  struct Cause {
+    const char* problem;
+    std::function<void(FakeSgStation&)> arise;
+    std::function<void(FakeSgStation&)> go;
+  };
+  const Cause causes[] = {
+      {"the file system at /usr", [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); },
+       [](FakeSgStation& s) { s.Unmount("/usr"); }},
+      {"the imported ZFS pool vmpool", [](FakeSgStation& s) { s.ImportZfsPool("vmpool"); },
+       [](FakeSgStation& s) { s.ExportZfsPool("vmpool"); }},
+  };
+  for (const bool generic : {true, false}) {
+    for (const Cause& cause : causes) {
+      SCOPED_TRACE(std::string(cause.problem) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+      const fs::path pulled = Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+      Attach(kernel, generic, "sg2", "sdc", UsbPort("2-3", 8), 32);
+      SgTransport transport(kernel.System());
+      const auto listedIdentities = [&] {
+        std::vector<std::string> identities;
+        for (const auto& disk : transport.ListDisks()) identities.push_back(disk.identity);
+        return identities;
+      };
+      const std::vector<std::string> before = listedIdentities();
+      PassThroughRequest request = NonDataRequest();
+      ASSERT_TRUE(transport.ExecuteOn(before[2], request).Succeeded());
+
+      cause.arise(kernel);
+      kernel.RemoveDisk(generic ? "sg1" : "", pulled, "sdb");
+      EXPECT_TRUE(listedIdentities().empty());
+      EXPECT_NE(transport.ListingProblem().find(cause.problem), std::string::npos) << transport.ListingProblem();
+      for (int number = 1; number <= 3; ++number) {
+        EXPECT_EQ(transport.DevicePathOfDrive(number), "") << "drive " << number;
+        EXPECT_EQ(transport.IdentityOfDrive(number), "") << "drive " << number;
+      }
+      EXPECT_FALSE(transport.ExecuteOn(before[2], request).Succeeded());
+      EXPECT_EQ(kernel.sentTo.size(), 1u) << "a disk is sent nothing while the problem stands";
+
+      cause.go(kernel);
+      EXPECT_EQ(listedIdentities(), (std::vector<std::string>{before[0], "", before[2]}));
+    }
+  }
+}
+
 // A drive's first request reads as much of sysfs with one other disk on the bus as with 25.
 TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksOnTheBus) {
   for (const bool generic : {true, false}) {
