@@ -986,8 +986,8 @@ TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksO
   }
 }
 
-// Without the sg driver, a device at the peer port that sd has not given a node yet makes the two
-// ports' addresses alike all the same: a disk bound while it was alone at 2-3 looks gone.
+// Without the sg driver, a device at the peer port that sd has not given a node yet keeps the two
+// ports' addresses apart all the same: a disk bound while it was alone at 2-3 looks gone.
 TEST(SgTransportDriveNumbers, ADeviceWithoutANodeYetAtThePeerPortKeepsTheAddressesApart) {
   FakeSgStation kernel;
   kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
