@@ -42,13 +42,26 @@ std::string Joined(const std::vector<std::string>& parts, std::size_t from, std:
   return text;
 }
 
-std::size_t HostFoldersIn(const fs::path& folder) {
-  std::size_t hosts = 0;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    if (IsHostFolder(entry.path().filename().string())) ++hosts;
+// "7:0:1:2" and the like: a SCSI device's own folder.
+bool IsScsiDeviceName(std::string_view name) { return !ChannelTargetLun(std::string(name)).empty(); }
+
+// "target7:0:1": a SCSI target's folder.
+bool IsTargetFolder(std::string_view name) { return name.starts_with("target"); }
+
+// "usb2-port3", "2-1-port4": a port of a USB hub.
+bool IsUsbPortName(std::string_view name) {
+  const std::size_t port = name.rfind("-port");
+  return port != std::string_view::npos && port > 0 && AllDigits(name.substr(port + 5));
+}
+
+// The entries of a folder whose names pass the test.
+template <typename Test>
+std::vector<fs::path> EntriesNamed(const fs::path& folder, Test test) {
+  std::vector<fs::path> entries;
+  for (const auto& entry : FolderEntries(folder)) {
+    if (test(entry.path().filename().string())) entries.push_back(entry.path());
   }
-  return hosts;
+  return entries;
 }
 
 // The speed of the root hub a USB port lies below, in Mb/s ("480", "5000"); none when unknown.
@@ -84,17 +97,55 @@ fs::path PortOfUsbDevice(const fs::path& device) {
   if (last == std::string::npos || !AllDigits(std::string_view(name).substr(last + 1))) return {};
   const fs::path hub = device.parent_path();
   const std::string port = hub.filename().string() + "-port" + name.substr(last + 1);
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(hub, error)) {
-    if (!IsUsbInterface(entry.path().filename().string())) continue;
-    const fs::path found = CanonicalOrEmpty(entry.path() / port);
+  for (const fs::path& interface : EntriesNamed(hub, IsUsbInterface)) {
+    const fs::path found = CanonicalOrEmpty(interface / port);
     if (!found.empty()) return found;
   }
   return {};
 }
 
-// "7:0:1:2" and the like: a SCSI device's own folder.
-bool IsScsiDeviceName(const std::string& name) { return !ChannelTargetLun(name).empty(); }
+// The USB device plugged in a hub port: the port's "device" link, or, while the kernel has not
+// linked it yet, the device that the port's name gives, beside the hub's interface ("usb2-port3"
+// of the root hub usb2: "usb2/2-3"; "2-1-port4" of the hub 2-1: "2-1/2-1.4"); empty when no
+// device is plugged in.
+fs::path UsbDeviceAtPort(const fs::path& port) {
+  const fs::path linked = CanonicalOrEmpty(port / "device");
+  if (!linked.empty()) return linked;
+  const fs::path hub = port.parent_path().parent_path();
+  const std::string hubName = hub.filename().string();
+  const std::string portName = port.filename().string();
+  const std::string prefix = hubName + "-port";
+  if (!portName.starts_with(prefix) || !AllDigits(std::string_view(portName).substr(prefix.size()))) return {};
+  const std::string number = portName.substr(prefix.size());
+  const bool rootHub = IsNumberedName(hubName, "usb");
+  return CanonicalOrEmpty(hub / (rootHub ? hubName.substr(3) + "-" + number : hubName + "." + number));
+}
+
+// The SCSI devices of a USB device: the devices of the targets of the SCSI hosts below each of
+// its interfaces.
+void AddScsiDevicesOf(const fs::path& usbDevice, std::vector<fs::path>& devices) {
+  for (const fs::path& interface : EntriesNamed(usbDevice, IsUsbInterface)) {
+    for (const fs::path& host : EntriesNamed(interface, IsHostFolder)) {
+      for (const fs::path& target : EntriesNamed(host, IsTargetFolder)) {
+        for (fs::path& device : EntriesNamed(target, IsScsiDeviceName)) devices.push_back(std::move(device));
+      }
+    }
+  }
+}
+
+// The places of the SCSI devices side by side: a device whose merged port would make it alike
+// another keeps its own port.
+BusPlaces PlacesSideBySide(const std::vector<fs::path>& scsiDevices) {
+  BusPlaces places;
+  std::map<std::string, int> alike;
+  for (const fs::path& device : scsiDevices) {
+    if (places.count(device) == 0) ++alike[(places[device] = BusPlaceOf(device)).address];
+  }
+  for (auto& [device, place] : places) {
+    if (alike[place.address] > 1 && !place.ownPortAddress.empty()) place.address = place.ownPortAddress;
+  }
+  return places;
+}
 
 }  // namespace
 
@@ -116,7 +167,7 @@ BusPlace BusPlaceOf(const fs::path& scsiDevice) {
 
   const std::string above = Joined(parts, 0, hosts.front());
   const bool keepHosts = hosts.size() > 1 || above == "platform" || above == "virtual" ||
-                         HostFoldersIn(devicesRoot / above) > 1;
+                         EntriesNamed(devicesRoot / above, IsHostFolder).size() > 1;
   const std::size_t end = keepHosts ? hosts.back() + 1 : hosts.front();
   const std::string channelTargetLun = ChannelTargetLun(scsiDevice.filename().string());
   const auto withLun = [&](std::string place) {
@@ -146,30 +197,58 @@ BusPlace BusPlaceOf(const fs::path& scsiDevice) {
   return found;
 }
 
-BusPlaces BusPlacesNow(const fs::path& sysfsRoot) {
-  std::set<fs::path> devices;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(sysfsRoot / "bus" / "scsi" / "devices", error)) {
-    if (IsScsiDeviceName(entry.path().filename().string())) devices.insert(CanonicalOrEmpty(entry.path()));
+BusPlaces PlacesOnTheBus(const fs::path& sysfsRoot, const std::vector<fs::path>& nodeDevices) {
+  std::vector<fs::path> devices;
+  std::set<std::string> names;
+  for (const fs::path& device : nodeDevices) {
+    if (!IsScsiDeviceName(device.filename().string())) continue;
+    devices.push_back(device);
+    names.insert(device.filename().string());
   }
-  for (const fs::path& nodes : {sysfsRoot / "class" / "scsi_generic", sysfsRoot / "block"}) {
-    for (const auto& entry : fs::directory_iterator(nodes, error)) {
-      const fs::path device = CanonicalOrEmpty(entry.path() / "device");
-      if (IsScsiDeviceName(device.filename().string())) devices.insert(device);
+  // The bus names a SCSI device as its folder is named ("7:0:0:0").
+  for (const fs::path& named : EntriesNamed(sysfsRoot / "bus" / "scsi" / "devices", IsScsiDeviceName)) {
+    if (names.count(named.filename().string()) == 0) devices.push_back(CanonicalOrEmpty(named));
+  }
+  std::erase(devices, fs::path());
+  return PlacesSideBySide(devices);
+}
+
+fs::path ScsiDeviceAt(const fs::path& sysfsRoot, const std::string& address) {
+  const fs::path devicesRoot = CanonicalOrEmpty(sysfsRoot / "devices");
+  const std::vector<std::string> parts = platform::Split(address, '/');
+  if (devicesRoot.empty() || parts.size() < 2) return {};
+  std::vector<fs::path> devices;
+  const auto port =
+      std::find_if(parts.begin(), parts.end(), [](const std::string& part) { return IsUsbPortName(part); });
+  if (port != parts.end()) {
+    // The devices at the port and at its peer: the address is either one's, and only they can
+    // share its merged form.
+    const fs::path portFolder = devicesRoot / Joined(parts, 0, static_cast<std::size_t>(port - parts.begin()) + 1);
+    for (const fs::path& onePort : {portFolder, CanonicalOrEmpty(portFolder / "peer")}) {
+      const fs::path usbDevice = onePort.empty() ? fs::path() : UsbDeviceAtPort(onePort);
+      if (!usbDevice.empty()) AddScsiDevicesOf(usbDevice, devices);
     }
+  } else {
+    // The place of the device's host, or of the port that the one host below it was left out of,
+    // then channel:target:LUN: the device is the host's on the bus.
+    const std::string& channelTargetLun = parts.back();
+    const auto deviceOfHost = [&](const std::string& host) {
+      return CanonicalOrEmpty(sysfsRoot / "bus" / "scsi" / "devices" / (host.substr(4) + ":" + channelTargetLun));
+    };
+    const std::string& above = parts[parts.size() - 2];
+    if (IsHostFolder(above)) {
+      devices.push_back(deviceOfHost(above));
+    } else {
+      for (const fs::path& host : EntriesNamed(devicesRoot / Joined(parts, 0, parts.size() - 1), IsHostFolder)) {
+        devices.push_back(deviceOfHost(host.filename().string()));
+      }
+    }
+    std::erase(devices, fs::path());
   }
-  devices.erase(fs::path());
-  BusPlaces places;
-  std::map<std::string, int> alike;
-  for (const fs::path& device : devices) {
-    const BusPlace& place = places[device] = BusPlaceOf(device);
-    ++alike[place.address];
+  for (const auto& [device, place] : PlacesSideBySide(devices)) {
+    if (place.address == address) return device;
   }
-  // Disks that merged ports would make alike keep their own ports.
-  for (auto& [device, place] : places) {
-    if (alike[place.address] > 1 && !place.ownPortAddress.empty()) place.address = place.ownPortAddress;
-  }
-  return places;
+  return {};
 }
 
 }  // namespace device

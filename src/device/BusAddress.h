@@ -26,9 +26,13 @@
 // the kernel has not made the link yet ("2-1.4" is port 4 of the hub "2-1": "2-1:1.0/2-1-port4";
 // the link comes only once the device's drivers are bound). The node text, which the
 // port-mapping records keep, names the USB device where it is plugged in now.
+//
+// A listing reads the place of every SCSI device on the bus; a lookup of one address reads only
+// the devices that decide it, so its cost does not grow with the other disks on the bus.
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace device {
 
@@ -46,9 +50,20 @@ struct BusPlace {
 // no other disk were on the bus.
 BusPlace BusPlaceOf(const std::filesystem::path& scsiDevice);
 
-// The places of every SCSI device that sysfs under sysfsRoot shows now (bus/scsi/devices, and
-// the devices of the sg and sd nodes), by the device's canonical folder; no two alike.
+// The places of the SCSI devices of the nodes listed (their canonical folders; an empty one, or
+// one that is no SCSI device, is left out), by folder, as the bus shows them side by side with
+// every other SCSI device that sysfs under sysfsRoot names on the bus (bus/scsi/devices): a device
+// without a node of the kind listed (a disk that sd has not attached yet, a CD drive beside sd
+// disks) may still share a port with a listed disk. A device whose merged port would make it alike
+// another is named by its own port. Only devices at one USB port or at its peer can be alike.
 using BusPlaces = std::map<std::filesystem::path, BusPlace>;
-BusPlaces BusPlacesNow(const std::filesystem::path& sysfsRoot);
+BusPlaces PlacesOnTheBus(const std::filesystem::path& sysfsRoot, const std::vector<std::filesystem::path>& nodeDevices);
+
+// The canonical folder of the SCSI device at the address now; empty when no device is there. It is
+// found from the address, reading only the devices that decide it: for a USB port's address, the SCSI
+// devices below the USB devices plugged in the port and in its peer (the port's "device" link, or
+// the device its name gives while the kernel has not linked it yet); for any other, the device
+// on the bus below the host named in the address, or below the one host at its place.
+std::filesystem::path ScsiDeviceAt(const std::filesystem::path& sysfsRoot, const std::string& address);
 
 }  // namespace device

@@ -177,14 +177,14 @@ SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& err
   // that the machine uses (a disk with a file system in the machine's mount table, or one that a
   // device built on it holds).
   const bool generic = GenericDriverLoaded();
-  const std::string devicePath = NodeOf(identity, generic);
-  const DiskStanding standing = devicePath.empty() ? DiskStanding::NotADisk : CheckedNow(ScsiDeviceOf(devicePath));
+  const Located disk = NodeOf(identity, generic);
+  const DiskStanding standing = disk.devicePath.empty() ? DiskStanding::NotADisk : CheckedNow(disk.scsiDevice);
   if (standing != DiskStanding::ToList) {
     machinesDisk = MachineUses(standing);
     error = machinesDisk ? EPERM : ENODEV;
     return {};
   }
-  const std::shared_ptr<const OpenNode> node = OpenChecked(devicePath, identity, generic ? O_RDWR : O_RDONLY, error);
+  const std::shared_ptr<const OpenNode> node = OpenChecked(disk, generic ? O_RDWR : O_RDONLY, error);
   if (!node) return {};
   // A node that another request opened meanwhile is kept instead; this one is closed when the
   // request lets it go, after the lock.
@@ -193,22 +193,22 @@ SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& err
   return {kept->second, !added};
 }
 
-std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const std::string& devicePath,
-                                                                      const std::string& identity, int access,
+std::shared_ptr<const SgTransport::OpenNode> SgTransport::OpenChecked(const Located& disk, int access,
                                                                       int& error) const {
-  // Checked before the open, so that no other disk's node is opened, and once the node is
-  // open, for the open node cannot pass to another disk any more.
-  if (CurrentIdentity(devicePath) != identity) {
+  // The node still belongs to the SCSI device found at the address: checked before the open, so
+  // that no other disk's node is opened, and once the node is open, for the open node cannot pass
+  // to another disk any more.
+  if (ScsiDeviceOf(disk.devicePath) != disk.scsiDevice) {
     error = ENODEV;
     return nullptr;
   }
-  const int fd = m_system.open(devicePath.c_str(), access | O_NONBLOCK | O_CLOEXEC);
+  const int fd = m_system.open(disk.devicePath.c_str(), access | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = errno != 0 ? errno : EIO;
     return nullptr;
   }
-  auto node = std::make_shared<const OpenNode>(fd, devicePath, m_system.close);
-  if (CurrentIdentity(devicePath) != identity) {
+  auto node = std::make_shared<const OpenNode>(fd, disk.devicePath, m_system.close);
+  if (ScsiDeviceOf(disk.devicePath) != disk.scsiDevice) {
     error = ENODEV;
     return nullptr;
   }
@@ -231,23 +231,16 @@ fs::path SgTransport::ScsiDeviceOf(const std::string& devicePath) const {
   return {};
 }
 
-std::string SgTransport::IdentityAmong(const BusPlaces& places, const fs::path& scsiDevice) {
-  const auto place = scsiDevice.empty() ? places.end() : places.find(scsiDevice);
-  return place == places.end() ? std::string() : place->second.address;
-}
-
-std::string SgTransport::CurrentIdentity(const std::string& devicePath) const {
-  return IdentityAmong(BusPlacesNow(m_system.sysfsRoot), ScsiDeviceOf(devicePath));
-}
-
-std::string SgTransport::NodeOf(const std::string& identity, bool generic) const {
+SgTransport::Located SgTransport::NodeOf(const std::string& identity, bool generic) const {
   if (identity.empty()) return {};
-  const fs::path folder = generic ? m_system.sysfsRoot / "class" / "scsi_generic" : m_system.sysfsRoot / "block";
-  const BusPlaces places = BusPlacesNow(m_system.sysfsRoot);
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const std::string devicePath = (m_system.deviceRoot / entry.path().filename()).string();
-    if (IdentityAmong(places, ScsiDeviceOf(devicePath)) == identity) return devicePath;
+  const fs::path scsiDevice = ScsiDeviceAt(m_system.sysfsRoot, identity);
+  if (scsiDevice.empty()) return {};
+  // The device's own node, in its folder: "scsi_generic/sg3" or "block/sdb".
+  for (const auto& entry : FolderEntries(scsiDevice / (generic ? "scsi_generic" : "block"))) {
+    const std::string name = entry.path().filename().string();
+    if (generic ? GenericNumber(name) >= 0 : IsBlockName(name)) {
+      return {(m_system.deviceRoot / name).string(), scsiDevice};
+    }
   }
   return {};
 }
@@ -295,18 +288,20 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     return a.size() != b.size() ? a.size() < b.size() : a < b;
   };
   std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
+  for (const auto& entry : FolderEntries(folder)) {
     std::string name = entry.path().filename().string();
     if (generic ? GenericNumber(name) >= 0 : IsBlockName(name)) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(), before);
   const bool sdDriverLoaded = SdDriverLoaded();
-  // Read after the names, so that every device named is on the bus unless it went meanwhile.
-  const BusPlaces places = BusPlacesNow(m_system.sysfsRoot);
+  std::vector<fs::path> devices;
+  for (const std::string& name : names) devices.push_back(CanonicalOrEmpty(folder / name / "device"));
+  // The bus is read after the nodes, so that every device named is on it unless it went meanwhile.
+  const BusPlaces places = PlacesOnTheBus(m_system.sysfsRoot, devices);
   std::vector<Place> disks;
-  for (const std::string& name : names) {
-    const auto place = places.find(CanonicalOrEmpty(folder / name / "device"));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    const auto place = places.find(devices[i]);
     if (place == places.end()) continue;
     std::string heldBy;
     const DiskStanding standing = StandingOf(place->first, sdDriverLoaded, machine.disks, &heldBy);
@@ -317,15 +312,7 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
   return disks;
 }
 
-std::vector<TransportDisk> SgTransport::ListDisks() {
-  std::string problem;
-  std::vector<std::string> held;
-  std::vector<Place> found = FindDisks(problem, held);
-  // The kept nodes of disks that have gone, or are listed under another node, closed once the
-  // lock is let go and no request uses them any more.
-  std::vector<std::shared_ptr<const OpenNode>> closing;
-  std::vector<TransportDisk> disks;
-  std::lock_guard<std::mutex> guard(m_lock);
+void SgTransport::PlaceDisks(std::vector<Place> found) {
   // Disks still there keep their places; the places of disks that have gone are emptied.
   std::vector<bool> placed(found.size(), false);
   for (Place& place : m_places) {
@@ -350,11 +337,26 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
     }
   }
   while (!m_places.empty() && m_places.back().identity.empty()) m_places.pop_back();
+}
+
+std::vector<TransportDisk> SgTransport::ListDisks() {
+  std::string problem;
+  std::vector<std::string> held;
+  std::vector<Place> found = FindDisks(problem, held);
+  // The kept nodes of disks that have gone, or are listed under another node, closed once the
+  // lock is let go and no request uses them any more.
+  std::vector<std::shared_ptr<const OpenNode>> closing;
+  std::vector<TransportDisk> disks;
+  std::lock_guard<std::mutex> guard(m_lock);
+  // A listing that cannot tell the machine's disks apart knows nothing of the places: they stay as
+  // they were, for the next listing to keep every disk still there in its place, but none of them
+  // names a disk meanwhile.
+  if (problem.empty()) PlaceDisks(std::move(found));
   m_listed = true;
   m_listingProblem = std::move(problem);
   m_heldDisks = std::move(held);
   for (auto kept = m_kept.begin(); kept != m_kept.end();) {
-    const bool listed = std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
+    const bool listed = PlacesNameDisks() && std::any_of(m_places.begin(), m_places.end(), [&](const Place& place) {
       return place.identity == kept->first && place.devicePath == kept->second->path;
     });
     if (listed) {
@@ -364,7 +366,9 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
       kept = m_kept.erase(kept);
     }
   }
-  for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+  if (PlacesNameDisks()) {
+    for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+  }
   return disks;
 }
 
@@ -379,7 +383,7 @@ void SgTransport::ListIfNeverListed() {
 SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
-  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
+  if (!PlacesNameDisks() || driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
   return m_places[static_cast<std::size_t>(driveNumber) - 1];
 }
 
@@ -391,6 +395,7 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
   if (devicePath.empty()) return {};
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
+  if (!PlacesNameDisks()) return {};
   const auto place = std::find_if(m_places.begin(), m_places.end(),
                                   [&](const Place& listed) { return listed.devicePath == devicePath; });
   return place == m_places.end() ? std::string() : place->identity;
@@ -398,10 +403,10 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
 
 BlockDeviceLookup SgTransport::BlockDeviceOf(const std::string& identity) {
   // The volume lock unmounts the volumes of this device: never those of a disk the machine uses.
-  const std::string devicePath = NodeOf(identity, false);
-  if (devicePath.empty()) return {};
-  const DiskStanding standing = CheckedNow(ScsiDeviceOf(devicePath));
-  if (standing == DiskStanding::ToList) return {devicePath, false};
+  const Located disk = NodeOf(identity, false);
+  if (disk.devicePath.empty()) return {};
+  const DiskStanding standing = CheckedNow(disk.scsiDevice);
+  if (standing == DiskStanding::ToList) return {disk.devicePath, false};
   return {{}, MachineUses(standing)};
 }
 

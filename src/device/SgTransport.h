@@ -23,7 +23,8 @@
 // port of its own, then channel:target:LUN; a USB device is named by its hub port, and a USB 3
 // port and its USB 2 peer are one port, unless that makes two disks on the bus alike. No two
 // disks have the same address, and a disk back at its port keeps its address under whatever host
-// the kernel gives it. The addresses are read for every SCSI device on the bus at once.
+// the kernel gives it. A listing reads the place of every SCSI device on the bus; a lookup reads
+// only the devices that decide its own disk's address.
 //
 // Drive numbers. A disk is known by its address, its identity, which stays the same for as long
 // as the disk stays where it is connected; its sg or sd name may pass to another disk (Linux
@@ -32,23 +33,28 @@
 // bridge) comes back under other host, sg and sd numbers. Drive number n names the disk in
 // place n of the listing. A later listing keeps every disk that is still there in its place,
 // leaves the place of a disk that has gone empty, and gives empty places (the first one first,
-// in node order) only to disks it has not seen before.
+// in node order) only to disks it has not seen before. A listing that cannot tell the machine's
+// disks apart lists no disk and leaves the places as they were; until a listing can, no drive
+// number names a disk, and the first one that can finds every disk still there in its place.
 //
 // A request names the disk by its identity and goes through the disk's kept node. The node is
-// looked up only when the disk has none: at the first request, after the kept node answered
-// ENODEV or ENXIO, and after a listing that did not find the disk under that node (the listing
-// closes such kept nodes). The lookup reads sysfs for the node whose SCSI device is at the
-// address (<sysfs>/class/scsi_generic/sgN, or <sysfs>/block/sdX without the sg driver), the
-// disk found there is checked as a listing checks it, and the node is checked against the
-// address before it is opened and once it is open; when the disk is not at its address, the
-// request fails with ENODEV, as for a pulled drive, and when it has come back as a disk the
-// machine uses, with EPERM and machinesDisk set: nothing is sent to it, and BlockDeviceOf names
-// no block device for it, so the volume lock unmounts nothing of the machine's. An open node
-// pins its device (its sg or sd number is freed only when the last descriptor closes), so a
-// kept node that answers is still its disk. A disk that comes back elsewhere on the bus
-// (another port) is another disk to the station, found by the next listing. A kept node whose
-// disk was dropped answers ENODEV without reaching the disk: the request is then sent once more
-// on the node looked up and opened anew, when the disk is at its address again.
+// looked up only when the disk has none: at the first request, after the kept node answered ENODEV
+// or ENXIO, and after a listing that did not find the disk under that node (the listing closes
+// such kept nodes). The lookup goes from the address to the SCSI device there and reads, once,
+// only what decides the address: the device's place, and the devices at its USB port and at the
+// port's peer (BusAddress.h), so its cost does not grow with the other disks on the bus. The
+// device's own node (its sg node, or its sd disk without the sg driver) is the disk's; the disk is
+// checked as a listing checks it, and the node is checked to be the device's
+// (<sysfs>/class/scsi_generic/sgN/device, or <sysfs>/block/sdX/device) before it is opened and
+// once it is open. When the disk is not at its address, the request fails with ENODEV, as for a
+// pulled drive, and when it has come back as a disk the machine uses, with EPERM and machinesDisk
+// set: nothing is sent to it, and BlockDeviceOf names no block device for it, so the volume lock
+// unmounts nothing of the machine's. An open node pins its device (its sg or sd number is freed
+// only when the last descriptor closes), so a kept node that answers is still its disk. A disk
+// that comes back elsewhere on the bus (another port) is another disk to the station, found by the
+// next listing. A kept node whose disk was dropped answers ENODEV without reaching the disk: the
+// request is then sent once more on the node looked up and opened anew, when the disk is at its
+// address again.
 //
 // Threads. The transport's own lock guards the places and the kept nodes only while they are
 // read or changed; an open, a close and an SG_IO, which can block in the kernel for as long as
@@ -97,12 +103,14 @@ class SgTransport : public Transport {
 
   std::vector<TransportDisk> ListDisks() override;
   PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override;
-  // The place's node of the last listing (a first listing is made when there was none).
+  // The place's node of the last listing (a first listing is made when there was none); none
+  // while the last listing could not tell the machine's disks apart.
   std::string DevicePathOfDrive(int driveNumber) override;
   // The address of the disk that the last listing found at the node; empty for a node the
   // listing does not hold.
   std::string IdentityOf(const std::string& devicePath) override;
-  // The address of the disk in the place of the last listing.
+  // The address of the disk in the place of the last listing; none while that listing could not
+  // tell the machine's disks apart.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
   // The sd block device of the SCSI device at the address now; none when there is none or it is
@@ -159,8 +167,6 @@ class SgTransport : public Transport {
   static bool MachineUses(DiskStanding standing) {
     return standing == DiskStanding::MachinesOwn || standing == DiskStanding::Held;
   }
-  // The address of the SCSI device among the places on the bus; empty when it is not there.
-  static std::string IdentityAmong(const BusPlaces& places, const std::filesystem::path& scsiDevice);
 
   // The disks to list; problem tells why none is listed when the machine's own disks cannot all
   // be found, and held names the disks left out because a device built on them holds them.
@@ -175,11 +181,21 @@ class SgTransport : public Transport {
   bool SdDriverLoaded() const;
   // The sysfs folder of the SCSI device that owns the node now; empty when none does.
   std::filesystem::path ScsiDeviceOf(const std::string& devicePath) const;
-  // The address of the SCSI device that owns the node now; empty when none does.
-  std::string CurrentIdentity(const std::string& devicePath) const;
-  // The node (sg, or sd without the sg driver) of the SCSI device at the address now; empty
-  // when there is none.
-  std::string NodeOf(const std::string& identity, bool generic) const;
+  // A disk found at its address: its node and its SCSI device's folder.
+  struct Located {
+    std::string devicePath;
+    std::filesystem::path scsiDevice;
+  };
+  // The node (sg, or sd without the sg driver) of the SCSI device at the address now, found from
+  // the address (BusAddress.h); empty when there is none.
+  Located NodeOf(const std::string& identity, bool generic) const;
+  // Gives the disks of a listing their places (called under the lock): a disk still there keeps
+  // its place, the place of one that has gone is emptied, and a disk not seen before takes the
+  // first empty place, or one after the last.
+  void PlaceDisks(std::vector<Place> found);
+  // Whether the places name their disks: not while the last listing could not tell the machine's
+  // disks apart (called under the lock).
+  bool PlacesNameDisks() const { return m_listingProblem.empty(); }
   void ListIfNeverListed();
   // Place n - 1 of the last listing (a first listing is made when there was none); an empty
   // place for a number outside the listing.
@@ -191,10 +207,9 @@ class SgTransport : public Transport {
   // A kept node that answered as a node whose device has gone is looked up anew by the next
   // open.
   void Forget(const std::string& identity, const std::shared_ptr<const OpenNode>& node);
-  // Opens the node (access: O_RDWR or O_RDONLY; always non-blocking) and checks that it belongs
-  // to the disk with this identity.
-  std::shared_ptr<const OpenNode> OpenChecked(const std::string& devicePath, const std::string& identity, int access,
-                                              int& error) const;
+  // Opens the disk's node (access: O_RDWR or O_RDONLY; always non-blocking) and checks that it
+  // belongs to the disk's SCSI device.
+  std::shared_ptr<const OpenNode> OpenChecked(const Located& disk, int access, int& error) const;
   // One SG_IO on the open node.
   PassThroughResult Send(const OpenNode& node, PassThroughRequest& request) const;
 

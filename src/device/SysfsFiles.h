@@ -1,18 +1,27 @@
 #pragma once
 // Small reads of sysfs: a link or folder resolved to its real place, the first line of an
-// attribute file, as text or as a number, and the numbered names of its folders.
+// attribute file, as text or as a number, the entries of a folder, and the numbered names of its
+// folders. Each read is counted for the thread that makes it, so that a test or a benchmark can
+// tell what a listing or a lookup reads.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace device {
 
-// The real path of a link or folder; empty when it leads nowhere.
+// The real path of a link or folder; empty when it leads nowhere. The kernel resolves the whole
+// path in one walk, however deep the folder lies and however many links lead to it.
 std::filesystem::path CanonicalOrEmpty(const std::filesystem::path& path);
 // The first line of a small file; empty when it cannot be read.
 std::string ReadFirstLine(const std::filesystem::path& path);
 // The leading decimal number of a small file; -1 when it holds none or cannot be read.
 int ReadNumberFile(const std::filesystem::path& path);
+// The entries of a folder, to walk once; none when it cannot be read.
+std::filesystem::directory_iterator FolderEntries(const std::filesystem::path& folder);
+
+// The reads above that this thread has made so far.
+std::uint64_t SysfsReadsOfThisThread();
 
 // Whether a name is the prefix followed by a number ("usb2" for "usb", "host7" for "host"); any
 // number for an empty prefix.

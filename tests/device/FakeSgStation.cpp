@@ -79,7 +79,9 @@ std::pair<fs::path, fs::path> FakeSgStation::UsbPortOf(const fs::path& scsiFolde
 
 void FakeSgStation::LinkUsbPort(const fs::path& scsiFolder) {
   const auto [port, device] = UsbPortOf(scsiFolder);
-  if (!port.empty() && !fs::exists(device / "port")) fs::create_directory_symlink(port, device / "port");
+  if (port.empty()) return;
+  if (!fs::exists(device / "port")) fs::create_directory_symlink(port, device / "port");
+  if (!fs::exists(port / "device")) fs::create_directory_symlink(device, port / "device");
 }
 
 void FakeSgStation::LinkScsiDevice(const fs::path& scsiFolder) {
@@ -113,13 +115,22 @@ void FakeSgStation::ImportZfsPool(const std::string& pool) {
   for (const char* name : {"arcstats", "dbufstats", "zil"}) std::ofstream(statistics / name) << "\n";
 }
 
+void FakeSgStation::ExportZfsPool(const std::string& pool) {
+  fs::remove_all(m_root / "proc" / "spl" / "kstat" / "zfs" / pool);
+}
+
 void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
 
-fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
+fs::path FakeSgStation::AddNodelessDevice(const Address& address, int type) {
   const fs::path scsi = ScsiFolder(Numbered(address));
   fs::create_directories(scsi);
   LinkScsiDevice(scsi);
-  std::ofstream(scsi / "type") << 0 << "\n";
+  std::ofstream(scsi / "type") << type << "\n";
+  return scsi;
+}
+
+fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& address, int major, int minor) {
+  const fs::path scsi = AddNodelessDevice(address);
   const fs::path folder = scsi / "block" / block;
   fs::create_directories(folder);
   fs::create_directory_symlink(scsi, folder / "device");
@@ -131,9 +142,7 @@ fs::path FakeSgStation::AddBlockDisk(const std::string& block, const Address& ad
 
 fs::path FakeSgStation::AddDisk(const std::string& sgName, const Address& address, const std::string& block, int major,
                                 int minor, int type) {
-  const fs::path scsi = block.empty() ? ScsiFolder(Numbered(address)) : AddBlockDisk(block, address, major, minor);
-  fs::create_directories(scsi);
-  LinkScsiDevice(scsi);
+  const fs::path scsi = block.empty() ? AddNodelessDevice(address, type) : AddBlockDisk(block, address, major, minor);
   std::ofstream(scsi / "type") << type << "\n";
   const fs::path node = scsi / "scsi_generic" / sgName;
   fs::create_directories(node);
@@ -214,6 +223,17 @@ void FakeSgStation::Mount(int major, int minor, const std::string& source, const
   AppendLine(m_root / "proc" / "self" / "mountinfo",
              "25 1 " + std::to_string(major) + ":" + std::to_string(minor) + " / " + mountPoint +
                  " rw,relatime shared:1 - " + type + " " + source + " " + options);
+}
+
+void FakeSgStation::Unmount(const std::string& mountPoint) {
+  const fs::path table = m_root / "proc" / "self" / "mountinfo";
+  std::ifstream in(table);
+  std::string kept;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(" " + mountPoint + " ") == std::string::npos) kept += line + "\n";
+  }
+  in.close();
+  std::ofstream(table) << kept;
 }
 
 void FakeSgStation::MountInfoLine(const std::string& line) {

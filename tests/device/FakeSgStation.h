@@ -44,12 +44,16 @@ class FakeSgStation {
 
   // A SCSI device of the type (0 disk) with its sg node and, when block is given, its sd disk
   // with that device number. Returns the SCSI device's folder. A USB device that holds the
-  // device's interface is linked to its hub port ("port"), as the kernel links it once the
-  // device's drivers are bound, unless linkUsbPorts is false (then LinkUsbPort links it later).
+  // device's interface is linked to its hub port ("port") and the port to it ("device"), as the
+  // kernel links them once the device's drivers are bound, unless linkUsbPorts is false (then
+  // LinkUsbPort links them later).
   std::filesystem::path AddDisk(const std::string& sgName, const Address& address, const std::string& block = "",
                                 int major = 8, int minor = 0, int type = 0);
   // The same without the sg driver: the sd disk alone.
   std::filesystem::path AddBlockDisk(const std::string& block, const Address& address, int major = 8, int minor = 0);
+  // A SCSI device of the type that no driver has given a node yet (the sd driver is still
+  // attaching it). Returns its folder.
+  std::filesystem::path AddNodelessDevice(const Address& address, int type = 0);
   // The SCSI device and every name of it go, as when the disk is pulled, and its host with it
   // when the host holds no other device; descriptors still open on its nodes answer ENODEV from
   // then on.
@@ -71,14 +75,19 @@ class FakeSgStation {
   // The root hubs tell their speeds (5000 and 480) unless told not to.
   void PeerUsbPorts(const std::string& superSpeedPort, const std::string& highSpeedPort, bool speeds = true);
   bool linkUsbPorts = true;
-  // Links the USB device that holds the SCSI device's interface to its hub port.
+  // Links the USB device that holds the SCSI device's interface to its hub port ("port"), and
+  // the port to the device ("device"), as the kernel links them.
   void LinkUsbPort(const std::filesystem::path& scsiFolder);
   // An imported ZFS pool: its folder of statistics in /proc/spl/kstat/zfs, beside the module's.
   void ImportZfsPool(const std::string& pool);
+  // The pool exported: its folder of statistics goes.
+  void ExportZfsPool(const std::string& pool);
   // A line of /proc/self/mountinfo (type and the file system's options as the kernel writes
   // them) and of /proc/swaps.
   void Mount(int major, int minor, const std::string& source, const std::string& mountPoint,
              const std::string& type = "ext4", const std::string& options = "rw");
+  // The lines of /proc/self/mountinfo that name the mount point go.
+  void Unmount(const std::string& mountPoint);
   // A line of /proc/self/mountinfo written out whole, as a real machine's table has it.
   void MountInfoLine(const std::string& line);
   void Swap(const std::string& path, bool isFile);

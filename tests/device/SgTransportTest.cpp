@@ -14,6 +14,7 @@
 #include "device/DeviceListing.h"
 #include "device/DevicePaths.h"
 #include "device/ReplyLayouts.h"
+#include "device/SysfsFiles.h"
 #include "device/VolumeLock.h"
 #include "support/FakeVolumes.h"
 
@@ -909,6 +910,97 @@ TEST(SgTransportDriveNumbers, APortAndItsPeerNeverGiveTwoDisksOneAddress) {
       EXPECT_EQ(kernel.sentTo, (std::vector<std::string>{first, first}));
     }
   }
+}
+
+// A listing that cannot tell the machine's disks apart (a mount, or an imported ZFS pool, that
+// cannot be traced to its disks) lists nothing, names the problem and names no disk by any drive
+// number, but keeps the places: once the problem has gone, every disk still there has its old
+// drive number, and the place of the disk pulled meanwhile is empty.
+TEST(SgTransportDriveNumbers, AListingThatCannotTellTheMachinesDisksApartKeepsEveryPlace) {
+  struct Cause {
+    const char* problem;
+    std::function<void(FakeSgStation&)> arise;
+    std::function<void(FakeSgStation&)> go;
+  };
+  const Cause causes[] = {
+      {"the file system at /usr", [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); },
+       [](FakeSgStation& s) { s.Unmount("/usr"); }},
+      {"the imported ZFS pool vmpool", [](FakeSgStation& s) { s.ImportZfsPool("vmpool"); },
+       [](FakeSgStation& s) { s.ExportZfsPool("vmpool"); }},
+  };
+  for (const bool generic : {true, false}) {
+    for (const Cause& cause : causes) {
+      SCOPED_TRACE(std::string(cause.problem) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+      const fs::path pulled = Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+      Attach(kernel, generic, "sg2", "sdc", UsbPort("2-3", 8), 32);
+      SgTransport transport(kernel.System());
+      const auto listedIdentities = [&] {
+        std::vector<std::string> identities;
+        for (const auto& disk : transport.ListDisks()) identities.push_back(disk.identity);
+        return identities;
+      };
+      const std::vector<std::string> before = listedIdentities();
+      PassThroughRequest request = NonDataRequest();
+      ASSERT_TRUE(transport.ExecuteOn(before[2], request).Succeeded());
+
+      cause.arise(kernel);
+      kernel.RemoveDisk(generic ? "sg1" : "", pulled, "sdb");
+      EXPECT_TRUE(listedIdentities().empty());
+      EXPECT_NE(transport.ListingProblem().find(cause.problem), std::string::npos) << transport.ListingProblem();
+      for (int number = 1; number <= 3; ++number) {
+        EXPECT_EQ(transport.DevicePathOfDrive(number), "") << "drive " << number;
+        EXPECT_EQ(transport.IdentityOfDrive(number), "") << "drive " << number;
+      }
+      EXPECT_FALSE(transport.ExecuteOn(before[2], request).Succeeded());
+      EXPECT_EQ(kernel.sentTo.size(), 1u) << "a disk is sent nothing while the problem stands";
+
+      cause.go(kernel);
+      EXPECT_EQ(listedIdentities(), (std::vector<std::string>{before[0], "", before[2]}));
+    }
+  }
+}
+
+// A drive's first request reads as much of sysfs with one other disk on the bus as with 25.
+TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksOnTheBus) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    const auto readsOfAFirstRequest = [generic](int disks) {
+      FakeSgStation kernel;
+      for (int k = 0; k < disks; ++k) {
+        const std::string port = std::to_string(k + 1);
+        kernel.PeerUsbPorts("usb2-port" + port, "usb1-port" + port);
+        Attach(kernel, generic, "sg" + std::to_string(k), "sd" + std::string(1, static_cast<char>('a' + k)),
+               UsbPort("2-" + port, FakeSgStation::kNewHost), 16 * k);
+      }
+      SgTransport transport(kernel.System());
+      transport.ListDisks();
+      const std::string identity = transport.IdentityOfDrive(1);
+      PassThroughRequest request = NonDataRequest();
+      const std::uint64_t before = device::SysfsReadsOfThisThread();
+      EXPECT_TRUE(transport.ExecuteOn(identity, request).Succeeded());
+      return device::SysfsReadsOfThisThread() - before;
+    };
+    EXPECT_EQ(readsOfAFirstRequest(2), readsOfAFirstRequest(26));
+  }
+}
+
+// Without the sg driver, a device at the peer port that sd has not given a node yet keeps the two
+// ports' addresses apart all the same: a disk bound while it was alone at 2-3 looks gone.
+TEST(SgTransportDriveNumbers, ADeviceWithoutANodeYetAtThePeerPortKeepsTheAddressesApart) {
+  FakeSgStation kernel;
+  kernel.PeerUsbPorts("usb2-port3", "usb1-port3");
+  kernel.AddBlockDisk("sda", UsbPort("2-3", FakeSgStation::kNewHost), 8, 0);
+  SgTransport transport(kernel.System());
+  transport.ListDisks();
+  const std::string alone = transport.IdentityOfDrive(1);
+  PassThroughRequest request = NonDataRequest();
+  ASSERT_TRUE(transport.ExecuteOn(alone, request).Succeeded());
+  kernel.AddNodelessDevice(Usb2Port("1-3"));
+  transport.ListDisks();
+  EXPECT_EQ(transport.ExecuteOn(alone, request).systemError, ENODEV);
+  EXPECT_EQ(kernel.sentTo, std::vector<std::string>{"/dev/sda"});
 }
 
 // ---- a real device --------------------------------------------------------------------------
