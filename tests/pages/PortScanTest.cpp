@@ -81,14 +81,11 @@ TEST(PortScan, TheHeldDisksNoticeSaysHowToReleaseEachKindNamed) {
       {{md},
        "Scan does not list the disks that a device of this machine holds: sdc is held by md127. To test one, release "
        "it first (mdadm --stop for an md array, vgchange -an for LVM volumes)."},
-      {{pool, signs},
+      {{pool, signs, unreadable},
        "Scan does not list the disks that this machine holds or may hold: sdd is a member of the imported ZFS pool "
-       "tank; sde shows ZFS signs without a pool's name while the pool rpool is imported. To test one, release it "
-       "first (zpool export for a ZFS pool, wipefs -a for old ZFS signs on a drive in no pool)."},
-      {{unreadable, md},
-       "Scan does not list the disks that this machine holds or may hold: sdf's holders cannot be read (sdf/holders: "
-       "Permission denied); sdc is held by md127. To test one, release it first (mdadm --stop for an md array, "
-       "vgchange -an for LVM volumes). A disk whose holders cannot be read is listed once they can be."},
+       "tank; sde shows ZFS signs without a pool's name while the pool rpool is imported; sdf's holders cannot be "
+       "read (sdf/holders: Permission denied). To test one, release it first (zpool export for a ZFS pool, wipefs -a "
+       "for old ZFS signs on a drive in no pool). A disk whose holders cannot be read is listed once they can be."},
   };
   for (const auto& c : cases) EXPECT_EQ(HeldDisksMessage(c.held), c.notice);
 }
