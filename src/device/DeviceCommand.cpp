@@ -164,11 +164,10 @@ CDeviceCommand::Outcome CDeviceCommand::Judge(const CommandSpec& spec, const Pas
                                                     ? device::SenseOf::AtaPassThrough
                                                     : device::SenseOf::AnyCommand);
 
-  if (result.machinesDisk) {
+  if (result.machineClaim) {
     return {CommandError::NoDevice, Again::Never,
-            platform::Format("the disk at the drive's place is one that the machine uses now (%s), or the machine's "
-                             "own disks cannot all be found: nothing is sent to it",
-                             device::kWhatTheMachineUses)};
+            platform::Format("the disk at the drive's place %s: nothing is sent to it",
+                             device::MachineClaimText(result.machineClaim).c_str())};
   }
   if (result.systemError != 0) {
     const int error = result.systemError;

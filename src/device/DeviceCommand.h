@@ -70,7 +70,7 @@ class CDeviceCommand {
   int DriveNumber() const { return m_driveNumber; }
   // The block device whose partitions are the volumes of the object's disk (Transport::
   // BlockDeviceOf), the disk found now when no command has found it yet; none when the drive
-  // is not connected, has no volumes or is a disk the machine uses.
+  // is not connected, has no volumes or is a disk the machine claims (said so, with why).
   device::BlockDeviceLookup BlockDevice();
 
   // ---- ATA commands ------------------------------------------------------------------

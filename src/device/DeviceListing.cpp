@@ -39,9 +39,9 @@ std::string& ListingProblem() {
   return problem;
 }
 
-// The disks the last listing left out because something holds them.
-std::vector<std::string>& HeldDisks() {
-  static std::vector<std::string> held;
+// The disks the last listing left out and named.
+std::vector<device::HeldDisk>& HeldDisks() {
+  static std::vector<device::HeldDisk> held;
   return held;
 }
 
@@ -69,7 +69,7 @@ void ListTvDevice(ROOT_Device* root) {
   }
   std::vector<device::TransportDisk> disks;
   std::string problem;
-  std::vector<std::string> held;
+  std::vector<device::HeldDisk> held;
   if (auto transport = device::GetTransport()) {
     disks = transport->ListDisks();
     problem = transport->ListingProblem();
@@ -127,7 +127,7 @@ std::string ListingProblemOfLastListing() {
   return ListingProblem();
 }
 
-std::vector<std::string> HeldDisksOfLastListing() {
+std::vector<device::HeldDisk> HeldDisksOfLastListing() {
   std::lock_guard<std::mutex> guard(DeviceListingLock());
   return HeldDisks();
 }

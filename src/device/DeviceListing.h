@@ -17,9 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace device {
-class Transport;
-}
+#include "device/Transport.h"
 
 inline constexpr std::size_t kDeviceTextLength = 260;   // node text and device path, NUL included
 inline constexpr std::size_t kMaxListedDevices = 64;
@@ -75,9 +73,9 @@ std::string IdentityOfListedDrive(int driveNumber);
 // ListingProblem, kept beside the listing and read under the same lock); empty when nothing
 // kept it from listing them.
 std::string ListingProblemOfLastListing();
-// The disks the last listing left out because a device of the machine holds them, with their
-// holders (the transport's HeldDisks, kept beside the listing); none when it left out no such disk.
-std::vector<std::string> HeldDisksOfLastListing();
+// The disks the last listing left out and named for the operator, with what holds them or may
+// hold them (the transport's HeldDisks, kept beside the listing); none when it named none.
+std::vector<device::HeldDisk> HeldDisksOfLastListing();
 // The lock that guards g_RootDevice, g_DevicePathTable and the drives' identities.
 std::mutex& DeviceListingLock();
 

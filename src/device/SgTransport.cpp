@@ -41,25 +41,42 @@ bool ValidCdbLength(std::uint8_t length) { return length == 6 || length == 10 ||
 
 }  // namespace
 
-SgTransport::DiskStanding SgTransport::StandingOf(const fs::path& scsiDevice, bool sdDriverLoaded,
-                                                  const std::set<std::string>& machineDisks, std::string* heldBy) {
+SgTransport::Standing SgTransport::StandingOf(const fs::path& scsiDevice, bool sdDriverLoaded,
+                                              const SystemDisks& machine) {
   const int type = ReadNumberFile(scsiDevice / "type");
-  if (type != kDiskType && type != kSimplifiedDirectAccessType) return DiskStanding::NotADisk;
+  if (type != kDiskType && type != kSimplifiedDirectAccessType) return {DiskStanding::NotADisk};
   std::error_code error;
   bool hasBlockDevice = false;
   std::string held;
+  std::string unreadable;
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
     const fs::path disk = CanonicalOrEmpty(block.path());
-    if (machineDisks.count(disk.string()) != 0) return DiskStanding::MachinesOwn;
-    const std::vector<std::string> holders = HoldersOf(disk);
-    if (!holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(block.path().filename().string(), holders);
+    if (machine.disks.count(disk.string()) != 0) {
+      // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed.
+      const auto zfs = machine.keptForZfs.find(disk.string());
+      if (zfs == machine.keptForZfs.end()) return {DiskStanding::MachinesOwn};
+      return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
+    }
+    const std::string name = block.path().filename().string();
+    const DiskHolders holders = HoldersOf(disk);
+    if (!holders.holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(name, holders.holders);
+    if (!holders.unreadable.empty() && unreadable.empty()) unreadable = UnreadableHoldersText(name, holders.unreadable);
   }
-  if (!held.empty()) {
-    if (heldBy != nullptr) *heldBy = std::move(held);
-    return DiskStanding::Held;
+  // A holder that is known outweighs one that may be there.
+  if (!held.empty()) return {DiskStanding::MachinesOwn, std::move(held), HeldDisk::Kind::ByDevice};
+  if (!unreadable.empty()) {
+    return {DiskStanding::Undetermined, std::move(unreadable), HeldDisk::Kind::HoldersUnreadable};
   }
-  return sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList;
+  return {sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList};
+}
+
+MachineClaim SgTransport::ClaimOf(const Standing& standing) {
+  switch (standing.standing) {
+    case DiskStanding::MachinesOwn: return {MachineClaim::Kind::Uses, standing.why};
+    case DiskStanding::Undetermined: return {MachineClaim::Kind::Unknown, standing.why};
+    default: return {};
+  }
 }
 
 SgSystem SgSystem::Linux() {
@@ -131,7 +148,7 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
     result.systemError = EINVAL;
     return result;
   }
-  const RequestNode opened = Open(identity, result.systemError, result.machinesDisk);
+  const RequestNode opened = Open(identity, result.systemError, result.machineClaim);
   if (!opened.node) return result;
   result = Send(*opened.node, request);
   if (result.systemError != ENODEV && result.systemError != ENXIO) return result;
@@ -141,10 +158,10 @@ PassThroughResult SgTransport::ExecuteOn(const std::string& identity, PassThroug
   Forget(identity, opened.node);
   if (!opened.kept) return result;
   PassThroughResult refused;
-  const RequestNode reopened = Open(identity, refused.systemError, refused.machinesDisk);
+  const RequestNode reopened = Open(identity, refused.systemError, refused.machineClaim);
   if (reopened.node) return Send(*reopened.node, request);
-  // A disk back as one the machine uses is reported so; any other failed lookup as the gone node.
-  return refused.machinesDisk ? refused : result;
+  // A disk back as one the machine claims is reported so; any other failed lookup as the gone node.
+  return refused.machineClaim ? refused : result;
 }
 
 PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& request) const {
@@ -160,7 +177,7 @@ PassThroughResult SgTransport::Send(const OpenNode& node, PassThroughRequest& re
   return result;
 }
 
-SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error, bool& machinesDisk) {
+SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& error, MachineClaim& machineClaim) {
   // A disk that no listing found (the system's own disk among them) has no identity and is
   // never opened.
   if (identity.empty()) {
@@ -174,14 +191,15 @@ SgTransport::RequestNode SgTransport::Open(const std::string& identity, int& err
   }
   // The disk's first request, or its first since its kept node went: the node is looked up, and
   // the disk at the address is checked as a listing checks it, for it may have come back as one
-  // that the machine uses (a disk with a file system in the machine's mount table, or one that a
-  // device built on it holds).
+  // that the machine uses (a disk with a file system in the machine's mount table, one that a
+  // device built on it holds, a member of an imported ZFS pool) or that cannot be told apart from
+  // the machine's own.
   const bool generic = GenericDriverLoaded();
   const Located disk = NodeOf(identity, generic);
-  const DiskStanding standing = disk.devicePath.empty() ? DiskStanding::NotADisk : CheckedNow(disk.scsiDevice);
-  if (standing != DiskStanding::ToList) {
-    machinesDisk = MachineUses(standing);
-    error = machinesDisk ? EPERM : ENODEV;
+  const Standing standing = disk.devicePath.empty() ? Standing{DiskStanding::NotADisk} : CheckedNow(disk.scsiDevice);
+  if (standing.standing != DiskStanding::ToList) {
+    machineClaim = ClaimOf(standing);
+    error = machineClaim ? EPERM : ENODEV;
     return {};
   }
   const std::shared_ptr<const OpenNode> node = OpenChecked(disk, generic ? O_RDWR : O_RDONLY, error);
@@ -261,17 +279,17 @@ SystemDisks SgTransport::MachinesDisks() const {
                          m_system.udevDataRoot);
 }
 
-SgTransport::DiskStanding SgTransport::CheckedNow(const fs::path& scsiDevice) const {
-  if (scsiDevice.empty()) return DiskStanding::NotADisk;
-  const SystemDisks machine = MachinesDisks();
+SgTransport::Standing SgTransport::CheckedNow(const fs::path& scsiDevice) const {
+  if (scsiDevice.empty()) return {DiskStanding::NotADisk};
+  SystemDisks machine = MachinesDisks();
   // While the machine's disks cannot all be found, no disk can be told apart from them.
-  if (!machine.untraceable.empty()) return DiskStanding::MachinesOwn;
-  return StandingOf(scsiDevice, SdDriverLoaded(), machine.disks);
+  if (!machine.untraceable.empty()) return {DiskStanding::Undetermined, std::move(machine.untraceable)};
+  return StandingOf(scsiDevice, SdDriverLoaded(), machine);
 }
 
 // ---- the listing -----------------------------------------------------------------------------
 
-std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std::vector<std::string>& held) const {
+std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std::vector<HeldDisk>& held) const {
   const SystemDisks machine = MachinesDisks();
   if (!machine.untraceable.empty()) {
     problem = platform::Format("%s, so no disk can be told apart from the machine's own and none is listed",
@@ -303,10 +321,9 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     const std::string& name = names[i];
     const auto place = places.find(devices[i]);
     if (place == places.end()) continue;
-    std::string heldBy;
-    const DiskStanding standing = StandingOf(place->first, sdDriverLoaded, machine.disks, &heldBy);
-    if (standing == DiskStanding::Held) held.push_back(std::move(heldBy));
-    if (standing != DiskStanding::ToList) continue;
+    Standing standing = StandingOf(place->first, sdDriverLoaded, machine);
+    if (standing.toldAs) held.push_back({*standing.toldAs, std::move(standing.why)});
+    if (standing.standing != DiskStanding::ToList) continue;
     disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
   }
   return disks;
@@ -341,7 +358,7 @@ void SgTransport::PlaceDisks(std::vector<Place> found) {
 
 std::vector<TransportDisk> SgTransport::ListDisks() {
   std::string problem;
-  std::vector<std::string> held;
+  std::vector<HeldDisk> held;
   std::vector<Place> found = FindDisks(problem, held);
   // The kept nodes of disks that have gone, or are listed under another node, closed once the
   // lock is let go and no request uses them any more.
@@ -402,12 +419,12 @@ std::string SgTransport::IdentityOf(const std::string& devicePath) {
 }
 
 BlockDeviceLookup SgTransport::BlockDeviceOf(const std::string& identity) {
-  // The volume lock unmounts the volumes of this device: never those of a disk the machine uses.
+  // The volume lock unmounts the volumes of this device: never those of a disk the machine claims.
   const Located disk = NodeOf(identity, false);
   if (disk.devicePath.empty()) return {};
-  const DiskStanding standing = CheckedNow(disk.scsiDevice);
-  if (standing == DiskStanding::ToList) return {disk.devicePath, false};
-  return {{}, MachineUses(standing)};
+  const Standing standing = CheckedNow(disk.scsiDevice);
+  if (standing.standing == DiskStanding::ToList) return {disk.devicePath, {}};
+  return {{}, ClaimOf(standing)};
 }
 
 std::string SgTransport::ListingProblem() {
@@ -415,7 +432,7 @@ std::string SgTransport::ListingProblem() {
   return m_listingProblem;
 }
 
-std::vector<std::string> SgTransport::HeldDisks() {
+std::vector<HeldDisk> SgTransport::HeldDisks() {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_heldDisks;
 }

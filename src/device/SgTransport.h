@@ -13,10 +13,11 @@
 // (<sysfs>/bus/scsi/drivers/sd), a disk that it has not taken (no block device) is not listed:
 // a hardware array's member that the HBA keeps from sd, on which the machine may run, or a disk
 // that sd is still attaching, listed by the next listing. A disk that the machine uses itself (a
-// mounted file system, swap, the station's records: SystemDisks.h) is never listed, nor one that
-// a device built on it holds (md, device mapper, bcache: DiskHolders.h; HeldDisks names them and
-// their holders for the operator), nor any disk while the machine's disks cannot all be found
-// (ListingProblem then says why).
+// mounted file system, swap, the station's records, an imported ZFS pool: SystemDisks.h) is never
+// listed, nor one that a device built on it holds (md, device mapper, bcache: DiskHolders.h), nor
+// one whose holders cannot be read, nor any disk while the machine's disks cannot all be found
+// (ListingProblem then says why). HeldDisks names for the operator the held disks with their
+// holders, the disks kept only for ZFS with the pool, and the disks whose holders cannot be read.
 //
 // A disk's address is its place on the bus (BusAddress.h): the path of its SCSI device below
 // /sys/devices down to its SCSI host, with the host left out where it is the one host below a
@@ -47,14 +48,15 @@
 // checked as a listing checks it, and the node is checked to be the device's
 // (<sysfs>/class/scsi_generic/sgN/device, or <sysfs>/block/sdX/device) before it is opened and
 // once it is open. When the disk is not at its address, the request fails with ENODEV, as for a
-// pulled drive, and when it has come back as a disk the machine uses, with EPERM and machinesDisk
-// set: nothing is sent to it, and BlockDeviceOf names no block device for it, so the volume lock
-// unmounts nothing of the machine's. An open node pins its device (its sg or sd number is freed
-// only when the last descriptor closes), so a kept node that answers is still its disk. A disk
-// that comes back elsewhere on the bus (another port) is another disk to the station, found by the
-// next listing. A kept node whose disk was dropped answers ENODEV without reaching the disk: the
-// request is then sent once more on the node looked up and opened anew, when the disk is at its
-// address again.
+// pulled drive, and when it has come back as a disk the machine uses, or one that cannot be told
+// apart from the machine's own now, with EPERM and the machine's claim set, which says which of the
+// two and why: nothing is sent to it, and BlockDeviceOf names no block device for it, so the volume
+// lock unmounts nothing of it. An open node pins its device (its sg or sd number is freed only when
+// the last descriptor closes), so a kept node that answers is still its disk. A disk that comes
+// back elsewhere on the bus (another port) is another disk to the station, found by the next
+// listing. A kept node whose disk was dropped answers ENODEV without reaching the disk: the request
+// is then sent once more on the node looked up and opened anew, when the disk is at its address
+// again.
 //
 // Threads. The transport's own lock guards the places and the kept nodes only while they are
 // read or changed; an open, a close and an SG_IO, which can block in the kernel for as long as
@@ -70,6 +72,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <scsi/sg.h>
 #include <set>
 
@@ -113,13 +116,13 @@ class SgTransport : public Transport {
   // tell the machine's disks apart.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
-  // The sd block device of the SCSI device at the address now; none when there is none or it is
-  // a disk the machine uses (said so).
+  // The sd block device of the SCSI device at the address now; none when there is none or the
+  // machine claims it (said so, with why).
   BlockDeviceLookup BlockDeviceOf(const std::string& identity) override;
   // What kept the last listing from listing any disk (a mount that cannot be traced).
   std::string ListingProblem() override;
-  // The disks the last listing left out because a device built on them holds them.
-  std::vector<std::string> HeldDisks() override;
+  // The disks the last listing left out and names: held, kept for ZFS, holders unreadable.
+  std::vector<HeldDisk> HeldDisks() override;
 
   // The SG_IO header of a request: direction, CDB, data, sense buffer and the time-out in ms.
   static void FillHeader(sg_io_hdr_t& header, PassThroughRequest& request, unsigned char* sense,
@@ -158,23 +161,32 @@ class SgTransport : public Transport {
     NotADisk,      // another type of device (a CD drive, an enclosure), or none
     HiddenFromSd,  // a disk that the sd driver, while loaded, has not taken: an array member it
                    // was kept from, or a disk it is still attaching (listed once it has)
-    MachinesOwn,   // its block device is one of the machine's own disks, or they cannot all be found
-    Held,          // a device built on it or on a partition of it holds it (md, device mapper)
+    MachinesOwn,   // the machine uses it: it is one of the machine's own disks, or a device built
+                   // on it or on a partition of it holds it (md, device mapper)
+    Undetermined,  // whether the machine uses it cannot be told: its holders cannot be read, or
+                   // the machine's disks cannot all be found
   };
-  // heldBy, when given, takes what holds a Held disk ("sdc is held by md127").
-  static DiskStanding StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded,
-                                 const std::set<std::string>& machineDisks, std::string* heldBy = nullptr);
-  static bool MachineUses(DiskStanding standing) {
-    return standing == DiskStanding::MachinesOwn || standing == DiskStanding::Held;
-  }
+  struct Standing {
+    Standing(DiskStanding standing, std::string why = {}, std::optional<HeldDisk::Kind> toldAs = std::nullopt)
+        : standing(standing), why(std::move(why)), toldAs(toldAs) {}
+    DiskStanding standing;
+    // What keeps the disk out ("sdc is held by md127", "the file system at /usr cannot be traced
+    // to its disks (...)"); empty for one under a mount, swap or the records.
+    std::string why;
+    // Set for a disk kept out that the listing names for the operator.
+    std::optional<HeldDisk::Kind> toldAs;
+  };
+  static Standing StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded, const SystemDisks& machine);
+  // The machine's claim on a disk of this standing; none for a disk that is free of it.
+  static MachineClaim ClaimOf(const Standing& standing);
 
   // The disks to list; problem tells why none is listed when the machine's own disks cannot all
-  // be found, and held names the disks left out because a device built on them holds them.
-  std::vector<Place> FindDisks(std::string& problem, std::vector<std::string>& held) const;
+  // be found, and held names the disks left out that the operator is told of.
+  std::vector<Place> FindDisks(std::string& problem, std::vector<HeldDisk>& held) const;
   // The disks the machine uses now (SystemDisks.h).
   SystemDisks MachinesDisks() const;
   // The standing of the SCSI device's disk now, as a listing would find it.
-  DiskStanding CheckedNow(const std::filesystem::path& scsiDevice) const;
+  Standing CheckedNow(const std::filesystem::path& scsiDevice) const;
   // Whether the sg driver is loaded: the disks are then reached through their sg nodes.
   bool GenericDriverLoaded() const;
   // Whether the sd driver is loaded: a disk is then listed once it has taken it.
@@ -202,8 +214,8 @@ class SgTransport : public Transport {
   Place PlaceOfDrive(int driveNumber);
   // The node a request to the disk with this identity goes through: its kept node, or one
   // looked up, checked and opened now; a null node with errno's value when there is none, and
-  // machinesDisk set when the disk at the address is one the machine uses.
-  RequestNode Open(const std::string& identity, int& error, bool& machinesDisk);
+  // the machine's claim set when the machine claims the disk at the address.
+  RequestNode Open(const std::string& identity, int& error, MachineClaim& machineClaim);
   // A kept node that answered as a node whose device has gone is looked up anew by the next
   // open.
   void Forget(const std::string& identity, const std::shared_ptr<const OpenNode>& node);
@@ -220,7 +232,7 @@ class SgTransport : public Transport {
   bool m_listed = false;
   std::vector<Place> m_places;       // entry n - 1: drive number n
   std::string m_listingProblem;      // why the last listing listed no disk
-  std::vector<std::string> m_heldDisks;  // the disks it left out that something holds
+  std::vector<HeldDisk> m_heldDisks;  // the disks it left out and names
   std::map<std::string, std::shared_ptr<const OpenNode>> m_kept;  // the kept nodes, by identity
 };
 

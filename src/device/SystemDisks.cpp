@@ -47,8 +47,11 @@ constexpr std::string_view kHotplugBusFolders[] = {"usb", "fw"};
 constexpr std::string_view kZfsType = "zfs";
 constexpr std::string_view kZfsMemberType = "zfs_member";
 // OpenZFS keeps a folder of statistics for every imported pool, named as the pool, beside the
-// module's own files ("arcstats", ...).
+// module's own files ("arcstats", ...). A pool's name begins with a letter and holds only letters,
+// digits and "-", "_", ".", ":" and blanks; a folder named otherwise is no pool's ("$import", which
+// `zpool import` adds while it examines the pools it could import).
 constexpr std::string_view kZfsPoolStatistics = "spl/kstat/zfs";
+constexpr std::string_view kPoolNameMarks = "-_.: ";
 // Signs of a ZFS member that name no pool: blkid found a second signature beside the member's
 // and gives all of them, "usage:type[:version]" each, instead of a type and a label; or the
 // partition carries ZFS's partition type.
@@ -70,6 +73,22 @@ bool IsOneOf(std::string_view text, const std::string_view (&list)[N]) {
 }
 
 bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool CanBePoolName(std::string_view name) {
+  return !name.empty() && IsAsciiLetter(name.front()) && std::all_of(name.begin(), name.end(), [](char c) {
+           return IsAsciiLetter(c) || (c >= '0' && c <= '9') || kPoolNameMarks.find(c) != std::string_view::npos;
+         });
+}
+
+// The pool a ZFS dataset lies in: the name before the first "/" or "@" ("rpool/ROOT/ubuntu").
+std::string PoolOfDataset(const std::string& dataset) { return dataset.substr(0, dataset.find_first_of("/@")); }
+
+// "pool tank", "pools rpool and tank".
+std::string PoolsNamed(const std::vector<std::string>& pools) {
+  return (pools.size() > 1 ? "pools " : "pool ") + platform::JoinAsList(pools);
+}
 
 // Whether a path is the folder or lies below it (both normal, without a trailing "/").
 bool AtOrBelow(std::string_view path, std::string_view folder) {
@@ -165,32 +184,66 @@ class SystemDiskSearch {
   // The disks under a mount, under the mount that holds a file, or under a block device
   // given by its node; `what` names it when it cannot be traced.
   void AddMount(std::size_t mount, const std::string& what) {
-    m_what = what;
+    Begin(Claim::Used, what);
     TraceMount(mount, 0);
   }
   void AddFile(const std::string& file, const std::string& what) {
-    m_what = what;
+    Begin(Claim::Used, what);
     TraceFile(file, 0);
   }
   void AddDeviceNode(const std::string& node, const std::string& what) {
-    m_what = what;
+    Begin(Claim::Used, what);
     TraceNode(node, 0);
   }
-  // The members of a ZFS pool, and the block devices with signs of a ZFS member that name no
-  // pool, which may belong to any pool.
-  void AddZfsPool(const std::string& pool, const std::string& what) {
-    m_what = what;
+  // The members of an imported ZFS pool, and, while the pools in use are imported, the block
+  // devices with signs of a ZFS member that name no pool, which may belong to any of them.
+  void AddImportedZfsPool(const std::string& pool) {
+    Begin(Claim::ImportedPool, "the imported ZFS pool " + pool);
+    m_pool = pool;
     TraceZfsPool(pool, 0);
   }
-  void AddZfsMembersOfNoNamedPool() {
-    m_what = "a block device with signs of a ZFS member";
+  void AddZfsMembersOfNoNamedPool(std::vector<std::string> poolsInUse) {
+    Begin(Claim::ZfsSigns, "a block device with signs of a ZFS member");
+    m_poolsInUse = std::move(poolsInUse);
     for (const std::string& number : ZfsMembersInUdev().unnamed) TraceBlockLink(m_sysfsRoot / "dev" / "block" / number, 0);
   }
 
-  SystemDisks Take() { return {std::move(m_disks), std::move(m_untraceable)}; }
+  // The disks found; those found only for ZFS are named with what keeps them.
+  SystemDisks Take() {
+    SystemDisks found;
+    for (const auto& [disk, claims] : m_disks) {
+      found.disks.insert(disk);
+      if (claims.used) continue;
+      const std::string name = fs::path(disk).filename().string();
+      if (!claims.pools.empty()) {
+        const std::string pools = PoolsNamed({claims.pools.begin(), claims.pools.end()});
+        found.keptForZfs[disk] = {HeldDisk::Kind::ZfsPoolMember, name + " is a member of the imported ZFS " + pools};
+      } else if (claims.zfsSigns) {
+        const std::string pools = PoolsNamed(m_poolsInUse) + (m_poolsInUse.size() > 1 ? " are" : " is");
+        found.keptForZfs[disk] = {HeldDisk::Kind::ZfsSigns,
+                                  name + " shows ZFS signs without a pool's name while the " + pools + " imported"};
+      }
+    }
+    found.untraceable = std::move(m_untraceable);
+    return found;
+  }
 
  private:
   enum class State { NotTraced, Tracing, Traced };
+  // What the search traces now: what the machine uses (mounts, swap, records), an imported ZFS
+  // pool, or the block devices with ZFS signs that name no pool.
+  enum class Claim { Used, ImportedPool, ZfsSigns };
+  // What a disk was found for.
+  struct Claims {
+    bool used = false;
+    std::set<std::string> pools;  // the imported pools it is a member of
+    bool zfsSigns = false;
+  };
+
+  void Begin(Claim claim, const std::string& what) {
+    m_claim = claim;
+    m_what = what;
+  }
 
   // The first reason is kept: it names the mount, swap area or folder it was found for.
   void Untraceable(const std::string& reason) {
@@ -274,7 +327,7 @@ class SystemDiskSearch {
 
   // The members of the ZFS pool a dataset lies in.
   void TraceZfsPool(const std::string& dataset, int depth) {
-    const std::string pool = dataset.substr(0, dataset.find_first_of("/@"));
+    const std::string pool = PoolOfDataset(dataset);
     const auto [first, last] = ZfsMembersInUdev().members.equal_range(pool);
     if (first == last) {
       return Untraceable(platform::Format("no member of the ZFS pool %s is in udev's records of the block devices",
@@ -381,7 +434,12 @@ class SystemDiskSearch {
       return TraceFile(backingFile, depth + 1);
     }
     if (IsNumberedName(folder.filename().string(), kZfsVolumeName)) return TraceZfsVolume(folder, depth + 1);
-    m_disks.insert(folder.string());
+    Claims& claims = m_disks[folder.string()];
+    switch (m_claim) {
+      case Claim::Used: claims.used = true; break;
+      case Claim::ImportedPool: claims.pools.insert(m_pool); break;
+      case Claim::ZfsSigns: claims.zfsSigns = true; break;
+    }
   }
 
   fs::path m_sysfsRoot;
@@ -390,8 +448,11 @@ class SystemDiskSearch {
   MountOwner m_owner;
   std::vector<State> m_state;  // of each mount
   std::optional<ZfsMembers> m_zfsMembers;
+  Claim m_claim = Claim::Used;
   std::string m_what;
-  std::set<std::string> m_disks;
+  std::string m_pool;                     // the imported pool traced now
+  std::vector<std::string> m_poolsInUse;  // the pools a ZFS sign without a pool's name may be of
+  std::map<std::string, Claims> m_disks;
   std::string m_untraceable;
 };
 
@@ -401,7 +462,8 @@ std::vector<std::string> ImportedZfsPools(const fs::path& procRoot) {
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(procRoot / kZfsPoolStatistics, error)) {
     std::error_code notFolder;
-    if (entry.is_directory(notFolder)) pools.push_back(entry.path().filename().string());
+    std::string name = entry.path().filename().string();
+    if (entry.is_directory(notFolder) && CanBePoolName(name)) pools.push_back(std::move(name));
   }
   std::sort(pools.begin(), pools.end());
   return pools;
@@ -412,7 +474,11 @@ std::vector<std::string> ImportedZfsPools(const fs::path& procRoot) {
 SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
                             const std::vector<fs::path>& recordFolders, const fs::path& udevDataRoot) {
   const std::optional<std::string> mountInfo = ReadKernelTable((procRoot / "self" / "mountinfo").string());
-  if (!mountInfo) return {{}, "the mount table cannot be read"};
+  if (!mountInfo) {
+    SystemDisks unknown;
+    unknown.untraceable = "the mount table cannot be read";
+    return unknown;
+  }
   std::vector<std::string> records;
   for (const fs::path& folder : recordFolders) {
     std::error_code error;
@@ -443,16 +509,20 @@ SystemDisks FindSystemDisks(const fs::path& sysfsRoot, const fs::path& procRoot,
   // serve virtual machines); while any pool is imported, a member whose pool udev cannot name may
   // be one of its.
   const std::vector<std::string> pools = ImportedZfsPools(procRoot);
-  for (const std::string& pool : pools) search.AddZfsPool(pool, "the imported ZFS pool " + pool);
-  const bool zfsMounted = std::any_of(mounts.begin(), mounts.end(),
-                                      [](const MountInfoEntry& mount) { return mount.type == kZfsType; });
-  if (!pools.empty() || zfsMounted) search.AddZfsMembersOfNoNamedPool();
+  for (const std::string& pool : pools) search.AddImportedZfsPool(pool);
+  std::set<std::string> poolsInUse(pools.begin(), pools.end());
+  for (const MountInfoEntry& mount : mounts) {
+    if (mount.type == kZfsType) poolsInUse.insert(PoolOfDataset(mount.source));
+  }
+  if (!poolsInUse.empty()) search.AddZfsMembersOfNoNamedPool({poolsInUse.begin(), poolsInUse.end()});
   SystemDisks disks = search.Take();
   SystemDisks automountedDisks = automounted.Take();
   // An internal disk is the machine's wherever it is mounted.
   const fs::path devicesFolder = CanonicalOrEmpty(sysfsRoot / "devices");
   for (const std::string& disk : automountedDisks.disks) {
-    if (!IsOperatorsDrive(devicesFolder, disk)) disks.disks.insert(disk);
+    if (IsOperatorsDrive(devicesFolder, disk)) continue;
+    disks.disks.insert(disk);
+    disks.keptForZfs.erase(disk);
   }
   if (disks.untraceable.empty()) disks.untraceable = std::move(automountedDisks.untraceable);
   return disks;

@@ -22,12 +22,18 @@
 // a block device whose udev record shows a ZFS member without a pool's name (blkid found a second
 // signature beside it, or only ZFS's partition type is there) may be any pool's, and counts too. A
 // member of a pool that is not imported (a customer's pool on a drive back for repair) is a
-// drive to test. An overlay is traced by the mounts that hold its lower, upper and work
-// folders, an ecryptfs by the mount that holds the folder it encrypts; a file (a swap file, a
-// loop device's backing file, a folder) by the mount that holds it; a block device by the
-// devices it is built on (device-mapper, LVM, dm-crypt and md "slaves"), a partition by its
-// disk, a loop device by the mount that holds its backing file, a ZFS volume (zd0) by the
-// members of the pool that its udev link ("zvol/<pool>/<volume>") names.
+// drive to test. A folder of ZFS's statistics whose name no pool can have is none: while
+// `zpool import` examines the pools it could import, ZFS keeps one named "$import". An overlay is
+// traced by the mounts that hold its lower, upper and work folders, an ecryptfs by the mount that
+// holds the folder it encrypts; a file (a swap file, a loop device's backing file, a folder) by
+// the mount that holds it; a block device by the devices it is built on (device-mapper, LVM,
+// dm-crypt and md "slaves"), a partition by its disk, a loop device by the mount that holds its
+// backing file, a ZFS volume (zd0) by the members of the pool that its udev link
+// ("zvol/<pool>/<volume>") names.
+//
+// The disks kept only for ZFS (no mounted file system, swap area or record folder lies on them)
+// are named for the operator, with the pool: a member of an imported pool none of whose datasets
+// is mounted, and a disk with ZFS signs that name no pool.
 //
 // The kernel's own file systems (proc, sysfs, cgroup2, tracefs, ...), memory and network file
 // systems (tmpfs, NFS, SMB, ...) and FUSE file systems without a block device lie on no disk.
@@ -37,15 +43,22 @@
 // known to be free of the system. A device of a file system the automounter mounted that is missing from sysfs is a
 // drive pulled before its mount was cleaned up, and lies on no disk.
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "device/Transport.h"
 
 namespace device {
 
 struct SystemDisks {
   std::set<std::string> disks;  // canonical sysfs block folders
-  std::string untraceable;      // why some disk could not be found; empty when all were
+  // Those of the disks kept only for ZFS, by folder, with what keeps each ("sdd is a member of the
+  // imported ZFS pool tank", "sde shows ZFS signs without a pool's name while the pool rpool is
+  // imported").
+  std::map<std::string, HeldDisk> keptForZfs;
+  std::string untraceable;  // why some disk could not be found; empty when all were
 };
 
 // The disks under the mounts, the swap areas and the record folders, from the mount table and

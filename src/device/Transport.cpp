@@ -2,7 +2,17 @@
 
 #include <mutex>
 
+#include "platform/Text.h"
+
 namespace device {
+
+std::string MachineClaimText(const MachineClaim& claim) {
+  if (claim.kind == MachineClaim::Kind::Unknown) {
+    return platform::Format("cannot be told apart from the machine's own disks now (%s)", claim.what.c_str());
+  }
+  return platform::Format("is one that the machine uses now (%s)",
+                          claim.what.empty() ? kWhatTheMachineUses : claim.what.c_str());
+}
 
 std::string Transport::DevicePathOfDrive(int driveNumber) {
   if (driveNumber < 1) return {};
@@ -23,7 +33,7 @@ BlockDeviceLookup Transport::BlockDeviceOf(const std::string& /*identity*/) { re
 
 std::string Transport::ListingProblem() { return {}; }
 
-std::vector<std::string> Transport::HeldDisks() { return {}; }
+std::vector<HeldDisk> Transport::HeldDisks() { return {}; }
 
 std::string Transport::OperatorLabel() const { return {}; }
 

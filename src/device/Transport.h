@@ -58,6 +58,28 @@ inline constexpr std::uint8_t kDriverTimeOut = 0x06;
 inline constexpr std::uint8_t kDriverHard = 0x07;
 inline constexpr std::uint8_t kDriverSenseFlag = 0x08;
 
+// Why nothing of a disk may be touched: the machine uses it (a mounted file system, swap, the
+// station's records, a device built on it such as an md array, an imported ZFS pool), or whether
+// it does cannot be told now (a mount that cannot be traced to its disks, holders that cannot be
+// read).
+struct MachineClaim {
+  enum class Kind : std::uint8_t { None, Uses, Unknown };
+  Kind kind = Kind::None;
+  // Uses: what the machine uses the disk for ("sdd is a member of the imported ZFS pool tank"),
+  // empty when it is only known to be one of kWhatTheMachineUses. Unknown: what cannot be told
+  // ("the file system at /usr cannot be traced to its disks (...)").
+  std::string what;
+  explicit operator bool() const { return kind != Kind::None; }
+};
+
+// What makes a disk one that the machine uses, as messages name it.
+inline constexpr const char* kWhatTheMachineUses =
+    "a mounted file system, swap, the station's records, or an md array or device-mapper device built on it";
+
+// The claim as a message goes on after "the disk": "is one that the machine uses now (...)",
+// "cannot be told apart from the machine's own disks now (...)".
+std::string MachineClaimText(const MachineClaim& claim);
+
 struct PassThroughRequest {
   std::array<std::uint8_t, 16> cdb{};
   std::uint8_t cdbLength = 0;        // 6, 10, 12 or 16
@@ -76,11 +98,9 @@ struct PassThroughResult {
   std::array<std::uint8_t, 32> sense{};
   std::uint8_t senseLength = 0;
   std::uint32_t transferred = 0;     // bytes actually moved
-  // Nothing was sent (systemError EPERM): the disk at the drive's address has become one that
-  // the machine uses (a mounted file system, swap, the station's records, a device built on it
-  // such as an md array), or the machine's own disks cannot all be found, so it cannot be told
-  // apart from them.
-  bool machinesDisk = false;
+  // Set when nothing was sent (systemError EPERM) because the disk at the drive's address has
+  // become one that the machine uses, or cannot be told apart from the machine's own now.
+  MachineClaim machineClaim{};
   bool Delivered() const { return systemError == 0; }
   bool Succeeded() const {
     return systemError == 0 && scsiStatus == kScsiGood && hostStatus == kHostOk &&
@@ -103,16 +123,26 @@ struct TransportDisk {
   std::string identity;
 };
 
-// What makes a disk one that the machine uses, as messages name it.
-inline constexpr const char* kWhatTheMachineUses =
-    "a mounted file system, swap, the station's records, or an md array or device-mapper device built on it";
-
 // The block device of a disk, as the volume lock asks for it.
 struct BlockDeviceLookup {
-  // "/dev/sdb"; empty when the disk is not there, has no volumes, or is one the machine uses.
+  // "/dev/sdb"; empty when the disk is not there, has no volumes, or is claimed by the machine.
   std::string path;
-  // The disk at the address is one that the machine uses (nothing of it may be unmounted).
-  bool machinesDisk = false;
+  // Set when the disk at the address is one that the machine uses or that cannot be told apart
+  // from the machine's own now: nothing of it may be unmounted.
+  MachineClaim machineClaim{};
+};
+
+// A disk that a listing left out and names for the operator, and why.
+struct HeldDisk {
+  enum class Kind : std::uint8_t {
+    ByDevice,           // a device built on it holds it: md, device mapper, bcache
+    ZfsPoolMember,      // a member of an imported ZFS pool none of whose datasets is mounted
+    ZfsSigns,           // it shows ZFS signs without a pool's name while a pool is imported
+    HoldersUnreadable,  // what holds it cannot be read, so it may be held
+  };
+  Kind kind = Kind::ByDevice;
+  std::string text;  // "sdc is held by md127", "sdd is a member of the imported ZFS pool tank"
+  friend bool operator==(const HeldDisk&, const HeldDisk&) = default;
 };
 
 class Transport {
@@ -145,15 +175,16 @@ class Transport {
   virtual PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request);
   // The block device whose partitions are the volumes of the disk with this identity
   // ("/dev/sdb"), or none when the disk is not there, has no volumes (the simulator) or is one
-  // that the machine uses.
+  // that the machine claims (said so, with why).
   virtual BlockDeviceLookup BlockDeviceOf(const std::string& identity);
   // Why the last listing left out every disk, for the operator: what the machine uses that
   // cannot be traced to its disks, and why ("the file system at /tank cannot be traced to its
   // disks (...)"); empty when the listing left out no disk but the machine's own (the default).
   virtual std::string ListingProblem();
-  // The disks the last listing left out because a device of the machine holds them, each with
-  // its holders, for the operator ("sdc is held by md127"); none by default.
-  virtual std::vector<std::string> HeldDisks();
+  // The disks the last listing left out that the operator is told of, each with what holds it or
+  // may hold it ("sdc is held by md127", "sdd is a member of the imported ZFS pool tank"); none
+  // by default. A disk under a mounted file system, swap or the records is not named.
+  virtual std::vector<HeldDisk> HeldDisks();
   // What the operator must be told about the drives this transport serves, shown in the
   // window's caption ("Simulated station"); empty for real drives.
   virtual std::string OperatorLabel() const;

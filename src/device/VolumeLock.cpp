@@ -67,10 +67,10 @@ CVolumeLock::~CVolumeLock() { Close(); }
 
 int CVolumeLock::LockDrive(CDeviceCommand& drive) {
   const device::BlockDeviceLookup found = drive.BlockDevice();
-  if (found.machinesDisk) {
+  if (found.machineClaim) {
     Close();
-    m_lastError = platform::Format("the disk is one that the machine uses (%s): none of its volumes is locked",
-                                   device::kWhatTheMachineUses);
+    m_lastError = platform::Format("the disk %s: none of its volumes is unmounted or locked",
+                                   device::MachineClaimText(found.machineClaim).c_str());
     return 0;
   }
   return Hold(found.path, [&drive] { return drive.BlockDevice().path; });

@@ -223,6 +223,14 @@ std::vector<std::string> Split(std::string_view text, char separator) {
   }
 }
 
+std::string JoinAsList(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+  }
+  return text;
+}
+
 std::vector<std::string> SplitBlankOrComma(std::string_view text) {
   std::vector<std::string> items;
   std::string item;

@@ -39,6 +39,8 @@ std::vector<std::string> SplitBlankOrComma(std::string_view text);
 // Field `index` (from 0) of a text cut at every delimiter, trimmed at both ends; empty when
 // the delimiter does not occur in the text or the index lies beyond the last field.
 std::string GetDelimitedField(std::string_view text, char delimiter, std::size_t index);
+// The items as prose lists them: "a", "a and b", "a, b and c".
+std::string JoinAsList(const std::vector<std::string>& items);
 
 // Leading signed decimal as C's atoi reads it ("12abc" -> 12, "" -> 0), without overflow.
 int ParseLeadingInt(std::string_view text);

@@ -316,4 +316,16 @@ void FakeSgStation::SetRemovable(const std::string& block) {
   std::ofstream(fs::canonical(m_root / "class" / "block" / block) / "removable") << 1 << "\n";
 }
 
+void FakeSgStation::MakeHoldersUnreadable(const std::string& block) {
+  const fs::path holders = fs::canonical(m_root / "class" / "block" / block) / "holders";
+  fs::remove_all(holders);
+  std::ofstream(holders) << "\n";
+}
+
+std::vector<std::string> HeldTexts(const std::vector<device::HeldDisk>& held) {
+  std::vector<std::string> texts;
+  for (const device::HeldDisk& disk : held) texts.push_back(disk.text);
+  return texts;
+}
+
 }  // namespace devicetest

@@ -120,6 +120,8 @@ class FakeSgStation {
   void UdevRecord(int major, int minor, const std::vector<std::string>& lines);
   // An sd disk's "removable" attribute: set for a drive whose media can be taken out.
   void SetRemovable(const std::string& block);
+  // The holders folder of a disk or partition cannot be read: a file stands in its place.
+  void MakeHoldersUnreadable(const std::string& block);
 
  private:
   std::filesystem::path ScsiFolder(const Address& address) const;
@@ -142,5 +144,8 @@ class FakeSgStation {
   std::set<int> m_gone;               // descriptors whose disk has gone
   int m_nextDescriptor = 100;
 };
+
+// The texts of the disks a listing named ("sdc is held by md127").
+std::vector<std::string> HeldTexts(const std::vector<device::HeldDisk>& held);
 
 }  // namespace devicetest

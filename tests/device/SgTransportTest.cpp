@@ -415,7 +415,7 @@ TEST(SgTransportListing, DisksThatADeviceOfTheMachineHoldsAreNotListedButNamed) 
     std::vector<std::string> listed;
     for (const auto& disk : transport.ListDisks()) listed.push_back(disk.devicePath);
     EXPECT_EQ(listed, std::vector<std::string>{generic ? "/dev/sg0" : "/dev/sda"});
-    EXPECT_EQ(transport.HeldDisks(),
+    EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()),
               (std::vector<std::string>{"sdb is held by md0", "sdc is held by md0", "sdd is held by dm-0 (vg0-vm1)"}));
   }
 }
@@ -793,25 +793,37 @@ TEST(SgTransportDriveNumbers, ADiskBackAsOneTheMachineUsesIsSentNothing) {
 }
 
 // A disk listed free that the machine takes before the drive's first command (an md array
-// assembled over it, an LVM volume activated on it, or a mount that cannot be traced comes up) is
-// sent nothing: the command fails saying so, and the volume lock says that the disk is the
-// machine's.
+// assembled over it, an LVM volume activated on it), or that cannot be told apart from the
+// machine's own any more (a mount that cannot be traced comes up), is sent nothing and has
+// nothing unmounted: the command and the volume lock say which of the two it is, and why.
 TEST(SgTransportDriveNumbers, ADiskTheMachineTakesAfterTheListingIsSentNothing) {
   struct Case {
     const char* what;
     std::function<void(FakeSgStation&)> take;
-    bool reached;
+    const char* told;  // in the command's and the lock's messages; none when the disk is reached
   };
   const Case cases[] = {
-      {"an md array assembled over it", [](FakeSgStation& s) { s.AddStackedDevice("md127", 9, 127, {"sdb"}); }, false},
+      {"an md array assembled over it", [](FakeSgStation& s) { s.AddStackedDevice("md127", 9, 127, {"sdb"}); },
+       "is one that the machine uses now (sdb is held by md127)"},
       {"an LVM volume activated on a partition of it",
        [](FakeSgStation& s) {
          s.AddPartition("sdb", "sdb1", 8, 17);
          s.AddStackedDevice("dm-0", 253, 0, {"sdb1"}, "vg0-vm1");
        },
-       false},
-      {"a mount that cannot be traced", [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); }, false},
-      {"nothing", [](FakeSgStation&) {}, true},
+       "is one that the machine uses now (sdb is held by dm-0 (vg0-vm1))"},
+      {"a pool imported on it",
+       [](FakeSgStation& s) {
+         s.UdevRecord(8, 16, {"E:ID_FS_LABEL=tank", "E:ID_FS_TYPE=zfs_member"});
+         s.ImportZfsPool("tank");
+       },
+       "is one that the machine uses now (sdb is a member of the imported ZFS pool tank)"},
+      {"a mount that cannot be traced", [](FakeSgStation& s) { s.Mount(8, 5, "/dev/sda5", "/usr"); },
+       "cannot be told apart from the machine's own disks now (the file system at /usr cannot be traced to its "
+       "disks (the block device 8:5 is not in sysfs))"},
+      {"holders that cannot be read", [](FakeSgStation& s) { s.MakeHoldersUnreadable("sdb"); },
+       "cannot be told apart from the machine's own disks now (sdb's holders cannot be read (sdb/holders: Not a "
+       "directory))"},
+      {"nothing", [](FakeSgStation&) {}, nullptr},
   };
   for (const bool generic : {true, false}) {
     for (const Case& c : cases) {
@@ -826,19 +838,21 @@ TEST(SgTransportDriveNumbers, ADiskTheMachineTakesAfterTheListingIsSentNothing) 
       c.take(kernel);
       CDeviceCommand command(2);
       std::array<std::uint8_t, 512> buffer{};
-      EXPECT_EQ(command.ReadFirmwareName(buffer), c.reached ? 1 : 0);
-      CVolumeLock lock(testsupport::FakeVolumes::Mounted({}));
+      const bool reached = c.told == nullptr;
+      EXPECT_EQ(command.ReadFirmwareName(buffer), reached ? 1 : 0);
+      const auto volumes = testsupport::FakeVolumes::Mounted({{"/dev/sdb1", "/media/operator/DRIVE"}});
+      CVolumeLock lock(volumes);
       lock.LockDrive(command);
       const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
-      EXPECT_EQ(kernel.sentTo, c.reached ? std::vector<std::string>{node} : std::vector<std::string>{});
-      if (!c.reached) {
+      EXPECT_EQ(kernel.sentTo, reached ? std::vector<std::string>{node} : std::vector<std::string>{});
+      if (!reached) {
         EXPECT_EQ(command.LastError(), CommandError::NoDevice);
-        EXPECT_NE(command.LastErrorMessage().find("one that the machine uses"), std::string::npos)
-            << command.LastErrorMessage();
-        EXPECT_NE(lock.LastErrorMessage().find("one that the machine uses"), std::string::npos)
-            << lock.LastErrorMessage();
+        EXPECT_NE(command.LastErrorMessage().find(c.told), std::string::npos) << command.LastErrorMessage();
+        EXPECT_NE(lock.LastErrorMessage().find(c.told), std::string::npos) << lock.LastErrorMessage();
       }
-      EXPECT_EQ(lock.IsHeld(), c.reached);
+      EXPECT_EQ(volumes->unmounted,
+                reached ? std::vector<std::string>{"/media/operator/DRIVE"} : std::vector<std::string>{});
+      EXPECT_EQ(lock.IsHeld(), reached);
       device::SetTransport(nullptr);
     }
   }

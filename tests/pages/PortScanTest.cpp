@@ -65,4 +65,29 @@ TEST(PortScan, WithoutAnyDriveTheTesterSearchFails) {
   EXPECT_EQ(result.mappedPorts, 0);
 }
 
+// The notice names every disk kept out and says how to release one of each kind it names.
+TEST(PortScan, TheHeldDisksNoticeSaysHowToReleaseEachKindNamed) {
+  using Kind = device::HeldDisk::Kind;
+  const device::HeldDisk md{Kind::ByDevice, "sdc is held by md127"};
+  const device::HeldDisk pool{Kind::ZfsPoolMember, "sdd is a member of the imported ZFS pool tank"};
+  const device::HeldDisk signs{Kind::ZfsSigns,
+                               "sde shows ZFS signs without a pool's name while the pool rpool is imported"};
+  const device::HeldDisk unreadable{Kind::HoldersUnreadable,
+                                    "sdf's holders cannot be read (sdf/holders: Permission denied)"};
+  const struct {
+    std::vector<device::HeldDisk> held;
+    const char* notice;
+  } cases[] = {
+      {{md},
+       "Scan does not list the disks that a device of this machine holds: sdc is held by md127. To test one, release "
+       "it first (mdadm --stop for an md array, vgchange -an for LVM volumes)."},
+      {{pool, signs, unreadable},
+       "Scan does not list the disks that this machine holds or may hold: sdd is a member of the imported ZFS pool "
+       "tank; sde shows ZFS signs without a pool's name while the pool rpool is imported; sdf's holders cannot be "
+       "read (sdf/holders: Permission denied). To test one, release it first (zpool export for a ZFS pool, wipefs -a "
+       "for old ZFS signs on a drive in no pool). A disk whose holders cannot be read is listed once they can be."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HeldDisksMessage(c.held), c.notice);
+}
+
 }  // namespace

@@ -135,8 +135,9 @@ TEST_F(ProductionPageTest, ScanNamesTheMountThatKeepsEveryDiskOutOfTheListing) {
 class HeldDisksTransport : public testsupport::ForwardingTransport {
  public:
   using ForwardingTransport::ForwardingTransport;
-  std::vector<std::string> HeldDisks() override { return held; }
-  std::vector<std::string> held{"sdy is held by md127", "sdz is held by md127"};
+  std::vector<device::HeldDisk> HeldDisks() override { return held; }
+  std::vector<device::HeldDisk> held{{device::HeldDisk::Kind::ByDevice, "sdy is held by md127"},
+                                     {device::HeldDisk::Kind::ByDevice, "sdz is held by md127"}};
 };
 
 // Scan lists the drives and names beside them the disks that it left out because something
@@ -154,7 +155,7 @@ TEST_F(ProductionPageTest, ScanNamesTheDisksThatADeviceOfTheMachineHolds) {
             "md127. To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).");
   page.ScanButton().Click();
   EXPECT_EQ(MessageTexts().size(), 1u);
-  transport->held = {"sdy is held by md127"};
+  transport->held = {{device::HeldDisk::Kind::ByDevice, "sdy is held by md127"}};
   page.ScanButton().Click();
   ASSERT_EQ(MessageTexts().size(), 2u);
   EXPECT_NE(MessageTexts()[1].find(": sdy is held by md127. "), std::string::npos) << MessageTexts()[1];

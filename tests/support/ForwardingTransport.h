@@ -23,7 +23,7 @@ class ForwardingTransport : public device::Transport {
     return m_inner->BlockDeviceOf(identity);
   }
   std::string ListingProblem() override { return m_inner->ListingProblem(); }
-  std::vector<std::string> HeldDisks() override { return m_inner->HeldDisks(); }
+  std::vector<device::HeldDisk> HeldDisks() override { return m_inner->HeldDisks(); }
   std::string OperatorLabel() const override { return m_inner->OperatorLabel(); }
 
  private:

@@ -1,5 +1,6 @@
 #include "pages/production/PortScan.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -23,15 +24,46 @@ std::string ListingProblemMessage(const std::string& listingProblem) {
   return "Scan lists no drive: " + listingProblem + ".";
 }
 
-std::string HeldDisksList(const std::vector<std::string>& heldDisks) {
+std::string HeldDisksList(const std::vector<device::HeldDisk>& heldDisks) {
   std::string list;
-  for (const std::string& disk : heldDisks) list += (list.empty() ? "" : "; ") + disk;
+  for (const device::HeldDisk& disk : heldDisks) list += (list.empty() ? "" : "; ") + disk.text;
   return list;
 }
 
-std::string HeldDisksMessage(const std::vector<std::string>& heldDisks) {
-  return "Scan does not list the disks that a device of this machine holds: " + HeldDisksList(heldDisks) +
-         ". To test one, release it first (mdadm --stop for an md array, vgchange -an for LVM volumes).";
+namespace {
+
+using HeldKind = device::HeldDisk::Kind;
+
+// How the operator releases a disk kept out for each kind of holder that can be released.
+struct Release {
+  HeldKind kind;
+  const char* how;
+};
+constexpr Release kReleases[] = {
+    {HeldKind::ByDevice, "mdadm --stop for an md array, vgchange -an for LVM volumes"},
+    {HeldKind::ZfsPoolMember, "zpool export for a ZFS pool"},
+    {HeldKind::ZfsSigns, "wipefs -a for old ZFS signs on a drive in no pool"},
+};
+
+}  // namespace
+
+std::string HeldDisksMessage(const std::vector<device::HeldDisk>& heldDisks) {
+  const auto named = [&](HeldKind kind) {
+    return std::any_of(heldDisks.begin(), heldDisks.end(),
+                       [&](const device::HeldDisk& disk) { return disk.kind == kind; });
+  };
+  const bool onlyDevices = std::all_of(heldDisks.begin(), heldDisks.end(),
+                                       [](const device::HeldDisk& disk) { return disk.kind == HeldKind::ByDevice; });
+  std::string text = std::string(onlyDevices ? "Scan does not list the disks that a device of this machine holds: "
+                                             : "Scan does not list the disks that this machine holds or may hold: ") +
+                     HeldDisksList(heldDisks) + ".";
+  std::string ways;
+  for (const Release& release : kReleases) {
+    if (named(release.kind)) ways += (ways.empty() ? "" : ", ") + std::string(release.how);
+  }
+  if (!ways.empty()) text += " To test one, release it first (" + ways + ").";
+  if (named(HeldKind::HoldersUnreadable)) text += " A disk whose holders cannot be read is listed once they can be.";
+  return text;
 }
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType) {

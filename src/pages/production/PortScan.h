@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/Transport.h"
 #include "run/RunGlobals.h"
 
 struct PortScanResult {
@@ -20,9 +21,9 @@ struct PortScanResult {
   // Why the listing left out every disk (a mount that cannot be traced to its disks), as the
   // transport tells it; empty when nothing kept the disks out.
   std::string listingProblem;
-  // The disks the listing left out because a device of the machine holds them, with their holders
-  // ("sdc is held by md127").
-  std::vector<std::string> heldDisks;
+  // The disks the listing left out and named, with what holds them or may hold them ("sdc is held
+  // by md127", "sdd is a member of the imported ZFS pool tank").
+  std::vector<device::HeldDisk> heldDisks;
 };
 
 // The text shown when no tester board is found.
@@ -31,10 +32,10 @@ inline constexpr const char* kNoTesterMessage = "Detect SATA Testers failed !!!"
 // The text shown when the listing left out every disk, naming why.
 std::string ListingProblemMessage(const std::string& listingProblem);
 
-// The text that names the disks the listing left out because something holds them, and how the
-// operator releases one.
-std::string HeldDisksMessage(const std::vector<std::string>& heldDisks);
+// The text that names the disks the listing left out because something holds them or may hold
+// them, and how the operator releases one of each kind named.
+std::string HeldDisksMessage(const std::vector<device::HeldDisk>& heldDisks);
 // The held disks one after another: "sdy is held by md127; sdz is held by md127".
-std::string HeldDisksList(const std::vector<std::string>& heldDisks);
+std::string HeldDisksList(const std::vector<device::HeldDisk>& heldDisks);
 
 PortScanResult ScanPorts(bool bridgeMode, int mappingType);

@@ -138,7 +138,7 @@ class CProductionPage : public ui::CPropertyPage {
   // Ports and the run.
   PortScanResult m_ports;
   std::vector<int> m_unshownTestersTold;  // the testers beyond the ports the operator was told of
-  std::vector<std::string> m_heldDisksTold;  // the held disks the operator was told of
+  std::vector<device::HeldDisk> m_heldDisksTold;  // the held disks the operator was told of
   bool m_scanned = false;
   bool m_scanning = false;
   RunOptions m_options;
