@@ -257,8 +257,10 @@ void Watch(DesktopOpenWatch& watch) {
   if (const std::optional<std::string> failure = FailureOf(status, watch.errorTail)) watch.failed(*failure);
   g_watchedOpens.fetch_sub(1);
   if (watch.relayLifeline.Valid()) {
+    // Letting go of the lifeline hands the pipe to the relay.
     watch.errorPipe.Close();
     watch.relayLifeline.Close();
+    return;
   }
   while (watch.errorPipe.Valid() && ReadErrorOutput(watch)) {
   }
