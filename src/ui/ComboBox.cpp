@@ -4,10 +4,12 @@ namespace ui {
 
 int CComboBox::SetCurSel(int index) {
   std::lock_guard<std::recursive_mutex> guard(StateLock());
-  const bool selected = SelectItem(index);
+  const int selected = SetCurSelKeepingText(index);
   SetWindowText(ItemText(GetCurSel()));
-  return selected ? index : CB_ERR;
+  return selected;
 }
+
+int CComboBox::SetCurSelKeepingText(int index) { return SelectItem(index) ? index : CB_ERR; }
 
 void CComboBox::ResetContent() {
   std::lock_guard<std::recursive_mutex> guard(StateLock());
@@ -33,7 +35,11 @@ void CComboBox::UserSelect(int index) {
 
 void CComboBox::UserEditText(std::string_view text) {
   if (!IsWindowEnabled() || GetWindowText() == text) return;
-  SetWindowText(text);
+  {
+    std::lock_guard<std::recursive_mutex> guard(StateLock());
+    SetWindowText(text);
+    SetCurSelKeepingText(-1);
+  }
   NotifyParentCommand(CBN_EDITCHANGE);
 }
 

@@ -2,7 +2,9 @@
 // A combo box: a list of items (sorted as text with CBS_SORT) and, for the drop-down style
 // with an edit field, the text of that field. The program's calls send no notices; the
 // user's actions do: UserDropDown tells the parent CBN_DROPDOWN before the list opens (so
-// the parent may refill it), UserSelect tells it CBN_SELCHANGE.
+// the parent may refill it), UserSelect tells it CBN_SELCHANGE, UserEditText CBN_EDITCHANGE.
+// Text the user types is no item: from then on no item is current until one is chosen (or the
+// parent makes the item the text names current, SetCurSelKeepingText).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +26,9 @@ class CComboBox : public CItemListWnd {
   // Selects the item and shows its text in the edit field; -1 clears both. Returns the index,
   // or CB_ERR when it is out of range.
   int SetCurSel(int index);
+  // Makes the item current and leaves the edit field as it is, so that what the user typed
+  // stays; -1 makes none current. Returns the index, or CB_ERR when it is out of range.
+  int SetCurSelKeepingText(int index);
   // The item's text; CB_ERR and an empty text when the index is out of range.
   int GetLBText(int index, std::string& text) const { return ItemText(index, text); }
   std::string GetLBText(int index) const { return ItemText(index); }
@@ -38,7 +43,8 @@ class CComboBox : public CItemListWnd {
   void UserDropDown();
   // The user chose an item: selection and edit text follow, the parent hears CBN_SELCHANGE.
   void UserSelect(int index);
-  // The user typed into the edit field.
+  // The user typed into the edit field: it shows the text, no item is current, the parent
+  // hears CBN_EDITCHANGE.
   void UserEditText(std::string_view text);
 
   // ---- front end

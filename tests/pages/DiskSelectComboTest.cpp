@@ -195,7 +195,7 @@ TEST_F(DiskSelectComboTest, AnItemOfAPortWithoutADriveOrBeyondTheTableGivesNoDri
 
 TEST_F(DiskSelectComboTest, CommandsOfOtherControlsAreLeftToThePage) {
   EXPECT_FALSE(dialog.disk.HandleCommand(kComboId + 1, ui::CBN_DROPDOWN));
-  EXPECT_FALSE(dialog.disk.HandleCommand(kComboId, ui::CBN_EDITCHANGE));
+  EXPECT_FALSE(dialog.disk.HandleCommand(kComboId, ui::BN_CLICKED));
   EXPECT_TRUE(dialog.disk.HandleCommand(kComboId, ui::CBN_SELCHANGE));
 }
 

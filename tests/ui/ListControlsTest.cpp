@@ -69,6 +69,26 @@ TEST(ComboBox, DropDownNoticeComesBeforeTheListAndSelectionNoticeOnlyOnAUsersCho
   EXPECT_EQ(page.commands.size(), 2u);
 }
 
+// Typed text is no item: none is current until one is chosen, or made current with the typed
+// text kept, and the parent hears of the edit.
+TEST(ComboBox, TypedTextLeavesNoItemCurrentAndStaysInTheField) {
+  NoticeLog page;
+  page.Create(ui::WS_VISIBLE, ui::CRect(0, 0, 100, 100), nullptr, 0);
+  ui::CComboBox combo;
+  combo.Create(ui::WS_VISIBLE | ui::CBS_DROPDOWN | ui::CBS_SORT, ui::CRect(), &page, 1817);
+  combo.AddString("1");
+  combo.AddString("2");
+  combo.UserSelect(0);
+  combo.UserEditText(" 2");
+  EXPECT_EQ(combo.GetCurSel(), ui::CB_ERR);
+  EXPECT_EQ(combo.GetWindowText(), " 2");
+  EXPECT_EQ(page.commands.back(), (std::pair<int, int>{1817, ui::CBN_EDITCHANGE}));
+  EXPECT_EQ(combo.SetCurSelKeepingText(1), 1);
+  EXPECT_EQ(combo.GetWindowText(), " 2");
+  EXPECT_EQ(combo.SetCurSelKeepingText(2), ui::CB_ERR);
+  EXPECT_EQ(combo.GetCurSel(), ui::CB_ERR);
+}
+
 TEST(ListBox, LinesExtentAndSelection) {
   ui::CListBox list;
   list.Create(0, ui::CRect(), nullptr, 1895);

@@ -13,6 +13,10 @@ bool CDiskSelectCombo::HandleCommand(int id, int code) {
     OnSelChangeDisk();
     return true;
   }
+  if (code == ui::CBN_EDITCHANGE) {
+    OnEditChangeDisk();
+    return true;
+  }
   return false;
 }
 
@@ -27,11 +31,21 @@ void CDiskSelectCombo::OnDropDownDisk() {
 }
 
 void CDiskSelectCombo::OnSelChangeDisk() {
+  SelectDeviceOfChosenPort();
+  if (m_afterSelection) m_afterSelection();
+}
+
+void CDiskSelectCombo::OnEditChangeDisk() {
+  SetCurSelKeepingText(FindStringExact(-1, platform::Trim(GetWindowText())));
+  SelectDeviceOfChosenPort();
+  if (m_afterEdit) m_afterEdit();
+}
+
+void CDiskSelectCombo::SelectDeviceOfChosenPort() {
   const int port = ChosenPort();
   const std::uint32_t drive =
       port >= 0 && static_cast<std::size_t>(port) < m_PortDeviceTable.size() ? m_PortDeviceTable[port] : 0;
   m_SelectedDevice.store(drive == 0 ? kNoDevice : static_cast<std::int32_t>(drive));
-  if (m_afterSelection) m_afterSelection();
 }
 
 int CDiskSelectCombo::ChosenPort() const { return PortOfItemText(GetLBText(GetCurSel())); }

@@ -10,6 +10,11 @@
 // and then runs the page's own step, when it has one (the result pages show the chosen drive's
 // result at once).
 //
+// What the field shows is what the page's buttons act on. A text typed into it that names a
+// listed port (blanks at both ends removed) is that port's choice, as if it had been chosen in
+// the list, and the field keeps the text as typed; any other text is no choice. Typing runs the
+// page's step after an edit (none by default), not the step after a choice.
+//
 // A page binds the combo to its template item with DDX_Control, like any combo box, and hands
 // it every command first:
 //     bool CMyPage::OnCommand(int id, int code) {
@@ -30,9 +35,11 @@ class CDiskSelectCombo : public ui::CComboBox {
 
   // The page's step after a choice; none by default.
   void SetAfterSelection(std::function<void()> action) { m_afterSelection = std::move(action); }
+  // The page's step after the user typed into the field; none by default.
+  void SetAfterEdit(std::function<void()> action) { m_afterEdit = std::move(action); }
 
-  // CBN_DROPDOWN and CBN_SELCHANGE of this combo run the handlers below; true when the command
-  // was one of them.
+  // CBN_DROPDOWN, CBN_SELCHANGE and CBN_EDITCHANGE of this combo run the handlers below; true
+  // when the command was one of them.
   bool HandleCommand(int id, int code);
 
   // Empties the list, clears the choice, lists the drives anew, refreshes the mapping records
@@ -41,6 +48,9 @@ class CDiskSelectCombo : public ui::CComboBox {
   // SelectedDevice from the chosen item (an item of a port without a drive gives kNoDevice),
   // then the page's step.
   void OnSelChangeDisk();
+  // The typed text's item, when it names one, becomes the current item with the text kept;
+  // SelectedDevice follows it (kNoDevice without one); then the page's step after an edit.
+  void OnEditChangeDisk();
 
   // The drive number of the chosen port; kNoDevice when none is chosen.
   std::int32_t SelectedDevice() const { return m_SelectedDevice.load(); }
@@ -49,7 +59,8 @@ class CDiskSelectCombo : public ui::CComboBox {
   // Entry p: the drive number mapped to port p by the last drop-down, 0 none.
   const PortDeviceTable& PortDevices() const { return m_PortDeviceTable; }
   // The port number of the current list item, read again from its text (the slot number the
-  // pages hand to their engines); 0 when no item is current.
+  // pages hand to their engines); 0 when no item is current, as when the field names no
+  // listed port.
   int ChosenPort() const;
 
   // The number an item text stands for: trimmed at both ends and read as a decimal number (no
@@ -57,7 +68,11 @@ class CDiskSelectCombo : public ui::CComboBox {
   static int PortOfItemText(std::string_view text);
 
  private:
+  // SelectedDevice from the current item's port.
+  void SelectDeviceOfChosenPort();
+
   PortDeviceTable m_PortDeviceTable{};
   std::atomic<std::int32_t> m_SelectedDevice{kNoDevice};
   std::function<void()> m_afterSelection;
+  std::function<void()> m_afterEdit;
 };

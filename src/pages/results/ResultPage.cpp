@@ -28,6 +28,8 @@ CResultPage::CResultPage(const ui::DialogTemplate* dialogTemplate, const ResultP
   m_view.BindReportLines(&m_reportLines);
   // Choosing a port shows its result at once.
   m_disk.SetAfterSelection([this] { OnBtnShowResult(); });
+  // Typing starts no reading; a field that no longer names the shown port takes its result away.
+  m_disk.SetAfterEdit([this] { ForgetResultUnlessOf(m_disk.ChosenPort()); });
 }
 
 CResultPage::~CResultPage() { WaitForWorker(); }
@@ -92,14 +94,28 @@ bool CResultPage::OnSetActive() {
 }
 
 int CResultPage::ItemOfShownPort() {
-  std::lock_guard<std::mutex> guard(m_shownLock);
-  if (m_shownPort > 0) {
-    const int item = m_disk.FindStringExact(-1, platform::Format("%d", m_shownPort));
-    if (item != ui::CB_ERR) return item;
+  {
+    std::lock_guard<std::mutex> guard(m_shownLock);
+    if (m_shownPort > 0) {
+      const int item = m_disk.FindStringExact(-1, platform::Format("%d", m_shownPort));
+      if (item != ui::CB_ERR) return item;
+    }
   }
+  ForgetResult();
+  return m_disk.GetCount() > 0 ? 0 : ui::CB_ERR;
+}
+
+void CResultPage::ForgetResult() {
+  std::lock_guard<std::mutex> guard(m_shownLock);
   m_shownPort = 0;
   EmptyResult();
-  return m_disk.GetCount() > 0 ? 0 : ui::CB_ERR;
+}
+
+void CResultPage::ForgetResultUnlessOf(int port) {
+  std::lock_guard<std::mutex> guard(m_shownLock);
+  if (m_shownPort == 0 || m_shownPort == port) return;
+  m_shownPort = 0;
+  EmptyResult();
 }
 
 int CResultPage::ShowResultOf(int port) {
@@ -231,6 +247,8 @@ bool CResultPage::OnBtnShowResult() {
   std::string holder;
   auto claim = std::make_shared<CDiskClaim>(CDiskClaim::Take(drive, m_setup.owner, &holder));
   if (!*claim) {
+    // The refusal stands alone: no earlier port's result stays beside it.
+    ForgetResult();
     m_status.SetWindowText(DiskInUseText(run.location.port, holder));
     return false;
   }

@@ -17,7 +17,9 @@
 // the last Show Result; a report Load Data read belongs to none. When the page comes back, it
 // keeps that port chosen in "Disk :" while the port is listed; otherwise it chooses item 0 and
 // empties the result, so that no verdict stands under a port it does not belong to. Neither
-// starts a reading.
+// starts a reading. A text typed into "Disk :" that no longer names the shown port empties the
+// result at once, and a Show Result refused for a drive in use empties it too, leaving the
+// refusal in the status box; either way no port's result is shown any more.
 //
 // Handlers run on the user-interface thread; the worker writes the page's controls from its
 // own thread (the controls are thread-safe). The page's destructor waits for a running worker.
@@ -188,6 +190,10 @@ class CResultPage : public ui::CPropertyPage {
   // A worker's last look: when an activation found its port gone while it read, the result it
   // wrote since is emptied too.
   void KeepResultOnlyUnder(int port);
+  // No port's result is shown from now on: the port is forgotten and the result emptied.
+  void ForgetResult();
+  // The same unless the result shown is the port's (or no port's: a report Load Data read).
+  void ForgetResultUnlessOf(int port);
 
   const ResultPageSetup& m_setup;
   std::atomic<bool> m_busy{false};

@@ -366,9 +366,15 @@ class ComboBinding : public Binding {
   }
 
  private:
+  // QComboBox puts the current item's text into its field, and an index of -1 (or emptying the
+  // list) empties it; the field shows the model's text instead, which may be what the user
+  // typed. When that is the text the field had, the cursor stays where the user left it.
   void SyncItems() {
     auto* widget = static_cast<ComboWidget*>(Widget());
     const QSignalBlocker block(widget);
+    QLineEdit* line = widget->lineEdit();
+    const QString before = line ? line->text() : QString();
+    const int cursor = line ? line->cursorPosition() : 0;
     QStringList items;
     for (const std::string& item : m_combo.Items()) items << FromStation(item);
     bool same = items.size() == widget->count();
@@ -378,7 +384,10 @@ class ComboBinding : public Binding {
       widget->addItems(items);
     }
     widget->setCurrentIndex(m_combo.GetCurSel());
-    if (widget->isEditable()) widget->setEditText(FromStation(m_combo.GetWindowText()));
+    if (line == nullptr) return;
+    const QString text = FromStation(m_combo.GetWindowText());
+    if (line->text() != text) line->setText(text);
+    if (text == before && line->cursorPosition() != cursor) line->setCursorPosition(cursor);
   }
   ui::CComboBox& m_combo;
 };

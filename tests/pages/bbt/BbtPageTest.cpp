@@ -1,9 +1,10 @@
 // The bad-block-table page, headless: its controls and layout, what it sets up when it opens,
-// the buttons before a drive is chosen, the log folders of its workers, a drive another page's
-// worker holds, Open file and the companion text file.
+// the buttons before a drive is chosen, the drive a typed port gives them, the log folders of
+// its workers, a drive another page's worker holds, Open file and the companion text file.
 #include <filesystem>
 
 #include "BbtPageFixture.h"
+#include "pages/DriveRequestLog.h"
 #include "pages/bbt/BbtPageLayout.h"
 #include "platform/Profile.h"
 
@@ -122,6 +123,40 @@ TEST_F(BbtPageTest, ADriveAnotherPagesWorkerHoldsIsRefusedWithAStatusText) {
   Press(page.EraseAllButton());
   EXPECT_EQ(Status(), "Pass, please re-plug in!!");
   EXPECT_EQ(DiskClaimHolder(page.SelectedDevice()), "");
+}
+
+// What "Disk :" shows is what the drive buttons act on: a listed port typed over the port
+// chosen in the list is the drive they reach and the slot they write; any other text reaches
+// no drive.
+TEST_F(BbtPageTest, TheDriveButtonsActOnThePortTheFieldShows) {
+  struct Case {
+    const char* typed;
+    ui::CButton& (CPropertyPage_DBT::*button)();
+    int reached;  // 0: none
+  };
+  const Case cases[] = {
+      {"2", &CPropertyPage_DBT::GetBbtButton, 2},
+      {" 3 ", &CPropertyPage_DBT::WriteBbtButton, 3},
+      {"77", &CPropertyPage_DBT::EraseAllButton, 0},
+      {"1x", &CPropertyPage_DBT::GetBbtButton, 0},
+  };
+  Open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+    Choose(1);
+    page.DiskCombo().UserEditText(c.typed);
+    const auto log = pagestest::DriveRequestLog::Install();
+    Press((page.*c.button)());
+    EXPECT_EQ(log->RequestsTo(1), 0);
+    if (c.reached != 0) {
+      EXPECT_GT(log->RequestsTo(c.reached), 0);
+      EXPECT_EQ(page.PortNumber(), c.reached);
+    } else {
+      EXPECT_EQ(log->Requests(), 0u);
+      EXPECT_EQ(Status(), "");
+    }
+    EXPECT_EQ(page.DiskCombo().GetWindowText(), c.typed);
+  }
 }
 
 TEST_F(BbtPageTest, TheControlsStayDisabledWhileAWorkerRunsAndComeBackAfterIt) {

@@ -1,14 +1,14 @@
 // A result page that comes back shows one port under "Disk :", in its result and to Open File:
-// its last Show Result's while listed (no reading starts), else item 0 with the page as set up.
+// its last Show Result's while listed (no reading starts), else item 0 with the page as set up;
+// a report Load Data read is no port's.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "ResultPageKinds.h"
 #include "ResultPageStation.h"
 #include "pages/results/LaterBadResultPage.h"
 #include "pages/results/RdtResultPage.h"
@@ -18,31 +18,9 @@
 
 namespace resultreturn {
 
-struct PageKind {
-  const char* name;
-  const char* logKind;
-  std::function<std::unique_ptr<CResultPage>()> make;
-};
-void PrintTo(const PageKind& kind, std::ostream* out) { *out << kind.name; }
+using resultstest::PageKind;
+using resultstest::Shown;
 enum class Return { PortListed, PortGone, PortGoneWhileRead };
-
-// Everything the page shows but "Disk :": per control its visibility, text and rows (or
-// position).
-std::vector<std::string> Shown(CResultPage& page) {
-  std::vector<std::string> shown;
-  for (const ui::DialogItem& item : page.GetTemplate()->items) {
-    const ui::CWnd* c = page.GetDlgItem(item.id);
-    const auto* list = dynamic_cast<const ui::CListCtrl*>(c);
-    const auto* lines = dynamic_cast<const ui::CListBox*>(c);
-    const auto* bar = dynamic_cast<const ui::CProgressCtrl*>(c);
-    const int rows = list ? list->GetItemCount() : lines ? lines->GetCount() : bar ? bar->GetPos() : 0;
-    if (item.kind != ui::ControlKind::ComboBox) {
-      shown.push_back(
-          platform::Format("%d %d '%s' %d", item.id, c->IsWindowVisible(), c->GetWindowText().c_str(), rows));
-    }
-  }
-  return shown;
-}
 
 class ResultPageReturnThreads : public ::testing::TestWithParam<std::tuple<PageKind, Return>> {
  protected:
@@ -82,10 +60,35 @@ TEST_P(ResultPageReturnThreads, ShowsOnePortUnderDiskAndInItsResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     BothPages, ResultPageReturnThreads,
-    ::testing::Combine(::testing::Values(PageKind{"Rdt", kRdtLogKind,
-                                                  [] { return std::make_unique<CPropertyPage_RDTResult>(); }},
-                                         PageKind{"LaterBad", kLaterBadLogKind,
-                                                  [] { return std::make_unique<CPropertyPage_LBResult>(); }}),
+    ::testing::Combine(::testing::Values(resultstest::kRdtPage, resultstest::kLaterBadPage),
                        ::testing::Values(Return::PortListed, Return::PortGone, Return::PortGoneWhileRead)));
+
+// A report Load Data read is no port's: coming back, the page does not choose the port of its
+// last Show Result above it, but item 0 with the page as set up.
+class LoadDataReturn : public ::testing::TestWithParam<PageKind> {
+ protected:
+  resultstest::ResultPageStation test;
+};
+
+TEST_P(LoadDataReturn, NoEarlierPortIsChosenAboveALoadedReport) {
+  const PageKind& kind = GetParam();
+  const std::unique_ptr<CResultPage> page = kind.make();
+  ASSERT_TRUE(page->Create(nullptr));
+  const std::vector<std::string> asSetUp = Shown(*page);
+  page->OnSetActive();
+  page->Disk().SetCurSel(page->Disk().FindStringExact(-1, "2"));
+  page->ShowResultButton().Click();
+  ASSERT_TRUE(test.PumpUntil([&] { return !page->IsBusy(); }));
+  test.station.WriteFile("saved/report.txt", test.Report(ResultLogFolder(kind.logKind), 2));
+  test.host.AnswerNextFileDialog(std::string(".\\saved\\report.txt"));
+  ASSERT_TRUE(page->OnBtnLoadData());
+  ASSERT_NE(Shown(*page), asSetUp);
+  page->OnKillActive();
+  page->OnSetActive();
+  EXPECT_EQ(page->Disk().ChosenPort(), 1);
+  EXPECT_EQ(Shown(*page), asSetUp);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPages, LoadDataReturn, ::testing::Values(resultstest::kRdtPage, resultstest::kLaterBadPage));
 
 }  // namespace resultreturn
