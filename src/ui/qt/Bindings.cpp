@@ -230,6 +230,9 @@ class PushBinding : public Binding {
   PushBinding(ui::CButton& button, QWidget* parent) : Binding(button, new QToolButton(parent)), m_button(button) {
     auto* tool = static_cast<QToolButton*>(Widget());
     tool->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // A push button takes the focus when it is clicked, as on Windows: the keyboard is then on
+    // the button pressed, and comes back to it when the modal dialog it opened closes.
+    tool->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(tool, &QToolButton::clicked, tool, [this] { m_button.Click(); });
   }
   void SyncText(const std::string& text) override { static_cast<QToolButton*>(Widget())->setText(FromStation(text)); }

@@ -32,6 +32,15 @@ class DialogWindow : public QDialog {
   ui::CDialog& m_dialog;
 };
 
+// A modal window has closed: the window it was opened over is active again, as Windows makes a
+// modal dialog's owner, whether or not a window manager would do it; Qt then gives the keyboard
+// to that window's focus widget, the widget that had it when the modal window opened (or the
+// one the program or Qt has put it on since).
+void ActivateOwnerOf(const QWidget& modal) {
+  QWidget* owner = modal.parentWidget();
+  if (owner != nullptr && owner->isVisible()) owner->activateWindow();
+}
+
 }  // namespace
 
 QtHost::QtHost(ui::Dispatcher& dispatcher)
@@ -109,6 +118,7 @@ void QtHost::RunModal(ui::CDialog& dialog) {
   Shown(&window);
   m_dispatcher.PumpUntil([&] { return dialog.IsEnded(); });
   window.hide();
+  ActivateOwnerOf(window);
   m_dialogViews.erase(std::find(m_dialogViews.begin(), m_dialogViews.end(), &view));
 }
 
@@ -145,6 +155,7 @@ int QtHost::ShowMessageBox(const ui::MessageBoxRequest& request) {
   box.open();
   Shown(&box);
   m_dispatcher.PumpUntil([&] { return finished; }, ui::kWaitForever, false);
+  ActivateOwnerOf(box);
   auto answer = answers.find(box.clickedButton());
   if (answer != answers.end()) return answer->second;
   // Closed without a button: the cancel button's answer, else the only button's.
@@ -179,6 +190,7 @@ std::optional<std::string> QtHost::ShowFileDialog(const ui::FileDialogRequest& r
   dialog.open();
   Shown(&dialog);
   m_dispatcher.PumpUntil([&] { return finished; }, ui::kWaitForever, false);
+  ActivateOwnerOf(dialog);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return ToStation(dialog.selectedFiles().front());
 }
