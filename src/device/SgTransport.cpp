@@ -52,14 +52,17 @@ SgTransport::Standing SgTransport::StandingOf(const fs::path& scsiDevice, bool s
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
     const fs::path disk = CanonicalOrEmpty(block.path());
+    const DiskHolders holders = HoldersOf(disk);
     if (machine.disks.count(disk.string()) != 0) {
-      // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed.
+      // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed, and
+      // keep their places when they are held, in ZFS or of holders that cannot be read besides.
       const auto zfs = machine.keptForZfs.find(disk.string());
-      if (zfs == machine.keptForZfs.end()) return {DiskStanding::MachinesOwn};
-      return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
+      if (zfs != machine.keptForZfs.end()) return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
+      const bool keepsPlace =
+          !holders.holders.empty() || !holders.unreadable.empty() || machine.inZfs.count(disk.string()) != 0;
+      return {DiskStanding::MachinesOwn, {}, std::nullopt, keepsPlace};
     }
     const std::string name = block.path().filename().string();
-    const DiskHolders holders = HoldersOf(disk);
     if (!holders.holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(name, holders.holders);
     if (!holders.unreadable.empty() && unreadable.empty()) unreadable = UnreadableHoldersText(name, holders.unreadable);
   }
@@ -323,14 +326,18 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     if (place == places.end()) continue;
     Standing standing = StandingOf(place->first, sdDriverLoaded, machine);
     if (standing.toldAs) held.push_back({*standing.toldAs, std::move(standing.why)});
-    if (standing.standing != DiskStanding::ToList) continue;
-    disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
+    if (standing.standing == DiskStanding::ToList) {
+      disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
+    } else if (standing.keepsPlace) {
+      disks.push_back({{}, {}, place->second.address, true});
+    }
   }
   return disks;
 }
 
 void SgTransport::PlaceDisks(std::vector<Place> found) {
-  // Disks still there keep their places; the places of disks that have gone are emptied.
+  // Disks still there keep their places, listed or kept out; the places of disks that have gone
+  // are emptied.
   std::vector<bool> placed(found.size(), false);
   for (Place& place : m_places) {
     const auto same = std::find_if(found.begin(), found.end(),
@@ -342,9 +349,10 @@ void SgTransport::PlaceDisks(std::vector<Place> found) {
       placed[static_cast<std::size_t>(same - found.begin())] = true;
     }
   }
-  // Disks not seen before take the empty places, then places after the last.
+  // Disks not seen before take the empty places, then places after the last; one kept out has no
+  // place to keep.
   for (std::size_t i = 0; i < found.size(); ++i) {
-    if (placed[i]) continue;
+    if (placed[i] || found[i].keptOut) continue;
     const auto empty =
         std::find_if(m_places.begin(), m_places.end(), [](const Place& place) { return place.identity.empty(); });
     if (empty != m_places.end()) {
@@ -384,7 +392,10 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
     }
   }
   if (PlacesNameDisks()) {
-    for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+    for (const Place& place : m_places) {
+      const Place named = NamedBy(place);
+      disks.push_back({named.devicePath, named.nodeText, named.identity});
+    }
   }
   return disks;
 }
@@ -401,8 +412,10 @@ SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
   if (!PlacesNameDisks() || driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
-  return m_places[static_cast<std::size_t>(driveNumber) - 1];
+  return NamedBy(m_places[static_cast<std::size_t>(driveNumber) - 1]);
 }
+
+SgTransport::Place SgTransport::NamedBy(const Place& place) { return place.keptOut ? Place{} : place; }
 
 std::string SgTransport::DevicePathOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).devicePath; }
 
