@@ -976,6 +976,49 @@ TEST(SgTransportDriveNumbers, AListingThatCannotTellTheMachinesDisksApartKeepsEv
   }
 }
 
+// A command made while the listing cannot tell the machine's disks apart names that problem, as
+// Scan does, rather than saying that its drive is not connected: a drive number in tester mode
+// (the transport's listing) and in bridge mode (the last Scan's, also when the problem has gone
+// since), and a "\\.\PhysicalDrive" path.
+TEST(SgTransportDriveNumbers, ACommandMadeWhileTheListingHasAProblemNamesIt) {
+  const struct {
+    const char* what;
+    std::uint8_t bridge;
+    bool goneSinceTheScan;
+    const char* path;  // the command's path text; none for drive 2
+  } cases[] = {
+      {"drive 2, tester mode", 0, false, nullptr},
+      {"drive 2, bridge mode", 1, false, nullptr},
+      {"drive 2, bridge mode, the problem gone since the scan", 1, true, nullptr},
+      {"a path", 0, false, "\\\\.\\PhysicalDrive2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeSgStation kernel;
+    Attach(kernel, true, "sg0", "sda", UsbPort("2-1", 6), 0);
+    Attach(kernel, true, "sg1", "sdb", UsbPort("2-2", 7), 16);
+    kernel.Mount(8, 5, "/dev/sda5", "/usr");
+    const auto transport = std::make_shared<SgTransport>(kernel.System());
+    device::SetTransport(transport);
+    BridgeMode mode(c.bridge);
+    devicetest::ListDrives();  // the scan
+    const std::string problem = transport->ListingProblem();
+    ASSERT_NE(problem, "");
+    if (c.goneSinceTheScan) {
+      kernel.Unmount("/usr");
+      transport->ListDisks();
+    }
+    CDeviceCommand command = c.path != nullptr ? CDeviceCommand(std::string(c.path)) : CDeviceCommand(2);
+    std::array<std::uint8_t, 512> buffer{};
+    EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+    EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+    const std::string told = (c.path != nullptr ? std::string(c.path) : "drive 2") + " is not listed: " + problem;
+    EXPECT_NE(command.LastErrorMessage().find(told), std::string::npos) << command.LastErrorMessage();
+    EXPECT_TRUE(kernel.sentTo.empty());
+    device::SetTransport(nullptr);
+  }
+}
+
 // A drive's first request reads as much of sysfs with one other disk on the bus as with 25.
 TEST(SgTransportDriveNumbers, ADrivesFirstRequestReadsNoMoreOfSysfsForMoreDisksOnTheBus) {
   for (const bool generic : {true, false}) {
