@@ -1,9 +1,9 @@
 // The disks a listing keeps out and names for the operator: a disk held by a device built on it
 // or on a partition, a disk whose holders cannot be read, a member of an imported ZFS pool with
-// nothing mounted, and a disk with ZFS signs that name no pool while a pool is imported; the
-// machine's own disks under its mounts stay unnamed. A folder of ZFS's statistics that no pool
-// can have is no pool. A disk kept out keeps its place, and so its drive number, while it is
-// there. In both modes (sg and sd nodes), against the fake kernel.
+// nothing mounted, whatever the pool's name, and a disk with ZFS signs that name no pool while a
+// pool is imported; the machine's own disks under its mounts stay unnamed. A folder of ZFS's
+// statistics that no pool can have is no pool. A disk kept out keeps its place, and so its drive
+// number, while it is there. In both modes (sg and sd nodes), against the fake kernel.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -129,6 +129,28 @@ TEST(SgTransportListing, TheDisksKeptOutAreNamedWithWhatHoldsThemOrMayHoldThem) 
       EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()), c.named);
       EXPECT_EQ(transport.ListingProblem(), "");
     }
+  }
+}
+
+// The members of imported pools are kept out whatever name the pool has: a pool's name begins
+// with a letter and may hold digits, "-", "_", ".", ":" and blanks.
+TEST(SgTransportListing, TheMembersOfPoolsOfEveryNameAPoolCanHaveAreKeptOut) {
+  const struct {
+    const char* pool;
+    const char* encoded;  // the name as udev's "_ENC" property writes it
+  } pools[] = {{"tank2", "tank2"},       {"data-pool", "data-pool"}, {"vm_store", "vm_store"},
+               {"pool.1", "pool.1"},     {"backup:a", "backup:a"},   {"my pool", "my\\x20pool"}};
+  for (const auto& pool : pools) {
+    SCOPED_TRACE(pool.pool);
+    FakeSgStation kernel;
+    for (const char letter : {'a', 'b', 'c'}) AttachDisk(kernel, true, letter);
+    kernel.AddPartition("sdb", "sdb1", 8, 17);
+    kernel.UdevRecord(8, 17, {std::string("E:ID_FS_LABEL_ENC=") + pool.encoded, "E:ID_FS_TYPE=zfs_member"});
+    kernel.ImportZfsPool(pool.pool);
+    device::SgTransport transport(kernel.System());
+    EXPECT_EQ(ListedNodes(transport), (std::vector<std::string>{"/dev/sg0", "/dev/sg2"}));
+    EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()),
+              std::vector<std::string>{std::string("sdb is a member of the imported ZFS pool ") + pool.pool});
   }
 }
 

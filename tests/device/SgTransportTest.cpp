@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <fcntl.h>
+#include <utility>
 
 #include "CommandCalls.h"
 #include "FakeSgStation.h"
@@ -267,6 +268,57 @@ TEST(SgTransportRequests, ARequestADeadKeptNodeDidNotTakeGoesOnceMoreToTheDiskBa
       EXPECT_EQ(kernel.sentTo, c.succeeds ? std::vector<std::string>{"/dev/" + node(c.arrival)}
                                           : std::vector<std::string>{});
       EXPECT_EQ(kernel.OpenDescriptors(), c.succeeds ? 1 : 0) << "the dead node is closed";
+    }
+  }
+}
+
+// A disk's node passes to a disk at another port while a request is on its way to the disk: the
+// disk drops and comes back at its address under another node, and the other disk takes the
+// freed one. Whether the node passes after the lookup found it and before it is opened, or while
+// it is opened, the other disk is sent nothing, and in the first case its node is not opened.
+TEST(SgTransportRequests, ANodeThatPassesToADiskAtAnotherPortGetsNothing) {
+  enum class Moment { BeforeTheOpen, WhileItIsOpened };
+  const struct {
+    const char* what;
+    Moment moment;
+  } cases[] = {{"before the open", Moment::BeforeTheOpen},
+               {"between the open and the check after it", Moment::WhileItIsOpened}};
+  for (const bool generic : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+      const fs::path disk = Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+      bool armed = false;
+      const auto pass = [&] {
+        if (!std::exchange(armed, false)) return;
+        kernel.RemoveDisk(generic ? "sg1" : "", disk, "sdb");
+        Attach(kernel, generic, "sg5", "sdf", UsbPort("2-2", 7), 80);
+        Attach(kernel, generic, "sg1", "sdb", UsbPort("2-6", 9), 16);
+      };
+      device::SgSystem system = kernel.System();
+      if (c.moment == Moment::BeforeTheOpen) {
+        // The machine's record folders are asked for while the disk found at the address is
+        // checked: after its node was looked up, before the node is opened.
+        system.recordFolders = [&] {
+          pass();
+          return std::vector<fs::path>{};
+        };
+      } else {
+        kernel.beforeOpen = [&](const std::string&) { pass(); };
+      }
+      SgTransport transport(system);
+      transport.ListDisks();
+      const std::string identity = transport.IdentityOfDrive(2);
+      armed = true;
+      PassThroughRequest request = NonDataRequest();
+      EXPECT_EQ(transport.ExecuteOn(identity, request).systemError, ENODEV);
+      EXPECT_FALSE(armed) << "the node did not pass";
+      const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
+      EXPECT_EQ(kernel.opened,
+                c.moment == Moment::BeforeTheOpen ? std::vector<std::string>{} : std::vector<std::string>{node});
+      EXPECT_TRUE(kernel.sentTo.empty());
+      EXPECT_EQ(kernel.OpenDescriptors(), 0);
     }
   }
 }
