@@ -1,9 +1,10 @@
 // The disks a listing keeps out and names for the operator: a disk held by a device built on it
-// or on a partition, a disk whose holders cannot be read, a member of an imported ZFS pool with
-// nothing mounted, whatever the pool's name, and a disk with ZFS signs that name no pool while a
-// pool is imported; the machine's own disks under its mounts stay unnamed. A folder of ZFS's
-// statistics that no pool can have is no pool. A disk kept out keeps its place, and so its drive
-// number, while it is there. In both modes (sg and sd nodes), against the fake kernel.
+// or on a partition, a disk whose holders cannot be read (also where only a security policy keeps
+// them from the station), a member of an imported ZFS pool with nothing mounted, whatever the
+// pool's name, and a disk with ZFS signs that name no pool while a pool is imported; the
+// machine's own disks under its mounts stay unnamed. A folder of ZFS's statistics that no pool
+// can have is no pool. A disk kept out keeps its place, and so its drive number, while it is
+// there. In both modes (sg and sd nodes), against the fake kernel.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "CommandCalls.h"
 #include "FakeSgStation.h"
 #include "device/DeviceListing.h"
+#include "platform/FileFaults.h"
 
 namespace {
 
@@ -151,6 +153,34 @@ TEST(SgTransportListing, TheMembersOfPoolsOfEveryNameAPoolCanHaveAreKeptOut) {
     EXPECT_EQ(ListedNodes(transport), (std::vector<std::string>{"/dev/sg0", "/dev/sg2"}));
     EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()),
               std::vector<std::string>{std::string("sdb is a member of the imported ZFS pool ") + pool.pool});
+  }
+}
+
+// Holders that only a security policy keeps from the station (root reads every folder that a
+// chmod closes): a partition whose "partition" attribute cannot be looked at (its folder may not
+// be searched), and a disk folder that cannot be listed. Either keeps the disk out and is named.
+TEST(SgTransportListing, HoldersThatASecurityPolicyHidesKeepTheDiskOut) {
+  const struct {
+    const char* what;
+    platform::FileFault fault;
+    const char* named;
+  } cases[] = {
+      {"a partition whose folder cannot be searched", {"sdc1", platform::kReadFolderSearch, EACCES},
+       "sdc's holders cannot be read (sdc/sdc1: Permission denied)"},
+      {"a disk folder that cannot be listed", {"sdc", platform::kReadFolderList, EACCES},
+       "sdc's holders cannot be read (sdc: Permission denied)"},
+  };
+  for (const bool generic : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      for (const char letter : {'a', 'b', 'c'}) AttachDisk(kernel, generic, letter);
+      kernel.AddPartition("sdc", "sdc1", 8, 33);
+      device::SgTransport transport(kernel.System());
+      const platform::ScopedFileFault fault(c.fault);
+      EXPECT_EQ(ListedNodes(transport), (std::vector<std::string>{NodeOf(generic, 'a'), NodeOf(generic, 'b')}));
+      EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()), std::vector<std::string>{c.named});
+    }
   }
 }
 
