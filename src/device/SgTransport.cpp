@@ -52,17 +52,14 @@ SgTransport::Standing SgTransport::StandingOf(const fs::path& scsiDevice, bool s
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
     const fs::path disk = CanonicalOrEmpty(block.path());
-    const DiskHolders holders = HoldersOf(disk);
     if (machine.disks.count(disk.string()) != 0) {
-      // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed, and
-      // keep their places when they are held, in ZFS or of holders that cannot be read besides.
+      // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed.
       const auto zfs = machine.keptForZfs.find(disk.string());
-      if (zfs != machine.keptForZfs.end()) return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
-      const bool keepsPlace =
-          !holders.holders.empty() || !holders.unreadable.empty() || machine.inZfs.count(disk.string()) != 0;
-      return {DiskStanding::MachinesOwn, {}, std::nullopt, keepsPlace};
+      if (zfs == machine.keptForZfs.end()) return {DiskStanding::MachinesOwn};
+      return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
     }
     const std::string name = block.path().filename().string();
+    const DiskHolders holders = HoldersOf(disk);
     if (!holders.holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(name, holders.holders);
     if (!holders.unreadable.empty() && unreadable.empty()) unreadable = UnreadableHoldersText(name, holders.unreadable);
   }
@@ -328,7 +325,7 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     if (standing.toldAs) held.push_back({*standing.toldAs, std::move(standing.why)});
     if (standing.standing == DiskStanding::ToList) {
       disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
-    } else if (standing.keepsPlace) {
+    } else if (standing.standing != DiskStanding::NotADisk) {
       disks.push_back({{}, {}, place->second.address, true});
     }
   }

@@ -34,15 +34,14 @@
 // bridge) comes back under other host, sg and sd numbers. Drive number n names the disk in
 // place n of the listing. A later listing keeps every disk that is still there in its place,
 // leaves the place of a disk that has gone empty, and gives empty places (the first one first,
-// in node order) only to disks it has not seen before. A disk that it keeps out as held, as a
-// member of an imported ZFS pool, for ZFS signs or because its holders cannot be read (also
-// when the machine mounts it besides) is still there: its place waits for it, named by no drive
-// number and given to no other disk, until a listing lists it again at its number or finds it
-// gone. A disk kept out before any listing placed it has no place to keep, and one that the
-// machine only mounts, swaps on or keeps records on, or that sd has not taken, leaves its place
-// as one that has gone. A listing that cannot tell the machine's
-// disks apart lists no disk and leaves the places as they were; until a listing can, no drive
-// number names a disk, and the first one that can finds every disk still there in its place.
+// in node order) only to disks it has not seen before. A disk that it keeps out (held, a member
+// of an imported ZFS pool, ZFS signs, holders that cannot be read, a mount of the machine's, a
+// disk sd has not taken) is still there: its place waits for it, named by no drive number and
+// given to no other disk, until a listing lists it again at its number or finds it gone. A disk
+// kept out before any listing placed it has no place to keep. A listing that cannot tell the
+// machine's disks apart lists no disk and leaves the places as they were; until a listing can,
+// no drive number names a disk, and the first one that can finds every disk still there in its
+// place.
 //
 // A request names the disk by its identity and goes through the disk's kept node. The node is
 // looked up only when the disk has none: at the first request, after the kept node answered ENODEV
@@ -175,18 +174,14 @@ class SgTransport : public Transport {
                    // the machine's disks cannot all be found
   };
   struct Standing {
-    Standing(DiskStanding standing, std::string why = {}, std::optional<HeldDisk::Kind> toldAs = std::nullopt,
-             bool keepsPlace = false)
-        : standing(standing), why(std::move(why)), toldAs(toldAs), keepsPlace(keepsPlace || toldAs) {}
+    Standing(DiskStanding standing, std::string why = {}, std::optional<HeldDisk::Kind> toldAs = std::nullopt)
+        : standing(standing), why(std::move(why)), toldAs(toldAs) {}
     DiskStanding standing;
     // What keeps the disk out ("sdc is held by md127", "the file system at /usr cannot be traced
     // to its disks (...)"); empty for one under a mount, swap or the records.
     std::string why;
     // Set for a disk kept out that the listing names for the operator.
     std::optional<HeldDisk::Kind> toldAs;
-    // A disk kept out that keeps its place: every one named, and one under a mount, swap or the
-    // records that is also held, in ZFS or of holders that cannot be read.
-    bool keepsPlace;
   };
   static Standing StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded, const SystemDisks& machine);
   // The machine's claim on a disk of this standing; none for a disk that is free of it.

@@ -213,7 +213,6 @@ class SystemDiskSearch {
     SystemDisks found;
     for (const auto& [disk, claims] : m_disks) {
       found.disks.insert(disk);
-      if (!claims.pools.empty() || claims.zfsSigns) found.inZfs.insert(disk);
       if (claims.used) continue;
       const std::string name = fs::path(disk).filename().string();
       if (!claims.pools.empty()) {

@@ -58,9 +58,6 @@ struct SystemDisks {
   // imported ZFS pool tank", "sde shows ZFS signs without a pool's name while the pool rpool is
   // imported").
   std::map<std::string, HeldDisk> keptForZfs;
-  // The disks that are a member of an imported ZFS pool or show ZFS signs while a pool is in use,
-  // whatever else the machine uses them for.
-  std::set<std::string> inZfs;
   std::string untraceable;  // why some disk could not be found; empty when all were
 };
 

@@ -245,6 +245,12 @@ const Hold kHolds[] = {
     {"holders that cannot be read",
      [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersUnreadable(block); },
      [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersReadable(block); }},
+    {"a file system the machine mounts",
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       s.AddPartition(block, block + "1", 8, minor + 1);
+       s.Mount(8, minor + 1, "/dev/" + block + "1", "/mnt/" + block);
+     },
+     [](FakeSgStation& s, const std::string& block, int) { s.Unmount("/mnt/" + block); }},
 };
 
 // A station whose machine runs on sda (its root on sda1, the pool rpool on sda2 when imported),
