@@ -72,10 +72,13 @@ std::uint8_t CDeviceCommand::Fail(CommandError error, std::string message) {
   m_lastError = error;
   const char* name = m_lastCommand == CommandId::Count ? "command" : device::Spec(m_lastCommand).name;
   m_lastMessage = platform::Format("%s: %s", name, message.c_str());
-  const std::string target = m_pathText.empty() ? platform::Format("drive %d", m_driveNumber) : m_pathText;
-  platform::DebugOutput(platform::Format("%s: %s (%s)\n", target.c_str(), m_lastMessage.c_str(),
+  platform::DebugOutput(platform::Format("%s: %s (%s)\n", TargetText().c_str(), m_lastMessage.c_str(),
                                          device::CommandErrorName(error)));
   return 0;
+}
+
+std::string CDeviceCommand::TargetText() const {
+  return m_pathText.empty() ? platform::Format("drive %d", m_driveNumber) : m_pathText;
 }
 
 const CommandSpec* CDeviceCommand::Begin(CommandId id, std::span<std::uint8_t> buffer, std::uint32_t sectorCount,
@@ -119,6 +122,14 @@ bool CDeviceCommand::BindDisk(const std::shared_ptr<device::Transport>& transpor
   return true;
 }
 
+std::string CDeviceCommand::NotFoundText(device::Transport& transport) const {
+  // A drive number is looked up in the list of the mode; a path text in the transport's.
+  const std::string problem =
+      m_pathText.empty() ? device::ListingProblemOfDrives(transport) : transport.ListingProblem();
+  if (problem.empty()) return TargetText() + " is not connected";
+  return TargetText() + " is not listed: " + problem;
+}
+
 device::BlockDeviceLookup CDeviceCommand::BlockDevice() {
   const auto transport = device::GetTransport();
   if (!transport || !BindDisk(transport)) return {};
@@ -128,10 +139,7 @@ device::BlockDeviceLookup CDeviceCommand::BlockDevice() {
 std::uint8_t CDeviceCommand::Send(const CommandSpec& spec, PassThroughRequest& request) {
   const auto transport = device::GetTransport();
   if (!transport) return Fail(CommandError::NoTransport, "no transport is installed");
-  if (!BindDisk(transport)) {
-    return Fail(CommandError::NoDevice, m_pathText.empty() ? platform::Format("drive %d is not connected", m_driveNumber)
-                                                            : platform::Format("%s is not connected", m_pathText.c_str()));
-  }
+  if (!BindDisk(transport)) return Fail(CommandError::NoDevice, NotFoundText(*transport));
   request.timeoutSeconds = spec.timeoutSeconds;
   std::uint32_t retries = 0;
   std::uint32_t unitAttentions = 0;

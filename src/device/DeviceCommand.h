@@ -234,6 +234,10 @@ class CDeviceCommand {
   // Finds the drive for the first command (or the first after the transport changed); false
   // when there is none.
   bool BindDisk(const std::shared_ptr<device::Transport>& transport);
+  // Why BindDisk found no drive: not connected, or not listed for the listing's problem, named.
+  std::string NotFoundText(device::Transport& transport) const;
+  // "drive 3", or the path text the object was made for.
+  std::string TargetText() const;
   Outcome Judge(const device::CommandSpec& spec, const device::PassThroughRequest& request);
   // Starts a command: forgets the last one's outcome, checks the buffer against the command
   // and the sector count and fills the request's data fields. The command's entry, or null

@@ -37,6 +37,10 @@ std::string IdentityOfDrive(Transport& transport, int driveNumber) {
   return g_U2AMode.load() != 0 ? IdentityOfListedDrive(driveNumber) : transport.IdentityOfDrive(driveNumber);
 }
 
+std::string ListingProblemOfDrives(Transport& transport) {
+  return g_U2AMode.load() != 0 ? ListingProblemOfLastListing() : transport.ListingProblem();
+}
+
 std::string IdentityOfPathText(Transport& transport, std::string_view pathText) {
   if (const auto driveNumber = ParsePhysicalDrivePath(pathText)) return transport.IdentityOfDrive(*driveNumber);
   return transport.IdentityOf(std::string(pathText));

@@ -35,5 +35,9 @@ std::string IdentityOfDrive(Transport& transport, int driveNumber);
 // The identity of the disk of a path text: "\\.\PhysicalDrive%d" through the transport's disk
 // list, any other text as the transport knows that path; empty when there is none.
 std::string IdentityOfPathText(Transport& transport, std::string_view pathText);
+// Why the list that IdentityOfDrive looks in names no disk at all (Transport::ListingProblem): in
+// bridge mode the last device listing's, in tester mode the transport's; empty when nothing kept
+// that list from naming disks.
+std::string ListingProblemOfDrives(Transport& transport);
 
 }  // namespace device

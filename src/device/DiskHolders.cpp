@@ -24,7 +24,7 @@ void NoteUnreadable(const fs::path& disk, const fs::path& folder, const std::err
 // The names in a block folder's "holders" folder, with a device-mapper device's name.
 void AddHolders(const fs::path& disk, const fs::path& block, DiskHolders& found, std::set<std::string>& holders) {
   std::error_code error;
-  for (fs::directory_iterator holder(block / "holders", error), end; !error && holder != end;
+  for (fs::directory_iterator holder = FolderEntries(block / "holders", error), end; !error && holder != end;
        holder.increment(error)) {
     std::string name = holder->path().filename().string();
     const std::string mapped = ReadFirstLine(holder->path() / "dm" / "name");
@@ -41,9 +41,9 @@ DiskHolders HoldersOf(const fs::path& disk) {
   std::set<std::string> holders;
   AddHolders(disk, disk, found, holders);
   std::error_code error;
-  for (fs::directory_iterator entry(disk, error), end; !error && entry != end; entry.increment(error)) {
+  for (fs::directory_iterator entry = FolderEntries(disk, error), end; !error && entry != end; entry.increment(error)) {
     std::error_code unknown;
-    if (fs::exists(entry->path() / "partition", unknown)) AddHolders(disk, entry->path(), found, holders);
+    if (FileIsThere(entry->path() / "partition", unknown)) AddHolders(disk, entry->path(), found, holders);
     NoteUnreadable(disk, entry->path(), unknown, found.unreadable);
   }
   NoteUnreadable(disk, disk, error, found.unreadable);

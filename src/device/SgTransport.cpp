@@ -323,14 +323,18 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     if (place == places.end()) continue;
     Standing standing = StandingOf(place->first, sdDriverLoaded, machine);
     if (standing.toldAs) held.push_back({*standing.toldAs, std::move(standing.why)});
-    if (standing.standing != DiskStanding::ToList) continue;
-    disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
+    if (standing.standing == DiskStanding::ToList) {
+      disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
+    } else if (standing.standing != DiskStanding::NotADisk) {
+      disks.push_back({{}, {}, place->second.address, true});
+    }
   }
   return disks;
 }
 
 void SgTransport::PlaceDisks(std::vector<Place> found) {
-  // Disks still there keep their places; the places of disks that have gone are emptied.
+  // Disks still there keep their places, listed or kept out; the places of disks that have gone
+  // are emptied.
   std::vector<bool> placed(found.size(), false);
   for (Place& place : m_places) {
     const auto same = std::find_if(found.begin(), found.end(),
@@ -342,9 +346,10 @@ void SgTransport::PlaceDisks(std::vector<Place> found) {
       placed[static_cast<std::size_t>(same - found.begin())] = true;
     }
   }
-  // Disks not seen before take the empty places, then places after the last.
+  // Disks not seen before take the empty places, then places after the last; one kept out has no
+  // place to keep.
   for (std::size_t i = 0; i < found.size(); ++i) {
-    if (placed[i]) continue;
+    if (placed[i] || found[i].keptOut) continue;
     const auto empty =
         std::find_if(m_places.begin(), m_places.end(), [](const Place& place) { return place.identity.empty(); });
     if (empty != m_places.end()) {
@@ -384,7 +389,10 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
     }
   }
   if (PlacesNameDisks()) {
-    for (const Place& place : m_places) disks.push_back({place.devicePath, place.nodeText, place.identity});
+    for (const Place& place : m_places) {
+      const Place named = NamedBy(place);
+      disks.push_back({named.devicePath, named.nodeText, named.identity});
+    }
   }
   return disks;
 }
@@ -401,8 +409,10 @@ SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
   if (!PlacesNameDisks() || driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
-  return m_places[static_cast<std::size_t>(driveNumber) - 1];
+  return NamedBy(m_places[static_cast<std::size_t>(driveNumber) - 1]);
 }
+
+SgTransport::Place SgTransport::NamedBy(const Place& place) { return place.keptOut ? Place{} : place; }
 
 std::string SgTransport::DevicePathOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).devicePath; }
 

@@ -34,9 +34,14 @@
 // bridge) comes back under other host, sg and sd numbers. Drive number n names the disk in
 // place n of the listing. A later listing keeps every disk that is still there in its place,
 // leaves the place of a disk that has gone empty, and gives empty places (the first one first,
-// in node order) only to disks it has not seen before. A listing that cannot tell the machine's
-// disks apart lists no disk and leaves the places as they were; until a listing can, no drive
-// number names a disk, and the first one that can finds every disk still there in its place.
+// in node order) only to disks it has not seen before. A disk that it keeps out (held, a member
+// of an imported ZFS pool, ZFS signs, holders that cannot be read, a mount of the machine's, a
+// disk sd has not taken) is still there: its place waits for it, named by no drive number and
+// given to no other disk, until a listing lists it again at its number or finds it gone. A disk
+// kept out before any listing placed it has no place to keep. A listing that cannot tell the
+// machine's disks apart lists no disk and leaves the places as they were; until a listing can,
+// no drive number names a disk, and the first one that can finds every disk still there in its
+// place.
 //
 // A request names the disk by its identity and goes through the disk's kept node. The node is
 // looked up only when the disk has none: at the first request, after the kept node answered ENODEV
@@ -107,13 +112,13 @@ class SgTransport : public Transport {
   std::vector<TransportDisk> ListDisks() override;
   PassThroughResult Execute(const std::string& devicePath, PassThroughRequest& request) override;
   // The place's node of the last listing (a first listing is made when there was none); none
-  // while the last listing could not tell the machine's disks apart.
+  // while the last listing could not tell the machine's disks apart or kept the place's disk out.
   std::string DevicePathOfDrive(int driveNumber) override;
   // The address of the disk that the last listing found at the node; empty for a node the
   // listing does not hold.
   std::string IdentityOf(const std::string& devicePath) override;
   // The address of the disk in the place of the last listing; none while that listing could not
-  // tell the machine's disks apart.
+  // tell the machine's disks apart or kept the place's disk out.
   std::string IdentityOfDrive(int driveNumber) override;
   PassThroughResult ExecuteOn(const std::string& identity, PassThroughRequest& request) override;
   // The sd block device of the SCSI device at the address now; none when there is none or the
@@ -136,6 +141,8 @@ class SgTransport : public Transport {
     std::string devicePath;
     std::string nodeText;
     std::string identity;
+    // A disk that the listing kept out but whose place waits for it (its identity alone).
+    bool keptOut = false;
   };
   // An open node; closed once the transport no longer keeps it and no request uses it.
   struct OpenNode {
@@ -180,8 +187,9 @@ class SgTransport : public Transport {
   // The machine's claim on a disk of this standing; none for a disk that is free of it.
   static MachineClaim ClaimOf(const Standing& standing);
 
-  // The disks to list; problem tells why none is listed when the machine's own disks cannot all
-  // be found, and held names the disks left out that the operator is told of.
+  // The disks to list, and the disks kept out that keep their places (keptOut); problem tells why
+  // none is listed when the machine's own disks cannot all be found, and held names the disks
+  // left out that the operator is told of.
   std::vector<Place> FindDisks(std::string& problem, std::vector<HeldDisk>& held) const;
   // The disks the machine uses now (SystemDisks.h).
   SystemDisks MachinesDisks() const;
@@ -202,15 +210,18 @@ class SgTransport : public Transport {
   // the address (BusAddress.h); empty when there is none.
   Located NodeOf(const std::string& identity, bool generic) const;
   // Gives the disks of a listing their places (called under the lock): a disk still there keeps
-  // its place, the place of one that has gone is emptied, and a disk not seen before takes the
-  // first empty place, or one after the last.
+  // its place, listed or kept out, the place of one that has gone is emptied, and a disk not seen
+  // before takes the first empty place, or one after the last, unless it is kept out.
   void PlaceDisks(std::vector<Place> found);
   // Whether the places name their disks: not while the last listing could not tell the machine's
   // disks apart (called under the lock).
   bool PlacesNameDisks() const { return m_listingProblem.empty(); }
   void ListIfNeverListed();
+  // What a drive number names in the place: its disk, or an empty place while the disk is kept
+  // out.
+  static Place NamedBy(const Place& place);
   // Place n - 1 of the last listing (a first listing is made when there was none); an empty
-  // place for a number outside the listing.
+  // place for a number outside the listing or a place that waits for a disk kept out.
   Place PlaceOfDrive(int driveNumber);
   // The node a request to the disk with this identity goes through: its kept node, or one
   // looked up, checked and opened now; a null node with errno's value when there is none, and

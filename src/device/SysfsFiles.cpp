@@ -8,6 +8,8 @@
 #include <climits>
 #include <fstream>
 
+#include "platform/FileFaults.h"
+
 namespace device {
 namespace fs = std::filesystem;
 
@@ -64,9 +66,26 @@ int ReadNumberFile(const fs::path& path) {
 }
 
 fs::directory_iterator FolderEntries(const fs::path& folder) {
-  ++t_sysfsReads;
   std::error_code error;
+  return FolderEntries(folder, error);
+}
+
+fs::directory_iterator FolderEntries(const fs::path& folder, std::error_code& error) {
+  ++t_sysfsReads;
+  if (const int fault = platform::FileFaultFor(folder, platform::kReadFolderList)) {
+    error = std::error_code(fault, std::generic_category());
+    return {};
+  }
   return fs::directory_iterator(folder, error);
+}
+
+bool FileIsThere(const fs::path& path, std::error_code& error) {
+  ++t_sysfsReads;
+  if (const int fault = platform::FileFaultFor(path.parent_path(), platform::kReadFolderSearch)) {
+    error = std::error_code(fault, std::generic_category());
+    return false;
+  }
+  return fs::exists(path, error);
 }
 
 std::uint64_t SysfsReadsOfThisThread() { return t_sysfsReads; }

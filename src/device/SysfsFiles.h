@@ -19,6 +19,12 @@ std::string ReadFirstLine(const std::filesystem::path& path);
 int ReadNumberFile(const std::filesystem::path& path);
 // The entries of a folder, to walk once; none when it cannot be read.
 std::filesystem::directory_iterator FolderEntries(const std::filesystem::path& folder);
+// The same, with why the folder cannot be read in error (an armed read fault of the file layer,
+// FileFaults.h, fails it as a security policy would).
+std::filesystem::directory_iterator FolderEntries(const std::filesystem::path& folder, std::error_code& error);
+// Whether a file is there; false with why in error when its folder cannot be searched (an armed
+// read fault of the file layer fails that too) or the path leads nowhere it can be told.
+bool FileIsThere(const std::filesystem::path& path, std::error_code& error);
 
 // The reads above that this thread has made so far.
 std::uint64_t SysfsReadsOfThisThread();

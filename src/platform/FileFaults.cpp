@@ -29,6 +29,26 @@ Registry& Faults() {
   return registry;
 }
 
+// The errno of the first armed fault that strikes this access (kind: one FileWriteKind or
+// FileReadKind bit), or 0.
+int Strike(const std::filesystem::path& target, std::uint8_t kind, bool carriesData) {
+  Registry& registry = Faults();
+  if (!registry.armed.load(std::memory_order_acquire)) return 0;
+  const std::string name = target.filename().string();
+  std::lock_guard guard(registry.lock);
+  for (ArmedFault& armed : registry.faults) {
+    const FileFault& fault = armed.fault;
+    if ((fault.kinds & kind) == 0 || !WildcardMatchesNoCase(fault.namePattern, name)) continue;
+    if (!carriesData && FaultStrikesAfterPartialWrite(fault.error)) continue;
+    if (armed.seen++ < fault.skip) return 0;
+    if (fault.times != 0 && armed.struck >= fault.times) continue;
+    ++armed.struck;
+    registry.strikes.fetch_add(1);
+    return fault.error;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void ArmFileFault(const FileFault& fault) {
@@ -57,22 +77,10 @@ void DisarmFileFaults() {
 unsigned FileFaultStrikes() { return Faults().strikes.load(); }
 
 int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind, bool carriesData) {
-  Registry& registry = Faults();
-  if (!registry.armed.load(std::memory_order_acquire)) return 0;
-  const std::string name = target.filename().string();
-  std::lock_guard guard(registry.lock);
-  for (ArmedFault& armed : registry.faults) {
-    const FileFault& fault = armed.fault;
-    if ((fault.kinds & kind) == 0 || !WildcardMatchesNoCase(fault.namePattern, name)) continue;
-    if (!carriesData && FaultStrikesAfterPartialWrite(fault.error)) continue;
-    if (armed.seen++ < fault.skip) return 0;
-    if (fault.times != 0 && armed.struck >= fault.times) continue;
-    ++armed.struck;
-    registry.strikes.fetch_add(1);
-    return fault.error;
-  }
-  return 0;
+  return Strike(target, kind, carriesData);
 }
+
+int FileFaultFor(const std::filesystem::path& folder, FileReadKind kind) { return Strike(folder, kind, true); }
 
 std::optional<std::uint64_t> SpaceFault() {
   Registry& registry = Faults();

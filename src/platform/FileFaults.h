@@ -9,8 +9,10 @@
 //  - any other error strikes on the write itself, before any data.
 // Everything above the file helpers (profile writes, log appends, copies, the station's
 // records) sees an ordinary failure with that errno. A test may also make every file system
-// report little room left (FreeDiskSpace), as a nearly full disk does. Nothing is armed
-// unless a test arms it; an unarmed seam costs one atomic load per write.
+// report little room left (FreeDiskSpace), as a nearly full disk does, and fail the device
+// layer's reads of a folder in sysfs (a listing of it, a look at a file in it) as a security
+// policy that denies them does, which no chmod does for a test that runs as root. Nothing is
+// armed unless a test arms it; an unarmed seam costs one atomic load per write or read.
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
@@ -28,9 +30,15 @@ enum FileWriteKind : std::uint8_t {
   kWriteAny = 0x0F,
 };
 
+// The kinds of read of a folder that a fault may fail, named by the folder.
+enum FileReadKind : std::uint8_t {
+  kReadFolderList = 0x10,    // the folder listed
+  kReadFolderSearch = 0x20,  // a file in the folder looked at (whether it is there)
+};
+
 struct FileFault {
   std::string namePattern = "*";       // wildcards on the file's name, without regard to case
-  std::uint8_t kinds = kWriteAny;      // FileWriteKind bits
+  std::uint8_t kinds = kWriteAny;      // FileWriteKind and FileReadKind bits
   int error = EIO;                     // the errno the write fails with
   unsigned skip = 0;                   // matching writes that still succeed first
   unsigned times = 0;                  // failures before the fault is spent; 0 = never spent
@@ -57,6 +65,8 @@ class ScopedFileFault {
 // For the file helpers: the errno with which this write of `target` must fail, or 0.
 // carriesData: the write puts at least one byte into the file (see the full disk above).
 int FileFaultFor(const std::filesystem::path& target, FileWriteKind kind, bool carriesData = true);
+// For the reads of a folder: the errno with which this read of `folder` must fail, or 0.
+int FileFaultFor(const std::filesystem::path& folder, FileReadKind kind);
 // For FreeDiskSpace: the room an armed space fault reports, or nothing.
 std::optional<std::uint64_t> SpaceFault();
 // When the fault's errno strikes (see above).

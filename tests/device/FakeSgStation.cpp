@@ -199,6 +199,18 @@ void FakeSgStation::AddStackedDevice(const std::string& name, int major, int min
   LinkBlockNames(name, folder, major, minor);
 }
 
+void FakeSgStation::RemoveStackedDevice(const std::string& name) {
+  const fs::path folder = m_root / "devices" / "virtual" / "block" / name;
+  for (const auto& slave : fs::directory_iterator(folder / "slaves")) {
+    fs::remove(fs::canonical(slave.path()) / "holders" / name);
+  }
+  std::string number;
+  std::getline(std::ifstream(folder / "dev"), number);
+  fs::remove(m_root / "dev" / "block" / number);
+  fs::remove(m_root / "class" / "block" / name);
+  fs::remove_all(folder);
+}
+
 void FakeSgStation::AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile) {
   const fs::path folder = m_root / "devices" / "virtual" / "block" / name;
   fs::create_directories(folder / "loop");
@@ -320,6 +332,12 @@ void FakeSgStation::MakeHoldersUnreadable(const std::string& block) {
   const fs::path holders = fs::canonical(m_root / "class" / "block" / block) / "holders";
   fs::remove_all(holders);
   std::ofstream(holders) << "\n";
+}
+
+void FakeSgStation::MakeHoldersReadable(const std::string& block) {
+  const fs::path holders = fs::canonical(m_root / "class" / "block" / block) / "holders";
+  fs::remove(holders);
+  fs::create_directory(holders);
 }
 
 std::vector<std::string> HeldTexts(const std::vector<device::HeldDisk>& held) {

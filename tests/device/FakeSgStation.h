@@ -64,6 +64,9 @@ class FakeSgStation {
   // its holders; a device-mapper device's own name ("vg0-vm1") when given.
   void AddStackedDevice(const std::string& name, int major, int minor, const std::vector<std::string>& slaves,
                         const std::string& mappedName = "");
+  // The stacked device stopped (mdadm --stop, dmsetup remove): it goes, and with it its name in
+  // the holders of what it was built on.
+  void RemoveStackedDevice(const std::string& name);
   // A loop device whose backing file is the given path ("" for none).
   void AddLoopDevice(const std::string& name, int major, int minor, const std::string& backingFile);
   // A btrfs made of the named block devices (/sys/fs/btrfs/<fsid>/devices).
@@ -122,6 +125,8 @@ class FakeSgStation {
   void SetRemovable(const std::string& block);
   // The holders folder of a disk or partition cannot be read: a file stands in its place.
   void MakeHoldersUnreadable(const std::string& block);
+  // The holders folder can be read again (empty).
+  void MakeHoldersReadable(const std::string& block);
 
  private:
   std::filesystem::path ScsiFolder(const Address& address) const;

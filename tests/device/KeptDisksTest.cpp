@@ -1,17 +1,48 @@
 // The disks a listing keeps out and names for the operator: a disk held by a device built on it
-// or on a partition, a disk whose holders cannot be read, a member of an imported ZFS pool with
-// nothing mounted, and a disk with ZFS signs that name no pool while a pool is imported; the
+// or on a partition, a disk whose holders cannot be read (also where only a security policy keeps
+// them from the station), a member of an imported ZFS pool with nothing mounted, whatever the
+// pool's name, and a disk with ZFS signs that name no pool while a pool is imported; the
 // machine's own disks under its mounts stay unnamed. A folder of ZFS's statistics that no pool
-// can have is no pool. In both modes, against the fake kernel.
+// can have is no pool. A disk kept out keeps its place, and so its drive number, while it is
+// there. In both modes (sg and sd nodes), against the fake kernel.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
+#include <memory>
 
+#include "CommandCalls.h"
 #include "FakeSgStation.h"
+#include "device/DeviceListing.h"
+#include "platform/FileFaults.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using devicetest::FakeSgStation;
+
+// Disk "sd<letter>" at USB port 2-<n> (sda at 2-1), with sg<n - 1> when generic, device number
+// 8:<16 (n - 1)>.
+fs::path AttachDisk(FakeSgStation& kernel, bool generic, char letter) {
+  const int index = letter - 'a';
+  const std::string port = "2-" + std::to_string(index + 1);
+  const FakeSgStation::Address address{port + "/" + port + ":1.0", 6 + index};
+  const std::string block = std::string("sd") + letter;
+  return generic ? kernel.AddDisk("sg" + std::to_string(index), address, block, 8, 16 * index)
+                 : kernel.AddBlockDisk(block, address, 8, 16 * index);
+}
+
+// The node of disk "sd<letter>" in the mode.
+std::string NodeOf(bool generic, char letter) {
+  return generic ? "/dev/sg" + std::to_string(letter - 'a') : std::string("/dev/sd") + letter;
+}
+
+// The nodes of the disks that a listing made now lists, in drive-number order.
+std::vector<std::string> ListedNodes(device::SgTransport& transport) {
+  std::vector<std::string> listed;
+  for (const auto& disk : transport.ListDisks()) listed.push_back(disk.devicePath);
+  return listed;
+}
 
 struct KeptCase {
   const char* what;
@@ -91,25 +122,225 @@ TEST(SgTransportListing, TheDisksKeptOutAreNamedWithWhatHoldsThemOrMayHoldThem) 
     for (const KeptCase& c : cases) {
       SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
       FakeSgStation kernel;
-      const std::string disks[] = {"sda", "sdb", "sdc"};
-      for (int i = 0; i < 3; ++i) {
-        const std::string port = "2-" + std::to_string(i + 1);
-        const FakeSgStation::Address address{port + "/" + port + ":1.0", 6 + i};
-        generic ? kernel.AddDisk("sg" + std::to_string(i), address, disks[i], 8, 16 * i)
-                : kernel.AddBlockDisk(disks[i], address, 8, 16 * i);
-      }
+      for (const char letter : {'a', 'b', 'c'}) AttachDisk(kernel, generic, letter);
       c.stage(kernel);
       device::SgTransport transport(kernel.System());
-      std::vector<std::string> listed;
-      for (const auto& disk : transport.ListDisks()) listed.push_back(disk.devicePath);
       std::vector<std::string> expected;
-      for (const std::string& disk : c.listed) {
-        expected.push_back(generic ? "/dev/sg" + std::to_string(disk[2] - 'a') : "/dev/" + disk);
-      }
-      EXPECT_EQ(listed, expected);
+      for (const std::string& disk : c.listed) expected.push_back(NodeOf(generic, disk[2]));
+      EXPECT_EQ(ListedNodes(transport), expected);
       EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()), c.named);
       EXPECT_EQ(transport.ListingProblem(), "");
     }
+  }
+}
+
+// The members of imported pools are kept out whatever name the pool has: a pool's name begins
+// with a letter and may hold digits, "-", "_", ".", ":" and blanks.
+TEST(SgTransportListing, TheMembersOfPoolsOfEveryNameAPoolCanHaveAreKeptOut) {
+  const struct {
+    const char* pool;
+    const char* encoded;  // the name as udev's "_ENC" property writes it
+  } pools[] = {{"tank2", "tank2"},       {"data-pool", "data-pool"}, {"vm_store", "vm_store"},
+               {"pool.1", "pool.1"},     {"backup:a", "backup:a"},   {"my pool", "my\\x20pool"}};
+  for (const auto& pool : pools) {
+    SCOPED_TRACE(pool.pool);
+    FakeSgStation kernel;
+    for (const char letter : {'a', 'b', 'c'}) AttachDisk(kernel, true, letter);
+    kernel.AddPartition("sdb", "sdb1", 8, 17);
+    kernel.UdevRecord(8, 17, {std::string("E:ID_FS_LABEL_ENC=") + pool.encoded, "E:ID_FS_TYPE=zfs_member"});
+    kernel.ImportZfsPool(pool.pool);
+    device::SgTransport transport(kernel.System());
+    EXPECT_EQ(ListedNodes(transport), (std::vector<std::string>{"/dev/sg0", "/dev/sg2"}));
+    EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()),
+              std::vector<std::string>{std::string("sdb is a member of the imported ZFS pool ") + pool.pool});
+  }
+}
+
+// Holders that only a security policy keeps from the station (root reads every folder that a
+// chmod closes): a partition whose "partition" attribute cannot be looked at (its folder may not
+// be searched), and a disk folder that cannot be listed. Either keeps the disk out and is named.
+TEST(SgTransportListing, HoldersThatASecurityPolicyHidesKeepTheDiskOut) {
+  const struct {
+    const char* what;
+    platform::FileFault fault;
+    const char* named;
+  } cases[] = {
+      {"a partition whose folder cannot be searched", {"sdc1", platform::kReadFolderSearch, EACCES},
+       "sdc's holders cannot be read (sdc/sdc1: Permission denied)"},
+      {"a disk folder that cannot be listed", {"sdc", platform::kReadFolderList, EACCES},
+       "sdc's holders cannot be read (sdc: Permission denied)"},
+  };
+  for (const bool generic : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      for (const char letter : {'a', 'b', 'c'}) AttachDisk(kernel, generic, letter);
+      kernel.AddPartition("sdc", "sdc1", 8, 33);
+      device::SgTransport transport(kernel.System());
+      const platform::ScopedFileFault fault(c.fault);
+      EXPECT_EQ(ListedNodes(transport), (std::vector<std::string>{NodeOf(generic, 'a'), NodeOf(generic, 'b')}));
+      EXPECT_EQ(devicetest::HeldTexts(transport.HeldDisks()), std::vector<std::string>{c.named});
+    }
+  }
+}
+
+// ---- the places of the disks kept out ---------------------------------------------------------
+
+// What keeps a disk out ("sdc", 8:32), and what releases it.
+struct Hold {
+  const char* what;
+  std::function<void(FakeSgStation&, const std::string& block, int minor)> keep;
+  std::function<void(FakeSgStation&, const std::string& block, int minor)> release;
+};
+
+std::string MdOf(int minor) { return "md" + std::to_string(minor); }
+
+void HeldByMd(FakeSgStation& s, const std::string& block, int minor) {
+  s.AddStackedDevice(MdOf(minor), 9, minor, {block});
+}
+
+void MdStopped(FakeSgStation& s, const std::string&, int minor) { s.RemoveStackedDevice(MdOf(minor)); }
+
+void TankMember(FakeSgStation& s, const std::string&, int minor) {
+  PoolMemberRecord(s, minor, "tank");
+  s.ImportZfsPool("tank");
+}
+
+void TankExported(FakeSgStation& s, const std::string&, int) { s.ExportZfsPool("tank"); }
+
+const Hold kHolds[] = {
+    {"held by an md array", HeldByMd, MdStopped},
+    {"held by an LVM volume on a partition",
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       s.AddPartition(block, block + "1", 8, minor + 1);
+       s.AddStackedDevice("dm-" + std::to_string(minor), 253, minor, {block + "1"}, "vg-" + block);
+     },
+     [](FakeSgStation& s, const std::string&, int minor) { s.RemoveStackedDevice("dm-" + std::to_string(minor)); }},
+    {"held by an md array the machine mounts",
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       HeldByMd(s, block, minor);
+       s.Mount(9, minor, "/dev/" + MdOf(minor), "/srv/" + MdOf(minor));
+     },
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       s.Unmount("/srv/" + MdOf(minor));
+       MdStopped(s, block, minor);
+     }},
+    {"a member of an imported pool", TankMember, TankExported},
+    {"a member of an imported pool the machine mounts a dataset of",
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       TankMember(s, block, minor);
+       s.Unmount("/srv/tank");
+       s.Mount(0, 50, "tank/data", "/srv/tank", "zfs");
+     },
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       s.Unmount("/srv/tank");
+       TankExported(s, block, minor);
+     }},
+    {"ZFS signs while the pool rpool (on sda2) is imported",
+     [](FakeSgStation& s, const std::string&, int minor) {
+       s.UdevRecord(8, minor, {"E:ID_FS_TYPE=zfs_member"});
+       s.ImportZfsPool("rpool");
+     },
+     [](FakeSgStation& s, const std::string&, int minor) { s.UdevRecord(8, minor, {}); }},
+    {"holders that cannot be read",
+     [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersUnreadable(block); },
+     [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersReadable(block); }},
+    {"a file system the machine mounts",
+     [](FakeSgStation& s, const std::string& block, int minor) {
+       s.AddPartition(block, block + "1", 8, minor + 1);
+       s.Mount(8, minor + 1, "/dev/" + block + "1", "/mnt/" + block);
+     },
+     [](FakeSgStation& s, const std::string& block, int) { s.Unmount("/mnt/" + block); }},
+};
+
+// A station whose machine runs on sda (its root on sda1, the pool rpool on sda2 when imported),
+// with its transport installed and listed through the listing that the pages read.
+struct StationOnSda {
+  explicit StationOnSda(bool generic) : generic(generic) {
+    AttachDisk(kernel, generic, 'a');
+    kernel.AddPartition("sda", "sda1", 8, 1);
+    kernel.Mount(8, 1, "/dev/sda1", "/");
+    kernel.AddPartition("sda", "sda2", 8, 2);
+    PoolMemberRecord(kernel, 2, "rpool");
+    device::SetTransport(transport);
+  }
+  ~StationOnSda() { device::SetTransport(nullptr); }
+  StationOnSda(const StationOnSda&) = delete;
+  StationOnSda& operator=(const StationOnSda&) = delete;
+
+  // The paths of the listing's entries, by their disks' letters: "b.d" for sdb, an entry without
+  // a device ("NULL") and sdd.
+  std::vector<std::string> Listed() {
+    devicetest::ListDrives();
+    const ROOT_Device root = CopyRootDevice();
+    std::vector<std::string> paths;
+    for (std::uint32_t j = 0; j < root.deviceCount; ++j) paths.emplace_back(root.devices[j].devicePath);
+    return paths;
+  }
+  std::vector<std::string> Entries(const std::string& letters) const {
+    std::vector<std::string> paths;
+    for (const char letter : letters) paths.push_back(letter == '.' ? kNoDevicePath : NodeOf(generic, letter));
+    return paths;
+  }
+  void Keep(const Hold& hold, char letter) { hold.keep(kernel, std::string("sd") + letter, 16 * (letter - 'a')); }
+  void Release(const Hold& hold, char letter) { hold.release(kernel, std::string("sd") + letter, 16 * (letter - 'a')); }
+
+  bool generic;
+  FakeSgStation kernel;
+  std::shared_ptr<device::SgTransport> transport = std::make_shared<device::SgTransport>(kernel.System());
+};
+
+// Drives 2 and 4 (sdc, sde) are kept out while a disk arrives (sdf), and another arrives kept out
+// (sdg). The kept-out disks are still there: their places wait for them, named by no drive number
+// (a request to sdc is refused as to a disk the machine claims), while sdf takes a place after
+// the last; sdg, never listed, has no place yet. Released, sdc and sde are back at drives 2 and
+// 4, and sdg takes the next place.
+TEST(SgTransportDriveNumbers, ADiskKeptOutKeepsItsPlaceUntilItIsReleased) {
+  for (const bool generic : {true, false}) {
+    for (const Hold& hold : kHolds) {
+      SCOPED_TRACE(std::string(hold.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      StationOnSda station(generic);
+      for (const char letter : {'b', 'c', 'd', 'e'}) AttachDisk(station.kernel, generic, letter);
+      ASSERT_EQ(station.Listed(), station.Entries("bcde"));
+      const std::string second = station.transport->IdentityOfDrive(2);
+
+      station.Keep(hold, 'c');
+      station.Keep(hold, 'e');
+      AttachDisk(station.kernel, generic, 'f');
+      AttachDisk(station.kernel, generic, 'g');
+      station.Keep(hold, 'g');
+      EXPECT_EQ(station.Listed(), station.Entries("b.d.f"));
+      EXPECT_EQ(station.transport->DevicePathOfDrive(2), "");
+      EXPECT_EQ(station.transport->IdentityOfDrive(2), "");
+      device::PassThroughRequest request;
+      request.cdbLength = 16;
+      const device::PassThroughResult refused = station.transport->ExecuteOn(second, request);
+      EXPECT_EQ(refused.systemError, EPERM);
+      EXPECT_TRUE(refused.machineClaim);
+      EXPECT_TRUE(station.kernel.opened.empty());
+
+      for (const char letter : {'c', 'e', 'g'}) station.Release(hold, letter);
+      EXPECT_EQ(station.Listed(), station.Entries("bcdefg"));
+      EXPECT_EQ(station.transport->IdentityOfDrive(2), second);
+    }
+  }
+}
+
+// A disk pulled while it is kept out has gone: its place is empty, and the next disk that arrives
+// takes it.
+TEST(SgTransportDriveNumbers, ADiskPulledWhileItIsKeptOutLeavesItsPlaceEmpty) {
+  for (const bool generic : {true, false}) {
+    SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
+    StationOnSda station(generic);
+    AttachDisk(station.kernel, generic, 'b');
+    const fs::path pulled = AttachDisk(station.kernel, generic, 'c');
+    AttachDisk(station.kernel, generic, 'd');
+    ASSERT_EQ(station.Listed(), station.Entries("bcd"));
+    station.Keep(kHolds[0], 'c');
+    EXPECT_EQ(station.Listed(), station.Entries("b.d"));
+    station.kernel.RemoveDisk(generic ? "sg2" : "", pulled, "sdc");
+    AttachDisk(station.kernel, generic, 'e');
+    EXPECT_EQ(station.Listed(), station.Entries("bed"));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <fcntl.h>
+#include <utility>
 
 #include "CommandCalls.h"
 #include "FakeSgStation.h"
@@ -267,6 +268,57 @@ TEST(SgTransportRequests, ARequestADeadKeptNodeDidNotTakeGoesOnceMoreToTheDiskBa
       EXPECT_EQ(kernel.sentTo, c.succeeds ? std::vector<std::string>{"/dev/" + node(c.arrival)}
                                           : std::vector<std::string>{});
       EXPECT_EQ(kernel.OpenDescriptors(), c.succeeds ? 1 : 0) << "the dead node is closed";
+    }
+  }
+}
+
+// A disk's node passes to a disk at another port while a request is on its way to the disk: the
+// disk drops and comes back at its address under another node, and the other disk takes the
+// freed one. Whether the node passes after the lookup found it and before it is opened, or while
+// it is opened, the other disk is sent nothing, and in the first case its node is not opened.
+TEST(SgTransportRequests, ANodeThatPassesToADiskAtAnotherPortGetsNothing) {
+  enum class Moment { BeforeTheOpen, WhileItIsOpened };
+  const struct {
+    const char* what;
+    Moment moment;
+  } cases[] = {{"before the open", Moment::BeforeTheOpen},
+               {"between the open and the check after it", Moment::WhileItIsOpened}};
+  for (const bool generic : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      FakeSgStation kernel;
+      Attach(kernel, generic, "sg0", "sda", UsbPort("2-1", 6), 0);
+      const fs::path disk = Attach(kernel, generic, "sg1", "sdb", UsbPort("2-2", 7), 16);
+      bool armed = false;
+      const auto pass = [&] {
+        if (!std::exchange(armed, false)) return;
+        kernel.RemoveDisk(generic ? "sg1" : "", disk, "sdb");
+        Attach(kernel, generic, "sg5", "sdf", UsbPort("2-2", 7), 80);
+        Attach(kernel, generic, "sg1", "sdb", UsbPort("2-6", 9), 16);
+      };
+      device::SgSystem system = kernel.System();
+      if (c.moment == Moment::BeforeTheOpen) {
+        // The machine's record folders are asked for while the disk found at the address is
+        // checked: after its node was looked up, before the node is opened.
+        system.recordFolders = [&] {
+          pass();
+          return std::vector<fs::path>{};
+        };
+      } else {
+        kernel.beforeOpen = [&](const std::string&) { pass(); };
+      }
+      SgTransport transport(system);
+      transport.ListDisks();
+      const std::string identity = transport.IdentityOfDrive(2);
+      armed = true;
+      PassThroughRequest request = NonDataRequest();
+      EXPECT_EQ(transport.ExecuteOn(identity, request).systemError, ENODEV);
+      EXPECT_FALSE(armed) << "the node did not pass";
+      const std::string node = generic ? "/dev/sg1" : "/dev/sdb";
+      EXPECT_EQ(kernel.opened,
+                c.moment == Moment::BeforeTheOpen ? std::vector<std::string>{} : std::vector<std::string>{node});
+      EXPECT_TRUE(kernel.sentTo.empty());
+      EXPECT_EQ(kernel.OpenDescriptors(), 0);
     }
   }
 }
@@ -973,6 +1025,49 @@ TEST(SgTransportDriveNumbers, AListingThatCannotTellTheMachinesDisksApartKeepsEv
       cause.go(kernel);
       EXPECT_EQ(listedIdentities(), (std::vector<std::string>{before[0], "", before[2]}));
     }
+  }
+}
+
+// A command made while the listing cannot tell the machine's disks apart names that problem, as
+// Scan does, rather than saying that its drive is not connected: a drive number in tester mode
+// (the transport's listing) and in bridge mode (the last Scan's, also when the problem has gone
+// since), and a "\\.\PhysicalDrive" path.
+TEST(SgTransportDriveNumbers, ACommandMadeWhileTheListingHasAProblemNamesIt) {
+  const struct {
+    const char* what;
+    std::uint8_t bridge;
+    bool goneSinceTheScan;
+    const char* path;  // the command's path text; none for drive 2
+  } cases[] = {
+      {"drive 2, tester mode", 0, false, nullptr},
+      {"drive 2, bridge mode", 1, false, nullptr},
+      {"drive 2, bridge mode, the problem gone since the scan", 1, true, nullptr},
+      {"a path", 0, false, "\\\\.\\PhysicalDrive2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeSgStation kernel;
+    Attach(kernel, true, "sg0", "sda", UsbPort("2-1", 6), 0);
+    Attach(kernel, true, "sg1", "sdb", UsbPort("2-2", 7), 16);
+    kernel.Mount(8, 5, "/dev/sda5", "/usr");
+    const auto transport = std::make_shared<SgTransport>(kernel.System());
+    device::SetTransport(transport);
+    BridgeMode mode(c.bridge);
+    devicetest::ListDrives();  // the scan
+    const std::string problem = transport->ListingProblem();
+    ASSERT_NE(problem, "");
+    if (c.goneSinceTheScan) {
+      kernel.Unmount("/usr");
+      transport->ListDisks();
+    }
+    CDeviceCommand command = c.path != nullptr ? CDeviceCommand(std::string(c.path)) : CDeviceCommand(2);
+    std::array<std::uint8_t, 512> buffer{};
+    EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+    EXPECT_EQ(command.LastError(), CommandError::NoDevice);
+    const std::string told = (c.path != nullptr ? std::string(c.path) : "drive 2") + " is not listed: " + problem;
+    EXPECT_NE(command.LastErrorMessage().find(told), std::string::npos) << command.LastErrorMessage();
+    EXPECT_TRUE(kernel.sentTo.empty());
+    device::SetTransport(nullptr);
   }
 }
 

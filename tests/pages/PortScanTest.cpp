@@ -65,7 +65,9 @@ TEST(PortScan, WithoutAnyDriveTheTesterSearchFails) {
   EXPECT_EQ(result.mappedPorts, 0);
 }
 
-// The notice names every disk kept out and says how to release one of each kind it names.
+// The notice names every disk kept out and says how to release one of each kind it names. A disk
+// with ZFS signs but no pool's name may be a member of the imported pool named beside it: its
+// signs are to be wiped only once zdb -l shows that its labels name no imported pool.
 TEST(PortScan, TheHeldDisksNoticeSaysHowToReleaseEachKindNamed) {
   using Kind = device::HeldDisk::Kind;
   const device::HeldDisk md{Kind::ByDevice, "sdc is held by md127"};
@@ -81,11 +83,16 @@ TEST(PortScan, TheHeldDisksNoticeSaysHowToReleaseEachKindNamed) {
       {{md},
        "Scan does not list the disks that a device of this machine holds: sdc is held by md127. To test one, release "
        "it first (mdadm --stop for an md array, vgchange -an for LVM volumes)."},
+      {{signs},
+       "Scan does not list the disks that this machine holds or may hold: sde shows ZFS signs without a pool's name "
+       "while the pool rpool is imported. To test one, release it first (wipefs -a for ZFS signs, only after zdb -l "
+       "shows that the drive's labels name no imported pool)."},
       {{pool, signs, unreadable},
        "Scan does not list the disks that this machine holds or may hold: sdd is a member of the imported ZFS pool "
        "tank; sde shows ZFS signs without a pool's name while the pool rpool is imported; sdf's holders cannot be "
        "read (sdf/holders: Permission denied). To test one, release it first (zpool export for a ZFS pool, wipefs -a "
-       "for old ZFS signs on a drive in no pool). A disk whose holders cannot be read is listed once they can be."},
+       "for ZFS signs, only after zdb -l shows that the drive's labels name no imported pool). A disk whose holders "
+       "cannot be read is listed once they can be."},
   };
   for (const auto& c : cases) EXPECT_EQ(HeldDisksMessage(c.held), c.notice);
 }

@@ -34,7 +34,9 @@ namespace {
 
 using HeldKind = device::HeldDisk::Kind;
 
-// How the operator releases a disk kept out for each kind of holder that can be released.
+// How the operator releases a disk kept out for each kind of holder that can be released. A disk
+// with ZFS signs but no pool's name may be a member of the imported pool named beside it: its
+// signs are wiped only once its labels are seen to name no imported pool.
 struct Release {
   HeldKind kind;
   const char* how;
@@ -42,7 +44,8 @@ struct Release {
 constexpr Release kReleases[] = {
     {HeldKind::ByDevice, "mdadm --stop for an md array, vgchange -an for LVM volumes"},
     {HeldKind::ZfsPoolMember, "zpool export for a ZFS pool"},
-    {HeldKind::ZfsSigns, "wipefs -a for old ZFS signs on a drive in no pool"},
+    {HeldKind::ZfsSigns,
+     "wipefs -a for ZFS signs, only after zdb -l shows that the drive's labels name no imported pool"},
 };
 
 }  // namespace
