@@ -53,13 +53,15 @@ constexpr XdgOpenStatus kXdgOpenStatuses[] = {
 // put in the background (its parent is then init, or the session's subreaper, as soon as the
 // shell that started it has ended) waits until its lifeline (descriptor 3) ends, which the
 // station's end brings about as well as the station's letting go; then it copies the pipe
-// (descriptor 4) to the station's standard error until every holder has closed it. Neither a
-// hang-up nor a standard error that can take no more ends it: the rest is then drained into
-// /dev/null, so that no program holding the pipe is blocked or killed by it.
+// (descriptor 4) to the station's standard error until every holder has closed it. It runs in a
+// session of its own from its start, so the hang-up of the station's terminal, which reaches the
+// station's process group, does not reach it. A standard error that can take no more does not
+// end it either: the rest is then drained into /dev/null, so that no program holding the pipe
+// is blocked or killed by it.
 constexpr int kRelayLifeline = 3;
 constexpr int kRelayPipe = 4;
 constexpr char kRelayScript[] =
-    "{ trap '' HUP PIPE; read -r line <&3; cat <&4 >&2 || cat <&4 >/dev/null; } >/dev/null &";
+    "{ trap '' PIPE; read -r line <&3; cat <&4 >&2 || cat <&4 >/dev/null; } >/dev/null &";
 
 // An xdg-open and its watch. The watching thread is there before xdg-open is started and
 // waits until it is handed the process, so that every xdg-open started is reaped.
@@ -81,17 +83,27 @@ struct HandedDescriptor {
   int place;
 };
 
+enum class Session { Station, OwnSession };
+
 // Starts a program (looked for on PATH when its name has no "/") with the descriptors handed to
-// it at their places (the station's own descriptors are closed on exec); the process, or 0.
-pid_t Spawn(const char* program, char* const argv[], std::initializer_list<HandedDescriptor> handed) {
+// it at their places (the station's own descriptors are closed on exec), in the station's
+// session or in one of its own; the process, or 0.
+pid_t Spawn(const char* program, char* const argv[], std::initializer_list<HandedDescriptor> handed,
+            Session session = Session::Station) {
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return 0;
-  bool ready = true;
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return 0;
+  }
+  bool ready = session == Session::Station || posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID) == 0;
   for (const HandedDescriptor& descriptor : handed) {
     ready = ready && posix_spawn_file_actions_adddup2(&actions, descriptor.fd, descriptor.place) == 0;
   }
   pid_t pid = 0;
-  const bool started = ready && posix_spawnp(&pid, program, &actions, nullptr, argv, environ) == 0;
+  const bool started = ready && posix_spawnp(&pid, program, &actions, &attributes, argv, environ) == 0;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return started ? pid : 0;
 }
@@ -130,7 +142,8 @@ void StartRelay(DesktopOpenWatch& watch) {
   char shell[] = "sh";
   char command[] = "-c";
   char* argv[] = {shell, command, script.data(), nullptr};
-  watch.relayStarter = Spawn("/bin/sh", argv, {{lifeline.Get(), kRelayLifeline}, {pipe.Get(), kRelayPipe}});
+  watch.relayStarter =
+      Spawn("/bin/sh", argv, {{lifeline.Get(), kRelayLifeline}, {pipe.Get(), kRelayPipe}}, Session::OwnSession);
   if (watch.relayStarter != 0) watch.relayLifeline.Reset(lifelineWrite.Release());
 }
 
