@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <pthread.h>
@@ -32,6 +35,25 @@ namespace {
 constexpr std::size_t kKeptErrorBytes = 512;
 
 std::atomic<std::size_t> g_watchedOpens{0};
+
+// What a watching thread has read from xdg-open's pipe and not yet passed on would be lost if
+// the station ended in between. A watching thread holds this lock from each read until what it
+// read has been passed on; the station's end takes it and keeps it, so that it neither comes
+// between the two nor lets a watching thread read on: what is left in the pipe is the relay's
+// from then on. The end waits for it no longer than kEndWait, as a standard error that takes
+// nothing must not keep the station from ending.
+constexpr auto kEndWait = std::chrono::seconds(5);
+std::atomic<bool> g_stationEnds{false};
+
+std::timed_mutex& PassingOn() {
+  static auto* const passingOn = new std::timed_mutex;  // watching threads may wait for it while the program exits
+  return *passingOn;
+}
+
+void TakePipesFromWatchesAtEnd() {
+  g_stationEnds = true;
+  (void)PassingOn().try_lock_for(kEndWait);
+}
 
 int OpenPidfd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
 std::atomic<ProcessHandleOpener> g_openProcessHandle{OpenPidfd};
@@ -180,9 +202,19 @@ void PassOn(DesktopOpenWatch& watch, const char* bytes, std::size_t size) {
   }
 }
 
-// Reads what the pipe holds, passing it on and keeping the end of it; false at the pipe's end
-// or on an error.
+// Waits until the pipe holds something or is at its end, then reads what it holds, passing it
+// on and keeping the end of it; false at the pipe's end or on an error.
 bool ReadErrorOutput(DesktopOpenWatch& watch) {
+  pollfd readable{watch.errorPipe.Get(), POLLIN, 0};
+  while (::poll(&readable, 1, -1) < 0 && errno == EINTR) {
+  }
+  std::unique_lock<std::timed_mutex> passingOn(PassingOn());
+  if (g_stationEnds) {
+    // The station ends (its end waits for this lock, or has it no more): the rest of the pipe is
+    // the relay's.
+    passingOn.unlock();
+    for (;;) ::pause();
+  }
   char buffer[4096];
   for (;;) {
     const ssize_t got = ::read(watch.errorPipe.Get(), buffer, sizeof buffer);
@@ -289,6 +321,8 @@ void BlockPipeSignal() {
 }  // namespace
 
 bool StartDesktopOpen(const std::string& nativePath, std::function<void(const std::string& reason)> failed) {
+  static const bool endTakesPipes = std::atexit(TakePipesFromWatchesAtEnd) == 0;
+  (void)endTakesPipes;
   auto watch = std::make_shared<DesktopOpenWatch>();
   watch->failed = std::move(failed);
   if (!platform::StartDetachedThread([watch] {

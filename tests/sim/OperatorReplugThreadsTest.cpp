@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "SimRequests.h"
-#include "ThreadWaits.h"
 #include "sim/OperatorReplug.h"
+#include "support/ThreadWaits.h"
 #include "support/Waits.h"
 
 namespace {
@@ -37,7 +37,7 @@ struct WatchedReplug {
   // Whether it waits for the mutex, or has gone past it.
   bool WaitsForOrPassed(std::mutex& mutex) const {
     const pid_t runningOn = thread;
-    return ended || (runningOn != 0 && simtest::WaitsForMutex(runningOn, mutex));
+    return ended || (runningOn != 0 && testsupport::WaitsForMutex(runningOn, mutex));
   }
 };
 
@@ -153,7 +153,7 @@ TEST(OperatorReplugThreads, TheRunnersEndWaitsForTheReplugsStillRunning) {
   // The command ends once the runner's end waits (for a thread, in a futex), or is over.
   EXPECT_TRUE(testsupport::WaitUntil([&] {
     const pid_t thread = ending;
-    return runnerEnded || (thread != 0 && simtest::WaitsInFutex(thread));
+    return runnerEnded || (thread != 0 && testsupport::WaitsInFutex(thread));
   }));
   command.unlock();
   end.join();

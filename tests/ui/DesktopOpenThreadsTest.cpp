@@ -163,6 +163,12 @@ class StandIn {
 
   // Its process, which leads its process group; 0 when it did not start.
   pid_t Process() const { return m_pid; }
+  // Whether it has ended (it is not reaped yet).
+  bool Ended() const {
+    siginfo_t info{};
+    return m_pid == 0 || (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                          info.si_pid == m_pid);
+  }
   // Waits for its end; its wait status, -1 when it did not start.
   int Wait() {
     if (m_pid != 0 && ::waitpid(m_pid, &m_status, 0) == m_pid) m_pid = 0;
@@ -354,15 +360,28 @@ bool Ends(pid_t process) {
 
 // Reads the pipe (non-blocking) until every writer has closed it; false when that takes longer
 // than the tests' wait limit.
-bool ReadToEnd(int pipe) {
+bool ReadToEnd(int pipe, std::string& read) {
   return testsupport::WaitUntil([&] {
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = ::read(pipe, buffer, sizeof buffer)) > 0) {
-    }
+    while ((got = ::read(pipe, buffer, sizeof buffer)) > 0) read.append(buffer, static_cast<std::size_t>(got));
     return got == 0 || (errno != EAGAIN && errno != EINTR);
   });
 }
+
+// A pipe for the stand-in's standard error that is slow: it holds one page.
+struct SlowPipe {
+  platform::FileDescriptor readEnd;  // non-blocking
+  platform::FileDescriptor writeEnd;
+  bool made = false;
+  SlowPipe() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return;
+    readEnd.Reset(ends[0]);
+    writeEnd.Reset(ends[1]);
+    made = ::fcntl(readEnd.Get(), F_SETFL, O_NONBLOCK) == 0 && ::fcntl(writeEnd.Get(), F_SETPIPE_SZ, 4096) > 0;
+  }
+};
 
 // xdg-open writes more than the pipes on its way hold and fails while the station's standard
 // error is slow: it takes one page at a time, and nothing until xdg-open has ended. The failure
@@ -388,22 +407,41 @@ TEST(DesktopOpenThreads, AFailureQuotesXdgOpensLastLineAfterLongOutputToASlowSta
     SCOPED_TRACE(c.name);
     std::filesystem::remove(folder.path / "pid");
     std::filesystem::remove(folder.path / "failure");
-    int slow[2];
-    ASSERT_EQ(::pipe2(slow, O_CLOEXEC), 0);
-    const platform::FileDescriptor readEnd(slow[0]);
-    platform::FileDescriptor writeEnd(slow[1]);
-    ASSERT_EQ(::fcntl(readEnd.Get(), F_SETFL, O_NONBLOCK), 0);
-    ASSERT_GT(::fcntl(writeEnd.Get(), F_SETPIPE_SZ, 4096), 0);
-    StandIn standIn(folder.path, c.options, writeEnd.Get());
-    writeEnd.Close();
+    SlowPipe standardError;
+    ASSERT_TRUE(standardError.made);
+    StandIn standIn(folder.path, c.options, standardError.writeEnd.Get());
+    standardError.writeEnd.Close();
     ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(folder.path / "pid"); }));
     EXPECT_TRUE(Ends(std::stoi(folder.station.ReadFile("pid"))));
-    EXPECT_TRUE(ReadToEnd(readEnd.Get()));
+    std::string passedOn;
+    EXPECT_TRUE(ReadToEnd(standardError.readEnd.Get(), passedOn));
     EXPECT_EQ(standIn.Wait(), 0);
     EXPECT_EQ(folder.station.ReadFile("failure"),
               "xdg-open could not open it (exit status 4: the action failed), saying \"xdg-open: no method available "
               "for opening 'notes.txt'\"");
   }
+}
+
+// The station ends while its watching thread is passing on what xdg-open wrote to a standard
+// error that is slow (it holds one page and takes nothing until the station's end waits): what
+// the station has read from xdg-open's pipe it passes on before it ends, the rest the relay
+// copies, and nothing is lost.
+TEST(DesktopOpenThreads, WhatXdgOpenWroteIsNotLostWhenTheStationEndsWhilePassingItOn) {
+  const StandInFolder folder({"started"});
+  ASSERT_TRUE(folder.fifosMade);
+  constexpr std::ptrdiff_t kLines = 600;  // about 17 kB: more than the pipe and a piece read at a time
+  folder.xdgOpen.Runs("yes 'words while the station runs' | head -n " + std::to_string(kLines) +
+                      " >&2\necho > started");
+  SlowPipe standardError;
+  ASSERT_TRUE(standardError.made);
+  StandIn standIn(folder.path, {"--end-while-passing-on"}, standardError.writeEnd.Get());
+  standardError.writeEnd.Close();
+  // The stand-in says in the file "ending" that its end waits; an end that does not wait is over.
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(folder.path / "ending") || standIn.Ended(); }));
+  std::string passedOn;
+  EXPECT_TRUE(ReadToEnd(standardError.readEnd.Get(), passedOn));
+  EXPECT_EQ(standIn.Wait(), 0);
+  EXPECT_EQ(Lines(passedOn), kLines);
 }
 
 }  // namespace

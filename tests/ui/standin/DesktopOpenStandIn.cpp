@@ -6,6 +6,9 @@
 //   --reaped                    then it checks that no child of its own is left unreaped
 //   --until <FIFO>              then it waits for a line from that FIFO before it ends
 //   --without-process-handle    xdg-open's end is learnt as where the kernel gives no pidfd
+//   --end-while-passing-on      it ends once Open File's watching thread is blocked passing on
+//                               to its standard error, and a thread of its own writes the file
+//                               "ending" once its end waits (for that thread)
 // Its exit status: 0; 2 when Open File could not start or an option is not known; 3 when a
 // child was left unreaped.
 //   desktop_open_stand_in <native path> <FIFO> [options]
@@ -17,7 +20,9 @@
 #include <string_view>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
+#include "support/ThreadWaits.h"
 #include "ui/DesktopOpen.h"
 
 namespace {
@@ -34,6 +39,18 @@ bool ChildLeftUnreaped() {
   return true;
 }
 
+void SleepABit() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+// See --end-while-passing-on.
+void EndWhilePassingOn() {
+  while (!testsupport::AThreadWritesTo(STDERR_FILENO)) SleepABit();
+  const pid_t ending = ::gettid();
+  std::thread([ending] {
+    while (!testsupport::WaitsInFutex(ending)) SleepABit();
+    std::ofstream("ending");
+  }).detach();
+}
+
 std::string ReadLine(const char* fifo) {
   std::string said;
   std::ifstream(fifo) >> said;
@@ -45,6 +62,7 @@ std::string ReadLine(const char* fifo) {
 int main(int argc, char** argv) {
   bool afterXdgOpen = false;
   bool reaped = false;
+  bool endWhilePassingOn = false;
   const char* until = nullptr;
   for (int at = 3; at < argc; ++at) {
     const std::string_view option = argv[at];
@@ -54,6 +72,8 @@ int main(int argc, char** argv) {
       reaped = true;
     } else if (option == "--until" && at + 1 < argc) {
       until = argv[++at];
+    } else if (option == "--end-while-passing-on") {
+      endWhilePassingOn = true;
     } else if (option == "--without-process-handle") {
       ui::ReplaceProcessHandleOpener([](pid_t) {
         errno = ENOSYS;
@@ -69,8 +89,9 @@ int main(int argc, char** argv) {
   if (argc < 3 || !ui::StartDesktopOpen(argv[1], failed)) return kNotStarted;
   ReadLine(argv[2]);
   // The watch tells no event when it has learnt the end; its count is looked at until then.
-  while (afterXdgOpen && ui::WatchedDesktopOpens() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (afterXdgOpen && ui::WatchedDesktopOpens() != 0) SleepABit();
   if (reaped && ChildLeftUnreaped()) return kChildLeftUnreaped;
   if (until) ReadLine(until);
+  if (endWhilePassingOn) EndWhilePassingOn();
   return 0;
 }

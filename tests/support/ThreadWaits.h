@@ -1,9 +1,10 @@
 #pragma once
-// What a thread of the test's process is blocked in, as the kernel shows it: the system call a
+// What a thread of the calling process is blocked in, as the kernel shows it: the system call a
 // blocked thread is in, with its arguments, is in /proc/self/task/<thread>/syscall ("running"
 // while it runs). A thread that waits for a mutex held elsewhere is in a futex wait on the
 // mutex's own word, its first.
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -11,7 +12,7 @@
 #include <sys/syscall.h>
 #include <sys/types.h>
 
-namespace simtest {
+namespace testsupport {
 
 struct BlockedCall {
   long number;
@@ -40,4 +41,14 @@ inline bool WaitsForMutex(pid_t thread, std::mutex& mutex) {
          call->firstArgument == reinterpret_cast<std::uintptr_t>(mutex.native_handle());
 }
 
-}  // namespace simtest
+// Whether a thread of the process is blocked writing to the descriptor.
+inline bool AThreadWritesTo(int fd) {
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+    const std::optional<BlockedCall> call = BlockedIn(std::stoi(task.path().filename().string()));
+    if (call && call->number == SYS_write && call->firstArgument == static_cast<std::uintptr_t>(fd)) return true;
+  }
+  return false;
+}
+
+}  // namespace testsupport
