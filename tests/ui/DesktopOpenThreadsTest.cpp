@@ -253,9 +253,9 @@ TEST(DesktopOpenThreads, AProgramThatXdgOpenStartedOutlivesTheStation) {
     ASSERT_EQ(::pipe2(unread, O_CLOEXEC), 0);
     ::close(unread[0]);
     const platform::FileDescriptor log(OpenLog(folder.path / kStandInLog));
-    const int standInStatus = StandIn(folder.path, *c.ends ? std::vector<std::string>{c.ends} : std::vector<std::string>{},
-                                      c.readable ? log.Get() : unread[1])
-                                  .Wait();
+    std::vector<std::string> options;
+    if (*c.ends) options.emplace_back(c.ends);
+    const int standInStatus = StandIn(folder.path, options, c.readable ? log.Get() : unread[1]).Wait();
     ::close(unread[1]);
     ASSERT_EQ(standInStatus, 0) << "13: killed by SIGPIPE";
     std::ofstream(folder.path / "go") << "go\n";
@@ -437,7 +437,8 @@ TEST(DesktopOpenThreads, WhatXdgOpenWroteIsNotLostWhenTheStationEndsWhilePassing
   StandIn standIn(folder.path, {"--end-while-passing-on"}, standardError.writeEnd.Get());
   standardError.writeEnd.Close();
   // The stand-in says in the file "ending" that its end waits; an end that does not wait is over.
-  EXPECT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(folder.path / "ending") || standIn.Ended(); }));
+  EXPECT_TRUE(
+      testsupport::WaitUntil([&] { return std::filesystem::exists(folder.path / "ending") || standIn.Ended(); }));
   std::string passedOn;
   EXPECT_TRUE(ReadToEnd(standardError.readEnd.Get(), passedOn));
   EXPECT_EQ(standIn.Wait(), 0);
