@@ -9,7 +9,6 @@
 // the key). On the simulated station the window has a menu to plug a drive in again, as an
 // operator does at a real station.
 #include <QApplication>
-#include <QThreadPool>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -62,16 +61,21 @@ int main(int argc, char** argv) {
   }
 
   // On the simulated station the operator plugs drives in again through a menu of the window.
-  // A re-plug waits for the command its slot is running, so it runs on a pool thread: the
-  // window goes on while it waits. The application waits for the pool before it ends.
+  // A re-plug waits for the command its slot is running, so each runs on a thread of its own:
+  // the window goes on while it waits, and so do the other slots' re-plugs. At the program's
+  // end the runner waits for the re-plugs still running.
+  sim::ReplugRunner replugs;
+  const auto startReplug = [&replugs](const sim::ReplugChoice& choice) {
+    if (replugs.Start(choice.replug)) return;
+    ui::ShowMessageBox(choice.label + " was not re-plugged: no thread could be started.", "",
+                       ui::MB_OK | ui::MB_ICONERROR);
+  };
   if (std::shared_ptr<sim::SimStation> station = sim::InstalledSimStation()) {
-    host.AddOperatorMenu({QStringLiteral("Re-plug a drive"), [station = std::move(station)] {
+    host.AddOperatorMenu({QStringLiteral("Re-plug a drive"), [station = std::move(station), startReplug] {
                             std::vector<uiqt::OperatorMenuEntry> entries;
-                            for (sim::ReplugChoice& choice : sim::ReplugChoices(station)) {
+                            for (const sim::ReplugChoice& choice : sim::ReplugChoices(station)) {
                               entries.push_back({QString::fromStdString(choice.label),
-                                                 [replug = std::move(choice.replug)] {
-                                                   QThreadPool::globalInstance()->start([replug] { replug(); });
-                                                 }});
+                                                 [startReplug, choice] { startReplug(choice); }});
                             }
                             return entries;
                           }});

@@ -7,7 +7,9 @@
 // they left on its RAM code ("please re-plug in!!"). This header names no station type, so
 // that the program's Qt code can include it.
 #include <functional>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,26 @@ std::vector<ReplugChoice> ReplugChoices(const std::shared_ptr<SimStation>& stati
 
 // The simulated station the installed transport serves; null when the drives are real.
 std::shared_ptr<SimStation> InstalledSimStation();
+
+// Runs the re-plugs the operator chooses, each on a thread of its own: the one who chooses
+// (the window) does not wait for a busy slot's command, and however many re-plugs wait for
+// busy slots, the re-plug of an idle slot waits for none of them. Its end waits for the
+// re-plugs still running, so that none outlives it.
+class ReplugRunner {
+ public:
+  ReplugRunner();
+  ~ReplugRunner();
+  ReplugRunner(const ReplugRunner&) = delete;
+  ReplugRunner& operator=(const ReplugRunner&) = delete;
+
+  // Starts the re-plug and returns at once; false when no thread could be started for it (it
+  // is then not run).
+  bool Start(std::function<bool()> replug);
+
+ private:
+  struct Running;
+  std::mutex m_mutex;
+  std::list<Running> m_running;  // the re-plugs started and not yet joined
+};
 
 }  // namespace sim

@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <pthread.h>
@@ -33,6 +36,25 @@ constexpr std::size_t kKeptErrorBytes = 512;
 
 std::atomic<std::size_t> g_watchedOpens{0};
 
+// What a watching thread has read from xdg-open's pipe and not yet passed on would be lost if
+// the station ended in between. A watching thread holds this lock from each read until what it
+// read has been passed on; the station's end takes it and keeps it, so that it neither comes
+// between the two nor lets a watching thread read on: what is left in the pipe is the relay's
+// from then on. The end waits for it no longer than kEndWait, as a standard error that takes
+// nothing must not keep the station from ending.
+constexpr auto kEndWait = std::chrono::seconds(5);
+std::atomic<bool> g_stationEnds{false};
+
+std::timed_mutex& PassingOn() {
+  static auto* const passingOn = new std::timed_mutex;  // watching threads may wait for it while the program exits
+  return *passingOn;
+}
+
+void TakePipesFromWatchesAtEnd() {
+  g_stationEnds = true;
+  (void)PassingOn().try_lock_for(kEndWait);
+}
+
 int OpenPidfd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
 std::atomic<ProcessHandleOpener> g_openProcessHandle{OpenPidfd};
 
@@ -53,13 +75,15 @@ constexpr XdgOpenStatus kXdgOpenStatuses[] = {
 // put in the background (its parent is then init, or the session's subreaper, as soon as the
 // shell that started it has ended) waits until its lifeline (descriptor 3) ends, which the
 // station's end brings about as well as the station's letting go; then it copies the pipe
-// (descriptor 4) to the station's standard error until every holder has closed it. Neither a
-// hang-up nor a standard error that can take no more ends it: the rest is then drained into
-// /dev/null, so that no program holding the pipe is blocked or killed by it.
+// (descriptor 4) to the station's standard error until every holder has closed it. It runs in a
+// session of its own from its start, so the hang-up of the station's terminal, which reaches the
+// station's process group, does not reach it. A standard error that can take no more does not
+// end it either: the rest is then drained into /dev/null, so that no program holding the pipe
+// is blocked or killed by it.
 constexpr int kRelayLifeline = 3;
 constexpr int kRelayPipe = 4;
 constexpr char kRelayScript[] =
-    "{ trap '' HUP PIPE; read -r line <&3; cat <&4 >&2 || cat <&4 >/dev/null; } >/dev/null &";
+    "{ trap '' PIPE; read -r line <&3; cat <&4 >&2 || cat <&4 >/dev/null; } >/dev/null &";
 
 // An xdg-open and its watch. The watching thread is there before xdg-open is started and
 // waits until it is handed the process, so that every xdg-open started is reaped.
@@ -81,17 +105,27 @@ struct HandedDescriptor {
   int place;
 };
 
+enum class Session { Station, OwnSession };
+
 // Starts a program (looked for on PATH when its name has no "/") with the descriptors handed to
-// it at their places (the station's own descriptors are closed on exec); the process, or 0.
-pid_t Spawn(const char* program, char* const argv[], std::initializer_list<HandedDescriptor> handed) {
+// it at their places (the station's own descriptors are closed on exec), in the station's
+// session or in one of its own; the process, or 0.
+pid_t Spawn(const char* program, char* const argv[], std::initializer_list<HandedDescriptor> handed,
+            Session session = Session::Station) {
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return 0;
-  bool ready = true;
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return 0;
+  }
+  bool ready = session == Session::Station || posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID) == 0;
   for (const HandedDescriptor& descriptor : handed) {
     ready = ready && posix_spawn_file_actions_adddup2(&actions, descriptor.fd, descriptor.place) == 0;
   }
   pid_t pid = 0;
-  const bool started = ready && posix_spawnp(&pid, program, &actions, nullptr, argv, environ) == 0;
+  const bool started = ready && posix_spawnp(&pid, program, &actions, &attributes, argv, environ) == 0;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return started ? pid : 0;
 }
@@ -130,7 +164,8 @@ void StartRelay(DesktopOpenWatch& watch) {
   char shell[] = "sh";
   char command[] = "-c";
   char* argv[] = {shell, command, script.data(), nullptr};
-  watch.relayStarter = Spawn("/bin/sh", argv, {{lifeline.Get(), kRelayLifeline}, {pipe.Get(), kRelayPipe}});
+  watch.relayStarter =
+      Spawn("/bin/sh", argv, {{lifeline.Get(), kRelayLifeline}, {pipe.Get(), kRelayPipe}}, Session::OwnSession);
   if (watch.relayStarter != 0) watch.relayLifeline.Reset(lifelineWrite.Release());
 }
 
@@ -167,9 +202,19 @@ void PassOn(DesktopOpenWatch& watch, const char* bytes, std::size_t size) {
   }
 }
 
-// Reads what the pipe holds, passing it on and keeping the end of it; false at the pipe's end
-// or on an error.
+// Waits until the pipe holds something or is at its end, then reads what it holds, passing it
+// on and keeping the end of it; false at the pipe's end or on an error.
 bool ReadErrorOutput(DesktopOpenWatch& watch) {
+  pollfd readable{watch.errorPipe.Get(), POLLIN, 0};
+  while (::poll(&readable, 1, -1) < 0 && errno == EINTR) {
+  }
+  std::unique_lock<std::timed_mutex> passingOn(PassingOn());
+  if (g_stationEnds) {
+    // The station ends (its end waits for this lock, or has it no more): the rest of the pipe is
+    // the relay's.
+    passingOn.unlock();
+    for (;;) ::pause();
+  }
   char buffer[4096];
   for (;;) {
     const ssize_t got = ::read(watch.errorPipe.Get(), buffer, sizeof buffer);
@@ -276,6 +321,8 @@ void BlockPipeSignal() {
 }  // namespace
 
 bool StartDesktopOpen(const std::string& nativePath, std::function<void(const std::string& reason)> failed) {
+  static const bool endTakesPipes = std::atexit(TakePipesFromWatchesAtEnd) == 0;
+  (void)endTakesPipes;
   auto watch = std::make_shared<DesktopOpenWatch>();
   watch->failed = std::move(failed);
   if (!platform::StartDetachedThread([watch] {

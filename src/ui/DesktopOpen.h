@@ -5,7 +5,8 @@
 // passes it on to the station's standard error and keeps its last words, and learns its end
 // from a process handle (pidfd); where the kernel gives none (before 5.3, or a seccomp filter),
 // from a second thread that waits for exactly that process. Either way the end is told as soon
-// as it comes and xdg-open is reaped, whatever still holds the pipe.
+// as it comes and xdg-open is reaped, whatever still holds the pipe. What the thread has read
+// it passes on before the station ends.
 //
 // The program that xdg-open starts inherits the pipe and does not depend on the station: a
 // relay started beside xdg-open (a shell in the background, init's once the station has ended)
