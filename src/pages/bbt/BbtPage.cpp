@@ -50,8 +50,7 @@ bool CPropertyPage_DBT::OnInitDialog() {
   MakeDirectoryPath(GetModuleFolder() + "\\Configuration\\BBT\\");
   m_fileLines.ResetContent();
   m_fileLines.SetHorizontalExtent(kListExtentPixels);
-  m_disk.ResetContent();
-  m_disk.ClearSelection();
+  m_disk.ForgetList();
   m_layoutReady = true;
   m_tvBbt.SetCheck(ui::BST_CHECKED);
   LayoutList();

@@ -24,6 +24,7 @@ void CDiskSelectCombo::OnDropDownDisk() {
   ResetContent();
   m_SelectedDevice.store(kNoDevice);
   m_PortDeviceTable = RefreshPortMapping(g_MappingType.load());
+  m_listed = true;
   // Entry 0 is never written, so the items are the ports 1..24 that have a drive.
   for (std::size_t port = 0; port <= static_cast<std::size_t>(kMappedPorts); ++port) {
     if (m_PortDeviceTable[port] != 0) AddString(platform::Format("%zu", port));
@@ -36,9 +37,25 @@ void CDiskSelectCombo::OnSelChangeDisk() {
 }
 
 void CDiskSelectCombo::OnEditChangeDisk() {
-  SetCurSelKeepingText(FindStringExact(-1, platform::Trim(GetWindowText())));
+  const std::string typed = GetWindowText();
+  if (!m_listed) {
+    OnDropDownDisk();
+    SetWindowText(typed);
+  }
+  SetCurSelKeepingText(FindStringExact(-1, platform::Trim(typed)));
   SelectDeviceOfChosenPort();
   if (m_afterEdit) m_afterEdit();
+}
+
+void CDiskSelectCombo::ForgetList() {
+  ResetContent();
+  ClearSelection();
+  m_listed = false;
+}
+
+void CDiskSelectCombo::ShowNoPort() {
+  SetCurSel(-1);
+  ClearSelection();
 }
 
 void CDiskSelectCombo::SelectDeviceOfChosenPort() {

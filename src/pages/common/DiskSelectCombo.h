@@ -12,8 +12,12 @@
 //
 // What the field shows is what the page's buttons act on. A text typed into it that names a
 // listed port (blanks at both ends removed) is that port's choice, as if it had been chosen in
-// the list, and the field keeps the text as typed; any other text is no choice. Typing runs the
-// page's step after an edit (none by default), not the step after a choice.
+// the list, and the field keeps the text as typed; any other text is no choice. A page that has
+// not listed its ports yet (none was ever listed, or the list was forgotten since) lists them as a
+// drop-down does before the text is matched, so a port typed before the list was ever opened is
+// found too. Typing runs the page's step after an edit (none by default), not the step after a
+// choice, and sends nothing to a drive. A report read from a file stands under a field that names
+// no port (ShowNoPort).
 //
 // A page binds the combo to its template item with DDX_Control, like any combo box, and hands
 // it every command first:
@@ -48,9 +52,16 @@ class CDiskSelectCombo : public ui::CComboBox {
   // SelectedDevice from the chosen item (an item of a port without a drive gives kNoDevice),
   // then the page's step.
   void OnSelChangeDisk();
-  // The typed text's item, when it names one, becomes the current item with the text kept;
-  // SelectedDevice follows it (kNoDevice without one); then the page's step after an edit.
+  // The typed text's item, when it names one, becomes the current item with the text kept (the
+  // ports are listed first when they have not been yet); SelectedDevice follows it (kNoDevice
+  // without one); then the page's step after an edit.
   void OnEditChangeDisk();
+
+  // Empties the list and the field and forgets the choice; the next text typed lists the ports
+  // again before it is matched.
+  void ForgetList();
+  // The field names no port: its text is emptied, no item is current and no drive is chosen.
+  void ShowNoPort();
 
   // The drive number of the chosen port; kNoDevice when none is chosen.
   std::int32_t SelectedDevice() const { return m_SelectedDevice.load(); }
@@ -72,6 +83,8 @@ class CDiskSelectCombo : public ui::CComboBox {
   void SelectDeviceOfChosenPort();
 
   PortDeviceTable m_PortDeviceTable{};
+  // Whether the ports have been listed since the list was last forgotten (user-interface thread).
+  bool m_listed = false;
   std::atomic<std::int32_t> m_SelectedDevice{kNoDevice};
   std::function<void()> m_afterSelection;
   std::function<void()> m_afterEdit;

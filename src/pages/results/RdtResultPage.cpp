@@ -150,8 +150,7 @@ void CPropertyPage_RDTResult::LayoutBadBlockSummary() {
   m_reportLines.ResetContent();
   m_reportLines.SetHorizontalExtent(256);
   m_status.SetWindowText("");
-  m_disk.ResetContent();
-  m_disk.ClearSelection();
+  m_disk.ForgetList();
   const ui::CRect client = GetClientRect();
   const BadBlockArrangement a = ArrangeBadBlockLists(kRdtReportKind, client.Width(), client.Height(),
                                                      ui::GetSystemMetrics(ui::SystemMetric::VerticalScrollWidth),

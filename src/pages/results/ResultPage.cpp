@@ -107,14 +107,16 @@ int CResultPage::ItemOfShownPort() {
 
 void CResultPage::ForgetResult() {
   std::lock_guard<std::mutex> guard(m_shownLock);
-  m_shownPort = 0;
+  m_shownPort = kNoPortShown;
   EmptyResult();
 }
 
 void CResultPage::ForgetResultUnlessOf(int port) {
   std::lock_guard<std::mutex> guard(m_shownLock);
-  if (m_shownPort == 0 || m_shownPort == port) return;
-  m_shownPort = 0;
+  if (m_shownPort == kNoPortShown || m_shownPort == port) return;
+  // A loaded report stands under any text that names no listed port.
+  if (m_shownPort == kLoadedReport && port == 0) return;
+  m_shownPort = kNoPortShown;
   EmptyResult();
 }
 
@@ -288,6 +290,10 @@ void CResultPage::OnCheckBadBlockLimit() {
 
 void CResultPage::OnBtnOpenFile() {
   const ResultReportLocation location = ChosenReport();
+  if (location.port == 0) {
+    MessageBox(kNoListedPortText);
+    return;
+  }
   SetReportPath(location.reportPath);
   ui::OpenFileOrSaySo(location.reportPath, this);
 }
@@ -302,8 +308,9 @@ bool CResultPage::OnBtnLoadData() {
   if (dialog.DoModal() != ui::IDOK) return false;
   const std::string path = dialog.GetPathName();
   if (path.empty() || !ReportCanBeOpened(path)) return false;
-  // A saved report is no listed port's result.
-  ShowResultOf(0);
+  // A saved report is no listed port's result: it stands under a field that names no port.
+  ShowResultOf(kLoadedReport);
+  m_disk.ShowNoPort();
   LoadReport(path);
   return true;
 }
@@ -311,7 +318,9 @@ bool CResultPage::OnBtnLoadData() {
 void CResultPage::OnBtnBlockMap() {
   CBlockMapDlg dialog;
   const ResultReportLocation location = ChosenReport();
-  dialog.m_nPort = location.port;
-  dialog.SetReportLocation(location.reportPath, location.reportFolder);
+  // Under a field that names no listed port the operator chooses the report.
+  const bool portNamed = location.port != 0;
+  dialog.m_nPort = portNamed ? location.port : CDiskSelectCombo::kNoDevice;
+  dialog.SetReportLocation(portNamed ? location.reportPath : std::string(), location.reportFolder);
   dialog.DoModal();
 }

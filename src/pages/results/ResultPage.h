@@ -14,7 +14,11 @@
 // is no longer busy (IsBusy).
 //
 // The page's result (verdict, lists, value boxes, report lines) belongs to one port, the port of
-// the last Show Result; a report Load Data read belongs to none. When the page comes back, it
+// the last Show Result; a report Load Data read belongs to none, and stands under a field that
+// names no port: Load Data empties the field, and a text typed over it that names a listed port
+// empties the report. Under a field that names no listed port, Open File opens nothing and says
+// so, Block Map lets the operator choose the report, and Show Result and "..." reach no drive.
+// When the page comes back, it
 // keeps that port chosen in "Disk :" while the port is listed; otherwise it chooses item 0 and
 // empties the result, so that no verdict stands under a port it does not belong to. Neither
 // starts a reading. A text typed into "Disk :" that no longer names the shown port empties the
@@ -68,6 +72,10 @@ struct ResultPageSetup {
   int reportLines;
   int sortableLists[2];
 };
+
+// What Open File says under a field that names no listed port.
+inline constexpr const char* kNoListedPortText =
+    "No listed port is chosen in \"Disk :\": choose a port from its list, or type one it lists.";
 
 // The size of both pages' templates in dialog units: the top area ends at 581 (the last column
 // of value boxes), and 620 units (1240 pixels) leave the page whole on a 1280-pixel screen; the
@@ -185,21 +193,26 @@ class CResultPage : public ui::CPropertyPage {
   // listed; otherwise item 0, with the shown port forgotten and the result emptied. CB_ERR when
   // the list is empty.
   int ItemOfShownPort();
-  // The port whose result the page shows from now on (0: none); returns the one before.
+  // The port whose result the page shows from now on (or kNoPortShown, kLoadedReport); returns
+  // the one before.
   int ShowResultOf(int port);
   // A worker's last look: when an activation found its port gone while it read, the result it
   // wrote since is emptied too.
   void KeepResultOnlyUnder(int port);
   // No port's result is shown from now on: the port is forgotten and the result emptied.
   void ForgetResult();
-  // The same unless the result shown is the port's (or no port's: a report Load Data read).
+  // The same unless the result shown is the port's, none, or a loaded report while the field
+  // names no listed port (port 0).
   void ForgetResultUnlessOf(int port);
 
   const ResultPageSetup& m_setup;
   std::atomic<bool> m_busy{false};
-  // The port whose result the page shows (0: none); the lock also keeps two emptyings apart.
+  // What m_shownPort holds besides a port: no result, or a report Load Data read.
+  static constexpr int kNoPortShown = 0;
+  static constexpr int kLoadedReport = -1;
+  // The port whose result the page shows; the lock also keeps two emptyings apart.
   std::mutex m_shownLock;
-  int m_shownPort = 0;
+  int m_shownPort = kNoPortShown;
   platform::Thread m_worker;
   mutable std::mutex m_pathLock;
   std::string m_reportPath;

@@ -2,11 +2,13 @@
 // the buttons before a drive is chosen, the drive a typed port gives them, the log folders of
 // its workers, a drive another page's worker holds, Open file and the companion text file.
 #include <filesystem>
+#include <span>
 
 #include "BbtPageFixture.h"
 #include "pages/DriveRequestLog.h"
 #include "pages/bbt/BbtPageLayout.h"
 #include "platform/Profile.h"
+#include "platform/Text.h"
 
 namespace bbttest {
 namespace {
@@ -157,6 +159,73 @@ TEST_F(BbtPageTest, TheDriveButtonsActOnThePortTheFieldShows) {
     }
     EXPECT_EQ(page.DiskCombo().GetWindowText(), c.typed);
   }
+}
+
+// Only a text that is a listed port's number, with blanks and tabs at both ends removed, names a
+// port: no number read from the text, no prefix of an item, and an empty field never the first
+// port. Typed over port 1 (over port 12 where ports 12 to 15 are listed), Get BBT and Erase All
+// reach the named port's drive or none.
+TEST_F(BbtPageTest, OnlyAListedPortsNumberReachesADrive) {
+  struct Case {
+    const char* what;
+    std::string typed;
+    int reached;  // the drive; 0: none
+  };
+  const Case ports1To4[] = {
+      {"empty", "", 0},          {"zero", "0", 0},          {"a leading zero", "03", 0},
+      {"a sign", "+3", 0},       {"a letter after", "3a", 0}, {"two numbers", "3 4", 0},
+      {"negative", "-1", 0},     {"a full-width digit", platform::Utf8ToCp950("\xEF\xBC\x93"), 0},
+      {"blanks and tabs", " \t3\t ", 3},
+  };
+  // Ports 1 to 11 belong to drives that have gone: the four drives take ports 12 to 15.
+  const Case ports12To15[] = {{"a prefix of 12", "1", 0}, {"port 13", "13", 2}};
+  std::string goneDrives;
+  for (int section = 0; section < 11; ++section) {
+    goneDrives += "[Port" + std::to_string(section) + "]\r\nPortNode=HUB\\GONE" + std::to_string(section) + "\r\n";
+  }
+  const struct {
+    std::span<const Case> cases;
+    int mappingType;
+    std::string mapping;
+    int chosen;
+  } listings[] = {{ports1To4, kMappingNone, "", 1}, {ports12To15, kMappingByDriveNumber, goneDrives, 12}};
+  Open();
+  for (const auto& listing : listings) {
+    test.station.WriteFile("drives/c/MP_SSD_NODE/AutoMapping.ini", listing.mapping);
+    platform::FlushProfileCache();
+    g_MappingType.store(listing.mappingType);
+    for (const Case& c : listing.cases) {
+      for (ui::CButton* button : {&page.GetBbtButton(), &page.EraseAllButton()}) {
+        SCOPED_TRACE(std::string(c.what) + ", " + button->GetWindowText());
+        ASSERT_NO_FATAL_FAILURE(Choose(listing.chosen));
+        page.DiskCombo().UserEditText(c.typed);
+        const auto log = pagestest::DriveRequestLog::Install();
+        Press(*button);
+        if (c.reached != 0) {
+          EXPECT_GT(log->RequestsTo(c.reached), 0);
+          EXPECT_EQ(log->Requests(), static_cast<std::size_t>(log->RequestsTo(c.reached)));
+        } else {
+          EXPECT_EQ(log->Requests(), 0u);
+          EXPECT_EQ(Status(), "");
+        }
+      }
+    }
+  }
+}
+
+// A port typed on a page that has never listed its ports is looked for in a fresh listing:
+// typing alone sends nothing to a drive and keeps the text, Get BBT reads the typed port's drive.
+TEST_F(BbtPageTest, APortTypedBeforeTheListWasEverOpenedReachesItsDrive) {
+  Open();
+  const auto log = pagestest::DriveRequestLog::Install();
+  page.DiskCombo().UserEditText("2");
+  EXPECT_EQ(log->Requests(), 0u);
+  EXPECT_EQ(page.DiskCombo().GetWindowText(), "2");
+  Press(page.GetBbtButton());
+  EXPECT_GT(log->RequestsTo(2), 0);
+  EXPECT_EQ(log->RequestsTo(1), 0);
+  EXPECT_EQ(log->RequestsTo(3), 0);
+  EXPECT_EQ(page.PortNumber(), 2);
 }
 
 TEST_F(BbtPageTest, TheControlsStayDisabledWhileAWorkerRunsAndComeBackAfterIt) {
