@@ -126,8 +126,12 @@ std::string CDeviceCommand::NotFoundText(device::Transport& transport) const {
   // A drive number is looked up in the list of the mode; a path text in the transport's.
   const std::string problem =
       m_pathText.empty() ? device::ListingProblemOfDrives(transport) : transport.ListingProblem();
-  if (problem.empty()) return TargetText() + " is not connected";
-  return TargetText() + " is not listed: " + problem;
+  if (!problem.empty()) return TargetText() + " is not listed: " + problem;
+  // A disk that the list keeps out is connected: what keeps it out is said instead.
+  const std::string whyKeptOut = m_pathText.empty() ? device::WhyDriveIsKeptOut(transport, m_driveNumber)
+                                                    : device::WhyPathTextIsKeptOut(transport, m_pathText);
+  if (!whyKeptOut.empty()) return TargetText() + " is kept out: " + whyKeptOut;
+  return TargetText() + " is not connected";
 }
 
 device::BlockDeviceLookup CDeviceCommand::BlockDevice() {

@@ -234,7 +234,8 @@ class CDeviceCommand {
   // Finds the drive for the first command (or the first after the transport changed); false
   // when there is none.
   bool BindDisk(const std::shared_ptr<device::Transport>& transport);
-  // Why BindDisk found no drive: not connected, or not listed for the listing's problem, named.
+  // Why BindDisk found no drive: not listed for the listing's problem, kept out for what keeps its
+  // disk out, or not connected, each named.
   std::string NotFoundText(device::Transport& transport) const;
   // "drive 3", or the path text the object was made for.
   std::string TargetText() const;

@@ -26,11 +26,16 @@ std::string FieldText(const char (&field)[kDeviceTextLength]) {
   return std::string(field, strnlen(field, kDeviceTextLength));
 }
 
-// Entry j: the identity of drive number j + 1's disk in the last listing.
-using ListedIdentities = std::array<std::string, kMaxListedDevices>;
-ListedIdentities& Identities() {
-  static ListedIdentities identities;
-  return identities;
+// What the last listing knew of drive number j + 1's disk beside its path (entry j): its
+// identity, and what kept it out when its entry holds no device while it is there.
+struct ListedDisk {
+  std::string identity;
+  std::string whyKeptOut;
+};
+using ListedDisks = std::array<ListedDisk, kMaxListedDevices>;
+ListedDisks& Listed() {
+  static ListedDisks listed;
+  return listed;
 }
 
 // Why the last listing listed no disk.
@@ -84,7 +89,7 @@ void ListTvDevice(ROOT_Device* root) {
   // Built aside, so that a reader never sees half a listing.
   auto listing = std::make_unique<ROOT_Device>();
   auto table = std::make_unique<DevicePathRecord[]>(kMaxListedDevices);
-  ListedIdentities identities;
+  ListedDisks listed;
   listing->deviceCount = static_cast<std::uint32_t>(disks.size());
   for (std::size_t j = 0; j < disks.size(); ++j) {
     const std::string path = disks[j].devicePath.empty() ? std::string(kNoDevicePath) : disks[j].devicePath;
@@ -92,7 +97,8 @@ void ListTvDevice(ROOT_Device* root) {
     CopyText(listing->devices[j].devicePath, path);
     CopyText(table[j].devicePath, path);
     CopyText(table[j].nodeText, disks[j].nodeText);
-    identities[j] = disks[j].identity.empty() ? disks[j].devicePath : std::move(disks[j].identity);
+    listed[j].identity = disks[j].identity.empty() ? disks[j].devicePath : std::move(disks[j].identity);
+    listed[j].whyKeptOut = std::move(disks[j].whyKeptOut);
   }
 
   std::lock_guard<std::mutex> guard(DeviceListingLock());
@@ -101,7 +107,7 @@ void ListTvDevice(ROOT_Device* root) {
   listing->reserved3 = root->reserved3;
   std::memcpy(root, listing.get(), sizeof(ROOT_Device));
   std::memcpy(g_DevicePathTable, table.get(), sizeof(g_DevicePathTable));
-  Identities().swap(identities);
+  Listed().swap(listed);
   ListingProblem().swap(problem);
   HeldDisks().swap(held);
 }
@@ -119,7 +125,13 @@ std::string DevicePathOfListedDrive(int driveNumber) {
 
 std::string IdentityOfListedDrive(int driveNumber) {
   std::lock_guard<std::mutex> guard(DeviceListingLock());
-  return ListedEntry(driveNumber) == nullptr ? std::string() : Identities()[driveNumber - 1];
+  return ListedEntry(driveNumber) == nullptr ? std::string() : Listed()[driveNumber - 1].identity;
+}
+
+std::string WhyListedDriveIsKeptOut(int driveNumber) {
+  if (driveNumber < 1 || static_cast<std::size_t>(driveNumber) > kMaxListedDevices) return {};
+  std::lock_guard<std::mutex> guard(DeviceListingLock());
+  return Listed()[driveNumber - 1].whyKeptOut;
 }
 
 std::string ListingProblemOfLastListing() {

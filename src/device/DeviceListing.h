@@ -8,8 +8,8 @@
 // Threads. The production page's mapping worker and the pages' drop-downs list on different
 // threads, and the engine reads device paths on the worker threads, so every fill and every
 // read goes under one listing lock: ListTvDevice builds the new record aside and copies it in
-// under the lock; other threads read through CopyRootDevice(), DevicePathOfListedDrive() and
-// IdentityOfListedDrive().
+// under the lock; other threads read through CopyRootDevice(), DevicePathOfListedDrive(),
+// IdentityOfListedDrive() and WhyListedDriveIsKeptOut().
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -69,6 +69,10 @@ std::string DevicePathOfListedDrive(int driveNumber);
 // Transport.h), kept beside the drive's path and read under the same lock; empty when the
 // drive's entry holds no device.
 std::string IdentityOfListedDrive(int driveNumber);
+// What kept the disk of a drive number out of the last listing, whose entry holds no device while
+// the disk is there (TransportDisk::whyKeptOut, kept beside the drive's path and read under the
+// same lock); empty for any other entry or a number outside the listing.
+std::string WhyListedDriveIsKeptOut(int driveNumber);
 // Why the last listing listed no disk although there may be disks to list (the transport's
 // ListingProblem, kept beside the listing and read under the same lock); empty when nothing
 // kept it from listing them.
@@ -76,7 +80,8 @@ std::string ListingProblemOfLastListing();
 // The disks the last listing left out and named for the operator, with what holds them or may
 // hold them (the transport's HeldDisks, kept beside the listing); none when it named none.
 std::vector<device::HeldDisk> HeldDisksOfLastListing();
-// The lock that guards g_RootDevice, g_DevicePathTable and the drives' identities.
+// The lock that guards g_RootDevice, g_DevicePathTable and what the listing kept of the drives'
+// disks beside them.
 std::mutex& DeviceListingLock();
 
 // The wrapper around the listing library. The program loads it at start-up and unloads it at

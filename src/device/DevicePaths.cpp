@@ -41,6 +41,15 @@ std::string ListingProblemOfDrives(Transport& transport) {
   return g_U2AMode.load() != 0 ? ListingProblemOfLastListing() : transport.ListingProblem();
 }
 
+std::string WhyDriveIsKeptOut(Transport& transport, int driveNumber) {
+  return g_U2AMode.load() != 0 ? WhyListedDriveIsKeptOut(driveNumber) : transport.WhyDriveIsKeptOut(driveNumber);
+}
+
+std::string WhyPathTextIsKeptOut(Transport& transport, std::string_view pathText) {
+  const auto driveNumber = ParsePhysicalDrivePath(pathText);
+  return driveNumber ? transport.WhyDriveIsKeptOut(*driveNumber) : std::string();
+}
+
 std::string IdentityOfPathText(Transport& transport, std::string_view pathText) {
   if (const auto driveNumber = ParsePhysicalDrivePath(pathText)) return transport.IdentityOfDrive(*driveNumber);
   return transport.IdentityOf(std::string(pathText));

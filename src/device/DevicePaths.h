@@ -39,5 +39,13 @@ std::string IdentityOfPathText(Transport& transport, std::string_view pathText);
 // bridge mode the last device listing's, in tester mode the transport's; empty when nothing kept
 // that list from naming disks.
 std::string ListingProblemOfDrives(Transport& transport);
+// What keeps the disk of a drive number out of the list that IdentityOfDrive looks in, while its
+// place waits for it (Transport::WhyDriveIsKeptOut): in bridge mode what the last device listing
+// kept beside the drive's entry, in tester mode the transport's; empty when the number names a
+// disk, an empty place or none.
+std::string WhyDriveIsKeptOut(Transport& transport, int driveNumber);
+// The same for a path text, looked up as IdentityOfPathText looks it up: for "\\.\PhysicalDrive%d"
+// the transport's; empty for any other text.
+std::string WhyPathTextIsKeptOut(Transport& transport, std::string_view pathText);
 
 }  // namespace device

@@ -52,13 +52,13 @@ SgTransport::Standing SgTransport::StandingOf(const fs::path& scsiDevice, bool s
   for (const auto& block : fs::directory_iterator(scsiDevice / "block", error)) {
     hasBlockDevice = true;
     const fs::path disk = CanonicalOrEmpty(block.path());
+    const std::string name = block.path().filename().string();
     if (machine.disks.count(disk.string()) != 0) {
       // Named only when ZFS alone keeps it; the disks under the machine's mounts go unnamed.
       const auto zfs = machine.keptForZfs.find(disk.string());
-      if (zfs == machine.keptForZfs.end()) return {DiskStanding::MachinesOwn};
+      if (zfs == machine.keptForZfs.end()) return {DiskStanding::MachinesOwn, {}, std::nullopt, name};
       return {DiskStanding::MachinesOwn, zfs->second.text, zfs->second.kind};
     }
-    const std::string name = block.path().filename().string();
     const DiskHolders holders = HoldersOf(disk);
     if (!holders.holders.empty()) held += (held.empty() ? "" : "; ") + HeldDiskText(name, holders.holders);
     if (!holders.unreadable.empty() && unreadable.empty()) unreadable = UnreadableHoldersText(name, holders.unreadable);
@@ -69,6 +69,15 @@ SgTransport::Standing SgTransport::StandingOf(const fs::path& scsiDevice, bool s
     return {DiskStanding::Undetermined, std::move(unreadable), HeldDisk::Kind::HoldersUnreadable};
   }
   return {sdDriverLoaded && !hasBlockDevice ? DiskStanding::HiddenFromSd : DiskStanding::ToList};
+}
+
+std::string SgTransport::WhyKeptOut(const Standing& standing, const std::string& node) {
+  if (!standing.why.empty()) return standing.why;
+  if (standing.standing == DiskStanding::HiddenFromSd) {
+    return node + " has not been taken by the sd driver (a member of a hardware array that its host adapter keeps "
+                  "from it, or a disk that it is still attaching)";
+  }
+  return (standing.disk.empty() ? node : standing.disk) + " is one that the machine uses (" + kWhatTheMachineUses + ")";
 }
 
 MachineClaim SgTransport::ClaimOf(const Standing& standing) {
@@ -321,12 +330,13 @@ std::vector<SgTransport::Place> SgTransport::FindDisks(std::string& problem, std
     const std::string& name = names[i];
     const auto place = places.find(devices[i]);
     if (place == places.end()) continue;
-    Standing standing = StandingOf(place->first, sdDriverLoaded, machine);
-    if (standing.toldAs) held.push_back({*standing.toldAs, std::move(standing.why)});
+    const Standing standing = StandingOf(place->first, sdDriverLoaded, machine);
+    if (standing.toldAs) held.push_back({*standing.toldAs, standing.why});
     if (standing.standing == DiskStanding::ToList) {
-      disks.push_back({(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address});
+      disks.push_back(
+          {(m_system.deviceRoot / name).string(), place->second.nodeText, place->second.address, false, {}});
     } else if (standing.standing != DiskStanding::NotADisk) {
-      disks.push_back({{}, {}, place->second.address, true});
+      disks.push_back({{}, {}, place->second.address, true, WhyKeptOut(standing, name)});
     }
   }
   return disks;
@@ -391,7 +401,7 @@ std::vector<TransportDisk> SgTransport::ListDisks() {
   if (PlacesNameDisks()) {
     for (const Place& place : m_places) {
       const Place named = NamedBy(place);
-      disks.push_back({named.devicePath, named.nodeText, named.identity});
+      disks.push_back({named.devicePath, named.nodeText, named.identity, place.whyKeptOut});
     }
   }
   return disks;
@@ -409,14 +419,16 @@ SgTransport::Place SgTransport::PlaceOfDrive(int driveNumber) {
   ListIfNeverListed();
   std::lock_guard<std::mutex> guard(m_lock);
   if (!PlacesNameDisks() || driveNumber < 1 || static_cast<std::size_t>(driveNumber) > m_places.size()) return {};
-  return NamedBy(m_places[static_cast<std::size_t>(driveNumber) - 1]);
+  return m_places[static_cast<std::size_t>(driveNumber) - 1];
 }
 
 SgTransport::Place SgTransport::NamedBy(const Place& place) { return place.keptOut ? Place{} : place; }
 
-std::string SgTransport::DevicePathOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).devicePath; }
+std::string SgTransport::DevicePathOfDrive(int driveNumber) { return NamedBy(PlaceOfDrive(driveNumber)).devicePath; }
 
-std::string SgTransport::IdentityOfDrive(int driveNumber) { return PlaceOfDrive(driveNumber).identity; }
+std::string SgTransport::IdentityOfDrive(int driveNumber) { return NamedBy(PlaceOfDrive(driveNumber)).identity; }
+
+std::string SgTransport::WhyDriveIsKeptOut(int driveNumber) { return PlaceOfDrive(driveNumber).whyKeptOut; }
 
 std::string SgTransport::IdentityOf(const std::string& devicePath) {
   if (devicePath.empty()) return {};

@@ -37,7 +37,8 @@
 // in node order) only to disks it has not seen before. A disk that it keeps out (held, a member
 // of an imported ZFS pool, ZFS signs, holders that cannot be read, a mount of the machine's, a
 // disk sd has not taken) is still there: its place waits for it, named by no drive number and
-// given to no other disk, until a listing lists it again at its number or finds it gone. A disk
+// given to no other disk, until a listing lists it again at its number or finds it gone; the place
+// keeps what keeps the disk out (WhyDriveIsKeptOut), for a command made for its number. A disk
 // kept out before any listing placed it has no place to keep. A listing that cannot tell the
 // machine's disks apart lists no disk and leaves the places as they were; until a listing can,
 // no drive number names a disk, and the first one that can finds every disk still there in its
@@ -128,6 +129,9 @@ class SgTransport : public Transport {
   std::string ListingProblem() override;
   // The disks the last listing left out and names: held, kept for ZFS, holders unreadable.
   std::vector<HeldDisk> HeldDisks() override;
+  // What keeps the disk of the place out of the last listing (a first listing is made when there
+  // was none); none for a place that names its disk or is empty.
+  std::string WhyDriveIsKeptOut(int driveNumber) override;
 
   // The SG_IO header of a request: direction, CDB, data, sense buffer and the time-out in ms.
   static void FillHeader(sg_io_hdr_t& header, PassThroughRequest& request, unsigned char* sense,
@@ -143,6 +147,8 @@ class SgTransport : public Transport {
     std::string identity;
     // A disk that the listing kept out but whose place waits for it (its identity alone).
     bool keptOut = false;
+    // What keeps it out, as a command for its drive number is told; set with keptOut.
+    std::string whyKeptOut;
   };
   // An open node; closed once the transport no longer keeps it and no request uses it.
   struct OpenNode {
@@ -174,16 +180,22 @@ class SgTransport : public Transport {
                    // the machine's disks cannot all be found
   };
   struct Standing {
-    Standing(DiskStanding standing, std::string why = {}, std::optional<HeldDisk::Kind> toldAs = std::nullopt)
-        : standing(standing), why(std::move(why)), toldAs(toldAs) {}
+    Standing(DiskStanding standing, std::string why = {}, std::optional<HeldDisk::Kind> toldAs = std::nullopt,
+             std::string disk = {})
+        : standing(standing), why(std::move(why)), toldAs(toldAs), disk(std::move(disk)) {}
     DiskStanding standing;
     // What keeps the disk out ("sdc is held by md127", "the file system at /usr cannot be traced
     // to its disks (...)"); empty for one under a mount, swap or the records.
     std::string why;
     // Set for a disk kept out that the listing names for the operator.
     std::optional<HeldDisk::Kind> toldAs;
+    // The block device ("sdb") of a disk the machine uses that why leaves unnamed.
+    std::string disk;
   };
   static Standing StandingOf(const std::filesystem::path& scsiDevice, bool sdDriverLoaded, const SystemDisks& machine);
+  // What keeps a disk of this standing out of a listing, as a command for its drive number is
+  // told: why, or, where why names nothing, what the disk (node: the name of its node) is.
+  static std::string WhyKeptOut(const Standing& standing, const std::string& node);
   // The machine's claim on a disk of this standing; none for a disk that is free of it.
   static MachineClaim ClaimOf(const Standing& standing);
 
@@ -220,8 +232,9 @@ class SgTransport : public Transport {
   // What a drive number names in the place: its disk, or an empty place while the disk is kept
   // out.
   static Place NamedBy(const Place& place);
-  // Place n - 1 of the last listing (a first listing is made when there was none); an empty
-  // place for a number outside the listing or a place that waits for a disk kept out.
+  // Place n - 1 of the last listing (a first listing is made when there was none), a place that
+  // waits for a disk kept out as well; an empty place for a number outside the listing or while
+  // the places name no disk.
   Place PlaceOfDrive(int driveNumber);
   // The node a request to the disk with this identity goes through: its kept node, or one
   // looked up, checked and opened now; a null node with errno's value when there is none, and

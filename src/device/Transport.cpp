@@ -35,6 +35,8 @@ std::string Transport::ListingProblem() { return {}; }
 
 std::vector<HeldDisk> Transport::HeldDisks() { return {}; }
 
+std::string Transport::WhyDriveIsKeptOut(int /*driveNumber*/) { return {}; }
+
 std::string Transport::OperatorLabel() const { return {}; }
 
 namespace {

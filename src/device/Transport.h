@@ -111,8 +111,11 @@ struct PassThroughResult {
 // A disk the transport can reach.
 struct TransportDisk {
   TransportDisk() = default;
-  TransportDisk(std::string devicePath, std::string nodeText, std::string identity = {})
-      : devicePath(std::move(devicePath)), nodeText(std::move(nodeText)), identity(std::move(identity)) {}
+  TransportDisk(std::string devicePath, std::string nodeText, std::string identity = {}, std::string whyKeptOut = {})
+      : devicePath(std::move(devicePath)),
+        nodeText(std::move(nodeText)),
+        identity(std::move(identity)),
+        whyKeptOut(std::move(whyKeptOut)) {}
   // The native node ("/dev/sg3") or the simulator's name. Empty for a place in the listing
   // that holds no device at the moment; the listing shows it as "NULL" and keeps the drive
   // numbers of the disks after it.
@@ -121,6 +124,9 @@ struct TransportDisk {
   // What IdentityOf answers for devicePath at this listing; a transport whose identities are
   // its paths may leave it empty.
   std::string identity;
+  // For a place without a device whose disk is there but kept out of the listing, what keeps it
+  // out ("sdc is held by md0"); empty otherwise.
+  std::string whyKeptOut;
 };
 
 // The block device of a disk, as the volume lock asks for it.
@@ -185,6 +191,11 @@ class Transport {
   // may hold it ("sdc is held by md127", "sdd is a member of the imported ZFS pool tank"); none
   // by default. A disk under a mounted file system, swap or the records is not named.
   virtual std::vector<HeldDisk> HeldDisks();
+  // What keeps the disk in drive number driveNumber's place out of the last listing while the
+  // place waits for it ("sdc is held by md0", "sdb is one that the machine uses (...)"); empty
+  // when the number names a disk, an empty place or no place, and for a transport that keeps no
+  // disk out (the default).
+  virtual std::string WhyDriveIsKeptOut(int driveNumber);
   // What the operator must be told about the drives this transport serves, shown in the
   // window's caption ("Simulated station"); empty for real drives.
   virtual std::string OperatorLabel() const;

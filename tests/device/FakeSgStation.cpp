@@ -55,6 +55,13 @@ void FakeSgStation::LinkBlockNames(const std::string& name, const fs::path& fold
   std::ofstream(folder / "dev") << number << "\n";
 }
 
+void FakeSgStation::UnlinkBlockNames(const std::string& name, const fs::path& folder) {
+  std::string number;
+  std::getline(std::ifstream(folder / "dev"), number);
+  fs::remove(m_root / "dev" / "block" / number);
+  fs::remove(m_root / "class" / "block" / name);
+}
+
 fs::path FakeSgStation::HubPort(const fs::path& hub, const std::string& port) const {
   const std::string name = hub.filename().string();
   // A root hub "usbN" keeps its ports below its interface "N-0:1.0", another hub below "<hub>:1.0".
@@ -120,6 +127,13 @@ void FakeSgStation::ExportZfsPool(const std::string& pool) {
 }
 
 void FakeSgStation::LoadSdDriver() { fs::create_directories(m_root / "bus" / "scsi" / "drivers" / "sd"); }
+
+void FakeSgStation::UnbindFromSd(const std::string& block) {
+  const fs::path folder = fs::canonical(m_root / "class" / "block" / block);
+  UnlinkBlockNames(block, folder);
+  fs::remove(m_root / "block" / block);
+  fs::remove_all(folder.parent_path());  // the SCSI device's "block" folder
+}
 
 fs::path FakeSgStation::AddNodelessDevice(const Address& address, int type) {
   const fs::path scsi = ScsiFolder(Numbered(address));
@@ -204,10 +218,7 @@ void FakeSgStation::RemoveStackedDevice(const std::string& name) {
   for (const auto& slave : fs::directory_iterator(folder / "slaves")) {
     fs::remove(fs::canonical(slave.path()) / "holders" / name);
   }
-  std::string number;
-  std::getline(std::ifstream(folder / "dev"), number);
-  fs::remove(m_root / "dev" / "block" / number);
-  fs::remove(m_root / "class" / "block" / name);
+  UnlinkBlockNames(name, folder);
   fs::remove_all(folder);
 }
 

@@ -73,6 +73,9 @@ class FakeSgStation {
   void AddBtrfs(const std::string& fsid, const std::vector<std::string>& devices);
   // The sd driver is loaded (bus/scsi/drivers/sd): the disks it did not take have no block device.
   void LoadSdDriver();
+  // The sd driver lets the disk go (as an unbind does): its block device and the names of it go;
+  // its SCSI device and its sg node stay.
+  void UnbindFromSd(const std::string& block);
   // A USB 3 root hub port and its USB 2 peer, each the other's "peer", on the hubs of the USB
   // controller that the ports without a leading "/" hang below: ("usb2-port3", "usb1-port3").
   // The root hubs tell their speeds (5000 and 480) unless told not to.
@@ -133,6 +136,8 @@ class FakeSgStation {
   // The address with a kNewHost host given its number.
   Address Numbered(const Address& address) const;
   void LinkBlockNames(const std::string& name, const std::filesystem::path& folder, int major, int minor);
+  // The names that LinkBlockNames gave the block device in the folder go.
+  void UnlinkBlockNames(const std::string& name, const std::filesystem::path& folder);
   // The port folder of the hub that the USB device of a SCSI device's interface is plugged in,
   // made when missing, and the USB device's folder; empty when the device hangs on no USB port.
   std::pair<std::filesystem::path, std::filesystem::path> UsbPortOf(const std::filesystem::path& scsiFolder);

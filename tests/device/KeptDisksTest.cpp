@@ -4,15 +4,19 @@
 // pool's name, and a disk with ZFS signs that name no pool while a pool is imported; the
 // machine's own disks under its mounts stay unnamed. A folder of ZFS's statistics that no pool
 // can have is no pool. A disk kept out keeps its place, and so its drive number, while it is
-// there. In both modes (sg and sd nodes), against the fake kernel.
+// there, and a command for its drive number says what keeps it out. In both modes (sg and sd
+// nodes), against the fake kernel.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "CommandCalls.h"
 #include "FakeSgStation.h"
+#include "device/DeviceCommand.h"
 #include "device/DeviceListing.h"
 #include "platform/FileFaults.h"
 
@@ -191,7 +195,14 @@ struct Hold {
   const char* what;
   std::function<void(FakeSgStation&, const std::string& block, int minor)> keep;
   std::function<void(FakeSgStation&, const std::string& block, int minor)> release;
+  const char* keepsSdcOut;  // what a command for sdc's drive number is told keeps it out
 };
+
+// What a command is told of a disk the machine uses that Scan leaves unnamed.
+std::string UsedByTheMachine(const std::string& disk) {
+  return disk + " is one that the machine uses (" + device::kWhatTheMachineUses + ")";
+}
+const std::string kSdcUsed = UsedByTheMachine("sdc");
 
 std::string MdOf(int minor) { return "md" + std::to_string(minor); }
 
@@ -209,13 +220,14 @@ void TankMember(FakeSgStation& s, const std::string&, int minor) {
 void TankExported(FakeSgStation& s, const std::string&, int) { s.ExportZfsPool("tank"); }
 
 const Hold kHolds[] = {
-    {"held by an md array", HeldByMd, MdStopped},
+    {"held by an md array", HeldByMd, MdStopped, "sdc is held by md32"},
     {"held by an LVM volume on a partition",
      [](FakeSgStation& s, const std::string& block, int minor) {
        s.AddPartition(block, block + "1", 8, minor + 1);
        s.AddStackedDevice("dm-" + std::to_string(minor), 253, minor, {block + "1"}, "vg-" + block);
      },
-     [](FakeSgStation& s, const std::string&, int minor) { s.RemoveStackedDevice("dm-" + std::to_string(minor)); }},
+     [](FakeSgStation& s, const std::string&, int minor) { s.RemoveStackedDevice("dm-" + std::to_string(minor)); },
+     "sdc is held by dm-32 (vg-sdc)"},
     {"held by an md array the machine mounts",
      [](FakeSgStation& s, const std::string& block, int minor) {
        HeldByMd(s, block, minor);
@@ -224,8 +236,9 @@ const Hold kHolds[] = {
      [](FakeSgStation& s, const std::string& block, int minor) {
        s.Unmount("/srv/" + MdOf(minor));
        MdStopped(s, block, minor);
-     }},
-    {"a member of an imported pool", TankMember, TankExported},
+     },
+     kSdcUsed.c_str()},
+    {"a member of an imported pool", TankMember, TankExported, "sdc is a member of the imported ZFS pool tank"},
     {"a member of an imported pool the machine mounts a dataset of",
      [](FakeSgStation& s, const std::string& block, int minor) {
        TankMember(s, block, minor);
@@ -235,22 +248,26 @@ const Hold kHolds[] = {
      [](FakeSgStation& s, const std::string& block, int minor) {
        s.Unmount("/srv/tank");
        TankExported(s, block, minor);
-     }},
+     },
+     kSdcUsed.c_str()},
     {"ZFS signs while the pool rpool (on sda2) is imported",
      [](FakeSgStation& s, const std::string&, int minor) {
        s.UdevRecord(8, minor, {"E:ID_FS_TYPE=zfs_member"});
        s.ImportZfsPool("rpool");
      },
-     [](FakeSgStation& s, const std::string&, int minor) { s.UdevRecord(8, minor, {}); }},
+     [](FakeSgStation& s, const std::string&, int minor) { s.UdevRecord(8, minor, {}); },
+     "sdc shows ZFS signs without a pool's name while the pool rpool is imported"},
     {"holders that cannot be read",
      [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersUnreadable(block); },
-     [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersReadable(block); }},
+     [](FakeSgStation& s, const std::string& block, int) { s.MakeHoldersReadable(block); },
+     "sdc's holders cannot be read (sdc/holders: Not a directory)"},
     {"a file system the machine mounts",
      [](FakeSgStation& s, const std::string& block, int minor) {
        s.AddPartition(block, block + "1", 8, minor + 1);
        s.Mount(8, minor + 1, "/dev/" + block + "1", "/mnt/" + block);
      },
-     [](FakeSgStation& s, const std::string& block, int) { s.Unmount("/mnt/" + block); }},
+     [](FakeSgStation& s, const std::string& block, int) { s.Unmount("/mnt/" + block); },
+     kSdcUsed.c_str()},
 };
 
 // A station whose machine runs on sda (its root on sda1, the pool rpool on sda2 when imported),
@@ -282,11 +299,20 @@ struct StationOnSda {
     for (const char letter : letters) paths.push_back(letter == '.' ? kNoDevicePath : NodeOf(generic, letter));
     return paths;
   }
+  // Disk "sd<letter>" attached for every letter, in order, and pulled.
+  void Attach(const std::string& letters) {
+    for (const char letter : letters) scsiDevices[letter] = AttachDisk(kernel, generic, letter);
+  }
+  void Pull(char letter) {
+    kernel.RemoveDisk(generic ? "sg" + std::to_string(letter - 'a') : "", scsiDevices.at(letter),
+                      std::string("sd") + letter);
+  }
   void Keep(const Hold& hold, char letter) { hold.keep(kernel, std::string("sd") + letter, 16 * (letter - 'a')); }
   void Release(const Hold& hold, char letter) { hold.release(kernel, std::string("sd") + letter, 16 * (letter - 'a')); }
 
   bool generic;
   FakeSgStation kernel;
+  std::map<char, fs::path> scsiDevices;  // of the disks that Attach attached
   std::shared_ptr<device::SgTransport> transport = std::make_shared<device::SgTransport>(kernel.System());
 };
 
@@ -332,15 +358,159 @@ TEST(SgTransportDriveNumbers, ADiskPulledWhileItIsKeptOutLeavesItsPlaceEmpty) {
   for (const bool generic : {true, false}) {
     SCOPED_TRACE(generic ? "sg nodes" : "sd nodes");
     StationOnSda station(generic);
-    AttachDisk(station.kernel, generic, 'b');
-    const fs::path pulled = AttachDisk(station.kernel, generic, 'c');
-    AttachDisk(station.kernel, generic, 'd');
+    station.Attach("bcd");
     ASSERT_EQ(station.Listed(), station.Entries("bcd"));
     station.Keep(kHolds[0], 'c');
     EXPECT_EQ(station.Listed(), station.Entries("b.d"));
-    station.kernel.RemoveDisk(generic ? "sg2" : "", pulled, "sdc");
-    AttachDisk(station.kernel, generic, 'e');
+    station.Pull('c');
+    station.Attach("e");
     EXPECT_EQ(station.Listed(), station.Entries("bed"));
+  }
+}
+
+// A command made for the drive number of a disk kept out says what keeps the disk out, as Scan
+// names it, or what the disk is to the machine where Scan leaves it unnamed, instead of saying
+// that the drive is not connected; nothing is sent. Drive 2 (sdc) as tester mode looks it up (the
+// transport's places), as bridge mode does (the last Scan's), and as a "\\.\PhysicalDrive" path.
+TEST(SgTransportDriveNumbers, ACommandForADiskKeptOutSaysWhatKeepsItOut) {
+  struct KeptOut {
+    std::string what;
+    std::function<void(StationOnSda&)> keep;
+    std::string told;
+  };
+  const struct {
+    const char* what;
+    std::uint8_t bridge;
+    const char* path;  // the command's path text; none for drive 2
+  } modes[] = {{"tester mode", 0, nullptr}, {"bridge mode", 1, nullptr}, {"a path", 0, "\\\\.\\PhysicalDrive2"}};
+  for (const bool generic : {true, false}) {
+    std::vector<KeptOut> kinds;
+    for (const Hold& hold : kHolds) {
+      kinds.push_back({hold.what, [&hold](StationOnSda& s) { s.Keep(hold, 'c'); }, hold.keepsSdcOut});
+    }
+    // Only the sg nodes name a disk that has no block device.
+    if (generic) {
+      kinds.push_back({"let go by the sd driver",
+                       [](StationOnSda& s) {
+                         s.kernel.LoadSdDriver();
+                         s.kernel.UnbindFromSd("sdc");
+                       },
+                       "sg2 has not been taken by the sd driver (a member of a hardware array that its host "
+                       "adapter keeps from it, or a disk that it is still attaching)"});
+    }
+    for (const KeptOut& kind : kinds) {
+      for (const auto& mode : modes) {
+        SCOPED_TRACE(kind.what + ", " + mode.what + (generic ? ", sg nodes" : ", sd nodes"));
+        StationOnSda station(generic);
+        devicetest::BridgeMode bridge(mode.bridge);
+        for (const char letter : {'b', 'c', 'd'}) AttachDisk(station.kernel, generic, letter);
+        ASSERT_EQ(station.Listed(), station.Entries("bcd"));
+        kind.keep(station);
+        ASSERT_EQ(station.Listed(), station.Entries("b.d"));
+
+        CDeviceCommand command = mode.path != nullptr ? CDeviceCommand(std::string(mode.path)) : CDeviceCommand(2);
+        std::array<std::uint8_t, 512> buffer{};
+        EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+        EXPECT_EQ(command.LastError(), device::CommandError::NoDevice);
+        const std::string target = mode.path != nullptr ? mode.path : "drive 2";
+        const std::string told = target + " is kept out: " + kind.told;
+        EXPECT_NE(command.LastErrorMessage().find(told), std::string::npos) << command.LastErrorMessage();
+        EXPECT_TRUE(station.kernel.opened.empty());
+        EXPECT_TRUE(station.kernel.sentTo.empty());
+      }
+    }
+  }
+}
+
+// Drive 3's disk (sdd) comes back at its own number when it is released, whatever became of the
+// places around it while it was kept out: drive 2's place emptied before it (sdc pulled), or,
+// with its place the last one, a disk that arrived (sde, which takes drive 4).
+TEST(SgTransportDriveNumbers, ADiskReleasedComesBackAtItsOwnNumberWhateverBecameOfThePlacesAroundIt) {
+  const struct {
+    const char* what;
+    const char* attached;
+    const char* keptOut;  // the listing once sdd is kept out
+    std::function<void(StationOnSda&)> meanwhile;
+    const char* then;      // the listing after that
+    const char* released;  // and once sdd is released
+  } cases[] = {
+      {"drive 2's disk pulled", "bcde", "bc.e", [](StationOnSda& s) { s.Pull('c'); }, "b..e", "b.de"},
+      {"a disk arrived after the last place", "bcd", "bc.", [](StationOnSda& s) { s.Attach("e"); }, "bc.e", "bcde"},
+  };
+  for (const bool generic : {true, false}) {
+    for (const auto& c : cases) {
+      for (const Hold& hold : kHolds) {
+        SCOPED_TRACE(std::string(c.what) + ", " + hold.what + (generic ? ", sg nodes" : ", sd nodes"));
+        StationOnSda station(generic);
+        station.Attach(c.attached);
+        ASSERT_EQ(station.Listed(), station.Entries(c.attached));
+        const std::string third = station.transport->IdentityOfDrive(3);
+        station.Keep(hold, 'd');
+        EXPECT_EQ(station.Listed(), station.Entries(c.keptOut));
+        c.meanwhile(station);
+        EXPECT_EQ(station.Listed(), station.Entries(c.then));
+        station.Release(hold, 'd');
+        EXPECT_EQ(station.Listed(), station.Entries(c.released));
+        EXPECT_EQ(station.transport->IdentityOfDrive(3), third);
+      }
+    }
+  }
+}
+
+// A listing that keeps out a disk that a command has reached closes the node kept for it: the
+// command's next request is refused as one to a disk the machine claims, and the disk is sent
+// nothing more, nor is its node opened again.
+TEST(SgTransportDriveNumbers, AListingThatKeepsADiskOutClosesItsNodeAndRefusesItsCommand) {
+  for (const bool generic : {true, false}) {
+    for (const Hold& hold : kHolds) {
+      SCOPED_TRACE(std::string(hold.what) + (generic ? ", sg nodes" : ", sd nodes"));
+      StationOnSda station(generic);
+      station.Attach("bcd");
+      ASSERT_EQ(station.Listed(), station.Entries("bcd"));
+      CDeviceCommand command(2);
+      std::array<std::uint8_t, 512> buffer{};
+      ASSERT_EQ(command.ReadFirmwareName(buffer), 1) << command.LastErrorMessage();
+      const std::vector<std::string> reached{NodeOf(generic, 'c')};
+      ASSERT_EQ(station.kernel.sentTo, reached);
+
+      station.Keep(hold, 'c');
+      EXPECT_EQ(station.Listed(), station.Entries("b.d"));
+      EXPECT_EQ(station.kernel.OpenDescriptors(), 0);
+      EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+      EXPECT_EQ(command.LastError(), device::CommandError::NoDevice);
+      EXPECT_EQ(command.LastSystemError(), EPERM);
+      EXPECT_NE(command.LastErrorMessage().find("nothing is sent to it"), std::string::npos)
+          << command.LastErrorMessage();
+      EXPECT_EQ(station.kernel.sentTo, reached);
+      EXPECT_EQ(station.kernel.opened, reached);
+    }
+  }
+}
+
+// A command for a number that names no disk says that the drive is not connected: drive 2, whose
+// disk was pulled while it was kept out, and drive 5, past the last place; in tester and bridge
+// mode.
+TEST(SgTransportDriveNumbers, ACommandForANumberWithoutADiskSaysTheDriveIsNotConnected) {
+  for (const bool generic : {true, false}) {
+    for (const std::uint8_t bridge : {0, 1}) {
+      SCOPED_TRACE(std::string(bridge != 0 ? "bridge mode" : "tester mode") + (generic ? ", sg nodes" : ", sd nodes"));
+      StationOnSda station(generic);
+      devicetest::BridgeMode mode(bridge);
+      station.Attach("bcde");
+      ASSERT_EQ(station.Listed(), station.Entries("bcde"));
+      station.Keep(kHolds[0], 'c');
+      ASSERT_EQ(station.Listed(), station.Entries("b.de"));
+      station.Pull('c');
+      ASSERT_EQ(station.Listed(), station.Entries("b.de"));
+      for (const int number : {2, 5}) {
+        CDeviceCommand command(number);
+        std::array<std::uint8_t, 512> buffer{};
+        EXPECT_EQ(command.ReadFirmwareName(buffer), 0);
+        const std::string told = "drive " + std::to_string(number) + " is not connected";
+        EXPECT_NE(command.LastErrorMessage().find(told), std::string::npos) << command.LastErrorMessage();
+      }
+      EXPECT_TRUE(station.kernel.sentTo.empty());
+    }
   }
 }
 
