@@ -41,19 +41,41 @@ struct WatchedReplug {
   }
 };
 
+// A command the slot runs: a thread of its own holds the slot's lock from the object's making
+// until the test lets the command end. Its last step switches the slot off.
+class SlotCommand {
+ public:
+  explicit SlotCommand(sim::SimSlot& slot)
+      : m_thread([this, &slot] {
+          const std::lock_guard<std::mutex> lock(slot.Lock());
+          m_runs.count_down();
+          m_mayEnd.wait();
+          slot.SetPower(false);
+        }) {
+    m_runs.wait();
+  }
+  ~SlotCommand() { End(); }
+  SlotCommand(const SlotCommand&) = delete;
+  SlotCommand& operator=(const SlotCommand&) = delete;
+
+  // Lets the command end and waits for its end.
+  void End() {
+    if (!m_thread.joinable()) return;
+    m_mayEnd.count_down();
+    m_thread.join();
+  }
+
+ private:
+  std::latch m_runs{1};
+  std::latch m_mayEnd{1};
+  std::thread m_thread;
+};
+
 TEST(OperatorReplugThreads, TheMenuAndAnotherSlotWaitForNoBusySlotAndTheBusySlotsChoiceWaitsForIt) {
   const std::shared_ptr<sim::SimStation> station = simtest::MakeStation({8});
   station->SlotOfDrive(7)->Pull();
   sim::SimSlot& busy = *station->SlotOfDrive(3);
-  std::latch commandRuns(1);
-  std::latch commandMayEnd(1);
-  std::thread command([&] {
-    const std::lock_guard<std::mutex> lock(busy.Lock());
-    commandRuns.count_down();
-    commandMayEnd.wait();
-    busy.SetPower(false);  // the command's last step switches the slot off
-  });
-  commandRuns.wait();
+  SlotCommand command(busy);
 
   std::vector<sim::ReplugChoice> choices;
   std::future<bool> menu = std::async(std::launch::async, [&] {
@@ -63,8 +85,7 @@ TEST(OperatorReplugThreads, TheMenuAndAnotherSlotWaitForNoBusySlotAndTheBusySlot
   const bool doneWhileBusy = menu.wait_for(std::chrono::minutes(1)) == std::future_status::ready;
   std::future<bool> busyChoice;
   if (doneWhileBusy && menu.get()) busyChoice = std::async(std::launch::async, [&] { return choices[2].replug(); });
-  commandMayEnd.count_down();
-  command.join();
+  command.End();
   ASSERT_TRUE(doneWhileBusy) << "the menu waited for the slot that runs a command";
   ASSERT_TRUE(busyChoice.valid()) << "the menu listed the wrong slots, or re-plugging slot 1 failed";
   EXPECT_EQ(choices[2].label, "Tester 3 (board 1, slot 3)");
@@ -129,6 +150,53 @@ TEST(OperatorReplugThreads, AnIdleSlotsReplugWaitsForNoReplugOfABusySlot) {
     EXPECT_TRUE(testsupport::WaitUntil([&] { return idle.ended.load(); }))
         << "the idle slot's re-plug waited for the busy slots' re-plugs";
   }
+}
+
+// The operator chooses a busy slot's re-plug, and once it waits for the slot's command, an
+// idle slot's re-plug, both on the window's thread: the second choice returns at once, and the
+// idle slot is re-plugged while the busy slot's re-plug still waits; that one is done once the
+// command has ended.
+TEST(OperatorReplugThreads, AnIdleSlotsReplugChosenWhileABusySlotsReplugWaitsIsDoneAtOnce) {
+  const std::shared_ptr<sim::SimStation> station = simtest::MakeStation({2});
+  sim::SimSlot& busy = *station->SlotOfDrive(1);
+  sim::SimSlot& idle = *station->SlotOfDrive(2);
+  idle.SetPower(false);  // a test that ended switched the idle slot off
+  const std::vector<sim::ReplugChoice> choices = sim::ReplugChoices(station);
+  SlotCommand command(busy);
+  sim::ReplugRunner runner;
+  WatchedReplug first;
+  WatchedReplug second;
+  std::latch chooseSecond(1);
+  std::atomic<bool> secondChosen{false};
+  bool firstStarted = false;
+  bool secondStarted = false;
+  // The window's thread: neither choice may keep it.
+  std::thread window([&] {
+    firstStarted = runner.Start(first.Of(choices[0].replug));
+    chooseSecond.wait();
+    secondStarted = runner.Start(second.Of(choices[1].replug));
+    secondChosen = true;
+  });
+  const bool firstWaits = testsupport::WaitUntil([&] {
+    const pid_t thread = first.thread;
+    return thread != 0 && testsupport::WaitsForMutex(thread, busy.Lock());
+  });
+  chooseSecond.count_down();
+  // A wait that fails takes a minute: the next is not waited for then.
+  const bool secondReturned = firstWaits && testsupport::WaitUntil([&] { return secondChosen.load(); });
+  const bool secondDone = secondReturned && testsupport::WaitUntil([&] { return second.ended.load(); });
+  const bool firstEndedBeforeTheCommand = first.ended;
+  command.End();
+  window.join();
+  ASSERT_TRUE(firstWaits) << "the busy slot's re-plug did not wait for the slot's command";
+  ASSERT_TRUE(secondReturned) << "choosing the idle slot's re-plug waited for the busy slot's";
+  EXPECT_TRUE(firstStarted);
+  EXPECT_TRUE(secondStarted);
+  EXPECT_TRUE(secondDone) << "the idle slot's re-plug waited for the busy slot's";
+  EXPECT_TRUE(idle.SlotPowered());
+  EXPECT_FALSE(firstEndedBeforeTheCommand);
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return first.ended.load(); }));
+  EXPECT_TRUE(busy.SlotPowered()) << "the busy slot's drive was not plugged in again after the command";
 }
 
 // The runner ends while a re-plug it started waits for its slot's command: its end waits for

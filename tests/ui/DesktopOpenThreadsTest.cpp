@@ -381,6 +381,16 @@ struct SlowPipe {
     writeEnd.Reset(ends[1]);
     made = ::fcntl(readEnd.Get(), F_SETFL, O_NONBLOCK) == 0 && ::fcntl(writeEnd.Get(), F_SETPIPE_SZ, 4096) > 0;
   }
+  // Fills it: a write then blocks until it is read.
+  bool Fill() {
+    const int flags = ::fcntl(writeEnd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(writeEnd.Get(), F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    const std::string page(4096, '.');
+    while (::write(writeEnd.Get(), page.data(), page.size()) > 0) {
+    }
+    const bool full = errno == EAGAIN;
+    return ::fcntl(writeEnd.Get(), F_SETFL, flags) == 0 && full;
+  }
 };
 
 // xdg-open writes more than the pipes on its way hold and fails while the station's standard
@@ -443,6 +453,26 @@ TEST(DesktopOpenThreads, WhatXdgOpenWroteIsNotLostWhenTheStationEndsWhilePassing
   EXPECT_TRUE(ReadToEnd(standardError.readEnd.Get(), passedOn));
   EXPECT_EQ(standIn.Wait(), 0);
   EXPECT_EQ(Lines(passedOn), kLines);
+}
+
+// The station ends while its watching thread is blocked passing on what xdg-open wrote to a
+// standard error that takes nothing: a full pipe that nobody reads (a stopped terminal holds
+// the station as long). The station's end waits for the watching thread only a while, and the
+// station ends.
+TEST(DesktopOpenThreads, TheStationEndsWhileItsStandardErrorTakesNothing) {
+  const StandInFolder folder({"started"});
+  ASSERT_TRUE(folder.fifosMade);
+  folder.xdgOpen.Runs("echo 'words while the station runs' >&2\necho > started");
+  // Its read end is held and not read: the stand-in, and the relay after it, wait on writes.
+  SlowPipe standardError;
+  ASSERT_TRUE(standardError.made);
+  ASSERT_TRUE(standardError.Fill());
+  StandIn standIn(folder.path, {"--end-while-passing-on"}, standardError.writeEnd.Get());
+  standardError.writeEnd.Close();
+  // One that has not ended by then is killed at the end of the test.
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return standIn.Ended(); }))
+      << "the station's end waits for a standard error that takes nothing";
+  EXPECT_EQ(standIn.Wait(), 0);
 }
 
 }  // namespace
