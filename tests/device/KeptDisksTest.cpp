@@ -403,7 +403,7 @@ TEST(SgTransportDriveNumbers, ACommandForADiskKeptOutSaysWhatKeepsItOut) {
         SCOPED_TRACE(kind.what + ", " + mode.what + (generic ? ", sg nodes" : ", sd nodes"));
         StationOnSda station(generic);
         devicetest::BridgeMode bridge(mode.bridge);
-        for (const char letter : {'b', 'c', 'd'}) AttachDisk(station.kernel, generic, letter);
+        station.Attach("bcd");
         ASSERT_EQ(station.Listed(), station.Entries("bcd"));
         kind.keep(station);
         ASSERT_EQ(station.Listed(), station.Entries("b.d"));
